@@ -1,0 +1,1 @@
+// Placeholder source for a library that has no files yet.

@@ -1,0 +1,37 @@
+// Shared main of every test executable: a headless Qt application whose
+// standard locations point into a private temporary home, so that no test
+// can read or write a real user's session, settings or log.
+#include <QApplication>
+#include <QLocale>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    // Each ctest case is its own process; give each one its own home so that
+    // tests running in parallel never share a session file.
+    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/triagon-test-home-XXXXXX"));
+    if (home.isValid()) {
+        const QByteArray root = home.path().toUtf8();
+        qputenv("HOME", root);
+        qputenv("XDG_DATA_HOME", root + "/.local/share");
+        qputenv("XDG_CONFIG_HOME", root + "/.config");
+        qputenv("XDG_CACHE_HOME", root + "/.cache");
+        qputenv("XDG_STATE_HOME", root + "/.local/state");
+    }
+    QStandardPaths::setTestModeEnabled(true);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("brinkwolder"));
+    QApplication::setApplicationName(QStringLiteral("Triagon"));
+
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

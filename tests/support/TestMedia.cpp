@@ -1,0 +1,236 @@
+#include "support/TestMedia.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QProcess>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+namespace {
+
+struct Recipe
+{
+    QString name;
+    QStringList arguments; // ffmpeg arguments before the output path; empty for special files
+    std::function<bool(const QString &path)> make; // used instead of ffmpeg when set
+    std::function<bool(const QString &path)> post; // applied to the ffmpeg output
+};
+
+QStringList lavfi(const QString &graph)
+{
+    return {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), graph};
+}
+
+QStringList x264(int gop = 30)
+{
+    return {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
+            QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-g"), QString::number(gop)};
+}
+
+QStringList aac()
+{
+    return {QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"), QStringLiteral("96k")};
+}
+
+// Writes a 90-degree display matrix into the first track header of an MP4, the
+// way a phone records portrait video; ffmpeg 5.1 has no option for it.
+bool patchRotation(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray data = f.readAll();
+    const qsizetype at = data.indexOf("tkhd");
+    if (at < 4)
+        return false;
+    const qsizetype boxStart = at - 4;
+    const int version = static_cast<unsigned char>(data[at + 4]);
+    const qsizetype matrix = boxStart + (version == 0 ? 48 : 60);
+    const quint32 values[9] = {0, 0x10000, 0, 0xFFFF0000u, 0, 0, 0, 0, 0x40000000};
+    for (int i = 0; i < 9; ++i)
+        qToBigEndian<quint32>(values[i], data.data() + matrix + 4 * i);
+    f.seek(0);
+    return f.write(data) == data.size();
+}
+
+bool truncateTo30Percent(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadWrite))
+        return false;
+    return f.resize(f.size() * 3 / 10);
+}
+
+const std::vector<Recipe> &recipes()
+{
+    static const std::vector<Recipe> all = [] {
+        std::vector<Recipe> r;
+        const QString small = QStringLiteral("size=320x240:rate=30");
+        r.push_back({QStringLiteral("pattern_1080p30.mp4"),
+                     lavfi(QStringLiteral("testsrc2=size=1920x1080:rate=30")) + lavfi(QStringLiteral("sine=frequency=1000:sample_rate=48000"))
+                         + QStringList{QStringLiteral("-t"), QStringLiteral("4")} + x264(60) + aac(),
+                     {}, {}});
+        r.push_back({QStringLiteral("portrait.mp4"),
+                     lavfi(QStringLiteral("testsrc2=size=1080x1920:rate=30")) + lavfi(QStringLiteral("sine=frequency=440:sample_rate=48000"))
+                         + QStringList{QStringLiteral("-t"), QStringLiteral("2")} + x264() + aac(),
+                     {}, {}});
+        r.push_back({QStringLiteral("noaudio.mp4"),
+                     lavfi(QStringLiteral("testsrc2=size=640x360:rate=30")) + QStringList{QStringLiteral("-t"), QStringLiteral("2")} + x264(),
+                     {}, {}});
+        r.push_back({QStringLiteral("rotated.mp4"),
+                     lavfi(QStringLiteral("testsrc2=size=1920x1080:rate=30")) + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264(),
+                     {}, patchRotation});
+        r.push_back({QStringLiteral("dated.mov"),
+                     lavfi(QStringLiteral("testsrc2=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264()
+                         + QStringList{QStringLiteral("-metadata"), QStringLiteral("creation_time=2024-05-01T10:20:30.000000Z")},
+                     {}, {}});
+        r.push_back({QStringLiteral("counter.mp4"),
+                     lavfi(QStringLiteral("testsrc=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("10")} + x264(60),
+                     {}, {}});
+        r.push_back({QStringLiteral("clip.mkv"),
+                     lavfi(QStringLiteral("testsrc2=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264(),
+                     {}, {}});
+        r.push_back({QStringLiteral("clip.webm"),
+                     lavfi(QStringLiteral("testsrc2=") + small)
+                         + QStringList{QStringLiteral("-t"), QStringLiteral("1"), QStringLiteral("-c:v"), QStringLiteral("libvpx-vp9"),
+                                       QStringLiteral("-deadline"), QStringLiteral("realtime"), QStringLiteral("-cpu-used"), QStringLiteral("8")},
+                     {}, {}});
+        r.push_back({QStringLiteral("audioonly.mp4"),
+                     lavfi(QStringLiteral("sine=frequency=1000:sample_rate=48000")) + QStringList{QStringLiteral("-t"), QStringLiteral("2")} + aac(),
+                     {}, {}});
+        r.push_back({QStringLiteral("silence.mp4"),
+                     lavfi(QStringLiteral("testsrc2=") + small) + lavfi(QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000"))
+                         + QStringList{QStringLiteral("-t"), QStringLiteral("4")} + x264() + aac(),
+                     {}, {}});
+        r.push_back({QStringLiteral("burst.mp4"),
+                     lavfi(QStringLiteral("testsrc2=") + small)
+                         + lavfi(QStringLiteral("aevalsrc='if(between(t,2.0,2.5),sin(2*PI*1000*t),0)':s=48000:d=4"))
+                         + QStringList{QStringLiteral("-t"), QStringLiteral("4")} + x264() + aac(),
+                     {}, {}});
+        r.push_back({QStringLiteral("black.mp4"),
+                     lavfi(QStringLiteral("color=c=black:") + small) + lavfi(QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000"))
+                         + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264() + aac(),
+                     {}, {}});
+        r.push_back({QStringLiteral("truncated.mp4"),
+                     lavfi(QStringLiteral("testsrc2=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("2")} + x264()
+                         + QStringList{QStringLiteral("-movflags"), QStringLiteral("+faststart")},
+                     {}, truncateTo30Percent});
+        r.push_back({QStringLiteral("empty.mp4"), {}, [](const QString &p) {
+                         QFile f(p);
+                         return f.open(QIODevice::WriteOnly);
+                     }, {}});
+        r.push_back({QStringLiteral("notavideo.mov"), {}, [](const QString &p) {
+                         QFile f(p);
+                         return f.open(QIODevice::WriteOnly) && f.write("This is a text file, not a movie.\n") > 0;
+                     }, {}});
+        return r;
+    }();
+    return all;
+}
+
+QString stampFor(const Recipe &recipe)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(recipe.arguments.join(QChar(0x1F)).toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+bool generate(const Recipe &recipe, const QString &folder, QString *error)
+{
+    const QString target = folder + QLatin1Char('/') + recipe.name;
+    const QString stampPath = target + QStringLiteral(".stamp");
+    const QString stamp = stampFor(recipe);
+    {
+        QFile s(stampPath);
+        if (QFileInfo::exists(target) && s.open(QIODevice::ReadOnly) && QString::fromLatin1(s.readAll()) == stamp)
+            return true;
+    }
+    // Build under a temporary name with the real suffix so ffmpeg picks the container.
+    const QString partial = folder + QStringLiteral("/partial-") + recipe.name;
+    QFile::remove(partial);
+    bool ok = false;
+    if (recipe.make) {
+        ok = recipe.make(partial);
+    } else {
+        ok = TestMedia::runFfmpeg(recipe.arguments + QStringList{partial}, error);
+        if (ok && recipe.post)
+            ok = recipe.post(partial);
+    }
+    if (!ok) {
+        if (error && error->isEmpty())
+            *error = QStringLiteral("could not make ") + recipe.name;
+        QFile::remove(partial);
+        return false;
+    }
+    QFile::remove(target);
+    if (!QFile::rename(partial, target))
+        return false;
+    QFile s(stampPath);
+    if (s.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        s.write(stamp.toLatin1());
+    return true;
+}
+
+} // namespace
+
+QString TestMedia::dir()
+{
+    return QStringLiteral(TRIAGON_TEST_MEDIA_DIR);
+}
+
+bool TestMedia::runFfmpeg(const QStringList &arguments, QString *errorText)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                                                  QStringLiteral("-nostdin"), QStringLiteral("-y")}
+                                          + arguments);
+    if (!p.waitForStarted(10000)) {
+        if (errorText)
+            *errorText = QStringLiteral("ffmpeg did not start");
+        return false;
+    }
+    p.waitForFinished(120000);
+    const bool ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    if (!ok && errorText)
+        *errorText = QString::fromLocal8Bit(p.readAll());
+    return ok;
+}
+
+QString TestMedia::path(const QString &name)
+{
+    static bool generated = false;
+    static QString failure;
+    const QString folder = dir();
+    if (!generated) {
+        QDir().mkpath(folder);
+        QLockFile lock(folder + QStringLiteral("/.generate.lock"));
+        lock.setStaleLockTime(0);
+        lock.lock();
+        for (const Recipe &recipe : recipes()) {
+            QString error;
+            if (!generate(recipe, folder, &error))
+                failure += recipe.name + QStringLiteral(": ") + error + QLatin1Char('\n');
+        }
+        generated = true;
+    }
+    const QString full = folder + QLatin1Char('/') + name;
+    if (!QFileInfo::exists(full))
+        ADD_FAILURE() << "test media " << name.toStdString() << " is missing. " << failure.toStdString();
+    return full;
+}
+
+QString TestMedia::copyTo(const QString &name, const QString &folder, const QString &newName)
+{
+    const QString source = path(name);
+    QDir().mkpath(folder);
+    const QString target = folder + QLatin1Char('/') + (newName.isEmpty() ? name : newName);
+    QFile::remove(target);
+    if (!QFile::copy(source, target))
+        ADD_FAILURE() << "could not copy " << name.toStdString() << " to " << target.toStdString();
+    return target;
+}
