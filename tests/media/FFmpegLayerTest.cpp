@@ -149,6 +149,27 @@ TEST(FFmpegFrameConverter, LimitedRangeBlackAndWhiteBecomeFullRange)
     }
 }
 
+TEST(FFmpegFrameConverter, FullRangeVideoKeepsItsLevels)
+{
+    // Mid grey in a full-range file: read as limited range it would come out near 130.
+    QTemporaryDir dir;
+    const QString grey = dir.filePath(QStringLiteral("grey-full.mp4"));
+    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                      QStringLiteral("color=c=0x808080:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
+                                      QStringLiteral("-vf"), QStringLiteral("scale=out_range=full"), QStringLiteral("-c:v"), QStringLiteral("libx264"),
+                                      QStringLiteral("-pix_fmt"), QStringLiteral("yuvj420p"), QStringLiteral("-color_range"), QStringLiteral("pc"),
+                                      grey}));
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(grey, 1));
+    ASSERT_TRUE(decoder.seekExact(0.1));
+    const bool fullRange = decoder.frame()->color_range == AVCOL_RANGE_JPEG || decoder.frame()->format == AV_PIX_FMT_YUVJ420P;
+    ASSERT_TRUE(fullRange);
+    const QRgb pixel = decoder.frameImage().pixel(160, 120);
+    EXPECT_NEAR(qRed(pixel), 128, 1);
+    EXPECT_NEAR(qGreen(pixel), 128, 1);
+    EXPECT_NEAR(qBlue(pixel), 128, 1);
+}
+
 TEST(FFmpegFrameConverter, FitsWithoutEnlargingAndTurnsUpright)
 {
     EXPECT_EQ(FFmpegFrameConverter::fitSize({1920, 1080}, {480, 270}), QSize(480, 270));
