@@ -341,6 +341,7 @@ TEST(ThumbnailGeneratorDecode, RealPostersAreTheExactFrameFittedAndUpright)
 
     for (const QString &name : {QStringLiteral("notavideo.mov"), QStringLiteral("audioonly.mp4"), QStringLiteral("empty.mp4")})
         EXPECT_TRUE(poster(name, 0.5).isNull()) << name.toStdString();
+    poster(QStringLiteral("truncated.mp4"), 1.5); // a poster or none, but no crash
     EXPECT_TRUE(poster(QStringLiteral("noaudio.mp4"), 100).isNull()); // beyond the clip
     EXPECT_FALSE(poster(QStringLiteral("noaudio.mp4"), 2.2).isNull()); // just past the last frame
     EXPECT_EQ(generator.inFlightCount(), 0);
