@@ -88,14 +88,16 @@ public:
         const QJsonValue v = required(key);
         if (failed())
             return 0;
-        const double d = v.toDouble();
-        // JSON numbers arrive as doubles; an integer field must hold a whole
-        // number inside the 64-bit range.
-        if (!v.isDouble() || !std::isfinite(d) || std::trunc(d) != d || std::fabs(d) > 9.2e18) {
+        // An integer field must hold a whole number inside the 64-bit range.
+        // toInteger answers its default for anything else, so two different
+        // defaults agree only for a real integer; this keeps the whole range
+        // (a double comparison would reject values near the limits).
+        const qint64 value = v.toInteger(0);
+        if (!v.isDouble() || value != v.toInteger(1)) {
             m_error = typeMismatch(key, "Int");
             return 0;
         }
-        return v.toInteger(static_cast<qint64>(d));
+        return value;
     }
 
     QStringList strings(const QString &key)
@@ -125,7 +127,8 @@ public:
         const QString text = string(key);
         if (failed())
             return {};
-        const QUuid id = QUuid::fromString(text);
+        // Only the plain 8-4-4-4-12 form; QUuid would also take braces.
+        const QUuid id = text.size() == 36 ? QUuid::fromString(text) : QUuid();
         if (id.isNull() && text != QLatin1String("00000000-0000-0000-0000-000000000000")) {
             m_error = QStringLiteral("Attempted to decode UUID from invalid UUID string.");
             return {};
@@ -226,8 +229,8 @@ std::optional<Clip> Clip::fromJson(const QJsonObject &object, QString *errorText
         const QJsonValue v = object.value(QStringLiteral("recordedAt"));
         if (!v.isDouble())
             r.fail(typeMismatch(QStringLiteral("recordedAt"), "Double"));
-        else
-            c.recordedAt = ReferenceDate::fromSecondsSinceReference(v.toDouble());
+        else if (const QDateTime date = ReferenceDate::fromSecondsSinceReference(v.toDouble()); date.isValid())
+            c.recordedAt = date; // a date beyond the representable range counts as unknown
     }
     if (!r.failed() && r.has(QStringLiteral("recordingDateChecked"))) {
         const QJsonValue v = object.value(QStringLiteral("recordingDateChecked"));
