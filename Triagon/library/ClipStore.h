@@ -9,6 +9,7 @@
 #include "markers/MarkerDetector.h"
 #include "organize/ExportFileEntry.h"
 #include "organize/ExportFolder.h"
+#include "organize/ExportScope.h"
 #include "organize/ExportTotals.h"
 
 #include <QDateTime>
@@ -225,6 +226,14 @@ public:
     // Rating, tag, hand-marker and untouched filters off; sort and grouping stay.
     void clearFilters();
     const ClipStats &clipStats() const;
+    // The places where a camera's file numbering restarts (clips in store order).
+    const QList<MarkerDetector::NumberingReset> &numberingResets() const;
+    // The planned folders of the shortlisted clips under folderOrganization;
+    // no value when no clip is shortlisted.
+    const std::optional<QList<ExportFolder>> &exportPreviewTree() const;
+    // The clips an organize of the scope covers: shortlisted and selected in
+    // store order, the filtered view as the grid shows it, or all clips.
+    QList<Clip> clipsInScope(ExportScope scope) const;
     // Unsets every derived cache; the change hook calls it.
     void invalidateDerivedCaches();
 
@@ -413,4 +422,7 @@ private:
     mutable std::optional<ClipStats> m_clipStatsCache;
     mutable std::optional<QHash<QUuid, qsizetype>> m_clipIndexCache;
     mutable std::optional<QStringList> m_usedTagsCache;
+    mutable std::optional<QList<MarkerDetector::NumberingReset>> m_numberingResetCache;
+    // Unset, or computed (with no tree when the shortlist is empty).
+    mutable std::optional<std::optional<QList<ExportFolder>>> m_exportPreviewTreeCache;
 };
