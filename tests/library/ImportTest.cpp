@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,6 +56,18 @@ TEST(Import, FolderArrivesInBatchesAndBecomesOneUndoableAddition)
     ASSERT_EQ(::symlink(dir.path().toUtf8().constData(), (dir.path() + QStringLiteral("/loop")).toUtf8().constData()), 0);
 
     ClipStore store;
+    // The real probe, watched for how many files are probed at once.
+    auto running = std::make_shared<std::atomic<int>>(0);
+    auto most = std::make_shared<std::atomic<int>>(0);
+    store.importer()->setProbeFunction([running, most](const QUrl &url, const std::atomic_bool *cancelled) {
+        const int now = running->fetch_add(1) + 1;
+        int seen = most->load();
+        while (now > seen && !most->compare_exchange_weak(seen, now)) {
+        }
+        Clip clip = ClipImporter::probeClip(url, cancelled);
+        running->fetch_sub(1);
+        return clip;
+    });
     QList<qsizetype> counts;
     QList<double> progress;
     QObject::connect(&store, &ClipStore::clipsChanged, [&] { counts.append(store.clips().size()); });
@@ -66,6 +79,8 @@ TEST(Import, FolderArrivesInBatchesAndBecomesOneUndoableAddition)
     ASSERT_TRUE(waitUntilIdle(store));
 
     EXPECT_EQ(counts, (QList<qsizetype>{16, 32, 40}));
+    EXPECT_LE(most->load(), int(ClipImporter::probeBatchSize));
+    EXPECT_GT(most->load(), 1) << "files are probed side by side";
     // Each batch publishes its progress; the final write clears the loading flag.
     QList<double> batchProgress;
     for (double p : progress) {
@@ -152,23 +167,25 @@ TEST(Import, SessionResetDropsTheResultsOfARunningImport)
     QTemporaryDir dir;
     makeTakes(dir.path(), 40);
     ClipStore store;
+    // The real probe, except that files after the first batch wait until the
+    // test lets them go: the reset then surely falls between two batches.
+    auto probed = std::make_shared<std::atomic<int>>(0);
+    auto gate = std::make_shared<QSemaphore>(0);
+    store.importer()->setProbeFunction([probed, gate](const QUrl &url, const std::atomic_bool *cancelled) {
+        if (probed->fetch_add(1) >= int(ClipImporter::probeBatchSize))
+            gate->acquire();
+        return ClipImporter::probeClip(url, cancelled);
+    });
     QSignalSpy finished(store.importer(), &ClipImporter::importsFinished);
-    // Between two batches the user starts a new session.
-    bool reset = false;
-    QObject::connect(
-        &store, &ClipStore::clipsChanged, &store,
-        [&] {
-            if (!reset && store.clips().size() == 16) {
-                reset = true;
-                store.startNewSession({QStringLiteral("Dunk")});
-                EXPECT_FALSE(store.isLoading());
-                EXPECT_EQ(store.loadingProgress(), 0);
-            }
-        },
-        Qt::QueuedConnection);
 
     store.addURLs(QUrl::fromLocalFile(dir.path()), {});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return reset; }, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return store.clips().size() == 16; }, 60000));
+    EXPECT_EQ(store.loadingProgress(), 0.4);
+    store.startNewSession({QStringLiteral("Dunk")});
+    EXPECT_FALSE(store.isLoading());
+    EXPECT_EQ(store.loadingProgress(), 0);
+    gate->release(40);
+
     // The outdated import still ends, and adds nothing on its way out.
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 60000));
     QTest::qWait(50);
@@ -177,6 +194,7 @@ TEST(Import, SessionResetDropsTheResultsOfARunningImport)
     EXPECT_TRUE(store.loadedURLs().isEmpty());
     EXPECT_FALSE(store.isLoading());
     EXPECT_EQ(store.loadingProgress(), 0);
+    EXPECT_FALSE(store.importer()->hasImportTasks());
 }
 
 TEST(Import, ReadsMissingRecordingDatesAndDropsStaleOnes)
