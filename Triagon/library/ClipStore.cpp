@@ -41,6 +41,13 @@ void ClipStore::setClips(QList<Clip> clips)
     Q_EMIT clipsChanged();
 }
 
+void ClipStore::appendClips(const QList<Clip> &clips)
+{
+    QList<Clip> all = m_clips;
+    all += clips;
+    setClips(std::move(all));
+}
+
 void ClipStore::setLoading(bool loading)
 {
     Q_EMIT objectWillChange();
