@@ -3,6 +3,7 @@
 #include "library/ClipStore.h"
 #include "library/CollectVideoFiles.h"
 #include "library/ConcurrentGroup.h"
+#include "library/MediaAvailability.h"
 #include "library/StandardizedURL.h"
 #include "library/UndoAction.h"
 #include "library/model/FileName.h"
@@ -60,7 +61,10 @@ struct ClipImporter::Prewarm
 
 ClipImporter::ClipImporter(ClipStore &store, QObject *parent)
     : QObject(parent), m_store(store), m_probe([](const QUrl &url, const std::atomic_bool *cancelled) { return probeClip(url, cancelled); }),
-      m_date([](const QUrl &url, const std::atomic_bool *cancelled) { return MediaProbe::loadRecordingDate(url.toLocalFile(), cancelled); })
+      m_date([](const QUrl &url, const std::atomic_bool *cancelled) {
+          const QString path = url.toLocalFile();
+          return MediaAvailability::isRegularFile(path) ? MediaProbe::loadRecordingDate(path, cancelled) : std::nullopt;
+      })
 {
     // One walk per import is plenty; walks mostly wait for the disk.
     m_walkPool.setMaxThreadCount(4);
@@ -84,7 +88,13 @@ ClipImporter::~ClipImporter()
 
 Clip ClipImporter::probeClip(const QUrl &url, const std::atomic_bool *cancelled)
 {
-    const ProbeResult probe = MediaProbe::probeClip(url.toLocalFile(), cancelled);
+    // A file that is gone still becomes a clip, with no facts; so does a
+    // pipe or device given as a file, which is never opened, since reading
+    // one could hold a probe (and the import) for ever.
+    const QString path = url.toLocalFile();
+    ProbeResult probe;
+    if (MediaAvailability::isRegularFile(path))
+        probe = MediaProbe::probeClip(path, cancelled);
     Clip clip;
     clip.id = QUuid::createUuid();
     clip.url = url;
@@ -223,14 +233,12 @@ void ClipImporter::addBatch(const std::shared_ptr<ImportTask> &task, qsizetype b
     ProbeRun &run = *task->run;
     const qsizetype start = batch * probeBatchSize;
     const qsizetype end = std::min(start + probeBatchSize, run.urls.size());
-    QList<Clip> all = m_store.clips();
-    all.reserve(all.size() + (end - start));
-    for (qsizetype i = start; i < end; ++i) {
-        Clip &clip = run.clips[static_cast<size_t>(i)];
-        task->added.append(clip);
-        all.append(std::move(clip));
-    }
-    m_store.setClips(std::move(all));
+    QList<Clip> clips;
+    clips.reserve(end - start);
+    for (qsizetype i = start; i < end; ++i)
+        clips.append(std::move(run.clips[static_cast<size_t>(i)]));
+    task->added += clips;
+    m_store.appendClips(clips);
     // An observer of the clip list may have reset the session just now.
     if (isOutdated(*task)) {
         finish(task);
@@ -305,6 +313,11 @@ void ClipImporter::prewarmNext(const std::shared_ptr<Prewarm> &prewarm)
         return;
     }
     const Clip &clip = prewarm->clips[prewarm->next++];
+    // Only files can have posters; a pipe or device would hold a decode slot for ever.
+    if (!MediaAvailability::isRegularFile(clip.path())) {
+        QMetaObject::invokeMethod(this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection);
+        return;
+    }
     const double seconds = prewarmPosterTimeFraction * clip.duration;
     ThumbnailGenerator *generator = m_store.thumbnailGenerator();
     // One poster at a time: the next request waits for this one's answer.

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace StoreTest;
@@ -160,6 +161,29 @@ TEST(Import, FilesAreProbedIntoClipsWithTheirFacts)
     EXPECT_EQ(unreadable.codec, QString());
     EXPECT_EQ(unreadable.fileSize, QFileInfo(broken).size());
     EXPECT_EQ(store.undoTitle(), QStringLiteral("Undo Add 2 clips"));
+}
+
+TEST(Import, APipeNamedLikeAVideoNeverHoldsTheImport)
+{
+    QTemporaryDir dir;
+    const QString pipe = dir.path() + QStringLiteral("/pipe.mov");
+    ASSERT_EQ(::mkfifo(pipe.toUtf8().constData(), 0600), 0);
+    const QString real = TestMedia::copyTo(QStringLiteral("clip.mkv"), dir.path());
+    ClipStore store;
+    QSignalSpy prewarmed(store.importer(), &ClipImporter::prewarmFinished);
+
+    // Walked, the pipe is not a regular file; handed over as a file, it becomes
+    // a clip without facts instead of blocking a probe for ever.
+    store.addURLs(QUrl::fromLocalFile(dir.path()), {});
+    ASSERT_TRUE(waitUntilIdle(store, 30000));
+    ASSERT_EQ(store.clips().size(), 1);
+    store.addURLs(std::nullopt, {QUrl::fromLocalFile(pipe)});
+    ASSERT_TRUE(waitUntilIdle(store, 30000));
+    ASSERT_EQ(store.clips().size(), 2);
+    EXPECT_EQ(store.clips()[1].filename, QStringLiteral("pipe.mov"));
+    EXPECT_EQ(store.clips()[1].width, 0);
+    EXPECT_EQ(store.clips()[1].duration, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prewarmed.count() > 0 && !store.importer()->isPrewarming(); }, 30000));
 }
 
 TEST(Import, SessionResetDropsTheResultsOfARunningImport)
