@@ -68,8 +68,8 @@ ClipImporter::ClipImporter(ClipStore &store, QObject *parent)
 {
     // One walk per import is plenty; walks mostly wait for the disk.
     m_walkPool.setMaxThreadCount(4);
-    // At most one batch of probes at once per pool thread: with several
-    // imports running, their batches share these threads.
+    // Room for one import's probes at full width; imports running side by
+    // side share these threads, so no more than that probe at once overall.
     m_probePool.setMaxThreadCount(static_cast<int>(probeBatchSize));
 }
 
