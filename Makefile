@@ -20,8 +20,8 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 run: build
-	@if [ -x $(BUILD_DIR)/Triagon/app/triagon ]; then \
-		$(BUILD_DIR)/Triagon/app/triagon; \
+	@if [ -x $(BUILD_DIR)/bin/triagon ]; then \
+		$(BUILD_DIR)/bin/triagon; \
 	else \
 		echo "The application is not built yet: only the libraries and their tests exist so far."; \
 	fi
