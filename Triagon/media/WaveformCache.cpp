@@ -122,8 +122,13 @@ std::optional<QList<float>> WaveformCache::extractAmplitudes(const QString &path
 {
     if (count <= 0)
         return std::nullopt;
+    FFmpegAudioFormat format;
+    format.sampleRate = 8000;
+    format.channels = 1;
+    format.sampleType = FFmpegAudioFormat::SampleType::Int16;
+    format.mapping = FFmpegAudioFormat::ChannelMapping::MeanToMono;
     AudioStreamDecoder decoder;
-    const AudioStreamDecoder::OpenResult opened = decoder.open(path, 8000, 1);
+    const AudioStreamDecoder::OpenResult opened = decoder.open(path, format);
     if (opened == AudioStreamDecoder::OpenResult::Failed) {
         qCCritical(audioLogger, "Waveform: cannot read %s: %s", qUtf8Printable(QFileInfo(path).fileName()),
                    qUtf8Printable(decoder.errorText()));
@@ -132,16 +137,13 @@ std::optional<QList<float>> WaveformCache::extractAmplitudes(const QString &path
     if (opened != AudioStreamDecoder::OpenResult::Opened)
         return std::nullopt;
 
-    // Magnitudes as 16-bit numbers (|−32768| fits) keep a long clip's whole
-    // track at 16 kB per second while it is bucketed.
+    // Magnitudes as 16-bit numbers (|-32768| fits) keep a long clip's whole
+    // track at 16 kB per second of sound while it is bucketed.
     std::vector<quint16> magnitudes;
-    const bool complete = decoder.readAll([&](const float *samples, qint64 frames) {
-        for (qint64 i = 0; i < frames; ++i) {
-            const float s = std::clamp(samples[i], -1.0f, 1.0f);
-            // The decoder gives floats; 16-bit sound is s / 32768 exactly.
-            const long v = std::lround(s * 32768.0f);
-            magnitudes.push_back(static_cast<quint16>(std::min(32768L, std::labs(v))));
-        }
+    const bool complete = decoder.readAll([&](const void *data, qint64 frames) {
+        const auto *samples = static_cast<const qint16 *>(data);
+        for (qint64 i = 0; i < frames; ++i)
+            magnitudes.push_back(static_cast<quint16>(std::abs(int(samples[i]))));
         return !(cancel && cancel->load());
     });
     if (!complete || magnitudes.empty())
