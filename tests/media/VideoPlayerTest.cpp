@@ -81,6 +81,34 @@ TEST(VideoPlayer, ExactSeeksLandOnTheFrameAskedForWhereverTheDecoderStands)
     }
 }
 
+TEST(VideoPlayer, ExactSeeksHoldWithBFramesWhileSkippingUnseenFrames)
+{
+    auto player = openPlayer(QStringLiteral("bframes.mp4"));
+    // A forward sweep (decoding on, far targets skip frames nobody sees),
+    // then jumps back and forth across keyframes.
+    std::vector<double> targets;
+    for (double t = 0.0; t < 7.9; t += 0.37)
+        targets.push_back(t);
+    for (double t : {5.5, 1.9, 2.0, 2.05, 3.99, 4.0, 0.1, 7.95, 6.6, 6.5, 6.55})
+        targets.push_back(t);
+    for (double target : targets) {
+        SCOPED_TRACE(target);
+        ASSERT_TRUE(seekAndWait(*player, target));
+        const Reference expected = referenceFrame(player->path(), target);
+        EXPECT_NEAR(player->currentFrameTime(), expected.time, 1e-6);
+        EXPECT_TRUE(player->currentFrame() == expected.image);
+    }
+    // Steps from a cached frame land on the neighbours.
+    ASSERT_TRUE(seekAndWait(*player, 3.0));
+    QSignalSpy times(player.get(), &VideoPlayer::timeChanged);
+    player->stepByFrames(-1);
+    ASSERT_TRUE(times.wait(waitMs));
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 89.0 / 30).image);
+    player->stepByFrames(2);
+    ASSERT_TRUE(times.wait(waitMs));
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 91.0 / 30).image);
+}
+
 TEST(VideoPlayer, FramesAreScaledToTheTargetSizeAndTurnedUpright)
 {
     auto player = openPlayer(QStringLiteral("pattern_1080p30.mp4"));
