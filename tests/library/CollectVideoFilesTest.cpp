@@ -1,3 +1,4 @@
+#include "StoreTestSupport.h"
 #include "library/CollectVideoFiles.h"
 
 #include <QDir>
@@ -79,7 +80,10 @@ TEST(CollectVideoFiles, NeverFollowsSymbolicLinksAndSurvivesLinkLoops)
 TEST(CollectVideoFiles, VanishedFolderGivesNothing)
 {
     QTemporaryDir dir;
+    StoreTest::LogCapture log;
     EXPECT_TRUE(collectVideoFiles(QUrl::fromLocalFile(dir.path() + QStringLiteral("/gone"))).isEmpty());
+    ASSERT_EQ(log.messages().size(), 1);
+    EXPECT_TRUE(log.messages()[0].contains(dir.path() + QStringLiteral("/gone")));
     EXPECT_TRUE(collectVideoFiles(QUrl()).isEmpty());
 }
 
