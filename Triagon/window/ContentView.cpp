@@ -147,6 +147,7 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     connect(&AppNotifier::instance(), &AppNotifier::showKeyboardShortcuts, this, [this] { setShowKeyboardShortcuts(true); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &ContentView::onApplicationStateChanged);
 
+    m_intake->setImportPanel(m_panel);
     m_lastClipCount = m_store.clips().size();
     updateTint();
     updateLayout();
@@ -154,11 +155,16 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     QTimer::singleShot(0, this, &ContentView::showSaveFailureIfNeeded);
 }
 
-ContentView::~ContentView() = default;
+ContentView::~ContentView()
+{
+    // The store outlives the window: it must not keep the window's panel.
+    m_intake->setImportPanel(nullptr);
+}
 
 void ContentView::setImportPanel(ImportPanel *panel)
 {
     m_panel = panel ? panel : m_ownPanel.get();
+    m_intake->setImportPanel(m_panel);
 }
 
 ImportPanel &ContentView::importPanel() const

@@ -44,8 +44,12 @@ void forwardAddURLs(Store &store, StoreIntake &, const std::optional<QUrl> &fold
 template <typename Store>
 void forwardShowImportPanel(Store &store, StoreIntake &intake, ImportPanel &panel)
 {
-    if constexpr (requires { store.showImportPanel(panel); }) {
-        store.showImportPanel(panel);
+    if constexpr (requires {
+                      store.setImportPanel(&panel);
+                      store.showImportPanel();
+                  }) {
+        store.setImportPanel(&panel);
+        store.showImportPanel();
     } else {
         const std::optional<QList<QUrl>> chosen = panel.run(StoreIntake::openPanelMessage(), StoreIntake::openPanelPrompt());
         if (!chosen)
@@ -58,6 +62,13 @@ void forwardShowImportPanel(Store &store, StoreIntake &intake, ImportPanel &pane
                 intake.importFile(url);
         }
     }
+}
+
+template <typename Store>
+void forwardSetImportPanel(Store &store, ImportPanel *panel)
+{
+    if constexpr (requires { store.setImportPanel(panel); })
+        store.setImportPanel(panel);
 }
 
 template <typename Store>
@@ -177,6 +188,11 @@ void StoreIntake::importFile(const QUrl &file)
 void StoreIntake::showImportPanel(ImportPanel &panel)
 {
     forwardShowImportPanel(m_store, *this, panel);
+}
+
+void StoreIntake::setImportPanel(ImportPanel *panel)
+{
+    forwardSetImportPanel(m_store, panel);
 }
 
 void StoreIntake::restoreSessionAtLaunch(std::function<QString(qint64)> markerTagName, std::function<void(bool)> done)

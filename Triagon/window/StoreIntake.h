@@ -41,6 +41,8 @@ public:
     // Shows the open panel and imports what the user chooses, each item on its
     // own (folders as folders, files with a video extension, others skipped).
     void showImportPanel(ImportPanel &panel);
+    // Makes `panel` the store's open panel for its own "Add Clips" command.
+    void setImportPanel(ImportPanel *panel);
 
     // Reads the session file in the background and applies it to the store;
     // `done` runs on the main thread with true when a session was restored
