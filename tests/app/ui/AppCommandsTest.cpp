@@ -74,6 +74,12 @@ TEST(AppCommands, TakeATourShowsTheOnboardingTourEvenWhenFinished)
     EXPECT_EQ(tours.activeTour()->id, QStringLiteral("onboarding-v1"));
     EXPECT_EQ(tours.activeTour()->steps.size(), 9);
     EXPECT_TRUE(tours.completedTourIDs().contains(QStringLiteral("onboarding-v1")));
+
+    // The same from the keyboard: Ctrl+? (Shift gives the question mark).
+    tours.setActiveTour(std::nullopt);
+    QTest::keyClick(r.app.mainWindow(), Qt::Key_Question, Qt::ControlModifier);
+    ASSERT_TRUE(tours.activeTour().has_value());
+    EXPECT_EQ(tours.activeTour()->id, QStringLiteral("onboarding-v1"));
 }
 
 TEST(AppCommands, KeyboardShortcutsReachesTheMainWindow)
