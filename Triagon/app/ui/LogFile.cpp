@@ -18,7 +18,6 @@ struct LogState
     QFile file;
     QtMessageHandler previous = nullptr;
     bool installed = false;
-    bool writing = false; // a message raised while writing is not written again
 };
 
 LogState &state()
@@ -59,15 +58,21 @@ void rotateIfNeeded(LogState &s)
     openFile(s);
 }
 
+// Set while this thread writes to the file: a message raised by the writing
+// itself goes only to the previous handler (locking again would deadlock).
+thread_local bool t_writing = false;
+
 void handler(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     LogState &s = state();
     QtMessageHandler previous = nullptr;
-    {
+    if (t_writing) {
+        previous = s.previous;
+    } else {
         QMutexLocker lock(&s.mutex);
         previous = s.previous;
-        if (s.installed && !s.writing) {
-            s.writing = true;
+        if (s.installed) {
+            t_writing = true;
             if (openFile(s)) {
                 QByteArray line = QDateTime::currentDateTime().toString(Qt::ISODateWithMs).toUtf8();
                 line += " [";
@@ -83,7 +88,7 @@ void handler(QtMsgType type, const QMessageLogContext &context, const QString &m
                 s.file.flush();
                 rotateIfNeeded(s);
             }
-            s.writing = false;
+            t_writing = false;
         }
     }
     if (previous)
