@@ -2,6 +2,7 @@
 
 #include "library/model/FinderOrder.h"
 #include "library/model/PlainTextOrder.h"
+#include "organize/FolderPlan.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -119,6 +120,7 @@ void ClipStore::setFolderOrganization(FolderOrganization organization)
 {
     Q_EMIT objectWillChange();
     m_folderOrganization = organization;
+    m_exportPreviewTreeCache.reset();
     Q_EMIT folderOrganizationChanged();
 }
 
@@ -227,6 +229,8 @@ void ClipStore::invalidateDerivedCaches()
     m_clipStatsCache.reset();
     m_clipIndexCache.reset();
     m_usedTagsCache.reset();
+    m_numberingResetCache.reset();
+    m_exportPreviewTreeCache.reset();
 }
 
 // ---- Derived views ----------------------------------------------------------------
@@ -376,4 +380,52 @@ const ClipStore::ClipStats &ClipStore::clipStats() const
     stats.totalCount = int(m_clips.size());
     m_clipStatsCache = stats;
     return *m_clipStatsCache;
+}
+
+const QList<MarkerDetector::NumberingReset> &ClipStore::numberingResets() const
+{
+    if (!m_numberingResetCache)
+        m_numberingResetCache = MarkerDetector::numberingResets(m_clips);
+    return *m_numberingResetCache;
+}
+
+const std::optional<QList<ClipStore::ExportFolder>> &ClipStore::exportPreviewTree() const
+{
+    if (!m_exportPreviewTreeCache) {
+        const QList<Clip> shortlist = clipsInScope(ExportScope::shortlisted);
+        if (shortlist.isEmpty())
+            m_exportPreviewTreeCache.emplace(std::nullopt);
+        else
+            m_exportPreviewTreeCache.emplace(FolderPlan::folderPlan(shortlist, m_folderOrganization == FolderOrganization::byRating));
+    }
+    return *m_exportPreviewTreeCache;
+}
+
+QList<Clip> ClipStore::clipsInScope(ExportScope scope) const
+{
+    switch (scope) {
+    case ExportScope::shortlisted: {
+        QList<Clip> result;
+        for (const Clip &clip : m_clips) {
+            if (isShortlisted(clip))
+                result.append(clip);
+        }
+        return result;
+    }
+    case ExportScope::filtered:
+        return sortedAndFilteredClips();
+    case ExportScope::selected: {
+        QList<Clip> result;
+        if (m_selectedClipIDs.isEmpty())
+            return result;
+        for (const Clip &clip : m_clips) {
+            if (m_selectedClipIDs.contains(clip.id))
+                result.append(clip);
+        }
+        return result;
+    }
+    case ExportScope::all:
+        return m_clips;
+    }
+    return {};
 }

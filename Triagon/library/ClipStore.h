@@ -1,14 +1,19 @@
 #pragma once
 
 #include "audiotriage/AudioMetrics.h"
+#include "library/ClipImporter.h"
+#include "library/DomainError.h"
+#include "library/SessionRestorer.h"
 #include "library/UndoAction.h"
 #include "library/model/Clip.h"
 #include "library/model/FolderOrganization.h"
 #include "library/model/GroupMode.h"
 #include "library/model/SortOrder.h"
 #include "markers/MarkerDetector.h"
+#include "media/ThumbnailGenerator.h"
 #include "organize/ExportFileEntry.h"
 #include "organize/ExportFolder.h"
+#include "organize/ExportScope.h"
 #include "organize/ExportTotals.h"
 
 #include <QDateTime>
@@ -24,6 +29,7 @@
 #include <optional>
 #include <utility>
 
+class ImportPanel;
 class QTimer;
 
 // The one central object of a running session: the session's clips in the
@@ -225,6 +231,14 @@ public:
     // Rating, tag, hand-marker and untouched filters off; sort and grouping stay.
     void clearFilters();
     const ClipStats &clipStats() const;
+    // The places where a camera's file numbering restarts (clips in store order).
+    const QList<MarkerDetector::NumberingReset> &numberingResets() const;
+    // The planned folders of the shortlisted clips under folderOrganization;
+    // no value when no clip is shortlisted.
+    const std::optional<QList<ExportFolder>> &exportPreviewTree() const;
+    // The clips an organize of the scope covers: shortlisted and selected in
+    // store order, the filtered view as the grid shows it, or all clips.
+    QList<Clip> clipsInScope(ExportScope scope) const;
     // Unsets every derived cache; the change hook calls it.
     void invalidateDerivedCaches();
 
@@ -340,6 +354,61 @@ public:
     bool isSavingEnabled() const { return m_savingEnabled; }
     void setSavingEnabled(bool enabled);
 
+    // ---- Media engines, import, offline media, session restore --------------
+    // (ClipStoreImport.cpp; the work itself is done by ClipImporter,
+    // MediaAvailability and SessionRestorer.)
+
+    // The engines are created with the store and live as long as it does;
+    // a new session or a restore never resets them.
+    ThumbnailGenerator *thumbnailGenerator() const { return m_thumbnailGenerator; }
+    // The import tasks, the recording-date probe and the poster prewarm.
+    ClipImporter *importer() const { return m_importer; }
+
+    // The window's open panel for "Add Clips"; the store does not own it.
+    void setImportPanel(ImportPanel *panel) { m_importPanel = panel; }
+    // Runs the open panel; each chosen folder (which also becomes the source
+    // folder) and each chosen video file starts an import of its own. Other
+    // files are ignored.
+    void showImportPanel();
+    // Starts one import of a folder (with an empty file list) or of files
+    // (with no folder; taken without an extension check) and returns at
+    // once, with isLoading true and loadingProgress 0. The clips arrive in
+    // batches; the import as a whole is one undoable "Add N clips".
+    void addURLs(const std::optional<QUrl> &folder, const QList<QUrl> &files);
+    // Called by every import task once when it ends.
+    void finishImportTask(const QUuid &taskID);
+    // Resets the import state for a replaced clip list: a new session
+    // generation, running imports and the recording-date probe cancelled,
+    // loadedURLs rebuilt from the clips, loading state cleared.
+    void rebuildLoadedURLs();
+    // The recording-date probe (unless one runs) and a fresh poster prewarm.
+    void schedulePostImportWork();
+    void probeRecordingDates();
+    void applyRecordingDates(const QList<RecordingDateResult> &results);
+    void cancelPrewarm();
+
+    // The clips whose files are offline, in store order.
+    QList<Clip> offlineClips() const;
+    // Re-tests every clip's file, republishes the clips once and restarts
+    // the post-import work. No undo record, no save.
+    void refreshAvailability();
+    // Points a clip at the file in its new place; the clip keeps its name,
+    // decisions and identity, and every undo record about it is dropped.
+    // Returns the refusal when the file cannot be the clip's (see
+    // MediaAvailability::checkRelinkTarget), no value otherwise; an unknown
+    // clip is no error and changes nothing.
+    std::optional<DomainError> relinkClip(const QUuid &clipID, const QUrl &url);
+
+    // Reads the session file in the background and applies it (older
+    // hand-marker flags become tags named by markerTagName), unless a new
+    // session starts meanwhile; done(true) when a session was applied.
+    // No save writes the file until then.
+    void restoreSessionAtLaunch(SessionRestorer::MarkerTagName markerTagName, std::function<void(bool restored)> done = {});
+    bool isRestoringSession() const { return m_sessionRestorer->isRestoring(); }
+    // Empties the session, with the valid given tags as its catalog, and
+    // removes the session file.
+    void startNewSession(const QStringList &tags);
+
 Q_SIGNALS:
     void objectWillChange();
     void clipsChanged();
@@ -408,9 +477,18 @@ private:
     bool m_savingEnabled = true;
     bool m_saveDeferred = false;
 
+    // Media engines, in the order they are made (after the undo history).
+    ThumbnailGenerator *m_thumbnailGenerator = new ThumbnailGenerator(this);
+    ClipImporter *m_importer = new ClipImporter(*this, this);
+    SessionRestorer *m_sessionRestorer = new SessionRestorer(*this, this);
+    ImportPanel *m_importPanel = nullptr;
+
     // Derived caches; unset means "compute on next read".
     mutable std::optional<QList<Clip>> m_sortedAndFilteredCache;
     mutable std::optional<ClipStats> m_clipStatsCache;
     mutable std::optional<QHash<QUuid, qsizetype>> m_clipIndexCache;
     mutable std::optional<QStringList> m_usedTagsCache;
+    mutable std::optional<QList<MarkerDetector::NumberingReset>> m_numberingResetCache;
+    // Unset, or computed (with no tree when the shortlist is empty).
+    mutable std::optional<std::optional<QList<ExportFolder>>> m_exportPreviewTreeCache;
 };

@@ -3,6 +3,7 @@
 #include "library/ClipStore.h"
 
 #include "app/Loggers.h"
+#include "library/SessionJsonWriter.h"
 #include "library/model/FileName.h"
 #include "library/model/JsonReader.h"
 #include "library/model/ReferenceDate.h"
@@ -193,7 +194,8 @@ bool ClipStore::writeSessionFile(const SessionData &data, QString *errorText)
     const QString path = sessionFilePath();
     // The folder may have been removed since it was made.
     QDir().mkpath(QFileInfo(path).absolutePath());
-    const QByteArray bytes = QJsonDocument(data.toJson()).toJson(QJsonDocument::Compact);
+    // Written directly: building a JSON object per clip first costs more than the write itself.
+    const QByteArray bytes = SessionJsonWriter::encode(data);
     QSaveFile file(path);
     auto failWith = [&](const QString &text) {
         if (errorText)

@@ -1,0 +1,337 @@
+#include "library/ClipImporter.h"
+
+#include "library/ClipStore.h"
+#include "library/CollectVideoFiles.h"
+#include "library/ConcurrentGroup.h"
+#include "library/StandardizedURL.h"
+#include "library/UndoAction.h"
+#include "library/model/FileName.h"
+#include "media/MediaProbe.h"
+#include "media/ThumbnailGenerator.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+struct ClipImporter::ImportTask
+{
+    QUuid id;
+    QUuid generation;
+    std::optional<QUrl> folder;
+    QList<QUrl> files;
+    QList<QUrl> newURLs;
+    qsizetype batchStart = 0;
+    qsizetype batchEnd = 0;
+    QList<Clip> added;
+    // Shared with the walk and the probes, which stop early once it is set.
+    std::shared_ptr<std::atomic_bool> cancelled = std::make_shared<std::atomic_bool>(false);
+};
+
+struct ClipImporter::DateProbe
+{
+    QUuid generation;
+    QList<RecordingDateResult> candidates; // clip and URL; the date is filled by the read
+    qsizetype windowStart = 0;
+    std::shared_ptr<std::atomic_bool> cancelled = std::make_shared<std::atomic_bool>(false);
+};
+
+struct ClipImporter::Prewarm
+{
+    QList<Clip> clips;
+    qsizetype next = 0;
+    bool cancelled = false;
+};
+
+ClipImporter::ClipImporter(ClipStore &store, QObject *parent)
+    : QObject(parent), m_store(store), m_probe([](const QUrl &url, const std::atomic_bool *cancelled) { return probeClip(url, cancelled); }),
+      m_date([](const QUrl &url, const std::atomic_bool *cancelled) { return MediaProbe::loadRecordingDate(url.toLocalFile(), cancelled); })
+{
+    // One walk per import is plenty; walks mostly wait for the disk.
+    m_walkPool.setMaxThreadCount(4);
+    // At most one batch of probes at once per pool thread: with several
+    // imports running, their batches share these threads.
+    m_probePool.setMaxThreadCount(static_cast<int>(probeBatchSize));
+}
+
+ClipImporter::~ClipImporter()
+{
+    // Jobs post their results to this object; let them end first.
+    for (const auto &task : std::as_const(m_tasks))
+        task->cancelled->store(true);
+    if (m_dateProbe)
+        m_dateProbe->cancelled->store(true);
+    m_walkPool.clear();
+    m_probePool.clear();
+    m_walkPool.waitForDone();
+    m_probePool.waitForDone();
+}
+
+Clip ClipImporter::probeClip(const QUrl &url, const std::atomic_bool *cancelled)
+{
+    const ProbeResult probe = MediaProbe::probeClip(url.toLocalFile(), cancelled);
+    Clip clip;
+    clip.id = QUuid::createUuid();
+    clip.url = url;
+    clip.filename = FileName::lastComponent(url.path());
+    clip.duration = probe.duration;
+    clip.width = probe.width;
+    clip.height = probe.height;
+    clip.fileSize = probe.fileSize;
+    clip.codec = probe.codec;
+    clip.frameRate = probe.frameRate;
+    clip.recordedAt = probe.recordedAt;
+    // Checked whether or not a date was found: only clips of older sessions
+    // are left for the recording-date probe.
+    clip.recordingDateChecked = true;
+    return clip;
+}
+
+// --- Imports -------------------------------------------------------------
+
+void ClipImporter::addURLs(const std::optional<QUrl> &folder, const QList<QUrl> &files)
+{
+    auto task = std::make_shared<ImportTask>();
+    task->id = QUuid::createUuid();
+    task->generation = m_store.sessionGeneration();
+    task->folder = folder;
+    task->files = files;
+    m_store.setLoading(true);
+    m_store.setLoadingProgress(0);
+    m_tasks.insert(task->id, task);
+    // The body runs from the event loop, like a task started now.
+    QMetaObject::invokeMethod(this, [this, task] { startImport(task); }, Qt::QueuedConnection);
+}
+
+void ClipImporter::startImport(const std::shared_ptr<ImportTask> &task)
+{
+    if (!task->folder) {
+        takeFiles(task, task->files);
+        return;
+    }
+    const QUrl folder = *task->folder;
+    runConcurrentGroup<QList<QUrl>>(
+        &m_walkPool, this, 1, [folder, cancelled = task->cancelled](qsizetype) { return collectVideoFiles(folder, cancelled.get()); },
+        [this, task](std::vector<QList<QUrl>> walked) { takeFiles(task, walked.front()); });
+}
+
+bool ClipImporter::isOutdated(const ImportTask &task) const
+{
+    return task.cancelled->load() || task.generation != m_store.sessionGeneration();
+}
+
+void ClipImporter::takeFiles(const std::shared_ptr<ImportTask> &task, const QList<QUrl> &files)
+{
+    if (isOutdated(*task)) {
+        finishImportTask(task->id);
+        return;
+    }
+    // Files already in the session are skipped; a file named twice is taken once.
+    QSet<QUrl> loaded = m_store.loadedURLs();
+    for (const QUrl &url : files) {
+        const QUrl standardized = standardizedFileURL(url);
+        if (loaded.contains(standardized))
+            continue;
+        loaded.insert(standardized);
+        task->newURLs.append(standardized);
+    }
+    if (!task->newURLs.isEmpty())
+        m_store.setLoadedURLs(loaded);
+    if (task->newURLs.isEmpty()) {
+        finishImportTask(task->id);
+        return;
+    }
+    task->batchStart = 0;
+    task->batchEnd = probeBatchSize;
+    probeBatch(task);
+}
+
+void ClipImporter::probeBatch(const std::shared_ptr<ImportTask> &task)
+{
+    if (isOutdated(*task)) {
+        finishImportTask(task->id);
+        return;
+    }
+    const qsizetype end = std::min(task->batchEnd, task->newURLs.size());
+    const QList<QUrl> batch = task->newURLs.mid(task->batchStart, end - task->batchStart);
+    runConcurrentGroup<Clip>(
+        &m_probePool, this, batch.size(),
+        [batch, probe = m_probe, cancelled = task->cancelled](qsizetype i) {
+            // A cancelled import drops its batch anyway; spare the disk.
+            if (cancelled->load())
+                return Clip();
+            return probe(batch[i], cancelled.get());
+        },
+        [this, task](std::vector<Clip> clips) { addBatch(task, std::move(clips)); });
+}
+
+void ClipImporter::addBatch(const std::shared_ptr<ImportTask> &task, std::vector<Clip> clips)
+{
+    if (isOutdated(*task)) {
+        finishImportTask(task->id);
+        return;
+    }
+    QList<Clip> all = m_store.clips();
+    all.reserve(all.size() + static_cast<qsizetype>(clips.size()));
+    for (Clip &clip : clips) {
+        task->added.append(clip);
+        all.append(std::move(clip));
+    }
+    m_store.setClips(std::move(all));
+    // An observer of the clip list may have reset the session just now.
+    if (isOutdated(*task)) {
+        finishImportTask(task->id);
+        return;
+    }
+    const qsizetype added = task->batchStart + static_cast<qsizetype>(clips.size());
+    m_store.setLoadingProgress(static_cast<double>(added) / static_cast<double>(task->newURLs.size()));
+
+    if (task->batchEnd >= task->newURLs.size()) {
+        if (!task->added.isEmpty()) {
+            m_store.registerUndo(UndoAction::addClips(task->added));
+            m_store.scheduleSessionSave();
+            schedulePostImportWork();
+        }
+        finishImportTask(task->id);
+        return;
+    }
+    task->batchStart = task->batchEnd;
+    task->batchEnd += probeBatchSize;
+    probeBatch(task);
+}
+
+void ClipImporter::finishImportTask(const QUuid &taskID)
+{
+    m_tasks.remove(taskID);
+    m_store.setLoading(!m_tasks.isEmpty());
+    if (m_tasks.isEmpty())
+        Q_EMIT importsFinished();
+}
+
+void ClipImporter::cancelImports()
+{
+    if (m_dateProbe) {
+        m_dateProbe->cancelled->store(true);
+        m_dateProbe.reset();
+    }
+    for (const auto &task : std::as_const(m_tasks))
+        task->cancelled->store(true);
+    m_tasks.clear();
+}
+
+// --- Work after an import ----------------------------------------------
+
+void ClipImporter::schedulePostImportWork()
+{
+    probeRecordingDates();
+    cancelPrewarm();
+    auto prewarm = std::make_shared<Prewarm>();
+    for (const Clip &clip : m_store.clips()) {
+        if (!clip.isMissing)
+            prewarm->clips.append(clip);
+    }
+    m_prewarm = prewarm;
+    QMetaObject::invokeMethod(this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection);
+}
+
+void ClipImporter::cancelPrewarm()
+{
+    if (m_prewarm) {
+        m_prewarm->cancelled = true;
+        m_prewarm.reset();
+    }
+}
+
+void ClipImporter::prewarmNext(const std::shared_ptr<Prewarm> &prewarm)
+{
+    if (prewarm->cancelled)
+        return;
+    if (prewarm->next >= prewarm->clips.size()) {
+        if (m_prewarm == prewarm)
+            m_prewarm.reset();
+        Q_EMIT prewarmFinished();
+        return;
+    }
+    const Clip &clip = prewarm->clips[prewarm->next++];
+    const double seconds = prewarmPosterTimeFraction * clip.duration;
+    ThumbnailGenerator *generator = m_store.thumbnailGenerator();
+    // One poster at a time: the next request waits for this one's answer.
+    generator->thumbnail(clip.path(), seconds, prewarmPosterSize, this, [this, prewarm, generator, url = clip.url, seconds](const QImage &poster) {
+        if (!poster.isNull())
+            generator->posterCache().insert(ThumbnailGenerator::posterCacheKey(url, seconds, prewarmPosterSize.width()), poster);
+        prewarmNext(prewarm);
+    });
+}
+
+// --- Recording dates -----------------------------------------------------
+
+void ClipImporter::probeRecordingDates()
+{
+    if (m_dateProbe)
+        return;
+    auto probe = std::make_shared<DateProbe>();
+    for (const Clip &clip : m_store.clips()) {
+        if (!clip.isMissing && clip.recordingDateChecked != true)
+            probe->candidates.append({clip.id, clip.url, std::nullopt});
+    }
+    if (probe->candidates.isEmpty())
+        return;
+    probe->generation = m_store.sessionGeneration();
+    m_dateProbe = probe;
+    readDateWindow(probe);
+}
+
+void ClipImporter::readDateWindow(const std::shared_ptr<DateProbe> &probe)
+{
+    if (probe->cancelled->load()) {
+        endDateProbe(probe);
+        return;
+    }
+    const qsizetype end = std::min(probe->windowStart + recordingDateWindow, probe->candidates.size());
+    const QList<RecordingDateResult> window = probe->candidates.mid(probe->windowStart, end - probe->windowStart);
+    runConcurrentGroup<RecordingDateResult>(
+        &m_probePool, this, window.size(),
+        [window, date = m_date, cancelled = probe->cancelled](qsizetype i) {
+            RecordingDateResult result = window[i];
+            result.date = date(result.url, cancelled.get());
+            return result;
+        },
+        [this, probe, end](std::vector<RecordingDateResult> results) {
+            if (probe->cancelled->load() || probe->generation != m_store.sessionGeneration()) {
+                endDateProbe(probe);
+                return;
+            }
+            applyRecordingDates(QList<RecordingDateResult>(results.begin(), results.end()));
+            probe->windowStart = end;
+            if (probe->windowStart >= probe->candidates.size())
+                endDateProbe(probe);
+            else
+                readDateWindow(probe);
+        });
+}
+
+void ClipImporter::endDateProbe(const std::shared_ptr<DateProbe> &probe)
+{
+    // After a reset the field may already hold a newer probe: leave that alone.
+    if (probe->generation == m_store.sessionGeneration() && m_dateProbe == probe)
+        m_dateProbe.reset();
+    Q_EMIT recordingDatesFinished();
+}
+
+void ClipImporter::applyRecordingDates(const QList<RecordingDateResult> &results)
+{
+    QList<Clip> clips = m_store.clips();
+    const auto &index = m_store.clipIndex();
+    for (const RecordingDateResult &result : results) {
+        const auto it = index.constFind(result.clipID);
+        if (it == index.constEnd())
+            continue;
+        Clip &clip = clips[*it];
+        // A clip relinked meanwhile keeps its new file's facts.
+        if (clip.url != result.url)
+            continue;
+        clip.recordedAt = result.date;
+        clip.recordingDateChecked = true;
+    }
+    m_store.setClips(std::move(clips));
+    m_store.scheduleSessionSave();
+}

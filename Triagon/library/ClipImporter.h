@@ -1,0 +1,119 @@
+#pragma once
+
+#include "library/model/Clip.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QSize>
+#include <QThreadPool>
+#include <QUrl>
+#include <QUuid>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class ClipStore;
+
+// One recording date read for a clip: which clip, the file it was read
+// from, and the date (none when the file has no readable one).
+struct RecordingDateResult
+{
+    QUuid clipID;
+    QUrl url;
+    std::optional<QDateTime> date;
+};
+
+// The background work of the store's import: import tasks (folder walk,
+// probes in batches, appending to the store), the recording-date probe and
+// the poster prewarm. Lives on the GUI thread with its store; the walks,
+// probes and date reads run on its own thread pools and hand their results
+// back to the GUI thread, where every stage first checks that its session
+// is still the store's (sessionGeneration) and drops its results otherwise.
+class ClipImporter : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Files probed at once by one import, and so the size of a batch.
+    static constexpr qsizetype probeBatchSize = 16;
+    // Clips whose recording date is read at once.
+    static constexpr qsizetype recordingDateWindow = 8;
+    // Posters made ahead for the cards: a quarter into the clip, card size.
+    static constexpr double prewarmPosterTimeFraction = 0.25;
+    static constexpr QSize prewarmPosterSize{480, 270};
+
+    // Turns a file into a new clip; runs on worker threads.
+    using ProbeFunction = std::function<Clip(const QUrl &url, const std::atomic_bool *cancelled)>;
+    // Reads a file's recording date; runs on worker threads.
+    using DateFunction = std::function<std::optional<QDateTime>(const QUrl &url, const std::atomic_bool *cancelled)>;
+
+    explicit ClipImporter(ClipStore &store, QObject *parent = nullptr);
+    ~ClipImporter() override;
+
+    // The probe of the media layer, made into a clip.
+    static Clip probeClip(const QUrl &url, const std::atomic_bool *cancelled = nullptr);
+
+    // Starts one import of a folder (walked for video files) or of a list of
+    // files (taken as they are); returns at once.
+    void addURLs(const std::optional<QUrl> &folder, const QList<QUrl> &files);
+    // Cancels every import and the recording-date probe, which then end
+    // without touching the store. The poster prewarm is left running.
+    void cancelImports();
+    bool hasImportTasks() const { return !m_tasks.isEmpty(); }
+    // Removes an import task that has ended and updates isLoading; every
+    // task passes through here exactly once, however it ends.
+    void finishImportTask(const QUuid &taskID);
+
+    // Starts the recording-date probe (unless one runs) and restarts the
+    // poster prewarm for the clips that are not missing.
+    void schedulePostImportWork();
+    // Reads recording dates of the clips never checked, unless a probe runs.
+    void probeRecordingDates();
+    bool isProbingRecordingDates() const { return bool(m_dateProbe); }
+    // Writes read dates into the clips that still have the file they were read from.
+    void applyRecordingDates(const QList<RecordingDateResult> &results);
+
+    void cancelPrewarm();
+    bool isPrewarming() const { return bool(m_prewarm); }
+
+    // For tests and benchmarks: replace the media probe.
+    void setProbeFunction(ProbeFunction probe) { m_probe = std::move(probe); }
+    void setDateFunction(DateFunction date) { m_date = std::move(date); }
+
+Q_SIGNALS:
+    // The last running import task ended (however it ended).
+    void importsFinished();
+    // The poster prewarm went through its whole list.
+    void prewarmFinished();
+    // A recording-date probe ended.
+    void recordingDatesFinished();
+
+private:
+    struct ImportTask;
+    struct DateProbe;
+    struct Prewarm;
+
+    void startImport(const std::shared_ptr<ImportTask> &task);
+    void takeFiles(const std::shared_ptr<ImportTask> &task, const QList<QUrl> &files);
+    void probeBatch(const std::shared_ptr<ImportTask> &task);
+    void addBatch(const std::shared_ptr<ImportTask> &task, std::vector<Clip> clips);
+    bool isOutdated(const ImportTask &task) const;
+
+    void readDateWindow(const std::shared_ptr<DateProbe> &probe);
+    void endDateProbe(const std::shared_ptr<DateProbe> &probe);
+
+    void prewarmNext(const std::shared_ptr<Prewarm> &prewarm);
+
+    ClipStore &m_store;
+    ProbeFunction m_probe;
+    DateFunction m_date;
+    QThreadPool m_walkPool;
+    QThreadPool m_probePool;
+    QHash<QUuid, std::shared_ptr<ImportTask>> m_tasks;
+    std::shared_ptr<DateProbe> m_dateProbe;
+    std::shared_ptr<Prewarm> m_prewarm;
+};

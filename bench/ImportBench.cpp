@@ -1,0 +1,79 @@
+// triagon-bench import DIR: a whole import of a folder through a real store,
+// from addURLs until loading ends, then until every poster is prewarmed;
+// compared with probing the same files one after another.
+#include "Bench.h"
+
+#include "library/ClipStore.h"
+#include "library/CollectVideoFiles.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTimer>
+#include <QUrl>
+
+#include <cstdio>
+
+namespace {
+
+bool waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
+}
+
+int run(const QStringList &arguments)
+{
+    if (arguments.size() != 1 || !QFileInfo(arguments.first()).isDir()) {
+        std::fprintf(stderr, "usage: triagon-bench import DIR\n");
+        return 2;
+    }
+    const QUrl folder = QUrl::fromLocalFile(QFileInfo(arguments.first()).absoluteFilePath());
+
+    // The baseline: the same files probed one after another. Run first, so
+    // that both passes read the files from the page cache.
+    const QList<QUrl> files = collectVideoFiles(folder);
+    QElapsedTimer timer;
+    timer.start();
+    for (const QUrl &url : files)
+        (void)ClipImporter::probeClip(url);
+    const double sequential = timer.nsecsElapsed() / 1e9;
+
+    ClipStore store;
+    // The bench must not write the user's session file.
+    store.setSavingEnabled(false);
+    bool prewarmed = false;
+    QObject::connect(store.importer(), &ClipImporter::prewarmFinished, [&] { prewarmed = true; });
+
+    timer.start();
+    store.addURLs(folder, {});
+    if (!waitFor([&] { return !store.isLoading(); }, 30 * 60 * 1000)) {
+        std::fprintf(stderr, "the import did not end\n");
+        return 1;
+    }
+    const double import = timer.nsecsElapsed() / 1e9;
+    timer.start();
+    if (!waitFor([&] { return prewarmed; }, 60 * 60 * 1000)) {
+        std::fprintf(stderr, "the prewarm did not end\n");
+        return 1;
+    }
+    const double prewarm = timer.nsecsElapsed() / 1e9;
+
+    bench::print("clips", static_cast<double>(store.clips().size()), 0);
+    bench::print("sequential_probe_s", sequential, 3);
+    bench::print("prewarm_s", prewarm, 3);
+    bench::print("speedup_over_sequential", import > 0 ? sequential / import : 0, 2);
+    bench::print("import_s", import, 3);
+    return store.clips().size() == files.size() ? 0 : 1;
+}
+
+const BenchCommand command("import", "DIR   whole import of a folder through the store, then the poster prewarm", run);
+
+} // namespace

@@ -1,0 +1,271 @@
+#include "StoreTestSupport.h"
+#include "library/ImportPanel.h"
+#include "support/TestMedia.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using namespace StoreTest;
+
+namespace {
+
+// Copies of one small generated clip, named take1 ... takeN.
+QStringList makeTakes(const QString &folder, int count, const QString &media = QStringLiteral("clip.mkv"))
+{
+    QStringList paths;
+    for (int i = 1; i <= count; ++i)
+        paths.append(TestMedia::copyTo(media, folder, QStringLiteral("take%1.%2").arg(i).arg(QFileInfo(media).suffix())));
+    return paths;
+}
+
+bool waitUntilIdle(ClipStore &store, int timeoutMs = 60000)
+{
+    return QTest::qWaitFor([&] { return !store.isLoading(); }, timeoutMs);
+}
+
+class FakePanel : public ImportPanel
+{
+public:
+    std::optional<QList<QUrl>> answer;
+    QString message, prompt;
+    std::optional<QList<QUrl>> run(const QString &m, const QString &p) override
+    {
+        message = m;
+        prompt = p;
+        return answer;
+    }
+};
+
+} // namespace
+
+TEST(Import, FolderArrivesInBatchesAndBecomesOneUndoableAddition)
+{
+    QTemporaryDir dir;
+    makeTakes(dir.path(), 40);
+    // Neither hidden entries nor links are part of the folder's footage.
+    TestMedia::copyTo(QStringLiteral("clip.mkv"), dir.path(), QStringLiteral(".hidden.mkv"));
+    TestMedia::copyTo(QStringLiteral("clip.mkv"), dir.path() + QStringLiteral("/.trash"), QStringLiteral("old.mkv"));
+    ASSERT_EQ(::symlink((dir.path() + QStringLiteral("/take1.mkv")).toUtf8().constData(), (dir.path() + QStringLiteral("/alias.mkv")).toUtf8().constData()), 0);
+    ASSERT_EQ(::symlink(dir.path().toUtf8().constData(), (dir.path() + QStringLiteral("/loop")).toUtf8().constData()), 0);
+
+    ClipStore store;
+    QList<qsizetype> counts;
+    QList<double> progress;
+    QObject::connect(&store, &ClipStore::clipsChanged, [&] { counts.append(store.clips().size()); });
+    QObject::connect(&store, &ClipStore::loadingChanged, [&] { progress.append(store.loadingProgress()); });
+
+    store.addURLs(QUrl::fromLocalFile(dir.path()), {});
+    EXPECT_TRUE(store.isLoading());
+    EXPECT_EQ(store.loadingProgress(), 0);
+    ASSERT_TRUE(waitUntilIdle(store));
+
+    EXPECT_EQ(counts, (QList<qsizetype>{16, 32, 40}));
+    // Each batch publishes its progress; the final write clears the loading flag.
+    QList<double> batchProgress;
+    for (double p : progress) {
+        if (p > 0 && (batchProgress.isEmpty() || batchProgress.last() != p))
+            batchProgress.append(p);
+    }
+    EXPECT_EQ(batchProgress, (QList<double>{0.4, 0.8, 1.0}));
+    EXPECT_EQ(store.loadingProgress(), 1.0);
+
+    ASSERT_EQ(store.clips().size(), 40);
+    EXPECT_EQ(store.clips()[1].filename, QStringLiteral("take2.mkv"));
+    EXPECT_EQ(store.clips()[9].filename, QStringLiteral("take10.mkv"));
+    EXPECT_EQ(store.clips()[39].filename, QStringLiteral("take40.mkv"));
+    EXPECT_EQ(store.undoStack().size(), 1);
+    EXPECT_EQ(store.undoTitle(), QStringLiteral("Undo Add 40 clips"));
+    EXPECT_TRUE(store.isSessionSaveScheduled());
+    EXPECT_EQ(store.loadedURLs().size(), 40);
+
+    // Undoing the import takes every clip away and forgets its files.
+    store.undo();
+    EXPECT_TRUE(store.clips().isEmpty());
+    EXPECT_TRUE(store.loadedURLs().isEmpty());
+}
+
+TEST(Import, SecondImportOfTheSameFilesAddsNothingAndRecordsNoUndo)
+{
+    QTemporaryDir dir;
+    const QStringList takes = makeTakes(dir.path(), 3);
+    ClipStore store;
+    store.addURLs(QUrl::fromLocalFile(dir.path()), {});
+    ASSERT_TRUE(waitUntilIdle(store));
+    ASSERT_EQ(store.clips().size(), 3);
+    ASSERT_EQ(store.undoStack().size(), 1);
+
+    QSignalSpy clipChanges(&store, &ClipStore::clipsChanged);
+    store.addURLs(QUrl::fromLocalFile(dir.path()), {});
+    ASSERT_TRUE(waitUntilIdle(store));
+    // The same file named differently, and twice in one list, is still one file.
+    store.addURLs(std::nullopt, {QUrl::fromLocalFile(dir.path() + QStringLiteral("/sub/../take1.mkv")), QUrl::fromLocalFile(takes[1]),
+                                 QUrl::fromLocalFile(takes[1])});
+    ASSERT_TRUE(waitUntilIdle(store));
+
+    EXPECT_EQ(store.clips().size(), 3);
+    EXPECT_EQ(clipChanges.count(), 0);
+    EXPECT_EQ(store.undoStack().size(), 1);
+    // Every import starts from 0; one that finds nothing new leaves it there.
+    EXPECT_EQ(store.loadingProgress(), 0);
+    EXPECT_FALSE(store.isLoading());
+}
+
+TEST(Import, FilesAreProbedIntoClipsWithTheirFacts)
+{
+    QTemporaryDir dir;
+    const QString dated = TestMedia::copyTo(QStringLiteral("dated.mov"), dir.path(), QStringLiteral("A001.MOV"));
+    const QString broken = TestMedia::copyTo(QStringLiteral("notavideo.mov"), dir.path());
+    ClipStore store;
+    // A list of files is imported as given, in its order, without an extension check.
+    store.addURLs(std::nullopt, {QUrl::fromLocalFile(dated), QUrl::fromLocalFile(broken)});
+    ASSERT_TRUE(waitUntilIdle(store));
+    ASSERT_EQ(store.clips().size(), 2);
+
+    const Clip &clip = store.clips()[0];
+    EXPECT_EQ(clip.filename, QStringLiteral("A001.MOV"));
+    EXPECT_EQ(clip.url, QUrl::fromLocalFile(dated));
+    EXPECT_EQ(clip.width, 320);
+    EXPECT_EQ(clip.height, 240);
+    EXPECT_NEAR(clip.duration, 1.0, 0.1);
+    EXPECT_EQ(clip.fileSize, QFileInfo(dated).size());
+    EXPECT_FALSE(clip.codec.isEmpty());
+    ASSERT_TRUE(clip.recordedAt.has_value());
+    EXPECT_EQ(*clip.recordedAt, QDateTime(QDate(2024, 5, 1), QTime(10, 20, 30), Qt::UTC));
+    EXPECT_EQ(clip.recordingDateChecked, true);
+
+    // A file the media layer cannot read still becomes a clip.
+    const Clip &unreadable = store.clips()[1];
+    EXPECT_EQ(unreadable.width, 0);
+    EXPECT_EQ(unreadable.codec, QString());
+    EXPECT_EQ(unreadable.fileSize, QFileInfo(broken).size());
+    EXPECT_EQ(store.undoTitle(), QStringLiteral("Undo Add 2 clips"));
+}
+
+TEST(Import, SessionResetDropsTheResultsOfARunningImport)
+{
+    QTemporaryDir dir;
+    makeTakes(dir.path(), 40);
+    ClipStore store;
+    QSignalSpy finished(store.importer(), &ClipImporter::importsFinished);
+    // Between two batches the user starts a new session.
+    bool reset = false;
+    QObject::connect(
+        &store, &ClipStore::clipsChanged, &store,
+        [&] {
+            if (!reset && store.clips().size() == 16) {
+                reset = true;
+                store.startNewSession({QStringLiteral("Dunk")});
+                EXPECT_FALSE(store.isLoading());
+                EXPECT_EQ(store.loadingProgress(), 0);
+            }
+        },
+        Qt::QueuedConnection);
+
+    store.addURLs(QUrl::fromLocalFile(dir.path()), {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reset; }, 60000));
+    // The outdated import still ends, and adds nothing on its way out.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() > 0; }, 60000));
+    QTest::qWait(50);
+    EXPECT_TRUE(store.clips().isEmpty());
+    EXPECT_TRUE(store.undoStack().isEmpty());
+    EXPECT_TRUE(store.loadedURLs().isEmpty());
+    EXPECT_FALSE(store.isLoading());
+    EXPECT_EQ(store.loadingProgress(), 0);
+}
+
+TEST(Import, ReadsMissingRecordingDatesAndDropsStaleOnes)
+{
+    QTemporaryDir dir;
+    const QString dated = TestMedia::copyTo(QStringLiteral("dated.mov"), dir.path());
+    const QString copy = TestMedia::copyTo(QStringLiteral("dated.mov"), dir.path(), QStringLiteral("copy.mov"));
+    const QString plain = TestMedia::copyTo(QStringLiteral("clip.mkv"), dir.path());
+    // Clips of an older session, whose recording dates were never read.
+    auto unchecked = [](const QString &path) {
+        Clip c = clip(QFileInfo(path).fileName());
+        c.url = QUrl::fromLocalFile(path);
+        c.fileSize = QFileInfo(path).size();
+        return c;
+    };
+    ClipStore store;
+    store.setClips({unchecked(dated), unchecked(plain)});
+    QSignalSpy ended(store.importer(), &ClipImporter::recordingDatesFinished);
+
+    store.probeRecordingDates();
+    EXPECT_TRUE(store.importer()->isProbingRecordingDates());
+    // While the dates are read, the first clip is pointed at another file.
+    ASSERT_EQ(store.relinkClip(store.clips()[0].id, QUrl::fromLocalFile(copy)), std::nullopt);
+    ASSERT_TRUE(ended.wait(30000));
+    EXPECT_FALSE(store.importer()->isProbingRecordingDates());
+    EXPECT_EQ(store.clips()[0].url, QUrl::fromLocalFile(copy));
+    EXPECT_FALSE(store.clips()[0].recordedAt.has_value()) << "a date read from the old file must not be written";
+    EXPECT_NE(store.clips()[0].recordingDateChecked, true);
+    EXPECT_EQ(store.clips()[1].recordingDateChecked, true);
+    EXPECT_FALSE(store.clips()[1].recordedAt.has_value());
+
+    // The next probe picks up the relinked clip.
+    store.probeRecordingDates();
+    ASSERT_TRUE(ended.wait(30000));
+    ASSERT_TRUE(store.clips()[0].recordedAt.has_value());
+    EXPECT_EQ(store.clips()[0].recordedAt->date(), QDate(2024, 5, 1));
+
+    // A reset while dates are read drops them.
+    store.setClips({unchecked(dated)});
+    store.probeRecordingDates();
+    store.rebuildLoadedURLs();
+    EXPECT_FALSE(store.importer()->isProbingRecordingDates());
+    QTest::qWait(300);
+    EXPECT_NE(store.clips()[0].recordingDateChecked, true);
+}
+
+TEST(Import, PostersArePreparedForEveryClipAfterAnImport)
+{
+    QTemporaryDir dir;
+    makeTakes(dir.path(), 3, QStringLiteral("portrait.mp4"));
+    ClipStore store;
+    QSignalSpy prewarmed(store.importer(), &ClipImporter::prewarmFinished);
+    store.addURLs(QUrl::fromLocalFile(dir.path()), {});
+    ASSERT_TRUE(waitUntilIdle(store));
+    ASSERT_TRUE(prewarmed.wait(60000));
+    for (const Clip &c : store.clips()) {
+        const QImage poster =
+            store.thumbnailGenerator()->posterCache().object(ThumbnailGenerator::posterCacheKey(c.url, 0.25 * c.duration, 480));
+        ASSERT_FALSE(poster.isNull()) << c.filename.toStdString();
+        EXPECT_LE(poster.width(), 480);
+        EXPECT_LE(poster.height(), 270);
+        EXPECT_LT(poster.width(), poster.height()); // upright
+    }
+}
+
+TEST(Import, OpenPanelStartsOneImportPerFolderAndVideoFile)
+{
+    QTemporaryDir first, second, loose;
+    makeTakes(first.path(), 2);
+    TestMedia::copyTo(QStringLiteral("clip.mkv"), second.path(), QStringLiteral("other.mkv"));
+    const QString file = TestMedia::copyTo(QStringLiteral("clip.mkv"), loose.path(), QStringLiteral("single.MKV"));
+    QFile notes(loose.path() + QStringLiteral("/notes.txt"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.close();
+
+    ClipStore store;
+    FakePanel panel;
+    store.setImportPanel(&panel);
+    store.showImportPanel(); // cancelled: nothing happens
+    EXPECT_EQ(panel.message, QStringLiteral("Select folders or video files to add"));
+    EXPECT_EQ(panel.prompt, QStringLiteral("Add"));
+    EXPECT_FALSE(store.isLoading());
+
+    panel.answer = QList<QUrl>{QUrl::fromLocalFile(first.path()), QUrl::fromLocalFile(file), QUrl::fromLocalFile(notes.fileName()),
+                               QUrl::fromLocalFile(second.path())};
+    store.showImportPanel();
+    EXPECT_TRUE(store.isLoading());
+    EXPECT_EQ(store.sourceFolderURL(), QUrl::fromLocalFile(second.path()));
+    ASSERT_TRUE(waitUntilIdle(store));
+    EXPECT_EQ(store.clips().size(), 4);
+    EXPECT_EQ(store.undoStack().size(), 3);
+}
