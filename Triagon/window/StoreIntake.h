@@ -15,14 +15,6 @@ class ImportPanel;
 // The one place where the window and the application hand footage and whole
 // sessions to the clip store: imports of dropped or chosen items, the open
 // panel, the launch restore, a new session and the availability check.
-//
-// Each call forwards to the store's own operation. While the store offers no
-// such operation (the import and the restore grow in the library over time),
-// the call does the least that keeps the window honest: the import only
-// announces the request, the restore reads the session file itself, the
-// availability check marks missing files. The choice is made at compile time,
-// so the forwarding takes over as soon as the store provides the operation.
-//
 // importRequested is emitted for every import handed on, in order, so that
 // observers (the tests, a status line) see exactly what reached the store.
 class StoreIntake : public QObject

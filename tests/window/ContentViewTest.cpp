@@ -1,4 +1,5 @@
 #include "WindowTestSupport.h"
+#include "support/TestMedia.h"
 
 #include "app/AppSettings.h"
 #include "library/ClipStore.h"
@@ -369,4 +370,51 @@ TEST(ContentView, AccentFollowsTheThemeSetting)
     EXPECT_EQ(w.view->palette().color(QPalette::Highlight), w.settings.accentColor());
     w.settings.setThemeColorRaw(QStringLiteral("not a colour"));
     EXPECT_EQ(w.view->palette().color(QPalette::Highlight), QColor(249, 115, 22));
+}
+
+TEST(ContentView, DroppedFootageBecomesClipsAndTheGridReplacesTheEmptyState)
+{
+    QTemporaryDir root;
+    const QString day = root.filePath(QStringLiteral("Day1"));
+    TestMedia::copyTo(QStringLiteral("clip.mkv"), day, QStringLiteral("C001.mkv"));
+    const QString single = TestMedia::copyTo(QStringLiteral("dated.mov"), root.path(), QStringLiteral("A001.MOV"));
+    ASSERT_TRUE(touchFile(root.filePath(QStringLiteral("notes.txt"))));
+
+    Window w;
+    dropUrls(*w.view, {QUrl::fromLocalFile(day), QUrl::fromLocalFile(single), QUrl::fromLocalFile(root.filePath(QStringLiteral("notes.txt")))});
+    QCoreApplication::processEvents();
+    // The import starts loading at once: the grid shows instead of the empty state.
+    EXPECT_TRUE(w.store.isLoading());
+    EXPECT_FALSE(w.area().emptyState()->isVisible());
+    EXPECT_NE(w.area().grid(), nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.store.isLoading(); }, 20000));
+    QStringList names;
+    for (const Clip &clip : w.store.clips())
+        names.append(clip.filename);
+    names.sort();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("A001.MOV"), QStringLiteral("C001.mkv")}));
+    EXPECT_EQ(*w.store.sourceFolderURL(), QUrl::fromLocalFile(day));
+    EXPECT_TRUE(w.view->toolbarRow()->isVisible());
+    EXPECT_TRUE(w.view->sidebar()->isVisible());
+    EXPECT_FALSE(w.area().progressBar()->isVisible());
+}
+
+TEST(ContentView, ChooseFootageImportsWhatThePanelReturns)
+{
+    QTemporaryDir root;
+    const QString card = root.filePath(QStringLiteral("Card A"));
+    TestMedia::copyTo(QStringLiteral("noaudio.mp4"), card, QStringLiteral("B001.mp4"));
+    const QString file = TestMedia::copyTo(QStringLiteral("clip.webm"), root.path(), QStringLiteral("B002.webm"));
+    ASSERT_TRUE(touchFile(root.filePath(QStringLiteral("README"))));
+
+    Window w;
+    RecordingPanel panel;
+    panel.answer = QList<QUrl>{QUrl::fromLocalFile(card), QUrl::fromLocalFile(file), QUrl::fromLocalFile(root.filePath(QStringLiteral("README")))};
+    w.view->setImportPanel(&panel);
+    QTest::mouseClick(w.area().emptyState()->chooseFootageButton(), Qt::LeftButton, {},
+                      w.area().emptyState()->chooseFootageButton()->rect().center());
+    EXPECT_EQ(panel.runs, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.store.isLoading() && w.store.clips().size() == 2; }, 20000));
+    EXPECT_EQ(*w.store.sourceFolderURL(), QUrl::fromLocalFile(card));
+    w.view->setImportPanel(nullptr);
 }
