@@ -134,9 +134,10 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     m_sidebarDivider = divider(QFrame::VLine, this);
     contentRow->addWidget(m_sidebarDivider);
 
-    m_gridArea = new GridAreaView(m_store, [this] { return m_settings.accentColor(); }, surfaceBg(), this);
+    m_gridArea = new GridAreaView(m_store, m_settings, [this] { return m_settings.accentColor(); }, surfaceBg(), this);
     connect(m_gridArea, &GridAreaView::chooseFootage, this, &ContentView::chooseFootage);
     connect(m_gridArea, &GridAreaView::locateFiles, this, [this] { setShowMissingMedia(true); });
+    m_gridArea->setNumberingResetHandler([this](const MarkerDetector::NumberingReset &reset) { reviewNumberingReset(reset); });
     contentRow->addWidget(m_gridArea, 1);
     root->addLayout(contentRow, 1);
 
@@ -227,6 +228,7 @@ void ContentView::setAudioEnabled(bool enabled)
     if (m_audioEnabled == enabled)
         return;
     m_audioEnabled = enabled;
+    m_gridArea->setAudioEnabled(enabled);
     Q_EMIT windowStateChanged();
 }
 

@@ -11,8 +11,9 @@
 #include <algorithm>
 #include <cmath>
 
-GridAreaView::GridAreaView(ClipStore &store, EmptyStateView::ColorSource accent, const QColor &surface, QWidget *parent)
-    : QWidget(parent), m_store(store)
+GridAreaView::GridAreaView(ClipStore &store, AppSettings &settings, EmptyStateView::ColorSource accent, const QColor &surface,
+                           QWidget *parent)
+    : QWidget(parent), m_store(store), m_settings(settings)
 {
     setObjectName(QStringLiteral("gridArea"));
     auto *column = new QVBoxLayout(this);
@@ -56,6 +57,16 @@ GridAreaView::GridAreaView(ClipStore &store, EmptyStateView::ColorSource accent,
     connect(&m_store, &ClipStore::selectionChanged, this, &GridAreaView::refresh);
     connect(&m_store, &ClipStore::viewOptionsChanged, this, &GridAreaView::refresh);
     refresh();
+}
+
+void GridAreaView::setAudioEnabled(bool enabled)
+{
+    m_audioEnabled = enabled;
+}
+
+void GridAreaView::setNumberingResetHandler(NumberingResetHandler handler)
+{
+    m_resetHandler = std::move(handler);
 }
 
 QWidget *GridAreaView::makeGrid()

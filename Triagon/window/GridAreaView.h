@@ -1,9 +1,13 @@
 #pragma once
 
+#include "markers/MarkerDetector.h"
 #include "window/EmptyStateView.h"
 
 #include <QWidget>
 
+#include <functional>
+
+class AppSettings;
 class ClipStore;
 class OfflineStatusBar;
 class QFrame;
@@ -20,7 +24,14 @@ class GridAreaView : public QWidget
 {
     Q_OBJECT
 public:
-    GridAreaView(ClipStore &store, EmptyStateView::ColorSource accent, const QColor &surface, QWidget *parent = nullptr);
+    GridAreaView(ClipStore &store, AppSettings &settings, EmptyStateView::ColorSource accent, const QColor &surface,
+                 QWidget *parent = nullptr);
+
+    // Handed to the clip grid: whether scrubbing plays audio, and the action
+    // that reviews a camera numbering reset.
+    void setAudioEnabled(bool enabled);
+    using NumberingResetHandler = std::function<void(const MarkerDetector::NumberingReset &)>;
+    void setNumberingResetHandler(NumberingResetHandler handler);
 
     OfflineStatusBar *statusBar() const { return m_statusBar; }
     QFrame *statusDivider() const { return m_statusDivider; }
@@ -44,6 +55,9 @@ private:
     QWidget *makeGrid();
 
     ClipStore &m_store;
+    AppSettings &m_settings;
+    bool m_audioEnabled = false;
+    NumberingResetHandler m_resetHandler;
     OfflineStatusBar *m_statusBar = nullptr;
     QFrame *m_statusDivider = nullptr;
     SelectionBar *m_selectionBar = nullptr;

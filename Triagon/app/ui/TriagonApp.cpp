@@ -149,7 +149,7 @@ void TriagonApp::showAbout()
 {
     QMessageBox box(m_window);
     box.setWindowTitle(QStringLiteral("About Triagon"));
-    box.setIconPixmap(TriagonLogo::applicationIconImage(64).isNull() ? QPixmap() : QPixmap::fromImage(TriagonLogo::applicationIconImage(64)));
+    box.setIconPixmap(QPixmap::fromImage(TriagonLogo::applicationIconImage(64)));
     box.setText(QStringLiteral("<b>Triagon</b> ") + QApplication::applicationVersion());
     box.setInformativeText(QStringLiteral("The first pass over a shoot's footage: rate, tag and organize clips before editing."));
     box.exec();
