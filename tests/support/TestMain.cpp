@@ -2,6 +2,8 @@
 // standard locations point into a private temporary home, so that no test
 // can read or write a real user's session, settings or log.
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QLocale>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -24,6 +26,10 @@ int main(int argc, char **argv)
         qputenv("XDG_CONFIG_HOME", root + "/.config");
         qputenv("XDG_CACHE_HOME", root + "/.cache");
         qputenv("XDG_STATE_HOME", root + "/.local/state");
+        const QString runtime = home.path() + QStringLiteral("/runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     }
     QStandardPaths::setTestModeEnabled(true);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));

@@ -2,6 +2,7 @@
 
 #include "library/model/ClipDisplayTexts.h"
 #include "library/model/FileName.h"
+#include "library/model/JsonReader.h"
 #include "library/model/ReferenceDate.h"
 
 #include <QJsonArray>
@@ -14,144 +15,6 @@ double finiteOrZero(double value)
 {
     return std::isfinite(value) ? value : 0.0;
 }
-
-QString keyNotFound(const QString &key)
-{
-    return QStringLiteral("No value associated with key \"") + key + QStringLiteral("\".");
-}
-
-QString typeMismatch(const QString &key, const char *expected)
-{
-    return QStringLiteral("Expected to decode ") + QLatin1String(expected) + QStringLiteral(" for key \"") + key
-        + QStringLiteral("\" but found another type instead.");
-}
-
-// Reads the JSON value of a key as the session decoder does: a required key
-// must be present and not null; an optional key may be absent or null.
-class Reader
-{
-public:
-    explicit Reader(const QJsonObject &object) : m_object(object) {}
-
-    bool failed() const { return !m_error.isEmpty(); }
-    const QString &error() const { return m_error; }
-
-    // Present and not null.
-    bool has(const QString &key) const
-    {
-        const auto it = m_object.constFind(key);
-        return it != m_object.constEnd() && !it->isNull();
-    }
-
-    QJsonValue required(const QString &key)
-    {
-        if (failed())
-            return {};
-        if (!m_object.contains(key)) {
-            m_error = keyNotFound(key);
-            return {};
-        }
-        const QJsonValue value = m_object.value(key);
-        if (value.isNull()) {
-            m_error = QStringLiteral("Expected a value for key \"") + key + QStringLiteral("\" but found null instead.");
-            return {};
-        }
-        return value;
-    }
-
-    QString string(const QString &key)
-    {
-        const QJsonValue v = required(key);
-        if (failed())
-            return {};
-        if (!v.isString()) {
-            m_error = typeMismatch(key, "String");
-            return {};
-        }
-        return v.toString();
-    }
-
-    double number(const QString &key)
-    {
-        const QJsonValue v = required(key);
-        if (failed())
-            return 0;
-        if (!v.isDouble()) {
-            m_error = typeMismatch(key, "Double");
-            return 0;
-        }
-        return v.toDouble();
-    }
-
-    qint64 integer(const QString &key)
-    {
-        const QJsonValue v = required(key);
-        if (failed())
-            return 0;
-        const double d = v.toDouble();
-        // JSON numbers arrive as doubles; an integer field must hold a whole
-        // number inside the 64-bit range.
-        if (!v.isDouble() || !std::isfinite(d) || std::trunc(d) != d || std::fabs(d) > 9.2e18) {
-            m_error = typeMismatch(key, "Int");
-            return 0;
-        }
-        return v.toInteger(static_cast<qint64>(d));
-    }
-
-    QStringList strings(const QString &key)
-    {
-        const QJsonValue v = required(key);
-        if (failed())
-            return {};
-        if (!v.isArray()) {
-            m_error = typeMismatch(key, "Array<String>");
-            return {};
-        }
-        QStringList list;
-        const QJsonArray array = v.toArray();
-        list.reserve(array.size());
-        for (const QJsonValue &item : array) {
-            if (!item.isString()) {
-                m_error = typeMismatch(key, "String");
-                return {};
-            }
-            list.append(item.toString());
-        }
-        return list;
-    }
-
-    QUuid uuid(const QString &key)
-    {
-        const QString text = string(key);
-        if (failed())
-            return {};
-        const QUuid id = QUuid::fromString(text);
-        if (id.isNull() && text != QLatin1String("00000000-0000-0000-0000-000000000000")) {
-            m_error = QStringLiteral("Attempted to decode UUID from invalid UUID string.");
-            return {};
-        }
-        return id;
-    }
-
-    QUrl url(const QString &key)
-    {
-        const QString text = string(key);
-        if (failed())
-            return {};
-        const QUrl url(text, QUrl::StrictMode);
-        if (text.isEmpty() || !url.isValid()) {
-            m_error = QStringLiteral("Invalid URL string.");
-            return {};
-        }
-        return url;
-    }
-
-    void fail(const QString &text) { m_error = text; }
-
-private:
-    const QJsonObject &m_object;
-    QString m_error;
-};
 
 } // namespace
 
@@ -198,7 +61,7 @@ QJsonObject Clip::toJson() const
 
 std::optional<Clip> Clip::fromJson(const QJsonObject &object, QString *errorText)
 {
-    Reader r(object);
+    JsonReader r(object);
     Clip c;
     c.id = r.uuid(QStringLiteral("id"));
     c.url = r.url(QStringLiteral("url"));
@@ -216,7 +79,7 @@ std::optional<Clip> Clip::fromJson(const QJsonObject &object, QString *errorText
         const QJsonValue v = object.value(QStringLiteral("markerFlag"));
         QString error;
         if (!v.isString())
-            r.fail(typeMismatch(QStringLiteral("markerFlag"), "String"));
+            r.fail(JsonReader::typeMismatch(QStringLiteral("markerFlag"), "String"));
         else if (auto flag = MarkerFlag::decode(v.toString(), &error))
             c.markerFlag = *flag;
         else
@@ -225,24 +88,24 @@ std::optional<Clip> Clip::fromJson(const QJsonObject &object, QString *errorText
     if (!r.failed() && r.has(QStringLiteral("recordedAt"))) {
         const QJsonValue v = object.value(QStringLiteral("recordedAt"));
         if (!v.isDouble())
-            r.fail(typeMismatch(QStringLiteral("recordedAt"), "Double"));
-        else
-            c.recordedAt = ReferenceDate::fromSecondsSinceReference(v.toDouble());
+            r.fail(JsonReader::typeMismatch(QStringLiteral("recordedAt"), "Double"));
+        else if (const QDateTime date = ReferenceDate::fromSecondsSinceReference(v.toDouble()); date.isValid())
+            c.recordedAt = date; // a date beyond the representable range counts as unknown
     }
     if (!r.failed() && r.has(QStringLiteral("recordingDateChecked"))) {
         const QJsonValue v = object.value(QStringLiteral("recordingDateChecked"));
         if (!v.isBool())
-            r.fail(typeMismatch(QStringLiteral("recordingDateChecked"), "Bool"));
+            r.fail(JsonReader::typeMismatch(QStringLiteral("recordingDateChecked"), "Bool"));
         else
             c.recordingDateChecked = v.toBool();
     }
     if (!r.failed() && r.has(QStringLiteral("numberingResetReview"))) {
         const QJsonValue v = object.value(QStringLiteral("numberingResetReview"));
         if (!v.isObject()) {
-            r.fail(typeMismatch(QStringLiteral("numberingResetReview"), "NumberingResetReview"));
+            r.fail(JsonReader::typeMismatch(QStringLiteral("numberingResetReview"), "NumberingResetReview"));
         } else {
             const QJsonObject reviewObject = v.toObject();
-            Reader rr(reviewObject);
+            JsonReader rr(reviewObject);
             NumberingResetReview review;
             review.previousClipID = rr.uuid(QStringLiteral("previousClipID"));
             const QString decision = rr.string(QStringLiteral("decision"));

@@ -1,0 +1,379 @@
+#include "library/ClipStore.h"
+
+#include "library/model/FinderOrder.h"
+#include "library/model/PlainTextOrder.h"
+
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+const QStringList &ClipStore::builtInTags()
+{
+    static const QStringList tags{QStringLiteral("Action"),    QStringLiteral("Three"),        QStringLiteral("Dunk"),
+                                  QStringLiteral("Huddle"),    QStringLiteral("Warmup"),       QStringLiteral("Establishment"),
+                                  QStringLiteral("Interview"), QStringLiteral("Celebration"),  QStringLiteral("Defense"),
+                                  QStringLiteral("Fast Break")};
+    return tags;
+}
+
+ClipStore::ClipStore(QObject *parent)
+    : QObject(parent), m_availableTags(builtInTags()), m_saveTimer(new QTimer(this)), m_sessionGeneration(QUuid::createUuid())
+{
+    // The timer is a child of the store, so a save never outlives it.
+    m_saveTimer->setSingleShot(true);
+    m_saveTimer->setInterval(saveDelayMs);
+    m_saveTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_saveTimer, &QTimer::timeout, this, &ClipStore::saveSessionImmediately);
+}
+
+ClipStore::~ClipStore() = default;
+
+// ---- Published state --------------------------------------------------------
+
+void ClipStore::setClips(QList<Clip> clips)
+{
+    Q_EMIT objectWillChange();
+    m_clips = std::move(clips);
+    clipsDidChange();
+    Q_EMIT clipsChanged();
+}
+
+void ClipStore::setLoading(bool loading)
+{
+    Q_EMIT objectWillChange();
+    m_isLoading = loading;
+    Q_EMIT loadingChanged();
+}
+
+void ClipStore::setLoadingProgress(double progress)
+{
+    Q_EMIT objectWillChange();
+    m_loadingProgress = progress;
+    Q_EMIT loadingChanged();
+}
+
+void ClipStore::setSortOrder(SortOrder order)
+{
+    Q_EMIT objectWillChange();
+    m_sortOrder = order;
+    unsetSortedAndFiltered();
+    Q_EMIT viewOptionsChanged();
+}
+
+void ClipStore::setFilterRating(qint64 rating)
+{
+    Q_EMIT objectWillChange();
+    m_filterRating = rating;
+    unsetSortedAndFiltered();
+    Q_EMIT viewOptionsChanged();
+}
+
+void ClipStore::setFilterTag(const std::optional<QString> &tag)
+{
+    Q_EMIT objectWillChange();
+    m_filterTag = tag;
+    unsetSortedAndFiltered();
+    Q_EMIT viewOptionsChanged();
+}
+
+void ClipStore::setFilterHandMarkers(bool on)
+{
+    Q_EMIT objectWillChange();
+    m_filterHandMarkers = on;
+    unsetSortedAndFiltered();
+    Q_EMIT viewOptionsChanged();
+}
+
+void ClipStore::setHideUntouched(bool on)
+{
+    Q_EMIT objectWillChange();
+    m_hideUntouched = on;
+    unsetSortedAndFiltered();
+    Q_EMIT viewOptionsChanged();
+}
+
+void ClipStore::setGridColumns(qint64 columns)
+{
+    Q_EMIT objectWillChange();
+    m_gridColumns = columns;
+    Q_EMIT viewOptionsChanged();
+}
+
+void ClipStore::setGroupMode(GroupMode mode)
+{
+    Q_EMIT objectWillChange();
+    m_groupMode = mode;
+    Q_EMIT viewOptionsChanged();
+}
+
+void ClipStore::setAvailableTags(const QStringList &tags)
+{
+    Q_EMIT objectWillChange();
+    m_availableTags = tags;
+    m_usedTagsCache.reset();
+    Q_EMIT availableTagsChanged();
+}
+
+void ClipStore::setFolderOrganization(FolderOrganization organization)
+{
+    Q_EMIT objectWillChange();
+    m_folderOrganization = organization;
+    Q_EMIT folderOrganizationChanged();
+}
+
+void ClipStore::setSessionSaveError(const std::optional<QString> &error)
+{
+    Q_EMIT objectWillChange();
+    m_sessionSaveError = error;
+    Q_EMIT sessionSaveErrorChanged();
+}
+
+void ClipStore::setSourceFolderURL(const std::optional<QUrl> &url)
+{
+    Q_EMIT objectWillChange();
+    m_sourceFolderURL = url;
+    Q_EMIT sourceFolderURLChanged();
+}
+
+// ---- Plain view state ---------------------------------------------------------
+
+void ClipStore::setShowTagPickerForClipID(const std::optional<QUuid> &id)
+{
+    if (id == m_showTagPickerForClipID)
+        return;
+    Q_EMIT objectWillChange();
+    m_showTagPickerForClipID = id;
+    Q_EMIT viewStateChanged();
+}
+
+void ClipStore::setSelectedClipIDs(const QSet<QUuid> &ids)
+{
+    if (ids == m_selectedClipIDs)
+        return;
+    m_selectedClipIDs = ids;
+    Q_EMIT selectionChanged();
+}
+
+void ClipStore::setClipToOpen(const std::optional<Clip> &clip)
+{
+    const std::optional<QUuid> oldID = m_clipToOpen ? std::optional<QUuid>(m_clipToOpen->id) : std::nullopt;
+    const std::optional<QUuid> newID = clip ? std::optional<QUuid>(clip->id) : std::nullopt;
+    const bool differs = oldID != newID;
+    if (differs)
+        Q_EMIT objectWillChange();
+    m_clipToOpen = clip;
+    if (differs)
+        Q_EMIT viewStateChanged();
+}
+
+void ClipStore::setRenamingClipID(const std::optional<QUuid> &id)
+{
+    if (id == m_renamingClipID)
+        return;
+    Q_EMIT objectWillChange();
+    m_renamingClipID = id;
+    Q_EMIT viewStateChanged();
+}
+
+void ClipStore::setAudioMetrics(const QHash<QUuid, AudioMetrics> &metrics)
+{
+    const bool countChanged = metrics.size() != m_audioMetrics.size();
+    m_audioMetrics = metrics;
+    if (countChanged) {
+        Q_EMIT objectWillChange();
+        Q_EMIT audioMetricsChanged();
+    }
+}
+
+// ---- The change hook --------------------------------------------------------------
+
+void ClipStore::clipsDidChange()
+{
+    invalidateDerivedCaches();
+    dropStaleFilters();
+
+    QSet<QUuid> existing;
+    existing.reserve(m_clips.size());
+    for (const Clip &clip : std::as_const(m_clips))
+        existing.insert(clip.id);
+    QSet<QUuid> pruned = m_selectedClipIDs;
+    pruned.intersect(existing);
+    if (pruned != m_selectedClipIDs) {
+        Q_EMIT objectWillChange();
+        m_selectedClipIDs = pruned;
+        Q_EMIT selectionChanged();
+    }
+}
+
+void ClipStore::dropStaleFilters()
+{
+    if (m_filterTag) {
+        const QString &tag = *m_filterTag;
+        const bool carried = std::any_of(m_clips.cbegin(), m_clips.cend(), [&](const Clip &c) { return c.tags.contains(tag); });
+        if (!carried)
+            setFilterTag(std::nullopt);
+    }
+    if (m_filterHandMarkers) {
+        const bool anyMarker = std::any_of(m_clips.cbegin(), m_clips.cend(), [](const Clip &c) { return c.markerFlag && c.markerFlag->isMarker(); });
+        if (!anyMarker)
+            setFilterHandMarkers(false);
+    }
+}
+
+void ClipStore::invalidateDerivedCaches()
+{
+    m_sortedAndFilteredCache.reset();
+    m_clipStatsCache.reset();
+    m_clipIndexCache.reset();
+    m_usedTagsCache.reset();
+}
+
+// ---- Derived views ----------------------------------------------------------------
+
+bool ClipStore::isUntouched(const Clip &clip)
+{
+    return clip.rating < 1 && clip.tags.isEmpty() && !clip.markerFlag && clip.filename == clip.urlFileName();
+}
+
+const QList<Clip> &ClipStore::sortedAndFilteredClips() const
+{
+    if (m_sortedAndFilteredCache)
+        return *m_sortedAndFilteredCache;
+
+    QList<Clip> result;
+    result.reserve(m_clips.size());
+    for (const Clip &clip : m_clips) {
+        if (m_hideUntouched && isUntouched(clip))
+            continue;
+        if (m_filterRating > 0 && clip.rating != m_filterRating)
+            continue;
+        if (m_filterTag && !clip.tags.contains(*m_filterTag))
+            continue;
+        if (m_filterHandMarkers && !(clip.markerFlag && clip.markerFlag->isMarker()))
+            continue;
+        result.append(clip);
+    }
+
+    switch (m_sortOrder) {
+    case SortOrder::name:
+        std::stable_sort(result.begin(), result.end(), [](const Clip &a, const Clip &b) { return FinderOrder::lessThan(a.filename, b.filename); });
+        break;
+    case SortOrder::duration:
+        // NaN compares false with everything, which breaks the transitivity
+        // a sort relies on; it sorts as 0.
+        std::stable_sort(result.begin(), result.end(), [](const Clip &a, const Clip &b) {
+            const double x = std::isnan(a.duration) ? 0.0 : a.duration;
+            const double y = std::isnan(b.duration) ? 0.0 : b.duration;
+            return x > y;
+        });
+        break;
+    case SortOrder::rating:
+        std::stable_sort(result.begin(), result.end(), [](const Clip &a, const Clip &b) { return a.rating > b.rating; });
+        break;
+    }
+    m_sortedAndFilteredCache = std::move(result);
+    return *m_sortedAndFilteredCache;
+}
+
+const QHash<QUuid, qsizetype> &ClipStore::clipIndex() const
+{
+    if (!m_clipIndexCache) {
+        QHash<QUuid, qsizetype> index;
+        index.reserve(m_clips.size());
+        for (qsizetype i = 0; i < m_clips.size(); ++i)
+            index.insert(m_clips[i].id, i);
+        m_clipIndexCache = std::move(index);
+    }
+    return *m_clipIndexCache;
+}
+
+std::optional<qsizetype> ClipStore::indexOfClip(const QUuid &id) const
+{
+    const QHash<QUuid, qsizetype> &index = clipIndex();
+    const auto it = index.constFind(id);
+    if (it == index.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+const QStringList &ClipStore::usedTags() const
+{
+    if (m_usedTagsCache)
+        return *m_usedTagsCache;
+    QSet<QString> carried;
+    for (const Clip &clip : m_clips) {
+        for (const QString &tag : clip.tags)
+            carried.insert(tag);
+    }
+    QStringList result;
+    QSet<QString> inCatalog;
+    for (const QString &tag : m_availableTags) {
+        // A catalog may hold a name twice (default tags are taken as given);
+        // the list of used tags names each tag once.
+        if (inCatalog.contains(tag))
+            continue;
+        inCatalog.insert(tag);
+        if (carried.contains(tag))
+            result.append(tag);
+    }
+    QStringList others;
+    for (const QString &tag : std::as_const(carried)) {
+        if (!inCatalog.contains(tag))
+            others.append(tag);
+    }
+    PlainTextOrder::sort(others);
+    result += others;
+    m_usedTagsCache = std::move(result);
+    return *m_usedTagsCache;
+}
+
+bool ClipStore::hasActiveFilters() const
+{
+    return m_filterRating > 0 || m_filterTag.has_value() || m_filterHandMarkers || m_hideUntouched;
+}
+
+void ClipStore::clearFilters()
+{
+    setFilterRating(0);
+    setFilterTag(std::nullopt);
+    setFilterHandMarkers(false);
+    setHideUntouched(false);
+}
+
+const ClipStore::ClipStats &ClipStore::clipStats() const
+{
+    if (m_clipStatsCache)
+        return *m_clipStatsCache;
+    ClipStats stats;
+    for (const Clip &clip : m_clips) {
+        if (clip.rating > 0)
+            ++stats.ratedCount;
+        if (!clip.tags.isEmpty())
+            ++stats.taggedCount;
+        if (clip.width < clip.height)
+            ++stats.portraitCount;
+        if (isShortlisted(clip)) {
+            ExportTotals &totals = stats.shortlistTotals;
+            ++totals.clipCount;
+            if (std::isfinite(clip.duration) && clip.duration > 0)
+                totals.duration += clip.duration;
+            else
+                ++totals.unknownDurationCount;
+            if (clip.fileSize > 0) {
+                constexpr qint64 maximum = std::numeric_limits<qint64>::max();
+                totals.bytes = totals.bytes > maximum - clip.fileSize ? maximum : totals.bytes + clip.fileSize;
+            } else {
+                ++totals.unknownSizeCount;
+            }
+            stats.shortlistedDuration += clip.duration;
+            stats.hasShortlisted = true;
+        } else {
+            ++stats.exportSkippedCount;
+        }
+        stats.totalDuration += clip.duration;
+    }
+    stats.totalCount = int(m_clips.size());
+    m_clipStatsCache = stats;
+    return *m_clipStatsCache;
+}

@@ -1,0 +1,416 @@
+#pragma once
+
+#include "audiotriage/AudioMetrics.h"
+#include "library/UndoAction.h"
+#include "library/model/Clip.h"
+#include "library/model/FolderOrganization.h"
+#include "library/model/GroupMode.h"
+#include "library/model/SortOrder.h"
+#include "markers/MarkerDetector.h"
+#include "organize/ExportFileEntry.h"
+#include "organize/ExportFolder.h"
+#include "organize/ExportTotals.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <QUuid>
+#include <optional>
+#include <utility>
+
+class QTimer;
+
+// The one central object of a running session: the session's clips in the
+// order they were added, the tag catalog, the grid's filter, sort and group
+// choices, the selection and other shared view state, the undo history and
+// the session file. Every view observes it and every edit goes through it.
+// It lives on the GUI thread; only readSessionFile() may run elsewhere.
+//
+// Change notification
+// -------------------
+// objectWillChange()        before every assignment to a published field
+//                           (clips, isLoading, loadingProgress, sortOrder, the
+//                           four filters, gridColumns, groupMode,
+//                           availableTags, folderOrganization,
+//                           sessionSaveError, sourceFolderURL), also when the
+//                           value stays the same, and at the explicit points
+//                           of the undo history, the selection pruning, the
+//                           view-state fields and audioMetrics. The new state
+//                           is not readable yet: receivers schedule a repaint.
+// The specific signals below are sent right after the change, with the new
+// state readable:
+// clipsChanged()            the clip list was assigned and the change hook ran
+// viewOptionsChanged()      sortOrder, groupMode, gridColumns or a filter
+//                           (filterRating, filterTag, filterHandMarkers,
+//                           hideUntouched) was assigned
+// availableTagsChanged()    the tag catalog was assigned
+// folderOrganizationChanged()
+// sourceFolderURLChanged()
+// selectionChanged()        selectedClipIDs changed (pruned by the change
+//                           hook or set to a different set)
+// viewStateChanged()        showTagPickerForClipID, clipToOpen or
+//                           renamingClipID changed
+// loadingChanged()          isLoading or loadingProgress was assigned
+// undoStateChanged()        the undo or redo stack changed (titles, enabling)
+// sessionSaveErrorChanged() sessionSaveError was assigned
+// audioMetricsChanged()     audioMetrics was assigned with another entry count
+// sessionSaved(count)       the session file was written with count clips
+//
+// The change hook
+// ---------------
+// setClips() is the only way to assign the clip list; it runs the change hook
+// exactly once per assignment, in this order: every derived cache unset,
+// filters that no clip can satisfy any more switched off (tag filter,
+// hand-marker filter), selection pruned to existing clips. The hook records no
+// undo action and schedules no save: the operation that changed the clips
+// calls registerUndo() and scheduleSessionSave() itself.
+//
+// Derived views are computed on first read after a change and served from a
+// cache until the next change of their inputs. A returned reference stays
+// valid until the next change of the store.
+class ClipStore : public QObject
+{
+    Q_OBJECT
+
+public:
+    using ExportFolder = ::ExportFolder;
+    using ExportFileEntry = ::ExportFileEntry;
+
+    // The session summary that the main window shows.
+    struct ClipStats
+    {
+        int ratedCount = 0;           // rating greater than 0
+        int taggedCount = 0;          // at least one tag
+        double totalDuration = 0;     // sum of every duration, as stored
+        double shortlistedDuration = 0; // sum over the shortlisted clips, as stored
+        ExportTotals shortlistTotals; // totals of the shortlisted clips
+        bool hasShortlisted = false;
+        int exportSkippedCount = 0;   // not shortlisted
+        int portraitCount = 0;        // width smaller than height
+        int totalCount = 0;
+    };
+
+    // The content of the session file.
+    struct SessionData
+    {
+        QList<Clip> clips;
+        std::optional<QUrl> sourceFolderURL;
+        QStringList availableTags;
+        QString folderOrganization; // the raw value text, "By Tag" or "By Rating"
+        qint64 gridColumns = 3;
+        QDateTime savedAt; // written with the time of the save, never read back
+
+        QJsonObject toJson() const;
+        // Every key but "sourceFolderURL" is required; on failure returns no
+        // value and the decoding error's text.
+        static std::optional<SessionData> fromJson(const QJsonObject &object, QString *errorText = nullptr);
+    };
+
+    // The catalog a new store starts with.
+    static const QStringList &builtInTags();
+    // The undo stack keeps at most this many records.
+    static constexpr qsizetype undoLimit = 100;
+    // Delay of the debounced session save.
+    static constexpr int saveDelayMs = 500;
+
+    explicit ClipStore(QObject *parent = nullptr);
+    ~ClipStore() override;
+
+    // ---- Published state ----------------------------------------------
+
+    const QList<Clip> &clips() const { return m_clips; }
+    // Assigns the clip list and runs the change hook once.
+    void setClips(QList<Clip> clips);
+
+    bool isLoading() const { return m_isLoading; }
+    void setLoading(bool loading);
+    double loadingProgress() const { return m_loadingProgress; }
+    void setLoadingProgress(double progress);
+
+    SortOrder sortOrder() const { return m_sortOrder; }
+    void setSortOrder(SortOrder order);
+    // 0: no rating filter; 1 to 5: only clips with exactly this rating.
+    qint64 filterRating() const { return m_filterRating; }
+    void setFilterRating(qint64 rating);
+    const std::optional<QString> &filterTag() const { return m_filterTag; }
+    void setFilterTag(const std::optional<QString> &tag);
+    bool filterHandMarkers() const { return m_filterHandMarkers; }
+    void setFilterHandMarkers(bool on);
+    bool hideUntouched() const { return m_hideUntouched; }
+    void setHideUntouched(bool on);
+
+    qint64 gridColumns() const { return m_gridColumns; }
+    void setGridColumns(qint64 columns);
+    GroupMode groupMode() const { return m_groupMode; }
+    void setGroupMode(GroupMode mode);
+
+    // The session's tag catalog, in its order.
+    const QStringList &availableTags() const { return m_availableTags; }
+    void setAvailableTags(const QStringList &tags);
+
+    FolderOrganization folderOrganization() const { return m_folderOrganization; }
+    void setFolderOrganization(FolderOrganization organization);
+
+    // Text of the last failed session save. Set by a failed save, never
+    // cleared by a later successful one: the window clears it when its alert
+    // "Session Could Not Be Saved" is dismissed.
+    const std::optional<QString> &sessionSaveError() const { return m_sessionSaveError; }
+    void setSessionSaveError(const std::optional<QString> &error);
+
+    // The folder the user last imported as a whole; saved in the session.
+    const std::optional<QUrl> &sourceFolderURL() const { return m_sourceFolderURL; }
+    void setSourceFolderURL(const std::optional<QUrl> &url);
+
+    // ---- Plain view state -----------------------------------------------
+
+    // The clip whose tag picker is open; notifies only when the value differs.
+    const std::optional<QUuid> &showTagPickerForClipID() const { return m_showTagPickerForClipID; }
+    void setShowTagPickerForClipID(const std::optional<QUuid> &id);
+    // The clip under the pointer; no notification.
+    const std::optional<QUuid> &hoveredClipID() const { return m_hoveredClipID; }
+    void setHoveredClipID(const std::optional<QUuid> &id) { m_hoveredClipID = id; }
+    // The selection. Assigning sends no objectWillChange; selectionChanged()
+    // follows when the set differs.
+    const QSet<QUuid> &selectedClipIDs() const { return m_selectedClipIDs; }
+    void setSelectedClipIDs(const QSet<QUuid> &ids);
+    // The clip to open in the full player; notifies only when its id differs.
+    const std::optional<Clip> &clipToOpen() const { return m_clipToOpen; }
+    void setClipToOpen(const std::optional<Clip> &clip);
+    // The clip whose name is being edited; notifies only when the value differs.
+    const std::optional<QUuid> &renamingClipID() const { return m_renamingClipID; }
+    void setRenamingClipID(const std::optional<QUuid> &id);
+
+    // Organize progress, plain fields of the organize run and its sheet.
+    bool isExporting() const { return m_isExporting; }
+    void setExporting(bool exporting) { m_isExporting = exporting; }
+    double exportProgress() const { return m_exportProgress; }
+    void setExportProgress(double progress) { m_exportProgress = progress; }
+    const QString &exportCurrentFile() const { return m_exportCurrentFile; }
+    void setExportCurrentFile(const QString &name) { m_exportCurrentFile = name; }
+
+    // Loudness figures per clip; notifies only when the number of entries changes.
+    const QHash<QUuid, AudioMetrics> &audioMetrics() const { return m_audioMetrics; }
+    void setAudioMetrics(const QHash<QUuid, AudioMetrics> &metrics);
+    // Hand-marker detection input per clip, written by the scan; no notification.
+    const QHash<QUuid, MarkerDetector::Metrics> &markerMetrics() const { return m_markerMetrics; }
+    void setMarkerMetrics(const QHash<QUuid, MarkerDetector::Metrics> &metrics) { m_markerMetrics = metrics; }
+
+    // ---- Background-work bookkeeping --------------------------------------
+
+    // File URLs of the loaded clips; the import skips files that are in it.
+    const QSet<QUrl> &loadedURLs() const { return m_loadedURLs; }
+    void setLoadedURLs(const QSet<QUrl> &urls) { m_loadedURLs = urls; }
+    // Identifier of the current session; background work captures it and
+    // drops its results when it changed.
+    const QUuid &sessionGeneration() const { return m_sessionGeneration; }
+
+    // ---- Derived views ------------------------------------------------------
+
+    // The clips the grid shows: filtered (untouched, rating, tag, hand
+    // markers) and sorted stably by sortOrder, ties in store order.
+    const QList<Clip> &sortedAndFilteredClips() const;
+    // Clip id to position in clips(); with duplicate ids the later wins.
+    const QHash<QUuid, qsizetype> &clipIndex() const;
+    std::optional<qsizetype> indexOfClip(const QUuid &id) const;
+    // The tags that clips carry: the catalog's first in catalog order, then
+    // the others in plain text order.
+    const QStringList &usedTags() const;
+    bool hasActiveFilters() const;
+    // Rating, tag, hand-marker and untouched filters off; sort and grouping stay.
+    void clearFilters();
+    const ClipStats &clipStats() const;
+    // Unsets every derived cache; the change hook calls it.
+    void invalidateDerivedCaches();
+
+    // True when the clip was never touched: unrated, untagged, unflagged and
+    // still named after its file. hideUntouched hides such clips.
+    static bool isUntouched(const Clip &clip);
+    // Rated or tagged: the clips an organize of the shortlist covers.
+    static bool isShortlisted(const Clip &clip) { return clip.rating > 0 || !clip.tags.isEmpty(); }
+
+    // ---- Undo history ---------------------------------------------------------
+
+    const QList<UndoAction> &undoStack() const { return m_undoStack; }
+    const QList<UndoAction> &redoStack() const { return m_redoStack; }
+    bool canUndo() const { return !m_undoStack.isEmpty(); }
+    bool canRedo() const { return !m_redoStack.isEmpty(); }
+    // Records an edit that has already been applied. Empties the redo stack
+    // and keeps the newest undoLimit records. Runs no hook, schedules no save.
+    void registerUndo(const UndoAction &action);
+    void undo();
+    void redo();
+    // "Undo " / "Redo " and the newest record's description; none when empty.
+    std::optional<QString> undoTitle() const;
+    std::optional<QString> redoTitle() const;
+    // Drops from both stacks everything about the given clips (relinked, or
+    // moved away by an organize run).
+    void purgeUndoHistory(const QSet<QUuid> &clipIDs);
+    // Empties both stacks (new session, restore).
+    void clearUndoHistory();
+    // The appliers of undo and redo: change the clips directly, record nothing.
+    void applyInverse(const UndoAction &action);
+    void reapply(const UndoAction &action);
+
+    // ---- Edits ------------------------------------------------------------------
+    // Each edit that changes something assigns the clip list once, records
+    // one undo action and schedules a save; bad input changes nothing.
+
+    // Rates one clip; asking for the rating it already has clears it.
+    void setRating(qint64 rating, const QUuid &clipID);
+    // One id: as setRating. Several: sets the rating (no toggle) on each clip
+    // that lacks it, as one compound "Rate N clips".
+    void rateSelection(qint64 rating, const QSet<QUuid> &clipIDs);
+    // Removes the tag when every given clip carries it, else adds it to the
+    // clips lacking it.
+    void toggleTag(const QString &tag, const QSet<QUuid> &clipIDs);
+    void applyTagChange(const QSet<QUuid> &clipIDs, const QString &description, bool remove, const QString &tag);
+    void removeTag(const QString &tag, const QSet<QUuid> &clipIDs, const QString &description);
+    // The catalog, then tags carried by clips that the catalog lacks.
+    QStringList allTags() const;
+    // Adds a name (trimmed) to the catalog; false only when it is not a valid
+    // tag name. Not undoable.
+    bool addCatalogTag(const QString &name);
+    // Renames (or merges) a tag on every clip and in the catalog; false for
+    // an invalid new name or no change.
+    bool renameTag(const QString &oldName, const QString &newName);
+    // Makes the catalog the valid given tags followed by the other tags that
+    // clips carry.
+    void applyDefaultTags(const QStringList &tags);
+    // The selected clips that the current filters show.
+    qsizetype visibleSelectionCount() const;
+    // The tags for the picker of a clip (of the selection when it holds the
+    // clip): those every target carries, in plain text order, and the ones
+    // only some carry.
+    std::pair<QStringList, QSet<QString>> tagPickerTags(const QUuid &clipID) const;
+    // Renames a clip within the session (the file keeps its name). A bare
+    // name keeps the old extension. The result is always one safe file name.
+    void renameClip(const QUuid &clipID, const QString &newName);
+    // Takes a clip out of the session (the file stays where it is).
+    void removeClip(const QUuid &clipID);
+    // Appends each label to its clip unless the clip carries it already.
+    void applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs);
+    // Clears every clip's tags, with all also reviews, ratings and flags;
+    // always switches every filter off.
+    void resetReview(bool all);
+    // Opens the first clip of that exact name in the full player.
+    void openClipNamed(const QString &filename);
+
+    // A tag name is valid when its trimmed form is not empty, it is not "."
+    // or "..", and it holds no "/", ":", "\" and no control or format character.
+    static bool isValidTagName(const QString &name);
+    // Replaces "/", ":" and NUL by "-".
+    static QString sanitizeClipName(const QString &name);
+
+    // ---- Session file -------------------------------------------------------
+
+    // $XDG_DATA_HOME/Triagon/session.json, computed once per process.
+    static QString sessionFilePath();
+    // Saves 0.5 s after the last call; a waiting save is cancelled.
+    void scheduleSessionSave();
+    bool isSessionSaveScheduled() const;
+    // Cancels the waiting save and writes now. A failure is logged and set
+    // as sessionSaveError.
+    void saveSessionImmediately();
+    SessionData makeSessionData() const;
+    // Encodes and writes atomically. On failure returns false and the
+    // error's text; logs only success.
+    static bool writeSessionFile(const SessionData &data, QString *errorText = nullptr);
+    // Reads and decodes the session file; runs on any thread and touches no
+    // store. Returns the record and its clips with isMissing set from the
+    // disk, or no value when there is no usable file. A file that cannot be
+    // read or decoded is moved aside (see unreadableSessionFilePaths) so that
+    // the next save does not overwrite the user's decisions.
+    static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile();
+    // Cancels the waiting save and removes the session file.
+    void clearSessionFile();
+    // Session files that could not be read and were moved aside, oldest first.
+    static QStringList unreadableSessionFilePaths();
+
+    // While saving is disabled no save writes the file: the launch restore
+    // disables it until the saved session has been read, so that an early
+    // save (an edit, quitting) cannot replace the file before it is restored.
+    // A save requested meanwhile is scheduled when saving is enabled again.
+    // Enabled by default, so a store that never restores saves as usual.
+    bool isSavingEnabled() const { return m_savingEnabled; }
+    void setSavingEnabled(bool enabled);
+
+Q_SIGNALS:
+    void objectWillChange();
+    void clipsChanged();
+    void viewOptionsChanged();
+    void availableTagsChanged();
+    void folderOrganizationChanged();
+    void sourceFolderURLChanged();
+    void selectionChanged();
+    void viewStateChanged();
+    void loadingChanged();
+    void undoStateChanged();
+    void sessionSaveErrorChanged();
+    void audioMetricsChanged();
+    void sessionSaved(qsizetype clipCount);
+
+private:
+    // The change hook, run by setClips() after every assignment.
+    void clipsDidChange();
+    void dropStaleFilters();
+    // Applies an in-place action (or its inverse) to a copy of the clips and
+    // assigns that copy once.
+    void applyInPlace(const UndoAction &action, bool inverse);
+    void finishUndoStep();
+    void unsetSortedAndFiltered() { m_sortedAndFilteredCache.reset(); }
+
+    // Published state.
+    QList<Clip> m_clips;
+    bool m_isLoading = false;
+    double m_loadingProgress = 0;
+    SortOrder m_sortOrder = SortOrder::name;
+    qint64 m_filterRating = 0;
+    std::optional<QString> m_filterTag;
+    bool m_filterHandMarkers = false;
+    bool m_hideUntouched = false;
+    qint64 m_gridColumns = 3;
+    GroupMode m_groupMode = GroupMode::none;
+    QStringList m_availableTags;
+    FolderOrganization m_folderOrganization = FolderOrganization::byTag;
+    std::optional<QString> m_sessionSaveError;
+    std::optional<QUrl> m_sourceFolderURL;
+
+    // Plain view state.
+    std::optional<QUuid> m_showTagPickerForClipID;
+    std::optional<QUuid> m_hoveredClipID;
+    QSet<QUuid> m_selectedClipIDs;
+    std::optional<Clip> m_clipToOpen;
+    std::optional<QUuid> m_renamingClipID;
+
+    // Undo history.
+    QList<UndoAction> m_undoStack;
+    QList<UndoAction> m_redoStack;
+
+    // Organize progress.
+    bool m_isExporting = false;
+    double m_exportProgress = 0;
+    QString m_exportCurrentFile;
+
+    // Analysis results.
+    QHash<QUuid, AudioMetrics> m_audioMetrics;
+    QHash<QUuid, MarkerDetector::Metrics> m_markerMetrics;
+
+    // Background-work bookkeeping.
+    QSet<QUrl> m_loadedURLs;
+    QTimer *m_saveTimer = nullptr;
+    QUuid m_sessionGeneration;
+    bool m_savingEnabled = true;
+    bool m_saveDeferred = false;
+
+    // Derived caches; unset means "compute on next read".
+    mutable std::optional<QList<Clip>> m_sortedAndFilteredCache;
+    mutable std::optional<ClipStats> m_clipStatsCache;
+    mutable std::optional<QHash<QUuid, qsizetype>> m_clipIndexCache;
+    mutable std::optional<QStringList> m_usedTagsCache;
+};
