@@ -1,0 +1,187 @@
+#include "media/FFmpegFormat.h"
+
+#include "media/FFmpegError.h"
+
+extern "C" {
+#include <libavutil/display.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+void FFmpegFormat::initialize()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        av_log_set_level(qEnvironmentVariableIntValue("TRIAGON_FFMPEG_LOG") > 0 ? AV_LOG_WARNING : AV_LOG_FATAL);
+    });
+}
+
+bool FFmpegFormat::open(const QString &path, QString *error)
+{
+    initialize();
+    close();
+    m_path = path;
+    if (path.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("No file given");
+        return false;
+    }
+    // The "file:" prefix keeps a name such as "http:x.mp4" a local file name.
+    const QByteArray url = QByteArrayLiteral("file:") + path.toUtf8();
+    AVDictionary *options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    AVFormatContext *raw = nullptr;
+    int result = avformat_open_input(&raw, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (result < 0) {
+        if (error)
+            *error = ffmpegErrorText(QStringLiteral("Cannot open the file"), result);
+        return false;
+    }
+    FFmpegFormatContextPtr context(raw);
+    result = avformat_find_stream_info(context.get(), nullptr);
+    if (result < 0) {
+        if (error)
+            *error = ffmpegErrorText(QStringLiteral("Cannot read the streams"), result);
+        return false;
+    }
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream *stream = context->streams[i];
+        const AVMediaType type = stream->codecpar->codec_type;
+        if (type == AVMEDIA_TYPE_VIDEO && m_videoStream < 0 && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            m_videoStream = int(i);
+        else if (type == AVMEDIA_TYPE_AUDIO && m_audioStream < 0)
+            m_audioStream = int(i);
+    }
+    m_context = std::move(context);
+    return true;
+}
+
+void FFmpegFormat::close()
+{
+    m_context.reset();
+    m_videoStream = -1;
+    m_audioStream = -1;
+}
+
+AVStream *FFmpegFormat::videoStream() const
+{
+    return m_context && m_videoStream >= 0 ? m_context->streams[m_videoStream] : nullptr;
+}
+
+AVStream *FFmpegFormat::audioStream() const
+{
+    return m_context && m_audioStream >= 0 ? m_context->streams[m_audioStream] : nullptr;
+}
+
+double FFmpegFormat::durationSeconds() const
+{
+    if (!m_context)
+        return 0;
+    double seconds = 0;
+    if (m_context->duration != AV_NOPTS_VALUE && m_context->duration > 0) {
+        seconds = double(m_context->duration) / AV_TIME_BASE;
+    } else {
+        // Some containers only know their streams' durations.
+        for (unsigned i = 0; i < m_context->nb_streams; ++i) {
+            const AVStream *stream = m_context->streams[i];
+            if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+                seconds = std::max(seconds, stream->duration * av_q2d(stream->time_base));
+        }
+    }
+    return std::isfinite(seconds) && seconds > 0 ? seconds : 0;
+}
+
+qint64 FFmpegFormat::startTime() const
+{
+    if (!m_context || m_context->start_time == AV_NOPTS_VALUE)
+        return 0;
+    return m_context->start_time;
+}
+
+qint64 FFmpegFormat::toStreamTimestamp(double seconds, const AVStream *stream) const
+{
+    if (!stream || !std::isfinite(seconds))
+        return AV_NOPTS_VALUE;
+    // Keep the product inside the 64-bit range: a century is more than any clip.
+    seconds = std::clamp(seconds, -3.0e9, 3.0e9);
+    const qint64 microseconds = startTime() + qint64(std::llround(seconds * AV_TIME_BASE));
+    return av_rescale_q(microseconds, AV_TIME_BASE_Q, stream->time_base);
+}
+
+double FFmpegFormat::toSeconds(qint64 timestamp, const AVStream *stream) const
+{
+    if (!stream || timestamp == AV_NOPTS_VALUE)
+        return 0;
+    const qint64 start = av_rescale_q(startTime(), AV_TIME_BASE_Q, stream->time_base);
+    return double(timestamp - start) * av_q2d(stream->time_base);
+}
+
+QSize FFmpegFormat::codedSize() const
+{
+    const AVStream *stream = videoStream();
+    if (!stream || stream->codecpar->width <= 0 || stream->codecpar->height <= 0)
+        return {};
+    return {stream->codecpar->width, stream->codecpar->height};
+}
+
+QSize FFmpegFormat::displaySize() const
+{
+    const QSize coded = codedSize();
+    const int rotation = rotationDegrees();
+    return rotation == 90 || rotation == 270 ? coded.transposed() : coded;
+}
+
+int FFmpegFormat::rotationDegrees() const
+{
+    return rotationDegrees(videoStream());
+}
+
+double FFmpegFormat::frameRate() const
+{
+    return frameRate(videoStream());
+}
+
+int FFmpegFormat::rotationDegrees(const AVStream *stream)
+{
+    if (!stream)
+        return 0;
+    size_t size = 0;
+    const uint8_t *matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!matrix || size < 9 * sizeof(int32_t))
+        return 0;
+    // av_display_rotation_get gives the counter-clockwise angle of the
+    // matrix; showing the picture upright takes the opposite turn.
+    const double counterClockwise = av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix));
+    if (!std::isfinite(counterClockwise))
+        return 0;
+    const long quarterTurns = std::lround(-counterClockwise / 90.0);
+    return int(((quarterTurns % 4) + 4) % 4) * 90;
+}
+
+double FFmpegFormat::frameRate(const AVStream *stream)
+{
+    if (!stream)
+        return 0;
+    AVRational rate = stream->avg_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0)
+        rate = stream->r_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0)
+        return 0;
+    const double value = av_q2d(rate);
+    return std::isfinite(value) && value > 0 ? value : 0;
+}
+
+QString FFmpegFormat::metadata(const char *key) const
+{
+    if (!m_context)
+        return {};
+    const AVDictionaryEntry *entry = av_dict_get(m_context->metadata, key, nullptr, 0);
+    if (!entry) {
+        if (const AVStream *stream = videoStream())
+            entry = av_dict_get(stream->metadata, key, nullptr, 0);
+    }
+    return entry && entry->value ? QString::fromUtf8(entry->value) : QString();
+}

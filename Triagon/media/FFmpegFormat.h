@@ -1,0 +1,75 @@
+#pragma once
+
+#include "media/FFmpegPointers.h"
+
+#include <QSize>
+#include <QString>
+
+// An opened media file: the demuxer with its stream information read, the
+// first real video stream (cover art is skipped) and the first audio stream.
+//
+// Times handed in and out of the media layer are seconds from the start of
+// the file (the container's start time), so that audio and video of one
+// file share one clock and a clip always starts at 0.
+//
+// Opening never throws and never crashes on a damaged file: it fails with a
+// text instead. Not thread-safe; use one instance per thread.
+class FFmpegFormat
+{
+public:
+    FFmpegFormat() = default;
+    FFmpegFormat(FFmpegFormat &&) = default;
+    FFmpegFormat &operator=(FFmpegFormat &&) = default;
+    FFmpegFormat(const FFmpegFormat &) = delete;
+    FFmpegFormat &operator=(const FFmpegFormat &) = delete;
+
+    // Opens a local file (only the file protocol: a playlist in disguise
+    // cannot make the demuxer fetch anything) and reads its stream
+    // information. On failure returns false and sets *error.
+    bool open(const QString &path, QString *error = nullptr);
+    bool isOpen() const { return bool(m_context); }
+    void close();
+
+    const QString &path() const { return m_path; }
+    AVFormatContext *context() const { return m_context.get(); }
+
+    int videoStreamIndex() const { return m_videoStream; }
+    int audioStreamIndex() const { return m_audioStream; }
+    AVStream *videoStream() const;
+    AVStream *audioStream() const;
+
+    // Container duration in seconds; 0 when unknown or not finite.
+    double durationSeconds() const;
+    // The zero point of media times, in AV_TIME_BASE units (0 when unknown).
+    qint64 startTime() const;
+
+    // Conversions between seconds from the file's start and a stream's timestamps.
+    qint64 toStreamTimestamp(double seconds, const AVStream *stream) const;
+    double toSeconds(qint64 timestamp, const AVStream *stream) const;
+
+    // Of the video stream; 0 / empty when there is none.
+    QSize codedSize() const;
+    // Coded size with the display rotation applied (a quarter turn swaps the sides).
+    QSize displaySize() const;
+    // Clockwise rotation that shows the picture upright: 0, 90, 180 or 270.
+    int rotationDegrees() const;
+    // Nominal frame rate (average rate, else the stream's base rate); 0 when unknown.
+    double frameRate() const;
+
+    // A metadata value of the container, else of the video stream; empty when absent.
+    QString metadata(const char *key) const;
+
+    // The same rules for any stream.
+    static int rotationDegrees(const AVStream *stream);
+    static double frameRate(const AVStream *stream);
+
+    // Quietens FFmpeg's own logging (damaged files make it talk a lot);
+    // TRIAGON_FFMPEG_LOG=1 keeps its warnings. Called by open(); idempotent.
+    static void initialize();
+
+private:
+    FFmpegFormatContextPtr m_context;
+    QString m_path;
+    int m_videoStream = -1;
+    int m_audioStream = -1;
+};

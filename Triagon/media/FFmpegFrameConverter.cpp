@@ -1,0 +1,145 @@
+#include "media/FFmpegFrameConverter.h"
+
+extern "C" {
+#include <libavutil/imgutils.h>
+#include <libavutil/pixdesc.h>
+}
+
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The deprecated "J" formats are their plain siblings in full range;
+// swscale wants the plain format and the range said separately.
+AVPixelFormat withoutFullRangeAlias(AVPixelFormat format, bool *fullRange)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P: *fullRange = true; return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P: *fullRange = true; return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P: *fullRange = true; return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P: *fullRange = true; return AV_PIX_FMT_YUV440P;
+    case AV_PIX_FMT_YUVJ411P: *fullRange = true; return AV_PIX_FMT_YUV411P;
+    default: return format;
+    }
+}
+
+// swscale's coefficient tables are indexed like AVColorSpace; an unknown
+// matrix is guessed the way players do: HD and larger is BT.709.
+int swsColorspace(const AVFrame *frame)
+{
+    switch (frame->colorspace) {
+    case AVCOL_SPC_BT709: return SWS_CS_ITU709;
+    case AVCOL_SPC_FCC: return SWS_CS_FCC;
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M: return SWS_CS_ITU601;
+    case AVCOL_SPC_SMPTE240M: return SWS_CS_SMPTE240M;
+    case AVCOL_SPC_BT2020_NCL:
+    case AVCOL_SPC_BT2020_CL: return SWS_CS_BT2020;
+    default: return frame->height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
+    }
+}
+
+void freeAlignedBuffer(void *buffer)
+{
+    av_free(buffer);
+}
+
+} // namespace
+
+FFmpegFrameConverter::~FFmpegFrameConverter()
+{
+    sws_freeContext(m_scaler);
+}
+
+QSize FFmpegFrameConverter::fitSize(QSize source, QSize maxSize)
+{
+    if (source.width() <= 0 || source.height() <= 0)
+        return {};
+    if (maxSize.width() <= 0 || maxSize.height() <= 0)
+        return source;
+    const double scale = std::min({1.0, double(maxSize.width()) / source.width(), double(maxSize.height()) / source.height()});
+    const int width = std::clamp(int(std::lround(source.width() * scale)), 1, std::min(source.width(), maxSize.width()));
+    const int height = std::clamp(int(std::lround(source.height() * scale)), 1, std::min(source.height(), maxSize.height()));
+    return {width, height};
+}
+
+QSize FFmpegFrameConverter::displaySize(const AVFrame *frame, int rotationDegrees)
+{
+    if (!frame || frame->width <= 0 || frame->height <= 0)
+        return {};
+    int width = frame->width;
+    const AVRational aspect = frame->sample_aspect_ratio;
+    if (aspect.num > 0 && aspect.den > 0 && aspect.num != aspect.den) {
+        const double scaled = std::round(width * av_q2d(aspect));
+        if (std::isfinite(scaled) && scaled >= 1 && scaled <= 16 * double(width))
+            width = int(scaled);
+    }
+    const QSize size(width, frame->height);
+    return rotationDegrees == 90 || rotationDegrees == 270 ? size.transposed() : size;
+}
+
+QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int rotationDegrees, QString *error)
+{
+    auto fail = [error](const char *why) {
+        if (error)
+            *error = QString::fromUtf8(why);
+        return QImage();
+    };
+    if (!frame || frame->width <= 0 || frame->height <= 0 || !frame->data[0])
+        return fail("No frame to convert");
+    rotationDegrees = ((rotationDegrees % 360) + 360) % 360;
+    if (rotationDegrees % 90 != 0)
+        rotationDegrees = 0;
+    const bool quarterTurn = rotationDegrees == 90 || rotationDegrees == 270;
+
+    // Fit in display orientation, then scale to the unrotated counterpart.
+    const QSize fitted = fitSize(displaySize(frame, rotationDegrees), maxSize);
+    if (fitted.isEmpty())
+        return fail("The frame has no size");
+    const QSize scaled = quarterTurn ? fitted.transposed() : fitted;
+
+    bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
+    const AVPixelFormat source = withoutFullRangeAlias(AVPixelFormat(frame->format), &fullRange);
+    const AVPixFmtDescriptor *descriptor = av_pix_fmt_desc_get(source);
+    if (!descriptor)
+        return fail("Unknown pixel format");
+    const bool hasAlpha = descriptor->flags & AV_PIX_FMT_FLAG_ALPHA;
+
+    const bool downscale = scaled.width() < frame->width || scaled.height() < frame->height;
+    SwsContext *scaler = sws_getCachedContext(m_scaler, frame->width, frame->height, source, scaled.width(), scaled.height(),
+                                              AV_PIX_FMT_BGRA, downscale ? SWS_AREA : SWS_BICUBIC, nullptr, nullptr, nullptr);
+    if (!scaler) {
+        m_scaler = nullptr;
+        return fail("Cannot convert this pixel format");
+    }
+    const int colorspace = swsColorspace(frame);
+    if (scaler != m_scaler || colorspace != m_colorspace || int(fullRange) != m_sourceRange) {
+        m_scaler = scaler;
+        if (!(descriptor->flags & AV_PIX_FMT_FLAG_RGB)) {
+            // Output is full-range RGB; the source's matrix and range decide how it gets there.
+            sws_setColorspaceDetails(scaler, sws_getCoefficients(colorspace), fullRange ? 1 : 0,
+                                     sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+        }
+        m_colorspace = colorspace;
+        m_sourceRange = fullRange;
+    }
+
+    // QImage rows are only 4-byte aligned; swscale's fast paths want more.
+    const int stride = FFALIGN(scaled.width() * 4, 64);
+    auto *pixels = static_cast<uchar *>(av_malloc(size_t(stride) * size_t(scaled.height())));
+    if (!pixels)
+        return fail("Out of memory");
+    QImage image(pixels, scaled.width(), scaled.height(), stride, hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32,
+                 freeAlignedBuffer, pixels);
+    uint8_t *planes[4] = {pixels, nullptr, nullptr, nullptr};
+    int strides[4] = {stride, 0, 0, 0};
+    const int rows = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
+    if (rows <= 0)
+        return fail("The scaler failed");
+    if (rotationDegrees != 0)
+        image = image.transformed(QTransform().rotate(rotationDegrees));
+    return image;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "media/FFmpegPointers.h"
+
+#include <QImage>
+#include <QSize>
+
+// Turns decoded video frames into QImages: scaled to fit a maximum size with
+// the aspect ratio kept (never enlarged), turned upright, and with the
+// frame's own colour matrix and range applied, so that video black (Y 16 in
+// limited range) becomes RGB 0 and video white RGB 255.
+//
+// Keeps its scaler between calls of the same geometry; not thread-safe.
+class FFmpegFrameConverter
+{
+public:
+    FFmpegFrameConverter() = default;
+    ~FFmpegFrameConverter();
+    FFmpegFrameConverter(const FFmpegFrameConverter &) = delete;
+    FFmpegFrameConverter &operator=(const FFmpegFrameConverter &) = delete;
+
+    // The largest size with source's aspect ratio that fits maxSize, never
+    // larger than source, at least 1x1. An empty or invalid maxSize keeps source.
+    static QSize fitSize(QSize source, QSize maxSize);
+
+    // The displayed size of a frame: its pixel aspect ratio applied to the
+    // width, and the sides swapped for a quarter turn.
+    static QSize displaySize(const AVFrame *frame, int rotationDegrees);
+
+    // Format_RGB32 (Format_ARGB32 for sources with alpha), displaySize fitted
+    // into maxSize. rotationDegrees is the clockwise turn (0, 90, 180, 270)
+    // that shows the picture upright. A null image when the frame cannot be
+    // converted; *error then tells why.
+    QImage convert(const AVFrame *frame, QSize maxSize = {}, int rotationDegrees = 0, QString *error = nullptr);
+
+private:
+    SwsContext *m_scaler = nullptr; // owned; sws_getCachedContext reuses or replaces it
+    int m_colorspace = -1;
+    int m_sourceRange = -1;
+};

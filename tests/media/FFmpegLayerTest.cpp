@@ -1,0 +1,218 @@
+#include "media/FFmpegAudioDecoder.h"
+#include "media/FFmpegFormat.h"
+#include "media/FFmpegFrameConverter.h"
+#include "media/FFmpegVideoDecoder.h"
+#include "support/TestMedia.h"
+
+#include <QCryptographicHash>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+QByteArray imageHash(const QImage &image)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (int y = 0; y < image.height(); ++y)
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(image.constScanLine(y)), image.width() * 4));
+    return hash.result();
+}
+
+double maxAbsSample(const FFmpegAudioBuffer &buffer, int channel)
+{
+    double peak = 0;
+    const float *samples = buffer.floatSamples();
+    for (qint64 i = 0; i < buffer.frameCount(); ++i)
+        peak = std::max(peak, double(std::fabs(samples[i * buffer.format.channels + channel])));
+    return peak;
+}
+
+} // namespace
+
+TEST(FFmpegFormat, FindsStreamsAndDisplaySize)
+{
+    FFmpegFormat format;
+    QString error;
+    ASSERT_TRUE(format.open(TestMedia::path(QStringLiteral("pattern_1080p30.mp4")), &error)) << error.toStdString();
+    EXPECT_GE(format.videoStreamIndex(), 0);
+    EXPECT_GE(format.audioStreamIndex(), 0);
+    EXPECT_EQ(format.displaySize(), QSize(1920, 1080));
+    EXPECT_DOUBLE_EQ(format.frameRate(), 30.0);
+    EXPECT_NEAR(format.durationSeconds(), 4.0, 0.1);
+
+    FFmpegFormat rotated;
+    ASSERT_TRUE(rotated.open(TestMedia::path(QStringLiteral("rotated.mp4"))));
+    EXPECT_EQ(rotated.codedSize(), QSize(1920, 1080));
+    EXPECT_EQ(rotated.rotationDegrees(), 90);
+    EXPECT_EQ(rotated.displaySize(), QSize(1080, 1920));
+
+    FFmpegFormat audioOnly;
+    ASSERT_TRUE(audioOnly.open(TestMedia::path(QStringLiteral("audioonly.mp4"))));
+    EXPECT_LT(audioOnly.videoStreamIndex(), 0);
+    EXPECT_GE(audioOnly.audioStreamIndex(), 0);
+    EXPECT_TRUE(audioOnly.displaySize().isEmpty());
+}
+
+TEST(FFmpegFormat, DamagedAndForeignFilesFailWithText)
+{
+    for (const QString &name : {QStringLiteral("empty.mp4"), QStringLiteral("notavideo.mov")}) {
+        FFmpegFormat format;
+        QString error;
+        EXPECT_FALSE(format.open(TestMedia::path(name), &error)) << name.toStdString();
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_FALSE(format.isOpen());
+    }
+    FFmpegFormat missing;
+    QString error;
+    EXPECT_FALSE(missing.open(QStringLiteral("/nonexistent/folder/clip.mp4"), &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    // A truncated file may open (its header is whole) but decoding must end cleanly.
+    FFmpegVideoDecoder decoder;
+    if (decoder.open(TestMedia::path(QStringLiteral("truncated.mp4")), 2)) {
+        int frames = 0;
+        while (decoder.decodeNextFrame() && frames < 1000)
+            ++frames;
+        EXPECT_LT(frames, 1000);
+        decoder.seekExact(1.5); // may fail; must not crash
+    }
+}
+
+TEST(FFmpegFormat, ProtocolLookingNamesStayLocalFiles)
+{
+    QTemporaryDir dir;
+    const QString copy = TestMedia::copyTo(QStringLiteral("noaudio.mp4"), dir.path(), QStringLiteral("http:clip.mp4"));
+    FFmpegFormat format;
+    QString error;
+    EXPECT_TRUE(format.open(copy, &error)) << error.toStdString();
+}
+
+TEST(FFmpegVideoDecoder, ExactSeekLandsOnTheFrameOfThatTime)
+{
+    const QString path = TestMedia::path(QStringLiteral("counter.mp4"));
+    FFmpegVideoDecoder sequential;
+    ASSERT_TRUE(sequential.open(path, 1));
+    std::vector<QByteArray> hashes;
+    std::vector<double> times;
+    while (sequential.decodeNextFrame()) {
+        hashes.push_back(imageHash(sequential.frameImage()));
+        times.push_back(sequential.frameTime());
+    }
+    ASSERT_EQ(hashes.size(), 300u);
+    EXPECT_NEAR(times.front(), 0.0, 1e-6);
+
+    FFmpegVideoDecoder seeker;
+    ASSERT_TRUE(seeker.open(path, FFmpegVideoDecoder::oneOffThreadCount()));
+    // Backwards, across keyframes (every 2 s), on keyframes and just after them.
+    for (const int n : {250, 61, 60, 59, 0, 299, 120, 121, 1, 200}) {
+        ASSERT_TRUE(seeker.seekExact(n / 30.0)) << n;
+        EXPECT_NEAR(seeker.frameTime(), times[size_t(n)], 1e-6) << n;
+        EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(n)]) << n;
+    }
+    // A time between two frames lands on the frame nearest to it from half a frame before.
+    ASSERT_TRUE(seeker.seekExact(100 / 30.0 + 0.01));
+    EXPECT_EQ(imageHash(seeker.frameImage()), hashes[100]);
+    ASSERT_TRUE(seeker.seekExact(100 / 30.0 + 0.02));
+    EXPECT_EQ(imageHash(seeker.frameImage()), hashes[101]);
+    // Stepping forward one frame at a time decodes on.
+    for (int n = 10; n < 15; ++n) {
+        ASSERT_TRUE(seeker.seekExact(n / 30.0));
+        EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(n)]) << n;
+    }
+    // Past the end: the last frame.
+    ASSERT_TRUE(seeker.seekExact(60.0));
+    EXPECT_EQ(imageHash(seeker.frameImage()), hashes.back());
+}
+
+TEST(FFmpegFrameConverter, LimitedRangeBlackAndWhiteBecomeFullRange)
+{
+    QTemporaryDir dir;
+    const QString white = dir.filePath(QStringLiteral("white.mp4"));
+    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                      QStringLiteral("color=c=white:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
+                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+                                      white}));
+    for (const auto &[path, expected] : {std::pair{TestMedia::path(QStringLiteral("black.mp4")), 0}, std::pair{white, 255}}) {
+        FFmpegVideoDecoder decoder;
+        ASSERT_TRUE(decoder.open(path, 1));
+        ASSERT_TRUE(decoder.seekExact(0.1));
+        EXPECT_EQ(decoder.frame()->color_range == AVCOL_RANGE_JPEG, false);
+        const QImage image = decoder.frameImage();
+        ASSERT_FALSE(image.isNull());
+        const QRgb pixel = image.pixel(image.width() / 2, image.height() / 2);
+        EXPECT_NEAR(qRed(pixel), expected, 2);
+        EXPECT_NEAR(qGreen(pixel), expected, 2);
+        EXPECT_NEAR(qBlue(pixel), expected, 2);
+    }
+}
+
+TEST(FFmpegFrameConverter, FitsWithoutEnlargingAndTurnsUpright)
+{
+    EXPECT_EQ(FFmpegFrameConverter::fitSize({1920, 1080}, {480, 270}), QSize(480, 270));
+    EXPECT_EQ(FFmpegFrameConverter::fitSize({1080, 1920}, {480, 270}), QSize(152, 270));
+    EXPECT_EQ(FFmpegFrameConverter::fitSize({320, 240}, {480, 270}), QSize(320, 240));
+    EXPECT_EQ(FFmpegFrameConverter::fitSize({320, 240}, {}), QSize(320, 240));
+    EXPECT_EQ(FFmpegFrameConverter::fitSize({4000, 2}, {480, 270}), QSize(480, 1));
+
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("rotated.mp4")), 2));
+    ASSERT_TRUE(decoder.seekExact(0.5));
+    const QImage image = decoder.frameImage(QSize(480, 270));
+    EXPECT_EQ(image.size(), QSize(152, 270));
+    const QImage full = decoder.frameImage();
+    EXPECT_EQ(full.size(), QSize(1080, 1920));
+}
+
+TEST(FFmpegAudioDecoder, MonoPlaysAtFullLevelOnBothChannelsWhenMappedDirectly)
+{
+    const QString path = TestMedia::path(QStringLiteral("audioonly.mp4"));
+    FFmpegAudioFormat direct;
+    direct.sampleRate = 44100;
+    direct.channels = 2;
+    QString error;
+    const auto buffer = FFmpegAudioDecoder::decodeAll(path, direct, &error);
+    ASSERT_TRUE(buffer) << error.toStdString();
+    EXPECT_NEAR(buffer->durationSeconds(), 2.0, 0.1);
+    const double left = maxAbsSample(*buffer, 0);
+    EXPECT_GT(left, 0.05);
+    EXPECT_NEAR(maxAbsSample(*buffer, 1), left, 1e-6);
+
+    FFmpegAudioFormat resampler = direct;
+    resampler.mapping = FFmpegAudioFormat::ChannelMapping::Resampler;
+    const auto attenuated = FFmpegAudioDecoder::decodeAll(path, resampler);
+    ASSERT_TRUE(attenuated);
+    EXPECT_LT(maxAbsSample(*attenuated, 0), left * 0.8);
+}
+
+TEST(FFmpegAudioDecoder, MonoInt16AtLowRateAndFailures)
+{
+    FFmpegAudioFormat format;
+    format.sampleRate = 8000;
+    format.channels = 1;
+    format.sampleType = FFmpegAudioFormat::SampleType::Int16;
+    format.mapping = FFmpegAudioFormat::ChannelMapping::MeanToMono;
+    const auto buffer = FFmpegAudioDecoder::decodeAll(TestMedia::path(QStringLiteral("burst.mp4")), format);
+    ASSERT_TRUE(buffer);
+    EXPECT_NEAR(double(buffer->frameCount()), 4.0 * 8000, 800);
+    // Silent before the burst at 2.0 s, loud inside it.
+    int quietPeak = 0, burstPeak = 0;
+    for (qint64 i = 0; i < buffer->frameCount(); ++i) {
+        const int v = std::abs(int(buffer->int16Samples()[i]));
+        if (i < 8000 * 19 / 10)
+            quietPeak = std::max(quietPeak, v);
+        else if (i > 8000 * 21 / 10 && i < 8000 * 24 / 10)
+            burstPeak = std::max(burstPeak, v);
+    }
+    EXPECT_LT(quietPeak, 100);
+    EXPECT_GT(burstPeak, 25000);
+
+    QString error;
+    EXPECT_FALSE(FFmpegAudioDecoder::decodeAll(TestMedia::path(QStringLiteral("noaudio.mp4")), format, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(FFmpegAudioDecoder::decodeAll(TestMedia::path(QStringLiteral("notavideo.mov")), format));
+    std::atomic_bool cancel{true};
+    EXPECT_FALSE(FFmpegAudioDecoder::decodeAll(TestMedia::path(QStringLiteral("burst.mp4")), format, &error, &cancel));
+}
