@@ -18,7 +18,7 @@ void FFmpegFormat::initialize()
     });
 }
 
-bool FFmpegFormat::open(const QString &path, QString *error)
+bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo)
 {
     initialize();
     close();
@@ -41,7 +41,7 @@ bool FFmpegFormat::open(const QString &path, QString *error)
         return false;
     }
     FFmpegFormatContextPtr context(raw);
-    result = avformat_find_stream_info(context.get(), nullptr);
+    result = readStreamInfo ? avformat_find_stream_info(context.get(), nullptr) : 0;
     if (result < 0) {
         if (error)
             *error = ffmpegErrorText(QStringLiteral("Cannot read the streams"), result);

@@ -25,8 +25,10 @@ public:
 
     // Opens a local file (only the file protocol: a playlist in disguise
     // cannot make the demuxer fetch anything) and reads its stream
-    // information. On failure returns false and sets *error.
-    bool open(const QString &path, QString *error = nullptr);
+    // information, unless readStreamInfo is false (then only the header is
+    // read: enough for container metadata). On failure returns false and
+    // sets *error.
+    bool open(const QString &path, QString *error = nullptr, bool readStreamInfo = true);
     bool isOpen() const { return bool(m_context); }
     void close();
 

@@ -179,7 +179,9 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
         }
         result = avcodec_send_packet(m_codec.get(), m_packet.get());
         av_packet_unref(m_packet.get());
-        if (result < 0 && result != AVERROR(EAGAIN)) {
+        if (result >= 0)
+            decodeErrors = 0;
+        else if (result != AVERROR(EAGAIN)) {
             if (++decodeErrors > maxConsecutiveDecodeErrors) {
                 if (error)
                     *error = ffmpegErrorText(QStringLiteral("Cannot decode the video"), result);

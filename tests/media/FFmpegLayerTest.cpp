@@ -90,9 +90,11 @@ TEST(FFmpegFormat, ProtocolLookingNamesStayLocalFiles)
     EXPECT_TRUE(format.open(copy, &error)) << error.toStdString();
 }
 
-TEST(FFmpegVideoDecoder, ExactSeekLandsOnTheFrameOfThatTime)
+// Decodes every frame of path in order, then checks that exact seeks to
+// frame times (backwards, across keyframes, on and just after them) show
+// the same pictures.
+static void expectExactSeeks(const QString &path, int frameCount, const std::vector<int> &targets)
 {
-    const QString path = TestMedia::path(QStringLiteral("counter.mp4"));
     FFmpegVideoDecoder sequential;
     ASSERT_TRUE(sequential.open(path, 1));
     std::vector<QByteArray> hashes;
@@ -101,30 +103,48 @@ TEST(FFmpegVideoDecoder, ExactSeekLandsOnTheFrameOfThatTime)
         hashes.push_back(imageHash(sequential.frameImage()));
         times.push_back(sequential.frameTime());
     }
-    ASSERT_EQ(hashes.size(), 300u);
+    ASSERT_EQ(hashes.size(), size_t(frameCount));
     EXPECT_NEAR(times.front(), 0.0, 1e-6);
 
     FFmpegVideoDecoder seeker;
     ASSERT_TRUE(seeker.open(path, FFmpegVideoDecoder::oneOffThreadCount()));
-    // Backwards, across keyframes (every 2 s), on keyframes and just after them.
-    for (const int n : {250, 61, 60, 59, 0, 299, 120, 121, 1, 200}) {
+    for (const int n : targets) {
         ASSERT_TRUE(seeker.seekExact(n / 30.0)) << n;
         EXPECT_NEAR(seeker.frameTime(), times[size_t(n)], 1e-6) << n;
         EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(n)]) << n;
     }
     // A time between two frames lands on the frame nearest to it from half a frame before.
-    ASSERT_TRUE(seeker.seekExact(100 / 30.0 + 0.01));
-    EXPECT_EQ(imageHash(seeker.frameImage()), hashes[100]);
-    ASSERT_TRUE(seeker.seekExact(100 / 30.0 + 0.02));
-    EXPECT_EQ(imageHash(seeker.frameImage()), hashes[101]);
+    const int middle = frameCount / 3;
+    ASSERT_TRUE(seeker.seekExact(middle / 30.0 + 0.01));
+    EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(middle)]);
+    ASSERT_TRUE(seeker.seekExact(middle / 30.0 + 0.02));
+    EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(middle + 1)]);
     // Stepping forward one frame at a time decodes on.
     for (int n = 10; n < 15; ++n) {
         ASSERT_TRUE(seeker.seekExact(n / 30.0));
         EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(n)]) << n;
     }
     // Past the end: the last frame.
-    ASSERT_TRUE(seeker.seekExact(60.0));
+    ASSERT_TRUE(seeker.seekExact(600.0));
     EXPECT_EQ(imageHash(seeker.frameImage()), hashes.back());
+}
+
+TEST(FFmpegVideoDecoder, ExactSeekLandsOnTheFrameOfThatTime)
+{
+    expectExactSeeks(TestMedia::path(QStringLiteral("counter.mp4")), 300, {250, 61, 60, 59, 0, 299, 120, 121, 1, 200});
+}
+
+TEST(FFmpegVideoDecoder, ExactSeekWithReorderedFrames)
+{
+    // B-frames: decode order differs from presentation order.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("bframes.mp4"));
+    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                      QStringLiteral("testsrc=size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("4"),
+                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("medium"),
+                                      QStringLiteral("-bf"), QStringLiteral("3"), QStringLiteral("-g"), QStringLiteral("45"),
+                                      QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), path}));
+    expectExactSeeks(path, 120, {100, 46, 45, 44, 0, 119, 90, 91, 1, 62});
 }
 
 TEST(FFmpegFrameConverter, LimitedRangeBlackAndWhiteBecomeFullRange)
@@ -147,6 +167,27 @@ TEST(FFmpegFrameConverter, LimitedRangeBlackAndWhiteBecomeFullRange)
         EXPECT_NEAR(qGreen(pixel), expected, 2);
         EXPECT_NEAR(qBlue(pixel), expected, 2);
     }
+}
+
+TEST(FFmpegFrameConverter, FullRangeVideoKeepsItsLevels)
+{
+    // Mid grey in a full-range file: read as limited range it would come out near 130.
+    QTemporaryDir dir;
+    const QString grey = dir.filePath(QStringLiteral("grey-full.mp4"));
+    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                      QStringLiteral("color=c=0x808080:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
+                                      QStringLiteral("-vf"), QStringLiteral("scale=out_range=full"), QStringLiteral("-c:v"), QStringLiteral("libx264"),
+                                      QStringLiteral("-pix_fmt"), QStringLiteral("yuvj420p"), QStringLiteral("-color_range"), QStringLiteral("pc"),
+                                      grey}));
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(grey, 1));
+    ASSERT_TRUE(decoder.seekExact(0.1));
+    const bool fullRange = decoder.frame()->color_range == AVCOL_RANGE_JPEG || decoder.frame()->format == AV_PIX_FMT_YUVJ420P;
+    ASSERT_TRUE(fullRange);
+    const QRgb pixel = decoder.frameImage().pixel(160, 120);
+    EXPECT_NEAR(qRed(pixel), 128, 1);
+    EXPECT_NEAR(qGreen(pixel), 128, 1);
+    EXPECT_NEAR(qBlue(pixel), 128, 1);
 }
 
 TEST(FFmpegFrameConverter, FitsWithoutEnlargingAndTurnsUpright)

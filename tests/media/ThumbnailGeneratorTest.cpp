@@ -1,0 +1,359 @@
+#include "media/FFmpegFrameConverter.h"
+#include "media/FFmpegVideoDecoder.h"
+#include "media/PosterCache.h"
+#include "media/ThumbnailGenerator.h"
+#include "support/TestMedia.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QMutex>
+#include <QSet>
+#include <QTest>
+#include <QThread>
+#include <QWaitCondition>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A decoder whose decodes wait until the test lets them finish, so that the
+// order and sharing of decodes can be watched. Its posters are the fit of a
+// portrait 1080x1920 frame into the requested size.
+class GatedDecoder
+{
+public:
+    QImage decode(const QString &path, double seconds, QSize maxSize)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_started.append(path);
+        m_times.append(seconds);
+        ++m_running;
+        m_maxRunning = std::max(m_maxRunning, m_running);
+        m_changed.wakeAll();
+        while (!m_openAll && !m_released.contains(path))
+            m_changed.wait(&m_mutex);
+        --m_running;
+        if (m_failing.contains(path))
+            return {};
+        QImage poster(FFmpegFrameConverter::fitSize(m_sourceSize, maxSize), QImage::Format_RGB32);
+        poster.fill(Qt::darkGreen);
+        return poster;
+    }
+    ThumbnailGenerator::DecodeFunction function()
+    {
+        return [this](const QString &path, double seconds, QSize maxSize) { return decode(path, seconds, maxSize); };
+    }
+    bool waitForStarted(int count)
+    {
+        QMutexLocker lock(&m_mutex);
+        QDeadlineTimer deadline(60000);
+        while (m_started.size() < count) {
+            if (!m_changed.wait(&m_mutex, deadline))
+                return false;
+        }
+        return true;
+    }
+    void release(const QString &path)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_released.insert(path);
+        m_changed.wakeAll();
+    }
+    void openAll()
+    {
+        QMutexLocker lock(&m_mutex);
+        m_openAll = true;
+        m_changed.wakeAll();
+    }
+    void fail(const QString &path)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_failing.insert(path);
+    }
+    void setSourceSize(QSize size) { m_sourceSize = size; }
+    QStringList started()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_started;
+    }
+    QList<double> times()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_times;
+    }
+    int maxRunning()
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_maxRunning;
+    }
+
+private:
+    QMutex m_mutex;
+    QWaitCondition m_changed;
+    QStringList m_started;
+    QList<double> m_times;
+    QSet<QString> m_released;
+    QSet<QString> m_failing;
+    bool m_openAll = false;
+    int m_running = 0;
+    int m_maxRunning = 0;
+    QSize m_sourceSize{1080, 1920};
+};
+
+class ThumbnailGeneratorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { generator = std::make_unique<ThumbnailGenerator>(decoder.function()); }
+    void TearDown() override
+    {
+        decoder.openAll();
+        generator.reset();
+    }
+    QImage wait(QFuture<QImage> future)
+    {
+        future.waitForFinished();
+        return future.result();
+    }
+    GatedDecoder decoder;
+    std::unique_ptr<ThumbnailGenerator> generator;
+    const QSize cardSize{480, 270};
+};
+
+QString clip(int n)
+{
+    return QStringLiteral("/clips/C%1.mov").arg(n, 4, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+TEST_F(ThumbnailGeneratorTest, IdenticalRequestsShareOneDecode)
+{
+    QFuture<QImage> first = generator->thumbnail(clip(1), 2.5, cardSize);
+    ASSERT_TRUE(decoder.waitForStarted(1));
+    QFuture<QImage> second = generator->thumbnail(clip(1), 2.5, cardSize);
+    EXPECT_EQ(generator->inFlightCount(), 1);
+    decoder.release(clip(1));
+    const QImage a = wait(first);
+    const QImage b = wait(second);
+    ASSERT_FALSE(a.isNull());
+    EXPECT_EQ(a.cacheKey(), b.cacheKey());
+    EXPECT_EQ(decoder.started().size(), 1);
+    EXPECT_EQ(generator->inFlightCount(), 0);
+
+    // Cached now: answered at once, no decode.
+    QFuture<QImage> third = generator->thumbnail(clip(1), 2.5, cardSize);
+    EXPECT_TRUE(third.isFinished());
+    EXPECT_EQ(third.result().cacheKey(), a.cacheKey());
+    EXPECT_EQ(decoder.started().size(), 1);
+
+    // Another width is another poster.
+    decoder.release(clip(1));
+    EXPECT_FALSE(wait(generator->thumbnail(clip(1), 2.5, QSize(240, 135))).isNull());
+    EXPECT_EQ(decoder.started().size(), 2);
+}
+
+TEST_F(ThumbnailGeneratorTest, FourDecodesAtATimeInRequestOrder)
+{
+    QList<QFuture<QImage>> futures;
+    for (int i = 0; i < 7; ++i)
+        futures.append(generator->thumbnail(clip(i), 1.0, cardSize));
+    ASSERT_TRUE(decoder.waitForStarted(4));
+    // The first four start at once (in whichever order their threads get there).
+    QStringList first = decoder.started();
+    first.sort();
+    EXPECT_TRUE(first == (QStringList{clip(0), clip(1), clip(2), clip(3)})) << first.join(QLatin1Char(' ')).toStdString();
+
+    decoder.release(clip(2));
+    ASSERT_TRUE(decoder.waitForStarted(5));
+    EXPECT_EQ(decoder.started().at(4), clip(4));
+    decoder.release(clip(0));
+    ASSERT_TRUE(decoder.waitForStarted(6));
+    EXPECT_EQ(decoder.started().at(5), clip(5));
+
+    decoder.openAll();
+    for (const auto &future : futures)
+        EXPECT_FALSE(wait(future).isNull());
+    EXPECT_EQ(decoder.started().at(6), clip(6));
+    EXPECT_EQ(decoder.maxRunning(), ThumbnailGenerator::decodeSlots);
+}
+
+TEST_F(ThumbnailGeneratorTest, WaitingRequestsRenderAtTheirOwnSize)
+{
+    // Fill the slots so that the requests below wait together.
+    for (int i = 0; i < 4; ++i)
+        generator->thumbnail(clip(100 + i), 0, cardSize);
+    ASSERT_TRUE(decoder.waitForStarted(4));
+    QFuture<QImage> card = generator->thumbnail(clip(1), 3.0, cardSize);
+    QFuture<QImage> small = generator->thumbnail(clip(1), 3.0, QSize(240, 135));
+    QFuture<QImage> tall = generator->thumbnail(clip(1), 3.0, QSize(480, 800));
+    decoder.openAll();
+    EXPECT_EQ(wait(card).size(), QSize(152, 270));
+    EXPECT_EQ(wait(small).size(), QSize(76, 135));
+    EXPECT_EQ(wait(tall).size(), QSize(450, 800));
+
+    // And each is cached under its own request.
+    const int decodes = int(decoder.started().size());
+    EXPECT_EQ(wait(generator->thumbnail(clip(1), 3.0, cardSize)).size(), QSize(152, 270));
+    EXPECT_EQ(wait(generator->thumbnail(clip(1), 3.0, QSize(240, 135))).size(), QSize(76, 135));
+    EXPECT_EQ(wait(generator->thumbnail(clip(1), 3.0, QSize(480, 800))).size(), QSize(450, 800));
+    EXPECT_EQ(decoder.started().size(), decodes);
+}
+
+TEST_F(ThumbnailGeneratorTest, FailedDecodeIsNotCachedAndTriesAgain)
+{
+    decoder.fail(clip(7));
+    decoder.openAll();
+    EXPECT_TRUE(wait(generator->thumbnail(clip(7), 1.0, cardSize)).isNull());
+    EXPECT_EQ(generator->inFlightCount(), 0);
+    EXPECT_EQ(generator->cachedCount(), 0);
+    EXPECT_TRUE(wait(generator->thumbnail(clip(7), 1.0, cardSize)).isNull());
+    EXPECT_EQ(decoder.started().size(), 2);
+}
+
+TEST_F(ThumbnailGeneratorTest, EarlyTimesAskForTheFirstFrame)
+{
+    decoder.openAll();
+    wait(generator->thumbnail(clip(1), 0, cardSize));
+    wait(generator->thumbnail(clip(1), -1, cardSize));
+    ASSERT_EQ(decoder.times().size(), 2); // two keys: "0.00" and "-1.00"
+    EXPECT_DOUBLE_EQ(decoder.times().at(0), 0.01);
+    EXPECT_DOUBLE_EQ(decoder.times().at(1), 0.01);
+    EXPECT_EQ(ThumbnailGenerator::requestKey(QStringLiteral("/clips/A001.mov"), 2.5, 480), QStringLiteral("/clips/A001.mov_2.50_480"));
+    EXPECT_EQ(ThumbnailGenerator::requestKey(QStringLiteral("/clips/A001.mov"), 0, 480), QStringLiteral("/clips/A001.mov_0.00_480"));
+}
+
+TEST_F(ThumbnailGeneratorTest, CacheKeepsTheMostRecentlyUsedByCount)
+{
+    decoder.openAll();
+    decoder.setSourceSize(QSize(16, 9));
+    for (int i = 0; i <= ThumbnailGenerator::maxCacheSize; ++i)
+        wait(generator->thumbnail(clip(i), 1.0, cardSize));
+    EXPECT_EQ(generator->cachedCount(), ThumbnailGenerator::maxCacheSize);
+    const qsizetype decodes = decoder.started().size();
+    wait(generator->thumbnail(clip(1), 1.0, cardSize)); // a hit: now the most recent
+    EXPECT_EQ(decoder.started().size(), decodes);
+    wait(generator->thumbnail(clip(0), 1.0, cardSize)); // evicted by the 1201st
+    EXPECT_EQ(decoder.started().size(), decodes + 1);
+    wait(generator->thumbnail(clip(1), 1.0, cardSize)); // survived the eviction of clip 2
+    EXPECT_EQ(decoder.started().size(), decodes + 1);
+}
+
+TEST_F(ThumbnailGeneratorTest, CacheIsBoundedByBytes)
+{
+    decoder.openAll();
+    decoder.setSourceSize(QSize(1920, 1080)); // about 8 MB each
+    for (int i = 0; i < 40; ++i)
+        wait(generator->thumbnail(clip(i), 1.0, QSize(1920, 1080)));
+    EXPECT_LE(generator->cachedBytes(), ThumbnailGenerator::maxCacheBytes);
+    EXPECT_LT(generator->cachedCount(), 40);
+    EXPECT_GT(generator->cachedCount(), 20);
+}
+
+TEST_F(ThumbnailGeneratorTest, CallbacksArriveOnTheGuiThreadWhileTheReceiverLives)
+{
+    auto kept = std::make_unique<QObject>();
+    auto gone = std::make_unique<QObject>();
+    bool keptCalled = false;
+    bool goneCalled = false;
+    bool onGuiThread = false;
+    generator->thumbnail(clip(1), 1.0, cardSize, gone.get(), [&](const QImage &) { goneCalled = true; });
+    generator->thumbnail(clip(1), 1.0, cardSize, kept.get(), [&](const QImage &poster) {
+        keptCalled = !poster.isNull();
+        onGuiThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+    });
+    gone.reset();
+    decoder.openAll();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return keptCalled; }, 60000));
+    EXPECT_TRUE(onGuiThread);
+    EXPECT_FALSE(goneCalled);
+
+    // A cached poster also arrives later, never inside the call.
+    bool cachedCalled = false;
+    generator->thumbnail(clip(1), 1.0, cardSize, kept.get(), [&](const QImage &) { cachedCalled = true; });
+    EXPECT_FALSE(cachedCalled);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cachedCalled; }, 60000));
+}
+
+TEST(PosterCache, EvictsLeastRecentlyUsedByCountAndBytes)
+{
+    QImage small(10, 10, QImage::Format_RGB32); // 400 bytes
+    small.fill(Qt::red);
+    PosterCache cache(3, 1000000);
+    cache.insert(QStringLiteral("a"), small);
+    cache.insert(QStringLiteral("b"), small);
+    cache.insert(QStringLiteral("c"), small);
+    EXPECT_FALSE(cache.object(QStringLiteral("a")).isNull()); // a is now the most recent
+    cache.insert(QStringLiteral("d"), small);
+    EXPECT_FALSE(cache.contains(QStringLiteral("b")));
+    EXPECT_TRUE(cache.contains(QStringLiteral("a")));
+    EXPECT_EQ(cache.count(), 3);
+
+    PosterCache bytes(100, 1000);
+    bytes.insert(QStringLiteral("a"), small);
+    bytes.insert(QStringLiteral("b"), small);
+    bytes.insert(QStringLiteral("c"), small);
+    EXPECT_EQ(bytes.count(), 2);
+    EXPECT_EQ(bytes.totalBytes(), 800);
+    EXPECT_FALSE(bytes.contains(QStringLiteral("a")));
+    bytes.insert(QStringLiteral("b"), small); // replacing keeps the byte count right
+    EXPECT_EQ(bytes.totalBytes(), 800);
+    QImage large(100, 100, QImage::Format_RGB32);
+    bytes.insert(QStringLiteral("large"), large); // larger than the whole limit: not kept
+    EXPECT_FALSE(bytes.contains(QStringLiteral("large")));
+    EXPECT_EQ(bytes.count(), 2);
+}
+
+TEST(ThumbnailGeneratorKeys, PosterCacheKeyFollowsUrlTimeAndWidth)
+{
+    const QUrl url = QUrl::fromLocalFile(QStringLiteral("/footage/day 1/A001.mov"));
+    const QString key = ThumbnailGenerator::posterCacheKey(url, 2.5, 480);
+    EXPECT_FALSE(key.isEmpty());
+    EXPECT_EQ(key, ThumbnailGenerator::posterCacheKey(url, 2.504, 480));
+    EXPECT_NE(key, ThumbnailGenerator::posterCacheKey(url, 2.5, 240));
+    EXPECT_NE(key, ThumbnailGenerator::posterCacheKey(url, 2.6, 480));
+    EXPECT_NE(key, ThumbnailGenerator::posterCacheKey(QUrl::fromLocalFile(QStringLiteral("/footage/day 1/A002.mov")), 2.5, 480));
+    EXPECT_TRUE(QUrl(key).isValid());
+}
+
+TEST(ThumbnailGeneratorDecode, RealPostersAreTheExactFrameFittedAndUpright)
+{
+    ThumbnailGenerator generator;
+    auto poster = [&](const QString &name, double seconds, QSize size = QSize(480, 270)) {
+        QFuture<QImage> future = generator.thumbnail(TestMedia::path(name), seconds, size);
+        future.waitForFinished();
+        return future.result();
+    };
+    EXPECT_EQ(poster(QStringLiteral("pattern_1080p30.mp4"), 1.0).size(), QSize(480, 270));
+    const QImage rotated = poster(QStringLiteral("rotated.mp4"), 0.25);
+    EXPECT_EQ(rotated.size(), QSize(152, 270));
+    EXPECT_EQ(poster(QStringLiteral("portrait.mp4"), 0.5).size(), QSize(152, 270));
+    EXPECT_EQ(poster(QStringLiteral("noaudio.mp4"), 0.5, QSize(1920, 1080)).size(), QSize(640, 360)); // never enlarged
+
+    // The frame at the time asked for, not a nearby keyframe.
+    const QImage counter = poster(QStringLiteral("counter.mp4"), 5.0 + 1 / 30.0);
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("counter.mp4")), 1));
+    ASSERT_TRUE(decoder.seekExact(5.0 + 1 / 30.0));
+    EXPECT_EQ(counter, decoder.frameImage(QSize(480, 270)));
+    ASSERT_TRUE(decoder.seekExact(5.0));
+    EXPECT_NE(counter, decoder.frameImage(QSize(480, 270)));
+
+    for (const QString &name : {QStringLiteral("notavideo.mov"), QStringLiteral("audioonly.mp4"), QStringLiteral("empty.mp4")})
+        EXPECT_TRUE(poster(name, 0.5).isNull()) << name.toStdString();
+    poster(QStringLiteral("truncated.mp4"), 1.5); // a poster or none, but no crash
+    EXPECT_TRUE(poster(QStringLiteral("noaudio.mp4"), 100).isNull()); // beyond the clip
+    EXPECT_FALSE(poster(QStringLiteral("noaudio.mp4"), 2.2).isNull()); // just past the last frame
+    EXPECT_EQ(generator.inFlightCount(), 0);
+
+    // Several sizes of one file at once: each its own fit.
+    QFuture<QImage> a = generator.thumbnail(TestMedia::path(QStringLiteral("portrait.mp4")), 1.0, QSize(480, 270));
+    QFuture<QImage> b = generator.thumbnail(TestMedia::path(QStringLiteral("portrait.mp4")), 1.0, QSize(240, 135));
+    QFuture<QImage> c = generator.thumbnail(TestMedia::path(QStringLiteral("portrait.mp4")), 1.0, QSize(480, 800));
+    a.waitForFinished();
+    b.waitForFinished();
+    c.waitForFinished();
+    EXPECT_EQ(a.result().size(), QSize(152, 270));
+    EXPECT_EQ(b.result().size(), QSize(76, 135));
+    EXPECT_EQ(c.result().size(), QSize(450, 800));
+}
