@@ -180,7 +180,9 @@ ClipThumbnailView::ClipThumbnailView(CardMedia *media, AppSettings *settings, QW
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover, false);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    // Opaque: the card paints its margins in the grid's background colour
+    // itself, so the grid never paints beneath it.
+    setAttribute(Qt::WA_OpaquePaintEvent, true);
     setFocusPolicy(Qt::NoFocus);
     setContextMenuPolicy(Qt::DefaultContextMenu);
 }
@@ -222,8 +224,32 @@ QString ClipThumbnailView::loadingIdentity() const
     return m_in.clip.path() + QLatin1Char('|') + (m_in.clip.isMissing ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
+namespace {
+bool sameClipForDisplay(const Clip &a, const Clip &b)
+{
+    return a == b && a.url == b.url && a.duration == b.duration && a.width == b.width && a.height == b.height
+        && a.codec == b.codec && a.frameRate == b.frameRate && a.fileSize == b.fileSize && a.isMissing == b.isMissing;
+}
+bool sameForDisplay(const ClipThumbnailView::Inputs &a, const ClipThumbnailView::Inputs &b)
+{
+    return sameClipForDisplay(a.clip, b.clip) && a.tileAspectRatio == b.tileAspectRatio && a.availableTags == b.availableTags
+        && a.audioEnabled == b.audioEnabled && a.isSelected == b.isSelected && a.selectedTagsForPicker == b.selectedTagsForPicker
+        && a.mixedTagsForPicker == b.mixedTagsForPicker && a.keyboardPlayer == b.keyboardPlayer && a.keyboardShuttle == b.keyboardShuttle
+        && a.canSetMarkerFlag == b.canSetMarkerFlag && a.canReviewNumberingReset == b.canReviewNumberingReset
+        && a.showTagPickerRequested == b.showTagPickerRequested && a.scrubSize == b.scrubSize && a.cardRadius == b.cardRadius;
+}
+} // namespace
+
+void ClipThumbnailView::invalidate()
+{
+    m_cacheDirty = true;
+    update();
+}
+
 void ClipThumbnailView::setInputs(const Inputs &inputs)
 {
+    if (m_hasInputs && sameForDisplay(inputs, m_in))
+        return;
     const Inputs old = m_in;
     const bool first = !m_hasInputs;
     m_in = inputs;
@@ -240,7 +266,7 @@ void ClipThumbnailView::setInputs(const Inputs &inputs)
         if (m_in.keyboardPlayer)
             m_keyboardPlayerConnection = connect(m_in.keyboardPlayer.get(), &VideoPlayer::frameReady, this, [this] {
                 if (!m_scrubPlayer)
-                    update(posterRect().toAlignedRect());
+                    invalidate();
             });
         updateTargetSize();
     }
@@ -258,7 +284,7 @@ void ClipThumbnailView::setInputs(const Inputs &inputs)
     }
     if (m_picker)
         refreshTagPicker();
-    update();
+    invalidate();
 }
 
 QRectF ClipThumbnailView::bodyRect() const
@@ -477,7 +503,7 @@ void ClipThumbnailView::requestPoster(bool keepCurrent)
             if (!image.isNull() || self->m_posterImage.isNull()) {
                 self->m_posterImage = image;
                 self->m_posterPixmapKey = -1;
-                self->update(self->posterRect().toAlignedRect());
+                self->invalidate();
             }
         }
         if (!keepCurrent && !self->m_audioPeaks.has_value() && self->m_media) {
@@ -486,7 +512,7 @@ void ClipThumbnailView::requestPoster(bool keepCurrent)
                 if (!self || self->m_loadGeneration != generation || self->m_loadedIdentity != identity)
                     return;
                 self->m_audioPeaks = peaks;
-                self->update(self->posterRect().toAlignedRect());
+                self->invalidate();
             });
         }
     });
@@ -550,7 +576,7 @@ void ClipThumbnailView::watchPlayer(const std::shared_ptr<VideoPlayer> &player)
     if (m_playerConnection)
         disconnect(m_playerConnection);
     if (player)
-        m_playerConnection = connect(player.get(), &VideoPlayer::frameReady, this, [this] { update(posterRect().toAlignedRect()); });
+        m_playerConnection = connect(player.get(), &VideoPlayer::frameReady, this, [this] { invalidate(); });
 }
 
 void ClipThumbnailView::watchShuttle(ShuttleController *shuttle)
@@ -562,7 +588,7 @@ void ClipThumbnailView::watchShuttle(ShuttleController *shuttle)
         return;
     auto repaint = [this] {
         if (!m_isHovering)
-            update(posterRect().toAlignedRect());
+            invalidate();
     };
     m_shuttleConnections << connect(shuttle, &ShuttleController::currentTimeChanged, this, repaint)
                          << connect(shuttle, &ShuttleController::playbackDirectionChanged, this, repaint)
@@ -603,7 +629,7 @@ void ClipThumbnailView::hoverScrub(const QPointF &pos, Qt::KeyboardModifiers mod
     }
     if (m_in.audioEnabled && m_media)
         m_media->playSnippet(m_in.clip.url, m_currentTime);
-    update(poster.toAlignedRect());
+    invalidate();
 }
 
 void ClipThumbnailView::endHoverScrub()
@@ -619,7 +645,7 @@ void ClipThumbnailView::endHoverScrub()
     if (m_media)
         m_media->stopSnippets();
     updateTargetSize();
-    update(posterRect().toAlignedRect());
+    invalidate();
 }
 
 void ClipThumbnailView::setCardHovered(bool hovered)
@@ -627,7 +653,7 @@ void ClipThumbnailView::setCardHovered(bool hovered)
     if (hovered == m_isCardHovered)
         return;
     m_isCardHovered = hovered;
-    update(posterRect().toAlignedRect());
+    invalidate();
     Q_EMIT hoverChanged(hovered);
 }
 
@@ -636,7 +662,7 @@ void ClipThumbnailView::setHoveredStar(int star)
     if (star == m_hoveredStar)
         return;
     m_hoveredStar = star;
-    update(starRowRect().adjusted(-2, -2, 2, 2).toAlignedRect());
+    invalidate();
 }
 
 void ClipThumbnailView::enterEvent(QEnterEvent *event)
@@ -850,7 +876,7 @@ void ClipThumbnailView::startRename()
     connect(m_renameField, &RenameTextField::cancelled, this, &ClipThumbnailView::cancelRename);
     placeRenameField();
     m_renameField->show();
-    update();
+    invalidate();
     Q_EMIT renameStateChanged(true);
 }
 
@@ -891,7 +917,7 @@ void ClipThumbnailView::endRename()
         field->hide();
         field->deleteLater();
     }
-    update();
+    invalidate();
 }
 
 // ---- tag picker ------------------------------------------------------------
@@ -987,52 +1013,160 @@ bool ClipThumbnailView::eventFilter(QObject *watched, QEvent *event)
 
 void ClipThumbnailView::paintEvent(QPaintEvent *)
 {
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * dpr).toSize();
+    if (m_cacheDirty || m_cache.size() != pixels || m_cache.devicePixelRatio() != dpr) {
+        if (m_cache.size() != pixels)
+            m_cache = QImage(pixels, QImage::Format_RGB32);
+        m_cache.setDevicePixelRatio(dpr);
+        QPainter cachePainter(&m_cache);
+        render(cachePainter);
+        m_cacheDirty = false;
+    }
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
+    p.drawImage(QPointF(0, 0), m_cache);
+}
+
+namespace {
+
+// What every card of one size looks like before its content: the grid's
+// background, the shadow, the body and the black poster area, drawn once
+// and copied into each card, plus the two top corners that are drawn again
+// over a poster (which is rectangular), and the selection ring. Large
+// antialiased shapes are slow to fill; copying finished images is not.
+struct CardChrome
+{
+    QImage background;                // opaque, the whole widget
+    QImage topLeftCorner, topRightCorner; // transparent inside the rounded body
+    QImage ring;                      // transparent but for the ring
+    QRect topLeftRect, topRightRect;  // in widget coordinates
+};
+
+struct ChromeKey
+{
+    QSize size;
+    qreal radius;
+    qreal posterHeight;
+    QRgb window;
+    QRgb base;
+    QRgb accent;
+    qreal dpr;
+    friend bool operator==(const ChromeKey &, const ChromeKey &) = default;
+};
+
+const CardChrome &cardChrome(const ChromeKey &key, const QRectF &body, const QRectF &poster)
+{
+    static QList<std::pair<ChromeKey, CardChrome>> cache; // a few sizes at most
+    for (const auto &entry : cache) {
+        if (entry.first == key)
+            return entry.second;
+    }
+    CardChrome chrome;
+    const QSize pixels = (QSizeF(key.size) * key.dpr).toSize();
+    auto image = [&](QImage::Format format) {
+        QImage i(pixels, format);
+        i.setDevicePixelRatio(key.dpr);
+        i.fill(format == QImage::Format_RGB32 ? QColor::fromRgb(key.window) : QColor(Qt::transparent));
+        return i;
+    };
+    QPainterPath bodyPath;
+    bodyPath.addRoundedRect(body, key.radius, key.radius);
+    // Background: shadow, body, black poster area with rounded top corners.
+    chrome.background = image(QImage::Format_RGB32);
+    {
+        QPainter p(&chrome.background);
+        p.setRenderHint(QPainter::Antialiasing);
+        for (int i = 3; i >= 1; --i)
+            fillRounded(p, body.translated(0, 1.5).adjusted(-i * 0.7, -i * 0.4, i * 0.7, i * 1.0), key.radius + i, QColor(0, 0, 0, 6));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor::fromRgb(key.base));
+        p.drawPath(bodyPath);
+        p.setClipPath(bodyPath);
+        p.fillRect(poster, Qt::black);
+    }
+    // Corners: everything of the background outside the rounded body, in
+    // squares of the radius (and the margin) at the top.
+    const int r = static_cast<int>(std::ceil(key.radius)) + ClipThumbnailView::margin + 1;
+    chrome.topLeftRect = QRect(0, 0, r, r);
+    chrome.topRightRect = QRect(key.size.width() - r, 0, r, r);
+    QImage outside = image(QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&outside);
+        p.drawImage(QPointF(0, 0), chrome.background);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setCompositionMode(QPainter::CompositionMode_Clear);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawPath(bodyPath);
+    }
+    auto piece = [&](const QRect &rect) {
+        QImage i = outside.copy(QRectF(QPointF(rect.topLeft()) * key.dpr, QSizeF(rect.size()) * key.dpr).toRect());
+        i.setDevicePixelRatio(key.dpr);
+        return i;
+    };
+    chrome.topLeftCorner = piece(chrome.topLeftRect);
+    chrome.topRightCorner = piece(chrome.topRightRect);
+    // The selection ring, 1 to 3 points outside the body's edge.
+    chrome.ring = image(QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter p(&chrome.ring);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor::fromRgb(key.accent), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(body.adjusted(-2, -2, 2, 2), key.radius + 2, key.radius + 2);
+    }
+    if (cache.size() >= 6)
+        cache.removeFirst();
+    cache.append({key, std::move(chrome)});
+    return cache.constLast().second;
+}
+
+} // namespace
+
+void ClipThumbnailView::render(QPainter &p)
+{
     const QRectF body = bodyRect();
-    const qreal radius = m_in.cardRadius;
-
-    // Shadow: a few soft layers below the card's edge.
-    for (int i = 3; i >= 1; --i)
-        fillRounded(p, body.translated(0, 1.5).adjusted(-i * 0.7, -i * 0.4, i * 0.7, i * 1.0), radius + i, QColor(0, 0, 0, 6));
-
-    QPainterPath clip;
-    clip.addRoundedRect(body, radius, radius);
-    p.save();
-    p.setClipPath(clip);
-    p.fillRect(body, palette().color(QPalette::Base));
     const QRectF poster = posterRect();
-    paintPoster(p, poster);
+    const qreal dpr = devicePixelRatioF();
+    const ChromeKey key{size(), m_in.cardRadius, poster.height(), palette().color(QPalette::Window).rgb(),
+                        palette().color(QPalette::Base).rgb(), accent().rgb(), dpr};
+    const CardChrome &chrome = cardChrome(key, body, poster);
+    p.drawImage(QPointF(0, 0), chrome.background);
+    if (paintPoster(p, poster)) {
+        // A picture is a rectangle: the rounded top corners go back on top.
+        p.drawImage(chrome.topLeftRect.topLeft(), chrome.topLeftCorner);
+        p.drawImage(chrome.topRightRect.topLeft(), chrome.topRightCorner);
+    }
+    p.setRenderHint(QPainter::Antialiasing);
     paintBadges(p, poster);
     paintHoverButtons(p, poster);
     paintScrubOverlay(p, poster);
     paintProgress(p, poster);
     paintInfo(p);
-    p.restore();
-
-    // The selection ring lies 1 to 3 points outside the edge and is always
-    // laid out; only its colour changes.
-    if (m_in.isSelected) {
-        p.setPen(QPen(accent(), 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(body.adjusted(-2, -2, 2, 2), radius + 2, radius + 2);
-    }
+    // The ring is always laid out; only its colour changes (clear when not selected).
+    if (m_in.isSelected)
+        p.drawImage(QPointF(0, 0), chrome.ring);
 }
 
-void ClipThumbnailView::paintPoster(QPainter &p, const QRectF &area)
+bool ClipThumbnailView::paintPoster(QPainter &p, const QRectF &area)
 {
-    p.fillRect(area, Qt::black);
+    const qreal dpr = devicePixelRatioF();
     VideoPlayer *player = shownPlayer();
     if (player && player->isReadyForDisplay()) {
         const QImage frame = player->currentFrame();
         if (!frame.isNull()) {
-            p.drawImage(fitted(frame.size(), area), frame);
-            return;
+            const QRectF target = fitted(QSizeF(frame.size()) / dpr, area);
+            // Frames come scaled to the size shown; then they are only copied.
+            if (dpr == 1 && frame.size() == target.size().toSize())
+                p.drawImage(target.topLeft(), frame);
+            else
+                p.drawImage(target, frame);
+            return true;
         }
     }
     const QImage poster = shownPoster();
     if (poster.isNull())
-        return;
+        return false;
     const QRectF target = fitted(poster.size(), area);
     const QSize pixels = (target.size() * devicePixelRatioF()).toSize();
     if (m_posterPixmapKey != poster.cacheKey() || m_posterPixmapSize != target.size()) {
@@ -1042,6 +1176,7 @@ void ClipThumbnailView::paintPoster(QPainter &p, const QRectF &area)
         m_posterPixmapSize = target.size();
     }
     p.drawPixmap(target.topLeft(), m_posterPixmap);
+    return true;
 }
 
 void ClipThumbnailView::paintBadges(QPainter &p, const QRectF &area)
@@ -1342,4 +1477,9 @@ void ClipThumbnailView::paintInfo(QPainter &p)
         p.setPen(Qt::white);
         p.drawText(chip, Qt::AlignCenter, more);
     }
+}
+
+RenameTextField *ClipThumbnailView::renameField() const
+{
+    return m_renameField.data();
 }

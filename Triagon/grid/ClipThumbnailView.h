@@ -94,7 +94,7 @@ public:
     void cancelRename();
     bool isRenaming() const { return m_isRenaming; }
     QString renameText() const { return m_renameText; }
-    RenameTextField *renameField() const { return m_renameField; }
+    RenameTextField *renameField() const;
 
     // The tag picker popup.
     void openTagPicker(bool addMode);
@@ -188,7 +188,12 @@ private:
     VideoPlayer *shownPlayer() const;
     void updateTargetSize();
 
-    void paintPoster(QPainter &p, const QRectF &area);
+    // The card is drawn into an image of its own, kept until something it
+    // shows changes, so that scrolling only copies finished cards.
+    void invalidate();
+    void render(QPainter &p);
+    // False when there was no picture (the area stays black).
+    bool paintPoster(QPainter &p, const QRectF &area);
     void paintBadges(QPainter &p, const QRectF &area);
     void paintHoverButtons(QPainter &p, const QRectF &area);
     void paintScrubOverlay(QPainter &p, const QRectF &area);
@@ -225,6 +230,8 @@ private:
     bool m_loadPending = false;
 
     // Painting caches.
+    QImage m_cache;
+    bool m_cacheDirty = true;
     QPixmap m_posterPixmap;
     qint64 m_posterPixmapKey = -1;
     QSizeF m_posterPixmapSize;
