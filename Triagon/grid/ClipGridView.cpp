@@ -499,7 +499,7 @@ QSet<QUuid> ClipGridView::editTargets(const QUuid &clipID) const
 
 ClipThumbnailView *ClipGridView::createCard(const Clip &clip, const QString &sectionTitle)
 {
-    auto *card = new ClipThumbnailView(m_media.get(), m_settings, viewport());
+    auto *card = new ClipThumbnailView(m_media, m_settings, viewport());
     const QUuid id = clip.id;
     Q_UNUSED(sectionTitle);
     connect(card, &ClipThumbnailView::rateRequested, this, [this, id](int rating) { m_store->rateSelection(rating, editTargets(id)); });
@@ -839,6 +839,9 @@ bool ClipGridView::viewportEvent(QEvent *event)
         }
         break;
     }
+    case QEvent::MouseButtonRelease:
+        event->accept();
+        return true;
     case QEvent::NativeGesture: {
         auto *gesture = static_cast<QNativeGestureEvent *>(event);
         switch (gesture->gestureType()) {

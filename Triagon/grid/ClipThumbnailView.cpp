@@ -175,8 +175,8 @@ void drawDriveSymbol(QPainter &p, const QRectF &r, const QColor &color)
 
 } // namespace
 
-ClipThumbnailView::ClipThumbnailView(CardMedia *media, AppSettings *settings, QWidget *parent)
-    : QWidget(parent), m_media(media), m_settings(settings)
+ClipThumbnailView::ClipThumbnailView(std::shared_ptr<CardMedia> media, AppSettings *settings, QWidget *parent)
+    : QWidget(parent), m_media(std::move(media)), m_settings(settings)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_Hover, false);

@@ -68,7 +68,8 @@ public:
         qreal cardRadius = 10;
     };
 
-    ClipThumbnailView(CardMedia *media, AppSettings *settings, QWidget *parent = nullptr);
+    // The media are shared: a card waiting for deletion may outlive its grid.
+    ClipThumbnailView(std::shared_ptr<CardMedia> media, AppSettings *settings, QWidget *parent = nullptr);
     ~ClipThumbnailView() override;
 
     void setInputs(const Inputs &inputs);
@@ -201,7 +202,7 @@ private:
     void paintInfo(QPainter &p);
     QColor accent() const;
 
-    CardMedia *m_media;
+    std::shared_ptr<CardMedia> m_media;
     QPointer<AppSettings> m_settings;
     Inputs m_in;
     bool m_hasInputs = false;
