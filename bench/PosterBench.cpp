@@ -22,7 +22,7 @@ extern "C" {
 
 namespace {
 
-constexpr int rounds = 5;
+constexpr int rounds = 9;
 const QSize posterSize(480, 270);
 
 // The shortest honest way to the frame at `seconds` with FFmpeg alone.
@@ -88,22 +88,31 @@ bool generatorPoster(const QString &path, double seconds)
     return !future.result().isNull();
 }
 
-template<typename Function>
-double medianMs(const QStringList &files, const QList<double> &times, Function &&function, int *failures)
+// Bare and generator decodes alternate file by file, so that both meet the
+// same machine load; each figure is the median over all rounds and files.
+void measure(const QStringList &files, const QList<double> &times, double *bare, double *poster, int *failures)
 {
-    for (qsizetype i = 0; i < files.size(); ++i)
-        function(files[i], times[i]); // warm-up
-    QList<double> elapsed;
+    for (qsizetype i = 0; i < files.size(); ++i) { // warm-up
+        bareExactFrame(files[i], times[i]);
+        generatorPoster(files[i], times[i]);
+    }
+    QList<double> bareTimes;
+    QList<double> posterTimes;
+    QElapsedTimer timer;
     for (int round = 0; round < rounds; ++round) {
         for (qsizetype i = 0; i < files.size(); ++i) {
-            QElapsedTimer timer;
             timer.start();
-            if (!function(files[i], times[i]))
+            if (!bareExactFrame(files[i], times[i]))
                 ++*failures;
-            elapsed.append(timer.nsecsElapsed() / 1e6);
+            bareTimes.append(timer.nsecsElapsed() / 1e6);
+            timer.start();
+            if (!generatorPoster(files[i], times[i]))
+                ++*failures;
+            posterTimes.append(timer.nsecsElapsed() / 1e6);
         }
     }
-    return bench::median(elapsed);
+    *bare = bench::median(bareTimes);
+    *poster = bench::median(posterTimes);
 }
 
 int run(const QStringList &files)
@@ -117,8 +126,9 @@ int run(const QStringList &files)
     for (const QString &file : files)
         times.append(0.25 * MediaProbe::probeClip(file).duration);
     int failures = 0;
-    const double bare = medianMs(files, times, bareExactFrame, &failures);
-    const double poster = medianMs(files, times, generatorPoster, &failures);
+    double bare = 0;
+    double poster = 0;
+    measure(files, times, &bare, &poster, &failures);
     bench::print("files", files.size(), 0);
     bench::print("failures", failures, 0);
     bench::print("bare_poster_ms_per_file", bare, 3);

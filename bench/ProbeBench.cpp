@@ -25,21 +25,29 @@ void bareProbe(const QString &path)
     avformat_close_input(&context);
 }
 
-template<typename Function>
-double medianMs(const QStringList &files, Function &&function)
+// Bare and probe reads alternate file by file, so that both meet the same
+// machine load; each figure is the median over all rounds and files.
+void measure(const QStringList &files, double *bare, double *probe)
 {
-    for (const QString &file : files)
-        function(file); // warm-up: the files come from the page cache afterwards
-    QList<double> times;
+    for (const QString &file : files) { // warm-up: the files come from the page cache afterwards
+        bareProbe(file);
+        MediaProbe::probeClip(file);
+    }
+    QList<double> bareTimes;
+    QList<double> probeTimes;
+    QElapsedTimer timer;
     for (int round = 0; round < rounds; ++round) {
         for (const QString &file : files) {
-            QElapsedTimer timer;
             timer.start();
-            function(file);
-            times.append(timer.nsecsElapsed() / 1e6);
+            bareProbe(file);
+            bareTimes.append(timer.nsecsElapsed() / 1e6);
+            timer.start();
+            MediaProbe::probeClip(file);
+            probeTimes.append(timer.nsecsElapsed() / 1e6);
         }
     }
-    return bench::median(times);
+    *bare = bench::median(bareTimes);
+    *probe = bench::median(probeTimes);
 }
 
 int run(const QStringList &files)
@@ -49,8 +57,9 @@ int run(const QStringList &files)
         return 2;
     }
     av_log_set_level(AV_LOG_FATAL);
-    const double bare = medianMs(files, bareProbe);
-    const double probe = medianMs(files, [](const QString &file) { MediaProbe::probeClip(file); });
+    double bare = 0;
+    double probe = 0;
+    measure(files, &bare, &probe);
     bench::print("files", files.size(), 0);
     bench::print("bare_probe_ms_per_file", bare, 3);
     bench::print("probe_ratio_to_bare", bare > 0 ? probe / bare : 0, 3);

@@ -2,11 +2,13 @@
 
 #include "library/model/FinderOrder.h"
 #include "library/model/PlainTextOrder.h"
+#include "organize/FolderPlan.h"
 
 #include <QTimer>
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 const QStringList &ClipStore::builtInTags()
 {
@@ -37,6 +39,13 @@ void ClipStore::setClips(QList<Clip> clips)
     m_clips = std::move(clips);
     clipsDidChange();
     Q_EMIT clipsChanged();
+}
+
+void ClipStore::appendClips(const QList<Clip> &clips)
+{
+    QList<Clip> all = m_clips;
+    all += clips;
+    setClips(std::move(all));
 }
 
 void ClipStore::setLoading(bool loading)
@@ -119,6 +128,7 @@ void ClipStore::setFolderOrganization(FolderOrganization organization)
 {
     Q_EMIT objectWillChange();
     m_folderOrganization = organization;
+    m_exportPreviewTreeCache.reset();
     Q_EMIT folderOrganizationChanged();
 }
 
@@ -227,6 +237,8 @@ void ClipStore::invalidateDerivedCaches()
     m_clipStatsCache.reset();
     m_clipIndexCache.reset();
     m_usedTagsCache.reset();
+    m_numberingResetCache.reset();
+    m_exportPreviewTreeCache.reset();
 }
 
 // ---- Derived views ----------------------------------------------------------------
@@ -256,9 +268,21 @@ const QList<Clip> &ClipStore::sortedAndFilteredClips() const
     }
 
     switch (m_sortOrder) {
-    case SortOrder::name:
-        std::stable_sort(result.begin(), result.end(), [](const Clip &a, const Clip &b) { return FinderOrder::lessThan(a.filename, b.filename); });
+    case SortOrder::name: {
+        // The grid reads this after every edit, so the names are sorted by
+        // their collation keys instead of being compared pair by pair.
+        std::vector<std::pair<QCollatorSortKey, qsizetype>> keyed;
+        keyed.reserve(size_t(result.size()));
+        for (qsizetype i = 0; i < result.size(); ++i)
+            keyed.emplace_back(FinderOrder::sortKey(result[i].filename), i);
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+        QList<Clip> sorted;
+        sorted.reserve(result.size());
+        for (const auto &entry : keyed)
+            sorted.append(result[entry.second]);
+        result = std::move(sorted);
         break;
+    }
     case SortOrder::duration:
         // NaN compares false with everything, which breaks the transitivity
         // a sort relies on; it sorts as 0.
@@ -376,4 +400,52 @@ const ClipStore::ClipStats &ClipStore::clipStats() const
     stats.totalCount = int(m_clips.size());
     m_clipStatsCache = stats;
     return *m_clipStatsCache;
+}
+
+const QList<MarkerDetector::NumberingReset> &ClipStore::numberingResets() const
+{
+    if (!m_numberingResetCache)
+        m_numberingResetCache = MarkerDetector::numberingResets(m_clips);
+    return *m_numberingResetCache;
+}
+
+const std::optional<QList<ClipStore::ExportFolder>> &ClipStore::exportPreviewTree() const
+{
+    if (!m_exportPreviewTreeCache) {
+        const QList<Clip> shortlist = clipsInScope(ExportScope::shortlisted);
+        if (shortlist.isEmpty())
+            m_exportPreviewTreeCache.emplace(std::nullopt);
+        else
+            m_exportPreviewTreeCache.emplace(FolderPlan::folderPlan(shortlist, m_folderOrganization == FolderOrganization::byRating));
+    }
+    return *m_exportPreviewTreeCache;
+}
+
+QList<Clip> ClipStore::clipsInScope(ExportScope scope) const
+{
+    switch (scope) {
+    case ExportScope::shortlisted: {
+        QList<Clip> result;
+        for (const Clip &clip : m_clips) {
+            if (isShortlisted(clip))
+                result.append(clip);
+        }
+        return result;
+    }
+    case ExportScope::filtered:
+        return sortedAndFilteredClips();
+    case ExportScope::selected: {
+        QList<Clip> result;
+        if (m_selectedClipIDs.isEmpty())
+            return result;
+        for (const Clip &clip : m_clips) {
+            if (m_selectedClipIDs.contains(clip.id))
+                result.append(clip);
+        }
+        return result;
+    }
+    case ExportScope::all:
+        return m_clips;
+    }
+    return {};
 }

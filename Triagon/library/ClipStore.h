@@ -9,6 +9,7 @@
 #include "markers/MarkerDetector.h"
 #include "organize/ExportFileEntry.h"
 #include "organize/ExportFolder.h"
+#include "organize/ExportScope.h"
 #include "organize/ExportTotals.h"
 
 #include <QDateTime>
@@ -127,6 +128,8 @@ public:
     const QList<Clip> &clips() const { return m_clips; }
     // Assigns the clip list and runs the change hook once.
     void setClips(QList<Clip> clips);
+    // Appends clips at the end (an import batch): one assignment, one hook.
+    void appendClips(const QList<Clip> &clips);
 
     bool isLoading() const { return m_isLoading; }
     void setLoading(bool loading);
@@ -225,6 +228,14 @@ public:
     // Rating, tag, hand-marker and untouched filters off; sort and grouping stay.
     void clearFilters();
     const ClipStats &clipStats() const;
+    // The places where a camera's file numbering restarts (clips in store order).
+    const QList<MarkerDetector::NumberingReset> &numberingResets() const;
+    // The planned folders of the shortlisted clips under folderOrganization;
+    // no value when no clip is shortlisted.
+    const std::optional<QList<ExportFolder>> &exportPreviewTree() const;
+    // The clips an organize of the scope covers: shortlisted and selected in
+    // store order, the filtered view as the grid shows it, or all clips.
+    QList<Clip> clipsInScope(ExportScope scope) const;
     // Unsets every derived cache; the change hook calls it.
     void invalidateDerivedCaches();
 
@@ -309,8 +320,10 @@ public:
 
     // ---- Session file -------------------------------------------------------
 
-    // $XDG_DATA_HOME/Triagon/session.json, computed once per process.
+    // $XDG_DATA_HOME/Triagon/session.json, computed once per process (the
+    // folder "Triagon" is created then; the organize journal lives beside it).
     static QString sessionFilePath();
+    static QUrl sessionFileURL() { return QUrl::fromLocalFile(sessionFilePath()); }
     // Saves 0.5 s after the last call; a waiting save is cancelled.
     void scheduleSessionSave();
     bool isSessionSaveScheduled() const;
@@ -413,4 +426,7 @@ private:
     mutable std::optional<ClipStats> m_clipStatsCache;
     mutable std::optional<QHash<QUuid, qsizetype>> m_clipIndexCache;
     mutable std::optional<QStringList> m_usedTagsCache;
+    mutable std::optional<QList<MarkerDetector::NumberingReset>> m_numberingResetCache;
+    // Unset, or computed (with no tree when the shortlist is empty).
+    mutable std::optional<std::optional<QList<ExportFolder>>> m_exportPreviewTreeCache;
 };
