@@ -6,16 +6,25 @@
 
 #include <QMetaObject>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <optional>
 
 namespace {
-// How far before an exact seek's target decoded frames are kept (scaled):
-// enough to sweep back over what the pointer just crossed without scaling
-// every frame of a long run from a keyframe.
-constexpr double exactCacheLeadSeconds = 0.5;
+// How many frames before an exact seek's target are kept (scaled) when the
+// decoder reaches it by decoding on: enough to sweep back over what a slow
+// pointer just crossed, without scaling every frame of a fast sweep. After a
+// keyframe seek only the target is kept.
+constexpr int exactCacheLeadFrames = 4;
+// Frames that nobody will see and no other frame refers to are skipped while
+// the target is more than this many frames ahead.
+constexpr int skipNonReferenceBeyondFrames = 12;
+// Frames that leave the decoder this many outputs after skipping stopped are
+// known to follow each other (frame threads and reordering delay the output).
+constexpr int outputsUntilContiguous = 10;
 // Seeks with a tolerance come from stepping backwards: keep the whole run,
 // the next steps land on it.
 constexpr double tolerantCacheLeadSeconds = 3.0;
@@ -234,6 +243,9 @@ bool VideoPlayerWorker::ensureOpen()
     }
     m_decoderOpen.store(true);
     m_freshDecoder = true;
+    m_skipping = false;
+    m_everContiguous = true;
+    m_cleanOutputs = 0;
     m_previousTimestamp = FrameCache::streamStart;
     m_playCursor = FrameCache::unknown;
     m_duration = m_decoder.durationSeconds();
@@ -268,6 +280,9 @@ void VideoPlayerWorker::releaseDecoder()
     m_releaseRequested.store(false);
     m_playCursor = FrameCache::unknown;
     PooledDecoderBudget::instance().remove(this);
+    // Hand the decoder's frame buffers back to the system: the allocator
+    // would otherwise keep them for this thread.
+    malloc_trim(0);
     report([](VideoPlayer *player) { player->onDecoderReleased(); });
 }
 
@@ -319,10 +334,27 @@ bool VideoPlayerWorker::decodeNext(bool cacheIt)
         return false;
     }
     m_freshDecoder = false;
-    m_previousTimestamp = previous;
+    // While frames are skipped (and a little after), the frame decoded
+    // before this one need not be the one before it in the stream.
+    if (m_skipping)
+        m_cleanOutputs = 0;
+    else
+        ++m_cleanOutputs;
+    const bool contiguous = !m_skipping && (m_cleanOutputs > outputsUntilContiguous || m_everContiguous);
+    m_previousTimestamp = contiguous ? previous : FrameCache::unknown;
     if (cacheIt)
         cacheCurrent(imageOfCurrent());
     return true;
+}
+
+void VideoPlayerWorker::setSkipping(bool skipping)
+{
+    if (AVCodecContext *codec = m_decoder.codecContext()) {
+        if (skipping != m_skipping)
+            m_everContiguous = false;
+        m_skipping = skipping;
+        codec->skip_frame = skipping ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+    }
 }
 
 void VideoPlayerWorker::present(qint64 timestamp, const QImage &image)
@@ -377,7 +409,12 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
     }
     if (m_decoder.hasFrame()) {
         const qint64 current = m_decoder.frameTimestamp();
-        const bool there = tolerant ? (current >= low && current <= high) : (current >= accept && current <= target + half);
+        // Exactly half way between two frames the earlier one is the frame,
+        // as when decoding forward to it.
+        const bool there = tolerant ? (current >= low && current <= high)
+                                    : (current >= accept
+                                       && (m_previousTimestamp != FrameCache::unknown ? m_previousTimestamp == FrameCache::streamStart || m_previousTimestamp < accept
+                                                                                       : current < target + half));
         if (there) {
             if (useCache)
                 showDecoderFrame();
@@ -400,7 +437,19 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
         else
             decodeOn = double(target - from) * av_q2d(stream->time_base) <= decodeOnWithoutIndexSeconds;
     }
-    const qint64 cacheFrom = toTicks(seconds - (tolerant ? tolerantCacheLeadSeconds : exactCacheLeadSeconds));
+    const qint64 frameTicks = 2 * half;
+    qint64 cacheFrom = tolerant ? toTicks(seconds - tolerantCacheLeadSeconds) : target - exactCacheLeadFrames * frameTicks;
+    if (!decodeOn && !tolerant)
+        cacheFrom = low; // only the target
+    const qint64 skipBefore = target - skipNonReferenceBeyondFrames * frameTicks;
+    if (decodeOn) {
+        setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < skipBefore);
+    } else {
+        // Frames in flight right after the keyframe must not be skipped when
+        // the target lies among them.
+        const std::optional<qint64> keyframe = keyframeAtOrBefore(stream, target);
+        setSkipping(keyframe && *keyframe < skipBefore);
+    }
     if (!decodeOn) {
         if (!m_decoder.seekKeyframe(seconds))
             return false;
@@ -409,17 +458,20 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
                                                 ? std::optional<qint64>(avformat_index_get_entry(stream, 0)->timestamp)
                                                 : std::nullopt;
         m_previousTimestamp = (first && m_decoder.frameTimestamp() <= *first) ? FrameCache::streamStart : FrameCache::unknown;
+        m_cleanOutputs = 0;
         if (m_decoder.frameTimestamp() >= cacheFrom && m_decoder.frameTimestamp() < low)
             cacheCurrent(imageOfCurrent());
     }
     while (!m_decoder.hasFrame() || m_decoder.frameTimestamp() < low) {
         if (m_abort.load())
             return false;
+        setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < skipBefore);
         if (!decodeNext(false))
             break; // past the last frame: stay on it
         if (m_decoder.frameTimestamp() >= cacheFrom && m_decoder.frameTimestamp() < low)
             cacheCurrent(imageOfCurrent());
     }
+    setSkipping(false);
     if (!m_decoder.hasFrame())
         return false;
     if (useCache)

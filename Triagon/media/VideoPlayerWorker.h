@@ -69,6 +69,7 @@ private:
     // with `useCache` the frame is shown, without it only the decoder moves.
     bool land(double seconds, double toleranceBefore, double toleranceAfter, bool useCache);
     void present(qint64 timestamp, const QImage &image);
+    void setSkipping(bool skipping);
     void showDecoderFrame();
     bool positionDecoderAtShown();
     void step(int count);
@@ -108,6 +109,9 @@ private:
     // (FrameCache::streamStart right after opening, unknown after a seek).
     qint64 m_previousTimestamp = FrameCache::unknown;
     bool m_freshDecoder = false; // opened, nothing decoded yet
+    bool m_skipping = false;       // frames no other frame refers to are skipped
+    bool m_everContiguous = true;  // no skipping since the decoder was opened
+    int m_cleanOutputs = 0;        // frames decoded since skipping stopped
     bool m_hasShown = false;
     qint64 m_shownTimestamp = 0;
     double m_shownSeconds = 0;

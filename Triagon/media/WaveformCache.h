@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 
 #include <atomic>
@@ -34,6 +35,8 @@ public:
     int maxConcurrentAnalyses() const { return m_maxConcurrentAnalyses; }
     int availableSlots() const { return m_availableSlots; }
     int waitingAnalyses() const { return static_cast<int>(m_slotWaiters.size()); }
+    // Files waiting for a slot, in the order they will get one.
+    QStringList waitingPaths() const { return QStringList(m_slotWaiters.begin(), m_slotWaiters.end()); }
     // Files read so far (one per analysis), for tests.
     int analysesStarted() const { return m_analysesStarted; }
 
