@@ -137,12 +137,6 @@ void ClipGridView::setNumberingResetHandler(NumberingResetHandler handler)
     refreshCards();
 }
 
-void ClipGridView::setNumberingResetsProvider(std::function<QList<MarkerDetector::NumberingReset>()> provider)
-{
-    m_numberingResets = std::move(provider);
-    refreshCards();
-}
-
 void ClipGridView::setMarkerFlagHandler(MarkerFlagHandler handler)
 {
     m_markerFlagHandler = std::move(handler);
@@ -547,9 +541,9 @@ ClipThumbnailView *ClipGridView::createCard(const Clip &clip, const QString &sec
             m_markerFlagHandler(id, flag);
     });
     connect(card, &ClipThumbnailView::reviewNumberingResetRequested, this, [this, id] {
-        if (!m_numberingResetHandler || !m_numberingResets)
+        if (!m_numberingResetHandler)
             return;
-        for (const MarkerDetector::NumberingReset &reset : m_numberingResets()) {
+        for (const MarkerDetector::NumberingReset &reset : m_store->numberingResets()) {
             if (reset.firstClipID == id) {
                 m_numberingResetHandler(reset);
                 return;
@@ -600,8 +594,8 @@ void ClipGridView::applyInputs(ClipThumbnailView *card, const Clip &clip, bool p
         in.keyboardShuttle = m_gridShuttle;
     }
     in.canSetMarkerFlag = static_cast<bool>(m_markerFlagHandler);
-    if (m_numberingResetHandler && m_numberingResets) {
-        for (const MarkerDetector::NumberingReset &reset : m_numberingResets()) {
+    if (m_numberingResetHandler) {
+        for (const MarkerDetector::NumberingReset &reset : m_store->numberingResets()) {
             if (reset.firstClipID == clip.id) {
                 in.canReviewNumberingReset = true;
                 break;

@@ -56,11 +56,10 @@ public:
     void setAudioEnabled(bool enabled);
 
     // The window's handler for reviewing a camera numbering reset; cards of
-    // clips that start a reset show their button only while one is set.
+    // clips that start one of the store's undecided resets show their button
+    // only while a handler is set.
     using NumberingResetHandler = std::function<void(const MarkerDetector::NumberingReset &)>;
     void setNumberingResetHandler(NumberingResetHandler handler);
-    // The resets to offer (the store's list of undecided resets).
-    void setNumberingResetsProvider(std::function<QList<MarkerDetector::NumberingReset>()> provider);
     // Sets or clears a clip's hand-marker flag; the "Hand Marker" menu item
     // exists only while one is set.
     using MarkerFlagHandler = std::function<void(const QUuid &, const std::optional<MarkerFlag> &)>;
@@ -159,7 +158,6 @@ private:
     bool m_audioEnabled;
     std::shared_ptr<CardMedia> m_media;
     NumberingResetHandler m_numberingResetHandler;
-    std::function<QList<MarkerDetector::NumberingReset>()> m_numberingResets;
     MarkerFlagHandler m_markerFlagHandler;
 
     // Layout.

@@ -11,6 +11,7 @@
 #include "grid/TagPickerView.h"
 #include "library/model/FileName.h"
 #include "media/ShuttleController.h"
+#include "media/ui/AudioPeakMarkers.h"
 #include "media/VideoPlayer.h"
 
 #include <QApplication>
@@ -90,6 +91,10 @@ QRectF fitted(const QSizeF &image, const QRectF &area)
     if (image.isEmpty())
         return area;
     QSizeF s = image.scaled(area.size(), Qt::KeepAspectRatio);
+    // A picture within a point of filling the area fills it, rather than
+    // leaving a hairline of black along one edge.
+    if (area.width() - s.width() < 1.5 && area.height() - s.height() < 1.5)
+        return area;
     return QRectF(area.center().x() - s.width() / 2, area.center().y() - s.height() / 2, s.width(), s.height());
 }
 
@@ -1369,9 +1374,8 @@ void ClipThumbnailView::paintProgress(QPainter &p, const QRectF &area)
         QColor orange(249, 115, 22);
         orange.setAlphaF(0.9f);
         for (const AudioPeak &peak : std::as_const(*m_audioPeaks)) {
-            const qreal x = area.left() + std::clamp(peak.start, 0.0, 1.0) * w;
-            const qreal pw = std::max<qreal>((peak.end - peak.start) * w, 6);
-            fillRounded(p, QRectF(x, bottom - 4, pw, 4), 2, orange);
+            const QRectF bar = AudioPeakMarkers::barRect(peak, w, 4).translated(area.left(), bottom - 4);
+            fillRounded(p, bar, 2, orange);
         }
     }
 }

@@ -213,3 +213,60 @@ TEST(GridEmptyState, FiltersHidingEveryClipShowTheMessageUntilShowAllClips)
     EXPECT_EQ(f.store->filterRating(), 0);
     EXPECT_FALSE(f.grid->emptyFilterMessage()->isVisible());
 }
+
+TEST(GridScrolling, GroupingAndFiltersScrollToTheTopButSortingDoesNot)
+{
+    QList<Clip> clips;
+    for (int i = 0; i < 120; ++i)
+        clips << testClip(QStringLiteral("c%1.mov").arg(i, 3, 10, QLatin1Char('0')), i, i % 3);
+    GridFixture f(clips, {}, QSize(1000, 600));
+    QScrollBar *bar = f.grid->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    f.store->setSortOrder(SortOrder::duration);
+    EXPECT_GT(f.grid->scrollPosition(), 0);
+    f.store->setFilterRating(2);
+    EXPECT_EQ(f.grid->scrollPosition(), 0); // at once
+    f.store->setFilterRating(0);
+    bar->setValue(bar->maximum() / 2);
+    f.store->setGroupMode(GroupMode::rating);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.grid->scrollPosition() == 0; }, 2000)); // animated
+}
+
+TEST(GridScrolling, PinchingChangesTheColumnsByOneWithinOneToFive)
+{
+    GridFixture f({testClip(QStringLiteral("a"))});
+    f.store->setGridColumns(3);
+    f.grid->handleMagnifyEnded(1.2);
+    f.grid->handleMagnifyEnded(0.8);
+    EXPECT_EQ(f.store->gridColumns(), 3);
+    f.grid->handleMagnifyEnded(3.0);
+    EXPECT_EQ(f.store->gridColumns(), 2);
+    f.store->setGridColumns(1);
+    f.grid->handleMagnifyEnded(1.5);
+    EXPECT_EQ(f.store->gridColumns(), 1);
+    f.store->setGridColumns(5);
+    f.grid->handleMagnifyEnded(0.1);
+    EXPECT_EQ(f.store->gridColumns(), 5);
+    f.store->setGridColumns(4);
+    f.grid->handleMagnifyEnded(0.5);
+    EXPECT_EQ(f.store->gridColumns(), 5);
+    EXPECT_EQ(f.grid->layoutModel().cells().first().rect.width(), f.grid->layoutModel().columnWidth());
+}
+
+TEST(GridScrolling, AClipAskedForByTheWindowOpensUnlessItIsOffline)
+{
+    Clip offline = testClip(QStringLiteral("gone.mov"));
+    offline.isMissing = true;
+    GridFixture f({testClip(QStringLiteral("a.mov")), offline});
+    f.store->setClipToOpen(f.clip(0));
+    ASSERT_TRUE(f.grid->expandedClip().has_value());
+    EXPECT_EQ(f.grid->expandedClip()->id, f.clip(0).id);
+    EXPECT_FALSE(f.store->clipToOpen().has_value());
+    f.grid->closeExpandedClip();
+    f.store->setClipToOpen(f.clip(1));
+    EXPECT_FALSE(f.grid->expandedClip().has_value());
+    EXPECT_FALSE(f.store->clipToOpen().has_value()); // the request is cleared anyway
+    // A clip that is not in the store leaves the request standing.
+    f.store->setClipToOpen(testClip(QStringLiteral("stranger.mov")));
+    EXPECT_TRUE(f.store->clipToOpen().has_value());
+}
