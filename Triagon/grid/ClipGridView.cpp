@@ -566,8 +566,15 @@ void ClipGridView::discardCard(ClipThumbnailView *card)
     // had open, so that no rename or picker state outlives it.
     if (card->isRenaming())
         card->cancelRename();
-    if (card->isTagPickerShown())
+    if (card->isTagPickerShown()) {
+        // A clip that only moved to another section (a tag toggled in its
+        // own picker) keeps the request: its first card there opens the
+        // picker again. Otherwise the request ends with the picker.
+        const QUuid id = card->clip().id;
+        if (m_store->showTagPickerForClipID() == id && m_model.firstCellOf(id) >= 0)
+            card->disconnect(this);
         card->closeTagPicker();
+    }
     if (card->isCardHovered() && m_store->hoveredClipID() == card->clip().id)
         m_store->setHoveredClipID(std::nullopt);
     card->disconnect(this);
@@ -607,6 +614,14 @@ void ClipGridView::applyInputs(ClipThumbnailView *card, const Clip &clip, bool p
 
 void ClipGridView::refreshCards()
 {
+    // A picker request that no card can show (its clip is filtered out or
+    // far away) would leave the grid's keys off with nothing on screen.
+    if (const std::optional<QUuid> request = m_store->showTagPickerForClipID()) {
+        if (!cardFor(*request)) {
+            m_store->setShowTagPickerForClipID(std::nullopt);
+            return; // the change notification refreshes the cards
+        }
+    }
     // Each clip's tag picker belongs to its first card (a clip can have one
     // card per tag section).
     QSet<QUuid> ownerSeen;

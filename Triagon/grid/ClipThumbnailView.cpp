@@ -1010,7 +1010,7 @@ void ClipThumbnailView::onTagPickerHidden()
 bool ClipThumbnailView::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_popup && event->type() == QEvent::Hide)
-        QTimer::singleShot(0, this, [this] { onTagPickerHidden(); });
+        onTagPickerHidden(); // the popup itself is deleted later
     return QWidget::eventFilter(watched, event);
 }
 

@@ -156,3 +156,30 @@ TEST(GridFaults, SelectingAClipThatLeavesTheStoreStopsItsKeyboardScrub)
     f.store->removeClip(f.clip(0).id);
     EXPECT_EQ(f.store->clips().size(), 1);
 }
+
+TEST(GridFaults, APickerRequestForAClipWithoutACardEndsAndAMovedClipKeepsItsPicker)
+{
+    GridFixture f({testClip(QStringLiteral("a.mov"), 1, 2), testClip(QStringLiteral("b.mov"), 1, 3)});
+    // Filtered out: no card can show its picker.
+    f.store->setFilterRating(3);
+    f.store->setShowTagPickerForClipID(f.clip(0).id);
+    EXPECT_FALSE(f.store->showTagPickerForClipID().has_value());
+    f.store->setFilterRating(0);
+
+    // Grouped by tag, a tag toggled in the picker moves the clip to another
+    // section: the picker opens again on the clip's card there.
+    f.store->setAvailableTags({QStringLiteral("Dunk")});
+    f.store->setGroupMode(GroupMode::category);
+    f.store->setShowTagPickerForClipID(f.clip(1).id);
+    QCoreApplication::processEvents();
+    ASSERT_NE(f.card(1), nullptr);
+    ASSERT_TRUE(f.card(1)->isTagPickerShown());
+    QTest::keyClick(f.card(1)->tagPicker(), Qt::Key_Space);
+    EXPECT_EQ(f.store->clips().at(1).tags, QStringList{QStringLiteral("Dunk")});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.store->showTagPickerForClipID(), f.clip(1).id);
+    ASSERT_NE(f.card(1), nullptr);
+    EXPECT_TRUE(f.card(1)->isTagPickerShown());
+    f.card(1)->closeTagPicker();
+    EXPECT_FALSE(f.store->showTagPickerForClipID().has_value());
+}
