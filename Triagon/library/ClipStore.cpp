@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 const QStringList &ClipStore::builtInTags()
 {
@@ -38,6 +39,13 @@ void ClipStore::setClips(QList<Clip> clips)
     m_clips = std::move(clips);
     clipsDidChange();
     Q_EMIT clipsChanged();
+}
+
+void ClipStore::appendClips(const QList<Clip> &clips)
+{
+    QList<Clip> all = m_clips;
+    all += clips;
+    setClips(std::move(all));
 }
 
 void ClipStore::setLoading(bool loading)
@@ -260,9 +268,21 @@ const QList<Clip> &ClipStore::sortedAndFilteredClips() const
     }
 
     switch (m_sortOrder) {
-    case SortOrder::name:
-        std::stable_sort(result.begin(), result.end(), [](const Clip &a, const Clip &b) { return FinderOrder::lessThan(a.filename, b.filename); });
+    case SortOrder::name: {
+        // The grid reads this after every edit, so the names are sorted by
+        // their collation keys instead of being compared pair by pair.
+        std::vector<std::pair<QCollatorSortKey, qsizetype>> keyed;
+        keyed.reserve(size_t(result.size()));
+        for (qsizetype i = 0; i < result.size(); ++i)
+            keyed.emplace_back(FinderOrder::sortKey(result[i].filename), i);
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+        QList<Clip> sorted;
+        sorted.reserve(result.size());
+        for (const auto &entry : keyed)
+            sorted.append(result[entry.second]);
+        result = std::move(sorted);
         break;
+    }
     case SortOrder::duration:
         // NaN compares false with everything, which breaks the transitivity
         // a sort relies on; it sorts as 0.

@@ -133,6 +133,8 @@ public:
     const QList<Clip> &clips() const { return m_clips; }
     // Assigns the clip list and runs the change hook once.
     void setClips(QList<Clip> clips);
+    // Appends clips at the end (an import batch): one assignment, one hook.
+    void appendClips(const QList<Clip> &clips);
 
     bool isLoading() const { return m_isLoading; }
     void setLoading(bool loading);
@@ -323,8 +325,10 @@ public:
 
     // ---- Session file -------------------------------------------------------
 
-    // $XDG_DATA_HOME/Triagon/session.json, computed once per process.
+    // $XDG_DATA_HOME/Triagon/session.json, computed once per process (the
+    // folder "Triagon" is created then; the organize journal lives beside it).
     static QString sessionFilePath();
+    static QUrl sessionFileURL() { return QUrl::fromLocalFile(sessionFilePath()); }
     // Saves 0.5 s after the last call; a waiting save is cancelled.
     void scheduleSessionSave();
     bool isSessionSaveScheduled() const;

@@ -202,9 +202,7 @@ void ClipStore::reapply(const UndoAction &action)
             // The file may have been imported again in the meantime.
             if (m_loadedURLs.contains(clip.url))
                 continue;
-            QList<Clip> clips = m_clips;
-            clips.append(clip);
-            setClips(std::move(clips));
+            appendClips({clip});
             m_loadedURLs.insert(clip.url);
         }
     } else if (const auto *removed = action.as<UndoAction::RemoveClip>()) {

@@ -93,6 +93,13 @@ const std::vector<Recipe> &recipes()
         r.push_back({QStringLiteral("counter.mp4"),
                      lavfi(QStringLiteral("testsrc=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("10")} + x264(60),
                      {}, {}});
+        // Frame counter with B-frames (pyramid, as cameras and editors write them).
+        r.push_back({QStringLiteral("bframes.mp4"),
+                     lavfi(QStringLiteral("testsrc=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("8")}
+                         + QStringList{QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("medium"),
+                                       QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-g"), QStringLiteral("60"),
+                                       QStringLiteral("-bf"), QStringLiteral("3")},
+                     {}, {}});
         r.push_back({QStringLiteral("clip.mkv"),
                      lavfi(QStringLiteral("testsrc2=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264(),
                      {}, {}});

@@ -14,6 +14,7 @@
 //   rotated.mp4          1920x1080 coded, display matrix of 90 degrees (shows 1080x1920), 1 s
 //   dated.mov            320x240 QuickTime with creation_time 2024-05-01T10:20:30.000000Z, 1 s
 //   counter.mp4          320x240 30 fps "testsrc" (draws a frame counter), 2 s GOP, 10 s
+//   bframes.mp4          320x240 30 fps "testsrc" with B-frames (x264 medium, 3 B-frames), 2 s GOP, 8 s
 //   clip.mkv             320x240 H.264 in Matroska (no codec tag), 1 s
 //   clip.webm            320x240 VP9 in WebM, 1 s
 //   audioonly.mp4        AAC sine only, no video stream, 2 s

@@ -2,7 +2,8 @@
 
 #include <QCollator>
 
-int FinderOrder::compare(const QString &a, const QString &b)
+namespace {
+QCollator &collator()
 {
     // QCollator is not safe to share between threads.
     thread_local QCollator collator = [] {
@@ -11,5 +12,16 @@ int FinderOrder::compare(const QString &a, const QString &b)
         c.setCaseSensitivity(Qt::CaseInsensitive);
         return c;
     }();
-    return collator.compare(a, b);
+    return collator;
+}
+} // namespace
+
+int FinderOrder::compare(const QString &a, const QString &b)
+{
+    return collator().compare(a, b);
+}
+
+QCollatorSortKey FinderOrder::sortKey(const QString &name)
+{
+    return collator().sortKey(name);
 }

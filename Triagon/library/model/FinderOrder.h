@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCollatorSortKey>
 #include <QString>
 
 // The order the desktop's file manager uses for names: case-insensitive,
@@ -8,4 +9,7 @@
 namespace FinderOrder {
 int compare(const QString &a, const QString &b);
 inline bool lessThan(const QString &a, const QString &b) { return compare(a, b) < 0; }
+// A key that compares as compare() does; sorting many names by their keys
+// is several times faster than comparing the names pair by pair.
+QCollatorSortKey sortKey(const QString &name);
 } // namespace FinderOrder

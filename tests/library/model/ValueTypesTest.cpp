@@ -114,3 +114,15 @@ TEST(StrictIntegers, AcceptOnlySignAndDigits)
     EXPECT_EQ(parseStrictInt64("9223372036854775807"), std::numeric_limits<qint64>::max());
     EXPECT_FALSE(parseStrictInt64("9223372036854775808").has_value());
 }
+
+TEST(FinderNameOrder, SortKeysAgreeWithComparison)
+{
+    const QStringList names{"clip10.mov", "Clip2.mov", "clip1.mov", "A001.MOV", "a001.mov", "b"};
+    for (const QString &a : names) {
+        for (const QString &b : names) {
+            const int byKey = FinderOrder::sortKey(a).compare(FinderOrder::sortKey(b));
+            EXPECT_EQ(byKey < 0, FinderOrder::compare(a, b) < 0) << a.toStdString() << " " << b.toStdString();
+            EXPECT_EQ(byKey == 0, FinderOrder::compare(a, b) == 0) << a.toStdString() << " " << b.toStdString();
+        }
+    }
+}

@@ -1,0 +1,339 @@
+#include "media/AudioStreamDecoder.h"
+
+#include "media/FFmpegError.h"
+
+extern "C" {
+#include <libavutil/channel_layout.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+constexpr int maxConsecutiveDecodeErrors = 500;
+}
+
+AudioStreamDecoder::AudioStreamDecoder()
+    : m_packet(makeFFmpegPacket())
+    , m_frame(makeFFmpegFrame())
+{
+}
+
+AudioStreamDecoder::~AudioStreamDecoder()
+{
+    close();
+}
+
+void AudioStreamDecoder::close()
+{
+    m_resampler.reset();
+    av_channel_layout_uninit(&m_inputLayout);
+    m_inputRate = 0;
+    m_inputFormat = -1;
+    m_codec.reset();
+    m_file.close();
+    m_pending.clear();
+    m_skipFrames = 0;
+    m_seekTarget = -1;
+    m_atEnd = false;
+    m_draining = false;
+    m_failed = false;
+}
+
+AudioStreamDecoder::OpenResult AudioStreamDecoder::open(const QString &path, int sampleRate, int channels)
+{
+    FFmpegAudioFormat format;
+    format.sampleRate = sampleRate;
+    format.channels = channels;
+    return open(path, format);
+}
+
+AudioStreamDecoder::OpenResult AudioStreamDecoder::open(const QString &path, const FFmpegAudioFormat &format)
+{
+    close();
+    m_error.clear();
+    m_format = format;
+    if (format.sampleRate <= 0 || format.channels <= 0 || format.channels > 64) {
+        m_error = QStringLiteral("Unsupported audio format requested");
+        return OpenResult::Failed;
+    }
+    if (!m_packet || !m_frame) {
+        m_error = QStringLiteral("Out of memory");
+        return OpenResult::Failed;
+    }
+    if (!m_file.open(path, &m_error))
+        return OpenResult::Failed;
+    AVStream *audio = m_file.audioStream();
+    if (!audio) {
+        m_file.close();
+        return OpenResult::NoAudio;
+    }
+    const AVCodec *codec = avcodec_find_decoder(audio->codecpar->codec_id);
+    if (!codec) {
+        m_error = QStringLiteral("No decoder for the codec %1").arg(QString::fromUtf8(avcodec_get_name(audio->codecpar->codec_id)));
+        m_file.close();
+        return OpenResult::Failed;
+    }
+    FFmpegCodecContextPtr context(avcodec_alloc_context3(codec));
+    int result = context ? avcodec_parameters_to_context(context.get(), audio->codecpar) : AVERROR(ENOMEM);
+    if (result >= 0) {
+        context->pkt_timebase = audio->time_base;
+        context->thread_count = 1;
+        result = avcodec_open2(context.get(), codec, nullptr);
+    }
+    if (result < 0) {
+        m_error = ffmpegErrorText(QStringLiteral("Cannot open the audio decoder"), result);
+        m_file.close();
+        return OpenResult::Failed;
+    }
+    for (unsigned i = 0; i < m_file.context()->nb_streams; ++i) {
+        if (int(i) != m_file.audioStreamIndex())
+            m_file.context()->streams[i]->discard = AVDISCARD_ALL;
+    }
+    m_codec = std::move(context);
+    return OpenResult::Opened;
+}
+
+double AudioStreamDecoder::durationSeconds() const
+{
+    const AVStream *audio = m_file.audioStream();
+    if (audio && audio->duration != AV_NOPTS_VALUE && audio->duration > 0) {
+        const double seconds = double(audio->duration) * av_q2d(audio->time_base);
+        if (std::isfinite(seconds) && seconds > 0)
+            return seconds;
+    }
+    return m_file.durationSeconds();
+}
+
+bool AudioStreamDecoder::seek(double seconds)
+{
+    if (!m_codec)
+        return false;
+    if (!std::isfinite(seconds) || seconds < 0)
+        seconds = 0;
+    AVStream *audio = m_file.audioStream();
+    const qint64 target = m_file.toStreamTimestamp(seconds, audio);
+    int result = avformat_seek_file(m_file.context(), m_file.audioStreamIndex(), INT64_MIN, target, target, 0);
+    if (result < 0)
+        result = av_seek_frame(m_file.context(), m_file.audioStreamIndex(), target, AVSEEK_FLAG_BACKWARD);
+    if (result < 0)
+        result = avformat_seek_file(m_file.context(), -1, INT64_MIN, 0, INT64_MAX, 0);
+    if (result < 0) {
+        m_error = ffmpegErrorText(QStringLiteral("Cannot seek"), result);
+        return false;
+    }
+    avcodec_flush_buffers(m_codec.get());
+    // A fresh resampler: what the old one still buffered belongs to the old place.
+    m_resampler.reset();
+    av_channel_layout_uninit(&m_inputLayout);
+    m_inputRate = 0;
+    m_inputFormat = -1;
+    m_pending.clear();
+    m_skipFrames = 0;
+    m_seekTarget = seconds;
+    m_atEnd = false;
+    m_draining = false;
+    m_failed = false;
+    return true;
+}
+
+bool AudioStreamDecoder::setUpResampler(const AVFrame *frame)
+{
+    AVChannelLayout input{};
+    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels <= 0)
+        av_channel_layout_default(&input, std::max(1, frame->ch_layout.nb_channels));
+    else if (av_channel_layout_copy(&input, &frame->ch_layout) < 0)
+        av_channel_layout_default(&input, 2);
+    const bool same = m_resampler && frame->sample_rate == m_inputRate && frame->format == m_inputFormat
+                      && av_channel_layout_compare(&input, &m_inputLayout) == 0;
+    if (same) {
+        av_channel_layout_uninit(&input);
+        return true;
+    }
+    if (m_resampler)
+        appendConverted(nullptr, 0); // what the old set-up still holds
+    m_resampler.reset();
+    av_channel_layout_uninit(&m_inputLayout);
+    if (frame->sample_rate <= 0) {
+        av_channel_layout_uninit(&input);
+        m_error = QStringLiteral("The audio has no sample rate");
+        return false;
+    }
+    AVChannelLayout output{};
+    av_channel_layout_default(&output, m_format.channels);
+    const AVSampleFormat outputFormat = m_format.sampleType == FFmpegAudioFormat::SampleType::Float ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_S16;
+    SwrContext *raw = nullptr;
+    int result = swr_alloc_set_opts2(&raw, &output, outputFormat, m_format.sampleRate, &input, AVSampleFormat(frame->format),
+                                     frame->sample_rate, 0, nullptr);
+    av_channel_layout_uninit(&output);
+    FFmpegSwrContextPtr context(raw);
+    if (result >= 0 && m_format.mapping != FFmpegAudioFormat::ChannelMapping::Resampler) {
+        // Build the mapping ourselves: swresample's own matrices attenuate.
+        const int in = input.nb_channels;
+        const int out = m_format.channels;
+        std::vector<double> matrix(size_t(in) * size_t(out), 0.0);
+        for (int o = 0; o < out; ++o) {
+            if (out == 1 && m_format.mapping == FFmpegAudioFormat::ChannelMapping::MeanToMono) {
+                for (int i = 0; i < in; ++i)
+                    matrix[size_t(i)] = 1.0 / in;
+            } else {
+                matrix[size_t(o) * size_t(in) + size_t(o < in ? o : 0)] = 1.0;
+            }
+        }
+        result = swr_set_matrix(context.get(), matrix.data(), in);
+    }
+    if (result >= 0)
+        result = swr_init(context.get());
+    if (result < 0) {
+        av_channel_layout_uninit(&input);
+        m_error = ffmpegErrorText(QStringLiteral("Cannot set up the audio conversion"), result);
+        return false;
+    }
+    m_resampler = std::move(context);
+    av_channel_layout_copy(&m_inputLayout, &input);
+    av_channel_layout_uninit(&input);
+    m_inputRate = frame->sample_rate;
+    m_inputFormat = frame->format;
+    return true;
+}
+
+void AudioStreamDecoder::appendConverted(const uint8_t **input, int inputFrames)
+{
+    const int frameBytes = m_format.bytesPerFrame();
+    while (true) {
+        const int capacity = swr_get_out_samples(m_resampler.get(), inputFrames);
+        if (capacity <= 0)
+            return;
+        m_buffer.resize(size_t(capacity) * size_t(frameBytes));
+        uint8_t *output[1] = {m_buffer.data()};
+        // Only the count that swr_convert returns is valid output.
+        const int frames = swr_convert(m_resampler.get(), output, capacity, input, inputFrames);
+        if (frames <= 0)
+            return;
+        qint64 skip = std::min<qint64>(m_skipFrames, frames);
+        m_skipFrames -= skip;
+        if (frames > skip)
+            m_pending.append(reinterpret_cast<const char *>(m_buffer.data()) + skip * frameBytes, (frames - skip) * frameBytes);
+        if (input)
+            return; // swresample keeps what did not fit
+    }
+}
+
+bool AudioStreamDecoder::pushFrame(const AVFrame *frame)
+{
+    if (!setUpResampler(frame))
+        return false;
+    if (m_seekTarget >= 0) {
+        // The first frame after a seek starts at or before the target: drop
+        // the output that lies before it.
+        qint64 timestamp = frame->best_effort_timestamp;
+        if (timestamp == AV_NOPTS_VALUE)
+            timestamp = frame->pts;
+        if (timestamp != AV_NOPTS_VALUE) {
+            const double start = m_file.toSeconds(timestamp, m_file.audioStream());
+            const double early = m_seekTarget - start;
+            if (std::isfinite(early) && early > 0)
+                m_skipFrames = qint64(std::llround(early * m_format.sampleRate));
+        }
+        m_seekTarget = -1;
+    }
+    appendConverted(const_cast<const uint8_t **>(frame->extended_data), frame->nb_samples);
+    return true;
+}
+
+bool AudioStreamDecoder::decodeMore(const std::atomic_bool *cancel)
+{
+    int decodeErrors = 0;
+    while (!m_atEnd) {
+        int result = avcodec_receive_frame(m_codec.get(), m_frame.get());
+        if (result == 0) {
+            const bool pushed = pushFrame(m_frame.get());
+            av_frame_unref(m_frame.get());
+            if (!pushed) {
+                m_failed = true;
+                return false;
+            }
+            return true;
+        }
+        if (result == AVERROR_EOF) {
+            m_atEnd = true;
+            break;
+        }
+        if (result != AVERROR(EAGAIN)) {
+            if (++decodeErrors > maxConsecutiveDecodeErrors) {
+                m_error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), result);
+                m_failed = true;
+                return false;
+            }
+            continue;
+        }
+        if (m_draining) {
+            m_atEnd = true;
+            break;
+        }
+        if (cancel && cancel->load(std::memory_order_relaxed)) {
+            m_error = QStringLiteral("Cancelled");
+            m_failed = true;
+            return false;
+        }
+        result = av_read_frame(m_file.context(), m_packet.get());
+        if (result == AVERROR(EAGAIN))
+            continue;
+        if (result < 0) {
+            m_draining = true;
+            avcodec_send_packet(m_codec.get(), nullptr);
+            continue;
+        }
+        if (m_packet->stream_index == m_file.audioStreamIndex()) {
+            result = avcodec_send_packet(m_codec.get(), m_packet.get());
+            if (result < 0 && result != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
+                av_packet_unref(m_packet.get());
+                m_error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), result);
+                m_failed = true;
+                return false;
+            }
+        }
+        av_packet_unref(m_packet.get());
+    }
+    if (m_resampler)
+        appendConverted(nullptr, 0);
+    return !m_pending.isEmpty();
+}
+
+qint64 AudioStreamDecoder::read(QByteArray &out, qint64 maxFrames, const std::atomic_bool *cancel)
+{
+    if (!m_codec || maxFrames <= 0)
+        return 0;
+    const int frameBytes = m_format.bytesPerFrame();
+    while (m_pending.size() / frameBytes < maxFrames && !m_atEnd && !m_failed) {
+        if (!decodeMore(cancel))
+            break;
+    }
+    const qint64 frames = std::min<qint64>(maxFrames, m_pending.size() / frameBytes);
+    if (frames <= 0)
+        return 0;
+    out.append(m_pending.constData(), frames * frameBytes);
+    m_pending.remove(0, frames * frameBytes);
+    return frames;
+}
+
+bool AudioStreamDecoder::readAll(const std::function<bool(const void *samples, qint64 frames)> &sink, const std::atomic_bool *cancel)
+{
+    if (!m_codec)
+        return false;
+    const int frameBytes = m_format.bytesPerFrame();
+    while (true) {
+        if (!m_pending.isEmpty()) {
+            const qint64 frames = m_pending.size() / frameBytes;
+            const bool more = sink(m_pending.constData(), frames);
+            m_pending.clear();
+            if (!more)
+                return false;
+        }
+        if (m_atEnd)
+            return !m_failed;
+        if (!decodeMore(cancel) && (m_failed || m_pending.isEmpty()))
+            return !m_failed && m_atEnd;
+    }
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "media/FFmpegAudioDecoder.h"
+#include "media/FFmpegFormat.h"
+#include "media/FFmpegPointers.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+// Reads the first sound track of a file as interleaved PCM in a chosen
+// format, from any time on: the snippet engine cuts windows out of long clips
+// with it, the player feeds its sound from it and the peak cache streams a
+// whole track through it. Not thread-safe; one instance per thread.
+class AudioStreamDecoder
+{
+public:
+    enum class OpenResult {
+        Opened,
+        NoAudio, // the file opened but has no sound track
+        Failed,  // the file or its sound could not be read (errorText says why)
+    };
+
+    AudioStreamDecoder();
+    ~AudioStreamDecoder();
+    AudioStreamDecoder(const AudioStreamDecoder &) = delete;
+    AudioStreamDecoder &operator=(const AudioStreamDecoder &) = delete;
+
+    // Channel mapping: Direct (missing channels repeat channel 0) or MeanToMono.
+    OpenResult open(const QString &path, const FFmpegAudioFormat &format);
+    OpenResult open(const QString &path, int sampleRate, int channels);
+    bool isOpen() const { return bool(m_codec); }
+    void close();
+
+    const FFmpegAudioFormat &format() const { return m_format; }
+    QString errorText() const { return m_error; }
+    // Of the sound track (else the container); 0 when unknown.
+    double durationSeconds() const;
+
+    // The next read starts at `seconds` from the file's start (to the sample).
+    bool seek(double seconds);
+    // Appends up to `maxFrames` frames to `out`; returns the frames appended,
+    // 0 at the end of the track or on a failure (failed() tells which).
+    qint64 read(QByteArray &out, qint64 maxFrames, const std::atomic_bool *cancel = nullptr);
+    // Streams the rest of the track through `sink` (interleaved samples,
+    // frame count); the sink returns false to stop. True when the track was
+    // read to its end.
+    bool readAll(const std::function<bool(const void *samples, qint64 frames)> &sink, const std::atomic_bool *cancel = nullptr);
+
+    bool atEnd() const { return m_atEnd && m_pending.isEmpty(); }
+    bool failed() const { return m_failed; }
+
+private:
+    bool decodeMore(const std::atomic_bool *cancel);
+    bool pushFrame(const AVFrame *frame);
+    bool setUpResampler(const AVFrame *frame);
+    void appendConverted(const uint8_t **input, int inputFrames);
+
+    FFmpegFormat m_file;
+    FFmpegCodecContextPtr m_codec;
+    FFmpegPacketPtr m_packet;
+    FFmpegFramePtr m_frame;
+    FFmpegSwrContextPtr m_resampler;
+    AVChannelLayout m_inputLayout{};
+    int m_inputRate = 0;
+    int m_inputFormat = -1;
+    FFmpegAudioFormat m_format;
+    QString m_error;
+    QByteArray m_pending; // converted frames not yet read
+    std::vector<uint8_t> m_buffer;
+    qint64 m_skipFrames = 0; // output frames still to drop after a seek
+    double m_seekTarget = -1;  // waiting for the first frame after a seek
+    bool m_atEnd = false;
+    bool m_draining = false;
+    bool m_failed = false;
+};

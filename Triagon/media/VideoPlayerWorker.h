@@ -1,0 +1,135 @@
+#pragma once
+
+#include "media/AudioStreamDecoder.h"
+#include "media/FFmpegVideoDecoder.h"
+#include "media/FrameCache.h"
+#include "media/VideoPlayer.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class AudioDeviceSink;
+
+// The decoding side of a VideoPlayer: one thread that owns the FFmpeg
+// decoder, the cache of scaled frames and, while playing with sound, the
+// sound decoder and the audio output. It takes commands in order and reports
+// back to the player through queued calls on the player's thread.
+class VideoPlayerWorker
+{
+public:
+    struct Command
+    {
+        enum class Kind { Seek, Step, SetRate, SetMuted, SetTargetSize };
+        Kind kind = Kind::Seek;
+        double seconds = 0;
+        double toleranceBefore = 0;
+        double toleranceAfter = 0;
+        int count = 0;
+        double rate = 0;
+        bool muted = false;
+        QSize size;
+    };
+
+    VideoPlayerWorker(VideoPlayer *owner, const QString &path, const VideoPlayer::Options &options, QSize targetSize, bool muted);
+    ~VideoPlayerWorker();
+
+    void post(const Command &command);
+    // Asks the worker to close its decoder as soon as it is idle (thread-safe).
+    void requestRelease();
+    bool isDecoderOpen() const { return m_decoderOpen.load(); }
+
+private:
+    void run();
+    void handle(const Command &command);
+    template<typename Call>
+    void report(Call &&call);
+
+    bool ensureOpen();
+    void releaseDecoder();
+    qint64 toTicks(double seconds) const;
+    double toSeconds(qint64 ticks) const;
+    qint64 halfFrameTicks() const;
+    QSize effectiveTarget() const;
+
+    // Decodes the next frame, caching it (scaled) when `cacheIt`.
+    bool decodeNext(bool cacheIt);
+    QImage imageOfCurrent();
+    void cacheCurrent(const QImage &image);
+    // Brings the decoder to the frame for a seek, or takes it from the cache;
+    // with `useCache` the frame is shown, without it only the decoder moves.
+    bool land(double seconds, double toleranceBefore, double toleranceAfter, bool useCache);
+    void present(qint64 timestamp, const QImage &image);
+    void setSkipping(bool skipping);
+    void showDecoderFrame();
+    bool positionDecoderAtShown();
+    void step(int count);
+
+    // Playback.
+    void startPlayback(double rate);
+    void stopPlayback();
+    void rebase(double mediaSeconds);
+    double clock() const;
+    void playbackStep(std::unique_lock<std::mutex> &lock);
+    void startAudio(double mediaSeconds);
+    void stopAudio();
+    void topUpAudio();
+
+    VideoPlayer *const m_owner;
+    const QString m_path;
+    const VideoPlayer::Options m_options;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::deque<Command> m_commands;
+    std::atomic_bool m_abort{false};
+    std::atomic_bool m_releaseRequested{false};
+    std::atomic_bool m_decoderOpen{false};
+    std::thread m_thread;
+
+    // Worker thread only from here on.
+    FFmpegVideoDecoder m_decoder;
+    FrameCache m_cache;
+    QSize m_target;
+    bool m_muted = false;
+    bool m_failed = false;
+    bool m_openedOnce = false;
+    double m_duration = 0;
+    double m_frameDuration = 1.0 / 30.0;
+    // The frame the decoder stands on follows this one in the stream
+    // (FrameCache::streamStart right after opening, unknown after a seek).
+    qint64 m_previousTimestamp = FrameCache::unknown;
+    bool m_freshDecoder = false; // opened, nothing decoded yet
+    bool m_skipping = false;       // frames no other frame refers to are skipped
+    bool m_everContiguous = true;  // no skipping since the decoder was opened
+    int m_cleanOutputs = 0;        // frames decoded since skipping stopped
+    bool m_hasShown = false;
+    qint64 m_shownTimestamp = 0;
+    double m_shownSeconds = 0;
+    bool m_shownIsLast = false;
+
+    double m_rate = 0;
+    bool m_playing = false;
+    QElapsedTimer m_wallClock;
+    qint64 m_clockStart = 0; // m_wallClock nanoseconds at the clock's base
+    double m_clockBase = 0;  // media seconds at that moment
+    qint64 m_playCursor = FrameCache::unknown; // the frame playback decoded last
+    bool m_framePending = false; // decoded, waiting for its time
+    qint64 m_lastPresentMs = 0;
+
+    AudioStreamDecoder m_audio;
+    bool m_audioOpened = false;
+    bool m_audioUnavailable = false;
+    std::unique_ptr<AudioDeviceSink> m_sink;
+    bool m_audioActive = false;
+    double m_audioBase = 0;
+};

@@ -1,0 +1,255 @@
+#include "media/FFmpegVideoDecoder.h"
+#include "media/VideoPlayer.h"
+#include "support/TestMedia.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int waitMs = 30000;
+const QSize cardSize(320, 240);
+
+// The frame an independent, freshly opened decoder lands on.
+struct Reference
+{
+    QImage image;
+    double time = 0;
+};
+
+Reference referenceFrame(const QString &path, double seconds, QSize size = cardSize)
+{
+    FFmpegVideoDecoder decoder;
+    QString error;
+    EXPECT_TRUE(decoder.open(path, 1, &error)) << error.toStdString();
+    EXPECT_TRUE(decoder.seekExact(seconds, &error)) << error.toStdString();
+    return {decoder.frameImage(size), decoder.frameTime()};
+}
+
+bool seekAndWait(VideoPlayer &player, double seconds, double toleranceBefore = 0, double toleranceAfter = 0)
+{
+    bool done = false;
+    bool finished = false;
+    player.seek(seconds, [&](bool ok) {
+        done = true;
+        finished = ok;
+    }, toleranceBefore, toleranceAfter);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, waitMs));
+    return finished;
+}
+
+std::unique_ptr<VideoPlayer> openPlayer(const QString &name, VideoPlayer::Options options = {})
+{
+    auto player = std::make_unique<VideoPlayer>(TestMedia::path(name), options);
+    player->setTargetSize(cardSize);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return player->isReadyForDisplay(); }, waitMs));
+    return player;
+}
+
+} // namespace
+
+TEST(VideoPlayer, OpensPausedWithTheFirstFrameReady)
+{
+    auto player = openPlayer(QStringLiteral("counter.mp4"));
+    EXPECT_EQ(player->rate(), 0);
+    EXPECT_NEAR(player->duration(), 10.0, 0.1);
+    EXPECT_DOUBLE_EQ(player->frameRate(), 30.0);
+    EXPECT_EQ(player->displaySize(), QSize(320, 240));
+    EXPECT_FALSE(player->hasAudio());
+    EXPECT_DOUBLE_EQ(player->currentTime(), 0);
+    const Reference first = referenceFrame(player->path(), 0);
+    EXPECT_EQ(player->currentFrame(), first.image);
+}
+
+TEST(VideoPlayer, ExactSeeksLandOnTheFrameAskedForWhereverTheDecoderStands)
+{
+    auto player = openPlayer(QStringLiteral("counter.mp4"));
+    // Forward within a GOP, across keyframes, backward, into the cached
+    // stretch, between two frames, and past the last frame.
+    const std::vector<double> targets{0.5, 0.6, 3.3, 3.4, 1.0, 1.1, 0.9, 7.77, 7.75, 2.016, 9.99, 12.0, 0.0};
+    for (double target : targets) {
+        SCOPED_TRACE(target);
+        ASSERT_TRUE(seekAndWait(*player, target));
+        const Reference expected = referenceFrame(player->path(), target);
+        EXPECT_NEAR(player->currentFrameTime(), expected.time, 1e-6);
+        EXPECT_TRUE(player->currentFrame() == expected.image);
+        EXPECT_NEAR(player->currentTime(), std::min(target, player->duration()), 1e-9);
+    }
+}
+
+TEST(VideoPlayer, ExactSeeksHoldWithBFramesWhileSkippingUnseenFrames)
+{
+    auto player = openPlayer(QStringLiteral("bframes.mp4"));
+    // A forward sweep (decoding on, far targets skip frames nobody sees),
+    // then jumps back and forth across keyframes.
+    std::vector<double> targets;
+    for (double t = 0.0; t < 7.9; t += 0.37)
+        targets.push_back(t);
+    for (double t : {5.5, 1.9, 2.0, 2.05, 3.99, 4.0, 0.1, 7.95, 6.6, 6.5, 6.55})
+        targets.push_back(t);
+    for (double target : targets) {
+        SCOPED_TRACE(target);
+        ASSERT_TRUE(seekAndWait(*player, target));
+        const Reference expected = referenceFrame(player->path(), target);
+        EXPECT_NEAR(player->currentFrameTime(), expected.time, 1e-6);
+        EXPECT_TRUE(player->currentFrame() == expected.image);
+    }
+    // Steps from a cached frame land on the neighbours.
+    ASSERT_TRUE(seekAndWait(*player, 3.0));
+    QSignalSpy times(player.get(), &VideoPlayer::timeChanged);
+    player->stepByFrames(-1);
+    ASSERT_TRUE(times.wait(waitMs));
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 89.0 / 30).image);
+    player->stepByFrames(2);
+    ASSERT_TRUE(times.wait(waitMs));
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 91.0 / 30).image);
+}
+
+TEST(VideoPlayer, FramesAreScaledToTheTargetSizeAndTurnedUpright)
+{
+    auto player = openPlayer(QStringLiteral("pattern_1080p30.mp4"));
+    EXPECT_EQ(player->currentFrame().size(), QSize(320, 180));
+    player->setTargetSize(QSize(640, 640));
+    ASSERT_TRUE(seekAndWait(*player, 1.0));
+    EXPECT_EQ(player->currentFrame().size(), QSize(640, 360));
+
+    auto rotated = openPlayer(QStringLiteral("rotated.mp4"));
+    EXPECT_EQ(rotated->displaySize(), QSize(1080, 1920));
+    EXPECT_GT(rotated->currentFrame().height(), rotated->currentFrame().width());
+}
+
+TEST(VideoPlayer, ABurstOfSeeksPerformsTheFirstAndTheLast)
+{
+    auto player = openPlayer(QStringLiteral("counter.mp4"));
+    std::vector<int> results(4, -1);
+    const std::vector<double> times{2.0, 5.0, 6.0, 8.5};
+    for (size_t i = 0; i < times.size(); ++i)
+        player->seek(times[i], [&results, i](bool finished) { results[i] = finished ? 1 : 0; });
+    EXPECT_DOUBLE_EQ(player->currentTime(), 8.5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return results[3] != -1; }, waitMs));
+    QTest::qWait(50);
+    EXPECT_EQ(results, (std::vector<int>{1, 0, 0, 1}));
+    EXPECT_EQ(player->stats().seeksPerformed, 2);
+    EXPECT_EQ(player->stats().seeksDropped, 2);
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 8.5).image);
+}
+
+TEST(VideoPlayer, StepsByFramesBothWays)
+{
+    auto player = openPlayer(QStringLiteral("counter.mp4"));
+    ASSERT_TRUE(seekAndWait(*player, 2.0));
+    QSignalSpy times(player.get(), &VideoPlayer::timeChanged);
+    player->stepByFrames(1);
+    ASSERT_TRUE(times.wait(waitMs));
+    EXPECT_NEAR(player->currentTime(), 61.0 / 30, 1e-3);
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 61.0 / 30).image);
+
+    // Back over a keyframe (frame 60 is one), from a decoder that has not
+    // decoded the frames before it.
+    player->stepByFrames(-2);
+    ASSERT_TRUE(times.wait(waitMs));
+    EXPECT_NEAR(player->currentTime(), 59.0 / 30, 1e-3);
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 59.0 / 30).image);
+
+    ASSERT_TRUE(seekAndWait(*player, 0));
+    player->stepByFrames(-1);
+    ASSERT_TRUE(times.wait(waitMs));
+    EXPECT_DOUBLE_EQ(player->currentTime(), 0); // nothing before the first frame
+}
+
+TEST(VideoPlayer, ToleranceSeeksTakeAFrameNearTheTarget)
+{
+    auto player = openPlayer(QStringLiteral("counter.mp4"));
+    ASSERT_TRUE(seekAndWait(*player, 4.0));
+    const double half = 0.5 / 30;
+    for (double t = 3.95; t > 3.0; t -= 1.0 / 30) {
+        ASSERT_TRUE(seekAndWait(*player, t, half, half));
+        EXPECT_NEAR(player->currentFrameTime(), t, half + 1e-6);
+    }
+}
+
+TEST(VideoPlayer, PlaysToTheEndAndPausesThere)
+{
+    auto player = openPlayer(QStringLiteral("noaudio.mp4"));
+    QSignalSpy ended(player.get(), &VideoPlayer::reachedEnd);
+    QSignalSpy times(player.get(), &VideoPlayer::timeChanged);
+    player->setRate(8);
+    EXPECT_EQ(player->rate(), 8);
+    ASSERT_TRUE(ended.wait(waitMs));
+    EXPECT_EQ(player->rate(), 0);
+    EXPECT_NEAR(player->currentTime(), player->duration() - 1.0 / 30, 0.05);
+    EXPECT_GE(times.count(), 1);
+    // Playing again at the end goes nowhere.
+    player->play();
+    ASSERT_TRUE(ended.wait(waitMs));
+    EXPECT_EQ(player->rate(), 0);
+}
+
+TEST(VideoPlayer, PlaysWithSoundOrSilentlyWithoutADevice)
+{
+    int audioMessages = 0;
+    static int *counter = nullptr;
+    counter = &audioMessages;
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &) {
+        if (context.category && QByteArray(context.category).endsWith(".audio") && type != QtDebugMsg)
+            ++*counter;
+    });
+    {
+        auto player = openPlayer(QStringLiteral("portrait.mp4"), VideoPlayer::Options::fullPlayer());
+        EXPECT_TRUE(player->hasAudio());
+        QSignalSpy ended(player.get(), &VideoPlayer::reachedEnd);
+        player->play();
+        ASSERT_TRUE(ended.wait(waitMs));
+        auto second = openPlayer(QStringLiteral("pattern_1080p30.mp4"), VideoPlayer::Options::fullPlayer());
+        ASSERT_TRUE(seekAndWait(*second, 3.5));
+        QSignalSpy secondEnded(second.get(), &VideoPlayer::reachedEnd);
+        second->play();
+        ASSERT_TRUE(secondEnded.wait(waitMs));
+    }
+    qInstallMessageHandler(previous);
+    EXPECT_LE(audioMessages, 1);
+}
+
+TEST(VideoPlayer, AFileThatCannotBeOpenedNeverGetsAFrame)
+{
+    VideoPlayer player(TestMedia::path(QStringLiteral("notavideo.mov")));
+    QSignalSpy failed(&player, &VideoPlayer::failed);
+    ASSERT_TRUE(failed.count() > 0 || failed.wait(waitMs));
+    EXPECT_FALSE(player.errorText().isEmpty());
+    EXPECT_FALSE(seekAndWait(player, 1.0));
+    player.play();
+    player.stepByFrames(1);
+    QTest::qWait(50);
+    EXPECT_FALSE(player.isReadyForDisplay());
+    EXPECT_TRUE(player.currentFrame().isNull());
+}
+
+TEST(VideoPlayer, ClosedPlayersShowNothingAndIgnoreRequests)
+{
+    auto player = openPlayer(QStringLiteral("counter.mp4"));
+    QSignalSpy ready(player.get(), &VideoPlayer::readyForDisplayChanged);
+    player->close();
+    EXPECT_FALSE(player->hasItem());
+    EXPECT_TRUE(player->currentFrame().isNull());
+    EXPECT_FALSE(player->isReadyForDisplay());
+    EXPECT_EQ(ready.count(), 1);
+    EXPECT_FALSE(seekAndWait(*player, 3.0));
+    player->play();
+    EXPECT_EQ(player->rate(), 0);
+}
+
+TEST(VideoPlayer, AnIdleDecoderIsDroppedAndReopenedOnNextUse)
+{
+    VideoPlayer::Options options;
+    options.releaseDecoderAfterMs = 50;
+    auto player = openPlayer(QStringLiteral("counter.mp4"), options);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !player->isDecoderOpen(); }, waitMs));
+    EXPECT_FALSE(player->currentFrame().isNull()); // the last frame stays on show
+    ASSERT_TRUE(seekAndWait(*player, 6.5));
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 6.5).image);
+    EXPECT_EQ(player->stats().decoderOpens, 2);
+}
