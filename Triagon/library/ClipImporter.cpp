@@ -3,6 +3,7 @@
 #include "library/ClipStore.h"
 #include "library/CollectVideoFiles.h"
 #include "library/ConcurrentGroup.h"
+#include "library/MediaAvailability.h"
 #include "library/StandardizedURL.h"
 #include "library/UndoAction.h"
 #include "library/model/FileName.h"
@@ -20,11 +21,27 @@ struct ClipImporter::ImportTask
     std::optional<QUrl> folder;
     QList<QUrl> files;
     QList<QUrl> newURLs;
-    qsizetype batchStart = 0;
-    qsizetype batchEnd = 0;
+    std::shared_ptr<ProbeRun> run;
+    std::vector<bool> probed; // per batch: every file of it has been probed
+    qsizetype nextBatch = 0;  // the next batch to join the store
     QList<Clip> added;
+    bool finished = false;
     // Shared with the walk and the probes, which stop early once it is set.
     std::shared_ptr<std::atomic_bool> cancelled = std::make_shared<std::atomic_bool>(false);
+};
+
+// The probes of one import. probeBatchSize probers pull the files in list
+// order, one at a time, so that at most that many probes run at once; each
+// prober that completes the last file of a batch posts that batch to the
+// GUI thread. The probers keep going while earlier batches are appended, so
+// that one slow file holds up only its own batch's turn, not the probing.
+struct ClipImporter::ProbeRun
+{
+    QList<QUrl> urls;
+    std::vector<Clip> clips;
+    std::unique_ptr<std::atomic<qsizetype>[]> unprobedInBatch;
+    std::atomic<qsizetype> next{0};
+    std::atomic<int> probers{0};
 };
 
 struct ClipImporter::DateProbe
@@ -44,12 +61,15 @@ struct ClipImporter::Prewarm
 
 ClipImporter::ClipImporter(ClipStore &store, QObject *parent)
     : QObject(parent), m_store(store), m_probe([](const QUrl &url, const std::atomic_bool *cancelled) { return probeClip(url, cancelled); }),
-      m_date([](const QUrl &url, const std::atomic_bool *cancelled) { return MediaProbe::loadRecordingDate(url.toLocalFile(), cancelled); })
+      m_date([](const QUrl &url, const std::atomic_bool *cancelled) {
+          const QString path = url.toLocalFile();
+          return MediaAvailability::isRegularFile(path) ? MediaProbe::loadRecordingDate(path, cancelled) : std::nullopt;
+      })
 {
     // One walk per import is plenty; walks mostly wait for the disk.
     m_walkPool.setMaxThreadCount(4);
-    // At most one batch of probes at once per pool thread: with several
-    // imports running, their batches share these threads.
+    // Room for one import's probes at full width; imports running side by
+    // side share these threads, so no more than that probe at once overall.
     m_probePool.setMaxThreadCount(static_cast<int>(probeBatchSize));
 }
 
@@ -68,7 +88,13 @@ ClipImporter::~ClipImporter()
 
 Clip ClipImporter::probeClip(const QUrl &url, const std::atomic_bool *cancelled)
 {
-    const ProbeResult probe = MediaProbe::probeClip(url.toLocalFile(), cancelled);
+    // A file that is gone still becomes a clip, with no facts; so does a
+    // pipe or device given as a file, which is never opened, since reading
+    // one could hold a probe (and the import) for ever.
+    const QString path = url.toLocalFile();
+    ProbeResult probe;
+    if (MediaAvailability::isRegularFile(path))
+        probe = MediaProbe::probeClip(path, cancelled);
     Clip clip;
     clip.id = QUuid::createUuid();
     clip.url = url;
@@ -122,7 +148,7 @@ bool ClipImporter::isOutdated(const ImportTask &task) const
 void ClipImporter::takeFiles(const std::shared_ptr<ImportTask> &task, const QList<QUrl> &files)
 {
     if (isOutdated(*task)) {
-        finishImportTask(task->id);
+        finish(task);
         return;
     }
     // Files already in the session are skipped; a file named twice is taken once.
@@ -137,66 +163,101 @@ void ClipImporter::takeFiles(const std::shared_ptr<ImportTask> &task, const QLis
     if (!task->newURLs.isEmpty())
         m_store.setLoadedURLs(loaded);
     if (task->newURLs.isEmpty()) {
-        finishImportTask(task->id);
+        finish(task);
         return;
     }
-    task->batchStart = 0;
-    task->batchEnd = probeBatchSize;
-    probeBatch(task);
+    startProbes(task);
 }
 
-void ClipImporter::probeBatch(const std::shared_ptr<ImportTask> &task)
+void ClipImporter::startProbes(const std::shared_ptr<ImportTask> &task)
 {
-    if (isOutdated(*task)) {
-        finishImportTask(task->id);
-        return;
+    auto run = std::make_shared<ProbeRun>();
+    run->urls = task->newURLs;
+    const qsizetype count = run->urls.size();
+    const qsizetype batches = (count + probeBatchSize - 1) / probeBatchSize;
+    run->clips.resize(static_cast<size_t>(count));
+    run->unprobedInBatch = std::make_unique<std::atomic<qsizetype>[]>(static_cast<size_t>(batches));
+    for (qsizetype b = 0; b < batches; ++b)
+        run->unprobedInBatch[b] = std::min(probeBatchSize, count - b * probeBatchSize);
+    task->run = run;
+    task->probed.assign(static_cast<size_t>(batches), false);
+
+    const int probers = static_cast<int>(std::min(probeBatchSize, count));
+    run->probers = probers;
+    for (int i = 0; i < probers; ++i) {
+        (void)QtConcurrent::run(&m_probePool, [this, task, run, probe = m_probe, cancelled = task->cancelled] {
+            for (;;) {
+                // A cancelled import drops its clips anyway; spare the disk.
+                if (cancelled->load())
+                    break;
+                const qsizetype i = run->next.fetch_add(1);
+                if (i >= run->urls.size())
+                    break;
+                run->clips[static_cast<size_t>(i)] = probe(run->urls[i], cancelled.get());
+                const qsizetype batch = i / probeBatchSize;
+                if (run->unprobedInBatch[batch].fetch_sub(1, std::memory_order_acq_rel) == 1)
+                    QMetaObject::invokeMethod(this, [this, task, batch] { batchProbed(task, batch); }, Qt::QueuedConnection);
+            }
+            // Posted after every batch this prober completed, so it arrives last.
+            if (run->probers.fetch_sub(1, std::memory_order_acq_rel) == 1)
+                QMetaObject::invokeMethod(this, [this, task] { probersEnded(task); }, Qt::QueuedConnection);
+        });
     }
-    const qsizetype end = std::min(task->batchEnd, task->newURLs.size());
-    const QList<QUrl> batch = task->newURLs.mid(task->batchStart, end - task->batchStart);
-    runConcurrentGroup<Clip>(
-        &m_probePool, this, batch.size(),
-        [batch, probe = m_probe, cancelled = task->cancelled](qsizetype i) {
-            // A cancelled import drops its batch anyway; spare the disk.
-            if (cancelled->load())
-                return Clip();
-            return probe(batch[i], cancelled.get());
-        },
-        [this, task](std::vector<Clip> clips) { addBatch(task, std::move(clips)); });
 }
 
-void ClipImporter::addBatch(const std::shared_ptr<ImportTask> &task, std::vector<Clip> clips)
+void ClipImporter::batchProbed(const std::shared_ptr<ImportTask> &task, qsizetype batch)
+{
+    if (task->finished)
+        return;
+    task->probed[static_cast<size_t>(batch)] = true;
+    // Batches join the store in list order, each as soon as it and all
+    // before it are probed.
+    while (!task->finished && task->nextBatch < static_cast<qsizetype>(task->probed.size()) && task->probed[static_cast<size_t>(task->nextBatch)])
+        addBatch(task, task->nextBatch++);
+}
+
+void ClipImporter::probersEnded(const std::shared_ptr<ImportTask> &task)
+{
+    // Every batch was posted before this; an import still open here was
+    // cancelled before all of its files were probed.
+    if (!task->finished)
+        finish(task);
+}
+
+void ClipImporter::addBatch(const std::shared_ptr<ImportTask> &task, qsizetype batch)
 {
     if (isOutdated(*task)) {
-        finishImportTask(task->id);
+        finish(task);
         return;
     }
-    QList<Clip> all = m_store.clips();
-    all.reserve(all.size() + static_cast<qsizetype>(clips.size()));
-    for (Clip &clip : clips) {
-        task->added.append(clip);
-        all.append(std::move(clip));
-    }
-    m_store.setClips(std::move(all));
+    ProbeRun &run = *task->run;
+    const qsizetype start = batch * probeBatchSize;
+    const qsizetype end = std::min(start + probeBatchSize, run.urls.size());
+    QList<Clip> clips;
+    clips.reserve(end - start);
+    for (qsizetype i = start; i < end; ++i)
+        clips.append(std::move(run.clips[static_cast<size_t>(i)]));
+    task->added += clips;
+    m_store.appendClips(clips);
     // An observer of the clip list may have reset the session just now.
     if (isOutdated(*task)) {
-        finishImportTask(task->id);
+        finish(task);
         return;
     }
-    const qsizetype added = task->batchStart + static_cast<qsizetype>(clips.size());
-    m_store.setLoadingProgress(static_cast<double>(added) / static_cast<double>(task->newURLs.size()));
+    m_store.setLoadingProgress(static_cast<double>(end) / static_cast<double>(run.urls.size()));
 
-    if (task->batchEnd >= task->newURLs.size()) {
-        if (!task->added.isEmpty()) {
-            m_store.registerUndo(UndoAction::addClips(task->added));
-            m_store.scheduleSessionSave();
-            schedulePostImportWork();
-        }
-        finishImportTask(task->id);
-        return;
+    if (end >= run.urls.size()) {
+        m_store.registerUndo(UndoAction::addClips(task->added));
+        m_store.scheduleSessionSave();
+        schedulePostImportWork();
+        finish(task);
     }
-    task->batchStart = task->batchEnd;
-    task->batchEnd += probeBatchSize;
-    probeBatch(task);
+}
+
+void ClipImporter::finish(const std::shared_ptr<ImportTask> &task)
+{
+    task->finished = true;
+    finishImportTask(task->id);
 }
 
 void ClipImporter::finishImportTask(const QUuid &taskID)
@@ -252,6 +313,11 @@ void ClipImporter::prewarmNext(const std::shared_ptr<Prewarm> &prewarm)
         return;
     }
     const Clip &clip = prewarm->clips[prewarm->next++];
+    // Only files can have posters; a pipe or device would hold a decode slot for ever.
+    if (!MediaAvailability::isRegularFile(clip.path())) {
+        QMetaObject::invokeMethod(this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection);
+        return;
+    }
     const double seconds = prewarmPosterTimeFraction * clip.duration;
     ThumbnailGenerator *generator = m_store.thumbnailGenerator();
     // One poster at a time: the next request waits for this one's answer.

@@ -38,7 +38,8 @@ class ClipImporter : public QObject
     Q_OBJECT
 
 public:
-    // Files probed at once by one import, and so the size of a batch.
+    // Files probed at once by one import, and the size of the batches in
+    // which its clips join the store.
     static constexpr qsizetype probeBatchSize = 16;
     // Clips whose recording date is read at once.
     static constexpr qsizetype recordingDateWindow = 8;
@@ -94,14 +95,19 @@ Q_SIGNALS:
 
 private:
     struct ImportTask;
+    struct ProbeRun;
     struct DateProbe;
     struct Prewarm;
 
     void startImport(const std::shared_ptr<ImportTask> &task);
     void takeFiles(const std::shared_ptr<ImportTask> &task, const QList<QUrl> &files);
-    void probeBatch(const std::shared_ptr<ImportTask> &task);
-    void addBatch(const std::shared_ptr<ImportTask> &task, std::vector<Clip> clips);
+    void startProbes(const std::shared_ptr<ImportTask> &task);
+    void batchProbed(const std::shared_ptr<ImportTask> &task, qsizetype batch);
+    void addBatch(const std::shared_ptr<ImportTask> &task, qsizetype batch);
+    void probersEnded(const std::shared_ptr<ImportTask> &task);
     bool isOutdated(const ImportTask &task) const;
+    // Ends an import task for good, however it ended.
+    void finish(const std::shared_ptr<ImportTask> &task);
 
     void readDateWindow(const std::shared_ptr<DateProbe> &probe);
     void endDateProbe(const std::shared_ptr<DateProbe> &probe);

@@ -10,7 +10,10 @@
 #include "library/model/GroupMode.h"
 #include "library/model/SortOrder.h"
 #include "markers/MarkerDetector.h"
+#include "media/AudioScrubEngine.h"
+#include "media/ScrubPlayerPool.h"
 #include "media/ThumbnailGenerator.h"
+#include "media/WaveformCache.h"
 #include "organize/ExportFileEntry.h"
 #include "organize/ExportFolder.h"
 #include "organize/ExportScope.h"
@@ -365,6 +368,9 @@ public:
     // The engines are created with the store and live as long as it does;
     // a new session or a restore never resets them.
     ThumbnailGenerator *thumbnailGenerator() const { return m_thumbnailGenerator; }
+    ScrubPlayerPool *scrubPlayerPool() const { return m_scrubPlayerPool; }
+    AudioScrubEngine *audioScrubEngine() const { return m_audioScrubEngine; }
+    WaveformCache *waveformCache() const { return m_waveformCache; }
     // The import tasks, the recording-date probe and the poster prewarm.
     ClipImporter *importer() const { return m_importer; }
 
@@ -483,6 +489,9 @@ private:
 
     // Media engines, in the order they are made (after the undo history).
     ThumbnailGenerator *m_thumbnailGenerator = new ThumbnailGenerator(this);
+    ScrubPlayerPool *m_scrubPlayerPool = new ScrubPlayerPool(24, this);
+    AudioScrubEngine *m_audioScrubEngine = new AudioScrubEngine(this);
+    WaveformCache *m_waveformCache = new WaveformCache(500, 3, this);
     ClipImporter *m_importer = new ClipImporter(*this, this);
     SessionRestorer *m_sessionRestorer = new SessionRestorer(*this, this);
     ImportPanel *m_importPanel = nullptr;

@@ -17,6 +17,12 @@ bool MediaAvailability::fileExists(const QUrl &url)
     return ::stat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
+bool MediaAvailability::isRegularFile(const QString &path)
+{
+    struct stat info{};
+    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 QList<Clip> MediaAvailability::withAvailability(QList<Clip> clips)
 {
     for (Clip &clip : clips)

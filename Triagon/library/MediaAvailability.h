@@ -15,6 +15,10 @@ namespace MediaAvailability {
 // counts, a dangling link does not.
 bool fileExists(const QUrl &url);
 
+// True when the path leads to a regular file, through links. Pipes, sockets
+// and devices are not: opening one to read media can block for ever.
+bool isRegularFile(const QString &path);
+
 // The clips with isMissing set from the file system, one test per clip.
 QList<Clip> withAvailability(QList<Clip> clips);
 

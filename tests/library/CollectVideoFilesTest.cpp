@@ -1,3 +1,4 @@
+#include "StoreTestSupport.h"
 #include "library/CollectVideoFiles.h"
 
 #include <QDir>
@@ -76,13 +77,20 @@ TEST(CollectVideoFiles, NeverFollowsSymbolicLinksAndSurvivesLinkLoops)
     EXPECT_EQ(relativePaths(collectVideoFiles(QUrl::fromLocalFile(root)), root), QStringList{QStringLiteral("real.mov")});
 }
 
-TEST(CollectVideoFiles, VanishedOrUnreadableFolderGivesNothingForItself)
+TEST(CollectVideoFiles, VanishedFolderGivesNothing)
+{
+    QTemporaryDir dir;
+    StoreTest::LogCapture log;
+    EXPECT_TRUE(collectVideoFiles(QUrl::fromLocalFile(dir.path() + QStringLiteral("/gone"))).isEmpty());
+    ASSERT_EQ(log.messages().size(), 1);
+    EXPECT_TRUE(log.messages()[0].contains(dir.path() + QStringLiteral("/gone")));
+    EXPECT_TRUE(collectVideoFiles(QUrl()).isEmpty());
+}
+
+TEST(CollectVideoFiles, UnreadableFolderIsPassedOverAndTheRestIsWalked)
 {
     QTemporaryDir dir;
     const QString root = dir.path();
-    EXPECT_TRUE(collectVideoFiles(QUrl::fromLocalFile(root + QStringLiteral("/gone"))).isEmpty());
-    EXPECT_TRUE(collectVideoFiles(QUrl()).isEmpty());
-
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not stop the superuser from reading a folder";
     touch(root + QStringLiteral("/locked/secret.mov"));
