@@ -1,7 +1,8 @@
 #include "window/GridAreaView.h"
 
+#include "grid/ClipGridView.h"
+#include "grid/GridEngines.h"
 #include "library/ClipStore.h"
-#include "window/ClipListPlaceholder.h"
 #include "window/OfflineStatusBar.h"
 #include "window/SelectionBar.h"
 
@@ -62,16 +63,25 @@ GridAreaView::GridAreaView(ClipStore &store, AppSettings &settings, EmptyStateVi
 void GridAreaView::setAudioEnabled(bool enabled)
 {
     m_audioEnabled = enabled;
+    if (m_grid)
+        m_grid->setAudioEnabled(enabled);
 }
 
 void GridAreaView::setNumberingResetHandler(NumberingResetHandler handler)
 {
     m_resetHandler = std::move(handler);
+    if (m_grid)
+        m_grid->setNumberingResetHandler(m_resetHandler);
 }
 
-QWidget *GridAreaView::makeGrid()
+ClipGridView *GridAreaView::makeGrid()
 {
-    return new ClipListPlaceholder(m_store, this);
+    const GridEngines engines{m_store.thumbnailGenerator(), m_store.scrubPlayerPool(), m_store.audioScrubEngine(),
+                              m_store.waveformCache()};
+    auto *grid = new ClipGridView(&m_store, &m_settings, engines, m_audioEnabled, this);
+    if (m_resetHandler)
+        grid->setNumberingResetHandler(m_resetHandler);
+    return grid;
 }
 
 void GridAreaView::refresh()

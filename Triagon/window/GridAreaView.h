@@ -8,6 +8,7 @@
 #include <functional>
 
 class AppSettings;
+class ClipGridView;
 class ClipStore;
 class OfflineStatusBar;
 class QFrame;
@@ -38,7 +39,7 @@ public:
     SelectionBar *selectionBar() const { return m_selectionBar; }
     EmptyStateView *emptyState() const { return m_emptyState; }
     // The clips' view while shown, else null.
-    QWidget *grid() const { return m_grid; }
+    ClipGridView *grid() const { return m_grid; }
     QProgressBar *progressBar() const { return m_progress; }
 
     // Reads the store again and shows what it holds.
@@ -52,7 +53,7 @@ Q_SIGNALS:
 
 private:
     // The view of the clips; a new one each time the clips appear.
-    QWidget *makeGrid();
+    ClipGridView *makeGrid();
 
     ClipStore &m_store;
     AppSettings &m_settings;
@@ -63,7 +64,7 @@ private:
     SelectionBar *m_selectionBar = nullptr;
     QVBoxLayout *m_contentLayout = nullptr;
     EmptyStateView *m_emptyState = nullptr;
-    QWidget *m_grid = nullptr;
+    ClipGridView *m_grid = nullptr;
     QWidget *m_progressRow = nullptr;
     QProgressBar *m_progress = nullptr;
 };
