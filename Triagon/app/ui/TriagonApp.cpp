@@ -1,0 +1,156 @@
+#include "app/ui/TriagonApp.h"
+
+#include "AppUpdates/AppUpdater.h"
+#include "AppUpdates/CheckForUpdatesView.h"
+#include "app/AppSettings.h"
+#include "app/AppearanceMode.h"
+#include "app/Loggers.h"
+#include "app/TriagonLogo.h"
+#include "app/ui/AppCommands.h"
+#include "app/ui/MainWindow.h"
+#include "app/ui/UnixSignalQuit.h"
+#include "library/ClipStore.h"
+#include "library/model/FolderOrganization.h"
+#include "settings/TourManager.h"
+#include "window/ContentView.h"
+#include "window/StoreIntake.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTimer>
+#include <algorithm>
+
+TriagonApp::TriagonApp(QObject *parent)
+    : QObject(parent), m_store(std::make_unique<ClipStore>()), m_settings(std::make_unique<AppSettings>()),
+      m_tourManager(TourManager::shared()), m_updater(std::make_unique<AppUpdater>(true))
+{
+    m_checkForUpdates = std::make_unique<CheckForUpdatesView>(m_updater.get());
+    m_intake = new StoreIntake(*m_store, this);
+    m_signalQuit = new UnixSignalQuit(this);
+
+    // Remembered before any appearance is applied, so that "System" can
+    // return to exactly what the desktop gave.
+    m_desktopStyle = QApplication::style() ? QApplication::style()->name() : QString();
+    m_desktopPalette = QApplication::palette();
+
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &TriagonApp::saveOnTerminate);
+    connect(m_settings.get(), &AppSettings::appearanceModeRawChanged, this, &TriagonApp::applyAppearance);
+}
+
+TriagonApp::~TriagonApp()
+{
+    // The window observes the store: it goes first.
+    delete m_window.data();
+    delete m_settingsWindow.data();
+}
+
+void TriagonApp::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+    QApplication::setWindowIcon(TriagonLogo::applicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.brinkwolder.Triagon"));
+    applyAppearance();
+
+    // One main window for the process: a second one would restore the session
+    // file again over edits not yet saved.
+    m_window = new MainWindow(*m_store, *m_settings, m_tourManager, m_checkForUpdates->action());
+    m_window->setAttribute(Qt::WA_DeleteOnClose, false);
+    m_window->setMinimumSize(800, 600);
+    connect(m_window->commands(), &AppCommands::settingsRequested, this, &TriagonApp::showSettingsWindow);
+    connect(m_window->commands(), &AppCommands::aboutRequested, this, &TriagonApp::showAbout);
+    m_window->commands()->settingsAction()->setEnabled(static_cast<bool>(m_settingsFactory));
+    m_window->show();
+
+    // The launch task runs once the window is on screen.
+    QTimer::singleShot(0, this, &TriagonApp::runLaunchTask);
+}
+
+void TriagonApp::runLaunchTask()
+{
+    if (m_launchStarted)
+        return;
+    m_launchStarted = true;
+    AppSettings *settings = m_settings.get();
+    QPointer<TriagonApp> self(this);
+    m_intake->restoreSessionAtLaunch([settings](qint64 hands) { return settings->markerTagName(static_cast<int>(std::clamp<qint64>(hands, 0, 1 << 30))); },
+                                     [self](bool restored) {
+                                         if (self)
+                                             self->finishLaunch(restored);
+                                     });
+}
+
+void TriagonApp::finishLaunch(bool restored)
+{
+    m_launchRestored = restored;
+    // A restored session keeps its own tags, folder organization and grid size.
+    if (!restored)
+        applyStartupDefaults();
+    m_launchFinished = true;
+    Q_EMIT launchFinished(restored);
+}
+
+void TriagonApp::applyStartupDefaults()
+{
+    m_store->setFolderOrganization(m_settings->defaultFolderOrganization() == rawValue(FolderOrganization::byRating)
+                                       ? FolderOrganization::byRating
+                                       : FolderOrganization::byTag);
+    m_store->setGridColumns(std::clamp(m_settings->defaultGridColumns(), 1, 5));
+    // Without custom tags the store keeps the catalog it starts with.
+    if (m_settings->hasCustomTags())
+        m_store->setAvailableTags(m_settings->decodedDefaultTags());
+}
+
+void TriagonApp::saveOnTerminate()
+{
+    if (!m_launchFinished) {
+        // The saved session has not been read yet: the store holds nothing of
+        // it, and saving now would replace it with an empty one.
+        qCInfo(sessionLogger) << "Quit before the saved session was restored; the session file is left as it is";
+        return;
+    }
+    m_store->saveSessionImmediately();
+}
+
+void TriagonApp::applyAppearance()
+{
+    const AppearanceMode mode = m_settings->appearanceMode();
+    const QString styleName = appearanceUsesFusionStyle(mode) ? QStringLiteral("Fusion") : m_desktopStyle;
+    if (!styleName.isEmpty() && (!QApplication::style() || QApplication::style()->name().compare(styleName, Qt::CaseInsensitive) != 0)) {
+        if (QStyle *style = QStyleFactory::create(styleName))
+            QApplication::setStyle(style);
+    }
+    QApplication::setPalette(appearancePalette(mode, m_desktopPalette));
+}
+
+void TriagonApp::setSettingsWindowFactory(SettingsWindowFactory factory)
+{
+    m_settingsFactory = std::move(factory);
+    if (m_window)
+        m_window->commands()->settingsAction()->setEnabled(static_cast<bool>(m_settingsFactory));
+}
+
+void TriagonApp::showSettingsWindow()
+{
+    if (!m_settingsWindow && m_settingsFactory)
+        m_settingsWindow = m_settingsFactory(*m_settings);
+    if (!m_settingsWindow)
+        return;
+    m_settingsWindow->show();
+    m_settingsWindow->raise();
+    m_settingsWindow->activateWindow();
+}
+
+void TriagonApp::showAbout()
+{
+    QMessageBox box(m_window);
+    box.setWindowTitle(QStringLiteral("About Triagon"));
+    box.setIconPixmap(QPixmap::fromImage(TriagonLogo::applicationIconImage(64)));
+    box.setText(QStringLiteral("<b>Triagon</b> ") + QApplication::applicationVersion());
+    box.setInformativeText(QStringLiteral("The first pass over a shoot's footage: rate, tag and organize clips before editing."));
+    box.exec();
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "app/ui/MainWindow.h"
+
+#include <QObject>
+#include <QPalette>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class AppSettings;
+class AppUpdater;
+class CheckForUpdatesView;
+class ClipStore;
+class StoreIntake;
+class TourManager;
+class UnixSignalQuit;
+
+// The application: it owns the clip store and the settings for the life of
+// the process, takes the shared tour manager, starts the updater, builds the
+// one main window and follows the appearance setting. When the window is up it
+// restores the saved session and, only when there was none, gives the new
+// session the defaults from the settings. When the application quits it saves
+// the session at once — but never before the saved one has been read, so that
+// quitting during start-up cannot replace the user's session with an empty one.
+//
+// Construct it after the QApplication; call start() to show the window.
+class TriagonApp : public QObject
+{
+    Q_OBJECT
+public:
+    // A factory for the settings window, given the settings; the window is
+    // made once, on first request, and reused.
+    using SettingsWindowFactory = std::function<QWidget *(AppSettings &)>;
+
+    explicit TriagonApp(QObject *parent = nullptr);
+    ~TriagonApp() override;
+
+    // Sets the application's names and icon, applies the appearance, shows the
+    // main window and starts the launch restore.
+    void start();
+
+    ClipStore &store() const { return *m_store; }
+    AppSettings &settings() const { return *m_settings; }
+    TourManager &tourManager() const { return m_tourManager; }
+    AppUpdater &updater() const { return *m_updater; }
+    MainWindow *mainWindow() const { return m_window; }
+
+    // True once the launch restore has finished (whatever it found).
+    bool isLaunchFinished() const { return m_launchFinished; }
+    // Whether the launch restore found a saved session.
+    bool launchRestored() const { return m_launchRestored; }
+
+    // The application is quitting: saves the session at once, unless the
+    // launch restore has not finished yet.
+    void saveOnTerminate();
+
+    // Applies the appearance setting: Fusion with a fixed palette for Light
+    // and Dark, the desktop's own style and palette for System.
+    void applyAppearance();
+
+    void setSettingsWindowFactory(SettingsWindowFactory factory);
+    QWidget *settingsWindow() const { return m_settingsWindow; }
+
+public Q_SLOTS:
+    void showSettingsWindow();
+    void showAbout();
+
+Q_SIGNALS:
+    // The launch restore finished; `restored` tells whether a saved session
+    // was applied (otherwise the defaults were).
+    void launchFinished(bool restored);
+
+private:
+    void runLaunchTask();
+    void finishLaunch(bool restored);
+    void applyStartupDefaults();
+
+    std::unique_ptr<ClipStore> m_store;
+    std::unique_ptr<AppSettings> m_settings;
+    TourManager &m_tourManager;
+    std::unique_ptr<AppUpdater> m_updater;
+    std::unique_ptr<CheckForUpdatesView> m_checkForUpdates;
+    StoreIntake *m_intake = nullptr;
+    UnixSignalQuit *m_signalQuit = nullptr;
+    QPointer<MainWindow> m_window;
+    QPointer<QWidget> m_settingsWindow;
+    SettingsWindowFactory m_settingsFactory;
+
+    QString m_desktopStyle;
+    QPalette m_desktopPalette;
+    bool m_started = false;
+    bool m_launchStarted = false;
+    bool m_launchFinished = false;
+    bool m_launchRestored = false;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "media/AudioPeak.h"
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QSize>
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+class VideoPlayer;
+
+// What a clip card asks of the session's media engines: posters, audio
+// peaks, the pooled scrub players and the audio snippets. The grid hands
+// every card the one instance made over the store's engines; each engine may
+// be missing (a card then simply lacks that picture or sound).
+//
+// Every asynchronous answer runs on the GUI thread, and never once the
+// receiver is gone.
+class CardMedia
+{
+public:
+    virtual ~CardMedia() = default;
+
+    // The poster cached under `key` (see posterCacheKey), or a null image;
+    // never waits.
+    virtual QImage cachedPoster(const QString &key) const = 0;
+    // A poster of the file at `seconds`, fitting `size` in device pixels; on
+    // success it is also cached under `key`. `done` gets a null image when no
+    // frame could be made.
+    virtual void requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *receiver,
+                               std::function<void(const QImage &)> done) = 0;
+    // The loud stretches of the file's sound (possibly none).
+    virtual void requestPeaks(const QUrl &url, QObject *receiver, std::function<void(const QList<AudioPeak> &)> done) = 0;
+
+    // The pooled, muted scrub player of the file; null without a pool.
+    virtual std::shared_ptr<VideoPlayer> scrubPlayer(const QUrl &url) = 0;
+    // Seeks a pooled player; coalesced by the pool.
+    virtual void seek(const std::shared_ptr<VideoPlayer> &player, double seconds) = 0;
+
+    // Audio snippets of hover scrubbing.
+    virtual void preloadAudio(const QUrl &url) = 0;
+    virtual void playSnippet(const QUrl &url, double seconds) = 0;
+    // Stops the snippet playing and forgets the clip it came from.
+    virtual void stopSnippets() = 0;
+
+    // The key under which a clip's poster is cached: the URL's full text,
+    // the poster time with two decimals and the requested width, joined by
+    // "_". The store's poster prewarm uses the same key.
+    static QString posterCacheKey(const QUrl &url, double seconds, int width);
+};

@@ -1,0 +1,198 @@
+#pragma once
+
+#include "grid/ClipSection.h"
+#include "grid/GridEngines.h"
+#include "grid/GridLayoutModel.h"
+#include "library/model/Clip.h"
+#include "markers/MarkerDetector.h"
+
+#include <QAbstractScrollArea>
+#include <QHash>
+#include <QPointer>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class AppSettings;
+class BackToTopButton;
+class CardMedia;
+class ClipStore;
+class ClipThumbnailView;
+class QLabel;
+class QPropertyAnimation;
+class ShuttleController;
+class VideoPlayer;
+
+// The grid of clip cards: the store's displayed clips, flat or in titled
+// sections, in a vertically scrolling area of our own. The geometry of
+// every cell is computed once per store change (GridLayoutModel); card
+// widgets exist only for the cells within one viewport height (at least 400
+// points) above and below the visible part, and the cells far away keep the
+// height last measured for them, so the scroll bar and the positions stay
+// right while cards come and go.
+//
+// Every card is built from the store's current clip whenever the store
+// changes; the card's actions become store edits here (a card never edits
+// the store itself). Rating and tag edits made on a card apply to the whole
+// selection when it holds that card's clip and at least two clips.
+//
+// The grid owns its transient state: the expanded clip, the selection
+// anchor of Shift-clicks, the keyboard scrub and the short guards after a
+// rename or a tag picker ends.
+class ClipGridView : public QAbstractScrollArea
+{
+    Q_OBJECT
+public:
+    ClipGridView(ClipStore *store, AppSettings *settings, const GridEngines &engines, bool audioEnabled,
+                 QWidget *parent = nullptr);
+    ~ClipGridView() override;
+
+    ClipStore *store() const { return m_store; }
+
+    // Whether hover scrubbing plays audio snippets (the window's "Scrub audio").
+    bool audioEnabled() const { return m_audioEnabled; }
+    void setAudioEnabled(bool enabled);
+
+    // The window's handler for reviewing a camera numbering reset; cards of
+    // clips that start one of the store's undecided resets show their button
+    // only while a handler is set.
+    using NumberingResetHandler = std::function<void(const MarkerDetector::NumberingReset &)>;
+    void setNumberingResetHandler(NumberingResetHandler handler);
+    // Sets or clears a clip's hand-marker flag; the "Hand Marker" menu item
+    // exists only while one is set.
+    using MarkerFlagHandler = std::function<void(const QUuid &, const std::optional<MarkerFlag> &)>;
+    void setMarkerFlagHandler(MarkerFlagHandler handler);
+
+    // Replaces the cards' media (tests hold or fake answers through it).
+    void setCardMedia(std::shared_ptr<CardMedia> media);
+
+    // The division of the displayed clips into sections, as shown.
+    QList<ClipSection> clipSections() const;
+    // The displayed clips in on-screen order (sections flattened).
+    QList<Clip> orderedVisibleClips() const;
+    // 16:9, or 9:16 when more than half of the session's clips are portrait.
+    double tileAspectRatio() const;
+
+    // The expanded player's clip. The overlay shows only once a panel
+    // factory is set (the full player); the state is kept either way.
+    const std::optional<Clip> &expandedClip() const { return m_expandedClip; }
+    void expandClip(const Clip &clip);
+    void closeExpandedClip();
+    using ExpandedPanelFactory = std::function<QWidget *(const Clip &clip, QWidget *parent)>;
+    void setExpandedPanelFactory(ExpandedPanelFactory factory);
+
+    // The keyboard scrub: one player of the selected clip, driven by the
+    // grid's shuttle and drawn on that clip's card.
+    ShuttleController *gridShuttle() const { return m_gridShuttle; }
+    const std::optional<QUuid> &gridScrubClipID() const { return m_gridScrubClipID; }
+    const std::shared_ptr<VideoPlayer> &gridScrubPlayer() const { return m_gridScrubPlayer; }
+    void updateGridScrub(const Clip &clip, bool keepPlaying);
+    void stopGridScrub();
+
+    const std::optional<QUuid> &selectionAnchorID() const { return m_selectionAnchorID; }
+    bool renameDismissedRecently() const { return m_renameDismissedRecently; }
+    bool tagPickerDismissedRecently() const { return m_tagPickerDismissedRecently; }
+
+    // Pinch zoom: spreading the fingers (above 1.2) removes a column,
+    // pinching (below 0.8) adds one, within 1 to 5.
+    void handleMagnifyEnded(double magnification);
+
+    // Scrolling.
+    void scrollToTop(bool animated);
+    void scrollToClip(const QUuid &clipID);
+    int scrollPosition() const;
+
+    // Inspection (the main window's status bar, benchmarks and tests).
+    const GridLayoutModel &layoutModel() const { return m_model; }
+    QList<ClipThumbnailView *> liveCards() const;
+    // The first live card of a clip, or null.
+    ClipThumbnailView *cardFor(const QUuid &clipID) const;
+    BackToTopButton *backToTopButton() const { return m_backToTop; }
+    QWidget *emptyFilterMessage() const { return m_emptyMessage; }
+    // Layout recomputations so far.
+    int layoutCount() const { return m_layoutCount; }
+
+Q_SIGNALS:
+    void expandedClipChanged();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    using CardKey = QPair<QString, QUuid>;
+
+    void connectStore();
+    void onClipsChanged();
+    void onViewOptionsChanged();
+    void onSelectionOrViewStateChanged();
+    void onLoadingChanged();
+    void pruneStaleViewState();
+
+    void rebuildLayout();
+    void relayoutKeepingAnchor();
+    void updateLiveCells();
+    void refreshCards();
+    void paintViewport(QPaintEvent *event);
+    void updateOverlays();
+    void updateScrollRange();
+
+    ClipThumbnailView *createCard(const Clip &clip, const QString &sectionTitle);
+    void discardCard(ClipThumbnailView *card);
+    void applyInputs(ClipThumbnailView *card, const Clip &clip, bool pickerOwner);
+    std::optional<Clip> currentClip(const QUuid &id) const;
+    QSet<QUuid> editTargets(const QUuid &clipID) const;
+    void selectByPointer(const QUuid &clipID, Qt::KeyboardModifiers modifiers);
+    void selectFirstClipIfNeeded();
+    void setSelection(const QSet<QUuid> &ids);
+    void raiseFlag(bool &flag);
+
+    ClipStore *m_store;
+    QPointer<AppSettings> m_settings;
+    bool m_audioEnabled;
+    std::shared_ptr<CardMedia> m_media;
+    NumberingResetHandler m_numberingResetHandler;
+    MarkerFlagHandler m_markerFlagHandler;
+
+    // Layout.
+    GridLayoutModel m_model;
+    QList<ClipSection> m_sections;
+    double m_aspect = 16.0 / 9.0;
+    int m_columns = 3;
+    int m_layoutCount = 0;
+    QHash<CardKey, ClipThumbnailView *> m_cards;
+    bool m_updatingCells = false;
+
+    // The values whose changes scroll back to the top.
+    GroupMode m_lastGroupMode = GroupMode::none;
+    qint64 m_lastFilterRating = 0;
+    std::optional<QString> m_lastFilterTag;
+    bool m_lastFilterHandMarkers = false;
+    bool m_lastHideUntouched = false;
+    std::optional<QUuid> m_lastTagPickerID;
+    bool m_lastLoading = false;
+
+    // Grid state.
+    std::optional<Clip> m_expandedClip;
+    ExpandedPanelFactory m_panelFactory;
+    QWidget *m_expandedOverlay = nullptr;
+    bool m_renameDismissedRecently = false;
+    bool m_tagPickerDismissedRecently = false;
+    ShuttleController *m_gridShuttle = nullptr;
+    std::shared_ptr<VideoPlayer> m_gridScrubPlayer;
+    std::optional<QUuid> m_gridScrubClipID;
+    std::optional<QUuid> m_selectionAnchorID;
+    bool m_shownOnce = false;
+    double m_magnification = 1;
+
+    BackToTopButton *m_backToTop = nullptr;
+    QWidget *m_emptyMessage = nullptr;
+    QLabel *m_emptyCount = nullptr;
+    QPropertyAnimation *m_scrollAnimation = nullptr;
+};

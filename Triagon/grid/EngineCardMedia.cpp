@@ -1,0 +1,79 @@
+#include "grid/EngineCardMedia.h"
+
+#include "media/AudioScrubEngine.h"
+#include "media/ScrubPlayerPool.h"
+#include "media/ThumbnailGenerator.h"
+#include "media/VideoPlayer.h"
+#include "media/WaveformCache.h"
+
+#include <QPointer>
+
+#include <cmath>
+
+QString CardMedia::posterCacheKey(const QUrl &url, double seconds, int width)
+{
+    return ThumbnailGenerator::posterCacheKey(url, std::isfinite(seconds) ? seconds : 0.0, width);
+}
+
+QImage EngineCardMedia::cachedPoster(const QString &key) const
+{
+    if (!m_engines.thumbnailGenerator)
+        return QImage();
+    return m_engines.thumbnailGenerator->posterCache().object(key);
+}
+
+void EngineCardMedia::requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *receiver,
+                                    std::function<void(const QImage &)> done)
+{
+    ThumbnailGenerator *generator = m_engines.thumbnailGenerator;
+    if (!generator)
+        return;
+    QPointer<ThumbnailGenerator> guard(generator);
+    generator->thumbnail(url.toLocalFile(), std::isfinite(seconds) ? seconds : 0.0, size, receiver,
+                         [guard, key, done = std::move(done)](const QImage &poster) {
+                             if (!poster.isNull() && guard)
+                                 guard->posterCache().insert(key, poster);
+                             done(poster);
+                         });
+}
+
+void EngineCardMedia::requestPeaks(const QUrl &url, QObject *receiver, std::function<void(const QList<AudioPeak> &)> done)
+{
+    if (!m_engines.waveformCache)
+        return;
+    m_engines.waveformCache->peaks(url.toLocalFile(), receiver, std::move(done));
+}
+
+std::shared_ptr<VideoPlayer> EngineCardMedia::scrubPlayer(const QUrl &url)
+{
+    if (!m_engines.scrubPlayerPool)
+        return nullptr;
+    return m_engines.scrubPlayerPool->player(url.toLocalFile());
+}
+
+void EngineCardMedia::seek(const std::shared_ptr<VideoPlayer> &player, double seconds)
+{
+    if (!m_engines.scrubPlayerPool || !player || !std::isfinite(seconds))
+        return;
+    m_engines.scrubPlayerPool->seek(player, seconds);
+}
+
+void EngineCardMedia::preloadAudio(const QUrl &url)
+{
+    if (m_engines.audioScrubEngine)
+        m_engines.audioScrubEngine->preloadBuffer(url.toLocalFile());
+}
+
+void EngineCardMedia::playSnippet(const QUrl &url, double seconds)
+{
+    if (m_engines.audioScrubEngine && std::isfinite(seconds))
+        m_engines.audioScrubEngine->playSnippet(url.toLocalFile(), seconds);
+}
+
+void EngineCardMedia::stopSnippets()
+{
+    if (!m_engines.audioScrubEngine)
+        return;
+    m_engines.audioScrubEngine->stopPlayback();
+    m_engines.audioScrubEngine->setActiveURL(QString());
+}

@@ -1,0 +1,47 @@
+#include "grid/RenameTextField.h"
+
+#include <QKeyEvent>
+#include <QTimer>
+
+RenameTextField::RenameTextField(const QString &text, const QFont &font, QWidget *parent) : QLineEdit(text, parent)
+{
+    setFont(font);
+    setFrame(true);
+    setAttribute(Qt::WA_MacShowFocusRect, true);
+    QTimer::singleShot(0, this, [this] {
+        if (window() && isVisible())
+            setFocus(Qt::OtherFocusReason);
+        selectAll();
+    });
+}
+
+void RenameTextField::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        Q_EMIT committed();
+        return;
+    case Qt::Key_Escape:
+        event->accept();
+        Q_EMIT cancelled();
+        return;
+    default:
+        QLineEdit::keyPressEvent(event);
+    }
+}
+
+bool RenameTextField::event(QEvent *event)
+{
+    // Escape and Return are the field's own while it edits: a window-wide
+    // shortcut on them must not take them away.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            event->accept();
+            return true;
+        }
+    }
+    return QLineEdit::event(event);
+}

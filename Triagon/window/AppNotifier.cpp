@@ -1,0 +1,12 @@
+#include "window/AppNotifier.h"
+
+AppNotifier &AppNotifier::instance()
+{
+    static AppNotifier notifier;
+    return notifier;
+}
+
+void AppNotifier::postShowKeyboardShortcuts()
+{
+    Q_EMIT showKeyboardShortcuts();
+}

@@ -1,0 +1,428 @@
+#include "window/ContentView.h"
+
+#include "app/AppSettings.h"
+#include "app/ThemeColor.h"
+#include "library/ClipStore.h"
+#include "library/model/VideoExtensions.h"
+#include "settings/TourManager.h"
+#include "window/AppNotifier.h"
+#include "window/EmptyStateView.h"
+#include "window/GridAreaView.h"
+#include "window/Icons.h"
+#include "window/LogoView.h"
+#include "window/OpenPanel.h"
+#include "window/StoreIntake.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDragLeaveEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+QFrame *divider(QFrame::Shape shape, QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(shape);
+    line->setFrameShadow(QFrame::Plain);
+    line->setForegroundRole(QPalette::Mid);
+    return line;
+}
+
+bool carriesFileUrls(const QMimeData *mime)
+{
+    if (!mime || !mime->hasUrls())
+        return false;
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+const QList<ContentView::ShortcutSection> &ContentView::keyboardShortcutSections()
+{
+    static const QList<ShortcutSection> sections{
+        {QStringLiteral("Grid"),
+         {{QStringLiteral("1\u20135"), QStringLiteral("Rate selected clip(s)")},
+          {QStringLiteral("T"), QStringLiteral("Open tag picker")},
+          {QStringLiteral("Return"), QStringLiteral("Expand selected clip")},
+          {QStringLiteral("Delete"), QStringLiteral("Remove selected clip(s)")},
+          {QStringLiteral("Arrow keys"), QStringLiteral("Navigate grid")},
+          {QStringLiteral("Shift+Click"), QStringLiteral("Range select")},
+          {QStringLiteral("Ctrl+Click"), QStringLiteral("Toggle select")},
+          {QStringLiteral("Ctrl+A"), QStringLiteral("Select all")},
+          {QStringLiteral("Escape"), QStringLiteral("Deselect all")}}},
+        {QStringLiteral("Player"),
+         {{QStringLiteral("Space"), QStringLiteral("Play / Pause")},
+          {QStringLiteral("J"), QStringLiteral("Reverse shuttle (press again to go faster)")},
+          {QStringLiteral("K"), QStringLiteral("Stop / Pause")},
+          {QStringLiteral("L"), QStringLiteral("Forward shuttle (press again to go faster)")},
+          {QStringLiteral(", (comma)"), QStringLiteral("Step one frame back")},
+          {QStringLiteral(". (period)"), QStringLiteral("Step one frame forward")},
+          {QStringLiteral("["), QStringLiteral("Jump back 5 seconds")},
+          {QStringLiteral("]"), QStringLiteral("Jump forward 5 seconds")},
+          {QStringLiteral("\u2190 \u2192"), QStringLiteral("Previous / Next clip")},
+          {QStringLiteral("1\u20135"), QStringLiteral("Rate current clip")},
+          {QStringLiteral("T"), QStringLiteral("Open tag picker")},
+          {QStringLiteral("Escape"), QStringLiteral("Close player")}}},
+        {QStringLiteral("App"),
+         {{QStringLiteral("Ctrl+Z"), QStringLiteral("Undo")},
+          {QStringLiteral("Ctrl+Shift+Z"), QStringLiteral("Redo")},
+          {QStringLiteral("Ctrl+?"), QStringLiteral("Take a Tour")}}},
+    };
+    return sections;
+}
+
+QString ContentView::saveFailureMessage(const QString &error)
+{
+    return QStringLiteral("Your ratings and tags could not be written to disk, so recent triage work may be lost if you quit. ")
+           + error;
+}
+
+ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &tourManager, QWidget *parent)
+    : QWidget(parent), m_store(store), m_settings(settings), m_tourManager(tourManager),
+      m_intake(new StoreIntake(store, this)), m_ownPanel(std::make_unique<OpenPanel>(this)), m_panel(m_ownPanel.get())
+{
+    setObjectName(QStringLiteral("contentView"));
+    setMinimumSize(800, 600);
+    setAcceptDrops(true);
+    setAutoFillBackground(true);
+
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+
+    // Toolbar row: the toolbar's items go into its layout.
+    m_toolbarRow = new QWidget(this);
+    m_toolbarRow->setObjectName(QStringLiteral("toolbarRow"));
+    m_toolbarLayout = new QHBoxLayout(m_toolbarRow);
+    m_toolbarLayout->setContentsMargins(16, 10, 16, 10);
+    m_toolbarLayout->setSpacing(12);
+    m_toolbarLayout->addWidget(new LogoView(20, [] { return brandAccentColor(); }, m_toolbarRow));
+    m_toolbarLayout->addStretch(1);
+    auto *addClips = new QPushButton(Icons::folderAdd(), QStringLiteral("Add Clips"), m_toolbarRow);
+    addClips->setObjectName(QStringLiteral("addClipsButton"));
+    connect(addClips, &QPushButton::clicked, this, &ContentView::chooseFootage);
+    m_toolbarLayout->addWidget(addClips);
+    root->addWidget(m_toolbarRow);
+    m_toolbarDivider = divider(QFrame::HLine, this);
+    root->addWidget(m_toolbarDivider);
+
+    auto *contentRow = new QHBoxLayout;
+    contentRow->setContentsMargins(0, 0, 0, 0);
+    contentRow->setSpacing(0);
+    m_sidebar = new QWidget(this);
+    m_sidebar->setObjectName(QStringLiteral("sidebar"));
+    m_sidebar->setFixedWidth(sidebarWidth);
+    m_sidebar->setAutoFillBackground(true);
+    auto *sidebarColumn = new QVBoxLayout(m_sidebar);
+    sidebarColumn->setContentsMargins(0, 0, 0, 0);
+    sidebarColumn->setSpacing(0);
+    contentRow->addWidget(m_sidebar);
+    m_sidebarDivider = divider(QFrame::VLine, this);
+    contentRow->addWidget(m_sidebarDivider);
+
+    m_gridArea = new GridAreaView(m_store, m_settings, [this] { return m_settings.accentColor(); }, surfaceBg(), this);
+    connect(m_gridArea, &GridAreaView::chooseFootage, this, &ContentView::chooseFootage);
+    connect(m_gridArea, &GridAreaView::locateFiles, this, [this] { setShowMissingMedia(true); });
+    m_gridArea->setNumberingResetHandler([this](const MarkerDetector::NumberingReset &reset) { reviewNumberingReset(reset); });
+    contentRow->addWidget(m_gridArea, 1);
+    root->addLayout(contentRow, 1);
+
+    connect(&m_store, &ClipStore::clipsChanged, this, &ContentView::onClipsChanged);
+    connect(&m_store, &ClipStore::loadingChanged, this, &ContentView::updateLayout);
+    connect(&m_store, &ClipStore::sessionSaveErrorChanged, this, &ContentView::showSaveFailureIfNeeded);
+    connect(&m_settings, &AppSettings::themeColorRawChanged, this, &ContentView::updateTint);
+    connect(&AppNotifier::instance(), &AppNotifier::showKeyboardShortcuts, this, [this] { setShowKeyboardShortcuts(true); });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, &ContentView::onApplicationStateChanged);
+
+    m_intake->setImportPanel(m_panel);
+    m_lastClipCount = m_store.clips().size();
+    updateTint();
+    updateLayout();
+    // A save that failed before the window existed is reported as well.
+    QTimer::singleShot(0, this, &ContentView::showSaveFailureIfNeeded);
+}
+
+ContentView::~ContentView()
+{
+    // The store outlives the window: it must not keep the window's panel.
+    m_intake->setImportPanel(nullptr);
+}
+
+void ContentView::setImportPanel(ImportPanel *panel)
+{
+    m_panel = panel ? panel : m_ownPanel.get();
+    m_intake->setImportPanel(m_panel);
+}
+
+ImportPanel &ContentView::importPanel() const
+{
+    return *m_panel;
+}
+
+void ContentView::chooseFootage()
+{
+    m_intake->showImportPanel(*m_panel);
+}
+
+// ---- Layout and look ----------------------------------------------------------
+
+void ContentView::updateLayout()
+{
+    const bool hasClips = !m_store.clips().isEmpty();
+    const bool showToolbar = hasClips || m_store.isLoading();
+    m_toolbarRow->setVisible(showToolbar);
+    m_toolbarDivider->setVisible(showToolbar);
+    const bool showSidebar = m_sidebarVisible && hasClips;
+    m_sidebar->setVisible(showSidebar);
+    m_sidebarDivider->setVisible(showSidebar);
+}
+
+void ContentView::updateTint()
+{
+    QPalette pal = QApplication::palette();
+    const QColor accent = m_settings.accentColor();
+    pal.setColor(QPalette::Highlight, accent);
+    pal.setColor(QPalette::Link, accent);
+    pal.setColor(QPalette::HighlightedText, Qt::white);
+    setPalette(pal);
+    updateSurface();
+}
+
+void ContentView::updateSurface()
+{
+    QPalette pal = palette();
+    const bool darkPalette = QApplication::palette().color(QPalette::Window).lightnessF() < 0.5;
+    pal.setColor(QPalette::Window, darkPalette ? surfaceBg() : QApplication::palette().color(QPalette::Window));
+    setPalette(pal);
+
+    QPalette side = pal;
+    QColor control = QApplication::palette().color(QPalette::Base);
+    control.setAlphaF(0.5);
+    side.setColor(QPalette::Window, control);
+    m_sidebar->setPalette(side);
+}
+
+void ContentView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        updateTint();
+    QWidget::changeEvent(event);
+}
+
+void ContentView::setAudioEnabled(bool enabled)
+{
+    if (m_audioEnabled == enabled)
+        return;
+    m_audioEnabled = enabled;
+    m_gridArea->setAudioEnabled(enabled);
+    Q_EMIT windowStateChanged();
+}
+
+void ContentView::setSidebarVisible(bool visible)
+{
+    if (m_sidebarVisible == visible)
+        return;
+    m_sidebarVisible = visible;
+    updateLayout();
+    Q_EMIT windowStateChanged();
+}
+
+// ---- Store observation ----------------------------------------------------------
+
+void ContentView::onClipsChanged()
+{
+    updateLayout();
+    const qsizetype count = m_store.clips().size();
+    if (count == m_lastClipCount)
+        return;
+    m_lastClipCount = count;
+    // The first clips of this window (restored or imported) start the first
+    // tour the user has not finished, once per window.
+    if (count > 0 && !m_didCheckTour) {
+        m_didCheckTour = true;
+        QPointer<TourManager> tours(&m_tourManager);
+        QTimer::singleShot(500, this, [tours] {
+            if (tours)
+                tours->startFirstPendingTour();
+        });
+    }
+}
+
+void ContentView::onApplicationStateChanged(Qt::ApplicationState state)
+{
+    // Files may have come back or gone while the user was elsewhere.
+    if (state == Qt::ApplicationActive && !m_store.clips().isEmpty())
+        m_intake->refreshAvailability();
+}
+
+void ContentView::showSaveFailureIfNeeded()
+{
+    const std::optional<QString> &error = m_store.sessionSaveError();
+    if (!error) {
+        if (m_saveAlert) {
+            QMessageBox *alert = m_saveAlert;
+            m_saveAlert = nullptr;
+            alert->disconnect(this);
+            alert->close();
+            alert->deleteLater();
+        }
+        return;
+    }
+    if (!m_saveAlert) {
+        m_saveAlert = new QMessageBox(QMessageBox::Warning, saveFailureTitle(), saveFailureTitle(), QMessageBox::NoButton, this);
+        m_saveAlert->setObjectName(QStringLiteral("saveFailureAlert"));
+        m_saveAlert->setWindowModality(Qt::WindowModal);
+        QPushButton *ok = m_saveAlert->addButton(QStringLiteral("OK"), QMessageBox::RejectRole);
+        m_saveAlert->setDefaultButton(ok);
+        m_saveAlert->setEscapeButton(ok);
+        connect(m_saveAlert, &QMessageBox::finished, this, [this] {
+            QMessageBox *alert = m_saveAlert;
+            m_saveAlert = nullptr;
+            if (alert)
+                alert->deleteLater();
+            m_store.setSessionSaveError(std::nullopt);
+        });
+        m_saveAlert->setInformativeText(saveFailureMessage(*error));
+        m_saveAlert->open();
+    } else {
+        m_saveAlert->setInformativeText(saveFailureMessage(*error));
+    }
+}
+
+// ---- Sheets -------------------------------------------------------------------
+
+void ContentView::updateSheets()
+{
+    // The window's sheets present themselves from these flags as they are
+    // added; until then the flags only record the request.
+    Q_EMIT windowStateChanged();
+}
+
+#define TRIAGON_SHEET_SETTER(setter, member)                                                                          \
+    void ContentView::setter(bool show)                                                                               \
+    {                                                                                                                 \
+        if (member == show)                                                                                           \
+            return;                                                                                                   \
+        member = show;                                                                                                \
+        updateSheets();                                                                                               \
+    }
+
+TRIAGON_SHEET_SETTER(setShowMissingMedia, m_showMissingMedia)
+TRIAGON_SHEET_SETTER(setShowSessionTags, m_showSessionTags)
+TRIAGON_SHEET_SETTER(setShowCommit, m_showCommit)
+TRIAGON_SHEET_SETTER(setShowAudioTriage, m_showAudioTriage)
+TRIAGON_SHEET_SETTER(setShowMarkerDetect, m_showMarkerDetect)
+TRIAGON_SHEET_SETTER(setShowKeyboardShortcuts, m_showKeyboardShortcuts)
+TRIAGON_SHEET_SETTER(setShowResetConfirm, m_showResetConfirm)
+TRIAGON_SHEET_SETTER(setShowResetReviewConfirm, m_showResetReviewConfirm)
+
+#undef TRIAGON_SHEET_SETTER
+
+void ContentView::reviewNumberingReset(const MarkerDetector::NumberingReset &reset)
+{
+    m_numberingResetToReview = reset;
+    updateSheets();
+}
+
+void ContentView::closeNumberingResetReview()
+{
+    if (!m_numberingResetToReview)
+        return;
+    m_numberingResetToReview.reset();
+    updateSheets();
+}
+
+void ContentView::discardAndStartFresh()
+{
+    m_intake->startNewSession(m_settings.decodedDefaultTags());
+}
+
+// ---- Drop intake ------------------------------------------------------------------
+
+void ContentView::setDragTargeted(bool targeted)
+{
+    if (m_isDragTargeted == targeted)
+        return;
+    m_isDragTargeted = targeted;
+    m_gridArea->emptyState()->setDragTargeted(targeted);
+}
+
+void ContentView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!carriesFileUrls(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    setDragTargeted(true);
+}
+
+void ContentView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (carriesFileUrls(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void ContentView::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    setDragTargeted(false);
+    QWidget::dragLeaveEvent(event);
+}
+
+void ContentView::dropEvent(QDropEvent *event)
+{
+    setDragTargeted(false);
+    const QMimeData *mime = event->mimeData();
+    if (mime && mime->hasUrls()) {
+        for (const QUrl &url : mime->urls())
+            handleDroppedURL(url);
+    }
+    // Accepted whatever the items turn out to be.
+    event->acceptProposedAction();
+}
+
+void ContentView::handleDroppedURL(const QUrl &url)
+{
+    if (!url.isValid() || !url.isLocalFile())
+        return;
+    const QString path = url.toLocalFile();
+    if (path.isEmpty())
+        return;
+    // Links are followed: a link to a folder is a folder. A path that does not
+    // exist counts as a file.
+    const bool isDirectory = QFileInfo(path).isDir();
+    QPointer<ContentView> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self, isDirectory, url] {
+            if (self)
+                self->importURL(isDirectory, url);
+        },
+        Qt::QueuedConnection);
+}
+
+void ContentView::importURL(bool isDirectory, const QUrl &url)
+{
+    if (isDirectory) {
+        m_intake->importFolder(url);
+        return;
+    }
+    if (hasSupportedVideoExtension(url.toLocalFile()))
+        m_intake->importFile(url);
+}

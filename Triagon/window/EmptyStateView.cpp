@@ -1,0 +1,90 @@
+#include "window/EmptyStateView.h"
+
+#include "window/ChooseFootageButton.h"
+#include "window/DropZoneCard.h"
+#include "window/LogoView.h"
+#include "window/RoundedPanel.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+QColor white(double opacity)
+{
+    QColor c(Qt::white);
+    c.setAlphaF(opacity);
+    return c;
+}
+
+QWidget *rule(QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFixedHeight(1);
+    line->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    line->setStyleSheet(QStringLiteral("background: %1; border: none;").arg(white(0.08).name(QColor::HexArgb)));
+    return line;
+}
+
+} // namespace
+
+EmptyStateView::EmptyStateView(ColorSource accent, const QColor &surface, QWidget *parent) : QWidget(parent)
+{
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, surface);
+    setPalette(pal);
+
+    auto *column = new QVBoxLayout(this);
+    column->setSpacing(40);
+    column->addStretch(1);
+
+    m_logo = new LogoView(48, accent, this);
+    column->addWidget(m_logo, 0, Qt::AlignHCenter);
+
+    auto *panel = new RoundedPanel(20, white(0.03), white(0.06), this);
+    panel->setObjectName(QStringLiteral("intakePanel"));
+    panel->setMaximumWidth(440);
+    panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    auto *stack = new QVBoxLayout(panel);
+    stack->setSpacing(20);
+    stack->setContentsMargins(32, 32, 32, 32);
+
+    m_button = new ChooseFootageButton(accent, panel);
+    connect(m_button, &QAbstractButton::clicked, this, &EmptyStateView::chooseFootage);
+    stack->addWidget(m_button, 0, Qt::AlignHCenter);
+
+    auto *separatorRow = new QWidget(panel);
+    separatorRow->setMaximumWidth(280);
+    auto *separatorLayout = new QHBoxLayout(separatorRow);
+    separatorLayout->setContentsMargins(0, 0, 0, 0);
+    separatorLayout->addWidget(rule(separatorRow), 1);
+    m_separator = new QLabel(QStringLiteral("or drag & drop"), separatorRow);
+    QFont small = m_separator->font();
+    small.setPixelSize(13);
+    m_separator->setFont(small);
+    m_separator->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    m_separator->setStyleSheet(QStringLiteral("color: %1;").arg(white(0.35).name(QColor::HexArgb)));
+    separatorLayout->addWidget(m_separator);
+    separatorLayout->addWidget(rule(separatorRow), 1);
+    stack->addWidget(separatorRow);
+    stack->setAlignment(separatorRow, Qt::AlignHCenter);
+
+    m_card = new DropZoneCard(accent, panel);
+    stack->addWidget(m_card);
+    stack->setAlignment(m_card, Qt::AlignHCenter);
+
+    column->addWidget(panel, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+}
+
+void EmptyStateView::setDragTargeted(bool targeted)
+{
+    if (m_targeted == targeted)
+        return;
+    m_targeted = targeted;
+    m_logo->setScale(targeted ? 1.15 : 1.0);
+    m_card->setTargeted(targeted);
+}

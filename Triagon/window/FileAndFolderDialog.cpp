@@ -1,0 +1,95 @@
+#include "window/FileAndFolderDialog.h"
+
+#include <QAbstractItemView>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+FileAndFolderDialog::FileAndFolderDialog(QWidget *parent) : QFileDialog(parent)
+{
+    setOption(QFileDialog::DontUseNativeDialog, true);
+    setFileMode(QFileDialog::ExistingFiles);
+    setAcceptMode(QFileDialog::AcceptOpen);
+    setViewMode(QFileDialog::Detail);
+    setOption(QFileDialog::ShowDirsOnly, false);
+
+    // QFileDialog relabels its confirm button after every selection change;
+    // put the prompt back once it has done so.
+    const auto queueRestore = [this] { QTimer::singleShot(0, this, &FileAndFolderDialog::restorePrompt); };
+    for (QAbstractItemView *view : findChildren<QAbstractItemView *>()) {
+        if (view->selectionModel()) {
+            connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, queueRestore);
+            connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, queueRestore);
+        }
+    }
+    if (auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        connect(edit, &QLineEdit::textChanged, this, queueRestore);
+    connect(this, &QFileDialog::directoryEntered, this, queueRestore);
+}
+
+void FileAndFolderDialog::setPrompt(const QString &prompt)
+{
+    m_prompt = prompt;
+    setLabelText(QFileDialog::Accept, prompt);
+    restorePrompt();
+}
+
+void FileAndFolderDialog::setMessage(const QString &message)
+{
+    auto *label = findChild<QLabel *>(QStringLiteral("triagonMessage"));
+    auto *grid = qobject_cast<QGridLayout *>(layout());
+    if (!label && grid) {
+        label = new QLabel(this);
+        label->setObjectName(QStringLiteral("triagonMessage"));
+        label->setWordWrap(true);
+        // A row of its own above everything QFileDialog lays out.
+        const int columns = grid->columnCount();
+        QList<std::tuple<QLayoutItem *, int, int, int, int>> items;
+        while (grid->count() > 0) {
+            int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+            grid->getItemPosition(0, &row, &column, &rowSpan, &columnSpan);
+            items.append({grid->takeAt(0), row, column, rowSpan, columnSpan});
+        }
+        grid->addWidget(label, 0, 0, 1, columns);
+        for (const auto &[item, row, column, rowSpan, columnSpan] : items)
+            grid->addItem(item, row + 1, column, rowSpan, columnSpan);
+    }
+    if (label)
+        label->setText(message);
+    setWindowTitle(message);
+}
+
+void FileAndFolderDialog::restorePrompt()
+{
+    if (m_prompt.isEmpty())
+        return;
+    if (auto *box = findChild<QDialogButtonBox *>()) {
+        if (QPushButton *button = box->button(QDialogButtonBox::Open))
+            button->setText(m_prompt);
+        else if (QPushButton *save = box->button(QDialogButtonBox::Save))
+            save->setText(m_prompt);
+    }
+}
+
+void FileAndFolderDialog::accept()
+{
+    const QList<QUrl> urls = selectedUrls();
+    if (urls.isEmpty())
+        return;
+    QList<QUrl> chosen;
+    for (const QUrl &url : urls) {
+        const QString path = url.toLocalFile();
+        if (path.isEmpty() || !QFileInfo::exists(path)) {
+            // A typed name that names nothing: let the user correct it.
+            return;
+        }
+        chosen.append(QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()));
+    }
+    m_chosen = chosen;
+    QDialog::accept();
+}

@@ -1,0 +1,48 @@
+#include "window/OfflineStatusBar.h"
+
+#include "window/Icons.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+QString OfflineStatusBar::textFor(qsizetype offlineCount)
+{
+    return QString::number(offlineCount) + (offlineCount == 1 ? QStringLiteral(" file") : QStringLiteral(" files"))
+           + QStringLiteral(" offline \u00B7 Review saved");
+}
+
+OfflineStatusBar::OfflineStatusBar(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("offlineStatusBar"));
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(12, 12, 12, 12);
+    QFont caption = font();
+    caption.setPixelSize(11);
+
+    auto *icon = new QLabel(this);
+    const int side = 14;
+    icon->setPixmap(Icons::offlineDrive().pixmap(side, side));
+    row->addWidget(icon);
+    m_text = new QLabel(this);
+    m_text->setObjectName(QStringLiteral("offlineText"));
+    m_text->setFont(caption);
+    row->addWidget(m_text);
+    row->addStretch(1);
+    m_button = new QPushButton(QStringLiteral("Locate Files\u2026"), this);
+    m_button->setFont(caption);
+    connect(m_button, &QPushButton::clicked, this, &OfflineStatusBar::locateFiles);
+    row->addWidget(m_button);
+    setOfflineCount(0);
+}
+
+void OfflineStatusBar::setOfflineCount(qsizetype count)
+{
+    m_text->setText(textFor(count));
+}
+
+QString OfflineStatusBar::text() const
+{
+    return m_text->text();
+}

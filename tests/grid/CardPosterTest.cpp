@@ -1,0 +1,72 @@
+#include "GridTestSupport.h"
+
+#include "media/AudioScrubEngine.h"
+#include "media/MediaProbe.h"
+#include "media/ScrubPlayerPool.h"
+#include "media/ThumbnailGenerator.h"
+#include "media/VideoPlayer.h"
+#include "media/WaveformCache.h"
+#include "support/TestMedia.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Clip probedClip(const QString &path)
+{
+    const ProbeResult probe = MediaProbe::probeClip(path);
+    Clip c = testClip(QFileInfo(path).fileName(), probe.duration, 0, {}, path);
+    c.width = probe.width;
+    c.height = probe.height;
+    c.frameRate = probe.frameRate;
+    c.codec = probe.codec;
+    return c;
+}
+
+} // namespace
+
+TEST(CardPoster, ACardShowsThePosterOfItsFileAtTheSizeShownAndCachesIt)
+{
+    ThumbnailGenerator thumbnails;
+    WaveformCache waveforms;
+    ScrubPlayerPool pool;
+    const Clip clip = probedClip(TestMedia::path(QStringLiteral("pattern_1080p30.mp4")));
+    ASSERT_GT(clip.duration, 3);
+    GridFixture f({clip}, GridEngines{&thumbnails, &pool, nullptr, &waveforms});
+    ClipThumbnailView *card = f.card(0);
+    ASSERT_NE(card, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !card->posterImage().isNull(); }, 20000));
+    // Asked for at least what the card shows (and at least 480 wide).
+    const QSizeF shown = card->posterRect().size();
+    EXPECT_GE(card->posterImage().width(), std::min<qreal>(shown.width(), 1920) - 1);
+    EXPECT_GE(card->posterImage().width(), 480);
+    const int requestedWidth = std::max(480, static_cast<int>(std::ceil(shown.width() / 80.0) * 80));
+    EXPECT_FALSE(thumbnails.posterCache().object(CardMedia::posterCacheKey(clip.url, clip.duration * 0.25, requestedWidth)).isNull());
+    // The peaks of its sound follow.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return card->audioPeaks().has_value(); }, 20000));
+
+    // A card made again after scrolling away shows the cached poster at once.
+    card->grab();
+    const QImage picture = card->grab().toImage();
+    const QPoint middle = (card->posterRect().center() * picture.devicePixelRatio()).toPoint();
+    EXPECT_NE(picture.pixelColor(middle), QColor(Qt::black));
+}
+
+TEST(CardPoster, HoverScrubbingSeeksThePooledPlayerOfTheFile)
+{
+    ThumbnailGenerator thumbnails;
+    ScrubPlayerPool pool;
+    const Clip clip = probedClip(TestMedia::path(QStringLiteral("counter.mp4")));
+    GridFixture f({clip}, GridEngines{&thumbnails, &pool, nullptr, nullptr});
+    ClipThumbnailView *card = f.card(0);
+    const QRectF poster = card->posterRect();
+    sendEnter(card, poster.center());
+    sendMove(card, QPointF(poster.left() + poster.width() * 0.5, poster.center().y()));
+    ASSERT_NE(card->scrubPlayer(), nullptr);
+    EXPECT_TRUE(pool.contains(clip.path()));
+    sendMove(card, QPointF(poster.left() + poster.width() * 0.75, poster.center().y()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return card->scrubPlayer()->isReadyForDisplay() && !card->scrubPlayer()->isSeeking(); }, 20000));
+    EXPECT_NEAR(card->scrubPlayer()->currentFrameTime(), clip.duration * 0.75, 0.1);
+    sendLeave(card);
+    EXPECT_EQ(card->scrubPlayer(), nullptr);
+}

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "app/AppSettings.h"
+#include "grid/CardMedia.h"
+#include "grid/ClipGridView.h"
+#include "grid/ClipThumbnailView.h"
+#include "library/ClipStore.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+// A clip value for tests; no file behind it unless a path is given.
+inline Clip testClip(const QString &name, double duration = 10, qint64 rating = 0, const QStringList &tags = {},
+                     const QString &path = QString())
+{
+    Clip c;
+    c.id = QUuid::createUuid();
+    c.filename = name;
+    c.url = QUrl::fromLocalFile(path.isEmpty() ? QStringLiteral("/nonexistent/") + name : path);
+    c.duration = duration;
+    c.width = 1920;
+    c.height = 1080;
+    c.codec = QStringLiteral("H.264");
+    c.frameRate = 25;
+    c.rating = rating;
+    c.tags = tags;
+    return c;
+}
+
+// Cards' media whose answers the test hands out itself, and which records
+// what the cards asked for.
+class HeldCardMedia : public CardMedia
+{
+public:
+    struct PosterRequest
+    {
+        QUrl url;
+        double seconds;
+        QSize size;
+        QString key;
+        std::function<void(const QImage &)> done;
+    };
+    struct PeaksRequest
+    {
+        QUrl url;
+        std::function<void(const QList<AudioPeak> &)> done;
+    };
+    QList<PosterRequest> posters;
+    QList<PeaksRequest> peaks;
+    QList<double> seeks;
+    QList<double> snippets;
+    int preloads = 0;
+    int stops = 0;
+
+    QImage cachedPoster(const QString &) const override { return QImage(); }
+    void requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *,
+                       std::function<void(const QImage &)> done) override
+    {
+        posters.append({url, seconds, size, key, std::move(done)});
+    }
+    void requestPeaks(const QUrl &url, QObject *, std::function<void(const QList<AudioPeak> &)> done) override
+    {
+        peaks.append({url, std::move(done)});
+    }
+    std::shared_ptr<VideoPlayer> scrubPlayer(const QUrl &) override { return nullptr; }
+    void seek(const std::shared_ptr<VideoPlayer> &, double seconds) override { seeks.append(seconds); }
+    void preloadAudio(const QUrl &) override { ++preloads; }
+    void playSnippet(const QUrl &, double seconds) override { snippets.append(seconds); }
+    void stopSnippets() override { ++stops; }
+};
+
+// A shown grid over a real store, with private settings.
+struct GridFixture
+{
+    QTemporaryDir scratch;
+    std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<ClipStore> store;
+    std::unique_ptr<ClipGridView> grid;
+
+    explicit GridFixture(const QList<Clip> &clips, const GridEngines &engines = {}, QSize size = QSize(1200, 800))
+    {
+        settings = std::make_unique<AppSettings>(scratch.filePath(QStringLiteral("settings.conf")));
+        store = std::make_unique<ClipStore>();
+        store->setSavingEnabled(false);
+        store->setClips(clips);
+        grid = std::make_unique<ClipGridView>(store.get(), settings.get(), engines, false);
+        grid->resize(size);
+        grid->show();
+        QCoreApplication::processEvents();
+    }
+    ~GridFixture()
+    {
+        grid.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    Clip clip(int index) const { return store->clips().at(index); }
+    ClipThumbnailView *card(int index) const { return grid->cardFor(store->clips().at(index).id); }
+    ClipThumbnailView *card(const QUuid &id) const { return grid->cardFor(id); }
+};
+
+// Mouse input with modifiers as the window system delivers it.
+inline void sendMove(QWidget *widget, const QPointF &pos, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QMouseEvent move(QEvent::MouseMove, pos, widget->mapToGlobal(pos), Qt::NoButton, Qt::NoButton, modifiers);
+    QApplication::sendEvent(widget, &move);
+}
+
+inline void sendEnter(QWidget *widget, const QPointF &pos)
+{
+    QEnterEvent enter(pos, pos, widget->mapToGlobal(pos));
+    QApplication::sendEvent(widget, &enter);
+}
+
+inline void sendLeave(QWidget *widget)
+{
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(widget, &leave);
+}
+
+inline void click(QWidget *widget, const QPointF &pos, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, modifiers, pos.toPoint());
+}

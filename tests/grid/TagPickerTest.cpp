@@ -1,0 +1,154 @@
+#include "GridTestSupport.h"
+
+#include "grid/FlowLayout.h"
+#include "grid/TagPickerView.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+struct Picker
+{
+    TagPickerView view;
+    QSignalSpy toggled{&view, &TagPickerView::tagToggled};
+    QSignalSpy added{&view, &TagPickerView::tagAdded};
+    QSignalSpy dismissed{&view, &TagPickerView::dismissed};
+
+    Picker(const QStringList &available, const QStringList &selected, const QSet<QString> &mixed = {}, bool addMode = false)
+        : view(available, selected, mixed, addMode, QColor(249, 115, 22))
+    {
+        view.show();
+        QCoreApplication::processEvents();
+    }
+    void key(Qt::Key k) { QTest::keyClick(&view, k); }
+};
+
+} // namespace
+
+TEST(TagPicker, ArrowsMoveWithoutWrappingSpaceTogglesAndReturnDismisses)
+{
+    Picker p({QStringLiteral("Action"), QStringLiteral("Dunk")}, {QStringLiteral("Dunk")});
+    EXPECT_EQ(p.view.focusedIndex(), 0);
+    p.key(Qt::Key_Left);
+    EXPECT_EQ(p.view.focusedIndex(), 0); // stays on the first tag
+    p.key(Qt::Key_Space);
+    ASSERT_EQ(p.toggled.count(), 1);
+    EXPECT_EQ(p.toggled.at(0).at(0).toString(), QStringLiteral("Action"));
+    p.key(Qt::Key_Down);
+    p.key(Qt::Key_Right);
+    EXPECT_EQ(p.view.focusedIndex(), 2); // the "New tag" row
+    p.key(Qt::Key_Right);
+    EXPECT_EQ(p.view.focusedIndex(), 2);
+    p.key(Qt::Key_Space); // nothing to toggle on the "New tag" row
+    EXPECT_EQ(p.toggled.count(), 1);
+    p.key(Qt::Key_Up);
+    EXPECT_EQ(p.view.focusedIndex(), 1);
+    p.key(Qt::Key_Return);
+    EXPECT_EQ(p.dismissed.count(), 1);
+    p.key(Qt::Key_Escape);
+    EXPECT_EQ(p.dismissed.count(), 2);
+}
+
+TEST(TagPicker, WithNoTagsOnlyTheNewTagRowIsThere)
+{
+    Picker p({}, {});
+    ASSERT_EQ(p.view.rows().size(), 1);
+    EXPECT_EQ(p.view.rows().first()->accessibleName(), QStringLiteral("New tag"));
+    p.key(Qt::Key_Space);
+    EXPECT_EQ(p.toggled.count(), 0);
+    p.key(Qt::Key_Return);
+    EXPECT_EQ(p.dismissed.count(), 1);
+}
+
+TEST(TagPicker, AddModeTakesTypedNamesTrimmedAndEscapeLeavesItFirst)
+{
+    Picker p({QStringLiteral("Dunk")}, {QStringLiteral("Dunk")});
+    click(p.view.rows().last(), p.view.rows().last()->rect().center());
+    ASSERT_TRUE(p.view.isAddingNew());
+    QLineEdit *field = p.view.newTagField();
+    field->setFocus();
+    QTest::keyClicks(field, QStringLiteral("  Fast Break  "));
+    QTest::keyClick(field, Qt::Key_Return);
+    ASSERT_EQ(p.added.count(), 1);
+    EXPECT_EQ(p.added.at(0).at(0).toString(), QStringLiteral("Fast Break"));
+    ASSERT_EQ(p.toggled.count(), 1); // applied to the clips at once
+    EXPECT_EQ(p.toggled.at(0).at(0).toString(), QStringLiteral("Fast Break"));
+    EXPECT_TRUE(field->text().isEmpty());
+    EXPECT_TRUE(p.view.isAddingNew()); // several names in a row
+    EXPECT_EQ(p.dismissed.count(), 0); // Return in the field does not dismiss
+
+    // A tag already applied is added to the catalogue but not toggled off.
+    QTest::keyClicks(field, QStringLiteral("Dunk"));
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(p.added.count(), 2);
+    EXPECT_EQ(p.toggled.count(), 1);
+
+    QTest::keyClick(field, Qt::Key_Escape);
+    EXPECT_FALSE(p.view.isAddingNew());
+    EXPECT_EQ(p.dismissed.count(), 0);
+    p.key(Qt::Key_Escape);
+    EXPECT_EQ(p.dismissed.count(), 1);
+}
+
+TEST(TagPicker, OnlyFolderSafeNamesCanBeAdded)
+{
+    for (const QString &bad : {QStringLiteral("a/b"), QStringLiteral("a:b"), QStringLiteral("a\\b"), QStringLiteral("   "),
+                               QStringLiteral("."), QStringLiteral(".."), QStringLiteral("tab\tinside"), QStringLiteral("zero\u200Bwidth"),
+                               QStringLiteral("bell\u0007")})
+        EXPECT_FALSE(TagPickerView::isValidTagName(bad)) << bad.toStdString();
+    for (const QString &good : {QStringLiteral("Fast Break"), QStringLiteral(" b-roll\n"), QStringLiteral("Épique ✨"), QStringLiteral("...x")})
+        EXPECT_TRUE(TagPickerView::isValidTagName(good)) << good.toStdString();
+
+    Picker p({}, {}, {}, true);
+    ASSERT_TRUE(p.view.isAddingNew());
+    QLineEdit *field = p.view.newTagField();
+    EXPECT_FALSE(p.view.nameNotice()->isVisibleTo(&p.view)); // empty field: no message
+    EXPECT_FALSE(p.view.addButton()->isEnabled());
+    field->setText(QStringLiteral("one/two"));
+    EXPECT_TRUE(p.view.nameNotice()->isVisibleTo(&p.view));
+    EXPECT_EQ(p.view.nameNotice()->text(), QStringLiteral("Use a folder-safe name without slashes, colons, or control characters."));
+    EXPECT_FALSE(p.view.addButton()->isEnabled());
+    p.view.addButton()->click();
+    QTest::keyClick(field, Qt::Key_Return);
+    EXPECT_EQ(p.added.count(), 0);
+    EXPECT_EQ(field->text(), QStringLiteral("one/two")); // the text stays
+    field->setText(QStringLiteral("   "));
+    EXPECT_TRUE(p.view.nameNotice()->isVisibleTo(&p.view));
+    field->setText(QStringLiteral("one-two"));
+    EXPECT_FALSE(p.view.nameNotice()->isVisibleTo(&p.view));
+    EXPECT_TRUE(p.view.addButton()->isEnabled());
+    p.view.addButton()->click();
+    EXPECT_EQ(p.added.count(), 1);
+}
+
+TEST(TagPicker, MixedTagsReadWithADashAndAreNotDrawnAsApplied)
+{
+    Picker p({QStringLiteral("Action"), QStringLiteral("Dunk")}, {QStringLiteral("Action")}, {QStringLiteral("Dunk")});
+    EXPECT_TRUE(p.view.mixedNote()->isVisibleTo(&p.view));
+    ASSERT_EQ(p.view.rows().size(), 3);
+    EXPECT_EQ(p.view.rows().at(1)->accessibleName(), QStringLiteral("Dunk"));
+    Picker plain({QStringLiteral("Action")}, {});
+    EXPECT_FALSE(plain.view.mixedNote()->isVisibleTo(&plain.view));
+}
+
+TEST(FlowLayout, ItemsWrapWhenTheWidthRunsOut)
+{
+    const QList<QSizeF> three{QSizeF(100, 20), QSizeF(100, 30), QSizeF(100, 20)};
+    auto a = FlowLayout::arrangeRows(three, 208, 8);
+    EXPECT_EQ(a.positions.at(1), QPointF(108, 0)); // 100 + 8 + 100 = 208 still fits
+    EXPECT_EQ(a.positions.at(2), QPointF(0, 38));  // below the taller first line
+    EXPECT_EQ(a.size, QSizeF(208, 58));
+    a = FlowLayout::arrangeRows(three, std::numeric_limits<qreal>::infinity(), 8);
+    EXPECT_EQ(a.size, QSizeF(316, 30));
+    a = FlowLayout::arrangeRows(three, 0, 8);
+    EXPECT_EQ(a.positions.at(2), QPointF(0, 66));
+    a = FlowLayout::arrangeRows({QSizeF(300, 10)}, 100, 8);
+    EXPECT_EQ(a.positions.at(0), QPointF(0, 0));
+    EXPECT_EQ(a.size, QSizeF(300, 10));
+    EXPECT_EQ(FlowLayout::arrangeRows({}, 100, 8).size, QSizeF(0, 0));
+}
