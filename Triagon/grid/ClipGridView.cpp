@@ -57,7 +57,9 @@ ClipGridView::ClipGridView(ClipStore *store, AppSettings *settings, const GridEn
 
     m_gridShuttle = new ShuttleController(this);
 
-    m_backToTop = new BackToTopButton(this);
+    // Inside the viewport: a widget lying over it from outside would stop
+    // the viewport from scrolling by copying what it already shows.
+    m_backToTop = new BackToTopButton(viewport());
     if (m_settings)
         m_backToTop->setAccent(m_settings->accentColor());
     connect(m_backToTop, &QAbstractButton::clicked, this, [this] { scrollToTop(true); });
@@ -388,6 +390,7 @@ void ClipGridView::scrollContentsBy(int dx, int dy)
 {
     viewport()->scroll(dx, dy);
     updateLiveCells();
+    updateOverlays(); // the button stays in its corner
 }
 
 void ClipGridView::resizeEvent(QResizeEvent *event)
@@ -434,8 +437,10 @@ void ClipGridView::updateOverlays()
 {
     const QRect area = viewport()->geometry();
     const QSize buttonSize = m_backToTop->sizeHint();
-    m_backToTop->setGeometry(area.right() - 16 - buttonSize.width() + 1, area.bottom() - 16 - buttonSize.height() + 1,
-                             buttonSize.width(), buttonSize.height());
+    const QRect button(area.width() - 16 - buttonSize.width(), area.height() - 16 - buttonSize.height(), buttonSize.width(),
+                       buttonSize.height());
+    if (m_backToTop->geometry() != button)
+        m_backToTop->setGeometry(button);
     m_backToTop->raise();
 
     const bool showEmpty = !m_store->clips().isEmpty() && m_store->sortedAndFilteredClips().isEmpty() && m_store->hasActiveFilters();
