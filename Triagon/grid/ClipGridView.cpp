@@ -228,7 +228,7 @@ void ClipGridView::onViewOptionsChanged()
     m_lastHideUntouched = m_store->hideUntouched();
     rebuildLayout();
     if (groupChanged)
-        scrollToTop(true);
+        animateScrollToTop(200);
     else if (filterChanged)
         scrollToTop(false);
 }
@@ -408,12 +408,18 @@ void ClipGridView::resizeEvent(QResizeEvent *event)
 
 void ClipGridView::scrollToTop(bool animated)
 {
-    m_scrollAnimation->stop();
-    if (!animated) {
-        verticalScrollBar()->setValue(0);
+    if (animated) {
+        animateScrollToTop(300);
         return;
     }
-    m_scrollAnimation->setDuration(m_store->groupMode() == m_lastGroupMode ? 300 : 200);
+    m_scrollAnimation->stop();
+    verticalScrollBar()->setValue(0);
+}
+
+void ClipGridView::animateScrollToTop(int milliseconds)
+{
+    m_scrollAnimation->stop();
+    m_scrollAnimation->setDuration(milliseconds);
     m_scrollAnimation->setStartValue(verticalScrollBar()->value());
     m_scrollAnimation->setEndValue(0);
     m_scrollAnimation->start();

@@ -142,6 +142,7 @@ private:
     void paintViewport(QPaintEvent *event);
     void updateOverlays();
     void updateScrollRange();
+    void animateScrollToTop(int milliseconds);
 
     ClipThumbnailView *createCard(const Clip &clip, const QString &sectionTitle);
     void discardCard(ClipThumbnailView *card);
