@@ -27,8 +27,11 @@ AudioThread &audioThread()
         t->setObjectName(QStringLiteral("Triagon audio"));
         t->start(QThread::TimeCriticalPriority);
         if (QCoreApplication::instance()) {
+            // Stopped and waited for at quit, so that sinks destroyed later
+            // are deleted directly instead of waiting on a finished thread.
             QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, t, [t] {
                 t->quit();
+                t->wait();
             }, Qt::DirectConnection);
         }
         auto *context = new QObject;

@@ -31,5 +31,5 @@ private:
 
     mutable std::mutex m_mutex;
     std::list<VideoPlayerWorker *> m_open; // least recently used first
-    int m_limit = 4;
+    int m_limit = 3;
 };

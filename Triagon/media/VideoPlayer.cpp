@@ -3,6 +3,7 @@
 #include "media/VideoPlayerWorker.h"
 
 #include <QMetaObject>
+#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -10,9 +11,10 @@
 VideoPlayer::Options VideoPlayer::Options::pooledScrub()
 {
     Options options;
-    // A few frame threads keep a seek from a keyframe short; more would hold
-    // more frames per decoder, and only a few pooled decoders stay open.
-    options.decoderThreads = 4;
+    // Frame threads make a seek from a keyframe short (a 1080p frame of busy
+    // footage takes 10 ms and more on one core). Each thread holds frames of
+    // its own, which is why only a few pooled decoders stay open at a time.
+    options.decoderThreads = std::clamp(QThread::idealThreadCount(), 1, 8);
     options.releaseDecoderAfterMs = 8000;
     options.pooled = true;
     options.frameCacheBytes = 32LL * 1024 * 1024;

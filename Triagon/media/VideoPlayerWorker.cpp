@@ -28,6 +28,8 @@ constexpr int outputsUntilContiguous = 10;
 // Seeks with a tolerance come from stepping backwards: keep the whole run,
 // the next steps land on it.
 constexpr double tolerantCacheLeadSeconds = 3.0;
+// Targets at most this many frames ahead are reached by decoding on.
+constexpr int decodeOnAcrossKeyframeFrames = 15;
 // Without a keyframe index, decode on instead of seeking when the target is
 // at most this far ahead.
 constexpr double decodeOnWithoutIndexSeconds = 1.0;
@@ -38,18 +40,6 @@ constexpr int playbackSampleRate = 48000;
 constexpr int playbackChannels = 2;
 constexpr double audioQueueSeconds = 0.25;
 
-std::optional<qint64> keyframeAtOrBefore(AVStream *stream, qint64 timestamp)
-{
-    if (!stream || avformat_index_get_entries_count(stream) <= 0)
-        return std::nullopt;
-    const int index = av_index_search_timestamp(stream, timestamp, AVSEEK_FLAG_BACKWARD);
-    if (index < 0)
-        return std::nullopt;
-    const AVIndexEntry *entry = avformat_index_get_entry(stream, index);
-    if (!entry)
-        return std::nullopt;
-    return entry->timestamp;
-}
 } // namespace
 
 VideoPlayerWorker::VideoPlayerWorker(VideoPlayer *owner, const QString &path, const VideoPlayer::Options &options, QSize targetSize,
@@ -250,6 +240,12 @@ bool VideoPlayerWorker::ensureOpen()
     m_playCursor = FrameCache::unknown;
     m_duration = m_decoder.durationSeconds();
     m_frameDuration = m_decoder.frameDuration();
+    m_keyframeOffset = 0;
+    if (AVStream *stream = m_decoder.stream(); stream->start_time != AV_NOPTS_VALUE && avformat_index_get_entries_count(stream) > 0) {
+        const qint64 offset = stream->start_time - avformat_index_get_entry(stream, 0)->timestamp;
+        if (offset > 0 && double(offset) * av_q2d(stream->time_base) < 1.0)
+            m_keyframeOffset = offset;
+    }
     if (!m_openedOnce) {
         m_openedOnce = true;
         const double duration = m_duration;
@@ -334,6 +330,7 @@ bool VideoPlayerWorker::decodeNext(bool cacheIt)
         return false;
     }
     m_freshDecoder = false;
+    learnKeyframeOffset();
     // While frames are skipped (and a little after), the frame decoded
     // before this one need not be the one before it in the stream.
     if (m_skipping)
@@ -345,6 +342,39 @@ bool VideoPlayerWorker::decodeNext(bool cacheIt)
     if (cacheIt)
         cacheCurrent(imageOfCurrent());
     return true;
+}
+
+std::optional<qint64> VideoPlayerWorker::keyframeAtOrBefore(qint64 timestamp) const
+{
+    // The index holds decoding times; with B-frames a keyframe is shown a
+    // little later than it is decoded, and seeks go by the time it is shown.
+    AVStream *stream = m_decoder.stream();
+    if (!stream || avformat_index_get_entries_count(stream) <= 0)
+        return std::nullopt;
+    const int index = av_index_search_timestamp(stream, timestamp - m_keyframeOffset, AVSEEK_FLAG_BACKWARD);
+    if (index < 0)
+        return std::nullopt;
+    const AVIndexEntry *entry = avformat_index_get_entry(stream, index);
+    if (!entry)
+        return std::nullopt;
+    return entry->timestamp + m_keyframeOffset;
+}
+
+void VideoPlayerWorker::learnKeyframeOffset()
+{
+    const AVFrame *frame = m_decoder.frame();
+    AVStream *stream = m_decoder.stream();
+    if (!frame || !frame->key_frame || !stream || avformat_index_get_entries_count(stream) <= 0)
+        return;
+    const qint64 shown = m_decoder.frameTimestamp();
+    const int index = av_index_search_timestamp(stream, shown, AVSEEK_FLAG_BACKWARD);
+    if (index < 0)
+        return;
+    const AVIndexEntry *entry = avformat_index_get_entry(stream, index);
+    const qint64 offset = entry ? shown - entry->timestamp : -1;
+    // Only a keyframe's own entry tells the offset: it lies within a second.
+    if (offset >= 0 && double(offset) * av_q2d(stream->time_base) < 1.0)
+        m_keyframeOffset = offset;
 }
 
 void VideoPlayerWorker::setSkipping(bool skipping)
@@ -432,22 +462,32 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
         from = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     bool decodeOn = false;
     if (from != FrameCache::unknown && !m_decoder.atEnd() && from < low) {
-        if (const std::optional<qint64> keyframe = keyframeAtOrBefore(stream, target))
+        // A short way on is cheaper than a seek even across a keyframe: after
+        // a seek the frame threads have to fill up again.
+        const qint64 frameTicks = 2 * half;
+        if (target - from <= decodeOnAcrossKeyframeFrames * frameTicks)
+            decodeOn = true;
+        else if (const std::optional<qint64> keyframe = keyframeAtOrBefore(target))
             decodeOn = *keyframe <= from;
         else
             decodeOn = double(target - from) * av_q2d(stream->time_base) <= decodeOnWithoutIndexSeconds;
     }
     const qint64 frameTicks = 2 * half;
-    qint64 cacheFrom = tolerant ? toTicks(seconds - tolerantCacheLeadSeconds) : target - exactCacheLeadFrames * frameTicks;
-    if (!decodeOn && !tolerant)
-        cacheFrom = low; // only the target
+    // Small steps (a slow pointer, frame by frame) keep what they pass for
+    // sweeping back; big jumps keep only the target, since scaling costs
+    // about as much as decoding.
+    qint64 cacheFrom = low;
+    if (tolerant)
+        cacheFrom = toTicks(seconds - tolerantCacheLeadSeconds);
+    else if (decodeOn && from != FrameCache::unknown && target - from <= (exactCacheLeadFrames + 1) * frameTicks)
+        cacheFrom = target - exactCacheLeadFrames * frameTicks;
     const qint64 skipBefore = target - skipNonReferenceBeyondFrames * frameTicks;
     if (decodeOn) {
         setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < skipBefore);
     } else {
         // Frames in flight right after the keyframe must not be skipped when
         // the target lies among them.
-        const std::optional<qint64> keyframe = keyframeAtOrBefore(stream, target);
+        const std::optional<qint64> keyframe = keyframeAtOrBefore(target);
         setSkipping(keyframe && *keyframe < skipBefore);
     }
     if (!decodeOn) {
@@ -457,8 +497,9 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
         const std::optional<qint64> first = avformat_index_get_entries_count(stream) > 0
                                                 ? std::optional<qint64>(avformat_index_get_entry(stream, 0)->timestamp)
                                                 : std::nullopt;
-        m_previousTimestamp = (first && m_decoder.frameTimestamp() <= *first) ? FrameCache::streamStart : FrameCache::unknown;
+        m_previousTimestamp = (first && m_decoder.frameTimestamp() <= *first + m_keyframeOffset) ? FrameCache::streamStart : FrameCache::unknown;
         m_cleanOutputs = 0;
+        learnKeyframeOffset();
         if (m_decoder.frameTimestamp() >= cacheFrom && m_decoder.frameTimestamp() < low)
             cacheCurrent(imageOfCurrent());
     }
@@ -616,7 +657,7 @@ void VideoPlayerWorker::playbackStep(std::unique_lock<std::mutex> &lock)
         // the keyframe before the clock instead of decoding every frame.
         m_framePending = false;
         if (now - frameTime > 1.0) {
-            const std::optional<qint64> keyframe = keyframeAtOrBefore(m_decoder.stream(), toTicks(now));
+            const std::optional<qint64> keyframe = keyframeAtOrBefore(toTicks(now));
             if (keyframe && *keyframe > m_decoder.frameTimestamp() && m_decoder.seekKeyframe(now)) {
                 m_previousTimestamp = FrameCache::unknown;
                 m_playCursor = m_decoder.frameTimestamp();

@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 class AudioDeviceSink;
@@ -70,6 +71,8 @@ private:
     bool land(double seconds, double toleranceBefore, double toleranceAfter, bool useCache);
     void present(qint64 timestamp, const QImage &image);
     void setSkipping(bool skipping);
+    std::optional<qint64> keyframeAtOrBefore(qint64 timestamp) const;
+    void learnKeyframeOffset();
     void showDecoderFrame();
     bool positionDecoderAtShown();
     void step(int count);
@@ -109,6 +112,7 @@ private:
     // (FrameCache::streamStart right after opening, unknown after a seek).
     qint64 m_previousTimestamp = FrameCache::unknown;
     bool m_freshDecoder = false; // opened, nothing decoded yet
+    qint64 m_keyframeOffset = 0;   // a keyframe's display time less its decoding time
     bool m_skipping = false;       // frames no other frame refers to are skipped
     bool m_everContiguous = true;  // no skipping since the decoder was opened
     int m_cleanOutputs = 0;        // frames decoded since skipping stopped

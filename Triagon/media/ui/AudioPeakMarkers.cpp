@@ -1,5 +1,7 @@
 #include "media/ui/AudioPeakMarkers.h"
 
+#include "app/SystemColor.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -7,6 +9,7 @@
 
 AudioPeakMarkers::AudioPeakMarkers(QWidget *parent)
     : QWidget(parent)
+    , m_markerColor(systemColor(SystemColor::orange))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);

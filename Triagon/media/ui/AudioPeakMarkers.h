@@ -46,7 +46,7 @@ private:
     qreal m_stripWidth = 0;
     bool m_hovering = true;
     qreal m_markerHeight = 4;
-    QColor m_markerColor{255, 149, 0};
+    QColor m_markerColor; // the shared orange
 };
 
 // The name the cards use for it.
