@@ -364,7 +364,7 @@ void ClipGridView::updateLiveCells()
                 const std::optional<Clip> clip = currentClip(cell.clipID);
                 if (!clip)
                     continue;
-                card = createCard(*clip, it.key().first);
+                card = createCard(*clip);
                 m_cards.insert(it.key(), card);
             }
             const int w = static_cast<int>(std::lround(cell.rect.width()));
@@ -502,11 +502,10 @@ QSet<QUuid> ClipGridView::editTargets(const QUuid &clipID) const
     return QSet<QUuid>{clipID};
 }
 
-ClipThumbnailView *ClipGridView::createCard(const Clip &clip, const QString &sectionTitle)
+ClipThumbnailView *ClipGridView::createCard(const Clip &clip)
 {
     auto *card = new ClipThumbnailView(m_media, m_settings, viewport());
     const QUuid id = clip.id;
-    Q_UNUSED(sectionTitle);
     connect(card, &ClipThumbnailView::rateRequested, this, [this, id](int rating) { m_store->rateSelection(rating, editTargets(id)); });
     connect(card, &ClipThumbnailView::toggleTagRequested, this, [this, id](const QString &tag) { m_store->toggleTag(tag, editTargets(id)); });
     connect(card, &ClipThumbnailView::removeTagRequested, this, [this, id](const QString &tag) {
@@ -824,11 +823,6 @@ void ClipGridView::showEvent(QShowEvent *event)
     m_shownOnce = true;
     setFocus(Qt::OtherFocusReason);
     selectFirstClipIfNeeded();
-}
-
-void ClipGridView::focusInEvent(QFocusEvent *event)
-{
-    QAbstractScrollArea::focusInEvent(event);
 }
 
 bool ClipGridView::eventFilter(QObject *watched, QEvent *event)
