@@ -57,7 +57,9 @@ ClipGridView::ClipGridView(ClipStore *store, AppSettings *settings, const GridEn
 
     m_gridShuttle = new ShuttleController(this);
 
-    m_backToTop = new BackToTopButton(this);
+    // Inside the viewport: a widget lying over it from outside would stop
+    // the viewport from scrolling by copying what it already shows.
+    m_backToTop = new BackToTopButton(viewport());
     if (m_settings)
         m_backToTop->setAccent(m_settings->accentColor());
     connect(m_backToTop, &QAbstractButton::clicked, this, [this] { scrollToTop(true); });
@@ -226,7 +228,7 @@ void ClipGridView::onViewOptionsChanged()
     m_lastHideUntouched = m_store->hideUntouched();
     rebuildLayout();
     if (groupChanged)
-        scrollToTop(true);
+        animateScrollToTop(200);
     else if (filterChanged)
         scrollToTop(false);
 }
@@ -362,7 +364,7 @@ void ClipGridView::updateLiveCells()
                 const std::optional<Clip> clip = currentClip(cell.clipID);
                 if (!clip)
                     continue;
-                card = createCard(*clip, it.key().first);
+                card = createCard(*clip);
                 m_cards.insert(it.key(), card);
             }
             const int w = static_cast<int>(std::lround(cell.rect.width()));
@@ -388,6 +390,7 @@ void ClipGridView::scrollContentsBy(int dx, int dy)
 {
     viewport()->scroll(dx, dy);
     updateLiveCells();
+    updateOverlays(); // the button stays in its corner
 }
 
 void ClipGridView::resizeEvent(QResizeEvent *event)
@@ -405,12 +408,18 @@ void ClipGridView::resizeEvent(QResizeEvent *event)
 
 void ClipGridView::scrollToTop(bool animated)
 {
-    m_scrollAnimation->stop();
-    if (!animated) {
-        verticalScrollBar()->setValue(0);
+    if (animated) {
+        animateScrollToTop(300);
         return;
     }
-    m_scrollAnimation->setDuration(m_store->groupMode() == m_lastGroupMode ? 300 : 200);
+    m_scrollAnimation->stop();
+    verticalScrollBar()->setValue(0);
+}
+
+void ClipGridView::animateScrollToTop(int milliseconds)
+{
+    m_scrollAnimation->stop();
+    m_scrollAnimation->setDuration(milliseconds);
     m_scrollAnimation->setStartValue(verticalScrollBar()->value());
     m_scrollAnimation->setEndValue(0);
     m_scrollAnimation->start();
@@ -434,8 +443,10 @@ void ClipGridView::updateOverlays()
 {
     const QRect area = viewport()->geometry();
     const QSize buttonSize = m_backToTop->sizeHint();
-    m_backToTop->setGeometry(area.right() - 16 - buttonSize.width() + 1, area.bottom() - 16 - buttonSize.height() + 1,
-                             buttonSize.width(), buttonSize.height());
+    const QRect button(area.width() - 16 - buttonSize.width(), area.height() - 16 - buttonSize.height(), buttonSize.width(),
+                       buttonSize.height());
+    if (m_backToTop->geometry() != button)
+        m_backToTop->setGeometry(button);
     m_backToTop->raise();
 
     const bool showEmpty = !m_store->clips().isEmpty() && m_store->sortedAndFilteredClips().isEmpty() && m_store->hasActiveFilters();
@@ -491,11 +502,10 @@ QSet<QUuid> ClipGridView::editTargets(const QUuid &clipID) const
     return QSet<QUuid>{clipID};
 }
 
-ClipThumbnailView *ClipGridView::createCard(const Clip &clip, const QString &sectionTitle)
+ClipThumbnailView *ClipGridView::createCard(const Clip &clip)
 {
     auto *card = new ClipThumbnailView(m_media, m_settings, viewport());
     const QUuid id = clip.id;
-    Q_UNUSED(sectionTitle);
     connect(card, &ClipThumbnailView::rateRequested, this, [this, id](int rating) { m_store->rateSelection(rating, editTargets(id)); });
     connect(card, &ClipThumbnailView::toggleTagRequested, this, [this, id](const QString &tag) { m_store->toggleTag(tag, editTargets(id)); });
     connect(card, &ClipThumbnailView::removeTagRequested, this, [this, id](const QString &tag) {
@@ -813,11 +823,6 @@ void ClipGridView::showEvent(QShowEvent *event)
     m_shownOnce = true;
     setFocus(Qt::OtherFocusReason);
     selectFirstClipIfNeeded();
-}
-
-void ClipGridView::focusInEvent(QFocusEvent *event)
-{
-    QAbstractScrollArea::focusInEvent(event);
 }
 
 bool ClipGridView::eventFilter(QObject *watched, QEvent *event)

@@ -122,7 +122,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    void focusInEvent(QFocusEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -142,8 +141,9 @@ private:
     void paintViewport(QPaintEvent *event);
     void updateOverlays();
     void updateScrollRange();
+    void animateScrollToTop(int milliseconds);
 
-    ClipThumbnailView *createCard(const Clip &clip, const QString &sectionTitle);
+    ClipThumbnailView *createCard(const Clip &clip);
     void discardCard(ClipThumbnailView *card);
     void applyInputs(ClipThumbnailView *card, const Clip &clip, bool pickerOwner);
     std::optional<Clip> currentClip(const QUuid &id) const;

@@ -1416,7 +1416,7 @@ void ClipThumbnailView::paintInfo(QPainter &p)
 
     // Stars.
     const QFont starFont = pixelFont(font(), 16, QFont::Medium);
-    const QColor gray = withAlpha(QColor(142, 142, 147), 0.25 * 2);
+    const QColor gray = withAlpha(QColor(142, 142, 147), 0.25);
     const QColor yellow(255, 204, 0);
     for (int n = 1; n <= 5; ++n) {
         QColor color = gray;
