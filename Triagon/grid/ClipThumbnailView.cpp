@@ -5,7 +5,7 @@
 #include "app/ThemeColor.h"
 #include "grid/CardMedia.h"
 #include "grid/ClipSection.h"
-#include "grid/FileManagerReveal.h"
+#include "grid/Reveal.h"
 #include "grid/HoverScrub.h"
 #include "grid/RenameTextField.h"
 #include "grid/TagPickerView.h"
@@ -843,7 +843,7 @@ QMenu *ClipThumbnailView::makeContextMenu(QWidget *parent)
             Q_EMIT self->openRequested();
     });
     const QString path = m_in.clip.path();
-    menu->addAction(QStringLiteral("Show in File Manager"), this, [path] { showInFileManager(path); });
+    menu->addAction(QStringLiteral("Show in File Manager"), this, [path] { revealInFileManager(QUrl::fromLocalFile(path)); });
     menu->addAction(QStringLiteral("Rename..."), this, [self] {
         QTimer::singleShot(0, self, [self] {
             if (self)

@@ -1,4 +1,4 @@
-#include "window/Reveal.h"
+#include "grid/Reveal.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
