@@ -362,8 +362,8 @@ public:
     void setSavingEnabled(bool enabled);
 
     // ---- Media engines, import, offline media, session restore --------------
-    // (ClipStoreImport.cpp; the work itself is done by ClipImporter,
-    // MediaAvailability and SessionRestorer.)
+    // (The work itself is done by ClipImporter, MediaAvailability and
+    // SessionRestorer.)
 
     // The engines are created with the store and live as long as it does;
     // a new session or a restore never resets them.
