@@ -62,27 +62,10 @@ AudioStreamDecoder::OpenResult AudioStreamDecoder::open(const QString &path, con
         m_file.close();
         return OpenResult::NoAudio;
     }
-    const AVCodec *codec = avcodec_find_decoder(audio->codecpar->codec_id);
-    if (!codec) {
-        m_error = QStringLiteral("No decoder for the codec %1").arg(QString::fromUtf8(avcodec_get_name(audio->codecpar->codec_id)));
+    FFmpegCodecContextPtr context = m_file.openDecoder(audio, 1, &m_error);
+    if (!context) {
         m_file.close();
         return OpenResult::Failed;
-    }
-    FFmpegCodecContextPtr context(avcodec_alloc_context3(codec));
-    int result = context ? avcodec_parameters_to_context(context.get(), audio->codecpar) : AVERROR(ENOMEM);
-    if (result >= 0) {
-        context->pkt_timebase = audio->time_base;
-        context->thread_count = 1;
-        result = avcodec_open2(context.get(), codec, nullptr);
-    }
-    if (result < 0) {
-        m_error = ffmpegErrorText(QStringLiteral("Cannot open the audio decoder"), result);
-        m_file.close();
-        return OpenResult::Failed;
-    }
-    for (unsigned i = 0; i < m_file.context()->nb_streams; ++i) {
-        if (int(i) != m_file.audioStreamIndex())
-            m_file.context()->streams[i]->discard = AVDISCARD_ALL;
     }
     m_codec = std::move(context);
     return OpenResult::Opened;
@@ -174,7 +157,7 @@ bool AudioStreamDecoder::decodeMore(const std::atomic_bool *cancel)
 {
     int decodeErrors = 0;
     while (!m_atEnd) {
-        int result = avcodec_receive_frame(m_codec.get(), m_frame.get());
+        const int result = avcodec_receive_frame(m_codec.get(), m_frame.get());
         if (result == 0) {
             const bool pushed = pushFrame(m_frame.get());
             av_frame_unref(m_frame.get());
@@ -205,24 +188,12 @@ bool AudioStreamDecoder::decodeMore(const std::atomic_bool *cancel)
             m_failed = true;
             return false;
         }
-        result = av_read_frame(m_file.context(), m_packet.get());
-        if (result == AVERROR(EAGAIN))
-            continue;
-        if (result < 0) {
-            m_draining = true;
-            avcodec_send_packet(m_codec.get(), nullptr);
-            continue;
+        const std::optional<int> sent = m_file.sendNextPacket(m_codec.get(), m_packet.get(), m_file.audioStreamIndex(), &m_draining);
+        if (sent && *sent < 0 && *sent != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
+            m_error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), *sent);
+            m_failed = true;
+            return false;
         }
-        if (m_packet->stream_index == m_file.audioStreamIndex()) {
-            result = avcodec_send_packet(m_codec.get(), m_packet.get());
-            if (result < 0 && result != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
-                av_packet_unref(m_packet.get());
-                m_error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), result);
-                m_failed = true;
-                return false;
-            }
-        }
-        av_packet_unref(m_packet.get());
     }
     if (m_resampler.isSetUp())
         appendConverted(nullptr, 0);

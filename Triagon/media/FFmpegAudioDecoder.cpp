@@ -25,27 +25,9 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
             *error = QStringLiteral("The file has no audio stream");
         return false;
     }
-    const AVCodec *codec = avcodec_find_decoder(audio->codecpar->codec_id);
-    if (!codec) {
-        if (error)
-            *error = QStringLiteral("No decoder for the codec %1").arg(QString::fromUtf8(avcodec_get_name(audio->codecpar->codec_id)));
+    FFmpegCodecContextPtr context = file.openDecoder(audio, 1, error);
+    if (!context)
         return false;
-    }
-    FFmpegCodecContextPtr context(avcodec_alloc_context3(codec));
-    int result = context ? avcodec_parameters_to_context(context.get(), audio->codecpar) : AVERROR(ENOMEM);
-    if (result >= 0) {
-        context->pkt_timebase = audio->time_base;
-        result = avcodec_open2(context.get(), codec, nullptr);
-    }
-    if (result < 0) {
-        if (error)
-            *error = ffmpegErrorText(QStringLiteral("Cannot open the audio decoder"), result);
-        return false;
-    }
-    for (unsigned i = 0; i < file.context()->nb_streams; ++i) {
-        if (int(i) != file.audioStreamIndex())
-            file.context()->streams[i]->discard = AVDISCARD_ALL;
-    }
 
     FFmpegPacketPtr packet = makeFFmpegPacket();
     FFmpegFramePtr frame = makeFFmpegFrame();
@@ -91,7 +73,7 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
         return false;
     };
     while (true) {
-        result = avcodec_receive_frame(context.get(), frame.get());
+        const int result = avcodec_receive_frame(context.get(), frame.get());
         if (result == 0) {
             const bool pushed = push(frame.get());
             av_frame_unref(frame.get());
@@ -116,26 +98,16 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
             break;
         if (cancelled())
             return false;
-        result = av_read_frame(file.context(), packet.get());
-        if (result == AVERROR(EAGAIN))
+        const std::optional<int> sent = file.sendNextPacket(context.get(), packet.get(), file.audioStreamIndex(), &draining);
+        if (!sent)
             continue;
-        if (result < 0) {
-            draining = true;
-            avcodec_send_packet(context.get(), nullptr);
-            continue;
+        if (*sent >= 0) {
+            decodeErrors = 0;
+        } else if (*sent != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
+            if (error)
+                *error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), *sent);
+            return false;
         }
-        if (packet->stream_index == file.audioStreamIndex()) {
-            result = avcodec_send_packet(context.get(), packet.get());
-            if (result < 0 && result != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
-                av_packet_unref(packet.get());
-                if (error)
-                    *error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), result);
-                return false;
-            }
-            if (result >= 0)
-                decodeErrors = 0;
-        }
-        av_packet_unref(packet.get());
     }
     if (!flush()) {
         if (stopped && error)
