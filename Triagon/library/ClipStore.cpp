@@ -3,6 +3,7 @@
 #include "app/Loggers.h"
 #include "library/ImportPanel.h"
 #include "library/MediaAvailability.h"
+#include "library/Overloaded.h"
 #include "library/SessionJsonWriter.h"
 #include "library/model/FileName.h"
 #include "library/model/FinderOrder.h"
@@ -27,14 +28,6 @@
 #include <vector>
 
 namespace {
-
-template<class... Ts>
-struct Overloaded : Ts...
-{
-    using Ts::operator()...;
-};
-template<class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
 
 // Replaces every occurrence of a tag and keeps only the first occurrence of
 // each name, in place (renaming onto an existing tag merges the two).
