@@ -97,13 +97,19 @@ double FFmpegVideoDecoder::frameTime() const
     return m_hasFrame ? m_format.toSeconds(m_frameTimestamp, stream()) : 0;
 }
 
+bool FFmpegVideoDecoder::checkOpen(QString *error) const
+{
+    if (m_codec)
+        return true;
+    if (error)
+        *error = QStringLiteral("The decoder is not open");
+    return false;
+}
+
 bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
 {
-    if (!m_codec) {
-        if (error)
-            *error = QStringLiteral("The decoder is not open");
+    if (!checkOpen(error))
         return false;
-    }
     const int videoIndex = m_format.videoStreamIndex();
     int decodeErrors = 0;
     while (!m_atEnd) {
@@ -185,11 +191,8 @@ bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
 
 bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
 {
-    if (!m_codec) {
-        if (error)
-            *error = QStringLiteral("The decoder is not open");
+    if (!checkOpen(error))
         return false;
-    }
     if (!std::isfinite(seconds))
         seconds = 0;
     const AVStream *video = stream();
@@ -220,11 +223,8 @@ bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
 
 bool FFmpegVideoDecoder::seekKeyframe(double seconds, QString *error)
 {
-    if (!m_codec) {
-        if (error)
-            *error = QStringLiteral("The decoder is not open");
+    if (!checkOpen(error))
         return false;
-    }
     if (!std::isfinite(seconds))
         seconds = 0;
     if (!seekTo(m_format.toStreamTimestamp(seconds, stream()), error))
