@@ -156,42 +156,27 @@ void ClipStore::setLoadingProgress(double progress)
 
 void ClipStore::setSortOrder(SortOrder order)
 {
-    Q_EMIT objectWillChange();
-    m_sortOrder = order;
-    unsetSortedAndFiltered();
-    Q_EMIT viewOptionsChanged();
+    setFilteringOption(m_sortOrder, order);
 }
 
 void ClipStore::setFilterRating(qint64 rating)
 {
-    Q_EMIT objectWillChange();
-    m_filterRating = rating;
-    unsetSortedAndFiltered();
-    Q_EMIT viewOptionsChanged();
+    setFilteringOption(m_filterRating, rating);
 }
 
 void ClipStore::setFilterTag(const std::optional<QString> &tag)
 {
-    Q_EMIT objectWillChange();
-    m_filterTag = tag;
-    unsetSortedAndFiltered();
-    Q_EMIT viewOptionsChanged();
+    setFilteringOption(m_filterTag, tag);
 }
 
 void ClipStore::setFilterHandMarkers(bool on)
 {
-    Q_EMIT objectWillChange();
-    m_filterHandMarkers = on;
-    unsetSortedAndFiltered();
-    Q_EMIT viewOptionsChanged();
+    setFilteringOption(m_filterHandMarkers, on);
 }
 
 void ClipStore::setHideUntouched(bool on)
 {
-    Q_EMIT objectWillChange();
-    m_hideUntouched = on;
-    unsetSortedAndFiltered();
-    Q_EMIT viewOptionsChanged();
+    setFilteringOption(m_hideUntouched, on);
 }
 
 void ClipStore::setGridColumns(qint64 columns)
