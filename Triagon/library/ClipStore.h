@@ -362,8 +362,8 @@ public:
     void setSavingEnabled(bool enabled);
 
     // ---- Media engines, import, offline media, session restore --------------
-    // (ClipStoreImport.cpp; the work itself is done by ClipImporter,
-    // MediaAvailability and SessionRestorer.)
+    // (The work itself is done by ClipImporter, MediaAvailability and
+    // SessionRestorer.)
 
     // The engines are created with the store and live as long as it does;
     // a new session or a restore never resets them.
@@ -442,7 +442,16 @@ private:
     // assigns that copy once.
     void applyInPlace(const UndoAction &action, bool inverse);
     void finishUndoStep();
-    void unsetSortedAndFiltered() { m_sortedAndFilteredCache.reset(); }
+    // Sets one of the options that decide which clips are shown and in what
+    // order; the sorted and filtered list is rebuilt on its next read.
+    template<typename T>
+    void setFilteringOption(T &option, const T &value)
+    {
+        Q_EMIT objectWillChange();
+        option = value;
+        m_sortedAndFilteredCache.reset();
+        Q_EMIT viewOptionsChanged();
+    }
 
     // Published state.
     QList<Clip> m_clips;

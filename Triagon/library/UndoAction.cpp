@@ -1,14 +1,6 @@
 #include "library/UndoAction.h"
 
-namespace {
-template<class... Ts>
-struct Overloaded : Ts...
-{
-    using Ts::operator()...;
-};
-template<class... Ts>
-Overloaded(Ts...) -> Overloaded<Ts...>;
-} // namespace
+#include "library/Overloaded.h"
 
 QString UndoAction::description() const
 {

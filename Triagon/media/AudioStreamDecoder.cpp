@@ -2,13 +2,8 @@
 
 #include "media/FFmpegError.h"
 
-extern "C" {
-#include <libavutil/channel_layout.h>
-}
-
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 namespace {
 constexpr int maxConsecutiveDecodeErrors = 500;
@@ -28,9 +23,6 @@ AudioStreamDecoder::~AudioStreamDecoder()
 void AudioStreamDecoder::close()
 {
     m_resampler.reset();
-    av_channel_layout_uninit(&m_inputLayout);
-    m_inputRate = 0;
-    m_inputFormat = -1;
     m_codec.reset();
     m_file.close();
     m_pending.clear();
@@ -54,6 +46,7 @@ AudioStreamDecoder::OpenResult AudioStreamDecoder::open(const QString &path, con
     close();
     m_error.clear();
     m_format = format;
+    m_resampler.setFormat(format);
     if (format.sampleRate <= 0 || format.channels <= 0 || format.channels > 64) {
         m_error = QStringLiteral("Unsupported audio format requested");
         return OpenResult::Failed;
@@ -69,27 +62,10 @@ AudioStreamDecoder::OpenResult AudioStreamDecoder::open(const QString &path, con
         m_file.close();
         return OpenResult::NoAudio;
     }
-    const AVCodec *codec = avcodec_find_decoder(audio->codecpar->codec_id);
-    if (!codec) {
-        m_error = QStringLiteral("No decoder for the codec %1").arg(QString::fromUtf8(avcodec_get_name(audio->codecpar->codec_id)));
+    FFmpegCodecContextPtr context = m_file.openDecoder(audio, 1, &m_error);
+    if (!context) {
         m_file.close();
         return OpenResult::Failed;
-    }
-    FFmpegCodecContextPtr context(avcodec_alloc_context3(codec));
-    int result = context ? avcodec_parameters_to_context(context.get(), audio->codecpar) : AVERROR(ENOMEM);
-    if (result >= 0) {
-        context->pkt_timebase = audio->time_base;
-        context->thread_count = 1;
-        result = avcodec_open2(context.get(), codec, nullptr);
-    }
-    if (result < 0) {
-        m_error = ffmpegErrorText(QStringLiteral("Cannot open the audio decoder"), result);
-        m_file.close();
-        return OpenResult::Failed;
-    }
-    for (unsigned i = 0; i < m_file.context()->nb_streams; ++i) {
-        if (int(i) != m_file.audioStreamIndex())
-            m_file.context()->streams[i]->discard = AVDISCARD_ALL;
     }
     m_codec = std::move(context);
     return OpenResult::Opened;
@@ -126,9 +102,6 @@ bool AudioStreamDecoder::seek(double seconds)
     avcodec_flush_buffers(m_codec.get());
     // A fresh resampler: what the old one still buffered belongs to the old place.
     m_resampler.reset();
-    av_channel_layout_uninit(&m_inputLayout);
-    m_inputRate = 0;
-    m_inputFormat = -1;
     m_pending.clear();
     m_skipFrames = 0;
     m_seekTarget = seconds;
@@ -138,83 +111,17 @@ bool AudioStreamDecoder::seek(double seconds)
     return true;
 }
 
-bool AudioStreamDecoder::setUpResampler(const AVFrame *frame)
-{
-    AVChannelLayout input{};
-    if (frame->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || frame->ch_layout.nb_channels <= 0)
-        av_channel_layout_default(&input, std::max(1, frame->ch_layout.nb_channels));
-    else if (av_channel_layout_copy(&input, &frame->ch_layout) < 0)
-        av_channel_layout_default(&input, 2);
-    const bool same = m_resampler && frame->sample_rate == m_inputRate && frame->format == m_inputFormat
-                      && av_channel_layout_compare(&input, &m_inputLayout) == 0;
-    if (same) {
-        av_channel_layout_uninit(&input);
-        return true;
-    }
-    if (m_resampler)
-        appendConverted(nullptr, 0); // what the old set-up still holds
-    m_resampler.reset();
-    av_channel_layout_uninit(&m_inputLayout);
-    if (frame->sample_rate <= 0) {
-        av_channel_layout_uninit(&input);
-        m_error = QStringLiteral("The audio has no sample rate");
-        return false;
-    }
-    AVChannelLayout output{};
-    av_channel_layout_default(&output, m_format.channels);
-    const AVSampleFormat outputFormat = m_format.sampleType == FFmpegAudioFormat::SampleType::Float ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_S16;
-    SwrContext *raw = nullptr;
-    int result = swr_alloc_set_opts2(&raw, &output, outputFormat, m_format.sampleRate, &input, AVSampleFormat(frame->format),
-                                     frame->sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&output);
-    FFmpegSwrContextPtr context(raw);
-    if (result >= 0 && m_format.mapping != FFmpegAudioFormat::ChannelMapping::Resampler) {
-        // Build the mapping ourselves: swresample's own matrices attenuate.
-        const int in = input.nb_channels;
-        const int out = m_format.channels;
-        std::vector<double> matrix(size_t(in) * size_t(out), 0.0);
-        for (int o = 0; o < out; ++o) {
-            if (out == 1 && m_format.mapping == FFmpegAudioFormat::ChannelMapping::MeanToMono) {
-                for (int i = 0; i < in; ++i)
-                    matrix[size_t(i)] = 1.0 / in;
-            } else {
-                matrix[size_t(o) * size_t(in) + size_t(o < in ? o : 0)] = 1.0;
-            }
-        }
-        result = swr_set_matrix(context.get(), matrix.data(), in);
-    }
-    if (result >= 0)
-        result = swr_init(context.get());
-    if (result < 0) {
-        av_channel_layout_uninit(&input);
-        m_error = ffmpegErrorText(QStringLiteral("Cannot set up the audio conversion"), result);
-        return false;
-    }
-    m_resampler = std::move(context);
-    av_channel_layout_copy(&m_inputLayout, &input);
-    av_channel_layout_uninit(&input);
-    m_inputRate = frame->sample_rate;
-    m_inputFormat = frame->format;
-    return true;
-}
-
 void AudioStreamDecoder::appendConverted(const uint8_t **input, int inputFrames)
 {
     const int frameBytes = m_format.bytesPerFrame();
     while (true) {
-        const int capacity = swr_get_out_samples(m_resampler.get(), inputFrames);
-        if (capacity <= 0)
-            return;
-        m_buffer.resize(size_t(capacity) * size_t(frameBytes));
-        uint8_t *output[1] = {m_buffer.data()};
-        // Only the count that swr_convert returns is valid output.
-        const int frames = swr_convert(m_resampler.get(), output, capacity, input, inputFrames);
+        const int frames = m_resampler.convert(input, inputFrames);
         if (frames <= 0)
             return;
         qint64 skip = std::min<qint64>(m_skipFrames, frames);
         m_skipFrames -= skip;
         if (frames > skip)
-            m_pending.append(reinterpret_cast<const char *>(m_buffer.data()) + skip * frameBytes, (frames - skip) * frameBytes);
+            m_pending.append(reinterpret_cast<const char *>(m_resampler.output()) + skip * frameBytes, (frames - skip) * frameBytes);
         if (input)
             return; // swresample keeps what did not fit
     }
@@ -222,8 +129,12 @@ void AudioStreamDecoder::appendConverted(const uint8_t **input, int inputFrames)
 
 bool AudioStreamDecoder::pushFrame(const AVFrame *frame)
 {
-    if (!setUpResampler(frame))
-        return false;
+    if (!m_resampler.matches(frame)) {
+        if (m_resampler.isSetUp())
+            appendConverted(nullptr, 0); // what the old set-up still holds
+        if (!m_resampler.setUp(frame, &m_error))
+            return false;
+    }
     if (m_seekTarget >= 0) {
         // The first frame after a seek starts at or before the target: drop
         // the output that lies before it.
@@ -246,7 +157,7 @@ bool AudioStreamDecoder::decodeMore(const std::atomic_bool *cancel)
 {
     int decodeErrors = 0;
     while (!m_atEnd) {
-        int result = avcodec_receive_frame(m_codec.get(), m_frame.get());
+        const int result = avcodec_receive_frame(m_codec.get(), m_frame.get());
         if (result == 0) {
             const bool pushed = pushFrame(m_frame.get());
             av_frame_unref(m_frame.get());
@@ -277,26 +188,14 @@ bool AudioStreamDecoder::decodeMore(const std::atomic_bool *cancel)
             m_failed = true;
             return false;
         }
-        result = av_read_frame(m_file.context(), m_packet.get());
-        if (result == AVERROR(EAGAIN))
-            continue;
-        if (result < 0) {
-            m_draining = true;
-            avcodec_send_packet(m_codec.get(), nullptr);
-            continue;
+        const std::optional<int> sent = m_file.sendNextPacket(m_codec.get(), m_packet.get(), m_file.audioStreamIndex(), &m_draining);
+        if (sent && *sent < 0 && *sent != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
+            m_error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), *sent);
+            m_failed = true;
+            return false;
         }
-        if (m_packet->stream_index == m_file.audioStreamIndex()) {
-            result = avcodec_send_packet(m_codec.get(), m_packet.get());
-            if (result < 0 && result != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
-                av_packet_unref(m_packet.get());
-                m_error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), result);
-                m_failed = true;
-                return false;
-            }
-        }
-        av_packet_unref(m_packet.get());
     }
-    if (m_resampler)
+    if (m_resampler.isSetUp())
         appendConverted(nullptr, 0);
     return !m_pending.isEmpty();
 }

@@ -3,6 +3,7 @@
 #include "media/FFmpegAudioDecoder.h"
 #include "media/FFmpegFormat.h"
 #include "media/FFmpegPointers.h"
+#include "media/FFmpegResampler.h"
 
 #include <QByteArray>
 #include <QString>
@@ -55,21 +56,16 @@ public:
 private:
     bool decodeMore(const std::atomic_bool *cancel);
     bool pushFrame(const AVFrame *frame);
-    bool setUpResampler(const AVFrame *frame);
     void appendConverted(const uint8_t **input, int inputFrames);
 
     FFmpegFormat m_file;
     FFmpegCodecContextPtr m_codec;
     FFmpegPacketPtr m_packet;
     FFmpegFramePtr m_frame;
-    FFmpegSwrContextPtr m_resampler;
-    AVChannelLayout m_inputLayout{};
-    int m_inputRate = 0;
-    int m_inputFormat = -1;
+    FFmpegResampler m_resampler;
     FFmpegAudioFormat m_format;
     QString m_error;
     QByteArray m_pending; // converted frames not yet read
-    std::vector<uint8_t> m_buffer;
     qint64 m_skipFrames = 0; // output frames still to drop after a seek
     double m_seekTarget = -1;  // waiting for the first frame after a seek
     bool m_atEnd = false;

@@ -66,6 +66,54 @@ void FFmpegFormat::close()
     m_audioStream = -1;
 }
 
+FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error)
+{
+    const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec) {
+        if (error)
+            *error = QStringLiteral("No decoder for the codec %1").arg(QString::fromUtf8(avcodec_get_name(stream->codecpar->codec_id)));
+        return nullptr;
+    }
+    FFmpegCodecContextPtr context(avcodec_alloc_context3(codec));
+    int result = context ? avcodec_parameters_to_context(context.get(), stream->codecpar) : AVERROR(ENOMEM);
+    if (result >= 0) {
+        context->pkt_timebase = stream->time_base;
+        context->thread_count = std::max(0, threadCount);
+        context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+        result = avcodec_open2(context.get(), codec, nullptr);
+    }
+    if (result < 0) {
+        if (error) {
+            const QString what = stream->codecpar->codec_type == AVMEDIA_TYPE_AUDIO ? QStringLiteral("Cannot open the audio decoder")
+                                                                                    : QStringLiteral("Cannot open the video decoder");
+            *error = ffmpegErrorText(what, result);
+        }
+        return nullptr;
+    }
+    for (unsigned i = 0; i < m_context->nb_streams; ++i) {
+        if (m_context->streams[i] != stream)
+            m_context->streams[i]->discard = AVDISCARD_ALL;
+    }
+    return context;
+}
+
+std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining)
+{
+    const int result = av_read_frame(m_context.get(), packet);
+    if (result == AVERROR(EAGAIN))
+        return std::nullopt;
+    if (result < 0) {
+        *draining = true;
+        avcodec_send_packet(decoder, nullptr);
+        return std::nullopt;
+    }
+    std::optional<int> sent;
+    if (packet->stream_index == streamIndex)
+        sent = avcodec_send_packet(decoder, packet);
+    av_packet_unref(packet);
+    return sent;
+}
+
 AVStream *FFmpegFormat::videoStream() const
 {
     return m_context && m_videoStream >= 0 ? m_context->streams[m_videoStream] : nullptr;

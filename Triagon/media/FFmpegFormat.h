@@ -5,6 +5,8 @@
 #include <QSize>
 #include <QString>
 
+#include <optional>
+
 // An opened media file: the demuxer with its stream information read, the
 // first real video stream (cover art is skipped) and the first audio stream.
 //
@@ -57,6 +59,18 @@ public:
     int rotationDegrees() const;
     // Nominal frame rate (average rate, else the stream's base rate); 0 when unknown.
     double frameRate() const;
+
+    // Opens a decoder for one of the file's streams and makes the demuxer
+    // skip the packets of every other stream. Null with *error on failure.
+    FFmpegCodecContextPtr openDecoder(AVStream *stream, int threadCount, QString *error);
+
+    // Reads the next packet and sends it to the decoder when it belongs to
+    // the stream. At the end of the file, or on a read error in a truncated
+    // one, sends the flush packet instead and sets *draining, so that the
+    // decoder hands out what it still holds. Returns what the decoder said
+    // of the stream's packet (AVERROR(EAGAIN) included); no value when none
+    // was sent.
+    std::optional<int> sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining);
 
     // A metadata value of the container, else of the video stream; empty when absent.
     QString metadata(const char *key) const;

@@ -66,31 +66,10 @@ bool FFmpegVideoDecoder::open(const QString &path, int threadCount, QString *err
         m_format.close();
         return false;
     }
-    const AVCodec *codec = avcodec_find_decoder(video->codecpar->codec_id);
-    if (!codec) {
-        if (error)
-            *error = QStringLiteral("No decoder for the codec %1").arg(QString::fromUtf8(avcodec_get_name(video->codecpar->codec_id)));
+    FFmpegCodecContextPtr context = m_format.openDecoder(video, threadCount, error);
+    if (!context) {
         m_format.close();
         return false;
-    }
-    FFmpegCodecContextPtr context(avcodec_alloc_context3(codec));
-    int result = context ? avcodec_parameters_to_context(context.get(), video->codecpar) : AVERROR(ENOMEM);
-    if (result >= 0) {
-        context->pkt_timebase = video->time_base;
-        context->thread_count = std::max(0, threadCount);
-        context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-        result = avcodec_open2(context.get(), codec, nullptr);
-    }
-    if (result < 0) {
-        if (error)
-            *error = ffmpegErrorText(QStringLiteral("Cannot open the video decoder"), result);
-        m_format.close();
-        return false;
-    }
-    // Only the video stream's packets are needed; the demuxer can skip the rest.
-    for (unsigned i = 0; i < m_format.context()->nb_streams; ++i) {
-        if (int(i) != m_format.videoStreamIndex())
-            m_format.context()->streams[i]->discard = AVDISCARD_ALL;
     }
     m_codec = std::move(context);
     m_rotation = m_format.rotationDegrees();
@@ -118,18 +97,23 @@ double FFmpegVideoDecoder::frameTime() const
     return m_hasFrame ? m_format.toSeconds(m_frameTimestamp, stream()) : 0;
 }
 
+bool FFmpegVideoDecoder::checkOpen(QString *error) const
+{
+    if (m_codec)
+        return true;
+    if (error)
+        *error = QStringLiteral("The decoder is not open");
+    return false;
+}
+
 bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
 {
-    if (!m_codec) {
-        if (error)
-            *error = QStringLiteral("The decoder is not open");
+    if (!checkOpen(error))
         return false;
-    }
-    AVFormatContext *format = m_format.context();
     const int videoIndex = m_format.videoStreamIndex();
     int decodeErrors = 0;
     while (!m_atEnd) {
-        int result = avcodec_receive_frame(m_codec.get(), m_received.get());
+        const int result = avcodec_receive_frame(m_codec.get(), m_received.get());
         if (result == 0) {
             qint64 timestamp = m_received->best_effort_timestamp;
             if (timestamp == AV_NOPTS_VALUE)
@@ -163,30 +147,15 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
             m_atEnd = true;
             break;
         }
-        result = av_read_frame(format, m_packet.get());
-        if (result == AVERROR(EAGAIN))
+        const std::optional<int> sent = m_format.sendNextPacket(m_codec.get(), m_packet.get(), videoIndex, &m_draining);
+        if (!sent)
             continue;
-        if (result < 0) {
-            // End of file, or a read error in a truncated file: let the
-            // decoder hand out what it still holds.
-            m_draining = true;
-            avcodec_send_packet(m_codec.get(), nullptr);
-            continue;
-        }
-        if (m_packet->stream_index != videoIndex) {
-            av_packet_unref(m_packet.get());
-            continue;
-        }
-        result = avcodec_send_packet(m_codec.get(), m_packet.get());
-        av_packet_unref(m_packet.get());
-        if (result >= 0)
+        if (*sent >= 0) {
             decodeErrors = 0;
-        else if (result != AVERROR(EAGAIN)) {
-            if (++decodeErrors > maxConsecutiveDecodeErrors) {
-                if (error)
-                    *error = ffmpegErrorText(QStringLiteral("Cannot decode the video"), result);
-                return false;
-            }
+        } else if (*sent != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
+            if (error)
+                *error = ffmpegErrorText(QStringLiteral("Cannot decode the video"), *sent);
+            return false;
         }
     }
     if (error)
@@ -222,11 +191,8 @@ bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
 
 bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
 {
-    if (!m_codec) {
-        if (error)
-            *error = QStringLiteral("The decoder is not open");
+    if (!checkOpen(error))
         return false;
-    }
     if (!std::isfinite(seconds))
         seconds = 0;
     const AVStream *video = stream();
@@ -257,11 +223,8 @@ bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
 
 bool FFmpegVideoDecoder::seekKeyframe(double seconds, QString *error)
 {
-    if (!m_codec) {
-        if (error)
-            *error = QStringLiteral("The decoder is not open");
+    if (!checkOpen(error))
         return false;
-    }
     if (!std::isfinite(seconds))
         seconds = 0;
     if (!seekTo(m_format.toStreamTimestamp(seconds, stream()), error))

@@ -71,6 +71,8 @@ public:
     QImage frameImage(QSize maxSize = {}, QString *error = nullptr);
 
 private:
+    // False with *error when no file is open.
+    bool checkOpen(QString *error) const;
     bool seekTo(qint64 timestamp, QString *error);
     qint64 halfFrame() const;
 
