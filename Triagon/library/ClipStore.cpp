@@ -564,7 +564,7 @@ QString ClipStore::sanitizeClipName(const QString &name)
 
 // ---- Ratings ----------------------------------------------------------------
 
-void ClipStore::setRating(qint64 rating, const QUuid &clipID)
+void ClipStore::setRating(qint64 rating, QUuid clipID)
 {
     const std::optional<qsizetype> at = indexOfClip(clipID);
     if (!at)
@@ -606,7 +606,7 @@ void ClipStore::rateSelection(qint64 rating, const QSet<QUuid> &clipIDs)
 
 // ---- Tags ---------------------------------------------------------------------
 
-void ClipStore::toggleTag(const QString &tag, const QSet<QUuid> &clipIDs)
+void ClipStore::toggleTag(QString tag, const QSet<QUuid> &clipIDs)
 {
     bool anyMatching = false;
     bool allCarry = true;
@@ -624,7 +624,7 @@ void ClipStore::toggleTag(const QString &tag, const QSet<QUuid> &clipIDs)
     applyTagChange(clipIDs, description, remove, tag);
 }
 
-void ClipStore::applyTagChange(const QSet<QUuid> &clipIDs, const QString &description, bool remove, const QString &tag)
+void ClipStore::applyTagChange(const QSet<QUuid> &clipIDs, QString description, bool remove, QString tag)
 {
     QList<Clip> clips = m_clips;
     QList<UndoAction> parts;
@@ -651,7 +651,7 @@ void ClipStore::applyTagChange(const QSet<QUuid> &clipIDs, const QString &descri
     scheduleSessionSave();
 }
 
-void ClipStore::removeTag(const QString &tag, const QSet<QUuid> &clipIDs, const QString &description)
+void ClipStore::removeTag(QString tag, const QSet<QUuid> &clipIDs, QString description)
 {
     applyTagChange(clipIDs, description, true, tag);
 }
@@ -768,7 +768,7 @@ std::pair<QStringList, QSet<QString>> ClipStore::tagPickerTags(const QUuid &clip
 
 // ---- Names and membership ---------------------------------------------------------
 
-void ClipStore::renameClip(const QUuid &clipID, const QString &newName)
+void ClipStore::renameClip(QUuid clipID, QString newName)
 {
     const std::optional<qsizetype> at = indexOfClip(clipID);
     if (!at || newName.isEmpty())
@@ -795,7 +795,7 @@ void ClipStore::renameClip(const QUuid &clipID, const QString &newName)
     scheduleSessionSave();
 }
 
-void ClipStore::removeClip(const QUuid &clipID)
+void ClipStore::removeClip(QUuid clipID)
 {
     const std::optional<qsizetype> at = indexOfClip(clipID);
     if (!at)
@@ -1377,7 +1377,7 @@ void ClipStore::refreshAvailability()
     schedulePostImportWork();
 }
 
-std::optional<DomainError> ClipStore::relinkClip(const QUuid &clipID, const QUrl &url)
+std::optional<DomainError> ClipStore::relinkClip(QUuid clipID, QUrl url)
 {
     const std::optional<qsizetype> index = indexOfClip(clipID);
     if (!index)

@@ -281,15 +281,15 @@ public:
     // one undo action and schedules a save; bad input changes nothing.
 
     // Rates one clip; asking for the rating it already has clears it.
-    void setRating(qint64 rating, const QUuid &clipID);
+    void setRating(qint64 rating, QUuid clipID);
     // One id: as setRating. Several: sets the rating (no toggle) on each clip
     // that lacks it, as one compound "Rate N clips".
     void rateSelection(qint64 rating, const QSet<QUuid> &clipIDs);
     // Removes the tag when every given clip carries it, else adds it to the
     // clips lacking it.
-    void toggleTag(const QString &tag, const QSet<QUuid> &clipIDs);
-    void applyTagChange(const QSet<QUuid> &clipIDs, const QString &description, bool remove, const QString &tag);
-    void removeTag(const QString &tag, const QSet<QUuid> &clipIDs, const QString &description);
+    void toggleTag(QString tag, const QSet<QUuid> &clipIDs);
+    void applyTagChange(const QSet<QUuid> &clipIDs, QString description, bool remove, QString tag);
+    void removeTag(QString tag, const QSet<QUuid> &clipIDs, QString description);
     // The catalog, then tags carried by clips that the catalog lacks.
     QStringList allTags() const;
     // Adds a name (trimmed) to the catalog; false only when it is not a valid
@@ -309,9 +309,9 @@ public:
     std::pair<QStringList, QSet<QString>> tagPickerTags(const QUuid &clipID) const;
     // Renames a clip within the session (the file keeps its name). A bare
     // name keeps the old extension. The result is always one safe file name.
-    void renameClip(const QUuid &clipID, const QString &newName);
+    void renameClip(QUuid clipID, QString newName);
     // Takes a clip out of the session (the file stays where it is).
-    void removeClip(const QUuid &clipID);
+    void removeClip(QUuid clipID);
     // Appends each label to its clip unless the clip carries it already.
     void applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs);
     // Clears every clip's tags, with all also reviews, ratings and flags;
@@ -407,7 +407,7 @@ public:
     // Returns the refusal when the file cannot be the clip's (see
     // MediaAvailability::checkRelinkTarget), no value otherwise; an unknown
     // clip is no error and changes nothing.
-    std::optional<DomainError> relinkClip(const QUuid &clipID, const QUrl &url);
+    std::optional<DomainError> relinkClip(QUuid clipID, QUrl url);
 
     // Reads the session file in the background and applies it (older
     // hand-marker flags become tags named by markerTagName), unless a new

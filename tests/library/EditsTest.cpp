@@ -31,6 +31,25 @@ TEST(RatingEdits, AskingForTheSameRatingAgainClearsIt)
     EXPECT_EQ(store.undoStack().size(), 3);
 }
 
+TEST(Edits, ArgumentsTakenFromTheStoresOwnClipsStayValidAcrossTheChange)
+{
+    // Callers often pass fields of the store's current clips; the edit
+    // replaces that list, so it must not keep references into it.
+    ClipStore store;
+    store.setClips({clip("a.mov", 0, {QStringLiteral("Dunk")})});
+    store.setRating(4, store.clips()[0].id);
+    EXPECT_EQ(store.clips()[0].rating, 4);
+    EXPECT_EQ(store.undoStack().last().description(), QStringLiteral("Rate 0→4★"));
+
+    store.removeTag(store.clips()[0].tags[0], {store.clips()[0].id}, QStringLiteral("Remove 'Dunk'"));
+    EXPECT_TRUE(store.clips()[0].tags.isEmpty());
+    store.renameClip(store.clips()[0].id, store.clips()[0].filename + QStringLiteral("x"));
+    EXPECT_EQ(store.clips()[0].filename, QStringLiteral("a.movx"));
+    store.removeClip(store.clips()[0].id);
+    EXPECT_TRUE(store.clips().isEmpty());
+    EXPECT_EQ(store.undoStack().last().description(), QStringLiteral("Remove 'a.movx'"));
+}
+
 TEST(RatingEdits, RatingASelectionChangesOnlyClipsLackingTheRating)
 {
     ClipStore store;
