@@ -1,3 +1,4 @@
+#include "support/SettingsFileFixture.h"
 #include "app/AppSettings.h"
 
 #include "LogCapture.h"
@@ -18,32 +19,8 @@ const QString kModifiersEncodeFailed =
     QStringLiteral("Failed to encode scrub modifiers \u2014 change will not persist");
 constexpr const char *kSettingsCategory = "com.brinkwolder.Triagon.settings";
 
-class AppSettingsTest : public ::testing::Test
+class AppSettingsTest : public SettingsFileFixture
 {
-protected:
-    // A settings file that no QSettings of this process has opened yet, so its
-    // values are read from disk exactly as a new run would read them.
-    QString freshFile(const QByteArray &contents = {})
-    {
-        const QString path = dir.filePath(QStringLiteral("settings-%1.conf").arg(++fileCount));
-        if (!contents.isNull()) {
-            QFile file(path);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(contents);
-        }
-        return path;
-    }
-
-    // Copies a written file to a new path: the copy reads like a new run.
-    QString reopened(const QString &path)
-    {
-        const QString copy = freshFile();
-        EXPECT_TRUE(QFile::copy(path, copy));
-        return copy;
-    }
-
-    QTemporaryDir dir;
-    int fileCount = 0;
 };
 
 TEST_F(AppSettingsTest, emptySettingsReadAsDefaultsAndWriteNothing)

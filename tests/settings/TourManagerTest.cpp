@@ -1,3 +1,4 @@
+#include "support/SettingsFileFixture.h"
 #include "settings/TourManager.h"
 
 #include <QFile>
@@ -8,30 +9,8 @@
 
 namespace {
 
-class TourManagerTest : public ::testing::Test
+class TourManagerTest : public SettingsFileFixture
 {
-protected:
-    // A settings file no QSettings of this process has opened: it reads like
-    // the file of an earlier run.
-    QString freshFile(const QByteArray &contents = {})
-    {
-        const QString path = dir.filePath(QStringLiteral("tour-%1.conf").arg(++fileCount));
-        if (!contents.isNull()) {
-            QFile file(path);
-            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(contents);
-        }
-        return path;
-    }
-    QString reopened(const QString &path)
-    {
-        const QString copy = freshFile();
-        EXPECT_TRUE(QFile::copy(path, copy));
-        return copy;
-    }
-
-    QTemporaryDir dir;
-    int fileCount = 0;
 };
 
 TEST(Tours, onboardingTourHasItsNineCards)
