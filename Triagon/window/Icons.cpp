@@ -1,6 +1,6 @@
 #include "window/Icons.h"
 
-#include "window/DrawnIconEngine.h"
+#include "app/DrawnIconEngine.h"
 
 #include <QImage>
 #include <QPaintDevice>

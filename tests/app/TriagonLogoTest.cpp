@@ -96,8 +96,7 @@ TEST(TriagonLogo, applicationIconHasEveryDesktopSize)
 // TriagonLogo::applicationIconSvg() when they change.
 TEST(TriagonLogo, installedSvgIconMatchesTheShapes)
 {
-    const QString path = QFileInfo(QStringLiteral(__FILE__)).dir().absoluteFilePath(
-        QStringLiteral("../../Triagon/app/icons/com.brinkwolder.Triagon.svg"));
+    const QString path = QStringLiteral(TRIAGON_SOURCE_DIR "/Triagon/app/icons/com.brinkwolder.Triagon.svg");
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(path);
     EXPECT_EQ(QString::fromUtf8(file.readAll()), TriagonLogo::applicationIconSvg());

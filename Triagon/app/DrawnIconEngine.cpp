@@ -1,4 +1,4 @@
-#include "window/DrawnIconEngine.h"
+#include "app/DrawnIconEngine.h"
 
 #include <QGuiApplication>
 #include <QPainter>

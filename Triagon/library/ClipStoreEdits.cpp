@@ -1,0 +1,396 @@
+#include "library/ClipStore.h"
+
+#include "library/model/FileName.h"
+#include "library/model/PlainTextOrder.h"
+
+#include <algorithm>
+
+namespace {
+
+// Replaces every occurrence of a tag and keeps only the first occurrence of
+// each name, in place (renaming onto an existing tag merges the two).
+QStringList replacedWithoutDuplicates(const QStringList &list, const QString &from, const QString &to)
+{
+    QStringList result;
+    QSet<QString> seen;
+    for (const QString &tag : list) {
+        const QString t = tag == from ? to : tag;
+        if (seen.contains(t))
+            continue;
+        seen.insert(t);
+        result.append(t);
+    }
+    return result;
+}
+
+// Trims only spaces and full stops: the rename drops a stray trailing dot or
+// blank typed before the extension, but keeps tabs and other characters.
+QString trimSpacesAndFullStops(const QString &text)
+{
+    auto strip = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('.'); };
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && strip(text[start]))
+        ++start;
+    while (end > start && strip(text[end - 1]))
+        --end;
+    return text.mid(start, end - start);
+}
+
+} // namespace
+
+// ==== Edits =================================================================
+// The clip store's edits: ratings, tags, the tag catalog, renames, removals,
+// loudness-triage tags and the review reset, with the queries of the tag
+// picker and the selection bar.
+
+bool ClipStore::isValidTagName(const QString &name)
+{
+    // QString::trimmed strips exactly the white space and newline characters
+    // (Unicode separators, tab to carriage return, U+0085) that the rule means.
+    if (name.trimmed().isEmpty())
+        return false;
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    for (const char32_t c : name.toUcs4()) {
+        if (c == U'/' || c == U':' || c == U'\\')
+            return false;
+        const QChar::Category category = QChar::category(c);
+        if (category == QChar::Other_Control || category == QChar::Other_Format)
+            return false;
+    }
+    return true;
+}
+
+QString ClipStore::sanitizeClipName(const QString &name)
+{
+    QString result = name;
+    for (QChar &c : result) {
+        // None of the three is ever half of a surrogate pair, so comparing
+        // UTF-16 units is comparing scalars.
+        if (c == QLatin1Char('/') || c == QLatin1Char(':') || c == QChar(u'\0'))
+            c = QLatin1Char('-');
+    }
+    return result;
+}
+
+// ---- Ratings ----------------------------------------------------------------
+
+void ClipStore::setRating(qint64 rating, QUuid clipID)
+{
+    const std::optional<qsizetype> at = indexOfClip(clipID);
+    if (!at)
+        return;
+    QList<Clip> clips = m_clips;
+    Clip &clip = clips[*at];
+    const qint64 oldRating = clip.rating;
+    const qint64 newRating = oldRating == rating ? 0 : rating;
+    // Also when nothing changes (0 asked on an unrated clip): the request
+    // still publishes, records and saves.
+    clip.rating = newRating;
+    setClips(std::move(clips));
+    registerUndo(UndoAction::setRating(clipID, oldRating, newRating));
+    scheduleSessionSave();
+}
+
+void ClipStore::rateSelection(qint64 rating, const QSet<QUuid> &clipIDs)
+{
+    if (clipIDs.size() == 1) {
+        setRating(rating, *clipIDs.cbegin());
+        return;
+    }
+    // Store order, so that the compound's parts have a stable order.
+    QList<Clip> clips = m_clips;
+    QList<UndoAction> parts;
+    for (Clip &clip : clips) {
+        if (!clipIDs.contains(clip.id) || clip.rating == rating)
+            continue;
+        parts.append(UndoAction::setRating(clip.id, clip.rating, rating));
+        clip.rating = rating;
+    }
+    if (parts.isEmpty())
+        return;
+    const qsizetype count = parts.size();
+    setClips(std::move(clips));
+    registerUndo(UndoAction::compound(QStringLiteral("Rate ") + QString::number(count) + QStringLiteral(" clips"), parts));
+    scheduleSessionSave();
+}
+
+// ---- Tags ---------------------------------------------------------------------
+
+void ClipStore::toggleTag(QString tag, const QSet<QUuid> &clipIDs)
+{
+    bool anyMatching = false;
+    bool allCarry = true;
+    for (const Clip &clip : std::as_const(m_clips)) {
+        if (!clipIDs.contains(clip.id))
+            continue;
+        anyMatching = true;
+        if (!clip.tags.contains(tag)) {
+            allCarry = false;
+            break;
+        }
+    }
+    const bool remove = anyMatching && allCarry;
+    const QString description = (remove ? QStringLiteral("Remove '") : QStringLiteral("Add '")) + tag + QLatin1Char('\'');
+    applyTagChange(clipIDs, description, remove, tag);
+}
+
+void ClipStore::applyTagChange(const QSet<QUuid> &clipIDs, QString description, bool remove, QString tag)
+{
+    QList<Clip> clips = m_clips;
+    QList<UndoAction> parts;
+    for (Clip &clip : clips) {
+        if (!clipIDs.contains(clip.id))
+            continue;
+        QStringList newTags = clip.tags;
+        if (remove)
+            newTags.removeAll(tag);
+        else if (!newTags.contains(tag))
+            newTags.append(tag);
+        if (newTags == clip.tags)
+            continue;
+        parts.append(UndoAction::setTags(clip.id, clip.tags, newTags));
+        clip.tags = newTags;
+    }
+    if (parts.isEmpty())
+        return;
+    setClips(std::move(clips));
+    // Read after the clips changed, so that a new tag joins the catalog at its
+    // end. Not part of the record: undoing leaves the catalog as it now is.
+    setAvailableTags(allTags());
+    registerUndo(UndoAction::compound(description, parts));
+    scheduleSessionSave();
+}
+
+void ClipStore::removeTag(QString tag, const QSet<QUuid> &clipIDs, QString description)
+{
+    applyTagChange(clipIDs, description, true, tag);
+}
+
+QStringList ClipStore::allTags() const
+{
+    QStringList result = m_availableTags;
+    const QSet<QString> catalog(m_availableTags.cbegin(), m_availableTags.cend());
+    for (const QString &tag : usedTags()) {
+        if (!catalog.contains(tag))
+            result.append(tag);
+    }
+    return result;
+}
+
+bool ClipStore::addCatalogTag(const QString &name)
+{
+    const QString tag = name.trimmed();
+    if (!isValidTagName(tag))
+        return false;
+    if (m_availableTags.contains(tag))
+        return true;
+    setAvailableTags(m_availableTags + QStringList{tag});
+    scheduleSessionSave();
+    return true;
+}
+
+bool ClipStore::renameTag(const QString &oldName, const QString &newName)
+{
+    const QString tag = newName.trimmed();
+    if (!isValidTagName(tag) || tag == oldName)
+        return false;
+
+    QList<Clip> clips = m_clips;
+    QList<UndoAction> parts;
+    for (Clip &clip : clips) {
+        if (!clip.tags.contains(oldName))
+            continue;
+        const QStringList newTags = replacedWithoutDuplicates(clip.tags, oldName, tag);
+        parts.append(UndoAction::setTags(clip.id, clip.tags, newTags));
+        clip.tags = newTags;
+    }
+    const QStringList before = allTags();
+    const QStringList after = replacedWithoutDuplicates(before, oldName, tag);
+    parts.append(UndoAction::setTagCatalog(before, after));
+
+    // The change hook switches a filter on the old name off (no clip carries
+    // it any more); the filter follows the tag to its new name instead.
+    const bool filterFollows = m_filterTag == oldName;
+    setClips(std::move(clips));
+    setAvailableTags(after);
+    if (filterFollows)
+        setFilterTag(tag);
+    registerUndo(UndoAction::compound(QStringLiteral("Rename '") + oldName + QStringLiteral("' to '") + tag + QLatin1Char('\''), parts));
+    scheduleSessionSave();
+    return true;
+}
+
+void ClipStore::applyDefaultTags(const QStringList &tags)
+{
+    QStringList result;
+    for (const QString &tag : tags) {
+        if (isValidTagName(tag))
+            result.append(tag);
+    }
+    const QSet<QString> valid(result.cbegin(), result.cend());
+    for (const QString &tag : usedTags()) {
+        if (!valid.contains(tag))
+            result.append(tag);
+    }
+    if (result == m_availableTags)
+        return;
+    registerUndo(UndoAction::setTagCatalog(m_availableTags, result));
+    setAvailableTags(result);
+    scheduleSessionSave();
+}
+
+qsizetype ClipStore::visibleSelectionCount() const
+{
+    if (m_selectedClipIDs.isEmpty())
+        return 0;
+    qsizetype count = 0;
+    for (const Clip &clip : sortedAndFilteredClips()) {
+        if (m_selectedClipIDs.contains(clip.id))
+            ++count;
+    }
+    return count;
+}
+
+std::pair<QStringList, QSet<QString>> ClipStore::tagPickerTags(const QUuid &clipID) const
+{
+    const QSet<QUuid> targets = m_selectedClipIDs.contains(clipID) ? m_selectedClipIDs : QSet<QUuid>{clipID};
+    QSet<QString> all;
+    std::optional<QSet<QString>> common;
+    for (const Clip &clip : m_clips) {
+        if (!targets.contains(clip.id))
+            continue;
+        const QSet<QString> tags(clip.tags.cbegin(), clip.tags.cend());
+        all.unite(tags);
+        if (common)
+            common->intersect(tags);
+        else
+            common = tags;
+    }
+    QStringList commonList;
+    if (common)
+        commonList = QStringList(common->cbegin(), common->cend());
+    PlainTextOrder::sort(commonList);
+    QSet<QString> mixed = all;
+    if (common)
+        mixed.subtract(*common);
+    return {commonList, mixed};
+}
+
+// ---- Names and membership ---------------------------------------------------------
+
+void ClipStore::renameClip(QUuid clipID, QString newName)
+{
+    const std::optional<qsizetype> at = indexOfClip(clipID);
+    if (!at || newName.isEmpty())
+        return;
+    const QString oldName = m_clips[*at].filename;
+    const QString oldExtension = FileName::extension(oldName);
+    const QString newExtension = FileName::extension(newName);
+    // A bare name keeps the old extension; a typed one (even another) stays.
+    const QString candidate = newExtension.isEmpty() && !oldExtension.isEmpty() ? newName + QLatin1Char('.') + oldExtension : newName;
+    const QString base = trimSpacesAndFullStops(sanitizeClipName(FileName::withoutExtension(candidate)));
+    if (base.isEmpty())
+        return;
+    // The name later becomes a file name when the clip is organized, so the
+    // whole of it, extension included, must be one safe path component.
+    const QString extension = sanitizeClipName(FileName::extension(candidate));
+    const QString finalName = extension.isEmpty() ? base : base + QLatin1Char('.') + extension;
+    if (!FileName::isSinglePathComponent(finalName) || finalName == oldName)
+        return;
+
+    QList<Clip> clips = m_clips;
+    clips[*at].filename = finalName;
+    setClips(std::move(clips));
+    registerUndo(UndoAction::renameClip(clipID, oldName, finalName));
+    scheduleSessionSave();
+}
+
+void ClipStore::removeClip(QUuid clipID)
+{
+    const std::optional<qsizetype> at = indexOfClip(clipID);
+    if (!at)
+        return;
+    QList<Clip> clips = m_clips;
+    const Clip removed = clips.takeAt(*at);
+    setClips(std::move(clips));
+    // The same file may be imported again.
+    m_loadedURLs.remove(removed.url);
+    registerUndo(UndoAction::removeClip(removed, *at));
+    scheduleSessionSave();
+}
+
+void ClipStore::applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs)
+{
+    const QHash<QUuid, qsizetype> index = clipIndex();
+    QList<Clip> clips = m_clips;
+    QList<QPair<QUuid, QString>> applied;
+    for (const auto &pair : pairs) {
+        const auto it = index.constFind(pair.first);
+        if (it == index.constEnd())
+            continue;
+        Clip &clip = clips[*it];
+        if (clip.tags.contains(pair.second))
+            continue;
+        clip.tags.append(pair.second);
+        applied.append(pair);
+    }
+    if (applied.isEmpty())
+        return;
+    setClips(std::move(clips));
+    QStringList catalog = m_availableTags;
+    bool catalogGrew = false;
+    for (const auto &pair : std::as_const(applied)) {
+        if (!catalog.contains(pair.second)) {
+            catalog.append(pair.second);
+            catalogGrew = true;
+        }
+    }
+    if (catalogGrew)
+        setAvailableTags(catalog);
+    registerUndo(UndoAction::audioTriageTags(applied));
+    scheduleSessionSave();
+}
+
+void ClipStore::resetReview(bool all)
+{
+    QList<Clip> clips = m_clips;
+    QList<UndoAction> parts;
+    for (Clip &clip : clips) {
+        if (!clip.tags.isEmpty()) {
+            parts.append(UndoAction::setTags(clip.id, clip.tags, {}));
+            clip.tags.clear();
+        }
+        if (!all)
+            continue;
+        if (clip.numberingResetReview) {
+            parts.append(UndoAction::setNumberingResetReview(clip.id, clip.numberingResetReview, std::nullopt));
+            clip.numberingResetReview.reset();
+        }
+        if (clip.rating != 0) {
+            parts.append(UndoAction::setRating(clip.id, clip.rating, 0));
+            clip.rating = 0;
+        }
+        if (clip.markerFlag) {
+            parts.append(UndoAction::setMarkerFlag(clip.id, clip.markerFlag, std::nullopt));
+            clip.markerFlag.reset();
+        }
+    }
+    clearFilters();
+    if (parts.isEmpty())
+        return;
+    setClips(std::move(clips));
+    registerUndo(UndoAction::compound(all ? QStringLiteral("Reset Review") : QStringLiteral("Clear All Tags"), parts));
+    scheduleSessionSave();
+}
+
+void ClipStore::openClipNamed(const QString &filename)
+{
+    for (const Clip &clip : std::as_const(m_clips)) {
+        if (clip.filename == filename) {
+            setClipToOpen(clip);
+            return;
+        }
+    }
+}

@@ -1,0 +1,272 @@
+#include "library/ClipStore.h"
+
+#include "app/Loggers.h"
+#include "library/SessionJsonWriter.h"
+#include "library/model/FileName.h"
+#include "library/model/JsonReader.h"
+#include "library/model/ReferenceDate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+const QString kFolderName = QStringLiteral("Triagon");
+const QString kFileName = QStringLiteral("session.json");
+
+// Moves an unreadable session file out of the way of the next save, beside
+// the original: "session.unreadable-<time>.json". If the folder does not
+// allow the rename, a save (which also renames inside it) fails as well and
+// is reported, so the file is not lost either way.
+void moveUnreadableFileAside(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString target;
+    for (int n = 0;; ++n) {
+        target = info.absolutePath() + QStringLiteral("/session.unreadable-") + stamp
+            + (n == 0 ? QString() : QLatin1Char('-') + QString::number(n)) + QStringLiteral(".json");
+        if (!QFileInfo::exists(target))
+            break;
+    }
+    QFile file(path);
+    if (file.rename(target)) {
+        qCCritical(sessionLogger, "Kept the unreadable session file as %s; starting with an empty session", qUtf8Printable(target));
+    } else {
+        qCCritical(sessionLogger, "Could not move the unreadable session file aside: %s", qUtf8Printable(file.errorString()));
+    }
+}
+
+// A clip's name becomes a file name when it is organized; a name from the
+// file that is not one path component ("../x", "a/b", "") is made safe.
+void makeNameSafe(Clip &clip)
+{
+    if (FileName::isSinglePathComponent(clip.filename))
+        return;
+    QString name = ClipStore::sanitizeClipName(clip.filename);
+    if (!FileName::isSinglePathComponent(name)) {
+        const QString fromFile = clip.urlFileName();
+        name = FileName::isSinglePathComponent(fromFile) ? fromFile : QStringLiteral("Clip");
+    }
+    qCInfo(sessionLogger, "Session clip name \"%s\" is not a file name; using \"%s\"", qUtf8Printable(clip.filename), qUtf8Printable(name));
+    clip.filename = name;
+}
+
+} // namespace
+
+// ==== Session file ==========================================================
+// The session file of the clip store: its JSON form, the debounced and the
+// immediate save, reading it back and removing it.
+
+// ---- JSON form -------------------------------------------------------------------
+
+QJsonObject ClipStore::SessionData::toJson() const
+{
+    QJsonArray clipArray;
+    for (const Clip &clip : clips)
+        clipArray.append(clip.toJson());
+    QJsonObject o;
+    o.insert(QStringLiteral("clips"), clipArray);
+    if (sourceFolderURL)
+        o.insert(QStringLiteral("sourceFolderURL"), sourceFolderURL->toString(QUrl::FullyEncoded));
+    o.insert(QStringLiteral("availableTags"), QJsonArray::fromStringList(availableTags));
+    o.insert(QStringLiteral("folderOrganization"), folderOrganization);
+    o.insert(QStringLiteral("gridColumns"), gridColumns);
+    o.insert(QStringLiteral("savedAt"), savedAt.isValid() ? ReferenceDate::secondsSinceReference(savedAt) : 0.0);
+    return o;
+}
+
+std::optional<ClipStore::SessionData> ClipStore::SessionData::fromJson(const QJsonObject &object, QString *errorText)
+{
+    JsonReader r(object);
+    SessionData data;
+    const QJsonArray clipArray = r.array(QStringLiteral("clips"));
+    for (qsizetype i = 0; i < clipArray.size() && !r.failed(); ++i) {
+        const QString where = QStringLiteral("clips[") + QString::number(i) + QStringLiteral("]: ");
+        if (!clipArray[i].isObject()) {
+            r.fail(where + JsonReader::typeMismatch(QStringLiteral("clips"), "Clip"));
+            break;
+        }
+        QString clipError;
+        if (auto clip = Clip::fromJson(clipArray[i].toObject(), &clipError))
+            data.clips.append(std::move(*clip));
+        else
+            r.fail(where + clipError);
+    }
+    if (!r.failed() && r.has(QStringLiteral("sourceFolderURL")))
+        data.sourceFolderURL = r.url(QStringLiteral("sourceFolderURL"));
+    data.availableTags = r.strings(QStringLiteral("availableTags"));
+    data.folderOrganization = r.string(QStringLiteral("folderOrganization"));
+    data.gridColumns = r.integer(QStringLiteral("gridColumns"));
+    const double savedAt = r.number(QStringLiteral("savedAt"));
+    if (r.failed()) {
+        if (errorText)
+            *errorText = r.error();
+        return std::nullopt;
+    }
+    data.savedAt = ReferenceDate::fromSecondsSinceReference(savedAt);
+    return data;
+}
+
+// ---- Location ----------------------------------------------------------------------
+
+QString ClipStore::sessionFilePath()
+{
+    // Computed once, on first use from any thread (a function-local static
+    // is initialized exactly once); the folder is created at that moment.
+    static const QString path = [] {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QLatin1Char('/') + kFolderName;
+        QDir().mkpath(folder); // a failure shows later as a failed save
+        return folder + QLatin1Char('/') + kFileName;
+    }();
+    return path;
+}
+
+QStringList ClipStore::unreadableSessionFilePaths()
+{
+    const QFileInfo info(sessionFilePath());
+    QStringList paths;
+    const QFileInfoList entries = info.absoluteDir().entryInfoList({QStringLiteral("session.unreadable-*.json")}, QDir::Files, QDir::Name);
+    for (const QFileInfo &entry : entries)
+        paths.append(entry.absoluteFilePath());
+    return paths;
+}
+
+// ---- Saving ------------------------------------------------------------------------------
+
+void ClipStore::scheduleSessionSave()
+{
+    // Restarting the single-shot timer cancels the waiting save.
+    m_saveTimer->start();
+}
+
+bool ClipStore::isSessionSaveScheduled() const
+{
+    return m_saveTimer->isActive();
+}
+
+void ClipStore::setSavingEnabled(bool enabled)
+{
+    m_savingEnabled = enabled;
+    if (enabled && m_saveDeferred) {
+        m_saveDeferred = false;
+        scheduleSessionSave();
+    }
+}
+
+ClipStore::SessionData ClipStore::makeSessionData() const
+{
+    SessionData data;
+    data.clips = m_clips;
+    data.sourceFolderURL = m_sourceFolderURL;
+    data.availableTags = m_availableTags;
+    data.folderOrganization = m_folderOrganization == FolderOrganization::byRating ? QStringLiteral("By Rating") : QStringLiteral("By Tag");
+    data.gridColumns = m_gridColumns;
+    data.savedAt = QDateTime::currentDateTimeUtc();
+    return data;
+}
+
+void ClipStore::saveSessionImmediately()
+{
+    m_saveTimer->stop();
+    if (!m_savingEnabled) {
+        m_saveDeferred = true;
+        qCDebug(sessionLogger, "Session save held back until the saved session is restored");
+        return;
+    }
+    const SessionData data = makeSessionData();
+    QString error;
+    if (!writeSessionFile(data, &error)) {
+        qCCritical(sessionLogger, "Immediate session save failed: %s", qUtf8Printable(error));
+        setSessionSaveError(error);
+        return;
+    }
+    Q_EMIT sessionSaved(data.clips.size());
+}
+
+bool ClipStore::writeSessionFile(const SessionData &data, QString *errorText)
+{
+    const QString path = sessionFilePath();
+    // The folder may have been removed since it was made.
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Written directly: building a JSON object per clip first costs more than the write itself.
+    const QByteArray bytes = SessionJsonWriter::encode(data);
+    QSaveFile file(path);
+    auto failWith = [&](const QString &text) {
+        if (errorText)
+            *errorText = text;
+        file.cancelWriting();
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return failWith(QStringLiteral("Could not write \"") + path + QStringLiteral("\": ") + file.errorString());
+    if (file.write(bytes) != bytes.size())
+        return failWith(QStringLiteral("Could not write \"") + path + QStringLiteral("\": ") + file.errorString());
+    if (!file.commit())
+        return failWith(QStringLiteral("Could not write \"") + path + QStringLiteral("\": ") + file.errorString());
+    qCDebug(sessionLogger, "Saved session: %lld clips", static_cast<long long>(data.clips.size()));
+    return true;
+}
+
+// ---- Reading and removing ---------------------------------------------------------------------
+
+std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSessionFile()
+{
+    const QString path = sessionFilePath();
+    if (!QFileInfo::exists(path))
+        return std::nullopt;
+
+    auto unreadable = [&](const QString &reason) {
+        qCCritical(sessionLogger, "Session file exists but could not be restored: %s", qUtf8Printable(reason));
+        moveUnreadableFileAside(path);
+        return std::nullopt;
+    };
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return unreadable(file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return unreadable(file.errorString());
+    file.close();
+
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return unreadable(parseError.errorString() + QStringLiteral(" at offset ") + QString::number(parseError.offset));
+    if (!document.isObject())
+        return unreadable(QStringLiteral("The file does not hold a session object."));
+    QString decodeError;
+    std::optional<SessionData> data = SessionData::fromJson(document.object(), &decodeError);
+    if (!data)
+        return unreadable(decodeError);
+
+    QList<Clip> restored = data->clips;
+    qsizetype onDisk = 0;
+    for (Clip &clip : restored) {
+        makeNameSafe(clip);
+        clip.isMissing = !QFileInfo::exists(clip.path());
+        if (!clip.isMissing)
+            ++onDisk;
+    }
+    qCInfo(sessionLogger, "Restoring session: %lld saved, %lld still on disk", static_cast<long long>(data->clips.size()),
+           static_cast<long long>(onDisk));
+    return std::make_pair(std::move(*data), std::move(restored));
+}
+
+void ClipStore::clearSessionFile()
+{
+    m_saveTimer->stop();
+    m_saveDeferred = false;
+    QFile file(sessionFilePath());
+    if (!file.exists())
+        return; // nothing to remove is not a failure
+    if (!file.remove())
+        qCCritical(sessionLogger, "Failed to clear session file: %s", qUtf8Printable(file.errorString()));
+}

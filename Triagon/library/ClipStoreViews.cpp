@@ -1,0 +1,219 @@
+#include "library/ClipStore.h"
+
+#include "library/model/FinderOrder.h"
+#include "library/model/PlainTextOrder.h"
+#include "organize/FolderPlan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+// ---- Derived views ----------------------------------------------------------------
+
+bool ClipStore::isUntouched(const Clip &clip)
+{
+    return clip.rating < 1 && clip.tags.isEmpty() && !clip.markerFlag && clip.filename == clip.urlFileName();
+}
+
+const QList<Clip> &ClipStore::sortedAndFilteredClips() const
+{
+    if (m_sortedAndFilteredCache)
+        return *m_sortedAndFilteredCache;
+
+    QList<Clip> result;
+    result.reserve(m_clips.size());
+    for (const Clip &clip : m_clips) {
+        if (m_hideUntouched && isUntouched(clip))
+            continue;
+        if (m_filterRating > 0 && clip.rating != m_filterRating)
+            continue;
+        if (m_filterTag && !clip.tags.contains(*m_filterTag))
+            continue;
+        if (m_filterHandMarkers && !(clip.markerFlag && clip.markerFlag->isMarker()))
+            continue;
+        result.append(clip);
+    }
+
+    switch (m_sortOrder) {
+    case SortOrder::name: {
+        // The grid reads this after every edit, so the names are sorted by
+        // their collation keys instead of being compared pair by pair.
+        std::vector<std::pair<QCollatorSortKey, qsizetype>> keyed;
+        keyed.reserve(size_t(result.size()));
+        for (qsizetype i = 0; i < result.size(); ++i)
+            keyed.emplace_back(FinderOrder::sortKey(result[i].filename), i);
+        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
+        QList<Clip> sorted;
+        sorted.reserve(result.size());
+        for (const auto &entry : keyed)
+            sorted.append(result[entry.second]);
+        result = std::move(sorted);
+        break;
+    }
+    case SortOrder::duration:
+        // NaN compares false with everything, which breaks the transitivity
+        // a sort relies on; it sorts as 0.
+        std::stable_sort(result.begin(), result.end(), [](const Clip &a, const Clip &b) {
+            const double x = std::isnan(a.duration) ? 0.0 : a.duration;
+            const double y = std::isnan(b.duration) ? 0.0 : b.duration;
+            return x > y;
+        });
+        break;
+    case SortOrder::rating:
+        std::stable_sort(result.begin(), result.end(), [](const Clip &a, const Clip &b) { return a.rating > b.rating; });
+        break;
+    }
+    m_sortedAndFilteredCache = std::move(result);
+    return *m_sortedAndFilteredCache;
+}
+
+const QHash<QUuid, qsizetype> &ClipStore::clipIndex() const
+{
+    if (!m_clipIndexCache) {
+        QHash<QUuid, qsizetype> index;
+        index.reserve(m_clips.size());
+        for (qsizetype i = 0; i < m_clips.size(); ++i)
+            index.insert(m_clips[i].id, i);
+        m_clipIndexCache = std::move(index);
+    }
+    return *m_clipIndexCache;
+}
+
+std::optional<qsizetype> ClipStore::indexOfClip(const QUuid &id) const
+{
+    const QHash<QUuid, qsizetype> &index = clipIndex();
+    const auto it = index.constFind(id);
+    if (it == index.constEnd())
+        return std::nullopt;
+    return *it;
+}
+
+const QStringList &ClipStore::usedTags() const
+{
+    if (m_usedTagsCache)
+        return *m_usedTagsCache;
+    QSet<QString> carried;
+    for (const Clip &clip : m_clips) {
+        for (const QString &tag : clip.tags)
+            carried.insert(tag);
+    }
+    QStringList result;
+    QSet<QString> inCatalog;
+    for (const QString &tag : m_availableTags) {
+        // A catalog may hold a name twice (default tags are taken as given);
+        // the list of used tags names each tag once.
+        if (inCatalog.contains(tag))
+            continue;
+        inCatalog.insert(tag);
+        if (carried.contains(tag))
+            result.append(tag);
+    }
+    QStringList others;
+    for (const QString &tag : std::as_const(carried)) {
+        if (!inCatalog.contains(tag))
+            others.append(tag);
+    }
+    PlainTextOrder::sort(others);
+    result += others;
+    m_usedTagsCache = std::move(result);
+    return *m_usedTagsCache;
+}
+
+bool ClipStore::hasActiveFilters() const
+{
+    return m_filterRating > 0 || m_filterTag.has_value() || m_filterHandMarkers || m_hideUntouched;
+}
+
+void ClipStore::clearFilters()
+{
+    setFilterRating(0);
+    setFilterTag(std::nullopt);
+    setFilterHandMarkers(false);
+    setHideUntouched(false);
+}
+
+const ClipStore::ClipStats &ClipStore::clipStats() const
+{
+    if (m_clipStatsCache)
+        return *m_clipStatsCache;
+    ClipStats stats;
+    for (const Clip &clip : m_clips) {
+        if (clip.rating > 0)
+            ++stats.ratedCount;
+        if (!clip.tags.isEmpty())
+            ++stats.taggedCount;
+        if (clip.width < clip.height)
+            ++stats.portraitCount;
+        if (isShortlisted(clip)) {
+            ExportTotals &totals = stats.shortlistTotals;
+            ++totals.clipCount;
+            if (std::isfinite(clip.duration) && clip.duration > 0)
+                totals.duration += clip.duration;
+            else
+                ++totals.unknownDurationCount;
+            if (clip.fileSize > 0) {
+                constexpr qint64 maximum = std::numeric_limits<qint64>::max();
+                totals.bytes = totals.bytes > maximum - clip.fileSize ? maximum : totals.bytes + clip.fileSize;
+            } else {
+                ++totals.unknownSizeCount;
+            }
+            stats.shortlistedDuration += clip.duration;
+            stats.hasShortlisted = true;
+        } else {
+            ++stats.exportSkippedCount;
+        }
+        stats.totalDuration += clip.duration;
+    }
+    stats.totalCount = int(m_clips.size());
+    m_clipStatsCache = stats;
+    return *m_clipStatsCache;
+}
+
+const QList<MarkerDetector::NumberingReset> &ClipStore::numberingResets() const
+{
+    if (!m_numberingResetCache)
+        m_numberingResetCache = MarkerDetector::numberingResets(m_clips);
+    return *m_numberingResetCache;
+}
+
+const std::optional<QList<ClipStore::ExportFolder>> &ClipStore::exportPreviewTree() const
+{
+    if (!m_exportPreviewTreeCache) {
+        const QList<Clip> shortlist = clipsInScope(ExportScope::shortlisted);
+        if (shortlist.isEmpty())
+            m_exportPreviewTreeCache.emplace(std::nullopt);
+        else
+            m_exportPreviewTreeCache.emplace(FolderPlan::folderPlan(shortlist, m_folderOrganization == FolderOrganization::byRating));
+    }
+    return *m_exportPreviewTreeCache;
+}
+
+QList<Clip> ClipStore::clipsInScope(ExportScope scope) const
+{
+    switch (scope) {
+    case ExportScope::shortlisted: {
+        QList<Clip> result;
+        for (const Clip &clip : m_clips) {
+            if (isShortlisted(clip))
+                result.append(clip);
+        }
+        return result;
+    }
+    case ExportScope::filtered:
+        return sortedAndFilteredClips();
+    case ExportScope::selected: {
+        QList<Clip> result;
+        if (m_selectedClipIDs.isEmpty())
+            return result;
+        for (const Clip &clip : m_clips) {
+            if (m_selectedClipIDs.contains(clip.id))
+                result.append(clip);
+        }
+        return result;
+    }
+    case ExportScope::all:
+        return m_clips;
+    }
+    return {};
+}
