@@ -31,6 +31,12 @@ public:
     // read: enough for container metadata). On failure returns false and
     // sets *error.
     bool open(const QString &path, QString *error = nullptr, bool readStreamInfo = true);
+    // Opens a file for decoding its frames. QuickTime and MP4 headers already
+    // hold everything a decoder needs (codec, size, rate, timing, the sample
+    // index), so their stream information is not read: reading it decodes
+    // several frames, which costs more than a poster or a scrub seek. Other
+    // containers are opened as open() does.
+    bool openForDecoding(const QString &path, QString *error = nullptr);
     bool isOpen() const { return bool(m_context); }
     void close();
 
@@ -72,6 +78,11 @@ public:
     // was sent.
     std::optional<int> sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining);
 
+    // Whether packets were read or the file was sought since it was opened
+    // (else reading starts at the beginning of the file).
+    bool hasBeenRead() const { return m_read; }
+    void markRead() { m_read = true; }
+
     // A metadata value of the container, else of the video stream; empty when absent.
     QString metadata(const char *key) const;
 
@@ -84,8 +95,16 @@ public:
     static void initialize();
 
 private:
+    bool openInput(const QString &path, QString *error);
+    bool headerIsComplete() const;
+    void findStreams();
+
     FFmpegFormatContextPtr m_context;
     QString m_path;
     int m_videoStream = -1;
     int m_audioStream = -1;
+    // The zero point worked out from the header when stream information was
+    // not read (the demuxer leaves its own unset then).
+    std::optional<qint64> m_headerStartTime;
+    bool m_read = false;
 };

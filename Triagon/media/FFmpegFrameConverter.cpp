@@ -66,6 +66,19 @@ QSize FFmpegFrameConverter::fitSize(QSize source, QSize maxSize)
     return {width, height};
 }
 
+namespace {
+// QImage rows are only 4-byte aligned; swscale's fast paths want more.
+int paddedStride(int width)
+{
+    return FFALIGN(width * 4, 64);
+}
+} // namespace
+
+qint64 FFmpegFrameConverter::imageBytes(QSize size)
+{
+    return size.isEmpty() ? 0 : qint64(paddedStride(size.width())) * size.height();
+}
+
 QSize FFmpegFrameConverter::displaySize(const AVFrame *frame, int rotationDegrees)
 {
     if (!frame || frame->width <= 0 || frame->height <= 0)
@@ -127,8 +140,7 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
         m_sourceRange = fullRange;
     }
 
-    // QImage rows are only 4-byte aligned; swscale's fast paths want more.
-    const int stride = FFALIGN(scaled.width() * 4, 64);
+    const int stride = paddedStride(scaled.width());
     auto *pixels = static_cast<uchar *>(av_malloc(size_t(stride) * size_t(scaled.height())));
     if (!pixels)
         return fail("Out of memory");

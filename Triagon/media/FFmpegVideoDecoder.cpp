@@ -14,6 +14,41 @@ namespace {
 constexpr double decodeOnLimitSeconds = 1.0;
 // Consecutive packets the decoder may reject before a file counts as unreadable.
 constexpr int maxConsecutiveDecodeErrors = 500;
+// A keyframe seek that lands on a frame shown after its target goes back one
+// keyframe further, at most this often (B-frames are shown after the
+// keyframe they follow in the file, so the seek can land one keyframe late).
+constexpr int maxSeekRetries = 4;
+// Frames in flight when skipping stops are the frame threads' and the
+// reordering delay's, and a few more for safety.
+constexpr int uncertainOutputsAfterSkipping = 3;
+
+qint64 packetDuration(const AVFrame *frame)
+{
+#if LIBAVUTIL_VERSION_MAJOR >= 58
+    return frame->duration;
+#else
+    return frame->pkt_duration;
+#endif
+}
+
+// The index entry of the keyframe at or before `timestamp` (-1 when none).
+int keyframeEntryAtOrBefore(AVStream *stream, qint64 timestamp)
+{
+    return av_index_search_timestamp(stream, timestamp, AVSEEK_FLAG_BACKWARD);
+}
+
+// The index entry of the first keyframe after entry `index` (-1 when none).
+int nextKeyframeEntry(AVStream *stream, int index)
+{
+    const int count = avformat_index_get_entries_count(stream);
+    for (int i = std::max(0, index + 1); i < count; ++i) {
+        const AVIndexEntry *entry = avformat_index_get_entry(stream, i);
+        if (entry && (entry->flags & AVINDEX_KEYFRAME))
+            return i;
+    }
+    return -1;
+}
+
 } // namespace
 
 int FFmpegVideoDecoder::pooledThreadCount()
@@ -30,51 +65,122 @@ FFmpegVideoDecoder::FFmpegVideoDecoder()
     : m_packet(makeFFmpegPacket())
     , m_frame(makeFFmpegFrame())
     , m_received(makeFFmpegFrame())
+    , m_previous(makeFFmpegFrame())
+    , m_pending(makeFFmpegFrame())
 {
 }
 
 FFmpegVideoDecoder::~FFmpegVideoDecoder() = default;
 
-void FFmpegVideoDecoder::close()
+void FFmpegVideoDecoder::resetPosition()
 {
-    m_codec.reset();
-    m_format.close();
-    if (m_frame)
-        av_frame_unref(m_frame.get());
+    for (AVFrame *frame : {m_frame.get(), m_previous.get(), m_pending.get()}) {
+        if (frame)
+            av_frame_unref(frame);
+    }
     m_hasFrame = false;
     m_atEnd = false;
     m_draining = false;
     m_frameTimestamp = AV_NOPTS_VALUE;
+    m_frameEnd = AV_NOPTS_VALUE;
+    m_hasPrevious = false;
+    m_previousTimestamp = AV_NOPTS_VALUE;
+    m_previousEnd = AV_NOPTS_VALUE;
+    m_hasPending = false;
+    m_isFirst = false;
+    m_uncertainOutputs = 0;
     m_position = AV_NOPTS_VALUE;
+}
+
+void FFmpegVideoDecoder::close()
+{
+    m_codec.reset();
+    m_format.close();
+    resetPosition();
     m_rotation = 0;
+    m_threadCount = 0;
+    m_skipping = false;
+}
+
+void FFmpegVideoDecoder::releaseCodec()
+{
+    m_codec.reset();
+    resetPosition();
+    m_skipping = false;
+}
+
+FFmpegFormat FFmpegVideoDecoder::takeFormat()
+{
+    releaseCodec();
+    FFmpegFormat format = std::move(m_format);
+    m_format = FFmpegFormat();
+    m_rotation = 0;
+    return format;
 }
 
 bool FFmpegVideoDecoder::open(const QString &path, int threadCount, QString *error)
 {
     close();
-    if (!m_packet || !m_frame || !m_received) {
+    FFmpegFormat format;
+    if (!format.openForDecoding(path, error))
+        return false;
+    return open(std::move(format), threadCount, error);
+}
+
+bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *error)
+{
+    close();
+    if (!m_packet || !m_frame || !m_received || !m_previous || !m_pending) {
         if (error)
             *error = QStringLiteral("Out of memory");
         return false;
     }
-    if (!m_format.open(path, error))
+    if (!format.isOpen()) {
+        if (error)
+            *error = QStringLiteral("The file is not open");
         return false;
-    AVStream *video = m_format.videoStream();
-    if (!video) {
+    }
+    if (!format.videoStream()) {
         if (error)
             *error = QStringLiteral("The file has no video stream");
+        return false;
+    }
+    // A file that was read before stands somewhere unknown.
+    const bool fresh = !format.hasBeenRead();
+    m_format = std::move(format);
+    if (!openCodec(threadCount, error)) {
         m_format.close();
         return false;
     }
-    FFmpegCodecContextPtr context = m_format.openDecoder(video, threadCount, error);
-    if (!context) {
-        m_format.close();
-        return false;
-    }
-    m_codec = std::move(context);
     m_rotation = m_format.rotationDegrees();
-    m_position = video->start_time != AV_NOPTS_VALUE ? video->start_time : m_format.toStreamTimestamp(0, video);
+    if (fresh) {
+        AVStream *video = stream();
+        m_position = video->start_time != AV_NOPTS_VALUE ? video->start_time : m_format.toStreamTimestamp(0, video);
+    }
     return true;
+}
+
+bool FFmpegVideoDecoder::openCodec(int threadCount, QString *error)
+{
+    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error);
+    if (!context)
+        return false;
+    m_codec = std::move(context);
+    m_threadCount = threadCount;
+    m_skipping = false;
+    return true;
+}
+
+bool FFmpegVideoDecoder::reopenCodec(int threadCount, QString *error)
+{
+    if (!m_format.isOpen() || !stream()) {
+        if (error)
+            *error = QStringLiteral("The file is not open");
+        return false;
+    }
+    m_codec.reset();
+    resetPosition();
+    return openCodec(threadCount, error);
 }
 
 double FFmpegVideoDecoder::frameDuration() const
@@ -83,18 +189,34 @@ double FFmpegVideoDecoder::frameDuration() const
     return rate > 0 ? 1.0 / rate : 1.0 / 30.0;
 }
 
-qint64 FFmpegVideoDecoder::halfFrame() const
+qint64 FFmpegVideoDecoder::frameDurationTicks() const
 {
     const AVStream *video = stream();
     if (!video)
-        return 0;
-    const double ticks = frameDuration() / 2 / av_q2d(video->time_base);
-    return std::isfinite(ticks) ? std::max<qint64>(0, qint64(ticks)) : 0;
+        return 1;
+    const double ticks = frameDuration() / av_q2d(video->time_base);
+    return std::isfinite(ticks) ? std::max<qint64>(1, std::llround(ticks)) : 1;
+}
+
+qint64 FFmpegVideoDecoder::durationOf(const AVFrame *frame) const
+{
+    const qint64 duration = packetDuration(frame);
+    return duration > 0 ? duration : frameDurationTicks();
 }
 
 double FFmpegVideoDecoder::frameTime() const
 {
     return m_hasFrame ? m_format.toSeconds(m_frameTimestamp, stream()) : 0;
+}
+
+qint64 FFmpegVideoDecoder::toTimestamp(double seconds) const
+{
+    return m_format.toStreamTimestamp(seconds, stream());
+}
+
+double FFmpegVideoDecoder::toSeconds(qint64 timestamp) const
+{
+    return m_format.toSeconds(timestamp, stream());
 }
 
 bool FFmpegVideoDecoder::checkOpen(QString *error) const
@@ -106,13 +228,99 @@ bool FFmpegVideoDecoder::checkOpen(QString *error) const
     return false;
 }
 
+std::optional<qint64> FFmpegVideoDecoder::previousTimestamp() const
+{
+    if (!m_hasFrame || !m_hasPrevious)
+        return std::nullopt;
+    return m_previousTimestamp;
+}
+
+bool FFmpegVideoDecoder::covers(qint64 timestamp) const
+{
+    if (!m_hasFrame || timestamp == AV_NOPTS_VALUE)
+        return false;
+    if (timestamp < m_frameTimestamp)
+        return m_isFirst;
+    return timestamp < m_frameEnd;
+}
+
+void FFmpegVideoDecoder::setSkipNonReference(bool skip)
+{
+    if (!m_codec || skip == m_skipping)
+        return;
+    m_skipping = skip;
+    m_codec->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+    if (skip)
+        m_hasPrevious = false;
+    else
+        m_uncertainOutputs = uncertainOutputsAfterSkipping + pipelineDelayFrames();
+}
+
+int FFmpegVideoDecoder::pipelineDelayFrames() const
+{
+    if (!m_codec)
+        return 0;
+    return std::max(1, m_codec->thread_count) + std::max(0, m_codec->has_b_frames);
+}
+
+bool FFmpegVideoDecoder::isFirstFrameOfStream(const AVFrame *frame) const
+{
+    AVStream *video = stream();
+    const qint64 timestamp = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+    if (video->start_time != AV_NOPTS_VALUE && timestamp != AV_NOPTS_VALUE)
+        return timestamp <= video->start_time;
+    if (frame->pkt_dts != AV_NOPTS_VALUE && avformat_index_get_entries_count(video) > 0)
+        return frame->pkt_dts <= avformat_index_get_entry(video, 0)->timestamp;
+    return false;
+}
+
+bool FFmpegVideoDecoder::backUp()
+{
+    if (!m_hasFrame || !m_hasPrevious || m_hasPending)
+        return false;
+    av_frame_unref(m_pending.get());
+    av_frame_move_ref(m_pending.get(), m_frame.get());
+    av_frame_move_ref(m_frame.get(), m_previous.get());
+    m_pendingTimestamp = m_frameTimestamp;
+    m_pendingEnd = m_frameEnd;
+    m_pendingIsFirst = m_isFirst;
+    m_frameTimestamp = m_previousTimestamp;
+    m_frameEnd = m_previousEnd;
+    m_isFirst = m_previousIsFirst;
+    m_position = m_frameTimestamp;
+    m_hasPrevious = false;
+    m_hasPending = true;
+    return true;
+}
+
 bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
 {
     if (!checkOpen(error))
         return false;
+    if (m_hasPending) {
+        // The frame that backUp() put aside follows the current one.
+        av_frame_unref(m_previous.get());
+        av_frame_move_ref(m_previous.get(), m_frame.get());
+        av_frame_move_ref(m_frame.get(), m_pending.get());
+        m_previousTimestamp = m_frameTimestamp;
+        m_previousEnd = m_frameEnd;
+        m_previousIsFirst = m_isFirst;
+        m_hasPrevious = true;
+        m_frameTimestamp = m_pendingTimestamp;
+        m_frameEnd = m_pendingEnd;
+        m_isFirst = m_pendingIsFirst;
+        m_position = m_frameTimestamp;
+        m_hasPending = false;
+        return true;
+    }
     const int videoIndex = m_format.videoStreamIndex();
     int decodeErrors = 0;
     while (!m_atEnd) {
+        if (m_interrupt && m_interrupt->load()) {
+            if (error)
+                *error = QStringLiteral("Interrupted");
+            return false;
+        }
         const int result = avcodec_receive_frame(m_codec.get(), m_received.get());
         if (result == 0) {
             qint64 timestamp = m_received->best_effort_timestamp;
@@ -120,12 +328,26 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
                 timestamp = m_received->pts;
             if (timestamp == AV_NOPTS_VALUE) {
                 // No time at all: continue from the previous frame.
-                const qint64 previous = m_hasFrame ? m_frameTimestamp : m_position;
-                timestamp = previous == AV_NOPTS_VALUE ? 0 : previous + 2 * halfFrame();
+                const qint64 previous = m_hasFrame ? m_frameEnd : m_position;
+                timestamp = previous == AV_NOPTS_VALUE ? 0 : previous;
             }
+            const bool freshStart = !m_hasFrame && m_position != AV_NOPTS_VALUE;
+            const bool follows = m_hasFrame && !m_skipping && m_uncertainOutputs == 0;
+            if (m_uncertainOutputs > 0)
+                --m_uncertainOutputs;
+            if (m_hasFrame) {
+                av_frame_unref(m_previous.get());
+                av_frame_move_ref(m_previous.get(), m_frame.get());
+                m_previousTimestamp = m_frameTimestamp;
+                m_previousEnd = m_frameEnd;
+                m_previousIsFirst = m_isFirst;
+            }
+            m_hasPrevious = follows;
             av_frame_unref(m_frame.get());
             av_frame_move_ref(m_frame.get(), m_received.get());
             m_frameTimestamp = timestamp;
+            m_frameEnd = timestamp + durationOf(m_frame.get());
+            m_isFirst = freshStart || isFirstFrameOfStream(m_frame.get());
             m_position = timestamp;
             m_hasFrame = true;
             return true;
@@ -165,6 +387,7 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
 
 bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
 {
+    m_format.markRead();
     AVFormatContext *format = m_format.context();
     const int videoIndex = m_format.videoStreamIndex();
     int result = avformat_seek_file(format, videoIndex, INT64_MIN, timestamp, timestamp, 0);
@@ -180,13 +403,25 @@ bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
         return false;
     }
     avcodec_flush_buffers(m_codec.get());
-    av_frame_unref(m_frame.get());
-    m_hasFrame = false;
-    m_atEnd = false;
-    m_draining = false;
-    m_frameTimestamp = AV_NOPTS_VALUE;
-    m_position = AV_NOPTS_VALUE;
+    resetPosition();
     return true;
+}
+
+bool FFmpegVideoDecoder::seekToKeyframeBefore(qint64 target, QString *error)
+{
+    if (!checkOpen(error))
+        return false;
+    qint64 seekTarget = target;
+    for (int attempt = 0;; ++attempt) {
+        if (!seekTo(seekTarget, error) || !decodeNextFrame(error))
+            return false;
+        if (m_frameTimestamp <= target || m_isFirst || attempt >= maxSeekRetries)
+            return true;
+        // Shown after the target: the keyframe before this one holds it.
+        const qint64 decoded = m_frame->pkt_dts != AV_NOPTS_VALUE ? m_frame->pkt_dts : target;
+        const qint64 earlier = std::min(seekTarget, decoded) - 1;
+        seekTarget = earlier < seekTarget - frameDurationTicks() ? earlier : seekTarget - frameDurationTicks();
+    }
 }
 
 bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
@@ -195,29 +430,106 @@ bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
         return false;
     if (!std::isfinite(seconds))
         seconds = 0;
-    const AVStream *video = stream();
-    const qint64 target = m_format.toStreamTimestamp(seconds, video);
-    const qint64 accept = target - halfFrame();
-
-    if (m_hasFrame && m_frameTimestamp >= accept && m_frameTimestamp <= target + halfFrame())
+    const qint64 target = toTimestamp(seconds);
+    if (covers(target))
         return true; // already there
-    const qint64 from = m_hasFrame ? m_frameTimestamp : m_position;
-    const double ahead = from == AV_NOPTS_VALUE ? -1 : double(target - from) * av_q2d(video->time_base);
-    const bool decodeOn = !m_atEnd && from != AV_NOPTS_VALUE && ahead >= 0 && ahead <= decodeOnLimitSeconds;
-    if (!decodeOn && !seekTo(target, error))
-        return false;
 
-    bool decodedAny = false;
-    QString decodeError;
-    while (decodeNextFrame(&decodeError)) {
-        decodedAny = true;
-        if (m_frameTimestamp >= accept)
+    const qint64 from = m_hasFrame ? m_frameTimestamp : m_position;
+    const double ahead = from == AV_NOPTS_VALUE ? -1 : double(target - from) * av_q2d(stream()->time_base);
+    const bool decodeOn = !atEnd() && from != AV_NOPTS_VALUE && ahead >= 0 && ahead <= decodeOnLimitSeconds;
+    if (!decodeOn) {
+        if (!seekToKeyframeBefore(target, error))
+            return false;
+        if (covers(target) || m_frameTimestamp > target)
             return true;
     }
-    if (m_hasFrame)
+    QString decodeError;
+    while (decodeNextFrame(&decodeError)) {
+        if (m_frameEnd > target) {
+            // A frame that starts after the target (its predecessor ended
+            // early): the predecessor is the one on show.
+            if (m_frameTimestamp > target && m_hasPrevious && m_previousTimestamp <= target)
+                backUp();
+            return true;
+        }
+    }
+    if (m_hasFrame && !interrupted())
         return true; // the target lies past the last frame: stay on the last one
     if (error)
-        *error = decodedAny || m_atEnd ? QStringLiteral("No frame at %1 s").arg(seconds) : decodeError;
+        *error = m_atEnd ? QStringLiteral("No frame at %1 s").arg(seconds) : decodeError;
+    return false;
+}
+
+int FFmpegVideoDecoder::estimatedFramesNear(const FFmpegFormat &format, double seconds, double before, double after)
+{
+    AVStream *video = format.videoStream();
+    if (!video || avformat_index_get_entries_count(video) <= 0)
+        return -1;
+    const qint64 target = format.toStreamTimestamp(seconds, video);
+    const qint64 low = format.toStreamTimestamp(seconds - std::max(0.0, before), video);
+    const qint64 high = format.toStreamTimestamp(seconds + std::max(0.0, after), video);
+    const int index = keyframeEntryAtOrBefore(video, target);
+    const AVIndexEntry *keyframe = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
+    if (keyframe && keyframe->timestamp >= low)
+        return 1;
+    const int nextIndex = nextKeyframeEntry(video, index);
+    const AVIndexEntry *next = nextIndex >= 0 ? avformat_index_get_entry(video, nextIndex) : nullptr;
+    if (next && next->timestamp <= high)
+        return 1;
+    if (!keyframe)
+        return -1;
+    const double rate = FFmpegFormat::frameRate(video);
+    const double span = double(low - keyframe->timestamp) * av_q2d(video->time_base);
+    return std::max(1, int(std::ceil(span * (rate > 0 ? rate : 30.0))) + 1);
+}
+
+bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, QString *error)
+{
+    if (!checkOpen(error))
+        return false;
+    if (!std::isfinite(seconds))
+        seconds = 0;
+    AVStream *video = stream();
+    const qint64 target = toTimestamp(seconds);
+    const qint64 low = toTimestamp(seconds - std::max(0.0, before));
+    const qint64 high = toTimestamp(seconds + std::max(0.0, after));
+    const auto within = [&] { return m_hasFrame && m_frameTimestamp >= low && m_frameTimestamp <= high; };
+    if (within())
+        return true;
+
+    // The keyframe after the target, when it lies in the span and the one
+    // before does not: one frame to decode instead of many.
+    if (avformat_index_get_entries_count(video) > 0) {
+        const int index = keyframeEntryAtOrBefore(video, target);
+        const AVIndexEntry *keyframe = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
+        if (!keyframe || keyframe->timestamp < low) {
+            const int nextIndex = nextKeyframeEntry(video, index);
+            const AVIndexEntry *next = nextIndex >= 0 ? avformat_index_get_entry(video, nextIndex) : nullptr;
+            if (next && next->timestamp <= high && seekTo(next->timestamp, error) && decodeNextFrame(error) && within())
+                return true;
+        }
+    }
+    if (!seekToKeyframeBefore(target, error))
+        return false;
+    if (within() || m_frameTimestamp > high)
+        return true;
+    // Decode on to the span, skipping what nobody sees on the way.
+    const qint64 skipUntil = low - (uncertainOutputsAfterSkipping + 2LL * pipelineDelayFrames()) * frameDurationTicks();
+    QString decodeError;
+    while (true) {
+        setSkipNonReference(m_frameTimestamp < skipUntil);
+        if (!decodeNextFrame(&decodeError))
+            break;
+        if (m_frameTimestamp >= low) {
+            setSkipNonReference(false);
+            return true;
+        }
+    }
+    setSkipNonReference(false);
+    if (m_hasFrame && !interrupted())
+        return true; // past the last frame: the last one
+    if (error)
+        *error = decodeError;
     return false;
 }
 
@@ -227,7 +539,7 @@ bool FFmpegVideoDecoder::seekKeyframe(double seconds, QString *error)
         return false;
     if (!std::isfinite(seconds))
         seconds = 0;
-    if (!seekTo(m_format.toStreamTimestamp(seconds, stream()), error))
+    if (!seekTo(toTimestamp(seconds), error))
         return false;
     return decodeNextFrame(error);
 }
@@ -240,4 +552,14 @@ QImage FFmpegVideoDecoder::frameImage(QSize maxSize, QString *error)
         return {};
     }
     return m_converter.convert(m_frame.get(), maxSize, m_rotation, error);
+}
+
+QImage FFmpegVideoDecoder::frameImage(FFmpegFrameConverter &converter, QSize maxSize, QString *error)
+{
+    if (!m_hasFrame) {
+        if (error)
+            *error = QStringLiteral("No frame decoded");
+        return {};
+    }
+    return converter.convert(m_frame.get(), maxSize, m_rotation, error);
 }

@@ -8,16 +8,27 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+int processorCount()
+{
+    return std::max(1, QThread::idealThreadCount());
+}
+} // namespace
+
 VideoPlayer::Options VideoPlayer::Options::pooledScrub()
 {
     Options options;
-    // Frame threads make a seek from a keyframe short (a 1080p frame of busy
-    // footage takes 10 ms and more on one core). Each thread holds frames of
-    // its own, which is why only a few pooled decoders stay open at a time.
-    options.decoderThreads = std::clamp(QThread::idealThreadCount(), 1, 8);
+    // A decoder kept open for a card holds the frames of its threads: one
+    // thread while it only shows a first frame. A seek of the card in use
+    // starts at a keyframe and decodes up to two seconds of frames: it
+    // reopens with several threads, as many as a one-off decode gets.
+    options.decoderThreads = 1;
+    options.seekDecoderThreads = std::clamp(processorCount() / 2, 1, 4);
     options.releaseDecoderAfterMs = 8000;
     options.pooled = true;
-    options.frameCacheBytes = 32LL * 1024 * 1024;
+    // 480 × 270 frames are half a megabyte: about 40 while in use, 12 kept.
+    options.frameCacheBytes = 20LL * 1024 * 1024;
+    options.keptFrameCacheBytes = 6LL * 1024 * 1024;
     options.muted = true;
     return options;
 }
@@ -27,7 +38,20 @@ VideoPlayer::Options VideoPlayer::Options::fullPlayer()
     Options options;
     options.decoderThreads = 0;
     options.frameCacheBytes = 96LL * 1024 * 1024;
+    options.keptFrameCacheBytes = options.frameCacheBytes;
     return options;
+}
+
+int VideoPlayer::Options::pooledDecoderLimit()
+{
+    return 10;
+}
+
+int VideoPlayer::Options::pooledThreadLimit()
+{
+    // Room for the decoders of the two cards used last at their seek threads
+    // and a few more of one thread each.
+    return 2 * pooledScrub().seekDecoderThreads + 6;
 }
 
 VideoPlayer::VideoPlayer(const QString &path, QObject *parent)

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMetaObject>
 #include <QSize>
 #include <QString>
 
@@ -50,25 +51,45 @@ public:
     bool isDecoderOpen() const { return m_decoderOpen.load(); }
 
 private:
+    // Why the decoder is opened: a seek or step of the player in use gets
+    // the seek thread count, showing the first frame the plain one.
+    enum class OpenFor { FirstFrame, Seek };
+
     void run();
     void handle(const Command &command);
     template<typename Call>
     void report(Call &&call);
 
-    bool ensureOpen();
+    bool ensureOpen(OpenFor purpose);
+    int threadsFor(OpenFor purpose) const;
     void releaseDecoder();
     qint64 toTicks(double seconds) const;
     double toSeconds(qint64 ticks) const;
-    qint64 halfFrameTicks() const;
+    qint64 frameTicks() const;
     QSize effectiveTarget() const;
 
-    // Decodes the next frame, caching it (scaled) when `cacheIt`.
-    bool decodeNext(bool cacheIt);
+    // Decodes the next frame.
+    bool decodeNext();
     QImage imageOfCurrent();
     void cacheCurrent(const QImage &image);
+    // The cache's link from the decoder's current frame to the one before it.
+    qint64 previousOfCurrent() const;
     // Brings the decoder to the frame for a seek, or takes it from the cache;
     // with `useCache` the frame is shown, without it only the decoder moves.
     bool land(double seconds, double toleranceBefore, double toleranceAfter, bool useCache);
+    // The same in stream ticks: an exact target, or any frame from `low` to
+    // `high` (tolerant). Frames decoded on the way from `cacheFrom` on are
+    // kept (none when unknown).
+    struct Landing
+    {
+        qint64 target = 0;
+        bool tolerant = false;
+        qint64 low = 0;
+        qint64 high = 0;
+        std::optional<qint64> cacheFrom;
+        bool useCache = true;
+    };
+    bool landAt(const Landing &landing);
     void present(qint64 timestamp, const QImage &image);
     void setSkipping(bool skipping);
     std::optional<qint64> keyframeAtOrBefore(qint64 timestamp) const;
@@ -108,14 +129,7 @@ private:
     bool m_openedOnce = false;
     double m_duration = 0;
     double m_frameDuration = 1.0 / 30.0;
-    // The frame the decoder stands on follows this one in the stream
-    // (FrameCache::streamStart right after opening, unknown after a seek).
-    qint64 m_previousTimestamp = FrameCache::unknown;
-    bool m_freshDecoder = false; // opened, nothing decoded yet
     qint64 m_keyframeOffset = 0;   // a keyframe's display time less its decoding time
-    bool m_skipping = false;       // frames no other frame refers to are skipped
-    bool m_everContiguous = true;  // no skipping since the decoder was opened
-    int m_cleanOutputs = 0;        // frames decoded since skipping stopped
     bool m_hasShown = false;
     qint64 m_shownTimestamp = 0;
     double m_shownSeconds = 0;
@@ -137,3 +151,13 @@ private:
     bool m_audioActive = false;
     double m_audioBase = 0;
 };
+
+template<typename Call>
+void VideoPlayerWorker::report(Call &&call)
+{
+    if (m_abort.load())
+        return;
+    // Queued on the player's thread; dropped by Qt if the player is gone.
+    QMetaObject::invokeMethod(
+        m_owner, [owner = m_owner, call = std::forward<Call>(call)]() mutable { call(owner); }, Qt::QueuedConnection);
+}

@@ -1,0 +1,99 @@
+#include "media/ThumbnailGenerator.h"
+
+#include "media/FFmpegVideoDecoder.h"
+
+#include <QMutexLocker>
+#include <QThread>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+// The generator's own decode: the file from the asset pool, threads from
+// the allotment, a frame within the time tolerance, the pooled converter.
+
+namespace {
+
+// A request this far past the last frame still gets the last frame; further
+// out the time lies beyond the clip.
+constexpr double endTolerance = 0.5;
+// A decode of at most this many frames runs on one thread: starting frame
+// threads costs more than they save.
+constexpr int singleThreadFrames = 3;
+
+// The calling thread, and the frame threads it starts from now on, get the
+// lowest priority of ordinary threads. It cannot be raised again without
+// privileges, so only threads that do nothing else are lowered.
+void lowerThisThread()
+{
+    thread_local bool lowered = false;
+    if (lowered)
+        return;
+    lowered = true;
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+}
+
+int wantedThreads(int frames)
+{
+    if (frames >= 1 && frames <= singleThreadFrames)
+        return 1;
+    return FFmpegVideoDecoder::oneOffThreadCount();
+}
+
+bool beyondTheClip(const FFmpegVideoDecoder &decoder, double seconds)
+{
+    return decoder.frameTime() + decoder.frameDuration() + endTolerance < seconds;
+}
+
+} // namespace
+
+QImage ThumbnailGenerator::decodePoster(const QString &path, double seconds, QSize maxSize)
+{
+    FFmpegFormat format;
+    if (!format.openForDecoding(path))
+        return {};
+    const int frames = FFmpegVideoDecoder::estimatedFramesNear(format, seconds, timeTolerance, timeTolerance);
+    FFmpegVideoDecoder decoder;
+    if (!decoder.open(std::move(format), wantedThreads(frames)) || !decoder.seekNear(seconds, timeTolerance, timeTolerance)
+        || beyondTheClip(decoder, seconds))
+        return {};
+    return decoder.frameImage(maxSize);
+}
+
+QImage ThumbnailGenerator::decodeFromPool(const Job &job)
+{
+    if (job.background)
+        lowerThisThread();
+    FFmpegFormat format = m_assets.takeAsset(job.path);
+    if (!format.isOpen() || !format.videoStream())
+        return {};
+    const int frames = FFmpegVideoDecoder::estimatedFramesNear(format, job.frameTime, timeTolerance, timeTolerance);
+    int contenders = 1;
+    {
+        QMutexLocker lock(&m_mutex);
+        contenders = m_running + int(m_waiting[0].size() + m_waiting[1].size());
+    }
+    const int threads = m_threads.take(wantedThreads(frames), contenders);
+    if (threads <= 0)
+        return {};
+    QImage poster;
+    FFmpegVideoDecoder decoder;
+    decoder.setInterruptFlag(&m_stopping);
+    if (decoder.open(std::move(format), threads) && decoder.seekNear(job.frameTime, timeTolerance, timeTolerance)
+        && !beyondTheClip(decoder, job.frameTime)) {
+        std::unique_ptr<PosterAssetPool::Generator> generator = m_assets.takeGenerator(job.path, job.maxSize);
+        poster = decoder.frameImage(generator->converter, generator->maximumSize);
+        m_threads.give(threads);
+        m_assets.returnAsset(job.path, decoder.takeFormat());
+        m_assets.returnGenerator(job.path, std::move(generator));
+        return poster;
+    }
+    m_threads.give(threads);
+    // A file that opened keeps its place: a frame that cannot be made at one
+    // time may well be made at another.
+    if (decoder.hasFile() && !decoder.interrupted())
+        m_assets.returnAsset(job.path, decoder.takeFormat());
+    return poster;
+}
