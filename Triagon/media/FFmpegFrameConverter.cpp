@@ -129,8 +129,13 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
         return fail("Cannot convert this pixel format");
     }
     const int colorspace = swsColorspace(frame);
-    if (scaler != m_scaler || colorspace != m_colorspace || int(fullRange) != m_sourceRange) {
+    const QSize sourceSize(frame->width, frame->height);
+    if (scaler != m_scaler || colorspace != m_colorspace || int(fullRange) != m_sourceRange || sourceSize != m_sourceSize
+        || int(source) != m_sourceFormat || scaled != m_scaledSize) {
         m_scaler = scaler;
+        m_sourceSize = sourceSize;
+        m_sourceFormat = int(source);
+        m_scaledSize = scaled;
         if (!(descriptor->flags & AV_PIX_FMT_FLAG_RGB)) {
             // Output is full-range RGB; the source's matrix and range decide how it gets there.
             sws_setColorspaceDetails(scaler, sws_getCoefficients(colorspace), fullRange ? 1 : 0,

@@ -38,6 +38,11 @@ public:
 
 private:
     SwsContext *m_scaler = nullptr; // owned; sws_getCachedContext reuses or replaces it
+    // What the colour details were set up for. A replaced scaler may come
+    // back at the address of the one it replaced, so the geometry is kept too.
     int m_colorspace = -1;
     int m_sourceRange = -1;
+    QSize m_sourceSize;
+    int m_sourceFormat = -1;
+    QSize m_scaledSize;
 };

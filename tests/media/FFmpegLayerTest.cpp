@@ -271,6 +271,26 @@ TEST(FFmpegFrameConverter, FullRangeVideoKeepsItsLevels)
     EXPECT_NEAR(qBlue(pixel), 128, 1);
 }
 
+TEST(FFmpegFrameConverter, ColoursStayRightWhenTheSizeChanges)
+{
+    // A converter that made another size before (a player whose card was
+    // resized) gives the same picture as a new one.
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("pattern_1080p30.mp4")), 2));
+    ASSERT_TRUE(decoder.seekExact(1.0));
+    const std::vector<QSize> sizes{QSize(640, 360), QSize(480, 270), QSize(320, 180), QSize(480, 270)};
+    FFmpegFrameConverter used;
+    std::vector<QImage> images;
+    for (const QSize size : sizes)
+        images.push_back(decoder.frameImage(used, size));
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        FFmpegFrameConverter fresh;
+        const QImage expected = decoder.frameImage(fresh, sizes[i]);
+        ASSERT_EQ(images[i].size(), expected.size());
+        EXPECT_EQ(imageHash(images[i]), imageHash(expected)) << sizes[i].width();
+    }
+}
+
 TEST(FFmpegFrameConverter, FitsWithoutEnlargingAndTurnsUpright)
 {
     EXPECT_EQ(FFmpegFrameConverter::fitSize({1920, 1080}, {480, 270}), QSize(480, 270));
