@@ -4,11 +4,11 @@
 //     random places, the baseline;
 //   - sweep: one card swept from start to end at 60 requests a second;
 //   - random: the same 60 random places on a pooled player, one after another;
-//   - coalesced sweep: back and forth over a three-second stretch at 120
-//     requests a second, so that seeks coalesce;
-//   - re-entry: the pointer crossing a row of 12 cards (links to the file)
-//     left to right, then right to left, and so on: each card is entered
-//     where the pointer left it last time;
+//   - coalesced sweep: back and forth over a stretch of a second and a half
+//     at 120 requests a second, 1.5 frames apart, so that seeks coalesce;
+//   - re-entry: the pointer going along a row of 12 cards (links to the
+//     file), resting on a spot of each until its frame shows, four times:
+//     each card is entered where the pointer was on it the time before;
 //   - 24 pooled players, each sought once, for the pool's memory.
 // Every frame shown at rest is checked against a direct decode of the file:
 // the frame on show at the requested time is the last one that starts at or
@@ -232,14 +232,16 @@ int scrub(const QStringList &arguments)
         pause(5);
     }
 
-    // Back and forth over three seconds at 120 requests a second, 1.5 frames apart.
+    // Back and forth over a second and a half (45 frames: a dozen pixels of a
+    // card showing half a minute) at 120 requests a second, 1.5 frames apart:
+    // faster than the frames can be decoded, so seeks coalesce.
     QList<double> coalesced;
-    const double stretchStart = std::max(0.0, std::min(end - 3.0, random.bounded(end)));
-    const double stretch = std::min(3.0, end - stretchStart);
+    const double stretch = std::min(1.5, end);
+    const double stretchStart = random.bounded(std::max(0.01, end - stretch));
     next = pointer.clock.nsecsElapsed();
     for (int pass = 0; pass < 4; ++pass) {
-        for (int i = 0; i <= 60; ++i) {
-            const double fraction = (pass % 2 == 0 ? i : 60 - i) / 60.0;
+        for (int i = 0; i <= 30; ++i) {
+            const double fraction = (pass % 2 == 0 ? i : 30 - i) / 30.0;
             pointer.request(player, stretchStart + fraction * stretch, &coalesced);
             next += qint64(1e9 / 120);
             pointer.waitUntil(next);
@@ -248,33 +250,38 @@ int scrub(const QStringList &arguments)
     pointer.settle();
     const int seeksPerformed = player->stats().seeksPerformed;
 
-    // Re-entry: a row of 12 cards crossed left to right, then right to left,
-    // 12 places per card at 60 requests a second, a short way between cards.
+    // Re-entry: the pointer goes from card to card along a row of 12 (links
+    // to the file), resting on a spot of each until its frame shows and a
+    // tenth of a second more, then along the row again, four times: each
+    // card is entered where the pointer was on it the time before.
     QTemporaryDir links;
     QStringList cards;
+    QList<double> spots;
     for (int i = 0; i < 12; ++i) {
         cards << links.filePath(QStringLiteral("card%1.%2").arg(i).arg(QFileInfo(path).suffix()));
         QFile::link(path, cards.last());
+        spots << random.bounded(end);
     }
     QList<double> reentry;
-    const int places = 12;
-    next = pointer.clock.nsecsElapsed();
-    for (int cycle = 0; cycle < 5; ++cycle) {
-        const bool rightwards = cycle % 2 == 0;
+    for (int cycle = 0; cycle < 4; ++cycle) {
         for (int c = 0; c < cards.size(); ++c) {
-            const auto card = pool.player(cards[rightwards ? c : cards.size() - 1 - c]);
+            const auto card = pool.player(cards[c]);
             card->setTargetSize(size);
-            for (int k = 0; k < places; ++k) {
-                const double fraction = double(rightwards ? k : places - 1 - k) / (places - 1);
-                pointer.request(card, fraction * end, cycle > 0 && k == 0 ? &reentry : nullptr);
-                next += qint64(1e9 / 60);
-                pointer.waitUntil(next);
-            }
-            next += qint64(30e6);
-            pointer.waitUntil(next);
+            pointer.request(card, spots[c], cycle > 0 ? &reentry : nullptr);
+            pointer.settle();
+            pause(100);
         }
     }
     pointer.settle();
+    if (qEnvironmentVariableIsSet("TRIAGON_BENCH_TRACE")) {
+        std::fprintf(stderr, "re-entry:");
+        for (double ms : reentry)
+            std::fprintf(stderr, " %.0f", ms);
+        std::fprintf(stderr, "\nsweep:");
+        for (double ms : sweep)
+            std::fprintf(stderr, " %.0f", ms);
+        std::fprintf(stderr, "\n");
+    }
 
     const double freshP95 = bench::percentile(fresh, 95);
     const double randomP95 = bench::percentile(randomSeeks, 95);

@@ -1,17 +1,21 @@
 #include "media/DecodeThreadAllotment.h"
 
 #include <algorithm>
+#include <chrono>
 
 DecodeThreadAllotment::DecodeThreadAllotment(int total)
     : m_total(std::max(1, total))
 {
 }
 
-int DecodeThreadAllotment::take(int wanted, int contenders)
+int DecodeThreadAllotment::take(int wanted, int contenders, const std::atomic_bool *stop)
 {
     std::unique_lock lock(m_mutex);
-    m_freed.wait(lock, [this] { return m_cancelled || m_inUse < m_total; });
-    if (m_cancelled)
+    const auto stopped = [&] { return m_cancelled || (stop && stop->load()); };
+    // The stop flag is set without this lock: look at it now and then.
+    while (!m_freed.wait_for(lock, std::chrono::milliseconds(20), [&] { return stopped() || m_inUse < m_total; })) {
+    }
+    if (stopped())
         return 0;
     const int fairShare = std::max(1, m_total / std::max(1, contenders));
     const int threads = std::clamp(wanted, 1, std::min(fairShare, m_total - m_inUse));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 
@@ -15,8 +16,8 @@ public:
 
     // Threads for one decode that would like `wanted`, with `contenders`
     // decodes running or waiting (this one included). Waits while none is
-    // free; 0 once cancel() was called.
-    int take(int wanted, int contenders);
+    // free; 0 once cancel() was called or `stop` is set.
+    int take(int wanted, int contenders, const std::atomic_bool *stop = nullptr);
     void give(int threads);
     // Wakes every waiting take() with 0, now and from now on.
     void cancel();

@@ -91,6 +91,7 @@ public:
     // (they come out of decodeNextFrame() no more); the frame before the
     // current one is then no longer known.
     void setSkipNonReference(bool skip);
+    bool isSkipping() const { return m_skipping; }
     // How many frames the decoder's output lags behind the packets it was
     // given (frame threads and reordering): frames skipped because of a
     // setting come out up to this many frames after it changed.

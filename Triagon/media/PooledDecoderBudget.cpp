@@ -3,6 +3,8 @@
 #include "media/VideoPlayer.h"
 #include "media/VideoPlayerWorker.h"
 
+#include <QThread>
+
 #include <algorithm>
 
 PooledDecoderBudget &PooledDecoderBudget::instance()
@@ -14,7 +16,23 @@ PooledDecoderBudget &PooledDecoderBudget::instance()
 PooledDecoderBudget::PooledDecoderBudget()
     : m_limit(VideoPlayer::Options::pooledDecoderLimit())
     , m_threadLimit(VideoPlayer::Options::pooledThreadLimit())
+    , m_seekThreads(QThread::idealThreadCount())
 {
+}
+
+int PooledDecoderBudget::beginSeek(int wanted, const std::atomic_bool *stop)
+{
+    const int contenders = m_seeking.fetch_add(1) + 1;
+    const int threads = m_seekThreads.take(wanted, contenders, stop);
+    if (threads <= 0)
+        m_seeking.fetch_sub(1);
+    return threads;
+}
+
+void PooledDecoderBudget::endSeek(int threads)
+{
+    m_seekThreads.give(threads);
+    m_seeking.fetch_sub(1);
 }
 
 int PooledDecoderBudget::limit() const

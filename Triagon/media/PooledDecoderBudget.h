@@ -1,7 +1,10 @@
 #pragma once
 
+#include "media/DecodeThreadAllotment.h"
+
 #include <QtGlobal>
 
+#include <atomic>
 #include <list>
 #include <mutex>
 
@@ -12,7 +15,10 @@ class VideoPlayerWorker;
 // (its frame threads hold full-size frames); the others are asked to close
 // theirs, keeping their file and their scaled frames, and reopen when used
 // again. Bounded both by the number of open decoders and by their frame
-// threads together. Thread-safe.
+// threads together. Seeks of several cards at once share the processors:
+// their frame threads together are at most the processor count, so a card
+// alone seeks with all of them and several at once with a share each.
+// Thread-safe.
 class PooledDecoderBudget
 {
 public:
@@ -32,6 +38,12 @@ public:
     int openCount() const;
     int openThreads() const;
 
+    // Frame threads for one seek that would like `wanted`: waits while other
+    // seeks use every processor; 0 when `stop` is set meanwhile. Give them
+    // back with endSeek() when the seek is done.
+    int beginSeek(int wanted, const std::atomic_bool *stop);
+    void endSeek(int threads);
+
 private:
     PooledDecoderBudget();
 
@@ -44,4 +56,6 @@ private:
     std::list<Open> m_open; // least recently used first
     int m_limit;
     int m_threadLimit;
+    DecodeThreadAllotment m_seekThreads;
+    std::atomic_int m_seeking{0};
 };

@@ -20,15 +20,17 @@ VideoPlayer::Options VideoPlayer::Options::pooledScrub()
     Options options;
     // A decoder kept open for a card holds the frames of its threads: one
     // thread while it only shows a first frame. A seek of the card in use
-    // starts at a keyframe and decodes up to two seconds of frames: it
-    // reopens with several threads, as many as a one-off decode gets.
+    // starts at a keyframe and decodes up to two seconds of frames while the
+    // pointer waits: it reopens with as many threads as a one-off decode
+    // gets (FFmpegVideoDecoder::oneOffThreadCount).
     options.decoderThreads = 1;
-    options.seekDecoderThreads = std::clamp(processorCount() / 2, 1, 4);
+    options.seekDecoderThreads = std::clamp(processorCount(), 1, 8);
     options.releaseDecoderAfterMs = 8000;
     options.pooled = true;
-    // 480 × 270 frames are half a megabyte: about 40 while in use, 12 kept.
-    options.frameCacheBytes = 20LL * 1024 * 1024;
-    options.keptFrameCacheBytes = 6LL * 1024 * 1024;
+    // 480 × 270 frames are half a megabyte: two seconds of them while in
+    // use, eight kept while the decoder is released.
+    options.frameCacheBytes = 32LL * 1024 * 1024;
+    options.keptFrameCacheBytes = 4LL * 1024 * 1024;
     options.muted = true;
     return options;
 }
@@ -44,14 +46,16 @@ VideoPlayer::Options VideoPlayer::Options::fullPlayer()
 
 int VideoPlayer::Options::pooledDecoderLimit()
 {
-    return 10;
+    // The last dozen cards, as far as their threads allow.
+    return 12;
 }
 
 int VideoPlayer::Options::pooledThreadLimit()
 {
-    // Room for the decoders of the two cards used last at their seek threads
-    // and a few more of one thread each.
-    return 2 * pooledScrub().seekDecoderThreads + 6;
+    // Decoders of the three cards used last at their seek threads (a 1080p
+    // decoder with eight frame threads holds about 75 MB), or more of them
+    // with fewer threads.
+    return 3 * pooledScrub().seekDecoderThreads;
 }
 
 VideoPlayer::VideoPlayer(const QString &path, QObject *parent)

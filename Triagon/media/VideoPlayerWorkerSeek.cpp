@@ -2,6 +2,8 @@
 
 #include "media/PooledDecoderBudget.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -13,15 +15,17 @@
 // stands or starts at the keyframe before the target.
 
 namespace {
-// How many frames before an exact seek's target are kept (scaled) when the
-// decoder reaches it by decoding on: enough to sweep back over what a slow
-// pointer just crossed, without scaling every frame of a fast sweep. After a
-// keyframe seek only the target is kept.
-constexpr int exactCacheLeadFrames = 4;
+// How many frames before an exact seek's target are kept (scaled): when the
+// decoder reaches it by decoding on, all it passes (a pointer moving to and
+// fro over a short stretch comes back to them; scaling a frame costs a
+// fraction of decoding it); after a keyframe seek a few, for a pointer that
+// moves back a little.
+constexpr int decodeOnCacheFrames = 60;
+constexpr int keyframeSeekCacheFrames = 4;
 // Frames that nobody will see and no other frame refers to are skipped while
 // the target is more than this many frames ahead, besides the frames the
-// decoder holds back (its frame threads and reordering, twice over).
-constexpr int skipNonReferenceBeyondFrames = 6;
+// decoder holds back (its frame threads and reordering).
+constexpr int skipNonReferenceBeyondFrames = 4;
 // Seeks with a tolerance come from stepping backwards: keep the whole run,
 // the next steps land on it.
 constexpr double tolerantCacheLeadSeconds = 3.0;
@@ -202,21 +206,32 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
         else
             decodeOn = double(target - from) * av_q2d(stream->time_base) <= decodeOnWithoutIndexSeconds;
     }
-    // Small steps (a slow pointer, frame by frame) keep what they pass for
-    // sweeping back; big jumps keep only the target, since scaling costs
-    // about as much as decoding.
     std::optional<qint64> cacheFrom = landing.cacheFrom;
-    if (!cacheFrom && decodeOn && target - from <= (exactCacheLeadFrames + 1) * frame)
-        cacheFrom = target - exactCacheLeadFrames * frame;
-    const qint64 skipBefore = target - (skipNonReferenceBeyondFrames + 2LL * m_decoder.pipelineDelayFrames()) * frame;
+    if (!cacheFrom)
+        cacheFrom = target - (decodeOn ? decodeOnCacheFrames : keyframeSeekCacheFrames) * frame;
+    const qint64 skipBefore = target - qint64(skipNonReferenceBeyondFrames + m_decoder.pipelineDelayFrames()) * frame;
+    // Frames passed while others are skipped are far from the target: a
+    // pointer rarely comes back to them, so they are not scaled.
     const auto cacheOnTheWay = [&] {
-        if (cacheFrom && m_decoder.hasFrame() && m_decoder.frameTimestamp() >= *cacheFrom && !arrived())
+        if (cacheFrom && m_decoder.hasFrame() && m_decoder.frameTimestamp() >= *cacheFrom && !m_decoder.isSkipping() && !arrived())
             cacheCurrent(imageOfCurrent());
     };
+    // A pooled player's seek from a keyframe shares the processors with the
+    // other cards' seeks; the decoder's position is lost with the seek
+    // anyway, so this is when to change its thread count.
+    int sharedThreads = 0;
+    const auto endSharing = qScopeGuard([&] {
+        if (sharedThreads > 0)
+            PooledDecoderBudget::instance().endSeek(sharedThreads);
+    });
     if (!decodeOn) {
-        // The player in use seeks with its seek threads; the decoder's
-        // position is lost with the seek anyway, so this is when to switch.
-        const int threads = threadsFor(OpenFor::Seek);
+        int threads = threadsFor(OpenFor::Seek);
+        if (m_options.pooled) {
+            sharedThreads = PooledDecoderBudget::instance().beginSeek(threads, &m_abort);
+            if (sharedThreads <= 0)
+                return false;
+            threads = sharedThreads;
+        }
         if (m_decoder.threadCount() != threads) {
             QString error;
             if (!m_decoder.reopenCodec(threads, &error))
