@@ -31,10 +31,27 @@ qint64 packetDuration(const AVFrame *frame)
 #endif
 }
 
-// The index entry of the keyframe at or before `timestamp` (-1 when none).
+// The index holds decoding times; with B-frames a keyframe is shown a little
+// after it is decoded (the first one at the stream's start), and seeks go by
+// the time it is shown.
+qint64 keyframeDisplayOffset(AVStream *stream)
+{
+    if (stream->start_time == AV_NOPTS_VALUE || avformat_index_get_entries_count(stream) <= 0)
+        return 0;
+    const qint64 offset = stream->start_time - avformat_index_get_entry(stream, 0)->timestamp;
+    return offset > 0 && double(offset) * av_q2d(stream->time_base) < 1.0 ? offset : 0;
+}
+
+// The index entry of the keyframe shown at or before `timestamp` (-1 when none).
 int keyframeEntryAtOrBefore(AVStream *stream, qint64 timestamp)
 {
-    return av_index_search_timestamp(stream, timestamp, AVSEEK_FLAG_BACKWARD);
+    return av_index_search_timestamp(stream, timestamp - keyframeDisplayOffset(stream), AVSEEK_FLAG_BACKWARD);
+}
+
+// When the keyframe of an index entry is shown.
+qint64 shownAt(AVStream *stream, const AVIndexEntry *entry)
+{
+    return entry->timestamp + keyframeDisplayOffset(stream);
 }
 
 // The index entry of the first keyframe after entry `index` (-1 when none).
@@ -407,6 +424,28 @@ bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
     return true;
 }
 
+bool FFmpegVideoDecoder::decodeOnlyNextPacket(QString *error)
+{
+    // The first packet after a seek to a keyframe is that keyframe: the
+    // decoder is drained right after it, so that it gives the frame out at
+    // once instead of after the frames it would wait for to reorder them.
+    const int videoIndex = m_format.videoStreamIndex();
+    for (int packets = 0; packets < maxConsecutiveDecodeErrors; ++packets) {
+        bool draining = false;
+        const std::optional<int> sent = m_format.sendNextPacket(m_codec.get(), m_packet.get(), videoIndex, &draining);
+        if (draining) {
+            m_draining = true;
+            break;
+        }
+        if (sent && *sent >= 0) {
+            avcodec_send_packet(m_codec.get(), nullptr);
+            m_draining = true;
+            break;
+        }
+    }
+    return decodeNextFrame(error);
+}
+
 bool FFmpegVideoDecoder::seekToKeyframeBefore(qint64 target, QString *error)
 {
     if (!checkOpen(error))
@@ -470,16 +509,16 @@ int FFmpegVideoDecoder::estimatedFramesNear(const FFmpegFormat &format, double s
     const qint64 high = format.toStreamTimestamp(seconds + std::max(0.0, after), video);
     const int index = keyframeEntryAtOrBefore(video, target);
     const AVIndexEntry *keyframe = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
-    if (keyframe && keyframe->timestamp >= low)
+    if (keyframe && shownAt(video, keyframe) >= low)
         return 1;
     const int nextIndex = nextKeyframeEntry(video, index);
     const AVIndexEntry *next = nextIndex >= 0 ? avformat_index_get_entry(video, nextIndex) : nullptr;
-    if (next && next->timestamp <= high)
+    if (next && shownAt(video, next) <= high)
         return 1;
     if (!keyframe)
         return -1;
     const double rate = FFmpegFormat::frameRate(video);
-    const double span = double(low - keyframe->timestamp) * av_q2d(video->time_base);
+    const double span = double(low - shownAt(video, keyframe)) * av_q2d(video->time_base);
     return std::max(1, int(std::ceil(span * (rate > 0 ? rate : 30.0))) + 1);
 }
 
@@ -497,17 +536,21 @@ bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, Q
     if (within())
         return true;
 
-    // The keyframe after the target, when it lies in the span and the one
-    // before does not: one frame to decode instead of many.
+    // A keyframe in the span, the one before the target or else the one
+    // after it: that one frame is all there is to decode.
     if (avformat_index_get_entries_count(video) > 0) {
         const int index = keyframeEntryAtOrBefore(video, target);
         const AVIndexEntry *keyframe = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
-        if (!keyframe || keyframe->timestamp < low) {
-            const int nextIndex = nextKeyframeEntry(video, index);
-            const AVIndexEntry *next = nextIndex >= 0 ? avformat_index_get_entry(video, nextIndex) : nullptr;
-            if (next && next->timestamp <= high && seekTo(next->timestamp, error) && decodeNextFrame(error) && within())
-                return true;
-        }
+        const int nextIndex = nextKeyframeEntry(video, index);
+        const AVIndexEntry *next = nextIndex >= 0 ? avformat_index_get_entry(video, nextIndex) : nullptr;
+        // A seek lands on the last keyframe shown at or before its time.
+        std::optional<qint64> seekTime;
+        if (keyframe && shownAt(video, keyframe) >= low)
+            seekTime = target;
+        else if (next && shownAt(video, next) <= high)
+            seekTime = high;
+        if (seekTime && seekTo(*seekTime, error) && decodeOnlyNextPacket(error) && within())
+            return true;
     }
     if (!seekToKeyframeBefore(target, error))
         return false;

@@ -149,6 +149,10 @@ private:
     bool openCodec(int threadCount, QString *error);
     void resetPosition();
     bool seekTo(qint64 timestamp, QString *error);
+    // Decodes the next packet alone and drains the decoder: the frame of a
+    // keyframe just sought to, without decoding the frames after it. The
+    // decoder then needs a seek before it decodes further.
+    bool decodeOnlyNextPacket(QString *error);
     qint64 durationOf(const AVFrame *frame) const;
     bool isFirstFrameOfStream(const AVFrame *frame) const;
 
