@@ -1,24 +1,16 @@
 #pragma once
 
-#include "media/DecodeThreadAllotment.h"
 #include "media/PosterAssetPool.h"
 #include "media/PosterCache.h"
 
 #include <QFuture>
-#include <QHash>
 #include <QImage>
-#include <QList>
-#include <QMutex>
 #include <QObject>
-#include <QPointer>
-#include <QPromise>
 #include <QSize>
 #include <QString>
 #include <QThreadPool>
 #include <QUrl>
 
-#include <atomic>
-#include <deque>
 #include <functional>
 #include <memory>
 
@@ -34,10 +26,11 @@
 // the machine has processors.
 //
 // Thread-safe: thumbnail() may be called from any thread. Decodes run on the
-// generator's own thread pools (background requests on threads of the lowest
-// priority). The generator must outlive nothing: shutDown() and its
+// generator's own thread pool, background requests on threads of the lowest
+// priority. The generator must outlive nothing: shutDown() and its
 // destructor drop waiting requests (their futures end cancelled, their
-// callbacks are not called) and stop running decodes early.
+// callbacks are not called) and stop running decodes early; the destructor
+// waits for the running decodes of requests for the screen only.
 class ThumbnailGenerator : public QObject
 {
     Q_OBJECT
@@ -104,46 +97,19 @@ public:
     static QImage decodePoster(const QString &path, double seconds, QSize maxSize);
 
     // For diagnostics and tests.
-    int cachedCount() const { return m_cache.count(); }
-    qint64 cachedBytes() const { return m_cache.totalBytes(); }
+    int cachedCount() const;
+    qint64 cachedBytes() const;
     int inFlightCount() const;
-    const PosterAssetPool &assetPool() const { return m_assets; }
+    const PosterAssetPool &assetPool() const;
     // The most frame threads the decodes have used at once.
-    int peakDecodeThreads() const { return m_threads.peak(); }
+    int peakDecodeThreads() const;
 
 private:
-    struct Waiter
-    {
-        std::shared_ptr<QPromise<QImage>> promise;
-        QPointer<QObject> receiver;
-        bool hasReceiver = false;
-        Callback callback;
-    };
-    struct Job
-    {
-        QString key;
-        QString path;
-        double frameTime = 0;
-        QSize maxSize;
-        bool background = false;
-    };
-    void request(const QString &path, double seconds, QSize maxSize, Priority priority, Waiter waiter);
-    void startWaitingLocked();
-    void runDecode(const Job &job);
-    QImage decodeFromPool(const Job &job);
-    void deliver(const QList<Waiter> &waiters, const QImage &poster);
-
-    DecodeFunction m_decode; // empty: decodeFromPool
+    // Everything a decode needs: shared with the running decodes, so that a
+    // decode made ahead of time (on a thread of the lowest priority, which a
+    // busy machine may hardly run) never holds up the generator's end.
+    struct Core;
+    std::shared_ptr<Core> m_core;
     PosterCache m_posterCache{posterCacheCountLimit, posterCacheByteLimit};
-    PosterCache m_cache{maxCacheSize, maxCacheBytes};
-    PosterAssetPool m_assets;
-    DecodeThreadAllotment m_threads;
-    std::atomic_bool m_stopping{false};
-    // Guards m_inFlight, the queues and the cache-check-then-start sequence.
-    mutable QMutex m_mutex;
-    QHash<QString, QList<Waiter>> m_inFlight;
-    std::deque<Job> m_waiting[2]; // by Priority
-    int m_running = 0;
-    QThreadPool m_pool;
-    QThreadPool m_backgroundPool;
+    QThreadPool m_pool; // requests for the screen; waited for at the end
 };

@@ -1,6 +1,7 @@
 #include "media/ThumbnailGenerator.h"
 
 #include "media/FFmpegVideoDecoder.h"
+#include "media/ThumbnailGeneratorCore.h"
 
 #include <QMutexLocker>
 #include <QThread>
@@ -62,38 +63,38 @@ QImage ThumbnailGenerator::decodePoster(const QString &path, double seconds, QSi
     return decoder.frameImage(maxSize);
 }
 
-QImage ThumbnailGenerator::decodeFromPool(const Job &job)
+QImage ThumbnailGenerator::Core::decodeFromPool(const Job &job)
 {
     if (job.background)
         lowerThisThread();
-    FFmpegFormat format = m_assets.takeAsset(job.path);
+    FFmpegFormat format = assets.takeAsset(job.path);
     if (!format.isOpen() || !format.videoStream())
         return {};
     const int frames = FFmpegVideoDecoder::estimatedFramesNear(format, job.frameTime, timeTolerance, timeTolerance);
     int contenders = 1;
     {
-        QMutexLocker lock(&m_mutex);
-        contenders = m_running + int(m_waiting[0].size() + m_waiting[1].size());
+        QMutexLocker lock(&mutex);
+        contenders = running + int(waiting[0].size() + waiting[1].size());
     }
-    const int threads = m_threads.take(wantedThreads(frames), contenders);
+    const int threads = this->threads.take(wantedThreads(frames), contenders);
     if (threads <= 0)
         return {};
     QImage poster;
     FFmpegVideoDecoder decoder;
-    decoder.setInterruptFlag(&m_stopping);
+    decoder.setInterruptFlag(&stopping);
     if (decoder.open(std::move(format), threads) && decoder.seekNear(job.frameTime, timeTolerance, timeTolerance)
         && !beyondTheClip(decoder, job.frameTime)) {
-        std::unique_ptr<PosterAssetPool::Generator> generator = m_assets.takeGenerator(job.path, job.maxSize);
+        std::unique_ptr<PosterAssetPool::Generator> generator = assets.takeGenerator(job.path, job.maxSize);
         poster = decoder.frameImage(generator->converter, generator->maximumSize);
-        m_threads.give(threads);
-        m_assets.returnAsset(job.path, decoder.takeFormat());
-        m_assets.returnGenerator(job.path, std::move(generator));
+        this->threads.give(threads);
+        assets.returnAsset(job.path, decoder.takeFormat());
+        assets.returnGenerator(job.path, std::move(generator));
         return poster;
     }
-    m_threads.give(threads);
+    this->threads.give(threads);
     // A file that opened keeps its place: a frame that cannot be made at one
     // time may well be made at another.
     if (decoder.hasFile() && !decoder.interrupted())
-        m_assets.returnAsset(job.path, decoder.takeFormat());
+        assets.returnAsset(job.path, decoder.takeFormat());
     return poster;
 }

@@ -449,3 +449,30 @@ TEST(ThumbnailGeneratorDecode, OpenedFilesAreKeptFiftyAtATimeWithTheirGenerators
     EXPECT_EQ(replaced.result().size(), QSize(640, 360));
     EXPECT_EQ(generator.assetPool().filesOpened(), 52);
 }
+
+TEST(ThumbnailGeneratorDecode, DestroyedWhilePostersAreMadeAheadOfTimeTheDecodesEndOnTheirOwn)
+{
+    QTemporaryDir folder;
+    QList<QFuture<QImage>> ahead;
+    bool called = false;
+    auto receiver = std::make_unique<QObject>();
+    {
+        ThumbnailGenerator generator;
+        for (int i = 0; i < 8; ++i) {
+            const QString file = TestMedia::copyTo(QStringLiteral("pattern_1080p30.mp4"), folder.path(), QStringLiteral("take%1.mp4").arg(i));
+            ahead << generator.thumbnail(file, 1.5, QSize(480, 270), ThumbnailGenerator::Priority::Background);
+        }
+        generator.thumbnail(TestMedia::path(QStringLiteral("counter.mp4")), 2.0, QSize(480, 270), receiver.get(),
+                            [&](const QImage &) { called = true; }, ThumbnailGenerator::Priority::Background);
+    }
+    // The decodes still running keep what they use; each request ends
+    // without a poster or with the one it had made before the end.
+    for (QFuture<QImage> &future : ahead) {
+        future.waitForFinished();
+        if (!future.isCanceled() && future.resultCount() > 0) {
+            EXPECT_TRUE(future.result().isNull() || future.result().size() == QSize(480, 270));
+        }
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(called);
+}
