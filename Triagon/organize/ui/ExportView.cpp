@@ -361,7 +361,12 @@ QWidget *ExportView::buildHeader()
     m_closeButton = new QToolButton(header);
     m_closeButton->setObjectName(QStringLiteral("closeButton"));
     m_closeButton->setAutoRaise(true);
-    m_closeButton->setIcon(OrganizeIcons::icon(OrganizeIcons::Symbol::xmarkCircleFill));
+    QIcon close;
+    for (const qreal dpr : {1.0, 2.0}) {
+        close.addPixmap(OrganizeIcons::pixmap(OrganizeIcons::Symbol::xmarkCircleFill, 18, secondary(this), dpr), QIcon::Normal);
+        close.addPixmap(OrganizeIcons::pixmap(OrganizeIcons::Symbol::xmarkCircleFill, 18, secondary(this, 0.4), dpr), QIcon::Disabled);
+    }
+    m_closeButton->setIcon(close);
     m_closeButton->setIconSize(QSize(18, 18));
     m_closeButton->setAccessibleName(QStringLiteral("Close"));
     m_closeButton->setToolTip(QStringLiteral("Close"));

@@ -269,7 +269,11 @@ QWidget *ExportView::buildFooter()
 
     m_organizeButton = new QPushButton(footer);
     m_organizeButton->setObjectName(QStringLiteral("organizeButton"));
-    m_organizeButton->setIcon(OrganizeIcons::icon(OrganizeIcons::Symbol::checkmarkCircleFill));
+    // White on the accent, as the button's text.
+    QIcon check;
+    for (const qreal dpr : {1.0, 2.0})
+        check.addPixmap(OrganizeIcons::pixmap(OrganizeIcons::Symbol::checkmarkCircleFill, 14, Qt::white, dpr));
+    m_organizeButton->setIcon(check);
     m_organizeButton->setDefault(true);
     m_organizeButton->setAutoDefault(true);
     m_organizeButton->setCursor(Qt::PointingHandCursor);

@@ -28,7 +28,7 @@ QWidget *ExportView::buildProgressView()
     m_progressBar->setObjectName(QStringLiteral("commitProgress"));
     m_progressBar->setRange(0, 1000);
     m_progressBar->setTextVisible(false);
-    m_progressBar->setMaximumWidth(320);
+    m_progressBar->setFixedWidth(320);
     m_progressBar->setAccessibleName(QStringLiteral("Commit progress"));
     column->addWidget(m_progressBar, 0, Qt::AlignHCenter);
 
@@ -41,7 +41,6 @@ QWidget *ExportView::buildProgressView()
     m_currentFile->setFont(typeface(view, 12, QFont::Normal, true));
     setTextColor(m_currentFile, secondary(this));
     m_currentFile->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    m_currentFile->setMaximumWidth(640);
     texts->addWidget(m_currentFile);
     m_percentText = label(QString(), 12, view, QFont::Normal, true);
     m_percentText->setObjectName(QStringLiteral("percentText"));

@@ -1,8 +1,6 @@
 #include "organize/ui/OrganizeIcons.h"
 
-#include "app/DrawnIconEngine.h"
-
-#include <QPaintDevice>
+#include <QIcon>
 #include <QPainterPath>
 #include <QtMath>
 
@@ -204,17 +202,4 @@ QPixmap OrganizeIcons::pixmap(Symbol symbol, int pixels, const QColor &color, qr
     QPainter painter(&result);
     draw(symbol, painter, QRectF(0, 0, pixels, pixels), color);
     return result;
-}
-
-QIcon OrganizeIcons::icon(Symbol symbol)
-{
-    // Drawn through a pixmap: the cut-out marks clear pixels of their own
-    // layer, never of the surface below.
-    return QIcon(new DrawnIconEngine([symbol](QPainter &painter, const QRectF &box, const QColor &color) {
-        const int side = qMax(1, qFloor(qMin(box.width(), box.height())));
-        const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-        QRectF target(0, 0, side, side);
-        target.moveCenter(box.center());
-        painter.drawPixmap(target.topLeft(), pixmap(symbol, side, color, dpr));
-    }));
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <QIcon>
 #include <QPainter>
 #include <QPixmap>
 #include <QRectF>
@@ -29,8 +28,6 @@ public:
     // The picture at `pixels` (logical) for the given device pixel ratio.
     // With `themed`, a neutral symbol comes from the icon theme when it has one.
     static QPixmap pixmap(Symbol symbol, int pixels, const QColor &color, qreal devicePixelRatio, bool themed = false);
-    // As an icon drawn in the palette's text colour (for buttons).
-    static QIcon icon(Symbol symbol);
     // The drawing itself, fitted into the box.
     static void draw(Symbol symbol, QPainter &painter, const QRectF &box, const QColor &color);
 };
