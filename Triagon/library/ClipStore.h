@@ -16,6 +16,7 @@
 #include "media/WaveformCache.h"
 #include "organize/ExportFileEntry.h"
 #include "organize/ExportFolder.h"
+#include "organize/ExportResult.h"
 #include "organize/ExportScope.h"
 #include "organize/ExportTotals.h"
 
@@ -29,11 +30,14 @@
 #include <QStringList>
 #include <QUrl>
 #include <QUuid>
+#include <functional>
 #include <optional>
 #include <utility>
 
 class ImportPanel;
+class OrganizeRunner;
 class QTimer;
+struct OrganizeOutcome;
 
 // The one central object of a running session: the session's clips in the
 // order they were added, the tag catalog, the grid's filter, sort and group
@@ -198,12 +202,15 @@ public:
     void setRenamingClipID(const std::optional<QUuid> &id);
 
     // Organize progress, plain fields of the organize run and its sheet.
+    // Storing a progress or a file name that differs from the old one (NaN
+    // always does) sends objectWillChange() and exportProgressChanged()
+    // once, after the new value is in place.
     bool isExporting() const { return m_isExporting; }
     void setExporting(bool exporting) { m_isExporting = exporting; }
     double exportProgress() const { return m_exportProgress; }
-    void setExportProgress(double progress) { m_exportProgress = progress; }
+    void setExportProgress(double progress);
     const QString &exportCurrentFile() const { return m_exportCurrentFile; }
-    void setExportCurrentFile(const QString &name) { m_exportCurrentFile = name; }
+    void setExportCurrentFile(const QString &name);
 
     // Loudness figures per clip; notifies only when the number of entries changes.
     const QHash<QUuid, AudioMetrics> &audioMetrics() const { return m_audioMetrics; }
@@ -419,6 +426,34 @@ public:
     // removes the session file.
     void startNewSession(const QStringList &tags);
 
+    // ---- Organize run (ClipStoreOrganize.cpp) ------------------------------
+
+    using OrganizeDone = std::function<void(const ExportResult &result)>;
+    // Moves the clips of the scope into rating or tag folders under the
+    // destination (or under a new folder of that name inside it), with a
+    // commit record and optionally a manifest. A refusal (invalid folder
+    // name, a run already under way, an empty scope) calls `done` before
+    // this returns. Otherwise the scrub players and sound are stopped, the
+    // file work runs on a thread of its own, and when it ends the store drops
+    // the moved clips and their undo records, points clips whose file had to
+    // stay at its new place there, saves the session at once (or removes the
+    // file when no clip remains) and calls `done` on the GUI thread.
+    void organizeClips(ExportScope scope, const QUrl &destination, const std::optional<QString> &newFolderName,
+                       bool generateManifest, OrganizeDone done);
+    // The progress fraction first, then the file name, each as above.
+    void setExportProgress(double fraction, const QString &filename);
+    // "CommitRecords" beside the session file.
+    static QString commitRecordsFolderPath();
+    // The record of the last run that planned its moves; empty before.
+    const QString &lastCommitRecordPath() const { return m_lastCommitRecordPath; }
+    // The runner of the file work (made on first use); tests and the
+    // benchmark give it their own file layer.
+    OrganizeRunner &organizeRunner();
+
+Q_SIGNALS:
+    // exportProgress or exportCurrentFile changed.
+    void exportProgressChanged();
+
 Q_SIGNALS:
     void objectWillChange();
     void clipsChanged();
@@ -435,6 +470,12 @@ Q_SIGNALS:
     void sessionSaved(qsizetype clipCount);
 
 private:
+    // Organize run: applies the worker's outcome to the session.
+    void applyOrganizeOutcome(const OrganizeOutcome &outcome);
+    OrganizeRunner *m_organizeRunner = nullptr;
+    OrganizeDone m_organizeDone;
+    QString m_lastCommitRecordPath;
+
     // The change hook, run by setClips() after every assignment.
     void clipsDidChange();
     void dropStaleFilters();

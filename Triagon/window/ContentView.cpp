@@ -4,6 +4,7 @@
 #include "app/ThemeColor.h"
 #include "library/ClipStore.h"
 #include "library/model/VideoExtensions.h"
+#include "organize/ui/ExportView.h"
 #include "settings/TourManager.h"
 #include "window/AppNotifier.h"
 #include "window/EmptyStateView.h"
@@ -309,6 +310,7 @@ void ContentView::updateSheets()
 {
     // The window's sheets present themselves from these flags as they are
     // added; until then the flags only record the request.
+    ExportView::present(this, m_showCommit, m_store, m_settings, [this] { setShowCommit(false); });
     Q_EMIT windowStateChanged();
 }
 

@@ -1,0 +1,46 @@
+#include "app/AppSettings.h"
+#include "library/ClipStore.h"
+#include "organize/ui/ExportView.h"
+#include "settings/TourManager.h"
+#include "window/ContentView.h"
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+TEST(OrganizeSheetPresentation, TheCommitFlagPresentsAndClosesTheSheet)
+{
+    QTemporaryDir dir;
+    ClipStore store;
+    AppSettings settings{dir.filePath(QStringLiteral("settings.conf"))};
+    TourManager tours{dir.filePath(QStringLiteral("tours.conf"))};
+    ContentView view(store, settings, tours);
+    view.resize(1200, 800);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    store.setSourceFolderURL(QUrl::fromLocalFile(dir.path()));
+
+    EXPECT_EQ(ExportView::presented(&view), nullptr);
+    view.setShowCommit(true);
+    ExportView *sheet = ExportView::presented(&view);
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
+    // The default destination is the folder last added.
+    EXPECT_EQ(sheet->exportURL(), QUrl::fromLocalFile(dir.path()));
+
+    // Cancel asks the window to close it; the flag goes back and the sheet goes.
+    QPointer<ExportView> guard(sheet);
+    sheet->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
+    EXPECT_FALSE(view.showCommit());
+    EXPECT_EQ(ExportView::presented(&view), nullptr);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return guard.isNull(); }, 5000));
+
+    // Each presentation starts from the form's first state.
+    view.setShowCommit(true);
+    ASSERT_NE(ExportView::presented(&view), nullptr);
+    EXPECT_EQ(ExportView::presented(&view)->scope(), ExportScope::shortlisted);
+    view.setShowCommit(false);
+    EXPECT_EQ(ExportView::presented(&view), nullptr);
+}
