@@ -4,6 +4,7 @@
 #include "app/ThemeColor.h"
 #include "library/ClipStore.h"
 #include "library/model/VideoExtensions.h"
+#include "markers/ui/MarkerSheets.h"
 #include "settings/TourManager.h"
 #include "window/AppNotifier.h"
 #include "window/EmptyStateView.h"
@@ -309,6 +310,8 @@ void ContentView::updateSheets()
 {
     // The window's sheets present themselves from these flags as they are
     // added; until then the flags only record the request.
+    MarkerSheets::present(this, m_store, m_settings, m_showMarkerDetect, [this] { setShowMarkerDetect(false); },
+                          m_numberingResetToReview, [this] { closeNumberingResetReview(); });
     Q_EMIT windowStateChanged();
 }
 
