@@ -6,6 +6,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <functional>
 
 // ==== Hand markers and numbering resets =====================================
 // The store's edits behind the hand-marker sheet, the clip cards' marker flag
@@ -16,6 +17,20 @@ namespace {
 bool isMarkerFlagged(const Clip &clip)
 {
     return clip.markerFlag && clip.markerFlag->isMarker();
+}
+
+// Takes the marker clips that `wanted` accepts out of `clips`, from the back,
+// so that every recorded position is the clip's position at the moment it
+// is taken out; records each removal and its file.
+void takeMarkerClips(QList<Clip> &clips, const std::function<bool(const Clip &)> &wanted, QList<UndoAction> &parts, QList<QUrl> &files)
+{
+    for (qsizetype i = clips.size() - 1; i >= 0; --i) {
+        if (!isMarkerFlagged(clips[i]) || !wanted(clips[i]))
+            continue;
+        const Clip removed = clips.takeAt(i);
+        files.append(removed.url);
+        parts.append(UndoAction::removeClip(removed, i));
+    }
 }
 
 QString removalDescription(qsizetype count)
@@ -85,15 +100,7 @@ void ClipStore::removeMarkerClips()
     QList<Clip> clips = m_clips;
     QList<UndoAction> parts;
     QList<QUrl> removedURLs;
-    // From the back, so that every recorded position is the clip's position
-    // at the moment it is taken out.
-    for (qsizetype i = clips.size() - 1; i >= 0; --i) {
-        if (!isMarkerFlagged(clips[i]))
-            continue;
-        const Clip removed = clips.takeAt(i);
-        removedURLs.append(removed.url);
-        parts.append(UndoAction::removeClip(removed, i));
-    }
+    takeMarkerClips(clips, [](const Clip &) { return true; }, parts, removedURLs);
     if (parts.isEmpty())
         return;
     const qsizetype count = parts.size();
@@ -149,16 +156,10 @@ void ClipStore::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUu
         }
     }
 
+    // Accepted markers in the scope were flagged above, so exactly they go.
     QList<QUrl> removedURLs;
-    if (removeMarkers) {
-        for (qsizetype i = clips.size() - 1; i >= 0; --i) {
-            if (!inScope(clips[i].id) || !isMarkerFlagged(clips[i]))
-                continue;
-            const Clip removed = clips.takeAt(i);
-            removedURLs.append(removed.url);
-            parts.append(UndoAction::removeClip(removed, i));
-        }
-    }
+    if (removeMarkers)
+        takeMarkerClips(clips, [&inScope](const Clip &clip) { return inScope(clip.id); }, parts, removedURLs);
     if (parts.isEmpty())
         return;
 

@@ -45,6 +45,14 @@ struct ScanRun
     bool ended = false;
 };
 
+QList<Clip> blackClips(int count)
+{
+    QList<Clip> clips;
+    for (int i = 0; i < count; ++i)
+        clips.append(fileClip(TestMedia::solidClip(QStringLiteral("black"), 1.0), 1.0));
+    return clips;
+}
+
 const Metrics *metricsOf(const HandMarkerScan::Result &result, const QUuid &id)
 {
     for (const HandMarkerScan::Entry &entry : result) {
@@ -146,10 +154,7 @@ TEST(MarkerScan, AnEmptySessionGivesAnEmptyList)
 TEST(MarkerScan, CancellingAfterTheFirstBatchKeepsNothing)
 {
     ClipStore store;
-    QList<Clip> clips;
-    for (int i = 0; i < 12; ++i)
-        clips.append(fileClip(TestMedia::solidClip(QStringLiteral("black"), 1.0), 1.0));
-    store.setClips(clips);
+    store.setClips(blackClips(12));
     ScanRun run(store);
     QObject::connect(run.scan, &HandMarkerScan::progress, [&run] { run.scan->cancel(); });
     ASSERT_TRUE(run.run());
@@ -161,10 +166,7 @@ TEST(MarkerScan, CancellingAfterTheFirstBatchKeepsNothing)
 TEST(MarkerScan, ANewSessionMakesTheRunStale)
 {
     ClipStore store;
-    QList<Clip> clips;
-    for (int i = 0; i < 12; ++i)
-        clips.append(fileClip(TestMedia::solidClip(QStringLiteral("black"), 1.0), 1.0));
-    store.setClips(clips);
+    store.setClips(blackClips(12));
     ScanRun run(store);
     QObject::connect(run.scan, &HandMarkerScan::progress, &store, [&store] { store.startNewSession({}); });
     ASSERT_TRUE(run.run());

@@ -237,13 +237,19 @@ void MarkerDetectView::cancelScanOnDisappear()
         m_scan->cancel();
 }
 
-void MarkerDetectView::cancelScanAndDismiss()
+void MarkerDetectView::dismiss()
 {
-    cancelScanOnDisappear();
+    // The presenter closes the sheet; one made without it closes itself.
     if (m_onDismiss)
         m_onDismiss();
     else
         QDialog::reject();
+}
+
+void MarkerDetectView::cancelScanAndDismiss()
+{
+    cancelScanOnDisappear();
+    dismiss();
 }
 
 void MarkerDetectView::reject()
@@ -271,10 +277,7 @@ void MarkerDetectView::applyMarkers()
         m_settings.setMarkerMaxDuration(m_detection.maxMarkerDuration);
     if (m_detection.confidenceThreshold != m_loaded.confidenceThreshold)
         m_settings.setMarkerConfidenceThreshold(m_detection.confidenceThreshold);
-    if (m_onDismiss)
-        m_onDismiss();
-    else
-        QDialog::accept();
+    dismiss();
 }
 
 void MarkerDetectView::showEvent(QShowEvent *event)

@@ -137,6 +137,7 @@ private:
     void refreshResults();
     void rebuildSummary(const QHash<QUuid, int> &targets, const QSet<QUuid> &included);
 
+    void dismiss();
     void setPhase(Phase phase);
     void refreshHeader();
     QColor accentColor() const;

@@ -150,12 +150,19 @@ TEST_F(MarkerDetectViewTest, EscapeWhileScanningCancelsAndCloses)
 
 TEST_F(MarkerDetectViewTest, ClosingMidScanLeavesNothingBehind)
 {
-    seed({{clip(QStringLiteral("C0010.MP4")), black(1)}});
+    store.setClips({clip(QStringLiteral("C0010.MP4"), 30.0)}); // measured at once, without a frame
     auto view = makeView();
     view->startScan();
     view.reset(); // the sheet goes away before the scan's first batch
-    QTest::qWait(50);
-    // The store kept what it had; nothing crashed on the late result.
+    QTest::qWait(100);
+    // The scan was cancelled: it kept nothing, and its end reached no sheet.
+    EXPECT_TRUE(store.markerMetrics().isEmpty());
+    EXPECT_TRUE(store.findChildren<HandMarkerScan *>().isEmpty());
+
+    // Left to run, the same scan keeps the clip's metrics.
+    auto kept = makeView();
+    kept->startScan();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return kept->phase() == MarkerDetectView::Phase::results; }, 20000));
     EXPECT_EQ(store.markerMetrics().size(), 1);
 }
 
