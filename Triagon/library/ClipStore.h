@@ -9,6 +9,7 @@
 #include "library/model/FolderOrganization.h"
 #include "library/model/GroupMode.h"
 #include "library/model/SortOrder.h"
+#include "markers/HandMarkerScan.h"
 #include "markers/MarkerDetector.h"
 #include "media/AudioScrubEngine.h"
 #include "media/ScrubPlayerPool.h"
@@ -425,6 +426,55 @@ public:
     // Empties the session, with the valid given tags as its catalog, and
     // removes the session file.
     void startNewSession(const QStringList &tags);
+
+    // ---- Hand markers and numbering resets ------------------------------------
+    // (ClipStoreMarkers.cpp) Each edit that changes something assigns the
+    // clip list once, records one undo entry and schedules a save; every
+    // refusal is silent and changes nothing.
+
+    // What confirming a numbering reset would tag: the clip and the number
+    // of hands stacked on it.
+    struct CrossResetPlan
+    {
+        Clip clip;
+        int hands = 0;
+    };
+
+    // Sets or clears one clip's hand-marker flag.
+    void setMarkerFlag(std::optional<MarkerFlag> flag, QUuid clipID);
+    // Takes every clip flagged as a marker (not "special") out of the
+    // session, as one "Remove N marker clip(s)"; the files stay on disk.
+    void removeMarkerClips();
+    // Applies a hand-marker scan to the clips of the scope (all clips when
+    // none): accepted markers flagged, other flags cleared, marker-family
+    // tags other than a clip's planned tag removed, planned tags added,
+    // optionally the markers removed, the catalog kept in step; one
+    // "Detect Markers (N changes)". A planned tag that is not a valid tag
+    // name is never written.
+    void applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base,
+                              bool removeMarkers, const std::optional<QSet<QUuid>> &scope);
+    // Read-only: the clip that linking the reset would tag, or none.
+    std::optional<CrossResetPlan> crossResetMarkerPlan(const MarkerDetector::NumberingReset &reset) const;
+    // Records that a current reset needs nothing (the reset then disappears).
+    void dismissNumberingReset(MarkerDetector::NumberingReset reset);
+    // Links a current reset and tags the clip before the marker across it,
+    // as one "Confirm Hand Marker Across Reset"; false when nothing changed.
+    bool applyNumberingResetDecisions(MarkerDetector::NumberingReset reset, QString base);
+    // The base itself, or the base, "x" and a decimal integer (an optional
+    // sign and digits, nothing else); exact and case-sensitive.
+    static bool isMarkerTag(const QString &tag, const QString &base);
+    // Drops from the catalog the marker-family tags (not the base) that no
+    // clip carries. No undo entry: the callers record the catalog change.
+    void pruneUnusedMarkerTags(const QString &base);
+    static bool containsNumberingReset(const MarkerDetector::NumberingReset &reset,
+                                       const QList<MarkerDetector::NumberingReset> &resets);
+    // A hand-marker scan over the clips that are online, in store order,
+    // reusing markerMetrics and measuring with the poster generator; not yet
+    // started. Connect to it (directly: the result is not a queued type),
+    // then start() it. A run that finishes with a result has already stored
+    // its metrics in markerMetrics; a cancelled run, or one that outlives
+    // its session, stores nothing.
+    HandMarkerScan *scanForHandMarkers();
 
     // ---- Organize run (ClipStoreOrganize.cpp) ------------------------------
 

@@ -5,6 +5,7 @@
 #include "library/ClipStore.h"
 #include "library/model/VideoExtensions.h"
 #include "organize/ui/ExportView.h"
+#include "markers/ui/MarkerSheets.h"
 #include "settings/TourManager.h"
 #include "window/AppNotifier.h"
 #include "window/EmptyStateView.h"
@@ -311,6 +312,8 @@ void ContentView::updateSheets()
     // The window's sheets present themselves from these flags as they are
     // added; until then the flags only record the request.
     ExportView::present(this, m_showCommit, m_store, m_settings, [this] { setShowCommit(false); });
+    MarkerSheets::present(this, m_store, m_settings, m_showMarkerDetect, [this] { setShowMarkerDetect(false); },
+                          m_numberingResetToReview, [this] { closeNumberingResetReview(); });
     Q_EMIT windowStateChanged();
 }
 

@@ -241,3 +241,22 @@ QString TestMedia::copyTo(const QString &name, const QString &folder, const QStr
         ADD_FAILURE() << "could not copy " << name.toStdString() << " to " << target.toStdString();
     return target;
 }
+
+QString TestMedia::solidClip(const QString &color, double seconds)
+{
+    const QString folder = dir();
+    QDir().mkpath(folder);
+    const QString length = QString::number(seconds, 'f', 3);
+    const QString name = QStringLiteral("solid_") + color + QLatin1Char('_') + length + QStringLiteral("s.mp4");
+    const Recipe recipe{name,
+                        lavfi(QStringLiteral("color=c=") + color + QStringLiteral(":size=320x240:rate=30"))
+                            + QStringList{QStringLiteral("-t"), length} + x264(),
+                        {}, {}};
+    QLockFile lock(folder + QStringLiteral("/.generate.lock"));
+    lock.setStaleLockTime(0);
+    lock.lock();
+    QString error;
+    if (!generate(recipe, folder, &error))
+        ADD_FAILURE() << "could not make " << name.toStdString() << ": " << error.toStdString();
+    return folder + QLatin1Char('/') + name;
+}
