@@ -1,0 +1,49 @@
+#include "audiotriage/ui/AudioTriageStyle.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPalette>
+
+QFont AudioTriageStyle::font(const QFont &base, int pixels, QFont::Weight weight, bool monospaced)
+{
+    QFont font = base;
+    if (monospaced) {
+        font.setFamily(QStringLiteral("monospace"));
+        font.setStyleHint(QFont::Monospace);
+    }
+    font.setPixelSize(qMax(1, pixels));
+    font.setWeight(weight);
+    return font;
+}
+
+QColor AudioTriageStyle::secondary(const QWidget *widget)
+{
+    return widget->palette().color(QPalette::PlaceholderText);
+}
+
+QLabel *AudioTriageStyle::label(const QString &text, int pixels, QWidget *parent, QFont::Weight weight, bool secondaryColor)
+{
+    auto *label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(font(label->font(), pixels, weight));
+    if (secondaryColor)
+        setTextColor(label, secondary(label));
+    return label;
+}
+
+void AudioTriageStyle::setTextColor(QLabel *label, const QColor &color)
+{
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    label->setPalette(palette);
+}
+
+QFrame *AudioTriageStyle::divider(QWidget *parent)
+{
+    auto *line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setForegroundRole(QPalette::Mid);
+    return line;
+}
