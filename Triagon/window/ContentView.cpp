@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
+#include "audiotriage/ui/AudioTriageView.h"
 #include "library/ClipStore.h"
 #include "library/model/VideoExtensions.h"
 #include "settings/TourManager.h"
@@ -309,6 +310,14 @@ void ContentView::updateSheets()
 {
     // The window's sheets present themselves from these flags as they are
     // added; until then the flags only record the request.
+    auto *audioTriage = findChild<AudioTriageView *>(QString(), Qt::FindDirectChildrenOnly);
+    if (m_showAudioTriage && !audioTriage) {
+        (new AudioTriageView(m_store, m_settings, [this] { setShowAudioTriage(false); }, this))->open();
+    } else if (!m_showAudioTriage && audioTriage) {
+        audioTriage->hide();
+        audioTriage->setParent(nullptr);
+        audioTriage->deleteLater();
+    }
     Q_EMIT windowStateChanged();
 }
 
