@@ -27,9 +27,44 @@ constexpr int kThresholdScale = 100; // the threshold slider counts hundredths
 using Style = AudioTriageStyle;
 using Mode = AudioTriageRule::SelectionMode;
 
+// One segment of the mode picker; the chosen one is filled with the accent.
+class Segment : public QToolButton
+{
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF box = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        QColor face = palette().color(QPalette::Button);
+        if (isChecked()) {
+            face = palette().color(QPalette::Highlight);
+            face.setAlphaF(0.28);
+        } else if (underMouse()) {
+            face = face.lighter(106);
+        }
+        painter.setPen(QPen(palette().color(QPalette::Mid), 1));
+        painter.setBrush(face);
+        painter.drawRoundedRect(box, 4, 4);
+        if (hasFocus()) {
+            painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRoundedRect(box.adjusted(1, 1, -1, -1), 3, 3);
+        }
+        QFont label = font();
+        label.setWeight(isChecked() ? QFont::DemiBold : QFont::Normal);
+        painter.setFont(label);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+        painter.drawText(rect(), Qt::AlignCenter, text());
+    }
+};
+
 QToolButton *segment(const QString &text, QWidget *parent)
 {
-    auto *button = new QToolButton(parent);
+    auto *button = new Segment(parent);
     button->setText(text);
     button->setAccessibleName(text);
     button->setCheckable(true);
@@ -83,7 +118,7 @@ AudioRulePanel::AudioRulePanel(Look look, AudioTriageRule &rule, QWidget *parent
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
-    m_symbol = new SymbolView(m_look.symbol, 14, [this] { return m_rule.enabled ? ruleColor() : Style::secondary(this); }, this);
+    m_symbol = new SymbolView(m_look.symbol, 14, [this] { return m_rule.enabled ? ruleColor() : Style::secondary(); }, this);
     header->addWidget(m_symbol, 0, Qt::AlignVCenter);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(1);
@@ -127,15 +162,22 @@ QWidget *AudioRulePanel::buildBody()
     column->addLayout(labelRow);
 
     auto *modes = new QHBoxLayout;
-    modes->setSpacing(0);
+    modes->setSpacing(2);
     m_percentageMode = segment(rawValue(Mode::percentage), body);
     m_thresholdMode = segment(rawValue(Mode::threshold), body);
     auto *group = new QButtonGroup(body);
     group->setExclusive(true);
     group->addButton(m_percentageMode);
     group->addButton(m_thresholdMode);
-    connect(m_percentageMode, &QAbstractButton::clicked, this, [this] { setMode(Mode::percentage); });
-    connect(m_thresholdMode, &QAbstractButton::clicked, this, [this] { setMode(Mode::threshold); });
+    // Toggled, not clicked: the keyboard and assistive tools toggle the segments too.
+    connect(m_percentageMode, &QAbstractButton::toggled, this, [this](bool on) {
+        if (on)
+            setMode(Mode::percentage);
+    });
+    connect(m_thresholdMode, &QAbstractButton::toggled, this, [this](bool on) {
+        if (on)
+            setMode(Mode::threshold);
+    });
     modes->addWidget(m_percentageMode);
     modes->addWidget(m_thresholdMode);
     column->addLayout(modes);

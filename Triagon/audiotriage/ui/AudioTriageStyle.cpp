@@ -16,9 +16,11 @@ QFont AudioTriageStyle::font(const QFont &base, int pixels, QFont::Weight weight
     return font;
 }
 
-QColor AudioTriageStyle::secondary(const QWidget *widget)
+QColor AudioTriageStyle::secondary()
 {
-    return widget->palette().color(QPalette::PlaceholderText);
+    // From the application's palette: a label's own palette holds the
+    // colour it was given.
+    return QPalette().color(QPalette::PlaceholderText);
 }
 
 QLabel *AudioTriageStyle::label(const QString &text, int pixels, QWidget *parent, QFont::Weight weight, bool secondaryColor)
@@ -27,8 +29,37 @@ QLabel *AudioTriageStyle::label(const QString &text, int pixels, QWidget *parent
     label->setTextFormat(Qt::PlainText);
     label->setFont(font(label->font(), pixels, weight));
     if (secondaryColor)
-        setTextColor(label, secondary(label));
+        makeSecondary(label);
     return label;
+}
+
+namespace {
+const char *const kTextRole = "audioTriageTextRole";
+}
+
+void AudioTriageStyle::makeSecondary(QLabel *label)
+{
+    label->setProperty(kTextRole, QStringLiteral("secondary"));
+    setTextColor(label, secondary());
+}
+
+void AudioTriageStyle::makeMuted(QLabel *label)
+{
+    label->setProperty(kTextRole, QStringLiteral("muted"));
+    QColor color = QPalette().color(QPalette::WindowText);
+    color.setAlphaF(0.8);
+    setTextColor(label, color);
+}
+
+void AudioTriageStyle::refreshTextColors(QWidget *root)
+{
+    for (QLabel *label : root->findChildren<QLabel *>()) {
+        const QString role = label->property(kTextRole).toString();
+        if (role == QStringLiteral("secondary"))
+            makeSecondary(label);
+        else if (role == QStringLiteral("muted"))
+            makeMuted(label);
+    }
 }
 
 void AudioTriageStyle::setTextColor(QLabel *label, const QColor &color)

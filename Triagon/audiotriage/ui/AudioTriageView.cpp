@@ -174,6 +174,8 @@ bool AudioTriageView::event(QEvent *event)
     const bool handled = QDialog::event(event);
     if (event->type() == QEvent::LayoutRequest)
         fitHeight();
+    else if (event->type() == QEvent::ApplicationPaletteChange)
+        updateColors(); // the appearance changed while the sheet is open
     return handled;
 }
 
@@ -233,7 +235,13 @@ void AudioTriageView::resizeEvent(QResizeEvent *event)
 
 void AudioTriageView::updateColors()
 {
-    const QColor secondary = Style::secondary(this);
+    // The sheet's own accent (slider fill, progress bar, focus) follows the theme.
+    QPalette sheet = palette();
+    sheet.setColor(QPalette::Highlight, themeColor());
+    setPalette(sheet);
+    Style::setTextColor(m_clipCount, themeColor());
+    Style::refreshTextColors(this);
+    const QColor secondary = Style::secondary();
     m_closeButton->setIcon(AudioTriageSymbols::icon(Symbol::closeCircleFill, secondary));
     QPalette prominent = palette();
     prominent.setColor(QPalette::Button, themeColor());

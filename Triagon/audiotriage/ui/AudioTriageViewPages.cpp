@@ -13,6 +13,9 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -32,12 +35,36 @@ QPushButton *plainButton(const QString &text, QWidget *parent)
     return button;
 }
 
-// A prominent button: symbol and text with 8 more on either side.
+// A prominent button: a filled rounded face in the palette's button colour
+// (the theme colour) with its symbol and text in the button text colour, 8
+// more on either side.
 class ProminentButton : public QPushButton
 {
 public:
     using QPushButton::QPushButton;
     QSize sizeHint() const override { return QPushButton::sizeHint() + QSize(16, 0); }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
+        QColor face = palette().color(group, QPalette::Button);
+        if (isDown())
+            face = face.darker(115);
+        else if (underMouse() && isEnabled())
+            face = face.lighter(108);
+        const QRectF box = QRectF(rect()).adjusted(1.5, 1.5, -1.5, -1.5);
+        painter.setPen(hasFocus() ? QPen(palette().color(QPalette::Highlight).darker(130), 1.5) : QPen(Qt::NoPen));
+        painter.setBrush(face);
+        painter.drawRoundedRect(box, 5, 5);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.state &= ~QStyle::State_HasFocus;
+        option.palette.setColor(QPalette::ButtonText, palette().color(group, QPalette::ButtonText));
+        style()->drawControl(QStyle::CE_PushButtonLabel, &option, &painter, this);
+    }
 };
 
 QPushButton *prominentButton(const QString &text, QWidget *parent)
@@ -114,11 +141,11 @@ QWidget *AudioTriageView::infoRow(int symbol, const QString &markdownText, QWidg
     auto *text = new QLabel(row);
     text->setTextFormat(Qt::MarkdownText);
     text->setText(markdownText);
+    // A screen reader reads the words, not the emphasis marks.
+    text->setAccessibleName(QString(markdownText).remove(QStringLiteral("**")));
     text->setWordWrap(true);
     text->setFont(Style::font(text->font(), 12));
-    QColor color = palette().color(QPalette::WindowText);
-    color.setAlphaF(0.8);
-    Style::setTextColor(text, color);
+    Style::makeMuted(text);
     layout->addWidget(text, 1);
     return row;
 }
@@ -217,7 +244,7 @@ QWidget *AudioTriageView::buildAnalyzingPage()
     auto *line = new QHBoxLayout;
     m_progressName = new MiddleElidedLabel(page);
     m_progressName->setFont(Style::font(m_progressName->font(), 11));
-    Style::setTextColor(m_progressName, Style::secondary(this));
+    Style::makeSecondary(m_progressName);
     line->addWidget(m_progressName, 1);
     m_progressCounter = Style::label(QString(), 11, page, QFont::Normal, true);
     line->addWidget(m_progressCounter);
@@ -280,7 +307,7 @@ QWidget *AudioTriageView::buildResultsPage()
     m_loudSummaryLine = summaryLine(int(Symbol::tagFill), m_loudSummary, page);
     m_quietSummaryLine = summaryLine(int(Symbol::tagFill), m_quietSummary, page);
     QWidget *untouched = summaryLine(int(Symbol::minusCircle), m_untouchedSummary, page);
-    Style::setTextColor(m_untouchedSummary, Style::secondary(this));
+    Style::makeSecondary(m_untouchedSummary);
     summary->addWidget(m_loudSummaryLine);
     summary->addWidget(m_quietSummaryLine);
     summary->addWidget(untouched);

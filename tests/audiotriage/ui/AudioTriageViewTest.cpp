@@ -323,8 +323,10 @@ TEST_F(AudioTriageSheet, ModesSlidersAndLabelsUpdateTheCountsAtOnce)
     EXPECT_EQ(loud->thresholdSlider()->accessibleDescription(), QStringLiteral("0.07"));
     EXPECT_EQ(loud->countNumber()->text(), QStringLiteral("2"));
 
-    // The percentage slider moves in steps of 5.
-    QTest::mouseClick(loud->modeButton(Mode::percentage), Qt::LeftButton);
+    // The percentage slider moves in steps of 5. (The segment is toggled the
+    // way assistive tools press it, without a click.)
+    loud->modeButton(Mode::percentage)->toggle();
+    EXPECT_EQ(view->loudRule().mode, Mode::percentage);
     loud->percentageSlider()->setValue(37);
     EXPECT_EQ(loud->percentageSlider()->value(), 35);
     EXPECT_EQ(view->loudRule().percentage, 35);
