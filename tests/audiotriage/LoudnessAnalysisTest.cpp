@@ -82,6 +82,18 @@ TEST(LoudnessAnalysis, HalfAmplitudeToneGivesItsRmsAndPeak)
     EXPECT_NEAR(tenth.peakAmplitude, 0.1, kTolerance);
 }
 
+TEST(LoudnessAnalysis, OnlyTheSamplesTheResamplerReturnsAreMeasured)
+{
+    // 5 s at 48 kHz become 80000 samples at 16 kHz: what the resampler makes,
+    // not the room it was given (which is larger), reaches the windows.
+    const QString path = TestMedia::path(QStringLiteral("tone_half_stereo48k.mkv"));
+    const std::vector<qint16> track = decodedTrack(path);
+    EXPECT_NEAR(double(track.size()), 80000.0, 16.0);
+    const AudioMetrics m = LoudnessAnalysis::measure(path).metrics;
+    EXPECT_NEAR(m.avgRMS, 0.35355, kTolerance);
+    EXPECT_EQ(m.spikeRatio, 0.0f);
+}
+
 TEST(LoudnessAnalysis, BurstInSilenceIsASpike)
 {
     // 40 windows, of which windows 20 to 24 hold a 0.9 tone.

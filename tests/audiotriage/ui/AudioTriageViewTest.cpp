@@ -115,6 +115,11 @@ TEST_F(AudioTriageSheet, TheClipCountFollowsTheStore)
     addClips({QStringLiteral("tone_tenth_mono16k.mov"), QStringLiteral("noaudio.mp4")});
     EXPECT_EQ(view->clipCountLabel()->text(), QStringLiteral("3"));
     EXPECT_EQ(view->analyzeButton()->text(), QStringLiteral("Analyze 3 Clips"));
+    // Return analyzes the clips there are now.
+    QTest::keyClick(view.get(), Qt::Key_Return);
+    EXPECT_EQ(view->phase(), Phase::analyzing);
+    EXPECT_EQ(view->totalToAnalyze(), 3);
+    ASSERT_TRUE(waitUntil([&] { return view->phase() == Phase::results; }));
 }
 
 TEST_F(AudioTriageSheet, RuleDefaultsComeFromTheSettingsOnceAndOutOfRangeValuesAreNotWrittenBack)
@@ -263,6 +268,11 @@ TEST_F(AudioTriageSheet, OneResultTakenByBothRulesIsTaggedLoudOnly)
     // A single clip's proposals: 0.7 and 2 times its own level.
     EXPECT_NEAR(view->quietRule().threshold, 2 * 0.35355, 1e-4);
     EXPECT_EQ(view->quietPanel()->thresholdText()->text(), QStringLiteral("0.71"));
+    // Escape leaves without tagging.
+    QTest::keyClick(view.get(), Qt::Key_Escape);
+    EXPECT_EQ(dismissed, 1);
+    EXPECT_TRUE(store.clips()[0].tags.isEmpty());
+    EXPECT_EQ(store.audioMetrics().size(), 1);
 }
 
 TEST_F(AudioTriageSheet, RulesSwitchedOffLeaveOnlyTheUntouchedLine)
