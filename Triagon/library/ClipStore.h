@@ -220,6 +220,11 @@ public:
     const QHash<QUuid, MarkerDetector::Metrics> &markerMetrics() const { return m_markerMetrics; }
     void setMarkerMetrics(const QHash<QUuid, MarkerDetector::Metrics> &metrics) { m_markerMetrics = metrics; }
 
+    // ---- Audio triage (ClipStoreAudioTriage.cpp) ---------------------------
+    // Stores one clip's loudness figures, replacing only that clip's entry;
+    // notifies as setAudioMetrics() does, when the number of entries changed.
+    void setAudioMetrics(const QUuid &clipID, const AudioMetrics &metrics);
+
     // ---- Background-work bookkeeping --------------------------------------
 
     // File URLs of the loaded clips; the import skips files that are in it.
@@ -320,7 +325,8 @@ public:
     void renameClip(QUuid clipID, QString newName);
     // Takes a clip out of the session (the file stays where it is).
     void removeClip(QUuid clipID);
-    // Appends each label to its clip unless the clip carries it already.
+    // Appends each label to its clip unless the clip carries it already or
+    // the label is blank (see ClipStoreAudioTriage.cpp).
     void applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs);
     // Clears every clip's tags, with all also reviews, ratings and flags;
     // always switches every filter off.

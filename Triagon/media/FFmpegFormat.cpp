@@ -64,6 +64,7 @@ void FFmpegFormat::close()
     m_context.reset();
     m_videoStream = -1;
     m_audioStream = -1;
+    m_readError = 0;
 }
 
 FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error)
@@ -103,6 +104,8 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
     if (result == AVERROR(EAGAIN))
         return std::nullopt;
     if (result < 0) {
+        if (result != AVERROR_EOF)
+            m_readError = result;
         *draining = true;
         avcodec_send_packet(decoder, nullptr);
         return std::nullopt;

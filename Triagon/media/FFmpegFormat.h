@@ -71,6 +71,10 @@ public:
     // of the stream's packet (AVERROR(EAGAIN) included); no value when none
     // was sent.
     std::optional<int> sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining);
+    // The error of the read that ended the packets before the end of the
+    // file (a truncated or damaged file); 0 while reads succeed and when they
+    // reached the end.
+    int readError() const { return m_readError; }
 
     // A metadata value of the container, else of the video stream; empty when absent.
     QString metadata(const char *key) const;
@@ -88,4 +92,5 @@ private:
     QString m_path;
     int m_videoStream = -1;
     int m_audioStream = -1;
+    int m_readError = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
+#include "audiotriage/ui/AudioTriageView.h"
 #include "library/ClipStore.h"
 #include "library/model/VideoExtensions.h"
 #include "organize/ui/ExportView.h"
@@ -314,6 +315,14 @@ void ContentView::updateSheets()
     ExportView::present(this, m_showCommit, m_store, m_settings, [this] { setShowCommit(false); });
     MarkerSheets::present(this, m_store, m_settings, m_showMarkerDetect, [this] { setShowMarkerDetect(false); },
                           m_numberingResetToReview, [this] { closeNumberingResetReview(); });
+    auto *audioTriage = findChild<AudioTriageView *>(QString(), Qt::FindDirectChildrenOnly);
+    if (m_showAudioTriage && !audioTriage) {
+        (new AudioTriageView(m_store, m_settings, [this] { setShowAudioTriage(false); }, this))->open();
+    } else if (!m_showAudioTriage && audioTriage) {
+        audioTriage->hide();
+        audioTriage->setParent(nullptr);
+        audioTriage->deleteLater();
+    }
     Q_EMIT windowStateChanged();
 }
 

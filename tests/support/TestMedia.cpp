@@ -136,6 +136,21 @@ const std::vector<Recipe> &recipes()
                          QFile f(p);
                          return f.open(QIODevice::WriteOnly) && f.write("This is a text file, not a movie.\n") > 0;
                      }, {}});
+        // Loudness: lossless tones at known levels, so that figures hold to 1e-4.
+        const QStringList pcm{QStringLiteral("-c:a"), QStringLiteral("pcm_s16le")};
+        r.push_back({QStringLiteral("tone_half_mono16k.mov"),
+                     lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t):s=16000:d=5")) + pcm, {}, {}});
+        r.push_back({QStringLiteral("tone_half_stereo48k.mkv"),
+                     lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t)|0.5*sin(2*PI*1000*t):s=48000:d=5")) + pcm, {}, {}});
+        r.push_back({QStringLiteral("tone_tenth_mono16k.mov"),
+                     lavfi(QStringLiteral("aevalsrc=0.1*sin(2*PI*1000*t):s=16000:d=5")) + pcm, {}, {}});
+        r.push_back({QStringLiteral("burst_mono16k.mov"),
+                     lavfi(QStringLiteral("aevalsrc='if(between(t,2.0,2.5),0.9*sin(2*PI*1000*t),0)':s=16000:d=4")) + pcm, {}, {}});
+        r.push_back({QStringLiteral("silence_mono16k.mov"), lavfi(QStringLiteral("aevalsrc=0:s=16000:d=3")) + pcm, {}, {}});
+        r.push_back({QStringLiteral("truncated_tone.mov"),
+                     lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t):s=16000:d=4")) + pcm
+                         + QStringList{QStringLiteral("-movflags"), QStringLiteral("+faststart")},
+                     {}, truncateTo30Percent});
         return r;
     }();
     return all;
