@@ -1,10 +1,12 @@
 #include "window/ContentView.h"
 
+#include "AppUpdates/WhatsNewPresenter.h"
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
 #include "library/ClipStore.h"
 #include "library/model/VideoExtensions.h"
 #include "settings/TourManager.h"
+#include "settings/ui/OnboardingOverlay.h"
 #include "window/AppNotifier.h"
 #include "window/EmptyStateView.h"
 #include "window/GridAreaView.h"
@@ -147,6 +149,11 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     connect(&m_settings, &AppSettings::themeColorRawChanged, this, &ContentView::updateTint);
     connect(&AppNotifier::instance(), &AppNotifier::showKeyboardShortcuts, this, [this] { setShowKeyboardShortcuts(true); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &ContentView::onApplicationStateChanged);
+
+    // The guided tour lies over the whole window while a tour is active; the
+    // notes of a new version are offered each time the window comes on screen.
+    new OnboardingOverlay(m_tourManager, brandAccentColor(), this);
+    new WhatsNewPresenter(this, brandAccentColor(), [] { return new LogoView(40, [] { return brandAccentColor(); }); });
 
     m_intake->setImportPanel(m_panel);
     m_lastClipCount = m_store.clips().size();
