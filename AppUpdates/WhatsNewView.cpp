@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -89,7 +90,6 @@ public:
         pal.setColor(QPalette::WindowText, text);
         setPalette(pal);
         setContentsMargins(kDot + kGap, 0, 0, 0);
-        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     }
 
 protected:
@@ -180,7 +180,6 @@ WhatsNewView::WhatsNewView(const ReleaseNotes &notes, const QString &productName
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->setSizeConstraint(QLayout::SetFixedSize);
 
     auto *header = new QVBoxLayout;
     header->setContentsMargins(0, 28, 0, 20);
@@ -253,12 +252,18 @@ WhatsNewView::WhatsNewView(const ReleaseNotes &notes, const QString &productName
 
 void WhatsNewView::fitScrollHeight()
 {
-    // As tall as the sections need, up to the limit; beyond it they scroll
-    // while the title and the button stay in place.
-    const int width = sheetWidth;
-    QLayout *layout = m_content->layout();
-    const int needed = layout->hasHeightForWidth() ? layout->heightForWidth(width) : layout->sizeHint().height();
+    // As tall as the sections need at the sheet's width, up to the limit;
+    // beyond it they scroll while the title and the button stay in place.
+    QLayout *sections = m_content->layout();
+    const auto neededFor = [sections](int width) {
+        return sections->hasHeightForWidth() ? sections->heightForWidth(width) : sections->sizeHint().height();
+    };
+    int needed = neededFor(sheetWidth);
+    if (needed > maxScrollHeight)
+        needed = neededFor(sheetWidth - m_scroll->verticalScrollBar()->sizeHint().width());
     m_scroll->setFixedHeight(std::min(needed, maxScrollHeight));
+    layout()->activate();
+    setFixedHeight(layout()->hasHeightForWidth() ? layout()->heightForWidth(sheetWidth) : layout()->sizeHint().height());
 }
 
 void WhatsNewView::showEvent(QShowEvent *event)

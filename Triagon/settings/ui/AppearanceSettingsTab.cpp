@@ -16,6 +16,8 @@ AppearanceSettingsTab::AppearanceSettingsTab(AppSettings &settings, QWidget *par
 {
     setObjectName(QStringLiteral("appearanceSettingsTab"));
     auto *form = new QFormLayout(this);
+    form->setContentsMargins(20, 20, 20, 20);
+    form->setVerticalSpacing(16);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
 

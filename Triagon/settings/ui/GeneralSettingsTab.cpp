@@ -12,6 +12,8 @@ GeneralSettingsTab::GeneralSettingsTab(AppSettings &settings, QWidget *parent)
 {
     setObjectName(QStringLiteral("generalSettingsTab"));
     auto *form = new QFormLayout(this);
+    form->setContentsMargins(20, 20, 20, 20);
+    form->setVerticalSpacing(12);
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
 

@@ -117,7 +117,6 @@ OnboardingOverlay::OnboardingOverlay(TourManager &tourManager, const QColor &bra
     QFont bodyFont = m_body->font();
     bodyFont.setPixelSize(13);
     m_body->setFont(bodyFont);
-    m_body->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     content->addWidget(m_body);
     cardColumn->addWidget(m_stepContent);
 

@@ -7,12 +7,17 @@
 #include "settings/ui/SettingsSymbols.h"
 #include "settings/ui/TagsSettingsTab.h"
 
+#include <QTabBar>
+
 SettingsView::SettingsView(AppSettings &settings, QWidget *parent) : QTabWidget(parent)
 {
     setObjectName(QStringLiteral("settingsView"));
     setWindowTitle(QStringLiteral("Triagon Settings"));
-    setDocumentMode(false);
     setFixedSize(windowWidth, windowHeight);
+    // All five tabs in one row at this width: smaller pictures, no scrolling.
+    setIconSize(QSize(12, 12));
+    setUsesScrollButtons(false);
+    tabBar()->setElideMode(Qt::ElideNone);
 
     m_general = new GeneralSettingsTab(settings, this);
     m_tags = new TagsSettingsTab(settings, this);

@@ -71,6 +71,20 @@ TEST_F(OnboardingOverlayTest, hiddenWithoutATourAndCoveringTheWindowWithOne)
     EXPECT_EQ(overlay->geometry(), host.rect());
 }
 
+TEST_F(OnboardingOverlayTest, theBackdropDimsTheWholeWindow)
+{
+    host.setStyleSheet(QStringLiteral("background: white;"));
+    host.setAutoFillBackground(true);
+    start();
+    // Once faded in, a corner far from the card is white under black at 60 %.
+    QTRY_VERIFY(!overlay->graphicsEffect());
+    const QImage shot = host.grab().toImage();
+    const QColor corner = shot.pixelColor(QPoint(shot.width() - 5, shot.height() - 5));
+    EXPECT_NEAR(corner.red(), 102, 3);
+    EXPECT_NEAR(corner.green(), 102, 3);
+    EXPECT_NEAR(corner.blue(), 102, 3);
+}
+
 TEST_F(OnboardingOverlayTest, buttonsTextsAndCapsulesAcrossTheNineCards)
 {
     start();
