@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QFrame>
-#include <QGraphicsDropShadowEffect>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -78,11 +77,8 @@ OnboardingOverlay::OnboardingOverlay(TourManager &tourManager, const QColor &bra
     m_card = new TourCard(this);
     m_card->setObjectName(QStringLiteral("tourCard"));
     m_card->setFixedWidth(cardWidth);
-    auto *shadow = new QGraphicsDropShadowEffect(m_card);
-    shadow->setColor(QColor(0, 0, 0, 102));
-    shadow->setBlurRadius(40);
-    shadow->setOffset(0, 12);
-    m_card->setGraphicsEffect(shadow);
+    // The card's shadow is painted by the overlay (see paintEvent): a shadow
+    // effect inside the overlay's own fade effect does not render.
     middle->addWidget(m_card);
     middle->addStretch(1);
     outer->addLayout(middle);
@@ -412,6 +408,21 @@ void OnboardingOverlay::paintEvent(QPaintEvent *)
         return;
     QPainter painter(this);
     painter.fillRect(rect(), QColor(0, 0, 0, 153));
+    if (!m_card->isVisible())
+        return;
+    // A soft shadow 12 pixels below the card, fading out over 40 pixels:
+    // rings of growing size and falling strength add up to the blur.
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    const QRectF card = QRectF(m_card->geometry()).translated(0, 12);
+    constexpr int kRings = 20;
+    constexpr double kReach = 40.0;
+    for (int i = kRings; i >= 1; --i) {
+        const double grow = kReach * i / kRings / 2.0;
+        const double weight = 1.0 - static_cast<double>(i) / (kRings + 1);
+        painter.setBrush(QColor(0, 0, 0, static_cast<int>(0.4 * 255 * weight * weight / kRings * 3)));
+        painter.drawRoundedRect(card.adjusted(-grow, -grow, grow, grow), 14 + grow, 14 + grow);
+    }
 }
 
 // The backdrop takes the pointer and does nothing with it: a click beside the
