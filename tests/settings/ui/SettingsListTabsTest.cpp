@@ -164,6 +164,14 @@ TEST_F(ListTabsTest, tagsTabMarkerBaseIsStoredAsTypedAndPreviewed)
 {
     TagsSettingsTab *tab = open({}, QStringLiteral("tags")).tagsTab();
     EXPECT_EQ(tab->markerTagField()->placeholderText(), QStringLiteral("banger"));
+    QStringList texts;
+    for (QLabel *label : tab->findChildren<QLabel *>())
+        texts.append(label->text());
+    EXPECT_TRUE(texts.contains(QStringLiteral("Hand-marker tag")));
+    EXPECT_TRUE(texts.contains(
+        QStringLiteral("Detect Hand Markers tags the clip before each hand with this. Stacked hands add a suffix.")));
+    EXPECT_TRUE(texts.contains(TagsSettingsTab::noteText()));
+    EXPECT_EQ(tab->resetButton()->text(), QStringLiteral("Reset to Defaults"));
     EXPECT_EQ(tab->markerPreview()->text(), QStringLiteral("\u2192 banger, bangerx2"));
 
     tab->markerTagField()->setFocus();
