@@ -1,5 +1,6 @@
 #include "window/ContentView.h"
 
+#include "AppUpdates/WhatsNewPresenter.h"
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
 #include "audiotriage/ui/AudioTriageView.h"
@@ -8,6 +9,7 @@
 #include "organize/ui/ExportView.h"
 #include "markers/ui/MarkerSheets.h"
 #include "settings/TourManager.h"
+#include "settings/ui/OnboardingOverlay.h"
 #include "window/AppNotifier.h"
 #include "window/EmptyStateView.h"
 #include "window/GridAreaView.h"
@@ -150,6 +152,11 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     connect(&m_settings, &AppSettings::themeColorRawChanged, this, &ContentView::updateTint);
     connect(&AppNotifier::instance(), &AppNotifier::showKeyboardShortcuts, this, [this] { setShowKeyboardShortcuts(true); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &ContentView::onApplicationStateChanged);
+
+    // The guided tour lies over the whole window while a tour is active; the
+    // notes of a new version are offered each time the window comes on screen.
+    new OnboardingOverlay(m_tourManager, brandAccentColor(), this);
+    new WhatsNewPresenter(this, brandAccentColor(), [] { return new LogoView(40, [] { return brandAccentColor(); }); });
 
     m_intake->setImportPanel(m_panel);
     m_lastClipCount = m_store.clips().size();

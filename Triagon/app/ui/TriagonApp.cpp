@@ -12,6 +12,7 @@
 #include "library/ClipStore.h"
 #include "library/model/FolderOrganization.h"
 #include "settings/TourManager.h"
+#include "settings/ui/SettingsView.h"
 #include "window/ContentView.h"
 #include "window/StoreIntake.h"
 
@@ -35,6 +36,14 @@ TriagonApp::TriagonApp(QObject *parent)
     // return to exactly what the desktop gave.
     m_desktopStyle = QApplication::style() ? QApplication::style()->name() : QString();
     m_desktopPalette = QApplication::palette();
+
+    // The settings window is made anew each time it is opened (on its first
+    // tab) and goes away when it is closed.
+    m_settingsFactory = [](AppSettings &settings) -> QWidget * {
+        auto *window = new SettingsView(settings);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        return window;
+    };
 
     connect(qApp, &QCoreApplication::aboutToQuit, this, &TriagonApp::saveOnTerminate);
     connect(m_settings.get(), &AppSettings::appearanceModeRawChanged, this, &TriagonApp::applyAppearance);

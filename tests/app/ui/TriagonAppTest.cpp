@@ -134,8 +134,8 @@ TEST(TriagonApp, OneMainWindowOfTheDefaultSize)
     EXPECT_GE(window->minimumSize().height(), 600);
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Triagon"));
     EXPECT_FALSE(QApplication::windowIcon().isNull());
-    // No settings window exists yet, so its command is off.
-    EXPECT_FALSE(window->commands()->settingsAction()->isEnabled());
+    // The settings window is made on request, so its command is on.
+    EXPECT_TRUE(window->commands()->settingsAction()->isEnabled());
 }
 
 TEST(TriagonApp, QuittingSavesTheSessionOnceAndCancelsTheWaitingSave)
