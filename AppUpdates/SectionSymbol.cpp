@@ -1,5 +1,7 @@
 #include "AppUpdates/SectionSymbol.h"
 
+#include "app/SymbolPainting.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
@@ -9,10 +11,10 @@
 
 namespace {
 
+// The marks inside the filled shapes are white.
 QPen markPen(double width)
 {
-    QPen pen(Qt::white, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    return pen;
+    return SymbolPainting::roundPen(Qt::white, width);
 }
 
 // An arc of the circle about `c` with radius `r` from `startDeg` over
@@ -47,7 +49,7 @@ void SectionSymbol::draw(QPainter &p, const QRectF &box, const QString &name, co
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
     const double side = std::min(box.width(), box.height());
-    const QRectF square(box.center().x() - side / 2, box.center().y() - side / 2, side, side);
+    const QRectF square = SymbolPainting::squareIn(box);
     const QPointF c = square.center();
     const double r = side / 2;
     const double stroke = std::max(1.2, side * 0.11);
@@ -58,7 +60,7 @@ void SectionSymbol::draw(QPainter &p, const QRectF &box, const QString &name, co
         triangle.lineTo(square.right() - side * 0.02, square.bottom() - side * 0.08);
         triangle.lineTo(square.left() + side * 0.02, square.bottom() - side * 0.08);
         triangle.closeSubpath();
-        p.setPen(QPen(color, side * 0.08, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(SymbolPainting::roundPen(color, side * 0.08));
         p.setBrush(color);
         p.drawPath(triangle);
         p.setPen(markPen(stroke));

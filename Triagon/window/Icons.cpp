@@ -2,44 +2,41 @@
 
 #include "app/DrawnIconEngine.h"
 
-#include <QImage>
-#include <QPaintDevice>
 #include <QPainterPath>
-#include <QtMath>
 
 namespace {
 
-QIcon themedOr(const QString &themeName, DrawnIconEngine::Drawer drawer)
-{
-    const QIcon themed = QIcon::fromTheme(themeName);
-    if (!themed.isNull())
-        return themed;
-    return QIcon(new DrawnIconEngine(std::move(drawer)));
-}
-
-// A square of the box's smaller side, centred, inset by a tenth.
+// A square of the box's smaller side, centred, a little inside the box.
 QRectF squareIn(const QRectF &box)
 {
-    const qreal side = qMin(box.width(), box.height());
-    QRectF square(0, 0, side, side);
-    square.moveCenter(box.center());
-    return square.adjusted(side * 0.08, side * 0.08, -side * 0.08, -side * 0.08);
+    return SymbolPainting::squareIn(box, 0.08);
 }
 
+// A line of a fixed share of the square's side.
 QPen strokePen(const QColor &color, qreal side)
 {
-    QPen pen(color, qMax<qreal>(1.0, side * 0.09));
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    return pen;
+    return SymbolPainting::strokePen(color, side * 0.09);
+}
+
+// The arrow of the drop target, pointing down through the middle.
+void drawDownArrow(QPainter &painter, const QRectF &r)
+{
+    const qreal s = r.width();
+    const QPointF c = r.center();
+    painter.drawLine(QPointF(c.x(), r.top() + s * 0.27), QPointF(c.x(), r.bottom() - s * 0.27));
+    QPainterPath head;
+    head.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
+    head.lineTo(c.x(), r.bottom() - s * 0.26);
+    head.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
+    painter.drawPath(head);
 }
 
 } // namespace
 
-QIcon Icons::folderAdd() { return themedOr(QStringLiteral("folder-new"), drawFolderAdd); }
-QIcon Icons::offlineDrive() { return themedOr(QStringLiteral("drive-harddisk"), drawOfflineDrive); }
-QIcon Icons::sidebar() { return themedOr(QStringLiteral("view-split-left-right"), drawSidebar); }
-QIcon Icons::help() { return themedOr(QStringLiteral("help-about"), drawHelp); }
+QIcon Icons::folderAdd() { return DrawnIconEngine::themedOr(QStringLiteral("folder-new"), drawFolderAdd); }
+QIcon Icons::offlineDrive() { return DrawnIconEngine::themedOr(QStringLiteral("drive-harddisk"), drawOfflineDrive); }
+QIcon Icons::sidebar() { return DrawnIconEngine::themedOr(QStringLiteral("view-split-left-right"), drawSidebar); }
+QIcon Icons::help() { return DrawnIconEngine::themedOr(QStringLiteral("help-about"), drawHelp); }
 
 void Icons::drawFolderAdd(QPainter &painter, const QRectF &box, const QColor &color)
 {
@@ -105,32 +102,16 @@ void Icons::drawDropArrow(QPainter &painter, const QRectF &box, const QColor &co
     if (filled) {
         // The arrow is cut out of the disc, so the disc is drawn on a layer of
         // its own: cutting into the window itself would punch a hole in it.
-        const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-        QImage layer((box.size() * ratio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-        layer.setDevicePixelRatio(ratio);
-        layer.fill(Qt::transparent);
-        {
-            QPainter p(&layer);
-            p.setRenderHint(QPainter::Antialiasing, true);
-            const QRectF local(QPointF(0, 0), box.size());
+        SymbolPainting::paintOnLayer(painter, box, [&](QPainter &p, const QRectF &local) {
             const QRectF r = squareIn(local);
-            const qreal s = r.width();
             p.setPen(Qt::NoPen);
             p.setBrush(color);
             p.drawEllipse(r);
             p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-            QPen pen = strokePen(Qt::black, s * 0.8);
-            p.setPen(pen);
+            p.setPen(strokePen(Qt::black, r.width() * 0.8));
             p.setBrush(Qt::NoBrush);
-            const QPointF c = r.center();
-            p.drawLine(QPointF(c.x(), r.top() + s * 0.27), QPointF(c.x(), r.bottom() - s * 0.27));
-            QPainterPath head;
-            head.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
-            head.lineTo(c.x(), r.bottom() - s * 0.26);
-            head.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
-            p.drawPath(head);
-        }
-        painter.drawImage(box.topLeft(), layer);
+            drawDownArrow(p, r);
+        });
         return;
     }
     const QRectF r = squareIn(box);
@@ -142,11 +123,5 @@ void Icons::drawDropArrow(QPainter &painter, const QRectF &box, const QColor &co
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(r.adjusted(s * 0.04, s * 0.04, -s * 0.04, -s * 0.04));
     painter.setPen(pen);
-    const QPointF c = r.center();
-    painter.drawLine(QPointF(c.x(), r.top() + s * 0.27), QPointF(c.x(), r.bottom() - s * 0.27));
-    QPainterPath head;
-    head.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
-    head.lineTo(c.x(), r.bottom() - s * 0.26);
-    head.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
-    painter.drawPath(head);
+    drawDownArrow(painter, r);
 }

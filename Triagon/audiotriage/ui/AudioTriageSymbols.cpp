@@ -39,35 +39,24 @@ const QIcon &themed(Symbol symbol)
     return *cache.insert(int(symbol), name.isEmpty() ? QIcon() : QIcon::fromTheme(name));
 }
 
+// The square the drawings fill: a little inside the box.
 QRectF squareIn(const QRectF &box)
 {
-    const qreal side = qMin(box.width(), box.height());
-    QRectF square(0, 0, side, side);
-    square.moveCenter(box.center());
-    return square.adjusted(side * 0.06, side * 0.06, -side * 0.06, -side * 0.06);
+    return SymbolPainting::squareIn(box, 0.06);
 }
 
+// A stroke of `weight` times the square's side.
 QPen strokePen(const QColor &color, qreal side, qreal weight = 0.09)
 {
-    QPen pen(color, qMax<qreal>(1.0, side * weight));
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    return pen;
+    return SymbolPainting::strokePen(color, side * weight);
 }
 
-// Draws a filled shape with a stroke cut out of it, on a layer of its own so
-// that the cut never punches through what lies below.
+// Draws a filled shape with a stroke cut out of it.
 template <typename Shape, typename Cut>
 void cutOut(QPainter &painter, const QRectF &box, const QColor &color, Shape shape, Cut cut)
 {
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    QImage layer((box.size() * ratio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    layer.setDevicePixelRatio(ratio);
-    layer.fill(Qt::transparent);
-    {
-        QPainter p(&layer);
-        p.setRenderHint(QPainter::Antialiasing, true);
-        const QRectF r = squareIn(QRectF(QPointF(0, 0), box.size()));
+    SymbolPainting::paintOnLayer(painter, box, [&](QPainter &p, const QRectF &local) {
+        const QRectF r = squareIn(local);
         p.setPen(Qt::NoPen);
         p.setBrush(color);
         shape(p, r);
@@ -75,8 +64,7 @@ void cutOut(QPainter &painter, const QRectF &box, const QColor &color, Shape sha
         p.setBrush(Qt::NoBrush);
         p.setPen(strokePen(Qt::black, r.width(), 0.11));
         cut(p, r);
-    }
-    painter.drawImage(box.topLeft(), layer);
+    });
 }
 
 QPolygonF speakerShape(const QRectF &r)
@@ -240,6 +228,11 @@ void AudioTriageSymbols::draw(QPainter &painter, Symbol symbol, const QRectF &bo
         drawDrawn(painter, symbol, box, color);
     }
     painter.restore();
+}
+
+SymbolDrawer AudioTriageSymbols::drawer(Symbol symbol)
+{
+    return [symbol](QPainter &painter, const QRectF &box, const QColor &color) { draw(painter, symbol, box, color); };
 }
 
 QIcon AudioTriageSymbols::icon(Symbol symbol, const QColor &color)

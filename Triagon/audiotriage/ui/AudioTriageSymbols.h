@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SymbolPainting.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QPainter>
@@ -28,6 +30,8 @@ public:
     };
 
     static void draw(QPainter &painter, Symbol symbol, const QRectF &box, const QColor &color);
+    // The drawing of `symbol`, for a SymbolView.
+    static SymbolDrawer drawer(Symbol symbol);
     // An icon of the symbol in one colour, for buttons.
     static QIcon icon(Symbol symbol, const QColor &color);
 };

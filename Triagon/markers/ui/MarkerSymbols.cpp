@@ -12,16 +12,7 @@ namespace MarkerSymbols {
 
 namespace {
 
-QRectF square(const QRectF &box)
-{
-    const qreal side = std::min(box.width(), box.height());
-    return QRectF(box.center() - QPointF(side / 2, side / 2), QSizeF(side, side));
-}
-
-QPen stroke(const QColor &color, qreal width)
-{
-    return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
+using SymbolPainting::roundPen;
 
 QPainterPath handPath(const QRectF &r)
 {
@@ -74,13 +65,13 @@ QPainterPath starPath(const QPointF &c, qreal radius)
 
 void draw(QPainter &p, const QRectF &box, const QColor &color, Symbol symbol)
 {
-    const QRectF r = square(box);
+    const QRectF r = SymbolPainting::squareIn(box);
     const qreal u = r.width() / 16.0;
     const qreal line = std::max(1.0, 1.5 * u);
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setBrush(Qt::NoBrush);
-    p.setPen(stroke(color, line));
+    p.setPen(roundPen(color, line));
     switch (symbol) {
     case Symbol::handRaised:
         p.setPen(Qt::NoPen);
@@ -89,7 +80,7 @@ void draw(QPainter &p, const QRectF &box, const QColor &color, Symbol symbol)
         break;
     case Symbol::handRaisedSlash: {
         p.drawPath(handPath(r.adjusted(u, u, -u, -u)));
-        p.setPen(stroke(color, line * 1.2));
+        p.setPen(roundPen(color, line * 1.2));
         p.drawLine(QPointF(r.left() + 1.5 * u, r.top() + 1.5 * u), QPointF(r.right() - 1.5 * u, r.bottom() - 1.5 * u));
         break;
     }
@@ -179,7 +170,7 @@ void draw(QPainter &p, const QRectF &box, const QColor &color, Symbol symbol)
         triangle.lineTo(r.right() - 2.5 * u, r.center().y());
         triangle.lineTo(r.left() + 4 * u, r.bottom() - 2.5 * u);
         triangle.closeSubpath();
-        p.setPen(stroke(color, 1.0 * u));
+        p.setPen(roundPen(color, 1.0 * u));
         p.setBrush(color);
         p.drawPath(triangle);
         break;
@@ -196,26 +187,21 @@ void draw(QPainter &p, const QRectF &box, const QColor &color, Symbol symbol)
     p.restore();
 }
 
+SymbolDrawer drawer(Symbol symbol)
+{
+    return [symbol](QPainter &painter, const QRectF &box, const QColor &color) { draw(painter, box, color, symbol); };
+}
+
 QIcon icon(Symbol symbol, const QString &themeName)
 {
-    QIcon drawn(new DrawnIconEngine([symbol](QPainter &painter, const QRectF &box, const QColor &color) { draw(painter, box, color, symbol); }));
-    if (themeName.isEmpty())
-        return drawn;
-    return QIcon::fromTheme(themeName, drawn);
+    return DrawnIconEngine::themedOr(themeName, drawer(symbol));
 }
 
 QIcon coloredIcon(Symbol symbol, const QColor &color, int pixels)
 {
     QIcon result;
-    for (const qreal scale : {1.0, 2.0}) {
-        QPixmap pixmap(QSize(pixels, pixels) * scale);
-        pixmap.setDevicePixelRatio(scale);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        draw(painter, QRectF(0, 0, pixels, pixels), color, symbol);
-        painter.end();
-        result.addPixmap(pixmap);
-    }
+    for (const qreal scale : {1.0, 2.0})
+        result.addPixmap(SymbolPainting::pixmap(drawer(symbol), pixels, color, scale));
     return result;
 }
 

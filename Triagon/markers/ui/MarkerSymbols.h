@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SymbolPainting.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QRectF>
@@ -30,6 +32,8 @@ enum class Symbol {
 };
 
 void draw(QPainter &painter, const QRectF &box, const QColor &color, Symbol symbol);
+// The drawing of `symbol`, for a SymbolView or an icon.
+SymbolDrawer drawer(Symbol symbol);
 // The desktop theme's picture of `themeName` when the theme has one, else
 // the drawing (in the palette's text colour).
 QIcon icon(Symbol symbol, const QString &themeName = QString());

@@ -1,26 +1,14 @@
 #include "organize/ui/OrganizeIcons.h"
 
+#include "app/SymbolPainting.h"
+
 #include <QIcon>
 #include <QPainterPath>
 #include <QtMath>
 
 namespace {
 
-QRectF squareIn(const QRectF &box)
-{
-    const qreal side = qMin(box.width(), box.height());
-    QRectF square(0, 0, side, side);
-    square.moveCenter(box.center());
-    return square.adjusted(side * 0.06, side * 0.06, -side * 0.06, -side * 0.06);
-}
-
-QPen strokePen(const QColor &color, qreal width)
-{
-    QPen pen(color, qMax<qreal>(1.0, width));
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    return pen;
-}
+using SymbolPainting::strokePen;
 
 QPainterPath folderPath(const QRectF &r)
 {
@@ -48,6 +36,17 @@ void drawCutStroke(QPainter &p, const QPainterPath &mark, qreal width)
     p.restore();
 }
 
+// An upright cross about `c`, `d` from the centre to each end.
+QPainterPath crossPath(const QPointF &c, qreal d)
+{
+    QPainterPath cross;
+    cross.moveTo(c + QPointF(-d, -d));
+    cross.lineTo(c + QPointF(d, d));
+    cross.moveTo(c + QPointF(d, -d));
+    cross.lineTo(c + QPointF(-d, d));
+    return cross;
+}
+
 QString themeName(OrganizeIcons::Symbol symbol)
 {
     switch (symbol) {
@@ -65,7 +64,7 @@ void OrganizeIcons::draw(Symbol symbol, QPainter &p, const QRectF &box, const QC
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r = squareIn(box);
+    const QRectF r = SymbolPainting::squareIn(box, 0.06);
     const qreal s = r.width();
     const QPointF c = r.center();
     const qreal line = s * 0.09;
@@ -140,13 +139,7 @@ void OrganizeIcons::draw(Symbol symbol, QPainter &p, const QRectF &box, const QC
         p.setPen(Qt::NoPen);
         p.setBrush(color);
         p.drawEllipse(r);
-        QPainterPath cross;
-        const qreal d = s * 0.17;
-        cross.moveTo(c + QPointF(-d, -d));
-        cross.lineTo(c + QPointF(d, d));
-        cross.moveTo(c + QPointF(d, -d));
-        cross.lineTo(c + QPointF(-d, d));
-        drawCutStroke(p, cross, s * 0.1);
+        drawCutStroke(p, crossPath(c, s * 0.17), s * 0.1);
         break;
     }
     case Symbol::xmarkOctagonFill: {
@@ -158,13 +151,7 @@ void OrganizeIcons::draw(Symbol symbol, QPainter &p, const QRectF &box, const QC
             octagon << c + QPointF(std::cos(angle) * s / 2, std::sin(angle) * s / 2);
         }
         p.drawPolygon(octagon);
-        QPainterPath cross;
-        const qreal d = s * 0.17;
-        cross.moveTo(c + QPointF(-d, -d));
-        cross.lineTo(c + QPointF(d, d));
-        cross.moveTo(c + QPointF(d, -d));
-        cross.lineTo(c + QPointF(-d, d));
-        drawCutStroke(p, cross, s * 0.1);
+        drawCutStroke(p, crossPath(c, s * 0.17), s * 0.1);
         break;
     }
     case Symbol::exclamationTriangleFill: {
@@ -187,19 +174,14 @@ void OrganizeIcons::draw(Symbol symbol, QPainter &p, const QRectF &box, const QC
 
 QPixmap OrganizeIcons::pixmap(Symbol symbol, int pixels, const QColor &color, qreal devicePixelRatio, bool themed)
 {
-    const qreal dpr = qMax<qreal>(1.0, devicePixelRatio);
     if (themed) {
         const QString name = themeName(symbol);
         if (!name.isEmpty()) {
             const QIcon icon = QIcon::fromTheme(name);
             if (!icon.isNull())
-                return icon.pixmap(QSize(pixels, pixels), dpr);
+                return icon.pixmap(QSize(pixels, pixels), qMax<qreal>(1.0, devicePixelRatio));
         }
     }
-    QPixmap result(QSize(qCeil(pixels * dpr), qCeil(pixels * dpr)));
-    result.setDevicePixelRatio(dpr);
-    result.fill(Qt::transparent);
-    QPainter painter(&result);
-    draw(symbol, painter, QRectF(0, 0, pixels, pixels), color);
-    return result;
+    const auto drawing = [symbol](QPainter &painter, const QRectF &box, const QColor &tint) { draw(symbol, painter, box, tint); };
+    return SymbolPainting::pixmap(drawing, pixels, color, devicePixelRatio);
 }

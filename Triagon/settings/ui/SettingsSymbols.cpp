@@ -17,10 +17,7 @@ namespace {
 // the square centred in the box; `w` is the line width in those units.
 using Drawing = std::function<void(QPainter &p, double w)>;
 
-QPen linePen(const QColor &color, double width)
-{
-    return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
+using SymbolPainting::roundPen;
 
 void drawGear(QPainter &p, double w)
 {
@@ -253,7 +250,7 @@ void drawSignCircle(QPainter &p, double w, bool plus)
     p.setPen(Qt::NoPen);
     p.setBrush(color);
     p.drawEllipse(QPointF(0.5, 0.5), 0.46, 0.46);
-    p.setPen(linePen(Qt::white, w));
+    p.setPen(roundPen(Qt::white, w));
     p.drawLine(QPointF(0.28, 0.5), QPointF(0.72, 0.5));
     if (plus)
         p.drawLine(QPointF(0.5, 0.28), QPointF(0.5, 0.72));
@@ -305,17 +302,18 @@ void SettingsSymbols::draw(QPainter &painter, const QRectF &box, const QString &
     painter.scale(side, side);
     // At least 1.4 pixels, thicker at large sizes.
     const double width = std::max(1.4 / side, 0.07);
-    painter.setPen(linePen(color, width));
+    painter.setPen(roundPen(color, width));
     painter.setBrush(Qt::NoBrush);
     (*it)(painter, width);
     painter.restore();
 }
 
+SymbolDrawer SettingsSymbols::drawer(const QString &name)
+{
+    return [name](QPainter &painter, const QRectF &box, const QColor &color) { draw(painter, box, name, color); };
+}
+
 QIcon SettingsSymbols::icon(const QString &name, const QString &themeName)
 {
-    if (!themeName.isEmpty() && QIcon::hasThemeIcon(themeName))
-        return QIcon::fromTheme(themeName);
-    return QIcon(new DrawnIconEngine([name](QPainter &painter, const QRectF &box, const QColor &color) {
-        draw(painter, box, name, color);
-    }));
+    return DrawnIconEngine::themedOr(themeName, drawer(name));
 }

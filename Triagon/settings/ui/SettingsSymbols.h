@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/SymbolPainting.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QRectF>
@@ -15,6 +17,8 @@ namespace SettingsSymbols {
 
 // Draws `name` centred in `box` in `color`; an unknown name draws nothing.
 void draw(QPainter &painter, const QRectF &box, const QString &name, const QColor &color);
+// The drawing of `name`, for a SymbolView or a pixmap.
+SymbolDrawer drawer(const QString &name);
 // Whether draw() knows `name`.
 bool isKnown(const QString &name);
 
