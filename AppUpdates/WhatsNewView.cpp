@@ -2,6 +2,7 @@
 
 #include "AppUpdates/SectionSymbol.h"
 #include "app/SystemColor.h"
+#include "app/widgets/WidgetStyle.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
@@ -17,27 +18,9 @@
 
 namespace {
 
-QFont sizedFont(const QFont &base, int pixels, QFont::Weight weight)
-{
-    QFont font = base;
-    font.setPixelSize(pixels);
-    font.setWeight(weight);
-    return font;
-}
-
-QColor secondaryColor(const QPalette &palette)
-{
-    return palette.color(QPalette::PlaceholderText);
-}
-
-QFrame *divider(QWidget *parent)
-{
-    auto *line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setForegroundRole(QPalette::Mid);
-    return line;
-}
+using WidgetStyle::hairline;
+using WidgetStyle::secondary;
+using WidgetStyle::sizedFont;
 
 // A section title with its picture painted in the margin before the text, so
 // that the picture adds nothing for screen readers.
@@ -60,7 +43,7 @@ protected:
         QLabel::paintEvent(event);
         QPainter painter(this);
         const QRectF box(0, (height() - kSymbol) / 2.0, kSymbol, kSymbol);
-        SectionSymbol::draw(painter, box, m_symbol, m_color.value_or(secondaryColor(palette())));
+        SectionSymbol::draw(painter, box, m_symbol, m_color.value_or(secondary(palette())));
     }
 
 private:
@@ -98,7 +81,7 @@ protected:
         QLabel::paintEvent(event);
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing, true);
-        QColor dot = secondaryColor(palette());
+        QColor dot = secondary(palette());
         dot.setAlphaF(0.5);
         painter.setPen(Qt::NoPen);
         painter.setBrush(dot);
@@ -195,7 +178,7 @@ WhatsNewView::WhatsNewView(const ReleaseNotes &notes, const QString &productName
     m_title->setAlignment(Qt::AlignHCenter);
     header->addWidget(m_title, 0, Qt::AlignHCenter);
     column->addLayout(header);
-    column->addWidget(divider(this));
+    column->addWidget(hairline(this));
 
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("whatsNewScroll"));
@@ -227,7 +210,7 @@ WhatsNewView::WhatsNewView(const ReleaseNotes &notes, const QString &productName
     m_scroll->setWidget(m_content);
     m_scroll->viewport()->setAutoFillBackground(false);
     column->addWidget(m_scroll);
-    column->addWidget(divider(this));
+    column->addWidget(hairline(this));
 
     auto *footer = new QHBoxLayout;
     footer->setContentsMargins(16, 16, 16, 16);

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
+#include "app/widgets/WidgetStyle.h"
 #include "grid/BackToTopButton.h"
 #include "grid/ClipThumbnailView.h"
 #include "grid/EngineCardMedia.h"
@@ -26,13 +27,7 @@
 
 namespace {
 
-QFont pixelFont(const QFont &base, int pixels, QFont::Weight weight)
-{
-    QFont f = base;
-    f.setPixelSize(pixels);
-    f.setWeight(weight);
-    return f;
-}
+using WidgetStyle::sizedFont;
 
 // A section header: the title, then the count badge 10 points after it.
 constexpr qreal headerInset = 20;
@@ -68,7 +63,7 @@ ClipGridView::ClipGridView(ClipStore *store, AppSettings *settings, const GridEn
     auto *emptyLayout = new QVBoxLayout(m_emptyMessage);
     emptyLayout->setSpacing(12);
     auto *headline = new QLabel(QStringLiteral("No clips match your filters"), m_emptyMessage);
-    headline->setFont(pixelFont(font(), 15, QFont::DemiBold));
+    headline->setFont(sizedFont(font(), 15, QFont::DemiBold));
     headline->setAlignment(Qt::AlignCenter);
     m_emptyCount = new QLabel(m_emptyMessage);
     m_emptyCount->setAlignment(Qt::AlignCenter);
@@ -895,12 +890,12 @@ void ClipGridView::paintViewport(QPaintEvent *event)
     const QColor text = palette().color(QPalette::Text);
     QColor secondary = text;
     secondary.setAlphaF(0.55f);
-    const QFont badgeFont = pixelFont(font(), 12, QFont::DemiBold);
+    const QFont badgeFont = sizedFont(font(), 12, QFont::DemiBold);
     const QFontMetricsF bm(badgeFont);
     for (int i = first; i < last; ++i) {
         const GridLayoutModel::Header &header = m_model.headers().at(i);
         const QRectF r = header.rect.translated(0, -top);
-        QFont titleFont = pixelFont(font(), rating ? 18 : 17, QFont::Bold);
+        QFont titleFont = sizedFont(font(), rating ? 18 : 17, QFont::Bold);
         QColor titleColor = text;
         if (rating) {
             const std::optional<QColor> c = ratingColor(starCount(header.title));

@@ -3,16 +3,18 @@
 #include "app/AppSettings.h"
 #include "app/TagColor.h"
 #include "app/ThemeColor.h"
+#include "app/widgets/WidgetStyle.h"
 #include "grid/CardMedia.h"
+#include "grid/CardSymbols.h"
 #include "grid/ClipSection.h"
-#include "grid/Reveal.h"
 #include "grid/HoverScrub.h"
 #include "grid/RenameTextField.h"
+#include "grid/Reveal.h"
 #include "grid/TagPickerView.h"
 #include "library/model/FileName.h"
 #include "media/ShuttleController.h"
-#include "media/ui/AudioPeakMarkers.h"
 #include "media/VideoPlayer.h"
+#include "media/ui/AudioPeakMarkers.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -43,17 +45,11 @@ constexpr qreal starPitch = 18;
 constexpr qreal starWidth = 16;
 constexpr qreal tagIconWidth = 16;
 
-QFont pixelFont(const QFont &base, int pixels, QFont::Weight weight = QFont::Normal)
-{
-    QFont f = base;
-    f.setPixelSize(pixels);
-    f.setWeight(weight);
-    return f;
-}
+using WidgetStyle::sizedFont;
 
 QFont monoFont(const QFont &base, int pixels, QFont::Weight weight = QFont::Normal)
 {
-    QFont f = pixelFont(base, pixels, weight);
+    QFont f = sizedFont(base, pixels, weight);
     f.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
     f.setStyleHint(QFont::Monospace);
     return f;
@@ -96,86 +92,6 @@ QRectF fitted(const QSizeF &image, const QRectF &area)
     if (area.width() - s.width() < 1.5 && area.height() - s.height() < 1.5)
         return area;
     return QRectF(area.center().x() - s.width() / 2, area.center().y() - s.height() / 2, s.width(), s.height());
-}
-
-// The pictures of the other desktop's symbols, drawn with strokes.
-void drawExpandSymbol(QPainter &p, const QRectF &r, const QColor &color)
-{
-    p.setPen(QPen(color, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    const QPointF c = r.center();
-    const qreal d = r.width() * 0.22;
-    p.drawLine(c + QPointF(-d, -d), c + QPointF(-d * 0.25, -d * 0.25));
-    p.drawLine(c + QPointF(-d, -d), c + QPointF(-d, -d * 0.35));
-    p.drawLine(c + QPointF(-d, -d), c + QPointF(-d * 0.35, -d));
-    p.drawLine(c + QPointF(d, d), c + QPointF(d * 0.25, d * 0.25));
-    p.drawLine(c + QPointF(d, d), c + QPointF(d, d * 0.35));
-    p.drawLine(c + QPointF(d, d), c + QPointF(d * 0.35, d));
-}
-
-void drawRemoveSymbol(QPainter &p, const QRectF &r, const QColor &color)
-{
-    p.setPen(Qt::NoPen);
-    p.setBrush(color);
-    p.drawEllipse(r);
-    p.setPen(QPen(QColor(0, 0, 0, 150), 1.8, Qt::SolidLine, Qt::RoundCap));
-    const QPointF c = r.center();
-    const qreal d = r.width() * 0.2;
-    p.drawLine(c + QPointF(-d, -d), c + QPointF(d, d));
-    p.drawLine(c + QPointF(-d, d), c + QPointF(d, -d));
-}
-
-void drawTagSymbol(QPainter &p, const QRectF &r, const QColor &color)
-{
-    QPainterPath path;
-    const qreal x = r.left() + 1.5, y = r.top() + 1.5, s = std::min(r.width(), r.height()) - 3;
-    path.moveTo(x, y + s * 0.45);
-    path.lineTo(x, y);
-    path.lineTo(x + s * 0.45, y);
-    path.lineTo(x + s, y + s * 0.55);
-    path.lineTo(x + s * 0.55, y + s);
-    path.closeSubpath();
-    p.setPen(QPen(color, 1.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(path);
-    p.setBrush(color);
-    p.setPen(Qt::NoPen);
-    p.drawEllipse(QPointF(x + s * 0.22, y + s * 0.22), 1.3, 1.3);
-}
-
-void drawUTurnSymbol(QPainter &p, const QRectF &r, const QColor &color)
-{
-    // An arrow going up, turning and coming down: "back to an earlier clip".
-    p.setPen(QPen(color, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.setBrush(Qt::NoBrush);
-    const QPointF c = r.center();
-    QPainterPath path;
-    path.moveTo(c.x() + 4, c.y() + 5);
-    path.lineTo(c.x() + 4, c.y() - 1);
-    path.arcTo(QRectF(c.x() - 4, c.y() - 5, 8, 8), 0, 180);
-    path.lineTo(c.x() - 4, c.y() + 5);
-    p.drawPath(path);
-    p.drawLine(QPointF(c.x() - 4, c.y() + 5), QPointF(c.x() - 6.5, c.y() + 2.5));
-    p.drawLine(QPointF(c.x() - 4, c.y() + 5), QPointF(c.x() - 1.5, c.y() + 2.5));
-}
-
-void drawHandSymbol(QPainter &p, const QRectF &r, const QColor &color)
-{
-    p.setPen(Qt::NoPen);
-    p.setBrush(color);
-    const qreal w = r.width(), h = r.height();
-    p.drawRoundedRect(QRectF(r.left() + w * 0.15, r.top() + h * 0.45, w * 0.7, h * 0.55), 2, 2);
-    for (int i = 0; i < 4; ++i)
-        p.drawRoundedRect(QRectF(r.left() + w * (0.15 + i * 0.18), r.top() + h * (i == 0 || i == 3 ? 0.15 : 0.0), w * 0.15, h * 0.6), 1, 1);
-}
-
-void drawDriveSymbol(QPainter &p, const QRectF &r, const QColor &color)
-{
-    p.setPen(QPen(color, 1.4));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(r.left(), r.top() + r.height() * 0.35, r.width(), r.height() * 0.5), 2, 2);
-    p.drawLine(QPointF(r.center().x(), r.top()), QPointF(r.center().x(), r.top() + r.height() * 0.2));
-    p.setBrush(color);
-    p.drawEllipse(QPointF(r.right() - 3, r.top() + r.height() * 0.6), 1, 1);
 }
 
 } // namespace
@@ -368,7 +284,7 @@ QRectF ClipThumbnailView::nameRect() const
     qreal right = row.right() - dm.horizontalAdvance(durationLabel(m_in.clip)) - 8;
     if (m_in.canReviewNumberingReset)
         right -= 18 + 8;
-    const QFontMetricsF nm(pixelFont(font(), 13, QFont::DemiBold));
+    const QFontMetricsF nm(sizedFont(font(), 13, QFont::DemiBold));
     const qreal natural = nm.horizontalAdvance(m_in.clip.filename) + 1;
     const qreal width = std::max<qreal>(0, right - row.left());
     return QRectF(row.left(), row.top(), m_isRenaming ? width : std::min(width, natural), row.height());
@@ -874,7 +790,7 @@ void ClipThumbnailView::startRename()
         return;
     m_renameText = FileName::withoutExtension(m_in.clip.filename);
     m_isRenaming = true;
-    m_renameField = new RenameTextField(m_renameText, pixelFont(font(), 13, QFont::DemiBold), this);
+    m_renameField = new RenameTextField(m_renameText, sizedFont(font(), 13, QFont::DemiBold), this);
     m_renameField->setAccessibleName(QStringLiteral("Clip name"));
     connect(m_renameField, &QLineEdit::textChanged, this, [this](const QString &text) { m_renameText = text; });
     connect(m_renameField, &RenameTextField::committed, this, &ClipThumbnailView::commitRename);
@@ -1189,12 +1105,12 @@ void ClipThumbnailView::paintBadges(QPainter &p, const QRectF &area)
     const Clip &c = m_in.clip;
     if (c.isMissing) {
         const QColor secondary = QColor(255, 255, 255, 170);
-        const QFont f = pixelFont(font(), 12);
+        const QFont f = sizedFont(font(), 12);
         const QString text = QStringLiteral("File offline");
         const QFontMetricsF fm(f);
         const qreal w = fm.horizontalAdvance(text) + 22;
         const QPointF origin(area.center().x() - w / 2, area.center().y() - 8);
-        drawDriveSymbol(p, QRectF(origin.x(), origin.y(), 16, 16), secondary);
+        CardSymbols::drawDrive(p, QRectF(origin.x(), origin.y(), 16, 16), secondary);
         p.setFont(f);
         p.setPen(secondary);
         p.drawText(QRectF(origin.x() + 22, origin.y() - 2, w, 20), Qt::AlignLeft | Qt::AlignVCenter, text);
@@ -1205,8 +1121,8 @@ void ClipThumbnailView::paintBadges(QPainter &p, const QRectF &area)
     qreal y = area.top() + 6;
     const qreal x = area.left() + 6;
     if (c.rating > 0) {
-        const QFont number = pixelFont(font(), 14, QFont::Bold);
-        const QFont star = pixelFont(font(), 10);
+        const QFont number = sizedFont(font(), 14, QFont::Bold);
+        const QFont star = sizedFont(font(), 10);
         const QString digits = QString::number(c.rating);
         const qreal w = QFontMetricsF(number).horizontalAdvance(digits) + 2 + QFontMetricsF(star).horizontalAdvance(QStringLiteral("★")) + 16;
         const QRectF badge(x, y, w, 25);
@@ -1222,14 +1138,14 @@ void ClipThumbnailView::paintBadges(QPainter &p, const QRectF &area)
         y += badge.height() + 4;
     }
     if (isMarker) {
-        const QFont label = pixelFont(font(), 10, QFont::Black);
+        const QFont label = sizedFont(font(), 10, QFont::Black);
         const QString text = QStringLiteral("MARKER");
         const qreal w = 9 + 3 + QFontMetricsF(label).horizontalAdvance(text) + 16;
         const QRectF badge(x, y, w, 21);
         fillRounded(p, badge.translated(0, 1), 7, QColor(0, 0, 0, 60));
         fillRounded(p, badge, 7, QColor(0, 0, 0, 166));
         const QColor fg(255, 255, 255, 217);
-        drawHandSymbol(p, QRectF(badge.left() + 8, badge.center().y() - 5, 9, 10), fg);
+        CardSymbols::drawHand(p, QRectF(badge.left() + 8, badge.center().y() - 5, 9, 10), fg);
         p.setPen(fg);
         p.setFont(label);
         p.drawText(QRectF(badge.left() + 8 + 12, badge.top(), w, badge.height()), Qt::AlignLeft | Qt::AlignVCenter, text);
@@ -1245,12 +1161,12 @@ void ClipThumbnailView::paintHoverButtons(QPainter &p, const QRectF &)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 102));
     p.drawEllipse(expand);
-    drawExpandSymbol(p, expand, QColor(255, 255, 255, 204));
+    CardSymbols::drawExpand(p, expand, QColor(255, 255, 255, 204));
     const QRectF remove = removeButtonRect().adjusted(6, 6, -6, -6);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 70));
     p.drawEllipse(remove.adjusted(-1, -0.5, 1, 1.5));
-    drawRemoveSymbol(p, remove, QColor(255, 255, 255, 204));
+    CardSymbols::drawRemove(p, remove, QColor(255, 255, 255, 204));
 }
 
 void ClipThumbnailView::paintScrubOverlay(QPainter &p, const QRectF &area)
@@ -1259,7 +1175,7 @@ void ClipThumbnailView::paintScrubOverlay(QPainter &p, const QRectF &area)
     auto timeChip = [&](const QString &text, qreal right, qreal bottom, const std::optional<ScrubModifier> &modifier) {
         const QFontMetricsF fm(timeFont);
         qreal w = fm.horizontalAdvance(text) + 12;
-        QFont labelFont = pixelFont(font(), 9, QFont::DemiBold);
+        QFont labelFont = sizedFont(font(), 9, QFont::DemiBold);
         qreal labelWidth = 0;
         if (modifier) {
             labelWidth = QFontMetricsF(labelFont).horizontalAdvance(modifier->label()) + 8;
@@ -1284,7 +1200,7 @@ void ClipThumbnailView::paintScrubOverlay(QPainter &p, const QRectF &area)
         // Modifier hints: the first two chips, then "+N" for the rest.
         const QList<ScrubModifier> modifiers = m_settings ? m_settings->decodedScrubModifiers() : AppSettings::defaultScrubModifiers();
         const int maxVisible = 2;
-        const QFont chipFont = pixelFont(font(), 9, QFont::DemiBold);
+        const QFont chipFont = sizedFont(font(), 9, QFont::DemiBold);
         const QFontMetricsF cm(chipFont);
         qreal x = area.left() + 6;
         const qreal chipHeight = cm.height() + 3;
@@ -1302,7 +1218,7 @@ void ClipThumbnailView::paintScrubOverlay(QPainter &p, const QRectF &area)
         }
         const qsizetype hidden = modifiers.size() - maxVisible;
         if (hidden > 0) {
-            const QFont plusFont = pixelFont(font(), 8, QFont::Medium);
+            const QFont plusFont = sizedFont(font(), 8, QFont::Medium);
             const QString text = QStringLiteral("+") + QString::number(hidden);
             const QFontMetricsF pm(plusFont);
             const QRectF chip(x, bottom - pm.height() - 3, pm.horizontalAdvance(text) + 6, pm.height() + 3);
@@ -1390,7 +1306,7 @@ void ClipThumbnailView::paintInfo(QPainter &p)
 
     // Name row: the name (or the rename field over it), the numbering-reset
     // button, then the duration at the trailing edge.
-    const QFont nameFont = pixelFont(font(), 13, QFont::DemiBold);
+    const QFont nameFont = sizedFont(font(), 13, QFont::DemiBold);
     const QFont durationFont = monoFont(font(), 11, QFont::Medium);
     p.setFont(durationFont);
     p.setPen(secondary);
@@ -1403,19 +1319,19 @@ void ClipThumbnailView::paintInfo(QPainter &p)
         p.drawText(QRectF(name.left(), name.top(), name.width() + 2, name.height()), Qt::AlignLeft | Qt::AlignVCenter, elided);
     }
     if (m_in.canReviewNumberingReset)
-        drawUTurnSymbol(p, numberingResetButtonRect(), withAlpha(accent(), 0.85));
+        CardSymbols::drawUTurn(p, numberingResetButtonRect(), withAlpha(accent(), 0.85));
 
     // Technical line.
     const QString tech = technicalLine(c);
     if (!tech.isEmpty()) {
-        const QFont techFont = pixelFont(font(), 10);
+        const QFont techFont = sizedFont(font(), 10);
         p.setFont(techFont);
         p.setPen(withAlpha(primary, 0.55 * 0.7));
         p.drawText(rows.techRow, Qt::AlignLeft | Qt::AlignVCenter, QFontMetricsF(techFont).elidedText(tech, Qt::ElideRight, rows.techRow.width()));
     }
 
     // Stars.
-    const QFont starFont = pixelFont(font(), 16, QFont::Medium);
+    const QFont starFont = sizedFont(font(), 16, QFont::Medium);
     const QColor gray = withAlpha(QColor(142, 142, 147), 0.25);
     const QColor yellow(255, 204, 0);
     for (int n = 1; n <= 5; ++n) {
@@ -1440,12 +1356,12 @@ void ClipThumbnailView::paintInfo(QPainter &p)
     // Tag chips (sorted) right-aligned before the tag icon; chips that do not
     // fit beside the stars give way to a "+N" chip.
     const QRectF icon = tagIconRect();
-    drawTagSymbol(p, icon, secondary);
+    CardSymbols::drawTag(p, icon, secondary);
     QStringList tags = c.tags;
     std::sort(tags.begin(), tags.end());
     if (tags.isEmpty())
         return;
-    const QFont chipFont = pixelFont(font(), 11, QFont::DemiBold);
+    const QFont chipFont = sizedFont(font(), 11, QFont::DemiBold);
     const QFontMetricsF fm(chipFont);
     const qreal left = starRowRect().right() + 6;
     const qreal chipHeight = fm.height() + 6;

@@ -3,11 +3,13 @@
 #include "AppUpdates/WhatsNewPresenter.h"
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
+#include "app/widgets/SheetPresenter.h"
+#include "app/widgets/WidgetStyle.h"
 #include "audiotriage/ui/AudioTriageView.h"
 #include "library/ClipStore.h"
 #include "library/model/VideoExtensions.h"
-#include "organize/ui/ExportView.h"
 #include "markers/ui/MarkerSheets.h"
+#include "organize/ui/ExportView.h"
 #include "settings/TourManager.h"
 #include "settings/ui/OnboardingOverlay.h"
 #include "window/AppNotifier.h"
@@ -33,15 +35,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QFrame *divider(QFrame::Shape shape, QWidget *parent)
-{
-    auto *line = new QFrame(parent);
-    line->setFrameShape(shape);
-    line->setFrameShadow(QFrame::Plain);
-    line->setForegroundRole(QPalette::Mid);
-    return line;
-}
 
 bool carriesFileUrls(const QMimeData *mime)
 {
@@ -122,7 +115,7 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     connect(addClips, &QPushButton::clicked, this, &ContentView::chooseFootage);
     m_toolbarLayout->addWidget(addClips);
     root->addWidget(m_toolbarRow);
-    m_toolbarDivider = divider(QFrame::HLine, this);
+    m_toolbarDivider = WidgetStyle::hairline(this);
     root->addWidget(m_toolbarDivider);
 
     auto *contentRow = new QHBoxLayout;
@@ -136,7 +129,7 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     sidebarColumn->setContentsMargins(0, 0, 0, 0);
     sidebarColumn->setSpacing(0);
     contentRow->addWidget(m_sidebar);
-    m_sidebarDivider = divider(QFrame::VLine, this);
+    m_sidebarDivider = WidgetStyle::hairline(this, Qt::Vertical);
     contentRow->addWidget(m_sidebarDivider);
 
     m_gridArea = new GridAreaView(m_store, m_settings, [this] { return m_settings.accentColor(); }, surfaceBg(), this);
@@ -322,14 +315,9 @@ void ContentView::updateSheets()
     ExportView::present(this, m_showCommit, m_store, m_settings, [this] { setShowCommit(false); });
     MarkerSheets::present(this, m_store, m_settings, m_showMarkerDetect, [this] { setShowMarkerDetect(false); },
                           m_numberingResetToReview, [this] { closeNumberingResetReview(); });
-    auto *audioTriage = findChild<AudioTriageView *>(QString(), Qt::FindDirectChildrenOnly);
-    if (m_showAudioTriage && !audioTriage) {
-        (new AudioTriageView(m_store, m_settings, [this] { setShowAudioTriage(false); }, this))->open();
-    } else if (!m_showAudioTriage && audioTriage) {
-        audioTriage->hide();
-        audioTriage->setParent(nullptr);
-        audioTriage->deleteLater();
-    }
+    SheetPresenter::present<AudioTriageView>(this, m_showAudioTriage, [this] {
+        return new AudioTriageView(m_store, m_settings, [this] { setShowAudioTriage(false); }, this);
+    });
     Q_EMIT windowStateChanged();
 }
 

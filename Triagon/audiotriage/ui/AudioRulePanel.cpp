@@ -1,8 +1,8 @@
 #include "audiotriage/ui/AudioRulePanel.h"
 
 #include "app/SystemColor.h"
+#include "app/widgets/SymbolView.h"
 #include "audiotriage/ui/AudioTriageStyle.h"
-#include "audiotriage/ui/SymbolView.h"
 #include "audiotriage/ui/ToggleSwitch.h"
 
 #include <QButtonGroup>
@@ -24,7 +24,7 @@ constexpr int kAnimationMs = 150;
 constexpr int kPercentageStep = 5;
 constexpr int kThresholdScale = 100; // the threshold slider counts hundredths
 
-using Style = AudioTriageStyle;
+namespace Style = AudioTriageStyle;
 using Mode = AudioTriageRule::SelectionMode;
 
 // One segment of the mode picker; the chosen one is filled with the accent.
@@ -70,7 +70,7 @@ QToolButton *segment(const QString &text, QWidget *parent)
     button->setCheckable(true);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    button->setFont(Style::font(button->font(), 12));
+    button->setFont(Style::sizedFont(button->font(), 12));
     return button;
 }
 
@@ -118,7 +118,8 @@ AudioRulePanel::AudioRulePanel(Look look, AudioTriageRule &rule, QWidget *parent
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
-    m_symbol = new SymbolView(m_look.symbol, 14, [this] { return m_rule.enabled ? ruleColor() : Style::secondary(); }, this);
+    m_symbol = new SymbolView(AudioTriageSymbols::drawer(m_look.symbol), 14,
+                              [this] { return m_rule.enabled ? ruleColor() : Style::secondary(); }, this);
     header->addWidget(m_symbol, 0, Qt::AlignVCenter);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(1);
@@ -150,7 +151,7 @@ QWidget *AudioRulePanel::buildBody()
     labelRow->addWidget(Style::label(QStringLiteral("Tag label:"), 11, body, QFont::Normal, true));
     m_labelField = new QLineEdit(body);
     m_labelField->setPlaceholderText(QStringLiteral("Label"));
-    m_labelField->setFont(Style::font(m_labelField->font(), 12));
+    m_labelField->setFont(Style::sizedFont(m_labelField->font(), 12));
     m_labelField->setMaximumWidth(150);
     m_labelField->setAccessibleName(m_look.title + QStringLiteral(" tag label"));
     connect(m_labelField, &QLineEdit::textEdited, this, [this](const QString &text) {
@@ -194,7 +195,7 @@ QWidget *AudioRulePanel::buildBody()
         slider = new QSlider(Qt::Horizontal, row);
         layout->addWidget(slider, 1);
         valueText = Style::label(QString(), 12, row, QFont::Medium);
-        valueText->setFont(Style::font(valueText->font(), 12, QFont::Medium, true));
+        valueText->setFont(Style::sizedFont(valueText->font(), 12, QFont::Medium, true));
         valueText->setFixedWidth(36);
         valueText->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         layout->addWidget(valueText);

@@ -1,11 +1,11 @@
 #include "audiotriage/ui/AudioTriageView.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/SymbolView.h"
 #include "audiotriage/AudioTriageRun.h"
 #include "audiotriage/ui/AudioRulePanel.h"
 #include "audiotriage/ui/AudioTriageStyle.h"
 #include "audiotriage/ui/AudioTriageSymbols.h"
-#include "audiotriage/ui/SymbolView.h"
 #include "library/ClipStore.h"
 
 #include <QCloseEvent>
@@ -18,7 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-using Style = AudioTriageStyle;
+namespace Style = AudioTriageStyle;
 using Symbol = AudioTriageSymbols::Symbol;
 
 AudioTriageView::AudioTriageView(ClipStore &store, AppSettings &settings, std::function<void()> onDismiss, QWidget *parent)
@@ -34,7 +34,7 @@ AudioTriageView::AudioTriageView(ClipStore &store, AppSettings &settings, std::f
     frame->setContentsMargins(0, 0, 0, 0);
     frame->setSpacing(0);
     buildHeader(frame);
-    frame->addWidget(Style::divider(this));
+    frame->addWidget(Style::hairline(this));
     auto *content = new QVBoxLayout;
     content->setContentsMargins(20, 20, 20, 20);
     content->setSpacing(0);

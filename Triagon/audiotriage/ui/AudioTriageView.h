@@ -14,7 +14,7 @@
 class AppSettings;
 class AudioRulePanel;
 class AudioTriageRun;
-class MiddleElidedLabel;
+class ElidedLabel;
 class ClipStore;
 class QAbstractButton;
 class QLabel;
@@ -90,7 +90,7 @@ public:
     QPushButton *analyzeButton() const { return m_analyze; }
     SymbolView *analyzingSymbol() const { return m_analyzingSymbol; }
     QProgressBar *progressBar() const { return m_progress; }
-    MiddleElidedLabel *progressNameLabel() const { return m_progressName; }
+    ElidedLabel *progressNameLabel() const { return m_progressName; }
     QLabel *progressCounterLabel() const { return m_progressCounter; }
     QLabel *headlineLabel() const { return m_headline; }
     AudioRulePanel *loudPanel() const { return m_loudPanel; }
@@ -158,7 +158,7 @@ private:
     QPushButton *m_analyze = nullptr;
     SymbolView *m_analyzingSymbol = nullptr;
     QProgressBar *m_progress = nullptr;
-    MiddleElidedLabel *m_progressName = nullptr;
+    ElidedLabel *m_progressName = nullptr;
     QLabel *m_progressCounter = nullptr;
     QLabel *m_headline = nullptr;
     AudioRulePanel *m_loudPanel = nullptr;

@@ -4,11 +4,11 @@
 
 #include "app/AppSettings.h"
 #include "app/SystemColor.h"
+#include "app/widgets/ElidedLabel.h"
+#include "app/widgets/SymbolView.h"
 #include "audiotriage/ui/AudioRulePanel.h"
 #include "audiotriage/ui/AudioTriageStyle.h"
 #include "audiotriage/ui/AudioTriageSymbols.h"
-#include "audiotriage/ui/MiddleElidedLabel.h"
-#include "audiotriage/ui/SymbolView.h"
 #include "library/ClipStore.h"
 
 #include <QHBoxLayout>
@@ -23,7 +23,7 @@
 #include <algorithm>
 #include <climits>
 
-using Style = AudioTriageStyle;
+namespace Style = AudioTriageStyle;
 using Symbol = AudioTriageSymbols::Symbol;
 
 namespace {
@@ -135,7 +135,7 @@ QWidget *AudioTriageView::infoRow(int symbol, const QString &markdownText, QWidg
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    auto *picture = new SymbolView(Symbol(symbol), 11, [this] { return themeColor(); }, row);
+    auto *picture = new SymbolView(AudioTriageSymbols::drawer(Symbol(symbol)), 11, [this] { return themeColor(); }, row);
     picture->setFrameWidth(16);
     layout->addWidget(picture, 0, Qt::AlignTop);
     auto *text = new QLabel(row);
@@ -144,7 +144,7 @@ QWidget *AudioTriageView::infoRow(int symbol, const QString &markdownText, QWidg
     // A screen reader reads the words, not the emphasis marks.
     text->setAccessibleName(QString(markdownText).remove(QStringLiteral("**")));
     text->setWordWrap(true);
-    text->setFont(Style::font(text->font(), 12));
+    text->setFont(Style::sizedFont(text->font(), 12));
     Style::makeMuted(text);
     layout->addWidget(text, 1);
     return row;
@@ -160,7 +160,7 @@ QWidget *AudioTriageView::buildReadyPage()
     intro->setSpacing(10);
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(10);
-    titleRow->addWidget(new SymbolView(Symbol::waveform, 28, [this] { return themeColor(); }, page));
+    titleRow->addWidget(new SymbolView(AudioTriageSymbols::drawer(Symbol::waveform), 28, [this] { return themeColor(); }, page));
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(Style::label(QStringLiteral("Analyze audio loudness"), 14, page, QFont::DemiBold));
@@ -178,7 +178,7 @@ QWidget *AudioTriageView::buildReadyPage()
     rows->addWidget(infoRow(int(Symbol::undoArrow), QStringLiteral("Fully undoable with Ctrl+Z"), page));
     intro->addLayout(rows);
     column->addLayout(intro);
-    column->addWidget(Style::divider(page));
+    column->addWidget(Style::hairline(page));
 
     auto *count = new QVBoxLayout;
     count->setSpacing(2);
@@ -195,7 +195,8 @@ QWidget *AudioTriageView::buildReadyPage()
     auto *warning = new QHBoxLayout(m_emptyWarning);
     warning->setContentsMargins(0, 4, 0, 4);
     warning->setSpacing(6);
-    warning->addWidget(new SymbolView(Symbol::warningTriangle, 14, [this] { return themeColor(); }, m_emptyWarning));
+    warning->addWidget(
+        new SymbolView(AudioTriageSymbols::drawer(Symbol::warningTriangle), 14, [this] { return themeColor(); }, m_emptyWarning));
     warning->addWidget(Style::label(QStringLiteral("No clips loaded yet!"), 13, m_emptyWarning));
     warning->addStretch(1);
     column->addWidget(m_emptyWarning);
@@ -227,7 +228,7 @@ QWidget *AudioTriageView::buildAnalyzingPage()
     page->setObjectName(QStringLiteral("analyzingPage"));
     QVBoxLayout *column = pageLayout(page, 16);
     column->addStretch(1);
-    m_analyzingSymbol = new SymbolView(Symbol::waveform, 40, [this] { return themeColor(); }, page);
+    m_analyzingSymbol = new SymbolView(AudioTriageSymbols::drawer(Symbol::waveform), 40, [this] { return themeColor(); }, page);
     m_analyzingSymbol->setPulsing(true);
     column->addWidget(m_analyzingSymbol, 0, Qt::AlignHCenter);
     QLabel *title = Style::label(QStringLiteral("Analyzing audio..."), 16, page, QFont::DemiBold);
@@ -242,8 +243,8 @@ QWidget *AudioTriageView::buildAnalyzingPage()
     m_progress->setAccessibleName(QStringLiteral("Analysis progress"));
     progress->addWidget(m_progress);
     auto *line = new QHBoxLayout;
-    m_progressName = new MiddleElidedLabel(page);
-    m_progressName->setFont(Style::font(m_progressName->font(), 11));
+    m_progressName = new ElidedLabel(Qt::ElideMiddle, page);
+    m_progressName->setFont(Style::sizedFont(m_progressName->font(), 11));
     Style::makeSecondary(m_progressName);
     line->addWidget(m_progressName, 1);
     m_progressCounter = Style::label(QString(), 11, page, QFont::Normal, true);
@@ -261,7 +262,7 @@ void AudioTriageView::updateProgress()
     m_progress->setRange(0, maximum);
     m_progress->setValue(int(std::clamp<qsizetype>(m_currentClipIndex, 0, m_totalToAnalyze > 0 ? maximum : 0)));
     m_progress->setAccessibleDescription(progressValueText(m_currentClipIndex, m_totalToAnalyze));
-    m_progressName->setFullText(m_currentClipName);
+    m_progressName->setText(m_currentClipName);
     m_progressCounter->setText(progressCounterText(m_currentClipIndex, m_totalToAnalyze));
 }
 
@@ -275,7 +276,8 @@ QWidget *AudioTriageView::summaryLine(int symbol, QLabel *&text, QWidget *parent
     layout->setSpacing(6);
     text = Style::label(QString(), 12, line);
     QLabel *label = text;
-    layout->addWidget(new SymbolView(Symbol(symbol), 12, [label] { return label->palette().color(QPalette::WindowText); }, line));
+    layout->addWidget(new SymbolView(AudioTriageSymbols::drawer(Symbol(symbol)), 12,
+                                     [label] { return label->palette().color(QPalette::WindowText); }, line));
     layout->addWidget(text, 1);
     return line;
 }
@@ -288,19 +290,20 @@ QWidget *AudioTriageView::buildResultsPage()
 
     auto *headline = new QHBoxLayout;
     headline->setSpacing(10);
-    headline->addWidget(new SymbolView(Symbol::checkmarkCircleFill, 20, [] { return systemColor(SystemColor::green); }, page));
+    headline->addWidget(new SymbolView(AudioTriageSymbols::drawer(Symbol::checkmarkCircleFill), 20,
+                                       [] { return systemColor(SystemColor::green); }, page));
     m_headline = Style::label(QString(), 13, page, QFont::Medium);
     headline->addWidget(m_headline, 1);
     column->addLayout(headline);
-    column->addWidget(Style::divider(page));
+    column->addWidget(Style::hairline(page));
     m_loudPanel = new AudioRulePanel(AudioRulePanel::loudLook([this] { return themeColor(); }), m_loud, page);
     m_loudPanel->setObjectName(QStringLiteral("loudPanel"));
     column->addWidget(m_loudPanel);
-    column->addWidget(Style::divider(page));
+    column->addWidget(Style::hairline(page));
     m_quietPanel = new AudioRulePanel(AudioRulePanel::quietLook(), m_quiet, page);
     m_quietPanel->setObjectName(QStringLiteral("quietPanel"));
     column->addWidget(m_quietPanel);
-    column->addWidget(Style::divider(page));
+    column->addWidget(Style::hairline(page));
 
     auto *summary = new QVBoxLayout;
     summary->setSpacing(4);

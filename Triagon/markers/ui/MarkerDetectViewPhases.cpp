@@ -3,13 +3,13 @@
 #include "app/AppSettings.h"
 #include "app/SecondsLabel.h"
 #include "app/SystemColor.h"
+#include "app/widgets/ElidedLabel.h"
+#include "app/widgets/SymbolView.h"
 #include "library/ClipStore.h"
-#include "markers/ui/ElidedLabel.h"
 #include "markers/ui/MarkerDetectionSettingsPanel.h"
 #include "markers/ui/MarkerResultRow.h"
 #include "markers/ui/MarkerSymbols.h"
 #include "markers/ui/MarkerUiStyle.h"
-#include "markers/ui/SymbolView.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -33,7 +33,7 @@ QWidget *chip(QWidget *parent, Symbol symbol, const QString &text, const QColor 
     auto *row = new QHBoxLayout(widget);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(4);
-    row->addWidget(new SymbolView(symbol, 10, color, widget));
+    row->addWidget(new SymbolView(MarkerSymbols::drawer(symbol), 10, color, widget));
     auto *text_ = label(text, sizedFont(parent, 11, QFont::DemiBold), color, widget);
     row->addWidget(text_);
     labels->append(text_);
@@ -134,7 +134,7 @@ QWidget *MarkerDetectView::buildReady()
     explanation->setSpacing(10);
     auto *intro = new QHBoxLayout;
     intro->setSpacing(10);
-    intro->addWidget(new SymbolView(Symbol::handRaised, 28, accent, ready), 0, Qt::AlignVCenter);
+    intro->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::handRaised), 28, accent, ready), 0, Qt::AlignVCenter);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(label(QStringLiteral("Find hand-over-lens markers"), sizedFont(this, 14, QFont::DemiBold), QColor(), ready));
@@ -154,7 +154,7 @@ QWidget *MarkerDetectView::buildReady()
         box->setFixedWidth(16);
         auto *boxLayout = new QVBoxLayout(box);
         boxLayout->setContentsMargins(0, 2, 0, 0);
-        boxLayout->addWidget(new SymbolView(symbol, 11, secondary(this), box), 0, Qt::AlignHCenter | Qt::AlignTop);
+        boxLayout->addWidget(new SymbolView(MarkerSymbols::drawer(symbol), 11, secondary(this), box), 0, Qt::AlignHCenter | Qt::AlignTop);
         line->addWidget(box, 0, Qt::AlignTop);
         auto *text = label(QString(), sizedFont(this, 12), secondary(this), ready);
         text->setTextFormat(Qt::RichText);
@@ -186,7 +186,7 @@ QWidget *MarkerDetectView::buildReady()
     m_noClipsWarning = new QWidget(ready);
     auto *warning = new QHBoxLayout(m_noClipsWarning);
     warning->setContentsMargins(0, 4, 0, 4);
-    warning->addWidget(new SymbolView(Symbol::warning, 13, accent, m_noClipsWarning));
+    warning->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::warning), 13, accent, m_noClipsWarning));
     warning->addWidget(label(QStringLiteral("No clips loaded yet!"), sizedFont(this, 13), QColor(), m_noClipsWarning));
     warning->addStretch(1);
     column->addWidget(m_noClipsWarning);
@@ -229,7 +229,7 @@ QWidget *MarkerDetectView::buildProgress()
     column->setContentsMargins(20, 20, 20, 20);
     column->setSpacing(16);
     column->addStretch(1);
-    m_pulse = new SymbolView(Symbol::handRaised, 40, [this] { return accentColor(); }, progress);
+    m_pulse = new SymbolView(MarkerSymbols::drawer(Symbol::handRaised), 40, [this] { return accentColor(); }, progress);
     column->addWidget(m_pulse, 0, Qt::AlignHCenter);
     column->addWidget(label(QStringLiteral("Scanning for hand markers..."), sizedFont(this, 16, QFont::DemiBold), QColor(), progress), 0,
                       Qt::AlignHCenter);
@@ -243,7 +243,7 @@ QWidget *MarkerDetectView::buildProgress()
     m_progressBar->setAccessibleName(QStringLiteral("Scan progress"));
     bar->addWidget(m_progressBar);
     auto *line = new QHBoxLayout;
-    m_progressName = new ElidedLabel(QString(), progress);
+    m_progressName = new ElidedLabel(Qt::ElideMiddle, progress);
     m_progressName->setFont(sizedFont(this, 11));
     setTextColor(m_progressName, secondary(this));
     line->addWidget(m_progressName, 1);
@@ -261,7 +261,7 @@ void MarkerDetectView::refreshProgress()
     m_progressBar->setValue(static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 1000));
     m_progressBar->setAccessibleDescription(QString::number(m_currentClipIndex) + QStringLiteral(" of ")
                                             + QString::number(m_totalToAnalyze) + QStringLiteral(" clips"));
-    m_progressName->setFullText(m_currentClipName);
+    m_progressName->setText(m_currentClipName);
     m_progressCounter->setText(QString::number(m_currentClipIndex) + QStringLiteral(" / ") + QString::number(m_totalToAnalyze));
 }
 
@@ -312,7 +312,7 @@ QWidget *MarkerDetectView::buildResults()
     auto *empty = new QVBoxLayout(m_empty);
     empty->setContentsMargins(0, 30, 0, 30);
     empty->setSpacing(6);
-    empty->addWidget(new SymbolView(Symbol::handRaisedSlash, 24, secondary(this), m_empty), 0, Qt::AlignHCenter);
+    empty->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::handRaisedSlash), 24, secondary(this), m_empty), 0, Qt::AlignHCenter);
     m_emptyText = label(QString(), sizedFont(this, 12), secondary(this), m_empty);
     empty->addWidget(m_emptyText, 0, Qt::AlignHCenter);
     column->addWidget(m_empty);
@@ -331,7 +331,7 @@ QWidget *MarkerDetectView::buildResults()
     auto *warning = new QHBoxLayout(m_startWarning);
     warning->setContentsMargins(0, 0, 0, 0);
     warning->setSpacing(4);
-    warning->addWidget(new SymbolView(Symbol::warning, 10, secondary(this), m_startWarning));
+    warning->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::warning), 10, secondary(this), m_startWarning));
     warning->addWidget(label(QStringLiteral("A marker at the start of the session has no previous clip — it will be skipped."),
                              sizedFont(this, 10), secondary(this), m_startWarning),
                        1);
@@ -422,7 +422,7 @@ void MarkerDetectView::rebuildSummary(const QHash<QUuid, int> &targets, const QS
     const qsizetype markers = included.size();
     chips->addWidget(chip(m_summaryChips, Symbol::handRaised, QString::number(markers) + QStringLiteral(" markers"),
                           markers > 0 ? secondary(this) : dimmed, &labels));
-    chips->addWidget(new SymbolView(Symbol::arrowRight, 10, secondary(this), m_summaryChips));
+    chips->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::arrowRight), 10, secondary(this), m_summaryChips));
     const QList<QPair<int, int>> stacks = stackSummary(targets);
     if (stacks.isEmpty())
         chips->addWidget(chip(m_summaryChips, Symbol::tagFilled, QStringLiteral("0 ") + base, dimmed, &labels));

@@ -1,7 +1,7 @@
 #include "markers/ui/MarkerResultRow.h"
 
+#include "app/widgets/ElidedLabel.h"
 #include "markers/ui/CandidateThumbnail.h"
-#include "markers/ui/ElidedLabel.h"
 #include "markers/ui/FillBar.h"
 #include "markers/ui/MarkerUiStyle.h"
 
@@ -48,7 +48,7 @@ MarkerResultRow::MarkerResultRow(const Clip &clip, const MarkerDetector::Metrics
 
     auto *names = new QVBoxLayout;
     names->setSpacing(2);
-    m_name = new ElidedLabel(clip.filename, m_row);
+    m_name = new ElidedLabel(clip.filename, Qt::ElideMiddle, m_row);
     m_name->setFont(sizedFont(this, 12, QFont::Medium));
     names->addWidget(m_name);
     names->addWidget(label(clip.durationText(), sizedFont(this, 10), secondary(this), m_row));

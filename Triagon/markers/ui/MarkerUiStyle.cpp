@@ -10,25 +10,6 @@
 
 namespace MarkerUiStyle {
 
-QFont sizedFont(const QWidget *widget, qreal pixels, QFont::Weight weight, bool monospaced)
-{
-    QFont result = widget ? widget->font() : QFont();
-    if (monospaced) {
-        result.setFamily(QStringLiteral("monospace"));
-        result.setStyleHint(QFont::Monospace);
-    }
-    result.setPixelSize(qMax(1, qRound(pixels)));
-    result.setWeight(weight);
-    return result;
-}
-
-QColor secondary(const QWidget *widget, qreal opacity)
-{
-    QColor color = widget ? widget->palette().color(QPalette::PlaceholderText) : QColor(Qt::gray);
-    color.setAlphaF(color.alphaF() * opacity);
-    return color;
-}
-
 QFrame *divider(QWidget *parent, qreal opacity)
 {
     auto *line = new QFrame(parent);
@@ -41,17 +22,6 @@ QFrame *divider(QWidget *parent, qreal opacity)
     palette.setColor(QPalette::Window, color);
     line->setPalette(palette);
     return line;
-}
-
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    if (!color.isValid())
-        return;
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    palette.setColor(QPalette::ButtonText, color);
-    widget->setPalette(palette);
 }
 
 QLabel *label(const QString &text, const QFont &font, const QColor &color, QWidget *parent)

@@ -1,7 +1,7 @@
 #include "markers/ui/NumberingResetClipPreview.h"
 
+#include "app/widgets/ElidedLabel.h"
 #include "markers/MarkerDetector.h"
-#include "markers/ui/ElidedLabel.h"
 #include "markers/ui/MarkerSymbols.h"
 #include "markers/ui/MarkerUiStyle.h"
 #include "media/ThumbnailGenerator.h"
@@ -66,7 +66,7 @@ NumberingResetClipPreview::NumberingResetClipPreview(const Clip &clip, const QSt
     connect(m_playButton, &QToolButton::clicked, this, &NumberingResetClipPreview::startPlayback);
     column->addWidget(m_mediaArea);
 
-    m_name = new ElidedLabel(QString(), this);
+    m_name = new ElidedLabel(Qt::ElideMiddle, this);
     m_name->setFont(sizedFont(this, 12, QFont::Medium));
     column->addWidget(m_name);
     m_date = MarkerUiStyle::label(QString(), sizedFont(this, 10), secondary(this), this);
@@ -104,7 +104,7 @@ void NumberingResetClipPreview::setClip(const Clip &clip)
 
 void NumberingResetClipPreview::showClip()
 {
-    m_name->setFullText(m_clip.filename);
+    m_name->setText(m_clip.filename);
     m_playButton->setAccessibleName(QStringLiteral("Play ") + m_clip.filename);
     m_playButton->setToolTip(QStringLiteral("Play ") + m_clip.filename);
     const bool dated = m_clip.recordedAt && m_clip.recordedAt->isValid();

@@ -2,9 +2,10 @@
 
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
+#include "app/widgets/SheetPresenter.h"
 #include "library/ClipStore.h"
-#include "organize/OrganizeRunner.h"
 #include "organize/FolderPlan.h"
+#include "organize/OrganizeRunner.h"
 #include "organize/VerifiedMove.h"
 #include "organize/ui/ExportViewStyle.h"
 
@@ -71,7 +72,7 @@ ExportView::ExportView(ClipStore &store, AppSettings &settings, std::function<vo
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(buildHeader());
-    column->addWidget(divider(this));
+    column->addWidget(hairline(this));
     m_bodies = new QStackedWidget(this);
     m_bodies->addWidget(buildForm());
 
@@ -99,23 +100,12 @@ ExportView::~ExportView() = default;
 
 ExportView *ExportView::presented(QWidget *host)
 {
-    return host ? host->findChild<ExportView *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    return SheetPresenter::presented<ExportView>(host);
 }
 
 void ExportView::present(QWidget *host, bool shown, ClipStore &store, AppSettings &settings, std::function<void()> onDismiss)
 {
-    ExportView *sheet = presented(host);
-    if (shown && !sheet) {
-        sheet = new ExportView(store, settings, std::move(onDismiss), host);
-        sheet->setWindowModality(Qt::WindowModal);
-        sheet->open();
-    } else if (!shown && sheet) {
-        sheet->m_closing = true;
-        sheet->close();
-        sheet->deleteLater();
-        // Gone for the next presentation at once, also before deleteLater runs.
-        sheet->setParent(nullptr);
-    }
+    SheetPresenter::present<ExportView>(host, shown, [&] { return new ExportView(store, settings, std::move(onDismiss), host); });
 }
 
 void ExportView::showEvent(QShowEvent *event)
@@ -144,10 +134,6 @@ void ExportView::reject()
 
 void ExportView::closeEvent(QCloseEvent *event)
 {
-    if (m_closing) {
-        QDialog::closeEvent(event);
-        return;
-    }
     // The window's close button: any state but a running organize.
     event->ignore();
     if (!m_isExporting)

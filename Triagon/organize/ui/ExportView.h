@@ -151,7 +151,6 @@ private:
     bool m_isExporting = false;
     std::optional<ExportResult> m_exportResult;
     bool m_appeared = false;
-    bool m_closing = false;
     bool m_refreshing = false;
 
     // Frame.

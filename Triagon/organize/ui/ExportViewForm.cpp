@@ -3,11 +3,11 @@
 // with the organize button.
 #include "organize/ui/ExportView.h"
 
+#include "app/widgets/ElidedLabel.h"
+#include "app/widgets/SegmentedControl.h"
 #include "library/ClipStore.h"
 #include "organize/FolderPlan.h"
-#include "organize/ui/ElidedLabel.h"
 #include "organize/ui/ExportViewStyle.h"
-#include "organize/ui/SegmentedControl.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -90,17 +90,17 @@ QWidget *ExportView::buildForm()
     leftColumn->setContentsMargins(20, 20, 20, 20);
     leftColumn->setSpacing(12);
     leftColumn->addWidget(buildScopeSection());
-    leftColumn->addWidget(divider(left));
+    leftColumn->addWidget(hairline(left));
     leftColumn->addWidget(buildDestinationSection());
-    leftColumn->addWidget(divider(left));
+    leftColumn->addWidget(hairline(left));
     leftColumn->addWidget(buildOptionsSection());
     leftColumn->addStretch(1);
     row->addWidget(scrollColumn(left, true, columns), 1);
-    row->addWidget(divider(columns, true));
+    row->addWidget(hairline(columns, Qt::Vertical));
     row->addWidget(scrollColumn(buildSummaryColumn(), false, columns), 1);
 
     column->addWidget(columns);
-    column->addWidget(divider(page));
+    column->addWidget(hairline(page));
     column->addWidget(buildFooter());
     return page;
 }
@@ -152,7 +152,7 @@ QWidget *ExportView::buildDestinationSection()
     // Shortened at its start, so that the last folders of the path stay visible.
     m_destinationPath = new ElidedLabel(Qt::ElideLeft, destinationRow);
     m_destinationPath->setObjectName(QStringLiteral("destinationPath"));
-    m_destinationPath->setFont(typeface(this, 12));
+    m_destinationPath->setFont(sizedFont(this, 12));
     row->addWidget(m_destinationPath, 1);
     row->addStretch(0);
     auto *choose = new QPushButton(QStringLiteral("Choose\u2026"), destinationRow);
@@ -244,7 +244,7 @@ QWidget *ExportView::buildOptionsSection()
     manifest->setSpacing(2);
     m_manifestToggle = new QCheckBox(QStringLiteral("Generate JSON manifest"), section);
     m_manifestToggle->setObjectName(QStringLiteral("manifestToggle"));
-    m_manifestToggle->setFont(typeface(this, 13));
+    m_manifestToggle->setFont(sizedFont(this, 13));
     m_manifestToggle->setAccessibleDescription(QStringLiteral("Include ratings, tags, and file paths."));
     connect(m_manifestToggle, &QCheckBox::toggled, this, &ExportView::setGenerateManifest);
     manifest->addWidget(m_manifestToggle);
@@ -299,7 +299,6 @@ void ExportView::refreshForm()
     const QString path = m_exportURL ? (m_exportURL->isLocalFile() ? m_exportURL->toLocalFile() : m_exportURL->toString()) : QString();
     m_destinationPath->setText(path);
     m_destinationPath->setToolTip(path);
-    m_destinationPath->setAccessibleName(path);
 
     m_placePicker->setCurrentIndex(m_createFolder ? 0 : 1);
     m_folderNameField->setVisible(m_createFolder);

@@ -1,8 +1,8 @@
 // The Organize Clips sheet while a run works (progress) and after it (result).
 #include "organize/ui/ExportView.h"
 
+#include "app/widgets/ElidedLabel.h"
 #include "library/ClipStore.h"
-#include "organize/ui/ElidedLabel.h"
 #include "organize/ui/ExportViewStyle.h"
 
 #include <QHBoxLayout>
@@ -38,7 +38,7 @@ QWidget *ExportView::buildProgressView()
     texts->addWidget(moving, 0, Qt::AlignHCenter);
     m_currentFile = new ElidedLabel(Qt::ElideMiddle, view);
     m_currentFile->setObjectName(QStringLiteral("currentFile"));
-    m_currentFile->setFont(typeface(view, 12, QFont::Normal, true));
+    m_currentFile->setFont(sizedFont(view, 12, QFont::Normal, true));
     setTextColor(m_currentFile, secondary(this));
     m_currentFile->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     texts->addWidget(m_currentFile);
@@ -62,7 +62,6 @@ void ExportView::refreshProgress()
     const QString file = m_store.exportCurrentFile();
     m_currentFile->setVisible(!file.isEmpty());
     m_currentFile->setText(file);
-    m_currentFile->setAccessibleName(file);
     m_percentText->setText(QString::number(shown) + QLatin1Char('%'));
 }
 
@@ -103,7 +102,7 @@ QWidget *ExportView::buildResultView(const ExportResult &result)
         disclosure->setArrowType(Qt::RightArrow);
         disclosure->setCheckable(true);
         disclosure->setAutoRaise(true);
-        disclosure->setFont(typeface(view, 13));
+        disclosure->setFont(sizedFont(view, 13));
         disclosure->setStyleSheet(QStringLiteral("QToolButton { color: %1; border: none; }").arg(red().name()));
         disclosure->setAccessibleDescription(QStringLiteral("collapsed"));
         lines->addWidget(disclosure, 0, Qt::AlignHCenter);
@@ -114,7 +113,7 @@ QWidget *ExportView::buildResultView(const ExportResult &result)
         listColumn->setSpacing(2);
         for (const QString &error : result.errors) {
             QLabel *line = label(error, 11, list, QFont::Normal, true);
-            line->setFont(typeface(list, 11, QFont::Normal, true));
+            line->setFont(sizedFont(list, 11, QFont::Normal, true));
             line->setWordWrap(true);
             line->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
             line->setAlignment(Qt::AlignLeft | Qt::AlignTop);

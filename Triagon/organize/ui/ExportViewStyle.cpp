@@ -2,49 +2,19 @@
 
 #include "app/SystemColor.h"
 
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 
 namespace ExportViewStyle {
-
-QFont typeface(const QWidget *widget, qreal pixels, QFont::Weight weight, bool monospaced)
-{
-    QFont f = widget ? widget->font() : QFont();
-    if (monospaced) {
-        f.setFamily(QStringLiteral("monospace"));
-        f.setStyleHint(QFont::Monospace);
-    }
-    f.setPixelSize(qMax(1, qRound(pixels)));
-    f.setWeight(weight);
-    return f;
-}
-
-QColor secondary(const QWidget *widget, qreal opacity)
-{
-    QColor color = widget ? widget->palette().color(QPalette::PlaceholderText) : QColor(128, 128, 128);
-    color.setAlphaF(color.alphaF() * opacity);
-    return color;
-}
 
 QColor red() { return systemColor(SystemColor::red); }
 QColor green() { return systemColor(SystemColor::green); }
 QColor orange() { return systemColor(SystemColor::orange); }
 QColor blue() { return systemColor(SystemColor::blue); }
 
-void setTextColor(QLabel *label, const QColor &color)
-{
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, color);
-    pal.setColor(QPalette::Text, color);
-    label->setPalette(pal);
-}
-
 QLabel *label(const QString &text, qreal pixels, QWidget *parent, QFont::Weight weight, bool secondaryColor)
 {
-    auto *l = new QLabel(text, parent);
-    l->setTextFormat(Qt::PlainText);
-    l->setFont(typeface(parent, pixels, weight));
+    QLabel *l = WidgetStyle::label(text, pixels, parent, weight);
     if (secondaryColor)
         setTextColor(l, secondary(parent));
     return l;
@@ -80,15 +50,6 @@ QWidget *symbolRow(OrganizeIcons::Symbol symbol, int pixels, const QColor &color
     text->setParent(row);
     layout->addWidget(text, 1, Qt::AlignVCenter);
     return row;
-}
-
-QWidget *divider(QWidget *parent, bool vertical)
-{
-    auto *line = new QFrame(parent);
-    line->setFrameShape(vertical ? QFrame::VLine : QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setForegroundRole(QPalette::Mid);
-    return line;
 }
 
 } // namespace ExportViewStyle

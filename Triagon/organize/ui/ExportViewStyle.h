@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/widgets/WidgetStyle.h"
 #include "organize/ui/OrganizeIcons.h"
 
 #include <QColor>
@@ -14,9 +15,11 @@ class QWidget;
 // Organize Clips sheet share. Sizes are in pixels of the sheet's fonts.
 namespace ExportViewStyle {
 
-QFont typeface(const QWidget *widget, qreal pixels, QFont::Weight weight = QFont::Normal, bool monospaced = false);
-// The secondary text colour of the palette (optionally more transparent).
-QColor secondary(const QWidget *widget, qreal opacity = 1.0);
+using WidgetStyle::hairline;
+using WidgetStyle::secondary;
+using WidgetStyle::setTextColor;
+using WidgetStyle::sizedFont;
+
 QColor red();
 QColor green();
 QColor orange();
@@ -27,13 +30,10 @@ QColor blue();
 QLabel *label(const QString &text, qreal pixels, QWidget *parent, QFont::Weight weight = QFont::Normal, bool secondaryColor = false);
 // A section heading: 13 px semibold, secondary colour.
 QLabel *heading(const QString &text, QWidget *parent);
-void setTextColor(QLabel *label, const QColor &color);
 // A picture of a symbol, hidden from screen readers (the text beside it says it all).
 QLabel *symbol(OrganizeIcons::Symbol symbol, int pixels, const QColor &color, QWidget *parent, bool themed = false);
 // A row of a symbol and a text, centred vertically.
 QWidget *symbolRow(OrganizeIcons::Symbol symbol, int pixels, const QColor &color, QLabel *text, QWidget *parent, int spacing = 6,
                    bool themed = false);
-// A horizontal line between sections.
-QWidget *divider(QWidget *parent, bool vertical = false);
 
 } // namespace ExportViewStyle

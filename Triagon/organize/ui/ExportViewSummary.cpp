@@ -50,9 +50,9 @@ void setCell(QLabel *value, const QString &valueText, const QString &captionText
     const QWidget *cell = value->parentWidget();
     const int room = cell && cell->parentWidget() ? cell->parentWidget()->width() / 3 - 8 : 0;
     qreal pixels = 16;
-    while (room > 0 && pixels > 12 && QFontMetrics(typeface(value, pixels, QFont::Bold)).horizontalAdvance(valueText) > room)
+    while (room > 0 && pixels > 12 && QFontMetrics(sizedFont(value, pixels, QFont::Bold)).horizontalAdvance(valueText) > room)
         pixels -= 0.5;
-    value->setFont(typeface(value, pixels, QFont::Bold));
+    value->setFont(sizedFont(value, pixels, QFont::Bold));
 }
 
 } // namespace
@@ -91,7 +91,7 @@ QWidget *ExportView::buildSummaryColumn()
     auto *planned = new QVBoxLayout(m_plannedBlock);
     planned->setContentsMargins(0, 0, 0, 0);
     planned->setSpacing(16);
-    planned->addWidget(divider(m_plannedBlock));
+    planned->addWidget(hairline(m_plannedBlock));
 
     // Folder preview.
     auto *preview = new QWidget(m_plannedBlock);
@@ -106,7 +106,7 @@ QWidget *ExportView::buildSummaryColumn()
     treeColumn->setSpacing(2);
     m_rootName = label(QString(), 11, tree, QFont::DemiBold);
     m_rootName->setObjectName(QStringLiteral("rootName"));
-    m_rootName->setFont(typeface(tree, 11, QFont::DemiBold, true));
+    m_rootName->setFont(sizedFont(tree, 11, QFont::DemiBold, true));
     treeColumn->addWidget(symbolRow(OrganizeIcons::Symbol::folderFill, 13, accentColor(), m_rootName, tree, 4));
     m_treeRows = new QVBoxLayout;
     m_treeRows->setContentsMargins(14, 0, 0, 0);
@@ -114,7 +114,7 @@ QWidget *ExportView::buildSummaryColumn()
     treeColumn->addLayout(m_treeRows);
     m_manifestName = label(QString(), 10, tree, QFont::Normal, true);
     m_manifestName->setObjectName(QStringLiteral("manifestName"));
-    m_manifestName->setFont(typeface(tree, 10, QFont::Normal, true));
+    m_manifestName->setFont(sizedFont(tree, 10, QFont::Normal, true));
     m_manifestRow = symbolRow(OrganizeIcons::Symbol::docText, 11, secondary(this), m_manifestName, tree, 4, true);
     m_manifestRow->setContentsMargins(14, 0, 0, 0);
     treeColumn->addWidget(m_manifestRow);
@@ -126,7 +126,7 @@ QWidget *ExportView::buildSummaryColumn()
     m_multiTagNote->setContentsMargins(0, 4, 0, 0);
     previewColumn->addWidget(m_multiTagNote);
     planned->addWidget(preview);
-    planned->addWidget(divider(m_plannedBlock));
+    planned->addWidget(hairline(m_plannedBlock));
 
     // What will happen.
     auto *what = new QWidget(m_plannedBlock);
@@ -149,7 +149,7 @@ QWidget *ExportView::buildSummaryColumn()
     whatColumn->addWidget(m_manifestLine);
     m_destinationLine = label(QString(), 11, what, QFont::Normal, true);
     m_destinationLine->setObjectName(QStringLiteral("destinationLine"));
-    m_destinationLine->setFont(typeface(what, 11, QFont::Normal, true));
+    m_destinationLine->setFont(sizedFont(what, 11, QFont::Normal, true));
     m_destinationLine->setWordWrap(true);
     m_destinationLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     whatColumn->addWidget(m_destinationLine);

@@ -2,7 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/AppearanceMode.h"
-#include "settings/ui/SegmentedControl.h"
+#include "app/widgets/SegmentedControl.h"
 #include "settings/ui/ThemeSwatch.h"
 
 #include <QFormLayout>
@@ -28,7 +28,7 @@ AppearanceSettingsTab::AppearanceSettingsTab(AppSettings &settings, QWidget *par
     m_appearance->setFixedWidth(220);
     m_appearance->setAccessibleName(QStringLiteral("Appearance"));
     form->addRow(QStringLiteral("Appearance"), m_appearance);
-    connect(m_appearance, &SegmentedControl::segmentClicked, this, [this](int index) {
+    connect(m_appearance, &SegmentedControl::activated, this, [this](int index) {
         if (index >= 0 && index < allAppearanceModes().size())
             m_settings.setAppearanceModeRaw(appearanceModeRawValue(allAppearanceModes().at(index)));
     });
@@ -60,7 +60,7 @@ void AppearanceSettingsTab::load()
 {
     {
         const QSignalBlocker blocker(m_appearance);
-        m_appearance->setSelectedIndex(
+        m_appearance->setCurrentIndex(
             static_cast<int>(allAppearanceModes().indexOf(appearanceModeOrDefault(m_settings.appearanceModeRaw()))));
     }
     // Exactly one swatch is marked: an unknown stored text counts as orange.

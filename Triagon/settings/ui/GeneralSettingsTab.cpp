@@ -1,8 +1,8 @@
 #include "settings/ui/GeneralSettingsTab.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/SegmentedControl.h"
 #include "library/model/FolderOrganization.h"
-#include "settings/ui/SegmentedControl.h"
 
 #include <QFormLayout>
 #include <QSignalBlocker>
@@ -30,11 +30,11 @@ GeneralSettingsTab::GeneralSettingsTab(AppSettings &settings, QWidget *parent)
     m_columns->setAccessibleName(QStringLiteral("Default grid columns"));
     form->addRow(QStringLiteral("Default grid columns"), m_columns);
 
-    connect(m_organization, &SegmentedControl::segmentClicked, this, [this](int index) {
+    connect(m_organization, &SegmentedControl::activated, this, [this](int index) {
         m_settings.setDefaultFolderOrganization(
             rawValue(index == 1 ? FolderOrganization::byRating : FolderOrganization::byTag));
     });
-    connect(m_columns, &SegmentedControl::segmentClicked, this,
+    connect(m_columns, &SegmentedControl::activated, this,
             [this](int index) { m_settings.setDefaultGridColumns(index + 1); });
     connect(&m_settings, &AppSettings::defaultFolderOrganizationChanged, this, &GeneralSettingsTab::load);
     connect(&m_settings, &AppSettings::defaultGridColumnsRawChanged, this, &GeneralSettingsTab::load);
@@ -47,10 +47,10 @@ void GeneralSettingsTab::load()
     {
         const QSignalBlocker blocker(m_organization);
         const bool byRating = m_settings.defaultFolderOrganization() == rawValue(FolderOrganization::byRating);
-        m_organization->setSelectedIndex(byRating ? 1 : 0);
+        m_organization->setCurrentIndex(byRating ? 1 : 0);
     }
     {
         const QSignalBlocker blocker(m_columns);
-        m_columns->setSelectedIndex(m_settings.defaultGridColumns() - 1);
+        m_columns->setCurrentIndex(m_settings.defaultGridColumns() - 1);
     }
 }

@@ -1,12 +1,12 @@
 #include "settings/ui/OnboardingOverlay.h"
 
+#include "app/widgets/SymbolView.h"
+#include "app/widgets/WidgetStyle.h"
 #include "settings/TourManager.h"
 #include "settings/ui/SettingsSymbols.h"
-#include "settings/ui/SymbolView.h"
 #include "settings/ui/TourStepIndicator.h"
 
 #include <QApplication>
-#include <QFrame>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -38,20 +38,9 @@ protected:
     }
 };
 
-QColor secondaryColor(const QPalette &palette)
-{
-    return palette.color(QPalette::PlaceholderText);
-}
-
 QIcon chevron(const QString &name, const QColor &color, qreal devicePixelRatio)
 {
-    const int side = 9;
-    QPixmap pixmap(QSize(side, side) * devicePixelRatio);
-    pixmap.setDevicePixelRatio(devicePixelRatio);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    SettingsSymbols::draw(painter, QRectF(0, 0, side, side), name, color);
-    painter.end();
+    const QPixmap pixmap = SymbolPainting::pixmap(SettingsSymbols::drawer(name), 9, color, devicePixelRatio);
     QIcon icon;
     icon.addPixmap(pixmap, QIcon::Normal);
     icon.addPixmap(pixmap, QIcon::Active);
@@ -92,7 +81,9 @@ OnboardingOverlay::OnboardingOverlay(TourManager &tourManager, const QColor &bra
     auto *content = new QVBoxLayout(m_stepContent);
     content->setContentsMargins(28, 32, 28, 24);
     content->setSpacing(16);
-    m_symbol = new SymbolView(QString(), 36, m_brandColor, m_stepContent);
+    m_symbol = new SymbolView(SettingsSymbols::drawer(QString()), 36, m_brandColor, m_stepContent);
+    // As wide as the card, the picture in its middle.
+    m_symbol->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_symbol->setFixedHeight(44);
     content->addWidget(m_symbol);
     m_title = new QLabel(m_stepContent);
@@ -116,11 +107,7 @@ OnboardingOverlay::OnboardingOverlay(TourManager &tourManager, const QColor &bra
     content->addWidget(m_body);
     cardColumn->addWidget(m_stepContent);
 
-    auto *line = new QFrame(m_card);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setForegroundRole(QPalette::Mid);
-    cardColumn->addWidget(line);
+    cardColumn->addWidget(WidgetStyle::hairline(m_card));
 
     auto *bar = new QHBoxLayout;
     bar->setContentsMargins(20, 14, 20, 14);
@@ -206,11 +193,6 @@ std::optional<TourStep> OnboardingOverlay::currentTourStep() const
     if (!tour || m_currentStep < 0 || m_currentStep >= tour->steps.size())
         return std::nullopt;
     return tour->steps.at(m_currentStep);
-}
-
-QString OnboardingOverlay::iconName() const
-{
-    return m_symbol->name();
 }
 
 void OnboardingOverlay::nextStep()
@@ -311,12 +293,15 @@ void OnboardingOverlay::refresh(bool animateStep)
     const bool first = m_currentStep == 0;
     const bool last = m_currentStep == count - 1;
 
-    m_symbol->setName(step->icon);
+    if (m_iconName != step->icon) {
+        m_iconName = step->icon;
+        m_symbol->setDrawer(SettingsSymbols::drawer(m_iconName));
+    }
     m_title->setText(step->title);
     m_body->setText(QStringLiteral("<div style=\"line-height: 125%;\">%1</div>").arg(step->body.toHtmlEscaped()));
     m_body->setAccessibleName(step->body);
 
-    const QColor secondary = secondaryColor(palette());
+    const QColor secondary = WidgetStyle::secondary(palette());
     const qreal dpr = devicePixelRatioF();
     m_leading->setText(first ? QStringLiteral("Skip") : QStringLiteral("Back"));
     m_leading->setIcon(first ? QIcon() : chevron(QStringLiteral("chevron.left"), secondary, dpr));

@@ -59,7 +59,7 @@ public:
     QWidget *card() const { return m_card; }
     TourStepIndicator *stepIndicator() const { return m_indicator; }
     // The picture name shown on the card.
-    QString iconName() const;
+    QString iconName() const { return m_iconName; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -90,6 +90,7 @@ private:
     QWidget *m_card = nullptr;
     QWidget *m_stepContent = nullptr;
     SymbolView *m_symbol = nullptr;
+    QString m_iconName;
     QLabel *m_title = nullptr;
     QLabel *m_body = nullptr;
     QPushButton *m_leading = nullptr;

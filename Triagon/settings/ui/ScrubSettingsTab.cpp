@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/SecondsLabel.h"
+#include "app/widgets/WidgetStyle.h"
 #include "settings/ui/SettingsSymbols.h"
 
 #include <QCheckBox>
@@ -20,13 +21,7 @@
 
 namespace {
 
-QFont sized(const QFont &base, int pixels, QFont::Weight weight = QFont::Normal)
-{
-    QFont font = base;
-    font.setPixelSize(pixels);
-    font.setWeight(weight);
-    return font;
-}
+using WidgetStyle::sizedFont;
 
 // Slider positions count half seconds: 1 is 0.5 s, 20 is 10 s. The clamp
 // happens on the double, so no stored value, however large, reaches an
@@ -55,7 +50,7 @@ ScrubSettingsTab::ScrubSettingsTab(AppSettings &settings, QWidget *parent)
 
     auto *note = new QLabel(noteText(), this);
     note->setWordWrap(true);
-    note->setFont(sized(font(), 12));
+    note->setFont(sizedFont(font(), 12));
     note->setForegroundRole(QPalette::PlaceholderText);
     column->addWidget(note);
 
@@ -68,7 +63,7 @@ ScrubSettingsTab::ScrubSettingsTab(AppSettings &settings, QWidget *parent)
     m_add->setObjectName(QStringLiteral("addModifierButton"));
     m_add->setFlat(true);
     m_add->setAutoDefault(false);
-    m_add->setFont(sized(font(), 12));
+    m_add->setFont(sizedFont(font(), 12));
     m_add->setForegroundRole(QPalette::Highlight);
     m_add->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 2px 0; color: palette(highlight); }"));
     connect(m_add, &QPushButton::clicked, this, &ScrubSettingsTab::addModifier);
@@ -84,7 +79,7 @@ ScrubSettingsTab::ScrubSettingsTab(AppSettings &settings, QWidget *parent)
 
     m_peaks = new QCheckBox(QStringLiteral("Show audio peak markers on hover"), this);
     m_peaks->setObjectName(QStringLiteral("showAudioPeaksToggle"));
-    m_peaks->setFont(sized(font(), 12));
+    m_peaks->setFont(sizedFont(font(), 12));
     {
         const QSignalBlocker blocker(m_peaks);
         m_peaks->setChecked(m_settings.showAudioPeaks());

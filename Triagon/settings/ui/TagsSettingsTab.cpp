@@ -1,6 +1,7 @@
 #include "settings/ui/TagsSettingsTab.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/WidgetStyle.h"
 #include "grid/FlowLayout.h"
 #include "grid/TagPickerView.h"
 #include "settings/ui/SettingsSymbols.h"
@@ -17,18 +18,8 @@
 
 namespace {
 
-QFont sized(const QFont &base, int pixels, QFont::Weight weight = QFont::Normal)
-{
-    QFont font = base;
-    font.setPixelSize(pixels);
-    font.setWeight(weight);
-    return font;
-}
+using WidgetStyle::sizedFont;
 
-QColor secondaryColor(const QWidget *widget)
-{
-    return widget->palette().color(QPalette::PlaceholderText);
-}
 
 // A tag chip: the name and a small remove button on a faint rounded ground.
 class TagChip : public QWidget
@@ -42,7 +33,7 @@ public:
         auto *name = new QLabel(this);
         name->setTextFormat(Qt::PlainText);
         name->setText(tag);
-        name->setFont(sized(font(), 12, QFont::Medium));
+        name->setFont(sizedFont(font(), 12, QFont::Medium));
         row->addWidget(name);
         remove = new QPushButton(this);
         remove->setObjectName(QStringLiteral("removeTagButton"));
@@ -65,7 +56,7 @@ protected:
     {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing, true);
-        QColor ground = secondaryColor(this);
+        QColor ground = WidgetStyle::secondary(this);
         ground.setAlphaF(0.12);
         painter.setPen(Qt::NoPen);
         painter.setBrush(ground);
@@ -99,7 +90,7 @@ TagsSettingsTab::TagsSettingsTab(AppSettings &settings, QWidget *parent)
 
     auto *note = new QLabel(noteText(), this);
     note->setWordWrap(true);
-    note->setFont(sized(font(), 12));
+    note->setFont(sizedFont(font(), 12));
     note->setForegroundRole(QPalette::PlaceholderText);
     column->addWidget(note);
 
@@ -138,12 +129,12 @@ TagsSettingsTab::TagsSettingsTab(AppSettings &settings, QWidget *parent)
     auto *markerBlock = new QVBoxLayout;
     markerBlock->setSpacing(6);
     auto *heading = new QLabel(QStringLiteral("Hand-marker tag"), this);
-    heading->setFont(sized(font(), 13, QFont::DemiBold));
+    heading->setFont(sizedFont(font(), 13, QFont::DemiBold));
     markerBlock->addWidget(heading);
     auto *markerNote = new QLabel(
         QStringLiteral("Detect Hand Markers tags the clip before each hand with this. Stacked hands add a suffix."), this);
     markerNote->setWordWrap(true);
-    markerNote->setFont(sized(font(), 12));
+    markerNote->setFont(sizedFont(font(), 12));
     markerNote->setForegroundRole(QPalette::PlaceholderText);
     markerBlock->addWidget(markerNote);
     auto *markerRow = new QHBoxLayout;

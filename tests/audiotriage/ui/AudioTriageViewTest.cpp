@@ -3,10 +3,10 @@
 #include "app/AppSettings.h"
 #include "app/SystemColor.h"
 #include "app/ThemeColor.h"
+#include "app/widgets/ElidedLabel.h"
+#include "app/widgets/SymbolView.h"
 #include "audiotriage/ui/AudioRulePanel.h"
 #include "audiotriage/ui/AudioTriageView.h"
-#include "audiotriage/ui/MiddleElidedLabel.h"
-#include "audiotriage/ui/SymbolView.h"
 #include "audiotriage/ui/ToggleSwitch.h"
 #include "library/ClipStore.h"
 #include "support/SettingsFileFixture.h"
@@ -176,7 +176,7 @@ TEST_F(AudioTriageSheet, AnalyzingShowsEachClipAndOffersNoWayOut)
     ASSERT_NE(run, nullptr);
     QObject::connect(run, &AudioTriageRun::progress, view.get(), [&] {
         steps.append({view->progressCounterLabel()->text(), view->progressBar()->value(), view->progressBar()->maximum(),
-                      view->progressNameLabel()->fullText(), view->progressBar()->accessibleDescription()});
+                      view->progressNameLabel()->text(), view->progressBar()->accessibleDescription()});
         // Nothing closes the sheet meanwhile.
         QTest::keyClick(view.get(), Qt::Key_Escape);
         QTest::keyClick(view.get(), Qt::Key_Return);

@@ -1,6 +1,6 @@
 #include "MarkerUiTestSupport.h"
 
-#include "markers/ui/ElidedLabel.h"
+#include "app/widgets/ElidedLabel.h"
 #include "markers/ui/NumberingResetClipPreview.h"
 #include "markers/ui/NumberingResetReviewView.h"
 #include "media/VideoPlayer.h"
@@ -55,8 +55,8 @@ TEST_F(ReviewTest, ShowsBothSidesAndWhatTaggingWouldAdd)
     ASSERT_TRUE(view->beforePreview() && view->afterPreview());
     EXPECT_EQ(view->beforePreview()->headingLabel()->text(), QStringLiteral("Before the reset"));
     EXPECT_EQ(view->afterPreview()->headingLabel()->text(), QStringLiteral("After the reset"));
-    EXPECT_EQ(view->beforePreview()->nameLabel()->fullText(), QStringLiteral("C0121.MP4"));
-    EXPECT_EQ(view->afterPreview()->nameLabel()->fullText(), QStringLiteral("C0001.MP4"));
+    EXPECT_EQ(view->beforePreview()->nameLabel()->text(), QStringLiteral("C0121.MP4"));
+    EXPECT_EQ(view->afterPreview()->nameLabel()->text(), QStringLiteral("C0001.MP4"));
     EXPECT_TRUE(view->planContent()->isVisible());
     EXPECT_EQ(view->planLabel()->text(), QStringLiteral("Adds banger to C0121.MP4. You can undo this."));
     EXPECT_EQ(view->tagButton()->text(), QStringLiteral("Tag previous clip"));

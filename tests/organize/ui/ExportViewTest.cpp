@@ -1,10 +1,10 @@
 #include "organize/ui/ExportView.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/SegmentedControl.h"
 #include "library/ClipStore.h"
 #include "organize/OrganizeRunner.h"
 #include "organize/ui/ExportTreeFolderRow.h"
-#include "organize/ui/SegmentedControl.h"
 
 #include "../OrganizeTestSupport.h"
 #include "../Printers.h"

@@ -1,12 +1,12 @@
-#include "support/SettingsFileFixture.h"
 #include "app/AppSettings.h"
+#include "app/widgets/SegmentedControl.h"
 #include "settings/ui/AppearanceSettingsTab.h"
 #include "settings/ui/AudioTriageSettingsTab.h"
 #include "settings/ui/GeneralSettingsTab.h"
-#include "settings/ui/SegmentedControl.h"
 #include "settings/ui/SettingsView.h"
 #include "settings/ui/TagsSettingsTab.h"
 #include "settings/ui/ThemeSwatch.h"
+#include "support/SettingsFileFixture.h"
 
 #include <QAbstractButton>
 #include <QFileInfo>
@@ -90,8 +90,8 @@ TEST_F(SettingsWindowTest, generalTabDefaultsAndWrites)
         EXPECT_EQ(columns->segments()[i]->text(), QString::number(i + 1));
     EXPECT_EQ(organization->width(), 200);
     EXPECT_EQ(columns->width(), 200);
-    EXPECT_EQ(organization->selectedIndex(), 0);
-    EXPECT_EQ(columns->selectedIndex(), 2);
+    EXPECT_EQ(organization->currentIndex(), 0);
+    EXPECT_EQ(columns->currentIndex(), 2);
 
     click(organization->segments()[1]);
     EXPECT_EQ(stored(QStringLiteral("defaultFolderOrganization")), QStringLiteral("By Rating"));
@@ -104,13 +104,13 @@ TEST_F(SettingsWindowTest, generalTabDefaultsAndWrites)
 TEST_F(SettingsWindowTest, generalTabShowsStoredValuesThatReadDifferentlyWithoutWritingThem)
 {
     GeneralSettingsTab *tab = open("[General]\ndefaultFolderOrganization=by rating\ndefaultGridColumns=9\n").generalTab();
-    EXPECT_EQ(tab->folderOrganizationPicker()->selectedIndex(), 0);
-    EXPECT_EQ(tab->gridColumnsPicker()->selectedIndex(), 4);
+    EXPECT_EQ(tab->folderOrganizationPicker()->currentIndex(), 0);
+    EXPECT_EQ(tab->gridColumnsPicker()->currentIndex(), 4);
     EXPECT_EQ(stored(QStringLiteral("defaultFolderOrganization")), QStringLiteral("by rating"));
     EXPECT_EQ(stored(QStringLiteral("defaultGridColumns")), QStringLiteral("9"));
 
     GeneralSettingsTab *low = open("[General]\ndefaultGridColumns=-3\n").generalTab();
-    EXPECT_EQ(low->gridColumnsPicker()->selectedIndex(), 0);
+    EXPECT_EQ(low->gridColumnsPicker()->currentIndex(), 0);
     EXPECT_EQ(stored(QStringLiteral("defaultGridColumns")), QStringLiteral("-3"));
     // Clicking the segment shown stores it.
     click(low->gridColumnsPicker()->segments()[0]);
@@ -127,7 +127,7 @@ TEST_F(SettingsWindowTest, appearanceTabSegmentsSwatchesAndWrites)
     EXPECT_EQ(picker->segments()[0]->text(), QStringLiteral("System"));
     EXPECT_EQ(picker->segments()[2]->text(), QStringLiteral("Dark"));
     EXPECT_EQ(picker->width(), 220);
-    EXPECT_EQ(picker->selectedIndex(), 0);
+    EXPECT_EQ(picker->currentIndex(), 0);
 
     const QStringList names{QStringLiteral("Orange"), QStringLiteral("Blue"), QStringLiteral("Purple"),
                             QStringLiteral("Pink"),   QStringLiteral("Red"),  QStringLiteral("Green"),
@@ -157,7 +157,7 @@ TEST_F(SettingsWindowTest, appearanceTabUnknownStoredTextsShowTheFirstChoiceAndS
 {
     SettingsView &window = open("[General]\nappearanceMode=dark\nthemeColor=Magenta\n");
     AppearanceSettingsTab *tab = window.appearanceTab();
-    EXPECT_EQ(tab->appearancePicker()->selectedIndex(), 0);
+    EXPECT_EQ(tab->appearancePicker()->currentIndex(), 0);
     int checked = 0;
     for (ThemeSwatch *swatch : tab->swatches())
         checked += swatch->isChecked() ? 1 : 0;
