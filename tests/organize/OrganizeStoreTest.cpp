@@ -15,25 +15,12 @@ using Op = HookedFileOperations::Op;
 
 namespace {
 
-struct Session
+// Clips added as an import would: their files count as loaded.
+struct Session : StoreFolders
 {
-    QTemporaryDir dir;
-    QString footage = dir.filePath("footage");
-    QString destination = dir.filePath("dest");
-    ClipStore store;
-    std::shared_ptr<HookedFileOperations> files = std::make_shared<HookedFileOperations>();
-
-    Session()
-    {
-        QDir().mkpath(destination);
-        store.organizeRunner().setFileOperations(files);
-    }
-    ~Session() { store.clearSessionFile(); }
-
     Clip add(const QString &name, qint64 rating, const QStringList &tags = {}, qint64 size = 100)
     {
-        const Clip clip = clipFor(makeFile(footage + QLatin1Char('/') + name, size), rating, tags);
-        store.appendClips({clip});
+        const Clip clip = StoreFolders::add(name, rating, tags, size);
         QSet<QUrl> loaded = store.loadedURLs();
         loaded.insert(clip.url);
         store.setLoadedURLs(loaded);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "library/ClipStore.h"
 #include "library/model/Clip.h"
 #include "organize/FileOperations.h"
+#include "organize/OrganizeRunner.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -12,10 +14,12 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QUuid>
 #include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 // Real files in temporary folders, and a file layer that lets a test step in
 // before or after any operation.
@@ -146,6 +150,32 @@ public:
                 return error;
         }
         return FileOperations::copyToNewFile(from, to);
+    }
+};
+
+// A store whose organize runs go through a hooked file layer, with a footage
+// and a destination folder in one temporary folder.
+struct StoreFolders
+{
+    QTemporaryDir dir;
+    QString footage = dir.filePath("footage");
+    QString destination = dir.filePath("dest");
+    ClipStore store;
+    std::shared_ptr<HookedFileOperations> files = std::make_shared<HookedFileOperations>();
+
+    StoreFolders()
+    {
+        QDir().mkpath(destination);
+        store.organizeRunner().setFileOperations(files);
+    }
+    ~StoreFolders() { store.clearSessionFile(); }
+
+    // A file of `size` bytes in the footage folder, its clip added to the store.
+    Clip add(const QString &name, qint64 rating, const QStringList &tags = {}, qint64 size = 100)
+    {
+        const Clip clip = clipFor(makeFile(footage + QLatin1Char('/') + name, size), rating, tags);
+        store.appendClips({clip});
+        return clip;
     }
 };
 

@@ -48,24 +48,6 @@ public:
     std::optional<QList<QUrl>> answer;
 };
 
-struct Window
-{
-    QTemporaryDir settingsDir;
-    ClipStore store;
-    AppSettings settings{settingsDir.filePath(QStringLiteral("settings.conf"))};
-    TourManager tours{settingsDir.filePath(QStringLiteral("tours.conf"))};
-    std::unique_ptr<ContentView> view;
-
-    Window()
-    {
-        view = std::make_unique<ContentView>(store, settings, tours);
-        view->resize(1200, 800);
-        view->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
-    }
-    GridAreaView &area() const { return *view->gridArea(); }
-};
-
 // A real drag carrying file URLs, entered and dropped over the window's centre.
 void dropUrls(QWidget &target, const QList<QUrl> &urls)
 {
@@ -102,7 +84,7 @@ Q_DECLARE_METATYPE(std::optional<QUrl>)
 
 TEST(ContentView, EmptySessionShowsOnlyTheEmptyStateWithItsTextsAndButton)
 {
-    Window w;
+    TestWindow w;
     EXPECT_FALSE(w.view->toolbarRow()->isVisible());
     EXPECT_FALSE(w.view->sidebar()->isVisible());
     EmptyStateView *empty = w.area().emptyState();
@@ -128,7 +110,7 @@ TEST(ContentView, EmptySessionShowsOnlyTheEmptyStateWithItsTextsAndButton)
 
 TEST(ContentView, ADragOverTheWindowHighlightsTheEmptyState)
 {
-    Window w;
+    TestWindow w;
     EmptyStateView *empty = w.area().emptyState();
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.mov"))});
@@ -167,7 +149,7 @@ TEST(ContentView, DroppedFoldersAndVideoFilesEachReachTheImportOthersAreIgnored)
     // Deleted a moment before the drop: still handed on for its extension.
     const QString gone = root.filePath(QStringLiteral("gone.mp4"));
 
-    Window w;
+    TestWindow w;
     QSignalSpy spy(&w.view->intake(), &StoreIntake::importRequested);
     QList<QUrl> urls;
     for (const QString &name : names)
@@ -199,7 +181,7 @@ TEST(ContentView, ADropWhoseItemsAllFailLeavesTheEmptyState)
     qRegisterMetaType<std::optional<QUrl>>();
     QTemporaryDir root;
     ASSERT_TRUE(touchFile(root.filePath(QStringLiteral("notes.txt"))));
-    Window w;
+    TestWindow w;
     QSignalSpy spy(&w.view->intake(), &StoreIntake::importRequested);
     dropUrls(*w.view, {QUrl::fromLocalFile(root.filePath(QStringLiteral("notes.txt")))});
     QCoreApplication::processEvents();
@@ -210,7 +192,7 @@ TEST(ContentView, ADropWhoseItemsAllFailLeavesTheEmptyState)
 
 TEST(ContentView, LoadingShowsTheToolbarGridAndProgressTheSidebarWaitsForClips)
 {
-    Window w;
+    TestWindow w;
     w.store.setLoading(true);
     w.store.setLoadingProgress(0.25);
     EXPECT_TRUE(w.view->toolbarRow()->isVisible());
@@ -246,7 +228,7 @@ TEST(ContentView, LoadingShowsTheToolbarGridAndProgressTheSidebarWaitsForClips)
 
 TEST(ContentView, StatusBarCountsOfflineFiles)
 {
-    Window w;
+    TestWindow w;
     OfflineStatusBar *bar = w.area().statusBar();
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"), true), makeClip(QStringLiteral("/f/b.mov"))});
     EXPECT_TRUE(bar->isVisible());
@@ -268,7 +250,7 @@ TEST(ContentView, StatusBarCountsOfflineFiles)
 
 TEST(ContentView, SelectionBarCountsSelectedAndHiddenClipsAndClears)
 {
-    Window w;
+    TestWindow w;
     QList<Clip> clips;
     for (int i = 0; i < 4; ++i)
         clips.append(makeClip(QStringLiteral("/f/c%1.mov").arg(i), false, i < 2 ? 5 : 0));
@@ -299,7 +281,7 @@ TEST(ContentView, SelectionBarCountsSelectedAndHiddenClipsAndClears)
 
 TEST(ContentView, SaveFailureAlertShowsTheErrorAndDismissingClearsIt)
 {
-    Window w;
+    TestWindow w;
     // A folder where the session file should be: every save fails.
     ASSERT_TRUE(QDir().mkpath(ClipStore::sessionFilePath()));
     w.store.saveSessionImmediately();
@@ -328,7 +310,7 @@ TEST(ContentView, SaveFailureAlertShowsTheErrorAndDismissingClearsIt)
 
 TEST(ContentView, AnswersTheShowShortcutsNotification)
 {
-    Window w;
+    TestWindow w;
     EXPECT_FALSE(w.view->showKeyboardShortcuts());
     AppNotifier::instance().postShowKeyboardShortcuts();
     EXPECT_TRUE(w.view->showKeyboardShortcuts());
@@ -345,7 +327,7 @@ TEST(ContentView, AnswersTheShowShortcutsNotification)
 
 TEST(ContentView, TheFirstTourStartsHalfASecondAfterTheFirstClipsOnce)
 {
-    Window w;
+    TestWindow w;
     QSignalSpy spy(&w.tours, &TourManager::activeTourChanged);
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     EXPECT_TRUE(w.view->didCheckTour());
@@ -365,7 +347,7 @@ TEST(ContentView, TheFirstTourStartsHalfASecondAfterTheFirstClipsOnce)
 
 TEST(ContentView, AccentFollowsTheThemeSetting)
 {
-    Window w;
+    TestWindow w;
     w.settings.setThemeColorRaw(QStringLiteral("Teal"));
     EXPECT_EQ(w.view->palette().color(QPalette::Highlight), w.settings.accentColor());
     w.settings.setThemeColorRaw(QStringLiteral("not a colour"));
@@ -380,7 +362,7 @@ TEST(ContentView, DroppedFootageBecomesClipsAndTheGridReplacesTheEmptyState)
     const QString single = TestMedia::copyTo(QStringLiteral("dated.mov"), root.path(), QStringLiteral("A001.MOV"));
     ASSERT_TRUE(touchFile(root.filePath(QStringLiteral("notes.txt"))));
 
-    Window w;
+    TestWindow w;
     dropUrls(*w.view, {QUrl::fromLocalFile(day), QUrl::fromLocalFile(single), QUrl::fromLocalFile(root.filePath(QStringLiteral("notes.txt")))});
     QCoreApplication::processEvents();
     // The import starts loading at once: the grid shows instead of the empty state.
@@ -407,7 +389,7 @@ TEST(ContentView, ChooseFootageImportsWhatThePanelReturns)
     const QString file = TestMedia::copyTo(QStringLiteral("clip.webm"), root.path(), QStringLiteral("B002.webm"));
     ASSERT_TRUE(touchFile(root.filePath(QStringLiteral("README"))));
 
-    Window w;
+    TestWindow w;
     RecordingPanel panel;
     panel.answer = QList<QUrl>{QUrl::fromLocalFile(card), QUrl::fromLocalFile(file), QUrl::fromLocalFile(root.filePath(QStringLiteral("README")))};
     w.view->setImportPanel(&panel);

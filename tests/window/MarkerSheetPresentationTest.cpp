@@ -1,50 +1,18 @@
 #include "WindowTestSupport.h"
 
-#include "app/AppSettings.h"
-#include "library/ClipStore.h"
 #include "markers/ui/MarkerDetectView.h"
 #include "markers/ui/NumberingResetReviewView.h"
-#include "settings/TourManager.h"
-#include "window/ContentView.h"
 
 #include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include <memory>
-
-namespace {
-
-struct MarkerWindow
-{
-    QTemporaryDir settingsDir;
-    ClipStore store;
-    AppSettings settings{settingsDir.filePath(QStringLiteral("settings.conf"))};
-    TourManager tours{settingsDir.filePath(QStringLiteral("tours.conf"))};
-    std::unique_ptr<ContentView> view;
-
-    MarkerWindow()
-    {
-        view = std::make_unique<ContentView>(store, settings, tours);
-        view->resize(1200, 800);
-        view->show();
-    }
-    template <typename Sheet>
-    Sheet *sheet() const
-    {
-        return view->findChild<Sheet *>(QString(), Qt::FindDirectChildrenOnly);
-    }
-};
-
-} // namespace
-
 TEST(MarkerSheetPresentation, TheDetectionSheetFollowsItsFlag)
 {
-    MarkerWindow w;
+    TestWindow w;
     EXPECT_FALSE(w.sheet<MarkerDetectView>());
     w.view->setShowMarkerDetect(true);
     QPointer<MarkerDetectView> sheet = w.sheet<MarkerDetectView>();
@@ -68,7 +36,7 @@ TEST(MarkerSheetPresentation, TheDetectionSheetFollowsItsFlag)
 
 TEST(MarkerSheetPresentation, TheReviewSheetShowsTheResetToReview)
 {
-    MarkerWindow w;
+    TestWindow w;
     QList<Clip> clips;
     const QStringList names{QStringLiteral("C0120.MP4"), QStringLiteral("C0121.MP4"), QStringLiteral("C0001.MP4"), QStringLiteral("C0002.MP4")};
     for (int i = 0; i < names.size(); ++i) {

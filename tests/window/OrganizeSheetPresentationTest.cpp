@@ -1,8 +1,6 @@
-#include "app/AppSettings.h"
-#include "library/ClipStore.h"
+#include "WindowTestSupport.h"
+
 #include "organize/ui/ExportView.h"
-#include "settings/TourManager.h"
-#include "window/ContentView.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -12,12 +10,9 @@
 TEST(OrganizeSheetPresentation, TheCommitFlagPresentsAndClosesTheSheet)
 {
     QTemporaryDir dir;
-    ClipStore store;
-    AppSettings settings{dir.filePath(QStringLiteral("settings.conf"))};
-    TourManager tours{dir.filePath(QStringLiteral("tours.conf"))};
-    ContentView view(store, settings, tours);
-    view.resize(1200, 800);
-    view.show();
+    TestWindow w;
+    ContentView &view = *w.view;
+    ClipStore &store = w.store;
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     store.setSourceFolderURL(QUrl::fromLocalFile(dir.path()));
 

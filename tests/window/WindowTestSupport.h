@@ -1,12 +1,49 @@
 #pragma once
 
+#include "app/AppSettings.h"
+#include "app/widgets/SheetPresenter.h"
+#include "library/ClipStore.h"
 #include "library/model/Clip.h"
+#include "settings/TourManager.h"
+#include "window/ContentView.h"
+#include "window/GridAreaView.h"
 
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QUrl>
 #include <QUuid>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// The window's content over a store, settings and tours of its own, shown at
+// a usual size.
+struct TestWindow
+{
+    QTemporaryDir settingsDir;
+    ClipStore store;
+    AppSettings settings{settingsDir.filePath(QStringLiteral("settings.conf"))};
+    TourManager tours{settingsDir.filePath(QStringLiteral("tours.conf"))};
+    std::unique_ptr<ContentView> view;
+
+    TestWindow()
+    {
+        view = std::make_unique<ContentView>(store, settings, tours);
+        view->resize(1200, 800);
+        view->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    }
+    GridAreaView &area() const { return *view->gridArea(); }
+    // The sheet of that type the window presents, or null.
+    template <typename Sheet>
+    Sheet *sheet() const
+    {
+        return SheetPresenter::presented<Sheet>(view.get());
+    }
+};
 
 // A clip record for a file at `path` (the file need not exist).
 inline Clip makeClip(const QString &path, bool missing = false, qint64 rating = 0)

@@ -27,30 +27,12 @@ using Op = HookedFileOperations::Op;
 
 namespace {
 
-struct Sheet
+struct Sheet : StoreFolders
 {
-    QTemporaryDir dir;
-    QString footage = dir.filePath("footage");
-    QString destination = dir.filePath("dest");
-    ClipStore store;
     AppSettings settings{dir.filePath(QStringLiteral("settings.conf"))};
-    std::shared_ptr<HookedFileOperations> files = std::make_shared<HookedFileOperations>();
     int dismissed = 0;
     std::unique_ptr<ExportView> view;
 
-    Sheet()
-    {
-        QDir().mkpath(destination);
-        store.organizeRunner().setFileOperations(files);
-    }
-    ~Sheet() { store.clearSessionFile(); }
-
-    Clip add(const QString &name, qint64 rating, const QStringList &tags = {})
-    {
-        const Clip clip = clipFor(makeFile(footage + QLatin1Char('/') + name, 100), rating, tags);
-        store.appendClips({clip});
-        return clip;
-    }
     ExportView &open()
     {
         view = std::make_unique<ExportView>(store, settings, [this] { ++dismissed; });
