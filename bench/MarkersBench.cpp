@@ -12,7 +12,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QFuture>
 #include <QUrl>
@@ -23,18 +22,6 @@
 namespace {
 
 constexpr int rounds = 5;
-
-bool waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
 
 // One cold scan; seconds, or a negative value when it gave no result.
 double timeScan(const QList<Clip> &clips, qsizetype *framed)
@@ -51,7 +38,7 @@ double timeScan(const QList<Clip> &clips, qsizetype *framed)
         ended = true;
     });
     scan->start();
-    if (!waitFor([&] { return ended; }, 600000) || !result)
+    if (!bench::waitFor([&] { return ended; }, 600000) || !result)
         return -1;
     const double seconds = timer.nsecsElapsed() / 1e9;
     *framed = 0;
