@@ -57,14 +57,24 @@ TEST(Import, FolderArrivesInBatchesAndBecomesOneUndoableAddition)
     ASSERT_EQ(::symlink(dir.path().toUtf8().constData(), (dir.path() + QStringLiteral("/loop")).toUtf8().constData()), 0);
 
     ClipStore store;
-    // The real probe, watched for how many files are probed at once.
+    // The real probe, watched for how many files are probed at once. The
+    // first probe waits until a second one has started beside it: on a busy
+    // machine one prober thread could otherwise probe every file before the
+    // next thread is even scheduled.
     auto running = std::make_shared<std::atomic<int>>(0);
     auto most = std::make_shared<std::atomic<int>>(0);
-    store.importer()->setProbeFunction([running, most](const QUrl &url, const std::atomic_bool *cancelled) {
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    auto secondStarted = std::make_shared<QSemaphore>(0);
+    store.importer()->setProbeFunction([running, most, calls, secondStarted](const QUrl &url, const std::atomic_bool *cancelled) {
         const int now = running->fetch_add(1) + 1;
         int seen = most->load();
         while (now > seen && !most->compare_exchange_weak(seen, now)) {
         }
+        const int call = calls->fetch_add(1);
+        if (call == 1)
+            secondStarted->release();
+        else if (call == 0)
+            secondStarted->tryAcquire(1, 60000); // only an import that probes one file at a time waits this out
         Clip clip = ClipImporter::probeClip(url, cancelled);
         running->fetch_sub(1);
         return clip;
