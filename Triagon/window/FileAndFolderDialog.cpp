@@ -85,6 +85,13 @@ void FileAndFolderDialog::restorePrompt()
 
 void FileAndFolderDialog::accept()
 {
+    // QFileDialog accepts on the name field's Enter itself (also when the
+    // completer's list took the key first) and on activating an item; only
+    // the "Add" button chooses a folder.
+    const QObject *origin = sender();
+    const bool byEnter = qobject_cast<const QLineEdit *>(origin) || qobject_cast<const QAbstractItemView *>(origin);
+    if (byEnter && opensSelectedFolder())
+        return;
     const QList<QUrl> urls = selectedUrls();
     if (urls.isEmpty())
         return;
@@ -121,24 +128,26 @@ bool FileAndFolderDialog::opensFolderOnEnter(QKeyEvent *event)
     if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
         return false;
     // Otherwise Enter would press "Add": a typed "/" would import the whole disk.
+    if (!opensSelectedFolder())
+        return false;
+    event->accept();
+    return true;
+}
+
+bool FileAndFolderDialog::opensSelectedFolder()
+{
     const QStringList paths = selectedFiles();
     const bool holdsFolder = std::any_of(paths.cbegin(), paths.cend(), [](const QString &path) { return QFileInfo(path).isDir(); });
     if (!holdsFolder)
         return false;
-    event->accept();
-    openSelectedFolder(paths);
-    return true;
-}
-
-void FileAndFolderDialog::openSelectedFolder(const QStringList &paths)
-{
     if (paths.size() != 1) {
         QApplication::beep();
-        return;
+        return true;
     }
     const QString folder = QFileInfo(paths.front()).absoluteFilePath();
     setDirectory(folder);
     if (auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
         edit->clear();
     Q_EMIT directoryEntered(directory().absolutePath());
+    return true;
 }

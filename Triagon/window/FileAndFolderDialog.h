@@ -40,9 +40,10 @@ private:
     void restorePrompt();
     // Enter, with the selection holding a folder: handled (true) by opening it.
     bool opensFolderOnEnter(QKeyEvent *event);
-    // Enter on a selection that holds folders: one folder is opened in the
-    // panel; with several names nothing happens, since Enter chooses no folder.
-    void openSelectedFolder(const QStringList &paths);
+    // Enter or an activation on a selection that holds folders (true): one
+    // folder is opened in the panel; with several names nothing happens,
+    // since only "Add" chooses a folder. False when the selection holds no folder.
+    bool opensSelectedFolder();
 
     QString m_prompt;
     QList<QUrl> m_chosen;

@@ -159,6 +159,14 @@ TEST(FileAndFolderDialog, EnterOnATypedFolderOpensItAndOnlyAddChoosesIt)
     EXPECT_TRUE(dialog.chosenUrls().isEmpty());
     EXPECT_EQ(QDir(dialog.directory()).absolutePath(), QStringLiteral("/"));
 
+    // While the completer's list is open it takes the key and the name field
+    // only reports its Enter, which QFileDialog turns into accept().
+    edit->setText(root.filePath(QStringLiteral("Day1/Card A")));
+    Q_EMIT edit->returnPressed();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(dialog.chosenUrls().isEmpty());
+    EXPECT_EQ(QDir(dialog.directory()).absolutePath(), QDir(root.filePath(QStringLiteral("Day1/Card A"))).absolutePath());
+
     // A folder named relative to the one shown, then several names with a
     // folder among them: Enter chooses nothing.
     dialog.setDirectory(root.filePath(QStringLiteral("Day1")));
