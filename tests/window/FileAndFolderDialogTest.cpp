@@ -47,7 +47,7 @@ TEST(FileAndFolderDialog, AcceptsFoldersAndFilesChosenTogether)
     edit->setText(QStringLiteral("\"Day1\" \"A001.MOV\""));
     QPushButton *button = confirmButton(dialog);
     ASSERT_NE(button, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 30000));
     QTest::qWait(20);
     EXPECT_EQ(button->text(), QStringLiteral("Add"));
     QTest::mouseClick(button, Qt::LeftButton);
@@ -89,7 +89,7 @@ TEST(FileAndFolderDialog, ASingleFolderIsChosenNotEntered)
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(folderIndex).center());
     QPushButton *button = confirmButton(dialog);
     ASSERT_NE(button, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 30000));
     QTest::qWait(20);
     // QFileDialog would relabel the button "Open" for a folder.
     EXPECT_EQ(button->text(), QStringLiteral("Add"));
@@ -180,7 +180,7 @@ TEST(FileAndFolderDialog, EnterOnATypedFolderOpensItAndOnlyAddChoosesIt)
     edit->setText(QStringLiteral("Card A"));
     QPushButton *button = confirmButton(dialog);
     ASSERT_NE(button, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 30000));
     QTest::mouseClick(button, Qt::LeftButton);
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     ASSERT_EQ(dialog.chosenUrls().size(), 1);
@@ -202,7 +202,7 @@ TEST(FileAndFolderDialog, EnterOnATypedFileChoosesIt)
     edit->setText(QStringLiteral("B002.mov"));
     QPushButton *button = confirmButton(dialog);
     ASSERT_NE(button, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 30000));
     QTest::keyClick(edit, Qt::Key_Return);
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     ASSERT_EQ(dialog.chosenUrls().size(), 1);

@@ -31,7 +31,7 @@ bool startAndWait(TriagonApp &app, bool *restored = nullptr)
 {
     QSignalSpy spy(&app, &TriagonApp::launchFinished);
     app.start();
-    if (!app.isLaunchFinished() && !spy.wait(5000))
+    if (!app.isLaunchFinished() && !spy.wait(30000))
         return false;
     if (restored)
         *restored = app.launchRestored();
