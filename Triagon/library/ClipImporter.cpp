@@ -37,7 +37,12 @@ struct ClipImporter::ImportTask
 // that one slow file holds up only its own batch's turn, not the probing.
 struct ClipImporter::ProbeRun
 {
-    QList<QUrl> urls;
+    explicit ProbeRun(QList<QUrl> files) : urls(std::move(files)) {}
+
+    // Read by every prober at once, so never through a writable handle: that
+    // would make each of them detach the list, which it still shares with the
+    // import task, while the others read it.
+    const QList<QUrl> urls;
     std::vector<Clip> clips;
     std::unique_ptr<std::atomic<qsizetype>[]> unprobedInBatch;
     std::atomic<qsizetype> next{0};
@@ -171,8 +176,7 @@ void ClipImporter::takeFiles(const std::shared_ptr<ImportTask> &task, const QLis
 
 void ClipImporter::startProbes(const std::shared_ptr<ImportTask> &task)
 {
-    auto run = std::make_shared<ProbeRun>();
-    run->urls = task->newURLs;
+    auto run = std::make_shared<ProbeRun>(task->newURLs);
     const qsizetype count = run->urls.size();
     const qsizetype batches = (count + probeBatchSize - 1) / probeBatchSize;
     run->clips.resize(static_cast<size_t>(count));

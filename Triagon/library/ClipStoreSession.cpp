@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -56,6 +57,34 @@ void makeNameSafe(Clip &clip)
     }
     qCInfo(sessionLogger, "Session clip name \"%s\" is not a file name; using \"%s\"", qUtf8Printable(clip.filename), qUtf8Printable(name));
     clip.filename = name;
+}
+
+// Two clips of one id act as one: removing either card removes both, and its
+// undo and redo records hit both. A clip whose id an earlier clip of the file
+// already holds gets a new id of its own; ids no clip holds stay free for it.
+void renewTakenIds(QList<Clip> &clips)
+{
+    QSet<QUuid> inFile;
+    inFile.reserve(clips.size());
+    for (const Clip &clip : std::as_const(clips))
+        inFile.insert(clip.id);
+    QSet<QUuid> taken;
+    taken.reserve(clips.size());
+    for (Clip &clip : clips) {
+        if (!taken.contains(clip.id)) {
+            taken.insert(clip.id);
+            continue;
+        }
+        QUuid fresh;
+        do {
+            fresh = QUuid::createUuid();
+        } while (inFile.contains(fresh) || taken.contains(fresh));
+        qCWarning(sessionLogger, "Session clip \"%s\" has the id %s of an earlier clip; it gets the new id %s",
+                  qUtf8Printable(clip.filename), qUtf8Printable(clip.id.toString(QUuid::WithoutBraces).toUpper()),
+                  qUtf8Printable(fresh.toString(QUuid::WithoutBraces).toUpper()));
+        clip.id = fresh;
+        taken.insert(fresh);
+    }
 }
 
 } // namespace
@@ -248,6 +277,7 @@ std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSes
         return unreadable(decodeError);
 
     QList<Clip> restored = data->clips;
+    renewTakenIds(restored);
     qsizetype onDisk = 0;
     for (Clip &clip : restored) {
         makeNameSafe(clip);

@@ -77,7 +77,11 @@ void DropZoneCard::setTargeted(bool targeted)
 void DropZoneCard::updateTextColor()
 {
     const QColor color = m_targeted ? accent() : white(0.35);
-    m_label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(color.name(QColor::HexArgb)));
+    const QString sheet = QStringLiteral("color: %1; background: transparent;").arg(color.name(QColor::HexArgb));
+    // Setting a style sheet re-polishes the label and lays the card out again,
+    // which paints it again: only a change of colour may do that.
+    if (m_label->styleSheet() != sheet)
+        m_label->setStyleSheet(sheet);
 }
 
 void DropZoneCard::paintEvent(QPaintEvent *)

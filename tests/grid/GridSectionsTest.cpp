@@ -229,7 +229,7 @@ TEST(GridScrolling, GroupingAndFiltersScrollToTheTopButSortingDoesNot)
     f.store->setFilterRating(0);
     bar->setValue(bar->maximum() / 2);
     f.store->setGroupMode(GroupMode::rating);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return f.grid->scrollPosition() == 0; }, 2000)); // animated
+    ASSERT_TRUE(QTest::qWaitFor([&] { return f.grid->scrollPosition() == 0; }, 30000)); // animated
 }
 
 TEST(GridScrolling, PinchingChangesTheColumnsByOneWithinOneToFive)

@@ -243,7 +243,7 @@ TEST_F(SessionFile, ABurstOfEditsIsWrittenOnceAfterTheLastOne)
     EXPECT_EQ(saved.count(), 0);
     EXPECT_FALSE(QFileInfo::exists(ClipStore::sessionFilePath()));
 
-    ASSERT_TRUE(saved.wait(5000));
+    ASSERT_TRUE(saved.wait(30000));
     QTest::qWait(ClipStore::saveDelayMs + 300);
     EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(savedObject().value("clips").toArray()[0].toObject().value("rating").toInt(), 3);
@@ -327,7 +327,7 @@ TEST_F(SessionFile, NoSaveWritesWhileSavingIsHeldBack)
 
     QSignalSpy saved(&store, &ClipStore::sessionSaved);
     store.setSavingEnabled(true);
-    ASSERT_TRUE(saved.wait(5000));
+    ASSERT_TRUE(saved.wait(30000));
     EXPECT_EQ(savedObject().value("clips").toArray()[0].toObject().value("filename").toString(), QStringLiteral("early.mov"));
 }
 

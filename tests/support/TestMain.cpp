@@ -4,12 +4,51 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
+
+namespace {
+
+// Gives every test a home of its own: a test program run as a whole (rather
+// than one case per process, as ctest runs it) empties the private home
+// before each test, so that no session file, settings file, log or lock of an
+// earlier test is seen by a later one. The folder itself stays, because the
+// session file's path and the settings' path are fixed once per process.
+class FreshHomeForEachTest : public ::testing::EmptyTestEventListener
+{
+public:
+    explicit FreshHomeForEachTest(QString home) : m_home(std::move(home)) {}
+
+    void OnTestStart(const ::testing::TestInfo &) override
+    {
+        const QFileInfoList entries = QDir(m_home).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo &entry : entries) {
+            if (entry.isDir() && !entry.isSymLink())
+                QDir(entry.absoluteFilePath()).removeRecursively();
+            else
+                QFile::remove(entry.absoluteFilePath());
+        }
+        makeRuntimeFolder(m_home);
+    }
+
+    static void makeRuntimeFolder(const QString &home)
+    {
+        const QString runtime = home + QStringLiteral("/runtime");
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+
+private:
+    QString m_home;
+};
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -26,10 +65,8 @@ int main(int argc, char **argv)
         qputenv("XDG_CONFIG_HOME", root + "/.config");
         qputenv("XDG_CACHE_HOME", root + "/.cache");
         qputenv("XDG_STATE_HOME", root + "/.local/state");
-        const QString runtime = home.path() + QStringLiteral("/runtime");
-        QDir().mkpath(runtime);
-        QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
+        FreshHomeForEachTest::makeRuntimeFolder(home.path());
+        qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toUtf8());
     }
     QStandardPaths::setTestModeEnabled(true);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -39,5 +76,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Triagon"));
 
     ::testing::InitGoogleTest(&argc, argv);
+    if (home.isValid())
+        ::testing::UnitTest::GetInstance()->listeners().Append(new FreshHomeForEachTest(home.path()));
     return RUN_ALL_TESTS();
 }

@@ -290,7 +290,7 @@ TEST(ContentView, SaveFailureAlertShowsTheErrorAndDismissingClearsIt)
 
     QMessageBox *alert = w.view->saveFailureAlert();
     ASSERT_NE(alert, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return alert->isVisible(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alert->isVisible(); }, 30000));
     EXPECT_EQ(alert->text(), QStringLiteral("Session Could Not Be Saved"));
     EXPECT_EQ(alert->informativeText(),
               QStringLiteral("Your ratings and tags could not be written to disk, so recent triage work may be lost if you quit. ")
@@ -332,7 +332,7 @@ TEST(ContentView, TheFirstTourStartsHalfASecondAfterTheFirstClipsOnce)
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     EXPECT_TRUE(w.view->didCheckTour());
     EXPECT_FALSE(w.tours.activeTour().has_value());
-    ASSERT_TRUE(spy.wait(1500));
+    ASSERT_TRUE(spy.wait(30000));
     ASSERT_TRUE(w.tours.activeTour().has_value());
     EXPECT_EQ(w.tours.activeTour()->id, TourManager::onboardingTourID());
 

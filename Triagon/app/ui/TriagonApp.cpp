@@ -9,6 +9,7 @@
 #include "app/ui/AppCommands.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/UnixSignalQuit.h"
+#include "app/ui/VisibleChildrenAccessible.h"
 #include "library/ClipStore.h"
 #include "library/model/FolderOrganization.h"
 #include "settings/TourManager.h"
@@ -28,6 +29,8 @@ TriagonApp::TriagonApp(QObject *parent)
     : QObject(parent), m_store(std::make_unique<ClipStore>()), m_settings(std::make_unique<AppSettings>()),
       m_tourManager(TourManager::shared()), m_updater(std::make_unique<AppUpdater>(true))
 {
+    // Hidden widgets (a status bar with nothing to report) are not read out.
+    VisibleChildrenAccessible::install();
     m_checkForUpdates = std::make_unique<CheckForUpdatesView>(m_updater.get());
     m_intake = new StoreIntake(*m_store, this);
     m_signalQuit = new UnixSignalQuit(this);
