@@ -150,6 +150,7 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
 
     m_intake->setImportPanel(m_panel);
     m_lastClipCount = m_store.clips().size();
+    watchTopLevelWindow();
     updateTint();
     updateLayout();
     // A save that failed before the window existed is reported as well.
@@ -206,8 +207,12 @@ void ContentView::updateSurface()
 {
     QPalette pal = palette();
     const bool darkPalette = QApplication::palette().color(QPalette::Window).lightnessF() < 0.5;
-    pal.setColor(QPalette::Window, darkPalette ? surfaceBg() : QApplication::palette().color(QPalette::Window));
+    const QColor surface = darkPalette ? surfaceBg() : QApplication::palette().color(QPalette::Window);
+    pal.setColor(QPalette::Window, surface);
     setPalette(pal);
+    // The empty state stands in the same window: with a light palette it is
+    // light too, so the window does not flip at the first import.
+    m_gridArea->emptyState()->setSurface(surface, darkPalette ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText));
 
     QPalette side = pal;
     QColor control = QApplication::palette().color(QPalette::Base);
@@ -216,12 +221,31 @@ void ContentView::updateSurface()
     m_sidebar->setPalette(side);
 }
 
-void ContentView::changeEvent(QEvent *event)
+bool ContentView::event(QEvent *event)
 {
     if (event->type() == QEvent::ApplicationPaletteChange)
         updateTint();
-    QWidget::changeEvent(event);
+    else if (event->type() == QEvent::ParentChange)
+        watchTopLevelWindow();
+    return QWidget::event(event);
 }
+
+bool ContentView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_watchedWindow && event->type() == QEvent::ApplicationPaletteChange)
+        updateTint();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ContentView::watchTopLevelWindow()
+{
+    if (m_watchedWindow)
+        m_watchedWindow->removeEventFilter(this);
+    m_watchedWindow = window() != this ? window() : nullptr;
+    if (m_watchedWindow)
+        m_watchedWindow->installEventFilter(this);
+}
+
 
 void ContentView::setAudioEnabled(bool enabled)
 {

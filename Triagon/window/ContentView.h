@@ -120,7 +120,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // One dropped item: resolved off the window's event, handed on after one
@@ -140,6 +141,10 @@ private:
     // the palette's own window colour (light palettes, where dark text must
     // stay readable).
     void updateSurface();
+    // A change of the application's palette (the appearance setting) reaches
+    // only top-level windows, and a widget with a palette of its own never
+    // hears of it: the window is watched for it.
+    void watchTopLevelWindow();
 
     ClipStore &m_store;
     AppSettings &m_settings;
@@ -155,6 +160,7 @@ private:
     QFrame *m_sidebarDivider = nullptr;
     GridAreaView *m_gridArea = nullptr;
     QPointer<QMessageBox> m_saveAlert;
+    QPointer<QWidget> m_watchedWindow;
 
     bool m_isDragTargeted = false;
     bool m_audioEnabled = false;
