@@ -9,7 +9,28 @@
 
 namespace {
 
-QIcon themedOr(const QString &themeName, DrawnIconEngine::Drawer drawer)
+QRectF squareIn(const QRectF &box)
+{
+    return Icons::symbolSquare(box);
+}
+
+// The stem and head of the drop arrow inside the symbol square r.
+QPainterPath downArrow(const QRectF &r)
+{
+    const qreal s = r.width();
+    const QPointF c = r.center();
+    QPainterPath path;
+    path.moveTo(c.x(), r.top() + s * 0.27);
+    path.lineTo(c.x(), r.bottom() - s * 0.27);
+    path.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
+    path.lineTo(c.x(), r.bottom() - s * 0.26);
+    path.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
+    return path;
+}
+
+} // namespace
+
+QIcon Icons::themedOr(const QString &themeName, DrawnIconEngine::Drawer drawer)
 {
     const QIcon themed = QIcon::fromTheme(themeName);
     if (!themed.isNull())
@@ -17,8 +38,7 @@ QIcon themedOr(const QString &themeName, DrawnIconEngine::Drawer drawer)
     return QIcon(new DrawnIconEngine(std::move(drawer)));
 }
 
-// A square of the box's smaller side, centred, inset by a tenth.
-QRectF squareIn(const QRectF &box)
+QRectF Icons::symbolSquare(const QRectF &box)
 {
     const qreal side = qMin(box.width(), box.height());
     QRectF square(0, 0, side, side);
@@ -26,15 +46,13 @@ QRectF squareIn(const QRectF &box)
     return square.adjusted(side * 0.08, side * 0.08, -side * 0.08, -side * 0.08);
 }
 
-QPen strokePen(const QColor &color, qreal side)
+QPen Icons::strokePen(const QColor &color, qreal side)
 {
     QPen pen(color, qMax<qreal>(1.0, side * 0.09));
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);
     return pen;
 }
-
-} // namespace
 
 QIcon Icons::folderAdd() { return themedOr(QStringLiteral("folder-new"), drawFolderAdd); }
 QIcon Icons::offlineDrive() { return themedOr(QStringLiteral("drive-harddisk"), drawOfflineDrive); }
@@ -103,34 +121,19 @@ void Icons::drawHelp(QPainter &painter, const QRectF &box, const QColor &color)
 void Icons::drawDropArrow(QPainter &painter, const QRectF &box, const QColor &color, bool filled)
 {
     if (filled) {
-        // The arrow is cut out of the disc, so the disc is drawn on a layer of
-        // its own: cutting into the window itself would punch a hole in it.
-        const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-        QImage layer((box.size() * ratio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-        layer.setDevicePixelRatio(ratio);
-        layer.fill(Qt::transparent);
-        {
-            QPainter p(&layer);
-            p.setRenderHint(QPainter::Antialiasing, true);
-            const QRectF local(QPointF(0, 0), box.size());
-            const QRectF r = squareIn(local);
-            const qreal s = r.width();
-            p.setPen(Qt::NoPen);
-            p.setBrush(color);
-            p.drawEllipse(r);
-            p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-            QPen pen = strokePen(Qt::black, s * 0.8);
-            p.setPen(pen);
-            p.setBrush(Qt::NoBrush);
-            const QPointF c = r.center();
-            p.drawLine(QPointF(c.x(), r.top() + s * 0.27), QPointF(c.x(), r.bottom() - s * 0.27));
-            QPainterPath head;
-            head.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
-            head.lineTo(c.x(), r.bottom() - s * 0.26);
-            head.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
-            p.drawPath(head);
-        }
-        painter.drawImage(box.topLeft(), layer);
+        drawCutOut(
+            painter, box,
+            [&color](QPainter &p, const QRectF &local) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(color);
+                p.drawEllipse(squareIn(local));
+            },
+            [](QPainter &p, const QRectF &local) {
+                const QRectF r = squareIn(local);
+                p.setPen(strokePen(Qt::black, r.width() * 0.8));
+                p.setBrush(Qt::NoBrush);
+                p.drawPath(downArrow(r));
+            });
         return;
     }
     const QRectF r = squareIn(box);
@@ -142,11 +145,22 @@ void Icons::drawDropArrow(QPainter &painter, const QRectF &box, const QColor &co
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(r.adjusted(s * 0.04, s * 0.04, -s * 0.04, -s * 0.04));
     painter.setPen(pen);
-    const QPointF c = r.center();
-    painter.drawLine(QPointF(c.x(), r.top() + s * 0.27), QPointF(c.x(), r.bottom() - s * 0.27));
-    QPainterPath head;
-    head.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
-    head.lineTo(c.x(), r.bottom() - s * 0.26);
-    head.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
-    painter.drawPath(head);
+    painter.drawPath(downArrow(r));
+}
+
+void Icons::drawCutOut(QPainter &painter, const QRectF &box, const LayerDrawer &fill, const LayerDrawer &cut)
+{
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    QImage layer((box.size() * ratio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(ratio);
+    layer.fill(Qt::transparent);
+    {
+        QPainter p(&layer);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        const QRectF local(QPointF(0, 0), box.size());
+        fill(p, local);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        cut(p, local);
+    }
+    painter.drawImage(box.topLeft(), layer);
 }
