@@ -8,10 +8,11 @@
 #include "window/AppNotifier.h"
 #include "window/EmptyStateView.h"
 #include "window/GridAreaView.h"
-#include "window/Icons.h"
-#include "window/LogoView.h"
+#include "window/MainToolbar.h"
 #include "window/OpenPanel.h"
+#include "window/SidebarView.h"
 #include "window/StoreIntake.h"
+#include "window/WindowSheets.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -104,19 +105,9 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
 
-    // Toolbar row: the toolbar's items go into its layout.
-    m_toolbarRow = new QWidget(this);
-    m_toolbarRow->setObjectName(QStringLiteral("toolbarRow"));
-    m_toolbarLayout = new QHBoxLayout(m_toolbarRow);
-    m_toolbarLayout->setContentsMargins(16, 10, 16, 10);
-    m_toolbarLayout->setSpacing(12);
-    m_toolbarLayout->addWidget(new LogoView(20, [] { return brandAccentColor(); }, m_toolbarRow));
-    m_toolbarLayout->addStretch(1);
-    auto *addClips = new QPushButton(Icons::folderAdd(), QStringLiteral("Add Clips"), m_toolbarRow);
-    addClips->setObjectName(QStringLiteral("addClipsButton"));
-    connect(addClips, &QPushButton::clicked, this, &ContentView::chooseFootage);
-    m_toolbarLayout->addWidget(addClips);
-    root->addWidget(m_toolbarRow);
+    m_sheets = new WindowSheets(*this);
+    m_toolbar = new MainToolbar(*this, this);
+    root->addWidget(m_toolbar);
     m_toolbarDivider = divider(QFrame::HLine, this);
     root->addWidget(m_toolbarDivider);
 
@@ -130,6 +121,8 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     auto *sidebarColumn = new QVBoxLayout(m_sidebar);
     sidebarColumn->setContentsMargins(0, 0, 0, 0);
     sidebarColumn->setSpacing(0);
+    m_sidebarView = new SidebarView(*this, m_sidebar);
+    sidebarColumn->addWidget(m_sidebarView);
     contentRow->addWidget(m_sidebar);
     m_sidebarDivider = divider(QFrame::VLine, this);
     contentRow->addWidget(m_sidebarDivider);
@@ -174,6 +167,16 @@ ImportPanel &ContentView::importPanel() const
     return *m_panel;
 }
 
+QWidget *ContentView::toolbarRow() const
+{
+    return m_toolbar;
+}
+
+QHBoxLayout *ContentView::toolbarLayout() const
+{
+    return m_toolbar->rowLayout();
+}
+
 void ContentView::chooseFootage()
 {
     m_intake->showImportPanel(*m_panel);
@@ -185,7 +188,7 @@ void ContentView::updateLayout()
 {
     const bool hasClips = !m_store.clips().isEmpty();
     const bool showToolbar = hasClips || m_store.isLoading();
-    m_toolbarRow->setVisible(showToolbar);
+    m_toolbar->setVisible(showToolbar);
     m_toolbarDivider->setVisible(showToolbar);
     const bool showSidebar = m_sidebarVisible && hasClips;
     m_sidebar->setVisible(showSidebar);
@@ -245,7 +248,6 @@ void ContentView::watchTopLevelWindow()
     if (m_watchedWindow)
         m_watchedWindow->installEventFilter(this);
 }
-
 
 void ContentView::setAudioEnabled(bool enabled)
 {
@@ -331,8 +333,7 @@ void ContentView::showSaveFailureIfNeeded()
 
 void ContentView::updateSheets()
 {
-    // The window's sheets present themselves from these flags as they are
-    // added; until then the flags only record the request.
+    m_sheets->sync();
     Q_EMIT windowStateChanged();
 }
 
@@ -373,6 +374,17 @@ void ContentView::closeNumberingResetReview()
 void ContentView::discardAndStartFresh()
 {
     m_intake->startNewSession(m_settings.decodedDefaultTags());
+}
+
+void ContentView::setRemoveMarkerClipsAction(std::function<void()> action)
+{
+    m_removeMarkerClips = std::move(action);
+}
+
+void ContentView::removeMarkerClips()
+{
+    if (m_removeMarkerClips)
+        m_removeMarkerClips();
 }
 
 // ---- Drop intake ------------------------------------------------------------------

@@ -338,11 +338,11 @@ TEST(ContentView, AnswersTheShowShortcutsNotification)
     const auto &sections = ContentView::keyboardShortcutSections();
     ASSERT_EQ(sections.size(), 3);
     EXPECT_EQ(sections[0].title, QStringLiteral("Grid"));
-    EXPECT_EQ(sections[0].rows.size(), 9);
-    EXPECT_EQ(sections[1].rows.size(), 12);
-    EXPECT_EQ(sections[2].rows.size(), 3);
-    EXPECT_EQ(sections[1].rows[8].first, QStringLiteral("\u2190 \u2192"));
-    EXPECT_EQ(sections[2].rows[2], (QPair<QString, QString>(QStringLiteral("Ctrl+?"), QStringLiteral("Take a Tour"))));
+    EXPECT_EQ(sections[0].shortcuts.size(), 9);
+    EXPECT_EQ(sections[1].shortcuts.size(), 12);
+    EXPECT_EQ(sections[2].shortcuts.size(), 3);
+    EXPECT_EQ(sections[1].shortcuts[8].first, QStringLiteral("\u2190 \u2192"));
+    EXPECT_EQ(sections[2].shortcuts[2], (QPair<QString, QString>(QStringLiteral("Ctrl+?"), QStringLiteral("Take a Tour"))));
 }
 
 TEST(ContentView, TheFirstTourStartsHalfASecondAfterTheFirstClipsOnce)
