@@ -20,13 +20,27 @@ FilterRow::FilterRow(const QString &title, std::optional<QColor> dot, ColorSourc
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_Hover);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(this, &QAbstractButton::clicked, this, &FilterRow::activated);
+    // Assistive technology toggles a checkable button instead of clicking
+    // it: the state goes back until the store answers, and the toggle
+    // counts as a click.
+    connect(this, &QAbstractButton::toggled, this, [this](bool on) {
+        if (m_settingActive)
+            return;
+        m_settingActive = true;
+        setChecked(!on);
+        m_settingActive = false;
+        Q_EMIT activated();
+    });
 }
 
 void FilterRow::setActive(bool active)
 {
     if (active == isChecked())
         return;
+    m_settingActive = true;
     setChecked(active);
+    m_settingActive = false;
     update();
 }
 

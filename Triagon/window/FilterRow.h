@@ -8,9 +8,10 @@
 
 // One filter of the sidebar (a rating, a tag, the hand markers, "All"): an
 // optional coloured dot and the title, semibold on an accent wash while the
-// filter is active. The row never changes its own state: it reports the
-// click, and the sidebar shows the store's answer with setActive().
-// Assistive technology reads it as a checked button while active.
+// filter is active. The row never changes its own state: it reports
+// activated() for a click, or for the toggle action of assistive technology
+// (which reads it as a checked button while active), and the sidebar shows
+// the store's answer with setActive().
 class FilterRow : public QAbstractButton
 {
     Q_OBJECT
@@ -27,6 +28,9 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+Q_SIGNALS:
+    void activated();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void nextCheckState() override {}
@@ -36,4 +40,5 @@ private:
 
     std::optional<QColor> m_dot;
     ColorSource m_accent;
+    bool m_settingActive = false;
 };

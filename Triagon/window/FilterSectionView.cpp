@@ -60,14 +60,14 @@ FilterSectionView::FilterSectionView(ClipStore &store, AppSettings &settings, QW
     QVBoxLayout *ratingList = nullptr;
     column->addLayout(block(this, QStringLiteral("Rating"), &ratingList));
     auto *allRatings = new FilterRow(QStringLiteral("All"), std::nullopt, accent, this);
-    connect(allRatings, &QAbstractButton::clicked, this, [this] { m_store.setFilterRating(0); });
+    connect(allRatings, &FilterRow::activated, this, [this] { m_store.setFilterRating(0); });
     ratingList->addWidget(allRatings);
     m_ratingRows.append(allRatings);
     for (int rating = 5; rating >= 1; --rating) {
         auto *row = new FilterRow(ratingTitle(rating), std::nullopt, accent, this);
         row->setAccessibleName(ratingAccessibleName(rating));
         // Clicking the active rating again shows every rating.
-        connect(row, &QAbstractButton::clicked, this,
+        connect(row, &FilterRow::activated, this,
                 [this, rating] { m_store.setFilterRating(m_store.filterRating() == rating ? 0 : rating); });
         ratingList->addWidget(row);
         m_ratingRows.append(row);
@@ -83,14 +83,14 @@ FilterSectionView::FilterSectionView(ClipStore &store, AppSettings &settings, QW
     auto *tagColumn = block(m_tagBlock, QStringLiteral("Tags"), &m_tagList);
     m_tagBlock->setLayout(tagColumn);
     auto *allTags = new FilterRow(QStringLiteral("All"), std::nullopt, accent, m_tagBlock);
-    connect(allTags, &QAbstractButton::clicked, this, [this] { m_store.setFilterTag(std::nullopt); });
+    connect(allTags, &FilterRow::activated, this, [this] { m_store.setFilterTag(std::nullopt); });
     m_tagList->addWidget(allTags);
     m_tagRows.append(allTags);
     column->addWidget(m_tagBlock);
 
     m_handMarkers = new FilterRow(QStringLiteral("Hand Markers"), QColor(142, 142, 147), accent, this);
     m_handMarkers->setObjectName(QStringLiteral("handMarkerFilter"));
-    connect(m_handMarkers, &QAbstractButton::clicked, this, [this] { m_store.setFilterHandMarkers(!m_store.filterHandMarkers()); });
+    connect(m_handMarkers, &FilterRow::activated, this, [this] { m_store.setFilterHandMarkers(!m_store.filterHandMarkers()); });
     column->addWidget(m_handMarkers);
 
     connect(&m_store, &ClipStore::viewOptionsChanged, this, &FilterSectionView::refreshFilters);
@@ -135,7 +135,7 @@ void FilterSectionView::refreshTags()
         const FilterRow::ColorSource accent = [this] { return m_settings.accentColor(); };
         for (const QString &tag : tags) {
             auto *row = new FilterRow(tag, tagColor(tag), accent, m_tagBlock);
-            connect(row, &QAbstractButton::clicked, this, [this, tag] {
+            connect(row, &FilterRow::activated, this, [this, tag] {
                 m_store.setFilterTag(m_store.filterTag() == tag ? std::nullopt : std::optional<QString>(tag));
             });
             m_tagList->addWidget(row);

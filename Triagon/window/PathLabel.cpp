@@ -52,20 +52,23 @@ QStringList PathLabel::visibleLines() const
     return linesFor(width());
 }
 
+// Room below the last line for descenders such as "_".
+constexpr int kDescentRoom = 2;
+
 int PathLabel::heightForWidth(int width) const
 {
-    return int(linesFor(width).size()) * QFontMetrics(font()).lineSpacing();
+    return int(linesFor(width).size()) * QFontMetrics(font()).lineSpacing() + kDescentRoom;
 }
 
 QSize PathLabel::sizeHint() const
 {
     const QFontMetrics metrics(font());
-    return QSize(qMin(metrics.horizontalAdvance(m_path), 400), metrics.lineSpacing());
+    return QSize(qMin(metrics.horizontalAdvance(m_path), 400), metrics.lineSpacing() + kDescentRoom);
 }
 
 QSize PathLabel::minimumSizeHint() const
 {
-    return QSize(40, QFontMetrics(font()).lineSpacing());
+    return QSize(40, QFontMetrics(font()).lineSpacing() + kDescentRoom);
 }
 
 void PathLabel::paintEvent(QPaintEvent *)
@@ -73,9 +76,10 @@ void PathLabel::paintEvent(QPaintEvent *)
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::PlaceholderText));
     const int spacing = QFontMetrics(font()).lineSpacing();
+    const int ascent = QFontMetrics(font()).ascent();
     int y = 0;
     for (const QString &line : linesFor(width())) {
-        painter.drawText(QRect(0, y, width(), spacing), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
+        painter.drawText(QPoint(0, y + ascent), line);
         y += spacing;
     }
 }

@@ -94,6 +94,13 @@ void SegmentedControl::addSegment(QAbstractButton *segment)
         setCurrentIndex(index);
         Q_EMIT activated(index);
     });
+    // Assistive technology toggles a segment instead of clicking it.
+    connect(segment, &QAbstractButton::toggled, this, [this, index](bool) {
+        if (m_settingCurrent)
+            return;
+        setCurrentIndex(index);
+        Q_EMIT activated(index);
+    });
 }
 
 void SegmentedControl::addTextSegment(const QString &text)
@@ -112,8 +119,10 @@ void SegmentedControl::addSymbolSegment(Drawer symbol, const QString &name)
 void SegmentedControl::setCurrentIndex(int index)
 {
     m_current = index;
+    m_settingCurrent = true;
     for (int i = 0; i < m_segments.size(); ++i)
         m_segments[i]->setChecked(i == index);
+    m_settingCurrent = false;
 }
 
 void SegmentedControl::setTextPixels(int pixels)

@@ -44,4 +44,5 @@ private:
 
     QList<QAbstractButton *> m_segments;
     int m_current = -1;
+    bool m_settingCurrent = false;
 };

@@ -49,6 +49,7 @@ SessionTagsView::SessionTagsView(ClipStore &store, AppSettings &settings, QWidge
     column->addWidget(explanation);
 
     auto *scroll = new QScrollArea(this);
+    m_scroll = scroll;
     scroll->setObjectName(QStringLiteral("tagList"));
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -120,8 +121,10 @@ void SessionTagsView::beginEditing(const QString &tag)
     m_editingTag = tag;
     m_name = tag;
     rebuildRows();
-    if (SessionTagRow *row = rowFor(tag))
+    if (SessionTagRow *row = rowFor(tag)) {
+        m_scroll->ensureWidgetVisible(row);
         row->setFocus();
+    }
 }
 
 void SessionTagsView::cancelEditing()

@@ -9,6 +9,7 @@ class AppSettings;
 class ClipStore;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 class SessionTagRow;
 
@@ -65,6 +66,7 @@ private:
     std::optional<QString> m_editingTag;
     QString m_name;
     QStringList m_shownTags;
+    QScrollArea *m_scroll = nullptr;
     QVBoxLayout *m_rowsLayout = nullptr;
     QList<SessionTagRow *> m_rows;
     QLineEdit *m_newTag = nullptr;

@@ -31,8 +31,12 @@ SortGroupSectionView::SortGroupSectionView(ClipStore &store, QWidget *parent) : 
 
     auto *groupBlock = new QVBoxLayout;
     groupBlock->setSpacing(6);
-    groupBlock->addWidget(SidebarSection::caption(QStringLiteral("Group by"), this));
+    QLabel *groupCaption = SidebarSection::caption(QStringLiteral("Group by"), this);
+    groupBlock->addWidget(groupCaption);
     m_group = new QComboBox(this);
+    // On Linux a combo box reads its current item as its name; the caption
+    // labels it.
+    groupCaption->setBuddy(m_group);
     m_group->setObjectName(QStringLiteral("groupPicker"));
     m_group->setAccessibleName(QStringLiteral("Group by"));
     m_group->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

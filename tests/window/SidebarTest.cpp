@@ -280,3 +280,34 @@ TEST(Sidebar, ScrubAudioSwitchesTheWindowsAudioAndItsSpeaker)
     w.view->setAudioEnabled(false);
     EXPECT_FALSE(row->isOn());
 }
+
+TEST(Sidebar, AssistiveTechnologyTogglingAFilterOrSegmentActsLikeAClick)
+{
+    WindowFixture w;
+    w.store.setClips({taggedClip(QStringLiteral("a.mov"), 4, {}), taggedClip(QStringLiteral("b.mov"), 2, {})});
+    FilterRow *fourStars = w.view->sidebarView()->filterSection()->ratingRows()[2];
+    QAccessibleInterface *row = QAccessible::queryAccessibleInterface(fourStars);
+    ASSERT_NE(row, nullptr);
+    ASSERT_NE(row->actionInterface(), nullptr);
+    // A checkable button offers "toggle" to a screen reader, which toggles
+    // it instead of clicking it.
+    ASSERT_TRUE(row->actionInterface()->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(w.store.filterRating(), 4);
+    EXPECT_TRUE(fourStars->isActive());
+    EXPECT_EQ(shownNames(w), QStringList{QStringLiteral("a.mov")});
+    row->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(w.store.filterRating(), 0);
+    EXPECT_FALSE(fourStars->isActive());
+
+    SegmentedControl *sort = w.view->sidebarView()->sortGroupSection()->sortPicker();
+    QAccessibleInterface *rating = QAccessible::queryAccessibleInterface(sort->segment(2));
+    rating->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_EQ(w.store.sortOrder(), SortOrder::rating);
+    EXPECT_TRUE(sort->segment(2)->isChecked());
+    EXPECT_FALSE(sort->segment(0)->isChecked());
+    // Toggling the chosen segment keeps it chosen.
+    rating->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(sort->segment(2)->isChecked());
+    EXPECT_EQ(w.store.sortOrder(), SortOrder::rating);
+}
