@@ -111,8 +111,8 @@ void SegmentedControl::addTextSegment(const QString &text)
 void SegmentedControl::addSymbolSegment(Drawer symbol, const QString &name)
 {
     auto *segment = new Segment(QString(), std::move(symbol), this);
+    // No tooltip of its own: the control's tooltip shows over every segment.
     segment->setAccessibleName(name);
-    segment->setToolTip(name);
     addSegment(segment);
 }
 

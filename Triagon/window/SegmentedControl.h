@@ -22,7 +22,7 @@ public:
     explicit SegmentedControl(QWidget *parent = nullptr);
 
     void addTextSegment(const QString &text);
-    // A symbol segment; `name` is its accessible name and tooltip.
+    // A symbol segment; `name` is its accessible name.
     void addSymbolSegment(Drawer symbol, const QString &name);
 
     int count() const { return int(m_segments.size()); }
