@@ -15,10 +15,11 @@
 #include "window/AppNotifier.h"
 #include "window/EmptyStateView.h"
 #include "window/GridAreaView.h"
-#include "window/Icons.h"
-#include "window/LogoView.h"
+#include "window/MainToolbar.h"
 #include "window/OpenPanel.h"
+#include "window/SidebarView.h"
 #include "window/StoreIntake.h"
+#include "window/WindowSheets.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -102,19 +103,9 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
 
-    // Toolbar row: the toolbar's items go into its layout.
-    m_toolbarRow = new QWidget(this);
-    m_toolbarRow->setObjectName(QStringLiteral("toolbarRow"));
-    m_toolbarLayout = new QHBoxLayout(m_toolbarRow);
-    m_toolbarLayout->setContentsMargins(16, 10, 16, 10);
-    m_toolbarLayout->setSpacing(12);
-    m_toolbarLayout->addWidget(new LogoView(20, [] { return brandAccentColor(); }, m_toolbarRow));
-    m_toolbarLayout->addStretch(1);
-    auto *addClips = new QPushButton(Icons::folderAdd(), QStringLiteral("Add Clips"), m_toolbarRow);
-    addClips->setObjectName(QStringLiteral("addClipsButton"));
-    connect(addClips, &QPushButton::clicked, this, &ContentView::chooseFootage);
-    m_toolbarLayout->addWidget(addClips);
-    root->addWidget(m_toolbarRow);
+    m_sheets = new WindowSheets(*this);
+    m_toolbar = new MainToolbar(*this, this);
+    root->addWidget(m_toolbar);
     m_toolbarDivider = WidgetStyle::hairline(this);
     root->addWidget(m_toolbarDivider);
 
@@ -128,6 +119,8 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     auto *sidebarColumn = new QVBoxLayout(m_sidebar);
     sidebarColumn->setContentsMargins(0, 0, 0, 0);
     sidebarColumn->setSpacing(0);
+    m_sidebarView = new SidebarView(*this, m_sidebar);
+    sidebarColumn->addWidget(m_sidebarView);
     contentRow->addWidget(m_sidebar);
     m_sidebarDivider = WidgetStyle::hairline(this, Qt::Vertical);
     contentRow->addWidget(m_sidebarDivider);
@@ -153,6 +146,7 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
 
     m_intake->setImportPanel(m_panel);
     m_lastClipCount = m_store.clips().size();
+    watchTopLevelWindow();
     updateTint();
     updateLayout();
     // A save that failed before the window existed is reported as well.
@@ -176,6 +170,16 @@ ImportPanel &ContentView::importPanel() const
     return *m_panel;
 }
 
+QWidget *ContentView::toolbarRow() const
+{
+    return m_toolbar;
+}
+
+QHBoxLayout *ContentView::toolbarLayout() const
+{
+    return m_toolbar->rowLayout();
+}
+
 void ContentView::chooseFootage()
 {
     m_intake->showImportPanel(*m_panel);
@@ -187,7 +191,7 @@ void ContentView::updateLayout()
 {
     const bool hasClips = !m_store.clips().isEmpty();
     const bool showToolbar = hasClips || m_store.isLoading();
-    m_toolbarRow->setVisible(showToolbar);
+    m_toolbar->setVisible(showToolbar);
     m_toolbarDivider->setVisible(showToolbar);
     const bool showSidebar = m_sidebarVisible && hasClips;
     m_sidebar->setVisible(showSidebar);
@@ -209,8 +213,12 @@ void ContentView::updateSurface()
 {
     QPalette pal = palette();
     const bool darkPalette = QApplication::palette().color(QPalette::Window).lightnessF() < 0.5;
-    pal.setColor(QPalette::Window, darkPalette ? surfaceBg() : QApplication::palette().color(QPalette::Window));
+    const QColor surface = darkPalette ? surfaceBg() : QApplication::palette().color(QPalette::Window);
+    pal.setColor(QPalette::Window, surface);
     setPalette(pal);
+    // The empty state stands in the same window: with a light palette it is
+    // light too, so the window does not flip at the first import.
+    m_gridArea->emptyState()->setSurface(surface, darkPalette ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText));
 
     QPalette side = pal;
     QColor control = QApplication::palette().color(QPalette::Base);
@@ -219,11 +227,29 @@ void ContentView::updateSurface()
     m_sidebar->setPalette(side);
 }
 
-void ContentView::changeEvent(QEvent *event)
+bool ContentView::event(QEvent *event)
 {
     if (event->type() == QEvent::ApplicationPaletteChange)
         updateTint();
-    QWidget::changeEvent(event);
+    else if (event->type() == QEvent::ParentChange)
+        watchTopLevelWindow();
+    return QWidget::event(event);
+}
+
+bool ContentView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_watchedWindow && event->type() == QEvent::ApplicationPaletteChange)
+        updateTint();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ContentView::watchTopLevelWindow()
+{
+    if (m_watchedWindow)
+        m_watchedWindow->removeEventFilter(this);
+    m_watchedWindow = window() != this ? window() : nullptr;
+    if (m_watchedWindow)
+        m_watchedWindow->installEventFilter(this);
 }
 
 void ContentView::setAudioEnabled(bool enabled)
@@ -310,14 +336,13 @@ void ContentView::showSaveFailureIfNeeded()
 
 void ContentView::updateSheets()
 {
-    // The window's sheets present themselves from these flags as they are
-    // added; until then the flags only record the request.
     ExportView::present(this, m_showCommit, m_store, m_settings, [this] { setShowCommit(false); });
     MarkerSheets::present(this, m_store, m_settings, m_showMarkerDetect, [this] { setShowMarkerDetect(false); },
                           m_numberingResetToReview, [this] { closeNumberingResetReview(); });
     SheetPresenter::present<AudioTriageView>(this, m_showAudioTriage, [this] {
         return new AudioTriageView(m_store, m_settings, [this] { setShowAudioTriage(false); }, this);
     });
+    m_sheets->sync();
     Q_EMIT windowStateChanged();
 }
 
@@ -358,6 +383,17 @@ void ContentView::closeNumberingResetReview()
 void ContentView::discardAndStartFresh()
 {
     m_intake->startNewSession(m_settings.decodedDefaultTags());
+}
+
+void ContentView::setRemoveMarkerClipsAction(std::function<void()> action)
+{
+    m_removeMarkerClips = std::move(action);
+}
+
+void ContentView::removeMarkerClips()
+{
+    if (m_removeMarkerClips)
+        m_removeMarkerClips();
 }
 
 // ---- Drop intake ------------------------------------------------------------------

@@ -2,41 +2,62 @@
 
 #include "app/DrawnIconEngine.h"
 
+#include <QImage>
+#include <QPaintDevice>
 #include <QPainterPath>
+#include <QtMath>
 
 namespace {
 
-// A square of the box's smaller side, centred, a little inside the box.
 QRectF squareIn(const QRectF &box)
 {
-    return SymbolPainting::squareIn(box, 0.08);
+    return Icons::symbolSquare(box);
 }
 
-// A line of a fixed share of the square's side.
-QPen strokePen(const QColor &color, qreal side)
-{
-    return SymbolPainting::strokePen(color, side * 0.09);
-}
-
-// The arrow of the drop target, pointing down through the middle.
-void drawDownArrow(QPainter &painter, const QRectF &r)
+// The stem and head of the drop arrow inside the symbol square r.
+QPainterPath downArrow(const QRectF &r)
 {
     const qreal s = r.width();
     const QPointF c = r.center();
-    painter.drawLine(QPointF(c.x(), r.top() + s * 0.27), QPointF(c.x(), r.bottom() - s * 0.27));
-    QPainterPath head;
-    head.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
-    head.lineTo(c.x(), r.bottom() - s * 0.26);
-    head.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
-    painter.drawPath(head);
+    QPainterPath path;
+    path.moveTo(c.x(), r.top() + s * 0.27);
+    path.lineTo(c.x(), r.bottom() - s * 0.27);
+    path.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
+    path.lineTo(c.x(), r.bottom() - s * 0.26);
+    path.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
+    return path;
 }
 
 } // namespace
 
-QIcon Icons::folderAdd() { return DrawnIconEngine::themedOr(QStringLiteral("folder-new"), drawFolderAdd); }
-QIcon Icons::offlineDrive() { return DrawnIconEngine::themedOr(QStringLiteral("drive-harddisk"), drawOfflineDrive); }
-QIcon Icons::sidebar() { return DrawnIconEngine::themedOr(QStringLiteral("view-split-left-right"), drawSidebar); }
-QIcon Icons::help() { return DrawnIconEngine::themedOr(QStringLiteral("help-about"), drawHelp); }
+QIcon Icons::themedOr(const QString &themeName, DrawnIconEngine::Drawer drawer)
+{
+    const QIcon themed = QIcon::fromTheme(themeName);
+    if (!themed.isNull())
+        return themed;
+    return QIcon(new DrawnIconEngine(std::move(drawer)));
+}
+
+QRectF Icons::symbolSquare(const QRectF &box)
+{
+    const qreal side = qMin(box.width(), box.height());
+    QRectF square(0, 0, side, side);
+    square.moveCenter(box.center());
+    return square.adjusted(side * 0.08, side * 0.08, -side * 0.08, -side * 0.08);
+}
+
+QPen Icons::strokePen(const QColor &color, qreal side)
+{
+    QPen pen(color, qMax<qreal>(1.0, side * 0.09));
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+QIcon Icons::folderAdd() { return themedOr(QStringLiteral("folder-new"), drawFolderAdd); }
+QIcon Icons::offlineDrive() { return themedOr(QStringLiteral("drive-harddisk"), drawOfflineDrive); }
+QIcon Icons::sidebar() { return themedOr(QStringLiteral("view-split-left-right"), drawSidebar); }
+QIcon Icons::help() { return themedOr(QStringLiteral("help-about"), drawHelp); }
 
 void Icons::drawFolderAdd(QPainter &painter, const QRectF &box, const QColor &color)
 {
@@ -100,18 +121,19 @@ void Icons::drawHelp(QPainter &painter, const QRectF &box, const QColor &color)
 void Icons::drawDropArrow(QPainter &painter, const QRectF &box, const QColor &color, bool filled)
 {
     if (filled) {
-        // The arrow is cut out of the disc, so the disc is drawn on a layer of
-        // its own: cutting into the window itself would punch a hole in it.
-        SymbolPainting::paintOnLayer(painter, box, [&](QPainter &p, const QRectF &local) {
-            const QRectF r = squareIn(local);
-            p.setPen(Qt::NoPen);
-            p.setBrush(color);
-            p.drawEllipse(r);
-            p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-            p.setPen(strokePen(Qt::black, r.width() * 0.8));
-            p.setBrush(Qt::NoBrush);
-            drawDownArrow(p, r);
-        });
+        drawCutOut(
+            painter, box,
+            [&color](QPainter &p, const QRectF &local) {
+                p.setPen(Qt::NoPen);
+                p.setBrush(color);
+                p.drawEllipse(squareIn(local));
+            },
+            [](QPainter &p, const QRectF &local) {
+                const QRectF r = squareIn(local);
+                p.setPen(strokePen(Qt::black, r.width() * 0.8));
+                p.setBrush(Qt::NoBrush);
+                p.drawPath(downArrow(r));
+            });
         return;
     }
     const QRectF r = squareIn(box);
@@ -123,5 +145,22 @@ void Icons::drawDropArrow(QPainter &painter, const QRectF &box, const QColor &co
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(r.adjusted(s * 0.04, s * 0.04, -s * 0.04, -s * 0.04));
     painter.setPen(pen);
-    drawDownArrow(painter, r);
+    painter.drawPath(downArrow(r));
+}
+
+void Icons::drawCutOut(QPainter &painter, const QRectF &box, const LayerDrawer &fill, const LayerDrawer &cut)
+{
+    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    QImage layer((box.size() * ratio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(ratio);
+    layer.fill(Qt::transparent);
+    {
+        QPainter p(&layer);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        const QRectF local(QPointF(0, 0), box.size());
+        fill(p, local);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        cut(p, local);
+    }
+    painter.drawImage(box.topLeft(), layer);
 }

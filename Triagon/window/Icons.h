@@ -1,9 +1,14 @@
 #pragma once
 
+#include "app/DrawnIconEngine.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QPainter>
+#include <QPen>
 #include <QRectF>
+
+#include <functional>
 
 // The window's pictures: the desktop icon theme's picture of a freedesktop
 // name when the theme has one, else a small drawing of our own.
@@ -27,4 +32,45 @@ public:
     static void drawHelp(QPainter &painter, const QRectF &box, const QColor &color);
     // A downward arrow in a circle: filled, or with a dotted ring.
     static void drawDropArrow(QPainter &painter, const QRectF &box, const QColor &color, bool filled);
+
+    // ---- Sidebar and tools (IconsSidebar.cpp) ----
+    static void drawEye(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawEyeSlash(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawSpeakerWave(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawSpeakerSlash(QPainter &painter, const QRectF &box, const QColor &color);
+    // Many small squares (small cards) and one square (large cards).
+    static void drawDenseGrid(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawSquare(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawWaveform(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawHand(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawHandSlash(QPainter &painter, const QRectF &box, const QColor &color);
+    // An arrow that goes up, turns and comes down (a numbering that restarts).
+    static void drawUTurnDown(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawTag(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawStar(QPainter &painter, const QRectF &box, const QColor &color);
+    // A check mark in a filled disc (the mark cut out) or in a ring.
+    static void drawCheckmarkCircle(QPainter &painter, const QRectF &box, const QColor &color, bool filled);
+
+    // ---- Toolbar and sheets (IconsToolbar.cpp) ----
+    static QIcon undo();
+    static QIcon redo();
+    static void drawUndo(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawRedo(QPainter &painter, const QRectF &box, const QColor &color);
+    // A circular arrow turning anticlockwise (the session actions).
+    static void drawCounterclockwise(QPainter &painter, const QRectF &box, const QColor &color);
+    // A cross cut out of a filled disc.
+    static void drawCloseCircle(QPainter &painter, const QRectF &box, const QColor &color);
+    static void drawWarning(QPainter &painter, const QRectF &box, const QColor &color);
+
+    // The themed icon of `themeName`, else `drawer` in the palette's text colour.
+    static QIcon themedOr(const QString &themeName, DrawnIconEngine::Drawer drawer);
+    // A square of the box's smaller side, centred, inset by a twelfth: the
+    // area every drawing fills.
+    static QRectF symbolSquare(const QRectF &box);
+    // The line every drawing strokes with, for a symbol of side `side`.
+    static QPen strokePen(const QColor &color, qreal side);
+    // Draws with `drawer` on a layer of its own, then punches `cut` out of it:
+    // cut-out symbols must not punch holes into what lies beneath them.
+    using LayerDrawer = std::function<void(QPainter &painter, const QRectF &box)>;
+    static void drawCutOut(QPainter &painter, const QRectF &box, const LayerDrawer &fill, const LayerDrawer &cut);
 };

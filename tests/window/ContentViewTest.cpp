@@ -2,6 +2,8 @@
 #include "support/TestMedia.h"
 
 #include "app/AppSettings.h"
+#include "app/AppearanceMode.h"
+#include "grid/ClipGridView.h"
 #include "library/ClipStore.h"
 #include "library/ImportPanel.h"
 #include "settings/TourManager.h"
@@ -94,7 +96,7 @@ TEST(ContentView, EmptySessionShowsOnlyTheEmptyStateWithItsTextsAndButton)
     EXPECT_EQ(empty->chooseFootageButton()->text(), QStringLiteral("Choose Footage"));
     EXPECT_EQ(empty->separatorLabel()->text(), QStringLiteral("or drag & drop"));
     EXPECT_EQ(empty->dropZoneCard()->text(), QStringLiteral("Drop folders or video files here"));
-    EXPECT_EQ(empty->palette().color(QPalette::Window), ContentView::surfaceBg());
+    EXPECT_EQ(empty->palette().color(QPalette::Window), w.view->palette().color(QPalette::Window));
 
     // "Choose Footage" opens the open panel with its message and prompt.
     RecordingPanel panel;
@@ -318,11 +320,11 @@ TEST(ContentView, AnswersTheShowShortcutsNotification)
     const auto &sections = ContentView::keyboardShortcutSections();
     ASSERT_EQ(sections.size(), 3);
     EXPECT_EQ(sections[0].title, QStringLiteral("Grid"));
-    EXPECT_EQ(sections[0].rows.size(), 9);
-    EXPECT_EQ(sections[1].rows.size(), 12);
-    EXPECT_EQ(sections[2].rows.size(), 3);
-    EXPECT_EQ(sections[1].rows[8].first, QStringLiteral("\u2190 \u2192"));
-    EXPECT_EQ(sections[2].rows[2], (QPair<QString, QString>(QStringLiteral("Ctrl+?"), QStringLiteral("Take a Tour"))));
+    EXPECT_EQ(sections[0].shortcuts.size(), 9);
+    EXPECT_EQ(sections[1].shortcuts.size(), 12);
+    EXPECT_EQ(sections[2].shortcuts.size(), 3);
+    EXPECT_EQ(sections[1].shortcuts[8].first, QStringLiteral("\u2190 \u2192"));
+    EXPECT_EQ(sections[2].shortcuts[2], (QPair<QString, QString>(QStringLiteral("Ctrl+?"), QStringLiteral("Take a Tour"))));
 }
 
 TEST(ContentView, TheFirstTourStartsHalfASecondAfterTheFirstClipsOnce)
@@ -399,4 +401,54 @@ TEST(ContentView, ChooseFootageImportsWhatThePanelReturns)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.store.isLoading() && w.store.clips().size() == 2; }, 20000));
     EXPECT_EQ(*w.store.sourceFolderURL(), QUrl::fromLocalFile(card));
     w.view->setImportPanel(nullptr);
+}
+
+TEST(ContentView, TheEmptyStateFollowsTheWindowsAppearanceSoTheFirstImportDoesNotFlipIt)
+{
+    const QPalette saved = QApplication::palette();
+    QApplication::setPalette(lightAppearancePalette());
+    {
+        Window w;
+        EmptyStateView *empty = w.area().emptyState();
+        const QColor emptySurface = empty->palette().color(QPalette::Window);
+        EXPECT_GT(emptySurface.lightnessF(), 0.5);
+        EXPECT_EQ(emptySurface, w.view->palette().color(QPalette::Window));
+        // The faint lines and texts are dark on the light surface.
+        EXPECT_LT(empty->ink().lightnessF(), 0.5);
+        EXPECT_LT(empty->dropZoneCard()->textColor().lightnessF(), 0.5);
+
+        w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
+        ASSERT_NE(w.area().grid(), nullptr);
+        EXPECT_EQ(w.view->palette().color(QPalette::Window), emptySurface);
+        EXPECT_EQ(w.area().grid()->palette().color(QPalette::Window), emptySurface);
+
+        // A change of appearance at run time reaches the empty state too (the
+        // change arrives as an event).
+        w.store.setClips({});
+        QApplication::setPalette(darkAppearancePalette());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(empty->palette().color(QPalette::Window), ContentView::surfaceBg());
+        EXPECT_EQ(w.view->palette().color(QPalette::Window), ContentView::surfaceBg());
+        EXPECT_EQ(empty->ink(), QColor(Qt::white));
+    }
+    {
+        // Inside a main window, as the application shows it.
+        QApplication::setPalette(darkAppearancePalette());
+        QTemporaryDir dir;
+        ClipStore store;
+        AppSettings settings(dir.filePath(QStringLiteral("s.conf")));
+        TourManager tours(dir.filePath(QStringLiteral("t.conf")));
+        QWidget host;
+        auto *view = new ContentView(store, settings, tours, &host);
+        host.resize(1000, 700);
+        view->resize(1000, 700);
+        host.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+        EXPECT_EQ(view->gridArea()->emptyState()->surface(), ContentView::surfaceBg());
+        QApplication::setPalette(lightAppearancePalette());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(view->gridArea()->emptyState()->surface(), lightAppearancePalette().color(QPalette::Window));
+        EXPECT_EQ(view->palette().color(QPalette::Window), lightAppearancePalette().color(QPalette::Window));
+    }
+    QApplication::setPalette(saved);
 }

@@ -45,6 +45,14 @@ struct TestWindow
     }
 };
 
+#include <ostream>
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
 // A clip record for a file at `path` (the file need not exist).
 inline Clip makeClip(const QString &path, bool missing = false, qint64 rating = 0)
 {
