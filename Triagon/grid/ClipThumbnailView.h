@@ -162,6 +162,25 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The block under the poster: padding, the three rows and the star pitch.
+    static constexpr qreal infoPaddingX = 12;
+    static constexpr qreal infoPaddingY = 10;
+    static constexpr qreal rowGap = 6;
+    static constexpr qreal nameRowHeight = 22;
+    static constexpr qreal techRowHeight = 14;
+    static constexpr qreal ratingRowHeight = 24;
+    static constexpr qreal starPitch = 18;
+    static constexpr qreal starWidth = 16;
+    static constexpr qreal tagIconWidth = 16;
+    struct InfoRows
+    {
+        QRectF content;
+        QRectF nameRow;
+        QRectF techRow;
+        QRectF ratingRow;
+    };
+    static InfoRows infoRows(const QRectF &poster);
+
     enum class Hit { none, poster, info, name, star, tagIcon, expand, remove, numberingReset };
     Hit hitTest(const QPointF &pos, int *star = nullptr) const;
 

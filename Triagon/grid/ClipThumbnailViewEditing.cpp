@@ -1,0 +1,182 @@
+// The card's in-place editing: the rename field and the tag picker popup.
+#include "grid/ClipThumbnailView.h"
+
+#include "grid/GridPainting.h"
+#include "grid/RenameTextField.h"
+#include "grid/TagPickerView.h"
+#include "library/model/FileName.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Spaces and tabs (every Unicode space separator), not line breaks: the
+// rename field is one line, and a pasted line break stays visible to the store.
+QString trimSpacesAndTabs(const QString &text)
+{
+    auto isBlank = [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; };
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && isBlank(text.at(start)))
+        ++start;
+    while (end > start && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(start, end - start);
+}
+
+} // namespace
+
+using namespace GridPainting;
+
+// ---- rename ----------------------------------------------------------------
+
+void ClipThumbnailView::startRename()
+{
+    if (m_isRenaming)
+        return;
+    m_renameText = FileName::withoutExtension(m_in.clip.filename);
+    m_isRenaming = true;
+    m_renameField = new RenameTextField(m_renameText, pixelFont(font(), 13, QFont::DemiBold), this);
+    m_renameField->setAccessibleName(QStringLiteral("Clip name"));
+    connect(m_renameField, &QLineEdit::textChanged, this, [this](const QString &text) { m_renameText = text; });
+    connect(m_renameField, &RenameTextField::committed, this, &ClipThumbnailView::commitRename);
+    connect(m_renameField, &RenameTextField::cancelled, this, &ClipThumbnailView::cancelRename);
+    placeRenameField();
+    m_renameField->show();
+    invalidate();
+    Q_EMIT renameStateChanged(true);
+}
+
+void ClipThumbnailView::placeRenameField()
+{
+    if (!m_renameField)
+        return;
+    const QRectF name = nameRect();
+    m_renameField->setGeometry(QRectF(name.left() - 2, name.top(), name.width() + 2, nameRowHeight).toAlignedRect());
+}
+
+void ClipThumbnailView::commitRename()
+{
+    if (!m_isRenaming)
+        return;
+    const QString trimmed = trimSpacesAndTabs(m_renameText);
+    endRename();
+    if (!trimmed.isEmpty())
+        Q_EMIT renameRequested(trimmed);
+    Q_EMIT renameStateChanged(false);
+}
+
+void ClipThumbnailView::cancelRename()
+{
+    if (!m_isRenaming)
+        return;
+    endRename();
+    Q_EMIT renameStateChanged(false);
+}
+
+void ClipThumbnailView::endRename()
+{
+    m_isRenaming = false;
+    if (m_renameField) {
+        RenameTextField *field = m_renameField;
+        m_renameField = nullptr;
+        field->disconnect(this);
+        field->hide();
+        field->deleteLater();
+    }
+    invalidate();
+}
+
+// ---- tag picker ------------------------------------------------------------
+
+void ClipThumbnailView::openTagPicker(bool addMode)
+{
+    if (addMode)
+        m_showTagPickerInAddMode = true;
+    if (m_showTagPicker && m_popup)
+        return;
+    m_showTagPicker = true;
+    m_popup = new QFrame(this, Qt::Popup);
+    m_popup->setFrameShape(QFrame::NoFrame);
+    m_popup->setAttribute(Qt::WA_DeleteOnClose, false);
+    auto *layout = new QVBoxLayout(m_popup);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const auto selected = m_in.selectedTagsForPicker.value_or(m_in.clip.tags);
+    m_picker = new TagPickerView(m_in.availableTags, selected, m_in.mixedTagsForPicker, m_showTagPickerInAddMode, accent(), m_popup);
+    layout->addWidget(m_picker);
+    connect(m_picker, &TagPickerView::tagToggled, this, &ClipThumbnailView::toggleTagRequested);
+    connect(m_picker, &TagPickerView::tagAdded, this, &ClipThumbnailView::addTagRequested);
+    connect(m_picker, &TagPickerView::dismissed, this, &ClipThumbnailView::closeTagPicker);
+    m_popup->installEventFilter(this);
+    placeTagPicker();
+    m_popup->show();
+    m_picker->setFocus(Qt::PopupFocusReason);
+}
+
+void ClipThumbnailView::refreshTagPicker()
+{
+    if (!m_picker)
+        return;
+    m_picker->setTags(m_in.availableTags, m_in.selectedTagsForPicker.value_or(m_in.clip.tags), m_in.mixedTagsForPicker);
+    if (m_popup) {
+        m_popup->adjustSize();
+        placeTagPicker();
+    }
+}
+
+void ClipThumbnailView::placeTagPicker()
+{
+    if (!m_popup)
+        return;
+    m_popup->adjustSize();
+    const QRectF row = infoRows(posterRect()).ratingRow;
+    const QPoint anchor = mapToGlobal(QPointF(tagIconRect().center().x(), row.bottom() + 4).toPoint());
+    QPoint topLeft(anchor.x() - m_popup->width() / 2, anchor.y());
+    if (QScreen *screen = this->screen()) {
+        const QRect area = screen->availableGeometry();
+        topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() - m_popup->width())));
+        if (topLeft.y() + m_popup->height() > area.bottom()) {
+            const QPoint above = mapToGlobal(QPointF(0, row.top() - 4).toPoint());
+            topLeft.setY(above.y() - m_popup->height());
+        }
+    }
+    m_popup->move(topLeft);
+}
+
+void ClipThumbnailView::closeTagPicker()
+{
+    if (m_popup && m_popup->isVisible())
+        m_popup->hide(); // the hide event finishes the close
+    else
+        onTagPickerHidden();
+}
+
+void ClipThumbnailView::onTagPickerHidden()
+{
+    if (!m_showTagPicker && !m_popup)
+        return;
+    m_showTagPicker = false;
+    // However the popup closed (its own dismiss, a click outside it, Escape
+    // handled by the window system), the next opening starts in the normal mode.
+    m_showTagPickerInAddMode = false;
+    if (m_popup) {
+        QFrame *popup = m_popup;
+        m_popup = nullptr;
+        m_picker = nullptr;
+        popup->removeEventFilter(this);
+        popup->deleteLater();
+    }
+    Q_EMIT tagPickerClosed();
+}
+
+bool ClipThumbnailView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_popup && event->type() == QEvent::Hide)
+        onTagPickerHidden(); // the popup itself is deleted later
+    return QWidget::eventFilter(watched, event);
+}
