@@ -20,6 +20,7 @@ class BackToTopButton;
 class CardMedia;
 class ClipStore;
 class ClipThumbnailView;
+class QKeyEvent;
 class QLabel;
 class QPropertyAnimation;
 class ShuttleController;
@@ -91,6 +92,11 @@ public:
     void updateGridScrub(const Clip &clip, bool keepPlaying);
     void stopGridScrub();
 
+    // Keyboard selection: the clip becomes the only selected and hovered
+    // clip and the anchor, the keyboard scrub moves to it (playing on), and
+    // its cell scrolls into view.
+    void selectAndScroll(const Clip &clip);
+
     const std::optional<QUuid> &selectionAnchorID() const { return m_selectionAnchorID; }
     bool renameDismissedRecently() const { return m_renameDismissedRecently; }
     bool tagPickerDismissedRecently() const { return m_tagPickerDismissedRecently; }
@@ -118,6 +124,7 @@ Q_SIGNALS:
     void expandedClipChanged();
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
@@ -149,6 +156,27 @@ private:
     std::optional<Clip> currentClip(const QUuid &id) const;
     QSet<QUuid> editTargets(const QUuid &clipID) const;
     void selectByPointer(const QUuid &clipID, Qt::KeyboardModifiers modifiers);
+
+    // Keyboard control. Each handler says whether it took the key; keys it
+    // leaves go on to the window.
+    bool handleKey(QKeyEvent *event);
+    // No player open, no tag picker shown, no rename in progress.
+    bool keysAllowed() const;
+    // The selection, or the hovered clip when nothing is selected.
+    QSet<QUuid> keyTargetClipIDs() const;
+    std::optional<QUuid> currentClipForMovement() const;
+    bool handleEscapeKey();
+    bool handleRatingKey(const QString &text);
+    bool handleTagKey();
+    bool handleDeleteKey();
+    bool handleReturnKey();
+    bool handleSelectAllKey();
+    bool moveSelectionHorizontally(int delta);
+    bool moveSelectionVertically(bool up);
+    // The keyboard scrub's keys; false while no clip is scrubbed.
+    bool handleScrubKey(QKeyEvent *event);
+    void stepGridScrubFrames(int delta);
+    void jumpGridScrub(double seconds);
     void selectFirstClipIfNeeded();
     void setSelection(const QSet<QUuid> &ids);
     void raiseFlag(bool &flag);
