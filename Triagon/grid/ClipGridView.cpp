@@ -6,6 +6,7 @@
 #include "grid/EngineCardMedia.h"
 #include "grid/GridPainting.h"
 #include "library/ClipStore.h"
+#include "media/ui/PlayerView.h"
 #include "media/ShuttleController.h"
 #include "media/VideoPlayer.h"
 
@@ -65,6 +66,8 @@ ClipGridView::ClipGridView(ClipStore *store, AppSettings *settings, const GridEn
     if (m_settings) {
         connect(m_settings, &AppSettings::themeColorRawChanged, this, [this] {
             m_backToTop->setAccent(m_settings->accentColor());
+            if (PlayerView *player = playerView())
+                player->setAccent(m_settings->accentColor());
             refreshCards();
         });
         connect(m_settings, &AppSettings::showAudioPeaksChanged, this, [this] { refreshCards(); });
@@ -95,7 +98,10 @@ void ClipGridView::connectStore()
 {
     connect(m_store, &ClipStore::clipsChanged, this, &ClipGridView::onClipsChanged);
     connect(m_store, &ClipStore::viewOptionsChanged, this, &ClipGridView::onViewOptionsChanged);
-    connect(m_store, &ClipStore::availableTagsChanged, this, &ClipGridView::refreshCards);
+    connect(m_store, &ClipStore::availableTagsChanged, this, [this] {
+        refreshCards();
+        refreshExpandedClip();
+    });
     connect(m_store, &ClipStore::selectionChanged, this, &ClipGridView::onSelectionOrViewStateChanged);
     connect(m_store, &ClipStore::viewStateChanged, this, &ClipGridView::onSelectionOrViewStateChanged);
     connect(m_store, &ClipStore::loadingChanged, this, &ClipGridView::onLoadingChanged);
@@ -180,12 +186,7 @@ void ClipGridView::pruneStaleViewState()
         m_store->setHoveredClipID(std::nullopt);
     if (gone(m_gridScrubClipID))
         stopGridScrub();
-    if (m_expandedClip) {
-        if (std::optional<Clip> current = currentClip(m_expandedClip->id))
-            m_expandedClip = *current;
-        else
-            closeExpandedClip();
-    }
+    refreshExpandedClip();
 }
 
 void ClipGridView::onClipsChanged()
@@ -218,13 +219,14 @@ void ClipGridView::onSelectionOrViewStateChanged()
         raiseFlag(m_tagPickerDismissedRecently);
     m_lastTagPickerID = picker;
 
-    // Another part of the window asks to open a clip in the player.
-    if (const std::optional<Clip> &request = m_store->clipToOpen()) {
-        if (std::optional<Clip> clip = currentClip(request->id)) {
-            if (!clip->isMissing)
-                expandClip(*clip);
-            m_store->setClipToOpen(std::nullopt);
-        }
+    // Another part of the window asks to open a clip in the player. The
+    // request ends whether or not the clip is still there: a request left
+    // standing would swallow the next one for the same clip (the store
+    // notifies only when the requested clip changes).
+    if (const std::optional<Clip> request = m_store->clipToOpen()) {
+        m_store->setClipToOpen(std::nullopt);
+        if (std::optional<Clip> clip = currentClip(request->id); clip && !clip->isMissing)
+            expandClip(*clip);
     }
     refreshCards();
 }

@@ -17,11 +17,13 @@
 
 class AppSettings;
 class BackToTopButton;
+class ExpandedClipOverlay;
 class CardMedia;
 class ClipStore;
 class ClipThumbnailView;
 class QKeyEvent;
 class QLabel;
+class PlayerView;
 class QPropertyAnimation;
 class ShuttleController;
 class VideoPlayer;
@@ -76,13 +78,16 @@ public:
     // 16:9, or 9:16 when more than half of the session's clips are portrait.
     double tileAspectRatio() const;
 
-    // The expanded player's clip. The overlay shows only once a panel
-    // factory is set (the full player); the state is kept either way.
+    // The clip open in the full player over the dimmed grid: always the
+    // store's current value of that clip. Opening a clip pauses the keyboard
+    // scrub (it stays on its clip); the player closes when its clip leaves
+    // the store.
     const std::optional<Clip> &expandedClip() const { return m_expandedClip; }
     void expandClip(const Clip &clip);
     void closeExpandedClip();
-    using ExpandedPanelFactory = std::function<QWidget *(const Clip &clip, QWidget *parent)>;
-    void setExpandedPanelFactory(ExpandedPanelFactory factory);
+    // The full player while a clip is open, else null.
+    PlayerView *playerView() const;
+    ExpandedClipOverlay *expandedOverlay() const { return m_expandedOverlay; }
 
     // The keyboard scrub: one player of the selected clip, driven by the
     // grid's shuttle and drawn on that clip's card.
@@ -129,7 +134,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     bool viewportEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     using CardKey = QPair<QString, QUuid>;
@@ -176,6 +180,13 @@ private:
     // The keyboard scrub's keys; false while no clip is scrubbed.
     bool handleScrubKey(QKeyEvent *event);
     void stepGridScrubFrames(int delta);
+
+    // The full player of a clip, wired to store edits of that one clip.
+    PlayerView *makePlayer(const Clip &clip);
+    // The player's previous and next steps: to that clip unless it is gone or offline.
+    void stepExpandedClip(const QUuid &clipID);
+    // Shows the store's current value of the open clip, or closes the player.
+    void refreshExpandedClip();
     void jumpGridScrub(double seconds);
     void selectFirstClipIfNeeded();
     void setSelection(const QSet<QUuid> &ids);
@@ -208,8 +219,7 @@ private:
 
     // Grid state.
     std::optional<Clip> m_expandedClip;
-    ExpandedPanelFactory m_panelFactory;
-    QWidget *m_expandedOverlay = nullptr;
+    ExpandedClipOverlay *m_expandedOverlay = nullptr;
     bool m_renameDismissedRecently = false;
     bool m_tagPickerDismissedRecently = false;
     ShuttleController *m_gridShuttle = nullptr;

@@ -4,6 +4,7 @@
 
 #include "grid/BackToTopButton.h"
 #include "grid/ClipThumbnailView.h"
+#include "grid/ExpandedClipOverlay.h"
 #include "grid/GridPainting.h"
 #include "library/ClipStore.h"
 
@@ -246,17 +247,6 @@ void ClipGridView::showEvent(QShowEvent *event)
     m_shownOnce = true;
     setFocus(Qt::OtherFocusReason);
     selectFirstClipIfNeeded();
-}
-
-bool ClipGridView::eventFilter(QObject *watched, QEvent *event)
-{
-    // A click on the dimmed area beside the player closes it; the keyboard
-    // focus stays where it was.
-    if (watched == m_expandedOverlay && event->type() == QEvent::MouseButtonPress) {
-        closeExpandedClip();
-        return true;
-    }
-    return QAbstractScrollArea::eventFilter(watched, event);
 }
 
 bool ClipGridView::viewportEvent(QEvent *event)

@@ -13,24 +13,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// Spaces and tabs (every Unicode space separator), not line breaks: the
-// rename field is one line, and a pasted line break stays visible to the store.
-QString trimSpacesAndTabs(const QString &text)
-{
-    auto isBlank = [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; };
-    qsizetype start = 0;
-    qsizetype end = text.size();
-    while (start < end && isBlank(text.at(start)))
-        ++start;
-    while (end > start && isBlank(text.at(end - 1)))
-        --end;
-    return text.mid(start, end - start);
-}
-
-} // namespace
-
 using namespace GridPainting;
 
 // ---- rename ----------------------------------------------------------------
@@ -64,7 +46,7 @@ void ClipThumbnailView::commitRename()
 {
     if (!m_isRenaming)
         return;
-    const QString trimmed = trimSpacesAndTabs(m_renameText);
+    const QString trimmed = RenameTextField::trimmedName(m_renameText);
     endRename();
     if (!trimmed.isEmpty())
         Q_EMIT renameRequested(trimmed);

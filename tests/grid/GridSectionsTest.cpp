@@ -253,7 +253,7 @@ TEST(GridScrolling, PinchingChangesTheColumnsByOneWithinOneToFive)
     EXPECT_EQ(f.grid->layoutModel().cells().first().rect.width(), f.grid->layoutModel().columnWidth());
 }
 
-TEST(GridScrolling, AClipAskedForByTheWindowOpensUnlessItIsOffline)
+TEST(GridScrolling, AClipAskedForByTheWindowOpensUnlessItIsOfflineAndEveryRequestEnds)
 {
     Clip offline = testClip(QStringLiteral("gone.mov"));
     offline.isMissing = true;
@@ -266,7 +266,15 @@ TEST(GridScrolling, AClipAskedForByTheWindowOpensUnlessItIsOffline)
     f.store->setClipToOpen(f.clip(1));
     EXPECT_FALSE(f.grid->expandedClip().has_value());
     EXPECT_FALSE(f.store->clipToOpen().has_value()); // the request is cleared anyway
-    // A clip that is not in the store leaves the request standing.
-    f.store->setClipToOpen(testClip(QStringLiteral("stranger.mov")));
-    EXPECT_TRUE(f.store->clipToOpen().has_value());
+    // A request for a clip that is not in the store ends too: left standing,
+    // it would swallow a later request for the same clip (the store notifies
+    // only when the requested clip changes).
+    const Clip stranger = testClip(QStringLiteral("stranger.mov"));
+    f.store->setClipToOpen(stranger);
+    EXPECT_FALSE(f.store->clipToOpen().has_value());
+    EXPECT_FALSE(f.grid->expandedClip().has_value());
+    f.store->appendClips({stranger});
+    f.store->setClipToOpen(stranger);
+    ASSERT_TRUE(f.grid->expandedClip().has_value());
+    EXPECT_EQ(f.grid->expandedClip()->id, stranger.id);
 }
