@@ -1,6 +1,7 @@
 #include "media/ui/PlayerView.h"
 
 #include "app/TagColor.h"
+#include "grid/GridPainting.h"
 #include "grid/HoverScrub.h"
 #include "grid/RenameTextField.h"
 #include "grid/Reveal.h"
@@ -25,59 +26,9 @@
 #include <algorithm>
 #include <cmath>
 
+using namespace GridPainting;
+
 namespace {
-
-QFont pixelFont(const QFont &base, int pixels, QFont::Weight weight = QFont::Normal)
-{
-    QFont f = base;
-    f.setPixelSize(pixels);
-    f.setWeight(weight);
-    return f;
-}
-
-QFont monoFont(const QFont &base, int pixels, QFont::Weight weight = QFont::Normal)
-{
-    QFont f = pixelFont(base, pixels, weight);
-    f.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Monospace")});
-    f.setStyleHint(QFont::Monospace);
-    return f;
-}
-
-QString rgba(const QColor &c)
-{
-    return QStringLiteral("rgba(%1, %2, %3, %4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha());
-}
-
-QColor withAlpha(QColor c, qreal alpha)
-{
-    c.setAlphaF(static_cast<float>(alpha));
-    return c;
-}
-
-// Text painted without an accessible name of its own: the key hint is
-// decoration, and the controls it names carry their keys as tooltips.
-class HintText : public QWidget
-{
-public:
-    HintText(const QString &text, QWidget *parent) : QWidget(parent), m_text(text)
-    {
-        setFont(pixelFont(font(), 10));
-        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    }
-    QSize sizeHint() const override { return {fontMetrics().horizontalAdvance(m_text) + 2, fontMetrics().height()}; }
-    QSize minimumSizeHint() const override { return {0, fontMetrics().height()}; }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.setPen(withAlpha(palette().color(QPalette::WindowText), 0.4));
-        p.drawText(rect(), Qt::AlignRight | Qt::AlignVCenter, fontMetrics().elidedText(m_text, Qt::ElideLeft, width()));
-    }
-
-private:
-    QString m_text;
-};
 
 // The icon and text of one header fact.
 QWidget *fact(const QIcon &icon, QLabel *text, QWidget *parent)
@@ -94,6 +45,11 @@ QWidget *fact(const QIcon &icon, QLabel *text, QWidget *parent)
 }
 
 } // namespace
+
+QString PlayerView::cssColor(const QColor &c)
+{
+    return QStringLiteral("rgba(%1, %2, %3, %4)").arg(c.red()).arg(c.green()).arg(c.blue()).arg(c.alpha());
+}
 
 PlayerView::PlayerView(const Clip &clip, const QStringList &availableTags, Actions actions, const QColor &accent, QWidget *parent)
     : QWidget(parent), m_clip(clip), m_availableTags(availableTags), m_actions(std::move(actions)), m_accent(accent)
@@ -138,175 +94,6 @@ PlayerView::~PlayerView()
         m_popup = nullptr;
     }
     closeClip();
-}
-
-// ---- building --------------------------------------------------------------
-
-QFrame *PlayerView::divider(Qt::Orientation orientation)
-{
-    auto *line = new QFrame(this);
-    line->setFrameShape(orientation == Qt::Horizontal ? QFrame::HLine : QFrame::VLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setForegroundRole(QPalette::Mid);
-    if (orientation == Qt::Vertical)
-        line->setFixedHeight(18);
-    return line;
-}
-
-QToolButton *PlayerView::iconButton(const QIcon &icon, const QString &label, int iconSize)
-{
-    auto *button = new QToolButton(this);
-    button->setIcon(icon);
-    button->setIconSize(QSize(iconSize, iconSize));
-    button->setAutoRaise(true);
-    // The panel keeps the keyboard focus; buttons are for the pointer.
-    button->setFocusPolicy(Qt::NoFocus);
-    button->setToolTip(label);
-    button->setAccessibleName(label);
-    return button;
-}
-
-QWidget *PlayerView::buildHeader()
-{
-    auto *header = new QWidget(this);
-    auto *row = new QHBoxLayout(header);
-    row->setContentsMargins(20, 14, 20, 14);
-    row->setSpacing(12);
-
-    m_titleColumn = new QVBoxLayout;
-    m_titleColumn->setSpacing(3);
-    m_title = new QLabel(header);
-    m_title->setFont(pixelFont(font(), 15, QFont::Bold));
-    m_title->setTextFormat(Qt::PlainText);
-    m_title->setMinimumWidth(40);
-    m_title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_title->setToolTip(QStringLiteral("Double-click to rename"));
-    m_title->installEventFilter(this);
-    m_titleColumn->addWidget(m_title);
-    auto *facts = new QWidget(header);
-    m_factsLayout = new QHBoxLayout(facts);
-    m_factsLayout->setContentsMargins(0, 0, 0, 0);
-    m_factsLayout->setSpacing(14);
-    m_titleColumn->addWidget(facts);
-    row->addLayout(m_titleColumn, 1);
-
-    const QString circle = QStringLiteral("QToolButton { border: none; border-radius: 16px; background: rgba(128, 128, 128, 26); }"
-                                          "QToolButton:hover { background: rgba(128, 128, 128, 60); }");
-    QToolButton *reveal = iconButton(PlayerIcons::folder(), QStringLiteral("Show in File Manager"), 14);
-    reveal->setFixedSize(32, 32);
-    reveal->setStyleSheet(circle);
-    connect(reveal, &QToolButton::clicked, this, [this] { revealInFileManager(m_clip.url); });
-    row->addWidget(reveal);
-    QToolButton *close = iconButton(PlayerIcons::close(), QStringLiteral("Close (Esc)"), 12);
-    close->setAccessibleName(QStringLiteral("Close"));
-    close->setFixedSize(32, 32);
-    close->setStyleSheet(circle);
-    connect(close, &QToolButton::clicked, this, [this] {
-        if (m_actions.onClose)
-            m_actions.onClose();
-    });
-    row->addWidget(close);
-    return header;
-}
-
-QWidget *PlayerView::buildTimeline()
-{
-    auto *block = new QWidget(this);
-    auto *column = new QVBoxLayout(block);
-    column->setContentsMargins(20, 0, 20, 2);
-    column->setSpacing(4);
-    m_timeline = new PlayerTimeline(block);
-    m_timeline->setAccent(m_accent);
-    connect(m_timeline, &PlayerTimeline::dragged, this, &PlayerView::dragTimeline);
-    column->addWidget(m_timeline);
-
-    auto *row = new QHBoxLayout;
-    row->setContentsMargins(0, 0, 0, 0);
-    const QFont mono = monoFont(font(), 11);
-    m_timeLabel = new QLabel(block);
-    m_timeLabel->setFont(mono);
-    m_timeLabel->setAccessibleName(QStringLiteral("Current time"));
-    m_stateLabel = new QLabel(block);
-    m_stateLabel->setAlignment(Qt::AlignCenter);
-    m_durationLabel = new QLabel(block);
-    m_durationLabel->setFont(mono);
-    m_durationLabel->setAccessibleName(QStringLiteral("Duration"));
-    const QString secondary = QStringLiteral("color: %1;").arg(rgba(withAlpha(palette().color(QPalette::WindowText), 0.55)));
-    m_timeLabel->setStyleSheet(secondary);
-    m_durationLabel->setStyleSheet(secondary);
-    row->addWidget(m_timeLabel);
-    row->addStretch(1);
-    row->addWidget(m_stateLabel);
-    row->addStretch(1);
-    row->addWidget(m_durationLabel);
-    column->addLayout(row);
-    return block;
-}
-
-QWidget *PlayerView::buildControls()
-{
-    auto *controls = new QWidget(this);
-    auto *row = new QHBoxLayout(controls);
-    row->setContentsMargins(20, 12, 20, 12);
-    row->setSpacing(14);
-
-    m_playButton = iconButton(PlayerIcons::play(), QStringLiteral("Play"), 14);
-    m_playButton->setToolTip(QStringLiteral("Space"));
-    m_playButton->setFixedSize(28, 28);
-    connect(m_playButton, &QToolButton::clicked, this, &PlayerView::togglePlay);
-    row->addWidget(m_playButton);
-    QToolButton *back = iconButton(PlayerIcons::stepBackward(), QStringLiteral("Step back one frame"), 12);
-    back->setToolTip(QStringLiteral(", key"));
-    connect(back, &QToolButton::clicked, this, [this] { stepFrames(-1); });
-    row->addWidget(back);
-    QToolButton *forward = iconButton(PlayerIcons::stepForward(), QStringLiteral("Step forward one frame"), 12);
-    forward->setToolTip(QStringLiteral(". key"));
-    connect(forward, &QToolButton::clicked, this, [this] { stepFrames(1); });
-    row->addWidget(forward);
-    row->addWidget(divider(Qt::Vertical));
-
-    m_ratingRow = new QWidget(controls);
-    m_ratingRow->setAccessibleName(QStringLiteral("Rating"));
-    auto *stars = new QHBoxLayout(m_ratingRow);
-    stars->setContentsMargins(0, 0, 0, 0);
-    stars->setSpacing(2);
-    for (int n = 1; n <= 5; ++n) {
-        auto *star = new QToolButton(m_ratingRow);
-        star->setText(QStringLiteral("★"));
-        star->setAutoRaise(true);
-        star->setFocusPolicy(Qt::NoFocus);
-        star->setFixedSize(20, 24);
-        star->setAccessibleName(QStringLiteral("Rate ") + QString::number(n) + (n == 1 ? QStringLiteral(" star") : QStringLiteral(" stars")));
-        star->installEventFilter(this);
-        connect(star, &QToolButton::clicked, this, [this, n] {
-            if (m_actions.onRate)
-                m_actions.onRate(n);
-        });
-        stars->addWidget(star);
-        m_stars.append(star);
-    }
-    row->addWidget(m_ratingRow);
-    row->addWidget(divider(Qt::Vertical));
-
-    m_tagsRow = new QWidget(controls);
-    m_tagsLayout = new QHBoxLayout(m_tagsRow);
-    m_tagsLayout->setContentsMargins(0, 0, 0, 0);
-    m_tagsLayout->setSpacing(4);
-    m_tagButton = new QToolButton(m_tagsRow);
-    m_tagButton->setIcon(PlayerIcons::tag());
-    m_tagButton->setIconSize(QSize(12, 12));
-    m_tagButton->setFocusPolicy(Qt::NoFocus);
-    m_tagButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    m_tagButton->setFont(pixelFont(font(), 11));
-    m_tagButton->setStyleSheet(QStringLiteral("QToolButton { border: none; border-radius: 10px; padding: 4px 8px;"
-                                              " background: rgba(128, 128, 128, 26); }"
-                                              "QToolButton:hover { background: rgba(128, 128, 128, 60); }"));
-    connect(m_tagButton, &QToolButton::clicked, this, [this] { setTagPickerShown(!m_showTagPicker); });
-    m_tagsLayout->addWidget(m_tagButton);
-    row->addWidget(m_tagsRow);
-    row->addStretch(1);
-    row->addWidget(new HintText(QStringLiteral("J K L  scrub  ·  , .  frame  ·  [ ]  ±5s  ·  ← →  clip"), controls), 0);
-    return controls;
 }
 
 // ---- inputs ----------------------------------------------------------------
@@ -374,7 +161,7 @@ void PlayerView::refreshHeader()
     if (!m_clip.fileSizeText().isEmpty())
         icons << PlayerIcons::document();
     const QFont factFont = pixelFont(font(), 11);
-    const QString secondary = QStringLiteral("color: %1;").arg(rgba(withAlpha(palette().color(QPalette::WindowText), 0.55)));
+    const QString secondary = QStringLiteral("color: %1;").arg(cssColor(withAlpha(palette().color(QPalette::WindowText), 0.55)));
     QWidget *host = m_factsLayout->parentWidget();
     for (qsizetype i = 0; i < texts.size(); ++i) {
         auto *text = new QLabel(texts.at(i), host);
@@ -401,7 +188,7 @@ void PlayerView::refreshStars()
         // The star under the pointer grows a little.
         const int size = n == m_hoveredStar ? 16 : 14;
         star->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; color: %1; font-size: %2px; font-weight: 500; }")
-                                .arg(rgba(starColor(n)))
+                                .arg(cssColor(starColor(n)))
                                 .arg(size));
     }
     m_ratingRow->setAccessibleDescription(m_clip.rating > 0 ? QString::number(m_clip.rating) + QStringLiteral(" of 5 stars")
@@ -472,10 +259,10 @@ void PlayerView::refreshShuttleState()
     m_stateLabel->setText(shuttleStateText());
     if (m_shuttle->playbackDirection() == 0) {
         m_stateLabel->setFont(pixelFont(font(), 11));
-        m_stateLabel->setStyleSheet(QStringLiteral("color: %1;").arg(rgba(withAlpha(palette().color(QPalette::WindowText), 0.55 * 0.6))));
+        m_stateLabel->setStyleSheet(QStringLiteral("color: %1;").arg(cssColor(withAlpha(palette().color(QPalette::WindowText), 0.55 * 0.6))));
     } else {
         m_stateLabel->setFont(monoFont(font(), 11, QFont::Medium));
-        m_stateLabel->setStyleSheet(QStringLiteral("color: %1;").arg(rgba(m_accent)));
+        m_stateLabel->setStyleSheet(QStringLiteral("color: %1;").arg(cssColor(m_accent)));
     }
 }
 

@@ -134,6 +134,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // A colour as style sheets write it.
+    static QString cssColor(const QColor &color);
     QWidget *buildHeader();
     QWidget *buildTimeline();
     QWidget *buildControls();
