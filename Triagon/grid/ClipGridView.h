@@ -132,6 +132,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool event(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 

@@ -249,6 +249,25 @@ void ClipGridView::showEvent(QShowEvent *event)
     selectFirstClipIfNeeded();
 }
 
+bool ClipGridView::event(QEvent *event)
+{
+    const bool handled = QAbstractScrollArea::event(event);
+    // Laying out its children puts the scroll bars on top; the dimmed layer
+    // of the player goes back over them.
+    switch (event->type()) {
+    case QEvent::LayoutRequest:
+    case QEvent::Resize:
+    case QEvent::Show:
+    case QEvent::StyleChange:
+        if (m_expandedOverlay)
+            m_expandedOverlay->raise();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
 bool ClipGridView::viewportEvent(QEvent *event)
 {
     switch (event->type()) {

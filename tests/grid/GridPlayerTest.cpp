@@ -60,6 +60,10 @@ TEST(GridPlayer, ReturnOpensThePlayerOverTheDimmedGridAndEscapeGivesTheKeysBack)
     EXPECT_GE(panel.left(), 48);
     EXPECT_GE(panel.top(), 48);
     EXPECT_NEAR(panel.center().x(), overlay->rect().center().x(), 1);
+    // The dimmed layer lies over the scroll bar too, also after the grid lays itself out again.
+    f.store->setRating(2, f.clip(1).id);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.grid->childAt(QPoint(f.grid->width() - 3, f.grid->height() / 2)), overlay);
 
     ASSERT_TRUE(waitForPlayer(view));
     EXPECT_EQ(QApplication::focusWidget(), view);
