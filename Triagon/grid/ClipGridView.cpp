@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "grid/BackToTopButton.h"
+#include "grid/ClipGridViewport.h"
 #include "grid/ClipThumbnailView.h"
 #include "grid/EngineCardMedia.h"
 #include "grid/GridPainting.h"
@@ -23,6 +24,10 @@ ClipGridView::ClipGridView(ClipStore *store, AppSettings *settings, const GridEn
     : QAbstractScrollArea(parent), m_store(store), m_settings(settings), m_audioEnabled(audioEnabled),
       m_media(std::make_shared<EngineCardMedia>(engines))
 {
+    // Before the viewport exists: its accessibility interface is made once.
+    ClipThumbnailView::installAccessibility();
+    setViewport(new ClipGridViewport(this));
+    setAccessibleName(QStringLiteral("Clip grid"));
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_MacShowFocusRect, false);

@@ -25,6 +25,7 @@ class QKeyEvent;
 class QLabel;
 class PlayerView;
 class QPropertyAnimation;
+class SectionHeaderView;
 class ShuttleController;
 class VideoPlayer;
 
@@ -118,6 +119,8 @@ public:
     // Inspection (the main window's status bar, benchmarks and tests).
     const GridLayoutModel &layoutModel() const { return m_model; }
     QList<ClipThumbnailView *> liveCards() const;
+    // The headers of the sections near the viewport, by section title.
+    QList<SectionHeaderView *> liveHeaders() const { return m_headers.values(); }
     // The first live card of a clip, or null.
     ClipThumbnailView *cardFor(const QUuid &clipID) const;
     BackToTopButton *backToTopButton() const { return m_backToTop; }
@@ -130,6 +133,8 @@ Q_SIGNALS:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
     bool event(QEvent *event) override;
@@ -149,6 +154,7 @@ private:
     void rebuildLayout();
     void relayoutKeepingAnchor();
     void updateLiveCells();
+    void updateLiveHeaders(qreal bandTop, qreal bandBottom);
     void refreshCards();
     void paintViewport(QPaintEvent *event);
     void updateOverlays();
@@ -207,6 +213,7 @@ private:
     int m_columns = 3;
     int m_layoutCount = 0;
     QHash<CardKey, ClipThumbnailView *> m_cards;
+    QHash<QString, SectionHeaderView *> m_headers;
     bool m_updatingCells = false;
 
     // The values whose changes scroll back to the top.

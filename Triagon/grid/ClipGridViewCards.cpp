@@ -145,6 +145,7 @@ void ClipGridView::applyInputs(ClipThumbnailView *card, const Clip &clip, bool p
     in.availableTags = m_store->allTags();
     in.audioEnabled = m_audioEnabled;
     in.isSelected = m_store->selectedClipIDs().contains(clip.id);
+    in.isKeyboardCurrent = in.isSelected && m_store->selectedClipIDs().size() == 1 && hasFocus();
     in.showTagPickerRequested = pickerOwner && m_store->showTagPickerForClipID() == clip.id;
     if (in.showTagPickerRequested || card->isTagPickerShown()) {
         auto [selected, mixed] = m_store->tagPickerTags(clip.id);

@@ -38,6 +38,18 @@ void ClipGridView::keyPressEvent(QKeyEvent *event)
     event->ignore();
 }
 
+void ClipGridView::focusInEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    refreshCards(); // the card of the current clip stands for the focus
+}
+
+void ClipGridView::focusOutEvent(QFocusEvent *event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    refreshCards();
+}
+
 bool ClipGridView::handleKey(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers();

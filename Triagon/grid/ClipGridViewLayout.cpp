@@ -5,7 +5,7 @@
 #include "grid/BackToTopButton.h"
 #include "grid/ClipThumbnailView.h"
 #include "grid/ExpandedClipOverlay.h"
-#include "grid/GridPainting.h"
+#include "grid/SectionHeaderView.h"
 #include "library/ClipStore.h"
 
 #include <QLabel>
@@ -18,12 +18,9 @@
 #include <algorithm>
 #include <cmath>
 
-using GridPainting::pixelFont;
-
 namespace {
 
-// A section header: the title, then the count badge 10 points after it.
-constexpr qreal headerInset = 20;
+// The height of a section header (SectionHeaderView).
 constexpr qreal headerHeight = 26;
 
 } // namespace
@@ -142,11 +139,45 @@ void ClipGridView::updateLiveCells()
             if (m_model.recordMeasuredHeight(GridLayoutModel::CellKey{it.key().first, it.key().second}, bodyHeight))
                 measuredChange = true;
         }
-        if (!measuredChange)
+        if (!measuredChange) {
+            updateLiveHeaders(bandTop, bandBottom);
             break;
+        }
         relayoutKeepingAnchor();
     }
     m_updatingCells = false;
+}
+
+void ClipGridView::updateLiveHeaders(qreal bandTop, qreal bandBottom)
+{
+    const qreal top = scrollPosition();
+    const bool rating = m_store->groupMode() == GroupMode::rating;
+    QSet<QString> wanted;
+    const auto [first, last] = m_model.headersInBand(bandTop, bandBottom);
+    for (int i = first; i < last; ++i) {
+        const GridLayoutModel::Header &header = m_model.headers().at(i);
+        wanted.insert(header.title);
+        SectionHeaderView *view = m_headers.value(header.title);
+        if (!view) {
+            view = new SectionHeaderView(viewport());
+            m_headers.insert(header.title, view);
+        }
+        view->setSection(header.title, header.count, rating);
+        const QRect geometry = header.rect.translated(0, -top).toAlignedRect();
+        if (view->geometry() != geometry)
+            view->setGeometry(geometry);
+        if (!view->isVisible())
+            view->show();
+    }
+    for (auto it = m_headers.begin(); it != m_headers.end();) {
+        if (!wanted.contains(it.key())) {
+            it.value()->hide();
+            it.value()->deleteLater();
+            it = m_headers.erase(it);
+        } else {
+            ++it;
+        }
+    }
 }
 
 void ClipGridView::scrollContentsBy(int dx, int dy)
@@ -315,45 +346,7 @@ bool ClipGridView::viewportEvent(QEvent *event)
 
 void ClipGridView::paintViewport(QPaintEvent *event)
 {
+    // The section headers are widgets of their own (SectionHeaderView).
     QPainter p(viewport());
     p.fillRect(event->rect(), palette().color(QPalette::Window));
-    if (!m_model.showsHeaders())
-        return;
-    p.setRenderHint(QPainter::Antialiasing);
-    const qreal top = scrollPosition();
-    const QRectF visible(0, top + event->rect().top(), viewport()->width(), event->rect().height());
-    const auto [first, last] = m_model.headersInBand(visible.top(), visible.bottom());
-    const bool rating = m_store->groupMode() == GroupMode::rating;
-    const QColor text = palette().color(QPalette::Text);
-    QColor secondary = text;
-    secondary.setAlphaF(0.55f);
-    const QFont badgeFont = pixelFont(font(), 12, QFont::DemiBold);
-    const QFontMetricsF bm(badgeFont);
-    for (int i = first; i < last; ++i) {
-        const GridLayoutModel::Header &header = m_model.headers().at(i);
-        const QRectF r = header.rect.translated(0, -top);
-        QFont titleFont = pixelFont(font(), rating ? 18 : 17, QFont::Bold);
-        QColor titleColor = text;
-        if (rating) {
-            const std::optional<QColor> c = ratingColor(starCount(header.title));
-            titleColor = c.value_or(secondary);
-        }
-        const QFontMetricsF tm(titleFont);
-        const qreal titleWidth = tm.horizontalAdvance(header.title);
-        const QRectF titleRect(r.left() + headerInset, r.top(), titleWidth + 1, r.height());
-        p.setFont(titleFont);
-        p.setPen(titleColor);
-        p.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter, header.title);
-
-        const QString count = QString::number(header.count);
-        const QRectF badge(titleRect.right() + 10, r.center().y() - (bm.height() + 8) / 2, bm.horizontalAdvance(count) + 20, bm.height() + 8);
-        QColor fill(128, 128, 128);
-        fill.setAlphaF(0.1f);
-        p.setPen(Qt::NoPen);
-        p.setBrush(fill);
-        p.drawRoundedRect(badge, badge.height() / 2, badge.height() / 2);
-        p.setFont(badgeFont);
-        p.setPen(secondary);
-        p.drawText(badge, Qt::AlignCenter, count);
-    }
 }

@@ -27,6 +27,7 @@ ClipThumbnailView::ClipThumbnailView(std::shared_ptr<CardMedia> media, AppSettin
     setAttribute(Qt::WA_OpaquePaintEvent, true);
     setFocusPolicy(Qt::NoFocus);
     setContextMenuPolicy(Qt::DefaultContextMenu);
+    installAccessibility();
 }
 
 ClipThumbnailView::~ClipThumbnailView()
@@ -75,7 +76,7 @@ bool sameClipForDisplay(const Clip &a, const Clip &b)
 bool sameForDisplay(const ClipThumbnailView::Inputs &a, const ClipThumbnailView::Inputs &b)
 {
     return sameClipForDisplay(a.clip, b.clip) && a.tileAspectRatio == b.tileAspectRatio && a.availableTags == b.availableTags
-        && a.audioEnabled == b.audioEnabled && a.isSelected == b.isSelected && a.selectedTagsForPicker == b.selectedTagsForPicker
+        && a.audioEnabled == b.audioEnabled && a.isSelected == b.isSelected && a.isKeyboardCurrent == b.isKeyboardCurrent && a.selectedTagsForPicker == b.selectedTagsForPicker
         && a.mixedTagsForPicker == b.mixedTagsForPicker && a.keyboardPlayer == b.keyboardPlayer && a.keyboardShuttle == b.keyboardShuttle
         && a.canSetMarkerFlag == b.canSetMarkerFlag && a.canReviewNumberingReset == b.canReviewNumberingReset
         && a.showTagPickerRequested == b.showTagPickerRequested && a.scrubSize == b.scrubSize && a.cardRadius == b.cardRadius;
@@ -126,6 +127,7 @@ void ClipThumbnailView::setInputs(const Inputs &inputs)
     }
     if (m_picker)
         refreshTagPicker();
+    announceAccessibilityChanges(old, first);
     invalidate();
 }
 
@@ -243,23 +245,6 @@ QString ClipThumbnailView::technicalLine(const Clip &clip)
         parts << rate + QStringLiteral("fps");
     parts.removeAll(QString());
     return parts.join(QStringLiteral(" · "));
-}
-
-QString ClipThumbnailView::accessibilitySummary() const
-{
-    const Clip &c = m_in.clip;
-    QStringList parts{c.filename, c.durationText()};
-    if (!c.resolutionLabel().isEmpty())
-        parts << c.resolutionLabel();
-    parts << (c.rating < 1 ? QStringLiteral("unrated") : QString::number(c.rating) + QStringLiteral(" of 5 stars"));
-    if (!c.tags.isEmpty()) {
-        QStringList tags = c.tags;
-        std::sort(tags.begin(), tags.end());
-        parts << QStringLiteral("tagged ") + tags.join(QStringLiteral(", "));
-    }
-    if (c.markerFlag && c.markerFlag->isMarker())
-        parts << QStringLiteral("hand marker");
-    return parts.join(QStringLiteral(", "));
 }
 
 QString ClipThumbnailView::timeChipText() const

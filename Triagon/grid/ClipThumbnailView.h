@@ -52,6 +52,9 @@ public:
         QStringList availableTags;
         bool audioEnabled = true;
         bool isSelected = false;
+        // The one selected clip while the grid has the keyboard: for
+        // assistive technologies the card stands for the grid's focus.
+        bool isKeyboardCurrent = false;
         // The tags shown as applied in the picker; the clip's own when absent.
         std::optional<QStringList> selectedTagsForPicker;
         QSet<QString> mixedTagsForPicker;
@@ -82,8 +85,13 @@ public:
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
 
-    // The one-line spoken summary of the clip.
-    QString accessibilitySummary() const;
+    // The one-line spoken summary of the clip: name, duration, resolution,
+    // rating, tags (sorted) and the hand-marker flag, joined by ", ".
+    QString accessibilitySummary() const { return accessibilitySummary(m_in.clip); }
+    static QString accessibilitySummary(const Clip &clip);
+    bool isKeyboardCurrent() const { return m_in.isKeyboardCurrent; }
+    // Installs the accessibility interfaces of the grid and its cards (once).
+    static void installAccessibility();
     // The technical line: codec, resolution and frame rate joined by " · ".
     static QString technicalLine(const Clip &clip);
 
@@ -188,6 +196,9 @@ private:
     void endHoverScrub();
     void setCardHovered(bool hovered);
     void setHoveredStar(int star);
+
+    // Tells assistive technologies what changed for them between two inputs.
+    void announceAccessibilityChanges(const Inputs &old, bool first);
 
     void startLoading();
     void requestPoster(bool keepCurrent);
