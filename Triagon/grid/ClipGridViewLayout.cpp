@@ -48,7 +48,12 @@ void ClipGridView::updateScrollRange()
     const int h = viewport()->height();
     QScrollBar *bar = verticalScrollBar();
     bar->setPageStep(std::max(h, 1));
-    bar->setRange(0, std::max(0, static_cast<int>(std::ceil(m_model.contentHeight())) - h));
+    // Room below the last row for the back-to-top button (16 points from
+    // the corner) and a little air, so that at the end the button lies
+    // under the grid's padding rather than over the last cards' tag buttons.
+    const int buttonRoom = m_backToTop ? m_backToTop->sizeHint().height() + 16 + 4 : 0;
+    const int bottomRoom = std::max(0, buttonRoom - static_cast<int>(GridLayoutModel::padding));
+    bar->setRange(0, std::max(0, static_cast<int>(std::ceil(m_model.contentHeight())) + bottomRoom - h));
 }
 
 int ClipGridView::scrollPosition() const
@@ -71,14 +76,21 @@ void ClipGridView::relayoutKeepingAnchor()
             break;
         }
     }
+    // A grid shown to its end stays at its end: cards measured there (taller
+    // than their estimate) would otherwise leave the last row below the
+    // visible part, with the scroll bar's handle already at the bottom.
+    QScrollBar *bar = verticalScrollBar();
+    const bool atEnd = bar->maximum() > 0 && bar->value() >= bar->maximum();
     m_model.relayout();
     ++m_layoutCount;
     updateScrollRange();
-    if (anchor && !verticalScrollBar()->isSliderDown() && top > 0) {
+    if (atEnd) {
+        bar->setValue(bar->maximum());
+    } else if (anchor && !bar->isSliderDown() && top > 0) {
         const int index = m_model.firstCellOf(anchor->clipID);
         for (int i = std::max(index, 0); i >= 0 && i < m_model.cells().size(); ++i) {
             if (m_model.keyOf(i) == *anchor) {
-                verticalScrollBar()->setValue(static_cast<int>(std::lround(m_model.cells().at(i).rect.top() - offset)));
+                bar->setValue(static_cast<int>(std::lround(m_model.cells().at(i).rect.top() - offset)));
                 break;
             }
         }
