@@ -6,6 +6,7 @@
 #include "grid/GridPainting.h"
 #include "grid/HoverScrub.h"
 #include "grid/RenameTextField.h"
+#include "grid/TagPickerPopup.h"
 #include "media/ShuttleController.h"
 #include "media/VideoPlayer.h"
 
@@ -35,7 +36,7 @@ ClipThumbnailView::~ClipThumbnailView()
     // The popup is a window of its own; closing it here would call back into
     // a half-destroyed card, so its signals are cut first.
     if (m_popup) {
-        m_popup->removeEventFilter(this);
+        m_popup->disconnect(this);
         delete m_popup;
     }
     if (m_isHovering && m_media)

@@ -22,6 +22,7 @@ class QFrame;
 class QMenu;
 class RenameTextField;
 class ShuttleController;
+class TagPickerPopup;
 class TagPickerView;
 class VideoPlayer;
 
@@ -111,7 +112,7 @@ public:
     bool isTagPickerShown() const { return m_showTagPicker; }
     bool isTagPickerInAddMode() const { return m_showTagPickerInAddMode; }
     TagPickerView *tagPicker() const { return m_picker; }
-    QFrame *tagPickerPopup() const { return m_popup; }
+    QFrame *tagPickerPopup() const;
 
     // Transient state, for the grid and for tests.
     bool isCardHovered() const { return m_isCardHovered; }
@@ -167,7 +168,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // The block under the poster: padding, the three rows and the star pitch.
@@ -268,7 +268,7 @@ private:
     QSizeF m_posterPixmapSize;
 
     QPointer<RenameTextField> m_renameField;
-    QFrame *m_popup = nullptr;
+    TagPickerPopup *m_popup = nullptr;
     TagPickerView *m_picker = nullptr;
     QMetaObject::Connection m_playerConnection;
     QMetaObject::Connection m_keyboardPlayerConnection;

@@ -3,13 +3,12 @@
 
 #include "grid/GridPainting.h"
 #include "grid/RenameTextField.h"
+#include "grid/TagPickerPopup.h"
 #include "grid/TagPickerView.h"
 #include "library/model/FileName.h"
 
 #include <QEvent>
 #include <QFrame>
-#include <QScreen>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -83,21 +82,21 @@ void ClipThumbnailView::openTagPicker(bool addMode)
     if (m_showTagPicker && m_popup)
         return;
     m_showTagPicker = true;
-    m_popup = new QFrame(this, Qt::Popup);
-    m_popup->setFrameShape(QFrame::NoFrame);
-    m_popup->setAttribute(Qt::WA_DeleteOnClose, false);
-    auto *layout = new QVBoxLayout(m_popup);
-    layout->setContentsMargins(0, 0, 0, 0);
     const auto selected = m_in.selectedTagsForPicker.value_or(m_in.clip.tags);
-    m_picker = new TagPickerView(m_in.availableTags, selected, m_in.mixedTagsForPicker, m_showTagPickerInAddMode, accent(), m_popup);
-    layout->addWidget(m_picker);
+    m_popup = new TagPickerPopup(m_in.availableTags, selected, m_in.mixedTagsForPicker, m_showTagPickerInAddMode, accent(), this);
+    m_picker = m_popup->picker();
     connect(m_picker, &TagPickerView::tagToggled, this, &ClipThumbnailView::toggleTagRequested);
     connect(m_picker, &TagPickerView::tagAdded, this, &ClipThumbnailView::addTagRequested);
     connect(m_picker, &TagPickerView::dismissed, this, &ClipThumbnailView::closeTagPicker);
-    m_popup->installEventFilter(this);
+    connect(m_popup, &TagPickerPopup::hidden, this, &ClipThumbnailView::onTagPickerHidden);
     placeTagPicker();
     m_popup->show();
     m_picker->setFocus(Qt::PopupFocusReason);
+}
+
+QFrame *ClipThumbnailView::tagPickerPopup() const
+{
+    return m_popup;
 }
 
 void ClipThumbnailView::refreshTagPicker()
@@ -105,29 +104,16 @@ void ClipThumbnailView::refreshTagPicker()
     if (!m_picker)
         return;
     m_picker->setTags(m_in.availableTags, m_in.selectedTagsForPicker.value_or(m_in.clip.tags), m_in.mixedTagsForPicker);
-    if (m_popup) {
-        m_popup->adjustSize();
-        placeTagPicker();
-    }
+    placeTagPicker();
 }
 
 void ClipThumbnailView::placeTagPicker()
 {
     if (!m_popup)
         return;
-    m_popup->adjustSize();
     const QRectF row = infoRows(posterRect()).ratingRow;
-    const QPoint anchor = mapToGlobal(QPointF(tagIconRect().center().x(), row.bottom() + 4).toPoint());
-    QPoint topLeft(anchor.x() - m_popup->width() / 2, anchor.y());
-    if (QScreen *screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() - m_popup->width())));
-        if (topLeft.y() + m_popup->height() > area.bottom()) {
-            const QPoint above = mapToGlobal(QPointF(0, row.top() - 4).toPoint());
-            topLeft.setY(above.y() - m_popup->height());
-        }
-    }
-    m_popup->move(topLeft);
+    const QRect globalRow(mapToGlobal(row.topLeft().toPoint()), row.size().toSize());
+    m_popup->placeNear(globalRow, mapToGlobal(QPoint(static_cast<int>(tagIconRect().center().x()), 0)).x(), 4);
 }
 
 void ClipThumbnailView::closeTagPicker()
@@ -147,18 +133,11 @@ void ClipThumbnailView::onTagPickerHidden()
     // handled by the window system), the next opening starts in the normal mode.
     m_showTagPickerInAddMode = false;
     if (m_popup) {
-        QFrame *popup = m_popup;
+        TagPickerPopup *popup = m_popup;
         m_popup = nullptr;
         m_picker = nullptr;
-        popup->removeEventFilter(this);
+        popup->disconnect(this);
         popup->deleteLater();
     }
     Q_EMIT tagPickerClosed();
-}
-
-bool ClipThumbnailView::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_popup && event->type() == QEvent::Hide)
-        onTagPickerHidden(); // the popup itself is deleted later
-    return QWidget::eventFilter(watched, event);
 }

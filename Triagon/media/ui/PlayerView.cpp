@@ -5,6 +5,7 @@
 #include "grid/HoverScrub.h"
 #include "grid/RenameTextField.h"
 #include "grid/Reveal.h"
+#include "grid/TagPickerPopup.h"
 #include "grid/TagPickerView.h"
 #include "media/ShuttleController.h"
 #include "media/VideoPlayer.h"
@@ -89,7 +90,7 @@ PlayerView::PlayerView(const Clip &clip, const QStringList &availableTags, Actio
 PlayerView::~PlayerView()
 {
     if (m_popup) {
-        m_popup->removeEventFilter(this);
+        m_popup->disconnect(this);
         delete m_popup;
         m_popup = nullptr;
     }

@@ -20,6 +20,7 @@ class QVBoxLayout;
 class RenameTextField;
 class ScrubPlayerView;
 class ShuttleController;
+class TagPickerPopup;
 class TagPickerView;
 class TrackpadScrubOverlay;
 class VideoPlayer;
@@ -185,6 +186,6 @@ private:
     QHBoxLayout *m_tagsLayout = nullptr;
     QList<QLabel *> m_chips;
     QToolButton *m_tagButton = nullptr;
-    QFrame *m_popup = nullptr;
+    TagPickerPopup *m_popup = nullptr;
     TagPickerView *m_picker = nullptr;
 };

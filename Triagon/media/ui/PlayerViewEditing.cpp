@@ -3,18 +3,16 @@
 #include "media/ui/PlayerView.h"
 
 #include "grid/RenameTextField.h"
+#include "grid/TagPickerPopup.h"
 #include "grid/TagPickerView.h"
 #include "library/model/FileName.h"
 
 #include <QEvent>
-#include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
 
 void PlayerView::startRename()
 {
@@ -81,12 +79,8 @@ void PlayerView::setTagPickerShown(bool shown)
         return;
     }
     m_showTagPicker = true;
-    m_popup = new QFrame(this, Qt::Popup);
-    m_popup->setFrameShape(QFrame::NoFrame);
-    auto *layout = new QVBoxLayout(m_popup);
-    layout->setContentsMargins(0, 0, 0, 0);
-    m_picker = new TagPickerView(m_availableTags, m_clip.tags, {}, false, m_accent, m_popup);
-    layout->addWidget(m_picker);
+    m_popup = new TagPickerPopup(m_availableTags, m_clip.tags, {}, false, m_accent, this);
+    m_picker = m_popup->picker();
     connect(m_picker, &TagPickerView::tagToggled, this, [this](const QString &tag) {
         if (m_actions.onToggleTag)
             m_actions.onToggleTag(tag);
@@ -96,18 +90,10 @@ void PlayerView::setTagPickerShown(bool shown)
             m_actions.onAddTag(tag);
     });
     connect(m_picker, &TagPickerView::dismissed, this, [this] { setTagPickerShown(false); });
-    m_popup->installEventFilter(this);
-    m_popup->adjustSize();
-    // Below the tags row, its arrow edge on top; above it when the screen ends.
-    const QRect row(m_tagsRow->mapToGlobal(QPoint(0, 0)), m_tagsRow->size());
-    QPoint topLeft(row.center().x() - m_popup->width() / 2, row.bottom() + 6);
-    if (QScreen *screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        topLeft.setX(std::clamp(topLeft.x(), area.left(), std::max(area.left(), area.right() - m_popup->width())));
-        if (topLeft.y() + m_popup->height() > area.bottom())
-            topLeft.setY(row.top() - 6 - m_popup->height());
-    }
-    m_popup->move(topLeft);
+    connect(m_popup, &TagPickerPopup::hidden, this, &PlayerView::onPickerHidden);
+    // Below the tags row; above it when the screen ends.
+    m_popup->placeNear(QRect(m_tagsRow->mapToGlobal(QPoint(0, 0)), m_tagsRow->size()),
+                       m_tagsRow->mapToGlobal(m_tagsRow->rect().center()).x(), 6);
     m_popup->show();
     m_picker->setFocus(Qt::PopupFocusReason);
 }
@@ -118,10 +104,10 @@ void PlayerView::onPickerHidden()
         return;
     m_showTagPicker = false;
     if (m_popup) {
-        QFrame *popup = m_popup;
+        TagPickerPopup *popup = m_popup;
         m_popup = nullptr;
         m_picker = nullptr;
-        popup->removeEventFilter(this);
+        popup->disconnect(this);
         popup->deleteLater();
     }
     setFocus(Qt::PopupFocusReason);
@@ -129,9 +115,7 @@ void PlayerView::onPickerHidden()
 
 bool PlayerView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_popup && event->type() == QEvent::Hide) {
-        onPickerHidden();
-    } else if (watched == m_title && event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == m_title && event->type() == QEvent::MouseButtonDblClick) {
         if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
             startRename();
             return true;
