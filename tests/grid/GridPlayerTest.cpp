@@ -67,6 +67,9 @@ TEST(GridPlayer, ReturnOpensThePlayerOverTheDimmedGridAndEscapeGivesTheKeysBack)
 
     ASSERT_TRUE(waitForPlayer(view));
     EXPECT_EQ(QApplication::focusWidget(), view);
+    // Tab does not take the keys away to the grid behind the panel.
+    QTest::keyClick(view, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), view);
     // Keys the player leaves (Up) reach the grid, which leaves them too.
     EXPECT_FALSE(pressKey(view, Qt::Key_Up));
     EXPECT_EQ(f.store->selectedClipIDs(), QSet<QUuid>{f.clip(0).id});

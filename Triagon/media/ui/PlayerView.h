@@ -130,6 +130,8 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    // Tab stays within the panel: the grid behind it takes no keys while it is open.
+    bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -19,6 +19,13 @@ void PlayerView::keyPressEvent(QKeyEvent *event)
     event->ignore();
 }
 
+bool PlayerView::focusNextPrevChild(bool)
+{
+    if (!hasFocus() && !m_isRenaming)
+        setFocus(Qt::TabFocusReason);
+    return true;
+}
+
 bool PlayerView::handleKey(QKeyEvent *event)
 {
     const bool guarded = m_showTagPicker || m_isRenaming;
