@@ -19,6 +19,7 @@
 #include <QSet>
 #include <QThread>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -162,6 +163,13 @@ int player(const QStringList &arguments)
         runFor(3000);
         reverseStepsPerSecond = counter.count() / (timer.nsecsElapsed() / 1e9);
         shuttle.shuttleStop();
+        if (qEnvironmentVariableIsSet("TRIAGON_BENCH_TRACE")) {
+            QList<qint64> times = counter.times.values();
+            std::sort(times.begin(), times.end());
+            for (qint64 t : times)
+                std::fprintf(stderr, "%.3f ", t / 1e6);
+            std::fprintf(stderr, "\n");
+        }
     }
 
     // Frame steps: one at a time from places spread over the clip, each timed
