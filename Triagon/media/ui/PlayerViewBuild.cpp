@@ -3,6 +3,7 @@
 #include "media/ui/PlayerView.h"
 
 #include "grid/GridPainting.h"
+#include "media/ui/PlayerButton.h"
 #include "media/ui/PlayerIcons.h"
 #include "media/ui/PlayerTimeline.h"
 #include "grid/Reveal.h"
@@ -93,17 +94,20 @@ QWidget *PlayerView::buildHeader()
     m_titleColumn->addWidget(facts);
     row->addLayout(m_titleColumn, 1);
 
-    const QString circle = QStringLiteral("QToolButton { border: none; border-radius: 16px; background: cssColor(128, 128, 128, 26); }"
-                                          "QToolButton:hover { background: cssColor(128, 128, 128, 60); }");
-    QToolButton *reveal = iconButton(PlayerIcons::folder(), QStringLiteral("Show in File Manager"), 14);
+    auto *reveal = new PlayerButton(header);
+    reveal->setIcon(PlayerIcons::folder());
+    reveal->setIconSize(QSize(14, 14));
     reveal->setFixedSize(32, 32);
-    reveal->setStyleSheet(circle);
+    reveal->setToolTip(QStringLiteral("Show in File Manager"));
+    reveal->setAccessibleName(QStringLiteral("Show in File Manager"));
     connect(reveal, &QToolButton::clicked, this, [this] { revealInFileManager(m_clip.url); });
     row->addWidget(reveal);
-    QToolButton *close = iconButton(PlayerIcons::close(), QStringLiteral("Close (Esc)"), 12);
-    close->setAccessibleName(QStringLiteral("Close"));
+    auto *close = new PlayerButton(header);
+    close->setIcon(PlayerIcons::close());
+    close->setIconSize(QSize(12, 12));
     close->setFixedSize(32, 32);
-    close->setStyleSheet(circle);
+    close->setToolTip(QStringLiteral("Close (Esc)"));
+    close->setAccessibleName(QStringLiteral("Close"));
     connect(close, &QToolButton::clicked, this, [this] {
         if (m_actions.onClose)
             m_actions.onClose();
@@ -195,15 +199,10 @@ QWidget *PlayerView::buildControls()
     m_tagsLayout = new QHBoxLayout(m_tagsRow);
     m_tagsLayout->setContentsMargins(0, 0, 0, 0);
     m_tagsLayout->setSpacing(4);
-    m_tagButton = new QToolButton(m_tagsRow);
+    m_tagButton = new PlayerButton(m_tagsRow);
     m_tagButton->setIcon(PlayerIcons::tag());
     m_tagButton->setIconSize(QSize(12, 12));
-    m_tagButton->setFocusPolicy(Qt::NoFocus);
-    m_tagButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_tagButton->setFont(pixelFont(font(), 11));
-    m_tagButton->setStyleSheet(QStringLiteral("QToolButton { border: none; border-radius: 10px; padding: 4px 8px;"
-                                              " background: cssColor(128, 128, 128, 26); }"
-                                              "QToolButton:hover { background: cssColor(128, 128, 128, 60); }"));
     connect(m_tagButton, &QToolButton::clicked, this, [this] { setTagPickerShown(!m_showTagPicker); });
     m_tagsLayout->addWidget(m_tagButton);
     row->addWidget(m_tagsRow);
