@@ -4,7 +4,8 @@
 #include "grid/ClipThumbnailView.h"
 
 #include "grid/ClipCardAccessible.h"
-#include "grid/ClipGridAccessible.h"
+#include "grid/ClipGridViewAccessible.h"
+#include "grid/ClipGridViewportAccessible.h"
 
 #include <QAccessible>
 
@@ -34,7 +35,9 @@ QAccessibleInterface *gridAccessibilityFactory(const QString &className, QObject
     if (className == QLatin1String("ClipThumbnailView"))
         return new ClipCardAccessible(static_cast<ClipThumbnailView *>(object));
     if (className == QLatin1String("ClipGridViewport"))
-        return new ClipGridAccessible(static_cast<QWidget *>(object));
+        return new ClipGridViewportAccessible(static_cast<QWidget *>(object));
+    if (className == QLatin1String("ClipGridView"))
+        return new ClipGridViewAccessible(static_cast<QWidget *>(object));
     return nullptr;
 }
 

@@ -193,3 +193,29 @@ TEST(CardAccessibility, SectionHeadersReadTheirStarsAndTheirCountOfClips)
     EXPECT_TRUE(names.contains(QStringLiteral("Untagged")));
     EXPECT_TRUE(names.contains(QStringLiteral("3 clips")));
 }
+
+// The open player lies over the grid; a screen reader must reach it (a
+// scroll area would list only its viewport and scroll bars).
+TEST(CardAccessibility, TheOpenPlayerIsTheGridsFirstElementWithItsNamedControls)
+{
+    GridFixture f({testClip(QStringLiteral("a.mov")), testClip(QStringLiteral("b.mov"))});
+    QAccessibleInterface *grid = accessibleOf(f.grid.get());
+    ASSERT_NE(grid, nullptr);
+    QStringList before;
+    collectNames(grid, before);
+    EXPECT_TRUE(before.contains(QStringLiteral("Clips")));
+    EXPECT_FALSE(before.contains(QStringLiteral("Player")));
+    EXPECT_FALSE(before.contains(QStringLiteral("No clips match your filters"))); // hidden
+
+    f.grid->expandClip(f.clip(0));
+    QStringList names;
+    collectNames(grid->child(0), names);
+    for (const char *name : {"Player", "Show in File Manager", "Close", "Timeline", "Play", "Step back one frame",
+                             "Step forward one frame", "Rating", "Rate 1 star", "Rate 5 stars", "Add tag"})
+        EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;
+    names.clear();
+    collectNames(grid, names);
+    EXPECT_TRUE(names.contains(QStringLiteral("Clips")));
+    f.grid->closeExpandedClip();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}

@@ -132,12 +132,10 @@ QWidget *PlayerView::buildTimeline()
     const QFont mono = monoFont(font(), 11);
     m_timeLabel = new QLabel(block);
     m_timeLabel->setFont(mono);
-    m_timeLabel->setAccessibleName(QStringLiteral("Current time"));
     m_stateLabel = new QLabel(block);
     m_stateLabel->setAlignment(Qt::AlignCenter);
     m_durationLabel = new QLabel(block);
     m_durationLabel->setFont(mono);
-    m_durationLabel->setAccessibleName(QStringLiteral("Duration"));
     const QString secondary = QStringLiteral("color: %1;").arg(cssColor(withAlpha(palette().color(QPalette::WindowText), 0.55)));
     m_timeLabel->setStyleSheet(secondary);
     m_durationLabel->setStyleSheet(secondary);

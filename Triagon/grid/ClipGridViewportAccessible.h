@@ -10,10 +10,10 @@ class QWidget;
 // they stand on screen (row by row), followed by the grid's other visible
 // controls (the back-to-top button, the message when filters hide every
 // clip). Its focus child is the card of the clip the keyboard is on.
-class ClipGridAccessible : public QAccessibleWidget
+class ClipGridViewportAccessible : public QAccessibleWidget
 {
 public:
-    explicit ClipGridAccessible(QWidget *viewport);
+    explicit ClipGridViewportAccessible(QWidget *viewport);
 
     int childCount() const override;
     QAccessibleInterface *child(int index) const override;

@@ -1,4 +1,4 @@
-#include "grid/ClipGridAccessible.h"
+#include "grid/ClipGridViewportAccessible.h"
 
 #include "grid/ClipGridView.h"
 #include "grid/ClipGridViewport.h"
@@ -7,12 +7,12 @@
 
 #include <algorithm>
 
-ClipGridAccessible::ClipGridAccessible(QWidget *viewport)
+ClipGridViewportAccessible::ClipGridViewportAccessible(QWidget *viewport)
     : QAccessibleWidget(viewport, QAccessible::Pane)
 {
 }
 
-QList<QWidget *> ClipGridAccessible::orderedChildren() const
+QList<QWidget *> ClipGridViewportAccessible::orderedChildren() const
 {
     QList<QWidget *> onScreen;
     QList<QWidget *> others;
@@ -38,12 +38,12 @@ QList<QWidget *> ClipGridAccessible::orderedChildren() const
     return onScreen + others;
 }
 
-int ClipGridAccessible::childCount() const
+int ClipGridViewportAccessible::childCount() const
 {
     return static_cast<int>(orderedChildren().size());
 }
 
-QAccessibleInterface *ClipGridAccessible::child(int index) const
+QAccessibleInterface *ClipGridViewportAccessible::child(int index) const
 {
     const QList<QWidget *> children = orderedChildren();
     if (index < 0 || index >= children.size())
@@ -51,14 +51,14 @@ QAccessibleInterface *ClipGridAccessible::child(int index) const
     return QAccessible::queryAccessibleInterface(children.at(index));
 }
 
-int ClipGridAccessible::indexOfChild(const QAccessibleInterface *child) const
+int ClipGridViewportAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
     if (!child || !child->object())
         return -1;
     return static_cast<int>(orderedChildren().indexOf(qobject_cast<QWidget *>(child->object())));
 }
 
-QAccessibleInterface *ClipGridAccessible::focusChild() const
+QAccessibleInterface *ClipGridViewportAccessible::focusChild() const
 {
     for (QWidget *child : orderedChildren()) {
         if (auto *card = qobject_cast<ClipThumbnailView *>(child); card && card->isKeyboardCurrent())
