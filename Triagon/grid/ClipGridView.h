@@ -154,7 +154,7 @@ private:
     void rebuildLayout();
     void relayoutKeepingAnchor();
     void updateLiveCells();
-    void updateLiveHeaders(qreal bandTop, qreal bandBottom);
+    void updateLiveHeaders();
     void refreshCards();
     void paintViewport(QPaintEvent *event);
     void updateOverlays();

@@ -151,18 +151,21 @@ void ClipGridView::updateLiveCells()
             if (m_model.recordMeasuredHeight(GridLayoutModel::CellKey{it.key().first, it.key().second}, bodyHeight))
                 measuredChange = true;
         }
-        if (!measuredChange) {
-            updateLiveHeaders(bandTop, bandBottom);
+        if (!measuredChange)
             break;
-        }
         relayoutKeepingAnchor();
     }
+    updateLiveHeaders();
     m_updatingCells = false;
 }
 
-void ClipGridView::updateLiveHeaders(qreal bandTop, qreal bandBottom)
+void ClipGridView::updateLiveHeaders()
 {
     const qreal top = scrollPosition();
+    const qreal h = viewport()->height();
+    const qreal margin = std::max<qreal>(400, h);
+    const qreal bandTop = top - margin;
+    const qreal bandBottom = top + h + margin;
     const bool rating = m_store->groupMode() == GroupMode::rating;
     QSet<QString> wanted;
     const auto [first, last] = m_model.headersInBand(bandTop, bandBottom);

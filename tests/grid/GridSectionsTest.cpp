@@ -2,6 +2,9 @@
 
 #include "grid/ClipSection.h"
 #include "grid/GridLayoutModel.h"
+#include "grid/SectionHeaderView.h"
+
+#include <QLabel>
 
 #include <QLabel>
 #include <QPushButton>
@@ -80,6 +83,14 @@ TEST(GridSections, TheGridShowsTitledHeadersWithCountsAndFollowsTheGrouping)
     ASSERT_EQ(cells.size(), 3);
     EXPECT_GT(headers.at(1).rect.top(), cells.at(0).rect.bottom() + GridLayoutModel::sectionSpacing - 1);
     EXPECT_EQ(cells.at(2).section, 1);
+    // Each header is a widget in its place, with its title and count.
+    const QList<SectionHeaderView *> live = f.grid->liveHeaders();
+    ASSERT_EQ(live.size(), 2);
+    for (const SectionHeaderView *view : live) {
+        const auto &header = view->title() == headers.at(0).title ? headers.at(0) : headers.at(1);
+        EXPECT_EQ(view->geometry().top(), static_cast<int>(header.rect.top()) - f.grid->scrollPosition());
+        EXPECT_EQ(view->countBadge()->text(), QString::number(header.count));
+    }
 
     // A rating edit moves the clip into its new section at once.
     f.store->setRating(5, f.clip(1).id);
