@@ -1,4 +1,4 @@
-#include "WindowFixture.h"
+#include "WindowTestSupport.h"
 
 #include "grid/ClipGridView.h"
 #include "organize/ui/ExportTreeFolderRow.h"
@@ -39,7 +39,7 @@ QStringList folderNames(const ShortlistPanelView *panel)
 
 TEST(ToolsPanel, TheAnalysesOpenTheirSheetsFromTheWindowsFlags)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     ToolsPanelView *tools = w.view->sidebarView()->toolsPanel();
     EXPECT_EQ(tools->audioTriageRow()->text(), QStringLiteral("Audio Triage"));
@@ -60,7 +60,7 @@ TEST(ToolsPanel, NumberingResetRowCountsTheResetsAndReviewsTheFirst)
     EXPECT_EQ(ToolsPanelView::numberingResetText(3), QStringLiteral("3 numbering resets"));
     EXPECT_EQ(ToolsPanelView::numberingResetAccessibleName(1), QStringLiteral("Review 1 possible numbering resets"));
 
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips(cardsWithTwoResets());
     const QList<MarkerDetector::NumberingReset> resets = w.store.numberingResets();
     ASSERT_EQ(resets.size(), 2);
@@ -79,7 +79,7 @@ TEST(ToolsPanel, MarkerRowCountsOnlyMarkerFlagsAndRemovesThroughTheWindow)
     EXPECT_EQ(ToolsPanelView::removeMarkersText(1), QStringLiteral("Remove 1 Marker Clip"));
     EXPECT_EQ(ToolsPanelView::removeMarkersText(2), QStringLiteral("Remove 2 Marker Clips"));
 
-    WindowFixture w;
+    TestWindow w;
     QList<Clip> clips{makeClip(QStringLiteral("/f/a.mov")), makeClip(QStringLiteral("/f/b.mov")), makeClip(QStringLiteral("/f/c.mov"))};
     clips[0].markerFlag = MarkerFlag::special(3);
     w.store.setClips(clips);
@@ -114,7 +114,7 @@ TEST(ShortlistPanel, ShowsWhileAnythingIsShortlistedWithItsTotalsAndSkippedLine)
     EXPECT_EQ(ShortlistPanelView::skippedText(1), QStringLiteral("1 excluded clip will be skipped"));
     EXPECT_EQ(ShortlistPanelView::skippedText(2), QStringLiteral("2 excluded clips will be skipped"));
 
-    WindowFixture w;
+    TestWindow w;
     QList<Clip> clips{taggedClip(QStringLiteral("a.mov"), 0, {}, 65)};
     w.store.setClips(clips);
     SidebarView *sidebar = w.view->sidebarView();
@@ -147,7 +147,7 @@ TEST(ShortlistPanel, ShowsWhileAnythingIsShortlistedWithItsTotalsAndSkippedLine)
 
 TEST(ShortlistPanel, PickerSwitchesBetweenTagAndRatingFolders)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 5, {QStringLiteral("Dunk")}),
                       taggedClip(QStringLiteral("b.mov"), 3, {QStringLiteral("Crowd")})});
     ShortlistPanelView *panel = w.view->sidebarView()->shortlistPanel();
@@ -173,7 +173,7 @@ TEST(ShortlistPanel, PickerSwitchesBetweenTagAndRatingFolders)
 
 TEST(ShortlistPanel, FolderRowsStartCollapsedKeepTheirStateAndOpenClips)
 {
-    WindowFixture w;
+    TestWindow w;
     QList<Clip> clips;
     for (int i = 1; i <= 5; ++i)
         clips.append(taggedClip(QStringLiteral("A00%1.mov").arg(i), 5, {}));
@@ -214,7 +214,7 @@ TEST(ShortlistPanel, FolderRowsStartCollapsedKeepTheirStateAndOpenClips)
 
 TEST(ShortlistPanel, OrganizeButtonFollowsTheThemeColour)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 5, {})});
     GradientButton *button = w.view->sidebarView()->organizeButton();
     EXPECT_EQ(button->accent(), QColor(249, 115, 22));
