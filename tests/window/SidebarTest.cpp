@@ -1,19 +1,19 @@
 #include "WindowTestSupport.h"
 
 #include "app/TagColor.h"
+#include "app/widgets/SegmentedControl.h"
+#include "app/widgets/SymbolView.h"
+#include "app/widgets/ToggleSwitch.h"
 #include "grid/ClipGridView.h"
 #include "window/FilterRow.h"
 #include "window/FilterSectionView.h"
 #include "window/GradientButton.h"
 #include "window/GridAreaView.h"
 #include "window/GridSizeSlider.h"
-#include "window/SegmentedControl.h"
 #include "window/SidebarSection.h"
 #include "window/SidebarView.h"
 #include "window/SortGroupSectionView.h"
 #include "window/SwitchRow.h"
-#include "window/SymbolView.h"
-#include "window/ToggleSwitch.h"
 #include "window/ViewSectionView.h"
 
 #include <QAccessible>

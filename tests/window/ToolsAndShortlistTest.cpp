@@ -1,10 +1,10 @@
 #include "WindowTestSupport.h"
 
+#include "app/widgets/SegmentedControl.h"
 #include "grid/ClipGridView.h"
 #include "organize/ui/ExportTreeFolderRow.h"
 #include "window/GradientButton.h"
 #include "window/GridAreaView.h"
-#include "window/SegmentedControl.h"
 #include "window/ShortlistPanelView.h"
 #include "window/SidebarView.h"
 #include "window/ToolRow.h"
