@@ -75,9 +75,7 @@ ShortlistPanelView::ShortlistPanelView(ClipStore &store, QWidget *parent) : QWid
 
     m_skipped = SidebarSection::caption(QString(), this);
     m_skipped->setObjectName(QStringLiteral("skippedLine"));
-    QFont smaller = m_skipped->font();
-    smaller.setPixelSize(10);
-    m_skipped->setFont(smaller);
+    m_skipped->setFont(WidgetStyle::sizedFont(m_skipped, 10));
     m_skipped->setContentsMargins(0, 4, 0, 0);
     column->addWidget(m_skipped);
 

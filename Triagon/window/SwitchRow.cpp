@@ -16,11 +16,7 @@ SwitchRow::SwitchRow(const QString &text, Drawer offSymbol, Drawer onSymbol, QWi
     m_symbol = new SymbolView(m_offSymbol, 12, secondaryColor(), this);
     m_symbol->setFrameWidth(16);
     row->addWidget(m_symbol);
-    m_label = new QLabel(text, this);
-    m_label->setTextFormat(Qt::PlainText);
-    QFont f = m_label->font();
-    f.setPixelSize(12);
-    m_label->setFont(f);
+    m_label = WidgetStyle::label(text, 12, this);
     row->addWidget(m_label);
     row->addStretch(1);
     m_switch = new ToggleSwitch(text, this);
