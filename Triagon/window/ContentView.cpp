@@ -126,6 +126,7 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     connect(m_gridArea, &GridAreaView::chooseFootage, this, &ContentView::chooseFootage);
     connect(m_gridArea, &GridAreaView::locateFiles, this, [this] { setShowMissingMedia(true); });
     m_gridArea->setNumberingResetHandler([this](const MarkerDetector::NumberingReset &reset) { reviewNumberingReset(reset); });
+    setRemoveMarkerClipsAction([this] { m_store.removeMarkerClips(); });
     contentRow->addWidget(m_gridArea, 1);
     root->addLayout(contentRow, 1);
 

@@ -109,6 +109,30 @@ TEST(ToolsPanel, MarkerRowCountsOnlyMarkerFlagsAndRemovesThroughTheWindow)
     EXPECT_FALSE(row->isVisible());
 }
 
+TEST(ToolsPanel, TheWindowsMarkerRowRemovesTheMarkerClipsFromTheStoreInOneUndoStep)
+{
+    TestWindow w;
+    QList<Clip> clips{makeClip(QStringLiteral("/f/a.mov")), makeClip(QStringLiteral("/f/b.mov")), makeClip(QStringLiteral("/f/c.mov")),
+                      makeClip(QStringLiteral("/f/d.mov"))};
+    clips[0].markerFlag = MarkerFlag::marker();
+    clips[1].markerFlag = MarkerFlag::special(3);
+    clips[3].markerFlag = MarkerFlag::marker();
+    w.store.setClips(clips);
+    ToolRow *row = w.view->sidebarView()->toolsPanel()->removeMarkersRow();
+    ASSERT_TRUE(row->isVisible());
+    EXPECT_EQ(row->text(), QStringLiteral("Remove 2 Marker Clips"));
+
+    // The action the window sets up itself: the store's removal.
+    click(row);
+    EXPECT_EQ(names(w.store.clips()), (QStringList{QStringLiteral("b.mov"), QStringLiteral("c.mov")}));
+    EXPECT_FALSE(row->isVisible());
+    EXPECT_EQ(w.store.undoTitle(), QStringLiteral("Undo Remove 2 marker clips"));
+    w.store.undo();
+    EXPECT_EQ(w.store.clips().size(), 4);
+    ASSERT_TRUE(row->isVisible());
+    EXPECT_EQ(row->text(), QStringLiteral("Remove 2 Marker Clips"));
+}
+
 TEST(ShortlistPanel, ShowsWhileAnythingIsShortlistedWithItsTotalsAndSkippedLine)
 {
     EXPECT_EQ(ShortlistPanelView::skippedText(1), QStringLiteral("1 excluded clip will be skipped"));
