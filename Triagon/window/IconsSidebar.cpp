@@ -42,6 +42,18 @@ QPainterPath speakerBody(const QRectF &r)
     return path;
 }
 
+// Fills the speaker and readies the pen for what comes out of it; returns
+// the symbol square.
+QRectF drawSpeaker(QPainter &painter, const QRectF &box, const QColor &color)
+{
+    const QRectF r = Icons::symbolSquare(box);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPath(speakerBody(r));
+    prepare(painter, color, r.width(), 0.7);
+    return r;
+}
+
 // A raised open hand: palm and four fingers, thumb to the left.
 QPainterPath handPath(const QRectF &r)
 {
@@ -88,12 +100,8 @@ void Icons::drawEyeSlash(QPainter &painter, const QRectF &box, const QColor &col
 
 void Icons::drawSpeakerWave(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = symbolSquare(box);
+    const QRectF r = drawSpeaker(painter, box, color);
     const qreal s = r.width();
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    painter.drawPath(speakerBody(r));
-    prepare(painter, color, s, 0.7);
     for (int i = 1; i <= 2; ++i) {
         const qreal radius = s * (0.14 + 0.16 * i);
         const QRectF arc(r.left() + s * 0.42 - radius, r.center().y() - radius, radius * 2, radius * 2);
@@ -103,12 +111,8 @@ void Icons::drawSpeakerWave(QPainter &painter, const QRectF &box, const QColor &
 
 void Icons::drawSpeakerSlash(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = symbolSquare(box);
+    const QRectF r = drawSpeaker(painter, box, color);
     const qreal s = r.width();
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    painter.drawPath(speakerBody(r));
-    prepare(painter, color, s, 0.7);
     painter.drawLine(QPointF(r.left() + s * 0.62, r.top() + s * 0.36), QPointF(r.right() - s * 0.06, r.bottom() - s * 0.36));
     painter.drawLine(QPointF(r.left() + s * 0.62, r.bottom() - s * 0.36), QPointF(r.right() - s * 0.06, r.top() + s * 0.36));
 }

@@ -18,18 +18,8 @@
 
 namespace {
 
-GradientButton::Style organizeStyle()
-{
-    GradientButton::Style style;
-    style.iconSize = 16;
-    style.spacing = 8;
-    style.paddingH = 12;
-    style.paddingV = 10;
-    style.radius = 10;
-    style.fontPixels = 14;
-    style.shadow = false;
-    return style;
-}
+constexpr GradientButton::Style organizeStyle{
+    .iconSize = 16, .spacing = 8, .paddingH = 12, .paddingV = 10, .radius = 10, .fontPixels = 14, .shadow = false};
 
 } // namespace
 
@@ -91,7 +81,7 @@ SidebarView::SidebarView(ContentView &window, QWidget *parent) : QWidget(parent)
     frame->addWidget(WidgetStyle::hairline(this));
     m_organize = new GradientButton(
         QStringLiteral("Organize Clips\u2026"), [](QPainter &p, const QRectF &box, const QColor &color) { Icons::drawCheckmarkCircle(p, box, color, true); },
-        organizeStyle(), [this] { return m_window.settings().accentColor(); }, this);
+        organizeStyle, [this] { return m_window.settings().accentColor(); }, this);
     m_organize->setObjectName(QStringLiteral("organizeButton"));
     m_organize->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_organize, &QAbstractButton::clicked, this, [this] { m_window.setShowCommit(true); });
