@@ -8,6 +8,7 @@
 #include "Bench.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/SegmentedControl.h"
 #include "grid/ClipGridView.h"
 #include "library/ClipStore.h"
 #include "settings/TourManager.h"
@@ -15,7 +16,6 @@
 #include "window/FilterRow.h"
 #include "window/FilterSectionView.h"
 #include "window/GridAreaView.h"
-#include "window/SegmentedControl.h"
 #include "window/SidebarView.h"
 #include "window/SortGroupSectionView.h"
 

@@ -4,22 +4,12 @@
 
 namespace {
 
-GradientButton::Style chooseFootageStyle()
-{
-    GradientButton::Style style;
-    style.iconSize = 18;
-    style.spacing = 10;
-    style.paddingH = 32;
-    style.paddingV = 14;
-    style.radius = 12;
-    style.fontPixels = 16;
-    style.shadow = true;
-    return style;
-}
+constexpr GradientButton::Style chooseFootageStyle{
+    .iconSize = 18, .spacing = 10, .paddingH = 32, .paddingV = 14, .radius = 12, .fontPixels = 16, .shadow = true};
 
 } // namespace
 
 ChooseFootageButton::ChooseFootageButton(ColorSource accent, QWidget *parent)
-    : GradientButton(QStringLiteral("Choose Footage"), Icons::drawFolderAdd, chooseFootageStyle(), std::move(accent), parent)
+    : GradientButton(QStringLiteral("Choose Footage"), Icons::drawFolderAdd, chooseFootageStyle, std::move(accent), parent)
 {
 }

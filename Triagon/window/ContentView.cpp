@@ -3,18 +3,15 @@
 #include "AppUpdates/WhatsNewPresenter.h"
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
-#include "app/widgets/SheetPresenter.h"
 #include "app/widgets/WidgetStyle.h"
-#include "audiotriage/ui/AudioTriageView.h"
 #include "library/ClipStore.h"
 #include "library/model/VideoExtensions.h"
-#include "markers/ui/MarkerSheets.h"
-#include "organize/ui/ExportView.h"
 #include "settings/TourManager.h"
 #include "settings/ui/OnboardingOverlay.h"
 #include "window/AppNotifier.h"
 #include "window/EmptyStateView.h"
 #include "window/GridAreaView.h"
+#include "window/LogoView.h"
 #include "window/MainToolbar.h"
 #include "window/OpenPanel.h"
 #include "window/SidebarView.h"
@@ -129,6 +126,7 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     connect(m_gridArea, &GridAreaView::chooseFootage, this, &ContentView::chooseFootage);
     connect(m_gridArea, &GridAreaView::locateFiles, this, [this] { setShowMissingMedia(true); });
     m_gridArea->setNumberingResetHandler([this](const MarkerDetector::NumberingReset &reset) { reviewNumberingReset(reset); });
+    setRemoveMarkerClipsAction([this] { m_store.removeMarkerClips(); });
     contentRow->addWidget(m_gridArea, 1);
     root->addLayout(contentRow, 1);
 
@@ -336,12 +334,6 @@ void ContentView::showSaveFailureIfNeeded()
 
 void ContentView::updateSheets()
 {
-    ExportView::present(this, m_showCommit, m_store, m_settings, [this] { setShowCommit(false); });
-    MarkerSheets::present(this, m_store, m_settings, m_showMarkerDetect, [this] { setShowMarkerDetect(false); },
-                          m_numberingResetToReview, [this] { closeNumberingResetReview(); });
-    SheetPresenter::present<AudioTriageView>(this, m_showAudioTriage, [this] {
-        return new AudioTriageView(m_store, m_settings, [this] { setShowAudioTriage(false); }, this);
-    });
     m_sheets->sync();
     Q_EMIT windowStateChanged();
 }

@@ -1,5 +1,6 @@
 #include "window/DropZoneCard.h"
 
+#include "app/widgets/WidgetStyle.h"
 #include "window/Icons.h"
 
 #include <QLabel>
@@ -32,9 +33,7 @@ DropZoneCard::DropZoneCard(ColorSource accent, QWidget *parent)
     m_label = new QLabel(QStringLiteral("Drop folders or video files here"), this);
     m_label->setObjectName(QStringLiteral("dropZoneText"));
     m_label->setAlignment(Qt::AlignCenter);
-    QFont f = m_label->font();
-    f.setPixelSize(13);
-    m_label->setFont(f);
+    m_label->setFont(WidgetStyle::sizedFont(m_label, 13));
     layout->addWidget(m_label);
     updateTextColor();
 

@@ -1,5 +1,6 @@
 #include "window/EmptyStateView.h"
 
+#include "app/widgets/WidgetStyle.h"
 #include "window/ChooseFootageButton.h"
 #include "window/DropZoneCard.h"
 #include "window/LogoView.h"
@@ -60,9 +61,7 @@ EmptyStateView::EmptyStateView(ColorSource accent, const QColor &surface, QWidge
     m_rules.append(rule(separatorRow));
     separatorLayout->addWidget(m_rules.last(), 1);
     m_separator = new QLabel(QStringLiteral("or drag & drop"), separatorRow);
-    QFont small = m_separator->font();
-    small.setPixelSize(13);
-    m_separator->setFont(small);
+    m_separator->setFont(WidgetStyle::sizedFont(m_separator, 13));
     m_separator->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     separatorLayout->addWidget(m_separator);
     m_rules.append(rule(separatorRow));

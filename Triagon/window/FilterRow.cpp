@@ -1,5 +1,7 @@
 #include "window/FilterRow.h"
 
+#include "app/widgets/WidgetStyle.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -46,18 +48,12 @@ void FilterRow::setActive(bool active)
 
 QFont FilterRow::titleFont() const
 {
-    QFont f = font();
-    f.setPixelSize(12);
-    f.setWeight(isChecked() ? QFont::DemiBold : QFont::Normal);
-    return f;
+    return WidgetStyle::sizedFont(this, 12, isChecked() ? QFont::DemiBold : QFont::Normal);
 }
 
 QSize FilterRow::sizeHint() const
 {
-    QFont bold = font();
-    bold.setPixelSize(12);
-    bold.setWeight(QFont::DemiBold);
-    const QFontMetrics metrics(bold);
+    const QFontMetrics metrics(WidgetStyle::sizedFont(this, 12, QFont::DemiBold));
     const int dot = m_dot ? kDot + kSpacing : 0;
     return QSize(kPadH + dot + metrics.horizontalAdvance(text()) + kPadH, kPadV + metrics.height() + kPadV);
 }
@@ -95,7 +91,7 @@ void FilterRow::paintEvent(QPaintEvent *)
     }
     const QFont font = titleFont();
     painter.setFont(font);
-    painter.setPen(palette().color(isChecked() ? QPalette::WindowText : QPalette::PlaceholderText));
+    painter.setPen(isChecked() ? palette().color(QPalette::WindowText) : WidgetStyle::secondary(this));
     const QRectF textBox(x, 0, width() - x - kPadH, height());
     painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      QFontMetrics(font).elidedText(text(), Qt::ElideRight, int(textBox.width())));

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/TagColor.h"
+#include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "window/FilterRow.h"
 #include "window/Icons.h"
@@ -51,9 +52,7 @@ FilterSectionView::FilterSectionView(ClipStore &store, AppSettings &settings, QW
 
     m_showAll = new QPushButton(QStringLiteral("Show All Clips"), this);
     m_showAll->setObjectName(QStringLiteral("showAllClipsButton"));
-    QFont small = m_showAll->font();
-    small.setPixelSize(11);
-    m_showAll->setFont(small);
+    m_showAll->setFont(WidgetStyle::sizedFont(m_showAll, 11));
     connect(m_showAll, &QPushButton::clicked, this, [this] { m_store.clearFilters(); });
     column->addWidget(m_showAll, 0, Qt::AlignLeft);
 

@@ -1,5 +1,7 @@
 #include "window/GradientButton.h"
 
+#include "app/widgets/WidgetStyle.h"
+
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QLinearGradient>
@@ -23,10 +25,7 @@ QColor GradientButton::accent() const
 
 QFont GradientButton::labelFont() const
 {
-    QFont f = font();
-    f.setPixelSize(qRound(m_style.fontPixels));
-    f.setWeight(QFont::DemiBold);
-    return f;
+    return WidgetStyle::sizedFont(this, m_style.fontPixels, QFont::DemiBold);
 }
 
 QSize GradientButton::sizeHint() const

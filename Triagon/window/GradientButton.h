@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/SymbolPainting.h"
+
 #include <QAbstractButton>
 #include <QColor>
 
 #include <functional>
-
-class QPainter;
 
 // A call-to-action button without system chrome: a symbol and a text in white
 // on a rounded left-to-right gradient of the accent colour (opaque to 85 %),
@@ -16,7 +16,7 @@ class GradientButton : public QAbstractButton
     Q_OBJECT
 public:
     using ColorSource = std::function<QColor()>;
-    using Drawer = std::function<void(QPainter &painter, const QRectF &box, const QColor &color)>;
+    using Drawer = SymbolDrawer;
 
     struct Style
     {

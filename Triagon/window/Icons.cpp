@@ -2,17 +2,9 @@
 
 #include "app/DrawnIconEngine.h"
 
-#include <QImage>
-#include <QPaintDevice>
 #include <QPainterPath>
-#include <QtMath>
 
 namespace {
-
-QRectF squareIn(const QRectF &box)
-{
-    return Icons::symbolSquare(box);
-}
 
 // The stem and head of the drop arrow inside the symbol square r.
 QPainterPath downArrow(const QRectF &r)
@@ -30,38 +22,24 @@ QPainterPath downArrow(const QRectF &r)
 
 } // namespace
 
-QIcon Icons::themedOr(const QString &themeName, DrawnIconEngine::Drawer drawer)
-{
-    const QIcon themed = QIcon::fromTheme(themeName);
-    if (!themed.isNull())
-        return themed;
-    return QIcon(new DrawnIconEngine(std::move(drawer)));
-}
-
 QRectF Icons::symbolSquare(const QRectF &box)
 {
-    const qreal side = qMin(box.width(), box.height());
-    QRectF square(0, 0, side, side);
-    square.moveCenter(box.center());
-    return square.adjusted(side * 0.08, side * 0.08, -side * 0.08, -side * 0.08);
+    return SymbolPainting::squareIn(box, 0.08);
 }
 
 QPen Icons::strokePen(const QColor &color, qreal side)
 {
-    QPen pen(color, qMax<qreal>(1.0, side * 0.09));
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    return pen;
+    return SymbolPainting::strokePen(color, side * 0.09);
 }
 
-QIcon Icons::folderAdd() { return themedOr(QStringLiteral("folder-new"), drawFolderAdd); }
-QIcon Icons::offlineDrive() { return themedOr(QStringLiteral("drive-harddisk"), drawOfflineDrive); }
-QIcon Icons::sidebar() { return themedOr(QStringLiteral("view-split-left-right"), drawSidebar); }
-QIcon Icons::help() { return themedOr(QStringLiteral("help-about"), drawHelp); }
+QIcon Icons::folderAdd() { return DrawnIconEngine::themedOr(QStringLiteral("folder-new"), drawFolderAdd); }
+QIcon Icons::offlineDrive() { return DrawnIconEngine::themedOr(QStringLiteral("drive-harddisk"), drawOfflineDrive); }
+QIcon Icons::sidebar() { return DrawnIconEngine::themedOr(QStringLiteral("view-split-left-right"), drawSidebar); }
+QIcon Icons::help() { return DrawnIconEngine::themedOr(QStringLiteral("help-about"), drawHelp); }
 
 void Icons::drawFolderAdd(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = squareIn(box);
+    const QRectF r = symbolSquare(box);
     const qreal s = r.width();
     painter.setPen(strokePen(color, s));
     painter.setBrush(Qt::NoBrush);
@@ -82,7 +60,7 @@ void Icons::drawFolderAdd(QPainter &painter, const QRectF &box, const QColor &co
 
 void Icons::drawOfflineDrive(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = squareIn(box);
+    const QRectF r = symbolSquare(box);
     const qreal s = r.width();
     painter.setPen(strokePen(color, s));
     painter.setBrush(Qt::NoBrush);
@@ -95,7 +73,7 @@ void Icons::drawOfflineDrive(QPainter &painter, const QRectF &box, const QColor 
 
 void Icons::drawSidebar(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = squareIn(box).adjusted(0, squareIn(box).height() * 0.1, 0, -squareIn(box).height() * 0.1);
+    const QRectF r = symbolSquare(box).adjusted(0, symbolSquare(box).height() * 0.1, 0, -symbolSquare(box).height() * 0.1);
     const qreal s = r.width();
     painter.setPen(strokePen(color, s * 0.8));
     painter.setBrush(Qt::NoBrush);
@@ -105,7 +83,7 @@ void Icons::drawSidebar(QPainter &painter, const QRectF &box, const QColor &colo
 
 void Icons::drawHelp(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = squareIn(box);
+    const QRectF r = symbolSquare(box);
     const qreal s = r.width();
     painter.setPen(strokePen(color, s * 0.8));
     painter.setBrush(Qt::NoBrush);
@@ -121,22 +99,21 @@ void Icons::drawHelp(QPainter &painter, const QRectF &box, const QColor &color)
 void Icons::drawDropArrow(QPainter &painter, const QRectF &box, const QColor &color, bool filled)
 {
     if (filled) {
-        drawCutOut(
-            painter, box,
-            [&color](QPainter &p, const QRectF &local) {
-                p.setPen(Qt::NoPen);
-                p.setBrush(color);
-                p.drawEllipse(squareIn(local));
-            },
-            [](QPainter &p, const QRectF &local) {
-                const QRectF r = squareIn(local);
-                p.setPen(strokePen(Qt::black, r.width() * 0.8));
-                p.setBrush(Qt::NoBrush);
-                p.drawPath(downArrow(r));
-            });
+        // The arrow is cut out of the disc, so the disc is drawn on a layer of
+        // its own: cutting into the window itself would punch a hole in it.
+        SymbolPainting::paintOnLayer(painter, box, [&color](QPainter &p, const QRectF &local) {
+            const QRectF r = symbolSquare(local);
+            p.setPen(Qt::NoPen);
+            p.setBrush(color);
+            p.drawEllipse(r);
+            p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+            p.setPen(strokePen(Qt::black, r.width() * 0.8));
+            p.setBrush(Qt::NoBrush);
+            p.drawPath(downArrow(r));
+        });
         return;
     }
-    const QRectF r = squareIn(box);
+    const QRectF r = symbolSquare(box);
     const qreal s = r.width();
     const QPen pen = strokePen(color, s * 0.8);
     QPen dotted = pen;
@@ -146,21 +123,4 @@ void Icons::drawDropArrow(QPainter &painter, const QRectF &box, const QColor &co
     painter.drawEllipse(r.adjusted(s * 0.04, s * 0.04, -s * 0.04, -s * 0.04));
     painter.setPen(pen);
     painter.drawPath(downArrow(r));
-}
-
-void Icons::drawCutOut(QPainter &painter, const QRectF &box, const LayerDrawer &fill, const LayerDrawer &cut)
-{
-    const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    QImage layer((box.size() * ratio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    layer.setDevicePixelRatio(ratio);
-    layer.fill(Qt::transparent);
-    {
-        QPainter p(&layer);
-        p.setRenderHint(QPainter::Antialiasing, true);
-        const QRectF local(QPointF(0, 0), box.size());
-        fill(p, local);
-        p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-        cut(p, local);
-    }
-    painter.drawImage(box.topLeft(), layer);
 }

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "app/DrawnIconEngine.h"
+#include "app/SymbolPainting.h"
 
 #include <QColor>
 #include <QIcon>
 #include <QPainter>
 #include <QPen>
 #include <QRectF>
-
-#include <functional>
 
 // The window's pictures: the desktop icon theme's picture of a freedesktop
 // name when the theme has one, else a small drawing of our own.
@@ -62,15 +60,9 @@ public:
     static void drawCloseCircle(QPainter &painter, const QRectF &box, const QColor &color);
     static void drawWarning(QPainter &painter, const QRectF &box, const QColor &color);
 
-    // The themed icon of `themeName`, else `drawer` in the palette's text colour.
-    static QIcon themedOr(const QString &themeName, DrawnIconEngine::Drawer drawer);
-    // A square of the box's smaller side, centred, inset by a twelfth: the
-    // area every drawing fills.
+    // The window's proportions over the shared drawing pieces: the square
+    // every drawing fills (the box's smaller side, centred, inset by 8 %) and
+    // the line every drawing strokes with, for a symbol of side `side`.
     static QRectF symbolSquare(const QRectF &box);
-    // The line every drawing strokes with, for a symbol of side `side`.
     static QPen strokePen(const QColor &color, qreal side);
-    // Draws with `drawer` on a layer of its own, then punches `cut` out of it:
-    // cut-out symbols must not punch holes into what lies beneath them.
-    using LayerDrawer = std::function<void(QPainter &painter, const QRectF &box)>;
-    static void drawCutOut(QPainter &painter, const QRectF &box, const LayerDrawer &fill, const LayerDrawer &cut);
 };

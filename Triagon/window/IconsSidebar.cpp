@@ -42,6 +42,18 @@ QPainterPath speakerBody(const QRectF &r)
     return path;
 }
 
+// Fills the speaker and readies the pen for what comes out of it; returns
+// the symbol square.
+QRectF drawSpeaker(QPainter &painter, const QRectF &box, const QColor &color)
+{
+    const QRectF r = Icons::symbolSquare(box);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPath(speakerBody(r));
+    prepare(painter, color, r.width(), 0.7);
+    return r;
+}
+
 // A raised open hand: palm and four fingers, thumb to the left.
 QPainterPath handPath(const QRectF &r)
 {
@@ -88,12 +100,8 @@ void Icons::drawEyeSlash(QPainter &painter, const QRectF &box, const QColor &col
 
 void Icons::drawSpeakerWave(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = symbolSquare(box);
+    const QRectF r = drawSpeaker(painter, box, color);
     const qreal s = r.width();
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    painter.drawPath(speakerBody(r));
-    prepare(painter, color, s, 0.7);
     for (int i = 1; i <= 2; ++i) {
         const qreal radius = s * (0.14 + 0.16 * i);
         const QRectF arc(r.left() + s * 0.42 - radius, r.center().y() - radius, radius * 2, radius * 2);
@@ -103,12 +111,8 @@ void Icons::drawSpeakerWave(QPainter &painter, const QRectF &box, const QColor &
 
 void Icons::drawSpeakerSlash(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = symbolSquare(box);
+    const QRectF r = drawSpeaker(painter, box, color);
     const qreal s = r.width();
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    painter.drawPath(speakerBody(r));
-    prepare(painter, color, s, 0.7);
     painter.drawLine(QPointF(r.left() + s * 0.62, r.top() + s * 0.36), QPointF(r.right() - s * 0.06, r.bottom() - s * 0.36));
     painter.drawLine(QPointF(r.left() + s * 0.62, r.bottom() - s * 0.36), QPointF(r.right() - s * 0.06, r.top() + s * 0.36));
 }
@@ -185,28 +189,25 @@ void Icons::drawUTurnDown(QPainter &painter, const QRectF &box, const QColor &co
 
 void Icons::drawTag(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    drawCutOut(
-        painter, box,
-        [&color](QPainter &p, const QRectF &local) {
-            const QRectF r = symbolSquare(local);
-            const qreal s = r.width();
-            QPainterPath tag;
-            tag.moveTo(r.left() + s * 0.05, r.top() + s * 0.1);
-            tag.lineTo(r.left() + s * 0.5, r.top() + s * 0.1);
-            tag.lineTo(r.right() - s * 0.02, r.top() + s * 0.58);
-            tag.lineTo(r.left() + s * 0.55, r.bottom() - s * 0.02);
-            tag.lineTo(r.left() + s * 0.05, r.top() + s * 0.55);
-            tag.closeSubpath();
-            p.setPen(Icons::strokePen(color, s * 0.5));
-            p.setBrush(color);
-            p.drawPath(tag);
-        },
-        [](QPainter &p, const QRectF &local) {
-            const QRectF r = symbolSquare(local);
-            p.setPen(Qt::NoPen);
-            p.setBrush(Qt::black);
-            p.drawEllipse(QPointF(r.left() + r.width() * 0.28, r.top() + r.width() * 0.32), r.width() * 0.09, r.width() * 0.09);
-        });
+    // The hole is cut out of the tag on a layer of its own.
+    SymbolPainting::paintOnLayer(painter, box, [&color](QPainter &p, const QRectF &local) {
+        const QRectF r = symbolSquare(local);
+        const qreal s = r.width();
+        QPainterPath tag;
+        tag.moveTo(r.left() + s * 0.05, r.top() + s * 0.1);
+        tag.lineTo(r.left() + s * 0.5, r.top() + s * 0.1);
+        tag.lineTo(r.right() - s * 0.02, r.top() + s * 0.58);
+        tag.lineTo(r.left() + s * 0.55, r.bottom() - s * 0.02);
+        tag.lineTo(r.left() + s * 0.05, r.top() + s * 0.55);
+        tag.closeSubpath();
+        p.setPen(strokePen(color, s * 0.5));
+        p.setBrush(color);
+        p.drawPath(tag);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawEllipse(QPointF(r.left() + s * 0.28, r.top() + s * 0.32), s * 0.09, s * 0.09);
+    });
 }
 
 void Icons::drawStar(QPainter &painter, const QRectF &box, const QColor &color)
@@ -242,19 +243,16 @@ void Icons::drawCheckmarkCircle(QPainter &painter, const QRectF &box, const QCol
         return path;
     };
     if (filled) {
-        drawCutOut(
-            painter, box,
-            [&color](QPainter &p, const QRectF &local) {
-                p.setPen(Qt::NoPen);
-                p.setBrush(color);
-                p.drawEllipse(symbolSquare(local));
-            },
-            [&check](QPainter &p, const QRectF &local) {
-                const QRectF r = symbolSquare(local);
-                p.setPen(strokePen(Qt::black, r.width()));
-                p.setBrush(Qt::NoBrush);
-                p.drawPath(check(r));
-            });
+        SymbolPainting::paintOnLayer(painter, box, [&color, &check](QPainter &p, const QRectF &local) {
+            const QRectF r = symbolSquare(local);
+            p.setPen(Qt::NoPen);
+            p.setBrush(color);
+            p.drawEllipse(r);
+            p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+            p.setPen(strokePen(Qt::black, r.width()));
+            p.setBrush(Qt::NoBrush);
+            p.drawPath(check(r));
+        });
         return;
     }
     const QRectF r = symbolSquare(box);

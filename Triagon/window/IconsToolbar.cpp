@@ -1,6 +1,8 @@
 // The drawings of the toolbar and of the window's sheets.
 #include "window/Icons.h"
 
+#include "app/DrawnIconEngine.h"
+
 #include <QPainterPath>
 
 namespace {
@@ -34,8 +36,8 @@ void drawTurnArrow(QPainter &painter, const QRectF &box, const QColor &color, bo
 
 } // namespace
 
-QIcon Icons::undo() { return themedOr(QStringLiteral("edit-undo"), drawUndo); }
-QIcon Icons::redo() { return themedOr(QStringLiteral("edit-redo"), drawRedo); }
+QIcon Icons::undo() { return DrawnIconEngine::themedOr(QStringLiteral("edit-undo"), drawUndo); }
+QIcon Icons::redo() { return DrawnIconEngine::themedOr(QStringLiteral("edit-redo"), drawRedo); }
 
 void Icons::drawUndo(QPainter &painter, const QRectF &box, const QColor &color)
 {
@@ -66,21 +68,18 @@ void Icons::drawCounterclockwise(QPainter &painter, const QRectF &box, const QCo
 
 void Icons::drawCloseCircle(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    drawCutOut(
-        painter, box,
-        [&color](QPainter &p, const QRectF &local) {
-            p.setPen(Qt::NoPen);
-            p.setBrush(color);
-            p.drawEllipse(symbolSquare(local));
-        },
-        [](QPainter &p, const QRectF &local) {
-            const QRectF r = symbolSquare(local);
-            const qreal s = r.width();
-            p.setPen(strokePen(Qt::black, s));
-            const QPointF c = r.center();
-            p.drawLine(c + QPointF(-s * 0.16, -s * 0.16), c + QPointF(s * 0.16, s * 0.16));
-            p.drawLine(c + QPointF(-s * 0.16, s * 0.16), c + QPointF(s * 0.16, -s * 0.16));
-        });
+    SymbolPainting::paintOnLayer(painter, box, [&color](QPainter &p, const QRectF &local) {
+        const QRectF r = symbolSquare(local);
+        const qreal s = r.width();
+        p.setPen(Qt::NoPen);
+        p.setBrush(color);
+        p.drawEllipse(r);
+        p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
+        p.setPen(strokePen(Qt::black, s));
+        const QPointF c = r.center();
+        p.drawLine(c + QPointF(-s * 0.16, -s * 0.16), c + QPointF(s * 0.16, s * 0.16));
+        p.drawLine(c + QPointF(-s * 0.16, s * 0.16), c + QPointF(s * 0.16, -s * 0.16));
+    });
 }
 
 void Icons::drawWarning(QPainter &painter, const QRectF &box, const QColor &color)

@@ -1,7 +1,7 @@
 #include "window/KeyboardShortcutsView.h"
 
+#include "app/widgets/WidgetStyle.h"
 #include "window/Icons.h"
-#include "window/SheetChrome.h"
 #include "window/SymbolButton.h"
 
 #include <QHBoxLayout>
@@ -21,7 +21,7 @@ KeyboardShortcutsView::KeyboardShortcutsView(const QList<Section> &sections, QWi
 
     auto *header = new QHBoxLayout;
     header->setContentsMargins(20, 20, 20, 20);
-    header->addWidget(SheetChrome::label(QStringLiteral("Keyboard Shortcuts"), 18, QFont::Bold, this));
+    header->addWidget(WidgetStyle::label(QStringLiteral("Keyboard Shortcuts"), 18, this, QFont::Bold));
     header->addStretch(1);
     m_close = new SymbolButton(QString(), Icons::drawCloseCircle, 18, this);
     m_close->setObjectName(QStringLiteral("closeButton"));
@@ -29,7 +29,7 @@ KeyboardShortcutsView::KeyboardShortcutsView(const QList<Section> &sections, QWi
     connect(m_close, &QAbstractButton::clicked, this, &QDialog::reject);
     header->addWidget(m_close);
     column->addLayout(header);
-    column->addWidget(SheetChrome::divider(this));
+    column->addWidget(WidgetStyle::hairline(this));
 
     auto *scroll = new QScrollArea(this);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -42,22 +42,21 @@ KeyboardShortcutsView::KeyboardShortcutsView(const QList<Section> &sections, QWi
     for (const Section &section : sections) {
         auto *block = new QVBoxLayout;
         block->setSpacing(8);
-        QLabel *title = SheetChrome::label(section.title, 14, QFont::DemiBold, content);
-        title->setForegroundRole(QPalette::PlaceholderText);
+        QLabel *title = WidgetStyle::secondaryLabel(section.title, 14, content, QFont::DemiBold);
         block->addWidget(title);
         m_titles.append(title);
         QList<QPair<QLabel *, QLabel *>> rows;
         for (const auto &shortcut : section.shortcuts) {
             auto *row = new QHBoxLayout;
             row->setSpacing(0);
-            QLabel *keys = SheetChrome::label(shortcut.first, 12, QFont::Medium, content);
+            QLabel *keys = WidgetStyle::label(shortcut.first, 12, content, QFont::Medium);
             QFont mono = keys->font();
             mono.setFamily(QStringLiteral("monospace"));
             mono.setStyleHint(QFont::Monospace);
             keys->setFont(mono);
             // The action texts all start at the same place.
             keys->setFixedWidth(keyColumnWidth);
-            QLabel *action = SheetChrome::secondaryLabel(shortcut.second, 12, content);
+            QLabel *action = WidgetStyle::secondaryLabel(shortcut.second, 12, content);
             row->addWidget(keys);
             row->addWidget(action);
             row->addStretch(1);
@@ -70,7 +69,7 @@ KeyboardShortcutsView::KeyboardShortcutsView(const QList<Section> &sections, QWi
     blocks->addStretch(1);
     scroll->setWidget(content);
     column->addWidget(scroll, 1);
-    column->addWidget(SheetChrome::divider(this));
+    column->addWidget(WidgetStyle::hairline(this));
 
     auto *footer = new QHBoxLayout;
     footer->setContentsMargins(16, 16, 16, 16);

@@ -1,6 +1,7 @@
 #include "window/MainToolbar.h"
 
 #include "app/ThemeColor.h"
+#include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "settings/TourManager.h"
 #include "window/ContentView.h"
@@ -34,10 +35,7 @@ MainToolbar::MainToolbar(ContentView &window, QWidget *parent) : QWidget(parent)
     auto *summaryRow = new QHBoxLayout(m_summaryGroup);
     summaryRow->setContentsMargins(0, 0, 0, 0);
     summaryRow->setSpacing(12);
-    auto *rule = new QFrame(m_summaryGroup);
-    rule->setFrameShape(QFrame::VLine);
-    rule->setFrameShadow(QFrame::Plain);
-    rule->setForegroundRole(QPalette::Mid);
+    QFrame *rule = WidgetStyle::hairline(m_summaryGroup, Qt::Vertical);
     rule->setFixedHeight(20);
     summaryRow->addWidget(rule);
     m_summary = new SessionSummaryView(m_window.store(), m_summaryGroup);

@@ -1,5 +1,6 @@
 #include "window/MissingMediaView.h"
 
+#include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "window/Icons.h"
 #include "window/PathLabel.h"
@@ -26,7 +27,7 @@ MissingMediaView::MissingMediaView(ClipStore &store, QWidget *parent)
     column->setSpacing(16);
 
     auto *header = new QHBoxLayout;
-    header->addWidget(SheetChrome::label(QStringLiteral("Locate Offline Files"), SheetChrome::title2Pixels, QFont::Bold, this));
+    header->addWidget(WidgetStyle::label(QStringLiteral("Locate Offline Files"), SheetChrome::title2Pixels, this, QFont::Bold));
     header->addStretch(1);
     m_done = new QPushButton(QStringLiteral("Done"), this);
     m_done->setObjectName(QStringLiteral("doneButton"));
@@ -35,7 +36,7 @@ MissingMediaView::MissingMediaView(ClipStore &store, QWidget *parent)
     header->addWidget(m_done);
     column->addLayout(header);
 
-    QLabel *explanation = SheetChrome::secondaryLabel(
+    QLabel *explanation = WidgetStyle::secondaryLabel(
         QStringLiteral("Reconnect your drive and check again, or locate each original file. Ratings, tags, and hand markers stay saved."),
         SheetChrome::bodyPixels, this);
     explanation->setWordWrap(true);
@@ -56,7 +57,7 @@ MissingMediaView::MissingMediaView(ClipStore &store, QWidget *parent)
     }
     check->setPixmap(mark);
     available->addWidget(check);
-    available->addWidget(SheetChrome::label(QStringLiteral("All files are available"), SheetChrome::bodyPixels, QFont::Normal, m_allAvailable));
+    available->addWidget(WidgetStyle::label(QStringLiteral("All files are available"), SheetChrome::bodyPixels, m_allAvailable));
     available->addStretch(1);
     column->addWidget(m_allAvailable);
 
@@ -73,7 +74,7 @@ MissingMediaView::MissingMediaView(ClipStore &store, QWidget *parent)
     scroll->setWidget(listContent);
     column->addWidget(scroll, 1);
 
-    m_error = SheetChrome::label(QString(), SheetChrome::captionPixels, QFont::Normal, this);
+    m_error = WidgetStyle::label(QString(), SheetChrome::captionPixels, this);
     m_error->setObjectName(QStringLiteral("locateError"));
     m_error->setWordWrap(true);
     QPalette red = m_error->palette();
@@ -169,7 +170,7 @@ void MissingMediaView::refresh()
         layout->setContentsMargins(0, 4, 0, 4);
         auto *texts = new QVBoxLayout;
         texts->setSpacing(2);
-        QLabel *name = SheetChrome::label(clip.filename, SheetChrome::bodyPixels, QFont::Normal, row);
+        QLabel *name = WidgetStyle::label(clip.filename, SheetChrome::bodyPixels, row);
         name->setObjectName(QStringLiteral("filename"));
         texts->addWidget(name);
         auto *path = new PathLabel(clip.url.toLocalFile(), 2, row);

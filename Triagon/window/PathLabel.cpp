@@ -1,5 +1,6 @@
 #include "window/PathLabel.h"
 
+#include "app/widgets/WidgetStyle.h"
 #include "window/PlainToolTip.h"
 #include "window/SheetChrome.h"
 
@@ -10,9 +11,7 @@
 PathLabel::PathLabel(const QString &path, int maxLines, QWidget *parent)
     : QWidget(parent), m_path(path), m_maxLines(qMax(1, maxLines))
 {
-    QFont f = font();
-    f.setPixelSize(qRound(SheetChrome::captionPixels));
-    setFont(f);
+    setFont(WidgetStyle::sizedFont(this, SheetChrome::captionPixels));
     setToolTip(plainToolTip(path));
     setAccessibleName(path);
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -74,7 +73,7 @@ QSize PathLabel::minimumSizeHint() const
 void PathLabel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.setPen(WidgetStyle::secondary(this));
     const int spacing = QFontMetrics(font()).lineSpacing();
     const int ascent = QFontMetrics(font()).ascent();
     int y = 0;

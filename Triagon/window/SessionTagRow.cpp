@@ -1,5 +1,6 @@
 #include "window/SessionTagRow.h"
 
+#include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "window/Icons.h"
 #include "window/PlainToolTip.h"
@@ -42,7 +43,7 @@ SessionTagRow::SessionTagRow(const QString &tag, bool editing, const QString &na
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(4, 3, 4, 3);
     if (!editing) {
-        m_label = SheetChrome::label(tag, SheetChrome::bodyPixels, QFont::Normal, this);
+        m_label = WidgetStyle::label(tag, SheetChrome::bodyPixels, this);
         m_label->setObjectName(QStringLiteral("tagName"));
         row->addWidget(m_label);
         // What the organize run refuses as a folder name: the name as stored.

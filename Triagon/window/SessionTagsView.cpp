@@ -1,6 +1,7 @@
 #include "window/SessionTagsView.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "window/SessionTagRow.h"
 #include "window/SheetChrome.h"
@@ -34,7 +35,7 @@ SessionTagsView::SessionTagsView(ClipStore &store, AppSettings &settings, QWidge
     column->setSpacing(16);
 
     auto *header = new QHBoxLayout;
-    header->addWidget(SheetChrome::label(QStringLiteral("Session Tags"), SheetChrome::title2Pixels, QFont::Bold, this));
+    header->addWidget(WidgetStyle::label(QStringLiteral("Session Tags"), SheetChrome::title2Pixels, this, QFont::Bold));
     header->addStretch(1);
     m_done = sheetButton(QStringLiteral("Done"), this);
     m_done->setObjectName(QStringLiteral("doneButton"));
@@ -42,7 +43,7 @@ SessionTagsView::SessionTagsView(ClipStore &store, AppSettings &settings, QWidge
     header->addWidget(m_done);
     column->addLayout(header);
 
-    QLabel *explanation = SheetChrome::secondaryLabel(
+    QLabel *explanation = WidgetStyle::secondaryLabel(
         QStringLiteral("Rename tags here, or use an existing name to merge them. The first tag on each clip determines its export folder."),
         SheetChrome::calloutPixels, this);
     explanation->setWordWrap(true);
@@ -73,14 +74,14 @@ SessionTagsView::SessionTagsView(ClipStore &store, AppSettings &settings, QWidge
     connect(m_add, &QPushButton::clicked, this, &SessionTagsView::addTag);
     newRow->addWidget(m_add);
     column->addLayout(newRow);
-    column->addWidget(SheetChrome::secondaryLabel(QStringLiteral("Names cannot contain slashes, colons, or control characters."),
+    column->addWidget(WidgetStyle::secondaryLabel(QStringLiteral("Names cannot contain slashes, colons, or control characters."),
                                                   SheetChrome::captionPixels, this));
-    column->addWidget(SheetChrome::divider(this));
+    column->addWidget(WidgetStyle::hairline(this));
     m_applyDefaults = sheetButton(QStringLiteral("Apply Default Tags to This Session"), this);
     m_applyDefaults->setObjectName(QStringLiteral("applyDefaultsButton"));
     connect(m_applyDefaults, &QPushButton::clicked, this, &SessionTagsView::applyDefaultTags);
     column->addWidget(m_applyDefaults, 0, Qt::AlignLeft);
-    QLabel *defaultsNote = SheetChrome::secondaryLabel(
+    QLabel *defaultsNote = WidgetStyle::secondaryLabel(
         QStringLiteral("Uses your defaults from Settings. Tags already assigned to clips are kept. You can undo this."),
         SheetChrome::captionPixels, this);
     defaultsNote->setWordWrap(true);

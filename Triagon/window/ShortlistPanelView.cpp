@@ -1,9 +1,10 @@
 #include "window/ShortlistPanelView.h"
 
+#include "app/widgets/SegmentedControl.h"
+#include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "organize/ui/ExportTreeFolderRow.h"
 #include "window/Icons.h"
-#include "window/SegmentedControl.h"
 #include "window/SidebarSection.h"
 
 #include <QAbstractButton>
@@ -51,7 +52,7 @@ ShortlistPanelView::ShortlistPanelView(ClipStore &store, QWidget *parent) : QWid
     m_header = SidebarSection::headerLabel(QStringLiteral("Folder Preview"), this);
     headerRow->addWidget(m_header);
     headerRow->addStretch(1);
-    m_picker = new SegmentedControl(this);
+    m_picker = new SegmentedControl(SegmentedControl::Look::track, this);
     m_picker->setObjectName(QStringLiteral("organizationPicker"));
     m_picker->setAccessibleName(QStringLiteral("Organize folders by"));
     m_picker->addSymbolSegment(Icons::drawTag, QStringLiteral("By tag"));
@@ -74,9 +75,7 @@ ShortlistPanelView::ShortlistPanelView(ClipStore &store, QWidget *parent) : QWid
 
     m_skipped = SidebarSection::caption(QString(), this);
     m_skipped->setObjectName(QStringLiteral("skippedLine"));
-    QFont smaller = m_skipped->font();
-    smaller.setPixelSize(10);
-    m_skipped->setFont(smaller);
+    m_skipped->setFont(WidgetStyle::sizedFont(m_skipped, 10));
     m_skipped->setContentsMargins(0, 4, 0, 0);
     column->addWidget(m_skipped);
 

@@ -1,5 +1,7 @@
 #include "window/SidebarSection.h"
 
+#include "app/widgets/WidgetStyle.h"
+
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -14,27 +16,15 @@ SidebarSection::SidebarSection(const QString &title, QWidget *parent) : QWidget(
 
 QLabel *SidebarSection::headerLabel(const QString &title, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setText(title.toUpper());
+    QLabel *label = WidgetStyle::secondaryLabel(title.toUpper(), 11, parent, QFont::DemiBold);
     label->setAccessibleName(title);
     QFont f = label->font();
-    f.setPixelSize(11);
-    f.setWeight(QFont::DemiBold);
     f.setLetterSpacing(QFont::AbsoluteSpacing, 0.5);
     label->setFont(f);
-    label->setForegroundRole(QPalette::PlaceholderText);
     return label;
 }
 
 QLabel *SidebarSection::caption(const QString &text, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    QFont f = label->font();
-    f.setPixelSize(11);
-    label->setFont(f);
-    label->setForegroundRole(QPalette::PlaceholderText);
-    return label;
+    return WidgetStyle::secondaryLabel(text, 11, parent);
 }

@@ -1,12 +1,12 @@
 #include "window/SidebarView.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "window/ContentView.h"
 #include "window/FilterSectionView.h"
 #include "window/GradientButton.h"
 #include "window/Icons.h"
-#include "window/SheetChrome.h"
 #include "window/ShortlistPanelView.h"
 #include "window/SidebarSection.h"
 #include "window/SortGroupSectionView.h"
@@ -18,18 +18,8 @@
 
 namespace {
 
-GradientButton::Style organizeStyle()
-{
-    GradientButton::Style style;
-    style.iconSize = 16;
-    style.spacing = 8;
-    style.paddingH = 12;
-    style.paddingV = 10;
-    style.radius = 10;
-    style.fontPixels = 14;
-    style.shadow = false;
-    return style;
-}
+constexpr GradientButton::Style organizeStyle{
+    .iconSize = 16, .spacing = 8, .paddingH = 12, .paddingV = 10, .radius = 10, .fontPixels = 14, .shadow = false};
 
 } // namespace
 
@@ -55,7 +45,7 @@ SidebarView::SidebarView(ContentView &window, QWidget *parent) : QWidget(parent)
 
     const auto addSection = [&](const QString &title, QWidget *content) {
         if (!m_sections.isEmpty())
-            sections->addWidget(SheetChrome::divider(column));
+            sections->addWidget(WidgetStyle::hairline(column));
         auto *section = new SidebarSection(title, column);
         content->setParent(section);
         section->content()->addWidget(content);
@@ -82,16 +72,16 @@ SidebarView::SidebarView(ContentView &window, QWidget *parent) : QWidget(parent)
     auto *shortlistColumn = new QVBoxLayout(m_shortlistFrame);
     shortlistColumn->setContentsMargins(0, 0, 0, 0);
     shortlistColumn->setSpacing(0);
-    shortlistColumn->addWidget(SheetChrome::divider(m_shortlistFrame));
+    shortlistColumn->addWidget(WidgetStyle::hairline(m_shortlistFrame));
     m_shortlist = new ShortlistPanelView(window.store(), m_shortlistFrame);
     m_shortlist->setContentsMargins(padding, 12, padding, 12);
     shortlistColumn->addWidget(m_shortlist);
     frame->addWidget(m_shortlistFrame);
 
-    frame->addWidget(SheetChrome::divider(this));
+    frame->addWidget(WidgetStyle::hairline(this));
     m_organize = new GradientButton(
         QStringLiteral("Organize Clips\u2026"), [](QPainter &p, const QRectF &box, const QColor &color) { Icons::drawCheckmarkCircle(p, box, color, true); },
-        organizeStyle(), [this] { return m_window.settings().accentColor(); }, this);
+        organizeStyle, [this] { return m_window.settings().accentColor(); }, this);
     m_organize->setObjectName(QStringLiteral("organizeButton"));
     m_organize->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_organize, &QAbstractButton::clicked, this, [this] { m_window.setShowCommit(true); });

@@ -1,7 +1,7 @@
 #include "window/SortGroupSectionView.h"
 
+#include "app/widgets/SegmentedControl.h"
 #include "library/ClipStore.h"
-#include "window/SegmentedControl.h"
 #include "window/SidebarSection.h"
 
 #include <QComboBox>
@@ -19,7 +19,7 @@ SortGroupSectionView::SortGroupSectionView(ClipStore &store, QWidget *parent) : 
     auto *sortBlock = new QVBoxLayout;
     sortBlock->setSpacing(6);
     sortBlock->addWidget(SidebarSection::caption(QStringLiteral("Sort by"), this));
-    m_sort = new SegmentedControl(this);
+    m_sort = new SegmentedControl(SegmentedControl::Look::track, this);
     m_sort->setObjectName(QStringLiteral("sortPicker"));
     m_sort->setAccessibleName(QStringLiteral("Sort by"));
     for (SortOrder order : allSortOrders())

@@ -1,5 +1,7 @@
 #include "window/SummaryItem.h"
 
+#include "app/widgets/WidgetStyle.h"
+
 #include <QEvent>
 #include <QFontMetrics>
 #include <QPainter>
@@ -16,17 +18,12 @@ SummaryItem::SummaryItem(QWidget *parent) : QWidget(parent)
 
 QFont SummaryItem::valueFont() const
 {
-    QFont f = font();
-    f.setPixelSize(kFontPixels);
-    f.setWeight(QFont::DemiBold);
-    return f;
+    return WidgetStyle::sizedFont(this, kFontPixels, QFont::DemiBold);
 }
 
 QFont SummaryItem::labelFont() const
 {
-    QFont f = font();
-    f.setPixelSize(kFontPixels);
-    return f;
+    return WidgetStyle::sizedFont(this, kFontPixels);
 }
 
 void SummaryItem::setTexts(const QString &value, const QString &label, const QString &note)
@@ -70,7 +67,7 @@ void SummaryItem::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    const QColor secondary = palette().color(QPalette::PlaceholderText);
+    const QColor secondary = WidgetStyle::secondary(this);
     qreal x = 0;
     const auto draw = [&](const QString &text, const QFont &font, const QColor &color) {
         painter.setFont(font);

@@ -1,7 +1,8 @@
 #include "window/SwitchRow.h"
 
-#include "window/SymbolView.h"
-#include "window/ToggleSwitch.h"
+#include "app/widgets/SymbolView.h"
+#include "app/widgets/ToggleSwitch.h"
+#include "app/widgets/WidgetStyle.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,13 +13,10 @@ SwitchRow::SwitchRow(const QString &text, Drawer offSymbol, Drawer onSymbol, QWi
 {
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
-    m_symbol = new SymbolView(m_offSymbol, 12, 16, this);
+    m_symbol = new SymbolView(m_offSymbol, 12, secondaryColor(), this);
+    m_symbol->setFrameWidth(16);
     row->addWidget(m_symbol);
-    m_label = new QLabel(text, this);
-    m_label->setTextFormat(Qt::PlainText);
-    QFont f = m_label->font();
-    f.setPixelSize(12);
-    m_label->setFont(f);
+    m_label = WidgetStyle::label(text, 12, this);
     row->addWidget(m_label);
     row->addStretch(1);
     m_switch = new ToggleSwitch(text, this);
@@ -53,5 +51,11 @@ void SwitchRow::updateSymbol()
 {
     m_showsOn = m_switch->isChecked();
     m_symbol->setDrawer(m_showsOn ? m_onSymbol : m_offSymbol);
-    m_symbol->setColorSource(m_showsOn ? m_onColor : m_offColor);
+    const ColorSource &color = m_showsOn ? m_onColor : m_offColor;
+    m_symbol->setColorSource(color ? color : secondaryColor());
+}
+
+SwitchRow::ColorSource SwitchRow::secondaryColor() const
+{
+    return [this] { return WidgetStyle::secondary(m_symbol); };
 }

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "app/SymbolPainting.h"
+
 #include <QWidget>
 
 #include <functional>
 
 class QLabel;
-class QPainter;
 class SymbolView;
 class ToggleSwitch;
 
@@ -15,7 +16,7 @@ class SwitchRow : public QWidget
 {
     Q_OBJECT
 public:
-    using Drawer = std::function<void(QPainter &, const QRectF &, const QColor &)>;
+    using Drawer = SymbolDrawer;
     using ColorSource = std::function<QColor()>;
 
     SwitchRow(const QString &text, Drawer offSymbol, Drawer onSymbol, QWidget *parent = nullptr);
@@ -38,6 +39,8 @@ Q_SIGNALS:
 
 private:
     void updateSymbol();
+    // The secondary text colour of the moment, for a symbol without colours of its own.
+    ColorSource secondaryColor() const;
 
     Drawer m_offSymbol;
     Drawer m_onSymbol;

@@ -1,5 +1,7 @@
 #include "window/SymbolButton.h"
 
+#include "app/widgets/WidgetStyle.h"
+
 #include <QIcon>
 #include <QPainter>
 #include <QPainterPath>
@@ -67,7 +69,7 @@ void SymbolButton::paintEvent(QPaintEvent *)
         themed.paint(&painter, box.toRect());
         return;
     }
-    const QColor color = m_color ? m_color() : palette().color(QPalette::PlaceholderText);
+    const QColor color = m_color ? m_color() : WidgetStyle::secondary(this);
     if (m_drawer)
         m_drawer(painter, box, color);
 }

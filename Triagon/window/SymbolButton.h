@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/SymbolPainting.h"
+
 #include <QColor>
 #include <QToolButton>
 
 #include <functional>
-
-class QPainter;
 
 // An icon-only button without chrome: the desktop theme's picture of a name,
 // else a drawing of our own, at a fixed symbol size, in the secondary text
@@ -16,7 +16,7 @@ class SymbolButton : public QToolButton
 {
     Q_OBJECT
 public:
-    using Drawer = std::function<void(QPainter &painter, const QRectF &box, const QColor &color)>;
+    using Drawer = SymbolDrawer;
     using ColorSource = std::function<QColor()>;
 
     SymbolButton(const QString &themeName, Drawer drawer, int symbolSize, QWidget *parent = nullptr);

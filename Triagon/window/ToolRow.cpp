@@ -1,5 +1,7 @@
 #include "window/ToolRow.h"
 
+#include "app/widgets/WidgetStyle.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
@@ -34,9 +36,7 @@ QColor ToolRow::color() const
 
 QFont ToolRow::textFont() const
 {
-    QFont f = font();
-    f.setPixelSize(qRound(m_look.fontPixels));
-    return f;
+    return WidgetStyle::sizedFont(this, m_look.fontPixels);
 }
 
 QSize ToolRow::sizeHint() const

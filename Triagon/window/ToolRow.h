@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/SymbolPainting.h"
+
 #include <QAbstractButton>
 #include <QColor>
 
 #include <functional>
-
-class QPainter;
 
 // One row of the sidebar's tools: a symbol centred in 16 points, the text,
 // and optionally a word at the trailing edge in the accent colour. Plain,
@@ -14,7 +14,7 @@ class ToolRow : public QAbstractButton
 {
     Q_OBJECT
 public:
-    using Drawer = std::function<void(QPainter &painter, const QRectF &box, const QColor &color)>;
+    using Drawer = SymbolDrawer;
     using ColorSource = std::function<QColor()>;
 
     struct Look

@@ -1,6 +1,7 @@
 #include "window/ToolsPanelView.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "window/ContentView.h"
 #include "window/Icons.h"
@@ -48,7 +49,7 @@ ToolsPanelView::ToolsPanelView(ContentView &window, QWidget *parent) : QWidget(p
     connect(m_detectMarkers, &QAbstractButton::clicked, this, [this] { m_window.setShowMarkerDetect(true); });
     column->addWidget(m_detectMarkers);
 
-    const ToolRow::Look secondary{11, 3, [this] { return palette().color(QPalette::PlaceholderText); }};
+    const ToolRow::Look secondary{11, 3, [this] { return WidgetStyle::secondary(this); }};
     m_resets = new ToolRow(Icons::drawUTurnDown, QString(), secondary, this);
     m_resets->setObjectName(QStringLiteral("numberingResetTool"));
     m_resets->setTrailing(QStringLiteral("Review"), [this] { return m_window.settings().accentColor(); });

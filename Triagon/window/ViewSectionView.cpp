@@ -1,12 +1,13 @@
 #include "window/ViewSectionView.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/SymbolView.h"
+#include "app/widgets/WidgetStyle.h"
 #include "window/ContentView.h"
 #include "window/GridSizeSlider.h"
 #include "window/Icons.h"
 #include "window/SidebarSection.h"
 #include "window/SwitchRow.h"
-#include "window/SymbolView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,10 +25,11 @@ ViewSectionView::ViewSectionView(ContentView &window, QWidget *parent) : QWidget
     sizeBlock->addWidget(SidebarSection::caption(QStringLiteral("Grid size"), this));
     auto *sliderRow = new QHBoxLayout;
     sliderRow->setSpacing(6);
-    sliderRow->addWidget(new SymbolView(Icons::drawDenseGrid, 10, 10, this));
+    const auto secondary = [this] { return WidgetStyle::secondary(this); };
+    sliderRow->addWidget(new SymbolView(Icons::drawDenseGrid, 10, secondary, this));
     m_slider = new GridSizeSlider(m_window.store(), this);
     sliderRow->addWidget(m_slider, 1);
-    sliderRow->addWidget(new SymbolView(Icons::drawSquare, 10, 10, this));
+    sliderRow->addWidget(new SymbolView(Icons::drawSquare, 10, secondary, this));
     sizeBlock->addLayout(sliderRow);
     column->addLayout(sizeBlock);
 

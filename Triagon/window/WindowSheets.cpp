@@ -1,6 +1,10 @@
 #include "window/WindowSheets.h"
 
+#include "audiotriage/ui/AudioTriageView.h"
 #include "library/ClipStore.h"
+#include "markers/ui/MarkerDetectView.h"
+#include "markers/ui/NumberingResetReviewView.h"
+#include "organize/ui/ExportView.h"
 #include "window/ContentView.h"
 #include "window/KeyboardShortcutsView.h"
 #include "window/MissingMediaView.h"
@@ -54,8 +58,42 @@ WindowSheets::WindowSheets(ContentView &window)
               box->setEscapeButton(cancel);
               return box;
           },
-          [this] { m_window.setShowResetConfirm(false); })
+          [this] { m_window.setShowResetConfirm(false); }),
+      m_organize([this] { return new ExportView(m_window.store(), m_window.settings(), closeOrganize(), &m_window); }, closeOrganize()),
+      m_markerDetect([this] { return new MarkerDetectView(m_window.store(), m_window.settings(), closeMarkerDetect(), &m_window); },
+                     closeMarkerDetect()),
+      m_numberingReview(
+          [this] {
+              return new NumberingResetReviewView(m_window.store(), m_window.settings(), *m_window.numberingResetToReview(),
+                                                  closeNumberingReview(), &m_window);
+          },
+          closeNumberingReview(),
+          [this](const QDialog *sheet) {
+              return static_cast<const NumberingResetReviewView *>(sheet)->reset() == m_window.numberingResetToReview();
+          }),
+      m_audioTriage([this] { return new AudioTriageView(m_window.store(), m_window.settings(), closeAudioTriage(), &m_window); },
+                    closeAudioTriage())
 {
+}
+
+std::function<void()> WindowSheets::closeOrganize()
+{
+    return [this] { m_window.setShowCommit(false); };
+}
+
+std::function<void()> WindowSheets::closeMarkerDetect()
+{
+    return [this] { m_window.setShowMarkerDetect(false); };
+}
+
+std::function<void()> WindowSheets::closeNumberingReview()
+{
+    return [this] { m_window.closeNumberingResetReview(); };
+}
+
+std::function<void()> WindowSheets::closeAudioTriage()
+{
+    return [this] { m_window.setShowAudioTriage(false); };
 }
 
 QMessageBox *WindowSheets::makeConfirmation(const QString &title, const QString &message)
@@ -71,6 +109,10 @@ QMessageBox *WindowSheets::makeConfirmation(const QString &title, const QString 
 
 void WindowSheets::sync()
 {
+    m_organize.sync(m_window.showCommit());
+    m_markerDetect.sync(m_window.showMarkerDetect());
+    m_numberingReview.sync(m_window.numberingResetToReview().has_value());
+    m_audioTriage.sync(m_window.showAudioTriage());
     m_shortcuts.sync(m_window.showKeyboardShortcuts());
     m_missingMedia.sync(m_window.showMissingMedia());
     m_sessionTags.sync(m_window.showSessionTags());
@@ -80,25 +122,45 @@ void WindowSheets::sync()
 
 KeyboardShortcutsView *WindowSheets::keyboardShortcuts() const
 {
-    return static_cast<KeyboardShortcutsView *>(m_shortcuts.dialog());
+    return m_shortcuts.sheet<KeyboardShortcutsView>();
 }
 
 MissingMediaView *WindowSheets::missingMedia() const
 {
-    return static_cast<MissingMediaView *>(m_missingMedia.dialog());
+    return m_missingMedia.sheet<MissingMediaView>();
 }
 
 SessionTagsView *WindowSheets::sessionTags() const
 {
-    return static_cast<SessionTagsView *>(m_sessionTags.dialog());
+    return m_sessionTags.sheet<SessionTagsView>();
 }
 
 QMessageBox *WindowSheets::resetReviewConfirmation() const
 {
-    return static_cast<QMessageBox *>(m_resetReview.dialog());
+    return m_resetReview.sheet<QMessageBox>();
 }
 
 QMessageBox *WindowSheets::newSessionConfirmation() const
 {
-    return static_cast<QMessageBox *>(m_newSession.dialog());
+    return m_newSession.sheet<QMessageBox>();
+}
+
+ExportView *WindowSheets::organize() const
+{
+    return m_organize.sheet<ExportView>();
+}
+
+MarkerDetectView *WindowSheets::markerDetect() const
+{
+    return m_markerDetect.sheet<MarkerDetectView>();
+}
+
+NumberingResetReviewView *WindowSheets::numberingResetReview() const
+{
+    return m_numberingReview.sheet<NumberingResetReviewView>();
+}
+
+AudioTriageView *WindowSheets::audioTriage() const
+{
+    return m_audioTriage.sheet<AudioTriageView>();
 }

@@ -284,6 +284,7 @@ TEST(ContentView, SelectionBarCountsSelectedAndHiddenClipsAndClears)
 TEST(ContentView, SaveFailureAlertShowsTheErrorAndDismissingClearsIt)
 {
     TestWindow w;
+    w.store.setSavingEnabled(true);
     // A folder where the session file should be: every save fails.
     ASSERT_TRUE(QDir().mkpath(ClipStore::sessionFilePath()));
     w.store.saveSessionImmediately();
@@ -408,7 +409,7 @@ TEST(ContentView, TheEmptyStateFollowsTheWindowsAppearanceSoTheFirstImportDoesNo
     const QPalette saved = QApplication::palette();
     QApplication::setPalette(lightAppearancePalette());
     {
-        Window w;
+        TestWindow w;
         EmptyStateView *empty = w.area().emptyState();
         const QColor emptySurface = empty->palette().color(QPalette::Window);
         EXPECT_GT(emptySurface.lightnessF(), 0.5);

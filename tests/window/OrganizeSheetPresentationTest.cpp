@@ -16,9 +16,9 @@ TEST(OrganizeSheetPresentation, TheCommitFlagPresentsAndClosesTheSheet)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     store.setSourceFolderURL(QUrl::fromLocalFile(dir.path()));
 
-    EXPECT_EQ(ExportView::presented(&view), nullptr);
+    EXPECT_EQ(w.sheet<ExportView>(), nullptr);
     view.setShowCommit(true);
-    ExportView *sheet = ExportView::presented(&view);
+    ExportView *sheet = w.sheet<ExportView>();
     ASSERT_NE(sheet, nullptr);
     EXPECT_TRUE(sheet->isVisible());
     EXPECT_EQ(sheet->windowModality(), Qt::WindowModal);
@@ -29,13 +29,13 @@ TEST(OrganizeSheetPresentation, TheCommitFlagPresentsAndClosesTheSheet)
     QPointer<ExportView> guard(sheet);
     sheet->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
     EXPECT_FALSE(view.showCommit());
-    EXPECT_EQ(ExportView::presented(&view), nullptr);
+    EXPECT_EQ(w.sheet<ExportView>(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return guard.isNull(); }, 5000));
 
     // Each presentation starts from the form's first state.
     view.setShowCommit(true);
-    ASSERT_NE(ExportView::presented(&view), nullptr);
-    EXPECT_EQ(ExportView::presented(&view)->scope(), ExportScope::shortlisted);
+    ASSERT_NE(w.sheet<ExportView>(), nullptr);
+    EXPECT_EQ(w.sheet<ExportView>()->scope(), ExportScope::shortlisted);
     view.setShowCommit(false);
-    EXPECT_EQ(ExportView::presented(&view), nullptr);
+    EXPECT_EQ(w.sheet<ExportView>(), nullptr);
 }

@@ -1,4 +1,4 @@
-#include "WindowFixture.h"
+#include "WindowTestSupport.h"
 
 #include "window/AppNotifier.h"
 #include "window/GridAreaView.h"
@@ -41,7 +41,7 @@ void retype(QLineEdit *field, const QString &text)
         QTest::keyClicks(field, text);
 }
 
-SessionTagsView *openTagsSheet(WindowFixture &w)
+SessionTagsView *openTagsSheet(TestWindow &w)
 {
     w.view->toolbar()->sessionActions()->manageTagsAction()->trigger();
     SessionTagsView *sheet = w.view->sheets()->sessionTags();
@@ -66,7 +66,7 @@ QStringList rowTags(const SessionTagsView *sheet)
 
 TEST(KeyboardShortcutsSheet, OpensFromTheHelpNotificationWithTheThreeSectionsInLinuxKeys)
 {
-    WindowFixture w;
+    TestWindow w;
     AppNotifier::instance().postShowKeyboardShortcuts();
     KeyboardShortcutsView *sheet = w.view->sheets()->keyboardShortcuts();
     ASSERT_NE(sheet, nullptr);
@@ -127,7 +127,7 @@ TEST(OfflineSheet, ListsOfflineClipsAndRelinksThemWithTheStoresRefusals)
     ASSERT_TRUE(QDir().mkpath(root.filePath(QStringLiteral("moved"))));
     ASSERT_TRUE(writeBytes(original, 1000));
 
-    WindowFixture w;
+    TestWindow w;
     Clip gone = makeClip(root.filePath(QStringLiteral("a.mov")), true, 4);
     gone.tags = {QStringLiteral("Dunk")};
     const Clip there = makeClip(present);
@@ -192,7 +192,7 @@ TEST(OfflineSheet, ListsOfflineClipsAndRelinksThemWithTheStoresRefusals)
 TEST(OfflineSheet, CheckAgainFindsReconnectedFilesAndNamesShowAsText)
 {
     QTemporaryDir root;
-    WindowFixture w;
+    TestWindow w;
     const QString markup = root.filePath(QStringLiteral("<b>Goal.mov"));
     const QString longPath = root.filePath(QString(300, QLatin1Char('x')).replace(100, 1, QLatin1Char('/')).replace(200, 1, QLatin1Char('/')) + QStringLiteral(".mov"));
     w.store.setClips({makeClip(markup, true), makeClip(longPath, true)});
@@ -227,7 +227,7 @@ TEST(OfflineSheet, CheckAgainFindsReconnectedFilesAndNamesShowAsText)
 
 TEST(SessionTagsSheet, RenamingOntoAnExistingTagMergesAndUnchangedOrInvalidNamesCannotBeSaved)
 {
-    WindowFixture w;
+    TestWindow w;
     const Clip both = taggedClip(QStringLiteral("a.mov"), 0, {QStringLiteral("Three"), QStringLiteral("Crowd"), QStringLiteral("Dunk")});
     w.store.setClips({both, taggedClip(QStringLiteral("b.mov"), 0, {QStringLiteral("Dunk")})});
     w.store.setAvailableTags({QStringLiteral("Dunk"), QStringLiteral("Three")});
@@ -292,7 +292,7 @@ TEST(SessionTagsSheet, RenamingOntoAnExistingTagMergesAndUnchangedOrInvalidNames
 
 TEST(SessionTagsSheet, TagsThatCannotBeFoldersAreMarkedAndCanBeRenamedOrMergedAway)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 0, {QStringLiteral("Day/Night")}),
                       taggedClip(QStringLiteral("b.mov"), 0, {QStringLiteral(".")}),
                       taggedClip(QStringLiteral("c.mov"), 0, {QStringLiteral("Goal\t"), QStringLiteral("Dunk")})});
@@ -341,7 +341,7 @@ TEST(SessionTagsSheet, TagsThatCannotBeFoldersAreMarkedAndCanBeRenamedOrMergedAw
 
 TEST(SessionTagsSheet, AddsTrimmedTagsAndAppliesTheDefaultsAsOneUndoStep)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 0, {QStringLiteral("<b>Own</b>")})});
     w.store.setAvailableTags({QStringLiteral("Dunk")});
     SessionTagsView *sheet = openTagsSheet(w);

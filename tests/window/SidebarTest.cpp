@@ -1,19 +1,19 @@
-#include "WindowFixture.h"
+#include "WindowTestSupport.h"
 
 #include "app/TagColor.h"
+#include "app/widgets/SegmentedControl.h"
+#include "app/widgets/SymbolView.h"
+#include "app/widgets/ToggleSwitch.h"
 #include "grid/ClipGridView.h"
 #include "window/FilterRow.h"
 #include "window/FilterSectionView.h"
 #include "window/GradientButton.h"
 #include "window/GridAreaView.h"
 #include "window/GridSizeSlider.h"
-#include "window/SegmentedControl.h"
 #include "window/SidebarSection.h"
 #include "window/SidebarView.h"
 #include "window/SortGroupSectionView.h"
 #include "window/SwitchRow.h"
-#include "window/SymbolView.h"
-#include "window/ToggleSwitch.h"
 #include "window/ViewSectionView.h"
 
 #include <QAccessible>
@@ -23,7 +23,7 @@
 
 namespace {
 
-QStringList shownNames(WindowFixture &w)
+QStringList shownNames(TestWindow &w)
 {
     return names(w.view->gridArea()->grid()->orderedVisibleClips());
 }
@@ -40,7 +40,7 @@ QStringList titles(const QList<FilterRow *> &rows)
 
 TEST(Sidebar, SectionsComeInOrderUnderUpperCaseHeadersWithTheOrganizeButtonAtTheBottom)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     SidebarView *sidebar = w.view->sidebarView();
     QStringList headers;
@@ -59,7 +59,7 @@ TEST(Sidebar, SectionsComeInOrderUnderUpperCaseHeadersWithTheOrganizeButtonAtThe
 
 TEST(Sidebar, RatingFiltersToggleTheGridAndShowAllClipsClearsEveryFilter)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 4, {}), taggedClip(QStringLiteral("b.mov"), 2, {QStringLiteral("Dunk")}),
                       taggedClip(QStringLiteral("c.mov"), 0, {}), taggedClip(QStringLiteral("d.mov"), 4, {})});
     FilterSectionView *filters = w.view->sidebarView()->filterSection();
@@ -105,7 +105,7 @@ TEST(Sidebar, RatingFiltersToggleTheGridAndShowAllClipsClearsEveryFilter)
 
 TEST(Sidebar, TagFiltersFollowTheTagsThatClipsCarry)
 {
-    WindowFixture w;
+    TestWindow w;
     const QList<Clip> clips{taggedClip(QStringLiteral("a.mov"), 0, {}), taggedClip(QStringLiteral("b.mov"), 0, {}),
                             taggedClip(QStringLiteral("c.mov"), 0, {})};
     w.store.setClips(clips);
@@ -148,7 +148,7 @@ TEST(Sidebar, TagFiltersFollowTheTagsThatClipsCarry)
 
 TEST(Sidebar, HandMarkerRowShowsOnlyForMarkerFlags)
 {
-    WindowFixture w;
+    TestWindow w;
     QList<Clip> clips{taggedClip(QStringLiteral("a.mov"), 0, {}), taggedClip(QStringLiteral("b.mov"), 0, {})};
     clips[0].markerFlag = MarkerFlag::special(2);
     w.store.setClips(clips);
@@ -173,7 +173,7 @@ TEST(Sidebar, HandMarkerRowShowsOnlyForMarkerFlags)
 
 TEST(Sidebar, HideUntouchedSwitchHidesUntouchedClipsAndChangesItsEye)
 {
-    WindowFixture w;
+    TestWindow w;
     Clip renamed = taggedClip(QStringLiteral("c.mov"), 0, {});
     renamed.filename = QStringLiteral("Goal.mov");
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 0, {}), taggedClip(QStringLiteral("b.mov"), 1, {}), renamed});
@@ -192,7 +192,7 @@ TEST(Sidebar, HideUntouchedSwitchHidesUntouchedClipsAndChangesItsEye)
 
 TEST(Sidebar, SortAndGroupPickersSetTheStoreAndFollowIt)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("C2.mov"), 1, {}, 5), taggedClip(QStringLiteral("C10.mov"), 3, {}, 50),
                       taggedClip(QStringLiteral("C1.mov"), 5, {}, 20)});
     SortGroupSectionView *section = w.view->sidebarView()->sortGroupSection();
@@ -240,7 +240,7 @@ TEST(Sidebar, GridSizeSliderRunsAgainstTheColumnCount)
     EXPECT_EQ(GridSizeSlider::columnsFor(9), 1);
     EXPECT_EQ(GridSizeSlider::columnsFor(std::nan("")), 3);
 
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     GridSizeSlider *slider = w.view->sidebarView()->viewSection()->gridSizeSlider();
     QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(slider);
@@ -265,7 +265,7 @@ TEST(Sidebar, GridSizeSliderRunsAgainstTheColumnCount)
 
 TEST(Sidebar, ScrubAudioSwitchesTheWindowsAudioAndItsSpeaker)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     SwitchRow *row = w.view->sidebarView()->viewSection()->scrubAudioRow();
     EXPECT_EQ(row->toggle()->accessibleName(), QStringLiteral("Scrub audio"));
@@ -283,7 +283,7 @@ TEST(Sidebar, ScrubAudioSwitchesTheWindowsAudioAndItsSpeaker)
 
 TEST(Sidebar, AssistiveTechnologyTogglingAFilterOrSegmentActsLikeAClick)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 4, {}), taggedClip(QStringLiteral("b.mov"), 2, {})});
     FilterRow *fourStars = w.view->sidebarView()->filterSection()->ratingRows()[2];
     QAccessibleInterface *row = QAccessible::queryAccessibleInterface(fourStars);

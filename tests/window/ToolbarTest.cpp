@@ -1,4 +1,4 @@
-#include "WindowFixture.h"
+#include "WindowTestSupport.h"
 
 #include "window/LogoView.h"
 #include "window/MainToolbar.h"
@@ -37,7 +37,7 @@ QAbstractButton *buttonTitled(QMessageBox *box, const QString &title)
 
 TEST(Toolbar, WhileAnImportLoadsIntoAnEmptySessionOnlyTheLogoTourActionsAndAddClipsShow)
 {
-    WindowFixture w;
+    TestWindow w;
     MainToolbar *bar = w.view->toolbar();
     w.store.setLoading(true);
     ASSERT_TRUE(bar->isVisible());
@@ -63,7 +63,7 @@ TEST(Toolbar, WhileAnImportLoadsIntoAnEmptySessionOnlyTheLogoTourActionsAndAddCl
 
 TEST(Toolbar, SummaryCountsClipsAndShowsFootageOrTheShortlistAtItsBoundaries)
 {
-    WindowFixture w;
+    TestWindow w;
     SessionSummaryView *summary = w.view->toolbar()->summary();
     Clip clip = makeClip(QStringLiteral("/f/a.mov"));
     const auto footageFor = [&](double seconds) {
@@ -96,7 +96,7 @@ TEST(Toolbar, SummaryCountsClipsAndShowsFootageOrTheShortlistAtItsBoundaries)
 
 TEST(Toolbar, UndoAndRedoButtonsFollowTheHistoryWithTheirTooltips)
 {
-    WindowFixture w;
+    TestWindow w;
     UndoRedoButtons *group = w.view->toolbar()->undoRedo();
     const Clip clip = makeClip(QStringLiteral("/f/a.mov"));
     w.store.setClips({clip});
@@ -127,7 +127,7 @@ TEST(Toolbar, UndoAndRedoButtonsFollowTheHistoryWithTheirTooltips)
 
 TEST(Toolbar, AnUndoTitleHoldingMarkupIsShownAsText)
 {
-    WindowFixture w;
+    TestWindow w;
     const QString tag = QStringLiteral("<b>Dunk</b>");
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 0, {tag})});
     ASSERT_TRUE(w.store.renameTag(tag, QStringLiteral("<i>Three")));
@@ -139,7 +139,7 @@ TEST(Toolbar, AnUndoTitleHoldingMarkupIsShownAsText)
 
 TEST(Toolbar, SidebarSwitchAndTourButton)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     MainToolbar *bar = w.view->toolbar();
     EXPECT_EQ(bar->sidebarButton()->toolTip(), QStringLiteral("Hide sidebar"));
@@ -161,7 +161,7 @@ TEST(Toolbar, SidebarSwitchAndTourButton)
 
 TEST(Toolbar, SessionActionsMenuEnablesItsItemsByTagsAndLoading)
 {
-    WindowFixture w;
+    TestWindow w;
     SessionActionsButton *button = w.view->toolbar()->sessionActions();
     EXPECT_EQ(button->toolTip(), QStringLiteral("Session actions"));
     EXPECT_EQ(button->accessibleName(), QStringLiteral("Session actions"));
@@ -194,7 +194,7 @@ TEST(Toolbar, SessionActionsMenuEnablesItsItemsByTagsAndLoading)
 
 TEST(Toolbar, ResetReviewAsksFirstAndCanBeUndoneInOneStep)
 {
-    WindowFixture w;
+    TestWindow w;
     QList<Clip> clips{taggedClip(QStringLiteral("a.mov"), 5, {QStringLiteral("Dunk")}), taggedClip(QStringLiteral("b.mov"), 2, {}),
                       taggedClip(QStringLiteral("c.mov"), 0, {QStringLiteral("Crowd")})};
     clips[1].markerFlag = MarkerFlag::marker();
@@ -234,7 +234,7 @@ TEST(Toolbar, ResetReviewAsksFirstAndCanBeUndoneInOneStep)
 
 TEST(Toolbar, NewSessionAsksFirstThenStartsWithTheDefaultTags)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 5, {QStringLiteral("Dunk")})});
     w.store.setAvailableTags({QStringLiteral("Dunk")});
     SessionActionsButton *button = w.view->toolbar()->sessionActions();

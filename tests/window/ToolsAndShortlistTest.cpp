@@ -1,10 +1,10 @@
-#include "WindowFixture.h"
+#include "WindowTestSupport.h"
 
+#include "app/widgets/SegmentedControl.h"
 #include "grid/ClipGridView.h"
 #include "organize/ui/ExportTreeFolderRow.h"
 #include "window/GradientButton.h"
 #include "window/GridAreaView.h"
-#include "window/SegmentedControl.h"
 #include "window/ShortlistPanelView.h"
 #include "window/SidebarView.h"
 #include "window/ToolRow.h"
@@ -39,7 +39,7 @@ QStringList folderNames(const ShortlistPanelView *panel)
 
 TEST(ToolsPanel, TheAnalysesOpenTheirSheetsFromTheWindowsFlags)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     ToolsPanelView *tools = w.view->sidebarView()->toolsPanel();
     EXPECT_EQ(tools->audioTriageRow()->text(), QStringLiteral("Audio Triage"));
@@ -60,7 +60,7 @@ TEST(ToolsPanel, NumberingResetRowCountsTheResetsAndReviewsTheFirst)
     EXPECT_EQ(ToolsPanelView::numberingResetText(3), QStringLiteral("3 numbering resets"));
     EXPECT_EQ(ToolsPanelView::numberingResetAccessibleName(1), QStringLiteral("Review 1 possible numbering resets"));
 
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips(cardsWithTwoResets());
     const QList<MarkerDetector::NumberingReset> resets = w.store.numberingResets();
     ASSERT_EQ(resets.size(), 2);
@@ -79,7 +79,7 @@ TEST(ToolsPanel, MarkerRowCountsOnlyMarkerFlagsAndRemovesThroughTheWindow)
     EXPECT_EQ(ToolsPanelView::removeMarkersText(1), QStringLiteral("Remove 1 Marker Clip"));
     EXPECT_EQ(ToolsPanelView::removeMarkersText(2), QStringLiteral("Remove 2 Marker Clips"));
 
-    WindowFixture w;
+    TestWindow w;
     QList<Clip> clips{makeClip(QStringLiteral("/f/a.mov")), makeClip(QStringLiteral("/f/b.mov")), makeClip(QStringLiteral("/f/c.mov"))};
     clips[0].markerFlag = MarkerFlag::special(3);
     w.store.setClips(clips);
@@ -109,12 +109,36 @@ TEST(ToolsPanel, MarkerRowCountsOnlyMarkerFlagsAndRemovesThroughTheWindow)
     EXPECT_FALSE(row->isVisible());
 }
 
+TEST(ToolsPanel, TheWindowsMarkerRowRemovesTheMarkerClipsFromTheStoreInOneUndoStep)
+{
+    TestWindow w;
+    QList<Clip> clips{makeClip(QStringLiteral("/f/a.mov")), makeClip(QStringLiteral("/f/b.mov")), makeClip(QStringLiteral("/f/c.mov")),
+                      makeClip(QStringLiteral("/f/d.mov"))};
+    clips[0].markerFlag = MarkerFlag::marker();
+    clips[1].markerFlag = MarkerFlag::special(3);
+    clips[3].markerFlag = MarkerFlag::marker();
+    w.store.setClips(clips);
+    ToolRow *row = w.view->sidebarView()->toolsPanel()->removeMarkersRow();
+    ASSERT_TRUE(row->isVisible());
+    EXPECT_EQ(row->text(), QStringLiteral("Remove 2 Marker Clips"));
+
+    // The action the window sets up itself: the store's removal.
+    click(row);
+    EXPECT_EQ(names(w.store.clips()), (QStringList{QStringLiteral("b.mov"), QStringLiteral("c.mov")}));
+    EXPECT_FALSE(row->isVisible());
+    EXPECT_EQ(w.store.undoTitle(), QStringLiteral("Undo Remove 2 marker clips"));
+    w.store.undo();
+    EXPECT_EQ(w.store.clips().size(), 4);
+    ASSERT_TRUE(row->isVisible());
+    EXPECT_EQ(row->text(), QStringLiteral("Remove 2 Marker Clips"));
+}
+
 TEST(ShortlistPanel, ShowsWhileAnythingIsShortlistedWithItsTotalsAndSkippedLine)
 {
     EXPECT_EQ(ShortlistPanelView::skippedText(1), QStringLiteral("1 excluded clip will be skipped"));
     EXPECT_EQ(ShortlistPanelView::skippedText(2), QStringLiteral("2 excluded clips will be skipped"));
 
-    WindowFixture w;
+    TestWindow w;
     QList<Clip> clips{taggedClip(QStringLiteral("a.mov"), 0, {}, 65)};
     w.store.setClips(clips);
     SidebarView *sidebar = w.view->sidebarView();
@@ -147,7 +171,7 @@ TEST(ShortlistPanel, ShowsWhileAnythingIsShortlistedWithItsTotalsAndSkippedLine)
 
 TEST(ShortlistPanel, PickerSwitchesBetweenTagAndRatingFolders)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 5, {QStringLiteral("Dunk")}),
                       taggedClip(QStringLiteral("b.mov"), 3, {QStringLiteral("Crowd")})});
     ShortlistPanelView *panel = w.view->sidebarView()->shortlistPanel();
@@ -173,7 +197,7 @@ TEST(ShortlistPanel, PickerSwitchesBetweenTagAndRatingFolders)
 
 TEST(ShortlistPanel, FolderRowsStartCollapsedKeepTheirStateAndOpenClips)
 {
-    WindowFixture w;
+    TestWindow w;
     QList<Clip> clips;
     for (int i = 1; i <= 5; ++i)
         clips.append(taggedClip(QStringLiteral("A00%1.mov").arg(i), 5, {}));
@@ -214,7 +238,7 @@ TEST(ShortlistPanel, FolderRowsStartCollapsedKeepTheirStateAndOpenClips)
 
 TEST(ShortlistPanel, OrganizeButtonFollowsTheThemeColour)
 {
-    WindowFixture w;
+    TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 5, {})});
     GradientButton *button = w.view->sidebarView()->organizeButton();
     EXPECT_EQ(button->accent(), QColor(249, 115, 22));

@@ -3,11 +3,13 @@
 #include "app/AppSettings.h"
 #include "app/widgets/SheetPresenter.h"
 #include "library/ClipStore.h"
+#include "library/StoreTestSupport.h"
 #include "library/model/Clip.h"
 #include "settings/TourManager.h"
 #include "window/ContentView.h"
 #include "window/GridAreaView.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -18,9 +20,11 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 
 // The window's content over a store, settings and tours of its own, shown at
-// a usual size.
+// a usual size. The store keeps the session off the disk unless a test turns
+// saving on.
 struct TestWindow
 {
     QTemporaryDir settingsDir;
@@ -31,6 +35,7 @@ struct TestWindow
 
     TestWindow()
     {
+        store.setSavingEnabled(false);
         view = std::make_unique<ContentView>(store, settings, tours);
         view->resize(1200, 800);
         view->show();
@@ -44,8 +49,6 @@ struct TestWindow
         return SheetPresenter::presented<Sheet>(view.get());
     }
 };
-
-#include <ostream>
 
 // Readable QStrings in failure messages.
 inline void PrintTo(const QString &text, std::ostream *out)
@@ -74,3 +77,23 @@ inline bool touchFile(const QString &path)
     QFile f(path);
     return f.open(QIODevice::WriteOnly);
 }
+
+// A left click in the middle of a button, as the user makes it.
+inline void click(QAbstractButton *button)
+{
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(button->isVisible()) << button->objectName().toStdString();
+    ASSERT_TRUE(button->isEnabled()) << button->objectName().toStdString();
+    QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+
+// A clip with a rating and tags.
+inline Clip taggedClip(const QString &name, qint64 rating, const QStringList &tags, double duration = 4)
+{
+    Clip clip = makeClip(QStringLiteral("/footage/") + name, false, rating);
+    clip.tags = tags;
+    clip.duration = duration;
+    return clip;
+}
+
+using StoreTest::names;

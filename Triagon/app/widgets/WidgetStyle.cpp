@@ -54,6 +54,13 @@ QLabel *label(const QString &text, qreal pixels, QWidget *parent, QFont::Weight 
     return result;
 }
 
+QLabel *secondaryLabel(const QString &text, qreal pixels, QWidget *parent, QFont::Weight weight)
+{
+    QLabel *result = label(text, pixels, parent, weight);
+    result->setForegroundRole(QPalette::PlaceholderText);
+    return result;
+}
+
 QFrame *hairline(QWidget *parent, Qt::Orientation orientation)
 {
     auto *line = new QFrame(parent);

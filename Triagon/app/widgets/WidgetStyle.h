@@ -29,6 +29,8 @@ QColor secondary(const QWidget *widget, qreal opacity = 1.0);
 void setTextColor(QWidget *widget, const QColor &color);
 // A plain-text label at a size in pixels and a weight, in its parent's font.
 QLabel *label(const QString &text, qreal pixels, QWidget *parent, QFont::Weight weight = QFont::Normal);
+// The same in the secondary text colour, which follows the palette.
+QLabel *secondaryLabel(const QString &text, qreal pixels, QWidget *parent, QFont::Weight weight = QFont::Normal);
 // A thin line in the palette's mid colour, across (horizontal) or upright.
 QFrame *hairline(QWidget *parent, Qt::Orientation orientation = Qt::Horizontal);
 

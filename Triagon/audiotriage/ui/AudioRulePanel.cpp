@@ -2,8 +2,8 @@
 
 #include "app/SystemColor.h"
 #include "app/widgets/SymbolView.h"
+#include "app/widgets/ToggleSwitch.h"
 #include "audiotriage/ui/AudioTriageStyle.h"
-#include "audiotriage/ui/ToggleSwitch.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -128,8 +128,8 @@ AudioRulePanel::AudioRulePanel(Look look, AudioTriageRule &rule, QWidget *parent
     description->setWordWrap(true);
     titles->addWidget(description);
     header->addLayout(titles, 1);
-    m_switch = new ToggleSwitch([this] { return ruleColor(); }, this);
-    m_switch->setAccessibleName(m_look.title + QStringLiteral(" group"));
+    m_switch = new ToggleSwitch(m_look.title + QStringLiteral(" group"), this);
+    m_switch->setOnColor([this] { return ruleColor(); });
     connect(m_switch, &QAbstractButton::toggled, this, &AudioRulePanel::setEnabledRule);
     header->addWidget(m_switch, 0, Qt::AlignVCenter);
     column->addLayout(header);

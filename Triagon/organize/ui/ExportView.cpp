@@ -2,7 +2,6 @@
 
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
-#include "app/widgets/SheetPresenter.h"
 #include "library/ClipStore.h"
 #include "organize/FolderPlan.h"
 #include "organize/OrganizeRunner.h"
@@ -97,16 +96,6 @@ ExportView::ExportView(ClipStore &store, AppSettings &settings, std::function<vo
 ExportView::~ExportView() = default;
 
 // ---- Presentation ------------------------------------------------------------
-
-ExportView *ExportView::presented(QWidget *host)
-{
-    return SheetPresenter::presented<ExportView>(host);
-}
-
-void ExportView::present(QWidget *host, bool shown, ClipStore &store, AppSettings &settings, std::function<void()> onDismiss)
-{
-    SheetPresenter::present<ExportView>(host, shown, [&] { return new ExportView(store, settings, std::move(onDismiss), host); });
-}
 
 void ExportView::showEvent(QShowEvent *event)
 {

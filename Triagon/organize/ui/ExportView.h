@@ -52,13 +52,6 @@ public:
     ExportView(ClipStore &store, AppSettings &settings, std::function<void()> onDismiss, QWidget *parent = nullptr);
     ~ExportView() override;
 
-    // Shows the sheet over `host` while `shown` is true and closes it when
-    // it turns false: the main window's presentation of its "Organize
-    // Clips…" flag. `onDismiss` is how the sheet asks to be closed.
-    static void present(QWidget *host, bool shown, ClipStore &store, AppSettings &settings, std::function<void()> onDismiss);
-    // The sheet presented over `host`, or null.
-    static ExportView *presented(QWidget *host);
-
     // ---- State (one presentation) ----
     const std::optional<QUrl> &exportURL() const { return m_exportURL; }
     void setExportURL(const std::optional<QUrl> &url);

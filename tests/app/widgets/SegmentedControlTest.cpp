@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -145,4 +146,95 @@ TEST(SegmentedControl, SegmentsShareTheWidthTheyAreGivenAndFollowThePalette)
     palette.setColor(QPalette::Highlight, QColor(0x12, 0x34, 0x56));
     control.setPalette(palette);
     EXPECT_TRUE(control.segment(0)->styleSheet().contains(QStringLiteral("#123456")));
+}
+
+TEST(SegmentedControl, OnATrackSymbolSegmentsAreNamedAndAClickLeavesTheFocusWhereItWas)
+{
+    QWidget window;
+    auto *layout = new QHBoxLayout(&window);
+    auto *before = new QLineEdit(&window);
+    auto *control = new SegmentedControl(SegmentedControl::Look::track, &window);
+    QList<QColor> inks;
+    const auto symbol = [&inks](QPainter &painter, const QRectF &box, const QColor &color) {
+        inks.append(color);
+        painter.fillRect(box, color);
+    };
+    control->addSymbolSegment(symbol, QStringLiteral("By tag"));
+    control->addSymbolSegment(symbol, QStringLiteral("By rating"));
+    control->addTextSegment(QStringLiteral("Name"));
+    auto *after = new QLineEdit(&window);
+    control->setTextPixels(11);
+    control->setToolTip(QStringLiteral("Organize by tag"));
+    layout->addWidget(before);
+    layout->addWidget(control);
+    layout->addWidget(after);
+    control->setCurrentIndex(0);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QSignalSpy activated(control, &SegmentedControl::activated);
+    QSignalSpy changed(control, &SegmentedControl::currentIndexChanged);
+
+    EXPECT_EQ(control->look(), SegmentedControl::Look::track);
+    ASSERT_EQ(control->count(), 3);
+    EXPECT_EQ(control->segment(0)->accessibleName(), QStringLiteral("By tag"));
+    EXPECT_EQ(control->segment(1)->accessibleName(), QStringLiteral("By rating"));
+    EXPECT_TRUE(control->segment(1)->toolTip().isEmpty());
+    EXPECT_EQ(control->segment(2)->text(), QStringLiteral("Name"));
+    EXPECT_EQ(control->segment(2)->font().pixelSize(), 11);
+    // The chosen symbol is drawn in the text colour, the others in the secondary one.
+    inks.clear();
+    control->grab();
+    ASSERT_EQ(inks.size(), 2);
+    EXPECT_EQ(inks[0], control->palette().color(QPalette::WindowText));
+    EXPECT_EQ(inks[1], control->palette().color(QPalette::PlaceholderText));
+
+    before->setFocus();
+    QTest::mouseClick(control->segment(1), Qt::LeftButton);
+    EXPECT_EQ(control->currentIndex(), 1);
+    EXPECT_TRUE(control->segment(1)->isChecked());
+    EXPECT_FALSE(control->segment(0)->isChecked());
+    EXPECT_EQ(activated.count(), 1);
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_TRUE(before->hasFocus());
+
+    // One Tab stop, at the chosen segment; the arrows move the choice.
+    QTest::keyClick(before, Qt::Key_Tab);
+    ASSERT_TRUE(control->segment(1)->hasFocus());
+    QTest::keyClick(control->segment(1), Qt::Key_Right);
+    EXPECT_EQ(control->currentIndex(), 2);
+    EXPECT_TRUE(control->segment(2)->hasFocus());
+    QTest::keyClick(control->segment(2), Qt::Key_Tab);
+    EXPECT_TRUE(after->hasFocus());
+}
+
+TEST(SegmentedControl, AnAssistiveToolsToggleChoosesLikeAClick)
+{
+    for (const bool track : {false, true}) {
+        SegmentedControl control(track ? SegmentedControl::Look::track : SegmentedControl::Look::joined);
+        for (const QString &title : titles)
+            control.addTextSegment(title);
+        control.setCurrentIndex(0);
+        control.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&control));
+        QSignalSpy activated(&control, &SegmentedControl::activated);
+        QSignalSpy changed(&control, &SegmentedControl::currentIndexChanged);
+
+        QAccessibleInterface *dark = QAccessible::queryAccessibleInterface(control.segment(2));
+        ASSERT_NE(dark, nullptr);
+        ASSERT_NE(dark->actionInterface(), nullptr);
+        dark->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_EQ(control.currentIndex(), 2) << track;
+        EXPECT_TRUE(control.segment(2)->isChecked());
+        EXPECT_FALSE(control.segment(0)->isChecked());
+        EXPECT_EQ(activated.count(), 1);
+        EXPECT_EQ(changed.count(), 1);
+
+        // Toggling the chosen segment keeps it chosen.
+        dark->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        EXPECT_TRUE(control.segment(2)->isChecked()) << track;
+        EXPECT_EQ(control.currentIndex(), 2);
+        EXPECT_EQ(activated.count(), 2);
+        EXPECT_EQ(changed.count(), 1);
+    }
 }

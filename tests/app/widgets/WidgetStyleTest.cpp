@@ -55,6 +55,12 @@ TEST(WidgetStyle, LabelsAndHairlines)
     EXPECT_EQ(label->textFormat(), Qt::PlainText);
     EXPECT_EQ(label->font().pixelSize(), 13);
     EXPECT_EQ(label->font().weight(), QFont::DemiBold);
+    EXPECT_EQ(label->foregroundRole(), QPalette::WindowText);
+    QLabel *secondary = WidgetStyle::secondaryLabel(QStringLiteral("<i>plain</i>"), 11, &parent);
+    EXPECT_EQ(secondary->textFormat(), Qt::PlainText);
+    EXPECT_EQ(secondary->font().pixelSize(), 11);
+    EXPECT_EQ(secondary->font().weight(), QFont::Normal);
+    EXPECT_EQ(secondary->foregroundRole(), QPalette::PlaceholderText);
 
     QFrame *across = WidgetStyle::hairline(&parent);
     EXPECT_EQ(across->frameShape(), QFrame::HLine);

@@ -5,9 +5,9 @@
 #include "app/ThemeColor.h"
 #include "app/widgets/ElidedLabel.h"
 #include "app/widgets/SymbolView.h"
+#include "app/widgets/ToggleSwitch.h"
 #include "audiotriage/ui/AudioRulePanel.h"
 #include "audiotriage/ui/AudioTriageView.h"
-#include "audiotriage/ui/ToggleSwitch.h"
 #include "library/ClipStore.h"
 #include "support/SettingsFileFixture.h"
 
