@@ -216,6 +216,27 @@ bool ClipStore::writeSessionFile(const SessionData &data, QString *errorText)
 
 // ---- Reading and removing ---------------------------------------------------------------------
 
+std::optional<ClipStore::SessionData> ClipStore::decodeSessionFile(const QByteArray &bytes, QString *errorText)
+{
+    auto fail = [&](const QString &reason) {
+        if (errorText)
+            *errorText = reason;
+        return std::nullopt;
+    };
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return fail(parseError.errorString() + QStringLiteral(" at offset ") + QString::number(parseError.offset));
+    if (!document.isObject())
+        return fail(QStringLiteral("The file does not hold a session object."));
+    std::optional<SessionData> data = SessionData::fromJson(document.object(), errorText);
+    if (!data)
+        return std::nullopt;
+    for (Clip &clip : data->clips)
+        makeNameSafe(clip);
+    return data;
+}
+
 std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSessionFile()
 {
     const QString path = sessionFilePath();
@@ -236,21 +257,14 @@ std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSes
         return unreadable(file.errorString());
     file.close();
 
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return unreadable(parseError.errorString() + QStringLiteral(" at offset ") + QString::number(parseError.offset));
-    if (!document.isObject())
-        return unreadable(QStringLiteral("The file does not hold a session object."));
     QString decodeError;
-    std::optional<SessionData> data = SessionData::fromJson(document.object(), &decodeError);
+    std::optional<SessionData> data = decodeSessionFile(bytes, &decodeError);
     if (!data)
         return unreadable(decodeError);
 
     QList<Clip> restored = data->clips;
     qsizetype onDisk = 0;
     for (Clip &clip : restored) {
-        makeNameSafe(clip);
         clip.isMissing = !QFileInfo::exists(clip.path());
         if (!clip.isMissing)
             ++onDisk;
