@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTimer>
@@ -19,6 +20,23 @@ namespace {
 
 const QString kFolderName = QStringLiteral("Triagon");
 const QString kFileName = QStringLiteral("session.json");
+
+// A save writes the whole file under a temporary name ("session.json." and
+// six letters) and renames it over the session file; a process killed
+// between the two leaves that copy behind. The session file itself is still
+// whole (the one before the interrupted save), so the copy is removed.
+void removeInterruptedSaves(const QString &path)
+{
+    static const QRegularExpression leftover(QStringLiteral("^session\\.json\\.[A-Za-z0-9]{6}$"));
+    const QFileInfo info(path);
+    QDir folder(info.absolutePath());
+    for (const QFileInfo &entry : folder.entryInfoList({info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!leftover.match(entry.fileName()).hasMatch() || entry.isSymLink())
+            continue;
+        if (QFile::remove(entry.absoluteFilePath()))
+            qCInfo(sessionLogger, "Removed %s, left by a save that was interrupted", qUtf8Printable(entry.fileName()));
+    }
+}
 
 // Moves an unreadable session file out of the way of the next save, beside
 // the original: "session.unreadable-<time>.json". If the folder does not
@@ -240,6 +258,7 @@ std::optional<ClipStore::SessionData> ClipStore::decodeSessionFile(const QByteAr
 std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSessionFile()
 {
     const QString path = sessionFilePath();
+    removeInterruptedSaves(path);
     if (!QFileInfo::exists(path))
         return std::nullopt;
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 
 int main(int argc, char **argv)
 {
@@ -17,16 +18,20 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     // Each ctest case is its own process; give each one its own home so that
-    // tests running in parallel never share a session file.
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/triagon-test-home-XXXXXX"));
-    if (home.isValid()) {
-        const QByteArray root = home.path().toUtf8();
+    // tests running in parallel never share a session file. A test that runs
+    // its own program as a child hands it its home in TRIAGON_TEST_HOME.
+    const QByteArray givenHome = qgetenv("TRIAGON_TEST_HOME");
+    std::optional<QTemporaryDir> home;
+    if (givenHome.isEmpty())
+        home.emplace(QDir::tempPath() + QStringLiteral("/triagon-test-home-XXXXXX"));
+    if (!givenHome.isEmpty() || home->isValid()) {
+        const QByteArray root = givenHome.isEmpty() ? home->path().toUtf8() : givenHome;
         qputenv("HOME", root);
         qputenv("XDG_DATA_HOME", root + "/.local/share");
         qputenv("XDG_CONFIG_HOME", root + "/.config");
         qputenv("XDG_CACHE_HOME", root + "/.cache");
         qputenv("XDG_STATE_HOME", root + "/.local/state");
-        const QString runtime = home.path() + QStringLiteral("/runtime");
+        const QString runtime = QString::fromUtf8(root) + QStringLiteral("/runtime");
         QDir().mkpath(runtime);
         QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
