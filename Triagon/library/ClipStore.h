@@ -362,6 +362,9 @@ public:
     // read or decoded is moved aside (see unreadableSessionFilePaths) so that
     // the next save does not overwrite the user's decisions.
     static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile();
+    // The decoding behind readSessionFile: the file's bytes to the record,
+    // with names that are not one path component made safe. Touches no disk.
+    static std::optional<SessionData> decodeSessionFile(const QByteArray &bytes, QString *errorText = nullptr);
     // Cancels the waiting save and removes the session file.
     void clearSessionFile();
     // Session files that could not be read and were moved aside, oldest first.

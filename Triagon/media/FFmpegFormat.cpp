@@ -8,6 +8,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 void FFmpegFormat::initialize()
@@ -17,6 +18,61 @@ void FFmpegFormat::initialize()
         av_log_set_level(qEnvironmentVariableIntValue("TRIAGON_FFMPEG_LOG") > 0 ? AV_LOG_WARNING : AV_LOG_FATAL);
     });
 }
+
+// Media bytes read through FFmpeg's custom I/O: the bytes, the read
+// position and the I/O context with its buffer.
+struct FFmpegFormat::MemoryInput
+{
+    QByteArray bytes;
+    qint64 position = 0;
+    AVIOContext *io = nullptr;
+
+    ~MemoryInput()
+    {
+        if (io) {
+            av_freep(&io->buffer);
+            avio_context_free(&io);
+        }
+    }
+
+    static int read(void *opaque, uint8_t *buffer, int size)
+    {
+        auto *self = static_cast<MemoryInput *>(opaque);
+        const qint64 left = self->bytes.size() - self->position;
+        if (left <= 0)
+            return AVERROR_EOF;
+        const int count = int(std::min<qint64>(left, size));
+        std::memcpy(buffer, self->bytes.constData() + self->position, size_t(count));
+        self->position += count;
+        return count;
+    }
+
+    static int64_t seek(void *opaque, int64_t offset, int whence)
+    {
+        auto *self = static_cast<MemoryInput *>(opaque);
+        const qint64 size = self->bytes.size();
+        qint64 target = 0;
+        switch (whence & ~AVSEEK_FORCE) {
+        case AVSEEK_SIZE:
+            return size;
+        case SEEK_SET:
+            target = offset;
+            break;
+        case SEEK_CUR:
+            target = self->position + offset;
+            break;
+        case SEEK_END:
+            target = size + offset;
+            break;
+        default:
+            return AVERROR(EINVAL);
+        }
+        if (target < 0 || target > size)
+            return AVERROR(EINVAL);
+        self->position = target;
+        return target;
+    }
+};
 
 bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo)
 {
@@ -29,11 +85,51 @@ bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo
         return false;
     }
     // The "file:" prefix keeps a name such as "http:x.mp4" a local file name.
-    const QByteArray url = QByteArrayLiteral("file:") + path.toUtf8();
+    return openInput(QByteArrayLiteral("file:") + path.toUtf8(), nullptr, error, readStreamInfo);
+}
+
+bool FFmpegFormat::openMemory(const QByteArray &bytes, QString *error)
+{
+    initialize();
+    close();
+    m_path.clear();
+    constexpr int bufferSize = 64 * 1024;
+    auto memory = std::make_shared<MemoryInput>();
+    memory->bytes = bytes;
+    auto *buffer = static_cast<unsigned char *>(av_malloc(bufferSize));
+    memory->io = buffer ? avio_alloc_context(buffer, bufferSize, 0, memory.get(), &MemoryInput::read, nullptr, &MemoryInput::seek)
+                        : nullptr;
+    if (!memory->io) {
+        av_free(buffer);
+        if (error)
+            *error = QStringLiteral("Out of memory");
+        return false;
+    }
+    m_memory = std::move(memory);
+    if (!openInput(QByteArray(), m_memory->io, error, true)) {
+        m_memory.reset();
+        return false;
+    }
+    return true;
+}
+
+bool FFmpegFormat::openInput(const QByteArray &url, AVIOContext *pb, QString *error, bool readStreamInfo)
+{
     AVDictionary *options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext *raw = nullptr;
-    int result = avformat_open_input(&raw, url.constData(), nullptr, &options);
+    AVFormatContext *raw = avformat_alloc_context();
+    if (!raw) {
+        av_dict_free(&options);
+        if (error)
+            *error = QStringLiteral("Out of memory");
+        return false;
+    }
+    if (pb) {
+        raw->pb = pb;
+        raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+    }
+    // On failure avformat_open_input frees the context itself.
+    int result = avformat_open_input(&raw, pb ? nullptr : url.constData(), nullptr, &options);
     av_dict_free(&options);
     if (result < 0) {
         if (error)
@@ -62,6 +158,7 @@ bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo
 void FFmpegFormat::close()
 {
     m_context.reset();
+    m_memory.reset();
     m_videoStream = -1;
     m_audioStream = -1;
     m_readError = 0;

@@ -2,6 +2,7 @@
 
 #include "media/FFmpegPointers.h"
 
+#include <QByteArray>
 #include <QSize>
 #include <QString>
 
@@ -31,6 +32,8 @@ public:
     // read: enough for container metadata). On failure returns false and
     // sets *error.
     bool open(const QString &path, QString *error = nullptr, bool readStreamInfo = true);
+    // The same for media bytes held in memory (nothing touches the disk).
+    bool openMemory(const QByteArray &bytes, QString *error = nullptr);
     bool isOpen() const { return bool(m_context); }
     void close();
 
@@ -88,6 +91,12 @@ public:
     static void initialize();
 
 private:
+    struct MemoryInput;
+    // Opens from a URL or, when pb is set, from a custom reader.
+    bool openInput(const QByteArray &url, AVIOContext *pb, QString *error, bool readStreamInfo);
+
+    // Declared before the context so that the reader outlives it.
+    std::shared_ptr<MemoryInput> m_memory;
     FFmpegFormatContextPtr m_context;
     QString m_path;
     int m_videoStream = -1;

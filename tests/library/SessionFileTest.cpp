@@ -339,3 +339,22 @@ TEST_F(SessionFile, ReadingWorksOffTheGuiThread)
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(names(read->second), QStringList{"a.mov"});
 }
+
+TEST_F(SessionFile, ReadingRemovesTheCopyOfASaveThatWasInterrupted)
+{
+    // A save killed between writing its temporary copy and renaming it.
+    const QString folder = QFileInfo(ClipStore::sessionFilePath()).absolutePath();
+    writeFile(QJsonDocument(validSession()).toJson());
+    for (const QString &name : {QStringLiteral("session.json.Ab3dE9"), QStringLiteral("session.json.bak"), QStringLiteral("session.json.Ab3dE")}) {
+        QFile file(folder + QLatin1Char('/') + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{}");
+    }
+    const auto read = ClipStore::readSessionFile();
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->second.size(), 1);
+    // Only the save's own temporary name is taken away; other files stay.
+    QStringList left = QDir(folder).entryList(QDir::Files);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{QStringLiteral("session.json"), QStringLiteral("session.json.Ab3dE"), QStringLiteral("session.json.bak")}));
+}

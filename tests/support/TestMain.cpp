@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -56,17 +57,21 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     // Each ctest case is its own process; give each one its own home so that
-    // tests running in parallel never share a session file.
-    QTemporaryDir home(QDir::tempPath() + QStringLiteral("/triagon-test-home-XXXXXX"));
-    if (home.isValid()) {
-        const QByteArray root = home.path().toUtf8();
+    // tests running in parallel never share a session file. A test that runs
+    // its own program as a child hands it its home in TRIAGON_TEST_HOME.
+    const QByteArray givenHome = qgetenv("TRIAGON_TEST_HOME");
+    std::optional<QTemporaryDir> home;
+    if (givenHome.isEmpty())
+        home.emplace(QDir::tempPath() + QStringLiteral("/triagon-test-home-XXXXXX"));
+    if (!givenHome.isEmpty() || home->isValid()) {
+        const QByteArray root = givenHome.isEmpty() ? home->path().toUtf8() : givenHome;
         qputenv("HOME", root);
         qputenv("XDG_DATA_HOME", root + "/.local/share");
         qputenv("XDG_CONFIG_HOME", root + "/.config");
         qputenv("XDG_CACHE_HOME", root + "/.cache");
         qputenv("XDG_STATE_HOME", root + "/.local/state");
-        FreshHomeForEachTest::makeRuntimeFolder(home.path());
-        qputenv("XDG_RUNTIME_DIR", (home.path() + QStringLiteral("/runtime")).toUtf8());
+        FreshHomeForEachTest::makeRuntimeFolder(QString::fromUtf8(root));
+        qputenv("XDG_RUNTIME_DIR", root + "/runtime");
     }
     QStandardPaths::setTestModeEnabled(true);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
@@ -76,7 +81,8 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Triagon"));
 
     ::testing::InitGoogleTest(&argc, argv);
-    if (home.isValid())
-        ::testing::UnitTest::GetInstance()->listeners().Append(new FreshHomeForEachTest(home.path()));
+    // A child run in its parent's home leaves that home alone.
+    if (home && home->isValid())
+        ::testing::UnitTest::GetInstance()->listeners().Append(new FreshHomeForEachTest(home->path()));
     return RUN_ALL_TESTS();
 }
