@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // triagon-bench: each subcommand lives in its own file and registers itself
 // with a static BenchCommand. Output is `name=value` lines, the figure last,
 // then max_rss_mb.
@@ -19,4 +21,7 @@ void print(const char *name, const QString &value);
 double maxRssMb();
 double median(QList<double> values);
 double percentile(QList<double> values, double p); // p in 0..100
+// Runs the event loop, sleeping while it has nothing to do, until `done`
+// holds (true) or `timeoutMs` have passed (false).
+bool waitFor(const std::function<bool()> &done, int timeoutMs);
 } // namespace bench

@@ -1,6 +1,8 @@
 #include "Bench.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTextStream>
 #include <sys/resource.h>
 
@@ -45,6 +47,18 @@ double bench::maxRssMb()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0; // ru_maxrss is in kilobytes on Linux
+}
+
+bool bench::waitFor(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    }
+    return true;
 }
 
 double bench::median(QList<double> values)

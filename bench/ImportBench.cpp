@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
 #include <QUrl>
@@ -18,18 +17,6 @@
 namespace {
 
 constexpr int rounds = 5;
-
-bool waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
 
 int run(const QStringList &arguments)
 {
@@ -66,7 +53,7 @@ int run(const QStringList &arguments)
         QObject::connect(store.importer(), &ClipImporter::prewarmFinished, [&] { prewarmed = true; });
         timer.start();
         store.addURLs(folder, {});
-        if (!waitFor([&] { return !store.isLoading(); }, 30 * 60 * 1000)) {
+        if (!bench::waitFor([&] { return !store.isLoading(); }, 30 * 60 * 1000)) {
             std::fprintf(stderr, "the import did not end\n");
             return 1;
         }
@@ -77,7 +64,7 @@ int run(const QStringList &arguments)
         clipCount = store.clips().size();
         if (round == rounds - 1) {
             timer.start();
-            if (!waitFor([&] { return prewarmed; }, 60 * 60 * 1000)) {
+            if (!bench::waitFor([&] { return prewarmed; }, 60 * 60 * 1000)) {
                 std::fprintf(stderr, "the prewarm did not end\n");
                 return 1;
             }

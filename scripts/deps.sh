@@ -5,13 +5,19 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6svg6-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libgl-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev
   ffmpeg
   libgtest-dev googletest
   xvfb xauth imagemagick x11-utils
   fonts-dejavu-core
 )
+
+# `deps.sh fuzz`: also what the fuzz targets are built with (clang and its
+# fuzzer and sanitizer runtime).
+if [ "${1:-}" = fuzz ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

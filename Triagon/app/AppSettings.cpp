@@ -144,21 +144,6 @@ std::optional<QString> encodeTags(const QStringList &tags)
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
 }
 
-std::optional<QStringList> decodeTags(const QString &json)
-{
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8(), &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
-        return std::nullopt;
-    QStringList tags;
-    for (const QJsonValue &element : document.array()) {
-        if (!element.isString())
-            return std::nullopt;
-        tags.append(element.toString());
-    }
-    return tags;
-}
-
 void logError(const char *message)
 {
     qCCritical(settingsLogger, "%s", message);
@@ -443,6 +428,21 @@ QColor AppSettings::accentColor() const
     return themeColorValue(themeColor());
 }
 
+std::optional<QStringList> AppSettings::decodeDefaultTags(const QString &json)
+{
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8(), &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return std::nullopt;
+    QStringList tags;
+    for (const QJsonValue &element : document.array()) {
+        if (!element.isString())
+            return std::nullopt;
+        tags.append(element.toString());
+    }
+    return tags;
+}
+
 QStringList AppSettings::decodedDefaultTags() const
 {
     if (m_decodedDefaultTags)
@@ -450,7 +450,7 @@ QStringList AppSettings::decodedDefaultTags() const
     QStringList result = builtInDefaultTags();
     const QString json = customDefaultTagsJSON();
     if (hasCustomTags() && !json.isEmpty()) {
-        if (const std::optional<QStringList> decoded = decodeTags(json))
+        if (const std::optional<QStringList> decoded = decodeDefaultTags(json))
             result = *decoded;
         else
             logError("Custom tags setting is corrupt \u2014 falling back to built-in defaults");

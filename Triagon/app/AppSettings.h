@@ -142,6 +142,9 @@ public:
     // empty), else the built-in list. A text that cannot be decoded gives the
     // built-in list and one error line in the "settings" log.
     QStringList decodedDefaultTags() const;
+    // The stored text of custom default tags decoded: a JSON array of texts,
+    // else nothing.
+    static std::optional<QStringList> decodeDefaultTags(const QString &json);
     // Makes `tags` the custom default tags (hasCustomTags becomes true).
     void setCustomDefaultTags(const QStringList &tags);
     // Back to the built-in list: hasCustomTags false, stored text empty.

@@ -5,6 +5,13 @@
 #include <QPalette>
 #include <QPixmap>
 
+QIcon DrawnIconEngine::themedOr(const QString &themeName, Drawer drawer)
+{
+    if (!themeName.isEmpty() && QIcon::hasThemeIcon(themeName))
+        return QIcon::fromTheme(themeName);
+    return QIcon(new DrawnIconEngine(std::move(drawer)));
+}
+
 void DrawnIconEngine::paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State)
 {
     const QPalette palette = QGuiApplication::palette();

@@ -1,16 +1,15 @@
 #include "grid/BackToTopButton.h"
 
+#include "app/SymbolPainting.h"
 #include "app/ThemeColor.h"
+#include "app/widgets/WidgetStyle.h"
 
 #include <QPainter>
 
 namespace {
 QFont labelFont(const QFont &base)
 {
-    QFont f = base;
-    f.setPixelSize(11);
-    f.setWeight(QFont::DemiBold);
-    return f;
+    return WidgetStyle::sizedFont(base, 11, QFont::DemiBold);
 }
 } // namespace
 
@@ -69,7 +68,7 @@ void BackToTopButton::paintEvent(QPaintEvent *)
         fg.setAlphaF(0.55f);
     const qreal cx = r.left() + 12 + 5;
     const qreal cy = r.center().y();
-    p.setPen(QPen(fg, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(SymbolPainting::roundPen(fg, 1.8));
     p.drawLine(QPointF(cx, cy + 5), QPointF(cx, cy - 5));
     p.drawLine(QPointF(cx, cy - 5), QPointF(cx - 4, cy - 1));
     p.drawLine(QPointF(cx, cy - 5), QPointF(cx + 4, cy - 1));

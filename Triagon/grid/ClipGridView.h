@@ -17,11 +17,15 @@
 
 class AppSettings;
 class BackToTopButton;
+class ExpandedClipOverlay;
 class CardMedia;
 class ClipStore;
 class ClipThumbnailView;
+class QKeyEvent;
 class QLabel;
+class PlayerView;
 class QPropertyAnimation;
+class SectionHeaderView;
 class ShuttleController;
 class VideoPlayer;
 
@@ -75,13 +79,16 @@ public:
     // 16:9, or 9:16 when more than half of the session's clips are portrait.
     double tileAspectRatio() const;
 
-    // The expanded player's clip. The overlay shows only once a panel
-    // factory is set (the full player); the state is kept either way.
+    // The clip open in the full player over the dimmed grid: always the
+    // store's current value of that clip. Opening a clip pauses the keyboard
+    // scrub (it stays on its clip); the player closes when its clip leaves
+    // the store.
     const std::optional<Clip> &expandedClip() const { return m_expandedClip; }
     void expandClip(const Clip &clip);
     void closeExpandedClip();
-    using ExpandedPanelFactory = std::function<QWidget *(const Clip &clip, QWidget *parent)>;
-    void setExpandedPanelFactory(ExpandedPanelFactory factory);
+    // The full player while a clip is open, else null.
+    PlayerView *playerView() const;
+    ExpandedClipOverlay *expandedOverlay() const { return m_expandedOverlay; }
 
     // The keyboard scrub: one player of the selected clip, driven by the
     // grid's shuttle and drawn on that clip's card.
@@ -90,6 +97,11 @@ public:
     const std::shared_ptr<VideoPlayer> &gridScrubPlayer() const { return m_gridScrubPlayer; }
     void updateGridScrub(const Clip &clip, bool keepPlaying);
     void stopGridScrub();
+
+    // Keyboard selection: the clip becomes the only selected and hovered
+    // clip and the anchor, the keyboard scrub moves to it (playing on), and
+    // its cell scrolls into view.
+    void selectAndScroll(const Clip &clip);
 
     const std::optional<QUuid> &selectionAnchorID() const { return m_selectionAnchorID; }
     bool renameDismissedRecently() const { return m_renameDismissedRecently; }
@@ -107,6 +119,8 @@ public:
     // Inspection (the main window's status bar, benchmarks and tests).
     const GridLayoutModel &layoutModel() const { return m_model; }
     QList<ClipThumbnailView *> liveCards() const;
+    // The headers of the sections near the viewport, by section title.
+    QList<SectionHeaderView *> liveHeaders() const { return m_headers.values(); }
     // The first live card of a clip, or null.
     ClipThumbnailView *cardFor(const QUuid &clipID) const;
     BackToTopButton *backToTopButton() const { return m_backToTop; }
@@ -118,11 +132,14 @@ Q_SIGNALS:
     void expandedClipChanged();
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool event(QEvent *event) override;
     bool viewportEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     using CardKey = QPair<QString, QUuid>;
@@ -137,6 +154,7 @@ private:
     void rebuildLayout();
     void relayoutKeepingAnchor();
     void updateLiveCells();
+    void updateLiveHeaders();
     void refreshCards();
     void paintViewport(QPaintEvent *event);
     void updateOverlays();
@@ -149,6 +167,34 @@ private:
     std::optional<Clip> currentClip(const QUuid &id) const;
     QSet<QUuid> editTargets(const QUuid &clipID) const;
     void selectByPointer(const QUuid &clipID, Qt::KeyboardModifiers modifiers);
+
+    // Keyboard control. Each handler says whether it took the key; keys it
+    // leaves go on to the window.
+    bool handleKey(QKeyEvent *event);
+    // No player open, no tag picker shown, no rename in progress.
+    bool keysAllowed() const;
+    // The selection, or the hovered clip when nothing is selected.
+    QSet<QUuid> keyTargetClipIDs() const;
+    std::optional<QUuid> currentClipForMovement() const;
+    bool handleEscapeKey();
+    bool handleRatingKey(const QString &text);
+    bool handleTagKey();
+    bool handleDeleteKey();
+    bool handleReturnKey();
+    bool handleSelectAllKey();
+    bool moveSelectionHorizontally(int delta);
+    bool moveSelectionVertically(bool up);
+    // The keyboard scrub's keys; false while no clip is scrubbed.
+    bool handleScrubKey(QKeyEvent *event);
+    void stepGridScrubFrames(int delta);
+
+    // The full player of a clip, wired to store edits of that one clip.
+    PlayerView *makePlayer(const Clip &clip);
+    // The player's previous and next steps: to that clip unless it is gone or offline.
+    void stepExpandedClip(const QUuid &clipID);
+    // Shows the store's current value of the open clip, or closes the player.
+    void refreshExpandedClip();
+    void jumpGridScrub(double seconds);
     void selectFirstClipIfNeeded();
     void setSelection(const QSet<QUuid> &ids);
     void raiseFlag(bool &flag);
@@ -167,6 +213,7 @@ private:
     int m_columns = 3;
     int m_layoutCount = 0;
     QHash<CardKey, ClipThumbnailView *> m_cards;
+    QHash<QString, SectionHeaderView *> m_headers;
     bool m_updatingCells = false;
 
     // The values whose changes scroll back to the top.
@@ -180,8 +227,7 @@ private:
 
     // Grid state.
     std::optional<Clip> m_expandedClip;
-    ExpandedPanelFactory m_panelFactory;
-    QWidget *m_expandedOverlay = nullptr;
+    ExpandedClipOverlay *m_expandedOverlay = nullptr;
     bool m_renameDismissedRecently = false;
     bool m_tagPickerDismissedRecently = false;
     ShuttleController *m_gridShuttle = nullptr;

@@ -22,6 +22,7 @@ class QFrame;
 class QMenu;
 class RenameTextField;
 class ShuttleController;
+class TagPickerPopup;
 class TagPickerView;
 class VideoPlayer;
 
@@ -52,6 +53,9 @@ public:
         QStringList availableTags;
         bool audioEnabled = true;
         bool isSelected = false;
+        // The one selected clip while the grid has the keyboard: for
+        // assistive technologies the card stands for the grid's focus.
+        bool isKeyboardCurrent = false;
         // The tags shown as applied in the picker; the clip's own when absent.
         std::optional<QStringList> selectedTagsForPicker;
         QSet<QString> mixedTagsForPicker;
@@ -82,8 +86,13 @@ public:
     int heightForWidth(int width) const override;
     QSize sizeHint() const override;
 
-    // The one-line spoken summary of the clip.
-    QString accessibilitySummary() const;
+    // The one-line spoken summary of the clip: name, duration, resolution,
+    // rating, tags (sorted) and the hand-marker flag, joined by ", ".
+    QString accessibilitySummary() const { return accessibilitySummary(m_in.clip); }
+    static QString accessibilitySummary(const Clip &clip);
+    bool isKeyboardCurrent() const { return m_in.isKeyboardCurrent; }
+    // Installs the accessibility interfaces of the grid and its cards (once).
+    static void installAccessibility();
     // The technical line: codec, resolution and frame rate joined by " · ".
     static QString technicalLine(const Clip &clip);
 
@@ -103,7 +112,7 @@ public:
     bool isTagPickerShown() const { return m_showTagPicker; }
     bool isTagPickerInAddMode() const { return m_showTagPickerInAddMode; }
     TagPickerView *tagPicker() const { return m_picker; }
-    QFrame *tagPickerPopup() const { return m_popup; }
+    QFrame *tagPickerPopup() const;
 
     // Transient state, for the grid and for tests.
     bool isCardHovered() const { return m_isCardHovered; }
@@ -159,9 +168,27 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
     void showEvent(QShowEvent *event) override;
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The block under the poster: padding, the three rows and the star pitch.
+    static constexpr qreal infoPaddingX = 12;
+    static constexpr qreal infoPaddingY = 10;
+    static constexpr qreal rowGap = 6;
+    static constexpr qreal nameRowHeight = 22;
+    static constexpr qreal techRowHeight = 14;
+    static constexpr qreal ratingRowHeight = 24;
+    static constexpr qreal starPitch = 18;
+    static constexpr qreal starWidth = 16;
+    static constexpr qreal tagIconWidth = 16;
+    struct InfoRows
+    {
+        QRectF content;
+        QRectF nameRow;
+        QRectF techRow;
+        QRectF ratingRow;
+    };
+    static InfoRows infoRows(const QRectF &poster);
+
     enum class Hit { none, poster, info, name, star, tagIcon, expand, remove, numberingReset };
     Hit hitTest(const QPointF &pos, int *star = nullptr) const;
 
@@ -169,6 +196,9 @@ private:
     void endHoverScrub();
     void setCardHovered(bool hovered);
     void setHoveredStar(int star);
+
+    // Tells assistive technologies what changed for them between two inputs.
+    void announceAccessibilityChanges(const Inputs &old, bool first);
 
     void startLoading();
     void requestPoster(bool keepCurrent);
@@ -238,7 +268,7 @@ private:
     QSizeF m_posterPixmapSize;
 
     QPointer<RenameTextField> m_renameField;
-    QFrame *m_popup = nullptr;
+    TagPickerPopup *m_popup = nullptr;
     TagPickerView *m_picker = nullptr;
     QMetaObject::Connection m_playerConnection;
     QMetaObject::Connection m_keyboardPlayerConnection;

@@ -9,6 +9,13 @@ double finiteDuration(double seconds)
     return std::isfinite(seconds) && seconds > 0 ? seconds : 0.0;
 }
 
+double clampedTime(double seconds, double duration)
+{
+    if (!std::isfinite(seconds))
+        return 0.0;
+    return std::max(0.0, std::min(finiteDuration(duration), seconds));
+}
+
 HoverScrub HoverScrub::at(double x, double width, double duration, const QList<ScrubModifier> &modifiers,
                           Qt::KeyboardModifiers held, std::optional<double> anchor)
 {

@@ -28,6 +28,9 @@ struct HoverScrub
 
 // A finite duration in seconds, 0 for anything else (negative, NaN, infinity).
 double finiteDuration(double seconds);
+// A time within 0 … duration (a duration as finiteDuration takes it); a time
+// that is not finite gives 0. Jumps and drags clamp their target with it.
+double clampedTime(double seconds, double duration);
 
 // Minutes and two-digit seconds of a time, "1:15" for 75.9 s and "60:00" for
 // an hour; a time that is not finite or below 0 shows "0:00".

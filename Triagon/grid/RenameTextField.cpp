@@ -15,6 +15,18 @@ RenameTextField::RenameTextField(const QString &text, const QFont &font, QWidget
     });
 }
 
+QString RenameTextField::trimmedName(const QString &text)
+{
+    auto isBlank = [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; };
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && isBlank(text.at(start)))
+        ++start;
+    while (end > start && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(start, end - start);
+}
+
 void RenameTextField::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {

@@ -15,6 +15,10 @@ class RenameTextField : public QLineEdit
 public:
     RenameTextField(const QString &text, const QFont &font, QWidget *parent = nullptr);
 
+    // The name to commit: trimmed of spaces and tabs (every Unicode space
+    // separator) at both ends, not of line breaks, which stay visible.
+    static QString trimmedName(const QString &text);
+
 Q_SIGNALS:
     void committed();
     void cancelled();

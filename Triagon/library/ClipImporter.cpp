@@ -38,12 +38,11 @@ struct ClipImporter::ImportTask
 // that one slow file holds up only its own batch's turn, not the probing.
 struct ClipImporter::ProbeRun
 {
-    explicit ProbeRun(const QList<QUrl> &files)
-        : urls(files)
-    {
-    }
-    // Read by every prober at once: constant, so that no prober detaches the
-    // list (shared with the import task) while another reads it.
+    explicit ProbeRun(QList<QUrl> files) : urls(std::move(files)) {}
+
+    // Read by every prober at once, so never through a writable handle: that
+    // would make each of them detach the list, which it still shares with the
+    // import task, while the others read it.
     const QList<QUrl> urls;
     std::vector<Clip> clips;
     std::unique_ptr<std::atomic<qsizetype>[]> unprobedInBatch;

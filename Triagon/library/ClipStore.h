@@ -9,6 +9,7 @@
 #include "library/model/FolderOrganization.h"
 #include "library/model/GroupMode.h"
 #include "library/model/SortOrder.h"
+#include "markers/HandMarkerScan.h"
 #include "markers/MarkerDetector.h"
 #include "media/AudioScrubEngine.h"
 #include "media/ScrubPlayerPool.h"
@@ -16,6 +17,7 @@
 #include "media/WaveformCache.h"
 #include "organize/ExportFileEntry.h"
 #include "organize/ExportFolder.h"
+#include "organize/ExportResult.h"
 #include "organize/ExportScope.h"
 #include "organize/ExportTotals.h"
 
@@ -29,11 +31,14 @@
 #include <QStringList>
 #include <QUrl>
 #include <QUuid>
+#include <functional>
 #include <optional>
 #include <utility>
 
 class ImportPanel;
+class OrganizeRunner;
 class QTimer;
+struct OrganizeOutcome;
 
 // The one central object of a running session: the session's clips in the
 // order they were added, the tag catalog, the grid's filter, sort and group
@@ -198,12 +203,15 @@ public:
     void setRenamingClipID(const std::optional<QUuid> &id);
 
     // Organize progress, plain fields of the organize run and its sheet.
+    // Storing a progress or a file name that differs from the old one (NaN
+    // always does) sends objectWillChange() and exportProgressChanged()
+    // once, after the new value is in place.
     bool isExporting() const { return m_isExporting; }
     void setExporting(bool exporting) { m_isExporting = exporting; }
     double exportProgress() const { return m_exportProgress; }
-    void setExportProgress(double progress) { m_exportProgress = progress; }
+    void setExportProgress(double progress);
     const QString &exportCurrentFile() const { return m_exportCurrentFile; }
-    void setExportCurrentFile(const QString &name) { m_exportCurrentFile = name; }
+    void setExportCurrentFile(const QString &name);
 
     // Loudness figures per clip; notifies only when the number of entries changes.
     const QHash<QUuid, AudioMetrics> &audioMetrics() const { return m_audioMetrics; }
@@ -211,6 +219,11 @@ public:
     // Hand-marker detection input per clip, written by the scan; no notification.
     const QHash<QUuid, MarkerDetector::Metrics> &markerMetrics() const { return m_markerMetrics; }
     void setMarkerMetrics(const QHash<QUuid, MarkerDetector::Metrics> &metrics) { m_markerMetrics = metrics; }
+
+    // ---- Audio triage (ClipStoreAudioTriage.cpp) ---------------------------
+    // Stores one clip's loudness figures, replacing only that clip's entry;
+    // notifies as setAudioMetrics() does, when the number of entries changed.
+    void setAudioMetrics(const QUuid &clipID, const AudioMetrics &metrics);
 
     // ---- Background-work bookkeeping --------------------------------------
 
@@ -312,7 +325,8 @@ public:
     void renameClip(QUuid clipID, QString newName);
     // Takes a clip out of the session (the file stays where it is).
     void removeClip(QUuid clipID);
-    // Appends each label to its clip unless the clip carries it already.
+    // Appends each label to its clip unless the clip carries it already or
+    // the label is blank (see ClipStoreAudioTriage.cpp).
     void applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs);
     // Clears every clip's tags, with all also reviews, ratings and flags;
     // always switches every filter off.
@@ -348,6 +362,9 @@ public:
     // read or decoded is moved aside (see unreadableSessionFilePaths) so that
     // the next save does not overwrite the user's decisions.
     static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile();
+    // The decoding behind readSessionFile: the file's bytes to the record,
+    // with names that are not one path component made safe. Touches no disk.
+    static std::optional<SessionData> decodeSessionFile(const QByteArray &bytes, QString *errorText = nullptr);
     // Cancels the waiting save and removes the session file.
     void clearSessionFile();
     // Session files that could not be read and were moved aside, oldest first.
@@ -419,6 +436,83 @@ public:
     // removes the session file.
     void startNewSession(const QStringList &tags);
 
+    // ---- Hand markers and numbering resets ------------------------------------
+    // (ClipStoreMarkers.cpp) Each edit that changes something assigns the
+    // clip list once, records one undo entry and schedules a save; every
+    // refusal is silent and changes nothing.
+
+    // What confirming a numbering reset would tag: the clip and the number
+    // of hands stacked on it.
+    struct CrossResetPlan
+    {
+        Clip clip;
+        int hands = 0;
+    };
+
+    // Sets or clears one clip's hand-marker flag.
+    void setMarkerFlag(std::optional<MarkerFlag> flag, QUuid clipID);
+    // Takes every clip flagged as a marker (not "special") out of the
+    // session, as one "Remove N marker clip(s)"; the files stay on disk.
+    void removeMarkerClips();
+    // Applies a hand-marker scan to the clips of the scope (all clips when
+    // none): accepted markers flagged, other flags cleared, marker-family
+    // tags other than a clip's planned tag removed, planned tags added,
+    // optionally the markers removed, the catalog kept in step; one
+    // "Detect Markers (N changes)". A planned tag that is not a valid tag
+    // name is never written.
+    void applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base,
+                              bool removeMarkers, const std::optional<QSet<QUuid>> &scope);
+    // Read-only: the clip that linking the reset would tag, or none.
+    std::optional<CrossResetPlan> crossResetMarkerPlan(const MarkerDetector::NumberingReset &reset) const;
+    // Records that a current reset needs nothing (the reset then disappears).
+    void dismissNumberingReset(MarkerDetector::NumberingReset reset);
+    // Links a current reset and tags the clip before the marker across it,
+    // as one "Confirm Hand Marker Across Reset"; false when nothing changed.
+    bool applyNumberingResetDecisions(MarkerDetector::NumberingReset reset, QString base);
+    // The base itself, or the base, "x" and a decimal integer (an optional
+    // sign and digits, nothing else); exact and case-sensitive.
+    static bool isMarkerTag(const QString &tag, const QString &base);
+    // Drops from the catalog the marker-family tags (not the base) that no
+    // clip carries. No undo entry: the callers record the catalog change.
+    void pruneUnusedMarkerTags(const QString &base);
+    static bool containsNumberingReset(const MarkerDetector::NumberingReset &reset,
+                                       const QList<MarkerDetector::NumberingReset> &resets);
+    // A hand-marker scan over the clips that are online, in store order,
+    // reusing markerMetrics and measuring with the poster generator; not yet
+    // started. Connect to it (directly: the result is not a queued type),
+    // then start() it. A run that finishes with a result has already stored
+    // its metrics in markerMetrics; a cancelled run, or one that outlives
+    // its session, stores nothing.
+    HandMarkerScan *scanForHandMarkers();
+
+    // ---- Organize run (ClipStoreOrganize.cpp) ------------------------------
+
+    using OrganizeDone = std::function<void(const ExportResult &result)>;
+    // Moves the clips of the scope into rating or tag folders under the
+    // destination (or under a new folder of that name inside it), with a
+    // commit record and optionally a manifest. A refusal (invalid folder
+    // name, a run already under way, an empty scope) calls `done` before
+    // this returns. Otherwise the scrub players and sound are stopped, the
+    // file work runs on a thread of its own, and when it ends the store drops
+    // the moved clips and their undo records, points clips whose file had to
+    // stay at its new place there, saves the session at once (or removes the
+    // file when no clip remains) and calls `done` on the GUI thread.
+    void organizeClips(ExportScope scope, const QUrl &destination, const std::optional<QString> &newFolderName,
+                       bool generateManifest, OrganizeDone done);
+    // The progress fraction first, then the file name, each as above.
+    void setExportProgress(double fraction, const QString &filename);
+    // "CommitRecords" beside the session file.
+    static QString commitRecordsFolderPath();
+    // The record of the last run that planned its moves; empty before.
+    const QString &lastCommitRecordPath() const { return m_lastCommitRecordPath; }
+    // The runner of the file work (made on first use); tests and the
+    // benchmark give it their own file layer.
+    OrganizeRunner &organizeRunner();
+
+Q_SIGNALS:
+    // exportProgress or exportCurrentFile changed.
+    void exportProgressChanged();
+
 Q_SIGNALS:
     void objectWillChange();
     void clipsChanged();
@@ -435,6 +529,12 @@ Q_SIGNALS:
     void sessionSaved(qsizetype clipCount);
 
 private:
+    // Organize run: applies the worker's outcome to the session.
+    void applyOrganizeOutcome(const OrganizeOutcome &outcome);
+    OrganizeRunner *m_organizeRunner = nullptr;
+    OrganizeDone m_organizeDone;
+    QString m_lastCommitRecordPath;
+
     // The change hook, run by setClips() after every assignment.
     void clipsDidChange();
     void dropStaleFilters();

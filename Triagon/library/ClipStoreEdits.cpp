@@ -321,38 +321,6 @@ void ClipStore::removeClip(QUuid clipID)
     scheduleSessionSave();
 }
 
-void ClipStore::applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs)
-{
-    const QHash<QUuid, qsizetype> index = clipIndex();
-    QList<Clip> clips = m_clips;
-    QList<QPair<QUuid, QString>> applied;
-    for (const auto &pair : pairs) {
-        const auto it = index.constFind(pair.first);
-        if (it == index.constEnd())
-            continue;
-        Clip &clip = clips[*it];
-        if (clip.tags.contains(pair.second))
-            continue;
-        clip.tags.append(pair.second);
-        applied.append(pair);
-    }
-    if (applied.isEmpty())
-        return;
-    setClips(std::move(clips));
-    QStringList catalog = m_availableTags;
-    bool catalogGrew = false;
-    for (const auto &pair : std::as_const(applied)) {
-        if (!catalog.contains(pair.second)) {
-            catalog.append(pair.second);
-            catalogGrew = true;
-        }
-    }
-    if (catalogGrew)
-        setAvailableTags(catalog);
-    registerUndo(UndoAction::audioTriageTags(applied));
-    scheduleSessionSave();
-}
-
 void ClipStore::resetReview(bool all)
 {
     QList<Clip> clips = m_clips;

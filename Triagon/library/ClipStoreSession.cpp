@@ -11,7 +11,9 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
 
@@ -19,6 +21,23 @@ namespace {
 
 const QString kFolderName = QStringLiteral("Triagon");
 const QString kFileName = QStringLiteral("session.json");
+
+// A save writes the whole file under a temporary name ("session.json." and
+// six letters) and renames it over the session file; a process killed
+// between the two leaves that copy behind. The session file itself is still
+// whole (the one before the interrupted save), so the copy is removed.
+void removeInterruptedSaves(const QString &path)
+{
+    static const QRegularExpression leftover(QStringLiteral("^session\\.json\\.[A-Za-z0-9]{6}$"));
+    const QFileInfo info(path);
+    QDir folder(info.absolutePath());
+    for (const QFileInfo &entry : folder.entryInfoList({info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!leftover.match(entry.fileName()).hasMatch() || entry.isSymLink())
+            continue;
+        if (QFile::remove(entry.absoluteFilePath()))
+            qCInfo(sessionLogger, "Removed %s, left by a save that was interrupted", qUtf8Printable(entry.fileName()));
+    }
+}
 
 // Moves an unreadable session file out of the way of the next save, beside
 // the original: "session.unreadable-<time>.json". If the folder does not
@@ -56,6 +75,34 @@ void makeNameSafe(Clip &clip)
     }
     qCInfo(sessionLogger, "Session clip name \"%s\" is not a file name; using \"%s\"", qUtf8Printable(clip.filename), qUtf8Printable(name));
     clip.filename = name;
+}
+
+// Two clips of one id act as one: removing either card removes both, and its
+// undo and redo records hit both. A clip whose id an earlier clip of the file
+// already holds gets a new id of its own; ids no clip holds stay free for it.
+void renewTakenIds(QList<Clip> &clips)
+{
+    QSet<QUuid> inFile;
+    inFile.reserve(clips.size());
+    for (const Clip &clip : std::as_const(clips))
+        inFile.insert(clip.id);
+    QSet<QUuid> taken;
+    taken.reserve(clips.size());
+    for (Clip &clip : clips) {
+        if (!taken.contains(clip.id)) {
+            taken.insert(clip.id);
+            continue;
+        }
+        QUuid fresh;
+        do {
+            fresh = QUuid::createUuid();
+        } while (inFile.contains(fresh) || taken.contains(fresh));
+        qCWarning(sessionLogger, "Session clip \"%s\" has the id %s of an earlier clip; it gets the new id %s",
+                  qUtf8Printable(clip.filename), qUtf8Printable(clip.id.toString(QUuid::WithoutBraces).toUpper()),
+                  qUtf8Printable(fresh.toString(QUuid::WithoutBraces).toUpper()));
+        clip.id = fresh;
+        taken.insert(fresh);
+    }
 }
 
 } // namespace
@@ -216,9 +263,31 @@ bool ClipStore::writeSessionFile(const SessionData &data, QString *errorText)
 
 // ---- Reading and removing ---------------------------------------------------------------------
 
+std::optional<ClipStore::SessionData> ClipStore::decodeSessionFile(const QByteArray &bytes, QString *errorText)
+{
+    auto fail = [&](const QString &reason) {
+        if (errorText)
+            *errorText = reason;
+        return std::nullopt;
+    };
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        return fail(parseError.errorString() + QStringLiteral(" at offset ") + QString::number(parseError.offset));
+    if (!document.isObject())
+        return fail(QStringLiteral("The file does not hold a session object."));
+    std::optional<SessionData> data = SessionData::fromJson(document.object(), errorText);
+    if (!data)
+        return std::nullopt;
+    for (Clip &clip : data->clips)
+        makeNameSafe(clip);
+    return data;
+}
+
 std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSessionFile()
 {
     const QString path = sessionFilePath();
+    removeInterruptedSaves(path);
     if (!QFileInfo::exists(path))
         return std::nullopt;
 
@@ -236,21 +305,15 @@ std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSes
         return unreadable(file.errorString());
     file.close();
 
-    QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
-    if (parseError.error != QJsonParseError::NoError)
-        return unreadable(parseError.errorString() + QStringLiteral(" at offset ") + QString::number(parseError.offset));
-    if (!document.isObject())
-        return unreadable(QStringLiteral("The file does not hold a session object."));
     QString decodeError;
-    std::optional<SessionData> data = SessionData::fromJson(document.object(), &decodeError);
+    std::optional<SessionData> data = decodeSessionFile(bytes, &decodeError);
     if (!data)
         return unreadable(decodeError);
 
     QList<Clip> restored = data->clips;
+    renewTakenIds(restored);
     qsizetype onDisk = 0;
     for (Clip &clip : restored) {
-        makeNameSafe(clip);
         clip.isMissing = !QFileInfo::exists(clip.path());
         if (!clip.isMissing)
             ++onDisk;

@@ -21,9 +21,14 @@ const QList<Clip> &ClipStore::sortedAndFilteredClips() const
     if (m_sortedAndFilteredCache)
         return *m_sortedAndFilteredCache;
 
-    QList<Clip> result;
-    result.reserve(m_clips.size());
-    for (const Clip &clip : m_clips) {
+    // The grid reads this after every filter, sort and clip change, so the
+    // clips are filtered and sorted as positions and copied once, at the end,
+    // into a list of exactly their number: a clip is large, and every extra
+    // copy or list of a whole session costs more than the sort itself.
+    std::vector<qsizetype> shown;
+    shown.reserve(size_t(m_clips.size()));
+    for (qsizetype i = 0; i < m_clips.size(); ++i) {
+        const Clip &clip = m_clips[i];
         if (m_hideUntouched && isUntouched(clip))
             continue;
         if (m_filterRating > 0 && clip.rating != m_filterRating)
@@ -32,38 +37,39 @@ const QList<Clip> &ClipStore::sortedAndFilteredClips() const
             continue;
         if (m_filterHandMarkers && !(clip.markerFlag && clip.markerFlag->isMarker()))
             continue;
-        result.append(clip);
+        shown.push_back(i);
     }
 
     switch (m_sortOrder) {
     case SortOrder::name: {
-        // The grid reads this after every edit, so the names are sorted by
-        // their collation keys instead of being compared pair by pair.
+        // Sorted by their collation keys instead of comparing names pair by pair.
         std::vector<std::pair<QCollatorSortKey, qsizetype>> keyed;
-        keyed.reserve(size_t(result.size()));
-        for (qsizetype i = 0; i < result.size(); ++i)
-            keyed.emplace_back(FinderOrder::sortKey(result[i].filename), i);
+        keyed.reserve(shown.size());
+        for (const qsizetype i : shown)
+            keyed.emplace_back(FinderOrder::sortKey(m_clips[i].filename), i);
         std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
-        QList<Clip> sorted;
-        sorted.reserve(result.size());
-        for (const auto &entry : keyed)
-            sorted.append(result[entry.second]);
-        result = std::move(sorted);
+        for (size_t k = 0; k < keyed.size(); ++k)
+            shown[k] = keyed[k].second;
         break;
     }
     case SortOrder::duration:
         // NaN compares false with everything, which breaks the transitivity
         // a sort relies on; it sorts as 0.
-        std::stable_sort(result.begin(), result.end(), [](const Clip &a, const Clip &b) {
-            const double x = std::isnan(a.duration) ? 0.0 : a.duration;
-            const double y = std::isnan(b.duration) ? 0.0 : b.duration;
+        std::stable_sort(shown.begin(), shown.end(), [this](qsizetype a, qsizetype b) {
+            const double x = std::isnan(m_clips[a].duration) ? 0.0 : m_clips[a].duration;
+            const double y = std::isnan(m_clips[b].duration) ? 0.0 : m_clips[b].duration;
             return x > y;
         });
         break;
     case SortOrder::rating:
-        std::stable_sort(result.begin(), result.end(), [](const Clip &a, const Clip &b) { return a.rating > b.rating; });
+        std::stable_sort(shown.begin(), shown.end(), [this](qsizetype a, qsizetype b) { return m_clips[a].rating > m_clips[b].rating; });
         break;
     }
+
+    QList<Clip> result;
+    result.reserve(qsizetype(shown.size()));
+    for (const qsizetype i : shown)
+        result.append(m_clips[i]);
     m_sortedAndFilteredCache = std::move(result);
     return *m_sortedAndFilteredCache;
 }

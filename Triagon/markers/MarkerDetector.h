@@ -2,11 +2,21 @@
 
 #include "library/model/Clip.h"
 
+#include <QByteArray>
+#include <QFuture>
+#include <QHash>
 #include <QHashFunctions>
+#include <QImage>
 #include <QList>
+#include <QPair>
+#include <QSet>
+#include <QSize>
 #include <QString>
 #include <QUrl>
 #include <QUuid>
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <optional>
 
 // Hand-marker and numbering-reset logic: static functions over clips, no instances.
@@ -35,19 +45,65 @@ public:
     // The statistics of one sampled frame.
     struct FrameStats
     {
-        double time = 0;
-        double laplacianVariance = 0;
-        double skinFraction = 0;
-        double darkFraction = 0;
-        double lumaStdDev = 0;
+        double time = 0;              // seconds; the frame at the clip's start is sampled
+        double laplacianVariance = 0; // edge detail of the luma plane, never negative
+        double skinFraction = 0;      // 0 to 1
+        double darkFraction = 0;      // 0 to 1, luma below 30
+        double lumaStdDev = 0;        // population deviation, 0 to 255 scale
+        friend bool operator==(const FrameStats &, const FrameStats &) = default;
     };
 
-    // The detection input of one clip.
+    // The detection input of one clip. No frame when the clip was not
+    // sampled (too long, unknown length, cancelled, no picture).
     struct Metrics
     {
         double duration = 0;
         std::optional<FrameStats> frame;
+        friend bool operator==(const Metrics &, const Metrics &) = default;
     };
+
+    // The three inputs of the confidence before their weights, each 0 to 1
+    // (1 is the most marker-like): how blurred, how uniform and how covered
+    // (skin or dark) the frame is.
+    struct ConfidenceTerms
+    {
+        double blur = 0;
+        double uniformity = 0;
+        double coverage = 0;
+    };
+
+    // A frame drawn into 8-bit RGBA (alpha last, premultiplied), rows of
+    // exactly 4 × width bytes, at most 128 × 72 pixels.
+    struct Bitmap
+    {
+        QByteArray rgba;
+        int width = 0;
+        int height = 0;
+    };
+
+    // Where the frames come from: the poster of a file at a time, fitted
+    // into a size; a null image when there is none. The store hands in its
+    // poster generator.
+    using PosterSource = std::function<QFuture<QImage>(const QString &path, double seconds, QSize maxSize)>;
+    // Set to true to stop a measurement that has not asked for its frame yet
+    // or is waiting for it.
+    using CancelFlag = std::shared_ptr<const std::atomic_bool>;
+
+    // Clips longer than this are never sampled, whatever the sheet's settings.
+    static constexpr double maxSampledDuration = 10.0;
+    // The frame is asked for at the card poster's size, so that it shares
+    // the poster generator's cache and decode slots.
+    static constexpr QSize frameRequestSize{480, 270};
+    static constexpr int bitmapMaxWidth = 128;
+    static constexpr int bitmapMaxHeight = 72;
+    // Weights of the blur, uniformity and coverage terms.
+    static constexpr double blurWeight = 0.6;
+    static constexpr double uniformityWeight = 0.2;
+    static constexpr double coverageWeight = 0.2;
+    // The luma deviation at which a frame no longer counts as uniform.
+    static constexpr double uniformLumaSpread = 56.0;
+    // Pixels with a luma below this are dark.
+    static constexpr int darkLuma = 30;
 
     // A file name split around the last run of ASCII digits of its stem:
     // "clip_07_take.mov" is prefix "clip_", value 7, suffix "_take", 2 digits, ext "mov".
@@ -117,4 +173,45 @@ public:
     // The resets among the session's clips (in store order), sorted by the
     // first clip's UUID text.
     static QList<NumberingReset> numberingResets(const QList<Clip> &clips);
+
+    // ---- Frame statistics and confidence ----------------------------------
+
+    // Measures one clip: its frame at the start, unless the clip is not
+    // longer than 0 or longer than maxSampledDuration seconds, the flag is
+    // set before the request or while it waits, or no picture comes back
+    // (then the metrics have no frame). Never fails. The statistics are
+    // computed on a worker thread; the returned future never ends cancelled.
+    static QFuture<Metrics> metrics(const Clip &clip, const PosterSource &posters, CancelFlag cancelled = {});
+    // The metrics of an image already in hand (a null image gives no frame).
+    static Metrics metrics(double duration, const QImage &frame);
+    // Draws the image, stretched, into a bitmap of at most 128 × 72 pixels
+    // (never enlarged); none when the image is smaller than 5 pixels either way.
+    static std::optional<Bitmap> rasterize(const QImage &image);
+    // Y = 0.299 R + 0.587 G + 0.114 B per pixel, truncated to a byte.
+    static QByteArray lumaPlane(const QByteArray &rgba, int width, int height);
+    static FrameStats frameStats(const QByteArray &luma, const QByteArray &rgba, int width, int height, double time);
+    // Both are 0 for metrics without a frame or longer than the settings'
+    // maximum; the terms are those of the frame whatever its length.
+    static ConfidenceTerms confidenceTerms(const FrameStats &frame, const Settings &settings);
+    static double confidence(const Metrics &metrics, const Settings &settings);
+    // The decision of the sheet: an override of the user wins, else the
+    // confidence reaching the threshold.
+    static bool isMarker(const Metrics &metrics, const Settings &settings, std::optional<bool> override);
+
+    // ---- Marker targets -----------------------------------------------------
+
+    struct FolderGroup
+    {
+        QUrl folder;
+        QList<Clip> clips; // in input order
+    };
+    // The clips grouped by folder, groups in order of first appearance.
+    static QList<FolderGroup> clipsByFolder(const QList<Clip> &clips);
+    // For each take that accepted markers follow directly (by file number in
+    // its folder, or across a linked numbering reset), the number of markers
+    // stacked after it. Offline clips take no part. Pure.
+    static QHash<QUuid, int> markerTargets(const QSet<QUuid> &markers, const QList<Clip> &clips);
+    // The tag of a stack of `count` markers: the base below two, else the
+    // base, "x" and the count ("bangerx2").
+    static QString markerTagName(const QString &base, qint64 count);
 };

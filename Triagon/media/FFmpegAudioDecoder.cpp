@@ -9,8 +9,12 @@ constexpr int maxConsecutiveDecodeErrors = 500;
 } // namespace
 
 bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &format, const Sink &sink, QString *error,
-                                const std::atomic_bool *cancel)
+                                const std::atomic_bool *cancel, Report *report)
 {
+    Report ownReport;
+    if (!report)
+        report = &ownReport;
+    *report = Report();
     if (format.sampleRate <= 0 || format.channels <= 0 || format.channels > 64) {
         if (error)
             *error = QStringLiteral("Unsupported audio format requested");
@@ -21,6 +25,7 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
         return false;
     AVStream *audio = file.audioStream();
     if (!audio) {
+        report->noAudioStream = true;
         if (error)
             *error = QStringLiteral("The file has no audio stream");
         return false;
@@ -48,9 +53,12 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
                     *error = ffmpegErrorText(QStringLiteral("Audio conversion failed"), frames);
                 return false;
             }
-            if (frames > 0 && !sink(resampler.output(), frames)) {
-                stopped = true;
-                return false;
+            if (frames > 0) {
+                report->deliveredFrames += frames;
+                if (!sink(resampler.output(), frames)) {
+                    stopped = true;
+                    return false;
+                }
             }
             if (input || frames == 0)
                 return true; // swresample buffers what did not fit, or is flushed
@@ -64,6 +72,9 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
     };
     bool draining = false;
     int decodeErrors = 0;
+    // Where the decoded audio reached, in the stream's time base: a file cut
+    // short ends its packets "normally" before the end its header declares.
+    qint64 reachedEnd = AV_NOPTS_VALUE;
     auto cancelled = [&] {
         if (cancel && cancel->load(std::memory_order_relaxed)) {
             if (error)
@@ -75,6 +86,9 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
     while (true) {
         const int result = avcodec_receive_frame(context.get(), frame.get());
         if (result == 0) {
+            const qint64 start = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+            if (start != AV_NOPTS_VALUE && frame->sample_rate > 0)
+                reachedEnd = start + av_rescale_q(frame->nb_samples, AVRational{1, frame->sample_rate}, audio->time_base);
             const bool pushed = push(frame.get());
             av_frame_unref(frame.get());
             if (!pushed) {
@@ -113,6 +127,17 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
         if (stopped && error)
             *error = QStringLiteral("Stopped");
         return false;
+    }
+    if (file.readError() != 0) {
+        report->readError = ffmpegErrorText(QStringLiteral("Cannot read the file to its end"), file.readError());
+    } else if (audio->duration > 0 && reachedEnd != AV_NOPTS_VALUE) {
+        const qint64 declaredEnd = (audio->start_time != AV_NOPTS_VALUE ? audio->start_time : 0) + audio->duration;
+        const qint64 slack = av_rescale_q(1, AVRational{1, 2}, audio->time_base); // half a second
+        if (reachedEnd < declaredEnd - slack) {
+            report->readError = QStringLiteral("the audio ends at %1 s of the %2 s the file declares")
+                                    .arg(reachedEnd * av_q2d(audio->time_base), 0, 'f', 1)
+                                    .arg(declaredEnd * av_q2d(audio->time_base), 0, 'f', 1);
+        }
     }
     return true;
 }

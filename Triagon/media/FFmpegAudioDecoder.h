@@ -53,11 +53,24 @@ public:
     // Called with interleaved samples as they are decoded; return false to stop.
     using Sink = std::function<bool(const void *samples, int frames)>;
 
+    // What a caller that tells the endings of a decode apart learns besides
+    // its result.
+    struct Report
+    {
+        bool noAudioStream = false; // the file was read but has no audio stream
+        qint64 deliveredFrames = 0; // frames handed to the sink
+        // Set when the audio ended early: the packets ended on a read error,
+        // or well before the end that the stream's header declares (a
+        // truncated or damaged file). The frames before it were delivered
+        // and decode() still returns true.
+        QString readError;
+    };
+
     // Streams the whole audio track through sink. False when the file has no
     // audio stream, cannot be read, or `cancel` was set (*error tells which);
     // a damaged packet is skipped.
     static bool decode(const QString &path, const FFmpegAudioFormat &format, const Sink &sink, QString *error = nullptr,
-                       const std::atomic_bool *cancel = nullptr);
+                       const std::atomic_bool *cancel = nullptr, Report *report = nullptr);
 
     // The whole audio track in one buffer; none when decode() fails or no
     // sample was decoded.

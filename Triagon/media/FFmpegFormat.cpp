@@ -10,6 +10,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <mutex>
 
 void FFmpegFormat::initialize()
@@ -20,7 +21,62 @@ void FFmpegFormat::initialize()
     });
 }
 
-bool FFmpegFormat::openInput(const QString &path, QString *error)
+// Media bytes read through FFmpeg's custom I/O: the bytes, the read
+// position and the I/O context with its buffer.
+struct FFmpegFormat::MemoryInput
+{
+    QByteArray bytes;
+    qint64 position = 0;
+    AVIOContext *io = nullptr;
+
+    ~MemoryInput()
+    {
+        if (io) {
+            av_freep(&io->buffer);
+            avio_context_free(&io);
+        }
+    }
+
+    static int read(void *opaque, uint8_t *buffer, int size)
+    {
+        auto *self = static_cast<MemoryInput *>(opaque);
+        const qint64 left = self->bytes.size() - self->position;
+        if (left <= 0)
+            return AVERROR_EOF;
+        const int count = int(std::min<qint64>(left, size));
+        std::memcpy(buffer, self->bytes.constData() + self->position, size_t(count));
+        self->position += count;
+        return count;
+    }
+
+    static int64_t seek(void *opaque, int64_t offset, int whence)
+    {
+        auto *self = static_cast<MemoryInput *>(opaque);
+        const qint64 size = self->bytes.size();
+        qint64 target = 0;
+        switch (whence & ~AVSEEK_FORCE) {
+        case AVSEEK_SIZE:
+            return size;
+        case SEEK_SET:
+            target = offset;
+            break;
+        case SEEK_CUR:
+            target = self->position + offset;
+            break;
+        case SEEK_END:
+            target = size + offset;
+            break;
+        default:
+            return AVERROR(EINVAL);
+        }
+        if (target < 0 || target > size)
+            return AVERROR(EINVAL);
+        self->position = target;
+        return target;
+    }
+};
+
+bool FFmpegFormat::openFile(const QString &path, QString *error)
 {
     initialize();
     close();
@@ -31,11 +87,58 @@ bool FFmpegFormat::openInput(const QString &path, QString *error)
         return false;
     }
     // The "file:" prefix keeps a name such as "http:x.mp4" a local file name.
-    const QByteArray url = QByteArrayLiteral("file:") + path.toUtf8();
+    return openInput(QByteArrayLiteral("file:") + path.toUtf8(), nullptr, error);
+}
+
+bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo)
+{
+    if (!openFile(path, error))
+        return false;
+    return finishOpening(readStreamInfo, error);
+}
+
+bool FFmpegFormat::openMemory(const QByteArray &bytes, QString *error)
+{
+    initialize();
+    close();
+    m_path.clear();
+    constexpr int bufferSize = 64 * 1024;
+    auto memory = std::make_shared<MemoryInput>();
+    memory->bytes = bytes;
+    auto *buffer = static_cast<unsigned char *>(av_malloc(bufferSize));
+    memory->io = buffer ? avio_alloc_context(buffer, bufferSize, 0, memory.get(), &MemoryInput::read, nullptr, &MemoryInput::seek)
+                        : nullptr;
+    if (!memory->io) {
+        av_free(buffer);
+        if (error)
+            *error = QStringLiteral("Out of memory");
+        return false;
+    }
+    m_memory = std::move(memory);
+    if (!openInput(QByteArray(), m_memory->io, error)) {
+        m_memory.reset();
+        return false;
+    }
+    return finishOpening(true, error);
+}
+
+bool FFmpegFormat::openInput(const QByteArray &url, AVIOContext *pb, QString *error)
+{
     AVDictionary *options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext *raw = nullptr;
-    const int result = avformat_open_input(&raw, url.constData(), nullptr, &options);
+    AVFormatContext *raw = avformat_alloc_context();
+    if (!raw) {
+        av_dict_free(&options);
+        if (error)
+            *error = QStringLiteral("Out of memory");
+        return false;
+    }
+    if (pb) {
+        raw->pb = pb;
+        raw->flags |= AVFMT_FLAG_CUSTOM_IO;
+    }
+    // On failure avformat_open_input frees the context itself.
+    const int result = avformat_open_input(&raw, pb ? nullptr : url.constData(), nullptr, &options);
     av_dict_free(&options);
     if (result < 0) {
         if (error)
@@ -43,6 +146,19 @@ bool FFmpegFormat::openInput(const QString &path, QString *error)
         return false;
     }
     m_context.reset(raw);
+    return true;
+}
+
+bool FFmpegFormat::finishOpening(bool readStreamInfo, QString *error)
+{
+    const int result = readStreamInfo ? avformat_find_stream_info(m_context.get(), nullptr) : 0;
+    if (result < 0) {
+        if (error)
+            *error = ffmpegErrorText(QStringLiteral("Cannot read the streams"), result);
+        close();
+        return false;
+    }
+    findStreams();
     return true;
 }
 
@@ -56,21 +172,6 @@ void FFmpegFormat::findStreams()
         else if (type == AVMEDIA_TYPE_AUDIO && m_audioStream < 0)
             m_audioStream = int(i);
     }
-}
-
-bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo)
-{
-    if (!openInput(path, error))
-        return false;
-    const int result = readStreamInfo ? avformat_find_stream_info(m_context.get(), nullptr) : 0;
-    if (result < 0) {
-        if (error)
-            *error = ffmpegErrorText(QStringLiteral("Cannot read the streams"), result);
-        close();
-        return false;
-    }
-    findStreams();
-    return true;
 }
 
 bool FFmpegFormat::headerIsComplete() const
@@ -93,7 +194,7 @@ bool FFmpegFormat::headerIsComplete() const
 
 bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
 {
-    if (!openInput(path, error))
+    if (!openFile(path, error))
         return false;
     findStreams();
     if (headerIsComplete()) {
@@ -127,10 +228,12 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
 void FFmpegFormat::close()
 {
     m_context.reset();
+    m_memory.reset();
     m_videoStream = -1;
     m_audioStream = -1;
     m_headerStartTime.reset();
     m_read = false;
+    m_readError = 0;
 }
 
 FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error)
@@ -171,6 +274,8 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
     if (result == AVERROR(EAGAIN))
         return std::nullopt;
     if (result < 0) {
+        if (result != AVERROR_EOF)
+            m_readError = result;
         *draining = true;
         avcodec_send_packet(decoder, nullptr);
         return std::nullopt;

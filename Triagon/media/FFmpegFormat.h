@@ -2,6 +2,7 @@
 
 #include "media/FFmpegPointers.h"
 
+#include <QByteArray>
 #include <QSize>
 #include <QString>
 
@@ -37,6 +38,8 @@ public:
     // several frames, which costs more than a poster or a scrub seek. Other
     // containers are opened as open() does.
     bool openForDecoding(const QString &path, QString *error = nullptr);
+    // As open(), for media bytes held in memory (nothing touches the disk).
+    bool openMemory(const QByteArray &bytes, QString *error = nullptr);
     bool isOpen() const { return bool(m_context); }
     void close();
 
@@ -77,6 +80,10 @@ public:
     // of the stream's packet (AVERROR(EAGAIN) included); no value when none
     // was sent.
     std::optional<int> sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining);
+    // The error of the read that ended the packets before the end of the
+    // file (a truncated or damaged file); 0 while reads succeed and when they
+    // reached the end.
+    int readError() const { return m_readError; }
 
     // Whether packets were read or the file was sought since it was opened
     // (else reading starts at the beginning of the file).
@@ -95,10 +102,18 @@ public:
     static void initialize();
 
 private:
-    bool openInput(const QString &path, QString *error);
+    struct MemoryInput;
+    // Opens the file's container without reading its streams.
+    bool openFile(const QString &path, QString *error);
+    // Opens from a URL or, when pb is set, from a custom reader.
+    bool openInput(const QByteArray &url, AVIOContext *pb, QString *error);
+    // Reads the stream information when asked and finds the streams.
+    bool finishOpening(bool readStreamInfo, QString *error);
     bool headerIsComplete() const;
     void findStreams();
 
+    // Declared before the context so that the reader outlives it.
+    std::shared_ptr<MemoryInput> m_memory;
     FFmpegFormatContextPtr m_context;
     QString m_path;
     int m_videoStream = -1;
@@ -107,4 +122,5 @@ private:
     // not read (the demuxer leaves its own unset then).
     std::optional<qint64> m_headerStartTime;
     bool m_read = false;
+    int m_readError = 0;
 };

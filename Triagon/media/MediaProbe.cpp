@@ -82,13 +82,11 @@ std::optional<QDateTime> MediaProbe::loadRecordingDate(const QString &path, cons
     return recordingDateOf(format);
 }
 
-ProbeResult MediaProbe::probeClip(const QString &path, const std::atomic_bool *cancelled)
+namespace {
+
+// The facts read from an opened file; the file size is the caller's.
+void readFacts(const FFmpegFormat &format, ProbeResult &result, const std::atomic_bool *cancelled)
 {
-    ProbeResult result;
-    result.fileSize = fileSizeOf(path);
-    FFmpegFormat format;
-    if (!format.open(path))
-        return result;
     result.duration = format.durationSeconds();
     if (const AVStream *video = format.videoStream()) {
         const QSize size = format.displaySize();
@@ -99,7 +97,28 @@ ProbeResult MediaProbe::probeClip(const QString &path, const std::atomic_bool *c
         result.codec = result.fourCC ? codecName(result.fourCC) : QString();
     }
     if (isCancelled(cancelled))
-        return result;
+        return;
     result.recordedAt = recordingDateOf(format);
+}
+
+} // namespace
+
+ProbeResult MediaProbe::probeClip(const QString &path, const std::atomic_bool *cancelled)
+{
+    ProbeResult result;
+    result.fileSize = fileSizeOf(path);
+    FFmpegFormat format;
+    if (format.open(path))
+        readFacts(format, result, cancelled);
+    return result;
+}
+
+ProbeResult MediaProbe::probeBytes(const QByteArray &bytes)
+{
+    ProbeResult result;
+    result.fileSize = bytes.size();
+    FFmpegFormat format;
+    if (format.openMemory(bytes))
+        readFacts(format, result, nullptr);
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "media/ProbeResult.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <atomic>
@@ -18,6 +19,8 @@ public:
     // recording date is read, the result has no date (and counts as checked,
     // as every probed clip does).
     static ProbeResult probeClip(const QString &path, const std::atomic_bool *cancelled = nullptr);
+    // The same probe of media bytes held in memory.
+    static ProbeResult probeBytes(const QByteArray &bytes);
 
     // The recording date alone, from the container's creation-date
     // metadata; reads only the file's header. None when absent, unreadable

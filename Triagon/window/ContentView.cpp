@@ -1,17 +1,22 @@
 #include "window/ContentView.h"
 
+#include "AppUpdates/WhatsNewPresenter.h"
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
+#include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "library/model/VideoExtensions.h"
 #include "settings/TourManager.h"
+#include "settings/ui/OnboardingOverlay.h"
 #include "window/AppNotifier.h"
 #include "window/EmptyStateView.h"
 #include "window/GridAreaView.h"
-#include "window/Icons.h"
 #include "window/LogoView.h"
+#include "window/MainToolbar.h"
 #include "window/OpenPanel.h"
+#include "window/SidebarView.h"
 #include "window/StoreIntake.h"
+#include "window/WindowSheets.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
@@ -28,15 +33,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QFrame *divider(QFrame::Shape shape, QWidget *parent)
-{
-    auto *line = new QFrame(parent);
-    line->setFrameShape(shape);
-    line->setFrameShadow(QFrame::Plain);
-    line->setForegroundRole(QPalette::Mid);
-    return line;
-}
 
 bool carriesFileUrls(const QMimeData *mime)
 {
@@ -104,20 +100,10 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
 
-    // Toolbar row: the toolbar's items go into its layout.
-    m_toolbarRow = new QWidget(this);
-    m_toolbarRow->setObjectName(QStringLiteral("toolbarRow"));
-    m_toolbarLayout = new QHBoxLayout(m_toolbarRow);
-    m_toolbarLayout->setContentsMargins(16, 10, 16, 10);
-    m_toolbarLayout->setSpacing(12);
-    m_toolbarLayout->addWidget(new LogoView(20, [] { return brandAccentColor(); }, m_toolbarRow));
-    m_toolbarLayout->addStretch(1);
-    auto *addClips = new QPushButton(Icons::folderAdd(), QStringLiteral("Add Clips"), m_toolbarRow);
-    addClips->setObjectName(QStringLiteral("addClipsButton"));
-    connect(addClips, &QPushButton::clicked, this, &ContentView::chooseFootage);
-    m_toolbarLayout->addWidget(addClips);
-    root->addWidget(m_toolbarRow);
-    m_toolbarDivider = divider(QFrame::HLine, this);
+    m_sheets = new WindowSheets(*this);
+    m_toolbar = new MainToolbar(*this, this);
+    root->addWidget(m_toolbar);
+    m_toolbarDivider = WidgetStyle::hairline(this);
     root->addWidget(m_toolbarDivider);
 
     auto *contentRow = new QHBoxLayout;
@@ -130,14 +116,17 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     auto *sidebarColumn = new QVBoxLayout(m_sidebar);
     sidebarColumn->setContentsMargins(0, 0, 0, 0);
     sidebarColumn->setSpacing(0);
+    m_sidebarView = new SidebarView(*this, m_sidebar);
+    sidebarColumn->addWidget(m_sidebarView);
     contentRow->addWidget(m_sidebar);
-    m_sidebarDivider = divider(QFrame::VLine, this);
+    m_sidebarDivider = WidgetStyle::hairline(this, Qt::Vertical);
     contentRow->addWidget(m_sidebarDivider);
 
     m_gridArea = new GridAreaView(m_store, m_settings, [this] { return m_settings.accentColor(); }, surfaceBg(), this);
     connect(m_gridArea, &GridAreaView::chooseFootage, this, &ContentView::chooseFootage);
     connect(m_gridArea, &GridAreaView::locateFiles, this, [this] { setShowMissingMedia(true); });
     m_gridArea->setNumberingResetHandler([this](const MarkerDetector::NumberingReset &reset) { reviewNumberingReset(reset); });
+    setRemoveMarkerClipsAction([this] { m_store.removeMarkerClips(); });
     contentRow->addWidget(m_gridArea, 1);
     root->addLayout(contentRow, 1);
 
@@ -148,8 +137,14 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     connect(&AppNotifier::instance(), &AppNotifier::showKeyboardShortcuts, this, [this] { setShowKeyboardShortcuts(true); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &ContentView::onApplicationStateChanged);
 
+    // The guided tour lies over the whole window while a tour is active; the
+    // notes of a new version are offered each time the window comes on screen.
+    new OnboardingOverlay(m_tourManager, brandAccentColor(), this);
+    new WhatsNewPresenter(this, brandAccentColor(), [] { return new LogoView(40, [] { return brandAccentColor(); }); });
+
     m_intake->setImportPanel(m_panel);
     m_lastClipCount = m_store.clips().size();
+    watchTopLevelWindow();
     updateTint();
     updateLayout();
     // A save that failed before the window existed is reported as well.
@@ -173,6 +168,16 @@ ImportPanel &ContentView::importPanel() const
     return *m_panel;
 }
 
+QWidget *ContentView::toolbarRow() const
+{
+    return m_toolbar;
+}
+
+QHBoxLayout *ContentView::toolbarLayout() const
+{
+    return m_toolbar->rowLayout();
+}
+
 void ContentView::chooseFootage()
 {
     m_intake->showImportPanel(*m_panel);
@@ -184,7 +189,7 @@ void ContentView::updateLayout()
 {
     const bool hasClips = !m_store.clips().isEmpty();
     const bool showToolbar = hasClips || m_store.isLoading();
-    m_toolbarRow->setVisible(showToolbar);
+    m_toolbar->setVisible(showToolbar);
     m_toolbarDivider->setVisible(showToolbar);
     const bool showSidebar = m_sidebarVisible && hasClips;
     m_sidebar->setVisible(showSidebar);
@@ -206,8 +211,12 @@ void ContentView::updateSurface()
 {
     QPalette pal = palette();
     const bool darkPalette = QApplication::palette().color(QPalette::Window).lightnessF() < 0.5;
-    pal.setColor(QPalette::Window, darkPalette ? surfaceBg() : QApplication::palette().color(QPalette::Window));
+    const QColor surface = darkPalette ? surfaceBg() : QApplication::palette().color(QPalette::Window);
+    pal.setColor(QPalette::Window, surface);
     setPalette(pal);
+    // The empty state stands in the same window: with a light palette it is
+    // light too, so the window does not flip at the first import.
+    m_gridArea->emptyState()->setSurface(surface, darkPalette ? QColor(Qt::white) : QApplication::palette().color(QPalette::WindowText));
 
     QPalette side = pal;
     QColor control = QApplication::palette().color(QPalette::Base);
@@ -216,11 +225,29 @@ void ContentView::updateSurface()
     m_sidebar->setPalette(side);
 }
 
-void ContentView::changeEvent(QEvent *event)
+bool ContentView::event(QEvent *event)
 {
     if (event->type() == QEvent::ApplicationPaletteChange)
         updateTint();
-    QWidget::changeEvent(event);
+    else if (event->type() == QEvent::ParentChange)
+        watchTopLevelWindow();
+    return QWidget::event(event);
+}
+
+bool ContentView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_watchedWindow && event->type() == QEvent::ApplicationPaletteChange)
+        updateTint();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ContentView::watchTopLevelWindow()
+{
+    if (m_watchedWindow)
+        m_watchedWindow->removeEventFilter(this);
+    m_watchedWindow = window() != this ? window() : nullptr;
+    if (m_watchedWindow)
+        m_watchedWindow->installEventFilter(this);
 }
 
 void ContentView::setAudioEnabled(bool enabled)
@@ -307,8 +334,7 @@ void ContentView::showSaveFailureIfNeeded()
 
 void ContentView::updateSheets()
 {
-    // The window's sheets present themselves from these flags as they are
-    // added; until then the flags only record the request.
+    m_sheets->sync();
     Q_EMIT windowStateChanged();
 }
 
@@ -349,6 +375,17 @@ void ContentView::closeNumberingResetReview()
 void ContentView::discardAndStartFresh()
 {
     m_intake->startNewSession(m_settings.decodedDefaultTags());
+}
+
+void ContentView::setRemoveMarkerClipsAction(std::function<void()> action)
+{
+    m_removeMarkerClips = std::move(action);
+}
+
+void ContentView::removeMarkerClips()
+{
+    if (m_removeMarkerClips)
+        m_removeMarkerClips();
 }
 
 // ---- Drop intake ------------------------------------------------------------------

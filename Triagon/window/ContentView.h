@@ -1,6 +1,7 @@
 #pragma once
 
 #include "markers/MarkerDetector.h"
+#include "window/KeyboardShortcutsView.h"
 
 #include <QColor>
 #include <QList>
@@ -10,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -17,9 +19,12 @@ class AppSettings;
 class ClipStore;
 class GridAreaView;
 class ImportPanel;
+class MainToolbar;
 class OpenPanel;
 class QFrame;
 class QHBoxLayout;
+class SidebarView;
+class WindowSheets;
 
 class StoreIntake;
 class TourManager;
@@ -37,11 +42,7 @@ class ContentView : public QWidget
     Q_OBJECT
 public:
     // One section of the keyboard-shortcuts list: a title and (keys, action) rows.
-    struct ShortcutSection
-    {
-        QString title;
-        QList<QPair<QString, QString>> rows;
-    };
+    using ShortcutSection = KeyboardShortcutsView::Section;
 
     ContentView(ClipStore &store, AppSettings &settings, TourManager &tourManager, QWidget *parent = nullptr);
     ~ContentView() override;
@@ -65,11 +66,15 @@ public:
     // Opens the panel and imports the choice.
     void chooseFootage();
 
-    // Regions, for the toolbar and the sidebar to fill in.
-    QWidget *toolbarRow() const { return m_toolbarRow; }
-    QHBoxLayout *toolbarLayout() const { return m_toolbarLayout; }
+    // Regions: the toolbar row, the sidebar column and its content, the grid area.
+    QWidget *toolbarRow() const;
+    MainToolbar *toolbar() const { return m_toolbar; }
+    QHBoxLayout *toolbarLayout() const;
     QWidget *sidebar() const { return m_sidebar; }
+    SidebarView *sidebarView() const { return m_sidebarView; }
     GridAreaView *gridArea() const { return m_gridArea; }
+    // The window's own sheets and confirmations.
+    WindowSheets *sheets() const { return m_sheets; }
 
     // Window state.
     bool isDragTargeted() const { return m_isDragTargeted; }
@@ -105,6 +110,11 @@ public:
     // "Discard & Start Fresh": an empty session with the default tags.
     void discardAndStartFresh();
 
+    // What the tools panel's "Remove N Marker Clips" does: takes every clip
+    // flagged as a hand marker out of the session, as one undoable step.
+    void setRemoveMarkerClipsAction(std::function<void()> action);
+    void removeMarkerClips();
+
     // The alert "Session Could Not Be Saved" while it is shown, else null.
     QMessageBox *saveFailureAlert() const { return m_saveAlert; }
     static QString saveFailureTitle() { return QStringLiteral("Session Could Not Be Saved"); }
@@ -120,7 +130,8 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    void changeEvent(QEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     // One dropped item: resolved off the window's event, handed on after one
@@ -140,6 +151,10 @@ private:
     // the palette's own window colour (light palettes, where dark text must
     // stay readable).
     void updateSurface();
+    // A change of the application's palette (the appearance setting) reaches
+    // only top-level windows, and a widget with a palette of its own never
+    // hears of it: the window is watched for it.
+    void watchTopLevelWindow();
 
     ClipStore &m_store;
     AppSettings &m_settings;
@@ -148,13 +163,16 @@ private:
     std::unique_ptr<OpenPanel> m_ownPanel;
     ImportPanel *m_panel = nullptr;
 
-    QWidget *m_toolbarRow = nullptr;
-    QHBoxLayout *m_toolbarLayout = nullptr;
+    MainToolbar *m_toolbar = nullptr;
     QFrame *m_toolbarDivider = nullptr;
     QWidget *m_sidebar = nullptr;
+    SidebarView *m_sidebarView = nullptr;
+    WindowSheets *m_sheets = nullptr;
+    std::function<void()> m_removeMarkerClips;
     QFrame *m_sidebarDivider = nullptr;
     GridAreaView *m_gridArea = nullptr;
     QPointer<QMessageBox> m_saveAlert;
+    QPointer<QWidget> m_watchedWindow;
 
     bool m_isDragTargeted = false;
     bool m_audioEnabled = false;

@@ -1,5 +1,6 @@
 #include "window/DropZoneCard.h"
 
+#include "app/widgets/WidgetStyle.h"
 #include "window/Icons.h"
 
 #include <QLabel>
@@ -12,9 +13,9 @@ namespace {
 constexpr int kArrowSize = 28;
 constexpr qreal kRadius = 14;
 
-QColor white(double opacity)
+QColor shade(const QColor &ink, double opacity)
 {
-    QColor c(Qt::white);
+    QColor c = ink;
     c.setAlphaF(opacity);
     return c;
 }
@@ -32,9 +33,7 @@ DropZoneCard::DropZoneCard(ColorSource accent, QWidget *parent)
     m_label = new QLabel(QStringLiteral("Drop folders or video files here"), this);
     m_label->setObjectName(QStringLiteral("dropZoneText"));
     m_label->setAlignment(Qt::AlignCenter);
-    QFont f = m_label->font();
-    f.setPixelSize(13);
-    m_label->setFont(f);
+    m_label->setFont(WidgetStyle::sizedFont(m_label, 13));
     layout->addWidget(m_label);
     updateTextColor();
 
@@ -74,10 +73,26 @@ void DropZoneCard::setTargeted(bool targeted)
     update();
 }
 
+void DropZoneCard::setInk(const QColor &ink)
+{
+    m_ink = ink;
+    updateTextColor();
+    update();
+}
+
+QColor DropZoneCard::textColor() const
+{
+    return m_targeted ? accent() : shade(m_ink, 0.35);
+}
+
 void DropZoneCard::updateTextColor()
 {
-    const QColor color = m_targeted ? accent() : white(0.35);
-    m_label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(color.name(QColor::HexArgb)));
+    const QColor color = textColor();
+    const QString sheet = QStringLiteral("color: %1; background: transparent;").arg(color.name(QColor::HexArgb));
+    // Setting a style sheet re-polishes the label and lays the card out again,
+    // which paints it again: only a change of colour may do that.
+    if (m_label->styleSheet() != sheet)
+        m_label->setStyleSheet(sheet);
 }
 
 void DropZoneCard::paintEvent(QPaintEvent *)
@@ -97,7 +112,7 @@ void DropZoneCard::paintEvent(QPaintEvent *)
         painter.setBrush(fill);
         painter.drawRoundedRect(border, kRadius, kRadius);
     }
-    QPen pen(m_targeted ? accentColor : white(0.08), lineWidth);
+    QPen pen(m_targeted ? accentColor : shade(m_ink, 0.08), lineWidth);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::MiterJoin);
     pen.setMiterLimit(10);
@@ -112,5 +127,5 @@ void DropZoneCard::paintEvent(QPaintEvent *)
     const QPointF centre(width() / 2.0, arrowTop + slot / 2);
     const qreal side = kArrowSize * m_arrowScale;
     const QRectF arrowBox(centre.x() - side / 2, centre.y() - side / 2, side, side);
-    Icons::drawDropArrow(painter, arrowBox, m_targeted ? accentColor : white(0.2), m_targeted);
+    Icons::drawDropArrow(painter, arrowBox, m_targeted ? accentColor : shade(m_ink, 0.2), m_targeted);
 }

@@ -26,6 +26,13 @@ public:
     // The arrow's current scale (1.0, or growing toward 1.2 while targeted).
     double arrowScale() const { return m_arrowScale; }
 
+    // The colour of the untargeted text, border and arrow, in faint shades:
+    // white on a dark surface, dark on a light one.
+    void setInk(const QColor &ink);
+    QColor ink() const { return m_ink; }
+    // The text's colour now.
+    QColor textColor() const;
+
     QSize sizeHint() const override;
 
 protected:
@@ -37,6 +44,7 @@ private:
 
     ColorSource m_accent;
     QLabel *m_label = nullptr;
+    QColor m_ink = Qt::white;
     bool m_targeted = false;
     double m_arrowScale = 1.0;
     QVariantAnimation *m_animation = nullptr;

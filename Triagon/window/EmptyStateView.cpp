@@ -1,5 +1,6 @@
 #include "window/EmptyStateView.h"
 
+#include "app/widgets/WidgetStyle.h"
 #include "window/ChooseFootageButton.h"
 #include "window/DropZoneCard.h"
 #include "window/LogoView.h"
@@ -12,19 +13,18 @@
 
 namespace {
 
-QColor white(double opacity)
+QColor shade(const QColor &ink, double opacity)
 {
-    QColor c(Qt::white);
+    QColor c = ink;
     c.setAlphaF(opacity);
     return c;
 }
 
-QWidget *rule(QWidget *parent)
+QFrame *rule(QWidget *parent)
 {
     auto *line = new QFrame(parent);
     line->setFixedHeight(1);
     line->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    line->setStyleSheet(QStringLiteral("background: %1; border: none;").arg(white(0.08).name(QColor::HexArgb)));
     return line;
 }
 
@@ -33,9 +33,6 @@ QWidget *rule(QWidget *parent)
 EmptyStateView::EmptyStateView(ColorSource accent, const QColor &surface, QWidget *parent) : QWidget(parent)
 {
     setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, surface);
-    setPalette(pal);
 
     auto *column = new QVBoxLayout(this);
     column->setSpacing(40);
@@ -44,7 +41,8 @@ EmptyStateView::EmptyStateView(ColorSource accent, const QColor &surface, QWidge
     m_logo = new LogoView(48, accent, this);
     column->addWidget(m_logo, 0, Qt::AlignHCenter);
 
-    auto *panel = new RoundedPanel(20, white(0.03), white(0.06), this);
+    auto *panel = new RoundedPanel(20, shade(m_ink, 0.03), shade(m_ink, 0.06), this);
+    m_panel = panel;
     panel->setObjectName(QStringLiteral("intakePanel"));
     panel->setMaximumWidth(440);
     panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -60,15 +58,14 @@ EmptyStateView::EmptyStateView(ColorSource accent, const QColor &surface, QWidge
     separatorRow->setMaximumWidth(280);
     auto *separatorLayout = new QHBoxLayout(separatorRow);
     separatorLayout->setContentsMargins(0, 0, 0, 0);
-    separatorLayout->addWidget(rule(separatorRow), 1);
+    m_rules.append(rule(separatorRow));
+    separatorLayout->addWidget(m_rules.last(), 1);
     m_separator = new QLabel(QStringLiteral("or drag & drop"), separatorRow);
-    QFont small = m_separator->font();
-    small.setPixelSize(13);
-    m_separator->setFont(small);
+    m_separator->setFont(WidgetStyle::sizedFont(m_separator, 13));
     m_separator->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    m_separator->setStyleSheet(QStringLiteral("color: %1;").arg(white(0.35).name(QColor::HexArgb)));
     separatorLayout->addWidget(m_separator);
-    separatorLayout->addWidget(rule(separatorRow), 1);
+    m_rules.append(rule(separatorRow));
+    separatorLayout->addWidget(m_rules.last(), 1);
     stack->addWidget(separatorRow);
     stack->setAlignment(separatorRow, Qt::AlignHCenter);
 
@@ -78,6 +75,25 @@ EmptyStateView::EmptyStateView(ColorSource accent, const QColor &surface, QWidge
 
     column->addWidget(panel, 0, Qt::AlignHCenter);
     column->addStretch(1);
+    setSurface(surface, Qt::white);
+}
+
+void EmptyStateView::setSurface(const QColor &surface, const QColor &ink)
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, surface);
+    setPalette(pal);
+    m_ink = ink;
+    m_panel->setColors(shade(ink, 0.03), shade(ink, 0.06));
+    for (QFrame *line : std::as_const(m_rules))
+        line->setStyleSheet(QStringLiteral("background: %1; border: none;").arg(shade(ink, 0.08).name(QColor::HexArgb)));
+    m_separator->setStyleSheet(QStringLiteral("color: %1;").arg(shade(ink, 0.35).name(QColor::HexArgb)));
+    m_card->setInk(ink);
+}
+
+QColor EmptyStateView::surface() const
+{
+    return palette().color(QPalette::Window);
 }
 
 void EmptyStateView::setDragTargeted(bool targeted)

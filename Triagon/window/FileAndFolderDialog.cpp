@@ -1,14 +1,18 @@
 #include "window/FileAndFolderDialog.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+
+#include <algorithm>
 
 FileAndFolderDialog::FileAndFolderDialog(QWidget *parent) : QFileDialog(parent)
 {
@@ -27,8 +31,11 @@ FileAndFolderDialog::FileAndFolderDialog(QWidget *parent) : QFileDialog(parent)
             connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this, queueRestore);
         }
     }
-    if (auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+    if (auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) {
         connect(edit, &QLineEdit::textChanged, this, queueRestore);
+        // The name field handles Enter before the dialog sees it.
+        edit->installEventFilter(this);
+    }
     connect(this, &QFileDialog::directoryEntered, this, queueRestore);
 }
 
@@ -78,6 +85,13 @@ void FileAndFolderDialog::restorePrompt()
 
 void FileAndFolderDialog::accept()
 {
+    // QFileDialog accepts on the name field's Enter itself (also when the
+    // completer's list took the key first) and on activating an item; only
+    // the "Add" button chooses a folder.
+    const QObject *origin = sender();
+    const bool byEnter = qobject_cast<const QLineEdit *>(origin) || qobject_cast<const QAbstractItemView *>(origin);
+    if (byEnter && opensSelectedFolder())
+        return;
     const QList<QUrl> urls = selectedUrls();
     if (urls.isEmpty())
         return;
@@ -92,4 +106,48 @@ void FileAndFolderDialog::accept()
     }
     m_chosen = chosen;
     QDialog::accept();
+}
+
+bool FileAndFolderDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && watched->objectName() == QLatin1String("fileNameEdit")
+        && opensFolderOnEnter(static_cast<QKeyEvent *>(event)))
+        return true;
+    return QFileDialog::eventFilter(watched, event);
+}
+
+void FileAndFolderDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (!opensFolderOnEnter(event))
+        QFileDialog::keyPressEvent(event);
+}
+
+bool FileAndFolderDialog::opensFolderOnEnter(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    // Otherwise Enter would press "Add": a typed "/" would import the whole disk.
+    if (!opensSelectedFolder())
+        return false;
+    event->accept();
+    return true;
+}
+
+bool FileAndFolderDialog::opensSelectedFolder()
+{
+    const QStringList paths = selectedFiles();
+    const bool holdsFolder = std::any_of(paths.cbegin(), paths.cend(), [](const QString &path) { return QFileInfo(path).isDir(); });
+    if (!holdsFolder)
+        return false;
+    if (paths.size() != 1) {
+        QApplication::beep();
+        return true;
+    }
+    const QString folder = QFileInfo(paths.front()).absoluteFilePath();
+    setDirectory(folder);
+    if (auto *edit = findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+        edit->clear();
+    Q_EMIT directoryEntered(directory().absolutePath());
+    return true;
 }

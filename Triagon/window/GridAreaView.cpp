@@ -1,5 +1,6 @@
 #include "window/GridAreaView.h"
 
+#include "app/widgets/WidgetStyle.h"
 #include "grid/ClipGridView.h"
 #include "grid/GridEngines.h"
 #include "library/ClipStore.h"
@@ -24,10 +25,7 @@ GridAreaView::GridAreaView(ClipStore &store, AppSettings &settings, EmptyStateVi
     m_statusBar = new OfflineStatusBar(this);
     connect(m_statusBar, &OfflineStatusBar::locateFiles, this, &GridAreaView::locateFiles);
     column->addWidget(m_statusBar);
-    m_statusDivider = new QFrame(this);
-    m_statusDivider->setFrameShape(QFrame::HLine);
-    m_statusDivider->setFrameShadow(QFrame::Plain);
-    m_statusDivider->setForegroundRole(QPalette::Mid);
+    m_statusDivider = WidgetStyle::hairline(this);
     column->addWidget(m_statusDivider);
 
     m_selectionBar = new SelectionBar(this);

@@ -2,48 +2,44 @@
 
 #include "app/DrawnIconEngine.h"
 
-#include <QImage>
-#include <QPaintDevice>
 #include <QPainterPath>
-#include <QtMath>
 
 namespace {
 
-QIcon themedOr(const QString &themeName, DrawnIconEngine::Drawer drawer)
+// The stem and head of the drop arrow inside the symbol square r.
+QPainterPath downArrow(const QRectF &r)
 {
-    const QIcon themed = QIcon::fromTheme(themeName);
-    if (!themed.isNull())
-        return themed;
-    return QIcon(new DrawnIconEngine(std::move(drawer)));
-}
-
-// A square of the box's smaller side, centred, inset by a tenth.
-QRectF squareIn(const QRectF &box)
-{
-    const qreal side = qMin(box.width(), box.height());
-    QRectF square(0, 0, side, side);
-    square.moveCenter(box.center());
-    return square.adjusted(side * 0.08, side * 0.08, -side * 0.08, -side * 0.08);
-}
-
-QPen strokePen(const QColor &color, qreal side)
-{
-    QPen pen(color, qMax<qreal>(1.0, side * 0.09));
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    return pen;
+    const qreal s = r.width();
+    const QPointF c = r.center();
+    QPainterPath path;
+    path.moveTo(c.x(), r.top() + s * 0.27);
+    path.lineTo(c.x(), r.bottom() - s * 0.27);
+    path.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
+    path.lineTo(c.x(), r.bottom() - s * 0.26);
+    path.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
+    return path;
 }
 
 } // namespace
 
-QIcon Icons::folderAdd() { return themedOr(QStringLiteral("folder-new"), drawFolderAdd); }
-QIcon Icons::offlineDrive() { return themedOr(QStringLiteral("drive-harddisk"), drawOfflineDrive); }
-QIcon Icons::sidebar() { return themedOr(QStringLiteral("view-split-left-right"), drawSidebar); }
-QIcon Icons::help() { return themedOr(QStringLiteral("help-about"), drawHelp); }
+QRectF Icons::symbolSquare(const QRectF &box)
+{
+    return SymbolPainting::squareIn(box, 0.08);
+}
+
+QPen Icons::strokePen(const QColor &color, qreal side)
+{
+    return SymbolPainting::strokePen(color, side * 0.09);
+}
+
+QIcon Icons::folderAdd() { return DrawnIconEngine::themedOr(QStringLiteral("folder-new"), drawFolderAdd); }
+QIcon Icons::offlineDrive() { return DrawnIconEngine::themedOr(QStringLiteral("drive-harddisk"), drawOfflineDrive); }
+QIcon Icons::sidebar() { return DrawnIconEngine::themedOr(QStringLiteral("view-split-left-right"), drawSidebar); }
+QIcon Icons::help() { return DrawnIconEngine::themedOr(QStringLiteral("help-about"), drawHelp); }
 
 void Icons::drawFolderAdd(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = squareIn(box);
+    const QRectF r = symbolSquare(box);
     const qreal s = r.width();
     painter.setPen(strokePen(color, s));
     painter.setBrush(Qt::NoBrush);
@@ -64,7 +60,7 @@ void Icons::drawFolderAdd(QPainter &painter, const QRectF &box, const QColor &co
 
 void Icons::drawOfflineDrive(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = squareIn(box);
+    const QRectF r = symbolSquare(box);
     const qreal s = r.width();
     painter.setPen(strokePen(color, s));
     painter.setBrush(Qt::NoBrush);
@@ -77,7 +73,7 @@ void Icons::drawOfflineDrive(QPainter &painter, const QRectF &box, const QColor 
 
 void Icons::drawSidebar(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = squareIn(box).adjusted(0, squareIn(box).height() * 0.1, 0, -squareIn(box).height() * 0.1);
+    const QRectF r = symbolSquare(box).adjusted(0, symbolSquare(box).height() * 0.1, 0, -symbolSquare(box).height() * 0.1);
     const qreal s = r.width();
     painter.setPen(strokePen(color, s * 0.8));
     painter.setBrush(Qt::NoBrush);
@@ -87,7 +83,7 @@ void Icons::drawSidebar(QPainter &painter, const QRectF &box, const QColor &colo
 
 void Icons::drawHelp(QPainter &painter, const QRectF &box, const QColor &color)
 {
-    const QRectF r = squareIn(box);
+    const QRectF r = symbolSquare(box);
     const qreal s = r.width();
     painter.setPen(strokePen(color, s * 0.8));
     painter.setBrush(Qt::NoBrush);
@@ -105,35 +101,19 @@ void Icons::drawDropArrow(QPainter &painter, const QRectF &box, const QColor &co
     if (filled) {
         // The arrow is cut out of the disc, so the disc is drawn on a layer of
         // its own: cutting into the window itself would punch a hole in it.
-        const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-        QImage layer((box.size() * ratio).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-        layer.setDevicePixelRatio(ratio);
-        layer.fill(Qt::transparent);
-        {
-            QPainter p(&layer);
-            p.setRenderHint(QPainter::Antialiasing, true);
-            const QRectF local(QPointF(0, 0), box.size());
-            const QRectF r = squareIn(local);
-            const qreal s = r.width();
+        SymbolPainting::paintOnLayer(painter, box, [&color](QPainter &p, const QRectF &local) {
+            const QRectF r = symbolSquare(local);
             p.setPen(Qt::NoPen);
             p.setBrush(color);
             p.drawEllipse(r);
             p.setCompositionMode(QPainter::CompositionMode_DestinationOut);
-            QPen pen = strokePen(Qt::black, s * 0.8);
-            p.setPen(pen);
+            p.setPen(strokePen(Qt::black, r.width() * 0.8));
             p.setBrush(Qt::NoBrush);
-            const QPointF c = r.center();
-            p.drawLine(QPointF(c.x(), r.top() + s * 0.27), QPointF(c.x(), r.bottom() - s * 0.27));
-            QPainterPath head;
-            head.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
-            head.lineTo(c.x(), r.bottom() - s * 0.26);
-            head.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
-            p.drawPath(head);
-        }
-        painter.drawImage(box.topLeft(), layer);
+            p.drawPath(downArrow(r));
+        });
         return;
     }
-    const QRectF r = squareIn(box);
+    const QRectF r = symbolSquare(box);
     const qreal s = r.width();
     const QPen pen = strokePen(color, s * 0.8);
     QPen dotted = pen;
@@ -142,11 +122,5 @@ void Icons::drawDropArrow(QPainter &painter, const QRectF &box, const QColor &co
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(r.adjusted(s * 0.04, s * 0.04, -s * 0.04, -s * 0.04));
     painter.setPen(pen);
-    const QPointF c = r.center();
-    painter.drawLine(QPointF(c.x(), r.top() + s * 0.27), QPointF(c.x(), r.bottom() - s * 0.27));
-    QPainterPath head;
-    head.moveTo(c.x() - s * 0.17, r.bottom() - s * 0.42);
-    head.lineTo(c.x(), r.bottom() - s * 0.26);
-    head.lineTo(c.x() + s * 0.17, r.bottom() - s * 0.42);
-    painter.drawPath(head);
+    painter.drawPath(downArrow(r));
 }

@@ -1,5 +1,6 @@
 #include "window/OfflineStatusBar.h"
 
+#include "app/widgets/WidgetStyle.h"
 #include "window/Icons.h"
 
 #include <QHBoxLayout>
@@ -18,8 +19,7 @@ OfflineStatusBar::OfflineStatusBar(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("offlineStatusBar"));
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(12, 12, 12, 12);
-    QFont caption = font();
-    caption.setPixelSize(11);
+    const QFont caption = WidgetStyle::sizedFont(this, 11);
 
     auto *icon = new QLabel(this);
     const int side = 14;

@@ -7,6 +7,13 @@ RoundedPanel::RoundedPanel(qreal radius, const QColor &fill, const QColor &borde
 {
 }
 
+void RoundedPanel::setColors(const QColor &fill, const QColor &border)
+{
+    m_fill = fill;
+    m_border = border;
+    update();
+}
+
 void RoundedPanel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);

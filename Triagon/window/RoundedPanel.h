@@ -11,6 +11,9 @@ class RoundedPanel : public QWidget
 public:
     RoundedPanel(qreal radius, const QColor &fill, const QColor &border, QWidget *parent = nullptr);
 
+    void setColors(const QColor &fill, const QColor &border);
+    QColor fill() const { return m_fill; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 

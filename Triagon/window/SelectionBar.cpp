@@ -1,5 +1,7 @@
 #include "window/SelectionBar.h"
 
+#include "app/widgets/WidgetStyle.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -17,8 +19,7 @@ SelectionBar::SelectionBar(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("selectionBar"));
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(12, 12, 12, 12);
-    QFont caption = font();
-    caption.setPixelSize(11);
+    const QFont caption = WidgetStyle::sizedFont(this, 11);
     m_text = new QLabel(this);
     m_text->setObjectName(QStringLiteral("selectionText"));
     m_text->setFont(caption);

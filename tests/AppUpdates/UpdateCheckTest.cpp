@@ -125,7 +125,7 @@ protected:
         });
         updater.checkForUpdates();
         EXPECT_FALSE(updater.canCheckForUpdates());
-        EXPECT_TRUE(QTest::qWaitFor([&] { return presented > 0; }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return presented > 0; }, 30000));
         EXPECT_EQ(presented, 1);
         EXPECT_TRUE(updater.canCheckForUpdates());
         updater.setResultPresenter({});
@@ -219,7 +219,7 @@ TEST_F(AppUpdaterTest, menuCommandFollowsTheUpdaterAndChecksOncePerChoice)
     // Disabled while the check runs; a second choice meanwhile does nothing.
     EXPECT_FALSE(action->isEnabled());
     action->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return presented > 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return presented > 0; }, 30000));
     QTest::qWait(50);
     EXPECT_EQ(presented, 1);
     EXPECT_TRUE(action->isEnabled());

@@ -1,7 +1,6 @@
 #include "GridTestSupport.h"
 
 #include "media/AudioScrubEngine.h"
-#include "media/MediaProbe.h"
 #include "media/ScrubPlayerPool.h"
 #include "media/ThumbnailGenerator.h"
 #include "media/VideoPlayer.h"
@@ -10,20 +9,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-Clip probedClip(const QString &path)
-{
-    const ProbeResult probe = MediaProbe::probeClip(path);
-    Clip c = testClip(QFileInfo(path).fileName(), probe.duration, 0, {}, path);
-    c.width = probe.width;
-    c.height = probe.height;
-    c.frameRate = probe.frameRate;
-    c.codec = probe.codec;
-    return c;
-}
-
-} // namespace
 
 TEST(CardPoster, ACardShowsThePosterOfItsFileAtTheSizeShownAndCachesIt)
 {

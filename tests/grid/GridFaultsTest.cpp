@@ -147,16 +147,6 @@ TEST(GridFaults, ALatePosterOrPeaksAnswerDoesNotLandOnACardShowingAnotherFile)
     EXPECT_FALSE(card->audioPeaks().has_value());
 }
 
-TEST(GridFaults, SelectingAClipThatLeavesTheStoreStopsItsKeyboardScrub)
-{
-    GridFixture f({testClip(QStringLiteral("a.mov")), testClip(QStringLiteral("b.mov"))});
-    auto media = std::make_shared<HeldCardMedia>();
-    f.grid->setCardMedia(media);
-    EXPECT_FALSE(f.grid->gridScrubClipID().has_value()); // the held media has no players
-    f.store->removeClip(f.clip(0).id);
-    EXPECT_EQ(f.store->clips().size(), 1);
-}
-
 TEST(GridFaults, APickerRequestForAClipWithoutACardEndsAndAMovedClipKeepsItsPicker)
 {
     GridFixture f({testClip(QStringLiteral("a.mov"), 1, 2), testClip(QStringLiteral("b.mov"), 1, 3)});

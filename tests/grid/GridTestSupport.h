@@ -5,8 +5,11 @@
 #include "grid/ClipGridView.h"
 #include "grid/ClipThumbnailView.h"
 #include "library/ClipStore.h"
+#include "media/MediaProbe.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,6 +33,26 @@ inline Clip testClip(const QString &name, double duration = 10, qint64 rating = 
     c.rating = rating;
     c.tags = tags;
     return c;
+}
+
+// A clip of a real media file, with what the probe reads from it.
+inline Clip probedClip(const QString &path)
+{
+    const ProbeResult probe = MediaProbe::probeClip(path);
+    Clip c = testClip(QFileInfo(path).fileName(), probe.duration, 0, {}, path);
+    c.width = probe.width;
+    c.height = probe.height;
+    c.frameRate = probe.frameRate;
+    c.codec = probe.codec;
+    return c;
+}
+
+// A key press as the window system delivers it; true when a widget took it.
+inline bool pressKey(QWidget *widget, int key, const QString &text = QString(), Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(widget, &event);
+    return event.isAccepted();
 }
 
 // Cards' media whose answers the test hands out itself, and which records

@@ -64,6 +64,19 @@ TEST(HoverScrubPosition, NonFiniteTimesNeverLeaveTheComputation)
     EXPECT_EQ(formatScrubTime(1e300), formatScrubTime(1e300)); // no undefined conversion
 }
 
+TEST(HoverScrubPosition, JumpTargetsStayWithinTheClipAndNeverAreNotANumber)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(clampedTime(-2, 10), 0);
+    EXPECT_EQ(clampedTime(13, 10), 10);
+    EXPECT_EQ(clampedTime(4.5, 10), 4.5);
+    EXPECT_EQ(clampedTime(nan, 10), 0);
+    EXPECT_EQ(clampedTime(inf, 10), 0);
+    EXPECT_EQ(clampedTime(5, nan), 0); // an unknown length holds only the start
+    EXPECT_EQ(clampedTime(5, inf), 0);
+}
+
 TEST(HoverScrubCard, PointerPositionsAndAHeldModifierDriveTheCard)
 {
     GridFixture f({testClip(QStringLiteral("long.mov"), 60)});

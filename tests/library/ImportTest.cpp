@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMutex>
+#include <QSet>
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -57,14 +59,24 @@ TEST(Import, FolderArrivesInBatchesAndBecomesOneUndoableAddition)
     ASSERT_EQ(::symlink(dir.path().toUtf8().constData(), (dir.path() + QStringLiteral("/loop")).toUtf8().constData()), 0);
 
     ClipStore store;
-    // The real probe, watched for how many files are probed at once.
+    // The real probe, watched for how many files are probed at once. The
+    // first probe waits until a second one has started beside it: on a busy
+    // machine one prober thread could otherwise probe every file before the
+    // next thread is even scheduled.
     auto running = std::make_shared<std::atomic<int>>(0);
     auto most = std::make_shared<std::atomic<int>>(0);
-    store.importer()->setProbeFunction([running, most](const QUrl &url, const std::atomic_bool *cancelled) {
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    auto secondStarted = std::make_shared<QSemaphore>(0);
+    store.importer()->setProbeFunction([running, most, calls, secondStarted](const QUrl &url, const std::atomic_bool *cancelled) {
         const int now = running->fetch_add(1) + 1;
         int seen = most->load();
         while (now > seen && !most->compare_exchange_weak(seen, now)) {
         }
+        const int call = calls->fetch_add(1);
+        if (call == 1)
+            secondStarted->release();
+        else if (call == 0)
+            secondStarted->tryAcquire(1, 60000); // only an import that probes one file at a time waits this out
         Clip clip = ClipImporter::probeClip(url, cancelled);
         running->fetch_sub(1);
         return clip;
@@ -104,6 +116,54 @@ TEST(Import, FolderArrivesInBatchesAndBecomesOneUndoableAddition)
     store.undo();
     EXPECT_TRUE(store.clips().isEmpty());
     EXPECT_TRUE(store.loadedURLs().isEmpty());
+}
+
+// The probers of one import read the list of files side by side. Reading it
+// through a writable handle made each of them copy the list while another was
+// reading it, so that now and then a prober took a torn or freed address: its
+// clip pointed at no file and went offline at the next availability check.
+TEST(Import, EveryProbeGetsAFileOfTheImportOnce)
+{
+    QTemporaryDir dir;
+    QSet<QUrl> files;
+    for (int i = 0; i < 64; ++i) {
+        const QString path = dir.filePath(QStringLiteral("take%1.mov").arg(i));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        files.insert(QUrl::fromLocalFile(path));
+    }
+    // Quick probes, so that the probers start and read the list together.
+    auto probed = std::make_shared<QList<QUrl>>();
+    auto mutex = std::make_shared<QMutex>();
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE(round);
+        ClipStore store;
+        store.setSavingEnabled(false);
+        probed->clear();
+        store.importer()->setProbeFunction([probed, mutex](const QUrl &url, const std::atomic_bool *) {
+            Clip clip;
+            clip.id = QUuid::createUuid();
+            clip.url = url;
+            clip.filename = url.fileName();
+            QMutexLocker lock(mutex.get());
+            probed->append(url);
+            return clip;
+        });
+        store.addURLs(std::nullopt, QList<QUrl>(files.cbegin(), files.cend()));
+        ASSERT_TRUE(waitUntilIdle(store));
+        ASSERT_EQ(store.clips().size(), files.size());
+        {
+            QMutexLocker lock(mutex.get());
+            ASSERT_EQ(probed->size(), files.size());
+            EXPECT_EQ(QSet<QUrl>(probed->cbegin(), probed->cend()), files);
+        }
+        QSet<QUrl> clipURLs;
+        for (const Clip &c : store.clips())
+            clipURLs.insert(c.url);
+        EXPECT_EQ(clipURLs, files);
+        store.refreshAvailability();
+        EXPECT_TRUE(store.offlineClips().isEmpty());
+    }
 }
 
 TEST(Import, SecondImportOfTheSameFilesAddsNothingAndRecordsNoUndo)

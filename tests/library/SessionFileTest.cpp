@@ -243,7 +243,7 @@ TEST_F(SessionFile, ABurstOfEditsIsWrittenOnceAfterTheLastOne)
     EXPECT_EQ(saved.count(), 0);
     EXPECT_FALSE(QFileInfo::exists(ClipStore::sessionFilePath()));
 
-    ASSERT_TRUE(saved.wait(5000));
+    ASSERT_TRUE(saved.wait(30000));
     QTest::qWait(ClipStore::saveDelayMs + 300);
     EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(savedObject().value("clips").toArray()[0].toObject().value("rating").toInt(), 3);
@@ -327,7 +327,7 @@ TEST_F(SessionFile, NoSaveWritesWhileSavingIsHeldBack)
 
     QSignalSpy saved(&store, &ClipStore::sessionSaved);
     store.setSavingEnabled(true);
-    ASSERT_TRUE(saved.wait(5000));
+    ASSERT_TRUE(saved.wait(30000));
     EXPECT_EQ(savedObject().value("clips").toArray()[0].toObject().value("filename").toString(), QStringLiteral("early.mov"));
 }
 
@@ -338,4 +338,23 @@ TEST_F(SessionFile, ReadingWorksOffTheGuiThread)
     const auto read = future.result();
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(names(read->second), QStringList{"a.mov"});
+}
+
+TEST_F(SessionFile, ReadingRemovesTheCopyOfASaveThatWasInterrupted)
+{
+    // A save killed between writing its temporary copy and renaming it.
+    const QString folder = QFileInfo(ClipStore::sessionFilePath()).absolutePath();
+    writeFile(QJsonDocument(validSession()).toJson());
+    for (const QString &name : {QStringLiteral("session.json.Ab3dE9"), QStringLiteral("session.json.bak"), QStringLiteral("session.json.Ab3dE")}) {
+        QFile file(folder + QLatin1Char('/') + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("{}");
+    }
+    const auto read = ClipStore::readSessionFile();
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->second.size(), 1);
+    // Only the save's own temporary name is taken away; other files stay.
+    QStringList left = QDir(folder).entryList(QDir::Files);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{QStringLiteral("session.json"), QStringLiteral("session.json.Ab3dE"), QStringLiteral("session.json.bak")}));
 }

@@ -231,3 +231,53 @@ TEST_F(SessionRestore, NewSessionEmptiesTheStoreAndRemovesTheFile)
     EXPECT_TRUE(saved.value(QStringLiteral("clips")).toArray().isEmpty());
     EXPECT_EQ(saved.value(QStringLiteral("availableTags")).toArray().size(), 2);
 }
+
+TEST_F(SessionRestore, AClipWhoseIdIsTakenGetsAFreshOneAndIsKeptApart)
+{
+    Clip first = clip(QStringLiteral("first.mov"), 2);
+    Clip copy = clip(QStringLiteral("copy.mov"), 5, {QStringLiteral("Dunk")});
+    copy.id = first.id;
+    Clip third = clip(QStringLiteral("third.mov"));
+    third.id = first.id;
+    const Clip other = clip(QStringLiteral("other.mov"));
+    writeSession(session({first, copy, other, third}).toJson());
+
+    ClipStore store;
+    LogCapture log;
+    ASSERT_EQ(restore(store), true);
+    ASSERT_EQ(store.clips().size(), 4);
+    EXPECT_EQ(names(store.clips()), (QStringList{QStringLiteral("first.mov"), QStringLiteral("copy.mov"), QStringLiteral("other.mov"), QStringLiteral("third.mov")}));
+    // The first holder and clips of ids of their own keep theirs.
+    EXPECT_EQ(store.clips()[0].id, first.id);
+    EXPECT_EQ(store.clips()[2].id, other.id);
+    QSet<QUuid> ids;
+    for (const Clip &c : store.clips())
+        ids.insert(c.id);
+    EXPECT_EQ(ids.size(), 4);
+    // Everything but the identity is kept.
+    EXPECT_EQ(byName(store, QStringLiteral("copy.mov")).rating, 5);
+    EXPECT_EQ(byName(store, QStringLiteral("copy.mov")).tags, QStringList{QStringLiteral("Dunk")});
+    const QStringList warnings = log.messagesOf(QtWarningMsg);
+    ASSERT_EQ(warnings.size(), 2);
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("copy.mov")));
+    EXPECT_TRUE(warnings[0].contains(first.id.toString(QUuid::WithoutBraces).toUpper()));
+    EXPECT_TRUE(warnings[1].contains(QStringLiteral("third.mov")));
+
+    // Removing one card takes only that clip, and undo and redo touch only it.
+    store.removeClip(first.id);
+    EXPECT_EQ(names(store.clips()), (QStringList{QStringLiteral("copy.mov"), QStringLiteral("other.mov"), QStringLiteral("third.mov")}));
+    store.undo();
+    EXPECT_EQ(store.clips().size(), 4);
+    EXPECT_EQ(store.clips()[0].filename, QStringLiteral("first.mov"));
+    store.redo();
+    EXPECT_EQ(names(store.clips()), (QStringList{QStringLiteral("copy.mov"), QStringLiteral("other.mov"), QStringLiteral("third.mov")}));
+
+    // The next save writes every clip with an id of its own.
+    store.saveSessionImmediately();
+    const QJsonArray saved = QJsonDocument::fromJson(sessionBytes()).object().value(QStringLiteral("clips")).toArray();
+    ASSERT_EQ(saved.size(), 3);
+    QSet<QString> savedIds;
+    for (const QJsonValue &value : saved)
+        savedIds.insert(value.toObject().value(QStringLiteral("id")).toString());
+    EXPECT_EQ(savedIds.size(), 3);
+}

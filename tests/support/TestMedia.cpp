@@ -136,6 +136,21 @@ const std::vector<Recipe> &recipes()
                          QFile f(p);
                          return f.open(QIODevice::WriteOnly) && f.write("This is a text file, not a movie.\n") > 0;
                      }, {}});
+        // Loudness: lossless tones at known levels, so that figures hold to 1e-4.
+        const QStringList pcm{QStringLiteral("-c:a"), QStringLiteral("pcm_s16le")};
+        r.push_back({QStringLiteral("tone_half_mono16k.mov"),
+                     lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t):s=16000:d=5")) + pcm, {}, {}});
+        r.push_back({QStringLiteral("tone_half_stereo48k.mkv"),
+                     lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t)|0.5*sin(2*PI*1000*t):s=48000:d=5")) + pcm, {}, {}});
+        r.push_back({QStringLiteral("tone_tenth_mono16k.mov"),
+                     lavfi(QStringLiteral("aevalsrc=0.1*sin(2*PI*1000*t):s=16000:d=5")) + pcm, {}, {}});
+        r.push_back({QStringLiteral("burst_mono16k.mov"),
+                     lavfi(QStringLiteral("aevalsrc='if(between(t,2.0,2.5),0.9*sin(2*PI*1000*t),0)':s=16000:d=4")) + pcm, {}, {}});
+        r.push_back({QStringLiteral("silence_mono16k.mov"), lavfi(QStringLiteral("aevalsrc=0:s=16000:d=3")) + pcm, {}, {}});
+        r.push_back({QStringLiteral("truncated_tone.mov"),
+                     lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t):s=16000:d=4")) + pcm
+                         + QStringList{QStringLiteral("-movflags"), QStringLiteral("+faststart")},
+                     {}, truncateTo30Percent});
         return r;
     }();
     return all;
@@ -240,4 +255,23 @@ QString TestMedia::copyTo(const QString &name, const QString &folder, const QStr
     if (!QFile::copy(source, target))
         ADD_FAILURE() << "could not copy " << name.toStdString() << " to " << target.toStdString();
     return target;
+}
+
+QString TestMedia::solidClip(const QString &color, double seconds)
+{
+    const QString folder = dir();
+    QDir().mkpath(folder);
+    const QString length = QString::number(seconds, 'f', 3);
+    const QString name = QStringLiteral("solid_") + color + QLatin1Char('_') + length + QStringLiteral("s.mp4");
+    const Recipe recipe{name,
+                        lavfi(QStringLiteral("color=c=") + color + QStringLiteral(":size=320x240:rate=30"))
+                            + QStringList{QStringLiteral("-t"), length} + x264(),
+                        {}, {}};
+    QLockFile lock(folder + QStringLiteral("/.generate.lock"));
+    lock.setStaleLockTime(0);
+    lock.lock();
+    QString error;
+    if (!generate(recipe, folder, &error))
+        ADD_FAILURE() << "could not make " << name.toStdString() << ": " << error.toStdString();
+    return folder + QLatin1Char('/') + name;
 }

@@ -24,6 +24,12 @@
 //   empty.mp4            zero bytes
 //   truncated.mp4        the first 30 % of a fast-start MP4 (header intact, media cut)
 //   notavideo.mov        a text file with a video extension
+//   tone_half_mono16k.mov    1 kHz sine at amplitude 0.5, 16 kHz mono 16-bit PCM, no video, 5 s
+//   tone_half_stereo48k.mkv  the same tone on both channels, 48 kHz stereo PCM, 5 s
+//   tone_tenth_mono16k.mov   1 kHz sine at amplitude 0.1, 16 kHz mono PCM, 5 s
+//   burst_mono16k.mov        silence with a 0.9-amplitude 1 kHz burst from 2.0 s to 2.5 s, 16 kHz mono PCM, 4 s
+//   silence_mono16k.mov      digital silence, 16 kHz mono PCM, 3 s
+//   truncated_tone.mov       the first 30 % of a fast-start 4 s PCM tone (0.5, 16 kHz mono; header intact)
 class TestMedia
 {
 public:
@@ -36,4 +42,8 @@ public:
     static QString copyTo(const QString &name, const QString &folder, const QString &newName = QString());
     // Makes a file with ffmpeg from the given arguments (output path last); true on success.
     static bool runFfmpeg(const QStringList &arguments, QString *errorText = nullptr);
+    // A clip of one flat colour (an ffmpeg colour: "black", "0xE0A080"),
+    // 320x240 30 fps H.264 without sound, `seconds` long; made once per build
+    // folder like the files above, under a name made of the colour and length.
+    static QString solidClip(const QString &color, double seconds);
 };

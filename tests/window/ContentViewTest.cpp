@@ -2,6 +2,8 @@
 #include "support/TestMedia.h"
 
 #include "app/AppSettings.h"
+#include "app/AppearanceMode.h"
+#include "grid/ClipGridView.h"
 #include "library/ClipStore.h"
 #include "library/ImportPanel.h"
 #include "settings/TourManager.h"
@@ -48,24 +50,6 @@ public:
     std::optional<QList<QUrl>> answer;
 };
 
-struct Window
-{
-    QTemporaryDir settingsDir;
-    ClipStore store;
-    AppSettings settings{settingsDir.filePath(QStringLiteral("settings.conf"))};
-    TourManager tours{settingsDir.filePath(QStringLiteral("tours.conf"))};
-    std::unique_ptr<ContentView> view;
-
-    Window()
-    {
-        view = std::make_unique<ContentView>(store, settings, tours);
-        view->resize(1200, 800);
-        view->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
-    }
-    GridAreaView &area() const { return *view->gridArea(); }
-};
-
 // A real drag carrying file URLs, entered and dropped over the window's centre.
 void dropUrls(QWidget &target, const QList<QUrl> &urls)
 {
@@ -102,7 +86,7 @@ Q_DECLARE_METATYPE(std::optional<QUrl>)
 
 TEST(ContentView, EmptySessionShowsOnlyTheEmptyStateWithItsTextsAndButton)
 {
-    Window w;
+    TestWindow w;
     EXPECT_FALSE(w.view->toolbarRow()->isVisible());
     EXPECT_FALSE(w.view->sidebar()->isVisible());
     EmptyStateView *empty = w.area().emptyState();
@@ -112,7 +96,7 @@ TEST(ContentView, EmptySessionShowsOnlyTheEmptyStateWithItsTextsAndButton)
     EXPECT_EQ(empty->chooseFootageButton()->text(), QStringLiteral("Choose Footage"));
     EXPECT_EQ(empty->separatorLabel()->text(), QStringLiteral("or drag & drop"));
     EXPECT_EQ(empty->dropZoneCard()->text(), QStringLiteral("Drop folders or video files here"));
-    EXPECT_EQ(empty->palette().color(QPalette::Window), ContentView::surfaceBg());
+    EXPECT_EQ(empty->palette().color(QPalette::Window), w.view->palette().color(QPalette::Window));
 
     // "Choose Footage" opens the open panel with its message and prompt.
     RecordingPanel panel;
@@ -128,7 +112,7 @@ TEST(ContentView, EmptySessionShowsOnlyTheEmptyStateWithItsTextsAndButton)
 
 TEST(ContentView, ADragOverTheWindowHighlightsTheEmptyState)
 {
-    Window w;
+    TestWindow w;
     EmptyStateView *empty = w.area().emptyState();
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/a.mov"))});
@@ -167,7 +151,7 @@ TEST(ContentView, DroppedFoldersAndVideoFilesEachReachTheImportOthersAreIgnored)
     // Deleted a moment before the drop: still handed on for its extension.
     const QString gone = root.filePath(QStringLiteral("gone.mp4"));
 
-    Window w;
+    TestWindow w;
     QSignalSpy spy(&w.view->intake(), &StoreIntake::importRequested);
     QList<QUrl> urls;
     for (const QString &name : names)
@@ -199,7 +183,7 @@ TEST(ContentView, ADropWhoseItemsAllFailLeavesTheEmptyState)
     qRegisterMetaType<std::optional<QUrl>>();
     QTemporaryDir root;
     ASSERT_TRUE(touchFile(root.filePath(QStringLiteral("notes.txt"))));
-    Window w;
+    TestWindow w;
     QSignalSpy spy(&w.view->intake(), &StoreIntake::importRequested);
     dropUrls(*w.view, {QUrl::fromLocalFile(root.filePath(QStringLiteral("notes.txt")))});
     QCoreApplication::processEvents();
@@ -210,7 +194,7 @@ TEST(ContentView, ADropWhoseItemsAllFailLeavesTheEmptyState)
 
 TEST(ContentView, LoadingShowsTheToolbarGridAndProgressTheSidebarWaitsForClips)
 {
-    Window w;
+    TestWindow w;
     w.store.setLoading(true);
     w.store.setLoadingProgress(0.25);
     EXPECT_TRUE(w.view->toolbarRow()->isVisible());
@@ -246,7 +230,7 @@ TEST(ContentView, LoadingShowsTheToolbarGridAndProgressTheSidebarWaitsForClips)
 
 TEST(ContentView, StatusBarCountsOfflineFiles)
 {
-    Window w;
+    TestWindow w;
     OfflineStatusBar *bar = w.area().statusBar();
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"), true), makeClip(QStringLiteral("/f/b.mov"))});
     EXPECT_TRUE(bar->isVisible());
@@ -268,7 +252,7 @@ TEST(ContentView, StatusBarCountsOfflineFiles)
 
 TEST(ContentView, SelectionBarCountsSelectedAndHiddenClipsAndClears)
 {
-    Window w;
+    TestWindow w;
     QList<Clip> clips;
     for (int i = 0; i < 4; ++i)
         clips.append(makeClip(QStringLiteral("/f/c%1.mov").arg(i), false, i < 2 ? 5 : 0));
@@ -299,7 +283,8 @@ TEST(ContentView, SelectionBarCountsSelectedAndHiddenClipsAndClears)
 
 TEST(ContentView, SaveFailureAlertShowsTheErrorAndDismissingClearsIt)
 {
-    Window w;
+    TestWindow w;
+    w.store.setSavingEnabled(true);
     // A folder where the session file should be: every save fails.
     ASSERT_TRUE(QDir().mkpath(ClipStore::sessionFilePath()));
     w.store.saveSessionImmediately();
@@ -308,7 +293,7 @@ TEST(ContentView, SaveFailureAlertShowsTheErrorAndDismissingClearsIt)
 
     QMessageBox *alert = w.view->saveFailureAlert();
     ASSERT_NE(alert, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return alert->isVisible(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alert->isVisible(); }, 30000));
     EXPECT_EQ(alert->text(), QStringLiteral("Session Could Not Be Saved"));
     EXPECT_EQ(alert->informativeText(),
               QStringLiteral("Your ratings and tags could not be written to disk, so recent triage work may be lost if you quit. ")
@@ -328,7 +313,7 @@ TEST(ContentView, SaveFailureAlertShowsTheErrorAndDismissingClearsIt)
 
 TEST(ContentView, AnswersTheShowShortcutsNotification)
 {
-    Window w;
+    TestWindow w;
     EXPECT_FALSE(w.view->showKeyboardShortcuts());
     AppNotifier::instance().postShowKeyboardShortcuts();
     EXPECT_TRUE(w.view->showKeyboardShortcuts());
@@ -336,21 +321,21 @@ TEST(ContentView, AnswersTheShowShortcutsNotification)
     const auto &sections = ContentView::keyboardShortcutSections();
     ASSERT_EQ(sections.size(), 3);
     EXPECT_EQ(sections[0].title, QStringLiteral("Grid"));
-    EXPECT_EQ(sections[0].rows.size(), 9);
-    EXPECT_EQ(sections[1].rows.size(), 12);
-    EXPECT_EQ(sections[2].rows.size(), 3);
-    EXPECT_EQ(sections[1].rows[8].first, QStringLiteral("\u2190 \u2192"));
-    EXPECT_EQ(sections[2].rows[2], (QPair<QString, QString>(QStringLiteral("Ctrl+?"), QStringLiteral("Take a Tour"))));
+    EXPECT_EQ(sections[0].shortcuts.size(), 9);
+    EXPECT_EQ(sections[1].shortcuts.size(), 12);
+    EXPECT_EQ(sections[2].shortcuts.size(), 3);
+    EXPECT_EQ(sections[1].shortcuts[8].first, QStringLiteral("\u2190 \u2192"));
+    EXPECT_EQ(sections[2].shortcuts[2], (QPair<QString, QString>(QStringLiteral("Ctrl+?"), QStringLiteral("Take a Tour"))));
 }
 
 TEST(ContentView, TheFirstTourStartsHalfASecondAfterTheFirstClipsOnce)
 {
-    Window w;
+    TestWindow w;
     QSignalSpy spy(&w.tours, &TourManager::activeTourChanged);
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     EXPECT_TRUE(w.view->didCheckTour());
     EXPECT_FALSE(w.tours.activeTour().has_value());
-    ASSERT_TRUE(spy.wait(1500));
+    ASSERT_TRUE(spy.wait(30000));
     ASSERT_TRUE(w.tours.activeTour().has_value());
     EXPECT_EQ(w.tours.activeTour()->id, TourManager::onboardingTourID());
 
@@ -365,7 +350,7 @@ TEST(ContentView, TheFirstTourStartsHalfASecondAfterTheFirstClipsOnce)
 
 TEST(ContentView, AccentFollowsTheThemeSetting)
 {
-    Window w;
+    TestWindow w;
     w.settings.setThemeColorRaw(QStringLiteral("Teal"));
     EXPECT_EQ(w.view->palette().color(QPalette::Highlight), w.settings.accentColor());
     w.settings.setThemeColorRaw(QStringLiteral("not a colour"));
@@ -380,7 +365,7 @@ TEST(ContentView, DroppedFootageBecomesClipsAndTheGridReplacesTheEmptyState)
     const QString single = TestMedia::copyTo(QStringLiteral("dated.mov"), root.path(), QStringLiteral("A001.MOV"));
     ASSERT_TRUE(touchFile(root.filePath(QStringLiteral("notes.txt"))));
 
-    Window w;
+    TestWindow w;
     dropUrls(*w.view, {QUrl::fromLocalFile(day), QUrl::fromLocalFile(single), QUrl::fromLocalFile(root.filePath(QStringLiteral("notes.txt")))});
     QCoreApplication::processEvents();
     // The import starts loading at once: the grid shows instead of the empty state.
@@ -407,7 +392,7 @@ TEST(ContentView, ChooseFootageImportsWhatThePanelReturns)
     const QString file = TestMedia::copyTo(QStringLiteral("clip.webm"), root.path(), QStringLiteral("B002.webm"));
     ASSERT_TRUE(touchFile(root.filePath(QStringLiteral("README"))));
 
-    Window w;
+    TestWindow w;
     RecordingPanel panel;
     panel.answer = QList<QUrl>{QUrl::fromLocalFile(card), QUrl::fromLocalFile(file), QUrl::fromLocalFile(root.filePath(QStringLiteral("README")))};
     w.view->setImportPanel(&panel);
@@ -417,4 +402,54 @@ TEST(ContentView, ChooseFootageImportsWhatThePanelReturns)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !w.store.isLoading() && w.store.clips().size() == 2; }, 20000));
     EXPECT_EQ(*w.store.sourceFolderURL(), QUrl::fromLocalFile(card));
     w.view->setImportPanel(nullptr);
+}
+
+TEST(ContentView, TheEmptyStateFollowsTheWindowsAppearanceSoTheFirstImportDoesNotFlipIt)
+{
+    const QPalette saved = QApplication::palette();
+    QApplication::setPalette(lightAppearancePalette());
+    {
+        TestWindow w;
+        EmptyStateView *empty = w.area().emptyState();
+        const QColor emptySurface = empty->palette().color(QPalette::Window);
+        EXPECT_GT(emptySurface.lightnessF(), 0.5);
+        EXPECT_EQ(emptySurface, w.view->palette().color(QPalette::Window));
+        // The faint lines and texts are dark on the light surface.
+        EXPECT_LT(empty->ink().lightnessF(), 0.5);
+        EXPECT_LT(empty->dropZoneCard()->textColor().lightnessF(), 0.5);
+
+        w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
+        ASSERT_NE(w.area().grid(), nullptr);
+        EXPECT_EQ(w.view->palette().color(QPalette::Window), emptySurface);
+        EXPECT_EQ(w.area().grid()->palette().color(QPalette::Window), emptySurface);
+
+        // A change of appearance at run time reaches the empty state too (the
+        // change arrives as an event).
+        w.store.setClips({});
+        QApplication::setPalette(darkAppearancePalette());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(empty->palette().color(QPalette::Window), ContentView::surfaceBg());
+        EXPECT_EQ(w.view->palette().color(QPalette::Window), ContentView::surfaceBg());
+        EXPECT_EQ(empty->ink(), QColor(Qt::white));
+    }
+    {
+        // Inside a main window, as the application shows it.
+        QApplication::setPalette(darkAppearancePalette());
+        QTemporaryDir dir;
+        ClipStore store;
+        AppSettings settings(dir.filePath(QStringLiteral("s.conf")));
+        TourManager tours(dir.filePath(QStringLiteral("t.conf")));
+        QWidget host;
+        auto *view = new ContentView(store, settings, tours, &host);
+        host.resize(1000, 700);
+        view->resize(1000, 700);
+        host.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
+        EXPECT_EQ(view->gridArea()->emptyState()->surface(), ContentView::surfaceBg());
+        QApplication::setPalette(lightAppearancePalette());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(view->gridArea()->emptyState()->surface(), lightAppearancePalette().color(QPalette::Window));
+        EXPECT_EQ(view->palette().color(QPalette::Window), lightAppearancePalette().color(QPalette::Window));
+    }
+    QApplication::setPalette(saved);
 }

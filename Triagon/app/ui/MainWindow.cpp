@@ -19,3 +19,12 @@ MainWindow::MainWindow(ClipStore &store, AppSettings &settings, TourManager &tou
     addActions({m_commands->undoAction(), m_commands->redoAction(), m_commands->takeTourAction()});
     resize(defaultWidth, defaultHeight);
 }
+
+void MainWindow::bringToFront()
+{
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}

@@ -20,6 +20,10 @@ public:
     static constexpr int defaultWidth = 1200;
     static constexpr int defaultHeight = 800;
 
+    // Shows the window in front of the others, out of the task bar if minimized
+    // (a second launch of the application does this).
+    void bringToFront();
+
     ContentView *contentView() const { return m_content; }
     AppCommands *commands() const { return m_commands; }
 

@@ -9,9 +9,11 @@
 #include "app/ui/AppCommands.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/UnixSignalQuit.h"
+#include "app/ui/VisibleChildrenAccessible.h"
 #include "library/ClipStore.h"
 #include "library/model/FolderOrganization.h"
 #include "settings/TourManager.h"
+#include "settings/ui/SettingsView.h"
 #include "window/ContentView.h"
 #include "window/StoreIntake.h"
 
@@ -27,6 +29,8 @@ TriagonApp::TriagonApp(QObject *parent)
     : QObject(parent), m_store(std::make_unique<ClipStore>()), m_settings(std::make_unique<AppSettings>()),
       m_tourManager(TourManager::shared()), m_updater(std::make_unique<AppUpdater>(true))
 {
+    // Hidden widgets (a status bar with nothing to report) are not read out.
+    VisibleChildrenAccessible::install();
     m_checkForUpdates = std::make_unique<CheckForUpdatesView>(m_updater.get());
     m_intake = new StoreIntake(*m_store, this);
     m_signalQuit = new UnixSignalQuit(this);
@@ -35,6 +39,14 @@ TriagonApp::TriagonApp(QObject *parent)
     // return to exactly what the desktop gave.
     m_desktopStyle = QApplication::style() ? QApplication::style()->name() : QString();
     m_desktopPalette = QApplication::palette();
+
+    // The settings window is made anew each time it is opened (on its first
+    // tab) and goes away when it is closed.
+    m_settingsFactory = [](AppSettings &settings) -> QWidget * {
+        auto *window = new SettingsView(settings);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        return window;
+    };
 
     connect(qApp, &QCoreApplication::aboutToQuit, this, &TriagonApp::saveOnTerminate);
     connect(m_settings.get(), &AppSettings::appearanceModeRawChanged, this, &TriagonApp::applyAppearance);

@@ -33,7 +33,8 @@ class TriagonApp : public QObject
     Q_OBJECT
 public:
     // A factory for the settings window, given the settings; the window is
-    // made once, on first request, and reused.
+    // made on request and reused while it exists (the built-in one, the
+    // settings window, goes away when it is closed).
     using SettingsWindowFactory = std::function<QWidget *(AppSettings &)>;
 
     explicit TriagonApp(QObject *parent = nullptr);

@@ -1,6 +1,8 @@
 #include "library/model/ClipDisplayTexts.h"
 
 #include <QChar>
+
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -35,7 +37,7 @@ QString codecName(quint32 fourCC)
     QString text;
     for (int shift = 24; shift >= 0; shift -= 8)
         text.append(QChar(static_cast<char16_t>((fourCC >> shift) & 0xFF)));
-    // Trim tabs and space separators only; other control bytes stay.
+    // Trim tabs and space separators only.
     auto isBlank = [](QChar c) { return c == QLatin1Char('\t') || c.category() == QChar::Separator_Space; };
     qsizetype start = 0;
     qsizetype end = text.size();
@@ -44,7 +46,10 @@ QString codecName(quint32 fourCC)
     while (end > start && isBlank(text[end - 1]))
         --end;
     text = text.mid(start, end - start);
-    return text.isEmpty() ? QStringLiteral("Unknown") : text;
+    // A tag with a NUL, a control or an invisible format byte is not a name
+    // anyone could read; showing those bytes would only garble the card.
+    const bool printable = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isPrint(); });
+    return text.isEmpty() || !printable ? QStringLiteral("Unknown") : text;
 }
 
 QString formatTotalDuration(double seconds)

@@ -1,5 +1,8 @@
 #include "organize/ui/ExportTreeFolderRow.h"
 
+#include "app/SymbolPainting.h"
+#include "app/widgets/WidgetStyle.h"
+
 #include <QAbstractButton>
 #include <QEasingCurve>
 #include <QLabel>
@@ -13,28 +16,13 @@ namespace {
 constexpr int kAnimationMs = 150;
 constexpr int kFileIndent = 20;
 
-QFont sizedFont(const QFont &base, qreal pixels, bool monospaced = false, QFont::Weight weight = QFont::Normal)
-{
-    QFont font = base;
-    if (monospaced) {
-        font.setFamily(QStringLiteral("monospace"));
-        font.setStyleHint(QFont::Monospace);
-    }
-    font.setPixelSize(qMax(1, qRound(pixels)));
-    font.setWeight(weight);
-    return font;
-}
-
-QColor secondary(const QWidget *widget, qreal opacity = 1.0)
-{
-    QColor color = widget->palette().color(QPalette::PlaceholderText);
-    color.setAlphaF(color.alphaF() * opacity);
-    return color;
-}
+using SymbolPainting::roundPen;
+using WidgetStyle::secondary;
+using WidgetStyle::sizedFont;
 
 void drawChevron(QPainter &p, const QRectF &r, bool down, const QColor &color)
 {
-    p.setPen(QPen(color, 1.3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(roundPen(color, 1.3));
     p.setBrush(Qt::NoBrush);
     const QPointF c = r.center();
     const qreal d = 2.5;
@@ -62,7 +50,7 @@ void drawFolder(QPainter &p, const QRectF &r, bool filled, const QColor &color)
     path.lineTo(x + w, y + h * 0.18);
     path.lineTo(x + w, y + h);
     path.closeSubpath();
-    p.setPen(QPen(color, 1.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setPen(roundPen(color, 1.0));
     p.setBrush(filled ? QBrush(color) : QBrush(Qt::NoBrush));
     p.drawPath(path);
 }
@@ -134,7 +122,7 @@ protected:
     }
 
 private:
-    QFont nameFont() const { return sizedFont(font(), 10, true, QFont::Medium); }
+    QFont nameFont() const { return sizedFont(font(), 10, QFont::Medium, true); }
     QFont countFont() const { return sizedFont(font(), 9); }
     QString countText() const { return QLatin1Char('(') + QString::number(m_folder.files.size()) + QLatin1Char(')'); }
 
@@ -152,7 +140,7 @@ void paintFileLine(QWidget *widget, const ExportFileEntry &entry, bool openable)
     drawFilm(p, QRectF(x, midY - 4, 9, 8), secondary(widget, 0.6));
     x += 9 + 4;
 
-    const QFont nameFont = sizedFont(widget->font(), 9.5, true);
+    const QFont nameFont = sizedFont(widget->font(), 9.5, QFont::Normal, true);
     const QFont annotationFont = sizedFont(widget->font(), 8);
     const QFontMetrics nameMetrics(nameFont), annotationMetrics(annotationFont);
     const QString annotation = entry.annotation ? QLatin1Char('(') + *entry.annotation + QLatin1Char(')') : QString();
@@ -180,7 +168,7 @@ void paintFileLine(QWidget *widget, const ExportFileEntry &entry, bool openable)
 
 int fileLineHeight(const QFont &base)
 {
-    return QFontMetrics(sizedFont(base, 9.5, true)).height() + 2;
+    return QFontMetrics(sizedFont(base, 9.5, QFont::Normal, true)).height() + 2;
 }
 
 class OpenFileLine : public QAbstractButton
@@ -280,7 +268,7 @@ ExportTreeFolderRow::ExportTreeFolderRow(ExportFolder folder, OpenFile onOpenFil
     if (m_folder.files.size() > shown) {
         m_more = new QLabel(moreText(m_folder.files.size() - shown), m_body);
         m_more->setTextFormat(Qt::PlainText);
-        QFont italic = sizedFont(font(), 9, true);
+        QFont italic = sizedFont(font(), 9, QFont::Normal, true);
         italic.setItalic(true);
         m_more->setFont(italic);
         QPalette pal = m_more->palette();

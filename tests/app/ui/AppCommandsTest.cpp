@@ -34,7 +34,7 @@ struct RunningApp
         QSignalSpy spy(&app, &TriagonApp::launchFinished);
         app.start();
         if (!app.isLaunchFinished())
-            spy.wait(5000);
+            spy.wait(30000);
         QWidget *window = app.mainWindow();
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));

@@ -3,7 +3,9 @@
 #include "library/ClipStore.h"
 #include "library/model/Clip.h"
 
+#include <QApplication>
 #include <QByteArray>
+#include <QEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -57,4 +59,15 @@ inline QByteArray sessionFileBytes()
     if (!f.open(QIODevice::ReadOnly))
         return QByteArray();
     return f.readAll();
+}
+
+// Runs the application's event loop until something quits it, as main() does.
+// Quitting closes the windows, and closing the last window posts one more quit
+// request; it is dropped here, since it would otherwise end every event loop
+// that later tests of this process start.
+inline int runApplicationUntilQuit()
+{
+    const int status = QApplication::exec();
+    QCoreApplication::removePostedEvents(qApp, QEvent::Quit);
+    return status;
 }

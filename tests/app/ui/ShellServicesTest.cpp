@@ -54,9 +54,9 @@ TEST(UnixSignalQuit, TermAndIntAskTheApplicationToQuit)
     UnixSignalQuit handler;
     QSignalSpy spy(&handler, &UnixSignalQuit::quitRequested);
     ::raise(SIGTERM);
-    ASSERT_TRUE(spy.wait(2000));
+    ASSERT_TRUE(spy.wait(30000));
     EXPECT_EQ(spy.takeFirst().at(0).toInt(), SIGTERM);
     ::raise(SIGINT);
-    ASSERT_TRUE(spy.wait(2000));
+    ASSERT_TRUE(spy.wait(30000));
     EXPECT_EQ(spy.takeFirst().at(0).toInt(), SIGINT);
 }

@@ -108,7 +108,20 @@ TEST(DisplayTexts, CodecNamesFromFourCharacterCodes)
     EXPECT_EQ(codecName(fourCC("    ")), QStringLiteral("Unknown"));
     EXPECT_EQ(codecName(fourCC(" vp9")), QStringLiteral("vp9"));
     EXPECT_EQ(codecName(0x09A07620u), QStringLiteral("v")); // tab, no-break space, "v", space
-    EXPECT_EQ(codecName(0), QString(4, QChar(u'\0'))); // control bytes are not whitespace
+}
+
+TEST(DisplayTexts, CodecTagsWithUnprintableBytesReadUnknown)
+{
+    EXPECT_EQ(codecName(0), QStringLiteral("Unknown"));
+    EXPECT_EQ(codecName(0x61766300u), QStringLiteral("Unknown")); // "avc" and a NUL
+    EXPECT_EQ(codecName(0x610A6231u), QStringLiteral("Unknown")); // a line feed inside
+    EXPECT_EQ(codecName(0x0D617663u), QStringLiteral("Unknown")); // a carriage return is no blank to trim
+    EXPECT_EQ(codecName(0x617F6331u), QStringLiteral("Unknown")); // DEL
+    EXPECT_EQ(codecName(0x61856331u), QStringLiteral("Unknown")); // a C1 control byte
+    EXPECT_EQ(codecName(0x61AD6331u), QStringLiteral("Unknown")); // soft hyphen, an invisible format character
+    EXPECT_EQ(codecName(0x61097631u), QStringLiteral("Unknown")); // a tab between letters is not trimmed
+    // Printable Latin-1 letters and inner spaces stay as they are.
+    EXPECT_EQ(codecName(0x61E92031u), QString::fromUtf8("a\u00e9 1"));
 }
 
 TEST(DisplayTexts, TotalDurationSwitchesToHoursAt3660Seconds)

@@ -55,12 +55,12 @@ TEST(ExportTreeFolderRow, HeaderTogglesTheLinesAndStartsAsTheCreatorSays)
     EXPECT_TRUE(row.isExpanded());
     EXPECT_TRUE(row.header()->isChecked());
     EXPECT_EQ(row.header()->accessibleDescription(), QStringLiteral("expanded"));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return row.fileLines().first()->isVisible(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return row.fileLines().first()->isVisible(); }, 30000));
 
     QTest::mouseClick(row.header(), Qt::LeftButton);
     EXPECT_FALSE(row.isExpanded());
     // The lines leave once the 0.15 s collapse has run.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !row.fileLines().first()->isVisible(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !row.fileLines().first()->isVisible(); }, 30000));
 }
 
 TEST(ExportTreeFolderRow, FileLinesOpenTheirClipOnlyWithAnOpenAction)

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "audiotriage/AudioMetrics.h"
+#include "library/model/Clip.h"
+
+#include <QList>
+
+// One clip of an audio triage run with its loudness figures.
+struct AudioTriageResult
+{
+    Clip clip;
+    AudioMetrics metrics;
+};

@@ -1,0 +1,45 @@
+// The clip store's part of the audio triage: the loudness records of the
+// analysis run and the tags of its "Apply Tags".
+#include "library/ClipStore.h"
+
+void ClipStore::setAudioMetrics(const QUuid &clipID, const AudioMetrics &metrics)
+{
+    QHash<QUuid, AudioMetrics> all = m_audioMetrics;
+    all.insert(clipID, metrics);
+    setAudioMetrics(all);
+}
+
+void ClipStore::applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs)
+{
+    const QHash<QUuid, qsizetype> index = clipIndex();
+    QList<Clip> clips = m_clips;
+    QList<QPair<QUuid, QString>> applied;
+    for (const auto &pair : pairs) {
+        // A blank label would be an invisible tag and an unnamed organize folder.
+        if (pair.second.trimmed().isEmpty())
+            continue;
+        const auto it = index.constFind(pair.first);
+        if (it == index.constEnd())
+            continue;
+        Clip &clip = clips[*it];
+        if (clip.tags.contains(pair.second))
+            continue;
+        clip.tags.append(pair.second);
+        applied.append(pair);
+    }
+    if (applied.isEmpty())
+        return;
+    setClips(std::move(clips));
+    QStringList catalog = m_availableTags;
+    bool catalogGrew = false;
+    for (const auto &pair : std::as_const(applied)) {
+        if (!catalog.contains(pair.second)) {
+            catalog.append(pair.second);
+            catalogGrew = true;
+        }
+    }
+    if (catalogGrew)
+        setAvailableTags(catalog);
+    registerUndo(UndoAction::audioTriageTags(applied));
+    scheduleSessionSave();
+}

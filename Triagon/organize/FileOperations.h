@@ -1,0 +1,66 @@
+#pragma once
+
+#include "organize/OrganizeError.h"
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <variant>
+
+// The organize run's only way to touch the file system. Every operation acts
+// on the entry itself and never replaces one that exists; none copies a file
+// across volumes. The run takes this layer by reference, so that tests can
+// put faults in its way (a full disk, a file that grows or appears at the
+// wrong moment, a move back that fails) by overriding single operations and
+// calling the real ones otherwise. Safe on any thread.
+class FileOperations
+{
+public:
+    // What lstat says about an entry: a symbolic link is reported as a link,
+    // never as what it points to.
+    struct Entry
+    {
+        enum class Kind { regularFile, folder, symbolicLink, other };
+        Kind kind = Kind::other;
+        qint64 size = 0;
+    };
+
+    virtual ~FileOperations() = default;
+
+    // The entry at the path, or the system's error (no such file, no access).
+    virtual std::variant<Entry, OrganizeError> entry(const QString &path);
+    // True when anything, a dangling link included, is at the path.
+    bool exists(const QString &path);
+    // The volume (st_dev) of the folder at the path, following links (the
+    // folder a clip lies in may be reached through one); none when it cannot
+    // be read.
+    virtual std::optional<quint64> volume(const QString &path);
+
+    // Moves a file to a new name without ever replacing an entry there:
+    // renameat2 with RENAME_NOREPLACE, or link and unlink where the file
+    // system does not know that flag. An existing target (also one that only
+    // differs in letter case on a case-insensitive volume) and a target on
+    // another volume (EXDEV) are failures, and the file stays where it was.
+    virtual std::optional<OrganizeError> moveWithoutReplacing(const QString &from, const QString &to);
+    // The fallback of the move: a second name for the file (link fails when
+    // the name is taken), then the old name removed. Until then the file has
+    // two names, never two copies; when the old name cannot be removed the
+    // new one is taken away again.
+    static std::optional<OrganizeError> linkAndUnlink(const QString &from, const QString &to);
+
+    // Makes the folder with any missing folders above it. An existing folder
+    // (or a link to one above the last component) is no failure; anything
+    // else in the way is.
+    virtual std::optional<OrganizeError> makeFolder(const QString &path);
+
+    // Replaces the file's content as a whole (written to a temporary file,
+    // flushed to disk, renamed over the old one): a reader sees the old or
+    // the new bytes, never a mix. On failure the old content stays.
+    virtual std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes);
+
+    // Copies a file to a new name that must be free: the bytes go to a
+    // temporary file beside the target, are flushed, and the temporary file
+    // takes the name without replacing anything. A failed copy leaves
+    // neither a partial target nor the temporary file.
+    virtual std::optional<OrganizeError> copyToNewFile(const QString &from, const QString &to);
+};

@@ -1,0 +1,268 @@
+#include "organize/OrganizeCommit.h"
+
+#include "organize/CommitRecord.h"
+#include "organize/FolderPlan.h"
+#include "organize/VerifiedMove.h"
+#include "library/model/FileName.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSet>
+#include <QUuid>
+
+#include <cerrno>
+
+namespace {
+
+QString joined(const QString &folder, const QString &name)
+{
+    return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
+}
+
+// The clip's destination in its folder: its name, or the first of
+// "name_1.ext", "name_2.ext", … that neither exists nor is planned for an
+// earlier clip of the run.
+QString freeDestination(FileOperations &files, const QString &folder, const QString &name, const QSet<QString> &planned)
+{
+    QString candidate = joined(folder, name);
+    if (!planned.contains(candidate) && !files.exists(candidate))
+        return candidate;
+    const QString base = FileName::withoutExtension(name);
+    const QString extension = FileName::extension(name);
+    for (qint64 n = 1;; ++n) {
+        const QString numbered = base + QLatin1Char('_') + QString::number(n) + (extension.isEmpty() ? QString() : QLatin1Char('.') + extension);
+        candidate = joined(folder, numbered);
+        if (!planned.contains(candidate) && !files.exists(candidate))
+            return candidate;
+    }
+}
+
+// The clip's file, when its URL names an absolute local path.
+QString sourcePath(const Clip &clip)
+{
+    const QString path = clip.url.isLocalFile() ? clip.url.toLocalFile() : QString();
+    return QDir::isAbsolutePath(path) ? path : QString();
+}
+
+QString originalPathText(const Clip &clip)
+{
+    return clip.url.isLocalFile() ? clip.url.toLocalFile() : clip.url.toString();
+}
+
+ManifestEntry entryFor(const Clip &clip, const QString &folder, const QString &destination)
+{
+    ManifestEntry entry;
+    entry.originalPath = originalPathText(clip);
+    entry.destinationPath = destination;
+    entry.folder = folder;
+    entry.expectedSize = clip.fileSize;
+    entry.filename = clip.filename;
+    entry.rating = clip.rating;
+    entry.tags = clip.tags;
+    entry.markerFlag = clip.markerFlag;
+    entry.duration = clip.duration;
+    if (clip.width >= 1 && clip.height >= 1)
+        entry.resolution = QString::number(clip.width) + QLatin1Char('x') + QString::number(clip.height);
+    entry.frameRate = clip.frameRate;
+    entry.codec = clip.codec;
+    entry.clipID = clip.id;
+    return entry;
+}
+
+OrganizeOutcome refusal(const QString &error, int skippedCount)
+{
+    OrganizeOutcome outcome;
+    outcome.result = ExportResult::refused(error, skippedCount);
+    return outcome;
+}
+
+qint64 steadyMilliseconds()
+{
+    static QElapsedTimer timer = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return timer.elapsed();
+}
+
+// The entry's file, checked and moved; nothing when it ended verified.
+// `remained` is set when the file could not be returned after a failed
+// size check and stays at its destination.
+std::optional<OrganizeError> moveOne(FileOperations &files, const Clip &clip, const ManifestEntry &entry, bool *remained)
+{
+    const QString source = sourcePath(clip);
+    if (source.isEmpty() || entry.destinationPath.isEmpty())
+        return OrganizeError::unusableFileName(clip.filename);
+
+    const auto found = files.entry(source);
+    if (const auto *error = std::get_if<OrganizeError>(&found))
+        return *error;
+    const FileOperations::Entry &before = std::get<FileOperations::Entry>(found);
+    // A link, folder or device where the clip's file was is not the file
+    // that was imported: never move it as if it were.
+    if (before.kind != FileOperations::Entry::Kind::regularFile)
+        return OrganizeError::changedSinceImport();
+    if (clip.fileSize != 0 && before.size != clip.fileSize)
+        return OrganizeError::changedSinceImport();
+
+    if (auto error = files.moveWithoutReplacing(source, entry.destinationPath))
+        return error;
+    auto error = VerifiedMove::moveVerifyingSize(files, source, entry.destinationPath, before.size);
+    if (error && files.exists(entry.destinationPath))
+        *remained = true;
+    return error;
+}
+
+} // namespace
+
+QString OrganizeCommit::otherVolumeText()
+{
+    return QStringLiteral("Choose a destination on the same drive as every clip in this group.");
+}
+
+QString OrganizeCommit::unusableTagFolderText()
+{
+    return QStringLiteral("A tag cannot be used as a folder name. Close this sheet and choose Session actions \u2192 Manage Tags to rename or merge it.");
+}
+
+QString OrganizeCommit::prepareFoldersPrefix() { return QStringLiteral("Could not prepare destination folders: "); }
+QString OrganizeCommit::recordPlanPrefix() { return QStringLiteral("Could not record planned file moves: "); }
+QString OrganizeCommit::recordMovePrefix() { return QStringLiteral("Could not record file move: "); }
+QString OrganizeCommit::finalizeRecordPrefix() { return QStringLiteral("Could not finalize file move record: "); }
+QString OrganizeCommit::manifestPrefix() { return QStringLiteral("Could not export JSON manifest: "); }
+
+QString OrganizeCommit::remainsAtText(const QString &filename, const QString &path)
+{
+    return filename + QStringLiteral(": The file remains at ") + path + QStringLiteral(" and is still in your session.");
+}
+
+OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOperations &files, const Progress &progress, Clock clock)
+{
+    if (!clock)
+        clock = steadyMilliseconds;
+    const QString startedAt = CommitRecord::timestamp(QDateTime::currentDateTimeUtc());
+    const bool byRating = request.organization == FolderOrganization::byRating;
+    const QList<Clip> &clips = request.clips;
+
+    // ---- Planning: nothing on disk changes before the folders are made.
+    if (VerifiedMove::hasClipOnOtherVolume(files, clips, request.destination))
+        return refusal(otherVolumeText(), request.skippedCount);
+
+    QStringList folderNames;
+    folderNames.reserve(clips.size());
+    QStringList distinctFolders;
+    QSet<QString> seenFolders;
+    for (const Clip &clip : clips) {
+        const QString name = FolderPlan::plannedFolderName(clip, byRating);
+        folderNames.append(name);
+        if (!seenFolders.contains(name)) {
+            seenFolders.insert(name);
+            distinctFolders.append(name);
+        }
+    }
+    for (const QString &name : std::as_const(distinctFolders)) {
+        if (!FolderPlan::isUsableFolderName(name))
+            return refusal(unusableTagFolderText(), request.skippedCount);
+    }
+
+    const QUrl exportFolderURL = FolderPlan::exportFolderURL(request.destination, request.newFolderName);
+    const QString exportFolder = exportFolderURL.isLocalFile() ? QDir::cleanPath(exportFolderURL.toLocalFile()) : QString();
+    if (exportFolder.isEmpty() || !QDir::isAbsolutePath(exportFolder))
+        return refusal(prepareFoldersPrefix() + OrganizeError::fromErrno(ENOENT, request.destination.toString()).localizedDescription,
+                       request.skippedCount);
+    auto prepareFailure = [&](const OrganizeError &error) { return refusal(prepareFoldersPrefix() + error.localizedDescription, request.skippedCount); };
+    if (auto error = files.makeFolder(exportFolder))
+        return prepareFailure(*error);
+    for (const QString &name : std::as_const(distinctFolders)) {
+        const QString path = joined(exportFolder, name);
+        const auto found = files.entry(path);
+        if (const auto *entry = std::get_if<FileOperations::Entry>(&found); entry && entry->kind == FileOperations::Entry::Kind::symbolicLink)
+            return prepareFailure(OrganizeError::symbolicLinkFolder(path));
+        if (auto error = files.makeFolder(path))
+            return prepareFailure(*error);
+    }
+    if (auto error = files.makeFolder(request.recordsFolder))
+        return prepareFailure(*error);
+
+    OrganizeOutcome outcome;
+    outcome.recordPath = joined(QDir::cleanPath(request.recordsFolder), QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".json"));
+    ExportResult &result = outcome.result;
+    result.skippedCount = request.skippedCount;
+    result.exportFolder = exportFolderURL;
+
+    QList<ManifestEntry> &entries = outcome.entries;
+    entries.reserve(clips.size());
+    QSet<QString> planned;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        const Clip &clip = clips[i];
+        const QString folder = joined(exportFolder, folderNames[i]);
+        QString destination;
+        // The name comes from the session file: only a single path component
+        // may become a file name, so the file can only land in its folder.
+        if (FileName::isSinglePathComponent(clip.filename) && !sourcePath(clip).isEmpty()) {
+            destination = freeDestination(files, folder, clip.filename, planned);
+            planned.insert(destination);
+        }
+        entries.append(entryFor(clip, folderNames[i], destination));
+    }
+
+    auto writeRecord = [&](const QString &status) {
+        return files.writeFileAtomically(outcome.recordPath, CommitRecord::encode(status, startedAt, entries, byRating, request.appVersion));
+    };
+    if (auto error = writeRecord(CommitRecord::inProgress)) {
+        result.errors.append(recordPlanPrefix() + error->localizedDescription);
+        outcome.recordPath.clear();
+        return outcome;
+    }
+
+    // ---- Moving, one file after another; the record follows every file.
+    qint64 lastProgress = 0;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        const Clip &clip = clips[i];
+        ManifestEntry &entry = entries[i];
+        if (progress && (i == 0 || clock() - lastProgress >= progressIntervalMs)) {
+            progress(static_cast<double>(i) / static_cast<double>(clips.size()), clip.filename);
+            lastProgress = clock();
+        }
+
+        bool remained = false;
+        if (const std::optional<OrganizeError> failure = moveOne(files, clip, entry, &remained)) {
+            if (remained) {
+                outcome.relocations.insert(clip.id, QUrl::fromLocalFile(entry.destinationPath));
+                entry.status = ManifestEntry::needsReview;
+                ++result.movedCount;
+                result.errors.append(remainsAtText(clip.filename, entry.destinationPath));
+            } else {
+                entry.status = ManifestEntry::failed;
+            }
+            entry.error = failure->localizedDescription;
+            result.errors.append(clip.filename + QStringLiteral(": ") + failure->localizedDescription);
+        } else {
+            entry.status = ManifestEntry::verified;
+            ++result.movedCount;
+            outcome.movedIDs.insert(clip.id);
+        }
+
+        if (auto error = writeRecord(CommitRecord::inProgress)) {
+            result.errors.append(recordMovePrefix() + error->localizedDescription);
+            break;
+        }
+    }
+
+    // ---- Finishing.
+    if (auto error = writeRecord(result.errors.isEmpty() ? CommitRecord::complete : CommitRecord::completeWithErrors)) {
+        result.errors.append(finalizeRecordPrefix() + error->localizedDescription);
+        return outcome;
+    }
+    if (request.generateManifest) {
+        const QUrl manifest = FolderPlan::manifestURL(exportFolderURL);
+        const QString manifestPath = manifest.toLocalFile();
+        if (auto error = files.copyToNewFile(outcome.recordPath, manifestPath))
+            result.errors.append(manifestPrefix() + error->localizedDescription);
+        else
+            result.manifestURL = manifest;
+    }
+    return outcome;
+}

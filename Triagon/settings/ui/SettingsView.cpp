@@ -1,0 +1,56 @@
+#include "settings/ui/SettingsView.h"
+
+#include "settings/ui/AppearanceSettingsTab.h"
+#include "settings/ui/AudioTriageSettingsTab.h"
+#include "settings/ui/GeneralSettingsTab.h"
+#include "settings/ui/ScrubSettingsTab.h"
+#include "settings/ui/SettingsSymbols.h"
+#include "settings/ui/TagsSettingsTab.h"
+
+#include <QTabBar>
+
+SettingsView::SettingsView(AppSettings &settings, QWidget *parent) : QTabWidget(parent)
+{
+    setObjectName(QStringLiteral("settingsView"));
+    setWindowTitle(QStringLiteral("Triagon Settings"));
+    setFixedSize(windowWidth, windowHeight);
+    // All five tabs in one row at this width: smaller pictures, no scrolling.
+    setIconSize(QSize(12, 12));
+    setUsesScrollButtons(false);
+    tabBar()->setElideMode(Qt::ElideNone);
+
+    m_general = new GeneralSettingsTab(settings, this);
+    m_tags = new TagsSettingsTab(settings, this);
+    m_scrub = new ScrubSettingsTab(settings, this);
+    m_audio = new AudioTriageSettingsTab(settings, this);
+    m_appearance = new AppearanceSettingsTab(settings, this);
+    addTab(m_general, SettingsSymbols::icon(QStringLiteral("gear"), QStringLiteral("preferences-system")),
+           QStringLiteral("General"));
+    addTab(m_tags, SettingsSymbols::icon(QStringLiteral("tag")), QStringLiteral("Tags"));
+    addTab(m_scrub, SettingsSymbols::icon(QStringLiteral("hand.draw")), QStringLiteral("Scrub"));
+    addTab(m_audio, SettingsSymbols::icon(QStringLiteral("waveform"), QStringLiteral("audio-x-generic")),
+           QStringLiteral("Audio Triage"));
+    addTab(m_appearance, SettingsSymbols::icon(QStringLiteral("paintbrush"), QStringLiteral("preferences-desktop-theme")),
+           QStringLiteral("Appearance"));
+    setTab(QStringLiteral("general"));
+}
+
+const QStringList &SettingsView::tabTags()
+{
+    static const QStringList tags{QStringLiteral("general"), QStringLiteral("tags"), QStringLiteral("scrub"),
+                                  QStringLiteral("audio"), QStringLiteral("appearance")};
+    return tags;
+}
+
+QString SettingsView::tab() const
+{
+    const int index = currentIndex();
+    return index >= 0 && index < tabTags().size() ? tabTags().at(index) : QString();
+}
+
+void SettingsView::setTab(const QString &tag)
+{
+    const qsizetype index = tabTags().indexOf(tag);
+    if (index >= 0)
+        setCurrentIndex(static_cast<int>(index));
+}

@@ -1,0 +1,276 @@
+#include "settings/ui/TagsSettingsTab.h"
+
+#include "app/AppSettings.h"
+#include "app/widgets/WidgetStyle.h"
+#include "grid/FlowLayout.h"
+#include "grid/TagPickerView.h"
+#include "settings/ui/SettingsSymbols.h"
+
+#include <QFontDatabase>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+using WidgetStyle::sizedFont;
+
+
+// A tag chip: the name and a small remove button on a faint rounded ground.
+class TagChip : public QWidget
+{
+public:
+    TagChip(const QString &tag, QWidget *parent) : QWidget(parent)
+    {
+        auto *row = new QHBoxLayout(this);
+        row->setContentsMargins(10, 5, 10, 5);
+        row->setSpacing(4);
+        auto *name = new QLabel(this);
+        name->setTextFormat(Qt::PlainText);
+        name->setText(tag);
+        name->setFont(sizedFont(font(), 12, QFont::Medium));
+        row->addWidget(name);
+        remove = new QPushButton(this);
+        remove->setObjectName(QStringLiteral("removeTagButton"));
+        remove->setFlat(true);
+        remove->setCursor(Qt::PointingHandCursor);
+        remove->setAccessibleName(QStringLiteral("Remove ") + tag);
+        remove->setToolTip(QStringLiteral("Remove ") + tag);
+        remove->setIcon(SettingsSymbols::icon(QStringLiteral("xmark")));
+        remove->setIconSize(QSize(8, 8));
+        remove->setFixedSize(14, 14);
+        remove->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; padding: 0; }"));
+        row->addWidget(remove);
+        setAccessibleName(tag);
+    }
+
+    QPushButton *remove = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        QColor ground = WidgetStyle::secondary(this);
+        ground.setAlphaF(0.12);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ground);
+        painter.drawRoundedRect(QRectF(rect()), 6, 6);
+    }
+};
+
+// The chip area: the flow layout's height follows the width it is given.
+class ChipArea : public QWidget
+{
+public:
+    using QWidget::QWidget;
+    bool hasHeightForWidth() const override { return layout() && layout()->hasHeightForWidth(); }
+    int heightForWidth(int width) const override { return layout() ? layout()->heightForWidth(width) : 0; }
+};
+
+} // namespace
+
+QString TagsSettingsTab::noteText()
+{
+    return QStringLiteral("Default tags for new sessions. To use them now, choose Session actions \u2192 Manage Tags "
+                          "\u2192 Apply Default Tags.");
+}
+
+TagsSettingsTab::TagsSettingsTab(AppSettings &settings, QWidget *parent)
+    : QWidget(parent), m_settings(settings)
+{
+    setObjectName(QStringLiteral("tagsSettingsTab"));
+    auto *column = new QVBoxLayout(this);
+    column->setSpacing(16);
+
+    auto *note = new QLabel(noteText(), this);
+    note->setWordWrap(true);
+    note->setFont(sizedFont(font(), 12));
+    note->setForegroundRole(QPalette::PlaceholderText);
+    column->addWidget(note);
+
+    m_chipArea = new ChipArea(this);
+    QSizePolicy chipPolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+    chipPolicy.setHeightForWidth(true);
+    m_chipArea->setSizePolicy(chipPolicy);
+    m_chipLayout = new FlowLayout(6, m_chipArea);
+    m_chipLayout->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_chipArea);
+
+    auto *addRow = new QHBoxLayout;
+    addRow->setSpacing(8);
+    m_newTag = new QLineEdit(this);
+    m_newTag->setObjectName(QStringLiteral("newTagField"));
+    m_newTag->setPlaceholderText(QStringLiteral("New tag name"));
+    m_newTag->setAccessibleName(QStringLiteral("New tag name"));
+    m_newTag->setFixedWidth(160);
+    addRow->addWidget(m_newTag);
+    m_add = new QPushButton(QStringLiteral("Add"), this);
+    m_add->setObjectName(QStringLiteral("addTagButton"));
+    m_add->setAutoDefault(false);
+    addRow->addWidget(m_add);
+    addRow->addStretch(1);
+    column->addLayout(addRow);
+    connect(m_newTag, &QLineEdit::textChanged, this, &TagsSettingsTab::updateAddButton);
+    connect(m_newTag, &QLineEdit::returnPressed, this, &TagsSettingsTab::addTag);
+    connect(m_add, &QPushButton::clicked, this, &TagsSettingsTab::addTag);
+
+    auto *line = new QFrame(this);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setForegroundRole(QPalette::Mid);
+    column->addWidget(line);
+
+    auto *markerBlock = new QVBoxLayout;
+    markerBlock->setSpacing(6);
+    auto *heading = new QLabel(QStringLiteral("Hand-marker tag"), this);
+    heading->setFont(sizedFont(font(), 13, QFont::DemiBold));
+    markerBlock->addWidget(heading);
+    auto *markerNote = new QLabel(
+        QStringLiteral("Detect Hand Markers tags the clip before each hand with this. Stacked hands add a suffix."), this);
+    markerNote->setWordWrap(true);
+    markerNote->setFont(sizedFont(font(), 12));
+    markerNote->setForegroundRole(QPalette::PlaceholderText);
+    markerBlock->addWidget(markerNote);
+    auto *markerRow = new QHBoxLayout;
+    markerRow->setSpacing(8);
+    m_markerTag = new QLineEdit(this);
+    m_markerTag->setObjectName(QStringLiteral("markerTagField"));
+    m_markerTag->setPlaceholderText(AppSettings::defaultMarkerTagBase());
+    m_markerTag->setAccessibleName(QStringLiteral("Hand-marker tag"));
+    m_markerTag->setFixedWidth(160);
+    markerRow->addWidget(m_markerTag);
+    m_preview = new QLabel(this);
+    m_preview->setObjectName(QStringLiteral("markerTagPreview"));
+    m_preview->setTextFormat(Qt::PlainText);
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setPixelSize(11);
+    m_preview->setFont(mono);
+    m_preview->setForegroundRole(QPalette::PlaceholderText);
+    markerRow->addWidget(m_preview, 1);
+    markerBlock->addLayout(markerRow);
+    column->addLayout(markerBlock);
+    // Stored exactly as typed, also empty; the preview shows what it gives.
+    connect(m_markerTag, &QLineEdit::textEdited, this, [this](const QString &text) { m_settings.setMarkerTagBase(text); });
+    connect(&m_settings, &AppSettings::markerTagBaseChanged, this, [this] {
+        if (m_markerTag->text() != m_settings.markerTagBase()) {
+            const QSignalBlocker blocker(m_markerTag);
+            m_markerTag->setText(m_settings.markerTagBase());
+        }
+        updatePreview();
+    });
+
+    column->addStretch(1);
+    auto *resetRow = new QHBoxLayout;
+    resetRow->addStretch(1);
+    m_reset = new QPushButton(QStringLiteral("Reset to Defaults"), this);
+    m_reset->setObjectName(QStringLiteral("resetTagsButton"));
+    m_reset->setFlat(true);
+    m_reset->setAutoDefault(false);
+    m_reset->setForegroundRole(QPalette::PlaceholderText);
+    connect(m_reset, &QPushButton::clicked, this, &TagsSettingsTab::resetToDefaults);
+    resetRow->addWidget(m_reset);
+    column->addLayout(resetRow);
+
+    {
+        const QSignalBlocker blocker(m_markerTag);
+        m_markerTag->setText(m_settings.markerTagBase());
+    }
+    updatePreview();
+    updateAddButton();
+}
+
+void TagsSettingsTab::showEvent(QShowEvent *event)
+{
+    loadTagsOnce();
+    QWidget::showEvent(event);
+}
+
+void TagsSettingsTab::loadTagsOnce()
+{
+    if (m_didLoad)
+        return;
+    m_editingTags = m_settings.decodedDefaultTags();
+    m_didLoad = true;
+    rebuildChips();
+}
+
+void TagsSettingsTab::addTag()
+{
+    if (!TagPickerView::isValidTagName(m_newTag->text()))
+        return;
+    const QString name = TagPickerView::trimmedTagName(m_newTag->text());
+    // A name already in the list stays in the field, without a message.
+    if (m_editingTags.contains(name))
+        return;
+    m_editingTags.append(name);
+    storeTags();
+    m_newTag->clear();
+    rebuildChips();
+}
+
+void TagsSettingsTab::removeTag(const QString &tag)
+{
+    m_editingTags.removeAll(tag);
+    storeTags();
+    rebuildChips();
+}
+
+void TagsSettingsTab::resetToDefaults()
+{
+    m_settings.resetCustomTags();
+    m_editingTags = m_settings.decodedDefaultTags();
+    m_didLoad = true;
+    rebuildChips();
+}
+
+void TagsSettingsTab::storeTags()
+{
+    m_settings.setCustomDefaultTags(m_editingTags);
+}
+
+QPushButton *TagsSettingsTab::removeButton(const QString &tag) const
+{
+    for (QWidget *chip : m_chips) {
+        if (chip->accessibleName() == tag)
+            return static_cast<TagChip *>(chip)->remove;
+    }
+    return nullptr;
+}
+
+void TagsSettingsTab::rebuildChips()
+{
+    for (QWidget *chip : m_chips)
+        delete chip;
+    m_chips.clear();
+    // A list edited outside the application may hold a name twice: it shows
+    // once, and removing it removes every copy.
+    QStringList shown;
+    for (const QString &tag : m_editingTags) {
+        if (shown.contains(tag))
+            continue;
+        shown.append(tag);
+        auto *chip = new TagChip(tag, m_chipArea);
+        connect(chip->remove, &QPushButton::clicked, this, [this, tag] { removeTag(tag); });
+        m_chipLayout->addWidget(chip);
+        m_chips.append(chip);
+        chip->show();
+    }
+    m_chipArea->updateGeometry();
+}
+
+void TagsSettingsTab::updateAddButton()
+{
+    m_add->setEnabled(TagPickerView::isValidTagName(m_newTag->text()));
+}
+
+void TagsSettingsTab::updatePreview()
+{
+    m_preview->setText(QStringLiteral("\u2192 ") + m_settings.markerTagName(1) + QStringLiteral(", ")
+                       + m_settings.markerTagName(2));
+}

@@ -1,0 +1,245 @@
+// triagon-bench player FILE: the full player's engine (our VideoPlayer as the
+// full player opens it, driven by its J/K/L shuttle) on one file: how soon
+// the first frame shows, frames dropped over ten seconds of playback at 1x
+// (the video follows the sound's clock, or the wall clock without an audio
+// device), frames shown per second at 8x, reverse steps per second, and the
+// latency of single frame steps against an exact seek to a new place.
+#include "Bench.h"
+
+#include "media/FFmpegVideoDecoder.h"
+#include "media/ShuttleController.h"
+#include "media/VideoPlayer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QAudioDevice>
+#include <QMediaDevices>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QThread>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// The video area of the full player at its widest (1000 points, 16:9);
+// another size may be given.
+QSize shownSize(1000, 562);
+
+bool waitFor(const std::function<bool()> &condition, int ms = 60000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QThread::usleep(200);
+    }
+    return true;
+}
+
+void runFor(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    waitFor([&] { return timer.elapsed() >= ms; }, ms + 1000);
+}
+
+std::shared_ptr<VideoPlayer> openPlayer(const QString &path)
+{
+    auto player = std::make_shared<VideoPlayer>(path, VideoPlayer::Options::fullPlayer());
+    player->setTargetSize(shownSize);
+    player->pause();
+    return player;
+}
+
+bool seekAndWait(VideoPlayer &player, double seconds, double tolerance = 0)
+{
+    bool done = false;
+    player.seek(seconds, [&](bool) { done = true; }, tolerance, tolerance);
+    return waitFor([&] { return done; });
+}
+
+// Counts the distinct frames shown while it lives.
+struct FrameCounter
+{
+    QSet<qint64> times; // frame times in microseconds
+    QMetaObject::Connection connection;
+    explicit FrameCounter(VideoPlayer *player)
+    {
+        connection = QObject::connect(player, &VideoPlayer::frameReady, player, [this, player] {
+            if (!player->currentFrame().isNull())
+                times.insert(std::llround(player->currentFrameTime() * 1e6));
+        });
+    }
+    ~FrameCounter() { QObject::disconnect(connection); }
+    int count() const { return static_cast<int>(times.size()); }
+};
+
+int player(const QStringList &arguments)
+{
+    if (arguments.isEmpty()) {
+        std::fprintf(stderr, "usage: triagon-bench player FILE [WIDTHxHEIGHT]\n");
+        return 2;
+    }
+    if (arguments.size() > 1) {
+        const QStringList parts = arguments[1].split(QLatin1Char('x'));
+        if (parts.size() == 2 && parts[0].toInt() > 0 && parts[1].toInt() > 0)
+            shownSize = QSize(parts[0].toInt(), parts[1].toInt());
+    }
+    const QString path = QFileInfo(arguments.first()).absoluteFilePath();
+    if (!QFileInfo::exists(path)) {
+        std::fprintf(stderr, "no such file: %s\n", qUtf8Printable(path));
+        return 1;
+    }
+
+    // Opening: from the player's creation to its first frame, five times.
+    QList<double> opens;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        auto p = openPlayer(path);
+        if (!waitFor([&] { return p->isReadyForDisplay() || !p->errorText().isEmpty(); }) || !p->isReadyForDisplay()) {
+            std::fprintf(stderr, "cannot play %s: %s\n", qUtf8Printable(path), qUtf8Printable(p->errorText()));
+            return 1;
+        }
+        opens << timer.nsecsElapsed() / 1e6;
+    }
+
+    auto p = openPlayer(path);
+    waitFor([&] { return p->isReadyForDisplay() && p->duration() > 0; });
+    const double duration = p->duration();
+    const double fps = p->frameRate() > 0 ? p->frameRate() : 30.0;
+    ShuttleController shuttle;
+    shuttle.attach(p, duration, fps);
+
+    // 1x: ten seconds (or what the clip has) of playback from the start.
+    const double playSeconds = std::min(10.0, std::max(0.0, duration - 0.5));
+    int shown1x = 0;
+    double mediaStart = 0;
+    double mediaEnd = 0;
+    {
+        FrameCounter counter(p.get());
+        mediaStart = p->currentFrameTime();
+        shuttle.shuttleForward();
+        runFor(static_cast<int>(playSeconds * 1000));
+        shuttle.shuttleStop();
+        mediaEnd = p->currentFrameTime();
+        shown1x = counter.count();
+    }
+    // Frames whose time lies after the first one and up to the last one shown.
+    const int expected1x = static_cast<int>(std::lround((mediaEnd - mediaStart) * fps));
+    const int dropped1x = std::max(0, expected1x - shown1x);
+
+    // 8x: forward from the start, four presses of L.
+    seekAndWait(*p, 0);
+    double shown8xFps = 0;
+    {
+        FrameCounter counter(p.get());
+        for (int i = 0; i < 4; ++i)
+            shuttle.shuttleForward();
+        const int ms = static_cast<int>(std::min(2000.0, std::max(250.0, (duration - 0.5) / 8 * 1000)));
+        QElapsedTimer timer;
+        timer.start();
+        runFor(ms);
+        shown8xFps = counter.count() / (timer.nsecsElapsed() / 1e9);
+        shuttle.shuttleStop();
+    }
+
+    // Reverse at 1x (J): steps shown per second over three seconds.
+    const double reverseFrom = std::min(duration - 0.2, std::max(3.5, duration * 0.6));
+    seekAndWait(*p, reverseFrom);
+    double reverseStepsPerSecond = 0;
+    {
+        FrameCounter counter(p.get());
+        shuttle.shuttleReverse();
+        QElapsedTimer timer;
+        timer.start();
+        runFor(3000);
+        reverseStepsPerSecond = counter.count() / (timer.nsecsElapsed() / 1e9);
+        shuttle.shuttleStop();
+        if (qEnvironmentVariableIsSet("TRIAGON_BENCH_TRACE")) {
+            QList<qint64> times = counter.times.values();
+            std::sort(times.begin(), times.end());
+            for (qint64 t : times)
+                std::fprintf(stderr, "%.3f ", t / 1e6);
+            std::fprintf(stderr, "\n");
+        }
+    }
+
+    // Frame steps: one at a time from places spread over the clip, each timed
+    // until its frame is on show.
+    QRandomGenerator random(20240501);
+    auto stepTimes = [&](int direction) {
+        QList<double> times;
+        for (int place = 0; place < 8; ++place) {
+            seekAndWait(*p, 1.0 + random.bounded(std::max(0.1, duration - 2.0)));
+            for (int i = 0; i < 6; ++i) {
+                const double before = p->currentFrameTime();
+                QElapsedTimer timer;
+                timer.start();
+                p->stepByFrames(direction);
+                if (!waitFor([&] { return p->currentFrameTime() != before; }, 10000))
+                    break;
+                times << timer.nsecsElapsed() / 1e6;
+            }
+        }
+        return times;
+    };
+    const QList<double> stepsBack = stepTimes(-1);
+    const QList<double> stepsForward = stepTimes(1);
+
+    // An exact seek to a new place in the same player, and one made by a
+    // freshly opened decoder, for comparison.
+    QList<double> exactSeeks;
+    for (int i = 0; i < 24; ++i) {
+        const double t = random.bounded(std::max(0.1, duration - 0.1));
+        QElapsedTimer timer;
+        timer.start();
+        seekAndWait(*p, t);
+        exactSeeks << timer.nsecsElapsed() / 1e6;
+    }
+    QList<double> freshSeeks;
+    for (int i = 0; i < 12; ++i) {
+        FFmpegVideoDecoder decoder;
+        QElapsedTimer timer;
+        timer.start();
+        decoder.open(path, FFmpegVideoDecoder::oneOffThreadCount());
+        decoder.seekExact(random.bounded(std::max(0.1, duration - 0.1)));
+        decoder.frameImage(shownSize);
+        freshSeeks << timer.nsecsElapsed() / 1e6;
+    }
+    shuttle.detach();
+
+    bench::print("file", QFileInfo(path).fileName());
+    bench::print("frame_size", QStringLiteral("%1x%2").arg(shownSize.width()).arg(shownSize.height()));
+    bench::print("video", QStringLiteral("%1x%2 %3fps %4s")
+                              .arg(p->displaySize().width())
+                              .arg(p->displaySize().height())
+                              .arg(fps, 0, 'f', 2)
+                              .arg(duration, 0, 'f', 1));
+    bench::print("audio_output", QMediaDevices::audioOutputs().isEmpty() ? QStringLiteral("none (wall clock)")
+                                                                         : QStringLiteral("device (sound clock)"));
+    bench::print("open_to_first_frame_ms", bench::median(opens));
+    bench::print("play_1x_seconds", mediaEnd - mediaStart);
+    bench::print("play_1x_shown_frames", shown1x, 0);
+    bench::print("play_1x_dropped_frames", dropped1x, 0);
+    bench::print("forward_8x_shown_fps", shown8xFps, 1);
+    bench::print("reverse_steps_per_s", reverseStepsPerSecond, 1);
+    bench::print("frame_step_forward_p95_ms", bench::percentile(stepsForward, 95));
+    bench::print("frame_step_back_p50_ms", bench::median(stepsBack));
+    bench::print("exact_seek_p95_ms", bench::percentile(exactSeeks, 95));
+    bench::print("fresh_decoder_seek_p95_ms", bench::percentile(freshSeeks, 95));
+    bench::print("frame_step_p95_ms", bench::percentile(stepsBack, 95));
+    p->close();
+    return 0;
+}
+
+const BenchCommand command("player", "FILE [WIDTHxHEIGHT]", player);
+
+} // namespace

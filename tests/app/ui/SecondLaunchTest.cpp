@@ -1,0 +1,172 @@
+// The real program, started more than once on one session, as a user would
+// from the desktop: a later launch hands over to the running one and ends;
+// a lock left by a killed process does not block the next start.
+#include "AppTestSupport.h"
+#include "app/ui/SingleInstance.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr int waitMs = 60000;
+
+class SecondLaunch : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(home.isValid());
+        for (const char *sub : {"home", "data", "config", "cache"})
+            ASSERT_TRUE(QDir(home.path()).mkpath(QString::fromLatin1(sub)));
+        environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("HOME"), home.filePath(QStringLiteral("home")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
+        // This process's runtime folder, so that it finds the program's socket.
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), qEnvironmentVariable("XDG_RUNTIME_DIR"));
+        sessionFolder = home.filePath(QStringLiteral("data/Triagon"));
+        ASSERT_TRUE(QDir().mkpath(sessionFolder));
+        probe = std::make_unique<SingleInstance>(sessionFolder);
+    }
+
+    void TearDown() override
+    {
+        for (const auto &process : launches) {
+            if (process->state() != QProcess::NotRunning) {
+                process->kill();
+                process->waitForFinished(waitMs);
+            }
+        }
+    }
+
+    QProcess *launch()
+    {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment);
+        process->setProcessChannelMode(QProcess::SeparateChannels);
+        process->start(QStringLiteral(TRIAGON_APP_BINARY), QStringList());
+        EXPECT_TRUE(process->waitForStarted(waitMs));
+        launches.push_back(std::move(process));
+        return launches.back().get();
+    }
+
+    QString lockPath() const { return probe->lockFilePath(); }
+
+    qint64 lockHolder() const
+    {
+        QFile file(lockPath());
+        return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed().toLongLong() : 0;
+    }
+
+    // Up: holding the lock and listening for later launches.
+    bool isUp(QProcess *process) const
+    {
+        if (process->state() != QProcess::Running || lockHolder() != process->processId())
+            return false;
+        QLocalSocket socket;
+        socket.connectToServer(probe->serverName());
+        return socket.waitForConnected(1000);
+    }
+
+    bool waitUntilUp(QProcess *process) const
+    {
+        return QTest::qWaitFor([&] { return isUp(process); }, waitMs);
+    }
+
+    static bool saidSoFar(QProcess *process, QByteArray &seen, const QByteArray &text)
+    {
+        seen += process->readAllStandardError();
+        return seen.contains(text);
+    }
+
+    void plantSessionWithOneClip()
+    {
+        ClipStore::SessionData data;
+        data.clips = {plantedClip(home.filePath(QStringLiteral("A001.mov")), 4)};
+        data.availableTags = {QStringLiteral("Dunk")};
+        data.folderOrganization = QStringLiteral("By Tag");
+        data.gridColumns = 3;
+        data.savedAt = QDateTime::currentDateTimeUtc();
+        QFile file(sessionFolder + QStringLiteral("/session.json"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QJsonDocument(data.toJson()).toJson(QJsonDocument::Compact));
+    }
+
+    QJsonArray savedClips() const
+    {
+        QFile file(sessionFolder + QStringLiteral("/session.json"));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("clips")).toArray();
+    }
+
+    QTemporaryDir home;
+    QProcessEnvironment environment;
+    QString sessionFolder;
+    std::unique_ptr<SingleInstance> probe; // only computes the paths; never claims
+    std::vector<std::unique_ptr<QProcess>> launches;
+};
+
+} // namespace
+
+TEST_F(SecondLaunch, HandsOverToTheRunningProgramAndEnds)
+{
+    plantSessionWithOneClip();
+    QProcess *first = launch();
+    ASSERT_TRUE(waitUntilUp(first)) << first->readAllStandardError().toStdString();
+
+    QProcess *second = launch();
+    ASSERT_TRUE(second->waitForFinished(waitMs)) << "a second program ran on the same session";
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second->exitCode(), 0);
+    QByteArray firstLog;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saidSoFar(first, firstLog, "A second launch handed over to this one"); }, waitMs))
+        << firstLog.toStdString();
+    EXPECT_EQ(first->state(), QProcess::Running);
+    EXPECT_EQ(lockHolder(), first->processId());
+
+    // Quitting the first one saves its session and frees the lock.
+    first->terminate();
+    ASSERT_TRUE(first->waitForFinished(waitMs));
+    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_FALSE(QFileInfo::exists(lockPath()));
+    const QJsonArray clips = savedClips();
+    ASSERT_EQ(clips.size(), 1);
+    EXPECT_EQ(clips[0].toObject().value(QStringLiteral("rating")).toInt(), 4);
+}
+
+TEST_F(SecondLaunch, ALockLeftByAKilledProgramDoesNotBlockTheNextStart)
+{
+    QProcess *first = launch();
+    ASSERT_TRUE(waitUntilUp(first)) << first->readAllStandardError().toStdString();
+    first->kill(); // SIGKILL: no clean-up at all
+    ASSERT_TRUE(first->waitForFinished(waitMs));
+    ASSERT_TRUE(QFileInfo::exists(lockPath())) << "the killed program's lock is left behind";
+
+    QProcess *next = launch();
+    ASSERT_TRUE(waitUntilUp(next)) << "the next start is blocked: " << next->readAllStandardError().toStdString();
+
+    // And it takes later launches over as the first did.
+    QProcess *later = launch();
+    ASSERT_TRUE(later->waitForFinished(waitMs));
+    EXPECT_EQ(later->exitCode(), 0);
+    EXPECT_EQ(next->state(), QProcess::Running);
+    next->terminate();
+    ASSERT_TRUE(next->waitForFinished(waitMs));
+    EXPECT_EQ(next->exitCode(), 0);
+}

@@ -1,0 +1,145 @@
+#include "organize/FileOperations.h"
+#include "organize/VerifiedMove.h"
+
+#include "OrganizeTestSupport.h"
+#include "Printers.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace OrganizeTest;
+
+namespace {
+
+// A temporary folder on another file system than `other`, when the machine
+// has one (/dev/shm is a tmpfs on most systems).
+std::optional<QString> folderOnOtherVolume(const QString &other)
+{
+    struct stat a {}, b {};
+    if (::stat("/dev/shm", &a) != 0 || ::stat(QFile::encodeName(other).constData(), &b) != 0 || a.st_dev == b.st_dev)
+        return std::nullopt;
+    return QStringLiteral("/dev/shm");
+}
+
+} // namespace
+
+TEST(FileOperations, MoveNeverReplacesAnExistingEntry)
+{
+    QTemporaryDir dir;
+    const QString a = makeFile(dir.filePath("a.mov"), 100);
+    const QString b = makeFile(dir.filePath("b.mov"), 50);
+    const QByteArray before = contentOf(b);
+    FileOperations files;
+
+    const auto error = files.moveWithoutReplacing(a, b);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, EEXIST);
+    EXPECT_EQ(error->localizedDescription, qt_error_string(EEXIST));
+    EXPECT_EQ(contentOf(b), before);
+    EXPECT_EQ(QFileInfo(a).size(), 100);
+
+    // A dangling link is an entry too: it is never replaced either.
+    ASSERT_EQ(::symlink("/nonexistent/target", QFile::encodeName(dir.filePath("link.mov")).constData()), 0);
+    EXPECT_TRUE(files.moveWithoutReplacing(a, dir.filePath("link.mov")));
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.mov")).isSymLink());
+
+    EXPECT_FALSE(files.moveWithoutReplacing(a, dir.filePath("c.mov")));
+    EXPECT_FALSE(QFileInfo::exists(a));
+    EXPECT_EQ(QFileInfo(dir.filePath("c.mov")).size(), 100);
+}
+
+TEST(FileOperations, TheLinkFallbackMovesWithoutReplacingEither)
+{
+    QTemporaryDir dir;
+    const QString a = makeFile(dir.filePath("a.mov"), 10);
+    const QString b = makeFile(dir.filePath("b.mov"), 20);
+    const auto clash = FileOperations::linkAndUnlink(a, b);
+    ASSERT_TRUE(clash);
+    EXPECT_EQ(clash->code, EEXIST);
+    EXPECT_EQ(QFileInfo(b).size(), 20);
+    EXPECT_TRUE(QFileInfo::exists(a));
+
+    EXPECT_FALSE(FileOperations::linkAndUnlink(a, dir.filePath("c.mov")));
+    EXPECT_FALSE(QFileInfo::exists(a));
+    EXPECT_EQ(QFileInfo(dir.filePath("c.mov")).size(), 10);
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(dir.filePath("c.mov")).constData(), &info), 0);
+    EXPECT_EQ(info.st_nlink, 1u);
+}
+
+TEST(FileOperations, MoveAcrossVolumesFailsAndNeverCopies)
+{
+    QTemporaryDir dir;
+    const std::optional<QString> other = folderOnOtherVolume(dir.path());
+    if (!other)
+        GTEST_SKIP() << "no second file system available";
+    QTemporaryDir target(*other + QStringLiteral("/triagon-organize-XXXXXX"));
+    ASSERT_TRUE(target.isValid());
+    const QString a = makeFile(dir.filePath("a.mov"), 64);
+    FileOperations files;
+    const auto error = files.moveWithoutReplacing(a, target.filePath("a.mov"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->code, EXDEV);
+    EXPECT_EQ(error->localizedDescription, qt_error_string(EXDEV));
+    EXPECT_EQ(QFileInfo(a).size(), 64);
+    EXPECT_FALSE(QFileInfo::exists(target.filePath("a.mov")));
+    // The same-volume check sees the other file system.
+    EXPECT_TRUE(VerifiedMove::hasClipOnOtherVolume(files, {clipFor(a)}, QUrl::fromLocalFile(target.path())));
+    EXPECT_FALSE(VerifiedMove::hasClipOnOtherVolume(files, {clipFor(a)}, QUrl::fromLocalFile(dir.path())));
+}
+
+TEST(FileOperations, EntriesAreReadWithoutFollowingLinks)
+{
+    QTemporaryDir dir;
+    const QString real = makeFile(dir.filePath("real.mov"), 4096);
+    ASSERT_EQ(::symlink(QFile::encodeName(real).constData(), QFile::encodeName(dir.filePath("link.mov")).constData()), 0);
+    FileOperations files;
+    const auto link = std::get<FileOperations::Entry>(files.entry(dir.filePath("link.mov")));
+    EXPECT_EQ(link.kind, FileOperations::Entry::Kind::symbolicLink);
+    EXPECT_NE(link.size, 4096);
+    const auto file = std::get<FileOperations::Entry>(files.entry(real));
+    EXPECT_EQ(file.kind, FileOperations::Entry::Kind::regularFile);
+    EXPECT_EQ(file.size, 4096);
+    const auto missing = files.entry(dir.filePath("none.mov"));
+    ASSERT_TRUE(std::holds_alternative<OrganizeError>(missing));
+    EXPECT_EQ(std::get<OrganizeError>(missing).code, ENOENT);
+}
+
+TEST(FileOperations, FoldersAreMadeWithTheirParentsAndNothingElseIsInTheWay)
+{
+    QTemporaryDir dir;
+    FileOperations files;
+    EXPECT_FALSE(files.makeFolder(dir.filePath("a/b/c")));
+    EXPECT_TRUE(QFileInfo(dir.filePath("a/b/c")).isDir());
+    EXPECT_FALSE(files.makeFolder(dir.filePath("a/b/c"))); // existing: no failure
+    makeFile(dir.filePath("file"), 1);
+    const auto error = files.makeFolder(dir.filePath("file"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->localizedDescription, qt_error_string(EEXIST) + QStringLiteral(" (") + dir.filePath("file") + QLatin1Char(')'));
+    EXPECT_TRUE(files.makeFolder(dir.filePath("file/sub")));
+}
+
+TEST(FileOperations, AtomicWriteReplacesWholeAndCopyNeedsAFreeName)
+{
+    QTemporaryDir dir;
+    FileOperations files;
+    const QString record = dir.filePath("record.json");
+    EXPECT_FALSE(files.writeFileAtomically(record, "first"));
+    EXPECT_FALSE(files.writeFileAtomically(record, "second"));
+    EXPECT_EQ(contentOf(record), QByteArray("second"));
+    // A write into a folder that is gone fails and leaves nothing.
+    EXPECT_TRUE(files.writeFileAtomically(dir.filePath("gone/record.json"), "x"));
+
+    EXPECT_FALSE(files.copyToNewFile(record, dir.filePath("copy.json")));
+    EXPECT_EQ(contentOf(dir.filePath("copy.json")), QByteArray("second"));
+    makeFile(dir.filePath("taken.json"), 3);
+    const QByteArray taken = contentOf(dir.filePath("taken.json"));
+    const auto error = files.copyToNewFile(record, dir.filePath("taken.json"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(contentOf(dir.filePath("taken.json")), taken);
+    // No temporary file is left behind.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+}

@@ -1,0 +1,188 @@
+#pragma once
+
+#include "library/ClipStore.h"
+#include "library/model/Clip.h"
+#include "organize/FileOperations.h"
+#include "organize/OrganizeRunner.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <cerrno>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+// Real files in temporary folders, and a file layer that lets a test step in
+// before or after any operation.
+namespace OrganizeTest {
+
+// Writes `size` bytes (a pattern that depends on the name, so two files
+// never share their content) and returns the path.
+inline QString makeFile(const QString &path, qint64 size)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    QByteArray bytes(size, '\0');
+    const QByteArray seed = QFileInfo(path).fileName().toUtf8();
+    for (qint64 i = 0; i < size; ++i)
+        bytes[i] = seed.isEmpty() ? char(i) : char(seed[i % seed.size()] + i / seed.size());
+    file.write(bytes);
+    return path;
+}
+
+inline QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline void appendBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(bytes);
+}
+
+// A clip for a file on disk, with the file's size as the import records it.
+inline Clip clipFor(const QString &path, qint64 rating = 0, const QStringList &tags = {})
+{
+    Clip c;
+    c.id = QUuid::createUuid();
+    c.url = QUrl::fromLocalFile(path);
+    c.filename = QFileInfo(path).fileName();
+    c.duration = 12.34;
+    c.width = 1920;
+    c.height = 1080;
+    c.fileSize = QFileInfo(path).size();
+    c.codec = QStringLiteral("H.264");
+    c.frameRate = 29.97;
+    c.rating = rating;
+    c.tags = tags;
+    return c;
+}
+
+inline QJsonObject readJson(const QString &path)
+{
+    return QJsonDocument::fromJson(contentOf(path)).object();
+}
+
+// The real file layer, with a hook before each operation (the hook may act on
+// the disk, or answer in place of the real operation by returning a value)
+// and a log of the records written.
+class HookedFileOperations : public FileOperations
+{
+public:
+    enum class Op { entry, volume, move, makeFolder, write, copy };
+
+    // Called before the operation with its paths; a returned error is the
+    // operation's result and the real operation does not run.
+    std::function<std::optional<OrganizeError>(Op op, const QString &a, const QString &b)> before;
+    // Called after a real move or write with its paths and result.
+    std::function<void(Op op, const QString &a, const QString &b)> after;
+    // Replaces the volume lookup when set.
+    std::function<std::optional<quint64>(const QString &path)> volumeOf;
+
+    // Every record write, in order: the bytes as written.
+    QList<QByteArray> writes;
+    int moves = 0;
+    QStringList volumeLookups;
+
+    std::variant<Entry, OrganizeError> entry(const QString &path) override
+    {
+        if (before) {
+            if (auto error = before(Op::entry, path, QString()))
+                return *error;
+        }
+        return FileOperations::entry(path);
+    }
+    std::optional<quint64> volume(const QString &path) override
+    {
+        volumeLookups.append(path);
+        return volumeOf ? volumeOf(path) : FileOperations::volume(path);
+    }
+    std::optional<OrganizeError> moveWithoutReplacing(const QString &from, const QString &to) override
+    {
+        ++moves;
+        if (before) {
+            if (auto error = before(Op::move, from, to))
+                return error;
+        }
+        auto result = FileOperations::moveWithoutReplacing(from, to);
+        if (after)
+            after(Op::move, from, to);
+        return result;
+    }
+    std::optional<OrganizeError> makeFolder(const QString &path) override
+    {
+        if (before) {
+            if (auto error = before(Op::makeFolder, path, QString()))
+                return error;
+        }
+        return FileOperations::makeFolder(path);
+    }
+    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes) override
+    {
+        if (before) {
+            if (auto error = before(Op::write, path, QString()))
+                return error;
+        }
+        auto result = FileOperations::writeFileAtomically(path, bytes);
+        if (!result)
+            writes.append(bytes);
+        if (after)
+            after(Op::write, path, QString());
+        return result;
+    }
+    std::optional<OrganizeError> copyToNewFile(const QString &from, const QString &to) override
+    {
+        if (before) {
+            if (auto error = before(Op::copy, from, to))
+                return error;
+        }
+        return FileOperations::copyToNewFile(from, to);
+    }
+};
+
+// A store whose organize runs go through a hooked file layer, with a footage
+// and a destination folder in one temporary folder.
+struct StoreFolders
+{
+    QTemporaryDir dir;
+    QString footage = dir.filePath("footage");
+    QString destination = dir.filePath("dest");
+    ClipStore store;
+    std::shared_ptr<HookedFileOperations> files = std::make_shared<HookedFileOperations>();
+
+    StoreFolders()
+    {
+        QDir().mkpath(destination);
+        store.organizeRunner().setFileOperations(files);
+    }
+    ~StoreFolders() { store.clearSessionFile(); }
+
+    // A file of `size` bytes in the footage folder, its clip added to the store.
+    Clip add(const QString &name, qint64 rating, const QStringList &tags = {}, qint64 size = 100)
+    {
+        const Clip clip = clipFor(makeFile(footage + QLatin1Char('/') + name, size), rating, tags);
+        store.appendClips({clip});
+        return clip;
+    }
+};
+
+// The disk's answer when full.
+inline OrganizeError diskFull()
+{
+    return OrganizeError::fromErrno(ENOSPC);
+}
+
+} // namespace OrganizeTest
