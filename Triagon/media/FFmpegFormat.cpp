@@ -267,7 +267,8 @@ FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCoun
     return context;
 }
 
-std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining)
+std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining,
+                                                const std::function<void(const AVPacket &)> &beforeSend)
 {
     m_read = true;
     const int result = av_read_frame(m_context.get(), packet);
@@ -281,8 +282,11 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
         return std::nullopt;
     }
     std::optional<int> sent;
-    if (packet->stream_index == streamIndex)
+    if (packet->stream_index == streamIndex) {
+        if (beforeSend)
+            beforeSend(*packet);
         sent = avcodec_send_packet(decoder, packet);
+    }
     av_packet_unref(packet);
     return sent;
 }

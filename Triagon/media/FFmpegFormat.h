@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // An opened media file: the demuxer with its stream information read, the
@@ -79,7 +80,9 @@ public:
     // decoder hands out what it still holds. Returns what the decoder said
     // of the stream's packet (AVERROR(EAGAIN) included); no value when none
     // was sent.
-    std::optional<int> sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining);
+    // `beforeSend`, when given, sees each packet of the stream just before the decoder does.
+    std::optional<int> sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining,
+                                      const std::function<void(const AVPacket &)> &beforeSend = {});
     // The error of the read that ended the packets before the end of the
     // file (a truncated or damaged file); 0 while reads succeed and when they
     // reached the end.

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <optional>
 
 // Decodes the video stream of one file: frames in presentation order, exact
@@ -92,6 +93,10 @@ public:
     // current one is then no longer known.
     void setSkipNonReference(bool skip);
     bool isSkipping() const { return m_skipping; }
+    // While set, frames that no other frame refers to are decoded only when
+    // `wanted` says so of their presentation time (judged packet by packet,
+    // before decoding); frames then no longer know the frame before them.
+    void setWantedFrames(std::function<bool(qint64 timestamp)> wanted);
     // How many frames the decoder's output lags behind the packets it was
     // given (frame threads and reordering): frames skipped because of a
     // setting come out up to this many frames after it changed.
@@ -144,6 +149,12 @@ public:
     bool interrupted() const { return m_interrupt && m_interrupt->load(); }
 
 private:
+    // Consecutive packets the decoder may reject before a file counts as unreadable.
+    static constexpr int maxConsecutiveDecodeErrors = 500;
+    // Frames in flight when skipping stops are the frame threads' and the
+    // reordering delay's, and a few more for safety.
+    static constexpr int uncertainOutputsAfterSkipping = 3;
+
     // False with *error when no file is open.
     bool checkOpen(QString *error) const;
     bool openCodec(int threadCount, QString *error);
@@ -165,6 +176,8 @@ private:
     FFmpegFramePtr m_pending;  // after backUp(): the frame that comes next
     FFmpegFrameConverter m_converter;
     const std::atomic_bool *m_interrupt = nullptr;
+    std::function<bool(qint64)> m_wanted;
+    std::function<void(const AVPacket &)> m_wantedFilter; // applies m_wanted before each packet
     int m_threadCount = 0;
     int m_rotation = 0;
     bool m_hasFrame = false;

@@ -89,6 +89,23 @@ const FrameCache::Entry *FrameCache::successor(qint64 timestamp)
     return touch(it->second);
 }
 
+bool FrameCache::holdsWithin(qint64 from, qint64 to) const
+{
+    const auto it = m_entries.lower_bound(from);
+    return it != m_entries.end() && it->first <= to;
+}
+
+void FrameCache::dropAfterFor(qint64 timestamp, qint64 bytes)
+{
+    while (!m_entries.empty() && m_budget - m_bytes < bytes) {
+        const auto furthest = std::prev(m_entries.end());
+        if (furthest->first <= timestamp)
+            return;
+        m_bytes -= furthest->second.image.sizeInBytes();
+        m_entries.erase(furthest);
+    }
+}
+
 void FrameCache::trim()
 {
     while (m_bytes > m_budget && !m_entries.empty()) {

@@ -53,6 +53,12 @@ public:
     const Entry *find(qint64 timestamp);
     // The cached frame that follows `timestamp` directly in the stream.
     const Entry *successor(qint64 timestamp);
+    // Whether a frame between `from` and `to` (inclusive) is cached; uses nothing.
+    bool holdsWithin(qint64 from, qint64 to) const;
+    // Makes room for `bytes` more within the budget by dropping the frames
+    // after `timestamp`, the furthest first (a player going backwards has
+    // passed them), and no others.
+    void dropAfterFor(qint64 timestamp, qint64 bytes);
 
 private:
     const Entry *touch(Entry &entry);

@@ -39,8 +39,12 @@ VideoPlayer::Options VideoPlayer::Options::fullPlayer()
 {
     Options options;
     options.decoderThreads = 0;
-    options.frameCacheBytes = 96LL * 1024 * 1024;
+    // Stepping and shuttling backwards show frames from here: those still
+    // to be shown and the stretch read behind them (about 56 frames of
+    // 1000 x 562). After a jump the first steps back need no decoding.
+    options.frameCacheBytes = 128LL * 1024 * 1024;
     options.keptFrameCacheBytes = options.frameCacheBytes;
+    options.framesKeptBeforeSeek = 16;
     return options;
 }
 
@@ -112,6 +116,11 @@ void VideoPlayer::close()
 bool VideoPlayer::isDecoderOpen() const
 {
     return m_worker && m_worker->isDecoderOpen();
+}
+
+bool VideoPlayer::isReadingAhead() const
+{
+    return m_worker && m_worker->isReadingAhead();
 }
 
 void VideoPlayer::setMuted(bool muted)
@@ -259,10 +268,12 @@ void VideoPlayer::onFrame(const QImage &image, double time)
     Q_EMIT frameReady();
 }
 
-void VideoPlayer::onSeekDone(double time, bool finished)
+void VideoPlayer::onSeekDone(double time, bool finished, bool fromCache)
 {
     if (m_closed || !m_seekInFlight)
         return;
+    if (fromCache)
+        ++m_stats.framesFromCache;
     SeekCompletion done = std::move(m_inFlight.done);
     m_seekInFlight = false;
     if (m_pendingSeek) {
@@ -278,10 +289,11 @@ void VideoPlayer::onSeekDone(double time, bool finished)
     Q_EMIT timeChanged(currentTime());
 }
 
-void VideoPlayer::onStepDone(double time)
+void VideoPlayer::onStepDone(double time, int fromCache)
 {
     if (m_closed)
         return;
+    m_stats.framesFromCache += fromCache;
     m_time = time;
     Q_EMIT timeChanged(currentTime());
 }

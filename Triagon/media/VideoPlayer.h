@@ -48,6 +48,10 @@ public:
         // Of those, the bytes kept while the decoder is released (the most
         // recently used frames): seeking back to them needs no decoder.
         qint64 keptFrameCacheBytes = 48LL * 1024 * 1024;
+        // Frames before an exact seek's target that are kept (scaled) when
+        // the decoder starts at a keyframe: the first steps back from there
+        // need no decoding.
+        int framesKeptBeforeSeek = 4;
         // Starts muted (the pool's players stay muted).
         bool muted = false;
 
@@ -132,10 +136,14 @@ public:
         int seeksDropped = 0;   // replaced by a newer request
         int decoderOpens = 0;
         int decoderReleases = 0;
+        int framesFromCache = 0; // seeks and single steps answered by the frame cache
     };
     Stats stats() const { return m_stats; }
     // Whether the worker holds an open decoder right now (for tests and benchmarks).
     bool isDecoderOpen() const;
+    // Whether the worker is still decoding ahead of a player going backwards
+    // (reverse shuttle, steps back), for tests and benchmarks.
+    bool isReadingAhead() const;
 
 Q_SIGNALS:
     // The file was opened (duration, size and frame rate are known) or failed.
@@ -168,8 +176,8 @@ private:
     void onOpened(double duration, double frameRate, QSize displaySize, bool hasAudio);
     void onFailed(const QString &message);
     void onFrame(const QImage &image, double time);
-    void onSeekDone(double time, bool finished);
-    void onStepDone(double time);
+    void onSeekDone(double time, bool finished, bool fromCache);
+    void onStepDone(double time, int fromCache);
     void onPlaybackTime(double time);
     void onReachedEnd(double time);
     void onDecoderOpened();

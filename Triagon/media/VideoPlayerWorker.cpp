@@ -83,11 +83,26 @@ void VideoPlayerWorker::run()
             playbackStep(lock);
             continue;
         }
-        const auto woken = [this] { return m_abort.load() || !m_commands.empty() || (m_releaseRequested.load() && m_decoderOpen.load()); };
+        const auto woken = [this] {
+            return m_abort.load() || !m_commands.empty() || (m_releaseRequested.load() && m_decoderOpen.load()) || m_readerNews;
+        };
         if (m_releaseRequested.load() && m_decoderOpen.load()) {
             lock.unlock();
             releaseDecoder();
             lock.lock();
+            continue;
+        }
+        if (m_readingAhead.load() || m_readerNews) {
+            // Going backwards: the reader reads the stretch behind the frames
+            // cached; its frames are taken as they come.
+            m_readerNews = false;
+            lock.unlock();
+            const bool reading = readAhead();
+            lock.lock();
+            if (!reading)
+                m_readingAhead.store(false);
+            else if (!woken())
+                m_wake.wait_for(lock, std::chrono::milliseconds(50), woken);
             continue;
         }
         if (m_decoderOpen.load() && m_options.releaseDecoderAfterMs > 0) {
@@ -103,13 +118,18 @@ void VideoPlayerWorker::run()
     lock.unlock();
     stopAudio();
     m_sink.reset();
+    stopReader();
 }
 
 void VideoPlayerWorker::handle(const Command &command)
 {
+    // Frames read ahead meanwhile may be the ones asked for.
+    takeReadAhead();
     switch (command.kind) {
     case Command::Kind::Seek: {
+        m_landedFromCache = false;
         const bool ok = land(command.seconds, command.toleranceBefore, command.toleranceAfter, true);
+        const bool fromCache = ok && m_landedFromCache;
         if (m_playing) {
             // Playback goes on from the new place.
             m_playCursor = FrameCache::unknown;
@@ -120,13 +140,13 @@ void VideoPlayerWorker::handle(const Command &command)
                 startAudio(m_shownSeconds);
         }
         const double seconds = command.seconds;
-        report([seconds, ok](VideoPlayer *player) { player->onSeekDone(seconds, ok); });
+        report([seconds, ok, fromCache](VideoPlayer *player) { player->onSeekDone(seconds, ok, fromCache); });
         break;
     }
     case Command::Kind::Step: {
-        step(command.count);
+        const int fromCache = step(command.count);
         const double seconds = m_shownSeconds;
-        report([seconds](VideoPlayer *player) { player->onStepDone(seconds); });
+        report([seconds, fromCache](VideoPlayer *player) { player->onStepDone(seconds, fromCache); });
         break;
     }
     case Command::Kind::SetRate: {
@@ -163,6 +183,7 @@ void VideoPlayerWorker::handle(const Command &command)
     case Command::Kind::SetTargetSize:
         if (m_target != command.size) {
             m_target = command.size;
+            noteNotBackwards(); // what is being read ahead has the old size
             m_cache.clear();
             // Show the frame on show again at the new size, when the decoder still holds it.
             if (m_hasShown && m_decoder.isOpen() && m_decoder.hasFrame() && m_decoder.frameTimestamp() == m_shownTimestamp)
@@ -239,6 +260,7 @@ void VideoPlayerWorker::releaseDecoder()
     // scaled frames stay, down to a smaller budget: coming back to the card
     // shows them at once.
     m_decoder.releaseCodec();
+    stopReader();
     m_cache.setBudget(std::min(m_options.frameCacheBytes, m_options.keptFrameCacheBytes));
     m_decoderOpen.store(false);
     m_releaseRequested.store(false);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/AudioStreamDecoder.h"
+#include "media/BackwardReader.h"
 #include "media/FFmpegVideoDecoder.h"
 #include "media/FrameCache.h"
 #include "media/VideoPlayer.h"
@@ -21,6 +22,7 @@
 #include <thread>
 
 class AudioDeviceSink;
+
 
 // The decoding side of a VideoPlayer: one thread that owns the FFmpeg
 // decoder, the cache of scaled frames and, while playing with sound, the
@@ -49,6 +51,7 @@ public:
     // Asks the worker to close its decoder as soon as it is idle (thread-safe).
     void requestRelease();
     bool isDecoderOpen() const { return m_decoderOpen.load(); }
+    bool isReadingAhead() const { return m_readingAhead.load(); }
 
 private:
     // Why the decoder is opened: a seek or step of the player in use gets
@@ -79,7 +82,9 @@ private:
     bool land(double seconds, double toleranceBefore, double toleranceAfter, bool useCache);
     // The same in stream ticks: an exact target, or any frame from `low` to
     // `high` (tolerant). Frames decoded on the way from `cacheFrom` on are
-    // kept (none when unknown).
+    // kept (none when unknown); with a `cacheStride`, only those near the
+    // times `cacheAnchor` minus whole strides (where a player going
+    // backwards by that stride will ask).
     struct Landing
     {
         qint64 target = 0;
@@ -87,6 +92,8 @@ private:
         qint64 low = 0;
         qint64 high = 0;
         std::optional<qint64> cacheFrom;
+        qint64 cacheStride = 0;
+        qint64 cacheAnchor = 0;
         bool useCache = true;
     };
     bool landAt(const Landing &landing);
@@ -96,7 +103,27 @@ private:
     void learnKeyframeOffset();
     void showDecoderFrame();
     bool positionDecoderAtShown();
-    void step(int count);
+    // Returns how many of the frames came from the cache.
+    int step(int count);
+
+    // Reading ahead of a player going backwards (VideoPlayerWorkerReverse.cpp).
+    // Notes where seeks and steps go: backwards by a stride, or not.
+    void noteBackwards(qint64 anchor, qint64 stride);
+    void noteNotBackwards();
+    // How many steps back the cache should hold, from its budget.
+    int readAheadSteps() const;
+    // Whether a frame decoded on the way of `landing` is kept.
+    bool worthCaching(const Landing &landing, qint64 timestamp) const;
+    // Has the reader read the stretch behind the frames cached for a
+    // player going backwards, when it is short of them. False when there
+    // is nothing (more) to read.
+    bool readAhead();
+    // Takes the frames the reader made into the cache.
+    void takeReadAhead();
+    // Waits for the reader when it is reading the frame a landing needs;
+    // true when the frame came.
+    bool awaitReadAhead(const Landing &landing);
+    void stopReader();
 
     // Playback.
     void startPlayback(double rate);
@@ -118,6 +145,9 @@ private:
     std::atomic_bool m_abort{false};
     std::atomic_bool m_releaseRequested{false};
     std::atomic_bool m_decoderOpen{false};
+    std::atomic_bool m_readingAhead{false};
+    // The reader has frames or finished its stretch.
+    bool m_readerNews = false;
     std::thread m_thread;
 
     // Worker thread only from here on.
@@ -134,6 +164,18 @@ private:
     qint64 m_shownTimestamp = 0;
     double m_shownSeconds = 0;
     bool m_shownIsLast = false;
+    bool m_landedFromCache = false; // the last landing took its frame from the cache
+
+    // A player going backwards: the time it asked for last and its stride
+    // (0: not going backwards); the last distances between its requests;
+    // where reading ahead gave up (a stretch without frames).
+    qint64 m_backAnchor = 0;
+    qint64 m_backStride = 0;
+    qint64 m_strides[6] = {};
+    int m_nextStride = 0;
+    std::optional<qint64> m_readAheadGaveUpAt;
+    std::unique_ptr<BackwardReader> m_reader;
+    std::optional<qint64> m_readerTarget; // the step the reader's stretch was read for
 
     double m_rate = 0;
     bool m_playing = false;

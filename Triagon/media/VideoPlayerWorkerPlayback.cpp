@@ -22,6 +22,7 @@ constexpr double audioQueueSeconds = 0.25;
 
 void VideoPlayerWorker::startPlayback(double rate)
 {
+    noteNotBackwards();
     if (!ensureOpen(OpenFor::Seek))
         return;
     if (!m_hasShown && !land(0, 0, 0, true))

@@ -18,17 +18,16 @@ namespace {
 // How many frames before an exact seek's target are kept (scaled): when the
 // decoder reaches it by decoding on, all it passes (a pointer moving to and
 // fro over a short stretch comes back to them; scaling a frame costs a
-// fraction of decoding it); after a keyframe seek a few, for a pointer that
-// moves back a little.
+// fraction of decoding it); after a keyframe seek a few
+// (Options::framesKeptBeforeSeek), for a pointer that moves back a little.
 constexpr int decodeOnCacheFrames = 60;
-constexpr int keyframeSeekCacheFrames = 4;
 // Frames that nobody will see and no other frame refers to are skipped while
 // the target is more than this many frames ahead, besides the frames the
 // decoder holds back (its frame threads and reordering).
 constexpr int skipNonReferenceBeyondFrames = 4;
-// Seeks with a tolerance come from stepping backwards: keep the whole run,
-// the next steps land on it.
-constexpr double tolerantCacheLeadSeconds = 3.0;
+// Seeks with a tolerance come from going backwards: keep the run up to the
+// target (at most this long), the next steps land on it.
+constexpr double backwardsCacheLeadSeconds = 3.0;
 // Targets at most this many frames ahead are reached by decoding on.
 constexpr int decodeOnAcrossKeyframeFrames = 15;
 // Without a keyframe index, decode on instead of seeking when the target is
@@ -142,12 +141,23 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
     landing.target = toTicks(seconds);
     landing.tolerant = toleranceBefore > 0 || toleranceAfter > 0;
     landing.useCache = useCache;
+    if (useCache) {
+        // Tolerant seeks to earlier frames come from the reverse shuttle.
+        if (landing.tolerant && m_hasShown && landing.target < m_shownTimestamp)
+            noteBackwards(landing.target, (m_backStride > 0 ? m_backAnchor : m_shownTimestamp) - landing.target);
+        else
+            noteNotBackwards();
+    }
     if (landing.tolerant) {
         // At least half a frame either way.
         const qint64 half = frameTicks() / 2;
         landing.low = std::min(landing.target - half, toTicks(seconds - std::max(0.0, toleranceBefore)));
         landing.high = std::max(landing.target + half, toTicks(seconds + std::max(0.0, toleranceAfter)));
-        landing.cacheFrom = toTicks(seconds - tolerantCacheLeadSeconds);
+        if (m_backStride > 0) {
+            landing.cacheStride = m_backStride;
+            landing.cacheAnchor = landing.target;
+            landing.cacheFrom = std::max(toTicks(seconds - backwardsCacheLeadSeconds), landing.target - readAheadSteps() * m_backStride);
+        }
     }
     return landAt(landing);
 }
@@ -162,6 +172,15 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
         if (!entry)
             entry = m_cache.findShownAt(target);
         if (entry) {
+            m_landedFromCache = true;
+            present(entry->timestamp, entry->image);
+            return true;
+        }
+    }
+    // The frame may be on its way from the reader.
+    if (landing.useCache && awaitReadAhead(landing)) {
+        if (const FrameCache::Entry *entry = tolerant ? m_cache.findWithin(landing.low, landing.high, target) : m_cache.findShownAt(target)) {
+            m_landedFromCache = true;
             present(entry->timestamp, entry->image);
             return true;
         }
@@ -206,14 +225,21 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
         else
             decodeOn = double(target - from) * av_q2d(stream->time_base) <= decodeOnWithoutIndexSeconds;
     }
-    std::optional<qint64> cacheFrom = landing.cacheFrom;
-    if (!cacheFrom)
-        cacheFrom = target - (decodeOn ? decodeOnCacheFrames : keyframeSeekCacheFrames) * frame;
-    const qint64 skipBefore = target - qint64(skipNonReferenceBeyondFrames + m_decoder.pipelineDelayFrames()) * frame;
+    Landing kept = landing;
+    qint64 skipBefore = target - qint64(skipNonReferenceBeyondFrames + m_decoder.pipelineDelayFrames()) * frame;
+    if (kept.cacheFrom || !decodeOn) {
+        // Every frame of a run that is kept is decoded: going backwards, or
+        // the few frames before a keyframe seek's target.
+        if (!kept.cacheFrom)
+            kept.cacheFrom = target - std::max(0, m_options.framesKeptBeforeSeek) * frame;
+        skipBefore = std::min(skipBefore, *kept.cacheFrom);
+    } else {
+        kept.cacheFrom = target - decodeOnCacheFrames * frame;
+    }
     // Frames passed while others are skipped are far from the target: a
     // pointer rarely comes back to them, so they are not scaled.
     const auto cacheOnTheWay = [&] {
-        if (cacheFrom && m_decoder.hasFrame() && m_decoder.frameTimestamp() >= *cacheFrom && !m_decoder.isSkipping() && !arrived())
+        if (m_decoder.hasFrame() && !m_decoder.isSkipping() && worthCaching(kept, m_decoder.frameTimestamp()) && !arrived())
             cacheCurrent(imageOfCurrent());
     };
     // A pooled player's seek from a keyframe shares the processors with the
@@ -293,16 +319,18 @@ bool VideoPlayerWorker::positionDecoderAtShown()
     return landAt(landing);
 }
 
-void VideoPlayerWorker::step(int count)
+int VideoPlayerWorker::step(int count)
 {
     if (count == 0)
-        return;
+        return 0;
     if (!m_hasShown && !land(0, 0, 0, true))
-        return;
+        return 0;
+    int fromCache = 0;
     for (int i = 0; i < std::abs(count) && !m_abort.load(); ++i) {
         if (count > 0) {
             if (const FrameCache::Entry *next = m_cache.successor(m_shownTimestamp)) {
                 present(next->timestamp, next->image);
+                ++fromCache;
                 continue;
             }
             if (!ensureOpen(OpenFor::Seek) || !positionDecoderAtShown() || !decodeNext())
@@ -321,6 +349,7 @@ void VideoPlayerWorker::step(int count)
         if (previous != FrameCache::unknown) {
             if (const FrameCache::Entry *entry = m_cache.find(previous)) {
                 present(entry->timestamp, entry->image);
+                ++fromCache;
                 continue;
             }
         }
@@ -329,8 +358,16 @@ void VideoPlayerWorker::step(int count)
         const qint64 shown = m_shownTimestamp;
         Landing landing;
         landing.target = shown - 1;
-        landing.cacheFrom = toTicks(toSeconds(shown) - tolerantCacheLeadSeconds);
+        landing.cacheFrom = std::max(toTicks(toSeconds(shown) - backwardsCacheLeadSeconds), shown - readAheadSteps() * frameTicks());
+        m_landedFromCache = false;
         if (!landAt(landing) || m_shownTimestamp == shown)
             break;
+        fromCache += m_landedFromCache ? 1 : 0;
     }
+    // Further steps back are read ahead.
+    if (count < 0)
+        noteBackwards(m_shownTimestamp, frameTicks());
+    else
+        noteNotBackwards();
+    return fromCache;
 }

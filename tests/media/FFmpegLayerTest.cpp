@@ -271,6 +271,30 @@ TEST(FFmpegFrameConverter, FullRangeVideoKeepsItsLevels)
     EXPECT_NEAR(qBlue(pixel), 128, 1);
 }
 
+TEST(FFmpegFrameConverter, OddWidthsArePictureToTheLastColumn)
+{
+    QTemporaryDir dir;
+    const QString red = dir.filePath(QStringLiteral("red.mp4"));
+    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                      QStringLiteral("color=c=red:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
+                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), red}));
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(red, 1));
+    ASSERT_TRUE(decoder.seekExact(0.1));
+    for (const QSize box : {QSize(159, 200), QSize(1, 1), QSize(317, 240)}) {
+        const QImage image = decoder.frameImage(box);
+        ASSERT_EQ(image.width() % 2, 1) << box.width();
+        for (int x : {0, image.width() / 2, image.width() - 1}) {
+            for (int y : {0, image.height() - 1}) {
+                const QRgb pixel = image.pixel(x, y);
+                EXPECT_NEAR(qRed(pixel), 255, 4) << box.width() << " " << x << "," << y;
+                EXPECT_NEAR(qGreen(pixel), 0, 4) << box.width() << " " << x << "," << y;
+                EXPECT_NEAR(qBlue(pixel), 0, 4) << box.width() << " " << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST(FFmpegFrameConverter, ColoursStayRightWhenTheSizeChanges)
 {
     // A converter that made another size before (a player whose card was

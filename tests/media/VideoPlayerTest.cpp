@@ -357,3 +357,51 @@ TEST(VideoPlayer, FramesSeenBeforeComeBackWithoutTheDecoder)
     EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 6.3).image);
     EXPECT_EQ(player->stats().decoderOpens, opens + 1);
 }
+
+TEST(VideoPlayer, TheReverseShuttleShowsTheFrameAtEachStepFromFramesReadAhead)
+{
+    // As the full player's shuttle goes back: a seek a step before the time
+    // of the last one, with half a frame of tolerance, at 1x and then at 8x
+    // (eight frames a step, across keyframes, over B-frames).
+    auto player = openPlayer(QStringLiteral("bframes.mp4"), VideoPlayer::Options::fullPlayer());
+    ASSERT_TRUE(seekAndWait(*player, 7.5));
+    const int fromCacheBefore = player->stats().framesFromCache;
+    const double half = 0.5 / 30;
+    int steps = 0;
+    for (const auto &[frames, count] : {std::pair{1, 20}, std::pair{8, 16}}) {
+        for (int i = 0; i < count; ++i) {
+            // The worker has read what it reads ahead (no timing involved).
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !player->isReadingAhead(); }, waitMs));
+            const double t = player->currentTime() - frames / 30.0;
+            ASSERT_TRUE(seekAndWait(*player, t, half, half));
+            ++steps;
+            const double nearest = std::round(t * 30) / 30;
+            EXPECT_NEAR(player->currentFrameTime(), nearest, 1e-6) << t;
+            EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), nearest).image) << t;
+        }
+    }
+    EXPECT_LT(player->currentTime(), 2.7);
+    // Every step was answered from frames read ahead of it.
+    EXPECT_EQ(player->stats().framesFromCache - fromCacheBefore, steps);
+}
+
+TEST(VideoPlayer, StepsBackAcrossAKeyframeComeFromFramesReadAhead)
+{
+    auto player = openPlayer(QStringLiteral("bframes.mp4"), VideoPlayer::Options::fullPlayer());
+    ASSERT_TRUE(seekAndWait(*player, 4.1)); // frame 123; frame 120 is a keyframe
+    const int fromCacheBefore = player->stats().framesFromCache;
+    QSignalSpy times(player.get(), &VideoPlayer::timeChanged);
+    for (int n = 122; n >= 110; --n) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !player->isReadingAhead(); }, waitMs));
+        player->stepByFrames(-1);
+        ASSERT_TRUE(times.wait(waitMs));
+        EXPECT_NEAR(player->currentFrameTime(), n / 30.0, 1e-6);
+        EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), n / 30.0).image) << n;
+    }
+    EXPECT_EQ(player->stats().framesFromCache - fromCacheBefore, 13);
+    // Forward again: nothing is read ahead any more.
+    player->stepByFrames(1);
+    ASSERT_TRUE(times.wait(waitMs));
+    EXPECT_FALSE(player->isReadingAhead());
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 111 / 30.0).image);
+}
