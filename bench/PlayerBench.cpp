@@ -153,21 +153,23 @@ int player(const QStringList &arguments)
     }
 
     // Reverse (J, pressed once to four times for 1x to 8x): steps shown per
-    // second over three seconds, started right after an exact seek; at the
-    // higher speeds from further on, so that the clip does not run out.
+    // second over three seconds (less where the clip runs out first),
+    // started right after an exact seek; at the higher speeds from further on.
     double reverseStepsPerSecond[4] = {0, 0, 0, 0};
     for (int speed = 0; speed < 4; ++speed) {
-        const double span = 3.0 * (1 << speed) + 0.5;
-        const double reverseFrom = speed == 0 ? std::min(duration - 0.2, std::max(3.5, duration * 0.6)) : std::min(duration - 0.2, span);
-        if (reverseFrom < span - 0.5 && speed > 0)
-            break; // the clip is too short for this speed
+        const double reverseFrom = speed == 0 ? std::min(duration - 0.2, std::max(3.5, duration * 0.6))
+                                              : std::min(duration - 0.2, 3.0 * (1 << speed) + 0.5);
+        // Three seconds, or as long as the clip lasts at that speed.
+        const int ms = static_cast<int>(std::min(3000.0, (reverseFrom - 0.5) / (1 << speed) * 1000));
+        if (ms < 1000)
+            break; // too short a clip for this speed
         seekAndWait(*p, reverseFrom);
         FrameCounter counter(p.get());
         for (int press = 0; press <= speed; ++press)
             shuttle.shuttleReverse();
         QElapsedTimer timer;
         timer.start();
-        runFor(3000);
+        runFor(ms);
         reverseStepsPerSecond[speed] = counter.count() / (timer.nsecsElapsed() / 1e9);
         shuttle.shuttleStop();
         if (qEnvironmentVariableIsSet("TRIAGON_BENCH_TRACE")) {
@@ -239,9 +241,10 @@ int player(const QStringList &arguments)
     bench::print("play_1x_dropped_frames", dropped1x, 0);
     bench::print("forward_8x_shown_fps", shown8xFps, 1);
     bench::print("reverse_steps_per_s", reverseStepsPerSecond[0], 1);
-    bench::print("reverse_2x_steps_per_s", reverseStepsPerSecond[1], 1);
-    bench::print("reverse_4x_steps_per_s", reverseStepsPerSecond[2], 1);
-    bench::print("reverse_8x_steps_per_s", reverseStepsPerSecond[3], 1);
+    for (int speed = 1; speed < 4; ++speed) {
+        if (reverseStepsPerSecond[speed] > 0)
+            bench::print(qPrintable(QStringLiteral("reverse_%1x_steps_per_s").arg(1 << speed)), reverseStepsPerSecond[speed], 1);
+    }
     bench::print("frame_step_forward_p95_ms", bench::percentile(stepsForward, 95));
     bench::print("frame_step_back_p50_ms", bench::median(stepsBack));
     bench::print("exact_seek_p95_ms", bench::percentile(exactSeeks, 95));

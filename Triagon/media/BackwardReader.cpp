@@ -10,16 +10,15 @@
 #include <cstdlib>
 
 namespace {
-// The decoder is closed after this long without a job (it opens again for the next).
-constexpr int closeAfterIdleMs = 3000;
 // Frames that no other frame refers to are skipped while the stretch is
 // more than this many frames ahead (besides those the decoder holds back).
 constexpr int skipBeyondFrames = 4;
 } // namespace
 
-BackwardReader::BackwardReader(const QString &path, int threads, std::function<void()> wake)
+BackwardReader::BackwardReader(const QString &path, int threads, int keepOpenMs, std::function<void()> wake)
     : m_path(path)
     , m_threads(threads)
+    , m_keepOpenMs(keepOpenMs)
     , m_wake(std::move(wake))
 {
     m_decoder.setInterruptFlag(&m_stopping);
@@ -35,6 +34,15 @@ BackwardReader::~BackwardReader()
     }
     m_changed.notify_all();
     m_thread.join();
+}
+
+void BackwardReader::warmUp()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_warmUp = true;
+    }
+    m_changed.notify_all();
 }
 
 void BackwardReader::start(const Job &job)
@@ -134,8 +142,17 @@ void BackwardReader::run()
 {
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
+        if (m_warmUp && !m_job) {
+            m_warmUp = false;
+            lock.unlock();
+            if (open() && !m_decoder.hasFrame())
+                m_decoder.decodeNextFrame();
+            lock.lock();
+            continue;
+        }
         if (!m_job || m_failed) {
-            const bool idle = !m_changed.wait_for(lock, std::chrono::milliseconds(closeAfterIdleMs), [this] { return m_stop || (m_job && !m_failed); });
+            const bool idle = !m_changed.wait_for(lock, std::chrono::milliseconds(m_keepOpenMs),
+                                                  [this] { return m_stop || m_warmUp || (m_job && !m_failed); });
             if (idle && m_decoder.isOpen()) {
                 // Not going backwards for a while: the decoder's frames go back to the system.
                 lock.unlock();
@@ -162,13 +179,21 @@ void BackwardReader::run()
     m_decoder.close();
 }
 
+bool BackwardReader::open()
+{
+    if (m_decoder.isOpen())
+        return true;
+    if (m_decoder.open(m_path, m_threads))
+        return true;
+    std::lock_guard lock(m_mutex);
+    m_failed = true;
+    return false;
+}
+
 bool BackwardReader::runJob(const Job &job, quint64 serial)
 {
-    if (!m_decoder.isOpen() && !m_decoder.open(m_path, m_threads)) {
-        std::lock_guard lock(m_mutex);
-        m_failed = true;
+    if (!open())
         return true;
-    }
     const qint64 frame = m_decoder.frameDurationTicks();
     // Decoding goes on from where it stands when no keyframe lies between
     // there and the stretch; else it starts at the keyframe before it.

@@ -41,12 +41,16 @@ public:
     };
 
     // `wake` is called on the reader's thread whenever frames are ready or a
-    // job ended; it must not call back into the reader.
-    BackwardReader(const QString &path, int threads, std::function<void()> wake);
+    // job ended; it must not call back into the reader. The decoder is
+    // closed after `keepOpenMs` without a job (it opens again for the next).
+    BackwardReader(const QString &path, int threads, int keepOpenMs, std::function<void()> wake);
     ~BackwardReader();
     BackwardReader(const BackwardReader &) = delete;
     BackwardReader &operator=(const BackwardReader &) = delete;
 
+    // Opens the decoder and decodes a first frame ahead of the first job:
+    // a decoder's first frame costs several times a later one.
+    void warmUp();
     // Starts a job; a job still running stops at its next frame, and what
     // it had not handed out yet is dropped.
     void start(const Job &job);
@@ -68,6 +72,7 @@ public:
 
 private:
     void run();
+    bool open();
     // False when the job was replaced or the reader stops.
     bool runJob(const Job &job, quint64 serial);
     bool current(quint64 serial);
@@ -78,6 +83,7 @@ private:
 
     const QString m_path;
     const int m_threads;
+    const int m_keepOpenMs;
     const std::function<void()> m_wake;
 
     mutable std::mutex m_mutex;
@@ -87,6 +93,7 @@ private:
     std::vector<Frame> m_frames;
     bool m_stop = false;
     bool m_failed = false;
+    bool m_warmUp = false;
     std::atomic_bool m_stopping{false}; // stops a decode at once
     std::thread m_thread;
 

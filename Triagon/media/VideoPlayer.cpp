@@ -44,7 +44,8 @@ VideoPlayer::Options VideoPlayer::Options::fullPlayer()
     // 1000 x 562). After a jump the first steps back need no decoding.
     options.frameCacheBytes = 128LL * 1024 * 1024;
     options.keptFrameCacheBytes = options.frameCacheBytes;
-    options.framesKeptBeforeSeek = 16;
+    options.framesKeptBeforeSeek = 24;
+    options.readyForReverse = true;
     return options;
 }
 

@@ -52,6 +52,10 @@ public:
         // the decoder starts at a keyframe: the first steps back from there
         // need no decoding.
         int framesKeptBeforeSeek = 4;
+        // Makes the reader that reads ahead of a player going backwards
+        // ready as soon as the file opens, so that the first steps back
+        // after opening come as quickly as the later ones.
+        bool readyForReverse = false;
         // Starts muted (the pool's players stay muted).
         bool muted = false;
 

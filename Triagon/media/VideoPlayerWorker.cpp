@@ -241,6 +241,10 @@ bool VideoPlayerWorker::ensureOpen(OpenFor purpose)
         report([duration, frameRate, size, hasAudio](VideoPlayer *player) { player->onOpened(duration, frameRate, size, hasAudio); });
     }
     report([](VideoPlayer *player) { player->onDecoderOpened(); });
+    // The full player's reader gets ready while the user looks at the
+    // first frame: its first frame backwards then comes sooner.
+    if (m_options.readyForReverse && !m_reader)
+        reader().warmUp();
     if (m_options.pooled) {
         m_releaseRequested.store(false);
         PooledDecoderBudget::instance().touch(this, m_decoder.threadCount());

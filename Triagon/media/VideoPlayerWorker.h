@@ -124,6 +124,7 @@ private:
     // true when the frame came.
     bool awaitReadAhead(const Landing &landing);
     void stopReader();
+    BackwardReader &reader();
 
     // Playback.
     void startPlayback(double rate);

@@ -17,6 +17,9 @@ constexpr int maxCachedFrames = 120;
 constexpr int minCachedFrames = 8;
 // How long a landing waits for the reader at most before decoding itself.
 constexpr int awaitReaderMs = 2000;
+// How long the reader keeps its decoder without work.
+constexpr int readerKeepOpenMs = 30000;
+constexpr int readerKeepOpenPooledMs = 3000;
 } // namespace
 
 void VideoPlayerWorker::noteBackwards(qint64 anchor, qint64 stride)
@@ -47,6 +50,23 @@ void VideoPlayerWorker::noteNotBackwards()
     m_readingAhead.store(false);
     if (m_reader)
         m_reader->cancel();
+}
+
+BackwardReader &VideoPlayerWorker::reader()
+{
+    if (!m_reader) {
+        // A pooled player goes backwards only while the grid's keyboard
+        // shuttle holds it; the full player may at any time.
+        const int keepOpenMs = m_options.pooled ? readerKeepOpenPooledMs : readerKeepOpenMs;
+        m_reader = std::make_unique<BackwardReader>(m_path, FFmpegVideoDecoder::oneOffThreadCount(), keepOpenMs, [this] {
+            {
+                std::lock_guard lock(m_mutex);
+                m_readerNews = true;
+            }
+            m_wake.notify_all();
+        });
+    }
+    return *m_reader;
 }
 
 void VideoPlayerWorker::stopReader()
@@ -136,16 +156,7 @@ bool VideoPlayerWorker::readAhead()
     if (!missing || m_readAheadGaveUpAt == missing)
         return false;
 
-    if (!m_reader) {
-        m_reader = std::make_unique<BackwardReader>(m_path, FFmpegVideoDecoder::oneOffThreadCount(), [this] {
-            {
-                std::lock_guard lock(m_mutex);
-                m_readerNews = true;
-            }
-            m_wake.notify_all();
-        });
-    }
-    if (m_reader->failed())
+    if (reader().failed())
         return false;
     const std::optional<BackwardReader::Job> running = m_reader->job();
     if (running && running->from <= *missing && *missing <= running->to)
