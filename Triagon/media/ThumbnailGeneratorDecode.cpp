@@ -74,7 +74,8 @@ QImage ThumbnailGenerator::Core::decodeFromPool(const Job &job)
     int contenders = 1;
     {
         QMutexLocker lock(&mutex);
-        contenders = running + int(waiting[0].size() + waiting[1].size());
+        // Those waiting for a slot share the processors only once they run.
+        contenders = std::min(decodeSlots, running + int(waiting[0].size() + waiting[1].size()));
     }
     // Work ahead of time costs the least processor time per poster on one
     // thread: frame threads decode frames past the one wanted, and each
