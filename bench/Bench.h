@@ -19,6 +19,7 @@ namespace bench {
 void print(const char *name, double value, int decimals = 2);
 void print(const char *name, const QString &value);
 double maxRssMb();
+double residentMb(); // the resident set now
 double median(QList<double> values);
 double percentile(QList<double> values, double p); // p in 0..100
 // Runs the event loop, sleeping while it has nothing to do, until `done`

@@ -224,6 +224,9 @@ int player(const QStringList &arguments)
         decoder.frameImage(shownSize);
         freshSeeks << timer.nsecsElapsed() / 1e6;
     }
+    // The player as it stands after all that: its frames, its decoder and
+    // the reader that read ahead of it.
+    const double playerRss = bench::residentMb();
     shuttle.detach();
 
     bench::print("file", QFileInfo(path).fileName());
@@ -250,6 +253,7 @@ int player(const QStringList &arguments)
     bench::print("exact_seek_p95_ms", bench::percentile(exactSeeks, 95));
     bench::print("fresh_decoder_seek_p95_ms", bench::percentile(freshSeeks, 95));
     bench::print("frame_step_p95_ms", bench::percentile(stepsBack, 95));
+    bench::print("rss_with_player_mb", playerRss, 1);
     p->close();
     return 0;
 }

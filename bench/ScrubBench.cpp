@@ -34,18 +34,6 @@
 
 namespace {
 
-double residentMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-    }
-    return 0;
-}
-
 QString loadAverage()
 {
     QFile file(QStringLiteral("/proc/loadavg"));
@@ -307,7 +295,7 @@ int scrub(const QStringList &arguments)
     pool.purgePlayers();
     pause(300);
     std::vector<std::shared_ptr<VideoPlayer>> players;
-    const double before = residentMb();
+    const double before = bench::residentMb();
     double peak = before;
     for (int i = 0; i < 24; ++i) {
         const QString link = links.filePath(QStringLiteral("pooled%1.%2").arg(i).arg(QFileInfo(path).suffix()));
@@ -318,10 +306,10 @@ int scrub(const QStringList &arguments)
         pool.seek(p, random.bounded(end), [&] { done = true; });
         waitFor([&] { return done; });
         players.push_back(p);
-        peak = std::max(peak, residentMb());
+        peak = std::max(peak, bench::residentMb());
     }
     pause(300);
-    peak = std::max(peak, residentMb());
+    peak = std::max(peak, bench::residentMb());
     bench::print("pool24_open_decoders", PooledDecoderBudget::instance().openCount(), 0);
     bench::print("pool24_rss_mb", peak, 1);
     bench::print("pool24_growth_mb", peak - before, 1);

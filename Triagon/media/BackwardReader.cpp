@@ -195,12 +195,6 @@ bool BackwardReader::runJob(const Job &job, quint64 serial)
     if (!open())
         return true;
     const qint64 frame = m_decoder.frameDurationTicks();
-    // Decoding goes on from where it stands when no keyframe lies between
-    // there and the stretch; else it starts at the keyframe before it.
-    if (!(m_decoder.hasFrame() && m_decoder.frameTimestamp() <= job.from && noKeyframeBetween(m_decoder.frame()->pkt_dts, job.from))) {
-        if (!m_decoder.seekToKeyframeBefore(job.from))
-            return true;
-    }
     const qint64 skipBefore = job.from - qint64(skipBeyondFrames + m_decoder.pipelineDelayFrames()) * frame;
     // Going back several frames a step, only the frames asked for are
     // decoded besides those others refer to.
@@ -210,27 +204,45 @@ bool BackwardReader::runJob(const Job &job, quint64 serial)
     const auto endSparse = qScopeGuard([this, sparse] {
         if (sparse)
             m_decoder.setWantedFrames({});
+        m_decoder.setSkipNonReference(false);
     });
-    while (true) {
-        if (!current(serial))
-            return false;
-        const qint64 timestamp = m_decoder.frameTimestamp();
-        if (timestamp > job.to)
-            break;
-        if (!m_decoder.isSkipping() && keeps(job, timestamp, frame)) {
-            Frame made;
-            made.timestamp = timestamp;
-            const std::optional<qint64> previous = m_decoder.previousTimestamp();
-            made.previous = previous ? *previous : m_decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
-            made.end = m_decoder.frameEndTimestamp();
-            made.image = m_decoder.frameImage(job.size);
-            if (!made.image.isNull())
-                hand(serial, std::move(made));
+    // One keyframe interval at a time, the latest first: the player asks
+    // for its frames first.
+    qint64 top = job.to;
+    bool first = true;
+    while (top >= job.from) {
+        // Decoding goes on from where it stands when no keyframe lies
+        // between there and the top; else it starts at the keyframe before.
+        const bool goingOn = first && m_decoder.hasFrame() && m_decoder.frameTimestamp() <= top
+                             && noKeyframeBetween(m_decoder.frame()->pkt_dts, top);
+        if (!goingOn && !m_decoder.seekToKeyframeBefore(top))
+            return true;
+        first = false;
+        const qint64 start = m_decoder.frameTimestamp();
+        const bool streamStart = m_decoder.isFirstFrame();
+        while (true) {
+            if (!current(serial))
+                return false;
+            const qint64 timestamp = m_decoder.frameTimestamp();
+            if (timestamp > top)
+                break;
+            if (!m_decoder.isSkipping() && keeps(job, timestamp, frame)) {
+                Frame made;
+                made.timestamp = timestamp;
+                const std::optional<qint64> previous = m_decoder.previousTimestamp();
+                made.previous = previous ? *previous : m_decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
+                made.end = m_decoder.frameEndTimestamp();
+                made.image = m_decoder.frameImage(job.size);
+                if (!made.image.isNull())
+                    hand(serial, std::move(made));
+            }
+            m_decoder.setSkipNonReference(!sparse && timestamp < skipBefore);
+            if (!m_decoder.decodeNextFrame())
+                break; // the end of the file, or a frame that cannot be read
         }
-        m_decoder.setSkipNonReference(!sparse && timestamp < skipBefore);
-        if (!m_decoder.decodeNextFrame())
-            break; // the end of the file, or a frame that cannot be read
+        if (streamStart || start <= job.from || start > top)
+            break;
+        top = start - 1;
     }
-    m_decoder.setSkipNonReference(false);
     return true;
 }

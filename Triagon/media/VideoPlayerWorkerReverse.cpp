@@ -166,12 +166,9 @@ bool VideoPlayerWorker::readAhead()
         m_readAheadGaveUpAt = missing;
         return false;
     }
-    // One keyframe interval at a time, the nearest first.
     BackwardReader::Job job;
     job.to = *missing + half;
     job.from = *missing - qint64(steps) * stride;
-    if (const std::optional<qint64> keyframe = keyframeAtOrBefore(*missing))
-        job.from = std::max(job.from, std::min(*keyframe, *missing - half));
     job.stride = stride;
     job.anchor = m_backAnchor;
     job.size = effectiveTarget();
