@@ -23,10 +23,10 @@
 
 class AudioDeviceSink;
 
-
 // The decoding side of a VideoPlayer: one thread that owns the FFmpeg
 // decoder, the cache of scaled frames and, while playing with sound, the
-// sound decoder and the audio output. It takes commands in order and reports
+// sound decoder and the audio output; while the player goes backwards, a
+// BackwardReader reads ahead of it. It takes commands in order and reports
 // back to the player through queued calls on the player's thread.
 class VideoPlayerWorker
 {
@@ -147,7 +147,7 @@ private:
     std::atomic_bool m_releaseRequested{false};
     std::atomic_bool m_decoderOpen{false};
     std::atomic_bool m_readingAhead{false};
-    // The reader has frames or finished its stretch.
+    // The reader has frames or finished its stretch (guarded by m_mutex).
     bool m_readerNews = false;
     std::thread m_thread;
 
