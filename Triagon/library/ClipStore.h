@@ -239,6 +239,9 @@ public:
     // The clips the grid shows: filtered (untouched, rating, tag, hand
     // markers) and sorted stably by sortOrder, ties in store order.
     const QList<Clip> &sortedAndFilteredClips() const;
+    // The same list as positions in clips(): what the grid lays out, without
+    // copying a single clip.
+    const QList<qsizetype> &sortedAndFilteredPositions() const;
     // Clip id to position in clips(); with duplicate ids the later wins.
     const QHash<QUuid, qsizetype> &clipIndex() const;
     std::optional<qsizetype> indexOfClip(const QUuid &id) const;
@@ -550,6 +553,7 @@ private:
         Q_EMIT objectWillChange();
         option = value;
         m_sortedAndFilteredCache.reset();
+        m_sortedAndFilteredPositionsCache.reset();
         Q_EMIT viewOptionsChanged();
     }
 
@@ -607,6 +611,13 @@ private:
 
     // Derived caches; unset means "compute on next read".
     mutable std::optional<QList<Clip>> m_sortedAndFilteredCache;
+    mutable std::optional<QList<qsizetype>> m_sortedAndFilteredPositionsCache;
+    // Every clip's position in name order, and the names it was made for: it
+    // outlives edits that keep every name (ratings, tags), so that sorting
+    // by name seldom collates anything.
+    const QList<qsizetype> &nameOrder() const;
+    mutable QList<qsizetype> m_nameOrder;
+    mutable QStringList m_nameOrderNames;
     mutable std::optional<ClipStats> m_clipStatsCache;
     mutable std::optional<QHash<QUuid, qsizetype>> m_clipIndexCache;
     mutable std::optional<QStringList> m_usedTagsCache;
