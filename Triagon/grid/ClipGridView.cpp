@@ -150,7 +150,10 @@ void ClipGridView::setCardMedia(std::shared_ptr<CardMedia> media)
 
 QList<ClipSection> ClipGridView::clipSections() const
 {
-    return ::clipSections(m_store->sortedAndFilteredClips(), m_store->groupMode());
+    if (m_store->groupMode() == GroupMode::none)
+        return ::clipSections(m_store->sortedAndFilteredClips(), GroupMode::none);
+    const QList<Clip> &clips = m_store->clips();
+    return ::clipSections(clips, clipSectionPositions(clips, m_store->sortedAndFilteredPositions(), m_store->groupMode()));
 }
 
 QList<Clip> ClipGridView::orderedVisibleClips() const
@@ -301,10 +304,10 @@ void ClipGridView::selectByPointer(const QUuid &clipID, Qt::KeyboardModifiers mo
 
 void ClipGridView::selectFirstClipIfNeeded()
 {
-    const QList<Clip> &displayed = m_store->sortedAndFilteredClips();
+    const QList<qsizetype> &displayed = m_store->sortedAndFilteredPositions();
     if (!m_store->selectedClipIDs().isEmpty() || displayed.isEmpty())
         return;
-    const Clip first = displayed.first();
+    const Clip first = m_store->clips().at(displayed.first());
     setSelection(QSet<QUuid>{first.id});
     m_store->setHoveredClipID(first.id);
     m_selectionAnchorID = first.id;

@@ -208,7 +208,6 @@ private:
 
     // Layout.
     GridLayoutModel m_model;
-    QList<ClipSection> m_sections;
     double m_aspect = 16.0 / 9.0;
     int m_columns = 3;
     int m_layoutCount = 0;

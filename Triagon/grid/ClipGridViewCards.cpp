@@ -26,7 +26,7 @@ ClipThumbnailView *ClipGridView::cardFor(const QUuid &clipID) const
             continue;
         // The card of the first section that shows the clip.
         int index = 0;
-        for (const ClipSection &section : m_sections) {
+        for (const GridLayoutModel::Section &section : m_model.sections()) {
             if (section.title == it.key().first)
                 break;
             ++index;
@@ -184,7 +184,7 @@ void ClipGridView::refreshCards()
     QList<std::pair<int, ClipThumbnailView *>> ordered;
     for (auto it = m_cards.constBegin(); it != m_cards.constEnd(); ++it) {
         int index = 0;
-        for (const ClipSection &section : std::as_const(m_sections)) {
+        for (const GridLayoutModel::Section &section : m_model.sections()) {
             if (section.title == it.key().first)
                 break;
             ++index;

@@ -98,6 +98,53 @@ TEST(GridSections, TheGridShowsTitledHeadersWithCountsAndFollowsTheGrouping)
     EXPECT_EQ(f.grid->layoutModel().headers().at(0).count, 3);
 }
 
+TEST(GridSections, TheGridLaysOutTheDivisionOfTheDisplayedListForEveryGrouping)
+{
+    const QString action = QStringLiteral("Action");
+    QList<Clip> clips{testClip(QStringLiteral("e.mov"), 5, 4, {action, QStringLiteral("dunk")}),
+                      testClip(QStringLiteral("a.mov"), 9, 0),
+                      testClip(QStringLiteral("d.mov"), 2, 2, {QStringLiteral("dunk"), QStringLiteral("dunk")}),
+                      testClip(QStringLiteral("c.mov"), 7, 4, {action}),
+                      testClip(QStringLiteral("b.mov"), 3, 1, {QStringLiteral("Zoom")})};
+    GridFixture f(clips);
+    f.store->setSortOrder(SortOrder::duration);
+    f.store->setFilterRating(0);
+
+    auto idsOf = [](const QList<Clip> &list) {
+        QList<QUuid> ids;
+        for (const Clip &c : list)
+            ids << c.id;
+        return ids;
+    };
+    for (const GroupMode mode : {GroupMode::none, GroupMode::rating, GroupMode::category}) {
+        f.store->setGroupMode(mode);
+        const QList<ClipSection> expected = clipSections(f.store->sortedAndFilteredClips(), mode);
+        const QList<ClipSection> shown = f.grid->clipSections();
+        const auto &laidOut = f.grid->layoutModel().sections();
+        ASSERT_EQ(shown.size(), expected.size());
+        ASSERT_EQ(laidOut.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(shown.at(i).title, expected.at(i).title);
+            EXPECT_EQ(idsOf(shown.at(i).clips), idsOf(expected.at(i).clips));
+            EXPECT_EQ(laidOut.at(i).title, expected.at(i).title);
+            EXPECT_EQ(laidOut.at(i).clipIDs, idsOf(expected.at(i).clips));
+        }
+    }
+
+    // By tag, in duration order inside each section; the clip listing "dunk"
+    // twice is one card there.
+    EXPECT_EQ(titles(f.grid->clipSections()), (QStringList{action, QStringLiteral("Zoom"), QStringLiteral("dunk"), QStringLiteral("Untagged")}));
+    EXPECT_EQ(names(f.grid->clipSections().at(0).clips), (QStringList{QStringLiteral("c.mov"), QStringLiteral("e.mov")}));
+    EXPECT_EQ(names(f.grid->clipSections().at(2).clips), (QStringList{QStringLiteral("e.mov"), QStringLiteral("d.mov")}));
+    // A filter leaves out what it hides, and empty sections go.
+    f.store->setFilterRating(4);
+    EXPECT_EQ(titles(f.grid->clipSections()), (QStringList{action, QStringLiteral("dunk")}));
+    EXPECT_EQ(f.grid->layoutModel().sections().size(), 2);
+    f.store->setGroupMode(GroupMode::rating);
+    EXPECT_EQ(titles(f.grid->clipSections()), QStringList{ratingSectionTitle(4)});
+    EXPECT_EQ(f.grid->layoutModel().sections().at(0).clipIDs, (QList<QUuid>{f.clip(3).id, f.clip(0).id}));
+}
+
 TEST(GridLayout, EstimatedCellHeightFollowsColumnsAndTheTileAspect)
 {
     EXPECT_NEAR(GridLayoutModel::estimatedCellHeight(1000, 5, 16.0 / 9.0), 170.8, 1e-9);
@@ -121,10 +168,10 @@ TEST(GridLayout, EstimatedCellHeightFollowsColumnsAndTheTileAspect)
 TEST(GridLayout, ABandEdgeTouchingCellIsFarAndBandsAreFoundByRow)
 {
     GridLayoutModel model;
-    QList<Clip> clips;
+    QList<QUuid> ids;
     for (int i = 0; i < 9; ++i)
-        clips << testClip(QString::number(i));
-    model.setSections({ClipSection{QStringLiteral("All"), clips}}, false);
+        ids << QUuid::createUuid();
+    model.setSections({GridLayoutModel::Section{QStringLiteral("All"), ids}}, false);
     model.setGeometry(1000, 3, 16.0 / 9.0, 24);
     model.relayout();
     const QRectF second = model.cells().at(3).rect;
