@@ -70,14 +70,12 @@ ClipGridView::ClipGridView(ClipStore *store, AppSettings *settings, const GridEn
     m_scrollAnimation->setEasingCurve(QEasingCurve::InOutQuad);
 
     if (m_settings) {
+        // The cards follow the settings they draw themselves.
         connect(m_settings, &AppSettings::themeColorRawChanged, this, [this] {
             m_backToTop->setAccent(m_settings->accentColor());
             if (PlayerView *player = playerView())
                 player->setAccent(m_settings->accentColor());
-            refreshCards();
         });
-        connect(m_settings, &AppSettings::showAudioPeaksChanged, this, [this] { refreshCards(); });
-        connect(m_settings, &AppSettings::scrubModifiersChanged, this, [this] { refreshCards(); });
     }
 
     m_lastGroupMode = m_store->groupMode();
