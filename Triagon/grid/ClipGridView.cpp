@@ -41,6 +41,8 @@ ClipGridView::ClipGridView(ClipStore *store, AppSettings *settings, const GridEn
     viewport()->setMouseTracking(true);
 
     m_gridShuttle = new ShuttleController(this);
+    m_retired = new QWidget(this);
+    m_retired->hide();
 
     // Inside the viewport: a widget lying over it from outside would stop
     // the viewport from scrolling by copying what it already shows.

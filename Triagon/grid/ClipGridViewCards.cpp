@@ -133,8 +133,17 @@ void ClipGridView::discardCard(ClipThumbnailView *card)
     if (card->isCardHovered() && m_store->hoveredClipID() == card->clip().id)
         m_store->setHoveredClipID(std::nullopt);
     card->disconnect(this);
-    card->hide();
-    card->deleteLater();
+    retire(card);
+}
+
+void ClipGridView::retire(QWidget *widget)
+{
+    // Out of the viewport at once: deleted there later (it may be in the
+    // middle of sending a signal), it would have every card of the grid
+    // painted once more.
+    widget->hide();
+    widget->setParent(m_retired);
+    widget->deleteLater();
 }
 
 void ClipGridView::applyInputs(ClipThumbnailView *card, const Clip &clip, bool pickerOwner)

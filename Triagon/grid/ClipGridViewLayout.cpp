@@ -198,8 +198,7 @@ void ClipGridView::updateLiveHeaders()
     }
     for (auto it = m_headers.begin(); it != m_headers.end();) {
         if (!wanted.contains(it.key())) {
-            it.value()->hide();
-            it.value()->deleteLater();
+            retire(it.value());
             it = m_headers.erase(it);
         } else {
             ++it;

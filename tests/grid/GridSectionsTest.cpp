@@ -252,6 +252,37 @@ TEST(GridVirtualization, AStoreEditLaysTheGridOutOnceAndCardsShowTheCurrentClip)
     EXPECT_TRUE(f.card(3)->inputs().isSelected);
 }
 
+// Cards and headers that go are deleted later; by then they must be out of
+// the viewport, or their deletion has every card that stays painted again.
+TEST(GridVirtualization, CardsThatGoLeaveTheOnesThatStayAsTheyArePainted)
+{
+    QList<Clip> clips;
+    for (int i = 0; i < 90; ++i)
+        clips << testClip(QStringLiteral("c%1.mov").arg(i, 2, 10, QLatin1Char('0')), 90 - i, i % 6, {QStringLiteral("T%1").arg(i % 3)});
+    GridFixture f(clips, {}, QSize(1000, 600));
+    struct PaintCounter : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject *object, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint && qobject_cast<ClipThumbnailView *>(object))
+                ++paints;
+            return false;
+        }
+    } counter;
+    for (const auto &change : {std::function<void()>([&] { f.store->setSortOrder(SortOrder::rating); }),
+                              std::function<void()>([&] { f.store->setGroupMode(GroupMode::category); })}) {
+        change();
+        QCoreApplication::processEvents(); // the new cards are painted
+        counter.paints = 0;
+        qApp->installEventFilter(&counter);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(&counter);
+        EXPECT_EQ(counter.paints, 0);
+    }
+}
+
 TEST(GridEmptyState, FiltersHidingEveryClipShowTheMessageUntilShowAllClips)
 {
     GridFixture f({testClip(QStringLiteral("a"), 1, 2), testClip(QStringLiteral("b"), 1, 3)});
