@@ -44,10 +44,10 @@ const QList<qsizetype> &ClipStore::sortedAndFilteredPositions() const
         // The clips in name order, filtered: the same as sorting the shown
         // clips stably, since ties keep the store's order in both.
         QList<qsizetype> sorted;
-        sorted.reserve(shown.size());
         if (shown.size() == m_clips.size()) {
             sorted = nameOrder();
         } else {
+            sorted.reserve(shown.size());
             std::vector<bool> isShown(size_t(m_clips.size()), false);
             for (const qsizetype i : std::as_const(shown))
                 isShown[size_t(i)] = true;
