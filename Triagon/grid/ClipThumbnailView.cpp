@@ -51,6 +51,7 @@ ClipThumbnailView::~ClipThumbnailView()
     }
     if (m_isHovering && m_media)
         m_media->stopSnippets();
+    returnCardImage(std::move(m_cache));
 }
 
 // ---- inputs and geometry ---------------------------------------------------
