@@ -2,8 +2,9 @@
 // full player opens it, driven by its J/K/L shuttle) on one file: how soon
 // the first frame shows, frames dropped over ten seconds of playback at 1x
 // (the video follows the sound's clock, or the wall clock without an audio
-// device), frames shown per second at 8x, reverse steps per second, and the
-// latency of single frame steps against an exact seek to a new place.
+// device), frames shown per second at 8x, reverse steps per second at 1x,
+// 2x, 4x and 8x, and the latency of single frame steps against an exact seek
+// to a new place.
 #include "Bench.h"
 
 #include "media/FFmpegVideoDecoder.h"
@@ -151,23 +152,32 @@ int player(const QStringList &arguments)
         shuttle.shuttleStop();
     }
 
-    // Reverse at 1x (J): steps shown per second over three seconds.
-    const double reverseFrom = std::min(duration - 0.2, std::max(3.5, duration * 0.6));
-    seekAndWait(*p, reverseFrom);
-    double reverseStepsPerSecond = 0;
-    {
+    // Reverse (J, pressed once to four times for 1x to 8x): steps shown per
+    // second over three seconds (less where the clip runs out first),
+    // started right after an exact seek; at the higher speeds from further on.
+    double reverseStepsPerSecond[4] = {0, 0, 0, 0};
+    for (int speed = 0; speed < 4; ++speed) {
+        const double reverseFrom = speed == 0 ? std::min(duration - 0.2, std::max(3.5, duration * 0.6))
+                                              : std::min(duration - 0.2, 3.0 * (1 << speed) + 0.5);
+        // Three seconds, or as long as the clip lasts at that speed.
+        const int ms = static_cast<int>(std::min(3000.0, (reverseFrom - 0.5) / (1 << speed) * 1000));
+        if (ms < 1000)
+            break; // too short a clip for this speed
+        seekAndWait(*p, reverseFrom);
         FrameCounter counter(p.get());
-        shuttle.shuttleReverse();
+        for (int press = 0; press <= speed; ++press)
+            shuttle.shuttleReverse();
         QElapsedTimer timer;
         timer.start();
-        runFor(3000);
-        reverseStepsPerSecond = counter.count() / (timer.nsecsElapsed() / 1e9);
+        runFor(ms);
+        reverseStepsPerSecond[speed] = counter.count() / (timer.nsecsElapsed() / 1e9);
         shuttle.shuttleStop();
         if (qEnvironmentVariableIsSet("TRIAGON_BENCH_TRACE")) {
             QList<qint64> times = counter.times.values();
             std::sort(times.begin(), times.end());
+            std::fprintf(stderr, "reverse %dx:", 1 << speed);
             for (qint64 t : times)
-                std::fprintf(stderr, "%.3f ", t / 1e6);
+                std::fprintf(stderr, " %.3f", t / 1e6);
             std::fprintf(stderr, "\n");
         }
     }
@@ -230,7 +240,11 @@ int player(const QStringList &arguments)
     bench::print("play_1x_shown_frames", shown1x, 0);
     bench::print("play_1x_dropped_frames", dropped1x, 0);
     bench::print("forward_8x_shown_fps", shown8xFps, 1);
-    bench::print("reverse_steps_per_s", reverseStepsPerSecond, 1);
+    bench::print("reverse_steps_per_s", reverseStepsPerSecond[0], 1);
+    for (int speed = 1; speed < 4; ++speed) {
+        if (reverseStepsPerSecond[speed] > 0)
+            bench::print(qPrintable(QStringLiteral("reverse_%1x_steps_per_s").arg(1 << speed)), reverseStepsPerSecond[speed], 1);
+    }
     bench::print("frame_step_forward_p95_ms", bench::percentile(stepsForward, 95));
     bench::print("frame_step_back_p50_ms", bench::median(stepsBack));
     bench::print("exact_seek_p95_ms", bench::percentile(exactSeeks, 95));

@@ -1,6 +1,12 @@
-// triagon-bench poster FILE...: a cold poster (nothing cached) at a quarter
-// of each file's duration, 480x270, against a bare FFmpeg exact-frame decode
-// and scale of the same frame.
+// triagon-bench poster FILE|FOLDER...: posters at a quarter of each file's
+// duration, 480x270, against a bare FFmpeg decode of the same frames (the
+// frame the generator picks within its time tolerance):
+//   - per file: a cold poster (a new generator, nothing kept) against one
+//     bare decode of that frame with as many threads as the machine has
+//     processors (median over rounds and files);
+//   - throughput: all files through the generator's four slots at once,
+//     against four threads doing the bare decodes of the same frames, each
+//     with a quarter of the processors.
 #include "Bench.h"
 
 #include "media/FFmpegVideoDecoder.h"
@@ -10,26 +16,48 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
 #include <libswscale/swscale.h>
 }
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QFuture>
+#include <QThread>
+#include <QThreadPool>
 
+#include <atomic>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
-constexpr int rounds = 9;
+constexpr int rounds = 5;
 const QSize posterSize(480, 270);
 
-// The shortest honest way to the frame at `seconds` with FFmpeg alone.
-bool bareExactFrame(const QString &path, double seconds)
+struct Target
+{
+    QString path;
+    double seconds = 0;
+    qint64 frame = 0; // the timestamp of the frame the generator shows
+};
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readAll().split(' ').mid(0, 3).join(' '));
+}
+
+// The shortest honest way to one known frame with FFmpeg alone: open and
+// read the file, seek to the keyframe before the frame, decode up to it,
+// scale it.
+bool bareDecode(const Target &target, int threads)
 {
     AVFormatContext *format = nullptr;
-    if (avformat_open_input(&format, path.toUtf8().constData(), nullptr, nullptr) < 0)
+    if (avformat_open_input(&format, target.path.toUtf8().constData(), nullptr, nullptr) < 0)
         return false;
     bool ok = false;
     AVCodecContext *codec = nullptr;
@@ -46,16 +74,17 @@ bool bareExactFrame(const QString &path, double seconds)
         const AVCodec *decoder = avcodec_find_decoder(stream->codecpar->codec_id);
         codec = avcodec_alloc_context3(decoder);
         avcodec_parameters_to_context(codec, stream->codecpar);
-        codec->thread_count = FFmpegVideoDecoder::oneOffThreadCount();
+        codec->thread_count = threads;
         if (avcodec_open2(codec, decoder, nullptr) < 0)
             break;
-        const int64_t target = av_rescale_q(int64_t(seconds * AV_TIME_BASE), AV_TIME_BASE_Q, stream->time_base);
-        av_seek_frame(format, index, target, AVSEEK_FLAG_BACKWARD);
+        for (unsigned i = 0; i < format->nb_streams; ++i)
+            format->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+        av_seek_frame(format, index, target.frame, AVSEEK_FLAG_BACKWARD);
         bool found = false;
         while (!found && av_read_frame(format, packet) >= 0) {
             if (packet->stream_index == index && avcodec_send_packet(codec, packet) >= 0) {
                 while (avcodec_receive_frame(codec, frame) >= 0) {
-                    if (frame->best_effort_timestamp >= target) {
+                    if (frame->best_effort_timestamp >= target.frame) {
                         found = true;
                         break;
                     }
@@ -65,11 +94,12 @@ bool bareExactFrame(const QString &path, double seconds)
         }
         if (!found)
             break;
-        scaler = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), posterSize.width(), posterSize.height(),
-                                AV_PIX_FMT_BGRA, SWS_AREA, nullptr, nullptr, nullptr);
-        std::vector<uint8_t> pixels(size_t(posterSize.width()) * posterSize.height() * 4);
+        const QSize fitted = FFmpegFrameConverter::fitSize(QSize(frame->width, frame->height), posterSize);
+        scaler = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), fitted.width(), fitted.height(), AV_PIX_FMT_BGRA,
+                                SWS_AREA, nullptr, nullptr, nullptr);
+        std::vector<uint8_t> pixels(size_t(fitted.width()) * fitted.height() * 4);
         uint8_t *planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
-        int strides[4] = {posterSize.width() * 4, 0, 0, 0};
+        int strides[4] = {fitted.width() * 4, 0, 0, 0};
         ok = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides) > 0;
     } while (false);
     sws_freeContext(scaler);
@@ -80,63 +110,120 @@ bool bareExactFrame(const QString &path, double seconds)
     return ok;
 }
 
-bool generatorPoster(const QString &path, double seconds)
+QStringList expandFiles(const QStringList &arguments)
 {
-    ThumbnailGenerator generator; // new each time: nothing cached
-    QFuture<QImage> future = generator.thumbnail(path, seconds, posterSize);
-    future.waitForFinished();
-    return !future.result().isNull();
-}
-
-// Bare and generator decodes alternate file by file, so that both meet the
-// same machine load; each figure is the median over all rounds and files.
-void measure(const QStringList &files, const QList<double> &times, double *bare, double *poster, int *failures)
-{
-    for (qsizetype i = 0; i < files.size(); ++i) { // warm-up
-        bareExactFrame(files[i], times[i]);
-        generatorPoster(files[i], times[i]);
-    }
-    QList<double> bareTimes;
-    QList<double> posterTimes;
-    QElapsedTimer timer;
-    for (int round = 0; round < rounds; ++round) {
-        for (qsizetype i = 0; i < files.size(); ++i) {
-            timer.start();
-            if (!bareExactFrame(files[i], times[i]))
-                ++*failures;
-            bareTimes.append(timer.nsecsElapsed() / 1e6);
-            timer.start();
-            if (!generatorPoster(files[i], times[i]))
-                ++*failures;
-            posterTimes.append(timer.nsecsElapsed() / 1e6);
+    QStringList files;
+    for (const QString &argument : arguments) {
+        const QFileInfo info(argument);
+        if (info.isDir()) {
+            const QDir dir(argument);
+            for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+                files << dir.absoluteFilePath(name);
+        } else {
+            files << info.absoluteFilePath();
         }
     }
-    *bare = bench::median(bareTimes);
-    *poster = bench::median(posterTimes);
+    return files;
 }
 
-int run(const QStringList &files)
+int run(const QStringList &arguments)
 {
+    const QStringList files = expandFiles(arguments);
     if (files.isEmpty()) {
-        std::fprintf(stderr, "usage: triagon-bench poster FILE...\n");
+        std::fprintf(stderr, "usage: triagon-bench poster FILE|FOLDER...\n");
         return 2;
     }
     av_log_set_level(AV_LOG_FATAL);
-    QList<double> times;
-    for (const QString &file : files)
-        times.append(0.25 * MediaProbe::probeClip(file).duration);
-    int failures = 0;
-    double bare = 0;
-    double poster = 0;
-    measure(files, times, &bare, &poster, &failures);
+    bench::print("load_average_start", loadAverage());
+    const int cores = std::max(1, QThread::idealThreadCount());
+
+    // The frames the generator's tolerance picks.
+    QList<Target> targets;
+    for (const QString &file : files) {
+        Target target{file, 0.25 * MediaProbe::probeClip(file).duration, 0};
+        FFmpegVideoDecoder decoder;
+        if (!decoder.open(file, 1) || !decoder.seekNear(target.seconds, ThumbnailGenerator::timeTolerance, ThumbnailGenerator::timeTolerance))
+            continue;
+        target.frame = decoder.frameTimestamp();
+        targets << target;
+    }
+    int failures = int(files.size() - targets.size());
+
+    // Per file: cold posters and bare decodes alternate, so that both meet
+    // the same machine load.
+    QList<double> bareTimes;
+    QList<double> posterTimes;
+    QElapsedTimer timer;
+    for (int round = 0; round <= rounds; ++round) {
+        for (const Target &target : std::as_const(targets)) {
+            timer.start();
+            if (!bareDecode(target, cores))
+                ++failures;
+            const double bare = timer.nsecsElapsed() / 1e6;
+            timer.start();
+            ThumbnailGenerator generator; // nothing kept
+            QFuture<QImage> future = generator.thumbnail(target.path, target.seconds, posterSize);
+            future.waitForFinished();
+            if (future.result().isNull())
+                ++failures;
+            const double poster = timer.nsecsElapsed() / 1e6;
+            if (round > 0) { // round 0 warms the file cache
+                bareTimes << bare;
+                posterTimes << poster;
+            }
+        }
+    }
+
+    // Throughput: every file at once through the four slots, against four
+    // bare decoders in parallel; alternating, three times each.
+    QList<double> generatorRates;
+    QList<double> bareRates;
+    for (int round = 0; round < 3; ++round) {
+        timer.start();
+        {
+            ThumbnailGenerator generator;
+            QList<QFuture<QImage>> futures;
+            for (const Target &target : std::as_const(targets))
+                futures << generator.thumbnail(target.path, target.seconds, posterSize);
+            for (QFuture<QImage> &future : futures) {
+                future.waitForFinished();
+                if (future.result().isNull())
+                    ++failures;
+            }
+        }
+        generatorRates << targets.size() / (timer.nsecsElapsed() / 1e9);
+        timer.start();
+        {
+            QThreadPool pool;
+            pool.setMaxThreadCount(ThumbnailGenerator::decodeSlots);
+            std::atomic<int> bareFailures{0};
+            const int threads = std::max(1, cores / ThumbnailGenerator::decodeSlots);
+            for (const Target &target : std::as_const(targets)) {
+                pool.start([target, threads, &bareFailures] {
+                    if (!bareDecode(target, threads))
+                        ++bareFailures;
+                });
+            }
+            pool.waitForDone();
+            failures += bareFailures.load();
+        }
+        bareRates << targets.size() / (timer.nsecsElapsed() / 1e9);
+    }
+
+    const double bare = bench::median(bareTimes);
+    const double poster = bench::median(posterTimes);
     bench::print("files", files.size(), 0);
     bench::print("failures", failures, 0);
     bench::print("bare_poster_ms_per_file", bare, 3);
-    bench::print("poster_ratio_to_bare", bare > 0 ? poster / bare : 0, 3);
     bench::print("poster_ms_per_file", poster, 3);
+    bench::print("poster_ratio_to_bare", bare > 0 ? poster / bare : 0, 3);
+    bench::print("bare_posters_per_s", bench::median(bareRates), 2);
+    bench::print("posters_per_s", bench::median(generatorRates), 2);
+    bench::print("posters_per_s_ratio_to_bare", bench::median(bareRates) > 0 ? bench::median(generatorRates) / bench::median(bareRates) : 0, 3);
+    bench::print("load_average_end", loadAverage());
     return failures == 0 ? 0 : 1;
 }
 
-const BenchCommand command("poster", "FILE...   cold 480x270 poster at 25 % per file (median), with the bare FFmpeg figure", run);
+const BenchCommand command("poster", "FILE|FOLDER...   480x270 posters at 25 %: per file and through the four slots, with the bare FFmpeg figures", run);
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "library/StandardizedURL.h"
 #include "library/UndoAction.h"
 #include "library/model/FileName.h"
+#include "media/FFmpegFrameConverter.h"
 #include "media/MediaProbe.h"
 #include "media/ThumbnailGenerator.h"
 
@@ -285,6 +286,23 @@ void ClipImporter::cancelImports()
 
 // --- Work after an import ----------------------------------------------
 
+qsizetype ClipImporter::prewarmLimit(const QList<Clip> &clips, const PosterCache &cache)
+{
+    // Posters beyond what the cache keeps would push out the ones made
+    // before them: the prewarm would evict its own work.
+    qsizetype count = 0;
+    qint64 bytes = 0;
+    for (const Clip &clip : clips) {
+        const QSize source = clip.width > 0 && clip.height > 0 ? QSize(clip.width, clip.height) : prewarmPosterSize;
+        const QSize fitted = FFmpegFrameConverter::fitSize(source, prewarmPosterSize);
+        bytes += FFmpegFrameConverter::imageBytes(fitted);
+        if (count >= cache.countLimit() || bytes > cache.byteLimit())
+            break;
+        ++count;
+    }
+    return count;
+}
+
 void ClipImporter::schedulePostImportWork()
 {
     probeRecordingDates();
@@ -294,6 +312,7 @@ void ClipImporter::schedulePostImportWork()
         if (!clip.isMissing)
             prewarm->clips.append(clip);
     }
+    prewarm->clips.resize(prewarmLimit(prewarm->clips, m_store.thumbnailGenerator()->posterCache()));
     m_prewarm = prewarm;
     QMetaObject::invokeMethod(this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection);
 }
@@ -317,19 +336,41 @@ void ClipImporter::prewarmNext(const std::shared_ptr<Prewarm> &prewarm)
         return;
     }
     const Clip &clip = prewarm->clips[prewarm->next++];
+    const auto next = [this, prewarm] { QMetaObject::invokeMethod(this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection); };
     // Only files can have posters; a pipe or device would hold a decode slot for ever.
     if (!MediaAvailability::isRegularFile(clip.path())) {
-        QMetaObject::invokeMethod(this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection);
+        next();
         return;
     }
     const double seconds = prewarmPosterTimeFraction * clip.duration;
     ThumbnailGenerator *generator = m_store.thumbnailGenerator();
-    // One poster at a time: the next request waits for this one's answer.
-    generator->thumbnail(clip.path(), seconds, prewarmPosterSize, this, [this, prewarm, generator, url = clip.url, seconds](const QImage &poster) {
-        if (!poster.isNull())
-            generator->posterCache().insert(ThumbnailGenerator::posterCacheKey(url, seconds, prewarmPosterSize.width()), poster);
-        prewarmNext(prewarm);
-    });
+    const QString key = ThumbnailGenerator::posterCacheKey(clip.url, seconds, prewarmPosterSize.width());
+    // The cards on screen ask for their own posters before any made ahead
+    // of time (they wait in front of background requests): a poster they
+    // already have, or that is being made for them, is not asked for again.
+    if (generator->posterCache().contains(key) || generator->isCachedOrInFlight(clip.path(), seconds, prewarmPosterSize)) {
+        if (!generator->posterCache().contains(key)) {
+            generator->thumbnail(
+                clip.path(), seconds, prewarmPosterSize, this,
+                [generator, key](const QImage &poster) {
+                    if (!poster.isNull())
+                        generator->posterCache().insert(key, poster);
+                },
+                ThumbnailGenerator::Priority::Background);
+        }
+        next();
+        return;
+    }
+    // One poster at a time, at the lowest priority: the next request waits
+    // for this one's answer.
+    generator->thumbnail(
+        clip.path(), seconds, prewarmPosterSize, this,
+        [this, prewarm, generator, key](const QImage &poster) {
+            if (!poster.isNull())
+                generator->posterCache().insert(key, poster);
+            prewarmNext(prewarm);
+        },
+        ThumbnailGenerator::Priority::Background);
 }
 
 // --- Recording dates -----------------------------------------------------

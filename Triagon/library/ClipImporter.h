@@ -17,6 +17,7 @@
 #include <optional>
 
 class ClipStore;
+class PosterCache;
 
 // One recording date read for a clip: which clip, the file it was read
 // from, and the date (none when the file has no readable one).
@@ -70,7 +71,9 @@ public:
     void finishImportTask(const QUuid &taskID);
 
     // Starts the recording-date probe (unless one runs) and restarts the
-    // poster prewarm for the clips that are not missing.
+    // poster prewarm for the clips that are not missing: posters ahead of
+    // time in the store's order at the lowest priority, no more than the
+    // poster cache keeps, skipping those the cards already have.
     void schedulePostImportWork();
     // Reads recording dates of the clips never checked, unless a probe runs.
     void probeRecordingDates();
@@ -80,6 +83,9 @@ public:
 
     void cancelPrewarm();
     bool isPrewarming() const { return bool(m_prewarm); }
+    // How many of the clips, in order, the prewarm makes posters for: no
+    // more than the poster cache keeps.
+    static qsizetype prewarmLimit(const QList<Clip> &clips, const PosterCache &cache);
 
     // For tests and benchmarks: replace the media probe.
     void setProbeFunction(ProbeFunction probe) { m_probe = std::move(probe); }

@@ -2,6 +2,8 @@
 
 #include "media/FFmpegError.h"
 
+#include <QByteArrayList>
+
 extern "C" {
 #include <libavutil/display.h>
 }
@@ -74,7 +76,7 @@ struct FFmpegFormat::MemoryInput
     }
 };
 
-bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo)
+bool FFmpegFormat::openFile(const QString &path, QString *error)
 {
     initialize();
     close();
@@ -85,7 +87,14 @@ bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo
         return false;
     }
     // The "file:" prefix keeps a name such as "http:x.mp4" a local file name.
-    return openInput(QByteArrayLiteral("file:") + path.toUtf8(), nullptr, error, readStreamInfo);
+    return openInput(QByteArrayLiteral("file:") + path.toUtf8(), nullptr, error);
+}
+
+bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo)
+{
+    if (!openFile(path, error))
+        return false;
+    return finishOpening(readStreamInfo, error);
 }
 
 bool FFmpegFormat::openMemory(const QByteArray &bytes, QString *error)
@@ -106,14 +115,14 @@ bool FFmpegFormat::openMemory(const QByteArray &bytes, QString *error)
         return false;
     }
     m_memory = std::move(memory);
-    if (!openInput(QByteArray(), m_memory->io, error, true)) {
+    if (!openInput(QByteArray(), m_memory->io, error)) {
         m_memory.reset();
         return false;
     }
-    return true;
+    return finishOpening(true, error);
 }
 
-bool FFmpegFormat::openInput(const QByteArray &url, AVIOContext *pb, QString *error, bool readStreamInfo)
+bool FFmpegFormat::openInput(const QByteArray &url, AVIOContext *pb, QString *error)
 {
     AVDictionary *options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
@@ -129,29 +138,90 @@ bool FFmpegFormat::openInput(const QByteArray &url, AVIOContext *pb, QString *er
         raw->flags |= AVFMT_FLAG_CUSTOM_IO;
     }
     // On failure avformat_open_input frees the context itself.
-    int result = avformat_open_input(&raw, pb ? nullptr : url.constData(), nullptr, &options);
+    const int result = avformat_open_input(&raw, pb ? nullptr : url.constData(), nullptr, &options);
     av_dict_free(&options);
     if (result < 0) {
         if (error)
             *error = ffmpegErrorText(QStringLiteral("Cannot open the file"), result);
         return false;
     }
-    FFmpegFormatContextPtr context(raw);
-    result = readStreamInfo ? avformat_find_stream_info(context.get(), nullptr) : 0;
+    m_context.reset(raw);
+    return true;
+}
+
+bool FFmpegFormat::finishOpening(bool readStreamInfo, QString *error)
+{
+    const int result = readStreamInfo ? avformat_find_stream_info(m_context.get(), nullptr) : 0;
     if (result < 0) {
         if (error)
             *error = ffmpegErrorText(QStringLiteral("Cannot read the streams"), result);
+        close();
         return false;
     }
-    for (unsigned i = 0; i < context->nb_streams; ++i) {
-        const AVStream *stream = context->streams[i];
+    findStreams();
+    return true;
+}
+
+void FFmpegFormat::findStreams()
+{
+    for (unsigned i = 0; i < m_context->nb_streams; ++i) {
+        const AVStream *stream = m_context->streams[i];
         const AVMediaType type = stream->codecpar->codec_type;
         if (type == AVMEDIA_TYPE_VIDEO && m_videoStream < 0 && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
             m_videoStream = int(i);
         else if (type == AVMEDIA_TYPE_AUDIO && m_audioStream < 0)
             m_audioStream = int(i);
     }
-    m_context = std::move(context);
+}
+
+bool FFmpegFormat::headerIsComplete() const
+{
+    const AVInputFormat *input = m_context->iformat;
+    if (!input || !input->name || !QByteArray(input->name).split(',').contains("mov") || (m_context->ctx_flags & AVFMTCTX_NOHEADER))
+        return false;
+    const AVStream *video = videoStream();
+    if (!video || video->codecpar->codec_id == AV_CODEC_ID_NONE || video->codecpar->width <= 0 || video->codecpar->height <= 0
+        || frameRate(video) <= 0)
+        return false;
+    for (unsigned i = 0; i < m_context->nb_streams; ++i) {
+        const AVStream *stream = m_context->streams[i];
+        const AVMediaType type = stream->codecpar->codec_type;
+        if ((type == AVMEDIA_TYPE_VIDEO || type == AVMEDIA_TYPE_AUDIO) && stream->start_time == AV_NOPTS_VALUE)
+            return false;
+    }
+    return true;
+}
+
+bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
+{
+    if (!openFile(path, error))
+        return false;
+    findStreams();
+    if (headerIsComplete()) {
+        // The zero point that reading the stream information would give: the
+        // earliest start of the file's audio and video streams.
+        qint64 start = AV_NOPTS_VALUE;
+        for (unsigned i = 0; i < m_context->nb_streams; ++i) {
+            const AVStream *stream = m_context->streams[i];
+            const AVMediaType type = stream->codecpar->codec_type;
+            if (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO)
+                continue;
+            const qint64 streamStart = av_rescale_q(stream->start_time, stream->time_base, AV_TIME_BASE_Q);
+            start = start == AV_NOPTS_VALUE ? streamStart : std::min(start, streamStart);
+        }
+        m_headerStartTime = start == AV_NOPTS_VALUE ? 0 : start;
+        return true;
+    }
+    m_videoStream = -1;
+    m_audioStream = -1;
+    const int result = avformat_find_stream_info(m_context.get(), nullptr);
+    if (result < 0) {
+        if (error)
+            *error = ffmpegErrorText(QStringLiteral("Cannot read the streams"), result);
+        close();
+        return false;
+    }
+    findStreams();
     return true;
 }
 
@@ -161,6 +231,8 @@ void FFmpegFormat::close()
     m_memory.reset();
     m_videoStream = -1;
     m_audioStream = -1;
+    m_headerStartTime.reset();
+    m_read = false;
     m_readError = 0;
 }
 
@@ -195,8 +267,10 @@ FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCoun
     return context;
 }
 
-std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining)
+std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining,
+                                                const std::function<void(const AVPacket &)> &beforeSend)
 {
+    m_read = true;
     const int result = av_read_frame(m_context.get(), packet);
     if (result == AVERROR(EAGAIN))
         return std::nullopt;
@@ -208,8 +282,11 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
         return std::nullopt;
     }
     std::optional<int> sent;
-    if (packet->stream_index == streamIndex)
+    if (packet->stream_index == streamIndex) {
+        if (beforeSend)
+            beforeSend(*packet);
         sent = avcodec_send_packet(decoder, packet);
+    }
     av_packet_unref(packet);
     return sent;
 }
@@ -244,6 +321,8 @@ double FFmpegFormat::durationSeconds() const
 
 qint64 FFmpegFormat::startTime() const
 {
+    if (m_context && m_headerStartTime)
+        return *m_headerStartTime;
     if (!m_context || m_context->start_time == AV_NOPTS_VALUE)
         return 0;
     return m_context->start_time;

@@ -6,6 +6,7 @@
 #include <QSize>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // An opened media file: the demuxer with its stream information read, the
@@ -32,7 +33,13 @@ public:
     // read: enough for container metadata). On failure returns false and
     // sets *error.
     bool open(const QString &path, QString *error = nullptr, bool readStreamInfo = true);
-    // The same for media bytes held in memory (nothing touches the disk).
+    // Opens a file for decoding its frames. QuickTime and MP4 headers already
+    // hold everything a decoder needs (codec, size, rate, timing, the sample
+    // index), so their stream information is not read: reading it decodes
+    // several frames, which costs more than a poster or a scrub seek. Other
+    // containers are opened as open() does.
+    bool openForDecoding(const QString &path, QString *error = nullptr);
+    // As open(), for media bytes held in memory (nothing touches the disk).
     bool openMemory(const QByteArray &bytes, QString *error = nullptr);
     bool isOpen() const { return bool(m_context); }
     void close();
@@ -73,11 +80,18 @@ public:
     // decoder hands out what it still holds. Returns what the decoder said
     // of the stream's packet (AVERROR(EAGAIN) included); no value when none
     // was sent.
-    std::optional<int> sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining);
+    // `beforeSend`, when given, sees each packet of the stream just before the decoder does.
+    std::optional<int> sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining,
+                                      const std::function<void(const AVPacket &)> &beforeSend = {});
     // The error of the read that ended the packets before the end of the
     // file (a truncated or damaged file); 0 while reads succeed and when they
     // reached the end.
     int readError() const { return m_readError; }
+
+    // Whether packets were read or the file was sought since it was opened
+    // (else reading starts at the beginning of the file).
+    bool hasBeenRead() const { return m_read; }
+    void markRead() { m_read = true; }
 
     // A metadata value of the container, else of the video stream; empty when absent.
     QString metadata(const char *key) const;
@@ -92,8 +106,14 @@ public:
 
 private:
     struct MemoryInput;
+    // Opens the file's container without reading its streams.
+    bool openFile(const QString &path, QString *error);
     // Opens from a URL or, when pb is set, from a custom reader.
-    bool openInput(const QByteArray &url, AVIOContext *pb, QString *error, bool readStreamInfo);
+    bool openInput(const QByteArray &url, AVIOContext *pb, QString *error);
+    // Reads the stream information when asked and finds the streams.
+    bool finishOpening(bool readStreamInfo, QString *error);
+    bool headerIsComplete() const;
+    void findStreams();
 
     // Declared before the context so that the reader outlives it.
     std::shared_ptr<MemoryInput> m_memory;
@@ -101,5 +121,9 @@ private:
     QString m_path;
     int m_videoStream = -1;
     int m_audioStream = -1;
+    // The zero point worked out from the header when stream information was
+    // not read (the demuxer leaves its own unset then).
+    std::optional<qint64> m_headerStartTime;
+    bool m_read = false;
     int m_readError = 0;
 };

@@ -66,6 +66,19 @@ QSize FFmpegFrameConverter::fitSize(QSize source, QSize maxSize)
     return {width, height};
 }
 
+namespace {
+// QImage rows are only 4-byte aligned; swscale's fast paths want more.
+int paddedStride(int width)
+{
+    return FFALIGN(width * 4, 64);
+}
+} // namespace
+
+qint64 FFmpegFrameConverter::imageBytes(QSize size)
+{
+    return size.isEmpty() ? 0 : qint64(paddedStride(size.width())) * size.height();
+}
+
 QSize FFmpegFrameConverter::displaySize(const AVFrame *frame, int rotationDegrees)
 {
     if (!frame || frame->width <= 0 || frame->height <= 0)
@@ -108,16 +121,25 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
         return fail("Unknown pixel format");
     const bool hasAlpha = descriptor->flags & AV_PIX_FMT_FLAG_ALPHA;
 
-    const bool downscale = scaled.width() < frame->width || scaled.height() < frame->height;
-    SwsContext *scaler = sws_getCachedContext(m_scaler, frame->width, frame->height, source, scaled.width(), scaled.height(),
+    // For an odd width swscale works out the colours of every pixel from
+    // the full chroma row, several times slower: the frame is scaled one
+    // column wider and that column left out (its row padding holds it).
+    const QSize scaledEven(scaled.width() + scaled.width() % 2, scaled.height());
+    const bool downscale = scaledEven.width() < frame->width || scaledEven.height() < frame->height;
+    SwsContext *scaler = sws_getCachedContext(m_scaler, frame->width, frame->height, source, scaledEven.width(), scaledEven.height(),
                                               AV_PIX_FMT_BGRA, downscale ? SWS_AREA : SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (!scaler) {
         m_scaler = nullptr;
         return fail("Cannot convert this pixel format");
     }
     const int colorspace = swsColorspace(frame);
-    if (scaler != m_scaler || colorspace != m_colorspace || int(fullRange) != m_sourceRange) {
+    const QSize sourceSize(frame->width, frame->height);
+    if (scaler != m_scaler || colorspace != m_colorspace || int(fullRange) != m_sourceRange || sourceSize != m_sourceSize
+        || int(source) != m_sourceFormat || scaledEven != m_scaledSize) {
         m_scaler = scaler;
+        m_sourceSize = sourceSize;
+        m_sourceFormat = int(source);
+        m_scaledSize = scaledEven;
         if (!(descriptor->flags & AV_PIX_FMT_FLAG_RGB)) {
             // Output is full-range RGB; the source's matrix and range decide how it gets there.
             sws_setColorspaceDetails(scaler, sws_getCoefficients(colorspace), fullRange ? 1 : 0,
@@ -127,8 +149,7 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
         m_sourceRange = fullRange;
     }
 
-    // QImage rows are only 4-byte aligned; swscale's fast paths want more.
-    const int stride = FFALIGN(scaled.width() * 4, 64);
+    const int stride = paddedStride(scaledEven.width()); // the same as for scaled.width()
     auto *pixels = static_cast<uchar *>(av_malloc(size_t(stride) * size_t(scaled.height())));
     if (!pixels)
         return fail("Out of memory");

@@ -23,6 +23,9 @@ public:
     // larger than source, at least 1x1. An empty or invalid maxSize keeps source.
     static QSize fitSize(QSize source, QSize maxSize);
 
+    // The bytes of an image of that size made by convert() (rows are padded).
+    static qint64 imageBytes(QSize size);
+
     // The displayed size of a frame: its pixel aspect ratio applied to the
     // width, and the sides swapped for a quarter turn.
     static QSize displaySize(const AVFrame *frame, int rotationDegrees);
@@ -35,6 +38,11 @@ public:
 
 private:
     SwsContext *m_scaler = nullptr; // owned; sws_getCachedContext reuses or replaces it
+    // What the colour details were set up for. A replaced scaler may come
+    // back at the address of the one it replaced, so the geometry is kept too.
     int m_colorspace = -1;
     int m_sourceRange = -1;
+    QSize m_sourceSize;
+    int m_sourceFormat = -1;
+    QSize m_scaledSize;
 };

@@ -8,12 +8,14 @@
 #include <cmath>
 
 namespace {
-// A seek is skipped in favour of decoding on when the target lies at most
-// this far ahead of the current frame: cheaper than a keyframe seek for
-// frame steps and forward scrubbing.
-constexpr double decodeOnLimitSeconds = 1.0;
-// Consecutive packets the decoder may reject before a file counts as unreadable.
-constexpr int maxConsecutiveDecodeErrors = 500;
+qint64 packetDuration(const AVFrame *frame)
+{
+#if LIBAVUTIL_VERSION_MAJOR >= 58
+    return frame->duration;
+#else
+    return frame->pkt_duration;
+#endif
+}
 } // namespace
 
 int FFmpegVideoDecoder::pooledThreadCount()
@@ -30,51 +32,122 @@ FFmpegVideoDecoder::FFmpegVideoDecoder()
     : m_packet(makeFFmpegPacket())
     , m_frame(makeFFmpegFrame())
     , m_received(makeFFmpegFrame())
+    , m_previous(makeFFmpegFrame())
+    , m_pending(makeFFmpegFrame())
 {
 }
 
 FFmpegVideoDecoder::~FFmpegVideoDecoder() = default;
 
-void FFmpegVideoDecoder::close()
+void FFmpegVideoDecoder::resetPosition()
 {
-    m_codec.reset();
-    m_format.close();
-    if (m_frame)
-        av_frame_unref(m_frame.get());
+    for (AVFrame *frame : {m_frame.get(), m_previous.get(), m_pending.get()}) {
+        if (frame)
+            av_frame_unref(frame);
+    }
     m_hasFrame = false;
     m_atEnd = false;
     m_draining = false;
     m_frameTimestamp = AV_NOPTS_VALUE;
+    m_frameEnd = AV_NOPTS_VALUE;
+    m_hasPrevious = false;
+    m_previousTimestamp = AV_NOPTS_VALUE;
+    m_previousEnd = AV_NOPTS_VALUE;
+    m_hasPending = false;
+    m_isFirst = false;
+    m_uncertainOutputs = 0;
     m_position = AV_NOPTS_VALUE;
+}
+
+void FFmpegVideoDecoder::close()
+{
+    m_codec.reset();
+    m_format.close();
+    resetPosition();
     m_rotation = 0;
+    m_threadCount = 0;
+    m_skipping = false;
+}
+
+void FFmpegVideoDecoder::releaseCodec()
+{
+    m_codec.reset();
+    resetPosition();
+    m_skipping = false;
+}
+
+FFmpegFormat FFmpegVideoDecoder::takeFormat()
+{
+    releaseCodec();
+    FFmpegFormat format = std::move(m_format);
+    m_format = FFmpegFormat();
+    m_rotation = 0;
+    return format;
 }
 
 bool FFmpegVideoDecoder::open(const QString &path, int threadCount, QString *error)
 {
     close();
-    if (!m_packet || !m_frame || !m_received) {
+    FFmpegFormat format;
+    if (!format.openForDecoding(path, error))
+        return false;
+    return open(std::move(format), threadCount, error);
+}
+
+bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *error)
+{
+    close();
+    if (!m_packet || !m_frame || !m_received || !m_previous || !m_pending) {
         if (error)
             *error = QStringLiteral("Out of memory");
         return false;
     }
-    if (!m_format.open(path, error))
+    if (!format.isOpen()) {
+        if (error)
+            *error = QStringLiteral("The file is not open");
         return false;
-    AVStream *video = m_format.videoStream();
-    if (!video) {
+    }
+    if (!format.videoStream()) {
         if (error)
             *error = QStringLiteral("The file has no video stream");
+        return false;
+    }
+    // A file that was read before stands somewhere unknown.
+    const bool fresh = !format.hasBeenRead();
+    m_format = std::move(format);
+    if (!openCodec(threadCount, error)) {
         m_format.close();
         return false;
     }
-    FFmpegCodecContextPtr context = m_format.openDecoder(video, threadCount, error);
-    if (!context) {
-        m_format.close();
-        return false;
-    }
-    m_codec = std::move(context);
     m_rotation = m_format.rotationDegrees();
-    m_position = video->start_time != AV_NOPTS_VALUE ? video->start_time : m_format.toStreamTimestamp(0, video);
+    if (fresh) {
+        AVStream *video = stream();
+        m_position = video->start_time != AV_NOPTS_VALUE ? video->start_time : m_format.toStreamTimestamp(0, video);
+    }
     return true;
+}
+
+bool FFmpegVideoDecoder::openCodec(int threadCount, QString *error)
+{
+    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error);
+    if (!context)
+        return false;
+    m_codec = std::move(context);
+    m_threadCount = threadCount;
+    m_skipping = false;
+    return true;
+}
+
+bool FFmpegVideoDecoder::reopenCodec(int threadCount, QString *error)
+{
+    if (!m_format.isOpen() || !stream()) {
+        if (error)
+            *error = QStringLiteral("The file is not open");
+        return false;
+    }
+    m_codec.reset();
+    resetPosition();
+    return openCodec(threadCount, error);
 }
 
 double FFmpegVideoDecoder::frameDuration() const
@@ -83,18 +156,34 @@ double FFmpegVideoDecoder::frameDuration() const
     return rate > 0 ? 1.0 / rate : 1.0 / 30.0;
 }
 
-qint64 FFmpegVideoDecoder::halfFrame() const
+qint64 FFmpegVideoDecoder::frameDurationTicks() const
 {
     const AVStream *video = stream();
     if (!video)
-        return 0;
-    const double ticks = frameDuration() / 2 / av_q2d(video->time_base);
-    return std::isfinite(ticks) ? std::max<qint64>(0, qint64(ticks)) : 0;
+        return 1;
+    const double ticks = frameDuration() / av_q2d(video->time_base);
+    return std::isfinite(ticks) ? std::max<qint64>(1, std::llround(ticks)) : 1;
+}
+
+qint64 FFmpegVideoDecoder::durationOf(const AVFrame *frame) const
+{
+    const qint64 duration = packetDuration(frame);
+    return duration > 0 ? duration : frameDurationTicks();
 }
 
 double FFmpegVideoDecoder::frameTime() const
 {
     return m_hasFrame ? m_format.toSeconds(m_frameTimestamp, stream()) : 0;
+}
+
+qint64 FFmpegVideoDecoder::toTimestamp(double seconds) const
+{
+    return m_format.toStreamTimestamp(seconds, stream());
+}
+
+double FFmpegVideoDecoder::toSeconds(qint64 timestamp) const
+{
+    return m_format.toSeconds(timestamp, stream());
 }
 
 bool FFmpegVideoDecoder::checkOpen(QString *error) const
@@ -106,13 +195,118 @@ bool FFmpegVideoDecoder::checkOpen(QString *error) const
     return false;
 }
 
+std::optional<qint64> FFmpegVideoDecoder::previousTimestamp() const
+{
+    if (!m_hasFrame || !m_hasPrevious)
+        return std::nullopt;
+    return m_previousTimestamp;
+}
+
+bool FFmpegVideoDecoder::covers(qint64 timestamp) const
+{
+    if (!m_hasFrame || timestamp == AV_NOPTS_VALUE)
+        return false;
+    if (timestamp < m_frameTimestamp)
+        return m_isFirst;
+    return timestamp < m_frameEnd;
+}
+
+void FFmpegVideoDecoder::setSkipNonReference(bool skip)
+{
+    if (!m_codec || skip == m_skipping)
+        return;
+    m_skipping = skip;
+    m_codec->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+    if (skip)
+        m_hasPrevious = false;
+    else
+        m_uncertainOutputs = uncertainOutputsAfterSkipping + pipelineDelayFrames();
+}
+
+void FFmpegVideoDecoder::setWantedFrames(std::function<bool(qint64 timestamp)> wanted)
+{
+    const bool was = bool(m_wanted);
+    m_wanted = std::move(wanted);
+    if (m_wanted) {
+        m_hasPrevious = false;
+        m_wantedFilter = [this](const AVPacket &packet) {
+            const bool wantedFrame = packet.pts == AV_NOPTS_VALUE || m_wanted(packet.pts);
+            m_codec->skip_frame = m_skipping || !wantedFrame ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        };
+    } else {
+        m_wantedFilter = {};
+        if (m_codec)
+            m_codec->skip_frame = m_skipping ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        if (was)
+            m_uncertainOutputs = uncertainOutputsAfterSkipping + pipelineDelayFrames();
+    }
+}
+
+int FFmpegVideoDecoder::pipelineDelayFrames() const
+{
+    if (!m_codec)
+        return 0;
+    return std::max(1, m_codec->thread_count) + std::max(0, m_codec->has_b_frames);
+}
+
+bool FFmpegVideoDecoder::isFirstFrameOfStream(const AVFrame *frame) const
+{
+    AVStream *video = stream();
+    const qint64 timestamp = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+    if (video->start_time != AV_NOPTS_VALUE && timestamp != AV_NOPTS_VALUE)
+        return timestamp <= video->start_time;
+    if (frame->pkt_dts != AV_NOPTS_VALUE && avformat_index_get_entries_count(video) > 0)
+        return frame->pkt_dts <= avformat_index_get_entry(video, 0)->timestamp;
+    return false;
+}
+
+bool FFmpegVideoDecoder::backUp()
+{
+    if (!m_hasFrame || !m_hasPrevious || m_hasPending)
+        return false;
+    av_frame_unref(m_pending.get());
+    av_frame_move_ref(m_pending.get(), m_frame.get());
+    av_frame_move_ref(m_frame.get(), m_previous.get());
+    m_pendingTimestamp = m_frameTimestamp;
+    m_pendingEnd = m_frameEnd;
+    m_pendingIsFirst = m_isFirst;
+    m_frameTimestamp = m_previousTimestamp;
+    m_frameEnd = m_previousEnd;
+    m_isFirst = m_previousIsFirst;
+    m_position = m_frameTimestamp;
+    m_hasPrevious = false;
+    m_hasPending = true;
+    return true;
+}
+
 bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
 {
     if (!checkOpen(error))
         return false;
+    if (m_hasPending) {
+        // The frame that backUp() put aside follows the current one.
+        av_frame_unref(m_previous.get());
+        av_frame_move_ref(m_previous.get(), m_frame.get());
+        av_frame_move_ref(m_frame.get(), m_pending.get());
+        m_previousTimestamp = m_frameTimestamp;
+        m_previousEnd = m_frameEnd;
+        m_previousIsFirst = m_isFirst;
+        m_hasPrevious = true;
+        m_frameTimestamp = m_pendingTimestamp;
+        m_frameEnd = m_pendingEnd;
+        m_isFirst = m_pendingIsFirst;
+        m_position = m_frameTimestamp;
+        m_hasPending = false;
+        return true;
+    }
     const int videoIndex = m_format.videoStreamIndex();
     int decodeErrors = 0;
     while (!m_atEnd) {
+        if (m_interrupt && m_interrupt->load()) {
+            if (error)
+                *error = QStringLiteral("Interrupted");
+            return false;
+        }
         const int result = avcodec_receive_frame(m_codec.get(), m_received.get());
         if (result == 0) {
             qint64 timestamp = m_received->best_effort_timestamp;
@@ -120,12 +314,26 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
                 timestamp = m_received->pts;
             if (timestamp == AV_NOPTS_VALUE) {
                 // No time at all: continue from the previous frame.
-                const qint64 previous = m_hasFrame ? m_frameTimestamp : m_position;
-                timestamp = previous == AV_NOPTS_VALUE ? 0 : previous + 2 * halfFrame();
+                const qint64 previous = m_hasFrame ? m_frameEnd : m_position;
+                timestamp = previous == AV_NOPTS_VALUE ? 0 : previous;
             }
+            const bool freshStart = !m_hasFrame && m_position != AV_NOPTS_VALUE;
+            const bool follows = m_hasFrame && !m_skipping && !m_wanted && m_uncertainOutputs == 0;
+            if (m_uncertainOutputs > 0)
+                --m_uncertainOutputs;
+            if (m_hasFrame) {
+                av_frame_unref(m_previous.get());
+                av_frame_move_ref(m_previous.get(), m_frame.get());
+                m_previousTimestamp = m_frameTimestamp;
+                m_previousEnd = m_frameEnd;
+                m_previousIsFirst = m_isFirst;
+            }
+            m_hasPrevious = follows;
             av_frame_unref(m_frame.get());
             av_frame_move_ref(m_frame.get(), m_received.get());
             m_frameTimestamp = timestamp;
+            m_frameEnd = timestamp + durationOf(m_frame.get());
+            m_isFirst = freshStart || isFirstFrameOfStream(m_frame.get());
             m_position = timestamp;
             m_hasFrame = true;
             return true;
@@ -147,7 +355,7 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
             m_atEnd = true;
             break;
         }
-        const std::optional<int> sent = m_format.sendNextPacket(m_codec.get(), m_packet.get(), videoIndex, &m_draining);
+        const std::optional<int> sent = m_format.sendNextPacket(m_codec.get(), m_packet.get(), videoIndex, &m_draining, m_wantedFilter);
         if (!sent)
             continue;
         if (*sent >= 0) {
@@ -163,75 +371,6 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
     return false;
 }
 
-bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
-{
-    AVFormatContext *format = m_format.context();
-    const int videoIndex = m_format.videoStreamIndex();
-    int result = avformat_seek_file(format, videoIndex, INT64_MIN, timestamp, timestamp, 0);
-    if (result < 0)
-        result = av_seek_frame(format, videoIndex, timestamp, AVSEEK_FLAG_BACKWARD);
-    if (result < 0) {
-        // Before the first keyframe, or a file without an index: start over.
-        result = avformat_seek_file(format, -1, INT64_MIN, format->start_time == AV_NOPTS_VALUE ? 0 : format->start_time, INT64_MAX, 0);
-    }
-    if (result < 0) {
-        if (error)
-            *error = ffmpegErrorText(QStringLiteral("Cannot seek"), result);
-        return false;
-    }
-    avcodec_flush_buffers(m_codec.get());
-    av_frame_unref(m_frame.get());
-    m_hasFrame = false;
-    m_atEnd = false;
-    m_draining = false;
-    m_frameTimestamp = AV_NOPTS_VALUE;
-    m_position = AV_NOPTS_VALUE;
-    return true;
-}
-
-bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
-{
-    if (!checkOpen(error))
-        return false;
-    if (!std::isfinite(seconds))
-        seconds = 0;
-    const AVStream *video = stream();
-    const qint64 target = m_format.toStreamTimestamp(seconds, video);
-    const qint64 accept = target - halfFrame();
-
-    if (m_hasFrame && m_frameTimestamp >= accept && m_frameTimestamp <= target + halfFrame())
-        return true; // already there
-    const qint64 from = m_hasFrame ? m_frameTimestamp : m_position;
-    const double ahead = from == AV_NOPTS_VALUE ? -1 : double(target - from) * av_q2d(video->time_base);
-    const bool decodeOn = !m_atEnd && from != AV_NOPTS_VALUE && ahead >= 0 && ahead <= decodeOnLimitSeconds;
-    if (!decodeOn && !seekTo(target, error))
-        return false;
-
-    bool decodedAny = false;
-    QString decodeError;
-    while (decodeNextFrame(&decodeError)) {
-        decodedAny = true;
-        if (m_frameTimestamp >= accept)
-            return true;
-    }
-    if (m_hasFrame)
-        return true; // the target lies past the last frame: stay on the last one
-    if (error)
-        *error = decodedAny || m_atEnd ? QStringLiteral("No frame at %1 s").arg(seconds) : decodeError;
-    return false;
-}
-
-bool FFmpegVideoDecoder::seekKeyframe(double seconds, QString *error)
-{
-    if (!checkOpen(error))
-        return false;
-    if (!std::isfinite(seconds))
-        seconds = 0;
-    if (!seekTo(m_format.toStreamTimestamp(seconds, stream()), error))
-        return false;
-    return decodeNextFrame(error);
-}
-
 QImage FFmpegVideoDecoder::frameImage(QSize maxSize, QString *error)
 {
     if (!m_hasFrame) {
@@ -240,4 +379,14 @@ QImage FFmpegVideoDecoder::frameImage(QSize maxSize, QString *error)
         return {};
     }
     return m_converter.convert(m_frame.get(), maxSize, m_rotation, error);
+}
+
+QImage FFmpegVideoDecoder::frameImage(FFmpegFrameConverter &converter, QSize maxSize, QString *error)
+{
+    if (!m_hasFrame) {
+        if (error)
+            *error = QStringLiteral("No frame decoded");
+        return {};
+    }
+    return converter.convert(m_frame.get(), maxSize, m_rotation, error);
 }

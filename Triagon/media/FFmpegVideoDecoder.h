@@ -7,10 +7,19 @@
 #include <QSize>
 #include <QString>
 
+#include <atomic>
+#include <functional>
+#include <optional>
+
 // Decodes the video stream of one file: frames in presentation order, exact
 // seeks and conversion of the current frame to a QImage. Errors come back
 // as text; nothing throws. Not thread-safe: one decoder per thread at a time
 // (it may move between threads between calls).
+//
+// The frame on show at a time t is the last frame whose presentation time is
+// at or before t; a frame lasts until the next one starts (its duration from
+// the container, else one frame at the nominal rate). Before the first frame
+// the first frame is on show, past the last one the last.
 class FFmpegVideoDecoder
 {
 public:
@@ -28,8 +37,20 @@ public:
     // Opens the file and the decoder of its first video stream. threadCount
     // 0 lets FFmpeg choose; see pooledThreadCount() and oneOffThreadCount().
     bool open(const QString &path, int threadCount, QString *error = nullptr);
+    // The same with a file that is already open (FFmpegFormat::openForDecoding):
+    // a file kept open is not opened and read again.
+    bool open(FFmpegFormat format, int threadCount, QString *error = nullptr);
     bool isOpen() const { return bool(m_codec); }
     void close();
+
+    // Closes the decoder and its frames but keeps the file open, so that
+    // reopenCodec() is cheap; the position in the file is lost.
+    void releaseCodec();
+    bool hasFile() const { return m_format.isOpen(); }
+    bool reopenCodec(int threadCount, QString *error = nullptr);
+    // Closes the decoder and hands the open file back (for keeping it).
+    FFmpegFormat takeFormat();
+    int threadCount() const { return m_threadCount; }
 
     const FFmpegFormat &format() const { return m_format; }
     AVStream *stream() const { return m_format.videoStream(); }
@@ -39,6 +60,8 @@ public:
     double frameRate() const { return m_format.frameRate(); }
     // Length of one frame in seconds (1/30 when the rate is unknown).
     double frameDuration() const;
+    // The same in stream ticks (at least 1).
+    qint64 frameDurationTicks() const;
     int rotationDegrees() const { return m_rotation; }
     QSize displaySize() const { return m_format.displaySize(); }
 
@@ -47,46 +70,138 @@ public:
     // Damaged packets are skipped, not reported.
     bool decodeNextFrame(QString *error = nullptr);
 
-    // Lands on the frame shown at `seconds` (from the file's start): seeks to
-    // the keyframe at or before it and decodes forward to the first frame
-    // whose time is not before the target, where a frame starting less than
-    // half a frame before the target counts as at it (times computed from
-    // frame numbers then never skip a frame). A target a little ahead of the
-    // current frame is reached by decoding on without a seek. Past the last
-    // frame it keeps the last frame. False when no frame could be decoded.
+    // Lands on the frame on show at `seconds` (from the file's start): seeks
+    // to the keyframe before it and decodes forward. A target a little ahead
+    // of the current frame is reached by decoding on without a seek. False
+    // when no frame could be decoded.
     bool seekExact(double seconds, QString *error = nullptr);
+    // Lands on any frame shown between `seconds - before` and `seconds +
+    // after`, preferring the one that costs least: a keyframe in that span,
+    // else the first frame reached in it from the keyframe before. Past the
+    // last frame it keeps the last frame. False when no frame could be
+    // decoded.
+    bool seekNear(double seconds, double before, double after, QString *error = nullptr);
     // Faster and coarse: the first frame decoded from the keyframe at or before `seconds`.
     bool seekKeyframe(double seconds, QString *error = nullptr);
+    // Seeks to the keyframe from which the frame on show at `timestamp` is
+    // reached and decodes the first frame there, which is then shown at or
+    // before timestamp (or is the first frame of the stream).
+    bool seekToKeyframeBefore(qint64 timestamp, QString *error = nullptr);
+
+    // Frames that no other frame refers to are not decoded while set
+    // (they come out of decodeNextFrame() no more); the frame before the
+    // current one is then no longer known.
+    void setSkipNonReference(bool skip);
+    bool isSkipping() const { return m_skipping; }
+    // While set, frames that no other frame refers to are decoded only when
+    // `wanted` says so of their presentation time (judged packet by packet,
+    // before decoding); frames then no longer know the frame before them.
+    void setWantedFrames(std::function<bool(qint64 timestamp)> wanted);
+    // How many frames the decoder's output lags behind the packets it was
+    // given (frame threads and reordering): frames skipped because of a
+    // setting come out up to this many frames after it changed.
+    int pipelineDelayFrames() const;
 
     bool hasFrame() const { return m_hasFrame; }
-    bool atEnd() const { return m_atEnd; }
+    // The timestamp decoding stands at: the current frame's, the start of
+    // the stream right after opening, else unknown (AV_NOPTS_VALUE).
+    qint64 position() const { return m_hasFrame ? m_frameTimestamp : m_position; }
+    bool atEnd() const { return m_atEnd && !m_hasPending; }
     // The current frame (owned by the decoder, valid until the next decode or seek).
     const AVFrame *frame() const { return m_hasFrame ? m_frame.get() : nullptr; }
     // The current frame's time in seconds from the file's start.
     double frameTime() const;
     // Its timestamp in the stream's time base.
     qint64 frameTimestamp() const { return m_frameTimestamp; }
+    // Where the current frame ends (its timestamp plus its duration).
+    qint64 frameEndTimestamp() const { return m_frameEnd; }
+    // The timestamp of the frame decoded right before the current one when
+    // the two follow each other in the stream (decoded in one run, nothing
+    // skipped); none otherwise.
+    std::optional<qint64> previousTimestamp() const;
+    // Makes that frame the current one again; the frame left becomes the
+    // next one decodeNextFrame() gives. False when it is not known.
+    bool backUp();
+
+    // Whether the current frame is the one on show at `timestamp`, as far
+    // as the current frame's own duration tells.
+    bool covers(qint64 timestamp) const;
+    // Whether the current frame is the first frame of the stream.
+    bool isFirstFrame() const { return m_hasFrame && m_isFirst; }
+
+    // How many frames seekNear() would decode from the keyframe it starts
+    // at, judged from the file's index without decoding (1 when a keyframe
+    // lies in the span; -1 when the file has no index).
+    static int estimatedFramesNear(const FFmpegFormat &format, double seconds, double before, double after);
+
+    // The time in stream ticks of `seconds` (from the file's start), and back.
+    qint64 toTimestamp(double seconds) const;
+    double toSeconds(qint64 timestamp) const;
 
     // The current frame as an upright image fitted into maxSize (see FFmpegFrameConverter).
     QImage frameImage(QSize maxSize = {}, QString *error = nullptr);
+    // The same through a converter of the caller's (one kept for the file).
+    QImage frameImage(FFmpegFrameConverter &converter, QSize maxSize, QString *error = nullptr);
+
+    // While the flag is set, decoding stops at the next frame (as at a
+    // failure): long decodes end at once when their result is not wanted.
+    void setInterruptFlag(const std::atomic_bool *flag) { m_interrupt = flag; }
+    bool interrupted() const { return m_interrupt && m_interrupt->load(); }
 
 private:
+    // Consecutive packets the decoder may reject before a file counts as unreadable.
+    static constexpr int maxConsecutiveDecodeErrors = 500;
+    // Frames in flight when skipping stops are the frame threads' and the
+    // reordering delay's, and a few more for safety.
+    static constexpr int uncertainOutputsAfterSkipping = 3;
+
     // False with *error when no file is open.
     bool checkOpen(QString *error) const;
+    bool openCodec(int threadCount, QString *error);
+    void resetPosition();
     bool seekTo(qint64 timestamp, QString *error);
-    qint64 halfFrame() const;
+    // Decodes the next packet alone and drains the decoder: the frame of a
+    // keyframe just sought to, without decoding the frames after it. The
+    // decoder then needs a seek before it decodes further.
+    bool decodeOnlyNextPacket(QString *error);
+    qint64 durationOf(const AVFrame *frame) const;
+    bool isFirstFrameOfStream(const AVFrame *frame) const;
 
     FFmpegFormat m_format;
     FFmpegCodecContextPtr m_codec;
     FFmpegPacketPtr m_packet;
     FFmpegFramePtr m_frame;
     FFmpegFramePtr m_received;
+    FFmpegFramePtr m_previous; // the frame decoded before m_frame
+    FFmpegFramePtr m_pending;  // after backUp(): the frame that comes next
     FFmpegFrameConverter m_converter;
+    const std::atomic_bool *m_interrupt = nullptr;
+    std::function<bool(qint64)> m_wanted;
+    std::function<void(const AVPacket &)> m_wantedFilter; // applies m_wanted before each packet
+    int m_threadCount = 0;
     int m_rotation = 0;
     bool m_hasFrame = false;
     bool m_atEnd = false;
     bool m_draining = false;
+    bool m_skipping = false;
     qint64 m_frameTimestamp = AV_NOPTS_VALUE;
+    qint64 m_frameEnd = AV_NOPTS_VALUE;
+    // The previous frame's timestamp and end while it is known to come right
+    // before the current one.
+    bool m_hasPrevious = false;
+    qint64 m_previousTimestamp = AV_NOPTS_VALUE;
+    qint64 m_previousEnd = AV_NOPTS_VALUE;
+    // Frames that leave the decoder after skipping stopped may still have
+    // skipped frames before them: this many more outputs are not known to
+    // follow their predecessors.
+    int m_uncertainOutputs = 0;
+    bool m_isFirst = false; // the current frame is the stream's first
+    bool m_previousIsFirst = false;
+    bool m_pendingIsFirst = false;
+    // After backUp(): the frame that decodeNextFrame() gives next, in m_pending.
+    bool m_hasPending = false;
+    qint64 m_pendingTimestamp = AV_NOPTS_VALUE;
+    qint64 m_pendingEnd = AV_NOPTS_VALUE;
     // Where decoding stands without a current frame: right after opening it
     // is the start of the stream; after a seek it is unknown (AV_NOPTS_VALUE).
     qint64 m_position = AV_NOPTS_VALUE;

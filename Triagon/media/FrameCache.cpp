@@ -1,6 +1,7 @@
 #include "media/FrameCache.h"
 
 #include <cstdlib>
+#include <iterator>
 
 void FrameCache::setBudget(qint64 bytes)
 {
@@ -14,7 +15,7 @@ void FrameCache::clear()
     m_bytes = 0;
 }
 
-void FrameCache::insert(qint64 timestamp, qint64 previous, const QImage &image)
+void FrameCache::insert(qint64 timestamp, qint64 previous, qint64 end, const QImage &image)
 {
     if (image.isNull() || m_budget <= 0)
         return;
@@ -23,10 +24,13 @@ void FrameCache::insert(qint64 timestamp, qint64 previous, const QImage &image)
         m_bytes -= it->second.image.sizeInBytes();
         if (previous == unknown)
             previous = it->second.previous;
+        if (end == unknown)
+            end = it->second.end;
         it->second.image = image;
         it->second.previous = previous;
+        it->second.end = end;
     } else {
-        it = m_entries.emplace(timestamp, Entry{timestamp, previous, false, image, 0}).first;
+        it = m_entries.emplace(timestamp, Entry{timestamp, previous, end, false, image, 0}).first;
     }
     m_bytes += image.sizeInBytes();
     it->second.used = ++m_clock;
@@ -45,19 +49,18 @@ const FrameCache::Entry *FrameCache::touch(Entry &entry)
     return &entry;
 }
 
-const FrameCache::Entry *FrameCache::findFirstAtOrAfter(qint64 accept)
+const FrameCache::Entry *FrameCache::findShownAt(qint64 target)
 {
-    auto it = m_entries.lower_bound(accept);
-    if (it == m_entries.end()) {
-        // Past the last frame an exact seek stays on the last frame.
-        if (!m_entries.empty() && m_entries.rbegin()->second.last)
-            return touch(m_entries.rbegin()->second);
+    auto after = m_entries.upper_bound(target);
+    if (after == m_entries.begin()) {
+        // Before every cached frame: only the stream's first frame is on show there.
+        if (after != m_entries.end() && after->second.previous == streamStart)
+            return touch(after->second);
         return nullptr;
     }
-    Entry &entry = it->second;
-    if (entry.previous == unknown)
-        return nullptr;
-    if (entry.previous == streamStart || entry.previous < accept)
+    Entry &entry = std::prev(after)->second;
+    const bool successorKnown = after != m_entries.end() && after->second.previous == entry.timestamp;
+    if (entry.last || successorKnown || (entry.end != unknown && target < entry.end))
         return touch(entry);
     return nullptr;
 }
@@ -84,6 +87,23 @@ const FrameCache::Entry *FrameCache::successor(qint64 timestamp)
     if (it == m_entries.end() || it->second.previous != timestamp)
         return nullptr;
     return touch(it->second);
+}
+
+bool FrameCache::holdsWithin(qint64 from, qint64 to) const
+{
+    const auto it = m_entries.lower_bound(from);
+    return it != m_entries.end() && it->first <= to;
+}
+
+void FrameCache::dropAfterFor(qint64 timestamp, qint64 bytes)
+{
+    while (!m_entries.empty() && m_budget - m_bytes < bytes) {
+        const auto furthest = std::prev(m_entries.end());
+        if (furthest->first <= timestamp)
+            return;
+        m_bytes -= furthest->second.image.sizeInBytes();
+        m_entries.erase(furthest);
+    }
 }
 
 void FrameCache::trim()

@@ -8,9 +8,10 @@
 
 // Recently decoded frames of one player, already scaled to the size shown,
 // keyed by their stream timestamps. Each entry remembers the timestamp of the
-// frame decoded just before it, so that a lookup can tell "the first frame at
-// or after this time" from a frame that merely happens to be cached. Bounded
-// by bytes; the least recently used frames go first. Not thread-safe.
+// frame decoded just before it and where it ends, so that a lookup can tell
+// "the frame on show at this time" from a frame that merely happens to be
+// cached. Bounded by bytes; the least recently used frames go first. Not
+// thread-safe.
 class FrameCache
 {
 public:
@@ -21,6 +22,7 @@ public:
     {
         qint64 timestamp = 0;
         qint64 previous = unknown;
+        qint64 end = unknown; // where the next frame starts, as far as known
         bool last = false; // no frame follows it in the stream
         QImage image;
         quint64 used = 0;
@@ -35,19 +37,28 @@ public:
     void clear();
 
     // Adds a frame (replacing one of the same timestamp); `previous` is the
-    // timestamp of the frame decoded right before it, or one of the markers.
-    void insert(qint64 timestamp, qint64 previous, const QImage &image);
+    // timestamp of the frame decoded right before it, or one of the markers,
+    // and `end` the timestamp at which it stops being on show (or unknown).
+    void insert(qint64 timestamp, qint64 previous, qint64 end, const QImage &image);
     // Marks the cached frame as the stream's last one.
     void markLast(qint64 timestamp);
 
-    // The frame an exact seek lands on: the first frame of the stream whose
-    // timestamp is not before `accept`, when the cache can prove it.
-    const Entry *findFirstAtOrAfter(qint64 accept);
+    // The frame on show at `target` (the last frame whose timestamp is not
+    // after it), when the cache can tell: its successor is cached, its end
+    // lies after target, or it is the last frame; before the first frame of
+    // the stream, the first frame.
+    const Entry *findShownAt(qint64 target);
     // Any cached frame between `from` and `to` (inclusive), the one nearest `preferred`.
     const Entry *findWithin(qint64 from, qint64 to, qint64 preferred);
     const Entry *find(qint64 timestamp);
     // The cached frame that follows `timestamp` directly in the stream.
     const Entry *successor(qint64 timestamp);
+    // Whether a frame between `from` and `to` (inclusive) is cached; uses nothing.
+    bool holdsWithin(qint64 from, qint64 to) const;
+    // Makes room for `bytes` more within the budget by dropping the frames
+    // after `timestamp`, the furthest first (a player going backwards has
+    // passed them), and no others.
+    void dropAfterFor(qint64 timestamp, qint64 bytes);
 
 private:
     const Entry *touch(Entry &entry);

@@ -1,14 +1,38 @@
 #include "media/PooledDecoderBudget.h"
 
+#include "media/VideoPlayer.h"
 #include "media/VideoPlayerWorker.h"
 
+#include <QThread>
+
 #include <algorithm>
-#include <vector>
 
 PooledDecoderBudget &PooledDecoderBudget::instance()
 {
     static PooledDecoderBudget budget;
     return budget;
+}
+
+PooledDecoderBudget::PooledDecoderBudget()
+    : m_limit(VideoPlayer::Options::pooledDecoderLimit())
+    , m_threadLimit(VideoPlayer::Options::pooledThreadLimit())
+    , m_seekThreads(QThread::idealThreadCount())
+{
+}
+
+int PooledDecoderBudget::beginSeek(int wanted, const std::atomic_bool *stop)
+{
+    const int contenders = m_seeking.fetch_add(1) + 1;
+    const int threads = m_seekThreads.take(wanted, contenders, stop);
+    if (threads <= 0)
+        m_seeking.fetch_sub(1);
+    return threads;
+}
+
+void PooledDecoderBudget::endSeek(int threads)
+{
+    m_seekThreads.give(threads);
+    m_seeking.fetch_sub(1);
 }
 
 int PooledDecoderBudget::limit() const
@@ -23,30 +47,57 @@ void PooledDecoderBudget::setLimit(int decoders)
     m_limit = std::max(1, decoders);
 }
 
-void PooledDecoderBudget::touch(VideoPlayerWorker *worker)
+int PooledDecoderBudget::threadLimit() const
 {
     std::lock_guard lock(m_mutex);
-    m_open.remove(worker);
-    m_open.push_back(worker);
-    int excess = static_cast<int>(m_open.size()) - m_limit;
-    for (auto it = m_open.begin(); excess > 0 && it != m_open.end(); ++it) {
-        if (*it == worker)
+    return m_threadLimit;
+}
+
+void PooledDecoderBudget::setThreadLimit(int threads)
+{
+    std::lock_guard lock(m_mutex);
+    m_threadLimit = std::max(1, threads);
+}
+
+void PooledDecoderBudget::touch(VideoPlayerWorker *worker, int threads)
+{
+    std::lock_guard lock(m_mutex);
+    m_open.remove_if([worker](const Open &open) { return open.worker == worker; });
+    m_open.push_back(Open{worker, std::max(1, threads)});
+    int decoders = 0;
+    int allThreads = 0;
+    for (const Open &open : m_open) {
+        ++decoders;
+        allThreads += open.threads;
+    }
+    for (auto it = m_open.begin(); it != m_open.end() && (decoders > m_limit || allThreads > m_threadLimit); ++it) {
+        if (it->worker == worker)
             continue;
         // Only asks: a worker closes its decoder when it is idle, and then
         // removes itself from the list.
-        (*it)->requestRelease();
-        --excess;
+        it->worker->requestRelease();
+        --decoders;
+        allThreads -= it->threads;
     }
 }
 
 void PooledDecoderBudget::remove(VideoPlayerWorker *worker)
 {
     std::lock_guard lock(m_mutex);
-    m_open.remove(worker);
+    m_open.remove_if([worker](const Open &open) { return open.worker == worker; });
 }
 
 int PooledDecoderBudget::openCount() const
 {
     std::lock_guard lock(m_mutex);
     return static_cast<int>(m_open.size());
+}
+
+int PooledDecoderBudget::openThreads() const
+{
+    std::lock_guard lock(m_mutex);
+    int threads = 0;
+    for (const Open &open : m_open)
+        threads += open.threads;
+    return threads;
 }

@@ -1,16 +1,24 @@
 #pragma once
 
+#include "media/DecodeThreadAllotment.h"
+
 #include <QtGlobal>
 
+#include <atomic>
 #include <list>
 #include <mutex>
 
 class VideoPlayerWorker;
 
 // The process-wide limit on open decoders of pooled scrub players. Up to 24
-// cards keep a player each, but only the few used last keep a decoder (and
-// its frames) open; the others are asked to close theirs and reopen when used
-// again. Thread-safe.
+// cards keep a player each, but only the ones used last keep a decoder open
+// (its frame threads hold full-size frames); the others are asked to close
+// theirs, keeping their file and their scaled frames, and reopen when used
+// again. Bounded both by the number of open decoders and by their frame
+// threads together. Seeks of several cards at once share the processors:
+// their frame threads together are at most the processor count, so a card
+// alone seeks with all of them and several at once with a share each.
+// Thread-safe.
 class PooledDecoderBudget
 {
 public:
@@ -18,18 +26,36 @@ public:
 
     int limit() const;
     void setLimit(int decoders);
+    int threadLimit() const;
+    void setThreadLimit(int threads);
 
-    // A pooled decoder was opened or used: it becomes the most recent, and
-    // the least recently used ones beyond the limit are asked to close.
-    void touch(VideoPlayerWorker *worker);
+    // A pooled decoder with `threads` frame threads was opened or used: it
+    // becomes the most recent, and the least recently used ones beyond the
+    // limits are asked to close.
+    void touch(VideoPlayerWorker *worker, int threads = 1);
     // The decoder was closed.
     void remove(VideoPlayerWorker *worker);
     int openCount() const;
+    int openThreads() const;
+
+    // Frame threads for one seek that would like `wanted`: waits while other
+    // seeks use every processor; 0 when `stop` is set meanwhile. Give them
+    // back with endSeek() when the seek is done.
+    int beginSeek(int wanted, const std::atomic_bool *stop);
+    void endSeek(int threads);
 
 private:
-    PooledDecoderBudget() = default;
+    PooledDecoderBudget();
 
+    struct Open
+    {
+        VideoPlayerWorker *worker = nullptr;
+        int threads = 1;
+    };
     mutable std::mutex m_mutex;
-    std::list<VideoPlayerWorker *> m_open; // least recently used first
-    int m_limit = 3;
+    std::list<Open> m_open; // least recently used first
+    int m_limit;
+    int m_threadLimit;
+    DecodeThreadAllotment m_seekThreads;
+    std::atomic_int m_seeking{0};
 };

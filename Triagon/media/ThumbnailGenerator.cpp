@@ -1,10 +1,13 @@
 #include "media/ThumbnailGenerator.h"
 
-#include "media/FFmpegVideoDecoder.h"
+#include "media/ThumbnailGeneratorCore.h"
 
+#include <QDeadlineTimer>
 #include <QMetaObject>
 #include <QMutexLocker>
+#include <QThread>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -12,9 +15,6 @@ namespace {
 // The decoder has no frame before its first one; asking for 0 s (or less)
 // means the first frame.
 constexpr double earliestFrameTime = 0.01;
-// A request this far past the last frame still gets the last frame; further
-// out the time lies beyond the clip.
-constexpr double endTolerance = 0.5;
 
 QString twoDecimals(double seconds)
 {
@@ -28,25 +28,62 @@ QString internalKey(const QString &path, double seconds, QSize maxSize)
     return ThumbnailGenerator::requestKey(path, seconds, maxSize.width()) + QLatin1Char('x') + QString::number(maxSize.height());
 }
 
+int index(ThumbnailGenerator::Priority priority)
+{
+    return priority == ThumbnailGenerator::Priority::Background ? 1 : 0;
+}
+
+// Decodes made ahead of time by the generator's own decoder are waited for
+// this long at its end, no longer.
+constexpr int backgroundWaitMs = 100;
+
 } // namespace
 
 ThumbnailGenerator::ThumbnailGenerator(QObject *parent)
-    : ThumbnailGenerator(&ThumbnailGenerator::decodePoster, parent)
+    : ThumbnailGenerator(DecodeFunction(), parent)
 {
 }
 
 ThumbnailGenerator::ThumbnailGenerator(DecodeFunction decode, QObject *parent)
     : QObject(parent)
-    , m_decode(std::move(decode))
 {
     m_pool.setMaxThreadCount(decodeSlots);
     m_pool.setObjectName(QStringLiteral("ThumbnailGenerator"));
+    m_core = std::make_shared<Core>(std::move(decode), this, &m_pool);
 }
 
 ThumbnailGenerator::~ThumbnailGenerator()
 {
-    m_pool.clear();
+    shutDown();
     m_pool.waitForDone();
+    // A decoder of the caller's (tests) may not outlive the generator: wait
+    // for it. The generator's own decodes keep what they use alive.
+    m_core->waitForBackground(m_core->decode ? -1 : backgroundWaitMs);
+}
+
+void ThumbnailGenerator::shutDown()
+{
+    m_core->shutDown();
+}
+
+int ThumbnailGenerator::cachedCount() const
+{
+    return m_core->cache.count();
+}
+
+qint64 ThumbnailGenerator::cachedBytes() const
+{
+    return m_core->cache.totalBytes();
+}
+
+const PosterAssetPool &ThumbnailGenerator::assetPool() const
+{
+    return m_core->assets;
+}
+
+int ThumbnailGenerator::peakDecodeThreads() const
+{
+    return m_core->threads.peak();
 }
 
 QString ThumbnailGenerator::requestKey(const QString &path, double seconds, qint64 width)
@@ -64,86 +101,185 @@ QString ThumbnailGenerator::posterCacheKey(const QUrl &fileUrl, double seconds, 
     return key.isValid() ? key.toString(QUrl::FullyEncoded) : fileUrl.toString(QUrl::FullyEncoded);
 }
 
-QImage ThumbnailGenerator::decodePoster(const QString &path, double seconds, QSize maxSize)
-{
-    FFmpegVideoDecoder decoder;
-    if (!decoder.open(path, FFmpegVideoDecoder::oneOffThreadCount()))
-        return {};
-    if (!decoder.seekExact(seconds))
-        return {};
-    if (decoder.frameTime() + decoder.frameDuration() + endTolerance < seconds)
-        return {};
-    return decoder.frameImage(maxSize);
-}
-
 QFuture<QImage> ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize)
 {
-    Waiter waiter;
+    return thumbnail(path, seconds, maxSize, Priority::UserInitiated);
+}
+
+QFuture<QImage> ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize, Priority priority)
+{
+    Core::Waiter waiter;
     waiter.promise = std::make_shared<QPromise<QImage>>();
     waiter.promise->start();
     QFuture<QImage> future = waiter.promise->future();
-    request(path, seconds, maxSize, std::move(waiter));
+    m_core->request(path, seconds, maxSize, priority, std::move(waiter));
     return future;
 }
 
 void ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver, Callback done)
 {
-    Waiter waiter;
+    thumbnail(path, seconds, maxSize, receiver, std::move(done), Priority::UserInitiated);
+}
+
+void ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver, Callback done, Priority priority)
+{
+    Core::Waiter waiter;
     waiter.receiver = receiver;
     waiter.hasReceiver = receiver != nullptr;
     waiter.callback = std::move(done);
-    request(path, seconds, maxSize, std::move(waiter));
+    m_core->request(path, seconds, maxSize, priority, std::move(waiter));
 }
 
 int ThumbnailGenerator::inFlightCount() const
 {
-    QMutexLocker lock(&m_mutex);
-    return int(m_inFlight.size());
+    QMutexLocker lock(&m_core->mutex);
+    return int(m_core->inFlight.size());
 }
 
-void ThumbnailGenerator::request(const QString &path, double seconds, QSize maxSize, Waiter waiter)
+bool ThumbnailGenerator::isCachedOrInFlight(const QString &path, double seconds, QSize maxSize) const
 {
     const QString key = internalKey(path, seconds, maxSize);
-    QMutexLocker lock(&m_mutex);
+    QMutexLocker lock(&m_core->mutex);
+    return m_core->inFlight.contains(key) || m_core->cache.contains(key);
+}
+
+// ---- The shared state --------------------------------------------------------
+
+ThumbnailGenerator::Core::Core(DecodeFunction decodeFunction, ThumbnailGenerator *generator, QThreadPool *userPool)
+    : decode(std::move(decodeFunction))
+    , owner(generator)
+    , pool(userPool)
+    , threads(QThread::idealThreadCount())
+{
+}
+
+QThreadPool &ThumbnailGenerator::Core::backgroundPool()
+{
+    // Made once and never destroyed: destroying a pool waits for its threads.
+    static QThreadPool *const background = [] {
+        auto *threads = new QThreadPool;
+        threads->setMaxThreadCount(decodeSlots);
+        threads->setObjectName(QStringLiteral("ThumbnailGeneratorBackground"));
+        threads->setThreadPriority(QThread::LowestPriority);
+        return threads;
+    }();
+    return *background;
+}
+
+void ThumbnailGenerator::Core::shutDown()
+{
+    QList<Waiter> dropped;
+    {
+        QMutexLocker lock(&mutex);
+        stopping.store(true);
+        for (auto &queue : waiting) {
+            for (const Job &job : queue)
+                dropped += inFlight.take(job.key);
+            queue.clear();
+        }
+    }
+    threads.cancel();
+    // Waiting requests end without a poster; their callbacks are not called.
+    for (const Waiter &waiter : std::as_const(dropped)) {
+        if (waiter.promise) {
+            waiter.promise->future().cancel();
+            waiter.promise->finish();
+        }
+    }
+}
+
+void ThumbnailGenerator::Core::waitForBackground(int milliseconds)
+{
+    QMutexLocker lock(&mutex);
+    QDeadlineTimer deadline(milliseconds < 0 ? QDeadlineTimer::Forever : milliseconds);
+    while (backgroundRunning > 0) {
+        if (!backgroundIdle.wait(&mutex, deadline))
+            return;
+    }
+}
+
+void ThumbnailGenerator::Core::request(const QString &path, double seconds, QSize maxSize, Priority priority, Waiter waiter)
+{
+    const QString key = internalKey(path, seconds, maxSize);
+    QMutexLocker lock(&mutex);
+    if (stopping.load()) {
+        lock.unlock();
+        deliver({waiter}, QImage());
+        return;
+    }
     // Checking the cache, joining a running decode and starting a new one
     // happen under one lock, so that one key never decodes twice at a time.
-    const QImage cached = m_cache.object(key);
+    const QImage cached = cache.object(key);
     if (!cached.isNull()) {
         lock.unlock();
         deliver({waiter}, cached);
         return;
     }
-    if (const auto running = m_inFlight.find(key); running != m_inFlight.end()) {
+    if (const auto running = inFlight.find(key); running != inFlight.end()) {
         running->append(std::move(waiter));
+        if (priority == Priority::UserInitiated) {
+            // Someone waits for a poster that was only made ahead of time:
+            // it moves up to the requests made for the screen.
+            auto &background = waiting[index(Priority::Background)];
+            const auto job = std::find_if(background.begin(), background.end(), [&](const Job &j) { return j.key == key; });
+            if (job != background.end()) {
+                waiting[index(Priority::UserInitiated)].push_back(*job);
+                waiting[index(Priority::UserInitiated)].back().background = false;
+                background.erase(job);
+            }
+        }
         return;
     }
-    m_inFlight.insert(key, QList<Waiter>{std::move(waiter)});
+    inFlight.insert(key, QList<Waiter>{std::move(waiter)});
     const double frameTime = std::isfinite(seconds) ? std::max(earliestFrameTime, seconds) : earliestFrameTime;
-    // The pool runs at most decodeSlots tasks and starts waiting ones in the
-    // order they were queued: the slots go to requests first come, first served.
-    m_pool.start([this, key, path, frameTime, maxSize] { runDecode(key, path, frameTime, maxSize); });
+    waiting[index(priority)].push_back(Job{key, path, frameTime, maxSize, priority == Priority::Background});
+    startWaitingLocked();
 }
 
-void ThumbnailGenerator::runDecode(const QString &key, const QString &path, double seconds, QSize maxSize)
+void ThumbnailGenerator::Core::startWaitingLocked()
+{
+    // At most decodeSlots decodes run; waiting ones start first come, first
+    // served, those for the screen before those made ahead of time.
+    while (running < decodeSlots && !stopping.load()) {
+        const int queue = !waiting[0].empty() ? 0 : !waiting[1].empty() ? 1 : -1;
+        if (queue < 0)
+            return;
+        Job job = std::move(waiting[queue].front());
+        waiting[queue].pop_front();
+        ++running;
+        if (job.background)
+            ++backgroundRunning;
+        QThreadPool &threadPool = job.background ? backgroundPool() : *pool;
+        threadPool.start([self = shared_from_this(), job = std::move(job)] { self->runDecode(job); });
+    }
+}
+
+void ThumbnailGenerator::Core::runDecode(const Job &job)
 {
     QImage poster;
-    try {
-        poster = m_decode(path, seconds, maxSize);
-    } catch (...) {
-        // Nothing may leave a pool thread; a failed decode is no poster.
-        poster = QImage();
+    if (!stopping.load()) {
+        try {
+            poster = decode ? decode(job.path, job.frameTime, job.maxSize) : decodeFromPool(job);
+        } catch (...) {
+            // Nothing may leave a pool thread; a failed decode is no poster.
+            poster = QImage();
+        }
     }
     QList<Waiter> waiters;
     {
-        QMutexLocker lock(&m_mutex);
-        waiters = m_inFlight.take(key);
-        if (!poster.isNull())
-            m_cache.insert(key, poster);
+        QMutexLocker lock(&mutex);
+        waiters = inFlight.take(job.key);
+        if (!poster.isNull() && !stopping.load())
+            cache.insert(job.key, poster);
+        --running;
+        if (job.background && --backgroundRunning == 0)
+            backgroundIdle.wakeAll();
+        startWaitingLocked();
     }
-    deliver(waiters, poster);
+    deliver(waiters, stopping.load() ? QImage() : poster);
 }
 
-void ThumbnailGenerator::deliver(const QList<Waiter> &waiters, const QImage &poster)
+void ThumbnailGenerator::Core::deliver(const QList<Waiter> &waiters, const QImage &poster)
 {
     QList<Waiter> callbacks;
     for (const Waiter &waiter : waiters) {
@@ -156,10 +292,14 @@ void ThumbnailGenerator::deliver(const QList<Waiter> &waiters, const QImage &pos
     }
     if (callbacks.isEmpty())
         return;
-    // Queued to the generator itself: it outlives every decode, and the
-    // receivers are checked on their own thread.
+    // Queued to the generator itself, checked and posted under the lock that
+    // shutDown() takes before the generator goes (its posted calls go with
+    // it); the receivers are checked on their own thread.
+    QMutexLocker lock(&mutex);
+    if (stopping.load())
+        return;
     QMetaObject::invokeMethod(
-        this,
+        owner,
         [callbacks, poster] {
             for (const Waiter &waiter : callbacks) {
                 if (!waiter.hasReceiver || waiter.receiver)

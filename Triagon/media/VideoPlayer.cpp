@@ -8,16 +8,29 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+int processorCount()
+{
+    return std::max(1, QThread::idealThreadCount());
+}
+} // namespace
+
 VideoPlayer::Options VideoPlayer::Options::pooledScrub()
 {
     Options options;
-    // Frame threads make a seek from a keyframe short (a 1080p frame of busy
-    // footage takes 10 ms and more on one core). Each thread holds frames of
-    // its own, which is why only a few pooled decoders stay open at a time.
-    options.decoderThreads = std::clamp(QThread::idealThreadCount(), 1, 8);
+    // A decoder kept open for a card holds the frames of its threads: one
+    // thread while it only shows a first frame. A seek of the card in use
+    // starts at a keyframe and decodes up to two seconds of frames while the
+    // pointer waits: it reopens with as many threads as a one-off decode
+    // gets (FFmpegVideoDecoder::oneOffThreadCount).
+    options.decoderThreads = 1;
+    options.seekDecoderThreads = std::clamp(processorCount(), 1, 8);
     options.releaseDecoderAfterMs = 8000;
     options.pooled = true;
+    // 480 × 270 frames are half a megabyte: two seconds of them while in
+    // use, eight kept while the decoder is released.
     options.frameCacheBytes = 32LL * 1024 * 1024;
+    options.keptFrameCacheBytes = 4LL * 1024 * 1024;
     options.muted = true;
     return options;
 }
@@ -26,8 +39,28 @@ VideoPlayer::Options VideoPlayer::Options::fullPlayer()
 {
     Options options;
     options.decoderThreads = 0;
-    options.frameCacheBytes = 96LL * 1024 * 1024;
+    // Stepping and shuttling backwards show frames from here: those still
+    // to be shown and the stretch read behind them (about 56 frames of
+    // 1000 x 562). After a jump the first steps back need no decoding.
+    options.frameCacheBytes = 128LL * 1024 * 1024;
+    options.keptFrameCacheBytes = options.frameCacheBytes;
+    options.framesKeptBeforeSeek = 24;
+    options.readyForReverse = true;
     return options;
+}
+
+int VideoPlayer::Options::pooledDecoderLimit()
+{
+    // The last dozen cards, as far as their threads allow.
+    return 12;
+}
+
+int VideoPlayer::Options::pooledThreadLimit()
+{
+    // Decoders of the three cards used last at their seek threads (a 1080p
+    // decoder with eight frame threads holds about 75 MB), or more of them
+    // with fewer threads.
+    return 3 * pooledScrub().seekDecoderThreads;
 }
 
 VideoPlayer::VideoPlayer(const QString &path, QObject *parent)
@@ -84,6 +117,11 @@ void VideoPlayer::close()
 bool VideoPlayer::isDecoderOpen() const
 {
     return m_worker && m_worker->isDecoderOpen();
+}
+
+bool VideoPlayer::isReadingAhead() const
+{
+    return m_worker && m_worker->isReadingAhead();
 }
 
 void VideoPlayer::setMuted(bool muted)
@@ -231,10 +269,12 @@ void VideoPlayer::onFrame(const QImage &image, double time)
     Q_EMIT frameReady();
 }
 
-void VideoPlayer::onSeekDone(double time, bool finished)
+void VideoPlayer::onSeekDone(double time, bool finished, bool fromCache)
 {
     if (m_closed || !m_seekInFlight)
         return;
+    if (fromCache)
+        ++m_stats.framesFromCache;
     SeekCompletion done = std::move(m_inFlight.done);
     m_seekInFlight = false;
     if (m_pendingSeek) {
@@ -250,10 +290,11 @@ void VideoPlayer::onSeekDone(double time, bool finished)
     Q_EMIT timeChanged(currentTime());
 }
 
-void VideoPlayer::onStepDone(double time)
+void VideoPlayer::onStepDone(double time, int fromCache)
 {
     if (m_closed)
         return;
+    m_stats.framesFromCache += fromCache;
     m_time = time;
     Q_EMIT timeChanged(currentTime());
 }

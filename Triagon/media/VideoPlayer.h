@@ -20,8 +20,9 @@ class VideoPlayerWorker;
 //
 // Used by the pooled scrub players of the cards, the grid's keyboard shuttle,
 // the full player and inline previews. The pool's players are created with
-// `Options::pooled()`: few decoder threads, and a decoder that is dropped when
-// nobody asked the player for anything for a while (it reopens on next use).
+// `Options::pooledScrub()`: a decoder that is dropped when nobody asked the
+// player for anything for a while or when other cards need the room (it
+// reopens on next use), while the file and the scaled frames stay.
 class VideoPlayer : public QObject
 {
     Q_OBJECT
@@ -31,19 +32,39 @@ public:
     {
         // Decoder threads; 0 lets FFmpeg choose from the processor count.
         int decoderThreads = 0;
+        // Decoder threads while seeking and stepping (the pointer or the
+        // keys wait for those): a decoder that has to start at a keyframe
+        // reopens with this many. 0: decoderThreads.
+        int seekDecoderThreads = 0;
         // Drop the decoder after this many milliseconds without a request
-        // while paused (0: keep it open). The last frame stays on show.
+        // while paused (0: keep it open). The file stays open and the frame
+        // stays on show.
         int releaseDecoderAfterMs = 0;
         // Counts against the process-wide limit of open pooled decoders.
         bool pooled = false;
         // Bytes of recently decoded, scaled frames kept for cheap sweeps back
         // and forth over a short stretch.
         qint64 frameCacheBytes = 48LL * 1024 * 1024;
+        // Of those, the bytes kept while the decoder is released (the most
+        // recently used frames): seeking back to them needs no decoder.
+        qint64 keptFrameCacheBytes = 48LL * 1024 * 1024;
+        // Frames before an exact seek's target that are kept (scaled) when
+        // the decoder starts at a keyframe: the first steps back from there
+        // need no decoding.
+        int framesKeptBeforeSeek = 4;
+        // Makes the reader that reads ahead of a player going backwards
+        // ready as soon as the file opens, so that the first steps back
+        // after opening come as quickly as the later ones.
+        bool readyForReverse = false;
         // Starts muted (the pool's players stay muted).
         bool muted = false;
 
         static Options pooledScrub();
         static Options fullPlayer();
+        // The process-wide limits of pooled decoders (PooledDecoderBudget):
+        // open decoders, and their frame threads together.
+        static int pooledDecoderLimit();
+        static int pooledThreadLimit();
     };
 
     using SeekCompletion = std::function<void(bool finished)>;
@@ -119,10 +140,14 @@ public:
         int seeksDropped = 0;   // replaced by a newer request
         int decoderOpens = 0;
         int decoderReleases = 0;
+        int framesFromCache = 0; // seeks and single steps answered by the frame cache
     };
     Stats stats() const { return m_stats; }
     // Whether the worker holds an open decoder right now (for tests and benchmarks).
     bool isDecoderOpen() const;
+    // Whether the worker is still decoding ahead of a player going backwards
+    // (reverse shuttle, steps back), for tests and benchmarks.
+    bool isReadingAhead() const;
 
 Q_SIGNALS:
     // The file was opened (duration, size and frame rate are known) or failed.
@@ -155,8 +180,8 @@ private:
     void onOpened(double duration, double frameRate, QSize displaySize, bool hasAudio);
     void onFailed(const QString &message);
     void onFrame(const QImage &image, double time);
-    void onSeekDone(double time, bool finished);
-    void onStepDone(double time);
+    void onSeekDone(double time, bool finished, bool fromCache);
+    void onStepDone(double time, int fromCache);
     void onPlaybackTime(double time);
     void onReachedEnd(double time);
     void onDecoderOpened();

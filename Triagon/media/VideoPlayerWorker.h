@@ -1,12 +1,14 @@
 #pragma once
 
 #include "media/AudioStreamDecoder.h"
+#include "media/BackwardReader.h"
 #include "media/FFmpegVideoDecoder.h"
 #include "media/FrameCache.h"
 #include "media/VideoPlayer.h"
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QMetaObject>
 #include <QSize>
 #include <QString>
 
@@ -20,6 +22,7 @@
 #include <thread>
 
 class AudioDeviceSink;
+
 
 // The decoding side of a VideoPlayer: one thread that owns the FFmpeg
 // decoder, the cache of scaled frames and, while playing with sound, the
@@ -48,34 +51,80 @@ public:
     // Asks the worker to close its decoder as soon as it is idle (thread-safe).
     void requestRelease();
     bool isDecoderOpen() const { return m_decoderOpen.load(); }
+    bool isReadingAhead() const { return m_readingAhead.load(); }
 
 private:
+    // Why the decoder is opened: a seek or step of the player in use gets
+    // the seek thread count, showing the first frame the plain one.
+    enum class OpenFor { FirstFrame, Seek };
+
     void run();
     void handle(const Command &command);
     template<typename Call>
     void report(Call &&call);
 
-    bool ensureOpen();
+    bool ensureOpen(OpenFor purpose);
+    int threadsFor(OpenFor purpose) const;
     void releaseDecoder();
     qint64 toTicks(double seconds) const;
     double toSeconds(qint64 ticks) const;
-    qint64 halfFrameTicks() const;
+    qint64 frameTicks() const;
     QSize effectiveTarget() const;
 
-    // Decodes the next frame, caching it (scaled) when `cacheIt`.
-    bool decodeNext(bool cacheIt);
+    // Decodes the next frame.
+    bool decodeNext();
     QImage imageOfCurrent();
     void cacheCurrent(const QImage &image);
+    // The cache's link from the decoder's current frame to the one before it.
+    qint64 previousOfCurrent() const;
     // Brings the decoder to the frame for a seek, or takes it from the cache;
     // with `useCache` the frame is shown, without it only the decoder moves.
     bool land(double seconds, double toleranceBefore, double toleranceAfter, bool useCache);
+    // The same in stream ticks: an exact target, or any frame from `low` to
+    // `high` (tolerant). Frames decoded on the way from `cacheFrom` on are
+    // kept (none when unknown); with a `cacheStride`, only those near the
+    // times `cacheAnchor` minus whole strides (where a player going
+    // backwards by that stride will ask).
+    struct Landing
+    {
+        qint64 target = 0;
+        bool tolerant = false;
+        qint64 low = 0;
+        qint64 high = 0;
+        std::optional<qint64> cacheFrom;
+        qint64 cacheStride = 0;
+        qint64 cacheAnchor = 0;
+        bool useCache = true;
+    };
+    bool landAt(const Landing &landing);
     void present(qint64 timestamp, const QImage &image);
     void setSkipping(bool skipping);
     std::optional<qint64> keyframeAtOrBefore(qint64 timestamp) const;
     void learnKeyframeOffset();
     void showDecoderFrame();
     bool positionDecoderAtShown();
-    void step(int count);
+    // Returns how many of the frames came from the cache.
+    int step(int count);
+
+    // Reading ahead of a player going backwards (VideoPlayerWorkerReverse.cpp).
+    // Notes where seeks and steps go: backwards by a stride, or not.
+    void noteBackwards(qint64 anchor, qint64 stride);
+    void noteNotBackwards();
+    // How many steps back the cache should hold, from its budget.
+    int readAheadSteps() const;
+    // Whether a frame decoded on the way of `landing` is kept.
+    bool worthCaching(const Landing &landing, qint64 timestamp) const;
+    // Has the reader read the stretch behind the frames cached for a
+    // player going backwards, when it is short of them. False when there
+    // is nothing (more) to read.
+    bool readAhead();
+    // Takes the frames the reader made into the cache.
+    void takeReadAhead();
+    // Waits for the reader when it is reading the frame a landing needs;
+    // true when the frame came.
+    bool awaitReadAhead(const Landing &landing);
+    void stopReader();
+    BackwardReader &reader();
 
     // Playback.
     void startPlayback(double rate);
@@ -97,6 +146,9 @@ private:
     std::atomic_bool m_abort{false};
     std::atomic_bool m_releaseRequested{false};
     std::atomic_bool m_decoderOpen{false};
+    std::atomic_bool m_readingAhead{false};
+    // The reader has frames or finished its stretch.
+    bool m_readerNews = false;
     std::thread m_thread;
 
     // Worker thread only from here on.
@@ -108,18 +160,23 @@ private:
     bool m_openedOnce = false;
     double m_duration = 0;
     double m_frameDuration = 1.0 / 30.0;
-    // The frame the decoder stands on follows this one in the stream
-    // (FrameCache::streamStart right after opening, unknown after a seek).
-    qint64 m_previousTimestamp = FrameCache::unknown;
-    bool m_freshDecoder = false; // opened, nothing decoded yet
     qint64 m_keyframeOffset = 0;   // a keyframe's display time less its decoding time
-    bool m_skipping = false;       // frames no other frame refers to are skipped
-    bool m_everContiguous = true;  // no skipping since the decoder was opened
-    int m_cleanOutputs = 0;        // frames decoded since skipping stopped
     bool m_hasShown = false;
     qint64 m_shownTimestamp = 0;
     double m_shownSeconds = 0;
     bool m_shownIsLast = false;
+    bool m_landedFromCache = false; // the last landing took its frame from the cache
+
+    // A player going backwards: the time it asked for last and its stride
+    // (0: not going backwards); the last distances between its requests;
+    // where reading ahead gave up (a stretch without frames).
+    qint64 m_backAnchor = 0;
+    qint64 m_backStride = 0;
+    qint64 m_strides[6] = {};
+    int m_nextStride = 0;
+    std::optional<qint64> m_readAheadGaveUpAt;
+    std::unique_ptr<BackwardReader> m_reader;
+    std::optional<qint64> m_readerTarget; // the step the reader's stretch was read for
 
     double m_rate = 0;
     bool m_playing = false;
@@ -137,3 +194,13 @@ private:
     bool m_audioActive = false;
     double m_audioBase = 0;
 };
+
+template<typename Call>
+void VideoPlayerWorker::report(Call &&call)
+{
+    if (m_abort.load())
+        return;
+    // Queued on the player's thread; dropped by Qt if the player is gone.
+    QMetaObject::invokeMethod(
+        m_owner, [owner = m_owner, call = std::forward<Call>(call)]() mutable { call(owner); }, Qt::QueuedConnection);
+}

@@ -90,9 +90,10 @@ TEST(FFmpegFormat, ProtocolLookingNamesStayLocalFiles)
     EXPECT_TRUE(format.open(copy, &error)) << error.toStdString();
 }
 
-// Decodes every frame of path in order, then checks that exact seeks to
-// frame times (backwards, across keyframes, on and just after them) show
-// the same pictures.
+// Decodes every frame of path in order, then checks that exact seeks show
+// the frame on show at each time: the last frame that starts at or before it.
+// Targets on frame boundaries, just before them and between two frames, from
+// a decoder standing anywhere (backwards, across keyframes, decoding on).
 static void expectExactSeeks(const QString &path, int frameCount, const std::vector<int> &targets)
 {
     FFmpegVideoDecoder sequential;
@@ -108,25 +109,26 @@ static void expectExactSeeks(const QString &path, int frameCount, const std::vec
 
     FFmpegVideoDecoder seeker;
     ASSERT_TRUE(seeker.open(path, FFmpegVideoDecoder::oneOffThreadCount()));
+    const auto expectFrame = [&](double seconds, int n) {
+        ASSERT_TRUE(seeker.seekExact(seconds)) << seconds;
+        EXPECT_NEAR(seeker.frameTime(), times[size_t(n)], 1e-6) << seconds;
+        EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(n)]) << seconds;
+    };
     for (const int n : targets) {
-        ASSERT_TRUE(seeker.seekExact(n / 30.0)) << n;
-        EXPECT_NEAR(seeker.frameTime(), times[size_t(n)], 1e-6) << n;
-        EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(n)]) << n;
+        SCOPED_TRACE(n);
+        expectFrame(n / 30.0, n);                    // on its boundary
+        expectFrame((n + 0.5) / 30.0, n);            // half way to the next one
+        expectFrame((n + 0.9) / 30.0, n);            // just before the next one
+        if (n > 0)
+            expectFrame(n / 30.0 - 0.0005, n - 1);   // just before its own start
     }
-    // A time between two frames lands on the frame nearest to it from half a frame before.
-    const int middle = frameCount / 3;
-    ASSERT_TRUE(seeker.seekExact(middle / 30.0 + 0.01));
-    EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(middle)]);
-    ASSERT_TRUE(seeker.seekExact(middle / 30.0 + 0.02));
-    EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(middle + 1)]);
     // Stepping forward one frame at a time decodes on.
-    for (int n = 10; n < 15; ++n) {
-        ASSERT_TRUE(seeker.seekExact(n / 30.0));
-        EXPECT_EQ(imageHash(seeker.frameImage()), hashes[size_t(n)]) << n;
-    }
-    // Past the end: the last frame.
-    ASSERT_TRUE(seeker.seekExact(600.0));
-    EXPECT_EQ(imageHash(seeker.frameImage()), hashes.back());
+    for (int n = 10; n < 15; ++n)
+        expectFrame(n / 30.0, n);
+    // Before the first frame: the first; past the end: the last frame.
+    expectFrame(0.0, 0);
+    expectFrame(600.0, frameCount - 1);
+    expectFrame(times.back() + 0.9 / 30.0, frameCount - 1);
 }
 
 TEST(FFmpegVideoDecoder, ExactSeekLandsOnTheFrameOfThatTime)
@@ -145,6 +147,85 @@ TEST(FFmpegVideoDecoder, ExactSeekWithReorderedFrames)
                                       QStringLiteral("-bf"), QStringLiteral("3"), QStringLiteral("-g"), QStringLiteral("45"),
                                       QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), path}));
     expectExactSeeks(path, 120, {100, 46, 45, 44, 0, 119, 90, 91, 1, 62});
+}
+
+TEST(FFmpegVideoDecoder, SeekNearTakesAKeyframeWithinTheTolerance)
+{
+    // counter.mp4: keyframes every 2 s (frames 0, 60, 120, ...).
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("counter.mp4")), 1));
+    const auto near = [&](double seconds) {
+        EXPECT_TRUE(decoder.seekNear(seconds, 0.5, 0.5)) << seconds;
+        return std::lround(decoder.frameTime() * 30);
+    };
+    EXPECT_EQ(near(4.3), 120);  // the keyframe 0.3 s before
+    EXPECT_EQ(near(5.7), 180);  // the keyframe 0.3 s after
+    EXPECT_EQ(near(5.0), 135);  // neither: decoded on from 4.0 s to the span's first frame
+    EXPECT_EQ(near(0.01), 0);
+    EXPECT_EQ(near(9.99), 285);
+    EXPECT_EQ(near(12.0), 299); // past the end: the last frame
+    EXPECT_EQ(FFmpegVideoDecoder::estimatedFramesNear(decoder.format(), 4.3, 0.5, 0.5), 1);
+    EXPECT_EQ(FFmpegVideoDecoder::estimatedFramesNear(decoder.format(), 5.7, 0.5, 0.5), 1);
+    EXPECT_GT(FFmpegVideoDecoder::estimatedFramesNear(decoder.format(), 5.0, 0.5, 0.5), 10);
+}
+
+TEST(FFmpegVideoDecoder, BacksUpToTheFrameBeforeAndKeepsTheFileWhenTheDecoderCloses)
+{
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("bframes.mp4")), 2));
+    ASSERT_TRUE(decoder.seekExact(1.0));
+    const qint64 at = decoder.frameTimestamp();
+    ASSERT_TRUE(decoder.decodeNextFrame());
+    ASSERT_EQ(decoder.previousTimestamp(), at);
+    const qint64 next = decoder.frameTimestamp();
+    ASSERT_TRUE(decoder.backUp());
+    EXPECT_EQ(decoder.frameTimestamp(), at);
+    EXPECT_FALSE(decoder.backUp()); // one frame back only
+    ASSERT_TRUE(decoder.decodeNextFrame());
+    EXPECT_EQ(decoder.frameTimestamp(), next);
+
+    decoder.releaseCodec();
+    EXPECT_FALSE(decoder.isOpen());
+    EXPECT_TRUE(decoder.hasFile());
+    EXPECT_FALSE(decoder.hasFrame());
+    ASSERT_TRUE(decoder.reopenCodec(1));
+    ASSERT_TRUE(decoder.seekExact(5.0));
+    EXPECT_NEAR(decoder.frameTime(), 5.0, 1e-6);
+
+    // The file handed on opens another decoder without being read again.
+    FFmpegFormat format = decoder.takeFormat();
+    EXPECT_FALSE(decoder.hasFile());
+    ASSERT_TRUE(format.isOpen());
+    FFmpegVideoDecoder second;
+    ASSERT_TRUE(second.open(std::move(format), 1));
+    ASSERT_TRUE(second.seekExact(2.0));
+    EXPECT_NEAR(second.frameTime(), 2.0, 1e-6);
+}
+
+TEST(FFmpegFormat, OpeningForDecodingAgreesWithReadingTheStreams)
+{
+    // QuickTime and MP4 headers are taken as they are; the rest is read as open() does.
+    for (const QString &name : {QStringLiteral("pattern_1080p30.mp4"), QStringLiteral("bframes.mp4"), QStringLiteral("rotated.mp4"),
+                                QStringLiteral("dated.mov"), QStringLiteral("portrait.mp4"), QStringLiteral("clip.mkv"),
+                                QStringLiteral("clip.webm"), QStringLiteral("silence.mp4")}) {
+        SCOPED_TRACE(name.toStdString());
+        FFmpegFormat full;
+        FFmpegFormat quick;
+        ASSERT_TRUE(full.open(TestMedia::path(name)));
+        ASSERT_TRUE(quick.openForDecoding(TestMedia::path(name)));
+        EXPECT_EQ(quick.startTime(), full.startTime());
+        EXPECT_DOUBLE_EQ(quick.durationSeconds(), full.durationSeconds());
+        EXPECT_DOUBLE_EQ(quick.frameRate(), full.frameRate());
+        EXPECT_EQ(quick.displaySize(), full.displaySize());
+        EXPECT_EQ(quick.rotationDegrees(), full.rotationDegrees());
+        EXPECT_EQ(quick.videoStreamIndex(), full.videoStreamIndex());
+        EXPECT_EQ(quick.audioStreamIndex(), full.audioStreamIndex());
+        EXPECT_EQ(quick.toStreamTimestamp(1.5, quick.videoStream()), full.toStreamTimestamp(1.5, full.videoStream()));
+    }
+    FFmpegFormat broken;
+    QString error;
+    EXPECT_FALSE(broken.openForDecoding(TestMedia::path(QStringLiteral("notavideo.mov")), &error));
+    EXPECT_FALSE(error.isEmpty());
 }
 
 TEST(FFmpegFrameConverter, LimitedRangeBlackAndWhiteBecomeFullRange)
@@ -188,6 +269,50 @@ TEST(FFmpegFrameConverter, FullRangeVideoKeepsItsLevels)
     EXPECT_NEAR(qRed(pixel), 128, 1);
     EXPECT_NEAR(qGreen(pixel), 128, 1);
     EXPECT_NEAR(qBlue(pixel), 128, 1);
+}
+
+TEST(FFmpegFrameConverter, OddWidthsArePictureToTheLastColumn)
+{
+    QTemporaryDir dir;
+    const QString red = dir.filePath(QStringLiteral("red.mp4"));
+    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                      QStringLiteral("color=c=red:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
+                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), red}));
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(red, 1));
+    ASSERT_TRUE(decoder.seekExact(0.1));
+    for (const QSize box : {QSize(159, 200), QSize(1, 1), QSize(317, 240)}) {
+        const QImage image = decoder.frameImage(box);
+        ASSERT_EQ(image.width() % 2, 1) << box.width();
+        for (int x : {0, image.width() / 2, image.width() - 1}) {
+            for (int y : {0, image.height() - 1}) {
+                const QRgb pixel = image.pixel(x, y);
+                EXPECT_NEAR(qRed(pixel), 255, 4) << box.width() << " " << x << "," << y;
+                EXPECT_NEAR(qGreen(pixel), 0, 4) << box.width() << " " << x << "," << y;
+                EXPECT_NEAR(qBlue(pixel), 0, 4) << box.width() << " " << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(FFmpegFrameConverter, ColoursStayRightWhenTheSizeChanges)
+{
+    // A converter that made another size before (a player whose card was
+    // resized) gives the same picture as a new one.
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("pattern_1080p30.mp4")), 2));
+    ASSERT_TRUE(decoder.seekExact(1.0));
+    const std::vector<QSize> sizes{QSize(640, 360), QSize(480, 270), QSize(320, 180), QSize(480, 270)};
+    FFmpegFrameConverter used;
+    std::vector<QImage> images;
+    for (const QSize size : sizes)
+        images.push_back(decoder.frameImage(used, size));
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        FFmpegFrameConverter fresh;
+        const QImage expected = decoder.frameImage(fresh, sizes[i]);
+        ASSERT_EQ(images[i].size(), expected.size());
+        EXPECT_EQ(imageHash(images[i]), imageHash(expected)) << sizes[i].width();
+    }
 }
 
 TEST(FFmpegFrameConverter, FitsWithoutEnlargingAndTurnsUpright)

@@ -1,3 +1,5 @@
+#include "media/FFmpegVideoDecoder.h"
+#include "media/PooledDecoderBudget.h"
 #include "media/ScrubPlayerPool.h"
 #include "media/VideoPlayer.h"
 #include "support/TestMedia.h"
@@ -122,4 +124,79 @@ TEST(ScrubPlayerPool, AFileThatCannotBeOpenedStillGivesAPlayer)
     EXPECT_FALSE(player->isReadyForDisplay());
     // Seeking again still works: the pool does not stay marked as seeking.
     EXPECT_FALSE(pool.isSeeking(player->path()));
+}
+
+namespace {
+
+// Restores the process-wide decoder budget when a test ends.
+struct BudgetLimits
+{
+    int decoders = PooledDecoderBudget::instance().limit();
+    int threads = PooledDecoderBudget::instance().threadLimit();
+    ~BudgetLimits()
+    {
+        PooledDecoderBudget::instance().setLimit(decoders);
+        PooledDecoderBudget::instance().setThreadLimit(threads);
+    }
+};
+
+bool seekAndWait(ScrubPlayerPool &pool, const std::shared_ptr<VideoPlayer> &player, double seconds)
+{
+    bool done = false;
+    pool.seek(player, seconds, [&] { done = true; });
+    return QTest::qWaitFor([&] { return done; }, waitMs);
+}
+
+QImage frameAt(const QString &path, double seconds, QSize size)
+{
+    FFmpegVideoDecoder decoder;
+    EXPECT_TRUE(decoder.open(path, 1));
+    EXPECT_TRUE(decoder.seekExact(seconds));
+    return decoder.frameImage(size);
+}
+
+} // namespace
+
+TEST(ScrubPlayerPool, AReenteredCardShowsItsKeptFrameAtOnce)
+{
+    BudgetLimits restore;
+    // One open decoder for the whole pool: using a second card closes the first one's.
+    PooledDecoderBudget::instance().setLimit(1);
+    QTemporaryDir folder;
+    const QString first = TestMedia::copyTo(QStringLiteral("bframes.mp4"), folder.path(), QStringLiteral("first.mp4"));
+    const QString second = TestMedia::copyTo(QStringLiteral("counter.mp4"), folder.path(), QStringLiteral("second.mp4"));
+    const QSize size(320, 240);
+    ScrubPlayerPool pool;
+
+    // The pointer crosses the first card and leaves it at 5.4 s.
+    const auto card = pool.player(first);
+    card->setTargetSize(size);
+    for (double t : {1.0, 2.5, 4.2, 5.0, 5.2, 5.4})
+        ASSERT_TRUE(seekAndWait(pool, card, t));
+    const QImage left = card->currentFrame();
+    EXPECT_TRUE(left == frameAt(first, 5.4, size));
+
+    // It scrubs another card, whose decoder takes the first one's place.
+    const auto other = pool.player(second);
+    other->setTargetSize(size);
+    ASSERT_TRUE(seekAndWait(pool, other, 3.3));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !card->isDecoderOpen(); }, waitMs));
+    const int opens = card->stats().decoderOpens;
+
+    // Back on the first card: the same player, its frame on show at once.
+    const auto again = pool.player(first);
+    EXPECT_EQ(again, card);
+    EXPECT_TRUE(again->isReadyForDisplay());
+    EXPECT_TRUE(again->currentFrame() == left);
+    // Where the pointer left it and where it passed, without a decoder.
+    for (double t : {5.4, 5.0, 5.2}) {
+        ASSERT_TRUE(seekAndWait(pool, again, t));
+        EXPECT_TRUE(again->currentFrame() == frameAt(first, t, size)) << t;
+    }
+    EXPECT_EQ(again->stats().decoderOpens, opens);
+    EXPECT_FALSE(again->isDecoderOpen());
+    // Further on, the decoder opens again.
+    ASSERT_TRUE(seekAndWait(pool, again, 6.9));
+    EXPECT_TRUE(again->currentFrame() == frameAt(first, 6.9, size));
+    EXPECT_EQ(again->stats().decoderOpens, opens + 1);
 }

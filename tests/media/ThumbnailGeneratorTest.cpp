@@ -7,7 +7,9 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QMutex>
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QWaitCondition>
@@ -316,7 +318,53 @@ TEST(ThumbnailGeneratorKeys, PosterCacheKeyFollowsUrlTimeAndWidth)
     EXPECT_TRUE(QUrl(key).isValid());
 }
 
-TEST(ThumbnailGeneratorDecode, RealPostersAreTheExactFrameFittedAndUpright)
+TEST_F(ThumbnailGeneratorTest, BackgroundRequestsWaitBehindTheOthers)
+{
+    for (int i = 0; i < 4; ++i)
+        generator->thumbnail(clip(i), 1.0, cardSize);
+    ASSERT_TRUE(decoder.waitForStarted(4));
+    QFuture<QImage> ahead = generator->thumbnail(clip(10), 1.0, cardSize, ThumbnailGenerator::Priority::Background);
+    QFuture<QImage> later = generator->thumbnail(clip(11), 1.0, cardSize, ThumbnailGenerator::Priority::Background);
+    QFuture<QImage> card = generator->thumbnail(clip(12), 1.0, cardSize);
+    EXPECT_TRUE(generator->isCachedOrInFlight(clip(10), 1.0, cardSize));
+    decoder.release(clip(0));
+    ASSERT_TRUE(decoder.waitForStarted(5));
+    EXPECT_EQ(decoder.started().at(4), clip(12)); // the card's, made later, goes first
+    // A card asking for a poster made ahead of time moves it up as well.
+    generator->thumbnail(clip(11), 1.0, cardSize);
+    decoder.release(clip(1));
+    ASSERT_TRUE(decoder.waitForStarted(6));
+    EXPECT_EQ(decoder.started().at(5), clip(11));
+    decoder.openAll();
+    EXPECT_FALSE(wait(ahead).isNull());
+    EXPECT_FALSE(wait(later).isNull());
+    EXPECT_FALSE(wait(card).isNull());
+    EXPECT_EQ(decoder.started().size(), 7);
+}
+
+TEST_F(ThumbnailGeneratorTest, ShuttingDownDropsWaitingRequestsAndAnswersNoMore)
+{
+    for (int i = 0; i < 4; ++i)
+        generator->thumbnail(clip(i), 1.0, cardSize);
+    ASSERT_TRUE(decoder.waitForStarted(4));
+    QFuture<QImage> waiting = generator->thumbnail(clip(20), 1.0, cardSize);
+    bool called = false;
+    auto receiver = std::make_unique<QObject>();
+    generator->thumbnail(clip(21), 1.0, cardSize, receiver.get(), [&](const QImage &) { called = true; });
+    generator->shutDown();
+    EXPECT_TRUE(waiting.isFinished());
+    EXPECT_TRUE(waiting.isCanceled());
+    QFuture<QImage> after = generator->thumbnail(clip(22), 1.0, cardSize);
+    EXPECT_TRUE(after.isFinished());
+    EXPECT_TRUE(after.result().isNull());
+    decoder.openAll();
+    generator.reset(); // waits for the four running decodes only
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(called);
+    EXPECT_EQ(decoder.started().size(), 4);
+}
+
+TEST(ThumbnailGeneratorDecode, RealPostersAreAFrameNearTheTimeFittedAndUpright)
 {
     ThumbnailGenerator generator;
     auto poster = [&](const QString &name, double seconds, QSize size = QSize(480, 270)) {
@@ -330,14 +378,19 @@ TEST(ThumbnailGeneratorDecode, RealPostersAreTheExactFrameFittedAndUpright)
     EXPECT_EQ(poster(QStringLiteral("portrait.mp4"), 0.5).size(), QSize(152, 270));
     EXPECT_EQ(poster(QStringLiteral("noaudio.mp4"), 0.5, QSize(1920, 1080)).size(), QSize(640, 360)); // never enlarged
 
-    // The frame at the time asked for, not a nearby keyframe.
-    const QImage counter = poster(QStringLiteral("counter.mp4"), 5.0 + 1 / 30.0);
-    FFmpegVideoDecoder decoder;
-    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("counter.mp4")), 1));
-    ASSERT_TRUE(decoder.seekExact(5.0 + 1 / 30.0));
-    EXPECT_EQ(counter, decoder.frameImage(QSize(480, 270)));
-    ASSERT_TRUE(decoder.seekExact(5.0));
-    EXPECT_NE(counter, decoder.frameImage(QSize(480, 270)));
+    // Within half a second of the time: a keyframe there (counter.mp4 has
+    // one every 2 s), else the first frame of that span.
+    const QString counter = TestMedia::path(QStringLiteral("counter.mp4"));
+    const auto frame = [&](int n) {
+        FFmpegVideoDecoder decoder;
+        EXPECT_TRUE(decoder.open(counter, 1));
+        EXPECT_TRUE(decoder.seekExact(n / 30.0));
+        return decoder.frameImage(QSize(480, 270));
+    };
+    EXPECT_EQ(poster(QStringLiteral("counter.mp4"), 4.3), frame(120));
+    EXPECT_EQ(poster(QStringLiteral("counter.mp4"), 5.8), frame(180));
+    EXPECT_EQ(poster(QStringLiteral("counter.mp4"), 5.0 + 1 / 30.0), frame(136));
+    EXPECT_EQ(generator.assetPool().filesOpened(), 5); // counter.mp4 opened once for its three
 
     for (const QString &name : {QStringLiteral("notavideo.mov"), QStringLiteral("audioonly.mp4"), QStringLiteral("empty.mp4")})
         EXPECT_TRUE(poster(name, 0.5).isNull()) << name.toStdString();
@@ -356,4 +409,70 @@ TEST(ThumbnailGeneratorDecode, RealPostersAreTheExactFrameFittedAndUpright)
     EXPECT_EQ(a.result().size(), QSize(152, 270));
     EXPECT_EQ(b.result().size(), QSize(76, 135));
     EXPECT_EQ(c.result().size(), QSize(450, 800));
+    // Never more frame threads at once than the machine has processors.
+    EXPECT_LE(generator.peakDecodeThreads(), QThread::idealThreadCount());
+}
+
+TEST(ThumbnailGeneratorDecode, OpenedFilesAreKeptFiftyAtATimeWithTheirGenerators)
+{
+    QTemporaryDir folder;
+    QStringList files;
+    for (int i = 0; i < 51; ++i)
+        files << TestMedia::copyTo(QStringLiteral("clip.mkv"), folder.path(), QStringLiteral("take%1.mkv").arg(i));
+    ThumbnailGenerator generator;
+    const auto poster = [&](const QString &path, double seconds) {
+        QFuture<QImage> future = generator.thumbnail(path, seconds, QSize(160, 90));
+        future.waitForFinished();
+        return !future.result().isNull();
+    };
+    for (int i = 0; i < 50; ++i)
+        ASSERT_TRUE(poster(files[i], 0.2));
+    EXPECT_EQ(generator.assetPool().assetCount(), 50);
+    EXPECT_EQ(generator.assetPool().generatorCount(), 50);
+    EXPECT_EQ(generator.assetPool().filesOpened(), 50);
+    // Another poster of a kept file neither opens nor reads it again, and
+    // makes it the most recently used.
+    ASSERT_TRUE(poster(files[0], 0.8));
+    EXPECT_EQ(generator.assetPool().filesOpened(), 50);
+    EXPECT_EQ(generator.assetPool().assetOrder().last(), files[0]);
+    // The 51st file pushes out the least recently used one, generator and all.
+    ASSERT_TRUE(poster(files[50], 0.2));
+    EXPECT_EQ(generator.assetPool().assetCount(), 50);
+    EXPECT_FALSE(generator.assetPool().assetOrder().contains(files[1]));
+    EXPECT_FALSE(generator.assetPool().generatorOrder().contains(files[1]));
+    EXPECT_EQ(generator.assetPool().generatorCount(), 50);
+    // A kept file replaced on disk is opened again.
+    QFile::remove(files[2]);
+    TestMedia::copyTo(QStringLiteral("noaudio.mp4"), folder.path(), QStringLiteral("take2.mkv"));
+    QFuture<QImage> replaced = generator.thumbnail(files[2], 0.5, QSize(640, 360));
+    replaced.waitForFinished();
+    EXPECT_EQ(replaced.result().size(), QSize(640, 360));
+    EXPECT_EQ(generator.assetPool().filesOpened(), 52);
+}
+
+TEST(ThumbnailGeneratorDecode, DestroyedWhilePostersAreMadeAheadOfTimeTheDecodesEndOnTheirOwn)
+{
+    QTemporaryDir folder;
+    QList<QFuture<QImage>> ahead;
+    bool called = false;
+    auto receiver = std::make_unique<QObject>();
+    {
+        ThumbnailGenerator generator;
+        for (int i = 0; i < 8; ++i) {
+            const QString file = TestMedia::copyTo(QStringLiteral("pattern_1080p30.mp4"), folder.path(), QStringLiteral("take%1.mp4").arg(i));
+            ahead << generator.thumbnail(file, 1.5, QSize(480, 270), ThumbnailGenerator::Priority::Background);
+        }
+        generator.thumbnail(TestMedia::path(QStringLiteral("counter.mp4")), 2.0, QSize(480, 270), receiver.get(),
+                            [&](const QImage &) { called = true; }, ThumbnailGenerator::Priority::Background);
+    }
+    // The decodes still running keep what they use; each request ends
+    // without a poster or with the one it had made before the end.
+    for (QFuture<QImage> &future : ahead) {
+        future.waitForFinished();
+        if (!future.isCanceled() && future.resultCount() > 0) {
+            EXPECT_TRUE(future.result().isNull() || future.result().size() == QSize(480, 270));
+        }
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(called);
 }

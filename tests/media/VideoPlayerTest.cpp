@@ -2,10 +2,13 @@
 #include "media/VideoPlayer.h"
 #include "support/TestMedia.h"
 
+#include <QCryptographicHash>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -41,6 +44,32 @@ bool seekAndWait(VideoPlayer &player, double seconds, double toleranceBefore = 0
     EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, waitMs));
     return finished;
 }
+
+QByteArray imageHash(const QImage &image)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (int y = 0; y < image.height(); ++y)
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(image.constScanLine(y)), image.width() * 4));
+    return hash.result();
+}
+
+// Every frame of a file decoded in order, without seeking: when each starts
+// and its picture at the card size.
+struct FrameTable
+{
+    std::vector<double> times;
+    std::vector<QByteArray> hashes;
+
+    explicit FrameTable(const QString &path)
+    {
+        FFmpegVideoDecoder decoder;
+        EXPECT_TRUE(decoder.open(path, 1));
+        while (decoder.decodeNextFrame()) {
+            times.push_back(decoder.frameTime());
+            hashes.push_back(imageHash(decoder.frameImage(cardSize)));
+        }
+    }
+};
 
 std::unique_ptr<VideoPlayer> openPlayer(const QString &name, VideoPlayer::Options options = {})
 {
@@ -78,6 +107,53 @@ TEST(VideoPlayer, ExactSeeksLandOnTheFrameAskedForWhereverTheDecoderStands)
         EXPECT_NEAR(player->currentFrameTime(), expected.time, 1e-6);
         EXPECT_TRUE(player->currentFrame() == expected.image);
         EXPECT_NEAR(player->currentTime(), std::min(target, player->duration()), 1e-9);
+    }
+}
+
+TEST(VideoPlayer, ASeekShowsTheLastFrameThatStartsAtOrBeforeItsTime)
+{
+    for (const QString &name : {QStringLiteral("counter.mp4"), QStringLiteral("bframes.mp4")}) {
+        SCOPED_TRACE(name.toStdString());
+        auto player = openPlayer(name);
+        const FrameTable table(player->path());
+        ASSERT_GE(table.times.size(), size_t(240));
+        // On a frame's start, a third and seven tenths of the way to the
+        // next one, and a hair before its start; at and around keyframes.
+        struct Case
+        {
+            double seconds;
+            int frame;
+        };
+        std::vector<Case> cases;
+        for (int n : {0, 1, 29, 30, 59, 60, 61, 89, 119, 120, 121, 150, 179, 180, 200, 238}) {
+            cases.push_back({n / 30.0, n});
+            cases.push_back({(n + 0.3) / 30.0, n});
+            cases.push_back({(n + 0.7) / 30.0, n});
+            if (n > 0)
+                cases.push_back({n / 30.0 - 0.0005, n - 1});
+        }
+        // In a shuffled order and twice: the decoder lands from anywhere, and
+        // frames come from the player's cache as well.
+        std::vector<Case> order = cases;
+        order.insert(order.end(), cases.begin(), cases.end());
+        QRandomGenerator random(7);
+        std::shuffle(order.begin(), order.end(), random);
+        for (const Case &c : order) {
+            SCOPED_TRACE(c.seconds);
+            ASSERT_TRUE(seekAndWait(*player, c.seconds));
+            EXPECT_NEAR(player->currentFrameTime(), table.times[size_t(c.frame)], 1e-6);
+            EXPECT_EQ(imageHash(player->currentFrame()), table.hashes[size_t(c.frame)]);
+        }
+        // Steps from a time between two frames land on whole frames.
+        ASSERT_TRUE(seekAndWait(*player, 100.7 / 30));
+        QSignalSpy times(player.get(), &VideoPlayer::timeChanged);
+        player->stepByFrames(1);
+        ASSERT_TRUE(times.wait(waitMs));
+        EXPECT_NEAR(player->currentFrameTime(), table.times[101], 1e-6);
+        player->stepByFrames(-2);
+        ASSERT_TRUE(times.wait(waitMs));
+        EXPECT_NEAR(player->currentFrameTime(), table.times[99], 1e-6);
+        EXPECT_EQ(imageHash(player->currentFrame()), table.hashes[99]);
     }
 }
 
@@ -255,4 +331,77 @@ TEST(VideoPlayer, AnIdleDecoderIsDroppedAndReopenedOnNextUse)
     ASSERT_TRUE(seekAndWait(*player, 6.5));
     EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 6.5).image);
     EXPECT_EQ(player->stats().decoderOpens, 2);
+}
+
+TEST(VideoPlayer, FramesSeenBeforeComeBackWithoutTheDecoder)
+{
+    VideoPlayer::Options options;
+    options.releaseDecoderAfterMs = 50;
+    options.frameCacheBytes = 8LL * 1024 * 1024;
+    options.keptFrameCacheBytes = 2LL * 1024 * 1024; // six frames of 320 x 240
+    auto player = openPlayer(QStringLiteral("bframes.mp4"), options);
+    // A slow sweep over a stretch, as a pointer leaving a card.
+    for (int n = 90; n <= 100; ++n)
+        ASSERT_TRUE(seekAndWait(*player, (n + 0.5) / 30));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !player->isDecoderOpen(); }, waitMs));
+    const int opens = player->stats().decoderOpens;
+    // Coming back where it left (the frames seen last) needs no decoder.
+    for (int n : {100, 99, 97, 95, 100}) {
+        ASSERT_TRUE(seekAndWait(*player, (n + 0.5) / 30));
+        EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), (n + 0.5) / 30).image) << n;
+    }
+    EXPECT_EQ(player->stats().decoderOpens, opens);
+    EXPECT_FALSE(player->isDecoderOpen());
+    // Elsewhere the decoder opens again, and the frame is right.
+    ASSERT_TRUE(seekAndWait(*player, 6.3));
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 6.3).image);
+    EXPECT_EQ(player->stats().decoderOpens, opens + 1);
+}
+
+TEST(VideoPlayer, TheReverseShuttleShowsTheFrameAtEachStepFromFramesReadAhead)
+{
+    // As the full player's shuttle goes back: a seek a step before the time
+    // of the last one, with half a frame of tolerance, at 1x and then at 8x
+    // (eight frames a step, across keyframes, over B-frames).
+    auto player = openPlayer(QStringLiteral("bframes.mp4"), VideoPlayer::Options::fullPlayer());
+    ASSERT_TRUE(seekAndWait(*player, 7.5));
+    const int fromCacheBefore = player->stats().framesFromCache;
+    const double half = 0.5 / 30;
+    int steps = 0;
+    for (const auto &[frames, count] : {std::pair{1, 20}, std::pair{8, 16}}) {
+        for (int i = 0; i < count; ++i) {
+            // The worker has read what it reads ahead (no timing involved).
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !player->isReadingAhead(); }, waitMs));
+            const double t = player->currentTime() - frames / 30.0;
+            ASSERT_TRUE(seekAndWait(*player, t, half, half));
+            ++steps;
+            const double nearest = std::round(t * 30) / 30;
+            EXPECT_NEAR(player->currentFrameTime(), nearest, 1e-6) << t;
+            EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), nearest).image) << t;
+        }
+    }
+    EXPECT_LT(player->currentTime(), 2.7);
+    // Every step was answered from frames read ahead of it.
+    EXPECT_EQ(player->stats().framesFromCache - fromCacheBefore, steps);
+}
+
+TEST(VideoPlayer, StepsBackAcrossAKeyframeComeFromFramesReadAhead)
+{
+    auto player = openPlayer(QStringLiteral("bframes.mp4"), VideoPlayer::Options::fullPlayer());
+    ASSERT_TRUE(seekAndWait(*player, 4.1)); // frame 123; frame 120 is a keyframe
+    const int fromCacheBefore = player->stats().framesFromCache;
+    QSignalSpy times(player.get(), &VideoPlayer::timeChanged);
+    for (int n = 122; n >= 110; --n) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !player->isReadingAhead(); }, waitMs));
+        player->stepByFrames(-1);
+        ASSERT_TRUE(times.wait(waitMs));
+        EXPECT_NEAR(player->currentFrameTime(), n / 30.0, 1e-6);
+        EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), n / 30.0).image) << n;
+    }
+    EXPECT_EQ(player->stats().framesFromCache - fromCacheBefore, 13);
+    // Forward again: nothing is read ahead any more.
+    player->stepByFrames(1);
+    ASSERT_TRUE(times.wait(waitMs));
+    EXPECT_FALSE(player->isReadingAhead());
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 111 / 30.0).image);
 }

@@ -1,0 +1,240 @@
+#include "media/FFmpegVideoDecoder.h"
+
+#include "media/FFmpegError.h"
+
+#include <algorithm>
+#include <cmath>
+
+// Seeks of an FFmpegVideoDecoder: to the keyframe before a time, to the
+// frame on show at a time, and to any frame near one.
+
+namespace {
+// A seek is skipped in favour of decoding on when the target lies at most
+// this far ahead of the current frame: cheaper than a keyframe seek for
+// frame steps and forward scrubbing.
+constexpr double decodeOnLimitSeconds = 1.0;
+// A keyframe seek that lands on a frame shown after its target goes back one
+// keyframe further, at most this often (B-frames are shown after the
+// keyframe they follow in the file, so the seek can land one keyframe late).
+constexpr int maxSeekRetries = 4;
+// The index holds decoding times; with B-frames a keyframe is shown a little
+// after it is decoded (the first one at the stream's start), and seeks go by
+// the time it is shown.
+qint64 keyframeDisplayOffset(AVStream *stream)
+{
+    if (stream->start_time == AV_NOPTS_VALUE || avformat_index_get_entries_count(stream) <= 0)
+        return 0;
+    const qint64 offset = stream->start_time - avformat_index_get_entry(stream, 0)->timestamp;
+    return offset > 0 && double(offset) * av_q2d(stream->time_base) < 1.0 ? offset : 0;
+}
+
+// The index entry of the keyframe shown at or before `timestamp` (-1 when none).
+int keyframeEntryAtOrBefore(AVStream *stream, qint64 timestamp)
+{
+    return av_index_search_timestamp(stream, timestamp - keyframeDisplayOffset(stream), AVSEEK_FLAG_BACKWARD);
+}
+
+// When the keyframe of an index entry is shown.
+qint64 shownAt(AVStream *stream, const AVIndexEntry *entry)
+{
+    return entry->timestamp + keyframeDisplayOffset(stream);
+}
+
+// The index entry of the first keyframe after entry `index` (-1 when none).
+int nextKeyframeEntry(AVStream *stream, int index)
+{
+    const int count = avformat_index_get_entries_count(stream);
+    for (int i = std::max(0, index + 1); i < count; ++i) {
+        const AVIndexEntry *entry = avformat_index_get_entry(stream, i);
+        if (entry && (entry->flags & AVINDEX_KEYFRAME))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
+{
+    m_format.markRead();
+    AVFormatContext *format = m_format.context();
+    const int videoIndex = m_format.videoStreamIndex();
+    int result = avformat_seek_file(format, videoIndex, INT64_MIN, timestamp, timestamp, 0);
+    if (result < 0)
+        result = av_seek_frame(format, videoIndex, timestamp, AVSEEK_FLAG_BACKWARD);
+    if (result < 0) {
+        // Before the first keyframe, or a file without an index: start over.
+        result = avformat_seek_file(format, -1, INT64_MIN, format->start_time == AV_NOPTS_VALUE ? 0 : format->start_time, INT64_MAX, 0);
+    }
+    if (result < 0) {
+        if (error)
+            *error = ffmpegErrorText(QStringLiteral("Cannot seek"), result);
+        return false;
+    }
+    avcodec_flush_buffers(m_codec.get());
+    resetPosition();
+    return true;
+}
+
+bool FFmpegVideoDecoder::decodeOnlyNextPacket(QString *error)
+{
+    // The first packet after a seek to a keyframe is that keyframe: the
+    // decoder is drained right after it, so that it gives the frame out at
+    // once instead of after the frames it would wait for to reorder them.
+    const int videoIndex = m_format.videoStreamIndex();
+    for (int packets = 0; packets < maxConsecutiveDecodeErrors; ++packets) {
+        bool draining = false;
+        const std::optional<int> sent = m_format.sendNextPacket(m_codec.get(), m_packet.get(), videoIndex, &draining);
+        if (draining) {
+            m_draining = true;
+            break;
+        }
+        if (sent && *sent >= 0) {
+            avcodec_send_packet(m_codec.get(), nullptr);
+            m_draining = true;
+            break;
+        }
+    }
+    return decodeNextFrame(error);
+}
+
+bool FFmpegVideoDecoder::seekToKeyframeBefore(qint64 target, QString *error)
+{
+    if (!checkOpen(error))
+        return false;
+    qint64 seekTarget = target;
+    for (int attempt = 0;; ++attempt) {
+        if (!seekTo(seekTarget, error) || !decodeNextFrame(error))
+            return false;
+        if (m_frameTimestamp <= target || m_isFirst || attempt >= maxSeekRetries)
+            return true;
+        // Shown after the target: the keyframe before this one holds it.
+        const qint64 decoded = m_frame->pkt_dts != AV_NOPTS_VALUE ? m_frame->pkt_dts : target;
+        const qint64 earlier = std::min(seekTarget, decoded) - 1;
+        seekTarget = earlier < seekTarget - frameDurationTicks() ? earlier : seekTarget - frameDurationTicks();
+    }
+}
+
+bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
+{
+    if (!checkOpen(error))
+        return false;
+    if (!std::isfinite(seconds))
+        seconds = 0;
+    const qint64 target = toTimestamp(seconds);
+    if (covers(target))
+        return true; // already there
+
+    const qint64 from = m_hasFrame ? m_frameTimestamp : m_position;
+    const double ahead = from == AV_NOPTS_VALUE ? -1 : double(target - from) * av_q2d(stream()->time_base);
+    const bool decodeOn = !atEnd() && from != AV_NOPTS_VALUE && ahead >= 0 && ahead <= decodeOnLimitSeconds;
+    if (!decodeOn) {
+        if (!seekToKeyframeBefore(target, error))
+            return false;
+        if (covers(target) || m_frameTimestamp > target)
+            return true;
+    }
+    QString decodeError;
+    while (decodeNextFrame(&decodeError)) {
+        if (m_frameEnd > target) {
+            // A frame that starts after the target (its predecessor ended
+            // early): the predecessor is the one on show.
+            if (m_frameTimestamp > target && m_hasPrevious && m_previousTimestamp <= target)
+                backUp();
+            return true;
+        }
+    }
+    if (m_hasFrame && !interrupted())
+        return true; // the target lies past the last frame: stay on the last one
+    if (error)
+        *error = m_atEnd ? QStringLiteral("No frame at %1 s").arg(seconds) : decodeError;
+    return false;
+}
+
+int FFmpegVideoDecoder::estimatedFramesNear(const FFmpegFormat &format, double seconds, double before, double after)
+{
+    AVStream *video = format.videoStream();
+    if (!video || avformat_index_get_entries_count(video) <= 0)
+        return -1;
+    const qint64 target = format.toStreamTimestamp(seconds, video);
+    const qint64 low = format.toStreamTimestamp(seconds - std::max(0.0, before), video);
+    const qint64 high = format.toStreamTimestamp(seconds + std::max(0.0, after), video);
+    const int index = keyframeEntryAtOrBefore(video, target);
+    const AVIndexEntry *keyframe = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
+    if (keyframe && shownAt(video, keyframe) >= low)
+        return 1;
+    const int nextIndex = nextKeyframeEntry(video, index);
+    const AVIndexEntry *next = nextIndex >= 0 ? avformat_index_get_entry(video, nextIndex) : nullptr;
+    if (next && shownAt(video, next) <= high)
+        return 1;
+    if (!keyframe)
+        return -1;
+    const double rate = FFmpegFormat::frameRate(video);
+    const double span = double(low - shownAt(video, keyframe)) * av_q2d(video->time_base);
+    return std::max(1, int(std::ceil(span * (rate > 0 ? rate : 30.0))) + 1);
+}
+
+bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, QString *error)
+{
+    if (!checkOpen(error))
+        return false;
+    if (!std::isfinite(seconds))
+        seconds = 0;
+    AVStream *video = stream();
+    const qint64 target = toTimestamp(seconds);
+    const qint64 low = toTimestamp(seconds - std::max(0.0, before));
+    const qint64 high = toTimestamp(seconds + std::max(0.0, after));
+    const auto within = [&] { return m_hasFrame && m_frameTimestamp >= low && m_frameTimestamp <= high; };
+    if (within())
+        return true;
+
+    // A keyframe in the span, the one before the target or else the one
+    // after it: that one frame is all there is to decode.
+    if (avformat_index_get_entries_count(video) > 0) {
+        const int index = keyframeEntryAtOrBefore(video, target);
+        const AVIndexEntry *keyframe = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
+        const int nextIndex = nextKeyframeEntry(video, index);
+        const AVIndexEntry *next = nextIndex >= 0 ? avformat_index_get_entry(video, nextIndex) : nullptr;
+        // A seek lands on the last keyframe shown at or before its time.
+        std::optional<qint64> seekTime;
+        if (keyframe && shownAt(video, keyframe) >= low)
+            seekTime = target;
+        else if (next && shownAt(video, next) <= high)
+            seekTime = high;
+        if (seekTime && seekTo(*seekTime, error) && decodeOnlyNextPacket(error) && within())
+            return true;
+    }
+    if (!seekToKeyframeBefore(target, error))
+        return false;
+    if (within() || m_frameTimestamp > high)
+        return true;
+    // Decode on to the span, skipping what nobody sees on the way.
+    const qint64 skipUntil = low - (uncertainOutputsAfterSkipping + 2LL * pipelineDelayFrames()) * frameDurationTicks();
+    QString decodeError;
+    while (true) {
+        setSkipNonReference(m_frameTimestamp < skipUntil);
+        if (!decodeNextFrame(&decodeError))
+            break;
+        if (m_frameTimestamp >= low) {
+            setSkipNonReference(false);
+            return true;
+        }
+    }
+    setSkipNonReference(false);
+    if (m_hasFrame && !interrupted())
+        return true; // past the last frame: the last one
+    if (error)
+        *error = decodeError;
+    return false;
+}
+
+bool FFmpegVideoDecoder::seekKeyframe(double seconds, QString *error)
+{
+    if (!checkOpen(error))
+        return false;
+    if (!std::isfinite(seconds))
+        seconds = 0;
+    if (!seekTo(toTimestamp(seconds), error))
+        return false;
+    return decodeNextFrame(error);
+}

@@ -1,0 +1,100 @@
+#include "media/ThumbnailGenerator.h"
+
+#include "media/FFmpegVideoDecoder.h"
+#include "media/ThumbnailGeneratorCore.h"
+
+#include <QMutexLocker>
+#include <QThread>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+// The generator's own decode: the file from the asset pool, threads from
+// the allotment, a frame within the time tolerance, the pooled converter.
+
+namespace {
+
+// A request this far past the last frame still gets the last frame; further
+// out the time lies beyond the clip.
+constexpr double endTolerance = 0.5;
+// A decode of at most this many frames runs on one thread: starting frame
+// threads costs more than they save.
+constexpr int singleThreadFrames = 3;
+
+// The calling thread, and the frame threads it starts from now on, get the
+// lowest priority of ordinary threads. It cannot be raised again without
+// privileges, so only threads that do nothing else are lowered.
+void lowerThisThread()
+{
+    thread_local bool lowered = false;
+    if (lowered)
+        return;
+    lowered = true;
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 19);
+}
+
+int wantedThreads(int frames)
+{
+    if (frames >= 1 && frames <= singleThreadFrames)
+        return 1;
+    return FFmpegVideoDecoder::oneOffThreadCount();
+}
+
+bool beyondTheClip(const FFmpegVideoDecoder &decoder, double seconds)
+{
+    return decoder.frameTime() + decoder.frameDuration() + endTolerance < seconds;
+}
+
+} // namespace
+
+QImage ThumbnailGenerator::decodePoster(const QString &path, double seconds, QSize maxSize)
+{
+    FFmpegFormat format;
+    if (!format.openForDecoding(path))
+        return {};
+    const int frames = FFmpegVideoDecoder::estimatedFramesNear(format, seconds, timeTolerance, timeTolerance);
+    FFmpegVideoDecoder decoder;
+    if (!decoder.open(std::move(format), wantedThreads(frames)) || !decoder.seekNear(seconds, timeTolerance, timeTolerance)
+        || beyondTheClip(decoder, seconds))
+        return {};
+    return decoder.frameImage(maxSize);
+}
+
+QImage ThumbnailGenerator::Core::decodeFromPool(const Job &job)
+{
+    if (job.background)
+        lowerThisThread();
+    FFmpegFormat format = assets.takeAsset(job.path);
+    if (!format.isOpen() || !format.videoStream())
+        return {};
+    const int frames = FFmpegVideoDecoder::estimatedFramesNear(format, job.frameTime, timeTolerance, timeTolerance);
+    int contenders = 1;
+    {
+        QMutexLocker lock(&mutex);
+        contenders = running + int(waiting[0].size() + waiting[1].size());
+    }
+    const int threads = this->threads.take(wantedThreads(frames), contenders);
+    if (threads <= 0)
+        return {};
+    QImage poster;
+    FFmpegVideoDecoder decoder;
+    decoder.setInterruptFlag(&stopping);
+    if (decoder.open(std::move(format), threads) && decoder.seekNear(job.frameTime, timeTolerance, timeTolerance)
+        && !beyondTheClip(decoder, job.frameTime)) {
+        std::unique_ptr<PosterAssetPool::Generator> generator = assets.takeGenerator(job.path, job.maxSize);
+        poster = decoder.frameImage(generator->converter, generator->maximumSize);
+        this->threads.give(threads);
+        assets.returnAsset(job.path, decoder.takeFormat());
+        assets.returnGenerator(job.path, std::move(generator));
+        return poster;
+    }
+    this->threads.give(threads);
+    // A file that opened keeps its place: a frame that cannot be made at one
+    // time may well be made at another.
+    if (decoder.hasFile() && !decoder.interrupted())
+        assets.returnAsset(job.path, decoder.takeFormat());
+    return poster;
+}

@@ -1,0 +1,373 @@
+#include "media/VideoPlayerWorker.h"
+
+#include "media/PooledDecoderBudget.h"
+
+#include <QScopeGuard>
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
+// Seeks and frame steps of a VideoPlayerWorker. A seek to t shows the frame
+// on show at t: the last frame whose presentation time is at or before t.
+// The cache of scaled frames answers first, without the decoder (which may
+// have been released meanwhile); else the decoder decodes on from where it
+// stands or starts at the keyframe before the target.
+
+namespace {
+// How many frames before an exact seek's target are kept (scaled): when the
+// decoder reaches it by decoding on, all it passes (a pointer moving to and
+// fro over a short stretch comes back to them; scaling a frame costs a
+// fraction of decoding it); after a keyframe seek a few
+// (Options::framesKeptBeforeSeek), for a pointer that moves back a little.
+constexpr int decodeOnCacheFrames = 60;
+// Frames that nobody will see and no other frame refers to are skipped while
+// the target is more than this many frames ahead, besides the frames the
+// decoder holds back (its frame threads and reordering).
+constexpr int skipNonReferenceBeyondFrames = 4;
+// Seeks with a tolerance come from going backwards: keep the run up to the
+// target (at most this long), the next steps land on it.
+constexpr double backwardsCacheLeadSeconds = 3.0;
+// Targets at most this many frames ahead are reached by decoding on.
+constexpr int decodeOnAcrossKeyframeFrames = 15;
+// Without a keyframe index, decode on instead of seeking when the target is
+// at most this far ahead.
+constexpr double decodeOnWithoutIndexSeconds = 1.0;
+} // namespace
+
+QImage VideoPlayerWorker::imageOfCurrent()
+{
+    return m_decoder.frameImage(effectiveTarget());
+}
+
+qint64 VideoPlayerWorker::previousOfCurrent() const
+{
+    if (const std::optional<qint64> previous = m_decoder.previousTimestamp())
+        return *previous;
+    return m_decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
+}
+
+void VideoPlayerWorker::cacheCurrent(const QImage &image)
+{
+    if (m_decoder.hasFrame())
+        m_cache.insert(m_decoder.frameTimestamp(), previousOfCurrent(), m_decoder.frameEndTimestamp(), image);
+}
+
+bool VideoPlayerWorker::decodeNext()
+{
+    if (!m_decoder.decodeNextFrame()) {
+        if (m_decoder.atEnd() && m_decoder.hasFrame())
+            m_cache.markLast(m_decoder.frameTimestamp());
+        return false;
+    }
+    learnKeyframeOffset();
+    return true;
+}
+
+std::optional<qint64> VideoPlayerWorker::keyframeAtOrBefore(qint64 timestamp) const
+{
+    // The index holds decoding times; with B-frames a keyframe is shown a
+    // little later than it is decoded, and seeks go by the time it is shown.
+    AVStream *stream = m_decoder.stream();
+    if (!stream || avformat_index_get_entries_count(stream) <= 0)
+        return std::nullopt;
+    const int index = av_index_search_timestamp(stream, timestamp - m_keyframeOffset, AVSEEK_FLAG_BACKWARD);
+    if (index < 0)
+        return std::nullopt;
+    const AVIndexEntry *entry = avformat_index_get_entry(stream, index);
+    if (!entry)
+        return std::nullopt;
+    return entry->timestamp + m_keyframeOffset;
+}
+
+void VideoPlayerWorker::learnKeyframeOffset()
+{
+    const AVFrame *frame = m_decoder.frame();
+    AVStream *stream = m_decoder.stream();
+    if (!frame || !frame->key_frame || !stream || avformat_index_get_entries_count(stream) <= 0)
+        return;
+    const qint64 shown = m_decoder.frameTimestamp();
+    const int index = av_index_search_timestamp(stream, shown, AVSEEK_FLAG_BACKWARD);
+    if (index < 0)
+        return;
+    const AVIndexEntry *entry = avformat_index_get_entry(stream, index);
+    const qint64 offset = entry ? shown - entry->timestamp : -1;
+    // Only a keyframe's own entry tells the offset: it lies within a second.
+    if (offset >= 0 && double(offset) * av_q2d(stream->time_base) < 1.0)
+        m_keyframeOffset = offset;
+}
+
+void VideoPlayerWorker::setSkipping(bool skipping)
+{
+    m_decoder.setSkipNonReference(skipping);
+}
+
+void VideoPlayerWorker::present(qint64 timestamp, const QImage &image)
+{
+    m_hasShown = true;
+    m_shownTimestamp = timestamp;
+    m_shownSeconds = toSeconds(timestamp);
+    const FrameCache::Entry *entry = m_cache.find(timestamp);
+    m_shownIsLast = (entry && entry->last) || (m_decoder.atEnd() && m_decoder.hasFrame() && m_decoder.frameTimestamp() == timestamp);
+    m_lastPresentMs = m_wallClock.elapsed();
+    const double seconds = m_shownSeconds;
+    report([image, seconds](VideoPlayer *player) { player->onFrame(image, seconds); });
+}
+
+void VideoPlayerWorker::showDecoderFrame()
+{
+    if (!m_decoder.hasFrame())
+        return;
+    const qint64 timestamp = m_decoder.frameTimestamp();
+    if (const FrameCache::Entry *entry = m_cache.find(timestamp)) {
+        present(timestamp, entry->image);
+        return;
+    }
+    const QImage image = imageOfCurrent();
+    cacheCurrent(image);
+    present(timestamp, image);
+}
+
+bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double toleranceAfter, bool useCache)
+{
+    // Times become stream ticks once the file was opened.
+    if (!m_openedOnce && !ensureOpen(OpenFor::Seek))
+        return false;
+    if (!std::isfinite(seconds) || seconds < 0)
+        seconds = 0;
+    if (m_duration > 0)
+        seconds = std::min(seconds, m_duration);
+    Landing landing;
+    landing.target = toTicks(seconds);
+    landing.tolerant = toleranceBefore > 0 || toleranceAfter > 0;
+    landing.useCache = useCache;
+    if (useCache) {
+        // Tolerant seeks to earlier frames come from the reverse shuttle.
+        if (landing.tolerant && m_hasShown && landing.target < m_shownTimestamp)
+            noteBackwards(landing.target, (m_backStride > 0 ? m_backAnchor : m_shownTimestamp) - landing.target);
+        else
+            noteNotBackwards();
+    }
+    if (landing.tolerant) {
+        // At least half a frame either way.
+        const qint64 half = frameTicks() / 2;
+        landing.low = std::min(landing.target - half, toTicks(seconds - std::max(0.0, toleranceBefore)));
+        landing.high = std::max(landing.target + half, toTicks(seconds + std::max(0.0, toleranceAfter)));
+        if (m_backStride > 0) {
+            landing.cacheStride = m_backStride;
+            landing.cacheAnchor = landing.target;
+            landing.cacheFrom = std::max(toTicks(seconds - backwardsCacheLeadSeconds), landing.target - readAheadSteps() * m_backStride);
+        }
+    }
+    return landAt(landing);
+}
+
+bool VideoPlayerWorker::landAt(const Landing &landing)
+{
+    const qint64 target = landing.target;
+    const bool tolerant = landing.tolerant;
+    if (landing.useCache) {
+        // The cache answers without the decoder, which stays closed if it was released.
+        const FrameCache::Entry *entry = tolerant ? m_cache.findWithin(landing.low, landing.high, target) : nullptr;
+        if (!entry)
+            entry = m_cache.findShownAt(target);
+        if (entry) {
+            m_landedFromCache = true;
+            present(entry->timestamp, entry->image);
+            return true;
+        }
+    }
+    // The frame may be on its way from the reader.
+    if (landing.useCache && awaitReadAhead(landing)) {
+        if (const FrameCache::Entry *entry = tolerant ? m_cache.findWithin(landing.low, landing.high, target) : m_cache.findShownAt(target)) {
+            m_landedFromCache = true;
+            present(entry->timestamp, entry->image);
+            return true;
+        }
+    }
+    if (!ensureOpen(OpenFor::Seek))
+        return false;
+    const auto arrived = [&] {
+        if (!m_decoder.hasFrame())
+            return false;
+        const qint64 current = m_decoder.frameTimestamp();
+        return tolerant ? current >= landing.low : m_decoder.frameEndTimestamp() > target || m_decoder.covers(target);
+    };
+    if (m_decoder.hasFrame() && (tolerant ? m_decoder.frameTimestamp() >= landing.low && m_decoder.frameTimestamp() <= landing.high
+                                          : m_decoder.covers(target))) {
+        if (landing.useCache)
+            showDecoderFrame();
+        return true;
+    }
+    if (!tolerant && m_decoder.hasFrame() && m_decoder.frameTimestamp() > target) {
+        // Just past the target: the frame before may be known.
+        if (const std::optional<qint64> previous = m_decoder.previousTimestamp(); previous && *previous <= target && m_decoder.backUp()) {
+            if (landing.useCache)
+                showDecoderFrame();
+            return true;
+        }
+    }
+
+    // Decode on from where the decoder stands when no keyframe lies between
+    // it and the target; else start at the keyframe before the target.
+    AVStream *stream = m_decoder.stream();
+    const qint64 frame = frameTicks();
+    const qint64 from = m_decoder.position();
+    const qint64 goal = tolerant ? landing.low : target;
+    bool decodeOn = false;
+    if (from != AV_NOPTS_VALUE && !m_decoder.atEnd() && from <= goal) {
+        // A short way on is cheaper than a seek even across a keyframe: after
+        // a seek the frame threads have to fill up again.
+        if (target - from <= decodeOnAcrossKeyframeFrames * frame)
+            decodeOn = true;
+        else if (const std::optional<qint64> keyframe = keyframeAtOrBefore(target))
+            decodeOn = *keyframe <= from;
+        else
+            decodeOn = double(target - from) * av_q2d(stream->time_base) <= decodeOnWithoutIndexSeconds;
+    }
+    Landing kept = landing;
+    qint64 skipBefore = target - qint64(skipNonReferenceBeyondFrames + m_decoder.pipelineDelayFrames()) * frame;
+    if (kept.cacheFrom || !decodeOn) {
+        // Every frame of a run that is kept is decoded: going backwards, or
+        // the few frames before a keyframe seek's target.
+        if (!kept.cacheFrom)
+            kept.cacheFrom = target - std::max(0, m_options.framesKeptBeforeSeek) * frame;
+        skipBefore = std::min(skipBefore, *kept.cacheFrom);
+    } else {
+        kept.cacheFrom = target - decodeOnCacheFrames * frame;
+    }
+    // Frames passed while others are skipped are far from the target: a
+    // pointer rarely comes back to them, so they are not scaled.
+    const auto cacheOnTheWay = [&] {
+        if (m_decoder.hasFrame() && !m_decoder.isSkipping() && worthCaching(kept, m_decoder.frameTimestamp()) && !arrived())
+            cacheCurrent(imageOfCurrent());
+    };
+    // A pooled player's seek from a keyframe shares the processors with the
+    // other cards' seeks; the decoder's position is lost with the seek
+    // anyway, so this is when to change its thread count.
+    int sharedThreads = 0;
+    const auto endSharing = qScopeGuard([&] {
+        if (sharedThreads > 0)
+            PooledDecoderBudget::instance().endSeek(sharedThreads);
+    });
+    if (!decodeOn) {
+        int threads = threadsFor(OpenFor::Seek);
+        if (m_options.pooled) {
+            sharedThreads = PooledDecoderBudget::instance().beginSeek(threads, &m_abort);
+            if (sharedThreads <= 0)
+                return false;
+            threads = sharedThreads;
+        }
+        if (m_decoder.threadCount() != threads) {
+            QString error;
+            if (!m_decoder.reopenCodec(threads, &error))
+                return false;
+            if (m_options.pooled)
+                PooledDecoderBudget::instance().touch(this, threads);
+        }
+        // Frames in flight right after the keyframe must not be skipped when
+        // the target lies among them.
+        const std::optional<qint64> keyframe = keyframeAtOrBefore(target);
+        setSkipping(keyframe && *keyframe < skipBefore);
+        if (!m_decoder.seekToKeyframeBefore(target))
+            return false;
+        learnKeyframeOffset();
+        cacheOnTheWay();
+    } else {
+        setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < skipBefore);
+    }
+    while (!arrived()) {
+        if (m_abort.load())
+            return false;
+        setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < skipBefore);
+        if (!decodeNext())
+            break; // past the last frame: stay on it
+        cacheOnTheWay();
+    }
+    setSkipping(false);
+    if (!m_decoder.hasFrame())
+        return false;
+    // A frame that starts after the target while the one before it ended
+    // early: that one is on show.
+    if (!tolerant && m_decoder.frameTimestamp() > target && !m_decoder.isFirstFrame()) {
+        const std::optional<qint64> previous = m_decoder.previousTimestamp();
+        if (!(previous && *previous <= target && m_decoder.backUp())) {
+            // The frame before is not known (it may have been skipped): once
+            // more from the keyframe, decoding every frame.
+            if (!m_decoder.seekToKeyframeBefore(target))
+                return false;
+            while (!arrived() && !m_abort.load() && decodeNext()) {
+            }
+            if (m_decoder.frameTimestamp() > target && !m_decoder.isFirstFrame()) {
+                if (const std::optional<qint64> again = m_decoder.previousTimestamp(); again && *again <= target)
+                    m_decoder.backUp();
+            }
+        }
+    }
+    if (landing.useCache)
+        showDecoderFrame();
+    return true;
+}
+
+bool VideoPlayerWorker::positionDecoderAtShown()
+{
+    if (m_decoder.isOpen() && m_decoder.hasFrame() && m_decoder.frameTimestamp() == m_shownTimestamp)
+        return true;
+    Landing landing;
+    landing.target = m_shownTimestamp;
+    landing.useCache = false;
+    return landAt(landing);
+}
+
+int VideoPlayerWorker::step(int count)
+{
+    if (count == 0)
+        return 0;
+    if (!m_hasShown && !land(0, 0, 0, true))
+        return 0;
+    int fromCache = 0;
+    for (int i = 0; i < std::abs(count) && !m_abort.load(); ++i) {
+        if (count > 0) {
+            if (const FrameCache::Entry *next = m_cache.successor(m_shownTimestamp)) {
+                present(next->timestamp, next->image);
+                ++fromCache;
+                continue;
+            }
+            if (!ensureOpen(OpenFor::Seek) || !positionDecoderAtShown() || !decodeNext())
+                break; // at the last frame
+            showDecoderFrame();
+            continue;
+        }
+        // One frame back: the cache knows the predecessor of a frame it holds.
+        qint64 previous = FrameCache::unknown;
+        if (const FrameCache::Entry *shown = m_cache.find(m_shownTimestamp))
+            previous = shown->previous;
+        if (previous == FrameCache::unknown && m_decoder.hasFrame() && m_decoder.frameTimestamp() == m_shownTimestamp)
+            previous = previousOfCurrent();
+        if (previous == FrameCache::streamStart)
+            break; // the first frame
+        if (previous != FrameCache::unknown) {
+            if (const FrameCache::Entry *entry = m_cache.find(previous)) {
+                present(entry->timestamp, entry->image);
+                ++fromCache;
+                continue;
+            }
+        }
+        // The frame on show just before the one on show: decoded from the
+        // keyframe before it, keeping the run for the next steps back.
+        const qint64 shown = m_shownTimestamp;
+        Landing landing;
+        landing.target = shown - 1;
+        landing.cacheFrom = std::max(toTicks(toSeconds(shown) - backwardsCacheLeadSeconds), shown - readAheadSteps() * frameTicks());
+        m_landedFromCache = false;
+        if (!landAt(landing) || m_shownTimestamp == shown)
+            break;
+        fromCache += m_landedFromCache ? 1 : 0;
+    }
+    // Further steps back are read ahead.
+    if (count < 0)
+        noteBackwards(m_shownTimestamp, frameTicks());
+    else
+        noteNotBackwards();
+    return fromCache;
+}
