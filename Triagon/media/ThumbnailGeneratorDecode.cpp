@@ -74,9 +74,13 @@ QImage ThumbnailGenerator::Core::decodeFromPool(const Job &job)
     int contenders = 1;
     {
         QMutexLocker lock(&mutex);
-        contenders = running + int(waiting[0].size() + waiting[1].size());
+        // Those waiting for a slot share the processors only once they run.
+        contenders = std::min(decodeSlots, running + int(waiting[0].size() + waiting[1].size()));
     }
-    const int threads = this->threads.take(wantedThreads(frames), contenders);
+    // Work ahead of time costs the least processor time per poster on one
+    // thread: frame threads decode frames past the one wanted, and each
+    // starts with buffers of its own. Nobody waits for it.
+    const int threads = this->threads.take(job.background ? 1 : wantedThreads(frames), contenders);
     if (threads <= 0)
         return {};
     QImage poster;
