@@ -41,6 +41,8 @@ ClipGridView::ClipGridView(ClipStore *store, AppSettings *settings, const GridEn
     viewport()->setMouseTracking(true);
 
     m_gridShuttle = new ShuttleController(this);
+    m_retired = new QWidget(this);
+    m_retired->hide();
 
     // Inside the viewport: a widget lying over it from outside would stop
     // the viewport from scrolling by copying what it already shows.
@@ -70,14 +72,12 @@ ClipGridView::ClipGridView(ClipStore *store, AppSettings *settings, const GridEn
     m_scrollAnimation->setEasingCurve(QEasingCurve::InOutQuad);
 
     if (m_settings) {
+        // The cards follow the settings they draw themselves.
         connect(m_settings, &AppSettings::themeColorRawChanged, this, [this] {
             m_backToTop->setAccent(m_settings->accentColor());
             if (PlayerView *player = playerView())
                 player->setAccent(m_settings->accentColor());
-            refreshCards();
         });
-        connect(m_settings, &AppSettings::showAudioPeaksChanged, this, [this] { refreshCards(); });
-        connect(m_settings, &AppSettings::scrubModifiersChanged, this, [this] { refreshCards(); });
     }
 
     m_lastGroupMode = m_store->groupMode();
@@ -150,7 +150,10 @@ void ClipGridView::setCardMedia(std::shared_ptr<CardMedia> media)
 
 QList<ClipSection> ClipGridView::clipSections() const
 {
-    return ::clipSections(m_store->sortedAndFilteredClips(), m_store->groupMode());
+    if (m_store->groupMode() == GroupMode::none)
+        return ::clipSections(m_store->sortedAndFilteredClips(), GroupMode::none);
+    const QList<Clip> &clips = m_store->clips();
+    return ::clipSections(clips, clipSectionPositions(clips, m_store->sortedAndFilteredPositions(), m_store->groupMode()));
 }
 
 QList<Clip> ClipGridView::orderedVisibleClips() const
@@ -301,10 +304,10 @@ void ClipGridView::selectByPointer(const QUuid &clipID, Qt::KeyboardModifiers mo
 
 void ClipGridView::selectFirstClipIfNeeded()
 {
-    const QList<Clip> &displayed = m_store->sortedAndFilteredClips();
+    const QList<qsizetype> &displayed = m_store->sortedAndFilteredPositions();
     if (!m_store->selectedClipIDs().isEmpty() || displayed.isEmpty())
         return;
-    const Clip first = displayed.first();
+    const Clip first = m_store->clips().at(displayed.first());
     setSelection(QSet<QUuid>{first.id});
     m_store->setHoveredClipID(first.id);
     m_selectionAnchorID = first.id;

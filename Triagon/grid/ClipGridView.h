@@ -163,6 +163,8 @@ private:
 
     ClipThumbnailView *createCard(const Clip &clip);
     void discardCard(ClipThumbnailView *card);
+    // Hides a card or header that goes and deletes it later.
+    void retire(QWidget *widget);
     void applyInputs(ClipThumbnailView *card, const Clip &clip, bool pickerOwner);
     std::optional<Clip> currentClip(const QUuid &id) const;
     QSet<QUuid> editTargets(const QUuid &clipID) const;
@@ -208,12 +210,13 @@ private:
 
     // Layout.
     GridLayoutModel m_model;
-    QList<ClipSection> m_sections;
     double m_aspect = 16.0 / 9.0;
     int m_columns = 3;
     int m_layoutCount = 0;
     QHash<CardKey, ClipThumbnailView *> m_cards;
     QHash<QString, SectionHeaderView *> m_headers;
+    // The hidden parent of the cards and headers waiting for deletion.
+    QWidget *m_retired = nullptr;
     bool m_updatingCells = false;
 
     // The values whose changes scroll back to the top.

@@ -26,7 +26,7 @@ ClipThumbnailView *ClipGridView::cardFor(const QUuid &clipID) const
             continue;
         // The card of the first section that shows the clip.
         int index = 0;
-        for (const ClipSection &section : m_sections) {
+        for (const GridLayoutModel::Section &section : m_model.sections()) {
             if (section.title == it.key().first)
                 break;
             ++index;
@@ -133,8 +133,17 @@ void ClipGridView::discardCard(ClipThumbnailView *card)
     if (card->isCardHovered() && m_store->hoveredClipID() == card->clip().id)
         m_store->setHoveredClipID(std::nullopt);
     card->disconnect(this);
-    card->hide();
-    card->deleteLater();
+    retire(card);
+}
+
+void ClipGridView::retire(QWidget *widget)
+{
+    // Out of the viewport at once: deleted there later (it may be in the
+    // middle of sending a signal), it would have every card of the grid
+    // painted once more.
+    widget->hide();
+    widget->setParent(m_retired);
+    widget->deleteLater();
 }
 
 void ClipGridView::applyInputs(ClipThumbnailView *card, const Clip &clip, bool pickerOwner)
@@ -184,7 +193,7 @@ void ClipGridView::refreshCards()
     QList<std::pair<int, ClipThumbnailView *>> ordered;
     for (auto it = m_cards.constBegin(); it != m_cards.constEnd(); ++it) {
         int index = 0;
-        for (const ClipSection &section : std::as_const(m_sections)) {
+        for (const GridLayoutModel::Section &section : m_model.sections()) {
             if (section.title == it.key().first)
                 break;
             ++index;

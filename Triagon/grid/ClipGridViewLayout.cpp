@@ -29,10 +29,22 @@ constexpr qreal headerHeight = 26;
 
 void ClipGridView::rebuildLayout()
 {
-    m_sections = clipSections();
+    // The layout needs the sections' titles and their clips' identifiers
+    // only: a whole session's clips are never copied here.
+    const QList<Clip> &clips = m_store->clips();
+    const QList<ClipSectionPositions> parts = clipSectionPositions(clips, m_store->sortedAndFilteredPositions(), m_store->groupMode());
+    QList<GridLayoutModel::Section> sections;
+    sections.reserve(parts.size());
+    for (const ClipSectionPositions &part : parts) {
+        QList<QUuid> ids;
+        ids.reserve(part.positions.size());
+        for (const qsizetype i : part.positions)
+            ids.append(clips.at(i).id);
+        sections.append(GridLayoutModel::Section{part.title, std::move(ids)});
+    }
     m_aspect = tileAspectRatio();
     m_columns = static_cast<int>(std::clamp<qint64>(m_store->gridColumns(), 1, 1000));
-    m_model.setSections(m_sections, m_store->groupMode() != GroupMode::none);
+    m_model.setSections(std::move(sections), m_store->groupMode() != GroupMode::none);
     m_model.setGeometry(viewport()->width(), m_columns, m_aspect, headerHeight);
     m_model.relayout();
     ++m_layoutCount;
@@ -186,8 +198,7 @@ void ClipGridView::updateLiveHeaders()
     }
     for (auto it = m_headers.begin(); it != m_headers.end();) {
         if (!wanted.contains(it.key())) {
-            it.value()->hide();
-            it.value()->deleteLater();
+            retire(it.value());
             it = m_headers.erase(it);
         } else {
             ++it;
@@ -258,7 +269,7 @@ void ClipGridView::updateOverlays()
         m_backToTop->setGeometry(button);
     m_backToTop->raise();
 
-    const bool showEmpty = !m_store->clips().isEmpty() && m_store->sortedAndFilteredClips().isEmpty() && m_store->hasActiveFilters();
+    const bool showEmpty = !m_store->clips().isEmpty() && m_store->sortedAndFilteredPositions().isEmpty() && m_store->hasActiveFilters();
     if (showEmpty) {
         m_emptyCount->setText(QStringLiteral("Your ") + QString::number(m_store->clips().size())
                               + QStringLiteral(" imported clips are still in this session."));

@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 const QChar blackStar(0x2605);
@@ -22,45 +23,49 @@ int starCount(const QString &title)
     return static_cast<int>(title.count(blackStar));
 }
 
-QList<ClipSection> clipSections(const QList<Clip> &displayed, GroupMode mode)
+QList<ClipSectionPositions> clipSectionPositions(const QList<Clip> &clips, const QList<qsizetype> &displayed, GroupMode mode)
 {
-    QList<ClipSection> sections;
+    QList<ClipSectionPositions> sections;
     switch (mode) {
     case GroupMode::none:
-        sections.append(ClipSection{QStringLiteral("All"), displayed});
+        sections.append(ClipSectionPositions{QStringLiteral("All"), displayed});
         return sections;
     case GroupMode::rating: {
-        QList<Clip> groups[6];
-        for (const Clip &clip : displayed) {
+        QList<qsizetype> groups[6];
+        for (const qsizetype i : displayed) {
             // Ratings outside 0...5 cannot come from the store's edits; such a
             // clip still has to show somewhere, and "Unrated" is its title.
-            const qint64 r = clip.rating >= 1 && clip.rating <= 5 ? clip.rating : 0;
-            groups[r].append(clip);
+            const qint64 rating = clips.at(i).rating;
+            groups[rating >= 1 && rating <= 5 ? rating : 0].append(i);
         }
         for (int r = 5; r >= 0; --r) {
             if (!groups[r].isEmpty())
-                sections.append(ClipSection{ratingSectionTitle(r), groups[r]});
+                sections.append(ClipSectionPositions{ratingSectionTitle(r), std::move(groups[r])});
         }
         return sections;
     }
     case GroupMode::category: {
         QHash<QString, qsizetype> indexOfTitle;
-        for (const Clip &clip : displayed) {
-            const QStringList titles = clip.tags.isEmpty() ? QStringList{untagged} : clip.tags;
-            for (const QString &title : titles) {
-                auto it = indexOfTitle.find(title);
-                if (it == indexOfTitle.end()) {
-                    it = indexOfTitle.insert(title, sections.size());
-                    sections.append(ClipSection{title, {}});
-                }
-                ClipSection &section = sections[*it];
-                // A clip listing the same tag twice is still one card there.
-                if (section.clips.isEmpty() || section.clips.constLast().id != clip.id)
-                    section.clips.append(clip);
+        auto add = [&](const QString &title, qsizetype i) {
+            auto it = indexOfTitle.find(title);
+            if (it == indexOfTitle.end()) {
+                it = indexOfTitle.insert(title, sections.size());
+                sections.append(ClipSectionPositions{title, {}});
             }
+            QList<qsizetype> &members = sections[*it].positions;
+            // A clip listing the same tag twice is still one card there.
+            if (members.isEmpty() || members.constLast() != i)
+                members.append(i);
+        };
+        for (const qsizetype i : displayed) {
+            const QStringList &tags = clips.at(i).tags;
+            if (tags.isEmpty())
+                add(untagged, i);
+            for (const QString &tag : tags)
+                add(tag, i);
         }
         // Plain code-point order (QString's operator<), not the locale's.
-        std::stable_sort(sections.begin(), sections.end(), [](const ClipSection &a, const ClipSection &b) {
+        std::stable_sort(sections.begin(), sections.end(), [](const ClipSectionPositions &a, const ClipSectionPositions &b) {
             const bool aLast = a.title == untagged;
             const bool bLast = b.title == untagged;
             if (aLast || bLast)
@@ -71,6 +76,30 @@ QList<ClipSection> clipSections(const QList<Clip> &displayed, GroupMode mode)
     }
     }
     return sections;
+}
+
+QList<ClipSection> clipSections(const QList<Clip> &clips, const QList<ClipSectionPositions> &sections)
+{
+    QList<ClipSection> result;
+    result.reserve(sections.size());
+    for (const ClipSectionPositions &section : sections) {
+        QList<Clip> members;
+        members.reserve(section.positions.size());
+        for (const qsizetype i : section.positions)
+            members.append(clips.at(i));
+        result.append(ClipSection{section.title, std::move(members)});
+    }
+    return result;
+}
+
+QList<ClipSection> clipSections(const QList<Clip> &displayed, GroupMode mode)
+{
+    // No grouping shares the list itself.
+    if (mode == GroupMode::none)
+        return {ClipSection{QStringLiteral("All"), displayed}};
+    QList<qsizetype> all(displayed.size());
+    std::iota(all.begin(), all.end(), qsizetype(0));
+    return clipSections(displayed, clipSectionPositions(displayed, all, mode));
 }
 
 std::optional<QColor> ratingColor(qint64 rating)

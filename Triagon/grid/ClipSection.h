@@ -16,12 +16,25 @@ struct ClipSection
     QList<Clip> clips;
 };
 
-// Divides the displayed list (already filtered and sorted) into sections for
-// the grouping. No grouping gives one "All" section, also for an empty list;
-// the rating grouping runs from five stars down to "Unrated", leaving out
-// empty ratings; the tag grouping puts a clip in one section per tag, in
-// code-point order of the titles with "Untagged" last. The keyboard's row
-// moves and the grid's layout both use this one division.
+// A section as positions in a list of clips: what the grid lays out, made
+// without copying a clip.
+struct ClipSectionPositions
+{
+    QString title;
+    QList<qsizetype> positions;
+};
+
+// Divides the displayed clips (already filtered and sorted), given as their
+// positions in `clips`, into sections for the grouping. No grouping gives one
+// "All" section, also for an empty list; the rating grouping runs from five
+// stars down to "Unrated", leaving out empty ratings; the tag grouping puts a
+// clip in one section per tag, in code-point order of the titles with
+// "Untagged" last. The keyboard's row moves and the grid's layout both use
+// this one division.
+QList<ClipSectionPositions> clipSectionPositions(const QList<Clip> &clips, const QList<qsizetype> &displayed, GroupMode mode);
+// The same sections holding the clips themselves.
+QList<ClipSection> clipSections(const QList<Clip> &clips, const QList<ClipSectionPositions> &sections);
+// The division of a displayed list of clips.
 QList<ClipSection> clipSections(const QList<Clip> &displayed, GroupMode mode);
 
 // "★★★☆☆" for 3, "Unrated" for 0.

@@ -31,6 +31,14 @@ ClipThumbnailView::ClipThumbnailView(std::shared_ptr<CardMedia> media, AppSettin
     setFocusPolicy(Qt::NoFocus);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     installAccessibility();
+    // The kept drawing also shows settings that are no input: the accent
+    // colour (ring, hovered stars, buttons), the audio peaks and the scrub
+    // modifiers' hints. When one of them changes, the drawing is made anew.
+    if (m_settings) {
+        connect(m_settings, &AppSettings::themeColorRawChanged, this, &ClipThumbnailView::invalidate);
+        connect(m_settings, &AppSettings::showAudioPeaksChanged, this, &ClipThumbnailView::invalidate);
+        connect(m_settings, &AppSettings::scrubModifiersChanged, this, &ClipThumbnailView::invalidate);
+    }
 }
 
 ClipThumbnailView::~ClipThumbnailView()
@@ -43,6 +51,7 @@ ClipThumbnailView::~ClipThumbnailView()
     }
     if (m_isHovering && m_media)
         m_media->stopSnippets();
+    returnCardImage(std::move(m_cache));
 }
 
 // ---- inputs and geometry ---------------------------------------------------

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 using namespace GridPainting;
 using WidgetStyle::sizedFont;
@@ -29,8 +30,10 @@ void ClipThumbnailView::paintEvent(QPaintEvent *)
     const qreal dpr = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * dpr).toSize();
     if (m_cacheDirty || m_cache.size() != pixels || m_cache.devicePixelRatio() != dpr) {
-        if (m_cache.size() != pixels)
-            m_cache = QImage(pixels, QImage::Format_RGB32);
+        if (m_cache.size() != pixels) {
+            returnCardImage(std::exchange(m_cache, QImage()));
+            m_cache = takeCardImage(pixels);
+        }
         m_cache.setDevicePixelRatio(dpr);
         QPainter cachePainter(&m_cache);
         render(cachePainter);

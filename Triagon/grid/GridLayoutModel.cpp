@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-void GridLayoutModel::setSections(const QList<ClipSection> &sections, bool showHeaders)
+void GridLayoutModel::setSections(QList<Section> sections, bool showHeaders)
 {
-    m_sections = sections;
+    m_sections = std::move(sections);
     m_showHeaders = showHeaders;
 }
 
@@ -69,31 +69,30 @@ void GridLayoutModel::relayout()
     m_cells.clear();
     m_rows.clear();
     m_headers.clear();
-    m_firstCell.clear();
+    m_firstCell.reset();
     qsizetype total = 0;
-    for (const ClipSection &section : std::as_const(m_sections))
-        total += section.clips.size();
+    for (const Section &section : std::as_const(m_sections))
+        total += section.clipIDs.size();
     m_cells.reserve(total);
-    m_firstCell.reserve(total);
 
     qreal y = padding;
     for (int s = 0; s < m_sections.size(); ++s) {
-        const ClipSection &section = m_sections.at(s);
+        const Section &section = m_sections.at(s);
         if (m_showHeaders) {
             if (s > 0)
                 y += sectionSpacing;
-            m_headers.append(Header{s, section.title, section.clips.size(), QRectF(padding, y, std::max<qreal>(0, m_width - 2 * padding), m_headerHeight)});
+            m_headers.append(Header{s, section.title, section.clipIDs.size(), QRectF(padding, y, std::max<qreal>(0, m_width - 2 * padding), m_headerHeight)});
             y += m_headerHeight + headerGap;
         }
         const auto measured = m_measured.constFind(section.title);
         const bool anyMeasured = measured != m_measured.constEnd();
-        const int count = static_cast<int>(section.clips.size());
+        const int count = static_cast<int>(section.clipIDs.size());
         for (int rowStart = 0; rowStart < count; rowStart += c) {
             const int rowEnd = std::min(rowStart + c, count);
             qreal rowHeight = 0;
             const qsizetype firstOfRow = m_cells.size();
             for (int i = rowStart; i < rowEnd; ++i) {
-                const QUuid &id = section.clips.at(i).id;
+                const QUuid &id = section.clipIDs.at(i);
                 qreal h = estimate;
                 if (anyMeasured) {
                     const auto it = measured->constFind(id);
@@ -103,8 +102,6 @@ void GridLayoutModel::relayout()
                 rowHeight = std::max(rowHeight, h);
                 const int column = i - rowStart;
                 m_cells.append(Cell{id, s, i, QRectF(padding + column * (m_columnWidth + spacing), y, m_columnWidth, h)});
-                if (!m_firstCell.contains(id))
-                    m_firstCell.insert(id, static_cast<int>(m_cells.size() - 1));
             }
             // A short card in a row is centred vertically like the grid's cells.
             for (qsizetype k = firstOfRow; k < m_cells.size(); ++k) {
@@ -144,5 +141,13 @@ std::pair<int, int> GridLayoutModel::headersInBand(qreal top, qreal bottom) cons
 
 int GridLayoutModel::firstCellOf(const QUuid &clipID) const
 {
-    return m_firstCell.value(clipID, -1);
+    if (!m_firstCell) {
+        QHash<QUuid, int> first;
+        first.reserve(m_cells.size());
+        // Backwards, so that the first cell of a clip is the one kept.
+        for (int i = static_cast<int>(m_cells.size()) - 1; i >= 0; --i)
+            first.insert(m_cells.at(i).clipID, i);
+        m_firstCell = std::move(first);
+    }
+    return m_firstCell->value(clipID, -1);
 }

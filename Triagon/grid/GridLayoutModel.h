@@ -1,12 +1,12 @@
 #pragma once
 
-#include "grid/ClipSection.h"
-
 #include <QHash>
 #include <QList>
 #include <QRectF>
 #include <QString>
 #include <QUuid>
+
+#include <optional>
 
 // The geometry of the clip grid, computed once per change of the displayed
 // clips, the grouping, the column count, the width or a measured card height,
@@ -45,9 +45,16 @@ public:
         friend bool operator==(const CellKey &, const CellKey &) = default;
     };
 
+    // A section to lay out: its title and its clips in display order.
+    struct Section
+    {
+        QString title;
+        QList<QUuid> clipIDs;
+    };
+
     // The sections to show; with showHeaders false (no grouping) the single
     // section's title is not drawn and the grid starts right at the padding.
-    void setSections(const QList<ClipSection> &sections, bool showHeaders);
+    void setSections(QList<Section> sections, bool showHeaders);
     // Width of the grid area, column count (at least 1), tile aspect ratio
     // (width to height) and the height of a section header.
     void setGeometry(qreal width, int columns, double tileAspectRatio, qreal headerHeight);
@@ -68,7 +75,7 @@ public:
 
     const QList<Cell> &cells() const { return m_cells; }
     const QList<Header> &headers() const { return m_headers; }
-    const QList<ClipSection> &sections() const { return m_sections; }
+    const QList<Section> &sections() const { return m_sections; }
     bool showsHeaders() const { return m_showHeaders; }
     qreal contentHeight() const { return m_contentHeight; }
     CellKey keyOf(int cellIndex) const;
@@ -83,7 +90,7 @@ public:
     int firstCellOf(const QUuid &clipID) const;
 
 private:
-    QList<ClipSection> m_sections;
+    QList<Section> m_sections;
     bool m_showHeaders = false;
     qreal m_width = 0;
     int m_columns = 3;
@@ -104,6 +111,7 @@ private:
     };
     QList<Row> m_rows;
     QList<Header> m_headers;
-    QHash<QUuid, int> m_firstCell;
+    // Made on first use after a layout: most layouts never need it.
+    mutable std::optional<QHash<QUuid, int>> m_firstCell;
     qreal m_contentHeight = 2 * padding;
 };

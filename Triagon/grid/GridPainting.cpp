@@ -42,4 +42,40 @@ QRectF fitted(const QSizeF &image, const QRectF &area)
 }
 
 
+namespace {
+// Enough for the cards of a few screens; bounded in bytes, since one card of
+// a one-column grid is many times the size of a card of five columns.
+constexpr qsizetype spareImageBytes = 16 * 1024 * 1024;
+QList<QImage> &spareImages()
+{
+    static QList<QImage> spares;
+    return spares;
+}
+} // namespace
+
+QImage takeCardImage(const QSize &pixels)
+{
+    QList<QImage> &spares = spareImages();
+    for (qsizetype i = spares.size() - 1; i >= 0; --i) {
+        if (spares.at(i).size() == pixels)
+            return spares.takeAt(i);
+    }
+    return QImage(pixels, QImage::Format_RGB32);
+}
+
+void returnCardImage(QImage image)
+{
+    // An image shared with anyone else is theirs too.
+    if (image.isNull() || !image.isDetached() || image.format() != QImage::Format_RGB32)
+        return;
+    QList<QImage> &spares = spareImages();
+    spares.append(std::move(image));
+    qsizetype bytes = 0;
+    for (const QImage &spare : std::as_const(spares))
+        bytes += spare.sizeInBytes();
+    // The oldest go first.
+    while (bytes > spareImageBytes && !spares.isEmpty())
+        bytes -= spares.takeFirst().sizeInBytes();
+}
+
 } // namespace GridPainting

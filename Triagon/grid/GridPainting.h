@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QRectF>
 #include <QSizeF>
@@ -16,5 +17,13 @@ void fillRounded(QPainter &p, const QRectF &r, qreal radius, const QColor &color
 // The image's size scaled to fit the area, centred; an image within a point
 // and a half of filling the area fills it.
 QRectF fitted(const QSizeF &image, const QRectF &area);
+
+// The opaque images cards draw themselves into. A card that goes hands its
+// image back, and the next card of that size takes it: every change of the
+// grid brings new cards, and their large images, freed and asked for anew,
+// would make the system fault in fresh memory while they are first drawn.
+// The content of a taken image is undefined.
+QImage takeCardImage(const QSize &pixels);
+void returnCardImage(QImage image);
 
 } // namespace GridPainting

@@ -212,6 +212,7 @@ void ClipStore::dropStaleFilters()
 void ClipStore::invalidateDerivedCaches()
 {
     m_sortedAndFilteredCache.reset();
+    m_sortedAndFilteredPositionsCache.reset();
     m_clipStatsCache.reset();
     m_clipIndexCache.reset();
     m_usedTagsCache.reset();

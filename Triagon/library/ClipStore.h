@@ -2,7 +2,9 @@
 
 #include "audiotriage/AudioMetrics.h"
 #include "library/ClipImporter.h"
+#include "library/ClipStats.h"
 #include "library/DomainError.h"
+#include "library/SessionData.h"
 #include "library/SessionRestorer.h"
 #include "library/UndoAction.h"
 #include "library/model/Clip.h"
@@ -96,35 +98,8 @@ public:
     using ExportFolder = ::ExportFolder;
     using ExportFileEntry = ::ExportFileEntry;
 
-    // The session summary that the main window shows.
-    struct ClipStats
-    {
-        int ratedCount = 0;           // rating greater than 0
-        int taggedCount = 0;          // at least one tag
-        double totalDuration = 0;     // sum of every duration, as stored
-        double shortlistedDuration = 0; // sum over the shortlisted clips, as stored
-        ExportTotals shortlistTotals; // totals of the shortlisted clips
-        bool hasShortlisted = false;
-        int exportSkippedCount = 0;   // not shortlisted
-        int portraitCount = 0;        // width smaller than height
-        int totalCount = 0;
-    };
-
-    // The content of the session file.
-    struct SessionData
-    {
-        QList<Clip> clips;
-        std::optional<QUrl> sourceFolderURL;
-        QStringList availableTags;
-        QString folderOrganization; // the raw value text, "By Tag" or "By Rating"
-        qint64 gridColumns = 3;
-        QDateTime savedAt; // written with the time of the save, never read back
-
-        QJsonObject toJson() const;
-        // Every key but "sourceFolderURL" is required; on failure returns no
-        // value and the decoding error's text.
-        static std::optional<SessionData> fromJson(const QJsonObject &object, QString *errorText = nullptr);
-    };
+    using ClipStats = ::ClipStats;
+    using SessionData = ::SessionData;
 
     // The catalog a new store starts with.
     static const QStringList &builtInTags();
@@ -239,6 +214,9 @@ public:
     // The clips the grid shows: filtered (untouched, rating, tag, hand
     // markers) and sorted stably by sortOrder, ties in store order.
     const QList<Clip> &sortedAndFilteredClips() const;
+    // The same list as positions in clips(): what the grid lays out, without
+    // copying a single clip.
+    const QList<qsizetype> &sortedAndFilteredPositions() const;
     // Clip id to position in clips(); with duplicate ids the later wins.
     const QHash<QUuid, qsizetype> &clipIndex() const;
     std::optional<qsizetype> indexOfClip(const QUuid &id) const;
@@ -550,6 +528,7 @@ private:
         Q_EMIT objectWillChange();
         option = value;
         m_sortedAndFilteredCache.reset();
+        m_sortedAndFilteredPositionsCache.reset();
         Q_EMIT viewOptionsChanged();
     }
 
@@ -607,6 +586,13 @@ private:
 
     // Derived caches; unset means "compute on next read".
     mutable std::optional<QList<Clip>> m_sortedAndFilteredCache;
+    mutable std::optional<QList<qsizetype>> m_sortedAndFilteredPositionsCache;
+    // Every clip's position in name order, and the names it was made for: it
+    // outlives edits that keep every name (ratings, tags), so that sorting
+    // by name seldom collates anything.
+    const QList<qsizetype> &nameOrder() const;
+    mutable QList<qsizetype> m_nameOrder;
+    mutable QStringList m_nameOrderNames;
     mutable std::optional<ClipStats> m_clipStatsCache;
     mutable std::optional<QHash<QUuid, qsizetype>> m_clipIndexCache;
     mutable std::optional<QStringList> m_usedTagsCache;

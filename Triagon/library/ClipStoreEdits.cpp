@@ -246,8 +246,8 @@ qsizetype ClipStore::visibleSelectionCount() const
     if (m_selectedClipIDs.isEmpty())
         return 0;
     qsizetype count = 0;
-    for (const Clip &clip : sortedAndFilteredClips()) {
-        if (m_selectedClipIDs.contains(clip.id))
+    for (const qsizetype i : sortedAndFilteredPositions()) {
+        if (m_selectedClipIDs.contains(m_clips[i].id))
             ++count;
     }
     return count;

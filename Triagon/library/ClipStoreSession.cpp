@@ -113,7 +113,7 @@ void renewTakenIds(QList<Clip> &clips)
 
 // ---- JSON form -------------------------------------------------------------------
 
-QJsonObject ClipStore::SessionData::toJson() const
+QJsonObject SessionData::toJson() const
 {
     QJsonArray clipArray;
     for (const Clip &clip : clips)
@@ -129,7 +129,7 @@ QJsonObject ClipStore::SessionData::toJson() const
     return o;
 }
 
-std::optional<ClipStore::SessionData> ClipStore::SessionData::fromJson(const QJsonObject &object, QString *errorText)
+std::optional<SessionData> SessionData::fromJson(const QJsonObject &object, QString *errorText)
 {
     JsonReader r(object);
     SessionData data;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 // ---- Derived views ----------------------------------------------------------------
@@ -16,17 +17,15 @@ bool ClipStore::isUntouched(const Clip &clip)
     return clip.rating < 1 && clip.tags.isEmpty() && !clip.markerFlag && clip.filename == clip.urlFileName();
 }
 
-const QList<Clip> &ClipStore::sortedAndFilteredClips() const
+const QList<qsizetype> &ClipStore::sortedAndFilteredPositions() const
 {
-    if (m_sortedAndFilteredCache)
-        return *m_sortedAndFilteredCache;
+    if (m_sortedAndFilteredPositionsCache)
+        return *m_sortedAndFilteredPositionsCache;
 
-    // The grid reads this after every filter, sort and clip change, so the
-    // clips are filtered and sorted as positions and copied once, at the end,
-    // into a list of exactly their number: a clip is large, and every extra
-    // copy or list of a whole session costs more than the sort itself.
-    std::vector<qsizetype> shown;
-    shown.reserve(size_t(m_clips.size()));
+    // The grid reads this after every filter, sort and clip change: the clips
+    // are filtered and sorted as positions, and nothing of a clip is copied.
+    QList<qsizetype> shown;
+    shown.reserve(m_clips.size());
     for (qsizetype i = 0; i < m_clips.size(); ++i) {
         const Clip &clip = m_clips[i];
         if (m_hideUntouched && isUntouched(clip))
@@ -37,19 +36,27 @@ const QList<Clip> &ClipStore::sortedAndFilteredClips() const
             continue;
         if (m_filterHandMarkers && !(clip.markerFlag && clip.markerFlag->isMarker()))
             continue;
-        shown.push_back(i);
+        shown.append(i);
     }
 
     switch (m_sortOrder) {
     case SortOrder::name: {
-        // Sorted by their collation keys instead of comparing names pair by pair.
-        std::vector<std::pair<QCollatorSortKey, qsizetype>> keyed;
-        keyed.reserve(shown.size());
-        for (const qsizetype i : shown)
-            keyed.emplace_back(FinderOrder::sortKey(m_clips[i].filename), i);
-        std::stable_sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
-        for (size_t k = 0; k < keyed.size(); ++k)
-            shown[k] = keyed[k].second;
+        // The clips in name order, filtered: the same as sorting the shown
+        // clips stably, since ties keep the store's order in both.
+        QList<qsizetype> sorted;
+        if (shown.size() == m_clips.size()) {
+            sorted = nameOrder();
+        } else {
+            sorted.reserve(shown.size());
+            std::vector<bool> isShown(size_t(m_clips.size()), false);
+            for (const qsizetype i : std::as_const(shown))
+                isShown[size_t(i)] = true;
+            for (const qsizetype i : nameOrder()) {
+                if (isShown[size_t(i)])
+                    sorted.append(i);
+            }
+        }
+        shown = std::move(sorted);
         break;
     }
     case SortOrder::duration:
@@ -65,12 +72,52 @@ const QList<Clip> &ClipStore::sortedAndFilteredClips() const
         std::stable_sort(shown.begin(), shown.end(), [this](qsizetype a, qsizetype b) { return m_clips[a].rating > m_clips[b].rating; });
         break;
     }
+    m_sortedAndFilteredPositionsCache = std::move(shown);
+    return *m_sortedAndFilteredPositionsCache;
+}
 
-    QList<Clip> result;
-    result.reserve(qsizetype(shown.size()));
-    for (const qsizetype i : shown)
-        result.append(m_clips[i]);
-    m_sortedAndFilteredCache = std::move(result);
+const QList<qsizetype> &ClipStore::nameOrder() const
+{
+    bool valid = m_nameOrderNames.size() == m_clips.size();
+    for (qsizetype i = 0; valid && i < m_clips.size(); ++i) {
+        const QString &was = m_nameOrderNames.at(i);
+        const QString &is = m_clips.at(i).filename;
+        // The same text buffer is the same name; a name held here keeps its
+        // buffer alive, so no other name can take its place there.
+        valid = (was.constData() == is.constData() && was.size() == is.size()) || was == is;
+    }
+    if (valid)
+        return m_nameOrder;
+
+    // Each name's collation key is made once; the sort then compares the
+    // keys of the positions, which stay where they are.
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(size_t(m_clips.size()));
+    QStringList names;
+    names.reserve(m_clips.size());
+    for (const Clip &clip : m_clips) {
+        keys.push_back(FinderOrder::sortKey(clip.filename));
+        names.append(clip.filename);
+    }
+    QList<qsizetype> order(m_clips.size());
+    std::iota(order.begin(), order.end(), qsizetype(0));
+    std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    m_nameOrder = std::move(order);
+    m_nameOrderNames = std::move(names);
+    return m_nameOrder;
+}
+
+const QList<Clip> &ClipStore::sortedAndFilteredClips() const
+{
+    if (!m_sortedAndFilteredCache) {
+        // A clip is large: copied once, into a list of exactly their number.
+        const QList<qsizetype> &shown = sortedAndFilteredPositions();
+        QList<Clip> result;
+        result.reserve(shown.size());
+        for (const qsizetype i : shown)
+            result.append(m_clips[i]);
+        m_sortedAndFilteredCache = std::move(result);
+    }
     return *m_sortedAndFilteredCache;
 }
 

@@ -1,5 +1,7 @@
 #include "GridTestSupport.h"
 
+#include "grid/GridPainting.h"
+
 #include "media/AudioScrubEngine.h"
 #include "media/ScrubPlayerPool.h"
 #include "media/ThumbnailGenerator.h"
@@ -54,4 +56,21 @@ TEST(CardPoster, HoverScrubbingSeeksThePooledPlayerOfTheFile)
     EXPECT_NEAR(card->scrubPlayer()->currentFrameTime(), clip.duration * 0.75, 0.1);
     sendLeave(card);
     EXPECT_EQ(card->scrubPlayer(), nullptr);
+}
+
+TEST(CardImages, AnImageHandedBackServesTheNextCardOfItsSizeUnlessItIsShared)
+{
+    QImage first = GridPainting::takeCardImage(QSize(120, 90));
+    ASSERT_EQ(first.size(), QSize(120, 90));
+    ASSERT_EQ(first.format(), QImage::Format_RGB32);
+    const uchar *bits = first.constBits();
+    GridPainting::returnCardImage(std::move(first));
+    EXPECT_EQ(GridPainting::takeCardImage(QSize(64, 48)).size(), QSize(64, 48)); // another size: a new image
+    QImage again = GridPainting::takeCardImage(QSize(120, 90));
+    EXPECT_EQ(again.constBits(), bits);
+
+    // An image someone else still holds is not handed to a card.
+    const QImage held = again;
+    GridPainting::returnCardImage(std::move(again));
+    EXPECT_NE(GridPainting::takeCardImage(QSize(120, 90)).constBits(), held.constBits());
 }

@@ -1,5 +1,6 @@
 #include "GridTestSupport.h"
 
+#include "app/ThemeColor.h"
 #include "grid/TagPickerView.h"
 #include "support/TestMedia.h"
 
@@ -172,4 +173,24 @@ TEST(GridFaults, APickerRequestForAClipWithoutACardEndsAndAMovedClipKeepsItsPick
     EXPECT_TRUE(f.card(1)->isTagPickerShown());
     f.card(1)->closeTagPicker();
     EXPECT_FALSE(f.store->showTagPickerForClipID().has_value());
+}
+
+// The card keeps its drawing until something it shows changes; a new accent
+// colour chosen in the settings is such a change, though no input changes.
+TEST(GridFaults, ANewThemeColourRepaintsTheSelectionRing)
+{
+    GridFixture f({testClip(QStringLiteral("a.mov")), testClip(QStringLiteral("b.mov"))});
+    ClipThumbnailView *card = f.card(0);
+    ASSERT_TRUE(card->inputs().isSelected); // the first clip is selected when the grid shows
+    // The ring runs 2 points outside the body's left edge, 2 points wide.
+    const QPoint onRing(ClipThumbnailView::margin - 2, card->height() / 2);
+    auto ringColour = [&](ClipThumbnailView *of) { return of->grab().toImage().pixelColor(onRing).name().toStdString(); };
+    ASSERT_EQ(ringColour(card), themeColorValue(ThemeColor::orange).name().toStdString());
+
+    f.settings->setThemeColorRaw(QStringLiteral("Blue"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ringColour(card), themeColorValue(ThemeColor::blue).name().toStdString());
+    // An unselected card shows no ring in either colour.
+    EXPECT_NE(ringColour(f.card(1)), themeColorValue(ThemeColor::blue).name().toStdString());
+    EXPECT_NE(ringColour(f.card(1)), themeColorValue(ThemeColor::orange).name().toStdString());
 }

@@ -98,6 +98,53 @@ TEST(GridSections, TheGridShowsTitledHeadersWithCountsAndFollowsTheGrouping)
     EXPECT_EQ(f.grid->layoutModel().headers().at(0).count, 3);
 }
 
+TEST(GridSections, TheGridLaysOutTheDivisionOfTheDisplayedListForEveryGrouping)
+{
+    const QString action = QStringLiteral("Action");
+    QList<Clip> clips{testClip(QStringLiteral("e.mov"), 5, 4, {action, QStringLiteral("dunk")}),
+                      testClip(QStringLiteral("a.mov"), 9, 0),
+                      testClip(QStringLiteral("d.mov"), 2, 2, {QStringLiteral("dunk"), QStringLiteral("dunk")}),
+                      testClip(QStringLiteral("c.mov"), 7, 4, {action}),
+                      testClip(QStringLiteral("b.mov"), 3, 1, {QStringLiteral("Zoom")})};
+    GridFixture f(clips);
+    f.store->setSortOrder(SortOrder::duration);
+    f.store->setFilterRating(0);
+
+    auto idsOf = [](const QList<Clip> &list) {
+        QList<QUuid> ids;
+        for (const Clip &c : list)
+            ids << c.id;
+        return ids;
+    };
+    for (const GroupMode mode : {GroupMode::none, GroupMode::rating, GroupMode::category}) {
+        f.store->setGroupMode(mode);
+        const QList<ClipSection> expected = clipSections(f.store->sortedAndFilteredClips(), mode);
+        const QList<ClipSection> shown = f.grid->clipSections();
+        const auto &laidOut = f.grid->layoutModel().sections();
+        ASSERT_EQ(shown.size(), expected.size());
+        ASSERT_EQ(laidOut.size(), expected.size());
+        for (qsizetype i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(shown.at(i).title, expected.at(i).title);
+            EXPECT_EQ(idsOf(shown.at(i).clips), idsOf(expected.at(i).clips));
+            EXPECT_EQ(laidOut.at(i).title, expected.at(i).title);
+            EXPECT_EQ(laidOut.at(i).clipIDs, idsOf(expected.at(i).clips));
+        }
+    }
+
+    // By tag, in duration order inside each section; the clip listing "dunk"
+    // twice is one card there.
+    EXPECT_EQ(titles(f.grid->clipSections()), (QStringList{action, QStringLiteral("Zoom"), QStringLiteral("dunk"), QStringLiteral("Untagged")}));
+    EXPECT_EQ(names(f.grid->clipSections().at(0).clips), (QStringList{QStringLiteral("c.mov"), QStringLiteral("e.mov")}));
+    EXPECT_EQ(names(f.grid->clipSections().at(2).clips), (QStringList{QStringLiteral("e.mov"), QStringLiteral("d.mov")}));
+    // A filter leaves out what it hides, and empty sections go.
+    f.store->setFilterRating(4);
+    EXPECT_EQ(titles(f.grid->clipSections()), (QStringList{action, QStringLiteral("dunk")}));
+    EXPECT_EQ(f.grid->layoutModel().sections().size(), 2);
+    f.store->setGroupMode(GroupMode::rating);
+    EXPECT_EQ(titles(f.grid->clipSections()), QStringList{ratingSectionTitle(4)});
+    EXPECT_EQ(f.grid->layoutModel().sections().at(0).clipIDs, (QList<QUuid>{f.clip(3).id, f.clip(0).id}));
+}
+
 TEST(GridLayout, EstimatedCellHeightFollowsColumnsAndTheTileAspect)
 {
     EXPECT_NEAR(GridLayoutModel::estimatedCellHeight(1000, 5, 16.0 / 9.0), 170.8, 1e-9);
@@ -121,10 +168,10 @@ TEST(GridLayout, EstimatedCellHeightFollowsColumnsAndTheTileAspect)
 TEST(GridLayout, ABandEdgeTouchingCellIsFarAndBandsAreFoundByRow)
 {
     GridLayoutModel model;
-    QList<Clip> clips;
+    QList<QUuid> ids;
     for (int i = 0; i < 9; ++i)
-        clips << testClip(QString::number(i));
-    model.setSections({ClipSection{QStringLiteral("All"), clips}}, false);
+        ids << QUuid::createUuid();
+    model.setSections({GridLayoutModel::Section{QStringLiteral("All"), ids}}, false);
     model.setGeometry(1000, 3, 16.0 / 9.0, 24);
     model.relayout();
     const QRectF second = model.cells().at(3).rect;
@@ -203,6 +250,37 @@ TEST(GridVirtualization, AStoreEditLaysTheGridOutOnceAndCardsShowTheCurrentClip)
     f.store->setSelectedClipIDs({f.clip(3).id}); // selection: no new layout
     EXPECT_EQ(f.grid->layoutCount(), before + 1);
     EXPECT_TRUE(f.card(3)->inputs().isSelected);
+}
+
+// Cards and headers that go are deleted later; by then they must be out of
+// the viewport, or their deletion has every card that stays painted again.
+TEST(GridVirtualization, CardsThatGoLeaveTheOnesThatStayAsTheyArePainted)
+{
+    QList<Clip> clips;
+    for (int i = 0; i < 90; ++i)
+        clips << testClip(QStringLiteral("c%1.mov").arg(i, 2, 10, QLatin1Char('0')), 90 - i, i % 6, {QStringLiteral("T%1").arg(i % 3)});
+    GridFixture f(clips, {}, QSize(1000, 600));
+    struct PaintCounter : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject *object, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint && qobject_cast<ClipThumbnailView *>(object))
+                ++paints;
+            return false;
+        }
+    } counter;
+    for (const auto &change : {std::function<void()>([&] { f.store->setSortOrder(SortOrder::rating); }),
+                              std::function<void()>([&] { f.store->setGroupMode(GroupMode::category); })}) {
+        change();
+        QCoreApplication::processEvents(); // the new cards are painted
+        counter.paints = 0;
+        qApp->installEventFilter(&counter);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        qApp->removeEventFilter(&counter);
+        EXPECT_EQ(counter.paints, 0);
+    }
 }
 
 TEST(GridEmptyState, FiltersHidingEveryClipShowTheMessageUntilShowAllClips)

@@ -59,6 +59,42 @@ TEST(StoreState, NameOrderIsFinderOrderWithTiesInStoreOrder)
     EXPECT_EQ(store.sortedAndFilteredClips()[0].id, second.id);
 }
 
+TEST(StoreState, NameOrderFollowsRenamesNewClipsAndFiltersAcrossEdits)
+{
+    ClipStore store;
+    store.setSavingEnabled(false);
+    Clip a = clip("a.mov"), b = clip("b.mov", 2), c = clip("c.mov");
+    store.setClips({c, a, b});
+    EXPECT_EQ(names(store.sortedAndFilteredClips()), (QStringList{"a.mov", "b.mov", "c.mov"}));
+
+    // A rename moves the clip to its new place; an edit that keeps every
+    // name keeps the order.
+    store.renameClip(a.id, QStringLiteral("d.mov"));
+    EXPECT_EQ(names(store.sortedAndFilteredClips()), (QStringList{"b.mov", "c.mov", "d.mov"}));
+    store.setRating(4, c.id);
+    EXPECT_EQ(names(store.sortedAndFilteredClips()), (QStringList{"b.mov", "c.mov", "d.mov"}));
+
+    // A filter keeps the name order of the clips it shows.
+    store.appendClips({clip("a2.mov", 4), clip("a10.mov", 2)});
+    store.setFilterRating(4);
+    EXPECT_EQ(names(store.sortedAndFilteredClips()), (QStringList{"a2.mov", "c.mov"}));
+    store.setFilterRating(0);
+    EXPECT_EQ(names(store.sortedAndFilteredClips()), (QStringList{"a2.mov", "a10.mov", "b.mov", "c.mov", "d.mov"}));
+
+    // The positions are the same list without the copies.
+    QStringList byPosition;
+    for (const qsizetype i : store.sortedAndFilteredPositions())
+        byPosition.append(store.clips().at(i).filename);
+    EXPECT_EQ(byPosition, names(store.sortedAndFilteredClips()));
+
+    // Equal names swapped in the store swap in the list (ties in store order).
+    Clip first = clip("take.mov"), second = clip("take.mov");
+    store.setClips({first, second});
+    EXPECT_EQ(store.sortedAndFilteredClips().at(0).id, first.id);
+    store.setClips({second, first});
+    EXPECT_EQ(store.sortedAndFilteredClips().at(0).id, second.id);
+}
+
 TEST(StoreState, DurationAndRatingSortDescendingKeepingStoreOrderInsideTies)
 {
     ClipStore store;

@@ -57,6 +57,9 @@ TriagonApp::~TriagonApp()
     // The window observes the store: it goes first.
     delete m_window.data();
     delete m_settingsWindow.data();
+    // A tour is shown on this application's window: it ends with it, so the
+    // process-wide tour manager never hands a half-taken tour to a later one.
+    TourManager::shared().setActiveTour(std::nullopt);
 }
 
 void TriagonApp::start()

@@ -27,7 +27,8 @@ void PlayerView::startRename()
     connect(m_renameField, &QLineEdit::textChanged, this, [this](const QString &text) { m_renameText = text; });
     connect(m_renameField, &RenameTextField::committed, this, &PlayerView::commitRename);
     connect(m_renameField, &RenameTextField::cancelled, this, &PlayerView::cancelRename);
-    m_titleColumn->replaceWidget(m_title, m_renameField);
+    // The layout hands back the item it replaced; it is ours to delete.
+    delete m_titleColumn->replaceWidget(m_title, m_renameField);
     m_title->hide();
     m_renameField->show();
 }
@@ -54,7 +55,7 @@ void PlayerView::endRename()
     if (RenameTextField *field = m_renameField) {
         m_renameField = nullptr;
         field->disconnect(this);
-        m_titleColumn->replaceWidget(field, m_title);
+        delete m_titleColumn->replaceWidget(field, m_title);
         field->hide();
         field->deleteLater();
     }

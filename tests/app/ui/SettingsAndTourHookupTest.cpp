@@ -106,6 +106,21 @@ TEST(SettingsAndTourHookup, takeATourShowsTheOverlayOverTheWindowAndFinishingRec
 }
 
 // The first clips of the window start the tour the user has not finished.
+TEST(SettingsAndTourHookup, aTourEndsWithTheApplicationThatShowedIt)
+{
+    {
+        TriagonApp app;
+        ASSERT_TRUE(startAndWait(app));
+        app.mainWindow()->commands()->takeTourAction()->trigger();
+        ASSERT_TRUE(TourManager::shared().activeTour().has_value());
+    }
+    EXPECT_FALSE(TourManager::shared().activeTour().has_value());
+    TriagonApp next;
+    ASSERT_TRUE(startAndWait(next));
+    ASSERT_TRUE(overlayOf(next));
+    EXPECT_FALSE(overlayOf(next)->isPresented());
+}
+
 TEST(SettingsAndTourHookup, firstClipsStartTheTourOverlay)
 {
     QSettings().remove(TourManager::completedKey());
