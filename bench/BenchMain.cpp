@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QThread>
 #include <QFile>
 #include <QEventLoop>
 #include <QTextStream>
@@ -72,6 +73,26 @@ bool bench::waitFor(const std::function<bool()> &done, int timeoutMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     }
     return true;
+}
+
+bool bench::pollFor(const std::function<bool()> &done, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QThread::usleep(200);
+    }
+    return true;
+}
+
+void bench::runFor(int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    pollFor([&] { return timer.elapsed() >= ms; }, ms + 1000);
 }
 
 double bench::median(QList<double> values)

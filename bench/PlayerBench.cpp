@@ -33,22 +33,7 @@ QSize shownSize(1000, 562);
 
 bool waitFor(const std::function<bool()> &condition, int ms = 60000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        QThread::usleep(200);
-    }
-    return true;
-}
-
-void runFor(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    waitFor([&] { return timer.elapsed() >= ms; }, ms + 1000);
+    return bench::pollFor(condition, ms);
 }
 
 std::shared_ptr<VideoPlayer> openPlayer(const QString &path)
@@ -128,7 +113,7 @@ int player(const QStringList &arguments)
         FrameCounter counter(p.get());
         mediaStart = p->currentFrameTime();
         shuttle.shuttleForward();
-        runFor(static_cast<int>(playSeconds * 1000));
+        bench::runFor(static_cast<int>(playSeconds * 1000));
         shuttle.shuttleStop();
         mediaEnd = p->currentFrameTime();
         shown1x = counter.count();
@@ -147,7 +132,7 @@ int player(const QStringList &arguments)
         const int ms = static_cast<int>(std::min(2000.0, std::max(250.0, (duration - 0.5) / 8 * 1000)));
         QElapsedTimer timer;
         timer.start();
-        runFor(ms);
+        bench::runFor(ms);
         shown8xFps = counter.count() / (timer.nsecsElapsed() / 1e9);
         shuttle.shuttleStop();
     }
@@ -169,7 +154,7 @@ int player(const QStringList &arguments)
             shuttle.shuttleReverse();
         QElapsedTimer timer;
         timer.start();
-        runFor(ms);
+        bench::runFor(ms);
         reverseStepsPerSecond[speed] = counter.count() / (timer.nsecsElapsed() / 1e9);
         shuttle.shuttleStop();
         if (qEnvironmentVariableIsSet("TRIAGON_BENCH_TRACE")) {

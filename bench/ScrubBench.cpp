@@ -44,22 +44,7 @@ QString loadAverage()
 
 bool waitFor(const std::function<bool()> &condition, int ms = 120000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition()) {
-        if (timer.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        QThread::usleep(200);
-    }
-    return true;
-}
-
-void pause(int ms)
-{
-    QElapsedTimer timer;
-    timer.start();
-    waitFor([&] { return timer.elapsed() >= ms; }, ms + 1000);
+    return bench::pollFor(condition, ms);
 }
 
 QByteArray imageHash(const QImage &image)
@@ -217,7 +202,7 @@ int scrub(const QStringList &arguments)
     for (double t : randomTargets) {
         pointer.request(player, t, &randomSeeks);
         pointer.settle();
-        pause(5);
+        bench::runFor(5);
     }
 
     // Back and forth over a second and a half (45 frames: a dozen pixels of a
@@ -257,7 +242,7 @@ int scrub(const QStringList &arguments)
             card->setTargetSize(size);
             pointer.request(card, spots[c], cycle > 0 ? &reentry : nullptr);
             pointer.settle();
-            pause(100);
+            bench::runFor(100);
         }
     }
     pointer.settle();
@@ -293,7 +278,7 @@ int scrub(const QStringList &arguments)
 
     // 24 pooled players of 1080p clips (links to the file, one per card).
     pool.purgePlayers();
-    pause(300);
+    bench::runFor(300);
     std::vector<std::shared_ptr<VideoPlayer>> players;
     const double before = bench::residentMb();
     double peak = before;
@@ -308,7 +293,7 @@ int scrub(const QStringList &arguments)
         players.push_back(p);
         peak = std::max(peak, bench::residentMb());
     }
-    pause(300);
+    bench::runFor(300);
     peak = std::max(peak, bench::residentMb());
     bench::print("pool24_open_decoders", PooledDecoderBudget::instance().openCount(), 0);
     bench::print("pool24_rss_mb", peak, 1);

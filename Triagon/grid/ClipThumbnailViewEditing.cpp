@@ -134,12 +134,7 @@ void ClipThumbnailView::onTagPickerHidden()
     // However the popup closed (its own dismiss, a click outside it, Escape
     // handled by the window system), the next opening starts in the normal mode.
     m_showTagPickerInAddMode = false;
-    if (m_popup) {
-        TagPickerPopup *popup = m_popup;
-        m_popup = nullptr;
-        m_picker = nullptr;
-        popup->disconnect(this);
-        popup->deleteLater();
-    }
+    m_picker = nullptr;
+    TagPickerPopup::release(m_popup, this);
     Q_EMIT tagPickerClosed();
 }

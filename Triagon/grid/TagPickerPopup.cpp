@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 TagPickerPopup::TagPickerPopup(const QStringList &availableTags, const QStringList &selectedTags, const QSet<QString> &mixedTags,
                                bool startInAddMode, const QColor &accent, QWidget *owner)
@@ -17,6 +18,14 @@ TagPickerPopup::TagPickerPopup(const QStringList &availableTags, const QStringLi
     layout->setContentsMargins(0, 0, 0, 0);
     m_picker = new TagPickerView(availableTags, selectedTags, mixedTags, startInAddMode, accent, this);
     layout->addWidget(m_picker);
+}
+
+void TagPickerPopup::release(TagPickerPopup *&popup, QObject *owner)
+{
+    if (TagPickerPopup *gone = std::exchange(popup, nullptr)) {
+        gone->disconnect(owner);
+        gone->deleteLater();
+    }
 }
 
 void TagPickerPopup::placeNear(const QRect &row, int centreX, int gap)

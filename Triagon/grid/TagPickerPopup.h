@@ -22,6 +22,10 @@ public:
     // Places the popup for a row (in global coordinates): its top `gap`
     // points below the row, centred on `centreX`, within the screen.
     void placeNear(const QRect &row, int centreX, int gap);
+    // Lets go of the popup that `owner` showed: it stops talking to `owner`
+    // and is deleted once control returns to the event loop (it may be the
+    // sender of the signal being handled). Clears `popup`; nothing when empty.
+    static void release(TagPickerPopup *&popup, QObject *owner);
 
 Q_SIGNALS:
     void hidden();

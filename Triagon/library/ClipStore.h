@@ -488,10 +488,6 @@ public:
     OrganizeRunner &organizeRunner();
 
 Q_SIGNALS:
-    // exportProgress or exportCurrentFile changed.
-    void exportProgressChanged();
-
-Q_SIGNALS:
     void objectWillChange();
     void clipsChanged();
     void viewOptionsChanged();
@@ -505,6 +501,7 @@ Q_SIGNALS:
     void sessionSaveErrorChanged();
     void audioMetricsChanged();
     void sessionSaved(qsizetype clipCount);
+    void exportProgressChanged(); // exportProgress or exportCurrentFile changed
 
 private:
     // Organize run: applies the worker's outcome to the session.

@@ -104,13 +104,8 @@ void PlayerView::onPickerHidden()
     if (!m_showTagPicker && !m_popup)
         return;
     m_showTagPicker = false;
-    if (m_popup) {
-        TagPickerPopup *popup = m_popup;
-        m_popup = nullptr;
-        m_picker = nullptr;
-        popup->disconnect(this);
-        popup->deleteLater();
-    }
+    m_picker = nullptr;
+    TagPickerPopup::release(m_popup, this);
     setFocus(Qt::PopupFocusReason);
 }
 
