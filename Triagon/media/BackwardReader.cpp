@@ -109,15 +109,12 @@ bool BackwardReader::nearStride(qint64 anchor, qint64 stride, qint64 timestamp, 
     return offset <= near || stride - offset <= near;
 }
 
-bool BackwardReader::noKeyframeBetween(qint64 decodedAt, qint64 timestamp) const
+bool BackwardReader::reachesWithoutKeyframe(qint64 timestamp) const
 {
-    // The index holds the decoding times of the keyframes.
-    AVStream *stream = m_decoder.stream();
-    if (!stream || decodedAt == AV_NOPTS_VALUE || avformat_index_get_entries_count(stream) <= 0)
+    if (!m_decoder.hasFrame())
         return false;
-    const int index = av_index_search_timestamp(stream, timestamp, AVSEEK_FLAG_BACKWARD);
-    const AVIndexEntry *entry = index >= 0 ? avformat_index_get_entry(stream, index) : nullptr;
-    return entry && entry->timestamp <= decodedAt;
+    const std::optional<qint64> keyframe = m_decoder.format().keyframeAtOrBefore(timestamp);
+    return keyframe && *keyframe <= m_decoder.frameTimestamp();
 }
 
 bool BackwardReader::current(quint64 serial)
@@ -190,10 +187,43 @@ bool BackwardReader::open()
     return false;
 }
 
+bool BackwardReader::runJobFrameByFrame(const Job &job, quint64 serial)
+{
+    // Every frame stands alone: each one asked for is sought and decoded by
+    // itself, the latest first, and nothing between them is decoded.
+    const qint64 frame = m_decoder.frameDurationTicks();
+    const bool everyFrame = job.stride <= frame + frame / 2;
+    qint64 t = job.to;
+    if (!everyFrame && job.anchor > t)
+        t = job.anchor - ((job.anchor - t + job.stride - 1) / job.stride) * job.stride;
+    while (t >= job.from) {
+        if (!current(serial))
+            return false;
+        if (!m_decoder.decodeKeyframeAlone(t))
+            return true; // a frame that cannot be read
+        const qint64 timestamp = m_decoder.frameTimestamp();
+        if (keeps(job, timestamp, frame)) {
+            Frame made;
+            made.timestamp = timestamp;
+            made.previous = m_decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
+            made.end = m_decoder.frameEndTimestamp();
+            made.image = m_decoder.frameImage(job.size);
+            if (!made.image.isNull())
+                hand(serial, std::move(made));
+        }
+        if (m_decoder.isFirstFrame() || timestamp > t)
+            break;
+        t = everyFrame ? timestamp - 1 : std::min(t, timestamp) - job.stride;
+    }
+    return true;
+}
+
 bool BackwardReader::runJob(const Job &job, quint64 serial)
 {
     if (!open())
         return true;
+    if (m_decoder.isIntraOnly())
+        return runJobFrameByFrame(job, serial);
     const qint64 frame = m_decoder.frameDurationTicks();
     const qint64 skipBefore = job.from - qint64(skipBeyondFrames + m_decoder.pipelineDelayFrames()) * frame;
     // Going back several frames a step, only the frames asked for are
@@ -213,8 +243,7 @@ bool BackwardReader::runJob(const Job &job, quint64 serial)
     while (top >= job.from) {
         // Decoding goes on from where it stands when no keyframe lies
         // between there and the top; else it starts at the keyframe before.
-        const bool goingOn = first && m_decoder.hasFrame() && m_decoder.frameTimestamp() <= top
-                             && noKeyframeBetween(m_decoder.frame()->pkt_dts, top);
+        const bool goingOn = first && m_decoder.hasFrame() && m_decoder.frameTimestamp() <= top && reachesWithoutKeyframe(top);
         if (!goingOn && !m_decoder.seekToKeyframeBefore(top))
             return true;
         first = false;

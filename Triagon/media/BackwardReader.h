@@ -15,10 +15,12 @@
 #include <vector>
 
 // Reads a stretch of one file ahead of a player going backwards (reverse
-// shuttle, frame steps back), on a thread and a decoder of its own: from the
-// keyframe before the stretch up to its end, keeping, scaled, the frames the
-// player will ask for. The player's own decoder meanwhile stays free to
-// answer its requests at once. Thread-safe.
+// shuttle, frame steps back), on a thread and a decoder of its own, keeping,
+// scaled, the frames the player will ask for: a long-GOP stream one keyframe
+// interval at a time, from the keyframe before it up to its end; an
+// all-intra stream (ProRes) frame by frame, decoding only the frames asked
+// for. The player's own decoder meanwhile stays free to answer its requests
+// at once. Thread-safe.
 class BackwardReader
 {
 public:
@@ -75,10 +77,12 @@ private:
     bool open();
     // False when the job was replaced or the reader stops.
     bool runJob(const Job &job, quint64 serial);
+    // The same for a stream whose frames are all keyframes.
+    bool runJobFrameByFrame(const Job &job, quint64 serial);
     bool current(quint64 serial);
-    // Whether decoding on from the packet decoded at `decodedAt` reaches
-    // `timestamp` without passing a keyframe.
-    bool noKeyframeBetween(qint64 decodedAt, qint64 timestamp) const;
+    // Whether decoding on from the current frame reaches `timestamp`
+    // without passing a keyframe.
+    bool reachesWithoutKeyframe(qint64 timestamp) const;
     void hand(quint64 serial, Frame frame);
 
     const QString m_path;

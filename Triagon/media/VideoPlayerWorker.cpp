@@ -228,12 +228,6 @@ bool VideoPlayerWorker::ensureOpen(OpenFor purpose)
         m_openedOnce = true;
         m_duration = m_decoder.durationSeconds();
         m_frameDuration = m_decoder.frameDuration();
-        m_keyframeOffset = 0;
-        if (AVStream *stream = m_decoder.stream(); stream->start_time != AV_NOPTS_VALUE && avformat_index_get_entries_count(stream) > 0) {
-            const qint64 offset = stream->start_time - avformat_index_get_entry(stream, 0)->timestamp;
-            if (offset > 0 && double(offset) * av_q2d(stream->time_base) < 1.0)
-                m_keyframeOffset = offset;
-        }
         const double duration = m_duration;
         const double frameRate = m_decoder.frameRate();
         const QSize size = m_decoder.displaySize();

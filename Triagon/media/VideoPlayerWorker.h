@@ -100,7 +100,6 @@ private:
     void present(qint64 timestamp, const QImage &image);
     void setSkipping(bool skipping);
     std::optional<qint64> keyframeAtOrBefore(qint64 timestamp) const;
-    void learnKeyframeOffset();
     void showDecoderFrame();
     bool positionDecoderAtShown();
     // Returns how many of the frames came from the cache.
@@ -160,7 +159,6 @@ private:
     bool m_openedOnce = false;
     double m_duration = 0;
     double m_frameDuration = 1.0 / 30.0;
-    qint64 m_keyframeOffset = 0;   // a keyframe's display time less its decoding time
     bool m_hasShown = false;
     qint64 m_shownTimestamp = 0;
     double m_shownSeconds = 0;
