@@ -3,26 +3,44 @@
 #include "media/FrameCache.h"
 
 #include <QScopeGuard>
+#include <QThread>
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
 namespace {
-// Frames that no other frame refers to are skipped while the stretch is
-// more than this many frames ahead (besides those the decoder holds back).
+// Frames that no other frame refers to are skipped while they lie more than
+// this many frames before a piece (besides those the decoder holds back).
 constexpr int skipBeyondFrames = 4;
+// Decoders that read side by side, at most, and the memory their pictures
+// may take together (a decoder holds about ten: its references and those of
+// its threads).
+constexpr int maxReaders = 4;
+constexpr qint64 readersMemoryBytes = 512LL * 1024 * 1024;
+constexpr int picturesPerDecoder = 10;
+// A player this many strides below where the sweep stands is met where it is.
+constexpr int catchUpStrides = 4;
 } // namespace
 
-BackwardReader::BackwardReader(const QString &path, int threads, int keepOpenMs, std::function<void()> wake)
+BackwardReader::BackwardReader(const QString &path, int keepOpenMs, std::function<void()> wake)
     : m_path(path)
-    , m_threads(threads)
     , m_keepOpenMs(keepOpenMs)
     , m_wake(std::move(wake))
+    , m_processors(std::max(1, QThread::idealThreadCount()))
 {
-    m_decoder.setInterruptFlag(&m_stopping);
-    m_thread = std::thread([this] { run(); });
+    for (int i = 0; i < maxReaders; ++i) {
+        m_pool.push_back(std::make_unique<Reader>());
+        m_pool.back()->decoder.setInterruptFlag(&m_stopping);
+    }
+    for (int i = 0; i < maxReaders; ++i)
+        m_pool[size_t(i)]->thread = std::thread([this, i] { run(i); });
 }
 
 BackwardReader::~BackwardReader()
@@ -33,7 +51,31 @@ BackwardReader::~BackwardReader()
         m_stopping.store(true);
     }
     m_changed.notify_all();
-    m_thread.join();
+    for (const auto &reader : m_pool)
+        reader->thread.join();
+}
+
+int BackwardReader::readersFor(QSize size, int bytesPerSample, int processors)
+{
+    const qint64 pictureBytes = std::max<qint64>(1, qint64(size.width()) * size.height() * 3 / 2 * std::max(1, bytesPerSample));
+    const qint64 byMemory = readersMemoryBytes / (pictureBytes * picturesPerDecoder);
+    return int(std::clamp<qint64>(std::min<qint64>(byMemory, processors / 2), 1, maxReaders));
+}
+
+int BackwardReader::threadsPerReader(int readers, int processors)
+{
+    return std::max(1, processors / std::max(1, readers));
+}
+
+bool BackwardReader::nearStride(qint64 anchor, qint64 stride, qint64 timestamp, qint64 frameTicks)
+{
+    if (stride <= frameTicks + frameTicks / 2)
+        return true;
+    qint64 offset = (anchor - timestamp) % stride;
+    if (offset < 0)
+        offset += stride;
+    const qint64 near = frameTicks / 2 + 1;
+    return offset <= near || stride - offset <= near;
 }
 
 void BackwardReader::warmUp()
@@ -45,13 +87,28 @@ void BackwardReader::warmUp()
     m_changed.notify_all();
 }
 
-void BackwardReader::start(const Job &job)
+void BackwardReader::follow(const Course &course)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_job = job;
-        ++m_serial;
-        m_frames.clear();
+        // The frame a request lands on lies within half a stride of it.
+        const qint64 tolerance = course.stride / 2;
+        const bool same = m_course && course.stride == m_course->stride && course.size == m_course->size;
+        // A player that got well below where the sweep stands (it waited
+        // for a frame, and its requests meanwhile went on) is met where it
+        // is: what lies between is not shown any more.
+        const bool passed = same && course.anchor + tolerance < m_nextTop - catchUpStrides * course.stride;
+        if (same && !passed && course.anchor <= m_course->anchor + tolerance) {
+            m_course->anchor = course.anchor;
+            m_course->ahead = course.ahead;
+        } else {
+            ++m_serial;
+            m_course = course;
+            m_gridAnchor = course.anchor;
+            m_nextTop = course.anchor + tolerance;
+            m_swept = false;
+            m_frames.clear();
+        }
     }
     m_changed.notify_all();
 }
@@ -60,7 +117,7 @@ void BackwardReader::cancel()
 {
     {
         std::lock_guard lock(m_mutex);
-        m_job.reset();
+        m_course.reset();
         ++m_serial;
         m_frames.clear();
     }
@@ -78,13 +135,40 @@ std::vector<BackwardReader::Frame> BackwardReader::takeFrames()
 void BackwardReader::waitForFrames(int ms)
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_frames.empty() || !m_job || m_stop; });
+    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] {
+        if (!m_frames.empty() || m_stop || !m_course)
+            return true;
+        for (const auto &reader : m_pool) {
+            if (readsLocked(*reader))
+                return false;
+        }
+        return !hasWorkLocked(0);
+    });
 }
 
-std::optional<BackwardReader::Job> BackwardReader::job() const
+bool BackwardReader::willRead(qint64 from, qint64 to) const
 {
     std::lock_guard lock(m_mutex);
-    return m_job;
+    if (!m_course || m_failed)
+        return false;
+    for (const auto &reader : m_pool) {
+        if (readsLocked(*reader) && reader->reading->from <= to && from <= reader->reading->to)
+            return true;
+    }
+    // Not taken yet: below the sweep's next piece and within reach.
+    return !m_swept && from <= m_nextTop && to >= m_course->anchor - m_course->ahead;
+}
+
+bool BackwardReader::isReading() const
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_course || m_failed)
+        return false;
+    for (const auto &reader : m_pool) {
+        if (readsLocked(*reader))
+            return true;
+    }
+    return hasWorkLocked(0);
 }
 
 bool BackwardReader::failed() const
@@ -93,31 +177,18 @@ bool BackwardReader::failed() const
     return m_failed;
 }
 
-bool BackwardReader::keeps(const Job &job, qint64 timestamp, qint64 frameTicks)
+int BackwardReader::readerCount() const
 {
-    return timestamp >= job.from && timestamp <= job.to && nearStride(job.anchor, job.stride, timestamp, frameTicks);
+    std::lock_guard lock(m_mutex);
+    return m_readers;
 }
 
-bool BackwardReader::nearStride(qint64 anchor, qint64 stride, qint64 timestamp, qint64 frameTicks)
+bool BackwardReader::hasWorkLocked(int index) const
 {
-    if (stride <= frameTicks + frameTicks / 2)
-        return true;
-    qint64 offset = (anchor - timestamp) % stride;
-    if (offset < 0)
-        offset += stride;
-    const qint64 near = frameTicks / 2 + 1;
-    return offset <= near || stride - offset <= near;
+    return m_course && !m_failed && !m_swept && index < m_readers && m_nextTop >= m_course->anchor - m_course->ahead;
 }
 
-bool BackwardReader::reachesWithoutKeyframe(qint64 timestamp) const
-{
-    if (!m_decoder.hasFrame())
-        return false;
-    const std::optional<qint64> keyframe = m_decoder.format().keyframeAtOrBefore(timestamp);
-    return keyframe && *keyframe <= m_decoder.frameTimestamp();
-}
-
-bool BackwardReader::current(quint64 serial)
+bool BackwardReader::current(quint64 serial) const
 {
     std::lock_guard lock(m_mutex);
     return !m_stop && m_serial == serial;
@@ -135,143 +206,234 @@ void BackwardReader::hand(quint64 serial, Frame frame)
     m_wake();
 }
 
-void BackwardReader::run()
+void BackwardReader::endPiece(Reader &reader, quint64 serial)
 {
+    {
+        std::lock_guard lock(m_mutex);
+        reader.reading.reset();
+        if (m_serial != serial)
+            return;
+    }
+    m_changed.notify_all();
+    m_wake();
+}
+
+void BackwardReader::stopSweep(quint64 serial)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_serial != serial)
+            return;
+        m_swept = true;
+    }
+    m_changed.notify_all();
+    m_wake();
+}
+
+void BackwardReader::run(int index)
+{
+    Reader &reader = *m_pool[size_t(index)];
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
-        if (m_warmUp && !m_job) {
+        if (index == 0 && m_warmUp && !m_course) {
             m_warmUp = false;
             lock.unlock();
-            if (open() && !m_decoder.hasFrame())
-                m_decoder.decodeNextFrame();
+            if (open(reader) && !reader.decoder.hasFrame())
+                reader.decoder.decodeNextFrame();
             lock.lock();
             continue;
         }
-        if (!m_job || m_failed) {
+        if (!hasWorkLocked(index)) {
             const bool idle = !m_changed.wait_for(lock, std::chrono::milliseconds(m_keepOpenMs),
-                                                  [this] { return m_stop || m_warmUp || (m_job && !m_failed); });
-            if (idle && m_decoder.isOpen()) {
+                                                  [&] { return m_stop || (index == 0 && m_warmUp) || hasWorkLocked(index); });
+            if (idle && reader.decoder.isOpen()) {
                 // Not going backwards for a while: the decoder's frames go back to the system.
                 lock.unlock();
-                m_decoder.close();
+                reader.decoder.close();
                 malloc_trim(0);
                 lock.lock();
             }
             continue;
         }
-        const Job job = *m_job;
         const quint64 serial = m_serial;
+        const Course course = *m_course;
+        const qint64 grid = m_gridAnchor;
         lock.unlock();
-        const bool done = runJob(job, serial);
-        lock.lock();
-        if (done && m_serial == serial) {
-            m_job.reset();
-            lock.unlock();
-            m_changed.notify_all();
-            m_wake();
-            lock.lock();
+        // Opened before it takes a piece: the latest pieces go to the
+        // readers whose decoders are open already.
+        Piece piece;
+        if (!open(reader)) {
+            stopSweep(serial); // the file cannot be read
+        } else if (takePiece(reader, serial, &piece)) {
+            Course sweep = course;
+            sweep.anchor = grid;
+            if (reader.decoder.isIntraOnly())
+                readFrameAlone(reader, sweep, serial, piece);
+            else
+                readPiece(reader, sweep, serial, piece);
+            endPiece(reader, serial);
         }
+        lock.lock();
     }
     lock.unlock();
-    m_decoder.close();
+    reader.decoder.close();
 }
 
-bool BackwardReader::open()
+bool BackwardReader::open(Reader &reader)
 {
-    if (m_decoder.isOpen())
+    if (reader.decoder.isOpen())
         return true;
-    if (m_decoder.open(m_path, m_threads))
-        return true;
-    std::lock_guard lock(m_mutex);
-    m_failed = true;
-    return false;
-}
-
-bool BackwardReader::runJobFrameByFrame(const Job &job, quint64 serial)
-{
-    // Every frame stands alone: each one asked for is sought and decoded by
-    // itself, the latest first, and nothing between them is decoded.
-    const qint64 frame = m_decoder.frameDurationTicks();
-    const bool everyFrame = job.stride <= frame + frame / 2;
-    qint64 t = job.to;
-    if (!everyFrame && job.anchor > t)
-        t = job.anchor - ((job.anchor - t + job.stride - 1) / job.stride) * job.stride;
-    while (t >= job.from) {
-        if (!current(serial))
-            return false;
-        if (!m_decoder.decodeKeyframeAlone(t))
-            return true; // a frame that cannot be read
-        const qint64 timestamp = m_decoder.frameTimestamp();
-        if (keeps(job, timestamp, frame)) {
-            Frame made;
-            made.timestamp = timestamp;
-            made.previous = m_decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
-            made.end = m_decoder.frameEndTimestamp();
-            made.image = m_decoder.frameImage(job.size);
-            if (!made.image.isNull())
-                hand(serial, std::move(made));
+    int readers = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        readers = m_readers;
+    }
+    const bool first = readers == 1;
+    if (!reader.decoder.open(m_path, threadsPerReader(first ? maxReaders : readers, m_processors))) {
+        std::lock_guard lock(m_mutex);
+        m_failed = true;
+        return false;
+    }
+    if (first) {
+        // How many decoders the pictures of this file allow.
+        const AVStream *stream = reader.decoder.stream();
+        const AVPixFmtDescriptor *pixels = av_pix_fmt_desc_get(AVPixelFormat(stream->codecpar->format));
+        const int bytesPerSample = pixels && pixels->comp[0].depth > 8 ? 2 : 1;
+        const int allowed = readersFor(QSize(stream->codecpar->width, stream->codecpar->height), bytesPerSample, m_processors);
+        {
+            std::lock_guard lock(m_mutex);
+            m_readers = allowed;
         }
-        if (m_decoder.isFirstFrame() || timestamp > t)
-            break;
-        t = everyFrame ? timestamp - 1 : std::min(t, timestamp) - job.stride;
+        m_changed.notify_all();
     }
     return true;
 }
 
-bool BackwardReader::runJob(const Job &job, quint64 serial)
+bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
 {
-    if (!open())
-        return true;
-    if (m_decoder.isIntraOnly())
-        return runJobFrameByFrame(job, serial);
-    const qint64 frame = m_decoder.frameDurationTicks();
-    const qint64 skipBefore = job.from - qint64(skipBeyondFrames + m_decoder.pipelineDelayFrames()) * frame;
+    std::lock_guard planning(m_planning);
+    qint64 top = 0;
+    Course course;
+    qint64 grid = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        // Another reader may have taken the last piece within reach meanwhile.
+        if (m_serial != serial || !hasWorkLocked(0) || m_stop)
+            return false;
+        top = m_nextTop;
+        course = *m_course;
+        grid = m_gridAnchor;
+    }
+    FFmpegVideoDecoder &decoder = reader.decoder;
+    const qint64 frame = decoder.frameDurationTicks();
+    // The first frame is shown at the start; an all-intra stream takes the
+    // frame nearest a time, which may be half a frame after it.
+    const qint64 start = decoder.toTimestamp(0) - (decoder.isIntraOnly() ? frame / 2 : 0);
+    if (top < start) {
+        stopSweep(serial);
+        return false;
+    }
+    qint64 next = 0;
+    if (decoder.isIntraOnly()) {
+        // One frame: the one nearest a time asked for (every frame, or one a stride apart).
+        const bool everyFrame = course.stride <= frame + frame / 2;
+        if (!everyFrame) {
+            // The highest time asked for at or below the top.
+            qint64 offset = (top - grid) % course.stride;
+            if (offset < 0)
+                offset += course.stride;
+            top -= offset;
+        }
+        const qint64 wanted = everyFrame ? top : top + frame / 2;
+        const std::optional<qint64> shown = decoder.format().keyframeAtOrBefore(wanted);
+        *piece = Piece{shown ? *shown : top, wanted};
+        next = everyFrame ? piece->from - 1 : top - course.stride;
+    } else {
+        // One keyframe interval: from the keyframe that holds the top up to it.
+        std::optional<qint64> keyframe = decoder.format().keyframeAtOrBefore(top);
+        if (!keyframe && decoder.format().keepsOwnKeyframeIndex() && decoder.learnKeyframeFor(top))
+            keyframe = decoder.format().keyframeAtOrBefore(top);
+        if (keyframe && *keyframe <= top) {
+            *piece = Piece{*keyframe, top};
+            next = *keyframe - 1;
+        } else {
+            // Where the keyframes are is not known: what lies within reach.
+            *piece = Piece{std::min(top, course.anchor - course.ahead), top};
+            next = piece->from - 1;
+        }
+    }
+    std::lock_guard lock(m_mutex);
+    if (m_serial != serial)
+        return false;
+    m_nextTop = next;
+    if (next < start)
+        m_swept = true;
+    reader.reading = *piece;
+    reader.readingSerial = serial;
+    return true;
+}
+
+bool BackwardReader::readPiece(Reader &reader, const Course &sweep, quint64 serial, const Piece &piece)
+{
+    FFmpegVideoDecoder &decoder = reader.decoder;
+    const qint64 frame = decoder.frameDurationTicks();
+    const auto keeps = [piece, sweep, frame](qint64 timestamp) {
+        return timestamp >= piece.from && timestamp <= piece.to && nearStride(sweep.anchor, sweep.stride, timestamp, frame);
+    };
+    const qint64 skipBefore = piece.from - qint64(skipBeyondFrames + decoder.pipelineDelayFrames()) * frame;
     // Going back several frames a step, only the frames asked for are
     // decoded besides those others refer to.
-    const bool sparse = job.stride > frame + frame / 2;
+    const bool sparse = sweep.stride > frame + frame / 2;
     if (sparse)
-        m_decoder.setWantedFrames([job, frame](qint64 timestamp) { return keeps(job, timestamp, frame); });
-    const auto endSparse = qScopeGuard([this, sparse] {
+        decoder.setWantedFrames(keeps);
+    const auto endSparse = qScopeGuard([&decoder, sparse] {
         if (sparse)
-            m_decoder.setWantedFrames({});
-        m_decoder.setSkipNonReference(false);
+            decoder.setWantedFrames({});
+        decoder.setSkipNonReference(false);
     });
-    // One keyframe interval at a time, the latest first: the player asks
-    // for its frames first.
-    qint64 top = job.to;
-    bool first = true;
-    while (top >= job.from) {
-        // Decoding goes on from where it stands when no keyframe lies
-        // between there and the top; else it starts at the keyframe before.
-        const bool goingOn = first && m_decoder.hasFrame() && m_decoder.frameTimestamp() <= top && reachesWithoutKeyframe(top);
-        if (!goingOn && !m_decoder.seekToKeyframeBefore(top))
-            return true;
-        first = false;
-        const qint64 start = m_decoder.frameTimestamp();
-        const bool streamStart = m_decoder.isFirstFrame();
-        while (true) {
-            if (!current(serial))
-                return false;
-            const qint64 timestamp = m_decoder.frameTimestamp();
-            if (timestamp > top)
-                break;
-            if (!m_decoder.isSkipping() && keeps(job, timestamp, frame)) {
-                Frame made;
-                made.timestamp = timestamp;
-                const std::optional<qint64> previous = m_decoder.previousTimestamp();
-                made.previous = previous ? *previous : m_decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
-                made.end = m_decoder.frameEndTimestamp();
-                made.image = m_decoder.frameImage(job.size);
-                if (!made.image.isNull())
-                    hand(serial, std::move(made));
-            }
-            m_decoder.setSkipNonReference(!sparse && timestamp < skipBefore);
-            if (!m_decoder.decodeNextFrame())
-                break; // the end of the file, or a frame that cannot be read
-        }
-        if (streamStart || start <= job.from || start > top)
+    if (!decoder.seekToKeyframeBefore(piece.to))
+        return true;
+    while (true) {
+        if (!current(serial))
+            return false;
+        const qint64 timestamp = decoder.frameTimestamp();
+        if (timestamp > piece.to)
             break;
-        top = start - 1;
+        // Frames shown before the piece's keyframe belong to the piece
+        // before (and lack the pictures they refer to).
+        if (!decoder.isSkipping() && keeps(timestamp)) {
+            Frame made;
+            made.timestamp = timestamp;
+            const std::optional<qint64> previous = decoder.previousTimestamp();
+            made.previous = previous ? *previous : decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
+            made.end = decoder.frameEndTimestamp();
+            made.image = decoder.frameImage(sweep.size);
+            if (!made.image.isNull())
+                hand(serial, std::move(made));
+        }
+        decoder.setSkipNonReference(!sparse && timestamp < skipBefore);
+        if (!decoder.decodeNextFrame())
+            break; // the end of the file, or a frame that cannot be read
     }
+    return true;
+}
+
+bool BackwardReader::readFrameAlone(Reader &reader, const Course &sweep, quint64 serial, const Piece &piece)
+{
+    FFmpegVideoDecoder &decoder = reader.decoder;
+    if (!current(serial))
+        return false;
+    if (!decoder.decodeKeyframeAlone(piece.to))
+        return true; // a frame that cannot be read
+    const qint64 timestamp = decoder.frameTimestamp();
+    if (!nearStride(sweep.anchor, sweep.stride, timestamp, decoder.frameDurationTicks()))
+        return true;
+    Frame made;
+    made.timestamp = timestamp;
+    made.previous = decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
+    made.end = decoder.frameEndTimestamp();
+    made.image = decoder.frameImage(sweep.size);
+    if (!made.image.isNull())
+        hand(serial, std::move(made));
     return true;
 }

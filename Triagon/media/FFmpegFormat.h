@@ -122,9 +122,9 @@ public:
     bool seekToStart(QString *error = nullptr);
     // Moves the read position of one stream to a packet at or before `timestamp`.
     bool seekStream(int streamIndex, qint64 timestamp, QString *error = nullptr);
-    // A decoded keyframe shown at `shown` whose packet was decoded at
-    // `decoded`: corrects where the container's index says keyframes show.
-    void noteKeyframe(qint64 shown, qint64 decoded);
+    // A decoded keyframe shown at `shown`: corrects where the container's
+    // index says keyframes show.
+    void noteKeyframe(qint64 shown);
     // Whether every frame of the video stream is a keyframe (ProRes, DNxHR,
     // Motion JPEG, and files of other codecs written without prediction).
     bool isIntraOnly() const;

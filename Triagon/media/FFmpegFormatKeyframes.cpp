@@ -245,13 +245,17 @@ bool FFmpegFormat::seekStream(int streamIndex, qint64 timestamp, QString *error)
     return true;
 }
 
-void FFmpegFormat::noteKeyframe(qint64 shown, qint64 decoded)
+void FFmpegFormat::noteKeyframe(qint64 shown)
 {
     AVStream *video = videoStream();
-    if (m_keyframes || !video || shown == AV_NOPTS_VALUE || decoded == AV_NOPTS_VALUE)
+    if (m_keyframes || !video || shown == AV_NOPTS_VALUE || avformat_index_get_entries_count(video) <= 0)
         return;
-    // The index holds the decoding time of the keyframe's packet.
-    const qint64 offset = shown - decoded;
+    // Only the keyframe's own index entry tells the offset, and it lies
+    // within a second before the keyframe is shown (the packet's decoding
+    // time is no help: frame threads hand out another packet's).
+    const int index = av_index_search_timestamp(video, shown, AVSEEK_FLAG_BACKWARD);
+    const AVIndexEntry *entry = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
+    const qint64 offset = entry ? shown - entry->timestamp : -1;
     if (offset >= 0 && double(offset) * av_q2d(video->time_base) < 1.0)
         m_keyframeOffset = offset;
 }

@@ -337,7 +337,7 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
             m_position = timestamp;
             m_hasFrame = true;
             if (m_frame->key_frame)
-                m_format.noteKeyframe(timestamp, m_frame->pkt_dts);
+                m_format.noteKeyframe(timestamp);
             return true;
         }
         if (result == AVERROR_EOF) {

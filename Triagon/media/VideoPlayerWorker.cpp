@@ -180,6 +180,9 @@ void VideoPlayerWorker::handle(const Command &command)
             }
         }
         break;
+    case Command::Kind::SetBackwardStep:
+        m_backwardStep = command.seconds;
+        break;
     case Command::Kind::SetTargetSize:
         if (m_target != command.size) {
             m_target = command.size;

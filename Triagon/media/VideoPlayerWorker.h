@@ -33,7 +33,7 @@ class VideoPlayerWorker
 public:
     struct Command
     {
-        enum class Kind { Seek, Step, SetRate, SetMuted, SetTargetSize };
+        enum class Kind { Seek, Step, SetRate, SetMuted, SetTargetSize, SetBackwardStep };
         Kind kind = Kind::Seek;
         double seconds = 0;
         double toleranceBefore = 0;
@@ -113,9 +113,8 @@ private:
     int readAheadSteps() const;
     // Whether a frame decoded on the way of `landing` is kept.
     bool worthCaching(const Landing &landing, qint64 timestamp) const;
-    // Has the reader read the stretch behind the frames cached for a
-    // player going backwards, when it is short of them. False when there
-    // is nothing (more) to read.
+    // Takes what the reader read ahead of a player going backwards; false
+    // when it reads nothing (more).
     bool readAhead();
     // Takes the frames the reader made into the cache.
     void takeReadAhead();
@@ -164,17 +163,16 @@ private:
     double m_shownSeconds = 0;
     bool m_shownIsLast = false;
     bool m_landedFromCache = false; // the last landing took its frame from the cache
+    std::optional<qint64> m_lastSeekTarget; // the time the last seek asked for
 
     // A player going backwards: the time it asked for last and its stride
-    // (0: not going backwards); the last distances between its requests;
-    // where reading ahead gave up (a stretch without frames).
+    // (0: not going backwards); the last distances between its requests.
     qint64 m_backAnchor = 0;
     qint64 m_backStride = 0;
+    double m_backwardStep = 0; // the caller's step backwards in seconds (0: guessed)
     qint64 m_strides[6] = {};
     int m_nextStride = 0;
-    std::optional<qint64> m_readAheadGaveUpAt;
     std::unique_ptr<BackwardReader> m_reader;
-    std::optional<qint64> m_readerTarget; // the step the reader's stretch was read for
 
     double m_rate = 0;
     bool m_playing = false;

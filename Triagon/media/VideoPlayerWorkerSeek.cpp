@@ -113,11 +113,14 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
     landing.tolerant = toleranceBefore > 0 || toleranceAfter > 0;
     landing.useCache = useCache;
     if (useCache) {
-        // Tolerant seeks to earlier frames come from the reverse shuttle.
+        // Tolerant seeks to earlier frames come from the reverse shuttle;
+        // its stride is the distance between the times it asks for (the
+        // frames shown lie up to half a frame off them).
         if (landing.tolerant && m_hasShown && landing.target < m_shownTimestamp)
-            noteBackwards(landing.target, (m_backStride > 0 ? m_backAnchor : m_shownTimestamp) - landing.target);
+            noteBackwards(landing.target, (m_backStride > 0 ? m_backAnchor : m_lastSeekTarget.value_or(m_shownTimestamp)) - landing.target);
         else
             noteNotBackwards();
+        m_lastSeekTarget = landing.target;
     }
     if (landing.tolerant) {
         // At least half a frame either way.
