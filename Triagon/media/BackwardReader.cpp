@@ -391,7 +391,9 @@ bool BackwardReader::readPiece(Reader &reader, const Course &sweep, quint64 seri
             decoder.setWantedFrames({});
         decoder.setSkipNonReference(false);
     });
-    if (!decoder.seekToKeyframeBefore(piece.to))
+    // From the keyframe at or before the piece's start: where that start is
+    // only estimated from an index, decoding still covers the whole piece.
+    if (!decoder.seekToKeyframeBefore(piece.from))
         return true;
     while (true) {
         if (!current(serial))

@@ -218,10 +218,13 @@ bool FFmpegFormat::seekToKeyframeFor(qint64 timestamp, QString *error)
         }
         // Not found (a damaged file): the search by timestamp, as for any container.
     }
-    const qint64 target = timestamp - m_keyframeOffset;
-    int result = avformat_seek_file(m_context.get(), m_videoStream, INT64_MIN, target, target, 0);
+    // By the time shown: the QuickTime demuxer knows each keyframe's own
+    // presentation offset (and which keyframes open a group whose first
+    // frames need the group before); where it lands one keyframe late, the
+    // decoder goes back further (FFmpegVideoDecoder::seekToKeyframeBefore).
+    int result = avformat_seek_file(m_context.get(), m_videoStream, INT64_MIN, timestamp, timestamp, 0);
     if (result < 0)
-        result = av_seek_frame(m_context.get(), m_videoStream, target, AVSEEK_FLAG_BACKWARD);
+        result = av_seek_frame(m_context.get(), m_videoStream, timestamp, AVSEEK_FLAG_BACKWARD);
     if (result < 0)
         return seekToStart(error); // before the first keyframe, or a file without an index
     restartRun(false);
@@ -252,12 +255,14 @@ void FFmpegFormat::noteKeyframe(qint64 shown)
         return;
     // Only the keyframe's own index entry tells the offset, and it lies
     // within a second before the keyframe is shown (the packet's decoding
-    // time is no help: frame threads hand out another packet's).
+    // time is no help: frame threads hand out another packet's). Keyframes
+    // differ in it (the depth of the B-frames after them): the largest is
+    // kept, so that a keyframe is never taken to show earlier than it does.
     const int index = av_index_search_timestamp(video, shown, AVSEEK_FLAG_BACKWARD);
     const AVIndexEntry *entry = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
     const qint64 offset = entry ? shown - entry->timestamp : -1;
     if (offset >= 0 && double(offset) * av_q2d(video->time_base) < 1.0)
-        m_keyframeOffset = offset;
+        m_keyframeOffset = std::max(m_keyframeOffset, offset);
 }
 
 bool FFmpegFormat::isIntraOnly() const

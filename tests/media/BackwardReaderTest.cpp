@@ -102,3 +102,13 @@ TEST(BackwardReader, AMpegTsFileIsSweptByTheKeyframesLearntFromItsPackets)
     for (int n = 87; n >= 30; n -= 3)
         EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
 }
+
+TEST(BackwardReader, OpenGroupsOfPicturesLeaveNoFrameOut)
+{
+    // HEVC with open groups: the frames shown just before a keyframe are
+    // decoded after it, from the group before.
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_hevc10.mp4")), 30);
+    const std::map<int, int> frames = sweep.follow(100, 1, 45);
+    for (int n = 99; n >= 56; --n)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+}

@@ -4,6 +4,8 @@
 #include "support/TestMedia.h"
 
 #include <QFile>
+
+#include <cmath>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -91,4 +93,20 @@ TEST(KeyframeIndex, SeeksInMpegTsLandOnTheKeyframeThatHoldsTheTime)
     FFmpegFormat other;
     ASSERT_TRUE(other.openForDecoding(path));
     EXPECT_EQ(other.keyframeAtOrBefore(decoder.toTimestamp(50 / 25.0)), decoder.toTimestamp(48 / 25.0));
+}
+
+// HEVC as x265 writes it: open groups of pictures (a keyframe's first frames
+// in decoding order are shown before it and need the group before), and
+// keyframes shown two or three frames after they are decoded. A poster's
+// time on a keyframe takes that keyframe alone.
+TEST(KeyframeIndex, APosterOnAKeyframeOfOpenGroupsDecodesThatKeyframe)
+{
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("fmt_hevc10.mp4")), 1)); // a keyframe every second
+    for (const double seconds : {3.0, 1.0, 2.2}) {
+        SCOPED_TRACE(seconds);
+        ASSERT_TRUE(decoder.seekNear(seconds, 0.5, 0.5));
+        EXPECT_TRUE(decoder.frame()->key_frame);
+        EXPECT_NEAR(decoder.frameTime(), std::round(seconds), 1e-3);
+    }
 }
