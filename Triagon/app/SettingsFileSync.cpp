@@ -61,7 +61,7 @@ std::optional<QString> SettingsFileSync::sync(QSettings &settings)
         return std::nullopt;
 
     const std::optional<QByteArray> after = contentOf(path);
-    if (after && (after == before || holdsWholeIni(*after, ownKeyCount(settings))))
+    if (after == before || (after && holdsWholeIni(*after, ownKeyCount(settings))))
         return std::nullopt;
 
     // The write was cut short: put the file back as it was.

@@ -352,10 +352,10 @@ public:
     // store. Returns the record and its clips with isMissing set from the
     // disk, or no value when there is no usable file. A file that cannot be
     // read or decoded is moved aside (see unreadableSessionFilePaths) so that
-    // the next save does not overwrite the user's decisions, and `unreadable`
+    // the next save does not overwrite the user's decisions, and `problem`
     // (when given) says why and where it was kept. An empty file holds
     // nothing to keep: it is not copied aside.
-    static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile(std::optional<UnreadableSession> *unreadable = nullptr);
+    static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile(std::optional<UnreadableSession> *problem = nullptr);
     // The decoding behind readSessionFile: the file's bytes to the record,
     // with names that are not one path component made safe. Touches no disk.
     static std::optional<SessionData> decodeSessionFile(const QByteArray &bytes, QString *errorText = nullptr);

@@ -64,6 +64,13 @@ TEST_F(SettingsFileSyncTest, QSettingsOutputIsWholeAndEveryCutOfItIsNot)
         ASSERT_FALSE(SettingsFileSync::holdsWholeIni(whole.left(cut), keys)) << "cut at " << cut;
     EXPECT_TRUE(SettingsFileSync::holdsWholeIni(QByteArray(), 0));
 
+    // Nothing to write and no file: no failure, and no file made.
+    const QString none = freshFile();
+    QSettings empty(none, QSettings::IniFormat);
+    empty.remove("absent");
+    EXPECT_EQ(SettingsFileSync::sync(empty), std::nullopt);
+    EXPECT_FALSE(QFile::exists(none));
+
     // A long list in one value (thousands of tags) is one line too.
     const QString big = freshFile();
     {

@@ -357,6 +357,13 @@ TEST(ContentView, ASessionFileThatCannotBeReadIsReportedWithWhereItWasKept)
     EXPECT_FALSE(w.store.sessionRestoreError().has_value());
     EXPECT_EQ(w.view->restoreFailureAlert(), nullptr);
     QFile::remove(kept[0]);
+
+    // A file that could not be moved aside, and an empty one, which is not kept.
+    EXPECT_EQ(ContentView::restoreFailureMessage({QStringLiteral("Permission denied"), ClipStore::sessionFilePath()}),
+              QStringLiteral("The saved session could not be read, so Triagon started with an empty session. The unreadable file is still at \u201C")
+                  + ClipStore::sessionFilePath() + QStringLiteral("\u201D. (Permission denied)"));
+    EXPECT_EQ(ContentView::restoreFailureMessage({QStringLiteral("illegal value"), QString()}),
+              QStringLiteral("The saved session file was empty, so Triagon started with an empty session."));
 }
 
 TEST(ContentView, AnswersTheShowShortcutsNotification)
