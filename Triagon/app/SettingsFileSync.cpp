@@ -40,10 +40,15 @@ bool SettingsFileSync::holdsWholeIni(const QByteArray &bytes, qsizetype keyCount
     // Each key is one "key=value" line (line breaks inside values are
     // escaped); section headers and the blank lines between sections aside.
     qsizetype keyLines = 0;
-    for (const QByteArray &line : bytes.split('\n')) {
-        const QByteArray text = line.trimmed();
-        if (!text.isEmpty() && !text.startsWith('['))
-            ++keyLines;
+    bool atLineStart = true;
+    for (const char c : bytes) {
+        if (c == '\n') {
+            atLineStart = true;
+        } else if (atLineStart && c != ' ' && c != '\t' && c != '\r') {
+            atLineStart = false;
+            if (c != '[')
+                ++keyLines;
+        }
     }
     return keyLines == keyCount;
 }

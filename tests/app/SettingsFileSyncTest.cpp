@@ -76,7 +76,7 @@ TEST_F(SettingsFileSyncTest, QSettingsOutputIsWholeAndEveryCutOfItIsNot)
     {
         QSettings settings(big, QSettings::IniFormat);
         QStringList tags;
-        for (int i = 0; i < 20000; ++i)
+        for (int i = 0; i < 2000; ++i)
             tags.append(QStringLiteral("Tag %1").arg(i));
         settings.setValue("tags", tags);
         settings.setValue("after", 1);
