@@ -37,7 +37,9 @@ TagsSettingsTab::TagsSettingsTab(AppSettings &settings, QWidget *parent)
 
     // Texts keep their height; a long list of chips gives up room first.
     const auto keepHeight = [](QWidget *widget) {
-        widget->setSizePolicy(widget->sizePolicy().horizontalPolicy(), QSizePolicy::Minimum);
+        QSizePolicy policy = widget->sizePolicy(); // keeps a wrapping label's height for its width
+        policy.setVerticalPolicy(QSizePolicy::Minimum);
+        widget->setSizePolicy(policy);
     };
     auto *note = new QLabel(noteText(), this);
     note->setWordWrap(true);

@@ -163,6 +163,15 @@ TEST_F(ListTabsTest, tagsTabLoadsOnceAndShowsADuplicatedStoredNameOnce)
     EXPECT_EQ(nextRun()->decodedDefaultTags(), QStringList{QStringLiteral("Save")});
 }
 
+TEST_F(ListTabsTest, tagsTabShowsTheBuiltInListWholeWithoutScrolling)
+{
+    TagsSettingsTab *tab = open({}, QStringLiteral("tags")).tagsTab();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    EXPECT_EQ(chipNames(tab), kBuiltIn);
+    EXPECT_EQ(tab->chipList()->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(tab->chipList()->height(), tab->chipList()->sizeHint().height());
+}
+
 TEST_F(ListTabsTest, tagsTabWithAHugeStoredListMakesOnlyTheChipsInView)
 {
     // As many tags as another program (or an edit of the file) may have stored.
