@@ -25,6 +25,7 @@ constexpr int skipBeyondFrames = 4;
 constexpr int maxReaders = 4;
 constexpr qint64 readersMemoryBytes = 512LL * 1024 * 1024;
 constexpr int picturesPerDecoder = 10;
+constexpr qint64 largePictureBytes = 8LL * 1024 * 1024;
 // A player this many strides below where the sweep stands is met where it is.
 constexpr int catchUpStrides = 4;
 } // namespace
@@ -58,6 +59,10 @@ BackwardReader::~BackwardReader()
 int BackwardReader::readersFor(QSize size, int bytesPerSample, int processors)
 {
     const qint64 pictureBytes = std::max<qint64>(1, qint64(size.width()) * size.height() * 3 / 2 * std::max(1, bytesPerSample));
+    // Pictures of 4K and more: more decoders side by side wait for the
+    // memory more than they gain.
+    if (pictureBytes >= largePictureBytes)
+        return std::min(2, std::max(1, processors / 2));
     const qint64 byMemory = readersMemoryBytes / (pictureBytes * picturesPerDecoder);
     return int(std::clamp<qint64>(std::min<qint64>(byMemory, processors / 2), 1, maxReaders));
 }
@@ -93,21 +98,28 @@ void BackwardReader::follow(const Course &course)
         std::lock_guard lock(m_mutex);
         // The frame a request lands on lies within half a stride of it.
         const qint64 tolerance = course.stride / 2;
-        const bool same = m_course && course.stride == m_course->stride && course.size == m_course->size;
-        // A player that got well below where the sweep stands (it waited
-        // for a frame, and its requests meanwhile went on) is met where it
-        // is: what lies between is not shown any more.
-        const bool passed = same && course.anchor + tolerance < m_nextTop - catchUpStrides * course.stride;
-        if (same && !passed && course.anchor <= m_course->anchor + tolerance) {
+        // The sweep goes on for a player still above where it stands, with
+        // frames of the same size; a player that got well below it (it
+        // waited for a frame, and its requests meanwhile went on) is met
+        // where it is: what lies between is not shown any more.
+        const bool goesOn = m_course && course.size == m_course->size && course.anchor <= m_course->anchor + tolerance
+                            && course.anchor + tolerance >= m_nextTop - catchUpStrides * course.stride;
+        if (goesOn) {
+            // A new stride (another speed) holds for the pieces taken from
+            // now on; those being read keep theirs.
+            if (course.stride != m_course->stride)
+                m_gridAnchor = course.anchor;
             m_course->anchor = course.anchor;
+            m_course->stride = course.stride;
             m_course->ahead = course.ahead;
         } else {
             ++m_serial;
             m_course = course;
             m_gridAnchor = course.anchor;
-            m_nextTop = course.anchor + tolerance;
+            m_nextTop = std::min(course.anchor, course.from.value_or(course.anchor)) + tolerance;
             m_swept = false;
-            m_frames.clear();
+            // Frames handed already stay: they are the frames of their times
+            // whatever the course (only pieces still being read stop).
         }
     }
     m_changed.notify_all();
@@ -294,18 +306,28 @@ bool BackwardReader::open(Reader &reader)
         m_failed = true;
         return false;
     }
-    if (first) {
-        // How many decoders the pictures of this file allow.
-        const AVStream *stream = reader.decoder.stream();
-        const AVPixFmtDescriptor *pixels = av_pix_fmt_desc_get(AVPixelFormat(stream->codecpar->format));
-        const int bytesPerSample = pixels && pixels->comp[0].depth > 8 ? 2 : 1;
-        const int allowed = readersFor(QSize(stream->codecpar->width, stream->codecpar->height), bytesPerSample, m_processors);
-        {
-            std::lock_guard lock(m_mutex);
-            m_readers = allowed;
-        }
-        m_changed.notify_all();
+    if (!first)
+        return true;
+    // How many decoders the pictures of this file allow. (A QuickTime
+    // header may not tell the pixel format; the decoder knows it from the
+    // stream's parameter sets once it is open.)
+    const AVStream *stream = reader.decoder.stream();
+    const AVCodecContext *codec = reader.decoder.codecContext();
+    const AVPixelFormat format = codec && codec->pix_fmt != AV_PIX_FMT_NONE ? codec->pix_fmt : AVPixelFormat(stream->codecpar->format);
+    const AVPixFmtDescriptor *pixels = av_pix_fmt_desc_get(format);
+    const bool deep = (pixels && pixels->comp[0].depth > 8) || (codec && codec->bits_per_raw_sample > 8) || stream->codecpar->bits_per_raw_sample > 8;
+    const int allowed = readersFor(QSize(stream->codecpar->width, stream->codecpar->height), deep ? 2 : 1, m_processors);
+    const int threads = threadsPerReader(allowed, m_processors);
+    if (threads != reader.decoder.threadCount() && !reader.decoder.reopenCodec(threads)) {
+        std::lock_guard lock(m_mutex);
+        m_failed = true;
+        return false;
     }
+    {
+        std::lock_guard lock(m_mutex);
+        m_readers = allowed;
+    }
+    m_changed.notify_all();
     return true;
 }
 
@@ -349,10 +371,10 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
         *piece = Piece{shown ? *shown : top, wanted};
         next = everyFrame ? piece->from - 1 : top - course.stride;
     } else {
-        // One keyframe interval: from the keyframe that holds the top up to it.
-        std::optional<qint64> keyframe = decoder.format().keyframeAtOrBefore(top);
-        if (!keyframe && decoder.format().keepsOwnKeyframeIndex() && decoder.learnKeyframeFor(top))
-            keyframe = decoder.format().keyframeAtOrBefore(top);
+        // One keyframe interval: from the keyframe that holds the top up to
+        // it, known exactly (an index's guess may be a few frames off, and a
+        // piece that starts too early decodes the interval before too).
+        const std::optional<qint64> keyframe = decoder.readKeyframeFor(top);
         if (keyframe && *keyframe <= top) {
             *piece = Piece{*keyframe, top};
             next = *keyframe - 1;

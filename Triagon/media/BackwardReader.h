@@ -37,6 +37,9 @@ public:
         qint64 stride = 0;
         qint64 ahead = 0;  // how far below the anchor frames are read
         QSize size;        // the frames are scaled to fit it
+        // A new sweep starts reading here (the player holds the frames
+        // above it already); the anchor when unset.
+        std::optional<qint64> from;
     };
     struct Frame
     {
@@ -60,7 +63,7 @@ public:
     // Follows the player: a course that goes on from the one followed (the
     // same stride and size, the anchor lower but not past the sweep) moves
     // the sweep's reach down with it; any other starts a new sweep from its
-    // anchor (what the old one had not handed out yet is dropped).
+    // anchor (the pieces still being read stop; frames handed out stay).
     void follow(const Course &course);
     void cancel();
     // The frames made since the last call (pieces read side by side hand

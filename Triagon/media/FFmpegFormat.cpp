@@ -163,6 +163,7 @@ bool FFmpegFormat::finishOpening(bool readStreamInfo, QString *error)
         return false;
     }
     findStreams();
+    setUpKeyframes();
     return true;
 }
 
@@ -176,7 +177,6 @@ void FFmpegFormat::findStreams()
         else if (type == AVMEDIA_TYPE_AUDIO && m_audioStream < 0)
             m_audioStream = int(i);
     }
-    setUpKeyframes();
 }
 
 bool FFmpegFormat::headerIsComplete() const
@@ -215,6 +215,7 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
             start = start == AV_NOPTS_VALUE ? streamStart : std::min(start, streamStart);
         }
         m_headerStartTime = start == AV_NOPTS_VALUE ? 0 : start;
+        setUpKeyframes();
         return true;
     }
     m_videoStream = -1;
@@ -227,6 +228,7 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
         return false;
     }
     findStreams();
+    setUpKeyframes();
     return true;
 }
 

@@ -116,6 +116,10 @@ public:
     // that holds it is known; only for a container without an index. The
     // read position is lost. False when it could not be found.
     bool learnKeyframeFor(qint64 timestamp);
+    // The keyframe from which the frame on show at `timestamp` is decoded,
+    // exactly, reading what it takes (the packets of a file without an
+    // index, a keyframe's own packet in others). The read position is lost.
+    std::optional<qint64> readKeyframeFor(qint64 timestamp);
     // Moves the read position to the keyframe from which the frame on show
     // at `timestamp` is decoded (to the start before the first keyframe).
     bool seekToKeyframeFor(qint64 timestamp, QString *error = nullptr);

@@ -32,6 +32,11 @@ bool isMpegTs(const AVFormatContext *context)
     return context->iformat && context->iformat->name && std::strcmp(context->iformat->name, "mpegts") == 0;
 }
 
+bool isMatroska(const AVFormatContext *context)
+{
+    return context->iformat && context->iformat->name && std::strstr(context->iformat->name, "matroska");
+}
+
 // The first index entry after `index` that is a keyframe (-1 when none).
 int nextKeyframeEntry(AVStream *stream, int index)
 {
@@ -58,6 +63,14 @@ void FFmpegFormat::setUpKeyframes()
     if (isMpegTs(m_context.get()) && avformat_index_get_entries_count(video) == 0) {
         m_keyframes = m_path.isEmpty() ? std::make_shared<KeyframeIndex>() : KeyframeIndex::forFile(m_path);
         return;
+    }
+    // Matroska reads its cues (its keyframe index, written after the
+    // clusters) only when it first seeks; until then the index holds the
+    // keyframes read so far, and the first one would pass for the keyframe of
+    // any time. A seek to the start reads them; reading starts there anyway.
+    if (isMatroska(m_context.get()) && avformat_index_get_entries_count(video) < 2 && !m_read) {
+        const qint64 start = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
+        av_seek_frame(m_context.get(), m_videoStream, start, AVSEEK_FLAG_BACKWARD);
     }
     // The index holds decoding times; with B-frames a keyframe is shown a
     // little after it is decoded (the first one at the stream's start).
@@ -175,6 +188,48 @@ bool FFmpegFormat::learnKeyframeFor(qint64 timestamp)
         span *= 2;
     }
     return false;
+}
+
+std::optional<qint64> FFmpegFormat::readKeyframeFor(qint64 timestamp)
+{
+    AVStream *video = videoStream();
+    if (!video || timestamp == AV_NOPTS_VALUE)
+        return std::nullopt;
+    if (m_keyframes) {
+        if (m_keyframes->keyframeAtOrBefore(timestamp, nullptr) == KeyframeIndex::Lookup::Unknown)
+            learnKeyframeFor(timestamp);
+        return keyframeAtOrBefore(timestamp);
+    }
+    // The keyframe a seek lands on, by its own packet; where it is shown
+    // after the time (its B-frames come before it), the one before.
+    FFmpegPacketPtr packet = makeFFmpegPacket();
+    if (!packet)
+        return std::nullopt;
+    qint64 seekTime = timestamp;
+    for (int attempt = 0; attempt < maxLearningAttempts; ++attempt) {
+        if (!seekToKeyframeFor(seekTime))
+            return std::nullopt;
+        std::optional<qint64> shown;
+        qint64 decoded = AV_NOPTS_VALUE;
+        while (!shown) {
+            const int result = av_read_frame(m_context.get(), packet.get());
+            if (result == AVERROR(EAGAIN))
+                continue;
+            if (result < 0)
+                return std::nullopt;
+            if (packet->stream_index == m_videoStream) {
+                shown = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+                decoded = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+            }
+            av_packet_unref(packet.get());
+        }
+        if (*shown == AV_NOPTS_VALUE)
+            return std::nullopt;
+        if (*shown <= timestamp || (video->start_time != AV_NOPTS_VALUE && *shown <= video->start_time))
+            return shown;
+        seekTime = std::min(seekTime, decoded) - 1;
+    }
+    return std::nullopt;
 }
 
 bool FFmpegFormat::seekToStart(QString *error)

@@ -92,9 +92,9 @@ public:
     // decoder needs a seek again before it decodes further.
     bool decodeKeyframeAlone(qint64 timestamp, QString *error = nullptr);
     bool isIntraOnly() const { return m_format.isIntraOnly(); }
-    // Reads the packets before `timestamp` until the keyframe that holds it
-    // is known (a file without an index); the decoder needs a seek after it.
-    bool learnKeyframeFor(qint64 timestamp) { return m_format.learnKeyframeFor(timestamp); }
+    // The keyframe from which the frame on show at `timestamp` is decoded,
+    // exactly (FFmpegFormat::readKeyframeFor); the decoder needs a seek after it.
+    std::optional<qint64> readKeyframeFor(qint64 timestamp) { return m_format.readKeyframeFor(timestamp); }
 
     // Frames that no other frame refers to are not decoded while set
     // (they come out of decodeNextFrame() no more); the frame before the

@@ -11,6 +11,11 @@
 #include <chrono>
 #include <cmath>
 
+namespace {
+// How long the full player rests after landing before it reads the stretch behind.
+constexpr int readBehindQuietMs = 150;
+} // namespace
+
 VideoPlayerWorker::VideoPlayerWorker(VideoPlayer *owner, const QString &path, const VideoPlayer::Options &options, QSize targetSize,
                                      bool muted)
     : m_owner(owner)
@@ -92,6 +97,17 @@ void VideoPlayerWorker::run()
             lock.lock();
             continue;
         }
+        if (m_readBehindDue && !m_readingAhead.load()) {
+            // The full player at rest: after a short quiet (a timeline drag
+            // goes on), the stretch behind the frame on show is read, so that
+            // the first steps and shuttling back find it.
+            if (!m_wake.wait_for(lock, std::chrono::milliseconds(readBehindQuietMs), woken)) {
+                lock.unlock();
+                readBehind();
+                lock.lock();
+            }
+            continue;
+        }
         if (m_readingAhead.load() || m_readerNews) {
             // Going backwards: the reader reads the stretch behind the frames
             // cached; its frames are taken as they come.
@@ -154,6 +170,7 @@ void VideoPlayerWorker::handle(const Command &command)
         if (rate <= 0) {
             if (m_playing) {
                 stopPlayback();
+                m_readBehindDue = m_options.readyForReverse;
                 const double seconds = m_shownSeconds;
                 report([seconds](VideoPlayer *player) { player->onPlaybackTime(seconds); });
             }

@@ -116,6 +116,9 @@ private:
     // Takes what the reader read ahead of a player going backwards; false
     // when it reads nothing (more).
     bool readAhead();
+    // The full player at rest reads the stretch behind the frame on show
+    // (every frame, as far as a player going back a frame a step would read).
+    void readBehind();
     // Takes the frames the reader made into the cache.
     void takeReadAhead();
     // Waits for the reader when it is reading the frame a landing needs;
@@ -164,6 +167,7 @@ private:
     bool m_shownIsLast = false;
     bool m_landedFromCache = false; // the last landing took its frame from the cache
     std::optional<qint64> m_lastSeekTarget; // the time the last seek asked for
+    bool m_readBehindDue = false; // the full player landed and rests: read behind it soon
 
     // A player going backwards: the time it asked for last and its stride
     // (0: not going backwards); the last distances between its requests.

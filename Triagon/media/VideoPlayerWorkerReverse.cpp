@@ -50,12 +50,46 @@ void VideoPlayerWorker::noteBackwards(qint64 anchor, qint64 stride)
     course.stride = m_backStride;
     course.ahead = qint64(readAheadSteps()) * m_backStride;
     course.size = effectiveTarget();
+    // A new sweep need not read what the cache holds below the anchor
+    // (the frames kept from the landing that came before); the anchor's own
+    // frame is still to come (its landing follows).
+    const qint64 half = frameTicks() / 2;
+    for (qint64 t = anchor; t >= anchor - course.ahead; t -= m_backStride) {
+        if (!m_cache.holdsWithin(t - half, t + half)) {
+            course.from = t;
+            break;
+        }
+    }
     reader().follow(course);
+}
+
+void VideoPlayerWorker::readBehind()
+{
+    m_readBehindDue = false;
+    if (m_backStride > 0 || m_playing || m_failed || !m_hasShown || !m_decoder.stream())
+        return;
+    BackwardReader::Course course;
+    course.anchor = m_shownTimestamp;
+    course.stride = frameTicks();
+    course.ahead = qint64(readAheadSteps()) * course.stride;
+    course.size = effectiveTarget();
+    const qint64 half = frameTicks() / 2;
+    for (qint64 t = course.anchor - course.stride; t >= course.anchor - course.ahead; t -= course.stride) {
+        if (!m_cache.holdsWithin(t - half, t + half)) {
+            course.from = t;
+            break;
+        }
+    }
+    if (!course.from)
+        return; // the cache holds it all
+    reader().follow(course);
+    m_readingAhead.store(true);
 }
 
 void VideoPlayerWorker::noteNotBackwards()
 {
     m_lastSeekTarget.reset();
+    m_readBehindDue = false;
     m_backStride = 0;
     std::fill(std::begin(m_strides), std::end(m_strides), 0);
     m_readingAhead.store(false);
@@ -141,7 +175,7 @@ bool VideoPlayerWorker::awaitReadAhead(const Landing &landing)
 bool VideoPlayerWorker::readAhead()
 {
     takeReadAhead();
-    if (m_backStride <= 0 || m_playing || m_failed || !m_hasShown || !m_reader)
+    if (m_playing || m_failed || !m_hasShown || !m_reader)
         return false;
     return m_reader->isReading() && !m_reader->failed();
 }

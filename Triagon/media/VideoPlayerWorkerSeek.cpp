@@ -121,6 +121,7 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
         else
             noteNotBackwards();
         m_lastSeekTarget = landing.target;
+        m_readBehindDue = m_backStride == 0 && m_options.readyForReverse;
     }
     if (landing.tolerant) {
         // At least half a frame either way.
@@ -159,6 +160,7 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
             return true;
         }
     }
+
     if (!ensureOpen(OpenFor::Seek))
         return false;
     const auto arrived = [&] {
@@ -340,9 +342,11 @@ int VideoPlayerWorker::step(int count)
         fromCache += m_landedFromCache ? 1 : 0;
     }
     // Further steps back are read ahead.
-    if (count < 0)
+    if (count < 0) {
         noteBackwards(m_shownTimestamp, frameTicks());
-    else
+    } else {
         noteNotBackwards();
+        m_readBehindDue = m_options.readyForReverse;
+    }
     return fromCache;
 }

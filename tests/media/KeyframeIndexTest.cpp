@@ -110,3 +110,18 @@ TEST(KeyframeIndex, APosterOnAKeyframeOfOpenGroupsDecodesThatKeyframe)
         EXPECT_NEAR(decoder.frameTime(), std::round(seconds), 1e-3);
     }
 }
+
+// Matroska and WebM read their cues (the keyframe index, after the clusters)
+// only at their first seek: right after opening, the index must already know
+// every keyframe, not only the first one read.
+TEST(KeyframeIndex, MatroskaKnowsItsKeyframesRightAfterOpening)
+{
+    for (const QString &name : {QStringLiteral("fmt_mkv.mkv"), QStringLiteral("fmt_vp9.webm")}) { // a keyframe every second
+        SCOPED_TRACE(name.toStdString());
+        FFmpegFormat format;
+        ASSERT_TRUE(format.openForDecoding(TestMedia::path(name)));
+        EXPECT_EQ(FFmpegVideoDecoder::estimatedFramesNear(format, 3.2, 0.5, 0.5), 1);
+        EXPECT_EQ(format.keyframeAtOrBefore(format.toStreamTimestamp(2.5, format.videoStream())),
+                  format.toStreamTimestamp(2.0, format.videoStream()));
+    }
+}
