@@ -151,13 +151,24 @@ void TriagonApp::setSettingsWindowFactory(SettingsWindowFactory factory)
 
 void TriagonApp::showSettingsWindow()
 {
-    if (!m_settingsWindow && m_settingsFactory)
+    if (!m_settingsWindow && m_settingsFactory) {
         m_settingsWindow = m_settingsFactory(*m_settings);
+        // However it is closed, the keys go back to the clips.
+        if (m_settingsWindow)
+            m_settingsWindow->installEventFilter(this);
+    }
     if (!m_settingsWindow)
         return;
     m_settingsWindow->show();
     m_settingsWindow->raise();
     m_settingsWindow->activateWindow();
+}
+
+bool TriagonApp::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_settingsWindow && event->type() == QEvent::Hide && m_window)
+        m_window->contentView()->returnKeyboardFocus();
+    return QObject::eventFilter(watched, event);
 }
 
 void TriagonApp::showAbout()
@@ -168,4 +179,6 @@ void TriagonApp::showAbout()
     box.setText(QStringLiteral("<b>Triagon</b> ") + QApplication::applicationVersion());
     box.setInformativeText(QStringLiteral("The first pass over a shoot's footage: rate, tag and organize clips before editing."));
     box.exec();
+    if (m_window)
+        m_window->contentView()->returnKeyboardFocus();
 }

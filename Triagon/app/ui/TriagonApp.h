@@ -75,6 +75,9 @@ Q_SIGNALS:
     // was applied (otherwise the defaults were).
     void launchFinished(bool restored);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void runLaunchTask();
     void finishLaunch(bool restored);
