@@ -136,7 +136,7 @@ QWidget *ExportView::buildResultView(const ExportResult &result)
         reveal->setObjectName(QStringLiteral("revealButton"));
         reveal->setAutoDefault(false);
         const QUrl folder = *result.exportFolder;
-        connect(reveal, &QPushButton::clicked, this, [folder] { revealInFinder(folder); });
+        connect(reveal, &QPushButton::clicked, this, [this, folder] { revealInFinder(folder); });
         buttons->addWidget(reveal);
     }
     buttons->addStretch(1);
