@@ -79,6 +79,7 @@ void TriagonApp::start()
     connect(m_window->commands(), &AppCommands::settingsRequested, this, &TriagonApp::showSettingsWindow);
     connect(m_window->commands(), &AppCommands::aboutRequested, this, &TriagonApp::showAbout);
     m_window->commands()->settingsAction()->setEnabled(static_cast<bool>(m_settingsFactory));
+    m_window->restoreFrame(m_settings->mainWindowFrame());
     m_window->show();
 
     // The launch task runs once the window is on screen.
@@ -122,6 +123,9 @@ void TriagonApp::applyStartupDefaults()
 
 void TriagonApp::saveOnTerminate()
 {
+    // The window comes back where the user left it.
+    if (m_window)
+        m_settings->setMainWindowFrame(m_window->frame());
     if (!m_launchFinished) {
         // The saved session has not been read yet: the store holds nothing of
         // it, and saving now would replace it with an empty one.

@@ -55,8 +55,9 @@ public:
     // Whether the launch restore found a saved session.
     bool launchRestored() const { return m_launchRestored; }
 
-    // The application is quitting: saves the session at once, unless the
-    // launch restore has not finished yet.
+    // The application is quitting: keeps the main window's place and size for
+    // the next run, and saves the session at once unless the launch restore
+    // has not finished yet.
     void saveOnTerminate();
 
     // Applies the appearance setting: Fusion with a fixed palette for Light
