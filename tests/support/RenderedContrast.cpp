@@ -1,6 +1,7 @@
 #include "support/RenderedContrast.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QHash>
 #include <QLabel>
@@ -8,6 +9,7 @@
 #include <QTabBar>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace RenderedContrast {
@@ -149,7 +151,7 @@ QString describe(const QList<Shortfall> &shortfalls)
     return out;
 }
 
-QList<Shortfall> checkTexts(const QWidget *root, const QStringList &skippedClasses)
+QList<Shortfall> checkTexts(const QWidget *root, const QStringList &skipped, const QList<QColor> &fixedColours)
 {
     QList<Shortfall> out;
     const QImage image = renderWindow(root);
@@ -158,15 +160,23 @@ QList<Shortfall> checkTexts(const QWidget *root, const QStringList &skippedClass
         widgets.append(child);
     for (const QWidget *widget : std::as_const(widgets)) {
         if (widget->window() != root->window() || !widget->isEnabled() || !shownOnScreen(widget)
-            || skippedClasses.contains(QString::fromLatin1(widget->metaObject()->className())))
+            || skipped.contains(QString::fromLatin1(widget->metaObject()->className()))
+            || (!widget->objectName().isEmpty() && skipped.contains(widget->objectName())))
             continue;
         const QString text = shownText(widget);
         if (text.trimmed().isEmpty() || isRatingGlyphs(text))
             continue;
         const Measure m = ofWidget(image, widget);
-        // Text in the palette's own text colours is primary; the rest (the
-        // placeholder role, faded or tinted text) is secondary.
-        const QPalette &pal = widget->palette();
+        const bool fixed = std::any_of(fixedColours.cbegin(), fixedColours.cend(), [&m](const QColor &c) {
+            return near(m.text, c, 24) || near(m.background, c, 24);
+        });
+        if (fixed)
+            continue;
+        // Text in the application palette's own text colours is primary; the
+        // rest (the placeholder role, faded or tinted text) is secondary. The
+        // application's palette, not the widget's: a style sheet writes its
+        // colour into the widget's palette.
+        const QPalette pal = QApplication::palette();
         bool primary = false;
         for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::BrightText})
             primary = primary || near(m.text, pal.color(role), 24);

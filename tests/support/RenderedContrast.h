@@ -49,8 +49,9 @@ QString describe(const QList<Shortfall> &shortfalls);
 // buttons, line edits, tab bars), measured against 4.5 for primary text and 3
 // for secondary text (the palette's placeholder role, or a text colour with
 // transparency that the code marks as secondary by that role). Returns the
-// texts that fall short. Widgets of `skippedClasses` (painted on colours of
-// their own that no appearance changes) are left out.
-QList<Shortfall> checkTexts(const QWidget *root, const QStringList &skippedClasses = {});
+// texts that fall short. Widgets whose class or object name is in `skipped`,
+// and texts drawn in or on one of `fixedColours` (the theme colour, which no
+// appearance changes), are left out.
+QList<Shortfall> checkTexts(const QWidget *root, const QStringList &skipped = {}, const QList<QColor> &fixedColours = {});
 
 } // namespace RenderedContrast

@@ -9,10 +9,12 @@
 #include "support/RenderedContrast.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QStyle>
 #include <QStyleFactory>
 
+#include <functional>
 #include <tuple>
 
 namespace {
@@ -121,6 +123,44 @@ TEST(AppearanceSwitch, EveryTextOfTheWindowIsReadableAfterASwitchEitherWay)
         applyAppearance(second);
         const QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(w.view.get(), themeButtons) + checkCards(w);
         EXPECT_TRUE(shortfalls.isEmpty()) << RenderedContrast::describe(shortfalls).toStdString();
+    }
+    QApplication::setPalette(saved);
+}
+
+// A sheet stays open over the main window while the appearance is switched
+// in the settings window, which the sheet does not block.
+TEST(AppearanceSwitch, EverySheetIsReadableAfterASwitchEitherWay)
+{
+    const QPalette saved = QApplication::palette();
+    const QList<QPair<const char *, std::function<void(TestWindow &)>>> sheets{
+        {"Organize Clips", [](TestWindow &w) { w.view->setShowCommit(true); }},
+        {"Locate Files", [](TestWindow &w) { w.view->setShowMissingMedia(true); }},
+        {"Session Tags", [](TestWindow &w) { w.view->setShowSessionTags(true); }},
+        {"Audio Triage", [](TestWindow &w) { w.view->setShowAudioTriage(true); }},
+        {"Detect Hand Markers", [](TestWindow &w) { w.view->setShowMarkerDetect(true); }},
+        {"Keyboard Shortcuts", [](TestWindow &w) { w.view->setShowKeyboardShortcuts(true); }},
+    };
+    for (const auto &[first, second] : {std::pair{lightAppearancePalette(), darkAppearancePalette()},
+                                        std::pair{darkAppearancePalette(), lightAppearancePalette()}}) {
+        for (const auto &[name, open] : sheets) {
+            SCOPED_TRACE(name);
+            applyAppearance(first);
+            TestWindow w;
+            fillWindow(w);
+            open(w);
+            QDialog *sheet = nullptr;
+            for (QDialog *dialog : w.view->findChildren<QDialog *>(QString(), Qt::FindDirectChildrenOnly)) {
+                if (dialog->isVisible())
+                    sheet = dialog;
+            }
+            ASSERT_NE(sheet, nullptr);
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+            applyAppearance(second);
+            // Counts and notes in the theme colour, and buttons white on it,
+            // are the same in every appearance.
+            const QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(sheet, themeButtons, {w.settings.accentColor()});
+            EXPECT_TRUE(shortfalls.isEmpty()) << RenderedContrast::describe(shortfalls).toStdString();
+        }
     }
     QApplication::setPalette(saved);
 }

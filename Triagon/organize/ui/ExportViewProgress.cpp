@@ -39,7 +39,7 @@ QWidget *ExportView::buildProgressView()
     m_currentFile = new ElidedLabel(Qt::ElideMiddle, view);
     m_currentFile->setObjectName(QStringLiteral("currentFile"));
     m_currentFile->setFont(sizedFont(view, 12, QFont::Normal, true));
-    setTextColor(m_currentFile, secondary(this));
+    WidgetStyle::setSecondaryText(m_currentFile);
     m_currentFile->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     texts->addWidget(m_currentFile);
     m_percentText = label(QString(), 12, view, QFont::Normal, true);
