@@ -79,6 +79,19 @@ QList<RenderedContrast::Shortfall> checkCards(TestWindow &w)
 // White on the theme colour, the same in every appearance.
 const QStringList themeButtons{QStringLiteral("GradientButton")};
 
+// The offline bar's drive symbol, which the window keeps as a picture.
+QList<RenderedContrast::Shortfall> checkSymbols(TestWindow &w)
+{
+    QList<RenderedContrast::Shortfall> out;
+    const QWidget *drive = w.view->findChild<QWidget *>(QStringLiteral("offlineIcon"));
+    if (!drive || !drive->isVisible())
+        return {{QStringLiteral("offline symbol not shown"), {}, 0}};
+    const RenderedContrast::Measure m = RenderedContrast::ofWidget(drive);
+    if (m.ratio < 3)
+        out.append({QStringLiteral("offline symbol"), m, 3});
+    return out;
+}
+
 QList<SectionHeaderView *> headersOf(TestWindow &w)
 {
     return w.area().grid() ? w.area().grid()->liveHeaders() : QList<SectionHeaderView *>{};
@@ -118,10 +131,10 @@ TEST(AppearanceSwitch, EveryTextOfTheWindowIsReadableAfterASwitchEitherWay)
         applyAppearance(first);
         TestWindow w;
         fillWindow(w);
-        const QList<RenderedContrast::Shortfall> before = RenderedContrast::checkTexts(w.view.get(), themeButtons) + checkCards(w);
+        const QList<RenderedContrast::Shortfall> before = RenderedContrast::checkTexts(w.view.get(), themeButtons) + checkCards(w) + checkSymbols(w);
         EXPECT_TRUE(before.isEmpty()) << RenderedContrast::describe(before).toStdString();
         applyAppearance(second);
-        const QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(w.view.get(), themeButtons) + checkCards(w);
+        const QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(w.view.get(), themeButtons) + checkCards(w) + checkSymbols(w);
         EXPECT_TRUE(shortfalls.isEmpty()) << RenderedContrast::describe(shortfalls).toStdString();
     }
     QApplication::setPalette(saved);

@@ -4,6 +4,9 @@
 #include <QAccessibleValueInterface>
 #include <QAccessibleWidget>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 class ValueTextSliderAccessible : public QAccessibleWidget, public QAccessibleValueInterface
@@ -27,11 +30,26 @@ public:
         return QAccessibleWidget::interface_cast(type);
     }
 
-    QVariant currentValue() const override { return slider()->value(); }
-    void setCurrentValue(const QVariant &value) override { slider()->setValue(value.toInt()); }
-    QVariant maximumValue() const override { return slider()->maximum(); }
-    QVariant minimumValue() const override { return slider()->minimum(); }
-    QVariant minimumStepSize() const override { return slider()->singleStep(); }
+    QVariant currentValue() const override { return scaled(slider()->value()); }
+    void setCurrentValue(const QVariant &value) override
+    {
+        const double scale = slider()->valueScale();
+        const double wanted = value.toDouble() / (scale != 0 ? scale : 1.0);
+        if (std::isfinite(wanted))
+            slider()->setValue(static_cast<int>(std::lround(std::clamp(wanted, double(slider()->minimum()), double(slider()->maximum())))));
+    }
+    QVariant maximumValue() const override { return scaled(slider()->maximum()); }
+    QVariant minimumValue() const override { return scaled(slider()->minimum()); }
+    QVariant minimumStepSize() const override { return scaled(slider()->singleStep()); }
+
+private:
+    QVariant scaled(int position) const
+    {
+        const double scale = slider()->valueScale();
+        if (scale == 1)
+            return position;
+        return position * scale;
+    }
 };
 
 QAccessibleInterface *valueTextSliderFactory(const QString &className, QObject *object)
@@ -65,6 +83,7 @@ QString ValueTextSlider::valueText() const
 
 void ValueTextSlider::refreshValueText()
 {
-    QAccessibleValueChangeEvent event(this, value());
+    setAccessibleDescription(m_valueText ? m_valueText() : QString());
+    QAccessibleValueChangeEvent event(this, m_scale == 1 ? QVariant(value()) : QVariant(value() * m_scale));
     QAccessible::updateAccessibility(&event);
 }

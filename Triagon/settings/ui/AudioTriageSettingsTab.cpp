@@ -55,6 +55,7 @@ GroupWidgets addGroup(QVBoxLayout *column, QWidget *parent, const QString &title
     widgets.slider->setPageStep(1);
     widgets.slider->setFixedWidth(150);
     widgets.slider->setAccessibleName(sliderName);
+    widgets.slider->setValueScale(AudioTriageSettingsTab::percentStep);
     row->addWidget(widgets.slider);
     widgets.text = new QLabel(box);
     QFont digits = QFontDatabase::systemFont(QFontDatabase::FixedFont);

@@ -256,6 +256,7 @@ void ScrubSettingsTab::rebuildRows()
         duration->setSpacing(6);
         row.slider = new ValueTextSlider(rowWidget);
         row.slider->setAccessibleName(QStringLiteral("Scrub window duration"));
+        row.slider->setValueScale(0.5); // steps of half a second
         row.slider->setRange(sliderPosition(minSeconds), sliderPosition(maxSeconds));
         row.slider->setSingleStep(1);
         row.slider->setPageStep(1);

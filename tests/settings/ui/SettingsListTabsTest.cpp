@@ -5,6 +5,7 @@
 #include "support/AccessibleRead.h"
 #include "support/SettingsFileFixture.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -219,6 +220,7 @@ TEST_F(ListTabsTest, scrubTabDefaultRowsAndTexts)
     EXPECT_EQ(first.chip->text(), QStringLiteral("Alt 0.5s"));
     // A screen reader reads the seconds, as the text beside the slider shows them.
     EXPECT_EQ(readValue(first.slider), QStringLiteral("0.5s"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(first.slider)->valueInterface()->currentValue().toDouble(), 0.5);
     first.slider->setValue(first.slider->maximum());
     EXPECT_EQ(first.secondsText->text(), QStringLiteral("10s"));
     EXPECT_EQ(nextRun()->decodedScrubModifiers(),

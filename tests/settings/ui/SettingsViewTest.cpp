@@ -10,6 +10,7 @@
 #include "support/SettingsFileFixture.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
@@ -185,6 +186,15 @@ TEST_F(SettingsWindowTest, audioTriageTabLabelsAndStepsOfFive)
     EXPECT_EQ(tab->loudSlider()->accessibleName(), QStringLiteral("Loud group percentage"));
     EXPECT_EQ(readValue(tab->loudSlider()), QStringLiteral("Top 15 percent"));
     EXPECT_EQ(readValue(tab->quietSlider()), QStringLiteral("Bottom 15 percent"));
+    // As a number, the percentage too, not the slider's step; and in words
+    // in the description, which every screen reader bridge passes on.
+    QAccessibleValueInterface *value = QAccessible::queryAccessibleInterface(tab->loudSlider())->valueInterface();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->currentValue().toDouble(), 15);
+    EXPECT_EQ(value->minimumValue().toDouble(), 5);
+    EXPECT_EQ(value->maximumValue().toDouble(), 50);
+    EXPECT_EQ(value->minimumStepSize().toDouble(), 5);
+    EXPECT_EQ(tab->loudSlider()->accessibleDescription(), QStringLiteral("Top 15 percent"));
     EXPECT_EQ(tab->loudSlider()->width(), 150);
 
     // The slider moves in steps of five, from 5 to 50.
@@ -198,6 +208,9 @@ TEST_F(SettingsWindowTest, audioTriageTabLabelsAndStepsOfFive)
     QTest::keyClick(tab->loudSlider(), Qt::Key_Home);
     EXPECT_EQ(tab->loudPercentText()->text(), QStringLiteral("5%"));
     EXPECT_EQ(readValue(tab->loudSlider()), QStringLiteral("Top 5 percent"));
+    EXPECT_EQ(value->currentValue().toDouble(), 5);
+    value->setCurrentValue(30);
+    EXPECT_EQ(tab->loudPercentText()->text(), QStringLiteral("30%"));
 
     // A label is stored as typed, an emptied one as empty text.
     tab->quietLabelField()->setFocus();
