@@ -1,5 +1,8 @@
 #include "AppUpdates/WhatsNewGate.h"
 
+#include "app/Loggers.h"
+#include "app/SettingsFileSync.h"
+
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
@@ -50,10 +53,16 @@ std::optional<QString> WhatsNewGate::readText(const QString &key) const
     return text;
 }
 
+void WhatsNewGate::sync()
+{
+    if (const std::optional<QString> failure = SettingsFileSync::sync(m_defaults))
+        qCCritical(settingsLogger, "%s", qUtf8Printable(*failure));
+}
+
 void WhatsNewGate::write(const QString &key, const QString &value)
 {
     m_defaults.setValue(key, value);
-    m_defaults.sync();
+    sync();
 }
 
 std::optional<QString> WhatsNewGate::storedVersion() const
@@ -83,5 +92,5 @@ void WhatsNewGate::migrate(const QString &legacyKey)
         return;
     write(m_key, *legacy);
     m_defaults.remove(legacyKey);
-    m_defaults.sync();
+    sync();
 }

@@ -45,6 +45,8 @@ public:
 private:
     std::optional<QString> readText(const QString &key) const;
     void write(const QString &key, const QString &value);
+    // Writes the changes, keeping the file whole when the disk is full.
+    void sync();
 
     QSettings &m_defaults;
     QString m_key;

@@ -1,6 +1,7 @@
 #include "app/AppSettings.h"
 
 #include "app/Loggers.h"
+#include "app/SettingsFileSync.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -220,12 +221,10 @@ bool AppSettings::readBool(const QString &key, bool fallback) const
 void AppSettings::writeValue(const QString &key, const QVariant &value)
 {
     m_settings->setValue(key, value);
-    m_settings->sync();
-    if (m_settings->status() != QSettings::NoError) {
+    if (const std::optional<QString> failure = SettingsFileSync::sync(*m_settings)) {
         // Reported once per run: a slider would otherwise log at every step.
         if (!m_reportedWriteFailure) {
-            qCCritical(settingsLogger, "Settings could not be written to %s",
-                       qUtf8Printable(m_settings->fileName()));
+            qCCritical(settingsLogger, "%s", qUtf8Printable(*failure));
             m_reportedWriteFailure = true;
         }
     } else {

@@ -1,8 +1,10 @@
 #include "library/ClipImporter.h"
 
+#include "app/Loggers.h"
 #include "library/ClipStore.h"
 #include "library/CollectVideoFiles.h"
 #include "library/ConcurrentGroup.h"
+#include "library/LocalFileName.h"
 #include "library/MediaAvailability.h"
 #include "library/StandardizedURL.h"
 #include "library/UndoAction.h"
@@ -141,9 +143,28 @@ void ClipImporter::startImport(const std::shared_ptr<ImportTask> &task)
         return;
     }
     const QUrl folder = *task->folder;
-    runConcurrentGroup<QList<QUrl>>(
-        &m_walkPool, this, 1, [folder, cancelled = task->cancelled](qsizetype) { return collectVideoFiles(folder, cancelled.get()); },
-        [this, task](std::vector<QList<QUrl>> walked) { takeFiles(task, walked.front()); });
+    if (!LocalFileName::namesItsFile(folder)) {
+        qCWarning(sessionLogger()).noquote() << QStringLiteral("Skipping folder whose name is not valid UTF-8: %1")
+                                                    .arg(LocalFileName::printable(QByteArray::fromPercentEncoding(
+                                                        folder.path(QUrl::FullyEncoded).toLatin1())));
+        finish(task);
+        return;
+    }
+    using Walk = std::pair<QList<QUrl>, int>;
+    runConcurrentGroup<Walk>(
+        &m_walkPool, this, 1,
+        [folder, cancelled = task->cancelled](qsizetype) {
+            Walk walk;
+            walk.first = collectVideoFiles(folder, cancelled.get(), &walk.second);
+            return walk;
+        },
+        [this, task, folder](std::vector<Walk> walked) {
+            if (const int skipped = walked.front().second; skipped > 0) {
+                qCWarning(sessionLogger()).noquote()
+                    << QStringLiteral("Import of %1: skipped %2 file(s) whose names are not valid UTF-8").arg(folder.toLocalFile()).arg(skipped);
+            }
+            takeFiles(task, walked.front().first);
+        });
 }
 
 bool ClipImporter::isOutdated(const ImportTask &task) const
@@ -159,13 +180,24 @@ void ClipImporter::takeFiles(const std::shared_ptr<ImportTask> &task, const QLis
     }
     // Files already in the session are skipped; a file named twice is taken once.
     QSet<QUrl> loaded = m_store.loadedURLs();
+    int undecodable = 0;
     for (const QUrl &url : files) {
+        // Its clip would name another path (or another file).
+        if (!LocalFileName::namesItsFile(url)) {
+            qCWarning(sessionLogger()).noquote()
+                << QStringLiteral("Skipping file whose name is not valid UTF-8: %1")
+                       .arg(LocalFileName::printable(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
+            ++undecodable;
+            continue;
+        }
         const QUrl standardized = standardizedFileURL(url);
         if (loaded.contains(standardized))
             continue;
         loaded.insert(standardized);
         task->newURLs.append(standardized);
     }
+    if (undecodable > 0)
+        qCWarning(sessionLogger()).noquote() << QStringLiteral("Import: skipped %1 file(s) whose names are not valid UTF-8").arg(undecodable);
     if (!task->newURLs.isEmpty())
         m_store.setLoadedURLs(loaded);
     if (task->newURLs.isEmpty()) {

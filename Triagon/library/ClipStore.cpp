@@ -13,13 +13,17 @@ const QStringList &ClipStore::builtInTags()
 }
 
 ClipStore::ClipStore(QObject *parent)
-    : QObject(parent), m_availableTags(builtInTags()), m_saveTimer(new QTimer(this)), m_sessionGeneration(QUuid::createUuid())
+    : QObject(parent), m_availableTags(builtInTags()), m_saveTimer(new QTimer(this)), m_saveDeadline(new QTimer(this)),
+      m_sessionGeneration(QUuid::createUuid())
 {
-    // The timer is a child of the store, so a save never outlives it.
-    m_saveTimer->setSingleShot(true);
-    m_saveTimer->setInterval(saveDelayMs);
-    m_saveTimer->setTimerType(Qt::PreciseTimer);
-    connect(m_saveTimer, &QTimer::timeout, this, &ClipStore::saveSessionImmediately);
+    // The timers are children of the store, so a save never outlives it.
+    // Whichever fires first saves; the save stops both.
+    for (auto [timer, interval] : {std::pair{m_saveTimer, saveDelayMs}, std::pair{m_saveDeadline, saveMaxWaitMs}}) {
+        timer->setSingleShot(true);
+        timer->setInterval(interval);
+        timer->setTimerType(Qt::PreciseTimer);
+        connect(timer, &QTimer::timeout, this, &ClipStore::saveSessionImmediately);
+    }
 }
 
 ClipStore::~ClipStore() = default;
@@ -115,6 +119,13 @@ void ClipStore::setSessionSaveError(const std::optional<QString> &error)
     Q_EMIT objectWillChange();
     m_sessionSaveError = error;
     Q_EMIT sessionSaveErrorChanged();
+}
+
+void ClipStore::setSessionRestoreError(const std::optional<UnreadableSession> &error)
+{
+    Q_EMIT objectWillChange();
+    m_sessionRestoreError = error;
+    Q_EMIT sessionRestoreErrorChanged();
 }
 
 void ClipStore::setSourceFolderURL(const std::optional<QUrl> &url)

@@ -6,6 +6,7 @@
 #include "library/DomainError.h"
 #include "library/SessionData.h"
 #include "library/SessionRestorer.h"
+#include "library/UnreadableSession.h"
 #include "library/UndoAction.h"
 #include "library/model/Clip.h"
 #include "library/model/FolderOrganization.h"
@@ -54,7 +55,8 @@ struct OrganizeOutcome;
 //                           (clips, isLoading, loadingProgress, sortOrder, the
 //                           four filters, gridColumns, groupMode,
 //                           availableTags, folderOrganization,
-//                           sessionSaveError, sourceFolderURL), also when the
+//                           sessionSaveError, sessionRestoreError,
+//                           sourceFolderURL), also when the
 //                           value stays the same, and at the explicit points
 //                           of the undo history, the selection pruning, the
 //                           view-state fields and audioMetrics. The new state
@@ -75,6 +77,7 @@ struct OrganizeOutcome;
 // loadingChanged()          isLoading or loadingProgress was assigned
 // undoStateChanged()        the undo or redo stack changed (titles, enabling)
 // sessionSaveErrorChanged() sessionSaveError was assigned
+// sessionRestoreErrorChanged() sessionRestoreError was assigned
 // audioMetricsChanged()     audioMetrics was assigned with another entry count
 // sessionSaved(count)       the session file was written with count clips
 //
@@ -107,6 +110,10 @@ public:
     static constexpr qsizetype undoLimit = 100;
     // Delay of the debounced session save.
     static constexpr int saveDelayMs = 500;
+    // The longest an edit waits for its save: a burst of edits that keeps
+    // restarting the delay above is still written this long after its first
+    // unsaved edit.
+    static constexpr int saveMaxWaitMs = 2000;
 
     explicit ClipStore(QObject *parent = nullptr);
     ~ClipStore() override;
@@ -147,6 +154,12 @@ public:
 
     FolderOrganization folderOrganization() const { return m_folderOrganization; }
     void setFolderOrganization(FolderOrganization organization);
+
+    // Set when the session file found at launch could not be read: what was
+    // wrong and where the unreadable file was kept. The window shows it in its
+    // alert "Session Could Not Be Restored" and clears it when dismissed.
+    const std::optional<UnreadableSession> &sessionRestoreError() const { return m_sessionRestoreError; }
+    void setSessionRestoreError(const std::optional<UnreadableSession> &error);
 
     // Text of the last failed session save. Set by a failed save, never
     // cleared by a later successful one: the window clears it when its alert
@@ -325,7 +338,8 @@ public:
     // folder "Triagon" is created then; the organize journal lives beside it).
     static QString sessionFilePath();
     static QUrl sessionFileURL() { return QUrl::fromLocalFile(sessionFilePath()); }
-    // Saves 0.5 s after the last call; a waiting save is cancelled.
+    // Saves 0.5 s after the last call (a waiting save is cancelled), and no
+    // later than 2 s after the first call since the last save.
     void scheduleSessionSave();
     bool isSessionSaveScheduled() const;
     // Cancels the waiting save and writes now. A failure is logged and set
@@ -339,8 +353,10 @@ public:
     // store. Returns the record and its clips with isMissing set from the
     // disk, or no value when there is no usable file. A file that cannot be
     // read or decoded is moved aside (see unreadableSessionFilePaths) so that
-    // the next save does not overwrite the user's decisions.
-    static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile();
+    // the next save does not overwrite the user's decisions, and `problem`
+    // (when given) says why and where it was kept. An empty file holds
+    // nothing to keep: it is not copied aside.
+    static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile(std::optional<UnreadableSession> *problem = nullptr);
     // The decoding behind readSessionFile: the file's bytes to the record,
     // with names that are not one path component made safe. Touches no disk.
     static std::optional<SessionData> decodeSessionFile(const QByteArray &bytes, QString *errorText = nullptr);
@@ -500,6 +516,7 @@ Q_SIGNALS:
     void loadingChanged();
     void undoStateChanged();
     void sessionSaveErrorChanged();
+    void sessionRestoreErrorChanged();
     void audioMetricsChanged();
     void sessionSaved(qsizetype clipCount);
     void exportProgressChanged(); // exportProgress or exportCurrentFile changed
@@ -544,6 +561,7 @@ private:
     QStringList m_availableTags;
     FolderOrganization m_folderOrganization = FolderOrganization::byTag;
     std::optional<QString> m_sessionSaveError;
+    std::optional<UnreadableSession> m_sessionRestoreError;
     std::optional<QUrl> m_sourceFolderURL;
 
     // Plain view state.
@@ -569,6 +587,7 @@ private:
     // Background-work bookkeeping.
     QSet<QUrl> m_loadedURLs;
     QTimer *m_saveTimer = nullptr;
+    QTimer *m_saveDeadline = nullptr; // runs from the first unsaved edit
     QUuid m_sessionGeneration;
     bool m_savingEnabled = true;
     bool m_saveDeferred = false;

@@ -1,5 +1,6 @@
 #include "library/ClipStore.h"
 
+#include "app/AtomicFile.h"
 #include "app/Loggers.h"
 #include "library/SessionJsonWriter.h"
 #include "library/model/FileName.h"
@@ -11,8 +12,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
-#include <QSaveFile>
 #include <QSet>
 #include <QStandardPaths>
 #include <QTimer>
@@ -22,17 +21,18 @@ namespace {
 const QString kFolderName = QStringLiteral("Triagon");
 const QString kFileName = QStringLiteral("session.json");
 
-// A save writes the whole file under a temporary name ("session.json." and
-// six letters) and renames it over the session file; a process killed
-// between the two leaves that copy behind. The session file itself is still
-// whole (the one before the interrupted save), so the copy is removed.
+// A save writes the whole file under a temporary name (AtomicFile) and renames
+// it over the session file; a process killed between the two leaves that copy
+// behind. The session file itself is still whole (the one before the
+// interrupted save), so the copy is removed.
 void removeInterruptedSaves(const QString &path)
 {
-    static const QRegularExpression leftover(QStringLiteral("^session\\.json\\.[A-Za-z0-9]{6}$"));
     const QFileInfo info(path);
     QDir folder(info.absolutePath());
-    for (const QFileInfo &entry : folder.entryInfoList({info.fileName() + QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System)) {
-        if (!leftover.match(entry.fileName()).hasMatch() || entry.isSymLink())
+    const QFileInfoList entries = folder.entryInfoList({info.fileName() + QStringLiteral(".*"), QLatin1Char('.') + info.fileName() + QStringLiteral(".*")},
+                                                       QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo &entry : entries) {
+        if (!AtomicFile::isLeftoverOf(entry.fileName(), info.fileName()) || entry.isSymLink())
             continue;
         if (QFile::remove(entry.absoluteFilePath()))
             qCInfo(sessionLogger, "Removed %s, left by a save that was interrupted", qUtf8Printable(entry.fileName()));
@@ -40,10 +40,10 @@ void removeInterruptedSaves(const QString &path)
 }
 
 // Moves an unreadable session file out of the way of the next save, beside
-// the original: "session.unreadable-<time>.json". If the folder does not
-// allow the rename, a save (which also renames inside it) fails as well and
-// is reported, so the file is not lost either way.
-void moveUnreadableFileAside(const QString &path)
+// the original: "session.unreadable-<time>.json". Returns where the file now
+// is. If the folder does not allow the rename, a save (which also renames
+// inside it) fails as well and is reported, so the file is not lost either way.
+QString moveUnreadableFileAside(const QString &path)
 {
     const QFileInfo info(path);
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss"));
@@ -57,9 +57,10 @@ void moveUnreadableFileAside(const QString &path)
     QFile file(path);
     if (file.rename(target)) {
         qCCritical(sessionLogger, "Kept the unreadable session file as %s; starting with an empty session", qUtf8Printable(target));
-    } else {
-        qCCritical(sessionLogger, "Could not move the unreadable session file aside: %s", qUtf8Printable(file.errorString()));
+        return target;
     }
+    qCCritical(sessionLogger, "Could not move the unreadable session file aside: %s", qUtf8Printable(file.errorString()));
+    return path;
 }
 
 // A clip's name becomes a file name when it is organized; a name from the
@@ -189,8 +190,12 @@ QStringList ClipStore::unreadableSessionFilePaths()
 
 void ClipStore::scheduleSessionSave()
 {
-    // Restarting the single-shot timer cancels the waiting save.
+    // Restarting the single-shot timer cancels the waiting save; the deadline
+    // runs on from the first unsaved edit, so that a steady stream of edits
+    // (a rating every 0.3 s) is still written every 2 s.
     m_saveTimer->start();
+    if (!m_saveDeadline->isActive())
+        m_saveDeadline->start();
 }
 
 bool ClipStore::isSessionSaveScheduled() const
@@ -222,6 +227,7 @@ ClipStore::SessionData ClipStore::makeSessionData() const
 void ClipStore::saveSessionImmediately()
 {
     m_saveTimer->stop();
+    m_saveDeadline->stop();
     if (!m_savingEnabled) {
         m_saveDeferred = true;
         qCDebug(sessionLogger, "Session save held back until the saved session is restored");
@@ -243,20 +249,11 @@ bool ClipStore::writeSessionFile(const SessionData &data, QString *errorText)
     // The folder may have been removed since it was made.
     QDir().mkpath(QFileInfo(path).absolutePath());
     // Written directly: building a JSON object per clip first costs more than the write itself.
-    const QByteArray bytes = SessionJsonWriter::encode(data);
-    QSaveFile file(path);
-    auto failWith = [&](const QString &text) {
+    if (const auto failure = AtomicFile::write(path, SessionJsonWriter::encode(data))) {
         if (errorText)
-            *errorText = text;
-        file.cancelWriting();
+            *errorText = QStringLiteral("Could not write \"") + path + QStringLiteral("\": ") + failure->message;
         return false;
-    };
-    if (!file.open(QIODevice::WriteOnly))
-        return failWith(QStringLiteral("Could not write \"") + path + QStringLiteral("\": ") + file.errorString());
-    if (file.write(bytes) != bytes.size())
-        return failWith(QStringLiteral("Could not write \"") + path + QStringLiteral("\": ") + file.errorString());
-    if (!file.commit())
-        return failWith(QStringLiteral("Could not write \"") + path + QStringLiteral("\": ") + file.errorString());
+    }
     qCDebug(sessionLogger, "Saved session: %lld clips", static_cast<long long>(data.clips.size()));
     return true;
 }
@@ -284,7 +281,7 @@ std::optional<ClipStore::SessionData> ClipStore::decodeSessionFile(const QByteAr
     return data;
 }
 
-std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSessionFile()
+std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSessionFile(std::optional<UnreadableSession> *problem)
 {
     const QString path = sessionFilePath();
     removeInterruptedSaves(path);
@@ -293,7 +290,10 @@ std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSes
 
     auto unreadable = [&](const QString &reason) {
         qCCritical(sessionLogger, "Session file exists but could not be restored: %s", qUtf8Printable(reason));
-        moveUnreadableFileAside(path);
+        // An empty file holds nothing to keep; the next save replaces it.
+        const QString keptAs = QFileInfo(path).size() == 0 ? QString() : moveUnreadableFileAside(path);
+        if (problem)
+            *problem = UnreadableSession{reason, keptAs};
         return std::nullopt;
     };
 
@@ -326,6 +326,7 @@ std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSes
 void ClipStore::clearSessionFile()
 {
     m_saveTimer->stop();
+    m_saveDeadline->stop();
     m_saveDeferred = false;
     QFile file(sessionFilePath());
     if (!file.exists())

@@ -1,6 +1,7 @@
 #include "library/CollectVideoFiles.h"
 
 #include "app/Loggers.h"
+#include "library/LocalFileName.h"
 #include "library/model/FinderOrder.h"
 #include "library/model/VideoExtensions.h"
 
@@ -32,7 +33,7 @@ struct DirectoryCloser
 
 } // namespace
 
-QList<QUrl> collectVideoFiles(const QUrl &folder, const std::atomic<bool> *cancelled)
+QList<QUrl> collectVideoFiles(const QUrl &folder, const std::atomic<bool> *cancelled, int *undecodableNames)
 {
     const QString root = folder.toLocalFile();
     if (root.isEmpty())
@@ -83,14 +84,29 @@ QList<QUrl> collectVideoFiles(const QUrl &folder, const std::atomic<bool> *cance
                     continue;
                 type = S_ISREG(info.st_mode) ? DT_REG : S_ISDIR(info.st_mode) ? DT_DIR : DT_LNK;
             }
-            if (type == DT_DIR) {
-                subfolders.push_back(dirPath + QFile::decodeName(entry->d_name));
-            } else if (type == DT_REG) {
-                const QString name = QFile::decodeName(entry->d_name);
-                if (hasSupportedVideoExtension(name))
-                    found.append(dirPath + name);
-            }
             // Links, devices, sockets and pipes are not regular files.
+            if (type != DT_DIR && type != DT_REG)
+                continue;
+            const QByteArray bytes(entry->d_name);
+            const QString name = QFile::decodeName(bytes);
+            const bool faithful = LocalFileName::survivesAsText(bytes);
+            if (type == DT_DIR) {
+                if (faithful) {
+                    subfolders.push_back(dirPath + name);
+                } else {
+                    qCWarning(sessionLogger()).noquote()
+                        << QStringLiteral("Skipping folder whose name is not valid UTF-8: %1%2").arg(dirPath, LocalFileName::printable(bytes));
+                }
+            } else if (hasSupportedVideoExtension(name)) {
+                if (faithful) {
+                    found.append(dirPath + name);
+                } else {
+                    qCWarning(sessionLogger()).noquote()
+                        << QStringLiteral("Skipping file whose name is not valid UTF-8: %1%2").arg(dirPath, LocalFileName::printable(bytes));
+                    if (undecodableNames)
+                        ++*undecodableNames;
+                }
+            }
         }
         // Later folders are taken from the back; the final sort decides the order anyway.
         for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)

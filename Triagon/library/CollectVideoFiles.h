@@ -15,6 +15,11 @@
 // or out of the chosen folder. A folder that has vanished or cannot be read
 // contributes nothing and is logged; the rest of the walk goes on.
 //
+// A name that is not valid UTF-8 cannot be kept as text without naming
+// another path (LocalFileName): such a video file is left out, logged and
+// counted in *undecodableNames (when given); such a folder is left out with
+// everything in it, and logged.
+//
 // Runs on any thread and touches no shared state. When cancelled is given and
 // becomes true, the walk stops and returns an empty list.
-QList<QUrl> collectVideoFiles(const QUrl &folder, const std::atomic<bool> *cancelled = nullptr);
+QList<QUrl> collectVideoFiles(const QUrl &folder, const std::atomic<bool> *cancelled = nullptr, int *undecodableNames = nullptr);

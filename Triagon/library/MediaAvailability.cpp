@@ -2,6 +2,7 @@
 
 #include "library/StandardizedURL.h"
 #include "library/model/VideoExtensions.h"
+#include "media/MediaFileGate.h"
 
 #include <QFile>
 
@@ -19,8 +20,7 @@ bool MediaAvailability::fileExists(const QUrl &url)
 
 bool MediaAvailability::isRegularFile(const QString &path)
 {
-    struct stat info{};
-    return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return MediaFileGate::isRegularFile(path);
 }
 
 QList<Clip> MediaAvailability::withAvailability(QList<Clip> clips)

@@ -66,7 +66,11 @@ void SessionRestorer::restoreSessionAtLaunch(MarkerTagName markerTagName, std::f
     m_restoring = true;
     m_store.setSavingEnabled(false);
 
-    using ReadResult = std::optional<std::pair<ClipStore::SessionData, QList<Clip>>>;
+    struct ReadResult
+    {
+        std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> session;
+        std::optional<UnreadableSession> unreadable;
+    };
     auto *watcher = new QFutureWatcher<ReadResult>(this);
     connect(watcher, &QFutureWatcher<ReadResult>::finished, this,
             [this, watcher, generation, markerTagName = std::move(markerTagName), done = std::move(done)] {
@@ -74,17 +78,26 @@ void SessionRestorer::restoreSessionAtLaunch(MarkerTagName markerTagName, std::f
                 ReadResult read = watcher->future().result();
                 bool restored = false;
                 // A new session started while the file was read wins.
-                if (generation == m_store.sessionGeneration() && read) {
-                    applyRestoredSession(m_store, std::move(read->first), std::move(read->second), markerTagName);
+                if (generation == m_store.sessionGeneration() && read.session) {
+                    applyRestoredSession(m_store, std::move(read.session->first), std::move(read.session->second), markerTagName);
                     restored = true;
                 }
+                // The user is told of a file that could not be read, also
+                // when a new session was started meanwhile: it was moved
+                // aside either way.
+                if (read.unreadable)
+                    m_store.setSessionRestoreError(read.unreadable);
                 m_restoring = false;
                 m_store.setSavingEnabled(true);
                 if (done)
                     done(restored);
                 Q_EMIT restoreFinished(restored);
             });
-    watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [] { return ClipStore::readSessionFile(); }));
+    watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [] {
+        ReadResult result;
+        result.session = ClipStore::readSessionFile(&result.unreadable);
+        return result;
+    }));
 }
 
 void SessionRestorer::startNewSession(const QStringList &tags)

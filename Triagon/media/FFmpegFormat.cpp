@@ -1,6 +1,7 @@
 #include "media/FFmpegFormat.h"
 
 #include "media/FFmpegError.h"
+#include "media/MediaFileGate.h"
 
 #include <QByteArrayList>
 
@@ -86,6 +87,9 @@ bool FFmpegFormat::openFile(const QString &path, QString *error)
             *error = QStringLiteral("No file given");
         return false;
     }
+    // Only regular files: FFmpeg's open of a pipe waits for a writer, for ever.
+    if (!MediaFileGate::admits(path, error))
+        return false;
     // The "file:" prefix keeps a name such as "http:x.mp4" a local file name.
     return openInput(QByteArrayLiteral("file:") + path.toUtf8(), nullptr, error);
 }

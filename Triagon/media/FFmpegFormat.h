@@ -27,8 +27,9 @@ public:
     FFmpegFormat(const FFmpegFormat &) = delete;
     FFmpegFormat &operator=(const FFmpegFormat &) = delete;
 
-    // Opens a local file (only the file protocol: a playlist in disguise
-    // cannot make the demuxer fetch anything) and reads its stream
+    // Opens a local regular file (only the file protocol: a playlist in
+    // disguise cannot make the demuxer fetch anything; never a pipe or a
+    // device, see MediaFileGate) and reads its stream
     // information, unless readStreamInfo is false (then only the header is
     // read: enough for container metadata). On failure returns false and
     // sets *error.

@@ -17,6 +17,7 @@ PosterAssetPool::Identity PosterAssetPool::identityOf(const QString &path)
 FFmpegFormat PosterAssetPool::takeAsset(const QString &path, QString *error)
 {
     const Identity identity = identityOf(path);
+    Opener opener;
     {
         QMutexLocker lock(&m_mutex);
         if (const auto it = m_assets.find(path); it != m_assets.end()) {
@@ -31,11 +32,20 @@ FFmpegFormat PosterAssetPool::takeAsset(const QString &path, QString *error)
             m_generatorOrder.removeOne(path);
         }
         ++m_filesOpened;
+        opener = m_opener;
     }
+    if (opener)
+        return opener(path, error);
     FFmpegFormat format;
     if (!format.openForDecoding(path, error))
         return FFmpegFormat();
     return format;
+}
+
+void PosterAssetPool::setOpener(Opener opener)
+{
+    QMutexLocker lock(&m_mutex);
+    m_opener = std::move(opener);
 }
 
 void PosterAssetPool::returnAsset(const QString &path, FFmpegFormat format)

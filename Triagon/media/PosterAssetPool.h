@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -31,6 +32,10 @@ public:
         QSize maximumSize;
     };
 
+    // Opens a file for its posters (FFmpegFormat::openForDecoding); a closed
+    // format, with *error set, when it cannot.
+    using Opener = std::function<FFmpegFormat(const QString &path, QString *error)>;
+
     PosterAssetPool() = default;
     PosterAssetPool(const PosterAssetPool &) = delete;
     PosterAssetPool &operator=(const PosterAssetPool &) = delete;
@@ -44,6 +49,10 @@ public:
     void returnGenerator(const QString &path, std::unique_ptr<Generator> generator);
 
     void clear();
+
+    // Replaces the opening of files (tests stand in for a file system whose
+    // opens take long). Set before the first asset is taken.
+    void setOpener(Opener opener);
 
     // For diagnostics and tests.
     int assetCount() const;
@@ -78,4 +87,5 @@ private:
     std::unordered_map<QString, std::unique_ptr<Generator>> m_generators;
     QStringList m_generatorOrder;
     int m_filesOpened = 0;
+    Opener m_opener;
 };

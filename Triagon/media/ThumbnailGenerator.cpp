@@ -49,7 +49,8 @@ ThumbnailGenerator::ThumbnailGenerator(DecodeFunction decode, QObject *parent)
 {
     m_pool.setMaxThreadCount(decodeSlots);
     m_pool.setObjectName(QStringLiteral("ThumbnailGenerator"));
-    m_core = std::make_shared<Core>(std::move(decode), this, &m_pool);
+    QThreadPool *screen = decode ? &m_pool : &Core::screenPool();
+    m_core = std::make_shared<Core>(std::move(decode), this, screen);
 }
 
 ThumbnailGenerator::~ThumbnailGenerator()
@@ -84,6 +85,23 @@ const PosterAssetPool &ThumbnailGenerator::assetPool() const
 int ThumbnailGenerator::peakDecodeThreads() const
 {
     return m_core->threads.peak();
+}
+
+int ThumbnailGenerator::openingCount() const
+{
+    QMutexLocker lock(&m_core->mutex);
+    return int(m_core->openings.size());
+}
+
+int ThumbnailGenerator::slowOpeningCount() const
+{
+    QMutexLocker lock(&m_core->mutex);
+    return m_core->slowOpens;
+}
+
+void ThumbnailGenerator::setFileOpener(PosterAssetPool::Opener opener)
+{
+    m_core->assets.setOpener(std::move(opener));
 }
 
 QString ThumbnailGenerator::requestKey(const QString &path, double seconds, qint64 width)
@@ -153,12 +171,35 @@ ThumbnailGenerator::Core::Core(DecodeFunction decodeFunction, ThumbnailGenerator
 {
 }
 
+ThumbnailGenerator::Core::~Core()
+{
+    {
+        QMutexLocker lock(&mutex);
+        watcherStop = true;
+        openingsChanged.wakeAll();
+    }
+    if (watcher.joinable())
+        watcher.join();
+}
+
+QThreadPool &ThumbnailGenerator::Core::screenPool()
+{
+    // Made once and never destroyed: destroying a pool waits for its threads.
+    static QThreadPool *const screen = [] {
+        auto *threads = new QThreadPool;
+        threads->setMaxThreadCount(poolThreads());
+        threads->setObjectName(QStringLiteral("ThumbnailGenerator"));
+        return threads;
+    }();
+    return *screen;
+}
+
 QThreadPool &ThumbnailGenerator::Core::backgroundPool()
 {
     // Made once and never destroyed: destroying a pool waits for its threads.
     static QThreadPool *const background = [] {
         auto *threads = new QThreadPool;
-        threads->setMaxThreadCount(decodeSlots);
+        threads->setMaxThreadCount(poolThreads());
         threads->setObjectName(QStringLiteral("ThumbnailGeneratorBackground"));
         threads->setThreadPriority(QThread::LowestPriority);
         return threads;
@@ -172,6 +213,7 @@ void ThumbnailGenerator::Core::shutDown()
     {
         QMutexLocker lock(&mutex);
         stopping.store(true);
+        openingsChanged.wakeAll();
         for (auto &queue : waiting) {
             for (const Job &job : queue)
                 dropped += inFlight.take(job.key);
@@ -257,26 +299,102 @@ void ThumbnailGenerator::Core::startWaitingLocked()
 void ThumbnailGenerator::Core::runDecode(const Job &job)
 {
     QImage poster;
+    bool holdsSlot = true;
+    bool requeued = false;
     if (!stopping.load()) {
         try {
-            poster = decode ? decode(job.path, job.frameTime, job.maxSize) : decodeFromPool(job);
+            poster = decode ? decode(job.path, job.frameTime, job.maxSize) : decodeFromPool(job, &holdsSlot, &requeued);
         } catch (...) {
             // Nothing may leave a pool thread; a failed decode is no poster.
             poster = QImage();
         }
     }
+    if (requeued)
+        return;
     QList<Waiter> waiters;
     {
         QMutexLocker lock(&mutex);
         waiters = inFlight.take(job.key);
         if (!poster.isNull() && !stopping.load())
             cache.insert(job.key, poster);
-        --running;
+        if (holdsSlot)
+            --running;
         if (job.background && --backgroundRunning == 0)
             backgroundIdle.wakeAll();
         startWaitingLocked();
     }
     deliver(waiters, stopping.load() ? QImage() : poster);
+}
+
+FFmpegFormat ThumbnailGenerator::Core::openAsset(const QString &path, bool *holdsSlot)
+{
+    std::list<Opening>::iterator opening;
+    {
+        QMutexLocker lock(&mutex);
+        opening = openings.insert(openings.end(), Opening{QDeadlineTimer(slowOpenMs), false});
+        if (!watcher.joinable())
+            watcher = std::thread([this] { watchOpenings(); });
+        openingsChanged.wakeAll();
+    }
+    // The opening leaves the list however the open ends.
+    const auto finish = [&] {
+        QMutexLocker lock(&mutex);
+        *holdsSlot = !opening->slotGivenBack;
+        if (opening->slotGivenBack)
+            --slowOpens;
+        openings.erase(opening);
+        openingsChanged.wakeAll();
+    };
+    FFmpegFormat format;
+    try {
+        format = assets.takeAsset(path);
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+    return format;
+}
+
+bool ThumbnailGenerator::Core::requeue(const Job &job)
+{
+    QMutexLocker lock(&mutex);
+    if (stopping.load())
+        return false;
+    waiting[job.background ? 1 : 0].push_front(job);
+    if (job.background && --backgroundRunning == 0)
+        backgroundIdle.wakeAll();
+    startWaitingLocked();
+    return true;
+}
+
+void ThumbnailGenerator::Core::watchOpenings()
+{
+    QMutexLocker lock(&mutex);
+    while (!watcherStop && !stopping.load()) {
+        QDeadlineTimer next(QDeadlineTimer::Forever);
+        bool gaveBack = false;
+        for (Opening &opening : openings) {
+            if (opening.slotGivenBack)
+                continue;
+            if (!opening.slowAt.hasExpired()) {
+                if (opening.slowAt.deadline() < next.deadline())
+                    next = opening.slowAt;
+                continue;
+            }
+            // Beyond the bound the slot stays taken: threads stuck in opens
+            // are not multiplied without end.
+            if (slowOpens >= maxSlowOpens)
+                continue;
+            opening.slotGivenBack = true;
+            ++slowOpens;
+            --running;
+            gaveBack = true;
+        }
+        if (gaveBack)
+            startWaitingLocked();
+        openingsChanged.wait(&mutex, next);
+    }
 }
 
 void ThumbnailGenerator::Core::deliver(const QList<Waiter> &waiters, const QImage &poster)

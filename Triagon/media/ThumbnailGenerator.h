@@ -23,14 +23,17 @@
 // poster share one decode; the most recently used posters stay cached (by
 // count and by bytes); opened files are kept for further posters of the same
 // file (PosterAssetPool). The decodes together never use more threads than
-// the machine has processors.
+// the machine has processors. Only regular files are opened (MediaFileGate),
+// and a file slow to open does not hold a decode slot (slowOpenMs).
 //
-// Thread-safe: thumbnail() may be called from any thread. Decodes run on the
-// generator's own thread pool, background requests on threads of the lowest
-// priority. The generator must outlive nothing: shutDown() and its
-// destructor drop waiting requests (their futures end cancelled, their
-// callbacks are not called) and stop running decodes early; the destructor
-// waits for the running decodes of requests for the screen only.
+// Thread-safe: thumbnail() may be called from any thread. Decodes run on
+// threads of the process shared by every generator, background requests on
+// threads of the lowest priority. The generator must outlive nothing:
+// shutDown() and its destructor drop waiting requests (their futures end
+// cancelled, their callbacks are not called) and stop running decodes
+// early; the destructor does not wait for a decode stuck opening its file.
+// A generator given another decoder runs it on threads of its own and
+// waits for them at its end.
 class ThumbnailGenerator : public QObject
 {
     Q_OBJECT
@@ -47,6 +50,12 @@ public:
     enum class Priority { UserInitiated, Background };
 
     static constexpr int decodeSlots = 4;
+    // A file that takes longer than this to open (a network mount that
+    // hangs) gives its decode slot to the next request meanwhile, so that
+    // other posters do not wait for it; at most maxSlowOpens at a time do.
+    // Once open it waits for a slot again, first in line.
+    static constexpr int slowOpenMs = 1000;
+    static constexpr int maxSlowOpens = 8;
     static constexpr int maxCacheSize = 1200;
     static constexpr qint64 maxCacheBytes = 256ll * 1024 * 1024;
     static constexpr int posterCacheCountLimit = 1500;
@@ -103,6 +112,13 @@ public:
     const PosterAssetPool &assetPool() const;
     // The most frame threads the decodes have used at once.
     int peakDecodeThreads() const;
+    // Files being opened now, and those of them that gave their slot back.
+    int openingCount() const;
+    int slowOpeningCount() const;
+
+    // Replaces the opening of files (PosterAssetPool::setOpener): tests
+    // stand in for a file system whose opens take long. Before any request.
+    void setFileOpener(PosterAssetPool::Opener opener);
 
 private:
     // Everything a decode needs: shared with the running decodes, so that a
@@ -111,5 +127,5 @@ private:
     struct Core;
     std::shared_ptr<Core> m_core;
     PosterCache m_posterCache{posterCacheCountLimit, posterCacheByteLimit};
-    QThreadPool m_pool; // requests for the screen; waited for at the end
+    QThreadPool m_pool; // requests for the screen to another decoder; waited for at the end
 };

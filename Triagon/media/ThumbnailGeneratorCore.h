@@ -5,6 +5,7 @@
 #include "media/PosterCache.h"
 #include "media/ThumbnailGenerator.h"
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
 #include <QMutex>
@@ -15,7 +16,9 @@
 
 #include <atomic>
 #include <deque>
+#include <list>
 #include <memory>
+#include <thread>
 
 // The state of a ThumbnailGenerator that its decodes share: the request
 // queues, the running decodes, the poster cache and the kept files. Held by
@@ -38,12 +41,32 @@ struct ThumbnailGenerator::Core : std::enable_shared_from_this<ThumbnailGenerato
         bool background = false;
     };
 
+    // A file being opened for a decode: when that takes longer than
+    // slowOpenMs, the decode's slot goes to the next request.
+    struct Opening
+    {
+        QDeadlineTimer slowAt;
+        bool slotGivenBack = false;
+    };
+
     Core(DecodeFunction decode, ThumbnailGenerator *owner, QThreadPool *pool);
+    ~Core();
 
     void request(const QString &path, double seconds, QSize maxSize, Priority priority, Waiter waiter);
     void startWaitingLocked();
     void runDecode(const Job &job);
-    QImage decodeFromPool(const Job &job);
+    // The generator's own decode. *holdsSlot tells whether the decode still
+    // holds its slot when it ends; *requeued that the request waits for a
+    // slot again (its file, opened slowly, is kept in the asset pool).
+    QImage decodeFromPool(const Job &job, bool *holdsSlot, bool *requeued);
+    // Takes the file's asset, opened now when it is not kept; false in
+    // *holdsSlot when the slot was given back meanwhile.
+    FFmpegFormat openAsset(const QString &path, bool *holdsSlot);
+    // Puts a request whose slot was given back first in line again; false
+    // when the generator is stopping.
+    bool requeue(const Job &job);
+    // The watching thread: gives the slots of slow openings back.
+    void watchOpenings();
     void deliver(const QList<Waiter> &waiters, const QImage &poster);
     void shutDown();
     // Waits until no decode made ahead of time runs, at most `milliseconds` (-1: for ever).
@@ -54,6 +77,13 @@ struct ThumbnailGenerator::Core : std::enable_shared_from_this<ThumbnailGenerato
     // the whole process: never waited for, so a decode that a busy machine
     // hardly runs never holds up the end of a generator or of the process.
     static QThreadPool &backgroundPool();
+    // Threads for requests for the screen, for the whole process, for the
+    // generator's own decoder: a thread stuck opening a file never holds up
+    // the end of a generator or of the process.
+    static QThreadPool &screenPool();
+    // Threads each pool needs: one per slot, and one per slow opening that
+    // gave its slot back.
+    static int poolThreads() { return decodeSlots + maxSlowOpens; }
 
     ThumbnailGenerator *const owner; // for deliveries; valid until stopping is set
     QThreadPool *const pool;         // the owner's; valid until stopping is set
@@ -66,6 +96,13 @@ struct ThumbnailGenerator::Core : std::enable_shared_from_this<ThumbnailGenerato
     QWaitCondition backgroundIdle;
     QHash<QString, QList<Waiter>> inFlight;
     std::deque<Job> waiting[2]; // by Priority
-    int running = 0;
+    int running = 0; // decodes that hold a slot
     int backgroundRunning = 0;
+    // Openings under way (iterators stay valid), those among them that gave
+    // their slot back, and the thread that watches them (made on first use).
+    std::list<Opening> openings;
+    int slowOpens = 0;
+    QWaitCondition openingsChanged;
+    std::thread watcher;
+    bool watcherStop = false;
 };

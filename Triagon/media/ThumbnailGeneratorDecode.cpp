@@ -63,13 +63,20 @@ QImage ThumbnailGenerator::decodePoster(const QString &path, double seconds, QSi
     return decoder.frameImage(maxSize);
 }
 
-QImage ThumbnailGenerator::Core::decodeFromPool(const Job &job)
+QImage ThumbnailGenerator::Core::decodeFromPool(const Job &job, bool *holdsSlot, bool *requeued)
 {
     if (job.background)
         lowerThisThread();
-    FFmpegFormat format = assets.takeAsset(job.path);
+    FFmpegFormat format = openAsset(job.path, holdsSlot);
     if (!format.isOpen() || !format.videoStream())
         return {};
+    if (!*holdsSlot) {
+        // The slot went to other posters while the file took long to open:
+        // the file waits in the asset pool, the request for a slot.
+        assets.returnAsset(job.path, std::move(format));
+        *requeued = requeue(job);
+        return {};
+    }
     const int frames = FFmpegVideoDecoder::estimatedFramesNear(format, job.frameTime, timeTolerance, timeTolerance);
     int contenders = 1;
     {

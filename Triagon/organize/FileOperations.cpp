@@ -1,17 +1,14 @@
 #include "organize/FileOperations.h"
 
+#include "app/AtomicFile.h"
+#include "app/NoReplaceRename.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QUuid>
 
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <linux/fs.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -21,47 +18,21 @@ QByteArray encoded(const QString &path)
     return QFile::encodeName(path);
 }
 
-int renameNoReplace(const QByteArray &from, const QByteArray &to)
-{
-#ifdef SYS_renameat2
-    return static_cast<int>(::syscall(SYS_renameat2, AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE));
-#else
-    errno = ENOSYS;
-    return -1;
-#endif
-}
-
-// The flag is unknown to the kernel (ENOSYS) or to the file system (EINVAL,
-// EOPNOTSUPP on some network and FUSE file systems).
-bool flagUnsupported(int error)
-{
-    return error == ENOSYS || error == EINVAL || error == EOPNOTSUPP;
-}
-
 bool isFolder(const QByteArray &path)
 {
     struct stat info {};
     return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-OrganizeError fromFileDevice(const QFileDevice &file, const QString &path)
+// A failed write of `path` with the system's message, the path after it.
+OrganizeError writeFailure(const AtomicFile::Failure &failure, const QString &path)
 {
-    return {OrganizeError::fileDomain, static_cast<int>(file.error()), file.errorString() + QStringLiteral(" (") + path + QLatin1Char(')')};
+    return {OrganizeError::posixDomain, failure.systemError, failure.message + QStringLiteral(" (") + path + QLatin1Char(')')};
 }
 
-bool writeAll(int fd, const QByteArray &bytes)
+OrganizeError readFailure(const QFile &file, const QString &path)
 {
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        written += n;
-    }
-    return true;
+    return {OrganizeError::fileDomain, static_cast<int>(file.error()), file.errorString() + QStringLiteral(" (") + path + QLatin1Char(')')};
 }
 
 } // namespace
@@ -78,6 +49,12 @@ std::variant<FileOperations::Entry, OrganizeError> FileOperations::entry(const Q
         result.kind = Entry::Kind::folder;
     else if (S_ISLNK(info.st_mode))
         result.kind = Entry::Kind::symbolicLink;
+    else if (S_ISFIFO(info.st_mode))
+        result.kind = Entry::Kind::fifo;
+    else if (S_ISSOCK(info.st_mode))
+        result.kind = Entry::Kind::socket;
+    else if (S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
+        result.kind = Entry::Kind::device;
     result.size = static_cast<qint64>(info.st_size);
     return result;
 }
@@ -97,27 +74,15 @@ std::optional<quint64> FileOperations::volume(const QString &path)
 
 std::optional<OrganizeError> FileOperations::moveWithoutReplacing(const QString &from, const QString &to)
 {
-    const QByteArray source = encoded(from);
-    const QByteArray target = encoded(to);
-    if (renameNoReplace(source, target) == 0)
-        return std::nullopt;
-    const int renameError = errno;
-    if (!flagUnsupported(renameError))
-        return OrganizeError::fromErrno(renameError);
-    return linkAndUnlink(from, to);
+    if (const int error = NoReplaceRename::rename(from, to))
+        return OrganizeError::fromErrno(error);
+    return std::nullopt;
 }
 
 std::optional<OrganizeError> FileOperations::linkAndUnlink(const QString &from, const QString &to)
 {
-    const QByteArray source = encoded(from);
-    const QByteArray target = encoded(to);
-    if (::link(source.constData(), target.constData()) != 0)
-        return OrganizeError::fromErrno(errno);
-    if (::unlink(source.constData()) != 0) {
-        const int unlinkError = errno;
-        ::unlink(target.constData()); // the new name only; the file keeps its old one
-        return OrganizeError::fromErrno(unlinkError);
-    }
+    if (const int error = NoReplaceRename::linkAndUnlink(from, to))
+        return OrganizeError::fromErrno(error);
     return std::nullopt;
 }
 
@@ -151,16 +116,8 @@ std::optional<OrganizeError> FileOperations::makeFolder(const QString &path)
 
 std::optional<OrganizeError> FileOperations::writeFileAtomically(const QString &path, const QByteArray &bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return fromFileDevice(file, path);
-    if (file.write(bytes) != bytes.size()) {
-        const OrganizeError error = fromFileDevice(file, path);
-        file.cancelWriting();
-        return error;
-    }
-    if (!file.commit())
-        return fromFileDevice(file, path);
+    if (const auto failure = AtomicFile::write(path, bytes))
+        return writeFailure(*failure, path);
     return std::nullopt;
 }
 
@@ -168,29 +125,12 @@ std::optional<OrganizeError> FileOperations::copyToNewFile(const QString &from, 
 {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly))
-        return fromFileDevice(source, from);
+        return readFailure(source, from);
     const QByteArray bytes = source.readAll();
     if (source.error() != QFileDevice::NoError)
-        return fromFileDevice(source, from);
+        return readFailure(source, from);
     source.close();
-
-    const QString temporary = QFileInfo(to).absolutePath() + QStringLiteral("/.")
-        + QFileInfo(to).fileName() + QLatin1Char('.') + QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral(".tmp");
-    const QByteArray temporaryName = encoded(temporary);
-    const int fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return OrganizeError::fromErrno(errno, to);
-    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const int writeError = errno;
-    ::close(fd);
-    if (!written) {
-        ::unlink(temporaryName.constData());
-        return OrganizeError::fromErrno(writeError, to);
-    }
-    if (auto error = moveWithoutReplacing(temporary, to)) {
-        ::unlink(temporaryName.constData());
-        error->localizedDescription += QStringLiteral(" (") + to + QLatin1Char(')');
-        return error;
-    }
+    if (const auto failure = AtomicFile::write(to, bytes, AtomicFile::Target::mustBeNew))
+        return writeFailure(*failure, to);
     return std::nullopt;
 }

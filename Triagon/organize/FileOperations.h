@@ -20,7 +20,7 @@ public:
     // never as what it points to.
     struct Entry
     {
-        enum class Kind { regularFile, folder, symbolicLink, other };
+        enum class Kind { regularFile, folder, symbolicLink, fifo, socket, device, other };
         Kind kind = Kind::other;
         qint64 size = 0;
     };
@@ -36,16 +36,12 @@ public:
     // be read.
     virtual std::optional<quint64> volume(const QString &path);
 
-    // Moves a file to a new name without ever replacing an entry there:
-    // renameat2 with RENAME_NOREPLACE, or link and unlink where the file
-    // system does not know that flag. An existing target (also one that only
-    // differs in letter case on a case-insensitive volume) and a target on
-    // another volume (EXDEV) are failures, and the file stays where it was.
+    // Moves a file to a new name without ever replacing an entry there
+    // (NoReplaceRename). An existing target (also one that only differs in
+    // letter case on a case-insensitive volume) and a target on another
+    // volume (EXDEV) are failures, and the file stays where it was.
     virtual std::optional<OrganizeError> moveWithoutReplacing(const QString &from, const QString &to);
-    // The fallback of the move: a second name for the file (link fails when
-    // the name is taken), then the old name removed. Until then the file has
-    // two names, never two copies; when the old name cannot be removed the
-    // new one is taken away again.
+    // The fallback of the move where the file system lacks RENAME_NOREPLACE.
     static std::optional<OrganizeError> linkAndUnlink(const QString &from, const QString &to);
 
     // Makes the folder with any missing folders above it. An existing folder
@@ -53,14 +49,14 @@ public:
     // else in the way is.
     virtual std::optional<OrganizeError> makeFolder(const QString &path);
 
-    // Replaces the file's content as a whole (written to a temporary file,
-    // flushed to disk, renamed over the old one): a reader sees the old or
-    // the new bytes, never a mix. On failure the old content stays.
+    // Replaces the file's content as a whole (AtomicFile): a reader sees the
+    // old or the new bytes, never a mix, a cut or an empty file. On failure
+    // the old content stays and the error carries the system's message (for
+    // example "No space left on device") and the path.
     virtual std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes);
 
-    // Copies a file to a new name that must be free: the bytes go to a
-    // temporary file beside the target, are flushed, and the temporary file
-    // takes the name without replacing anything. A failed copy leaves
-    // neither a partial target nor the temporary file.
+    // Copies a file to a new name that must be free, written as a whole in
+    // the same way; the copy takes the name without replacing anything. A
+    // failed copy leaves neither a partial target nor a temporary file.
     virtual std::optional<OrganizeError> copyToNewFile(const QString &from, const QString &to);
 };

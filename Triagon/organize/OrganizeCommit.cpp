@@ -87,6 +87,27 @@ qint64 steadyMilliseconds()
     return timer.elapsed();
 }
 
+QString kindText(FileOperations::Entry::Kind kind)
+{
+    using Kind = FileOperations::Entry::Kind;
+    switch (kind) {
+    case Kind::folder:
+        return QStringLiteral("a folder");
+    case Kind::symbolicLink:
+        return QStringLiteral("a symbolic link");
+    case Kind::fifo:
+        return QStringLiteral("a named pipe (FIFO)");
+    case Kind::socket:
+        return QStringLiteral("a socket");
+    case Kind::device:
+        return QStringLiteral("a device");
+    case Kind::regularFile:
+    case Kind::other:
+        break;
+    }
+    return QStringLiteral("an entry of an unknown kind");
+}
+
 // The entry's file, checked and moved; nothing when it ended verified.
 // `remained` is set when the file could not be returned after a failed
 // size check and stays at its destination.
@@ -103,7 +124,7 @@ std::optional<OrganizeError> moveOne(FileOperations &files, const Clip &clip, co
     // A link, folder or device where the clip's file was is not the file
     // that was imported: never move it as if it were.
     if (before.kind != FileOperations::Entry::Kind::regularFile)
-        return OrganizeError::changedSinceImport();
+        return OrganizeError::notARegularFile(kindText(before.kind));
     if (clip.fileSize != 0 && before.size != clip.fileSize)
         return OrganizeError::changedSinceImport();
 
@@ -128,6 +149,11 @@ QString OrganizeCommit::unusableTagFolderText()
 }
 
 QString OrganizeCommit::prepareFoldersPrefix() { return QStringLiteral("Could not prepare destination folders: "); }
+QString OrganizeCommit::recordsFolderText(const QString &folder, const QString &description)
+{
+    return QStringLiteral("The records folder \u201C") + QDir::cleanPath(folder) + QStringLiteral("\u201D could not be made: ") + description;
+}
+
 QString OrganizeCommit::recordPlanPrefix() { return QStringLiteral("Could not record planned file moves: "); }
 QString OrganizeCommit::recordMovePrefix() { return QStringLiteral("Could not record file move: "); }
 QString OrganizeCommit::finalizeRecordPrefix() { return QStringLiteral("Could not finalize file move record: "); }
@@ -183,8 +209,10 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
         if (auto error = files.makeFolder(path))
             return prepareFailure(*error);
     }
+    // The records folder is not one of the user's: name it, so that the
+    // user does not look for the fault in the destination.
     if (auto error = files.makeFolder(request.recordsFolder))
-        return prepareFailure(*error);
+        return refusal(prepareFoldersPrefix() + recordsFolderText(request.recordsFolder, error->localizedDescription), request.skippedCount);
 
     OrganizeOutcome outcome;
     outcome.recordPath = joined(QDir::cleanPath(request.recordsFolder), QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".json"));

@@ -33,6 +33,8 @@ public:
     static QString otherVolumeText();
     static QString unusableTagFolderText();
     static QString prepareFoldersPrefix();
+    // Follows the prefix above when the commit records' own folder cannot be made.
+    static QString recordsFolderText(const QString &folder, const QString &description);
     static QString recordPlanPrefix();
     static QString recordMovePrefix();
     static QString finalizeRecordPrefix();

@@ -8,6 +8,12 @@ OrganizeError OrganizeError::changedSinceImport()
             QStringLiteral("The file changed since import. The original has been left in place; remove and re-import it before exporting.")};
 }
 
+OrganizeError OrganizeError::notARegularFile(const QString &whatItIs)
+{
+    return {triagonDomain, notARegularFileCode,
+            QStringLiteral("This is ") + whatItIs + QStringLiteral(", not a regular file; it has been left in place.")};
+}
+
 OrganizeError OrganizeError::sizeChangedDuringMove()
 {
     return {triagonDomain, sizeChangedDuringMoveCode, QStringLiteral("The file size changed during the move.")};

@@ -23,13 +23,19 @@ struct OrganizeError
     static constexpr int sizeChangedDuringMoveCode = 2;
     static constexpr int notReturnedCode = 3;
     static constexpr int returnedCode = 4;
+    // What lies at the clip's path is not a regular file.
+    static constexpr int notARegularFileCode = 5;
     // A name that cannot be written as given (a symbolic link where a folder
     // is planned, a clip name that is not one path component).
     static constexpr int invalidFileNameCode = 642;
 
     // The file at the clip's place is not the one imported: its size differs
-    // from the recorded one, or it is no longer a regular file.
+    // from the recorded one.
     static OrganizeError changedSinceImport();
+    // What lies at the clip's path is not a regular file; `whatItIs` names it
+    // ("a folder", "a symbolic link", "a named pipe (FIFO)", ...). It is
+    // never moved.
+    static OrganizeError notARegularFile(const QString &whatItIs);
     // The moved file does not have the size it had just before the move.
     static OrganizeError sizeChangedDuringMove();
     // The verified move's outcome after a failed size check: the file was

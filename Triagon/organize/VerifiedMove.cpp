@@ -1,5 +1,6 @@
 #include "organize/VerifiedMove.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSet>
 
@@ -7,7 +8,15 @@ bool VerifiedMove::hasClipOnOtherVolume(FileOperations &files, const QList<Clip>
 {
     if (!destination.isLocalFile())
         return false;
-    const std::optional<quint64> destinationVolume = files.volume(destination.toLocalFile());
+    // A destination that does not exist yet is made on the volume of its
+    // nearest existing folder: judged by that one, a missing folder on
+    // another drive is refused before any folder is made there.
+    QString folder = QDir::cleanPath(destination.toLocalFile());
+    std::optional<quint64> destinationVolume = files.volume(folder);
+    while (!destinationVolume && QDir::isAbsolutePath(folder) && folder != QStringLiteral("/")) {
+        folder = QFileInfo(folder).path();
+        destinationVolume = files.volume(folder);
+    }
     if (!destinationVolume)
         return false;
     QSet<QString> folders;

@@ -15,8 +15,10 @@ class VerifiedMove
 {
 public:
     // True when the folder of some clip lies on another volume than the
-    // destination. Folders that cannot be examined (offline, not there yet)
-    // never make it true; each distinct folder is looked at once.
+    // destination. A destination that does not exist yet is judged by its
+    // nearest existing folder, where it would be made. Clip folders that
+    // cannot be examined (offline) never make it true; each distinct folder
+    // is looked at once.
     static bool hasClipOnOtherVolume(FileOperations &files, const QList<Clip> &clips, const QUrl &destination);
 
     // After the file was moved from source to destination: nothing when the

@@ -1,5 +1,8 @@
 #include "settings/TourManager.h"
 
+#include "app/Loggers.h"
+#include "app/SettingsFileSync.h"
+
 #include <QSettings>
 
 TourManager &TourManager::shared()
@@ -122,5 +125,6 @@ void TourManager::markCompleted(const QString &tourID)
     if (!ids.contains(tourID))
         ids.append(tourID);
     m_settings->setValue(completedKey(), ids);
-    m_settings->sync();
+    if (const std::optional<QString> failure = SettingsFileSync::sync(*m_settings))
+        qCCritical(settingsLogger, "%s", qUtf8Printable(*failure));
 }

@@ -88,6 +88,17 @@ QString ContentView::saveFailureMessage(const QString &error)
            + error;
 }
 
+QString ContentView::restoreFailureMessage(const UnreadableSession &error)
+{
+    if (error.keptAs.isEmpty())
+        return QStringLiteral("The saved session file was empty, so Triagon started with an empty session.");
+    const QString kept = error.keptAs == ClipStore::sessionFilePath()
+        ? QStringLiteral("The unreadable file is still at \u201C") + error.keptAs + QStringLiteral("\u201D.")
+        : QStringLiteral("The unreadable file was kept as \u201C") + error.keptAs + QStringLiteral("\u201D.");
+    return QStringLiteral("The saved session could not be read, so Triagon started with an empty session. ") + kept
+           + QStringLiteral(" (") + error.reason + QLatin1Char(')');
+}
+
 ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &tourManager, QWidget *parent)
     : QWidget(parent), m_store(store), m_settings(settings), m_tourManager(tourManager),
       m_intake(new StoreIntake(store, this)), m_ownPanel(std::make_unique<OpenPanel>(this)), m_panel(m_ownPanel.get())
@@ -134,6 +145,7 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     connect(&m_store, &ClipStore::clipsChanged, this, &ContentView::onClipsChanged);
     connect(&m_store, &ClipStore::loadingChanged, this, &ContentView::updateLayout);
     connect(&m_store, &ClipStore::sessionSaveErrorChanged, this, &ContentView::showSaveFailureIfNeeded);
+    connect(&m_store, &ClipStore::sessionRestoreErrorChanged, this, &ContentView::showRestoreFailureIfNeeded);
     connect(&m_settings, &AppSettings::themeColorRawChanged, this, &ContentView::updateTint);
     connect(&AppNotifier::instance(), &AppNotifier::showKeyboardShortcuts, this, [this] { setShowKeyboardShortcuts(true); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &ContentView::onApplicationStateChanged);
@@ -156,8 +168,9 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     watchTopLevelWindow();
     updateTint();
     updateLayout();
-    // A save that failed before the window existed is reported as well.
+    // A save or restore that failed before the window existed is reported as well.
     QTimer::singleShot(0, this, &ContentView::showSaveFailureIfNeeded);
+    QTimer::singleShot(0, this, &ContentView::showRestoreFailureIfNeeded);
 }
 
 ContentView::~ContentView()
@@ -310,36 +323,52 @@ void ContentView::onApplicationStateChanged(Qt::ApplicationState state)
 void ContentView::showSaveFailureIfNeeded()
 {
     const std::optional<QString> &error = m_store.sessionSaveError();
-    if (!error) {
-        if (m_saveAlert) {
-            QMessageBox *alert = m_saveAlert;
-            m_saveAlert = nullptr;
-            alert->disconnect(this);
-            alert->close();
-            alert->deleteLater();
+    showStoreAlert(m_saveAlert, QStringLiteral("saveFailureAlert"), saveFailureTitle(),
+                   error ? std::optional<QString>(saveFailureMessage(*error)) : std::nullopt,
+                   [this] { m_store.setSessionSaveError(std::nullopt); });
+}
+
+void ContentView::showRestoreFailureIfNeeded()
+{
+    const std::optional<UnreadableSession> &error = m_store.sessionRestoreError();
+    showStoreAlert(m_restoreAlert, QStringLiteral("restoreFailureAlert"), restoreFailureTitle(),
+                   error ? std::optional<QString>(restoreFailureMessage(*error)) : std::nullopt,
+                   [this] { m_store.setSessionRestoreError(std::nullopt); });
+}
+
+void ContentView::showStoreAlert(QPointer<QMessageBox> &alert, const QString &name, const QString &title,
+                                 const std::optional<QString> &message, const std::function<void()> &dismissed)
+{
+    if (!message) {
+        if (alert) {
+            QMessageBox *shown = alert;
+            alert = nullptr;
+            shown->disconnect(this);
+            shown->close();
+            shown->deleteLater();
         }
         return;
     }
-    if (!m_saveAlert) {
-        m_saveAlert = new QMessageBox(QMessageBox::Warning, saveFailureTitle(), saveFailureTitle(), QMessageBox::NoButton, this);
-        m_saveAlert->setObjectName(QStringLiteral("saveFailureAlert"));
-        m_saveAlert->setWindowModality(Qt::WindowModal);
-        QPushButton *ok = m_saveAlert->addButton(QStringLiteral("OK"), QMessageBox::RejectRole);
-        m_saveAlert->setDefaultButton(ok);
-        m_saveAlert->setEscapeButton(ok);
-        connect(m_saveAlert, &QMessageBox::finished, this, [this] {
-            QMessageBox *alert = m_saveAlert;
-            m_saveAlert = nullptr;
-            if (alert)
-                alert->deleteLater();
-            m_store.setSessionSaveError(std::nullopt);
-            returnKeyboardFocus();
-        });
-        m_saveAlert->setInformativeText(saveFailureMessage(*error));
-        m_saveAlert->open();
-    } else {
-        m_saveAlert->setInformativeText(saveFailureMessage(*error));
+    if (alert) {
+        alert->setInformativeText(*message);
+        return;
     }
+    alert = new QMessageBox(QMessageBox::Warning, title, title, QMessageBox::NoButton, this);
+    alert->setObjectName(name);
+    alert->setWindowModality(Qt::WindowModal);
+    QPushButton *ok = alert->addButton(QStringLiteral("OK"), QMessageBox::RejectRole);
+    alert->setDefaultButton(ok);
+    alert->setEscapeButton(ok);
+    QMessageBox *shown = alert;
+    connect(shown, &QMessageBox::finished, this, [this, &alert, shown, dismissed] {
+        if (alert == shown)
+            alert = nullptr;
+        shown->deleteLater();
+        dismissed();
+        returnKeyboardFocus();
+    });
+    alert->setInformativeText(*message);
+    alert->open();
 }
 
 // ---- Sheets -------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/UnreadableSession.h"
 #include "markers/MarkerDetector.h"
 #include "window/KeyboardShortcutsView.h"
 
@@ -124,6 +125,11 @@ public:
     QMessageBox *saveFailureAlert() const { return m_saveAlert; }
     static QString saveFailureTitle() { return QStringLiteral("Session Could Not Be Saved"); }
     static QString saveFailureMessage(const QString &error);
+    // The alert "Session Could Not Be Restored" while it is shown, else null:
+    // the session file found at launch could not be read.
+    QMessageBox *restoreFailureAlert() const { return m_restoreAlert; }
+    static QString restoreFailureTitle() { return QStringLiteral("Session Could Not Be Restored"); }
+    static QString restoreFailureMessage(const UnreadableSession &error);
 
 Q_SIGNALS:
     // A sheet flag, the sidebar switch or the audio switch changed; the
@@ -150,6 +156,11 @@ private:
     void onClipsChanged();
     void onApplicationStateChanged(Qt::ApplicationState state);
     void showSaveFailureIfNeeded();
+    void showRestoreFailureIfNeeded();
+    // Shows `alert` with the message, updates its text, or closes it when
+    // there is no message; dismissing it by its button calls `dismissed`.
+    void showStoreAlert(QPointer<QMessageBox> &alert, const QString &name, const QString &title,
+                        const std::optional<QString> &message, const std::function<void()> &dismissed);
     // Presents and closes the sheets after a flag changed.
     void updateSheets();
     // Whether the window's surface is the fixed dark one (dark palettes) or
@@ -177,6 +188,7 @@ private:
     QFrame *m_sidebarDivider = nullptr;
     GridAreaView *m_gridArea = nullptr;
     QPointer<QMessageBox> m_saveAlert;
+    QPointer<QMessageBox> m_restoreAlert;
     QPointer<QWidget> m_watchedWindow;
 
     bool m_isDragTargeted = false;

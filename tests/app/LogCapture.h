@@ -2,11 +2,14 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QString>
 #include <QtGlobal>
 
 // Collects the messages of one logging category while it lives, so that a test
-// can check which lines were logged (and how often).
+// can check which lines were logged (and how often). Messages may come from
+// any thread.
 class LogCapture
 {
 public:
@@ -28,9 +31,14 @@ public:
     LogCapture(const LogCapture &) = delete;
     LogCapture &operator=(const LogCapture &) = delete;
 
-    const QList<Entry> &entries() const { return m_entries; }
+    QList<Entry> entries() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_entries;
+    }
     int count(QtMsgType type, const QString &message) const
     {
+        QMutexLocker lock(&m_mutex);
         int n = 0;
         for (const Entry &e : m_entries)
             n += (e.type == type && e.message == message) ? 1 : 0;
@@ -46,10 +54,13 @@ private:
     static void handle(QtMsgType type, const QMessageLogContext &context, const QString &message)
     {
         LogCapture *capture = current();
-        if (capture && context.category && QByteArray(context.category) == capture->m_category)
+        if (capture && context.category && QByteArray(context.category) == capture->m_category) {
+            QMutexLocker lock(&capture->m_mutex);
             capture->m_entries.append({type, message});
+        }
     }
 
+    mutable QMutex m_mutex;
     QByteArray m_category;
     QtMessageHandler m_previous = nullptr;
     QList<Entry> m_entries;

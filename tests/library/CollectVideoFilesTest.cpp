@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -107,4 +109,31 @@ TEST(CollectVideoFiles, CancelledWalkReturnsNothing)
     touch(dir.path() + QStringLiteral("/a.mov"));
     std::atomic<bool> cancelled{true};
     EXPECT_TRUE(collectVideoFiles(QUrl::fromLocalFile(dir.path()), &cancelled).isEmpty());
+}
+
+TEST(CollectVideoFiles, NamesThatAreNotUtf8AreLeftOutAndCounted)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path();
+    const QByteArray raw = QFile::encodeName(root);
+    const auto touchRaw = [](const QByteArray &path) {
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        ::close(fd);
+    };
+    touchRaw(raw + "/clip\xFF.mov");
+    touchRaw(raw + "/notes\xFF.txt"); // not footage: neither taken nor counted
+    ASSERT_EQ(::mkdir((raw + "/day\xFE").constData(), 0755), 0);
+    touchRaw(raw + "/day\xFE/inside.mov");
+    touch(root + QStringLiteral("/caf\u00E9.mov"));
+    StoreTest::LogCapture log;
+    int skipped = 0;
+    EXPECT_EQ(relativePaths(collectVideoFiles(QUrl::fromLocalFile(root), nullptr, &skipped), root),
+              QStringList{QStringLiteral("caf\u00E9.mov")});
+    EXPECT_EQ(skipped, 1);
+    // In the order the folder lists them.
+    QStringList warnings = log.messagesOf(QtWarningMsg);
+    warnings.sort();
+    EXPECT_EQ(warnings, (QStringList{QStringLiteral("Skipping file whose name is not valid UTF-8: %1/clip\\xFF.mov").arg(root),
+                                     QStringLiteral("Skipping folder whose name is not valid UTF-8: %1/day\\xFE").arg(root)}));
 }

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -370,4 +371,72 @@ TEST(Import, OpenPanelStartsOneImportPerFolderAndVideoFile)
     ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_EQ(store.clips().size(), 4);
     EXPECT_EQ(store.undoStack().size(), 3);
+}
+
+namespace {
+
+// A copy of a generated clip under a name given as raw bytes (which need
+// not be valid UTF-8), made with POSIX calls; its size in bytes.
+qint64 copyUnderRawName(const QString &media, const QByteArray &path)
+{
+    QFile source(TestMedia::path(media));
+    if (!source.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray bytes = source.readAll();
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return -1;
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    ::close(fd);
+    return written ? bytes.size() : -1;
+}
+
+} // namespace
+
+TEST(Import, FilesWhoseNamesAreNotUtf8AreSkippedWithALogLineAndCounted)
+{
+    StoreTest::LogCapture log;
+    const auto count = [&](const QString &line) { return log.messagesOf(QtWarningMsg).count(line); };
+    QTemporaryDir alone;
+    QTemporaryDir twins;
+    const QByteArray aloneDir = QFile::encodeName(alone.path());
+    const QByteArray twinsDir = QFile::encodeName(twins.path());
+    // Latin-1 bytes, as a camera or an old archive may leave them; beside one
+    // of them, the name its text would stand for exists too.
+    ASSERT_GT(copyUnderRawName(QStringLiteral("clip.mkv"), aloneDir + "/Caf\xE9.mkv"), 0);
+    ASSERT_GT(copyUnderRawName(QStringLiteral("clip.mkv"), twinsDir + "/take\xFF.mkv"), 0);
+    const qint64 twinSize = copyUnderRawName(QStringLiteral("noaudio.mp4"), twinsDir + "/take\xEF\xBF\xBD.mkv");
+    ASSERT_GT(twinSize, 0);
+    ASSERT_EQ(::mkdir((twinsDir + "/day\xFE").constData(), 0755), 0);
+    ASSERT_GT(copyUnderRawName(QStringLiteral("clip.mkv"), twinsDir + "/day\xFE/inside.mkv"), 0);
+
+    ClipStore store;
+    store.addURLs(QUrl::fromLocalFile(alone.path()), {});
+    ASSERT_TRUE(waitUntilIdle(store));
+    EXPECT_TRUE(store.clips().isEmpty()) << "a clip names a path that does not exist: "
+                                          << (store.clips().isEmpty() ? std::string() : store.clips().first().url.toString().toStdString());
+    EXPECT_EQ(count(QStringLiteral("Skipping file whose name is not valid UTF-8: %1/Caf\\xE9.mkv").arg(alone.path())), 1);
+    EXPECT_EQ(count(QStringLiteral("Import of %1: skipped 1 file(s) whose names are not valid UTF-8").arg(alone.path())), 1);
+
+    // The file whose name is its twin's text is not taken for the twin: it is
+    // skipped and said so, and the twin is imported as itself.
+    store.addURLs(QUrl::fromLocalFile(twins.path()), {});
+    ASSERT_TRUE(waitUntilIdle(store));
+    ASSERT_EQ(store.clips().size(), 1);
+    const Clip &twin = store.clips().first();
+    EXPECT_EQ(twin.filename, QStringLiteral("take\uFFFD.mkv"));
+    EXPECT_EQ(twin.fileSize, twinSize);
+    EXPECT_EQ(twin.width, 640);
+    EXPECT_EQ(count(QStringLiteral("Skipping file whose name is not valid UTF-8: %1/take\\xFF.mkv").arg(twins.path())), 1);
+    EXPECT_EQ(count(QStringLiteral("Skipping folder whose name is not valid UTF-8: %1/day\\xFE").arg(twins.path())), 1);
+    EXPECT_EQ(count(QStringLiteral("Import of %1: skipped 1 file(s) whose names are not valid UTF-8").arg(twins.path())), 1);
+
+    // Dropped, such a file comes as a URL carrying its bytes; chosen in a file
+    // dialog, as the text the dialog made of them. Neither becomes a clip.
+    const QUrl dropped(QStringLiteral("file://") + QString::fromLatin1((aloneDir + "/Caf\xE9.mkv").toPercentEncoding("/")));
+    const QUrl chosen = QUrl::fromLocalFile(alone.path() + QStringLiteral("/Caf\uFFFD.mkv"));
+    store.addURLs(std::nullopt, {dropped, chosen});
+    ASSERT_TRUE(waitUntilIdle(store));
+    EXPECT_EQ(store.clips().size(), 1);
+    EXPECT_EQ(count(QStringLiteral("Import: skipped 2 file(s) whose names are not valid UTF-8")), 1);
 }

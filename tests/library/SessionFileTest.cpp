@@ -180,9 +180,25 @@ TEST_F(SessionFile, AnUnreadableFileIsKeptAsideAndNotOverwritten)
     // Not JSON at all, twice in the same second: both kept.
     writeFile("{\"clips\": [");
     EXPECT_FALSE(ClipStore::readSessionFile().has_value());
+    writeFile("[]");
+    std::optional<UnreadableSession> problem;
+    EXPECT_FALSE(ClipStore::readSessionFile(&problem).has_value());
+    const QStringList kept = ClipStore::unreadableSessionFilePaths();
+    EXPECT_EQ(kept.size(), 3);
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_TRUE(kept.contains(problem->keptAs)) << problem->keptAs.toStdString();
+    EXPECT_EQ(fileBytes(problem->keptAs), QByteArray("[]"));
+    EXPECT_EQ(problem->reason, QStringLiteral("The file does not hold a session object."));
+
+    // An empty file holds nothing to keep: no empty copy is put aside.
     writeFile("");
-    EXPECT_FALSE(ClipStore::readSessionFile().has_value());
-    EXPECT_EQ(ClipStore::unreadableSessionFilePaths().size(), 3);
+    problem.reset();
+    EXPECT_FALSE(ClipStore::readSessionFile(&problem).has_value());
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_TRUE(problem->keptAs.isEmpty());
+    EXPECT_EQ(ClipStore::unreadableSessionFilePaths(), kept);
+    for (const QString &path : ClipStore::unreadableSessionFilePaths())
+        EXPECT_GT(QFileInfo(path).size(), 0) << path.toStdString();
 }
 
 TEST_F(SessionFile, NonFiniteMediaFactsNeverMakeTheSessionUnwritableOrUnreadable)
@@ -334,7 +350,7 @@ TEST_F(SessionFile, NoSaveWritesWhileSavingIsHeldBack)
 TEST_F(SessionFile, ReadingWorksOffTheGuiThread)
 {
     writeFile(QJsonDocument(validSession()).toJson());
-    QFuture<std::optional<std::pair<ClipStore::SessionData, QList<Clip>>>> future = QtConcurrent::run(&ClipStore::readSessionFile);
+    QFuture<std::optional<std::pair<ClipStore::SessionData, QList<Clip>>>> future = QtConcurrent::run([] { return ClipStore::readSessionFile(); });
     const auto read = future.result();
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(names(read->second), QStringList{"a.mov"});
@@ -345,7 +361,8 @@ TEST_F(SessionFile, ReadingRemovesTheCopyOfASaveThatWasInterrupted)
     // A save killed between writing its temporary copy and renaming it.
     const QString folder = QFileInfo(ClipStore::sessionFilePath()).absolutePath();
     writeFile(QJsonDocument(validSession()).toJson());
-    for (const QString &name : {QStringLiteral("session.json.Ab3dE9"), QStringLiteral("session.json.bak"), QStringLiteral("session.json.Ab3dE")}) {
+    for (const QString &name : {QStringLiteral("session.json.Ab3dE9"), QStringLiteral(".session.json.x7Yz0Q"), QStringLiteral("session.json.bak"),
+                                QStringLiteral("session.json.Ab3dE"), QStringLiteral(".session.json.tmp")}) {
         QFile file(folder + QLatin1Char('/') + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("{}");
@@ -353,8 +370,9 @@ TEST_F(SessionFile, ReadingRemovesTheCopyOfASaveThatWasInterrupted)
     const auto read = ClipStore::readSessionFile();
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->second.size(), 1);
-    // Only the save's own temporary name is taken away; other files stay.
-    QStringList left = QDir(folder).entryList(QDir::Files);
+    // Only the save's own temporary names are taken away; other files stay.
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     left.sort();
-    EXPECT_EQ(left, (QStringList{QStringLiteral("session.json"), QStringLiteral("session.json.Ab3dE"), QStringLiteral("session.json.bak")}));
+    EXPECT_EQ(left, (QStringList{QStringLiteral(".session.json.tmp"), QStringLiteral("session.json"), QStringLiteral("session.json.Ab3dE"),
+                                 QStringLiteral("session.json.bak")}));
 }

@@ -79,9 +79,18 @@ TEST(VerifiedMove, OtherVolumeCheckLooksAtEachFolderOnceAndNeverRefusesTheUnknow
 
     HookedFileOperations files;
     const QUrl destination = QUrl::fromLocalFile(dir.filePath("out"));
-    // A destination that does not exist yet passes.
+    // A destination that does not exist yet is judged by its nearest
+    // existing folder, where it would be made.
     EXPECT_FALSE(VerifiedMove::hasClipOnOtherVolume(files, clips, destination));
-    EXPECT_EQ(files.volumeLookups, QStringList{dir.filePath("out")});
+    EXPECT_EQ(files.volumeLookups.mid(0, 2), (QStringList{dir.filePath("out"), dir.path()}));
+    EXPECT_EQ(files.volumeLookups.size(), 5);
+    files.volumeOf = [&](const QString &path) -> std::optional<quint64> {
+        if (path == dir.filePath("out"))
+            return std::nullopt;
+        return path == dir.path() ? 2 : 1;
+    };
+    EXPECT_TRUE(VerifiedMove::hasClipOnOtherVolume(files, clips, destination));
+    files.volumeOf = nullptr;
 
     QDir().mkpath(dir.filePath("out"));
     files.volumeLookups.clear();

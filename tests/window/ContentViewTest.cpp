@@ -6,6 +6,7 @@
 #include "grid/ClipGridView.h"
 #include "library/ClipStore.h"
 #include "library/ImportPanel.h"
+#include "library/SessionJsonWriter.h"
 #include "settings/TourManager.h"
 #include "window/AppNotifier.h"
 #include "window/ChooseFootageButton.h"
@@ -309,6 +310,60 @@ TEST(ContentView, SaveFailureAlertShowsTheErrorAndDismissingClearsIt)
     w.store.saveSessionImmediately();
     ASSERT_NE(w.view->saveFailureAlert(), nullptr);
     QDir().rmdir(ClipStore::sessionFilePath());
+}
+
+TEST(ContentView, ASessionFileThatCannotBeReadIsReportedWithWhereItWasKept)
+{
+    // Ten thousand clips, one of whose URLs holds a raw line break.
+    ClipStore::SessionData data;
+    for (int i = 0; i < 10000; ++i)
+        data.clips.append(makeClip(QStringLiteral("/footage/C%1.MOV").arg(i, 5, 10, QLatin1Char('0'))));
+    data.folderOrganization = QStringLiteral("By Tag");
+    data.gridColumns = 3;
+    data.savedAt = QDateTime::currentDateTimeUtc();
+    QByteArray bytes = SessionJsonWriter::encode(data);
+    const qsizetype bad = bytes.indexOf("C05000.MOV");
+    ASSERT_GT(bad, 0);
+    bytes.insert(bad, '\n');
+    {
+        QDir().mkpath(QFileInfo(ClipStore::sessionFilePath()).absolutePath());
+        QFile file(ClipStore::sessionFilePath());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    TestWindow w;
+    std::optional<bool> restored;
+    w.store.restoreSessionAtLaunch({}, [&](bool r) { restored = r; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return restored.has_value(); }, 30000));
+    EXPECT_FALSE(*restored);
+    EXPECT_TRUE(w.store.clips().isEmpty());
+    const QStringList kept = ClipStore::unreadableSessionFilePaths();
+    ASSERT_EQ(kept.size(), 1);
+    QFile keptFile(kept[0]);
+    ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(keptFile.readAll(), bytes);
+
+    QMessageBox *alert = w.view->restoreFailureAlert();
+    ASSERT_NE(alert, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alert->isVisible(); }, 30000));
+    EXPECT_EQ(alert->text(), QStringLiteral("Session Could Not Be Restored"));
+    EXPECT_TRUE(alert->informativeText().startsWith(
+        QStringLiteral("The saved session could not be read, so Triagon started with an empty session. The unreadable file was kept as \u201C")
+        + kept[0] + QStringLiteral("\u201D. (")))
+        << alert->informativeText().toStdString();
+    ASSERT_EQ(alert->buttons().size(), 1);
+    QTest::mouseClick(alert->buttons().first(), Qt::LeftButton);
+    EXPECT_FALSE(w.store.sessionRestoreError().has_value());
+    EXPECT_EQ(w.view->restoreFailureAlert(), nullptr);
+    QFile::remove(kept[0]);
+
+    // A file that could not be moved aside, and an empty one, which is not kept.
+    EXPECT_EQ(ContentView::restoreFailureMessage({QStringLiteral("Permission denied"), ClipStore::sessionFilePath()}),
+              QStringLiteral("The saved session could not be read, so Triagon started with an empty session. The unreadable file is still at \u201C")
+                  + ClipStore::sessionFilePath() + QStringLiteral("\u201D. (Permission denied)"));
+    EXPECT_EQ(ContentView::restoreFailureMessage({QStringLiteral("illegal value"), QString()}),
+              QStringLiteral("The saved session file was empty, so Triagon started with an empty session."));
 }
 
 TEST(ContentView, AnswersTheShowShortcutsNotification)

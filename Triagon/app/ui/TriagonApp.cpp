@@ -8,6 +8,7 @@
 #include "app/TriagonLogo.h"
 #include "app/ui/AppCommands.h"
 #include "app/ui/MainWindow.h"
+#include "app/ui/QuitWatchdog.h"
 #include "app/ui/UnixSignalQuit.h"
 #include "app/ui/VisibleChildrenAccessible.h"
 #include "library/ClipStore.h"
@@ -121,8 +122,17 @@ void TriagonApp::applyStartupDefaults()
         m_store->setAvailableTags(m_settings->decodedDefaultTags());
 }
 
+int TriagonApp::exec()
+{
+    const int status = QApplication::exec();
+    QuitWatchdog::teardownStarted(status);
+    return status;
+}
+
 void TriagonApp::saveOnTerminate()
 {
+    // The GUI thread answers: the quit goes on in order from here.
+    QuitWatchdog::quitStarted();
     // The window comes back where the user left it.
     if (m_window)
         m_settings->setMainWindowFrame(m_window->frame());

@@ -25,7 +25,8 @@ class UnixSignalQuit;
 // restores the saved session and, only when there was none, gives the new
 // session the defaults from the settings. When the application quits it saves
 // the session at once — but never before the saved one has been read, so that
-// quitting during start-up cannot replace the user's session with an empty one.
+// quitting during start-up cannot replace the user's session with an empty one
+// — and only then waits, for a bounded time, for its media work to end.
 //
 // Construct it after the QApplication; call start() to show the window.
 class TriagonApp : public QObject
@@ -54,6 +55,12 @@ public:
     bool isLaunchFinished() const { return m_launchFinished; }
     // Whether the launch restore found a saved session.
     bool launchRestored() const { return m_launchRestored; }
+
+    // Runs the event loop until the application quits (the session is
+    // saved then, see saveOnTerminate) and returns its status. What is left
+    // to end after it (windows, media engines and their threads) has
+    // QuitWatchdog::teardownMs from then on, when the watchdog is installed.
+    int exec();
 
     // The application is quitting: keeps the main window's place and size for
     // the next run, and saves the session at once unless the launch restore

@@ -1,5 +1,7 @@
 #include "app/ui/UnixSignalQuit.h"
 
+#include "app/ui/QuitWatchdog.h"
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QtGlobal>
@@ -22,6 +24,8 @@ void onSignal(int number)
     const unsigned char byte = static_cast<unsigned char>(number);
     // Only async-signal-safe work here: one write into the pipe.
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
+    // Should the GUI thread be stuck, the process still ends in time.
+    QuitWatchdog::signalReceived(number);
     errno = saved;
 }
 

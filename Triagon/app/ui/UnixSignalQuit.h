@@ -8,7 +8,8 @@ class QSocketNotifier;
 // logout, `kill`, Ctrl+C in the terminal): the signal handler only writes a
 // byte into a pipe, and the event loop, woken by the pipe, emits quitRequested,
 // which by default quits the application. The usual quit path then runs,
-// session save included.
+// session save included. The signal also reaches the QuitWatchdog, which
+// ends the process should the GUI thread never get to it.
 class UnixSignalQuit : public QObject
 {
     Q_OBJECT

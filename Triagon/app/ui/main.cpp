@@ -1,6 +1,7 @@
 #include "app/Loggers.h"
 #include "app/ui/LogFile.h"
 #include "app/ui/MainWindow.h"
+#include "app/ui/QuitWatchdog.h"
 #include "app/ui/SingleInstance.h"
 #include "app/ui/TriagonApp.h"
 
@@ -34,13 +35,20 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    TriagonApp app;
-    QObject::connect(&instance, &SingleInstance::activationRequested, &app, [&app] {
-        if (MainWindow *window = app.mainWindow())
-            window->bringToFront();
-    });
-    app.start();
-    const int status = QApplication::exec();
+    // Quitting saves the session first; whatever is still running after
+    // that (a thread stuck opening a file) holds the end of the process up
+    // for a bounded time only.
+    QuitWatchdog::install();
+    int status = 0;
+    {
+        TriagonApp app;
+        QObject::connect(&instance, &SingleInstance::activationRequested, &app, [&app] {
+            if (MainWindow *window = app.mainWindow())
+                window->bringToFront();
+        });
+        app.start();
+        status = app.exec();
+    }
     LogFile::uninstall();
     return status;
 }

@@ -2,16 +2,15 @@
 
 #include "app/AppSettings.h"
 #include "app/widgets/WidgetStyle.h"
-#include "grid/FlowLayout.h"
 #include "grid/TagPickerView.h"
-#include "settings/ui/SettingsSymbols.h"
+#include "settings/ui/TagChip.h"
+#include "settings/ui/TagChipList.h"
 
 #include <QFontDatabase>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -20,58 +19,6 @@ namespace {
 
 using WidgetStyle::sizedFont;
 
-
-// A tag chip: the name and a small remove button on a faint rounded ground.
-class TagChip : public QWidget
-{
-public:
-    TagChip(const QString &tag, QWidget *parent) : QWidget(parent)
-    {
-        auto *row = new QHBoxLayout(this);
-        row->setContentsMargins(10, 5, 10, 5);
-        row->setSpacing(4);
-        auto *name = new QLabel(this);
-        name->setTextFormat(Qt::PlainText);
-        name->setText(tag);
-        name->setFont(sizedFont(font(), 12, QFont::Medium));
-        row->addWidget(name);
-        remove = new QPushButton(this);
-        remove->setObjectName(QStringLiteral("removeTagButton"));
-        remove->setFlat(true);
-        remove->setCursor(Qt::PointingHandCursor);
-        remove->setAccessibleName(QStringLiteral("Remove ") + tag);
-        remove->setToolTip(QStringLiteral("Remove ") + tag);
-        remove->setIcon(SettingsSymbols::icon(QStringLiteral("xmark")));
-        remove->setIconSize(QSize(8, 8));
-        remove->setFixedSize(14, 14);
-        remove->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; padding: 0; }"));
-        row->addWidget(remove);
-        setAccessibleName(tag);
-    }
-
-    QPushButton *remove = nullptr;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        QColor ground = WidgetStyle::secondary(this);
-        ground.setAlphaF(0.12);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(ground);
-        painter.drawRoundedRect(QRectF(rect()), 6, 6);
-    }
-};
-
-// The chip area: the flow layout's height follows the width it is given.
-class ChipArea : public QWidget
-{
-public:
-    using QWidget::QWidget;
-    bool hasHeightForWidth() const override { return layout() && layout()->hasHeightForWidth(); }
-    int heightForWidth(int width) const override { return layout() ? layout()->heightForWidth(width) : 0; }
-};
 
 } // namespace
 
@@ -88,19 +35,22 @@ TagsSettingsTab::TagsSettingsTab(AppSettings &settings, QWidget *parent)
     auto *column = new QVBoxLayout(this);
     column->setSpacing(16);
 
+    // Texts keep their height; a long list of chips gives up room first.
+    const auto keepHeight = [](QWidget *widget) {
+        QSizePolicy policy = widget->sizePolicy(); // keeps a wrapping label's height for its width
+        policy.setVerticalPolicy(QSizePolicy::Minimum);
+        widget->setSizePolicy(policy);
+    };
     auto *note = new QLabel(noteText(), this);
     note->setWordWrap(true);
     note->setFont(sizedFont(font(), 12));
     note->setForegroundRole(QPalette::PlaceholderText);
+    keepHeight(note);
     column->addWidget(note);
 
-    m_chipArea = new ChipArea(this);
-    QSizePolicy chipPolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
-    chipPolicy.setHeightForWidth(true);
-    m_chipArea->setSizePolicy(chipPolicy);
-    m_chipLayout = new FlowLayout(6, m_chipArea);
-    m_chipLayout->setContentsMargins(0, 0, 0, 0);
-    column->addWidget(m_chipArea);
+    m_chipList = new TagChipList(this);
+    connect(m_chipList, &TagChipList::removeRequested, this, &TagsSettingsTab::removeTag);
+    column->addWidget(m_chipList);
 
     auto *addRow = new QHBoxLayout;
     addRow->setSpacing(8);
@@ -130,12 +80,14 @@ TagsSettingsTab::TagsSettingsTab(AppSettings &settings, QWidget *parent)
     markerBlock->setSpacing(6);
     auto *heading = new QLabel(QStringLiteral("Hand-marker tag"), this);
     heading->setFont(sizedFont(font(), 13, QFont::DemiBold));
+    keepHeight(heading);
     markerBlock->addWidget(heading);
     auto *markerNote = new QLabel(
         QStringLiteral("Detect Hand Markers tags the clip before each hand with this. Stacked hands add a suffix."), this);
     markerNote->setWordWrap(true);
     markerNote->setFont(sizedFont(font(), 12));
     markerNote->setForegroundRole(QPalette::PlaceholderText);
+    keepHeight(markerNote);
     markerBlock->addWidget(markerNote);
     auto *markerRow = new QHBoxLayout;
     markerRow->setSpacing(8);
@@ -189,6 +141,12 @@ void TagsSettingsTab::showEvent(QShowEvent *event)
 {
     loadTagsOnce();
     QWidget::showEvent(event);
+    // Only the chips in view are made, so the tab takes its place (the tab
+    // view places only the page it shows) and lays itself out now: its chips
+    // are there as soon as it shows.
+    if (QWidget *pages = parentWidget(); pages && pages->layout())
+        pages->layout()->activate();
+    layout()->activate();
 }
 
 void TagsSettingsTab::loadTagsOnce()
@@ -211,14 +169,15 @@ void TagsSettingsTab::addTag()
     m_editingTags.append(name);
     storeTags();
     m_newTag->clear();
-    rebuildChips();
+    m_chipList->appendTag(name);
+    m_chipList->scrollToTag(name);
 }
 
 void TagsSettingsTab::removeTag(const QString &tag)
 {
     m_editingTags.removeAll(tag);
     storeTags();
-    rebuildChips();
+    m_chipList->removeTag(tag);
 }
 
 void TagsSettingsTab::resetToDefaults()
@@ -234,34 +193,25 @@ void TagsSettingsTab::storeTags()
     m_settings.setCustomDefaultTags(m_editingTags);
 }
 
+QList<QWidget *> TagsSettingsTab::chips() const
+{
+    QList<QWidget *> chips;
+    for (TagChip *chip : m_chipList->chips())
+        chips.append(chip);
+    return chips;
+}
+
 QPushButton *TagsSettingsTab::removeButton(const QString &tag) const
 {
-    for (QWidget *chip : m_chips) {
-        if (chip->accessibleName() == tag)
-            return static_cast<TagChip *>(chip)->remove;
-    }
-    return nullptr;
+    TagChip *chip = m_chipList->chip(tag);
+    return chip ? chip->removeButton() : nullptr;
 }
 
 void TagsSettingsTab::rebuildChips()
 {
-    for (QWidget *chip : m_chips)
-        delete chip;
-    m_chips.clear();
     // A list edited outside the application may hold a name twice: it shows
     // once, and removing it removes every copy.
-    QStringList shown;
-    for (const QString &tag : m_editingTags) {
-        if (shown.contains(tag))
-            continue;
-        shown.append(tag);
-        auto *chip = new TagChip(tag, m_chipArea);
-        connect(chip->remove, &QPushButton::clicked, this, [this, tag] { removeTag(tag); });
-        m_chipLayout->addWidget(chip);
-        m_chips.append(chip);
-        chip->show();
-    }
-    m_chipArea->updateGeometry();
+    m_chipList->setTags(m_editingTags);
 }
 
 void TagsSettingsTab::updateAddButton()

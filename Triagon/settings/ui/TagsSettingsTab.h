@@ -4,16 +4,18 @@
 #include <QWidget>
 
 class AppSettings;
-class FlowLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TagChipList;
 
 // The "Tags" tab: the default tags of new sessions as removable chips with a
 // field to add more and "Reset to Defaults", and the hand-marker tag base with
 // a preview of the names it gives. The tag list is loaded from the settings
 // the first time the tab is shown and stored whole after every addition and
-// removal; the base is stored as typed at every edit.
+// removal; the base is stored as typed at every edit. The chips scroll when
+// they do not fit, and only those in view are made (TagChipList), so that a
+// stored list of any length opens at once.
 class TagsSettingsTab : public QWidget
 {
     Q_OBJECT
@@ -35,9 +37,11 @@ public:
     QLineEdit *markerTagField() const { return m_markerTag; }
     QLabel *markerPreview() const { return m_preview; }
     QPushButton *resetButton() const { return m_reset; }
-    // The chip of each tag in order, and each chip's remove button.
-    QList<QWidget *> chips() const { return m_chips; }
+    // The chips in view, in the order of their tags, and the remove button
+    // of a tag's chip when it is in view.
+    QList<QWidget *> chips() const;
     QPushButton *removeButton(const QString &tag) const;
+    TagChipList *chipList() const { return m_chipList; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -52,9 +56,7 @@ private:
     QStringList m_editingTags;
     bool m_didLoad = false;
 
-    QWidget *m_chipArea = nullptr;
-    FlowLayout *m_chipLayout = nullptr;
-    QList<QWidget *> m_chips;
+    TagChipList *m_chipList = nullptr;
     QLineEdit *m_newTag = nullptr;
     QPushButton *m_add = nullptr;
     QLineEdit *m_markerTag = nullptr;

@@ -1,6 +1,8 @@
 #include "app/AppSettings.h"
 #include "settings/ui/ScrubSettingsTab.h"
 #include "settings/ui/SettingsView.h"
+#include "settings/ui/TagChip.h"
+#include "settings/ui/TagChipList.h"
 #include "settings/ui/TagsSettingsTab.h"
 #include "support/AccessibleRead.h"
 #include "support/SettingsFileFixture.h"
@@ -12,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
 #include <QTest>
@@ -160,6 +163,66 @@ TEST_F(ListTabsTest, tagsTabLoadsOnceAndShowsADuplicatedStoredNameOnce)
     // Removing the duplicated name removes every copy.
     QTest::mouseClick(tab->removeButton(QStringLiteral("Goal")), Qt::LeftButton);
     EXPECT_EQ(nextRun()->decodedDefaultTags(), QStringList{QStringLiteral("Save")});
+}
+
+TEST_F(ListTabsTest, tagsTabShowsTheBuiltInListWholeWithoutScrolling)
+{
+    TagsSettingsTab *tab = open({}, QStringLiteral("tags")).tagsTab();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    EXPECT_EQ(chipNames(tab), kBuiltIn);
+    EXPECT_EQ(tab->chipList()->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(tab->chipList()->height(), tab->chipList()->sizeHint().height());
+}
+
+TEST_F(ListTabsTest, tagsTabWithAHugeStoredListMakesOnlyTheChipsInView)
+{
+    // As many tags as another program (or an edit of the file) may have stored.
+    constexpr int count = 20000;
+    QStringList tags;
+    for (int i = 0; i < count; ++i)
+        tags.append(QStringLiteral("Tag %1").arg(i));
+    const QString written = freshFile();
+    {
+        AppSettings writer(written);
+        writer.setCustomDefaultTags(tags);
+    }
+    path = reopened(written);
+    settings = std::make_unique<AppSettings>(path);
+    view = std::make_unique<SettingsView>(*settings);
+    view->show();
+    view->setTab(QStringLiteral("tags"));
+    TagsSettingsTab *tab = view->tagsTab();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+
+    EXPECT_EQ(tab->chipList()->tags(), tags);
+    const auto chipWidgets = [&] { return tab->findChildren<TagChip *>().size(); };
+    // A window's worth of chips, not one per tag.
+    EXPECT_LT(chipWidgets(), 200);
+    ASSERT_FALSE(tab->chips().isEmpty());
+    EXPECT_EQ(chipNames(tab).first(), QStringLiteral("Tag 0"));
+    // The rest of the tab keeps its place below the chips, in the window.
+    EXPECT_TRUE(view->rect().contains(tab->resetButton()->mapTo(view.get(), tab->resetButton()->rect().bottomRight())));
+    EXPECT_TRUE(tab->newTagField()->isVisible());
+
+    // Scrolled to the end, the last chips are there, and still only those.
+    QScrollBar *bar = tab->chipList()->verticalScrollBar();
+    bar->setValue(bar->maximum());
+    EXPECT_EQ(chipNames(tab).last(), QStringLiteral("Tag 19999"));
+    EXPECT_LT(chipWidgets(), 200);
+    QTest::mouseClick(tab->removeButton(QStringLiteral("Tag 19999")), Qt::LeftButton);
+    QStringList expected = tags;
+    expected.removeLast();
+    EXPECT_EQ(nextRun()->decodedDefaultTags(), expected);
+
+    // A tag added far from the view is scrolled to.
+    bar->setValue(0);
+    QTest::keyClicks(tab->newTagField(), QStringLiteral("Fresh"));
+    QTest::keyClick(tab->newTagField(), Qt::Key_Return);
+    EXPECT_EQ(chipNames(tab).last(), QStringLiteral("Fresh"));
+    ASSERT_TRUE(tab->removeButton(QStringLiteral("Fresh")));
+    EXPECT_TRUE(tab->removeButton(QStringLiteral("Fresh"))->isVisible());
+    expected.append(QStringLiteral("Fresh"));
+    EXPECT_EQ(nextRun()->decodedDefaultTags(), expected);
 }
 
 TEST_F(ListTabsTest, tagsTabMarkerBaseIsStoredAsTypedAndPreviewed)
