@@ -6,6 +6,7 @@
 
 #include "app/ModifierKey.h"
 #include "grid/ClipSection.h"
+#include "grid/RenameTextField.h"
 #include "library/ClipStore.h"
 #include "library/model/StrictInteger.h"
 #include "media/ui/PlayerView.h"
@@ -53,10 +54,16 @@ void ClipGridView::focusOutEvent(QFocusEvent *event)
 
 void ClipGridView::takeKeyboardFocus()
 {
-    if (PlayerView *player = playerView())
-        player->setFocus(Qt::OtherFocusReason);
-    else
+    PlayerView *player = playerView();
+    if (!player) {
         setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // A name being edited in the player keeps its field.
+    if (player->isRenaming() && player->renameField())
+        player->renameField()->setFocus(Qt::OtherFocusReason);
+    else
+        player->setFocus(Qt::OtherFocusReason);
 }
 
 bool ClipGridView::handleKey(QKeyEvent *event)

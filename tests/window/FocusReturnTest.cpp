@@ -5,6 +5,7 @@
 
 #include "grid/ClipGridView.h"
 #include "grid/ClipThumbnailView.h"
+#include "grid/RenameTextField.h"
 #include "media/ui/PlayerView.h"
 #include "settings/ui/OnboardingOverlay.h"
 #include "window/AppNotifier.h"
@@ -196,6 +197,31 @@ TEST(FocusReturn, WithThePlayerOpenTheKeysGoBackToThePlayerAfterASheet)
     typeThree(w);
     EXPECT_EQ(w.store.clips().at(1).rating, 3);
     EXPECT_EQ(w.store.clips().first().rating, 0);
+    grid->closeExpandedClip();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(FocusReturn, ANameBeingEditedInThePlayerKeepsItsFieldAfterASheet)
+{
+    TestWindow w;
+    prepare(w);
+    QList<Clip> clips = w.store.clips();
+    clips[1] = makeClip(TestMedia::path(QStringLiteral("counter.mp4")));
+    w.store.setClips(clips);
+    ClipGridView *grid = w.area().grid();
+    grid->expandClip(w.store.clips().at(1));
+    PlayerView *player = grid->playerView();
+    ASSERT_NE(player, nullptr);
+    player->startRename();
+    ASSERT_TRUE(player->isRenaming());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.view->window()->focusWidget() == static_cast<QWidget *>(player->renameField()); }, 2000));
+    w.view->setShowKeyboardShortcuts(true);
+    QDialog *sheet = presentedSheet(w);
+    ASSERT_NE(sheet, nullptr);
+    QTest::keyClick(sheet->windowHandle(), Qt::Key_Escape);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return presentedSheet(w) == nullptr; }, 2000));
+    ASSERT_TRUE(player->isRenaming());
+    EXPECT_EQ(w.view->window()->focusWidget(), static_cast<QWidget *>(player->renameField()));
     grid->closeExpandedClip();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

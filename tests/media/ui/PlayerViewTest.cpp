@@ -259,7 +259,7 @@ TEST(PlayerView, DigitsRateArrowsStepAndTheRightArrowCarriesAForwardSpeed)
     PlayerFixture f(fileClip(QStringLiteral("counter.mp4")));
     ASSERT_TRUE(f.waitForFrame());
     EXPECT_TRUE(press(f.view.get(), Qt::Key_5, QStringLiteral("5")));
-    EXPECT_TRUE(press(f.view.get(), Qt::Key_5, QStringLiteral("5"))); // a repeat rates again
+    EXPECT_TRUE(press(f.view.get(), Qt::Key_5, QStringLiteral("5"))); // a new press rates again (the store then clears)
     EXPECT_TRUE(press(f.view.get(), Qt::Key_1, QStringLiteral("1")));
     EXPECT_FALSE(press(f.view.get(), Qt::Key_0, QStringLiteral("0")));
     EXPECT_FALSE(press(f.view.get(), Qt::Key_6, QStringLiteral("6")));
