@@ -163,7 +163,7 @@ bool FFmpegFormat::finishOpening(bool readStreamInfo, QString *error)
         return false;
     }
     findStreams();
-    setUpKeyframes();
+    setUpKeyframes(false);
     return true;
 }
 
@@ -215,7 +215,7 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
             start = start == AV_NOPTS_VALUE ? streamStart : std::min(start, streamStart);
         }
         m_headerStartTime = start == AV_NOPTS_VALUE ? 0 : start;
-        setUpKeyframes();
+        setUpKeyframes(true);
         return true;
     }
     m_videoStream = -1;
@@ -228,7 +228,7 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
         return false;
     }
     findStreams();
-    setUpKeyframes();
+    setUpKeyframes(true);
     return true;
 }
 

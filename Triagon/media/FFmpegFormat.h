@@ -155,7 +155,10 @@ private:
     bool finishOpening(bool readStreamInfo, QString *error);
     bool headerIsComplete() const;
     void findStreams();
-    void setUpKeyframes();
+    // `readCues`: opened for the pictures, the keyframe index may be read
+    // ahead of them (Matroska's cues) at the cost of the packets before the
+    // first keyframe.
+    void setUpKeyframes(bool readCues);
     // Notes a packet read in order, for the keyframes learnt from the packets.
     void observePacket(const AVPacket &packet);
     void observeEndOfFile();

@@ -51,7 +51,7 @@ int nextKeyframeEntry(AVStream *stream, int index)
 
 } // namespace
 
-void FFmpegFormat::setUpKeyframes()
+void FFmpegFormat::setUpKeyframes(bool readCues)
 {
     m_keyframes.reset();
     m_keyframeOffset = 0;
@@ -67,8 +67,11 @@ void FFmpegFormat::setUpKeyframes()
     // Matroska reads its cues (its keyframe index, written after the
     // clusters) only when it first seeks; until then the index holds the
     // keyframes read so far, and the first one would pass for the keyframe of
-    // any time. A seek to the start reads them; reading starts there anyway.
-    if (isMatroska(m_context.get()) && avformat_index_get_entries_count(video) < 2 && !m_read) {
+    // any time. A seek to the start reads them; reading the pictures starts
+    // there anyway. Not for reading the sound: Matroska drops every packet
+    // before the keyframe a seek goes to, and with it the sound that starts
+    // before the first picture.
+    if (readCues && isMatroska(m_context.get()) && avformat_index_get_entries_count(video) < 2 && !m_read) {
         const qint64 start = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
         av_seek_frame(m_context.get(), m_videoStream, start, AVSEEK_FLAG_BACKWARD);
     }

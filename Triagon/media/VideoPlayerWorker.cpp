@@ -97,10 +97,11 @@ void VideoPlayerWorker::run()
             lock.lock();
             continue;
         }
-        if (m_readBehindDue && !m_readingAhead.load()) {
+        if (m_readBehindDue && !m_readingAhead.load() && !m_readerNews) {
             // The full player at rest: after a short quiet (a timeline drag
             // goes on), the stretch behind the frame on show is read, so that
-            // the first steps and shuttling back find it.
+            // the first steps and shuttling back find it. (The reader's news
+            // are taken first: the wait would not wait for them.)
             if (!m_wake.wait_for(lock, std::chrono::milliseconds(readBehindQuietMs), woken)) {
                 lock.unlock();
                 readBehind();
