@@ -1,6 +1,7 @@
 #include "organize/OrganizeCommit.h"
 
 #include "organize/CommitRecord.h"
+#include "organize/CommitRecordDocument.h"
 #include "organize/FolderPlan.h"
 #include "organize/VerifiedMove.h"
 #include "library/model/FileName.h"
@@ -236,9 +237,10 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
         entries.append(entryFor(clip, folderNames[i], destination));
     }
 
-    auto writeRecord = [&](const QString &status) {
-        return files.writeFileAtomically(outcome.recordPath, CommitRecord::encode(status, startedAt, entries, byRating, request.appVersion));
-    };
+    // The record is written whole every time; only the entry that changed
+    // is encoded anew.
+    CommitRecordDocument record(startedAt, byRating, request.appVersion, entries);
+    auto writeRecord = [&](const QString &status) { return files.writeFileAtomically(outcome.recordPath, record.bytes(status)); };
     if (auto error = writeRecord(CommitRecord::inProgress)) {
         result.errors.append(recordPlanPrefix() + error->localizedDescription);
         outcome.recordPath.clear();
@@ -272,6 +274,7 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
             ++result.movedCount;
             outcome.movedIDs.insert(clip.id);
         }
+        record.setEntry(i, entry);
 
         if (auto error = writeRecord(CommitRecord::inProgress)) {
             result.errors.append(recordMovePrefix() + error->localizedDescription);
