@@ -126,9 +126,13 @@ void CommitRecordDocument::appendSummary(QByteArray &out, const char *member, co
     out += "    },\n";
 }
 
-QByteArray CommitRecordDocument::bytes(const QString &status) const
+QByteArray CommitRecordDocument::bytes(const QString &status)
 {
-    QByteArray out;
+    // Assembled in the buffer of the last call: once the caller has let go
+    // of those bytes, its memory is reused without being handed back and
+    // asked for (and faulted in) again.
+    QByteArray &out = m_buffer;
+    out.resize(0);
     const qsizetype summaryGuess = 64 * qsizetype(m_tagSummary.size() + m_ratingSummary.size());
     out.reserve(m_entryBytes + 2 * qsizetype(m_entries.size()) + summaryGuess + 1024);
     // Members in ascending key order, as the writer sorts them.

@@ -26,7 +26,7 @@ public:
     // Replaces entry `index` (its place in the plan) with its new state.
     void setEntry(qsizetype index, const ManifestEntry &entry);
     // The whole record with the given run status.
-    QByteArray bytes(const QString &status) const;
+    QByteArray bytes(const QString &status);
 
 private:
     struct Summary
@@ -57,4 +57,5 @@ private:
     qint64 m_moved = 0, m_verified = 0, m_failed = 0, m_pending = 0;
     Summaries m_tagSummary;
     Summaries m_ratingSummary;
+    QByteArray m_buffer;
 };

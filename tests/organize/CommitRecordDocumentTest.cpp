@@ -58,7 +58,7 @@ ManifestEntry entry(int i, const QStringList &tags, qint64 rating)
     return e;
 }
 
-void expectSameBytes(const CommitRecordDocument &document, const QList<ManifestEntry> &entries, bool byRating,
+void expectSameBytes(CommitRecordDocument &document, const QList<ManifestEntry> &entries, bool byRating,
                      const QString &appVersion, const QString &status)
 {
     const QByteArray expected = CommitRecord::encode(status, start, entries, byRating, appVersion);
@@ -121,9 +121,13 @@ TEST(CommitRecordDocument, AnEntryThatChangesBackLeavesNoTraceInTheSummaries)
     expectSameBytes(document, entries, false, QStringLiteral("2.0"), CommitRecord::inProgress);
     EXPECT_FALSE(document.bytes(CommitRecord::inProgress).contains("\"A\\/B\": "));
 
+    // Bytes handed out earlier stay as they were when the document goes on.
+    const QByteArray earlier = document.bytes(CommitRecord::inProgress);
+    const QByteArray copy(earlier.constData(), earlier.size());
     entries[1].status = ManifestEntry::pending;
     document.setEntry(1, entries[1]);
     expectSameBytes(document, entries, false, QStringLiteral("2.0"), CommitRecord::complete);
+    EXPECT_EQ(earlier, copy);
 }
 
 TEST(CommitRecordDocument, EmptyPlanAndOddNumbersMatchToo)
