@@ -25,6 +25,7 @@ class QKeyEvent;
 class QLabel;
 class PlayerView;
 class QPropertyAnimation;
+class QTimer;
 class SectionHeaderView;
 class ShuttleController;
 class VideoPlayer;
@@ -111,6 +112,16 @@ public:
     // pinching (below 0.8) adds one, within 1 to 5.
     void handleMagnifyEnded(double magnification);
 
+    // Posters are asked for only by cards that rest on screen: a card that
+    // scrolled into view asks once it has stayed there this long, so that a
+    // fling (Page Down held) decodes only what the user gets to see; a card
+    // shown without scrolling asks at once, and a card that leaves the
+    // screen withdraws a request whose decode has not started.
+    static constexpr int posterDwellMs = 100;
+    // The monotonic clock of that rule, in milliseconds; a steady clock
+    // unless set (tests step their own).
+    void setPosterClock(std::function<qint64()> clock);
+
     // Scrolling.
     void scrollToTop(bool animated);
     void scrollToClip(const QUuid &clipID);
@@ -155,6 +166,8 @@ private:
     void relayoutKeepingAnchor();
     void updateLiveCells();
     void updateLiveHeaders();
+    // Tells each live card whether it may ask for its poster now.
+    void updatePosterWants();
     void refreshCards();
     void paintViewport(QPaintEvent *event);
     void updateOverlays();
@@ -218,6 +231,12 @@ private:
     // The hidden parent of the cards and headers waiting for deletion.
     QWidget *m_retired = nullptr;
     bool m_updatingCells = false;
+    // Posters: since when each live card is on screen (by the poster
+    // clock), and the timer that lets the next card ask.
+    QHash<CardKey, qint64> m_onScreenSince;
+    QTimer *m_posterDwellTimer = nullptr;
+    std::function<qint64()> m_posterClock;
+    bool m_scrolling = false;
 
     // The values whose changes scroll back to the top.
     GroupMode m_lastGroupMode = GroupMode::none;
