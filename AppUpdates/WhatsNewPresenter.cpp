@@ -52,6 +52,7 @@ void WhatsNewPresenter::setWhatsNewNotes(const std::optional<ReleaseNotes> &note
     connect(m_sheet, &QDialog::finished, this, [this] {
         m_sheet = nullptr;
         m_notes.reset();
+        Q_EMIT sheetClosed();
     });
     m_sheet->open();
 }
@@ -64,6 +65,7 @@ void WhatsNewPresenter::closeSheet()
     m_sheet = nullptr;
     sheet->disconnect(this);
     sheet->close();
+    Q_EMIT sheetClosed();
 }
 
 bool WhatsNewPresenter::eventFilter(QObject *watched, QEvent *event)

@@ -44,6 +44,10 @@ public:
     // The sheet while it is shown, else null.
     WhatsNewView *sheet() const;
 
+Q_SIGNALS:
+    // The sheet went, however it was closed.
+    void sheetClosed();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

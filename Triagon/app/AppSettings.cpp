@@ -29,6 +29,8 @@ const QString kAudioQuietLabel = QStringLiteral("audioQuietLabel");
 const QString kAudioQuietPercentage = QStringLiteral("audioQuietPercentage");
 const QString kAppearanceMode = QStringLiteral("appearanceMode");
 const QString kThemeColor = QStringLiteral("themeColor");
+const QString kMainWindowFrame = QStringLiteral("mainWindowFrame");
+const QString kMainWindowMaximized = QStringLiteral("mainWindowMaximized");
 
 // The text form of a stored value: a string, or a list of exactly one string
 // (which is how an INI file hands back a string that was written as a list).
@@ -528,4 +530,18 @@ QString AppSettings::markerTagName(int count) const
     if (count < 2)
         return base;
     return base + QLatin1Char('x') + QString::number(count);
+}
+
+std::optional<WindowFrame> AppSettings::mainWindowFrame() const
+{
+    const std::optional<QRect> geometry = WindowFrame::parseGeometry(readString(kMainWindowFrame, QString()));
+    if (!geometry)
+        return std::nullopt;
+    return WindowFrame{*geometry, readBool(kMainWindowMaximized, false)};
+}
+
+void AppSettings::setMainWindowFrame(const WindowFrame &frame)
+{
+    writeValue(kMainWindowFrame, frame.geometryText());
+    writeValue(kMainWindowMaximized, frame.maximized);
 }

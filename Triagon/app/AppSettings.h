@@ -3,6 +3,7 @@
 #include "app/AppearanceMode.h"
 #include "app/ScrubModifier.h"
 #include "app/ThemeColor.h"
+#include "app/WindowFrame.h"
 
 #include <QColor>
 #include <QList>
@@ -129,6 +130,12 @@ public:
     // "themeColor" "Orange".
     QString themeColorRaw() const;
     void setThemeColorRaw(const QString &value);
+
+    // "mainWindowFrame" (the area as "x y width height") and
+    // "mainWindowMaximized" false: where the main window stood when the
+    // application last quit; nothing when no usable area is stored.
+    std::optional<WindowFrame> mainWindowFrame() const;
+    void setMainWindowFrame(const WindowFrame &frame);
 
     // The appearance the stored text asks for (System for unknown texts).
     AppearanceMode appearanceMode() const;

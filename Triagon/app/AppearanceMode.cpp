@@ -87,7 +87,8 @@ QPalette lightAppearancePalette()
     c.alternateBase = QColor(245, 245, 245);
     c.toolTipBase = QColor(255, 255, 255);
     c.toolTipText = QColor(29, 29, 31);
-    c.placeholderText = QColor(140, 140, 145);
+    // Secondary text: at least 3:1 on the window, the fields and the buttons.
+    c.placeholderText = QColor(110, 110, 115);
     c.text = QColor(29, 29, 31);
     c.button = QColor(246, 246, 246);
     c.buttonText = QColor(29, 29, 31);
@@ -97,7 +98,8 @@ QPalette lightAppearancePalette()
     c.mid = QColor(190, 190, 192);
     c.dark = QColor(160, 160, 164);
     c.shadow = QColor(110, 110, 114);
-    c.highlight = QColor(0, 122, 255);
+    // White on the selection reads at 4.5:1 or more.
+    c.highlight = QColor(0, 100, 220);
     c.highlightedText = QColor(255, 255, 255);
     c.link = QColor(0, 102, 214);
     c.linkVisited = QColor(120, 60, 180);
@@ -117,7 +119,8 @@ QPalette darkAppearancePalette()
     c.alternateBase = QColor(44, 44, 47);
     c.toolTipBase = QColor(52, 52, 56);
     c.toolTipText = QColor(235, 235, 240);
-    c.placeholderText = QColor(130, 130, 138);
+    // Secondary text: at least 3:1 on the window, the fields and the frames.
+    c.placeholderText = QColor(152, 152, 160);
     c.text = QColor(235, 235, 240);
     c.button = QColor(52, 52, 56);
     c.buttonText = QColor(235, 235, 240);
@@ -127,7 +130,7 @@ QPalette darkAppearancePalette()
     c.mid = QColor(44, 44, 48);
     c.dark = QColor(20, 20, 22);
     c.shadow = QColor(0, 0, 0);
-    c.highlight = QColor(10, 132, 255);
+    c.highlight = QColor(0, 98, 210);
     c.highlightedText = QColor(255, 255, 255);
     c.link = QColor(64, 156, 255);
     c.linkVisited = QColor(191, 90, 242);

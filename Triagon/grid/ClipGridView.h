@@ -99,6 +99,12 @@ public:
     void updateGridScrub(const Clip &clip, bool keepPlaying);
     void stopGridScrub();
 
+    // Gives the keyboard to where the user works: the full player while a
+    // clip is open, else the grid itself. Used whenever something that lay
+    // over the window (a sheet, the tour, a popup, another window) goes, so
+    // that the next key acts at once.
+    void takeKeyboardFocus();
+
     // Keyboard selection: the clip becomes the only selected and hovered
     // clip and the anchor, the keyboard scrub moves to it (playing on), and
     // its cell scrolls into view.
@@ -192,7 +198,8 @@ private:
     QSet<QUuid> keyTargetClipIDs() const;
     std::optional<QUuid> currentClipForMovement() const;
     bool handleEscapeKey();
-    bool handleRatingKey(const QString &text);
+    // `autoRepeat`: the key is held; it sets the rating again, never clears it.
+    bool handleRatingKey(const QString &text, bool autoRepeat);
     bool handleTagKey();
     bool handleDeleteKey();
     bool handleReturnKey();

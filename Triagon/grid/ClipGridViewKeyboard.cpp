@@ -6,8 +6,10 @@
 
 #include "app/ModifierKey.h"
 #include "grid/ClipSection.h"
+#include "grid/RenameTextField.h"
 #include "library/ClipStore.h"
 #include "library/model/StrictInteger.h"
+#include "media/ui/PlayerView.h"
 
 #include <QKeyEvent>
 
@@ -50,6 +52,20 @@ void ClipGridView::focusOutEvent(QFocusEvent *event)
     refreshCards();
 }
 
+void ClipGridView::takeKeyboardFocus()
+{
+    PlayerView *player = playerView();
+    if (!player) {
+        setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // A name being edited in the player keeps its field.
+    if (player->isRenaming() && player->renameField())
+        player->renameField()->setFocus(Qt::OtherFocusReason);
+    else
+        player->setFocus(Qt::OtherFocusReason);
+}
+
 bool ClipGridView::handleKey(QKeyEvent *event)
 {
     const Qt::KeyboardModifiers modifiers = event->modifiers();
@@ -84,7 +100,7 @@ bool ClipGridView::handleKey(QKeyEvent *event)
         return false;
     const QString text = event->text();
     if (text.size() == 1 && text.at(0) >= QLatin1Char('1') && text.at(0) <= QLatin1Char('5'))
-        return keysAllowed() && handleRatingKey(text);
+        return keysAllowed() && handleRatingKey(text, event->isAutoRepeat());
     if (text == QLatin1String("t"))
         return keysAllowed() && handleTagKey();
     return handleScrubKey(event);
@@ -128,7 +144,7 @@ bool ClipGridView::handleEscapeKey()
     return false;
 }
 
-bool ClipGridView::handleRatingKey(const QString &text)
+bool ClipGridView::handleRatingKey(const QString &text, bool autoRepeat)
 {
     const std::optional<qint64> rating = parseStrictInt64(text);
     if (!rating || *rating < 1 || *rating > 5)
@@ -136,6 +152,14 @@ bool ClipGridView::handleRatingKey(const QString &text)
     const QSet<QUuid> targets = keyTargetClipIDs();
     if (targets.isEmpty())
         return false;
+    // A held digit rates again with the same value: only a new press clears
+    // the rating of a single clip that has it, or holding the key would flip
+    // the clip between rated and unrated.
+    if (autoRepeat && targets.size() == 1) {
+        const std::optional<Clip> clip = currentClip(*targets.constBegin());
+        if (clip && clip->rating == *rating)
+            return true;
+    }
     m_store->rateSelection(*rating, targets);
     return true;
 }

@@ -86,8 +86,12 @@ PlayerView *ClipGridView::makePlayer(const Clip &clip)
 void ClipGridView::stepExpandedClip(const QUuid &clipID)
 {
     const std::optional<Clip> clip = currentClip(clipID);
-    if (!clip || clip->isMissing)
+    if (!clip || clip->isMissing) {
+        // The step does not happen: the speed carried for it must not start
+        // whichever clip the user opens next.
+        ShuttleController::carriedSpeedIndex.reset();
         return;
+    }
     expandClip(*clip);
 }
 

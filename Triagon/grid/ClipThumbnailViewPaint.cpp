@@ -199,15 +199,18 @@ void ClipThumbnailView::paintBadges(QPainter &p, const QRectF &area)
 {
     const Clip &c = m_in.clip;
     if (c.isMissing) {
-        const QColor secondary = QColor(255, 255, 255, 170);
+        // On a dark capsule of its own: the cached poster behind it may be
+        // as bright as the text.
+        const QColor ink = QColor(255, 255, 255, 235);
         const QFont f = sizedFont(font(), 12);
         const QString text = QStringLiteral("File offline");
         const QFontMetricsF fm(f);
         const qreal w = fm.horizontalAdvance(text) + 22;
         const QPointF origin(area.center().x() - w / 2, area.center().y() - 8);
-        CardSymbols::drawDrive(p, QRectF(origin.x(), origin.y(), 16, 16), secondary);
+        fillRounded(p, QRectF(origin.x() - 10, origin.y() - 5, w + 20, 26), 13, QColor(0, 0, 0, 166));
+        CardSymbols::drawDrive(p, QRectF(origin.x(), origin.y(), 16, 16), ink);
         p.setFont(f);
-        p.setPen(secondary);
+        p.setPen(ink);
         p.drawText(QRectF(origin.x() + 22, origin.y() - 2, w, 20), Qt::AlignLeft | Qt::AlignVCenter, text);
     }
     const bool isMarker = c.markerFlag && c.markerFlag->isMarker();
@@ -421,7 +424,9 @@ void ClipThumbnailView::paintInfo(QPainter &p)
     if (!tech.isEmpty()) {
         const QFont techFont = sizedFont(font(), 10);
         p.setFont(techFont);
-        p.setPen(withAlpha(primary, 0.55 * 0.7));
+        // The secondary colour: any fainter falls below a readable contrast
+        // on the light card.
+        p.setPen(secondary);
         p.drawText(rows.techRow, Qt::AlignLeft | Qt::AlignVCenter, QFontMetricsF(techFont).elidedText(tech, Qt::ElideRight, rows.techRow.width()));
     }
 

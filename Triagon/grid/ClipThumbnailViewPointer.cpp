@@ -201,6 +201,12 @@ bool ClipThumbnailView::event(QEvent *event)
             QToolTip::showText(help->globalPos(), text, this);
         return true;
     }
+    // The card keeps its picture between paints; a new palette (a switch of
+    // the appearance) draws it again, or it would keep the old colours.
+    if (event->type() == QEvent::PaletteChange) {
+        m_cacheDirty = true;
+        update();
+    }
     return QWidget::event(event);
 }
 
@@ -259,7 +265,7 @@ QMenu *ClipThumbnailView::makeContextMenu(QWidget *parent)
             Q_EMIT self->openRequested();
     });
     const QString path = m_in.clip.path();
-    menu->addAction(QStringLiteral("Show in File Manager"), this, [path] { revealInFileManager(QUrl::fromLocalFile(path)); });
+    menu->addAction(QStringLiteral("Show in File Manager"), this, [self, path] { revealInFileManager(QUrl::fromLocalFile(path), self); });
     menu->addAction(QStringLiteral("Rename..."), this, [self] {
         QTimer::singleShot(0, self, [self] {
             if (self)

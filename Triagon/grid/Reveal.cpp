@@ -7,7 +7,78 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
 #include <QStringList>
+#include <QWidget>
+
+namespace {
+
+FileManagerRequest &replacedRequest()
+{
+    static FileManagerRequest request;
+    return request;
+}
+
+// The desktop's own way: the file manager over D-Bus for an item, a launcher
+// (xdg-open) for a folder or when no file manager answers.
+void askDesktop(const QUrl &item, const QUrl &folder, std::function<void(bool)> done)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (item.isEmpty() || !bus.isConnected()) {
+        done(QDesktopServices::openUrl(folder));
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("/org/freedesktop/FileManager1"),
+                                                       QStringLiteral("org.freedesktop.FileManager1"),
+                                                       QStringLiteral("ShowItems"));
+    call << QStringList{QString::fromUtf8(item.toEncoded())} << QString();
+    // Asynchronous so that a slow or absent file manager never blocks the window;
+    // the bus activates one that is installed but not running.
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder, done = std::move(done)] {
+        QDBusPendingReply<> reply = *watcher;
+        done(!reply.isError() || QDesktopServices::openUrl(folder));
+        watcher->deleteLater();
+    });
+}
+
+void showFailure(QWidget *parent, const QUrl &folder, bool folderItself)
+{
+    auto *box = new QMessageBox(QMessageBox::Information, revealFailureTitle(), revealFailureText(folderItself), QMessageBox::Ok,
+                                parent ? parent->window() : nullptr);
+    box->setObjectName(QStringLiteral("revealFailureAlert"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setTextFormat(Qt::PlainText);
+    // The path, to find the file by hand: selectable, so that it can be copied.
+    box->setInformativeText(QDir::toNativeSeparators(folder.toLocalFile()));
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+    // Back to where the user was once it is read.
+    QPointer<QWidget> focus = parent ? parent->window()->focusWidget() : nullptr;
+    QObject::connect(box, &QDialog::finished, [focus] {
+        if (focus)
+            focus->setFocus(Qt::OtherFocusReason);
+    });
+    box->open();
+}
+
+void ask(const QUrl &item, const QUrl &folder, QWidget *parent)
+{
+    QPointer<QWidget> guard(parent);
+    const bool folderItself = item.isEmpty();
+    auto done = [guard, folder, folderItself](bool shown) {
+        if (!shown)
+            showFailure(guard, folder, folderItself);
+    };
+    if (replacedRequest())
+        replacedRequest()(item, folder, done);
+    else
+        askDesktop(item, folder, done);
+}
+
+} // namespace
 
 QUrl containingFolderUrl(const QUrl &url)
 {
@@ -17,28 +88,32 @@ QUrl containingFolderUrl(const QUrl &url)
     return QUrl::fromLocalFile(QFileInfo(path).absolutePath());
 }
 
-void revealInFileManager(const QUrl &url)
+void revealInFileManager(const QUrl &url, QWidget *parent)
 {
     if (!url.isValid() || !url.isLocalFile())
         return;
-    const QUrl folder = containingFolderUrl(url);
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
-        QDesktopServices::openUrl(folder);
+    ask(url, containingFolderUrl(url), parent);
+}
+
+void openFolderInFileManager(const QUrl &folder, QWidget *parent)
+{
+    if (!folder.isValid() || !folder.isLocalFile())
         return;
-    }
-    QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
-                                                       QStringLiteral("/org/freedesktop/FileManager1"),
-                                                       QStringLiteral("org.freedesktop.FileManager1"),
-                                                       QStringLiteral("ShowItems"));
-    call << QStringList{QString::fromUtf8(url.toEncoded())} << QString();
-    // Asynchronous so that a slow or absent file manager never blocks the window;
-    // the bus activates one that is installed but not running.
-    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder] {
-        QDBusPendingReply<> reply = *watcher;
-        if (reply.isError())
-            QDesktopServices::openUrl(folder);
-        watcher->deleteLater();
-    });
+    ask(QUrl(), folder, parent);
+}
+
+void setFileManagerRequest(FileManagerRequest request)
+{
+    replacedRequest() = std::move(request);
+}
+
+QString revealFailureTitle()
+{
+    return QStringLiteral("Could Not Show in File Manager");
+}
+
+QString revealFailureText(bool folderItself)
+{
+    return folderItself ? QStringLiteral("No file manager could open the folder. You find it here:")
+                        : QStringLiteral("No file manager could show the file. It is in this folder:");
 }

@@ -4,6 +4,7 @@
 #include "grid/ClipSection.h"
 #include "grid/GridPainting.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 
@@ -41,22 +42,35 @@ void SectionHeaderView::setSection(const QString &title, qsizetype count, bool r
     m_title = title;
     m_count = count;
     m_ratingTitle = ratingTitle;
+    m_titleLabel->setFont(sizedFont(font(), ratingTitle ? 18 : 17, QFont::Bold));
+    m_titleLabel->setText(title);
+    m_titleLabel->setAccessibleName(ratingTitle ? starTitleLabel(title) : title);
+    m_badge->setText(QString::number(count));
+    m_badge->setAccessibleName(clipCountLabel(count));
+    applyColors();
+}
 
+void SectionHeaderView::applyColors()
+{
+    // The colours come from the palette of the moment: fixed into the style
+    // sheets, they are set again whenever the palette changes (a switch of
+    // the appearance), or a light header would stay dark on a dark grid.
     const QColor text = palette().color(QPalette::WindowText);
     const QColor secondary = withAlpha(text, 0.55);
     QColor titleColor = text;
-    if (ratingTitle)
-        titleColor = ratingColor(starCount(title)).value_or(secondary);
-    m_titleLabel->setFont(sizedFont(font(), ratingTitle ? 18 : 17, QFont::Bold));
-    m_titleLabel->setText(title);
+    if (m_ratingTitle)
+        titleColor = ratingColor(starCount(m_title)).value_or(secondary);
     m_titleLabel->setStyleSheet(QStringLiteral("color: %1;").arg(css(titleColor)));
-    m_titleLabel->setAccessibleName(ratingTitle ? starTitleLabel(title) : title);
-
-    m_badge->setText(QString::number(count));
-    m_badge->setAccessibleName(clipCountLabel(count));
     const int height = m_badge->fontMetrics().height() + 8;
     m_badge->setFixedHeight(height);
     m_badge->setStyleSheet(QStringLiteral("QLabel { color: %1; background: rgba(128, 128, 128, 26); border-radius: %2px; padding: 0 10px; }")
                                .arg(css(secondary))
                                .arg(height / 2));
+}
+
+void SectionHeaderView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_count >= 0)
+        applyColors();
 }

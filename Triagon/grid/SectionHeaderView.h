@@ -20,7 +20,12 @@ public:
     QLabel *titleLabel() const { return m_titleLabel; }
     QLabel *countBadge() const { return m_badge; }
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void applyColors();
+
     QString m_title;
     qsizetype m_count = -1;
     bool m_ratingTitle = false;

@@ -2,119 +2,18 @@
 
 #include "app/TagColor.h"
 #include "grid/FlowLayout.h"
+#include "grid/TagPickerRow.h"
 
-#include <QEnterEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <functional>
-
 namespace {
-
-// One capsule of the flow: a tag row or the trailing "New tag" row. It paints
-// itself; clicks and the pointer entering go to the picker.
-class PickerRow : public QWidget
-{
-public:
-    PickerRow(QWidget *parent, std::function<void()> clicked, std::function<void()> entered)
-        : QWidget(parent), m_clicked(std::move(clicked)), m_entered(std::move(entered))
-    {
-        setAttribute(Qt::WA_Hover, true);
-        setCursor(Qt::PointingHandCursor);
-        setFocusPolicy(Qt::NoFocus);
-    }
-
-    void setLook(const QString &text, bool bold, const QColor &textColor, const QColor &fill, bool focused,
-                 const QColor &accent, bool isNewRow)
-    {
-        m_text = text;
-        m_bold = bold;
-        m_textColor = textColor;
-        m_fill = fill;
-        m_focused = focused;
-        m_accent = accent;
-        m_isNewRow = isNewRow;
-        QFont f = font();
-        f.setPixelSize(12);
-        f.setWeight(bold ? QFont::Bold : QFont::Medium);
-        m_font = f;
-        updateGeometry();
-        update();
-    }
-    QString text() const { return m_text; }
-    bool isFocusedRow() const { return m_focused; }
-
-    QSize sizeHint() const override
-    {
-        const QFontMetrics fm(m_font);
-        int w = fm.horizontalAdvance(m_text) + 24;
-        if (m_isNewRow)
-            w += 10 + 4;
-        return QSize(w, fm.height() + 12);
-    }
-    QSize minimumSizeHint() const override { return sizeHint(); }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        const qreal radius = r.height() / 2;
-        p.setPen(Qt::NoPen);
-        p.setBrush(m_fill);
-        p.drawRoundedRect(r, radius, radius);
-        if (m_focused) {
-            p.setPen(QPen(m_accent, 2));
-            p.setBrush(Qt::NoBrush);
-            p.drawRoundedRect(r.adjusted(1, 1, -1, -1), radius - 1, radius - 1);
-        }
-        p.setPen(m_textColor);
-        p.setFont(m_font);
-        QRectF textRect = QRectF(rect()).adjusted(12, 0, -12, 0);
-        if (m_isNewRow) {
-            // A plus drawn with two strokes, then the label.
-            const qreal cy = rect().height() / 2.0;
-            const qreal cx = textRect.left() + 5;
-            p.setPen(QPen(m_textColor, 1.6, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(cx - 4, cy), QPointF(cx + 4, cy));
-            p.drawLine(QPointF(cx, cy - 4), QPointF(cx, cy + 4));
-            p.setPen(m_textColor);
-            textRect.setLeft(textRect.left() + 14);
-        }
-        p.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, m_text);
-    }
-    void mouseReleaseEvent(QMouseEvent *event) override
-    {
-        if (rect().contains(event->position().toPoint()) && m_clicked)
-            m_clicked();
-    }
-    void mousePressEvent(QMouseEvent *event) override { event->accept(); }
-    void enterEvent(QEnterEvent *) override
-    {
-        if (m_entered)
-            m_entered();
-    }
-
-private:
-    std::function<void()> m_clicked;
-    std::function<void()> m_entered;
-    QString m_text;
-    bool m_bold = false;
-    QColor m_textColor;
-    QColor m_fill;
-    bool m_focused = false;
-    QColor m_accent;
-    bool m_isNewRow = false;
-    QFont m_font;
-};
 
 bool isControlOrFormat(char32_t codePoint)
 {
@@ -246,7 +145,7 @@ void TagPickerView::rebuildRows()
         delete row;
     m_rows.clear();
     for (int i = 0; i <= m_available.size(); ++i) {
-        auto *row = new PickerRow(
+        auto *row = new TagPickerRow(
             m_flowHost,
             [this, i] {
                 if (i < m_available.size()) {
@@ -277,7 +176,7 @@ void TagPickerView::refreshRows()
     QColor newFill = palette().color(QPalette::WindowText);
     newFill.setAlphaF(0.08f);
     for (int i = 0; i < m_rows.size(); ++i) {
-        auto *row = static_cast<PickerRow *>(m_rows.at(i));
+        auto *row = static_cast<TagPickerRow *>(m_rows.at(i));
         const bool focused = m_focusedIndex == i && !m_isAddingNew;
         if (i < m_available.size()) {
             const QString &tag = m_available.at(i);

@@ -317,7 +317,8 @@ public:
     // Takes a clip out of the session (the file stays where it is).
     void removeClip(QUuid clipID);
     // Appends each label to its clip unless the clip carries it already or
-    // the label is blank (see ClipStoreAudioTriage.cpp).
+    // the label fails the tag-name rule, blank ones included (see
+    // ClipStoreAudioTriage.cpp).
     void applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs);
     // Clears every clip's tags, with all also reviews, ratings and flags;
     // always switches every filter off.

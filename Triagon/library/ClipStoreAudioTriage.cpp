@@ -15,8 +15,10 @@ void ClipStore::applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs)
     QList<Clip> clips = m_clips;
     QList<QPair<QUuid, QString>> applied;
     for (const auto &pair : pairs) {
-        // A blank label would be an invisible tag and an unnamed organize folder.
-        if (pair.second.trimmed().isEmpty())
+        // Labels obey the tag-name rule like every other tag: a blank one
+        // would be an invisible tag, and one with a slash or a colon a tag
+        // that no organize can make a folder of.
+        if (!isValidTagName(pair.second))
             continue;
         const auto it = index.constFind(pair.first);
         if (it == index.constEnd())

@@ -4,6 +4,7 @@
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
 #include "app/widgets/WidgetStyle.h"
+#include "grid/ClipGridView.h"
 #include "library/ClipStore.h"
 #include "library/model/VideoExtensions.h"
 #include "settings/TourManager.h"
@@ -152,7 +153,15 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     // The guided tour lies over the whole window while a tour is active; the
     // notes of a new version are offered each time the window comes on screen.
     new OnboardingOverlay(m_tourManager, brandAccentColor(), this);
-    new WhatsNewPresenter(this, brandAccentColor(), [] { return new LogoView(40, [] { return brandAccentColor(); }); });
+    // However the tour ends (a click, a key, a screen reader's action on
+    // "Skip"), the keys go back to the clips; connected after the overlay,
+    // which lets go of the focus first.
+    connect(&m_tourManager, &TourManager::activeTourChanged, this, [this] {
+        if (!m_tourManager.activeTour())
+            returnKeyboardFocus();
+    });
+    auto *whatsNew = new WhatsNewPresenter(this, brandAccentColor(), [] { return new LogoView(40, [] { return brandAccentColor(); }); });
+    connect(whatsNew, &WhatsNewPresenter::sheetClosed, this, &ContentView::returnKeyboardFocus);
 
     m_intake->setImportPanel(m_panel);
     m_lastClipCount = m_store.clips().size();
@@ -194,6 +203,8 @@ QHBoxLayout *ContentView::toolbarLayout() const
 void ContentView::chooseFootage()
 {
     m_intake->showImportPanel(*m_panel);
+    // Not left on "Add Clips": the next key goes to the clips.
+    returnKeyboardFocus();
 }
 
 // ---- Layout and look ----------------------------------------------------------
@@ -349,11 +360,12 @@ void ContentView::showStoreAlert(QPointer<QMessageBox> &alert, const QString &na
     alert->setDefaultButton(ok);
     alert->setEscapeButton(ok);
     QMessageBox *shown = alert;
-    connect(shown, &QMessageBox::finished, this, [&alert, shown, dismissed] {
+    connect(shown, &QMessageBox::finished, this, [this, &alert, shown, dismissed] {
         if (alert == shown)
             alert = nullptr;
         shown->deleteLater();
         dismissed();
+        returnKeyboardFocus();
     });
     alert->setInformativeText(*message);
     alert->open();
@@ -399,6 +411,12 @@ void ContentView::closeNumberingResetReview()
         return;
     m_numberingResetToReview.reset();
     updateSheets();
+}
+
+void ContentView::returnKeyboardFocus()
+{
+    if (ClipGridView *grid = m_gridArea->grid())
+        grid->takeKeyboardFocus();
 }
 
 void ContentView::discardAndStartFresh()

@@ -108,6 +108,11 @@ public:
     bool showResetReviewConfirm() const { return m_showResetReviewConfirm; }
     void setShowResetReviewConfirm(bool show);
 
+    // Gives the keyboard back to where the user works (the full player while
+    // a clip is open, else the clips' grid) after a sheet, an alert, the tour
+    // or another window lay over this one. Nothing while no clips are shown.
+    void returnKeyboardFocus();
+
     // "Discard & Start Fresh": an empty session with the default tags.
     void discardAndStartFresh();
 

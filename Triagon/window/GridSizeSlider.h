@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QSlider>
+#include "app/widgets/ValueTextSlider.h"
 
 class ClipStore;
 
@@ -9,7 +9,7 @@ class ClipStore;
 // square, makes the cards larger: it shows 6 − columns, and a value v stores
 // min(max(6 − trunc(v), 1), 5) columns. Assistive technology reads its value
 // as the column count ("3 columns").
-class GridSizeSlider : public QSlider
+class GridSizeSlider : public ValueTextSlider
 {
     Q_OBJECT
 public:

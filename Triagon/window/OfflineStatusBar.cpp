@@ -3,6 +3,7 @@
 #include "app/widgets/WidgetStyle.h"
 #include "window/Icons.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -21,10 +22,10 @@ OfflineStatusBar::OfflineStatusBar(QWidget *parent) : QWidget(parent)
     row->setContentsMargins(12, 12, 12, 12);
     const QFont caption = WidgetStyle::sizedFont(this, 11);
 
-    auto *icon = new QLabel(this);
-    const int side = 14;
-    icon->setPixmap(Icons::offlineDrive().pixmap(side, side));
-    row->addWidget(icon);
+    m_icon = new QLabel(this);
+    m_icon->setObjectName(QStringLiteral("offlineIcon"));
+    showIcon();
+    row->addWidget(m_icon);
     m_text = new QLabel(this);
     m_text->setObjectName(QStringLiteral("offlineText"));
     m_text->setFont(caption);
@@ -35,6 +36,20 @@ OfflineStatusBar::OfflineStatusBar(QWidget *parent) : QWidget(parent)
     connect(m_button, &QPushButton::clicked, this, &OfflineStatusBar::locateFiles);
     row->addWidget(m_button);
     setOfflineCount(0);
+}
+
+void OfflineStatusBar::showIcon()
+{
+    // Drawn in the palette's text colour of the moment.
+    const int side = 14;
+    m_icon->setPixmap(Icons::offlineDrive().pixmap(side, side));
+}
+
+void OfflineStatusBar::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        showIcon();
 }
 
 void OfflineStatusBar::setOfflineCount(qsizetype count)

@@ -23,7 +23,13 @@ public:
 Q_SIGNALS:
     void locateFiles();
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    void showIcon();
+
+    QLabel *m_icon = nullptr;
     QLabel *m_text = nullptr;
     QPushButton *m_button = nullptr;
 };

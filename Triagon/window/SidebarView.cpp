@@ -36,7 +36,10 @@ SidebarView::SidebarView(ContentView &window, QWidget *parent) : QWidget(parent)
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A scroll bar whenever the sections pass the window's height: without
+    // one, tools below the fold (the folder preview takes its room at the
+    // bottom) would be cut off with no sign that the column scrolls.
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->viewport()->setAutoFillBackground(false);
     auto *column = new QWidget(scroll);
     auto *sections = new QVBoxLayout(column);

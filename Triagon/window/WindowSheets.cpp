@@ -74,6 +74,11 @@ WindowSheets::WindowSheets(ContentView &window)
       m_audioTriage([this] { return new AudioTriageView(m_window.store(), m_window.settings(), closeAudioTriage(), &m_window); },
                     closeAudioTriage())
 {
+    // Whatever button opened a sheet (the organize button, "Locate Files…", a
+    // tool row), the keys go back to the clips when it closes.
+    for (SheetPresenter *presenter : {&m_shortcuts, &m_missingMedia, &m_sessionTags, &m_resetReview, &m_newSession, &m_organize,
+                                      &m_markerDetect, &m_numberingReview, &m_audioTriage})
+        presenter->setAfterDismiss([this] { m_window.returnKeyboardFocus(); });
 }
 
 std::function<void()> WindowSheets::closeOrganize()

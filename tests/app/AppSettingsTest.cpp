@@ -364,3 +364,39 @@ TEST(AppSettingsFile, readsTheApplicationsSettingsFile)
 }
 
 } // namespace
+
+TEST_F(AppSettingsTest, theMainWindowsFrameRoundTripsAndAnythingElseReadsAsNone)
+{
+    const QString path = freshFile();
+    {
+        AppSettings settings(path);
+        EXPECT_FALSE(settings.mainWindowFrame().has_value());
+        settings.setMainWindowFrame(WindowFrame{QRect(-20, 40, 1400, 900), true});
+    }
+    AppSettings later(reopened(path));
+    ASSERT_TRUE(later.mainWindowFrame().has_value());
+    EXPECT_EQ(later.mainWindowFrame()->geometry, QRect(-20, 40, 1400, 900));
+    EXPECT_TRUE(later.mainWindowFrame()->maximized);
+
+    for (const char *text : {"1 2 3", "1 2 3 4 5", "1  2 3 4", "1 2 0 4", "1 2 -3 4", "a b c d", "1,2,3,4", "1 2 3 99999999"}) {
+        AppSettings settings(freshFile(QByteArray("[General]\nmainWindowFrame=") + text + "\n"));
+        EXPECT_FALSE(settings.mainWindowFrame().has_value()) << text;
+    }
+    AppSettings plain(freshFile("[General]\nmainWindowFrame=10 20 800 600\nmainWindowMaximized=maybe\n"));
+    ASSERT_TRUE(plain.mainWindowFrame().has_value());
+    EXPECT_FALSE(plain.mainWindowFrame()->maximized);
+}
+
+TEST(WindowFrame, FitsOnlyWhollyWithinOneScreensAvailableArea)
+{
+    const QList<QRect> screens{QRect(0, 0, 1920, 1050), QRect(1920, 0, 1280, 1024)};
+    EXPECT_TRUE((WindowFrame{QRect(100, 80, 1400, 900), false}.fitsOneOf(screens)));
+    EXPECT_TRUE((WindowFrame{QRect(2000, 10, 1200, 800), false}.fitsOneOf(screens)));
+    // Across two screens, past an edge, or larger than any screen.
+    EXPECT_FALSE((WindowFrame{QRect(1500, 80, 1000, 700), false}.fitsOneOf(screens)));
+    EXPECT_FALSE((WindowFrame{QRect(-50, 80, 1000, 700), false}.fitsOneOf(screens)));
+    EXPECT_FALSE((WindowFrame{QRect(0, 0, 2000, 1100), false}.fitsOneOf(screens)));
+    // The second screen unplugged.
+    EXPECT_FALSE((WindowFrame{QRect(2000, 10, 1200, 800), false}.fitsOneOf({screens.first()})));
+    EXPECT_FALSE((WindowFrame{QRect(0, 0, 800, 600), false}.fitsOneOf({})));
+}

@@ -49,3 +49,24 @@ TEST(AudioTriageStore, ABlankLabelAddsNoTag)
     EXPECT_EQ(store.undoTitle(), QStringLiteral("Undo Audio Triage (1 clips)"));
     EXPECT_TRUE(store.availableTags().contains(QStringLiteral("Quiet ")));
 }
+
+TEST(AudioTriageStore, ALabelThatBreaksTheTagNameRuleAddsNoTag)
+{
+    ClipStore store;
+    const Clip a = clipAt(QStringLiteral("/footage/a.mov"));
+    const Clip b = clipAt(QStringLiteral("/footage/b.mov"));
+    store.setClips({a, b});
+    const QStringList catalog = store.availableTags();
+
+    for (const QString &label : {QStringLiteral("Crowd/Noise"), QStringLiteral(".."), QStringLiteral("."), QStringLiteral("a:b"),
+                                 QStringLiteral("back\\slash"), QStringLiteral("bell\a")}) {
+        store.applyAudioTriageTags({{a.id, label}});
+        EXPECT_TRUE(store.clips()[0].tags.isEmpty()) << label.toStdString();
+    }
+    EXPECT_TRUE(store.undoStack().isEmpty());
+    EXPECT_EQ(store.availableTags(), catalog);
+    // The valid pairs of the same apply still count.
+    store.applyAudioTriageTags({{a.id, QStringLiteral("Crowd/Noise")}, {b.id, QStringLiteral("Crowd Noise")}});
+    EXPECT_TRUE(store.clips()[0].tags.isEmpty());
+    EXPECT_EQ(store.clips()[1].tags, QStringList{QStringLiteral("Crowd Noise")});
+}

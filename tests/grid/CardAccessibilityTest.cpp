@@ -2,6 +2,7 @@
 
 #include "grid/ClipCardAccessible.h"
 #include "grid/SectionHeaderView.h"
+#include "grid/TagPickerView.h"
 #include "library/model/MarkerFlag.h"
 
 #include <QAccessible>
@@ -218,4 +219,37 @@ TEST(CardAccessibility, TheOpenPlayerIsTheGridsFirstElementWithItsNamedControls)
     EXPECT_TRUE(names.contains(QStringLiteral("Clips")));
     f.grid->closeExpandedClip();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(CardAccessibility, TheCardsTagPickerChipsAreButtonsThatToggleTheirTagThroughTheirAction)
+{
+    GridFixture f({testClip(QStringLiteral("a.mov"), 10, 0, {QStringLiteral("Dunk")}), testClip(QStringLiteral("b.mov"))});
+    f.store->setAvailableTags({QStringLiteral("Dunk"), QStringLiteral("Crowd")});
+    f.store->setSelectedClipIDs({f.clip(0).id});
+    ASSERT_TRUE(pressKey(f.grid.get(), Qt::Key_T, QStringLiteral("t")));
+    QCoreApplication::processEvents();
+    TagPickerView *picker = f.card(0)->tagPicker();
+    ASSERT_NE(picker, nullptr);
+    const auto chip = [picker](const QString &name) -> QAccessibleInterface * {
+        for (QWidget *row : picker->rows()) {
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(row);
+            if (a && a->text(QAccessible::Name) == name)
+                return a;
+        }
+        return nullptr;
+    };
+    ASSERT_NE(chip(QStringLiteral("Dunk")), nullptr);
+    ASSERT_NE(chip(QStringLiteral("Crowd")), nullptr);
+    EXPECT_EQ(chip(QStringLiteral("Crowd"))->role(), QAccessible::Button);
+    EXPECT_TRUE(chip(QStringLiteral("Dunk"))->state().selected);
+    EXPECT_FALSE(chip(QStringLiteral("Crowd"))->state().selected);
+    ASSERT_NE(chip(QStringLiteral("Crowd"))->actionInterface(), nullptr);
+    chip(QStringLiteral("Crowd"))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(f.clip(0).tags, (QStringList{QStringLiteral("Dunk"), QStringLiteral("Crowd")}));
+    EXPECT_TRUE(f.clip(1).tags.isEmpty());
+    ASSERT_EQ(f.card(0)->tagPicker(), picker);
+    EXPECT_TRUE(chip(QStringLiteral("Crowd"))->state().selected);
+    chip(QStringLiteral("Dunk"))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(f.clip(0).tags, QStringList{QStringLiteral("Crowd")});
+    EXPECT_FALSE(chip(QStringLiteral("Dunk"))->state().selected);
 }

@@ -7,6 +7,7 @@
 #include "media/ThumbnailGenerator.h"
 #include "media/VideoPlayer.h"
 #include "media/WaveformCache.h"
+#include "support/RenderedContrast.h"
 #include "support/TestMedia.h"
 
 #include <gtest/gtest.h>
@@ -73,4 +74,38 @@ TEST(CardImages, AnImageHandedBackServesTheNextCardOfItsSizeUnlessItIsShared)
     const QImage held = again;
     GridPainting::returnCardImage(std::move(again));
     EXPECT_NE(GridPainting::takeCardImage(QSize(120, 90)).constBits(), held.constBits());
+}
+
+namespace {
+
+// Cards' media whose cache holds one plain picture for every poster.
+class PlainPosterMedia : public HeldCardMedia
+{
+public:
+    explicit PlainPosterMedia(const QColor &color) : m_picture(1920, 1080, QImage::Format_RGB32) { m_picture.fill(color); }
+    QImage cachedPoster(const QString &) const override { return m_picture; }
+
+private:
+    QImage m_picture;
+};
+
+} // namespace
+
+TEST(CardPoster, TheOfflineNoticeIsLegibleOnAnyPoster)
+{
+    for (const QColor &poster : {QColor(Qt::white), QColor(250, 240, 200), QColor(128, 128, 128), QColor(Qt::black)}) {
+        Clip clip = testClip(QStringLiteral("gone.mov"));
+        clip.isMissing = true;
+        GridFixture f({clip});
+        f.grid->setCardMedia(std::make_shared<PlainPosterMedia>(poster));
+        ClipThumbnailView *card = f.card(0);
+        ASSERT_NE(card, nullptr);
+        const QImage picture = card->grab().toImage().scaled(card->size());
+        const QPointF centre = card->posterRect().center();
+        // The icon and "File offline" stand in the middle of the poster.
+        const QRect notice(QPoint(int(centre.x()) - 50, int(centre.y()) - 10), QSize(100, 20));
+        const RenderedContrast::Measure m = RenderedContrast::measure(picture, notice);
+        EXPECT_GE(m.ratio, 4.5) << poster.name().toStdString() << ": " << m.text.name().toStdString() << " on "
+                                << m.background.name().toStdString();
+    }
 }

@@ -1,9 +1,12 @@
 #include "GridTestSupport.h"
 
+#include "grid/Reveal.h"
+
 #include "grid/RenameTextField.h"
 #include "grid/TagPickerView.h"
 
 #include <QMenu>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
@@ -159,4 +162,35 @@ TEST(CardInfo, TheTechnicalLineAndTheSummaryNameWhatIsKnown)
     tagged.markerFlag = MarkerFlag::marker();
     GridFixture f({tagged});
     EXPECT_EQ(f.card(0)->accessibilitySummary(), QStringLiteral("A001.mov, 12.5s, 4K, 3 of 5 stars, tagged Action, Dunk, hand marker"));
+}
+
+TEST(CardMenu, ShowInFileManagerSaysWhereTheFileIsWhenNothingCanShowIt)
+{
+    GridFixture f({testClip(QStringLiteral("take.mov"), 10, 0, {}, QStringLiteral("/shoot/day1/take.mov"))});
+    QList<QPair<QUrl, QUrl>> asked;
+    bool answer = true;
+    setFileManagerRequest([&](const QUrl &item, const QUrl &folder, std::function<void(bool)> done) {
+        asked.append({item, folder});
+        done(answer);
+    });
+    const auto alert = [&f] { return f.grid->window()->findChild<QMessageBox *>(QStringLiteral("revealFailureAlert")); };
+
+    std::unique_ptr<QMenu> menu(f.card(0)->makeContextMenu(nullptr));
+    find(menu.get(), QStringLiteral("Show in File Manager"))->trigger();
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.first().first, QUrl::fromLocalFile(QStringLiteral("/shoot/day1/take.mov")));
+    EXPECT_EQ(asked.first().second, QUrl::fromLocalFile(QStringLiteral("/shoot/day1")));
+    EXPECT_EQ(alert(), nullptr);
+
+    // No file manager and no launcher on this desktop.
+    answer = false;
+    find(menu.get(), QStringLiteral("Show in File Manager"))->trigger();
+    QMessageBox *box = alert();
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowTitle(), revealFailureTitle());
+    EXPECT_EQ(box->text(), revealFailureText(false));
+    EXPECT_EQ(box->informativeText(), QStringLiteral("/shoot/day1"));
+    box->close();
+    setFileManagerRequest({});
 }

@@ -379,3 +379,49 @@ TEST(GridScrub, TheScrubStopsWhenItsClipLeavesTheStore)
     EXPECT_FALSE(pressKey(f.grid.get(), Qt::Key_Space, QStringLiteral(" ")));
     EXPECT_EQ(player->rate(), 0);
 }
+
+namespace {
+
+// A digit held down: the first press, then the window system's repeats.
+bool pressHeld(QWidget *widget, int key, const QString &text, int repeats)
+{
+    bool taken = pressKey(widget, key, text);
+    for (int i = 0; i < repeats; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, text, true);
+        QApplication::sendEvent(widget, &repeat);
+        taken = taken && repeat.isAccepted();
+    }
+    return taken;
+}
+
+} // namespace
+
+TEST(GridKeyboard, AHeldDigitRatesAgainWithTheSameValueAndNeverClearsWhileANewPressStillToggles)
+{
+    GridFixture f({testClip(QStringLiteral("a.mov")), testClip(QStringLiteral("b.mov"), 10, 3)});
+    ASSERT_EQ(onlySelected(f), idOf(f, 0));
+    // Held on an unrated clip: rated once, and it stays rated whatever the
+    // number of repeats.
+    for (int repeats : {1, 2, 5}) {
+        f.store->setRating(0, idOf(f, 0));
+        const qsizetype records = f.store->undoStack().size();
+        EXPECT_TRUE(pressHeld(f.grid.get(), Qt::Key_3, QStringLiteral("3"), repeats));
+        EXPECT_EQ(f.clip(0).rating, 3) << repeats << " repeats";
+        EXPECT_EQ(f.store->undoStack().size(), records + 1) << repeats << " repeats";
+    }
+    // A new press still clears the rating the clip has.
+    EXPECT_TRUE(pressKey(f.grid.get(), Qt::Key_3, QStringLiteral("3")));
+    EXPECT_EQ(f.clip(0).rating, 0);
+    // Held on a clip with that rating: the press clears, the repeats set it again.
+    f.store->setSelectedClipIDs({idOf(f, 1)});
+    EXPECT_TRUE(pressHeld(f.grid.get(), Qt::Key_3, QStringLiteral("3"), 4));
+    EXPECT_EQ(f.clip(1).rating, 3);
+    // Another digit held changes the rating to it.
+    EXPECT_TRUE(pressHeld(f.grid.get(), Qt::Key_5, QStringLiteral("5"), 3));
+    EXPECT_EQ(f.clip(1).rating, 5);
+    // Several clips: held or not, the value is set and never cleared.
+    f.store->setSelectedClipIDs({idOf(f, 0), idOf(f, 1)});
+    EXPECT_TRUE(pressHeld(f.grid.get(), Qt::Key_5, QStringLiteral("5"), 3));
+    EXPECT_EQ(f.clip(0).rating, 5);
+    EXPECT_EQ(f.clip(1).rating, 5);
+}

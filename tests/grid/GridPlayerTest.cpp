@@ -9,6 +9,7 @@
 #include "media/ui/PlayerView.h"
 #include "support/TestMedia.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QMenu>
 #include <gtest/gtest.h>
@@ -202,5 +203,115 @@ TEST(GridPlayer, TheCardsExpandButtonAndMenuItemOpenThePlayerAndAClickBesideItCl
     ASSERT_NE(f.grid->playerView(), nullptr);
     EXPECT_EQ(f.grid->playerView()->clip().id, f.clip(0).id);
     f.grid->closeExpandedClip();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(GridPlayer, ThePlayersTagPickerChipsAreButtonsThatToggleTheirTagThroughTheirAction)
+{
+    GridFixture f(counterClips(2));
+    f.store->setAvailableTags({QStringLiteral("Dunk"), QStringLiteral("Crowd")});
+    f.grid->expandClip(f.clip(0));
+    PlayerView *view = f.grid->playerView();
+    ASSERT_TRUE(waitForPlayer(view));
+    view->setTagPickerShown(true);
+    TagPickerView *picker = view->tagPicker();
+    ASSERT_NE(picker, nullptr);
+    const auto chip = [picker](const QString &name) -> QAccessibleInterface * {
+        for (QWidget *row : picker->rows()) {
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(row);
+            if (a && a->text(QAccessible::Name) == name)
+                return a;
+        }
+        return nullptr;
+    };
+    ASSERT_NE(chip(QStringLiteral("Crowd")), nullptr);
+    EXPECT_EQ(chip(QStringLiteral("Crowd"))->role(), QAccessible::Button);
+    EXPECT_FALSE(chip(QStringLiteral("Crowd"))->state().selected);
+    ASSERT_NE(chip(QStringLiteral("Crowd"))->actionInterface(), nullptr);
+    chip(QStringLiteral("Crowd"))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(f.clip(0).tags, QStringList{QStringLiteral("Crowd")});
+    EXPECT_TRUE(chip(QStringLiteral("Crowd"))->state().selected);
+    view->setTagPickerShown(false);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(GridPlayer, AHeldDigitInThePlayerRatesAgainWithTheSameValueAndNeverClears)
+{
+    GridFixture f(counterClips(1));
+    f.grid->expandClip(f.clip(0));
+    PlayerView *view = f.grid->playerView();
+    ASSERT_TRUE(waitForPlayer(view));
+    const auto hold = [view](int key, const QString &text, int repeats) {
+        pressKey(view, key, text);
+        for (int i = 0; i < repeats; ++i) {
+            QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, text, true);
+            QApplication::sendEvent(view, &repeat);
+            EXPECT_TRUE(repeat.isAccepted());
+        }
+    };
+    for (int repeats : {1, 2, 5}) {
+        f.store->setRating(0, f.clip(0).id);
+        hold(Qt::Key_4, QStringLiteral("4"), repeats);
+        EXPECT_EQ(f.clip(0).rating, 4) << repeats << " repeats";
+        EXPECT_EQ(view->clip().rating, 4);
+    }
+    // A new press toggles as ever.
+    EXPECT_TRUE(pressKey(view, Qt::Key_4, QStringLiteral("4")));
+    EXPECT_EQ(f.clip(0).rating, 0);
+    hold(Qt::Key_2, QStringLiteral("2"), 3);
+    EXPECT_EQ(f.clip(0).rating, 2);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(GridPlayer, AStepThatDoesNotHappenCarriesNoSpeedToTheNextClipOpened)
+{
+    ShuttleController::carriedSpeedIndex.reset();
+    QList<Clip> clips = counterClips(3);
+    clips[1].isMissing = true;
+    GridFixture f(clips);
+    f.grid->expandClip(f.clip(0));
+    PlayerView *first = f.grid->playerView();
+    ASSERT_TRUE(waitForPlayer(first));
+    pressKey(first, Qt::Key_L, QStringLiteral("l"));
+    pressKey(first, Qt::Key_L, QStringLiteral("l"));
+    ASSERT_EQ(first->shuttle()->speedIndex(), 1);
+    // The neighbour is offline: the player stays on its clip.
+    EXPECT_TRUE(pressKey(first, Qt::Key_Right));
+    EXPECT_EQ(f.grid->playerView(), first);
+    EXPECT_FALSE(ShuttleController::carriedSpeedIndex.has_value());
+    EXPECT_TRUE(pressKey(first, Qt::Key_Escape));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // The third clip, opened afresh, starts paused and silent.
+    f.grid->expandClip(f.clip(2));
+    PlayerView *third = f.grid->playerView();
+    ASSERT_TRUE(waitForPlayer(third));
+    EXPECT_EQ(third->shuttle()->playbackDirection(), 0);
+    EXPECT_FALSE(third->shuttle()->isPlaying());
+    EXPECT_EQ(third->player()->rate(), 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(GridPlayer, ASpeedCarriedToAClipWhoseFileIsGoneStartsNoOtherClip)
+{
+    ShuttleController::carriedSpeedIndex.reset();
+    QList<Clip> clips = counterClips(3);
+    // Gone from the disk, but not yet found offline.
+    clips[1].url = QUrl::fromLocalFile(QStringLiteral("/nonexistent/gone.mp4"));
+    GridFixture f(clips);
+    f.grid->expandClip(f.clip(0));
+    PlayerView *first = f.grid->playerView();
+    ASSERT_TRUE(waitForPlayer(first));
+    pressKey(first, Qt::Key_L, QStringLiteral("l"));
+    pressKey(first, Qt::Key_L, QStringLiteral("l"));
+    EXPECT_TRUE(pressKey(first, Qt::Key_Right));
+    // The player of the vanished file closes itself.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !f.grid->expandedClip().has_value(); }, waitMs));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    f.grid->expandClip(f.clip(2));
+    PlayerView *third = f.grid->playerView();
+    ASSERT_TRUE(waitForPlayer(third));
+    EXPECT_FALSE(third->shuttle()->isPlaying());
+    EXPECT_EQ(third->player()->rate(), 0);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -3,6 +3,7 @@
 #include "grid/FlowLayout.h"
 #include "grid/TagPickerView.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -151,4 +152,54 @@ TEST(FlowLayout, ItemsWrapWhenTheWidthRunsOut)
     EXPECT_EQ(a.positions.at(0), QPointF(0, 0));
     EXPECT_EQ(a.size, QSizeF(300, 10));
     EXPECT_EQ(FlowLayout::arrangeRows({}, 100, 8).size, QSizeF(0, 0));
+}
+
+namespace {
+
+// What a screen reader finds for the chip of `tag`: the picker's child of
+// that name.
+QAccessibleInterface *chipFor(TagPickerView *picker, const QString &name)
+{
+    for (QWidget *row : picker->rows()) {
+        QAccessibleInterface *chip = QAccessible::queryAccessibleInterface(row);
+        if (chip && chip->text(QAccessible::Name) == name)
+            return chip;
+    }
+    return nullptr;
+}
+
+void pressChip(QAccessibleInterface *chip)
+{
+    ASSERT_NE(chip, nullptr);
+    ASSERT_NE(chip->actionInterface(), nullptr);
+    ASSERT_TRUE(chip->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    chip->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+}
+
+} // namespace
+
+TEST(TagPicker, ChipsAreButtonsNamedAfterTheirTagSelectedWhenOnAndPressedByTheirAction)
+{
+    Picker p({QStringLiteral("Action"), QStringLiteral("Dunk")}, {QStringLiteral("Dunk")}, {QStringLiteral("Action")});
+    QAccessibleInterface *action = chipFor(&p.view, QStringLiteral("Action"));
+    QAccessibleInterface *dunk = chipFor(&p.view, QStringLiteral("Dunk"));
+    QAccessibleInterface *newTag = chipFor(&p.view, QStringLiteral("New tag"));
+    ASSERT_NE(action, nullptr); // the mixed tag is named by its tag, without the dash
+    ASSERT_NE(dunk, nullptr);
+    ASSERT_NE(newTag, nullptr);
+    for (QAccessibleInterface *chip : {action, dunk, newTag})
+        EXPECT_EQ(chip->role(), QAccessible::Button);
+    EXPECT_TRUE(dunk->state().selected);
+    EXPECT_FALSE(action->state().selected);
+    EXPECT_FALSE(newTag->state().selected);
+
+    pressChip(action);
+    ASSERT_EQ(p.toggled.count(), 1);
+    EXPECT_EQ(p.toggled.at(0).at(0).toString(), QStringLiteral("Action"));
+    // The owner hands the new state back; the chip follows it.
+    p.view.setTags({QStringLiteral("Action"), QStringLiteral("Dunk")}, {QStringLiteral("Action"), QStringLiteral("Dunk")}, {});
+    EXPECT_TRUE(chipFor(&p.view, QStringLiteral("Action"))->state().selected);
+
+    pressChip(newTag);
+    EXPECT_TRUE(p.view.isAddingNew());
 }

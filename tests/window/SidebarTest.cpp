@@ -5,6 +5,7 @@
 #include "app/widgets/SymbolView.h"
 #include "app/widgets/ToggleSwitch.h"
 #include "grid/ClipGridView.h"
+#include "library/model/MarkerFlag.h"
 #include "window/FilterRow.h"
 #include "window/FilterSectionView.h"
 #include "window/GradientButton.h"
@@ -13,6 +14,8 @@
 #include "window/SidebarSection.h"
 #include "window/SidebarView.h"
 #include "window/SortGroupSectionView.h"
+#include "window/ToolRow.h"
+#include "window/ToolsPanelView.h"
 #include "window/SwitchRow.h"
 #include "window/ViewSectionView.h"
 
@@ -20,6 +23,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 
 namespace {
 
@@ -310,4 +315,49 @@ TEST(Sidebar, AssistiveTechnologyTogglingAFilterOrSegmentActsLikeAClick)
     rating->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
     EXPECT_TRUE(sort->segment(2)->isChecked());
     EXPECT_EQ(w.store.sortOrder(), SortOrder::rating);
+}
+
+namespace {
+
+// Whether `control` lies wholly inside what the sidebar's scroll area shows.
+bool whollyShown(QScrollArea *scroll, QWidget *control)
+{
+    const QRect inViewport(control->mapTo(scroll->viewport(), QPoint(0, 0)), control->size());
+    return scroll->viewport()->rect().contains(inViewport);
+}
+
+} // namespace
+
+// At the default window size (the menu bar takes its share of the 800
+// points) with a shortlist in several folders, every tool is on screen or
+// visibly reachable: a scroll bar shows that the column goes on, and
+// scrolling brings each tool wholly into view.
+TEST(Sidebar, AtTheDefaultSizeEveryToolIsShownOrVisiblyReachable)
+{
+    TestWindow w;
+    w.view->resize(1200, 775);
+    QList<Clip> clips;
+    for (int i = 0; i < 12; ++i)
+        clips.append(taggedClip(QStringLiteral("clip%1.mov").arg(i), 1 + i % 5, {QStringLiteral("Tag%1").arg(i % 6)}));
+    clips[0].markerFlag = MarkerFlag::marker();
+    w.store.setClips(clips);
+    QCoreApplication::processEvents();
+    SidebarView *sidebar = w.view->sidebarView();
+    ASSERT_TRUE(sidebar->shortlistFrame()->isVisible());
+    auto *scroll = sidebar->findChild<QScrollArea *>(QStringLiteral("sidebarScroll"));
+    ASSERT_NE(scroll, nullptr);
+    ToolsPanelView *tools = sidebar->toolsPanel();
+    const QList<QWidget *> controls{sidebar->viewSection()->gridSizeSlider(), sidebar->viewSection()->scrubAudioRow(),
+                                    tools->audioTriageRow(), tools->detectMarkersRow(), tools->removeMarkersRow()};
+    for (QWidget *control : controls) {
+        ASSERT_TRUE(control->isVisibleTo(sidebar));
+        if (whollyShown(scroll, control))
+            continue;
+        EXPECT_TRUE(scroll->verticalScrollBar()->isVisible()) << control->objectName().toStdString() << " is cut off with no sign that the column scrolls";
+        scroll->ensureWidgetVisible(control, 0, 0);
+        EXPECT_TRUE(whollyShown(scroll, control)) << control->objectName().toStdString();
+    }
+    // The organize button stays at the bottom, always shown.
+    const QRect organize(sidebar->organizeButton()->mapTo(w.view.get(), QPoint(0, 0)), sidebar->organizeButton()->size());
+    EXPECT_TRUE(w.view->rect().contains(organize));
 }

@@ -3,7 +3,9 @@
 #include "app/ui/AppCommands.h"
 #include "window/ContentView.h"
 
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 
 MainWindow::MainWindow(ClipStore &store, AppSettings &settings, TourManager &tours, QAction *updatesAction,
                        QWidget *parent)
@@ -27,4 +29,31 @@ void MainWindow::bringToFront()
     show();
     raise();
     activateWindow();
+}
+
+WindowFrame MainWindow::frame() const
+{
+    // The position of the outer frame, as the window manager places it (the
+    // content's own position would move the window down by the title bar at
+    // every run), and the size of the content. A maximized or minimized
+    // window is kept by the area it returns to.
+    const QPoint decoration = geometry().topLeft() - frameGeometry().topLeft();
+    const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
+    const QRect content = normal || normalGeometry().isEmpty() ? geometry() : normalGeometry();
+    return WindowFrame{QRect(content.topLeft() - decoration, content.size()), isMaximized()};
+}
+
+void MainWindow::restoreFrame(const std::optional<WindowFrame> &stored)
+{
+    QList<QRect> screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens.append(screen->availableGeometry());
+    if (!stored || !stored->fitsOneOf(screens)) {
+        resize(defaultWidth, defaultHeight);
+        return;
+    }
+    resize(stored->geometry.size());
+    move(stored->geometry.topLeft());
+    if (stored->maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "app/WindowFrame.h"
+
 #include <QMainWindow>
+
+#include <optional>
 
 class AppCommands;
 class AppSettings;
@@ -23,6 +27,13 @@ public:
     // Shows the window in front of the others, out of the task bar if minimized
     // (a second launch of the application does this).
     void bringToFront();
+
+    // Where the window stands now, to be kept for the next run.
+    WindowFrame frame() const;
+    // Puts the window where it stood in an earlier run; at the default size
+    // when nothing is stored or the stored area fits on no screen now (a
+    // screen unplugged, a smaller one).
+    void restoreFrame(const std::optional<WindowFrame> &stored);
 
     ContentView *contentView() const { return m_content; }
     AppCommands *commands() const { return m_commands; }

@@ -80,6 +80,7 @@ void TriagonApp::start()
     connect(m_window->commands(), &AppCommands::settingsRequested, this, &TriagonApp::showSettingsWindow);
     connect(m_window->commands(), &AppCommands::aboutRequested, this, &TriagonApp::showAbout);
     m_window->commands()->settingsAction()->setEnabled(static_cast<bool>(m_settingsFactory));
+    m_window->restoreFrame(m_settings->mainWindowFrame());
     m_window->show();
 
     // The launch task runs once the window is on screen.
@@ -132,6 +133,9 @@ void TriagonApp::saveOnTerminate()
 {
     // The GUI thread answers: the quit goes on in order from here.
     QuitWatchdog::quitStarted();
+    // The window comes back where the user left it.
+    if (m_window)
+        m_settings->setMainWindowFrame(m_window->frame());
     if (!m_launchFinished) {
         // The saved session has not been read yet: the store holds nothing of
         // it, and saving now would replace it with an empty one.
@@ -161,13 +165,24 @@ void TriagonApp::setSettingsWindowFactory(SettingsWindowFactory factory)
 
 void TriagonApp::showSettingsWindow()
 {
-    if (!m_settingsWindow && m_settingsFactory)
+    if (!m_settingsWindow && m_settingsFactory) {
         m_settingsWindow = m_settingsFactory(*m_settings);
+        // However it is closed, the keys go back to the clips.
+        if (m_settingsWindow)
+            m_settingsWindow->installEventFilter(this);
+    }
     if (!m_settingsWindow)
         return;
     m_settingsWindow->show();
     m_settingsWindow->raise();
     m_settingsWindow->activateWindow();
+}
+
+bool TriagonApp::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_settingsWindow && event->type() == QEvent::Hide && m_window)
+        m_window->contentView()->returnKeyboardFocus();
+    return QObject::eventFilter(watched, event);
 }
 
 void TriagonApp::showAbout()
@@ -178,4 +193,6 @@ void TriagonApp::showAbout()
     box.setText(QStringLiteral("<b>Triagon</b> ") + QApplication::applicationVersion());
     box.setInformativeText(QStringLiteral("The first pass over a shoot's footage: rate, tag and organize clips before editing."));
     box.exec();
+    if (m_window)
+        m_window->contentView()->returnKeyboardFocus();
 }

@@ -62,8 +62,9 @@ public:
     // QuitWatchdog::teardownMs from then on, when the watchdog is installed.
     int exec();
 
-    // The application is quitting: saves the session at once, unless the
-    // launch restore has not finished yet.
+    // The application is quitting: keeps the main window's place and size for
+    // the next run, and saves the session at once unless the launch restore
+    // has not finished yet.
     void saveOnTerminate();
 
     // Applies the appearance setting: Fusion with a fixed palette for Light
@@ -81,6 +82,9 @@ Q_SIGNALS:
     // The launch restore finished; `restored` tells whether a saved session
     // was applied (otherwise the defaults were).
     void launchFinished(bool restored);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void runLaunchTask();

@@ -26,9 +26,13 @@ void SheetPresenter::present()
         return;
     m_dialog->setWindowModality(Qt::WindowModal);
     m_finished = QObject::connect(m_dialog, &QDialog::finished, m_dialog, [this] {
-        dismiss();
+        // Taken away before the window's flag is cleared, so that the
+        // window's sync finds nothing left to dismiss: the hook runs here, once.
+        takeAway();
         if (m_closed)
             m_closed();
+        if (m_afterDismiss)
+            m_afterDismiss();
     });
     m_dialog->open();
     m_dialog->raise();
@@ -36,6 +40,15 @@ void SheetPresenter::present()
 }
 
 void SheetPresenter::dismiss()
+{
+    if (!m_dialog)
+        return;
+    takeAway();
+    if (m_afterDismiss)
+        m_afterDismiss();
+}
+
+void SheetPresenter::takeAway()
 {
     QObject::disconnect(m_finished);
     QDialog *dialog = m_dialog;

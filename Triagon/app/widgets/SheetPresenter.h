@@ -33,6 +33,10 @@ public:
     SheetPresenter(const SheetPresenter &) = delete;
     SheetPresenter &operator=(const SheetPresenter &) = delete;
 
+    // Runs each time a presented sheet has gone, however it was closed (after
+    // `closed`, when the sheet finished by itself).
+    void setAfterDismiss(std::function<void()> afterDismiss) { m_afterDismiss = std::move(afterDismiss); }
+
     // Presents or takes away the sheet after the window's flag changed.
     void sync(bool shown);
     // The sheet presented now, or null.
@@ -53,10 +57,13 @@ public:
 private:
     void present();
     void dismiss();
+    // Hides the sheet, cuts it loose from the window and deletes it later.
+    void takeAway();
 
     Factory m_make;
     Closed m_closed;
     Current m_current;
+    std::function<void()> m_afterDismiss;
     QPointer<QDialog> m_dialog;
     QMetaObject::Connection m_finished;
 };

@@ -1,5 +1,7 @@
 #include "app/widgets/WidgetStyle.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QWidget>
@@ -44,6 +46,65 @@ void setTextColor(QWidget *widget, const QColor &color)
     palette.setColor(QPalette::Text, color);
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
+}
+
+namespace {
+
+// Keeps a widget's text in the secondary colour of the palette around it.
+class SecondaryTextFollower : public QObject
+{
+public:
+    static constexpr const char *name = "secondaryTextFollower";
+
+    SecondaryTextFollower(QWidget *widget, qreal opacity) : QObject(widget), m_widget(widget), m_opacity(opacity)
+    {
+        setObjectName(QLatin1String(name));
+        widget->installEventFilter(this);
+        apply();
+    }
+
+    void setOpacity(qreal opacity)
+    {
+        m_opacity = opacity;
+        apply();
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_widget && !m_applying
+            && (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange
+                || event->type() == QEvent::ParentChange))
+            apply();
+        return false;
+    }
+
+private:
+    void apply()
+    {
+        const QWidget *around = m_widget->parentWidget();
+        const QColor color = secondary(around ? around->palette() : QApplication::palette(m_widget), m_opacity);
+        if (m_widget->palette().color(QPalette::WindowText) == color && m_widget->palette().color(QPalette::ButtonText) == color)
+            return;
+        m_applying = true;
+        setTextColor(m_widget, color);
+        m_applying = false;
+    }
+
+    QWidget *m_widget;
+    qreal m_opacity;
+    bool m_applying = false;
+};
+
+} // namespace
+
+void setSecondaryText(QWidget *widget, qreal opacity)
+{
+    if (!widget)
+        return;
+    if (QObject *follower = widget->findChild<QObject *>(QLatin1String(SecondaryTextFollower::name), Qt::FindDirectChildrenOnly))
+        static_cast<SecondaryTextFollower *>(follower)->setOpacity(opacity);
+    else
+        new SecondaryTextFollower(widget, opacity);
 }
 
 QLabel *label(const QString &text, qreal pixels, QWidget *parent, QFont::Weight weight)

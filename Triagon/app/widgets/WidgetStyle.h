@@ -27,6 +27,11 @@ QColor secondary(const QWidget *widget, qreal opacity = 1.0);
 
 // Gives a widget a text colour of its own (an invalid colour leaves it be).
 void setTextColor(QWidget *widget, const QColor &color);
+// Gives a widget's text (a label's or a button's) the secondary colour at an
+// opacity, taken again from its parent's palette whenever that changes (a
+// switch of the appearance): a colour fixed once would stay that of the
+// appearance the widget was made under.
+void setSecondaryText(QWidget *widget, qreal opacity = 1.0);
 // A plain-text label at a size in pixels and a weight, in its parent's font.
 QLabel *label(const QString &text, qreal pixels, QWidget *parent, QFont::Weight weight = QFont::Normal);
 // The same in the secondary text colour, which follows the palette.

@@ -4,6 +4,7 @@
 #include "app/widgets/SymbolView.h"
 #include "app/widgets/ToggleSwitch.h"
 #include "audiotriage/ui/AudioTriageStyle.h"
+#include "library/ClipStore.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -156,11 +157,18 @@ QWidget *AudioRulePanel::buildBody()
     m_labelField->setAccessibleName(m_look.title + QStringLiteral(" tag label"));
     connect(m_labelField, &QLineEdit::textEdited, this, [this](const QString &text) {
         m_rule.label = text;
+        showLabelNotice();
         Q_EMIT ruleChanged();
     });
     labelRow->addWidget(m_labelField);
     labelRow->addStretch(1);
     column->addLayout(labelRow);
+    // Under the field while the label is no usable tag name.
+    m_labelNotice = Style::label(labelRuleText(), 10, body);
+    m_labelNotice->setObjectName(QStringLiteral("labelNotice"));
+    m_labelNotice->setWordWrap(true);
+    Style::setTextColor(m_labelNotice, systemColor(SystemColor::red));
+    column->addWidget(m_labelNotice);
 
     auto *modes = new QHBoxLayout;
     modes->setSpacing(2);
@@ -262,6 +270,7 @@ void AudioRulePanel::refresh()
     m_body->setVisible(m_rule.enabled);
     if (m_labelField->text() != m_rule.label)
         m_labelField->setText(m_rule.label);
+    showLabelNotice();
     m_percentageMode->setChecked(m_rule.mode == Mode::percentage);
     m_thresholdMode->setChecked(m_rule.mode == Mode::threshold);
     m_percentageRow->setVisible(m_rule.mode == Mode::percentage);
@@ -277,6 +286,23 @@ void AudioRulePanel::refresh()
     }
     showValues();
     refreshColors();
+}
+
+bool AudioRulePanel::isUsableLabel(const QString &label)
+{
+    // A blank label tags nothing (the store passes it over); any other text
+    // becomes a tag and a folder name, so it obeys the tag-name rule.
+    return label.trimmed().isEmpty() || ClipStore::isValidTagName(label);
+}
+
+bool AudioRulePanel::hasUsableLabel() const
+{
+    return isUsableLabel(m_rule.label);
+}
+
+void AudioRulePanel::showLabelNotice()
+{
+    m_labelNotice->setVisible(!hasUsableLabel());
 }
 
 void AudioRulePanel::showValues()

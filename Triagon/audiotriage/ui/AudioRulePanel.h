@@ -62,6 +62,13 @@ public:
     // The rows shown only while the rule is on.
     QWidget *body() const { return m_body; }
 
+    // Whether a label can be applied: blank (it tags nothing) or a valid tag
+    // name. The panel shows the rule under the field while it is not.
+    static bool isUsableLabel(const QString &label);
+    bool hasUsableLabel() const;
+    static QString labelRuleText() { return QStringLiteral("Names cannot contain slashes, colons, or control characters."); }
+    QLabel *labelNotice() const { return m_labelNotice; }
+
     // "15%" for 15.0 (the fraction is dropped), "0.25" for a threshold.
     static QString percentText(double percentage);
     static QString thresholdText(double threshold);
@@ -77,6 +84,7 @@ private:
     void setEnabledRule(bool on);
     void setMode(AudioTriageRule::SelectionMode mode);
     void showValues();
+    void showLabelNotice();
     QColor ruleColor() const { return m_look.color(); }
 
     Look m_look;
@@ -87,6 +95,7 @@ private:
     ToggleSwitch *m_switch = nullptr;
     QWidget *m_body = nullptr;
     QLineEdit *m_labelField = nullptr;
+    QLabel *m_labelNotice = nullptr;
     QAbstractButton *m_percentageMode = nullptr;
     QAbstractButton *m_thresholdMode = nullptr;
     QWidget *m_percentageRow = nullptr;

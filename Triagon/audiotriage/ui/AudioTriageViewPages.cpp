@@ -343,5 +343,8 @@ void AudioTriageView::updateResults()
     m_quietSummary->setText(taggedText(planned.quietTagged, m_quiet.label));
     Style::setTextColor(m_quietSummary, systemColor(SystemColor::blue));
     m_untouchedSummary->setText(untouchedText(qMax<qsizetype>(0, planned.untouched)));
-    m_apply->setEnabled(m_loud.enabled || m_quiet.enabled);
+    // A label that breaks the tag-name rule would become a tag that no
+    // organize can make a folder of: nothing is applied until it is mended.
+    const bool labelsUsable = (!m_loud.enabled || m_loudPanel->hasUsableLabel()) && (!m_quiet.enabled || m_quietPanel->hasUsableLabel());
+    m_apply->setEnabled((m_loud.enabled || m_quiet.enabled) && labelsUsable);
 }

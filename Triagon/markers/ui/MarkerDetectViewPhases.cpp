@@ -138,8 +138,8 @@ QWidget *MarkerDetectView::buildReady()
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(label(QStringLiteral("Find hand-over-lens markers"), sizedFont(this, 14, QFont::DemiBold), QColor(), ready));
-    titles->addWidget(label(QStringLiteral("Covered the lens after a great moment? This finds those clips."), sizedFont(this, 12),
-                            secondary(this), ready));
+    titles->addWidget(
+        secondaryLabel(QStringLiteral("Covered the lens after a great moment? This finds those clips."), sizedFont(this, 12), ready));
     intro->addLayout(titles, 1);
     explanation->addLayout(intro);
 
@@ -156,7 +156,7 @@ QWidget *MarkerDetectView::buildReady()
         boxLayout->setContentsMargins(0, 2, 0, 0);
         boxLayout->addWidget(new SymbolView(MarkerSymbols::drawer(symbol), 11, secondary(this), box), 0, Qt::AlignHCenter | Qt::AlignTop);
         line->addWidget(box, 0, Qt::AlignTop);
-        auto *text = label(QString(), sizedFont(this, 12), secondary(this), ready);
+        auto *text = secondaryLabel(QString(), sizedFont(this, 12), ready);
         text->setTextFormat(Qt::RichText);
         text->setWordWrap(true);
         line->addWidget(text, 1);
@@ -179,7 +179,7 @@ QWidget *MarkerDetectView::buildReady()
     m_count->setFont(rounded);
     m_count->setAlignment(Qt::AlignHCenter);
     count->addWidget(m_count, 0, Qt::AlignHCenter);
-    auto *caption = label(QStringLiteral("clips to scan"), sizedFont(this, 11), secondary(this), ready);
+    auto *caption = secondaryLabel(QStringLiteral("clips to scan"), sizedFont(this, 11), ready);
     count->addWidget(caption, 0, Qt::AlignHCenter);
     column->addLayout(count);
 
@@ -245,9 +245,9 @@ QWidget *MarkerDetectView::buildProgress()
     auto *line = new QHBoxLayout;
     m_progressName = new ElidedLabel(Qt::ElideMiddle, progress);
     m_progressName->setFont(sizedFont(this, 11));
-    setTextColor(m_progressName, secondary(this));
+    WidgetStyle::setSecondaryText(m_progressName);
     line->addWidget(m_progressName, 1);
-    m_progressCounter = label(QString(), sizedFont(this, 11, QFont::Normal, true), secondary(this), progress);
+    m_progressCounter = secondaryLabel(QString(), sizedFont(this, 11, QFont::Normal, true), progress);
     line->addWidget(m_progressCounter);
     bar->addLayout(line);
     column->addLayout(bar);
@@ -313,7 +313,7 @@ QWidget *MarkerDetectView::buildResults()
     empty->setContentsMargins(0, 30, 0, 30);
     empty->setSpacing(6);
     empty->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::handRaisedSlash), 24, secondary(this), m_empty), 0, Qt::AlignHCenter);
-    m_emptyText = label(QString(), sizedFont(this, 12), secondary(this), m_empty);
+    m_emptyText = secondaryLabel(QString(), sizedFont(this, 12), m_empty);
     empty->addWidget(m_emptyText, 0, Qt::AlignHCenter);
     column->addWidget(m_empty);
     column->addWidget(divider(results));
@@ -332,8 +332,8 @@ QWidget *MarkerDetectView::buildResults()
     warning->setContentsMargins(0, 0, 0, 0);
     warning->setSpacing(4);
     warning->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::warning), 10, secondary(this), m_startWarning));
-    warning->addWidget(label(QStringLiteral("A marker at the start of the session has no previous clip — it will be skipped."),
-                             sizedFont(this, 10), secondary(this), m_startWarning),
+    warning->addWidget(secondaryLabel(QStringLiteral("A marker at the start of the session has no previous clip — it will be skipped."),
+                                      sizedFont(this, 10), m_startWarning),
                        1);
     summaryLayout->addWidget(m_startWarning);
     column->addWidget(summary);

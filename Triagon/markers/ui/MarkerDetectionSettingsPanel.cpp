@@ -43,7 +43,7 @@ MarkerDetectionSettingsPanel::MarkerDetectionSettingsPanel(QWidget *parent)
     m_advanced->setAutoRaise(true);
     m_advanced->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_advanced->setFont(sizedFont(this, 11, QFont::Medium));
-    setTextColor(m_advanced, secondary(this));
+    WidgetStyle::setSecondaryText(m_advanced);
     m_advanced->setIconSize(QSize(10, 10));
     connect(m_advanced, &QToolButton::toggled, this, &MarkerDetectionSettingsPanel::setAdvancedExpanded);
     layout->addWidget(m_advanced, 0, Qt::AlignLeft);
@@ -54,9 +54,9 @@ MarkerDetectionSettingsPanel::MarkerDetectionSettingsPanel(QWidget *parent)
     advanced->setSpacing(6);
     m_sharpness = addRow(advanced, m_advancedBody, QStringLiteral("Sharpness ceiling"), int(minSharpness / sharpnessStep),
                          int(maxSharpness / sharpnessStep), &m_sharpnessValue);
-    auto *help = label(QStringLiteral("Frames with edge detail above this count as sharp (not a marker). Raise it if your hand "
-                                      "covers read as 'too sharp'."),
-                       sizedFont(this, 10), secondary(this), m_advancedBody);
+    auto *help = secondaryLabel(QStringLiteral("Frames with edge detail above this count as sharp (not a marker). Raise it if your hand "
+                                               "covers read as 'too sharp'."),
+                                sizedFont(this, 10), m_advancedBody);
     help->setWordWrap(true);
     advanced->addWidget(help);
     layout->addWidget(m_advancedBody);
@@ -93,7 +93,7 @@ QSlider *MarkerDetectionSettingsPanel::addRow(QVBoxLayout *layout, QWidget *pare
     slider->setPageStep(1);
     slider->setAccessibleName(title);
     row->addWidget(slider, 1);
-    *value = label(QString(), sizedFont(this, 11, QFont::Normal, true), secondary(this), parent);
+    *value = secondaryLabel(QString(), sizedFont(this, 11, QFont::Normal, true), parent);
     (*value)->setFixedWidth(36);
     (*value)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     row->addWidget(*value);

@@ -51,7 +51,7 @@ MarkerResultRow::MarkerResultRow(const Clip &clip, const MarkerDetector::Metrics
     m_name = new ElidedLabel(clip.filename, Qt::ElideMiddle, m_row);
     m_name->setFont(sizedFont(this, 12, QFont::Medium));
     names->addWidget(m_name);
-    names->addWidget(label(clip.durationText(), sizedFont(this, 10), secondary(this), m_row));
+    names->addWidget(secondaryLabel(clip.durationText(), sizedFont(this, 10), m_row));
     row->addLayout(names, 1);
 
     auto *confidenceColumn = new QVBoxLayout;
@@ -108,12 +108,12 @@ void MarkerResultRow::buildDetail()
     for (int i = 0; i < 3; ++i) {
         auto *line = new QHBoxLayout;
         line->setSpacing(8);
-        auto *title = label(QString(), sizedFont(this, 10), secondary(this), m_detail);
+        auto *title = secondaryLabel(QString(), sizedFont(this, 10), m_detail);
         title->setFixedWidth(62);
         line->addWidget(title);
         auto *bar = new FillBar(measureBarSize, m_detail);
         line->addWidget(bar);
-        auto *text = label(QString(), sizedFont(this, 9, QFont::Normal, true), secondary(this), m_detail);
+        auto *text = secondaryLabel(QString(), sizedFont(this, 9, QFont::Normal, true), m_detail);
         line->addWidget(text, 1);
         layout->addLayout(line);
         m_measureTexts.append(title);

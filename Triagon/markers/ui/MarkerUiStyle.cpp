@@ -32,6 +32,14 @@ QLabel *label(const QString &text, const QFont &font, const QColor &color, QWidg
     return result;
 }
 
+QLabel *secondaryLabel(const QString &text, const QFont &font, QWidget *parent)
+{
+    auto *result = new QLabel(text, parent);
+    result->setFont(font);
+    WidgetStyle::setSecondaryText(result);
+    return result;
+}
+
 int wholePercent(double fraction)
 {
     if (!std::isfinite(fraction))

@@ -22,6 +22,9 @@ using WidgetStyle::sizedFont;
 QFrame *divider(QWidget *parent, qreal opacity = 1.0);
 // A label in the given font and colour (an invalid colour keeps the palette's).
 QLabel *label(const QString &text, const QFont &font, const QColor &color, QWidget *parent);
+// A label in the given font in the secondary colour, which follows a switch
+// of the appearance.
+QLabel *secondaryLabel(const QString &text, const QFont &font, QWidget *parent);
 
 // The whole percent of a fraction, truncated toward zero but never one less
 // than meant (0.29 is 29, not 28); 0 for a value that is not a number.

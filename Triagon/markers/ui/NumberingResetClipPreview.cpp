@@ -48,7 +48,7 @@ NumberingResetClipPreview::NumberingResetClipPreview(const Clip &clip, const QSt
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(8);
-    m_heading = MarkerUiStyle::label(label, sizedFont(this, 11, QFont::Medium), secondary(this), this);
+    m_heading = MarkerUiStyle::secondaryLabel(label, sizedFont(this, 11, QFont::Medium), this);
     column->addWidget(m_heading);
 
     m_mediaArea = new MediaArea(this);
@@ -69,7 +69,7 @@ NumberingResetClipPreview::NumberingResetClipPreview(const Clip &clip, const QSt
     m_name = new ElidedLabel(Qt::ElideMiddle, this);
     m_name->setFont(sizedFont(this, 12, QFont::Medium));
     column->addWidget(m_name);
-    m_date = MarkerUiStyle::label(QString(), sizedFont(this, 10), secondary(this), this);
+    m_date = MarkerUiStyle::secondaryLabel(QString(), sizedFont(this, 10), this);
     column->addWidget(m_date);
     showClip();
 }

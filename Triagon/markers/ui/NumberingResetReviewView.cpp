@@ -72,8 +72,8 @@ NumberingResetReviewView::NumberingResetReviewView(ClipStore &store, AppSettings
     auto *unavailable = new QVBoxLayout(m_unavailable);
     unavailable->setContentsMargins(0, 0, 0, 0);
     unavailable->setSpacing(20);
-    auto *gone = label(QStringLiteral("These files are no longer available. Reconnect or locate them to review this reset."), sizedFont(this, 13),
-                       secondary(this), m_unavailable);
+    auto *gone = secondaryLabel(QStringLiteral("These files are no longer available. Reconnect or locate them to review this reset."),
+                                sizedFont(this, 13), m_unavailable);
     gone->setWordWrap(true);
     unavailable->addWidget(gone);
     m_doneButton = new QPushButton(QStringLiteral("Done"), m_unavailable);
@@ -86,8 +86,8 @@ NumberingResetReviewView::NumberingResetReviewView(ClipStore &store, AppSettings
     auto *review = new QVBoxLayout(m_review);
     review->setContentsMargins(0, 0, 0, 0);
     review->setSpacing(20);
-    auto *why = label(QStringLiteral("A hand marker here may belong to the last clip of the previous sequence."), sizedFont(this, 13),
-                      secondary(this), m_review);
+    auto *why = secondaryLabel(QStringLiteral("A hand marker here may belong to the last clip of the previous sequence."),
+                               sizedFont(this, 13), m_review);
     why->setWordWrap(true);
     review->addWidget(why);
     m_previews = new QWidget(m_review);
@@ -100,8 +100,8 @@ NumberingResetReviewView::NumberingResetReviewView(ClipStore &store, AppSettings
     auto *noPlan = new QVBoxLayout(m_noPlan);
     noPlan->setContentsMargins(0, 0, 0, 0);
     noPlan->setSpacing(20);
-    auto *manual = label(QStringLiteral("Review these clips manually; the earlier keeper is not available."), sizedFont(this, 13),
-                         secondary(this), m_noPlan);
+    auto *manual = secondaryLabel(QStringLiteral("Review these clips manually; the earlier keeper is not available."),
+                                  sizedFont(this, 13), m_noPlan);
     manual->setWordWrap(true);
     noPlan->addWidget(manual);
     m_noPlanDismiss = new QPushButton(QStringLiteral("Dismiss"), m_noPlan);
@@ -114,14 +114,14 @@ NumberingResetReviewView::NumberingResetReviewView(ClipStore &store, AppSettings
     auto *plan = new QVBoxLayout(m_plan);
     plan->setContentsMargins(0, 0, 0, 0);
     plan->setSpacing(20);
-    m_planLabel = label(QString(), sizedFont(this, 12), secondary(this), m_plan);
+    m_planLabel = secondaryLabel(QString(), sizedFont(this, 12), m_plan);
     m_planLabel->setWordWrap(true);
     plan->addWidget(m_planLabel);
     auto *decision = new QHBoxLayout;
     m_dismissButton = new QPushButton(QStringLiteral("Dismiss"), m_plan);
     m_dismissButton->setAutoDefault(false);
     m_dismissButton->setFlat(true);
-    setTextColor(m_dismissButton, secondary(this));
+    WidgetStyle::setSecondaryText(m_dismissButton);
     connect(m_dismissButton, &QPushButton::clicked, this, &NumberingResetReviewView::dismissReset);
     decision->addWidget(m_dismissButton);
     decision->addStretch(1);

@@ -15,6 +15,7 @@
 #include "media/ui/ScrubPlayerView.h"
 #include "media/ui/TrackpadScrubOverlay.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -82,10 +83,9 @@ PlayerView::PlayerView(const Clip &clip, const QStringList &availableTags, Actio
     connect(m_shuttle, &ShuttleController::playbackDirectionChanged, this, &PlayerView::refreshShuttleState);
     connect(m_shuttle, &ShuttleController::speedIndexChanged, this, &PlayerView::refreshShuttleState);
 
-    refreshHeader();
+    applyPaletteColors();
     refreshStars();
     refreshTags();
-    refreshShuttleState();
     refreshTime();
 }
 
@@ -164,7 +164,7 @@ void PlayerView::refreshHeader()
     if (!m_clip.fileSizeText().isEmpty())
         icons << PlayerIcons::document();
     const QFont factFont = sizedFont(font(), 11);
-    const QString secondary = QStringLiteral("color: %1;").arg(cssColor(withAlpha(palette().color(QPalette::WindowText), 0.55)));
+    const QString secondary = secondaryStyle();
     QWidget *host = m_factsLayout->parentWidget();
     for (qsizetype i = 0; i < texts.size(); ++i) {
         auto *text = new QLabel(texts.at(i), host);
@@ -174,6 +174,28 @@ void PlayerView::refreshHeader()
         m_factTexts.append(text);
     }
     m_factsLayout->addStretch(1);
+}
+
+QString PlayerView::secondaryStyle() const
+{
+    return QStringLiteral("color: %1;").arg(cssColor(withAlpha(palette().color(QPalette::WindowText), 0.55)));
+}
+
+void PlayerView::applyPaletteColors()
+{
+    // The secondary texts carry colours of the palette in style sheets: set
+    // again whenever the palette changes (a switch of the appearance).
+    m_timeLabel->setStyleSheet(secondaryStyle());
+    m_durationLabel->setStyleSheet(secondaryStyle());
+    refreshHeader();
+    refreshShuttleState();
+}
+
+void PlayerView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyPaletteColors();
 }
 
 QColor PlayerView::starColor(int star) const
@@ -261,8 +283,10 @@ void PlayerView::refreshShuttleState()
     m_playButton->setAccessibleName(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
     m_stateLabel->setText(shuttleStateText());
     if (m_shuttle->playbackDirection() == 0) {
+        // "Paused" in the secondary colour: any fainter is unreadable on the
+        // light panel.
         m_stateLabel->setFont(sizedFont(font(), 11));
-        m_stateLabel->setStyleSheet(QStringLiteral("color: %1;").arg(cssColor(withAlpha(palette().color(QPalette::WindowText), 0.55 * 0.6))));
+        m_stateLabel->setStyleSheet(secondaryStyle());
     } else {
         m_stateLabel->setFont(monoFont(font(), 11, QFont::Medium));
         m_stateLabel->setStyleSheet(QStringLiteral("color: %1;").arg(cssColor(m_accent)));
@@ -305,8 +329,10 @@ void PlayerView::openClip()
     m_opened = true;
     const QString path = m_clip.url.toLocalFile();
     if (path.isEmpty() || !QFile::exists(path)) {
-        // Offline, moved or deleted since: back to the grid, silently. Later,
-        // so that the grid never deletes the view from within its own show.
+        // Offline, moved or deleted since: back to the grid, silently. A speed
+        // carried to this clip goes with it, so that it never starts another.
+        // Later, so that the grid never deletes the view from within its own show.
+        ShuttleController::carriedSpeedIndex.reset();
         QTimer::singleShot(0, this, [this] {
             if (m_actions.onClose)
                 m_actions.onClose();

@@ -130,6 +130,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
     // Tab stays within the panel: the grid behind it takes no keys while it is open.
     bool focusNextPrevChild(bool next) override;
     void showEvent(QShowEvent *event) override;
@@ -149,6 +150,9 @@ private:
     void refreshStars();
     void refreshTags();
     void refreshShuttleState();
+    // The colours taken from the palette, set again when it changes.
+    void applyPaletteColors();
+    QString secondaryStyle() const;
     void refreshTime();
     void setHoveredStar(int star);
     void endRename();

@@ -38,7 +38,9 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter p(this);
-        p.setPen(withAlpha(palette().color(QPalette::WindowText), 0.4));
+        // The secondary colour: fainter would fall below a readable contrast
+        // on the light panel.
+        p.setPen(withAlpha(palette().color(QPalette::WindowText), 0.55));
         p.drawText(rect(), Qt::AlignRight | Qt::AlignVCenter, fontMetrics().elidedText(m_text, Qt::ElideLeft, width()));
     }
 
@@ -102,7 +104,7 @@ QWidget *PlayerView::buildHeader()
     reveal->setFixedSize(32, 32);
     reveal->setToolTip(QStringLiteral("Show in File Manager"));
     reveal->setAccessibleName(QStringLiteral("Show in File Manager"));
-    connect(reveal, &QToolButton::clicked, this, [this] { revealInFileManager(m_clip.url); });
+    connect(reveal, &QToolButton::clicked, this, [this] { revealInFileManager(m_clip.url, this); });
     row->addWidget(reveal);
     auto *close = new PlayerButton(header);
     close->setIcon(PlayerIcons::close());
@@ -138,9 +140,6 @@ QWidget *PlayerView::buildTimeline()
     m_stateLabel->setAlignment(Qt::AlignCenter);
     m_durationLabel = new QLabel(block);
     m_durationLabel->setFont(mono);
-    const QString secondary = QStringLiteral("color: %1;").arg(cssColor(withAlpha(palette().color(QPalette::WindowText), 0.55)));
-    m_timeLabel->setStyleSheet(secondary);
-    m_durationLabel->setStyleSheet(secondary);
     row->addWidget(m_timeLabel);
     row->addStretch(1);
     row->addWidget(m_stateLabel);
@@ -207,6 +206,8 @@ QWidget *PlayerView::buildControls()
     m_tagsLayout->addWidget(m_tagButton);
     row->addWidget(m_tagsRow);
     row->addStretch(1);
-    row->addWidget(new HintText(QStringLiteral("J K L  scrub  ·  , .  frame  ·  [ ]  ±5s  ·  ← →  clip"), controls), 0);
+    auto *hint = new HintText(QStringLiteral("J K L  scrub  ·  , .  frame  ·  [ ]  ±5s  ·  ← →  clip"), controls);
+    hint->setObjectName(QStringLiteral("keyHint"));
+    row->addWidget(hint, 0);
     return controls;
 }

@@ -104,6 +104,10 @@ bool PlayerView::handleKey(QKeyEvent *event)
         const std::optional<qint64> rating = parseStrictInt64(text);
         if (!rating || *rating < 1 || *rating > 5 || !m_actions.onRate)
             return false;
+        // A held digit rates again with the same value; only a new press
+        // clears the rating the clip already has.
+        if (event->isAutoRepeat() && m_clip.rating == *rating)
+            return true;
         m_actions.onRate(static_cast<int>(*rating));
         return true;
     }

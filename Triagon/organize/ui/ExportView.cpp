@@ -7,9 +7,9 @@
 #include "organize/OrganizeRunner.h"
 #include "organize/VerifiedMove.h"
 #include "organize/ui/ExportViewStyle.h"
+#include "grid/Reveal.h"
 
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,12 +25,6 @@ namespace {
 
 constexpr int kSheetWidth = 760;
 constexpr int kSheetMaxHeight = 640;
-
-ExportView::FolderRevealer &folderRevealer()
-{
-    static ExportView::FolderRevealer revealer;
-    return revealer;
-}
 
 std::optional<QUrl> chooseWithDialog(QWidget *parent, const std::optional<QUrl> &start)
 {
@@ -254,17 +248,9 @@ void ExportView::applyDefaultDestination()
         setExportURL(m_store.sourceFolderURL());
 }
 
-void ExportView::setFolderRevealer(FolderRevealer revealer)
-{
-    folderRevealer() = std::move(revealer);
-}
-
 void ExportView::revealInFinder(const QUrl &folder)
 {
-    if (folderRevealer())
-        folderRevealer()(folder);
-    else
-        QDesktopServices::openUrl(folder);
+    openFolderInFileManager(folder, this);
 }
 
 // ---- Texts ---------------------------------------------------------------------------

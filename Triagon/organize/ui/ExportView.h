@@ -44,8 +44,6 @@ public:
     // Runs a modal folder chooser starting at `start` (none: the default
     // place); no value when the user cancels.
     using FolderChooser = std::function<std::optional<QUrl>(QWidget *parent, const std::optional<QUrl> &start)>;
-    // Opens a folder in the desktop's file manager.
-    using FolderRevealer = std::function<void(const QUrl &folder)>;
 
     enum class Body { form, progress, result };
 
@@ -86,12 +84,11 @@ public:
     void chooseDestination();
     // When the sheet appears: the folder last added, unless a destination is set.
     void applyDefaultDestination();
-    // "Show in File Manager": opens the folder.
-    static void revealInFinder(const QUrl &folder);
+    // "Show in File Manager": opens the folder, or says where it is when no
+    // file manager can.
+    void revealInFinder(const QUrl &folder);
 
     void setFolderChooser(FolderChooser chooser) { m_chooser = std::move(chooser); }
-    // Replaces how folders are opened (tests); an empty function restores the desktop's.
-    static void setFolderRevealer(FolderRevealer revealer);
 
     // ---- Texts ----
     static QString scopeHelpText(ExportScope scope);

@@ -39,7 +39,7 @@ QWidget *ExportView::buildProgressView()
     m_currentFile = new ElidedLabel(Qt::ElideMiddle, view);
     m_currentFile->setObjectName(QStringLiteral("currentFile"));
     m_currentFile->setFont(sizedFont(view, 12, QFont::Normal, true));
-    setTextColor(m_currentFile, secondary(this));
+    WidgetStyle::setSecondaryText(m_currentFile);
     m_currentFile->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     texts->addWidget(m_currentFile);
     m_percentText = label(QString(), 12, view, QFont::Normal, true);
@@ -136,7 +136,7 @@ QWidget *ExportView::buildResultView(const ExportResult &result)
         reveal->setObjectName(QStringLiteral("revealButton"));
         reveal->setAutoDefault(false);
         const QUrl folder = *result.exportFolder;
-        connect(reveal, &QPushButton::clicked, this, [folder] { revealInFinder(folder); });
+        connect(reveal, &QPushButton::clicked, this, [this, folder] { revealInFinder(folder); });
         buttons->addWidget(reveal);
     }
     buttons->addStretch(1);

@@ -16,7 +16,7 @@ QLabel *label(const QString &text, qreal pixels, QWidget *parent, QFont::Weight 
 {
     QLabel *l = WidgetStyle::label(text, pixels, parent, weight);
     if (secondaryColor)
-        setTextColor(l, secondary(parent));
+        WidgetStyle::setSecondaryText(l);
     return l;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/CheckedNumber.h"
+#include "app/widgets/ValueTextSlider.h"
 
 #include <QFontDatabase>
 #include <QFormLayout>
@@ -10,7 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
-#include <QSlider>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -27,8 +27,9 @@ int sliderPosition(int percent)
 }
 
 struct GroupWidgets {
+    QFormLayout *form;
     QLineEdit *label;
-    QSlider *slider;
+    ValueTextSlider *slider;
     QLabel *text;
 };
 
@@ -39,6 +40,7 @@ GroupWidgets addGroup(QVBoxLayout *column, QWidget *parent, const QString &title
     auto *form = new QFormLayout(box);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     GroupWidgets widgets{};
+    widgets.form = form;
     widgets.label = new QLineEdit(box);
     widgets.label->setFixedWidth(200);
     widgets.label->setAccessibleName(title + QStringLiteral(" label"));
@@ -46,13 +48,14 @@ GroupWidgets addGroup(QVBoxLayout *column, QWidget *parent, const QString &title
 
     auto *row = new QHBoxLayout;
     row->setSpacing(8);
-    widgets.slider = new QSlider(Qt::Horizontal, box);
+    widgets.slider = new ValueTextSlider(box);
     widgets.slider->setRange(sliderPosition(AudioTriageSettingsTab::minPercent),
                              sliderPosition(AudioTriageSettingsTab::maxPercent));
     widgets.slider->setSingleStep(1);
     widgets.slider->setPageStep(1);
     widgets.slider->setFixedWidth(150);
     widgets.slider->setAccessibleName(sliderName);
+    widgets.slider->setValueScale(AudioTriageSettingsTab::percentStep);
     row->addWidget(widgets.slider);
     widgets.text = new QLabel(box);
     QFont digits = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -93,6 +96,20 @@ AudioTriageSettingsTab::AudioTriageSettingsTab(AppSettings &settings, QWidget *p
     m_quietSlider = quiet.slider;
     m_quietText = quiet.text;
     column->addStretch(1);
+    // One width for the captions of both groups ("Label", "Top", "Bottom"),
+    // so that the quiet group's fields stand under the loud group's.
+    QList<QWidget *> captions;
+    for (const GroupWidgets &group : {loud, quiet}) {
+        for (int row = 0; row < group.form->rowCount(); ++row) {
+            if (QLayoutItem *item = group.form->itemAt(row, QFormLayout::LabelRole); item && item->widget())
+                captions.append(item->widget());
+        }
+    }
+    int captionWidth = 0;
+    for (QWidget *caption : std::as_const(captions))
+        captionWidth = std::max(captionWidth, caption->sizeHint().width());
+    for (QWidget *caption : std::as_const(captions))
+        caption->setMinimumWidth(captionWidth);
 
     // Labels are stored as typed, also empty.
     connect(m_loudLabel, &QLineEdit::textEdited, this, [this](const QString &text) { m_settings.setAudioLoudLabel(text); });
@@ -119,14 +136,16 @@ void AudioTriageSettingsTab::load()
     showLabel(m_loudLabel, m_settings.audioLoudLabel());
     showLabel(m_quietLabel, m_settings.audioQuietLabel());
 
-    const auto showPercent = [](QSlider *slider, QLabel *text, double stored, const QString &side) {
+    const auto showPercent = [](ValueTextSlider *slider, QLabel *text, double stored, const QString &side) {
         const int percent = shownPercentage(stored, kDefaultPercentage);
         {
             const QSignalBlocker blocker(slider);
             slider->setValue(sliderPosition(percent));
         }
         text->setText(QString::number(percent) + QLatin1Char('%'));
-        slider->setAccessibleDescription(side + QLatin1Char(' ') + QString::number(percent) + QStringLiteral(" percent"));
+        // Read as the percentage it stands for, not as the slider's step.
+        const QString value = side + QLatin1Char(' ') + QString::number(percent) + QStringLiteral(" percent");
+        slider->setValueText([value] { return value; });
     };
     showPercent(m_loudSlider, m_loudText, m_settings.audioLoudPercentage(), QStringLiteral("Top"));
     showPercent(m_quietSlider, m_quietText, m_settings.audioQuietPercentage(), QStringLiteral("Bottom"));

@@ -1,11 +1,12 @@
 #pragma once
 
+#include "app/widgets/ValueTextSlider.h"
+
 #include <QWidget>
 
 class AppSettings;
 class QLabel;
 class QLineEdit;
-class QSlider;
 
 // The "Audio Triage" tab: the tag label and the percentage of the loud and
 // the quiet group that the audio triage sheet starts from. Every edit is
@@ -28,10 +29,10 @@ public:
     static int shownPercentage(double stored, double fallback);
 
     QLineEdit *loudLabelField() const { return m_loudLabel; }
-    QSlider *loudSlider() const { return m_loudSlider; }
+    ValueTextSlider *loudSlider() const { return m_loudSlider; }
     QLabel *loudPercentText() const { return m_loudText; }
     QLineEdit *quietLabelField() const { return m_quietLabel; }
-    QSlider *quietSlider() const { return m_quietSlider; }
+    ValueTextSlider *quietSlider() const { return m_quietSlider; }
     QLabel *quietPercentText() const { return m_quietText; }
 
 private:
@@ -39,9 +40,9 @@ private:
 
     AppSettings &m_settings;
     QLineEdit *m_loudLabel = nullptr;
-    QSlider *m_loudSlider = nullptr;
+    ValueTextSlider *m_loudSlider = nullptr;
     QLabel *m_loudText = nullptr;
     QLineEdit *m_quietLabel = nullptr;
-    QSlider *m_quietSlider = nullptr;
+    ValueTextSlider *m_quietSlider = nullptr;
     QLabel *m_quietText = nullptr;
 };

@@ -239,7 +239,9 @@ void OnboardingOverlay::present()
 {
     m_presented = true;
     setAttribute(Qt::WA_TransparentForMouseEvents, !currentTourStep());
-    QWidget *focus = QApplication::focusWidget();
+    // The window's focus widget, also while the window is not the active one
+    // (a screen reader, or another window, may hold the keyboard meanwhile).
+    QWidget *focus = window()->focusWidget();
     if (focus && focus != this && !isAncestorOf(focus))
         m_focusBefore = focus;
     setGeometry(m_host->rect());
@@ -262,7 +264,12 @@ void OnboardingOverlay::dismiss()
     m_presented = false;
     // Gone for the pointer and the keys at once; the picture fades out.
     setAttribute(Qt::WA_TransparentForMouseEvents, true);
-    if (hasFocus()) {
+    // The focus is handed back also when the window is not active (the tour
+    // ended through a screen reader's action): the window gives the keys to
+    // its focus widget when it is active again, and a hidden tour must not be
+    // that widget.
+    QWidget *held = window()->focusWidget();
+    if (held == this || isAncestorOf(held)) {
         if (m_focusBefore && m_focusBefore->isVisible())
             m_focusBefore->setFocus(Qt::OtherFocusReason);
         else

@@ -2,6 +2,7 @@
 
 #include "app/AppSettings.h"
 #include "app/SecondsLabel.h"
+#include "app/widgets/ValueTextSlider.h"
 #include "app/widgets/WidgetStyle.h"
 #include "settings/ui/SettingsSymbols.h"
 
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QSlider>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -214,7 +214,7 @@ void ScrubSettingsTab::setModifiers(const QList<ScrubModifier> &modifiers, bool 
             row.slider->setValue(sliderPosition(modifier.seconds));
         }
         const QString seconds = secondsLabel(modifier.seconds);
-        row.slider->setAccessibleDescription(seconds);
+        row.slider->refreshValueText();
         row.secondsText->setText(seconds);
         row.chip->setText(modifier.label());
     }
@@ -254,14 +254,16 @@ void ScrubSettingsTab::rebuildRows()
 
         auto *duration = new QHBoxLayout;
         duration->setSpacing(6);
-        row.slider = new QSlider(Qt::Horizontal, rowWidget);
+        row.slider = new ValueTextSlider(rowWidget);
         row.slider->setAccessibleName(QStringLiteral("Scrub window duration"));
+        row.slider->setValueScale(0.5); // steps of half a second
         row.slider->setRange(sliderPosition(minSeconds), sliderPosition(maxSeconds));
         row.slider->setSingleStep(1);
         row.slider->setPageStep(1);
         row.slider->setFixedWidth(120);
         row.slider->setValue(sliderPosition(modifier.seconds));
-        row.slider->setAccessibleDescription(secondsLabel(modifier.seconds));
+        // Read as the seconds it stands for, as the text beside it shows them.
+        row.slider->setValueText([this, i] { return i < m_modifiers.size() ? secondsLabel(m_modifiers.at(i).seconds) : QString(); });
         connect(row.slider, &QSlider::valueChanged, this, [this, i](int position) { setSeconds(i, position / 2.0); });
         duration->addWidget(row.slider);
         row.secondsText = new QLabel(secondsLabel(modifier.seconds), rowWidget);

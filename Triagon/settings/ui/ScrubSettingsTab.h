@@ -2,6 +2,7 @@
 
 #include "app/ModifierKey.h"
 #include "app/ScrubModifier.h"
+#include "app/widgets/ValueTextSlider.h"
 
 #include <QList>
 #include <QWidget>
@@ -11,7 +12,6 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QSlider;
 class QVBoxLayout;
 
 // The "Scrub" tab: the scrub modifiers (a key and the window in seconds that
@@ -46,7 +46,7 @@ public:
 
     struct Row {
         QComboBox *keyPicker = nullptr;
-        QSlider *slider = nullptr;
+        ValueTextSlider *slider = nullptr;
         QLabel *secondsText = nullptr;
         QLabel *chip = nullptr;
         QPushButton *remove = nullptr;

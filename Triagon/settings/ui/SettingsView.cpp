@@ -5,8 +5,11 @@
 #include "settings/ui/GeneralSettingsTab.h"
 #include "settings/ui/ScrubSettingsTab.h"
 #include "settings/ui/SettingsSymbols.h"
+#include "settings/ui/SettingsTabBar.h"
 #include "settings/ui/TagsSettingsTab.h"
 
+#include <QAction>
+#include <QKeyEvent>
 #include <QTabBar>
 
 SettingsView::SettingsView(AppSettings &settings, QWidget *parent) : QTabWidget(parent)
@@ -14,7 +17,11 @@ SettingsView::SettingsView(AppSettings &settings, QWidget *parent) : QTabWidget(
     setObjectName(QStringLiteral("settingsView"));
     setWindowTitle(QStringLiteral("Triagon Settings"));
     setFixedSize(windowWidth, windowHeight);
-    // All five tabs in one row at this width: smaller pictures, no scrolling.
+    // All five tabs in one row at this width: smaller pictures, no scrolling,
+    // and tabs that give up padding rather than run past the window's edge.
+    auto *bar = new SettingsTabBar(this);
+    bar->setAvailableWidth(windowWidth);
+    setTabBar(bar);
     setIconSize(QSize(12, 12));
     setUsesScrollButtons(false);
     tabBar()->setElideMode(Qt::ElideNone);
@@ -33,6 +40,24 @@ SettingsView::SettingsView(AppSettings &settings, QWidget *parent) : QTabWidget(
     addTab(m_appearance, SettingsSymbols::icon(QStringLiteral("paintbrush"), QStringLiteral("preferences-desktop-theme")),
            QStringLiteral("Appearance"));
     setTab(QStringLiteral("general"));
+
+    // Ctrl+W closes the window wherever the focus is; Escape closes it once
+    // no field inside has used the key (see keyPressEvent).
+    auto *close = new QAction(QStringLiteral("Close"), this);
+    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    close->setShortcutContext(Qt::WindowShortcut);
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    addAction(close);
+}
+
+void SettingsView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        event->accept();
+        return;
+    }
+    QTabWidget::keyPressEvent(event);
 }
 
 const QStringList &SettingsView::tabTags()

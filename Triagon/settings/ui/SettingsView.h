@@ -13,8 +13,9 @@ class TagsSettingsTab;
 
 // The settings window: five tabs, each editing one group of the settings,
 // every change stored the moment it is made (no Apply, OK or Cancel). One
-// fixed size for every tab. The tabs are known by their tags "general",
-// "tags", "scrub", "audio" and "appearance"; the window opens on "general".
+// fixed size for every tab; Escape and Ctrl+W close it. The tabs are known by
+// their tags "general", "tags", "scrub", "audio" and "appearance"; the window
+// opens on "general".
 class SettingsView : public QTabWidget
 {
     Q_OBJECT
@@ -35,6 +36,9 @@ public:
     ScrubSettingsTab *scrubTab() const { return m_scrub; }
     AudioTriageSettingsTab *audioTab() const { return m_audio; }
     AppearanceSettingsTab *appearanceTab() const { return m_appearance; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     GeneralSettingsTab *m_general = nullptr;

@@ -10,11 +10,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QStyle>
 #include <QTemporaryDir>
@@ -225,4 +228,42 @@ TEST(TriagonApp, AppearanceFollowsTheSetting)
     app.settings().setAppearanceModeRaw(QStringLiteral("dark"));
     EXPECT_EQ(QApplication::style()->name().toLower(), desktopStyle.toLower());
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), desktopWindow);
+}
+
+// The main window's place and size outlive the run. The test screen may be
+// small: the area used is the screen's whole available area, which any
+// window of the minimum size fits.
+TEST(TriagonApp, QuittingKeepsTheMainWindowsPlaceAndSize)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_GE(screen.width(), 800);
+    ASSERT_GE(screen.height(), 600);
+    TriagonApp app;
+    ASSERT_TRUE(startAndWait(app));
+    app.mainWindow()->resize(screen.size());
+    app.mainWindow()->move(screen.topLeft());
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    runApplicationUntilQuit();
+    QSettings stored;
+    EXPECT_EQ(stored.value(QStringLiteral("mainWindowFrame")).toString(),
+              QStringLiteral("%1 %2 %3 %4").arg(screen.x()).arg(screen.y()).arg(screen.width()).arg(screen.height()));
+}
+
+TEST(TriagonApp, TheMainWindowComesBackWhereItWas)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_TRUE(writeSettingsFile(QStringLiteral("[General]\nmainWindowFrame=%1 %2 %3 %4\n")
+                                      .arg(screen.x()).arg(screen.y()).arg(screen.width()).arg(screen.height()).toUtf8()));
+    TriagonApp app;
+    ASSERT_TRUE(startAndWait(app));
+    EXPECT_EQ(app.mainWindow()->frameGeometry().topLeft(), screen.topLeft());
+    EXPECT_EQ(app.mainWindow()->size(), screen.size());
+}
+
+TEST(TriagonApp, AStoredPlaceThatFitsNoScreenGivesTheDefaultSize)
+{
+    ASSERT_TRUE(writeSettingsFile("[General]\nmainWindowFrame=40000 40000 1000 700\n"));
+    TriagonApp app;
+    ASSERT_TRUE(startAndWait(app));
+    EXPECT_EQ(app.mainWindow()->size(), QSize(1200, 800));
 }

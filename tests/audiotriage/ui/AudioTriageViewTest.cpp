@@ -405,3 +405,46 @@ TEST_F(AudioTriageSheet, TheRunGoesOnWhenTheSheetCloses)
     analyze();
     EXPECT_EQ(view->sortedResults().size(), 3);
 }
+
+TEST_F(AudioTriageSheet, ALabelThatBreaksTheTagNameRuleKeepsApplyOffAndSaysWhy)
+{
+    addClips({QStringLiteral("tone_tenth_mono16k.mov"), QStringLiteral("silence_mono16k.mov"), QStringLiteral("tone_half_mono16k.mov")});
+    open();
+    analyze();
+    AudioRulePanel *loud = view->loudPanel();
+    AudioRulePanel *quiet = view->quietPanel();
+    EXPECT_FALSE(shown(loud->labelNotice()));
+    EXPECT_TRUE(view->applyButton()->isEnabled());
+
+    QLineEdit *field = loud->labelField();
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("Crowd/Noise"));
+    EXPECT_FALSE(view->applyButton()->isEnabled());
+    ASSERT_TRUE(shown(loud->labelNotice()));
+    EXPECT_EQ(loud->labelNotice()->text(), QStringLiteral("Names cannot contain slashes, colons, or control characters."));
+    // Return does not apply either.
+    QTest::keyClick(view.get(), Qt::Key_Return);
+    EXPECT_EQ(dismissed, 0);
+    for (const Clip &clip : store.clips())
+        EXPECT_TRUE(clip.tags.isEmpty());
+
+    // Mended: the notice goes and Apply comes back.
+    field->selectAll();
+    QTest::keyClicks(field, QStringLiteral("Crowd Noise"));
+    EXPECT_FALSE(shown(loud->labelNotice()));
+    EXPECT_TRUE(view->applyButton()->isEnabled());
+
+    // ".." in the quiet rule, then the quiet rule switched off: its label no
+    // longer counts.
+    quiet->labelField()->selectAll();
+    QTest::keyClicks(quiet->labelField(), QStringLiteral(".."));
+    EXPECT_TRUE(shown(quiet->labelNotice()));
+    EXPECT_FALSE(view->applyButton()->isEnabled());
+    quiet->enabledSwitch()->click();
+    EXPECT_FALSE(view->quietRule().enabled);
+    EXPECT_TRUE(view->applyButton()->isEnabled());
+    QTest::mouseClick(view->applyButton(), Qt::LeftButton);
+    EXPECT_EQ(dismissed, 1);
+    EXPECT_EQ(clipNamed(QStringLiteral("tone_half_mono16k.mov")).tags, QStringList{QStringLiteral("Crowd Noise")});
+    EXPECT_TRUE(clipNamed(QStringLiteral("silence_mono16k.mov")).tags.isEmpty());
+}

@@ -1,5 +1,7 @@
 #include "grid/RenameTextField.h"
 
+#include "app/AppearanceMode.h"
+#include "grid/Reveal.h"
 #include "grid/TagPickerView.h"
 #include "media/MediaProbe.h"
 #include "media/ShuttleController.h"
@@ -7,12 +9,14 @@
 #include "media/ui/PlayerTimeline.h"
 #include "media/ui/PlayerView.h"
 #include "media/ui/ScrubPlayerView.h"
+#include "support/RenderedContrast.h"
 #include "support/TestMedia.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -255,7 +259,7 @@ TEST(PlayerView, DigitsRateArrowsStepAndTheRightArrowCarriesAForwardSpeed)
     PlayerFixture f(fileClip(QStringLiteral("counter.mp4")));
     ASSERT_TRUE(f.waitForFrame());
     EXPECT_TRUE(press(f.view.get(), Qt::Key_5, QStringLiteral("5")));
-    EXPECT_TRUE(press(f.view.get(), Qt::Key_5, QStringLiteral("5"))); // a repeat rates again
+    EXPECT_TRUE(press(f.view.get(), Qt::Key_5, QStringLiteral("5"))); // a new press rates again (the store then clears)
     EXPECT_TRUE(press(f.view.get(), Qt::Key_1, QStringLiteral("1")));
     EXPECT_FALSE(press(f.view.get(), Qt::Key_0, QStringLiteral("0")));
     EXPECT_FALSE(press(f.view.get(), Qt::Key_6, QStringLiteral("6")));
@@ -409,4 +413,50 @@ TEST(PlayerView, StarsPreviewTheHoveredRatingAndTagsShowAsSortedChips)
     QTest::mouseClick(f.view->tagButton(), Qt::LeftButton);
     EXPECT_TRUE(f.view->isTagPickerShown());
     f.view->setTagPickerShown(false);
+}
+
+TEST(PlayerView, ShowInFileManagerSaysWhereTheFileIsWhenNothingCanShowIt)
+{
+    const Clip clip = plainClip(QStringLiteral("take.mov"));
+    PlayerFixture f(clip);
+    QToolButton *reveal = nullptr;
+    for (QToolButton *button : f.view->findChildren<QToolButton *>()) {
+        if (button->accessibleName() == QStringLiteral("Show in File Manager"))
+            reveal = button;
+    }
+    ASSERT_NE(reveal, nullptr);
+    QList<QUrl> asked;
+    setFileManagerRequest([&](const QUrl &item, const QUrl &, std::function<void(bool)> done) {
+        asked.append(item);
+        done(false);
+    });
+    reveal->click();
+    EXPECT_EQ(asked, QList<QUrl>{clip.url});
+    auto *box = f.view->findChild<QMessageBox *>(QStringLiteral("revealFailureAlert"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->informativeText(), QStringLiteral("/nonexistent"));
+    box->close();
+    setFileManagerRequest({});
+}
+
+TEST(PlayerView, ItsTextsFollowASwitchOfTheAppearanceEitherWay)
+{
+    const QPalette saved = QApplication::palette();
+    for (const auto &[first, second] : {std::pair{lightAppearancePalette(), darkAppearancePalette()},
+                                        std::pair{darkAppearancePalette(), lightAppearancePalette()}}) {
+        QApplication::setPalette(first);
+        PlayerFixture f(plainClip(QStringLiteral("take.mov")), true, {QStringLiteral("Dunk")});
+        QApplication::setPalette(second);
+        QCoreApplication::processEvents();
+        QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(f.view.get());
+        // The key hint is painted text of its own.
+        const QWidget *hint = f.view->findChild<QWidget *>(QStringLiteral("keyHint"));
+        ASSERT_NE(hint, nullptr);
+        const RenderedContrast::Measure m = RenderedContrast::ofWidget(hint);
+        if (m.ratio < 3)
+            shortfalls.append({QStringLiteral("key hint"), m, 3});
+        EXPECT_TRUE(shortfalls.isEmpty()) << RenderedContrast::describe(shortfalls).toStdString();
+    }
+    QApplication::setPalette(saved);
 }

@@ -1,4 +1,5 @@
 #include "organize/ui/ExportView.h"
+#include "grid/Reveal.h"
 
 #include "app/AppSettings.h"
 #include "app/widgets/SegmentedControl.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSemaphore>
@@ -237,7 +239,11 @@ TEST(ExportView, RunShowsProgressThenTheResult)
         return std::nullopt;
     };
     QList<QUrl> revealed;
-    ExportView::setFolderRevealer([&](const QUrl &url) { revealed.append(url); });
+    setFileManagerRequest([&](const QUrl &item, const QUrl &folder, std::function<void(bool)> done) {
+        EXPECT_TRUE(item.isEmpty());
+        revealed.append(folder);
+        done(true);
+    });
     ExportView &view = s.open();
     view.setCreateFolder(false);
     QTest::keyClick(&view, Qt::Key_Return);
@@ -269,9 +275,19 @@ TEST(ExportView, RunShowsProgressThenTheResult)
     EXPECT_TRUE(QFileInfo::exists(s.destination + QStringLiteral("/3-star/a.mov")));
     s.part<QPushButton>("revealButton")->click();
     EXPECT_EQ(revealed, QList<QUrl>{QUrl::fromLocalFile(s.destination)});
+    EXPECT_EQ(view.findChild<QMessageBox *>(QStringLiteral("revealFailureAlert")), nullptr);
+    // No file manager and no launcher: the user is told where the folder is.
+    setFileManagerRequest([](const QUrl &, const QUrl &, std::function<void(bool)> done) { done(false); });
+    s.part<QPushButton>("revealButton")->click();
+    auto *alert = view.findChild<QMessageBox *>(QStringLiteral("revealFailureAlert"));
+    ASSERT_NE(alert, nullptr);
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_EQ(alert->text(), revealFailureText(true));
+    EXPECT_EQ(alert->informativeText(), QDir::toNativeSeparators(s.destination));
+    alert->close();
     QTest::keyClick(&view, Qt::Key_Return);
     EXPECT_EQ(s.dismissed, 1);
-    ExportView::setFolderRevealer({});
+    setFileManagerRequest({});
 }
 
 TEST(ExportView, ResultWithErrorsListsEveryOneWhenOpened)

@@ -1,11 +1,13 @@
-#include "support/SettingsFileFixture.h"
 #include "app/AppSettings.h"
 #include "settings/ui/ScrubSettingsTab.h"
 #include "settings/ui/SettingsView.h"
 #include "settings/ui/TagChip.h"
 #include "settings/ui/TagChipList.h"
 #include "settings/ui/TagsSettingsTab.h"
+#include "support/AccessibleRead.h"
+#include "support/SettingsFileFixture.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -262,7 +264,7 @@ TEST_F(ListTabsTest, scrubTabDefaultRowsAndTexts)
     // Its own key and the two no row uses.
     EXPECT_EQ(options(first.keyPicker), (QStringList{QStringLiteral("Alt"), QStringLiteral("Meta"), QStringLiteral("Shift")}));
     EXPECT_EQ(first.slider->accessibleName(), QStringLiteral("Scrub window duration"));
-    EXPECT_EQ(first.slider->accessibleDescription(), QStringLiteral("3s"));
+    EXPECT_EQ(readValue(first.slider), QStringLiteral("3s"));
     EXPECT_EQ(first.secondsText->text(), QStringLiteral("3s"));
     EXPECT_EQ(first.chip->text(), QStringLiteral("Alt 3s"));
     EXPECT_EQ(tab->rows()[1].chip->text(), QStringLiteral("Ctrl 1s"));
@@ -279,6 +281,9 @@ TEST_F(ListTabsTest, scrubTabDefaultRowsAndTexts)
     first.slider->setValue(first.slider->minimum());
     EXPECT_EQ(first.secondsText->text(), QStringLiteral("0.5s"));
     EXPECT_EQ(first.chip->text(), QStringLiteral("Alt 0.5s"));
+    // A screen reader reads the seconds, as the text beside the slider shows them.
+    EXPECT_EQ(readValue(first.slider), QStringLiteral("0.5s"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(first.slider)->valueInterface()->currentValue().toDouble(), 0.5);
     first.slider->setValue(first.slider->maximum());
     EXPECT_EQ(first.secondsText->text(), QStringLiteral("10s"));
     EXPECT_EQ(nextRun()->decodedScrubModifiers(),

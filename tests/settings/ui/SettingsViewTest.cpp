@@ -6,15 +6,21 @@
 #include "settings/ui/SettingsView.h"
 #include "settings/ui/TagsSettingsTab.h"
 #include "settings/ui/ThemeSwatch.h"
+#include "support/AccessibleRead.h"
 #include "support/SettingsFileFixture.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleFactory>
+#include <QTabBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -178,8 +184,17 @@ TEST_F(SettingsWindowTest, audioTriageTabLabelsAndStepsOfFive)
     EXPECT_EQ(tab->loudPercentText()->text(), QStringLiteral("15%"));
     EXPECT_EQ(tab->quietPercentText()->text(), QStringLiteral("15%"));
     EXPECT_EQ(tab->loudSlider()->accessibleName(), QStringLiteral("Loud group percentage"));
+    EXPECT_EQ(readValue(tab->loudSlider()), QStringLiteral("Top 15 percent"));
+    EXPECT_EQ(readValue(tab->quietSlider()), QStringLiteral("Bottom 15 percent"));
+    // As a number, the percentage too, not the slider's step; and in words
+    // in the description, which every screen reader bridge passes on.
+    QAccessibleValueInterface *value = QAccessible::queryAccessibleInterface(tab->loudSlider())->valueInterface();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->currentValue().toDouble(), 15);
+    EXPECT_EQ(value->minimumValue().toDouble(), 5);
+    EXPECT_EQ(value->maximumValue().toDouble(), 50);
+    EXPECT_EQ(value->minimumStepSize().toDouble(), 5);
     EXPECT_EQ(tab->loudSlider()->accessibleDescription(), QStringLiteral("Top 15 percent"));
-    EXPECT_EQ(tab->quietSlider()->accessibleDescription(), QStringLiteral("Bottom 15 percent"));
     EXPECT_EQ(tab->loudSlider()->width(), 150);
 
     // The slider moves in steps of five, from 5 to 50.
@@ -192,7 +207,10 @@ TEST_F(SettingsWindowTest, audioTriageTabLabelsAndStepsOfFive)
     EXPECT_EQ(tab->loudPercentText()->text(), QStringLiteral("50%"));
     QTest::keyClick(tab->loudSlider(), Qt::Key_Home);
     EXPECT_EQ(tab->loudPercentText()->text(), QStringLiteral("5%"));
-    EXPECT_EQ(tab->loudSlider()->accessibleDescription(), QStringLiteral("Top 5 percent"));
+    EXPECT_EQ(readValue(tab->loudSlider()), QStringLiteral("Top 5 percent"));
+    EXPECT_EQ(value->currentValue().toDouble(), 5);
+    value->setCurrentValue(30);
+    EXPECT_EQ(tab->loudPercentText()->text(), QStringLiteral("30%"));
 
     // A label is stored as typed, an emptied one as empty text.
     tab->quietLabelField()->setFocus();
@@ -213,7 +231,7 @@ TEST_F(SettingsWindowTest, audioTriageTabStoredPercentagesOutOfRangeOrHuge)
     AudioTriageSettingsTab *tab = window.audioTab();
     EXPECT_EQ(tab->loudPercentText()->text(), QStringLiteral("70%"));
     EXPECT_EQ(tab->loudSlider()->value(), tab->loudSlider()->maximum());
-    EXPECT_EQ(tab->loudSlider()->accessibleDescription(), QStringLiteral("Top 70 percent"));
+    EXPECT_EQ(readValue(tab->loudSlider()), QStringLiteral("Top 70 percent"));
     EXPECT_EQ(tab->quietPercentText()->text(), QStringLiteral("15%"));
     EXPECT_EQ(stored(QStringLiteral("audioLoudPercentage")), QStringLiteral("70.9"));
     EXPECT_EQ(stored(QStringLiteral("audioQuietPercentage")), QStringLiteral("1e300"));
@@ -231,3 +249,57 @@ TEST_F(SettingsWindowTest, audioTriageTabStoredPercentagesOutOfRangeOrHuge)
 }
 
 } // namespace
+
+// Every tab's label shows in full: the tab bar fits the fixed width, under
+// the application's Fusion style and under the test platform's own.
+TEST_F(SettingsWindowTest, theTabBarFitsTheWindowSoNoTabIsClipped)
+{
+    for (const QString &style : {QString(), QStringLiteral("Fusion")}) {
+        SCOPED_TRACE(style.toStdString());
+        if (!style.isEmpty())
+            QApplication::setStyle(QStyleFactory::create(style));
+        SettingsView &window = open();
+        QTabBar *bar = window.findChild<QTabBar *>();
+        ASSERT_NE(bar, nullptr);
+        const QRect inWindow(bar->mapTo(&window, QPoint(0, 0)), bar->size());
+        for (int i = 0; i < bar->count(); ++i) {
+            const QRect tab = bar->tabRect(i).translated(inWindow.topLeft());
+            EXPECT_TRUE(window.rect().contains(tab)) << bar->tabText(i).toStdString() << " at " << tab.x() << "+" << tab.width();
+        }
+        // The bar is as wide as its tabs want to be, within the window.
+        EXPECT_LE(inWindow.left() + bar->sizeHint().width(), window.width());
+        EXPECT_GE(bar->width(), bar->sizeHint().width());
+        EXPECT_EQ(window.size(), QSize(450, 380));
+    }
+}
+
+TEST_F(SettingsWindowTest, escapeAndCtrlWCloseTheWindowWhereverTheFocusIs)
+{
+    SettingsView &window = open();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+
+    SettingsView &again = open();
+    again.setTab(QStringLiteral("audio"));
+    again.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&again));
+    again.audioTab()->loudLabelField()->setFocus();
+    QTest::keyClick(again.windowHandle(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(again.isVisible());
+    // The label typed so far stays stored.
+    EXPECT_EQ(settings->audioLoudLabel(), QStringLiteral("Loud Peaks"));
+}
+
+TEST_F(SettingsWindowTest, audioTriageTabQuietFieldsLineUpWithTheLoudOnes)
+{
+    SettingsView &window = open();
+    window.setTab(QStringLiteral("audio"));
+    QCoreApplication::processEvents();
+    AudioTriageSettingsTab *tab = window.audioTab();
+    const auto x = [tab](QWidget *widget) { return widget->mapTo(tab, QPoint(0, 0)).x(); };
+    EXPECT_EQ(x(tab->quietLabelField()), x(tab->loudLabelField()));
+    EXPECT_EQ(x(tab->quietSlider()), x(tab->loudSlider()));
+    EXPECT_EQ(x(tab->quietPercentText()), x(tab->loudPercentText()));
+}
