@@ -13,9 +13,7 @@
 #include <QNativeGestureEvent>
 #include <QPainter>
 #include <QPropertyAnimation>
-#include <QElapsedTimer>
 #include <QScrollBar>
-#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -97,6 +95,9 @@ void ClipGridView::relayoutKeepingAnchor()
     const bool atEnd = bar->maximum() > 0 && bar->value() >= bar->maximum();
     m_model.relayout();
     ++m_layoutCount;
+    // The moves below keep the cards where they are on screen: not a scroll
+    // the user sees.
+    m_keepingAnchor = true;
     updateScrollRange();
     if (atEnd) {
         bar->setValue(bar->maximum());
@@ -109,6 +110,7 @@ void ClipGridView::relayoutKeepingAnchor()
             }
         }
     }
+    m_keepingAnchor = false;
     viewport()->update();
 }
 
@@ -174,49 +176,6 @@ void ClipGridView::updateLiveCells()
     m_updatingCells = false;
 }
 
-void ClipGridView::setPosterClock(std::function<qint64()> clock)
-{
-    if (!clock) {
-        auto timer = std::make_shared<QElapsedTimer>();
-        timer->start();
-        clock = [timer] { return timer->elapsed(); };
-    }
-    m_posterClock = std::move(clock);
-}
-
-void ClipGridView::updatePosterWants()
-{
-    const qint64 now = m_posterClock();
-    const QRect screen = viewport()->rect();
-    const QMargins margins(ClipThumbnailView::margin, ClipThumbnailView::margin, ClipThumbnailView::margin, ClipThumbnailView::margin);
-    std::optional<qint64> nextDue;
-    for (auto it = m_onScreenSince.begin(); it != m_onScreenSince.end();) {
-        if (!m_cards.contains(it.key()))
-            it = m_onScreenSince.erase(it);
-        else
-            ++it;
-    }
-    for (auto it = m_cards.cbegin(); it != m_cards.cend(); ++it) {
-        ClipThumbnailView *card = it.value();
-        if (!screen.intersects(card->geometry().marginsRemoved(margins))) {
-            m_onScreenSince.remove(it.key());
-            card->setPosterWanted(false);
-            continue;
-        }
-        auto since = m_onScreenSince.find(it.key());
-        if (since == m_onScreenSince.end())
-            since = m_onScreenSince.insert(it.key(), m_scrolling ? now : now - posterDwellMs);
-        const qint64 due = since.value() + posterDwellMs;
-        card->setPosterWanted(due <= now);
-        if (due > now)
-            nextDue = std::min(nextDue.value_or(due), due);
-    }
-    if (nextDue)
-        m_posterDwellTimer->start(static_cast<int>(std::clamp<qint64>(*nextDue - now, 1, posterDwellMs)));
-    else
-        m_posterDwellTimer->stop();
-}
-
 void ClipGridView::updateLiveHeaders()
 {
     const qreal top = scrollPosition();
@@ -255,9 +214,9 @@ void ClipGridView::updateLiveHeaders()
 void ClipGridView::scrollContentsBy(int dx, int dy)
 {
     viewport()->scroll(dx, dy);
-    m_scrolling = true;
+    if (!m_keepingAnchor)
+        noteScroll(dy);
     updateLiveCells();
-    m_scrolling = false;
     updateOverlays(); // the button stays in its corner
 }
 

@@ -511,7 +511,8 @@ TEST_F(ThumbnailGeneratorTest, AWithdrawnRequestNeverDecodesAndGivesItsPlaceToTh
 
     decoder.openAll();
     ASSERT_TRUE(QTest::qWaitFor([&] { return answered.contains(clip(122)); }, 60000));
-    EXPECT_EQ(generator->inFlightCount(), 0);
+    // The first four decodes end on their own time, without a callback to wait for.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return generator->inFlightCount() == 0; }, 60000));
     QCoreApplication::processEvents();
     EXPECT_FALSE(answered.contains(clip(20)));
     EXPECT_FALSE(answered.contains(clip(22)));
