@@ -80,10 +80,10 @@ public:
         ended(start);
         return result;
     }
-    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes) override
+    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes, AtomicFile::Durability durability) override
     {
         const qint64 start = m_clock.nsecsElapsed();
-        auto result = FileOperations::writeFileAtomically(path, bytes);
+        auto result = FileOperations::writeFileAtomically(path, bytes, durability);
         const qint64 end = m_clock.nsecsElapsed();
         std::lock_guard lock(m_mutex);
         if (m_moved)

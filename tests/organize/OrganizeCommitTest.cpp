@@ -473,6 +473,29 @@ TEST(OrganizeCommit, ProgressIsReportedBeforeTheFirstFileThenAtMostEveryTenthOfA
     EXPECT_EQ(calls, (QList<std::pair<double, QString>>{{0.0, "c0.mov"}, {2.0 / 6, "c2.mov"}, {4.0 / 6, "c4.mov"}}));
 }
 
+TEST(OrganizeCommit, TheRecordReachesTheDiskAtThePlanTheEndAndAtLeastOnceASecondBetween)
+{
+    Trial run;
+    QList<Clip> clips;
+    for (int i = 0; i < 5; ++i)
+        clips.append(clipFor(run.file(QStringLiteral("c%1.mov").arg(i)), 5));
+    qint64 now = 0;
+    // Each file takes 600 ms on this clock.
+    run.files.after = [&](Op op, const QString &, const QString &) {
+        if (op == Op::move)
+            now += 600;
+    };
+    OrganizeCommit::commit(run.request(clips), run.files, {}, [&] { return now; });
+    using D = AtomicFile::Durability;
+    // The plan, then c0 at 0.6 s, c1 at 1.2 s (flushed), c2 at 1.8 s, c3 at
+    // 2.4 s (flushed), c4 at 3.0 s, then the final record.
+    EXPECT_EQ(run.files.writeDurabilities,
+              (QList<D>{D::onDisk, D::inSystem, D::onDisk, D::inSystem, D::onDisk, D::inSystem, D::onDisk}));
+    // Every rewrite is whole whatever its flush: the record still follows every file.
+    ASSERT_EQ(run.files.writes.size(), 7);
+    EXPECT_EQ(statuses(run.files.writes[3]), (QStringList{"verified", "verified", "verified", "pending", "pending"}));
+}
+
 TEST(OrganizeCommit, EveryRecordWriteIsTheWholeRecordEncodingOfThatMoment)
 {
     for (const bool byRating : {true, false}) {
