@@ -62,7 +62,7 @@ QString resolvedTarget(const QString &path)
 
 } // namespace
 
-std::optional<AtomicFile::Failure> AtomicFile::write(const QString &path, const QByteArray &bytes, Target target)
+std::optional<AtomicFile::Failure> AtomicFile::write(const QString &path, const QByteArray &bytes, Target target, Durability durability)
 {
     const QString finalPath = target == Target::replace ? resolvedTarget(path) : path;
     const QFileInfo info(finalPath);
@@ -89,7 +89,7 @@ std::optional<AtomicFile::Failure> AtomicFile::write(const QString &path, const 
         error = errno;
     if (!error)
         error = writeAll(fd, bytes);
-    if (!error && ::fsync(fd) != 0)
+    if (!error && durability == Durability::onDisk && ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && !error)
         error = errno;
@@ -104,6 +104,8 @@ std::optional<AtomicFile::Failure> AtomicFile::write(const QString &path, const 
         return failure(error);
     }
 
+    if (durability != Durability::onDisk)
+        return std::nullopt;
     // The new name reaches the disk with the folder; a failure here leaves a
     // whole file (old or new) either way, so it is not reported.
     const int folder = ::open(QFile::encodeName(info.absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

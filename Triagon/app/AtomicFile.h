@@ -31,7 +31,14 @@ public:
         mustBeNew, // the name must be free: an existing entry of that name fails with EEXIST
     };
 
-    static std::optional<Failure> write(const QString &path, const QByteArray &bytes, Target target = Target::replace);
+    enum class Durability {
+        onDisk,   // flushed to the disk with its folder before write() returns
+        inSystem, // whole for every reader and across a killed process, but a
+                  // power loss may bring back an earlier whole file
+    };
+
+    static std::optional<Failure> write(const QString &path, const QByteArray &bytes, Target target = Target::replace,
+                                        Durability durability = Durability::onDisk);
 
     // True when `fileName` is a temporary file that a write of `targetName`
     // (a file name, no folder) leaves behind when the process is killed in

@@ -31,9 +31,16 @@ public:
     virtual QImage cachedPoster(const QString &key) const = 0;
     // A poster of the file at `seconds`, fitting `size` in device pixels; on
     // success it is also cached under `key`. `done` gets a null image when no
-    // frame could be made.
-    virtual void requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *receiver,
-                               std::function<void(const QImage &)> done) = 0;
+    // frame could be made. Returns the request's ticket (0: nothing to
+    // withdraw).
+    using PosterTicket = quint64;
+    virtual PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *receiver,
+                                       std::function<void(const QImage &)> done) = 0;
+    // Withdraws a poster request whose decode has not started (its card
+    // went out of sight): `done` is then never called. True when withdrawn;
+    // false when the poster is being made or was made (`done` is called, or
+    // was).
+    virtual bool withdrawPoster(PosterTicket ticket) = 0;
     // The loud stretches of the file's sound (possibly none).
     virtual void requestPeaks(const QUrl &url, QObject *receiver, std::function<void(const QList<AudioPeak> &)> done) = 0;
 

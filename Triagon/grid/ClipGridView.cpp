@@ -71,6 +71,11 @@ ClipGridView::ClipGridView(ClipStore *store, AppSettings *settings, const GridEn
     m_scrollAnimation = new QPropertyAnimation(verticalScrollBar(), "value", this);
     m_scrollAnimation->setEasingCurve(QEasingCurve::InOutQuad);
 
+    m_posterDwellTimer = new QTimer(this);
+    m_posterDwellTimer->setSingleShot(true);
+    connect(m_posterDwellTimer, &QTimer::timeout, this, &ClipGridView::updatePosterWants);
+    setPosterClock({});
+
     if (m_settings) {
         // The cards follow the settings they draw themselves.
         connect(m_settings, &AppSettings::themeColorRawChanged, this, [this] {

@@ -9,8 +9,10 @@
 #include <QAbstractScrollArea>
 #include <QHash>
 #include <QPointer>
+#include <QSet>
 #include <QUuid>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,6 +27,7 @@ class QKeyEvent;
 class QLabel;
 class PlayerView;
 class QPropertyAnimation;
+class QTimer;
 class SectionHeaderView;
 class ShuttleController;
 class VideoPlayer;
@@ -117,6 +120,22 @@ public:
     // pinching (below 0.8) adds one, within 1 to 5.
     void handleMagnifyEnded(double magnification);
 
+    // Posters. While the grid is not flung, cards ask for their posters as
+    // they always did: a card on screen at once, and a card in the band
+    // below or above the screen as it is made, ahead of being scrolled to.
+    // While it is flung (more than flingScreens screen heights scrolled
+    // within flingWindowMs, as with Page Down held), only a card that has
+    // rested on screen for posterDwellMs asks, so that the fling decodes
+    // only what the user gets to see. A card that leaves the screen
+    // withdraws a request whose decode has not started.
+    static constexpr int posterDwellMs = 100;
+    static constexpr int flingWindowMs = 250;
+    static constexpr int flingScreens = 2;
+    bool isFlung() const;
+    // The monotonic clock of that rule, in milliseconds; a steady clock
+    // unless set (tests step their own).
+    void setPosterClock(std::function<qint64()> clock);
+
     // Scrolling.
     void scrollToTop(bool animated);
     void scrollToClip(const QUuid &clipID);
@@ -161,6 +180,11 @@ private:
     void relayoutKeepingAnchor();
     void updateLiveCells();
     void updateLiveHeaders();
+    // Tells each live card whether it may ask for its poster now.
+    void updatePosterWants();
+    // A scroll by dy pixels, for telling a fling.
+    void noteScroll(int dy);
+    void forgetOldScrolls(qint64 now);
     void refreshCards();
     void paintViewport(QPaintEvent *event);
     void updateOverlays();
@@ -225,6 +249,15 @@ private:
     // The hidden parent of the cards and headers waiting for deletion.
     QWidget *m_retired = nullptr;
     bool m_updatingCells = false;
+    // Posters: since when each live card is on screen (by the poster
+    // clock), the live cards that have been on screen, the recent scrolls
+    // (time, pixels), and the timer that lets the next card ask.
+    QHash<CardKey, qint64> m_onScreenSince;
+    QSet<CardKey> m_seenOnScreen;
+    std::deque<std::pair<qint64, int>> m_recentScrolls;
+    QTimer *m_posterDwellTimer = nullptr;
+    std::function<qint64()> m_posterClock;
+    bool m_keepingAnchor = false;
 
     // The values whose changes scroll back to the top.
     GroupMode m_lastGroupMode = GroupMode::none;

@@ -50,6 +50,8 @@ QSet<QUuid> ClipGridView::editTargets(const QUuid &clipID) const
 ClipThumbnailView *ClipGridView::createCard(const Clip &clip)
 {
     auto *card = new ClipThumbnailView(m_media, m_settings, viewport());
+    // It asks for its poster once it rests on screen (updatePosterWants).
+    card->setPosterWanted(false);
     const QUuid id = clip.id;
     connect(card, &ClipThumbnailView::rateRequested, this, [this, id](int rating) { m_store->rateSelection(rating, editTargets(id)); });
     connect(card, &ClipThumbnailView::toggleTagRequested, this, [this, id](const QString &tag) { m_store->toggleTag(tag, editTargets(id)); });
@@ -132,6 +134,8 @@ void ClipGridView::discardCard(ClipThumbnailView *card)
     }
     if (card->isCardHovered() && m_store->hoveredClipID() == card->clip().id)
         m_store->setHoveredClipID(std::nullopt);
+    // Its poster request goes now, before its slot could start it.
+    card->setPosterWanted(false);
     card->disconnect(this);
     retire(card);
 }

@@ -95,6 +95,9 @@ void ClipGridView::relayoutKeepingAnchor()
     const bool atEnd = bar->maximum() > 0 && bar->value() >= bar->maximum();
     m_model.relayout();
     ++m_layoutCount;
+    // The moves below keep the cards where they are on screen: not a scroll
+    // the user sees.
+    m_keepingAnchor = true;
     updateScrollRange();
     if (atEnd) {
         bar->setValue(bar->maximum());
@@ -107,6 +110,7 @@ void ClipGridView::relayoutKeepingAnchor()
             }
         }
     }
+    m_keepingAnchor = false;
     viewport()->update();
 }
 
@@ -168,6 +172,7 @@ void ClipGridView::updateLiveCells()
         relayoutKeepingAnchor();
     }
     updateLiveHeaders();
+    updatePosterWants();
     m_updatingCells = false;
 }
 
@@ -209,6 +214,8 @@ void ClipGridView::updateLiveHeaders()
 void ClipGridView::scrollContentsBy(int dx, int dy)
 {
     viewport()->scroll(dx, dy);
+    if (!m_keepingAnchor)
+        noteScroll(dy);
     updateLiveCells();
     updateOverlays(); // the button stays in its corner
 }

@@ -51,6 +51,9 @@ ClipThumbnailView::~ClipThumbnailView()
     }
     if (m_isHovering && m_media)
         m_media->stopSnippets();
+    // Nobody will see the poster: a decode not yet started is not made.
+    if (m_posterTicket && m_media)
+        m_media->withdrawPoster(m_posterTicket);
     returnCardImage(std::move(m_cache));
 }
 
@@ -304,10 +307,44 @@ void ClipThumbnailView::startLoading()
     requestPoster(false);
 }
 
+void ClipThumbnailView::setPosterWanted(bool wanted)
+{
+    if (wanted == m_posterWanted)
+        return;
+    m_posterWanted = wanted;
+    if (!wanted) {
+        withdrawPoster();
+        return;
+    }
+    if (m_posterDeferred && m_hasInputs && width() > 0) {
+        m_posterDeferred = false;
+        // With a poster shown already, the request only brings a larger one.
+        requestPoster(!m_posterImage.isNull());
+    }
+}
+
+void ClipThumbnailView::withdrawPoster()
+{
+    if (!m_posterTicket || !m_media || !m_media->withdrawPoster(m_posterTicket))
+        return;
+    m_posterTicket = 0;
+    m_posterDeferred = true;
+    m_posterRequestedSize = QSize();
+}
+
 void ClipThumbnailView::requestPoster(bool keepCurrent)
 {
     if (!m_media || m_in.clip.isMissing)
         return;
+    // A request still waiting would only be answered to be dropped.
+    if (m_posterTicket && m_media->withdrawPoster(m_posterTicket))
+        m_posterTicket = 0;
+    if (!m_posterWanted) {
+        m_posterDeferred = true;
+        m_posterRequestedSize = QSize();
+        return;
+    }
+    m_posterDeferred = false;
     const QSize size = posterRequestSize();
     m_posterRequestedSize = size;
     const quint64 generation = m_loadGeneration;
@@ -315,8 +352,11 @@ void ClipThumbnailView::requestPoster(bool keepCurrent)
     const QUrl url = m_in.clip.url;
     const double time = posterTime();
     const QString key = CardMedia::posterCacheKey(url, time, size.width());
+    const quint64 serial = ++m_posterSerial;
     QPointer<ClipThumbnailView> self(this);
-    m_media->requestPoster(url, time, size, key, this, [self, generation, identity, size, keepCurrent](const QImage &image) {
+    m_posterTicket = m_media->requestPoster(url, time, size, key, this, [self, generation, identity, size, keepCurrent, serial](const QImage &image) {
+        if (self && self->m_posterSerial == serial)
+            self->m_posterTicket = 0;
         // An answer for an earlier clip, file or size of this card is dropped.
         if (!self || self->m_loadGeneration != generation || self->m_loadedIdentity != identity)
             return;

@@ -126,6 +126,15 @@ public:
     const QImage &posterImage() const { return m_posterImage; }
     const std::optional<QList<AudioPeak>> &audioPeaks() const { return m_audioPeaks; }
 
+    // Whether the card may ask for its poster now (true unless told
+    // otherwise). The grid lets only cards that rest on screen ask: a card
+    // that is not wanted holds its request back, and withdraws one whose
+    // decode has not started; it asks when it is wanted again.
+    void setPosterWanted(bool wanted);
+    bool isPosterWanted() const { return m_posterWanted; }
+    // A poster request is made and not yet answered.
+    bool isPosterRequested() const { return m_posterTicket != 0; }
+
     // Geometry in widget coordinates, for the grid and for tests.
     QRectF bodyRect() const;
     QRectF posterRect() const;
@@ -202,6 +211,9 @@ private:
 
     void startLoading();
     void requestPoster(bool keepCurrent);
+    // Withdraws the pending poster request if its decode has not started;
+    // the card then asks again when it is wanted.
+    void withdrawPoster();
     QSize posterRequestSize() const;
     double posterTime() const;
     QImage shownPoster() const;
@@ -259,6 +271,11 @@ private:
     QString m_loadedIdentity;
     QSize m_posterRequestedSize;
     bool m_loadPending = false;
+    bool m_posterWanted = true;
+    // A request held back (or withdrawn) while the card was not wanted.
+    bool m_posterDeferred = false;
+    quint64 m_posterTicket = 0; // CardMedia::PosterTicket
+    quint64 m_posterSerial = 0; // the request m_posterTicket belongs to
 
     // Painting caches.
     QImage m_cache;

@@ -22,19 +22,24 @@ QImage EngineCardMedia::cachedPoster(const QString &key) const
     return m_engines.thumbnailGenerator->posterCache().object(key);
 }
 
-void EngineCardMedia::requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *receiver,
-                                    std::function<void(const QImage &)> done)
+CardMedia::PosterTicket EngineCardMedia::requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key,
+                                                       QObject *receiver, std::function<void(const QImage &)> done)
 {
     ThumbnailGenerator *generator = m_engines.thumbnailGenerator;
     if (!generator)
-        return;
+        return 0;
     QPointer<ThumbnailGenerator> guard(generator);
-    generator->thumbnail(url.toLocalFile(), std::isfinite(seconds) ? seconds : 0.0, size, receiver,
-                         [guard, key, done = std::move(done)](const QImage &poster) {
-                             if (!poster.isNull() && guard)
-                                 guard->posterCache().insert(key, poster);
-                             done(poster);
-                         });
+    return generator->thumbnail(url.toLocalFile(), std::isfinite(seconds) ? seconds : 0.0, size, receiver,
+                                [guard, key, done = std::move(done)](const QImage &poster) {
+                                    if (!poster.isNull() && guard)
+                                        guard->posterCache().insert(key, poster);
+                                    done(poster);
+                                });
+}
+
+bool EngineCardMedia::withdrawPoster(PosterTicket ticket)
+{
+    return ticket && m_engines.thumbnailGenerator && m_engines.thumbnailGenerator->withdraw(ticket);
 }
 
 void EngineCardMedia::requestPeaks(const QUrl &url, QObject *receiver, std::function<void(const QList<AudioPeak> &)> done)

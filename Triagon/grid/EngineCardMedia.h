@@ -12,8 +12,9 @@ public:
     const GridEngines &engines() const { return m_engines; }
 
     QImage cachedPoster(const QString &key) const override;
-    void requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *receiver,
-                       std::function<void(const QImage &)> done) override;
+    PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *receiver,
+                               std::function<void(const QImage &)> done) override;
+    bool withdrawPoster(PosterTicket ticket) override;
     void requestPeaks(const QUrl &url, QObject *receiver, std::function<void(const QList<AudioPeak> &)> done) override;
     std::shared_ptr<VideoPlayer> scrubPlayer(const QUrl &url) override;
     void seek(const std::shared_ptr<VideoPlayer> &player, double seconds) override;

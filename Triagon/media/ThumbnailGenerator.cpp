@@ -134,18 +134,30 @@ QFuture<QImage> ThumbnailGenerator::thumbnail(const QString &path, double second
     return future;
 }
 
-void ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver, Callback done)
+ThumbnailGenerator::Ticket ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver, Callback done)
 {
-    thumbnail(path, seconds, maxSize, receiver, std::move(done), Priority::UserInitiated);
+    return thumbnail(path, seconds, maxSize, receiver, std::move(done), Priority::UserInitiated);
 }
 
-void ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver, Callback done, Priority priority)
+ThumbnailGenerator::Ticket ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver,
+                                                         Callback done, Priority priority)
 {
     Core::Waiter waiter;
     waiter.receiver = receiver;
     waiter.hasReceiver = receiver != nullptr;
     waiter.callback = std::move(done);
+    {
+        QMutexLocker lock(&m_core->mutex);
+        waiter.ticket = ++m_core->lastTicket;
+    }
+    const Ticket ticket = waiter.ticket;
     m_core->request(path, seconds, maxSize, priority, std::move(waiter));
+    return ticket;
+}
+
+bool ThumbnailGenerator::withdraw(Ticket ticket)
+{
+    return m_core->withdraw(ticket);
 }
 
 int ThumbnailGenerator::inFlightCount() const
@@ -219,6 +231,7 @@ void ThumbnailGenerator::Core::shutDown()
                 dropped += inFlight.take(job.key);
             queue.clear();
         }
+        forgetTicketsLocked(dropped);
     }
     threads.cancel();
     // Waiting requests end without a poster; their callbacks are not called.
@@ -243,6 +256,7 @@ void ThumbnailGenerator::Core::waitForBackground(int milliseconds)
 void ThumbnailGenerator::Core::request(const QString &path, double seconds, QSize maxSize, Priority priority, Waiter waiter)
 {
     const QString key = internalKey(path, seconds, maxSize);
+    waiter.background = priority == Priority::Background;
     QMutexLocker lock(&mutex);
     if (stopping.load()) {
         lock.unlock();
@@ -257,6 +271,8 @@ void ThumbnailGenerator::Core::request(const QString &path, double seconds, QSiz
         deliver({waiter}, cached);
         return;
     }
+    if (waiter.ticket)
+        tickets.insert(waiter.ticket, key);
     if (const auto running = inFlight.find(key); running != inFlight.end()) {
         running->append(std::move(waiter));
         if (priority == Priority::UserInitiated) {
@@ -276,6 +292,51 @@ void ThumbnailGenerator::Core::request(const QString &path, double seconds, QSiz
     const double frameTime = std::isfinite(seconds) ? std::max(earliestFrameTime, seconds) : earliestFrameTime;
     waiting[index(priority)].push_back(Job{key, path, frameTime, maxSize, priority == Priority::Background});
     startWaitingLocked();
+}
+
+bool ThumbnailGenerator::Core::withdraw(Ticket ticket)
+{
+    QMutexLocker lock(&mutex);
+    const auto found = tickets.constFind(ticket);
+    if (found == tickets.constEnd())
+        return false;
+    const QString key = found.value();
+    // Only a request still in a queue can go: a running decode finishes
+    // into the cache and answers whoever waits for it.
+    std::deque<Job>::iterator job;
+    int queue = -1;
+    for (int q = 0; q < 2 && queue < 0; ++q) {
+        job = std::find_if(waiting[q].begin(), waiting[q].end(), [&](const Job &j) { return j.key == key; });
+        if (job != waiting[q].end())
+            queue = q;
+    }
+    if (queue < 0)
+        return false;
+    tickets.erase(found);
+    QList<Waiter> &waiters = inFlight[key];
+    waiters.removeIf([&](const Waiter &w) { return w.ticket == ticket; });
+    if (waiters.isEmpty()) {
+        inFlight.remove(key);
+        waiting[queue].erase(job);
+    } else if (queue == index(Priority::UserInitiated)
+               && std::all_of(waiters.cbegin(), waiters.cend(), [](const Waiter &w) { return w.background; })) {
+        // Only work ahead of time waits for it now: back behind the
+        // requests for the screen, first of its kind (it was asked for
+        // ahead of time before any of them).
+        Job back = std::move(*job);
+        waiting[queue].erase(job);
+        back.background = true;
+        waiting[index(Priority::Background)].push_front(std::move(back));
+    }
+    return true;
+}
+
+void ThumbnailGenerator::Core::forgetTicketsLocked(const QList<Waiter> &waiters)
+{
+    for (const Waiter &waiter : waiters) {
+        if (waiter.ticket)
+            tickets.remove(waiter.ticket);
+    }
 }
 
 void ThumbnailGenerator::Core::startWaitingLocked()
@@ -315,6 +376,7 @@ void ThumbnailGenerator::Core::runDecode(const Job &job)
     {
         QMutexLocker lock(&mutex);
         waiters = inFlight.take(job.key);
+        forgetTicketsLocked(waiters);
         if (!poster.isNull() && !stopping.load())
             cache.insert(job.key, poster);
         if (holdsSlot)

@@ -19,8 +19,10 @@
 // time will do, so a keyframe there is taken instead of decoding on to the
 // exact frame. At most four frames decode at the same time and further
 // requests wait in the order they were made (requests made in the
-// background wait behind the others); concurrent requests for the same
-// poster share one decode; the most recently used posters stay cached (by
+// background wait behind the others); a request whose decode has not
+// started can be withdrawn (a card scrolled out of sight), and then gives
+// its place to the others; concurrent requests for the same poster share
+// one decode; the most recently used posters stay cached (by
 // count and by bytes); opened files are kept for further posters of the same
 // file (PosterAssetPool). The decodes together never use more threads than
 // the machine has processors. Only regular files are opened (MediaFileGate),
@@ -77,9 +79,18 @@ public:
     QFuture<QImage> thumbnail(const QString &path, double seconds, QSize maxSize, Priority priority);
     // The same, delivered to `done` on the generator's thread (the GUI
     // thread), always asynchronously, and only while receiver still exists.
-    // receiver must live on the generator's thread.
-    void thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver, Callback done);
-    void thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver, Callback done, Priority priority);
+    // receiver must live on the generator's thread. Returns the request's
+    // ticket for withdraw().
+    using Ticket = quint64;
+    Ticket thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver, Callback done);
+    Ticket thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver, Callback done, Priority priority);
+    // Withdraws a request made with a callback, when its decode has not
+    // started: its callback is never called, and a decode that nobody
+    // waits for any more leaves the queue (a poster also asked for ahead of
+    // time goes back behind the requests for the screen). True when
+    // withdrawn; false when the decode runs or ran (the answer comes, or
+    // came, as usual) or the ticket is unknown.
+    bool withdraw(Ticket ticket);
 
     // Whether the poster is cached or being made (a prewarm skips it then).
     bool isCachedOrInFlight(const QString &path, double seconds, QSize maxSize) const;

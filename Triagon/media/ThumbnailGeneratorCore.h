@@ -31,6 +31,8 @@ struct ThumbnailGenerator::Core : std::enable_shared_from_this<ThumbnailGenerato
         QPointer<QObject> receiver;
         bool hasReceiver = false;
         Callback callback;
+        Ticket ticket = 0; // callbacks only: withdraw() finds it by this
+        bool background = false;
     };
     struct Job
     {
@@ -53,6 +55,9 @@ struct ThumbnailGenerator::Core : std::enable_shared_from_this<ThumbnailGenerato
     ~Core();
 
     void request(const QString &path, double seconds, QSize maxSize, Priority priority, Waiter waiter);
+    bool withdraw(Ticket ticket);
+    // Forgets the tickets of waiters that are answered or dropped.
+    void forgetTicketsLocked(const QList<Waiter> &waiters);
     void startWaitingLocked();
     void runDecode(const Job &job);
     // The generator's own decode. *holdsSlot tells whether the decode still
@@ -95,6 +100,9 @@ struct ThumbnailGenerator::Core : std::enable_shared_from_this<ThumbnailGenerato
     QMutex mutex;
     QWaitCondition backgroundIdle;
     QHash<QString, QList<Waiter>> inFlight;
+    // The key each withdrawable waiter of inFlight waits for.
+    QHash<Ticket, QString> tickets;
+    Ticket lastTicket = 0;
     std::deque<Job> waiting[2]; // by Priority
     int running = 0; // decodes that hold a slot
     int backgroundRunning = 0;

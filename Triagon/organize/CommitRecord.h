@@ -23,7 +23,9 @@ public:
     // appVersion an empty text reads "unknown".
     static QJsonObject recordObject(const QString &status, const QString &startedAt, const QList<ManifestEntry> &entries,
                                     bool byRating, const QString &appVersion);
-    // The bytes written to the record file.
+    // The bytes of the record file, encoded whole in one pass. The organize
+    // run rewrites its record through CommitRecordDocument, which keeps the
+    // encoded pieces and must give exactly these bytes.
     static QByteArray encode(const QString &status, const QString &startedAt, const QList<ManifestEntry> &entries,
                              bool byRating, const QString &appVersion);
     // One entry as its record object. A duration or frame rate that is not a

@@ -114,9 +114,10 @@ std::optional<OrganizeError> FileOperations::makeFolder(const QString &path)
     return std::nullopt;
 }
 
-std::optional<OrganizeError> FileOperations::writeFileAtomically(const QString &path, const QByteArray &bytes)
+std::optional<OrganizeError> FileOperations::writeFileAtomically(const QString &path, const QByteArray &bytes,
+                                                                 AtomicFile::Durability durability)
 {
-    if (const auto failure = AtomicFile::write(path, bytes))
+    if (const auto failure = AtomicFile::write(path, bytes, AtomicFile::Target::replace, durability))
         return writeFailure(*failure, path);
     return std::nullopt;
 }

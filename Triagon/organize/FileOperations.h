@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/AtomicFile.h"
+
 #include "organize/OrganizeError.h"
 
 #include <QByteArray>
@@ -52,8 +54,10 @@ public:
     // Replaces the file's content as a whole (AtomicFile): a reader sees the
     // old or the new bytes, never a mix, a cut or an empty file. On failure
     // the old content stays and the error carries the system's message (for
-    // example "No space left on device") and the path.
-    virtual std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes);
+    // example "No space left on device") and the path. `durability` says
+    // whether the bytes must be on the disk when this returns.
+    virtual std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes,
+                                                             AtomicFile::Durability durability);
 
     // Copies a file to a new name that must be free, written as a whole in
     // the same way; the copy takes the name without replacing anything. A

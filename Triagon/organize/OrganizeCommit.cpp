@@ -1,6 +1,7 @@
 #include "organize/OrganizeCommit.h"
 
 #include "organize/CommitRecord.h"
+#include "organize/CommitRecordDocument.h"
 #include "organize/FolderPlan.h"
 #include "organize/VerifiedMove.h"
 #include "library/model/FileName.h"
@@ -236,10 +237,24 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
         entries.append(entryFor(clip, folderNames[i], destination));
     }
 
-    auto writeRecord = [&](const QString &status) {
-        return files.writeFileAtomically(outcome.recordPath, CommitRecord::encode(status, startedAt, entries, byRating, request.appVersion));
+    // The record is written whole every time; only the entry that changed
+    // is encoded anew.
+    CommitRecordDocument record(startedAt, byRating, request.appVersion, entries);
+    // Every rewrite is whole and atomic, so a killed process always leaves a
+    // whole record. Flushing each one to the disk as well would cost a disk
+    // flush of the whole record per file (minutes for thousands of files);
+    // the plan and the end are flushed, and in between at most one rewrite
+    // a second, which is as current as the moves themselves are on the disk.
+    qint64 lastFlush = clock();
+    auto writeRecord = [&](const QString &status, bool mustFlush) {
+        const qint64 now = clock();
+        const bool flush = mustFlush || now - lastFlush >= recordFlushIntervalMs;
+        if (flush)
+            lastFlush = now;
+        return files.writeFileAtomically(outcome.recordPath, record.bytes(status),
+                                         flush ? AtomicFile::Durability::onDisk : AtomicFile::Durability::inSystem);
     };
-    if (auto error = writeRecord(CommitRecord::inProgress)) {
+    if (auto error = writeRecord(CommitRecord::inProgress, true)) {
         result.errors.append(recordPlanPrefix() + error->localizedDescription);
         outcome.recordPath.clear();
         return outcome;
@@ -272,15 +287,16 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
             ++result.movedCount;
             outcome.movedIDs.insert(clip.id);
         }
+        record.setEntry(i, entry);
 
-        if (auto error = writeRecord(CommitRecord::inProgress)) {
+        if (auto error = writeRecord(CommitRecord::inProgress, false)) {
             result.errors.append(recordMovePrefix() + error->localizedDescription);
             break;
         }
     }
 
     // ---- Finishing.
-    if (auto error = writeRecord(result.errors.isEmpty() ? CommitRecord::complete : CommitRecord::completeWithErrors)) {
+    if (auto error = writeRecord(result.errors.isEmpty() ? CommitRecord::complete : CommitRecord::completeWithErrors, true)) {
         result.errors.append(finalizeRecordPrefix() + error->localizedDescription);
         return outcome;
     }

@@ -28,6 +28,8 @@ public:
     using Clock = std::function<qint64()>;
 
     static constexpr qint64 progressIntervalMs = 100;
+    // The longest the commit record on the disk lags behind the run.
+    static constexpr qint64 recordFlushIntervalMs = 1000;
 
     // The refusals and failure prefixes the run reports.
     static QString otherVolumeText();

@@ -67,6 +67,9 @@ public:
         QSize size;
         QString key;
         std::function<void(const QImage &)> done;
+        PosterTicket ticket = 0;
+        bool withdrawn = false;
+        bool started = false; // a decode "runs": it can no longer be withdrawn
     };
     struct PeaksRequest
     {
@@ -81,10 +84,31 @@ public:
     int stops = 0;
 
     QImage cachedPoster(const QString &) const override { return QImage(); }
-    void requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *,
-                       std::function<void(const QImage &)> done) override
+    PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *,
+                               std::function<void(const QImage &)> done) override
     {
-        posters.append({url, seconds, size, key, std::move(done)});
+        posters.append({url, seconds, size, key, std::move(done), PosterTicket(posters.size() + 1)});
+        return posters.last().ticket;
+    }
+    bool withdrawPoster(PosterTicket ticket) override
+    {
+        if (ticket == 0 || ticket > PosterTicket(posters.size()))
+            return false;
+        PosterRequest &request = posters[qsizetype(ticket - 1)];
+        if (request.withdrawn || request.started)
+            return false;
+        request.withdrawn = true;
+        return true;
+    }
+    // The requests still waiting: neither withdrawn nor started.
+    QList<PosterRequest> waitingPosters() const
+    {
+        QList<PosterRequest> result;
+        for (const PosterRequest &request : posters) {
+            if (!request.withdrawn && !request.started)
+                result.append(request);
+        }
+        return result;
     }
     void requestPeaks(const QUrl &url, QObject *, std::function<void(const QList<AudioPeak> &)> done) override
     {

@@ -476,3 +476,73 @@ TEST(ThumbnailGeneratorDecode, DestroyedWhilePostersAreMadeAheadOfTimeTheDecodes
     QCoreApplication::processEvents();
     EXPECT_FALSE(called);
 }
+
+TEST_F(ThumbnailGeneratorTest, AWithdrawnRequestNeverDecodesAndGivesItsPlaceToTheNext)
+{
+    for (int i = 0; i < 4; ++i)
+        generator->thumbnail(clip(i), 1.0, cardSize);
+    ASSERT_TRUE(decoder.waitForStarted(4));
+    QObject receiver;
+    QStringList answered;
+    auto answer = [&](int n) { return [&answered, n](const QImage &) { answered.append(clip(n)); }; };
+    const ThumbnailGenerator::Ticket gone = generator->thumbnail(clip(20), 1.0, cardSize, &receiver, answer(20));
+    const ThumbnailGenerator::Ticket next = generator->thumbnail(clip(21), 1.0, cardSize, &receiver, answer(21));
+    // Two waiting for one poster: it stays until the last one withdraws.
+    const ThumbnailGenerator::Ticket shared1 = generator->thumbnail(clip(22), 1.0, cardSize, &receiver, answer(22));
+    const ThumbnailGenerator::Ticket shared2 = generator->thumbnail(clip(22), 1.0, cardSize, &receiver, answer(122));
+    EXPECT_EQ(generator->inFlightCount(), 4 + 3);
+
+    EXPECT_TRUE(generator->withdraw(gone));
+    EXPECT_FALSE(generator->withdraw(gone)); // once only
+    EXPECT_FALSE(generator->isCachedOrInFlight(clip(20), 1.0, cardSize));
+    EXPECT_TRUE(generator->withdraw(shared1));
+    EXPECT_TRUE(generator->isCachedOrInFlight(clip(22), 1.0, cardSize));
+
+    // The freed slot goes to the next one waiting, not to the withdrawn one.
+    decoder.release(clip(0));
+    ASSERT_TRUE(decoder.waitForStarted(5));
+    EXPECT_EQ(decoder.started().at(4), clip(21));
+    // A running decode cannot be withdrawn: it finishes into the cache and answers.
+    EXPECT_FALSE(generator->withdraw(next));
+    decoder.release(clip(21));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered.contains(clip(21)); }, 60000));
+    EXPECT_TRUE(generator->isCachedOrInFlight(clip(21), 1.0, cardSize));
+    EXPECT_EQ(generator->inFlightCount(), 3 + 1);
+
+    decoder.openAll();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answered.contains(clip(122)); }, 60000));
+    // The first four decodes end on their own time, without a callback to wait for.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return generator->inFlightCount() == 0; }, 60000));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(answered.contains(clip(20)));
+    EXPECT_FALSE(answered.contains(clip(22)));
+    EXPECT_FALSE(decoder.started().contains(clip(20)));
+    EXPECT_EQ(decoder.started().count(clip(22)), 1);
+    EXPECT_FALSE(generator->withdraw(shared2)); // answered: nothing left to withdraw
+}
+
+TEST_F(ThumbnailGeneratorTest, AWithdrawnCardRequestLeavesAPrewarmPosterBehindTheScreen)
+{
+    for (int i = 0; i < 4; ++i)
+        generator->thumbnail(clip(i), 1.0, cardSize);
+    ASSERT_TRUE(decoder.waitForStarted(4));
+    QObject receiver;
+    bool prewarmed = false;
+    generator->thumbnail(clip(10), 1.0, cardSize, &receiver, [&](const QImage &p) { prewarmed = !p.isNull(); },
+                         ThumbnailGenerator::Priority::Background);
+    // A card asks for the same poster (it moves up), then scrolls away.
+    const ThumbnailGenerator::Ticket card = generator->thumbnail(clip(10), 1.0, cardSize, &receiver, [](const QImage &) {});
+    generator->thumbnail(clip(11), 1.0, cardSize, &receiver, [](const QImage &) {});
+    EXPECT_TRUE(generator->withdraw(card));
+    EXPECT_TRUE(generator->isCachedOrInFlight(clip(10), 1.0, cardSize));
+
+    // The card on screen goes first; the prewarm's poster is still made.
+    decoder.release(clip(0));
+    ASSERT_TRUE(decoder.waitForStarted(5));
+    EXPECT_EQ(decoder.started().at(4), clip(11));
+    decoder.release(clip(1));
+    ASSERT_TRUE(decoder.waitForStarted(6));
+    EXPECT_EQ(decoder.started().at(5), clip(10));
+    decoder.openAll();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return prewarmed; }, 60000));
+}

@@ -127,11 +127,11 @@ TEST(FileOperations, AtomicWriteReplacesWholeAndCopyNeedsAFreeName)
     QTemporaryDir dir;
     FileOperations files;
     const QString record = dir.filePath("record.json");
-    EXPECT_FALSE(files.writeFileAtomically(record, "first"));
-    EXPECT_FALSE(files.writeFileAtomically(record, "second"));
+    EXPECT_FALSE(files.writeFileAtomically(record, "first", AtomicFile::Durability::onDisk));
+    EXPECT_FALSE(files.writeFileAtomically(record, "second", AtomicFile::Durability::inSystem));
     EXPECT_EQ(contentOf(record), QByteArray("second"));
     // A write into a folder that is gone fails and leaves nothing.
-    EXPECT_TRUE(files.writeFileAtomically(dir.filePath("gone/record.json"), "x"));
+    EXPECT_TRUE(files.writeFileAtomically(dir.filePath("gone/record.json"), "x", AtomicFile::Durability::onDisk));
 
     EXPECT_FALSE(files.copyToNewFile(record, dir.filePath("copy.json")));
     EXPECT_EQ(contentOf(dir.filePath("copy.json")), QByteArray("second"));

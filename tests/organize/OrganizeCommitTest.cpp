@@ -472,3 +472,73 @@ TEST(OrganizeCommit, ProgressIsReportedBeforeTheFirstFileThenAtMostEveryTenthOfA
     OrganizeCommit::commit(run.request(clips), run.files, [&](double f, const QString &n) { calls.append({f, n}); }, [&] { return now; });
     EXPECT_EQ(calls, (QList<std::pair<double, QString>>{{0.0, "c0.mov"}, {2.0 / 6, "c2.mov"}, {4.0 / 6, "c4.mov"}}));
 }
+
+TEST(OrganizeCommit, TheRecordReachesTheDiskAtThePlanTheEndAndAtLeastOnceASecondBetween)
+{
+    Trial run;
+    QList<Clip> clips;
+    for (int i = 0; i < 5; ++i)
+        clips.append(clipFor(run.file(QStringLiteral("c%1.mov").arg(i)), 5));
+    qint64 now = 0;
+    // Each file takes 600 ms on this clock.
+    run.files.after = [&](Op op, const QString &, const QString &) {
+        if (op == Op::move)
+            now += 600;
+    };
+    OrganizeCommit::commit(run.request(clips), run.files, {}, [&] { return now; });
+    using D = AtomicFile::Durability;
+    // The plan, then c0 at 0.6 s, c1 at 1.2 s (flushed), c2 at 1.8 s, c3 at
+    // 2.4 s (flushed), c4 at 3.0 s, then the final record.
+    EXPECT_EQ(run.files.writeDurabilities,
+              (QList<D>{D::onDisk, D::inSystem, D::onDisk, D::inSystem, D::onDisk, D::inSystem, D::onDisk}));
+    // Every rewrite is whole whatever its flush: the record still follows every file.
+    ASSERT_EQ(run.files.writes.size(), 7);
+    EXPECT_EQ(statuses(run.files.writes[3]), (QStringList{"verified", "verified", "verified", "pending", "pending"}));
+}
+
+TEST(OrganizeCommit, EveryRecordWriteIsTheWholeRecordEncodingOfThatMoment)
+{
+    for (const bool byRating : {true, false}) {
+        SCOPED_TRACE(byRating ? "by rating" : "by tag");
+        Trial run;
+        // verified, failed (grew since import), needs review (cannot be
+        // returned), verified; tags the writer escapes, "/" kept out of the
+        // first tag so that it can name a folder.
+        const Clip a = clipFor(run.file("a.mov", 100), 5, {QStringLiteral("say \"cut\""), QStringLiteral("A/B\\C")});
+        const Clip b = clipFor(run.file("b.mov", 100), 2, {QStringLiteral("Caf\u00e9 \U0001F3AC")});
+        const Clip c = clipFor(run.file("c.mov", 100), 0, {QStringLiteral("Dunk"), QStringLiteral("tab\there")});
+        const Clip d = clipFor(run.file("d \u65e5.mov", 100), 4, {QStringLiteral("Dunk")});
+        run.files.after = [&](Op op, const QString &, const QString &to) {
+            if (op == Op::write && run.files.writes.size() == 2)
+                appendBytes(b.path(), "more");
+            if (op == Op::move && QFileInfo(to).fileName() == QLatin1String("c.mov"))
+                appendBytes(to, "x");
+        };
+        run.files.before = [&](Op op, const QString &from, const QString &) -> std::optional<OrganizeError> {
+            if (op == Op::move && QFileInfo(from).fileName() == QLatin1String("c.mov") && !from.startsWith(run.footage))
+                return OrganizeError::fromErrno(EACCES);
+            return std::nullopt;
+        };
+        const OrganizeOutcome outcome = run.commit(run.request({a, b, c, d}, byRating));
+        ASSERT_EQ(run.files.writes.size(), 6);
+        QStringList ends;
+        for (const ManifestEntry &e : outcome.entries)
+            ends.append(e.status);
+        EXPECT_EQ(ends, (QStringList{"verified", "failed", "needs_review", "verified"}));
+
+        // Write k holds the first k files as they ended, the rest as planned.
+        const QString startedAt = QJsonDocument::fromJson(run.files.writes[0]).object()["startedAt"].toString();
+        QList<ManifestEntry> planned = outcome.entries;
+        for (ManifestEntry &e : planned) {
+            e.status = ManifestEntry::pending;
+            e.error.reset();
+        }
+        for (qsizetype k = 0; k < run.files.writes.size(); ++k) {
+            QList<ManifestEntry> moment = planned;
+            for (qsizetype i = 0; i < std::min<qsizetype>(k, moment.size()); ++i)
+                moment[i] = outcome.entries[i];
+            const QString status = k + 1 < run.files.writes.size() ? CommitRecord::inProgress : CommitRecord::completeWithErrors;
+            EXPECT_EQ(run.files.writes[k], CommitRecord::encode(status, startedAt, moment, byRating, QStringLiteral("9.9"))) << "write " << k;
+        }
+    }
+}

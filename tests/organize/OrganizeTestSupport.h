@@ -94,6 +94,7 @@ public:
 
     // Every record write, in order: the bytes as written.
     QList<QByteArray> writes;
+    QList<AtomicFile::Durability> writeDurabilities; // one per successful write
     int moves = 0;
     QStringList volumeLookups;
 
@@ -130,15 +131,17 @@ public:
         }
         return FileOperations::makeFolder(path);
     }
-    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes) override
+    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes, AtomicFile::Durability durability) override
     {
         if (before) {
             if (auto error = before(Op::write, path, QString()))
                 return error;
         }
-        auto result = FileOperations::writeFileAtomically(path, bytes);
-        if (!result)
+        auto result = FileOperations::writeFileAtomically(path, bytes, durability);
+        if (!result) {
             writes.append(bytes);
+            writeDurabilities.append(durability);
+        }
         if (after)
             after(Op::write, path, QString());
         return result;
