@@ -3,8 +3,8 @@
 // the first frame shows, frames dropped over ten seconds of playback at 1x
 // (the video follows the sound's clock, or the wall clock without an audio
 // device), frames shown per second at 8x, reverse steps per second at 1x,
-// 2x, 4x and 8x, and the latency of single frame steps against an exact seek
-// to a new place.
+// 2x, 4x and 8x against what a bare FFmpeg decoder allows at each, and the
+// latency of single frame steps against an exact seek to a new place.
 #include "Bench.h"
 
 #include "media/FFmpegVideoDecoder.h"
@@ -19,6 +19,11 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <QThread>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
 
 #include <algorithm>
 #include <cmath>
@@ -66,6 +71,57 @@ struct FrameCounter
     ~FrameCounter() { QObject::disconnect(connection); }
     int count() const { return static_cast<int>(times.size()); }
 };
+
+// Frames per second that a bare FFmpeg decoder (every processor, its own
+// choice of threads) gives decoding the clip in order from 1 s on: what one
+// decode allows going backwards, where every frame of a stretch must be
+// decoded (an all-intra stream decodes only the frames shown).
+double bareDecodeFps(const QString &path)
+{
+    AVFormatContext *format = nullptr;
+    if (avformat_open_input(&format, path.toUtf8().constData(), nullptr, nullptr) < 0)
+        return 0;
+    double fps = 0;
+    AVCodecContext *codec = nullptr;
+    AVPacket *packet = av_packet_alloc();
+    AVFrame *frame = av_frame_alloc();
+    do {
+        if (avformat_find_stream_info(format, nullptr) < 0)
+            break;
+        const int index = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+        if (index < 0)
+            break;
+        AVStream *stream = format->streams[index];
+        const AVCodec *decoder = avcodec_find_decoder(stream->codecpar->codec_id);
+        codec = avcodec_alloc_context3(decoder);
+        avcodec_parameters_to_context(codec, stream->codecpar);
+        codec->thread_count = std::max(1, QThread::idealThreadCount());
+        if (avcodec_open2(codec, decoder, nullptr) < 0)
+            break;
+        for (unsigned i = 0; i < format->nb_streams; ++i)
+            format->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+        // Timed from the first frame on, so that opening the decoder does not count.
+        constexpr int frames = 90;
+        int decoded = 0;
+        QElapsedTimer timer;
+        while (decoded <= frames && av_read_frame(format, packet) >= 0) {
+            if (packet->stream_index == index && avcodec_send_packet(codec, packet) >= 0) {
+                while (avcodec_receive_frame(codec, frame) >= 0) {
+                    if (decoded++ == 0)
+                        timer.start();
+                }
+            }
+            av_packet_unref(packet);
+        }
+        if (decoded > 1)
+            fps = (decoded - 1) / (timer.nsecsElapsed() / 1e9);
+    } while (false);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
+    return fps;
+}
 
 int player(const QStringList &arguments)
 {
@@ -209,6 +265,12 @@ int player(const QStringList &arguments)
         decoder.frameImage(shownSize);
         freshSeeks << timer.nsecsElapsed() / 1e6;
     }
+    const double bareFps = bareDecodeFps(path);
+    bool intraOnly = false;
+    {
+        FFmpegVideoDecoder probe;
+        intraOnly = probe.open(path, 1) && probe.isIntraOnly();
+    }
     // The player as it stands after all that: its frames, its decoder and
     // the reader that read ahead of it.
     const double playerRss = bench::residentMb();
@@ -232,6 +294,19 @@ int player(const QStringList &arguments)
     for (int speed = 1; speed < 4; ++speed) {
         if (reverseStepsPerSecond[speed] > 0)
             bench::print(qPrintable(QStringLiteral("reverse_%1x_steps_per_s").arg(1 << speed)), reverseStepsPerSecond[speed], 1);
+    }
+    // What a bare decoder allows going backwards at each speed: 30 steps a
+    // second at most, and no more than the clip has frames for (a 25 fps
+    // clip at 1x shows 25 a second); a long-GOP stream decodes every frame
+    // it passes (the speed's worth per step), an all-intra one one frame per step.
+    bench::print("bare_decode_fps", bareFps, 1);
+    bench::print("intra_only", intraOnly ? 1 : 0, 0);
+    for (int speed = 0; speed < 4; ++speed) {
+        const double allowed = std::min({30.0, fps * (1 << speed), bareFps / (intraOnly ? 1 : (1 << speed))});
+        const QString suffix = speed == 0 ? QString() : QStringLiteral("_%1x").arg(1 << speed);
+        bench::print(qPrintable(QStringLiteral("bare_reverse%1_steps_per_s_allowed").arg(suffix)), allowed, 1);
+        if (reverseStepsPerSecond[speed] > 0)
+            bench::print(qPrintable(QStringLiteral("reverse%1_ratio_to_allowed").arg(suffix)), allowed > 0 ? reverseStepsPerSecond[speed] / allowed : 0, 3);
     }
     bench::print("frame_step_forward_p95_ms", bench::percentile(stepsForward, 95));
     bench::print("frame_step_back_p50_ms", bench::median(stepsBack));

@@ -3,7 +3,9 @@
 // frame the generator picks within its time tolerance):
 //   - per file: a cold poster (a new generator, nothing kept) against one
 //     bare decode of that frame with as many threads as the machine has
-//     processors (median over rounds and files);
+//     processors (median over rounds and files), and against the process of
+//     a thumbnailer (ffmpegthumbnailer, when installed: a black box timed
+//     from start to end, making a 480-pixel JPEG at 25 %);
 //   - throughput: all files through the generator's four slots at once,
 //     against four threads doing the bare decodes of the same frames, each
 //     with a quarter of the processors.
@@ -24,9 +26,13 @@ extern "C" {
 #include <QFile>
 #include <QFileInfo>
 #include <QFuture>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <vector>
@@ -53,7 +59,9 @@ QString loadAverage()
 
 // The shortest honest way to one known frame with FFmpeg alone: open and
 // read the file, seek to the keyframe before the frame, decode up to it,
-// scale it.
+// scale it. A container without an index (MPEG-TS) may land after the
+// keyframe that holds the frame: then the seek goes a second further back,
+// twice as far each time.
 bool bareDecode(const Target &target, int threads)
 {
     AVFormatContext *format = nullptr;
@@ -79,18 +87,33 @@ bool bareDecode(const Target &target, int threads)
             break;
         for (unsigned i = 0; i < format->nb_streams; ++i)
             format->streams[i]->discard = int(i) == index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
-        av_seek_frame(format, index, target.frame, AVSEEK_FLAG_BACKWARD);
+        const qint64 second = av_rescale_q(1, AVRational{1, 1}, stream->time_base);
+        const qint64 start = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
         bool found = false;
-        while (!found && av_read_frame(format, packet) >= 0) {
-            if (packet->stream_index == index && avcodec_send_packet(codec, packet) >= 0) {
-                while (avcodec_receive_frame(codec, frame) >= 0) {
-                    if (frame->best_effort_timestamp >= target.frame) {
-                        found = true;
-                        break;
+        for (qint64 back = 0; !found; back = back == 0 ? second : back * 2) {
+            const qint64 seekTo = std::max(start, target.frame - back);
+            av_seek_frame(format, index, seekTo, AVSEEK_FLAG_BACKWARD);
+            avcodec_flush_buffers(codec);
+            bool first = true;
+            bool late = false;
+            while (!found && !late && av_read_frame(format, packet) >= 0) {
+                if (packet->stream_index == index && avcodec_send_packet(codec, packet) >= 0) {
+                    while (avcodec_receive_frame(codec, frame) >= 0) {
+                        const qint64 shown = frame->best_effort_timestamp;
+                        late = first && shown > target.frame && seekTo > start;
+                        first = false;
+                        if (late)
+                            break;
+                        if (shown >= target.frame) {
+                            found = true;
+                            break;
+                        }
                     }
                 }
+                av_packet_unref(packet);
             }
-            av_packet_unref(packet);
+            if (!late)
+                break; // found, or the end of the file
         }
         if (!found)
             break;
@@ -108,6 +131,24 @@ bool bareDecode(const Target &target, int threads)
     avcodec_free_context(&codec);
     avformat_close_input(&format);
     return ok;
+}
+
+// The thumbnailer process (ffmpegthumbnailer, when installed) making a
+// 480-pixel poster of the file at 25 % into a JPEG file: the wall time of
+// the whole process. Negative when it is not installed or fails.
+double thumbnailerMs(const QString &path, const QString &output)
+{
+    static const QString program = QStandardPaths::findExecutable(QStringLiteral("ffmpegthumbnailer"));
+    if (program.isEmpty())
+        return -1;
+    QElapsedTimer timer;
+    timer.start();
+    QProcess process;
+    process.start(program, {QStringLiteral("-i"), path, QStringLiteral("-o"), output, QStringLiteral("-s"), QString::number(posterSize.width()),
+                            QStringLiteral("-t"), QStringLiteral("25%"), QStringLiteral("-c"), QStringLiteral("jpeg")});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return -1;
+    return timer.nsecsElapsed() / 1e6;
 }
 
 QStringList expandFiles(const QStringList &arguments)
@@ -153,6 +194,8 @@ int run(const QStringList &arguments)
     // the same machine load.
     QList<double> bareTimes;
     QList<double> posterTimes;
+    QList<double> thumbnailerTimes;
+    QTemporaryDir scratch;
     QElapsedTimer timer;
     for (int round = 0; round <= rounds; ++round) {
         for (const Target &target : std::as_const(targets)) {
@@ -167,9 +210,12 @@ int run(const QStringList &arguments)
             if (future.result().isNull())
                 ++failures;
             const double poster = timer.nsecsElapsed() / 1e6;
+            const double thumbnailer = thumbnailerMs(target.path, scratch.filePath(QStringLiteral("poster.jpg")));
             if (round > 0) { // round 0 warms the file cache
                 bareTimes << bare;
                 posterTimes << poster;
+                if (thumbnailer >= 0)
+                    thumbnailerTimes << thumbnailer;
             }
         }
     }
@@ -217,6 +263,13 @@ int run(const QStringList &arguments)
     bench::print("bare_poster_ms_per_file", bare, 3);
     bench::print("poster_ms_per_file", poster, 3);
     bench::print("poster_ratio_to_bare", bare > 0 ? poster / bare : 0, 3);
+    if (thumbnailerTimes.isEmpty()) {
+        bench::print("thumbnailer", QStringLiteral("absent (ffmpegthumbnailer is not installed)"));
+    } else {
+        const double thumbnailer = bench::median(thumbnailerTimes);
+        bench::print("thumbnailer_process_ms_per_file", thumbnailer, 3);
+        bench::print("poster_ratio_to_thumbnailer", thumbnailer > 0 ? poster / thumbnailer : 0, 3);
+    }
     bench::print("bare_posters_per_s", bench::median(bareRates), 2);
     bench::print("posters_per_s", bench::median(generatorRates), 2);
     bench::print("posters_per_s_ratio_to_bare", bench::median(bareRates) > 0 ? bench::median(generatorRates) / bench::median(bareRates) : 0, 3);

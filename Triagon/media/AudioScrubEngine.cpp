@@ -122,7 +122,9 @@ std::optional<AudioScrubEngine::Decoded> AudioScrubEngine::loadWindow(const QStr
     }
     if (opened != AudioStreamDecoder::OpenResult::Opened)
         return std::nullopt;
-    if (window > 0 && !decoder.seek(window * windowSeconds))
+    // From the window's start on the clip's clock, the first window too:
+    // the sound is placed where the pictures are.
+    if (!decoder.seek(window * windowSeconds))
         return std::nullopt;
     const qint64 frames = qint64((windowSeconds + windowOverlapSeconds) * sampleRate);
     QByteArray data;

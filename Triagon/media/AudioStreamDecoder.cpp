@@ -7,6 +7,9 @@
 
 namespace {
 constexpr int maxConsecutiveDecodeErrors = 500;
+// The most silence put before a sound track that starts later than a seek's
+// target (a track that starts further on than this is damaged, not late).
+constexpr qint64 maxSilenceSeconds = 60;
 }
 
 AudioStreamDecoder::AudioStreamDecoder()
@@ -27,6 +30,7 @@ void AudioStreamDecoder::close()
     m_file.close();
     m_pending.clear();
     m_skipFrames = 0;
+    m_silentFrames = 0;
     m_seekTarget = -1;
     m_atEnd = false;
     m_draining = false;
@@ -75,7 +79,8 @@ double AudioStreamDecoder::durationSeconds() const
 {
     const AVStream *audio = m_file.audioStream();
     if (audio && audio->duration != AV_NOPTS_VALUE && audio->duration > 0) {
-        const double seconds = double(audio->duration) * av_q2d(audio->time_base);
+        const qint64 start = audio->start_time != AV_NOPTS_VALUE ? audio->start_time : m_file.zeroTimestamp(audio);
+        const double seconds = m_file.toSeconds(start + audio->duration, audio);
         if (std::isfinite(seconds) && seconds > 0)
             return seconds;
     }
@@ -88,22 +93,15 @@ bool AudioStreamDecoder::seek(double seconds)
         return false;
     if (!std::isfinite(seconds) || seconds < 0)
         seconds = 0;
-    AVStream *audio = m_file.audioStream();
-    const qint64 target = m_file.toStreamTimestamp(seconds, audio);
-    int result = avformat_seek_file(m_file.context(), m_file.audioStreamIndex(), INT64_MIN, target, target, 0);
-    if (result < 0)
-        result = av_seek_frame(m_file.context(), m_file.audioStreamIndex(), target, AVSEEK_FLAG_BACKWARD);
-    if (result < 0)
-        result = avformat_seek_file(m_file.context(), -1, INT64_MIN, 0, INT64_MAX, 0);
-    if (result < 0) {
-        m_error = ffmpegErrorText(QStringLiteral("Cannot seek"), result);
+    const qint64 target = m_file.toStreamTimestamp(seconds, m_file.audioStream());
+    if (!m_file.seekStream(m_file.audioStreamIndex(), target, &m_error))
         return false;
-    }
     avcodec_flush_buffers(m_codec.get());
     // A fresh resampler: what the old one still buffered belongs to the old place.
     m_resampler.reset();
     m_pending.clear();
     m_skipFrames = 0;
+    m_silentFrames = 0;
     m_seekTarget = seconds;
     m_atEnd = false;
     m_draining = false;
@@ -137,15 +135,20 @@ bool AudioStreamDecoder::pushFrame(const AVFrame *frame)
     }
     if (m_seekTarget >= 0) {
         // The first frame after a seek starts at or before the target: drop
-        // the output that lies before it.
-        qint64 timestamp = frame->best_effort_timestamp;
+        // the output that lies before it. A track that starts after the
+        // target is preceded by silence. The decoder moves the time of a
+        // frame whose first samples it drops (an encoder's priming) in pts
+        // only.
+        qint64 timestamp = frame->pts;
         if (timestamp == AV_NOPTS_VALUE)
-            timestamp = frame->pts;
+            timestamp = frame->best_effort_timestamp;
         if (timestamp != AV_NOPTS_VALUE) {
             const double start = m_file.toSeconds(timestamp, m_file.audioStream());
             const double early = m_seekTarget - start;
             if (std::isfinite(early) && early > 0)
                 m_skipFrames = qint64(std::llround(early * m_format.sampleRate));
+            else if (std::isfinite(early) && early < 0)
+                m_silentFrames = std::min<qint64>(qint64(std::llround(-early * m_format.sampleRate)), maxSilenceSeconds * m_format.sampleRate);
         }
         m_seekTarget = -1;
     }
@@ -205,16 +208,22 @@ qint64 AudioStreamDecoder::read(QByteArray &out, qint64 maxFrames, const std::at
     if (!m_codec || maxFrames <= 0)
         return 0;
     const int frameBytes = m_format.bytesPerFrame();
-    while (m_pending.size() / frameBytes < maxFrames && !m_atEnd && !m_failed) {
+    // Decoding first: the silence due before the track is known with its first frame.
+    while (m_silentFrames + m_pending.size() / frameBytes < maxFrames && !m_atEnd && !m_failed) {
         if (!decodeMore(cancel))
             break;
     }
-    const qint64 frames = std::min<qint64>(maxFrames, m_pending.size() / frameBytes);
-    if (frames <= 0)
-        return 0;
-    out.append(m_pending.constData(), frames * frameBytes);
-    m_pending.remove(0, frames * frameBytes);
-    return frames;
+    const qint64 silent = std::min<qint64>(maxFrames, m_silentFrames);
+    if (silent > 0) {
+        out.append(QByteArray(silent * frameBytes, '\0'));
+        m_silentFrames -= silent;
+    }
+    const qint64 frames = std::min<qint64>(maxFrames - silent, m_pending.size() / frameBytes);
+    if (frames > 0) {
+        out.append(m_pending.constData(), frames * frameBytes);
+        m_pending.remove(0, frames * frameBytes);
+    }
+    return silent + std::max<qint64>(0, frames);
 }
 
 bool AudioStreamDecoder::readAll(const std::function<bool(const void *samples, qint64 frames)> &sink, const std::atomic_bool *cancel)
@@ -223,6 +232,13 @@ bool AudioStreamDecoder::readAll(const std::function<bool(const void *samples, q
         return false;
     const int frameBytes = m_format.bytesPerFrame();
     while (true) {
+        while (m_silentFrames > 0) {
+            const qint64 frames = std::min<qint64>(m_silentFrames, 4096);
+            const QByteArray silence(frames * frameBytes, '\0');
+            m_silentFrames -= frames;
+            if (!sink(silence.constData(), frames))
+                return false;
+        }
         if (!m_pending.isEmpty()) {
             const qint64 frames = m_pending.size() / frameBytes;
             const bool more = sink(m_pending.constData(), frames);

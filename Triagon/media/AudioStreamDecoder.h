@@ -37,10 +37,15 @@ public:
 
     const FFmpegAudioFormat &format() const { return m_format; }
     QString errorText() const { return m_error; }
-    // Of the sound track (else the container); 0 when unknown.
+    // Where the sound track ends on the clip's clock (else the clip's
+    // duration); 0 when unknown.
     double durationSeconds() const;
+    // The clip's duration (of its video, where it has one).
+    double clipDurationSeconds() const { return m_file.durationSeconds(); }
 
-    // The next read starts at `seconds` from the file's start (to the sample).
+    // The next read starts at `seconds` on the clip's clock (FFmpegFormat),
+    // to the sample: sound before the first picture is left out, and a track
+    // that starts later than that time begins with silence up to its start.
     bool seek(double seconds);
     // Appends up to `maxFrames` frames to `out`; returns the frames appended,
     // 0 at the end of the track or on a failure (failed() tells which).
@@ -50,7 +55,7 @@ public:
     // read to its end.
     bool readAll(const std::function<bool(const void *samples, qint64 frames)> &sink, const std::atomic_bool *cancel = nullptr);
 
-    bool atEnd() const { return m_atEnd && m_pending.isEmpty(); }
+    bool atEnd() const { return m_atEnd && m_pending.isEmpty() && m_silentFrames == 0; }
     bool failed() const { return m_failed; }
 
 private:
@@ -67,6 +72,7 @@ private:
     QString m_error;
     QByteArray m_pending; // converted frames not yet read
     qint64 m_skipFrames = 0; // output frames still to drop after a seek
+    qint64 m_silentFrames = 0; // frames of silence due before m_pending after a seek
     double m_seekTarget = -1;  // waiting for the first frame after a seek
     bool m_atEnd = false;
     bool m_draining = false;

@@ -3,26 +3,45 @@
 #include "media/FrameCache.h"
 
 #include <QScopeGuard>
+#include <QThread>
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
 namespace {
-// Frames that no other frame refers to are skipped while the stretch is
-// more than this many frames ahead (besides those the decoder holds back).
+// Frames that no other frame refers to are skipped while they lie more than
+// this many frames before a piece (besides those the decoder holds back).
 constexpr int skipBeyondFrames = 4;
+// Decoders that read side by side, at most, and the memory their pictures
+// may take together (a decoder holds about ten: its references and those of
+// its threads).
+constexpr int maxReaders = 4;
+constexpr qint64 readersMemoryBytes = 512LL * 1024 * 1024;
+constexpr int picturesPerDecoder = 10;
+constexpr qint64 largePictureBytes = 8LL * 1024 * 1024;
+// A player this many strides below where the sweep stands is met where it is.
+constexpr int catchUpStrides = 4;
 } // namespace
 
-BackwardReader::BackwardReader(const QString &path, int threads, int keepOpenMs, std::function<void()> wake)
+BackwardReader::BackwardReader(const QString &path, int keepOpenMs, std::function<void()> wake)
     : m_path(path)
-    , m_threads(threads)
     , m_keepOpenMs(keepOpenMs)
     , m_wake(std::move(wake))
+    , m_processors(std::max(1, QThread::idealThreadCount()))
 {
-    m_decoder.setInterruptFlag(&m_stopping);
-    m_thread = std::thread([this] { run(); });
+    for (int i = 0; i < maxReaders; ++i) {
+        m_pool.push_back(std::make_unique<Reader>());
+        m_pool.back()->decoder.setInterruptFlag(&m_stopping);
+    }
+    for (int i = 0; i < maxReaders; ++i)
+        m_pool[size_t(i)]->thread = std::thread([this, i] { run(i); });
 }
 
 BackwardReader::~BackwardReader()
@@ -33,7 +52,35 @@ BackwardReader::~BackwardReader()
         m_stopping.store(true);
     }
     m_changed.notify_all();
-    m_thread.join();
+    for (const auto &reader : m_pool)
+        reader->thread.join();
+}
+
+int BackwardReader::readersFor(QSize size, int bytesPerSample, int processors)
+{
+    const qint64 pictureBytes = std::max<qint64>(1, qint64(size.width()) * size.height() * 3 / 2 * std::max(1, bytesPerSample));
+    // Pictures of 4K and more: more decoders side by side wait for the
+    // memory more than they gain.
+    if (pictureBytes >= largePictureBytes)
+        return std::min(2, std::max(1, processors / 2));
+    const qint64 byMemory = readersMemoryBytes / (pictureBytes * picturesPerDecoder);
+    return int(std::clamp<qint64>(std::min<qint64>(byMemory, processors / 2), 1, maxReaders));
+}
+
+int BackwardReader::threadsPerReader(int readers, int processors)
+{
+    return std::max(1, processors / std::max(1, readers));
+}
+
+bool BackwardReader::nearStride(qint64 anchor, qint64 stride, qint64 timestamp, qint64 frameTicks)
+{
+    if (stride <= frameTicks + frameTicks / 2)
+        return true;
+    qint64 offset = (anchor - timestamp) % stride;
+    if (offset < 0)
+        offset += stride;
+    const qint64 near = frameTicks / 2 + 1;
+    return offset <= near || stride - offset <= near;
 }
 
 void BackwardReader::warmUp()
@@ -45,13 +92,35 @@ void BackwardReader::warmUp()
     m_changed.notify_all();
 }
 
-void BackwardReader::start(const Job &job)
+void BackwardReader::follow(const Course &course)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_job = job;
-        ++m_serial;
-        m_frames.clear();
+        // The frame a request lands on lies within half a stride of it.
+        const qint64 tolerance = course.stride / 2;
+        // The sweep goes on for a player still above where it stands, with
+        // frames of the same size; a player that got well below it (it
+        // waited for a frame, and its requests meanwhile went on) is met
+        // where it is: what lies between is not shown any more.
+        const bool goesOn = m_course && course.size == m_course->size && course.anchor <= m_course->anchor + tolerance
+                            && course.anchor + tolerance >= m_nextTop - catchUpStrides * course.stride;
+        if (goesOn) {
+            // A new stride (another speed) holds for the pieces taken from
+            // now on; those being read keep theirs.
+            if (course.stride != m_course->stride)
+                m_gridAnchor = course.anchor;
+            m_course->anchor = course.anchor;
+            m_course->stride = course.stride;
+            m_course->ahead = course.ahead;
+        } else {
+            ++m_serial;
+            m_course = course;
+            m_gridAnchor = course.anchor;
+            m_nextTop = std::min(course.anchor, course.from.value_or(course.anchor)) + tolerance;
+            m_swept = false;
+            // Frames handed already stay: they are the frames of their times
+            // whatever the course (only pieces still being read stop).
+        }
     }
     m_changed.notify_all();
 }
@@ -60,7 +129,7 @@ void BackwardReader::cancel()
 {
     {
         std::lock_guard lock(m_mutex);
-        m_job.reset();
+        m_course.reset();
         ++m_serial;
         m_frames.clear();
     }
@@ -78,13 +147,40 @@ std::vector<BackwardReader::Frame> BackwardReader::takeFrames()
 void BackwardReader::waitForFrames(int ms)
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_frames.empty() || !m_job || m_stop; });
+    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] {
+        if (!m_frames.empty() || m_stop || !m_course)
+            return true;
+        for (const auto &reader : m_pool) {
+            if (readsLocked(*reader))
+                return false;
+        }
+        return !hasWorkLocked(0);
+    });
 }
 
-std::optional<BackwardReader::Job> BackwardReader::job() const
+bool BackwardReader::willRead(qint64 from, qint64 to) const
 {
     std::lock_guard lock(m_mutex);
-    return m_job;
+    if (!m_course || m_failed)
+        return false;
+    for (const auto &reader : m_pool) {
+        if (readsLocked(*reader) && reader->reading->from <= to && from <= reader->reading->to)
+            return true;
+    }
+    // Not taken yet: below the sweep's next piece and within reach.
+    return !m_swept && from <= m_nextTop && to >= m_course->anchor - m_course->ahead;
+}
+
+bool BackwardReader::isReading() const
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_course || m_failed)
+        return false;
+    for (const auto &reader : m_pool) {
+        if (readsLocked(*reader))
+            return true;
+    }
+    return hasWorkLocked(0);
 }
 
 bool BackwardReader::failed() const
@@ -93,34 +189,18 @@ bool BackwardReader::failed() const
     return m_failed;
 }
 
-bool BackwardReader::keeps(const Job &job, qint64 timestamp, qint64 frameTicks)
+int BackwardReader::readerCount() const
 {
-    return timestamp >= job.from && timestamp <= job.to && nearStride(job.anchor, job.stride, timestamp, frameTicks);
+    std::lock_guard lock(m_mutex);
+    return m_readers;
 }
 
-bool BackwardReader::nearStride(qint64 anchor, qint64 stride, qint64 timestamp, qint64 frameTicks)
+bool BackwardReader::hasWorkLocked(int index) const
 {
-    if (stride <= frameTicks + frameTicks / 2)
-        return true;
-    qint64 offset = (anchor - timestamp) % stride;
-    if (offset < 0)
-        offset += stride;
-    const qint64 near = frameTicks / 2 + 1;
-    return offset <= near || stride - offset <= near;
+    return m_course && !m_failed && !m_swept && index < m_readers && m_nextTop >= m_course->anchor - m_course->ahead;
 }
 
-bool BackwardReader::noKeyframeBetween(qint64 decodedAt, qint64 timestamp) const
-{
-    // The index holds the decoding times of the keyframes.
-    AVStream *stream = m_decoder.stream();
-    if (!stream || decodedAt == AV_NOPTS_VALUE || avformat_index_get_entries_count(stream) <= 0)
-        return false;
-    const int index = av_index_search_timestamp(stream, timestamp, AVSEEK_FLAG_BACKWARD);
-    const AVIndexEntry *entry = index >= 0 ? avformat_index_get_entry(stream, index) : nullptr;
-    return entry && entry->timestamp <= decodedAt;
-}
-
-bool BackwardReader::current(quint64 serial)
+bool BackwardReader::current(quint64 serial) const
 {
     std::lock_guard lock(m_mutex);
     return !m_stop && m_serial == serial;
@@ -138,111 +218,246 @@ void BackwardReader::hand(quint64 serial, Frame frame)
     m_wake();
 }
 
-void BackwardReader::run()
+void BackwardReader::endPiece(Reader &reader, quint64 serial)
 {
+    {
+        std::lock_guard lock(m_mutex);
+        reader.reading.reset();
+        if (m_serial != serial)
+            return;
+    }
+    m_changed.notify_all();
+    m_wake();
+}
+
+void BackwardReader::stopSweep(quint64 serial)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_serial != serial)
+            return;
+        m_swept = true;
+    }
+    m_changed.notify_all();
+    m_wake();
+}
+
+void BackwardReader::run(int index)
+{
+    Reader &reader = *m_pool[size_t(index)];
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
-        if (m_warmUp && !m_job) {
+        if (index == 0 && m_warmUp && !m_course) {
             m_warmUp = false;
             lock.unlock();
-            if (open() && !m_decoder.hasFrame())
-                m_decoder.decodeNextFrame();
+            if (open(reader) && !reader.decoder.hasFrame())
+                reader.decoder.decodeNextFrame();
             lock.lock();
             continue;
         }
-        if (!m_job || m_failed) {
+        if (!hasWorkLocked(index)) {
             const bool idle = !m_changed.wait_for(lock, std::chrono::milliseconds(m_keepOpenMs),
-                                                  [this] { return m_stop || m_warmUp || (m_job && !m_failed); });
-            if (idle && m_decoder.isOpen()) {
+                                                  [&] { return m_stop || (index == 0 && m_warmUp) || hasWorkLocked(index); });
+            if (idle && reader.decoder.isOpen()) {
                 // Not going backwards for a while: the decoder's frames go back to the system.
                 lock.unlock();
-                m_decoder.close();
+                reader.decoder.close();
                 malloc_trim(0);
                 lock.lock();
             }
             continue;
         }
-        const Job job = *m_job;
         const quint64 serial = m_serial;
+        const Course course = *m_course;
+        const qint64 grid = m_gridAnchor;
         lock.unlock();
-        const bool done = runJob(job, serial);
-        lock.lock();
-        if (done && m_serial == serial) {
-            m_job.reset();
-            lock.unlock();
-            m_changed.notify_all();
-            m_wake();
-            lock.lock();
+        // Opened before it takes a piece: the latest pieces go to the
+        // readers whose decoders are open already.
+        Piece piece;
+        if (!open(reader)) {
+            stopSweep(serial); // the file cannot be read
+        } else if (takePiece(reader, serial, &piece)) {
+            Course sweep = course;
+            sweep.anchor = grid;
+            if (reader.decoder.isIntraOnly())
+                readFrameAlone(reader, sweep, serial, piece);
+            else
+                readPiece(reader, sweep, serial, piece);
+            endPiece(reader, serial);
         }
+        lock.lock();
     }
     lock.unlock();
-    m_decoder.close();
+    reader.decoder.close();
 }
 
-bool BackwardReader::open()
+bool BackwardReader::open(Reader &reader)
 {
-    if (m_decoder.isOpen())
+    if (reader.decoder.isOpen())
         return true;
-    if (m_decoder.open(m_path, m_threads))
+    int readers = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        readers = m_readers;
+    }
+    const bool first = readers == 1;
+    if (!reader.decoder.open(m_path, threadsPerReader(first ? maxReaders : readers, m_processors))) {
+        std::lock_guard lock(m_mutex);
+        m_failed = true;
+        return false;
+    }
+    if (!first)
         return true;
+    // How many decoders the pictures of this file allow. (A QuickTime
+    // header may not tell the pixel format; the decoder knows it from the
+    // stream's parameter sets once it is open.)
+    const AVStream *stream = reader.decoder.stream();
+    const AVCodecContext *codec = reader.decoder.codecContext();
+    const AVPixelFormat format = codec && codec->pix_fmt != AV_PIX_FMT_NONE ? codec->pix_fmt : AVPixelFormat(stream->codecpar->format);
+    const AVPixFmtDescriptor *pixels = av_pix_fmt_desc_get(format);
+    const bool deep = (pixels && pixels->comp[0].depth > 8) || (codec && codec->bits_per_raw_sample > 8) || stream->codecpar->bits_per_raw_sample > 8;
+    const int allowed = readersFor(QSize(stream->codecpar->width, stream->codecpar->height), deep ? 2 : 1, m_processors);
+    const int threads = threadsPerReader(allowed, m_processors);
+    if (threads != reader.decoder.threadCount() && !reader.decoder.reopenCodec(threads)) {
+        std::lock_guard lock(m_mutex);
+        m_failed = true;
+        return false;
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        m_readers = allowed;
+    }
+    m_changed.notify_all();
+    return true;
+}
+
+bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
+{
+    std::lock_guard planning(m_planning);
+    qint64 top = 0;
+    Course course;
+    qint64 grid = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        // Another reader may have taken the last piece within reach meanwhile.
+        if (m_serial != serial || !hasWorkLocked(0) || m_stop)
+            return false;
+        top = m_nextTop;
+        course = *m_course;
+        grid = m_gridAnchor;
+    }
+    FFmpegVideoDecoder &decoder = reader.decoder;
+    const qint64 frame = decoder.frameDurationTicks();
+    // The first frame is shown at the start; an all-intra stream takes the
+    // frame nearest a time, which may be half a frame after it.
+    const qint64 start = decoder.toTimestamp(0) - (decoder.isIntraOnly() ? frame / 2 : 0);
+    if (top < start) {
+        stopSweep(serial);
+        return false;
+    }
+    qint64 next = 0;
+    if (decoder.isIntraOnly()) {
+        // One frame: the one nearest a time asked for (every frame, or one a stride apart).
+        const bool everyFrame = course.stride <= frame + frame / 2;
+        if (!everyFrame) {
+            // The highest time asked for at or below the top.
+            qint64 offset = (top - grid) % course.stride;
+            if (offset < 0)
+                offset += course.stride;
+            top -= offset;
+        }
+        const qint64 wanted = everyFrame ? top : top + frame / 2;
+        const std::optional<qint64> shown = decoder.format().keyframeAtOrBefore(wanted);
+        *piece = Piece{shown ? *shown : top, wanted};
+        next = everyFrame ? piece->from - 1 : top - course.stride;
+    } else {
+        // One keyframe interval: from the keyframe that holds the top up to
+        // it, known exactly (an index's guess may be a few frames off, and a
+        // piece that starts too early decodes the interval before too).
+        const std::optional<qint64> keyframe = decoder.readKeyframeFor(top);
+        if (keyframe && *keyframe <= top) {
+            *piece = Piece{*keyframe, top};
+            next = *keyframe - 1;
+        } else {
+            // Where the keyframes are is not known: what lies within reach.
+            *piece = Piece{std::min(top, course.anchor - course.ahead), top};
+            next = piece->from - 1;
+        }
+    }
     std::lock_guard lock(m_mutex);
-    m_failed = true;
-    return false;
+    if (m_serial != serial)
+        return false;
+    m_nextTop = next;
+    if (next < start)
+        m_swept = true;
+    reader.reading = *piece;
+    reader.readingSerial = serial;
+    return true;
 }
 
-bool BackwardReader::runJob(const Job &job, quint64 serial)
+bool BackwardReader::readPiece(Reader &reader, const Course &sweep, quint64 serial, const Piece &piece)
 {
-    if (!open())
-        return true;
-    const qint64 frame = m_decoder.frameDurationTicks();
-    const qint64 skipBefore = job.from - qint64(skipBeyondFrames + m_decoder.pipelineDelayFrames()) * frame;
+    FFmpegVideoDecoder &decoder = reader.decoder;
+    const qint64 frame = decoder.frameDurationTicks();
+    const auto keeps = [piece, sweep, frame](qint64 timestamp) {
+        return timestamp >= piece.from && timestamp <= piece.to && nearStride(sweep.anchor, sweep.stride, timestamp, frame);
+    };
+    const qint64 skipBefore = piece.from - qint64(skipBeyondFrames + decoder.pipelineDelayFrames()) * frame;
     // Going back several frames a step, only the frames asked for are
     // decoded besides those others refer to.
-    const bool sparse = job.stride > frame + frame / 2;
+    const bool sparse = sweep.stride > frame + frame / 2;
     if (sparse)
-        m_decoder.setWantedFrames([job, frame](qint64 timestamp) { return keeps(job, timestamp, frame); });
-    const auto endSparse = qScopeGuard([this, sparse] {
+        decoder.setWantedFrames(keeps);
+    const auto endSparse = qScopeGuard([&decoder, sparse] {
         if (sparse)
-            m_decoder.setWantedFrames({});
-        m_decoder.setSkipNonReference(false);
+            decoder.setWantedFrames({});
+        decoder.setSkipNonReference(false);
     });
-    // One keyframe interval at a time, the latest first: the player asks
-    // for its frames first.
-    qint64 top = job.to;
-    bool first = true;
-    while (top >= job.from) {
-        // Decoding goes on from where it stands when no keyframe lies
-        // between there and the top; else it starts at the keyframe before.
-        const bool goingOn = first && m_decoder.hasFrame() && m_decoder.frameTimestamp() <= top
-                             && noKeyframeBetween(m_decoder.frame()->pkt_dts, top);
-        if (!goingOn && !m_decoder.seekToKeyframeBefore(top))
-            return true;
-        first = false;
-        const qint64 start = m_decoder.frameTimestamp();
-        const bool streamStart = m_decoder.isFirstFrame();
-        while (true) {
-            if (!current(serial))
-                return false;
-            const qint64 timestamp = m_decoder.frameTimestamp();
-            if (timestamp > top)
-                break;
-            if (!m_decoder.isSkipping() && keeps(job, timestamp, frame)) {
-                Frame made;
-                made.timestamp = timestamp;
-                const std::optional<qint64> previous = m_decoder.previousTimestamp();
-                made.previous = previous ? *previous : m_decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
-                made.end = m_decoder.frameEndTimestamp();
-                made.image = m_decoder.frameImage(job.size);
-                if (!made.image.isNull())
-                    hand(serial, std::move(made));
-            }
-            m_decoder.setSkipNonReference(!sparse && timestamp < skipBefore);
-            if (!m_decoder.decodeNextFrame())
-                break; // the end of the file, or a frame that cannot be read
-        }
-        if (streamStart || start <= job.from || start > top)
+    // From the keyframe at or before the piece's start: where that start is
+    // only estimated from an index, decoding still covers the whole piece.
+    if (!decoder.seekToKeyframeBefore(piece.from))
+        return true;
+    while (true) {
+        if (!current(serial))
+            return false;
+        const qint64 timestamp = decoder.frameTimestamp();
+        if (timestamp > piece.to)
             break;
-        top = start - 1;
+        // Frames shown before the piece's keyframe belong to the piece
+        // before (and lack the pictures they refer to).
+        if (!decoder.isSkipping() && keeps(timestamp)) {
+            Frame made;
+            made.timestamp = timestamp;
+            const std::optional<qint64> previous = decoder.previousTimestamp();
+            made.previous = previous ? *previous : decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
+            made.end = decoder.frameEndTimestamp();
+            made.image = decoder.frameImage(sweep.size);
+            if (!made.image.isNull())
+                hand(serial, std::move(made));
+        }
+        decoder.setSkipNonReference(!sparse && timestamp < skipBefore);
+        if (!decoder.decodeNextFrame())
+            break; // the end of the file, or a frame that cannot be read
     }
+    return true;
+}
+
+bool BackwardReader::readFrameAlone(Reader &reader, const Course &sweep, quint64 serial, const Piece &piece)
+{
+    FFmpegVideoDecoder &decoder = reader.decoder;
+    if (!current(serial))
+        return false;
+    if (!decoder.decodeKeyframeAlone(piece.to))
+        return true; // a frame that cannot be read
+    const qint64 timestamp = decoder.frameTimestamp();
+    if (!nearStride(sweep.anchor, sweep.stride, timestamp, decoder.frameDurationTicks()))
+        return true;
+    Frame made;
+    made.timestamp = timestamp;
+    made.previous = decoder.isFirstFrame() ? FrameCache::streamStart : FrameCache::unknown;
+    made.end = decoder.frameEndTimestamp();
+    made.image = decoder.frameImage(sweep.size);
+    if (!made.image.isNull())
+        hand(serial, std::move(made));
     return true;
 }

@@ -9,28 +9,37 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
 
-// Reads a stretch of one file ahead of a player going backwards (reverse
-// shuttle, frame steps back), on a thread and a decoder of its own: from the
-// keyframe before the stretch up to its end, keeping, scaled, the frames the
-// player will ask for. The player's own decoder meanwhile stays free to
-// answer its requests at once. Thread-safe.
+// Reads ahead of a player going backwards (reverse shuttle, frame steps
+// back), on threads and decoders of its own, keeping, scaled, the frames the
+// player will ask for. It sweeps down the file from where the player stands
+// in pieces that decode on their own, the latest first (the player asks for
+// those first), several side by side: a long-GOP stream one keyframe
+// interval per piece, from its keyframe up to its end (each interval is
+// decoded once); an all-intra stream (ProRes) one frame per piece, decoding
+// only the frames asked for. It keeps a given distance ahead of the player:
+// the player tells where it stands at each step. The player's own decoder
+// meanwhile stays free to answer its requests at once. Thread-safe.
 class BackwardReader
 {
 public:
-    struct Job
+    // Where the player goes (stream ticks).
+    struct Course
     {
-        qint64 from = 0; // keep the frames from here ...
-        qint64 to = 0;   // ... up to here (stream ticks, both inclusive)
-        // With a stride, only the frames near anchor - k * stride (where a
-        // player going back by that stride asks); 0 keeps every frame.
+        qint64 anchor = 0; // the time the player asked for last
+        // The distance between its requests, a frame or more: the frames kept
+        // are those near anchor - k * stride (every frame for a frame's stride).
         qint64 stride = 0;
-        qint64 anchor = 0;
-        QSize size; // the frames are scaled to fit it
+        qint64 ahead = 0;  // how far below the anchor frames are read
+        QSize size;        // the frames are scaled to fit it
+        // A new sweep starts reading here (the player holds the frames
+        // above it already); the anchor when unset.
+        std::optional<qint64> from;
     };
     struct Frame
     {
@@ -40,63 +49,96 @@ public:
         QImage image;
     };
 
-    // `wake` is called on the reader's thread whenever frames are ready or a
-    // job ended; it must not call back into the reader. The decoder is
-    // closed after `keepOpenMs` without a job (it opens again for the next).
-    BackwardReader(const QString &path, int threads, int keepOpenMs, std::function<void()> wake);
+    // `wake` is called on a reader's thread whenever frames are ready or the
+    // sweep stopped; it must not call back into the reader. Decoders are
+    // closed after `keepOpenMs` without work (they open again for the next).
+    BackwardReader(const QString &path, int keepOpenMs, std::function<void()> wake);
     ~BackwardReader();
     BackwardReader(const BackwardReader &) = delete;
     BackwardReader &operator=(const BackwardReader &) = delete;
 
-    // Opens the decoder and decodes a first frame ahead of the first job:
-    // a decoder's first frame costs several times a later one.
+    // Opens a decoder and decodes a first frame ahead of the first sweep: a
+    // decoder's first frame costs several times a later one.
     void warmUp();
-    // Starts a job; a job still running stops at its next frame, and what
-    // it had not handed out yet is dropped.
-    void start(const Job &job);
+    // Follows the player: a course that goes on from the one followed (the
+    // same stride and size, the anchor lower but not past the sweep) moves
+    // the sweep's reach down with it; any other starts a new sweep from its
+    // anchor (the pieces still being read stop; frames handed out stay).
+    void follow(const Course &course);
     void cancel();
-    // The frames made since the last call, in decoding order.
+    // The frames made since the last call (pieces read side by side hand
+    // theirs in any order).
     std::vector<Frame> takeFrames();
-    // Waits at most `ms` for frames to take or for the job to end.
+    // Waits at most `ms` for frames to take or for the sweep to stop.
     void waitForFrames(int ms);
-    // The job running or waiting to run, if any.
-    std::optional<Job> job() const;
-    // Whether the file could not be read (no job is done then).
+    // Whether a frame shown between `from` and `to` is being read now or
+    // will be soon (the sweep has not passed it and it lies within reach).
+    bool willRead(qint64 from, qint64 to) const;
+    // Whether pieces are being read or wait within reach.
+    bool isReading() const;
+    // Whether the file could not be read (nothing is read then).
     bool failed() const;
+    // How many decoders read side by side (known once the file was opened; 1 before).
+    int readerCount() const;
 
-    // Whether a frame at `timestamp` is one the job keeps.
-    static bool keeps(const Job &job, qint64 timestamp, qint64 frameTicks);
     // Whether a frame at `timestamp` is near one of the times anchor - k *
     // stride (always, for a stride of about a frame or less).
     static bool nearStride(qint64 anchor, qint64 stride, qint64 timestamp, qint64 frameTicks);
+    // How many decoders read side by side for pictures of `size` with
+    // `bytesPerSample`, on `processors` processors, and how many threads each uses.
+    static int readersFor(QSize size, int bytesPerSample, int processors);
+    static int threadsPerReader(int readers, int processors);
 
 private:
-    void run();
-    bool open();
-    // False when the job was replaced or the reader stops.
-    bool runJob(const Job &job, quint64 serial);
-    bool current(quint64 serial);
-    // Whether decoding on from the packet decoded at `decodedAt` reaches
-    // `timestamp` without passing a keyframe.
-    bool noKeyframeBetween(qint64 decodedAt, qint64 timestamp) const;
+    // A stretch that decodes on its own: frames from `from` to `to`.
+    struct Piece
+    {
+        qint64 from = 0;
+        qint64 to = 0;
+    };
+    struct Reader
+    {
+        std::thread thread;
+        FFmpegVideoDecoder decoder; // its thread only
+        std::optional<Piece> reading; // guarded by m_mutex
+        quint64 readingSerial = 0;    // the sweep it is read for
+    };
+
+    void run(int index);
+    bool open(Reader &reader);
+    bool hasWorkLocked(int index) const;
+    bool readsLocked(const Reader &reader) const { return reader.reading && reader.readingSerial == m_serial; }
+    // Takes the next piece of the sweep (the latest not yet taken); false
+    // when none is within reach or the sweep was replaced.
+    bool takePiece(Reader &reader, quint64 serial, Piece *piece);
+    // False when the sweep was replaced or the reader stops.
+    bool readPiece(Reader &reader, const Course &course, quint64 serial, const Piece &piece);
+    bool readFrameAlone(Reader &reader, const Course &course, quint64 serial, const Piece &piece);
+    bool current(quint64 serial) const;
     void hand(quint64 serial, Frame frame);
+    void endPiece(Reader &reader, quint64 serial);
+    void stopSweep(quint64 serial);
 
     const QString m_path;
-    const int m_threads;
     const int m_keepOpenMs;
     const std::function<void()> m_wake;
+    const int m_processors;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::optional<Job> m_job;
+    std::optional<Course> m_course; // the sweep followed
+    qint64 m_gridAnchor = 0;        // the frames kept lie near m_gridAnchor - k * stride
     quint64 m_serial = 0;
+    qint64 m_nextTop = 0;           // the end of the next piece to take
+    bool m_swept = false;           // the sweep reached the start of the file
     std::vector<Frame> m_frames;
     bool m_stop = false;
     bool m_failed = false;
     bool m_warmUp = false;
+    int m_readers = 1;              // decoders that take pieces
     std::atomic_bool m_stopping{false}; // stops a decode at once
-    std::thread m_thread;
-
-    // Reader thread only.
-    FFmpegVideoDecoder m_decoder;
+    // One reader at a time works out where the next piece lies (it may read
+    // the file's packets to learn its keyframes).
+    std::mutex m_planning;
+    std::vector<std::unique_ptr<Reader>> m_pool;
 };

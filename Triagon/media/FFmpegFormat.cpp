@@ -163,6 +163,7 @@ bool FFmpegFormat::finishOpening(bool readStreamInfo, QString *error)
         return false;
     }
     findStreams();
+    setUpKeyframes(false);
     return true;
 }
 
@@ -202,8 +203,8 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
         return false;
     findStreams();
     if (headerIsComplete()) {
-        // The zero point that reading the stream information would give: the
-        // earliest start of the file's audio and video streams.
+        // The container's start that reading the stream information would
+        // give: the earliest start of the file's audio and video streams.
         qint64 start = AV_NOPTS_VALUE;
         for (unsigned i = 0; i < m_context->nb_streams; ++i) {
             const AVStream *stream = m_context->streams[i];
@@ -214,6 +215,7 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
             start = start == AV_NOPTS_VALUE ? streamStart : std::min(start, streamStart);
         }
         m_headerStartTime = start == AV_NOPTS_VALUE ? 0 : start;
+        setUpKeyframes(true);
         return true;
     }
     m_videoStream = -1;
@@ -226,6 +228,7 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
         return false;
     }
     findStreams();
+    setUpKeyframes(true);
     return true;
 }
 
@@ -238,6 +241,11 @@ void FFmpegFormat::close()
     m_headerStartTime.reset();
     m_read = false;
     m_readError = 0;
+    m_keyframes.reset();
+    m_runStart.reset();
+    m_runFromFileStart = true;
+    m_keyframeOffset = 0;
+    m_intraOnly.reset();
 }
 
 FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error)
@@ -254,6 +262,11 @@ FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCoun
         context->pkt_timebase = stream->time_base;
         context->thread_count = std::max(0, threadCount);
         context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+        // Frames that stand alone decode fastest one at a time across
+        // slices: frame threads hold each frame back until as many more
+        // were sent, which a seek to a single frame pays in full.
+        if (stream == videoStream() && isIntraOnly() && (codec->capabilities & AV_CODEC_CAP_SLICE_THREADS))
+            context->thread_type = FF_THREAD_SLICE;
         result = avcodec_open2(context.get(), codec, nullptr);
     }
     if (result < 0) {
@@ -281,10 +294,13 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
     if (result < 0) {
         if (result != AVERROR_EOF)
             m_readError = result;
+        else
+            observeEndOfFile();
         *draining = true;
         avcodec_send_packet(decoder, nullptr);
         return std::nullopt;
     }
+    observePacket(*packet);
     std::optional<int> sent;
     if (packet->stream_index == streamIndex) {
         if (beforeSend)
@@ -305,12 +321,35 @@ AVStream *FFmpegFormat::audioStream() const
     return m_context && m_audioStream >= 0 ? m_context->streams[m_audioStream] : nullptr;
 }
 
+double FFmpegFormat::videoStartSeconds() const
+{
+    const AVStream *video = videoStream();
+    if (!video || video->start_time == AV_NOPTS_VALUE)
+        return 0;
+    const double seconds = double(video->start_time) * av_q2d(video->time_base);
+    return std::isfinite(seconds) ? seconds : 0;
+}
+
 double FFmpegFormat::durationSeconds() const
 {
     if (!m_context)
         return 0;
     double seconds = 0;
-    if (m_context->duration != AV_NOPTS_VALUE && m_context->duration > 0) {
+    const AVStream *video = videoStream();
+    const bool containerKnown = m_context->duration != AV_NOPTS_VALUE && m_context->duration > 0;
+    if (video && video->duration != AV_NOPTS_VALUE && video->duration > 0) {
+        // From the first frame shown to the end of the last one.
+        seconds = double(video->duration) * av_q2d(video->time_base);
+    } else if (video && video->start_time != AV_NOPTS_VALUE && containerKnown) {
+        // Matroska knows only where its timeline ends, counted from 0;
+        // other containers count their duration from their start.
+        const double containerStart = m_context->start_time == AV_NOPTS_VALUE ? 0 : double(m_context->start_time) / AV_TIME_BASE;
+        const double duration = double(m_context->duration) / AV_TIME_BASE;
+        const double end = std::abs(containerStart) < 1.0 ? duration : containerStart + duration;
+        seconds = end - videoStartSeconds();
+        if (!(seconds > 0))
+            seconds = duration;
+    } else if (containerKnown) {
         seconds = double(m_context->duration) / AV_TIME_BASE;
     } else {
         // Some containers only know their streams' durations.
@@ -325,11 +364,27 @@ double FFmpegFormat::durationSeconds() const
 
 qint64 FFmpegFormat::startTime() const
 {
-    if (m_context && m_headerStartTime)
+    if (!m_context)
+        return 0;
+    if (const AVStream *video = videoStream(); video && video->start_time != AV_NOPTS_VALUE)
+        return av_rescale_q(video->start_time, video->time_base, AV_TIME_BASE_Q);
+    if (m_headerStartTime)
         return *m_headerStartTime;
-    if (!m_context || m_context->start_time == AV_NOPTS_VALUE)
+    if (m_context->start_time == AV_NOPTS_VALUE)
         return 0;
     return m_context->start_time;
+}
+
+qint64 FFmpegFormat::zeroTimestamp(const AVStream *stream) const
+{
+    if (!stream)
+        return 0;
+    if (const AVStream *video = videoStream(); video && video->start_time != AV_NOPTS_VALUE) {
+        if (stream == video)
+            return video->start_time;
+        return av_rescale_q(video->start_time, video->time_base, stream->time_base);
+    }
+    return av_rescale_q(startTime(), AV_TIME_BASE_Q, stream->time_base);
 }
 
 qint64 FFmpegFormat::toStreamTimestamp(double seconds, const AVStream *stream) const
@@ -338,16 +393,20 @@ qint64 FFmpegFormat::toStreamTimestamp(double seconds, const AVStream *stream) c
         return AV_NOPTS_VALUE;
     // Keep the product inside the 64-bit range: a century is more than any clip.
     seconds = std::clamp(seconds, -3.0e9, 3.0e9);
-    const qint64 microseconds = startTime() + qint64(std::llround(seconds * AV_TIME_BASE));
-    return av_rescale_q(microseconds, AV_TIME_BASE_Q, stream->time_base);
+    const double tick = av_q2d(stream->time_base);
+    if (!(tick > 0))
+        return AV_NOPTS_VALUE;
+    // The tick at or before the time (a time between two ticks is not yet
+    // the later one), with a little slack for times made from ticks.
+    const double ticks = std::clamp(seconds / tick, -9.0e17, 9.0e17);
+    return zeroTimestamp(stream) + qint64(std::floor(ticks + 1e-3));
 }
 
 double FFmpegFormat::toSeconds(qint64 timestamp, const AVStream *stream) const
 {
     if (!stream || timestamp == AV_NOPTS_VALUE)
         return 0;
-    const qint64 start = av_rescale_q(startTime(), AV_TIME_BASE_Q, stream->time_base);
-    return double(timestamp - start) * av_q2d(stream->time_base);
+    return double(timestamp - zeroTimestamp(stream)) * av_q2d(stream->time_base);
 }
 
 QSize FFmpegFormat::codedSize() const

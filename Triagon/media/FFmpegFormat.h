@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/FFmpegPointers.h"
+#include "media/KeyframeIndex.h"
 
 #include <QByteArray>
 #include <QSize>
@@ -12,9 +13,12 @@
 // An opened media file: the demuxer with its stream information read, the
 // first real video stream (cover art is skipped) and the first audio stream.
 //
-// Times handed in and out of the media layer are seconds from the start of
-// the file (the container's start time), so that audio and video of one
-// file share one clock and a clip always starts at 0.
+// Times handed in and out of the media layer are seconds from the first
+// presented frame of the video stream, whatever the container's start time
+// (MPEG-TS starts at about 1.4 s) or edit list (an MP4's first frame may be
+// shown at 3.5 s): every engine (probe, posters, players, sound, analyses)
+// measures a clip from that frame alike, and its sound is placed on the
+// same clock. A file without video measures from the container's start.
 //
 // Opening never throws and never crashes on a damaged file: it fails with a
 // text instead. Not thread-safe; use one instance per thread.
@@ -53,10 +57,14 @@ public:
     AVStream *videoStream() const;
     AVStream *audioStream() const;
 
-    // Container duration in seconds; 0 when unknown or not finite.
+    // Duration in seconds from the zero point: the video stream's, else the
+    // container's; 0 when unknown or not finite.
     double durationSeconds() const;
-    // The zero point of media times, in AV_TIME_BASE units (0 when unknown).
+    // The zero point of media times, in AV_TIME_BASE units of the
+    // container's clock (0 when unknown).
     qint64 startTime() const;
+    // The zero point in a stream's ticks (exact for the video stream).
+    qint64 zeroTimestamp(const AVStream *stream) const;
 
     // Conversions between seconds from the file's start and a stream's timestamps.
     qint64 toStreamTimestamp(double seconds, const AVStream *stream) const;
@@ -92,7 +100,39 @@ public:
     // Whether packets were read or the file was sought since it was opened
     // (else reading starts at the beginning of the file).
     bool hasBeenRead() const { return m_read; }
-    void markRead() { m_read = true; }
+
+    // Keyframes of the video stream (FFmpegFormatKeyframes.cpp), as
+    // presentation times in its ticks. Containers with an index of their own
+    // answer from it; MPEG-TS, which has none, from the keyframes learnt
+    // from the packets read (KeyframeIndex, shared by the file's readers).
+    bool keepsOwnKeyframeIndex() const { return bool(m_keyframes); }
+    const std::shared_ptr<KeyframeIndex> &ownKeyframeIndex() const { return m_keyframes; }
+    // The keyframe from which the frame on show at `timestamp` is decoded,
+    // when it is known without reading the file.
+    std::optional<qint64> keyframeAtOrBefore(qint64 timestamp) const;
+    // The first keyframe shown after `timestamp`, when known without reading.
+    std::optional<qint64> keyframeAfter(qint64 timestamp) const;
+    // Reads the packets (no decoding) before `timestamp` until the keyframe
+    // that holds it is known; only for a container without an index. The
+    // read position is lost. False when it could not be found.
+    bool learnKeyframeFor(qint64 timestamp);
+    // The keyframe from which the frame on show at `timestamp` is decoded,
+    // exactly, reading what it takes (the packets of a file without an
+    // index, a keyframe's own packet in others). The read position is lost.
+    std::optional<qint64> readKeyframeFor(qint64 timestamp);
+    // Moves the read position to the keyframe from which the frame on show
+    // at `timestamp` is decoded (to the start before the first keyframe).
+    bool seekToKeyframeFor(qint64 timestamp, QString *error = nullptr);
+    // Moves the read position to the start of the file.
+    bool seekToStart(QString *error = nullptr);
+    // Moves the read position of one stream to a packet at or before `timestamp`.
+    bool seekStream(int streamIndex, qint64 timestamp, QString *error = nullptr);
+    // A decoded keyframe shown at `shown`: corrects where the container's
+    // index says keyframes show.
+    void noteKeyframe(qint64 shown);
+    // Whether every frame of the video stream is a keyframe (ProRes, DNxHR,
+    // Motion JPEG, and files of other codecs written without prediction).
+    bool isIntraOnly() const;
 
     // A metadata value of the container, else of the video stream; empty when absent.
     QString metadata(const char *key) const;
@@ -115,6 +155,16 @@ private:
     bool finishOpening(bool readStreamInfo, QString *error);
     bool headerIsComplete() const;
     void findStreams();
+    // `readCues`: opened for the pictures, the keyframe index may be read
+    // ahead of them (Matroska's cues) at the cost of the packets before the
+    // first keyframe.
+    void setUpKeyframes(bool readCues);
+    // Notes a packet read in order, for the keyframes learnt from the packets.
+    void observePacket(const AVPacket &packet);
+    void observeEndOfFile();
+    // After a seek: the next packet starts a new run (from the start of the file or not).
+    void restartRun(bool fromFileStart);
+    double videoStartSeconds() const;
 
     // Declared before the context so that the reader outlives it.
     std::shared_ptr<MemoryInput> m_memory;
@@ -127,4 +177,12 @@ private:
     std::optional<qint64> m_headerStartTime;
     bool m_read = false;
     int m_readError = 0;
+    // Keyframes learnt from the packets (containers without an index).
+    std::shared_ptr<KeyframeIndex> m_keyframes;
+    std::optional<qint64> m_runStart; // decoding time at which the packets read in order began
+    bool m_runFromFileStart = true;
+    // A keyframe's presentation time less its decoding time, where the
+    // container's index holds decoding times (B-frames shift them).
+    qint64 m_keyframeOffset = 0;
+    mutable std::optional<bool> m_intraOnly;
 };

@@ -255,7 +255,7 @@ bool FFmpegVideoDecoder::isFirstFrameOfStream(const AVFrame *frame) const
     const qint64 timestamp = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
     if (video->start_time != AV_NOPTS_VALUE && timestamp != AV_NOPTS_VALUE)
         return timestamp <= video->start_time;
-    if (frame->pkt_dts != AV_NOPTS_VALUE && avformat_index_get_entries_count(video) > 0)
+    if (frame->pkt_dts != AV_NOPTS_VALUE && !m_format.keepsOwnKeyframeIndex() && avformat_index_get_entries_count(video) > 0)
         return frame->pkt_dts <= avformat_index_get_entry(video, 0)->timestamp;
     return false;
 }
@@ -336,6 +336,8 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
             m_isFirst = freshStart || isFirstFrameOfStream(m_frame.get());
             m_position = timestamp;
             m_hasFrame = true;
+            if (m_frame->key_frame)
+                m_format.noteKeyframe(timestamp);
             return true;
         }
         if (result == AVERROR_EOF) {

@@ -87,6 +87,14 @@ public:
     // reached and decodes the first frame there, which is then shown at or
     // before timestamp (or is the first frame of the stream).
     bool seekToKeyframeBefore(qint64 timestamp, QString *error = nullptr);
+    // Seeks to that keyframe and decodes it alone: of an all-intra stream,
+    // the frame on show at `timestamp` for the cost of one frame. The
+    // decoder needs a seek again before it decodes further.
+    bool decodeKeyframeAlone(qint64 timestamp, QString *error = nullptr);
+    bool isIntraOnly() const { return m_format.isIntraOnly(); }
+    // The keyframe from which the frame on show at `timestamp` is decoded,
+    // exactly (FFmpegFormat::readKeyframeFor); the decoder needs a seek after it.
+    std::optional<qint64> readKeyframeFor(qint64 timestamp) { return m_format.readKeyframeFor(timestamp); }
 
     // Frames that no other frame refers to are not decoded while set
     // (they come out of decodeNextFrame() no more); the frame before the

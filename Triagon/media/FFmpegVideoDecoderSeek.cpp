@@ -17,60 +17,12 @@ constexpr double decodeOnLimitSeconds = 1.0;
 // keyframe further, at most this often (B-frames are shown after the
 // keyframe they follow in the file, so the seek can land one keyframe late).
 constexpr int maxSeekRetries = 4;
-// The index holds decoding times; with B-frames a keyframe is shown a little
-// after it is decoded (the first one at the stream's start), and seeks go by
-// the time it is shown.
-qint64 keyframeDisplayOffset(AVStream *stream)
-{
-    if (stream->start_time == AV_NOPTS_VALUE || avformat_index_get_entries_count(stream) <= 0)
-        return 0;
-    const qint64 offset = stream->start_time - avformat_index_get_entry(stream, 0)->timestamp;
-    return offset > 0 && double(offset) * av_q2d(stream->time_base) < 1.0 ? offset : 0;
-}
-
-// The index entry of the keyframe shown at or before `timestamp` (-1 when none).
-int keyframeEntryAtOrBefore(AVStream *stream, qint64 timestamp)
-{
-    return av_index_search_timestamp(stream, timestamp - keyframeDisplayOffset(stream), AVSEEK_FLAG_BACKWARD);
-}
-
-// When the keyframe of an index entry is shown.
-qint64 shownAt(AVStream *stream, const AVIndexEntry *entry)
-{
-    return entry->timestamp + keyframeDisplayOffset(stream);
-}
-
-// The index entry of the first keyframe after entry `index` (-1 when none).
-int nextKeyframeEntry(AVStream *stream, int index)
-{
-    const int count = avformat_index_get_entries_count(stream);
-    for (int i = std::max(0, index + 1); i < count; ++i) {
-        const AVIndexEntry *entry = avformat_index_get_entry(stream, i);
-        if (entry && (entry->flags & AVINDEX_KEYFRAME))
-            return i;
-    }
-    return -1;
-}
-
 } // namespace
 
 bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
 {
-    m_format.markRead();
-    AVFormatContext *format = m_format.context();
-    const int videoIndex = m_format.videoStreamIndex();
-    int result = avformat_seek_file(format, videoIndex, INT64_MIN, timestamp, timestamp, 0);
-    if (result < 0)
-        result = av_seek_frame(format, videoIndex, timestamp, AVSEEK_FLAG_BACKWARD);
-    if (result < 0) {
-        // Before the first keyframe, or a file without an index: start over.
-        result = avformat_seek_file(format, -1, INT64_MIN, format->start_time == AV_NOPTS_VALUE ? 0 : format->start_time, INT64_MAX, 0);
-    }
-    if (result < 0) {
-        if (error)
-            *error = ffmpegErrorText(QStringLiteral("Cannot seek"), result);
+    if (!m_format.seekToKeyframeFor(timestamp, error))
         return false;
-    }
     avcodec_flush_buffers(m_codec.get());
     resetPosition();
     return true;
@@ -115,6 +67,13 @@ bool FFmpegVideoDecoder::seekToKeyframeBefore(qint64 target, QString *error)
     }
 }
 
+bool FFmpegVideoDecoder::decodeKeyframeAlone(qint64 timestamp, QString *error)
+{
+    if (!checkOpen(error))
+        return false;
+    return seekTo(timestamp, error) && decodeOnlyNextPacket(error);
+}
+
 bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
 {
     if (!checkOpen(error))
@@ -154,23 +113,19 @@ bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
 int FFmpegVideoDecoder::estimatedFramesNear(const FFmpegFormat &format, double seconds, double before, double after)
 {
     AVStream *video = format.videoStream();
-    if (!video || avformat_index_get_entries_count(video) <= 0)
+    if (!video)
         return -1;
     const qint64 target = format.toStreamTimestamp(seconds, video);
     const qint64 low = format.toStreamTimestamp(seconds - std::max(0.0, before), video);
     const qint64 high = format.toStreamTimestamp(seconds + std::max(0.0, after), video);
-    const int index = keyframeEntryAtOrBefore(video, target);
-    const AVIndexEntry *keyframe = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
-    if (keyframe && shownAt(video, keyframe) >= low)
+    // The last keyframe up to the span's end lies in the span: that one frame.
+    if (const std::optional<qint64> latest = format.keyframeAtOrBefore(high); latest && *latest >= low)
         return 1;
-    const int nextIndex = nextKeyframeEntry(video, index);
-    const AVIndexEntry *next = nextIndex >= 0 ? avformat_index_get_entry(video, nextIndex) : nullptr;
-    if (next && shownAt(video, next) <= high)
-        return 1;
+    const std::optional<qint64> keyframe = format.keyframeAtOrBefore(target);
     if (!keyframe)
         return -1;
     const double rate = FFmpegFormat::frameRate(video);
-    const double span = double(low - shownAt(video, keyframe)) * av_q2d(video->time_base);
+    const double span = double(low - *keyframe) * av_q2d(video->time_base);
     return std::max(1, int(std::ceil(span * (rate > 0 ? rate : 30.0))) + 1);
 }
 
@@ -180,7 +135,6 @@ bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, Q
         return false;
     if (!std::isfinite(seconds))
         seconds = 0;
-    AVStream *video = stream();
     const qint64 target = toTimestamp(seconds);
     const qint64 low = toTimestamp(seconds - std::max(0.0, before));
     const qint64 high = toTimestamp(seconds + std::max(0.0, after));
@@ -189,17 +143,18 @@ bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, Q
         return true;
 
     // A keyframe in the span, the one before the target or else the one
-    // after it: that one frame is all there is to decode.
-    if (avformat_index_get_entries_count(video) > 0) {
-        const int index = keyframeEntryAtOrBefore(video, target);
-        const AVIndexEntry *keyframe = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
-        const int nextIndex = nextKeyframeEntry(video, index);
-        const AVIndexEntry *next = nextIndex >= 0 ? avformat_index_get_entry(video, nextIndex) : nullptr;
+    // after it: that one frame is all there is to decode. Where the file
+    // keeps no index, the packets up to the span's end tell them.
+    if (m_format.keepsOwnKeyframeIndex())
+        m_format.learnKeyframeFor(high);
+    {
+        const std::optional<qint64> keyframe = m_format.keyframeAtOrBefore(target);
+        const std::optional<qint64> latest = m_format.keyframeAtOrBefore(high);
         // A seek lands on the last keyframe shown at or before its time.
         std::optional<qint64> seekTime;
-        if (keyframe && shownAt(video, keyframe) >= low)
+        if (keyframe && *keyframe >= low)
             seekTime = target;
-        else if (next && shownAt(video, next) <= high)
+        else if (latest && *latest > target)
             seekTime = high;
         if (seekTime && seekTo(*seekTime, error) && decodeOnlyNextPacket(error) && within())
             return true;

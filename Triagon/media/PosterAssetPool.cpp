@@ -1,28 +1,16 @@
 #include "media/PosterAssetPool.h"
 
-#include <QFile>
 #include <QMutexLocker>
-
-#include <sys/stat.h>
-
-PosterAssetPool::Identity PosterAssetPool::identityOf(const QString &path)
-{
-    struct stat status = {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return {};
-    return Identity{qint64(status.st_ino), qint64(status.st_dev), qint64(status.st_size),
-                    qint64(status.st_mtim.tv_sec) * 1000000000LL + status.st_mtim.tv_nsec};
-}
 
 FFmpegFormat PosterAssetPool::takeAsset(const QString &path, QString *error)
 {
-    const Identity identity = identityOf(path);
+    const FileIdentity identity = FileIdentity::of(path);
     Opener opener;
     {
         QMutexLocker lock(&m_mutex);
         if (const auto it = m_assets.find(path); it != m_assets.end()) {
             FFmpegFormat kept = std::move(it->second.format);
-            const bool same = it->second.identity == identity && identity.inode >= 0;
+            const bool same = it->second.identity == identity && identity.isValid();
             m_assets.erase(it);
             m_assetOrder.removeOne(path);
             if (same)
@@ -52,7 +40,7 @@ void PosterAssetPool::returnAsset(const QString &path, FFmpegFormat format)
 {
     if (!format.isOpen())
         return;
-    const Identity identity = identityOf(path);
+    const FileIdentity identity = FileIdentity::of(path);
     QMutexLocker lock(&m_mutex);
     if (m_assets.count(path))
         return; // another decode of the file gave its own back first

@@ -2,6 +2,7 @@
 
 #include "media/FFmpegFormat.h"
 #include "media/FFmpegFrameConverter.h"
+#include "media/FileIdentity.h"
 
 #include <QMutex>
 #include <QSize>
@@ -62,21 +63,10 @@ public:
     int filesOpened() const;             // files opened since the pool was made
 
 private:
-    // Tells a file replaced on disk from the one that was opened.
-    struct Identity
-    {
-        qint64 inode = -1;
-        qint64 device = -1;
-        qint64 size = -1;
-        qint64 modified = -1;
-        bool operator==(const Identity &other) const = default;
-    };
-    static Identity identityOf(const QString &path);
-
     struct Asset
     {
         FFmpegFormat format;
-        Identity identity;
+        FileIdentity identity; // a file replaced on disk is opened again
     };
     void trimAssetsLocked();
     void trimGeneratorsLocked();

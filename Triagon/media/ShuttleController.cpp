@@ -134,11 +134,15 @@ void ShuttleController::startReverseTimer()
     stopReverseTimer();
     // The step is fixed when the timer starts; a change of speed restarts it.
     m_reverseStep = currentSpeed() / 30.0;
+    if (m_player)
+        m_player->setBackwardStep(m_reverseStep);
     m_reverseTimer.start();
 }
 
 void ShuttleController::stopReverseTimer()
 {
+    if (m_player && m_reverseTimer.isActive())
+        m_player->setBackwardStep(0);
     m_reverseTimer.stop();
 }
 

@@ -40,9 +40,10 @@ VideoPlayer::Options VideoPlayer::Options::fullPlayer()
     Options options;
     options.decoderThreads = 0;
     // Stepping and shuttling backwards show frames from here: those still
-    // to be shown and the stretch read behind them (about 56 frames of
-    // 1000 x 562). After a jump the first steps back need no decoding.
-    options.frameCacheBytes = 128LL * 1024 * 1024;
+    // to be shown and the stretch read behind them, which may reach a
+    // keyframe interval further (about 72 frames of 1000 x 562). After a
+    // jump the first steps back need no decoding.
+    options.frameCacheBytes = 160LL * 1024 * 1024;
     options.keptFrameCacheBytes = options.frameCacheBytes;
     options.framesKeptBeforeSeek = 24;
     options.readyForReverse = true;
@@ -219,6 +220,16 @@ void VideoPlayer::stepByFrames(int count)
     VideoPlayerWorker::Command command;
     command.kind = VideoPlayerWorker::Command::Kind::Step;
     command.count = count;
+    m_worker->post(command);
+}
+
+void VideoPlayer::setBackwardStep(double seconds)
+{
+    if (m_closed || !m_worker)
+        return;
+    VideoPlayerWorker::Command command;
+    command.kind = VideoPlayerWorker::Command::Kind::SetBackwardStep;
+    command.seconds = std::isfinite(seconds) ? std::max(0.0, seconds) : 0.0;
     m_worker->post(command);
 }
 

@@ -117,6 +117,12 @@ public:
     // Steps by `count` frames from the frame on show (pauses first).
     void stepByFrames(int count);
 
+    // The distance, in seconds, between the times that tolerant seeks going
+    // backwards will ask for (a reverse shuttle's step), or 0: the frames
+    // read ahead of them are those. Without it the distance is guessed from
+    // the seeks themselves, which a slow decoder makes drop.
+    void setBackwardStep(double seconds);
+
     // Frames are scaled to fit this size in device pixels, keeping the display
     // aspect ratio; an empty size means 640 × 360.
     void setTargetSize(const QSize &size);

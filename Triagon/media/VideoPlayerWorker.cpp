@@ -11,6 +11,11 @@
 #include <chrono>
 #include <cmath>
 
+namespace {
+// How long the full player rests after landing before it reads the stretch behind.
+constexpr int readBehindQuietMs = 150;
+} // namespace
+
 VideoPlayerWorker::VideoPlayerWorker(VideoPlayer *owner, const QString &path, const VideoPlayer::Options &options, QSize targetSize,
                                      bool muted)
     : m_owner(owner)
@@ -92,6 +97,18 @@ void VideoPlayerWorker::run()
             lock.lock();
             continue;
         }
+        if (m_readBehindDue && !m_readingAhead.load() && !m_readerNews) {
+            // The full player at rest: after a short quiet (a timeline drag
+            // goes on), the stretch behind the frame on show is read, so that
+            // the first steps and shuttling back find it. (The reader's news
+            // are taken first: the wait would not wait for them.)
+            if (!m_wake.wait_for(lock, std::chrono::milliseconds(readBehindQuietMs), woken)) {
+                lock.unlock();
+                readBehind();
+                lock.lock();
+            }
+            continue;
+        }
         if (m_readingAhead.load() || m_readerNews) {
             // Going backwards: the reader reads the stretch behind the frames
             // cached; its frames are taken as they come.
@@ -154,6 +171,7 @@ void VideoPlayerWorker::handle(const Command &command)
         if (rate <= 0) {
             if (m_playing) {
                 stopPlayback();
+                m_readBehindDue = m_options.readyForReverse;
                 const double seconds = m_shownSeconds;
                 report([seconds](VideoPlayer *player) { player->onPlaybackTime(seconds); });
             }
@@ -179,6 +197,9 @@ void VideoPlayerWorker::handle(const Command &command)
                 startAudio(now);
             }
         }
+        break;
+    case Command::Kind::SetBackwardStep:
+        m_backwardStep = command.seconds;
         break;
     case Command::Kind::SetTargetSize:
         if (m_target != command.size) {
@@ -228,12 +249,6 @@ bool VideoPlayerWorker::ensureOpen(OpenFor purpose)
         m_openedOnce = true;
         m_duration = m_decoder.durationSeconds();
         m_frameDuration = m_decoder.frameDuration();
-        m_keyframeOffset = 0;
-        if (AVStream *stream = m_decoder.stream(); stream->start_time != AV_NOPTS_VALUE && avformat_index_get_entries_count(stream) > 0) {
-            const qint64 offset = stream->start_time - avformat_index_get_entry(stream, 0)->timestamp;
-            if (offset > 0 && double(offset) * av_q2d(stream->time_base) < 1.0)
-                m_keyframeOffset = offset;
-        }
         const double duration = m_duration;
         const double frameRate = m_decoder.frameRate();
         const QSize size = m_decoder.displaySize();

@@ -33,7 +33,7 @@ class VideoPlayerWorker
 public:
     struct Command
     {
-        enum class Kind { Seek, Step, SetRate, SetMuted, SetTargetSize };
+        enum class Kind { Seek, Step, SetRate, SetMuted, SetTargetSize, SetBackwardStep };
         Kind kind = Kind::Seek;
         double seconds = 0;
         double toleranceBefore = 0;
@@ -100,7 +100,6 @@ private:
     void present(qint64 timestamp, const QImage &image);
     void setSkipping(bool skipping);
     std::optional<qint64> keyframeAtOrBefore(qint64 timestamp) const;
-    void learnKeyframeOffset();
     void showDecoderFrame();
     bool positionDecoderAtShown();
     // Returns how many of the frames came from the cache.
@@ -114,10 +113,12 @@ private:
     int readAheadSteps() const;
     // Whether a frame decoded on the way of `landing` is kept.
     bool worthCaching(const Landing &landing, qint64 timestamp) const;
-    // Has the reader read the stretch behind the frames cached for a
-    // player going backwards, when it is short of them. False when there
-    // is nothing (more) to read.
+    // Takes what the reader read ahead of a player going backwards; false
+    // when it reads nothing (more).
     bool readAhead();
+    // The full player at rest reads the stretch behind the frame on show
+    // (every frame, as far as a player going back a frame a step would read).
+    void readBehind();
     // Takes the frames the reader made into the cache.
     void takeReadAhead();
     // Waits for the reader when it is reading the frame a landing needs;
@@ -160,23 +161,22 @@ private:
     bool m_openedOnce = false;
     double m_duration = 0;
     double m_frameDuration = 1.0 / 30.0;
-    qint64 m_keyframeOffset = 0;   // a keyframe's display time less its decoding time
     bool m_hasShown = false;
     qint64 m_shownTimestamp = 0;
     double m_shownSeconds = 0;
     bool m_shownIsLast = false;
     bool m_landedFromCache = false; // the last landing took its frame from the cache
+    std::optional<qint64> m_lastSeekTarget; // the time the last seek asked for
+    bool m_readBehindDue = false; // the full player landed and rests: read behind it soon
 
     // A player going backwards: the time it asked for last and its stride
-    // (0: not going backwards); the last distances between its requests;
-    // where reading ahead gave up (a stretch without frames).
+    // (0: not going backwards); the last distances between its requests.
     qint64 m_backAnchor = 0;
     qint64 m_backStride = 0;
+    double m_backwardStep = 0; // the caller's step backwards in seconds (0: guessed)
     qint64 m_strides[6] = {};
     int m_nextStride = 0;
-    std::optional<qint64> m_readAheadGaveUpAt;
     std::unique_ptr<BackwardReader> m_reader;
-    std::optional<qint64> m_readerTarget; // the step the reader's stretch was read for
 
     double m_rate = 0;
     bool m_playing = false;

@@ -6,9 +6,9 @@
 // Going backwards with a VideoPlayerWorker (the reverse shuttle, frame steps
 // back). A decoder only runs forwards: every frame before the one on show is
 // reached from the keyframe before it. So while a player goes backwards a
-// BackwardReader, with a decoder of its own, reads the stretch behind the
-// frames cached, one keyframe interval at a time, and keeps the frames the
-// next requests will ask for; the worker takes them into its cache and
+// BackwardReader, with decoders of its own, reads the stretch behind the
+// frames cached, its keyframe intervals side by side, and keeps the frames
+// the next requests will ask for; the worker takes them into its cache and
 // answers each request from there at once.
 
 namespace {
@@ -26,7 +26,8 @@ void VideoPlayerWorker::noteBackwards(qint64 anchor, qint64 stride)
 {
     // The shuttle steps back by a fixed stride; requests it made while the
     // worker was busy were dropped, so a distance may be a multiple of it:
-    // the stride is the shortest of the last few distances.
+    // the stride is the shortest of the last few distances, unless the
+    // caller named its step.
     if (stride > 0) {
         m_strides[m_nextStride] = stride;
         m_nextStride = (m_nextStride + 1) % int(std::size(m_strides));
@@ -36,17 +37,61 @@ void VideoPlayerWorker::noteBackwards(qint64 anchor, qint64 stride)
         if (seen > 0 && (shortest == 0 || seen < shortest))
             shortest = seen;
     }
+    if (m_backwardStep > 0 && stride > frameTicks())
+        shortest = std::max<qint64>(1, std::llround(m_backwardStep / av_q2d(m_decoder.stream()->time_base)));
     m_backStride = std::max(frameTicks(), shortest);
     m_backAnchor = anchor;
+    m_readingAhead.store(true);
+    if (m_failed || !m_decoder.stream())
+        return;
+    // The reader sweeps down ahead of the player, as far as the cache holds.
+    BackwardReader::Course course;
+    course.anchor = anchor;
+    course.stride = m_backStride;
+    course.ahead = qint64(readAheadSteps()) * m_backStride;
+    course.size = effectiveTarget();
+    // A new sweep need not read what the cache holds below the anchor
+    // (the frames kept from the landing that came before); the anchor's own
+    // frame is still to come (its landing follows).
+    const qint64 half = frameTicks() / 2;
+    for (qint64 t = anchor; t >= anchor - course.ahead; t -= m_backStride) {
+        if (!m_cache.holdsWithin(t - half, t + half)) {
+            course.from = t;
+            break;
+        }
+    }
+    reader().follow(course);
+}
+
+void VideoPlayerWorker::readBehind()
+{
+    m_readBehindDue = false;
+    if (m_backStride > 0 || m_playing || m_failed || !m_hasShown || !m_decoder.stream())
+        return;
+    BackwardReader::Course course;
+    course.anchor = m_shownTimestamp;
+    course.stride = frameTicks();
+    course.ahead = qint64(readAheadSteps()) * course.stride;
+    course.size = effectiveTarget();
+    const qint64 half = frameTicks() / 2;
+    for (qint64 t = course.anchor - course.stride; t >= course.anchor - course.ahead; t -= course.stride) {
+        if (!m_cache.holdsWithin(t - half, t + half)) {
+            course.from = t;
+            break;
+        }
+    }
+    if (!course.from)
+        return; // the cache holds it all
+    reader().follow(course);
     m_readingAhead.store(true);
 }
 
 void VideoPlayerWorker::noteNotBackwards()
 {
+    m_lastSeekTarget.reset();
+    m_readBehindDue = false;
     m_backStride = 0;
     std::fill(std::begin(m_strides), std::end(m_strides), 0);
-    m_readAheadGaveUpAt.reset();
-    m_readerTarget.reset();
     m_readingAhead.store(false);
     if (m_reader)
         m_reader->cancel();
@@ -58,7 +103,7 @@ BackwardReader &VideoPlayerWorker::reader()
         // A pooled player goes backwards only while the grid's keyboard
         // shuttle holds it; the full player may at any time.
         const int keepOpenMs = m_options.pooled ? readerKeepOpenPooledMs : readerKeepOpenMs;
-        m_reader = std::make_unique<BackwardReader>(m_path, FFmpegVideoDecoder::oneOffThreadCount(), keepOpenMs, [this] {
+        m_reader = std::make_unique<BackwardReader>(m_path, keepOpenMs, [this] {
             {
                 std::lock_guard lock(m_mutex);
                 m_readerNews = true;
@@ -72,13 +117,12 @@ BackwardReader &VideoPlayerWorker::reader()
 void VideoPlayerWorker::stopReader()
 {
     m_reader.reset();
-    m_readerTarget.reset();
 }
 
 int VideoPlayerWorker::readAheadSteps() const
 {
-    // Half the frames the cache holds: the stretch read behind the frames
-    // still to be shown (at most a third of it) fits beside them.
+    // Half the frames the cache holds: the frames read ahead beside those
+    // still to be shown and a keyframe interval that reaches further.
     const QSize size = effectiveTarget();
     qint64 frameBytes = m_cache.count() > 0 ? m_cache.bytes() / m_cache.count() : qint64(size.width()) * size.height() * 4;
     frameBytes = std::max<qint64>(1, frameBytes);
@@ -112,19 +156,17 @@ bool VideoPlayerWorker::awaitReadAhead(const Landing &landing)
 {
     if (!m_reader)
         return false;
-    const qint64 low = landing.tolerant ? landing.low : landing.target;
+    // The frame on show at an exact target may start up to a frame before it.
+    const qint64 low = landing.tolerant ? landing.low : landing.target - frameTicks();
     const qint64 high = landing.tolerant ? landing.high : landing.target;
     QElapsedTimer waited;
     waited.start();
     while (!m_abort.load() && waited.elapsed() < awaitReaderMs) {
-        const std::optional<BackwardReader::Job> job = m_reader->job();
-        // Not being read: the frame on show at an exact target may start up
-        // to a frame before it.
-        if (!job || high < job->from || low - frameTicks() > job->to)
+        if (!m_reader->willRead(low, high))
             return false;
         m_reader->waitForFrames(10);
         takeReadAhead();
-        if (landing.tolerant ? m_cache.holdsWithin(low, high) : m_cache.findShownAt(landing.target) != nullptr)
+        if (landing.tolerant ? m_cache.holdsWithin(landing.low, landing.high) : m_cache.findShownAt(landing.target) != nullptr)
             return true;
     }
     return false;
@@ -133,46 +175,7 @@ bool VideoPlayerWorker::awaitReadAhead(const Landing &landing)
 bool VideoPlayerWorker::readAhead()
 {
     takeReadAhead();
-    if (m_backStride <= 0 || m_playing || m_failed || !m_hasShown)
+    if (m_playing || m_failed || !m_hasShown || !m_reader)
         return false;
-    const qint64 frame = frameTicks();
-    const qint64 half = frame / 2;
-    const qint64 stride = m_backStride;
-    const int steps = readAheadSteps();
-    const qint64 start = toTicks(0);
-    // The first of the next steps back that the cache cannot answer; a
-    // stretch is read once fewer than two thirds of a stretch are left, so
-    // that it is there before they are shown.
-    std::optional<qint64> missing;
-    for (int k = 1; k <= steps * 2 / 3 + 1; ++k) {
-        const qint64 t = m_backAnchor - k * stride;
-        if (t < start - half)
-            break; // the start of the clip
-        if (!m_cache.holdsWithin(t - half, t + half)) {
-            missing = t;
-            break;
-        }
-    }
-    if (!missing || m_readAheadGaveUpAt == missing)
-        return false;
-
-    if (reader().failed())
-        return false;
-    const std::optional<BackwardReader::Job> running = m_reader->job();
-    if (running && running->from <= *missing && *missing <= running->to)
-        return true; // on its way
-    if (!running && m_readerTarget == missing) {
-        // Read, and still no frame for that step (a gap in the stream): not again.
-        m_readAheadGaveUpAt = missing;
-        return false;
-    }
-    BackwardReader::Job job;
-    job.to = *missing + half;
-    job.from = *missing - qint64(steps) * stride;
-    job.stride = stride;
-    job.anchor = m_backAnchor;
-    job.size = effectiveTarget();
-    m_reader->start(job);
-    m_readerTarget = missing;
-    return true;
+    return m_reader->isReading() && !m_reader->failed();
 }

@@ -60,41 +60,12 @@ bool VideoPlayerWorker::decodeNext()
             m_cache.markLast(m_decoder.frameTimestamp());
         return false;
     }
-    learnKeyframeOffset();
     return true;
 }
 
 std::optional<qint64> VideoPlayerWorker::keyframeAtOrBefore(qint64 timestamp) const
 {
-    // The index holds decoding times; with B-frames a keyframe is shown a
-    // little later than it is decoded, and seeks go by the time it is shown.
-    AVStream *stream = m_decoder.stream();
-    if (!stream || avformat_index_get_entries_count(stream) <= 0)
-        return std::nullopt;
-    const int index = av_index_search_timestamp(stream, timestamp - m_keyframeOffset, AVSEEK_FLAG_BACKWARD);
-    if (index < 0)
-        return std::nullopt;
-    const AVIndexEntry *entry = avformat_index_get_entry(stream, index);
-    if (!entry)
-        return std::nullopt;
-    return entry->timestamp + m_keyframeOffset;
-}
-
-void VideoPlayerWorker::learnKeyframeOffset()
-{
-    const AVFrame *frame = m_decoder.frame();
-    AVStream *stream = m_decoder.stream();
-    if (!frame || !frame->key_frame || !stream || avformat_index_get_entries_count(stream) <= 0)
-        return;
-    const qint64 shown = m_decoder.frameTimestamp();
-    const int index = av_index_search_timestamp(stream, shown, AVSEEK_FLAG_BACKWARD);
-    if (index < 0)
-        return;
-    const AVIndexEntry *entry = avformat_index_get_entry(stream, index);
-    const qint64 offset = entry ? shown - entry->timestamp : -1;
-    // Only a keyframe's own entry tells the offset: it lies within a second.
-    if (offset >= 0 && double(offset) * av_q2d(stream->time_base) < 1.0)
-        m_keyframeOffset = offset;
+    return m_decoder.format().keyframeAtOrBefore(timestamp);
 }
 
 void VideoPlayerWorker::setSkipping(bool skipping)
@@ -142,11 +113,15 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
     landing.tolerant = toleranceBefore > 0 || toleranceAfter > 0;
     landing.useCache = useCache;
     if (useCache) {
-        // Tolerant seeks to earlier frames come from the reverse shuttle.
+        // Tolerant seeks to earlier frames come from the reverse shuttle;
+        // its stride is the distance between the times it asks for (the
+        // frames shown lie up to half a frame off them).
         if (landing.tolerant && m_hasShown && landing.target < m_shownTimestamp)
-            noteBackwards(landing.target, (m_backStride > 0 ? m_backAnchor : m_shownTimestamp) - landing.target);
+            noteBackwards(landing.target, (m_backStride > 0 ? m_backAnchor : m_lastSeekTarget.value_or(m_shownTimestamp)) - landing.target);
         else
             noteNotBackwards();
+        m_lastSeekTarget = landing.target;
+        m_readBehindDue = m_backStride == 0 && m_options.readyForReverse;
     }
     if (landing.tolerant) {
         // At least half a frame either way.
@@ -185,6 +160,7 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
             return true;
         }
     }
+
     if (!ensureOpen(OpenFor::Seek))
         return false;
     const auto arrived = [&] {
@@ -217,8 +193,10 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
     bool decodeOn = false;
     if (from != AV_NOPTS_VALUE && !m_decoder.atEnd() && from <= goal) {
         // A short way on is cheaper than a seek even across a keyframe: after
-        // a seek the frame threads have to fill up again.
-        if (target - from <= decodeOnAcrossKeyframeFrames * frame)
+        // a seek the frame threads have to fill up again. Where every frame
+        // is a keyframe a seek costs one frame.
+        const int decodeOnFrames = m_decoder.isIntraOnly() ? 1 : decodeOnAcrossKeyframeFrames;
+        if (target - from <= decodeOnFrames * frame)
             decodeOn = true;
         else if (const std::optional<qint64> keyframe = keyframeAtOrBefore(target))
             decodeOn = *keyframe <= from;
@@ -271,7 +249,6 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
         setSkipping(keyframe && *keyframe < skipBefore);
         if (!m_decoder.seekToKeyframeBefore(target))
             return false;
-        learnKeyframeOffset();
         cacheOnTheWay();
     } else {
         setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < skipBefore);
@@ -365,9 +342,11 @@ int VideoPlayerWorker::step(int count)
         fromCache += m_landedFromCache ? 1 : 0;
     }
     // Further steps back are read ahead.
-    if (count < 0)
+    if (count < 0) {
         noteBackwards(m_shownTimestamp, frameTicks());
-    else
+    } else {
         noteNotBackwards();
+        m_readBehindDue = m_options.readyForReverse;
+    }
     return fromCache;
 }

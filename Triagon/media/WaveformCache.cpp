@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 WaveformCache::WaveformCache(int bucketCount, int maxConcurrentAnalyses, QObject *parent)
     : QObject(parent)
@@ -137,15 +138,24 @@ std::optional<QList<float>> WaveformCache::extractAmplitudes(const QString &path
     if (opened != AudioStreamDecoder::OpenResult::Opened)
         return std::nullopt;
 
+    // The sound of the clip's own stretch, from its first picture to its
+    // last (sound before or after it would shift the peaks against the
+    // card's time); a track that starts late begins with silence.
+    if (!decoder.seek(0))
+        return std::nullopt;
+    const double clip = decoder.clipDurationSeconds();
+    const qint64 wanted = clip > 0 ? qint64(std::llround(clip * format.sampleRate)) : std::numeric_limits<qint64>::max();
     // Magnitudes as 16-bit numbers (|-32768| fits) keep a long clip's whole
     // track at 16 kB per second of sound while it is bucketed.
     std::vector<quint16> magnitudes;
-    const bool complete = decoder.readAll([&](const void *data, qint64 frames) {
+    bool complete = decoder.readAll([&](const void *data, qint64 frames) {
         const auto *samples = static_cast<const qint16 *>(data);
+        frames = std::min<qint64>(frames, wanted - qint64(magnitudes.size()));
         for (qint64 i = 0; i < frames; ++i)
             magnitudes.push_back(static_cast<quint16>(std::abs(int(samples[i]))));
-        return !(cancel && cancel->load());
+        return !(cancel && cancel->load()) && qint64(magnitudes.size()) < wanted;
     });
+    complete = complete || (qint64(magnitudes.size()) >= wanted && !(cancel && cancel->load()));
     if (!complete || magnitudes.empty())
         return std::nullopt;
     return bucketLevels(magnitudes, count);

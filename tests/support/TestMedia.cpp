@@ -1,12 +1,12 @@
 #include "support/TestMedia.h"
 
+#include "support/FormatMatrix.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
-#include <QProcess>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -38,27 +38,6 @@ QStringList aac()
     return {QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"), QStringLiteral("96k")};
 }
 
-// Writes a 90-degree display matrix into the first track header of an MP4, the
-// way a phone records portrait video; ffmpeg 5.1 has no option for it.
-bool patchRotation(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadWrite))
-        return false;
-    QByteArray data = f.readAll();
-    const qsizetype at = data.indexOf("tkhd");
-    if (at < 4)
-        return false;
-    const qsizetype boxStart = at - 4;
-    const int version = static_cast<unsigned char>(data[at + 4]);
-    const qsizetype matrix = boxStart + (version == 0 ? 48 : 60);
-    const quint32 values[9] = {0, 0x10000, 0, 0xFFFF0000u, 0, 0, 0, 0, 0x40000000};
-    for (int i = 0; i < 9; ++i)
-        qToBigEndian<quint32>(values[i], data.data() + matrix + 4 * i);
-    f.seek(0);
-    return f.write(data) == data.size();
-}
-
 bool truncateTo30Percent(const QString &path)
 {
     QFile f(path);
@@ -85,7 +64,7 @@ const std::vector<Recipe> &recipes()
                      {}, {}});
         r.push_back({QStringLiteral("rotated.mp4"),
                      lavfi(QStringLiteral("testsrc2=size=1920x1080:rate=30")) + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264(),
-                     {}, patchRotation});
+                     {}, FormatMatrix::setQuarterTurn});
         r.push_back({QStringLiteral("dated.mov"),
                      lavfi(QStringLiteral("testsrc2=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264()
                          + QStringList{QStringLiteral("-metadata"), QStringLiteral("creation_time=2024-05-01T10:20:30.000000Z")},
@@ -151,6 +130,12 @@ const std::vector<Recipe> &recipes()
                      lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t):s=16000:d=4")) + pcm
                          + QStringList{QStringLiteral("-movflags"), QStringLiteral("+faststart")},
                      {}, truncateTo30Percent});
+        // The formats cameras write, small and short.
+        for (const MatrixFormat &format : FormatMatrix::formats(FormatMatrix::Scale::Test)) {
+            const auto turn = format.rotation == 90 ? std::function<bool(const QString &)>(FormatMatrix::setQuarterTurn)
+                                                    : std::function<bool(const QString &)>();
+            r.push_back({format.name, format.arguments, {}, turn});
+        }
         return r;
     }();
     return all;
@@ -206,21 +191,7 @@ QString TestMedia::dir()
 
 bool TestMedia::runFfmpeg(const QStringList &arguments, QString *errorText)
 {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    p.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                                                  QStringLiteral("-nostdin"), QStringLiteral("-y")}
-                                          + arguments);
-    if (!p.waitForStarted(10000)) {
-        if (errorText)
-            *errorText = QStringLiteral("ffmpeg did not start");
-        return false;
-    }
-    p.waitForFinished(120000);
-    const bool ok = p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    if (!ok && errorText)
-        *errorText = QString::fromLocal8Bit(p.readAll());
-    return ok;
+    return FormatMatrix::runFfmpeg(arguments, errorText);
 }
 
 QString TestMedia::path(const QString &name)

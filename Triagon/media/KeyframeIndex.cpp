@@ -1,0 +1,152 @@
+#include "media/KeyframeIndex.h"
+
+#include "media/FileIdentity.h"
+
+#include <QHash>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Files whose keyframes are kept: those a session scrubs and plays lately.
+constexpr int keptFiles = 64;
+// How far back from a time the keyframe that shows it is looked for among
+// those decoded before it (reordered frames put a few there).
+constexpr int keyframesWalkedBack = 16;
+
+struct Registry
+{
+    struct Entry
+    {
+        FileIdentity identity;
+        std::shared_ptr<KeyframeIndex> index;
+        quint64 used = 0;
+    };
+    std::mutex mutex;
+    QHash<QString, Entry> entries;
+    quint64 clock = 0;
+};
+
+Registry &registry()
+{
+    static Registry *const instance = new Registry; // never destroyed: used until the very end
+    return *instance;
+}
+
+} // namespace
+
+std::shared_ptr<KeyframeIndex> KeyframeIndex::forFile(const QString &path)
+{
+    const FileIdentity identity = FileIdentity::of(path);
+    Registry &r = registry();
+    std::lock_guard lock(r.mutex);
+    auto it = r.entries.find(path);
+    if (it == r.entries.end() || !(it->identity == identity) || !identity.isValid()) {
+        Registry::Entry entry{identity, std::make_shared<KeyframeIndex>(), 0};
+        it = r.entries.insert(path, entry);
+    }
+    it->used = ++r.clock;
+    std::shared_ptr<KeyframeIndex> index = it->index;
+    while (r.entries.size() > keptFiles) {
+        auto oldest = r.entries.begin();
+        for (auto e = r.entries.begin(); e != r.entries.end(); ++e) {
+            if (e->used < oldest->used)
+                oldest = e;
+        }
+        r.entries.erase(oldest);
+    }
+    return index;
+}
+
+void KeyframeIndex::record(qint64 runStart, qint64 decoded, qint64 shown, qint64 position, bool keyframe)
+{
+    std::lock_guard lock(m_mutex);
+    if (keyframe)
+        m_keyframes[decoded] = Keyframe{shown, decoded, position};
+    coverLocked(std::min(runStart, decoded), decoded);
+}
+
+void KeyframeIndex::recordEndOfFile(qint64 runStart)
+{
+    std::lock_guard lock(m_mutex);
+    coverLocked(runStart, std::numeric_limits<qint64>::max());
+}
+
+void KeyframeIndex::coverLocked(qint64 from, qint64 to)
+{
+    auto it = m_runs.upper_bound(from);
+    if (it != m_runs.begin()) {
+        const auto before = std::prev(it);
+        if (before->second >= from) {
+            from = before->first;
+            to = std::max(to, before->second);
+            it = m_runs.erase(before);
+        }
+    }
+    while (it != m_runs.end() && it->first <= to) {
+        to = std::max(to, it->second);
+        it = m_runs.erase(it);
+    }
+    m_runs.emplace(from, to);
+}
+
+bool KeyframeIndex::coversLocked(qint64 from, qint64 to) const
+{
+    auto it = m_runs.upper_bound(from);
+    if (it == m_runs.begin())
+        return false;
+    --it;
+    return it->first <= from && it->second >= to;
+}
+
+bool KeyframeIndex::covers(qint64 from, qint64 to) const
+{
+    std::lock_guard lock(m_mutex);
+    return coversLocked(from, to);
+}
+
+KeyframeIndex::Lookup KeyframeIndex::keyframeAtOrBefore(qint64 shown, Keyframe *keyframe) const
+{
+    std::lock_guard lock(m_mutex);
+    // A frame is decoded before it is shown: keyframes decoded after the
+    // time are shown after it too.
+    auto it = m_keyframes.upper_bound(shown);
+    for (int walked = 0; it != m_keyframes.begin() && walked < keyframesWalkedBack; ++walked) {
+        --it;
+        if (it->second.shown > shown)
+            continue;
+        if (!coversLocked(it->second.decoded, shown))
+            return Lookup::Unknown;
+        if (keyframe)
+            *keyframe = it->second;
+        return Lookup::Found;
+    }
+    return coversLocked(fileStart, shown) ? Lookup::BeforeFirst : Lookup::Unknown;
+}
+
+qint64 KeyframeIndex::typicalKeyframeDistance() const
+{
+    std::lock_guard lock(m_mutex);
+    std::vector<qint64> gaps;
+    qint64 previous = 0;
+    bool first = true;
+    for (const auto &[decoded, keyframe] : m_keyframes) {
+        if (!first)
+            gaps.push_back(keyframe.shown - previous);
+        previous = keyframe.shown;
+        first = false;
+        if (gaps.size() >= 64)
+            break;
+    }
+    if (gaps.empty())
+        return 0;
+    std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+    return std::max<qint64>(0, gaps[gaps.size() / 2]);
+}
+
+int KeyframeIndex::keyframeCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_keyframes.size());
+}

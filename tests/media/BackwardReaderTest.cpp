@@ -1,0 +1,114 @@
+#include "media/BackwardReader.h"
+#include "media/FFmpegVideoDecoder.h"
+#include "support/FrameNumberStrip.h"
+#include "support/TestMedia.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+constexpr int waitMs = 30000;
+
+// Follows a player going back from `fromFrame` by `strideFrames` frames a
+// step over `stepsAhead` steps, until nothing is left to read; the frames
+// handed, by their frame number (read from the picture) and timestamp.
+struct Sweep
+{
+    FFmpegVideoDecoder clock; // the file's times in stream ticks
+    std::unique_ptr<BackwardReader> reader;
+    double rate = 30;
+    qint64 tick(int frame) const { return clock.toTimestamp(frame / rate); }
+
+    explicit Sweep(const QString &path, double frameRate)
+        : rate(frameRate)
+    {
+        EXPECT_TRUE(clock.open(path, 1));
+        reader = std::make_unique<BackwardReader>(path, 1000, [] {});
+    }
+    // Frame numbers handed since the last call, each with how often it came.
+    std::map<int, int> follow(int anchorFrame, int strideFrames, int stepsAhead)
+    {
+        BackwardReader::Course course;
+        course.anchor = tick(anchorFrame);
+        course.stride = tick(strideFrames) - tick(0);
+        course.ahead = qint64(stepsAhead) * course.stride;
+        course.size = QSize(320, 180);
+        reader->follow(course);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !reader->isReading(); }, waitMs));
+        std::map<int, int> frames;
+        for (const BackwardReader::Frame &frame : reader->takeFrames()) {
+            const int number = FrameNumberStrip::read(frame.image);
+            EXPECT_NEAR(clock.toSeconds(frame.timestamp), number / rate, 0.001) << number;
+            ++frames[number];
+        }
+        return frames;
+    }
+};
+
+} // namespace
+
+// A long-GOP stream (a keyframe every 30 frames, B-frames): the reader sweeps
+// down from where the player stands, one keyframe interval per piece, several
+// side by side, and hands the frames of the steps within reach, each once and
+// none missing, also where pieces meet.
+TEST(BackwardReader, HandsTheFrameOfEveryStepWithinReachOnce)
+{
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_offset.mp4")), 30);
+    // Back by 4 frames from frame 110, 20 steps ahead: frames 106, 102, ..., 30.
+    std::map<int, int> frames = sweep.follow(110, 4, 20);
+    for (int n = 106; n >= 30; n -= 4)
+        EXPECT_EQ(frames[n], 1) << n;
+    // The frame the player stands at (its request may still be waiting) comes too.
+    EXPECT_EQ(frames[110], 1);
+    for (const auto &[number, count] : frames)
+        EXPECT_TRUE((110 - number) % 4 == 0 && number <= 110 && number >= 30 - 30) << number;
+
+    // The player goes on down: the sweep goes on from where it stood, and
+    // nothing read already comes again.
+    frames = sweep.follow(98, 4, 20);
+    for (int n = 26; n >= 18; n -= 4)
+        EXPECT_EQ(frames[n], 1) << n;
+    for (const auto &[number, count] : frames)
+        EXPECT_LT(number, 30) << number;
+}
+
+TEST(BackwardReader, StepsBackOfOneFrameGetEveryFrameAcrossKeyframes)
+{
+    // The full player's steps back: every frame from 64 down to 25 (keyframes at 60 and 30).
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_offset.mp4")), 30);
+    const std::map<int, int> frames = sweep.follow(65, 1, 40);
+    for (int n = 64; n >= 25; --n)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+}
+
+TEST(BackwardReader, AllIntraStreamsDecodeOnlyTheFramesOfTheSteps)
+{
+    // ProRes: every frame a keyframe; 8 frames a step gives only those frames.
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_prores.mov")), 30);
+    const std::map<int, int> frames = sweep.follow(100, 8, 10);
+    EXPECT_EQ(frames.size(), 11u);
+    for (int n = 100; n >= 20; n -= 8)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+}
+
+TEST(BackwardReader, AMpegTsFileIsSweptByTheKeyframesLearntFromItsPackets)
+{
+    // AVCHD at 25 fps, a keyframe every 12 frames, no index: 3 frames a step.
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_avchd.mts")), 25);
+    const std::map<int, int> frames = sweep.follow(90, 3, 20);
+    for (int n = 87; n >= 30; n -= 3)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+}
+
+TEST(BackwardReader, OpenGroupsOfPicturesLeaveNoFrameOut)
+{
+    // HEVC with open groups: the frames shown just before a keyframe are
+    // decoded after it, from the group before.
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_hevc10.mp4")), 30);
+    const std::map<int, int> frames = sweep.follow(100, 1, 45);
+    for (int n = 99; n >= 56; --n)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+}

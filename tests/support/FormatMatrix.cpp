@@ -1,0 +1,255 @@
+#include "support/FormatMatrix.h"
+
+#include "support/FrameNumberStrip.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QtEndian>
+
+#include <cmath>
+
+namespace {
+
+QStringList lavfi(const QString &graph)
+{
+    return {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), graph};
+}
+
+// A quiet 1 kHz tone with a loud burst, the same on both channels.
+QStringList sound(double seconds)
+{
+    const QString channel = QStringLiteral("(0.05+0.45*between(t,%1,%2))*sin(2*PI*1000*t)")
+                                .arg(FormatMatrix::burstStart)
+                                .arg(FormatMatrix::burstEnd - 1e-6);
+    return lavfi(QStringLiteral("aevalsrc='%1|%1':s=48000:d=%2").arg(channel).arg(seconds));
+}
+
+struct Shape
+{
+    QSize coded;
+    double seconds = 4;
+    bool grain = false;
+};
+
+// The picture: the frame counter, grain when asked (drawn before the strip,
+// which stays clean), the strip.
+QStringList picture(const Shape &shape, const QString &rate)
+{
+    QStringList arguments = lavfi(QStringLiteral("testsrc=size=%1x%2:rate=%3:duration=%4")
+                                      .arg(shape.coded.width())
+                                      .arg(shape.coded.height())
+                                      .arg(rate)
+                                      .arg(shape.seconds));
+    arguments += sound(shape.seconds);
+    QString filters = shape.grain ? QStringLiteral("noise=alls=14:allf=t+u,") : QString();
+    filters += FrameNumberStrip::filter();
+    arguments += {QStringLiteral("-vf"), filters, QStringLiteral("-t"), QString::number(shape.seconds)};
+    return arguments;
+}
+
+QStringList x264(int gop, int bFrames, bool bench)
+{
+    QStringList arguments{QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("veryfast"),
+                          QStringLiteral("-profile:v"), QStringLiteral("high"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+                          QStringLiteral("-g"), QString::number(gop), QStringLiteral("-keyint_min"), QString::number(gop),
+                          QStringLiteral("-sc_threshold"), QStringLiteral("0"), QStringLiteral("-bf"), QString::number(bFrames)};
+    if (bench)
+        arguments += {QStringLiteral("-b:v"), QStringLiteral("24M"), QStringLiteral("-maxrate"), QStringLiteral("30M"),
+                      QStringLiteral("-bufsize"), QStringLiteral("30M")};
+    return arguments;
+}
+
+QStringList audio(const QString &codec, const QString &bitrate = QString())
+{
+    QStringList arguments{QStringLiteral("-c:a"), codec};
+    if (!bitrate.isEmpty())
+        arguments += {QStringLiteral("-b:a"), bitrate};
+    return arguments;
+}
+
+QString stampOf(const MatrixFormat &format)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(format.arguments.join(QChar(0x1F)).toUtf8(), QCryptographicHash::Sha1).toHex());
+}
+
+MatrixFormat entry(const QString &name, const QString &codec, QSize displaySize, int rotation, int rateNumerator, int rateDenominator,
+                   double duration, bool intraOnly = false)
+{
+    MatrixFormat format;
+    format.name = QStringLiteral("fmt_") + name;
+    format.codec = codec;
+    format.displaySize = displaySize;
+    format.rotation = rotation;
+    format.rateNumerator = rateNumerator;
+    format.rateDenominator = rateDenominator;
+    // Whole frames: the last one starts before the length asked for and lasts its full time.
+    format.duration = std::ceil(duration * rateNumerator / rateDenominator - 1e-9) * rateDenominator / rateNumerator;
+    format.intraOnly = intraOnly;
+    return format;
+}
+
+} // namespace
+
+int MatrixFormat::frameAt(double seconds) const
+{
+    // A little slack for times computed from frame times in floating point.
+    return int(std::floor(seconds * rateNumerator / rateDenominator + 1e-6));
+}
+
+double MatrixFormat::frameTime(int number) const
+{
+    return double(number) * rateDenominator / rateNumerator;
+}
+
+QList<MatrixFormat> FormatMatrix::formats(Scale scale)
+{
+    const bool bench = scale == Scale::Bench;
+    const QSize landscape = bench ? QSize(1920, 1080) : QSize(320, 180);
+    const double seconds = bench ? 20 : 4;
+    const Shape shape{landscape, seconds, bench};
+    QList<MatrixFormat> all;
+
+    // AVCHD as camcorders write it: MPEG-TS (from about 1.4 s), H.264 with
+    // B-frames and groups of half a second, AC-3 sound; PAL rate.
+    MatrixFormat avchd = entry(QStringLiteral("avchd.mts"), QStringLiteral("H.264"), landscape, 0, 25, 1, seconds);
+    avchd.arguments = picture(shape, QStringLiteral("25")) + x264(12, 2, bench) + audio(QStringLiteral("ac3"), QStringLiteral("256k"))
+                      + QStringList{QStringLiteral("-f"), QStringLiteral("mpegts")};
+    all << avchd;
+
+    // The same in 192-byte packets (Blu-ray's M2TS, also named .MTS), NTSC rate.
+    MatrixFormat m2ts = entry(QStringLiteral("m2ts.mts"), QStringLiteral("H.264"), landscape, 0, 30000, 1001, seconds);
+    m2ts.arguments = picture(shape, QStringLiteral("30000/1001")) + x264(15, 2, bench) + audio(QStringLiteral("ac3"), QStringLiteral("256k"))
+                     + QStringList{QStringLiteral("-f"), QStringLiteral("mpegts"), QStringLiteral("-mpegts_m2ts_mode"), QStringLiteral("1")};
+    all << m2ts;
+
+    // An MP4 whose first picture is shown at 3.5 s (an edit list with an empty edit).
+    MatrixFormat offset = entry(QStringLiteral("offset.mp4"), QStringLiteral("H.264"), landscape, 0, 30, 1, seconds);
+    offset.arguments = picture(shape, QStringLiteral("30")) + x264(30, 3, bench) + audio(QStringLiteral("aac"), QStringLiteral("128k"))
+                       + QStringList{QStringLiteral("-output_ts_offset"), QStringLiteral("3.5")};
+    all << offset;
+
+    // ProRes 422, 10-bit 4:2:2, every frame a keyframe, PCM sound.
+    MatrixFormat prores = entry(QStringLiteral("prores.mov"), QStringLiteral("ProRes 422"), landscape, 0, 30, 1, seconds, true);
+    prores.arguments = picture(shape, QStringLiteral("30"))
+                       + QStringList{QStringLiteral("-c:v"), QStringLiteral("prores_ks"), QStringLiteral("-profile:v"), QStringLiteral("2"),
+                                     QStringLiteral("-pix_fmt"), QStringLiteral("yuv422p10le")}
+                       + audio(QStringLiteral("pcm_s24le"));
+    all << prores;
+
+    // HEVC Main 10 as phones and mirrorless cameras write it; 4K for the benchmarks.
+    const QSize uhd = bench ? QSize(3840, 2160) : landscape;
+    const double hevcSeconds = bench ? 12 : seconds;
+    MatrixFormat hevc = entry(QStringLiteral("hevc10.mp4"), QStringLiteral("HEVC"), uhd, 0, 30, 1, hevcSeconds);
+    hevc.arguments = picture(Shape{uhd, hevcSeconds, bench}, QStringLiteral("30"))
+                     + QStringList{QStringLiteral("-c:v"), QStringLiteral("libx265"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
+                                   QStringLiteral("-x265-params"), QStringLiteral("log-level=error:keyint=30:min-keyint=30:scenecut=0"),
+                                   QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p10le"), QStringLiteral("-tag:v"), QStringLiteral("hvc1")}
+                     + (bench ? QStringList{QStringLiteral("-b:v"), QStringLiteral("40M")} : QStringList())
+                     + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    all << hevc;
+
+    // Matroska (no codec tag; the first picture after the sound's first sample).
+    MatrixFormat mkv = entry(QStringLiteral("mkv.mkv"), QStringLiteral("H.264"), landscape, 0, 30, 1, seconds);
+    mkv.arguments = picture(shape, QStringLiteral("30")) + x264(30, 3, bench) + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    all << mkv;
+
+    // WebM: VP9 with Opus.
+    MatrixFormat webm = entry(QStringLiteral("vp9.webm"), QStringLiteral("vp09"), landscape, 0, 30, 1, seconds);
+    webm.arguments = picture(shape, QStringLiteral("30"))
+                     + QStringList{QStringLiteral("-c:v"), QStringLiteral("libvpx-vp9"), QStringLiteral("-deadline"), QStringLiteral("realtime"),
+                                   QStringLiteral("-cpu-used"), QStringLiteral("8"), QStringLiteral("-row-mt"), QStringLiteral("1"),
+                                   QStringLiteral("-g"), QStringLiteral("30"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")}
+                     + (bench ? QStringList{QStringLiteral("-b:v"), QStringLiteral("12M")} : QStringList())
+                     + audio(QStringLiteral("libopus"), QStringLiteral("96k"));
+    all << webm;
+
+    // A phone held upright: a landscape picture with a quarter turn in its track header.
+    MatrixFormat phone = entry(QStringLiteral("phone.mp4"), QStringLiteral("H.264"), landscape.transposed(), 90, 30, 1, seconds);
+    phone.arguments = picture(shape, QStringLiteral("30")) + x264(30, 0, bench) + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    all << phone;
+
+    // NTSC's 29.97 frames per second.
+    MatrixFormat ntsc = entry(QStringLiteral("ntsc.mp4"), QStringLiteral("H.264"), landscape, 0, 30000, 1001, seconds);
+    ntsc.arguments = picture(shape, QStringLiteral("30000/1001")) + x264(30, 3, bench) + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    all << ntsc;
+    return all;
+}
+
+bool FormatMatrix::make(const MatrixFormat &format, const QString &folder, QString *error)
+{
+    QDir().mkpath(folder);
+    const QString target = folder + QLatin1Char('/') + format.name;
+    // Built under a temporary name with the real extension (ffmpeg picks the container by it).
+    const QString partial = folder + QStringLiteral("/partial-") + format.name;
+    QFile::remove(partial);
+    bool ok = runFfmpeg(format.arguments + QStringList{partial}, error);
+    if (ok && format.rotation == 90)
+        ok = setQuarterTurn(partial);
+    if (!ok) {
+        QFile::remove(partial);
+        return false;
+    }
+    QFile::remove(target);
+    return QFile::rename(partial, target);
+}
+
+bool FormatMatrix::makeAll(Scale scale, const QString &folder, QString *error)
+{
+    for (const MatrixFormat &format : formats(scale)) {
+        const QString target = folder + QLatin1Char('/') + format.name;
+        QFile stamp(target + QStringLiteral(".stamp"));
+        if (QFileInfo::exists(target) && stamp.open(QIODevice::ReadOnly) && QString::fromLatin1(stamp.readAll()) == stampOf(format))
+            continue;
+        stamp.close();
+        if (!make(format, folder, error)) {
+            if (error)
+                *error = format.name + QStringLiteral(": ") + *error;
+            return false;
+        }
+        if (stamp.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            stamp.write(stampOf(format).toLatin1());
+    }
+    return true;
+}
+
+bool FormatMatrix::runFfmpeg(const QStringList &arguments, QString *errorText)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
+                                                        QStringLiteral("-nostdin"), QStringLiteral("-y")}
+                                                + arguments);
+    if (!process.waitForStarted(10000)) {
+        if (errorText)
+            *errorText = QStringLiteral("ffmpeg did not start");
+        return false;
+    }
+    process.waitForFinished(-1);
+    const bool ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!ok && errorText)
+        *errorText = QString::fromLocal8Bit(process.readAll());
+    return ok;
+}
+
+bool FormatMatrix::setQuarterTurn(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray data = file.readAll();
+    const qsizetype at = data.indexOf("tkhd");
+    if (at < 4)
+        return false;
+    const qsizetype boxStart = at - 4;
+    const int version = static_cast<unsigned char>(data[at + 4]);
+    const qsizetype matrix = boxStart + (version == 0 ? 48 : 60);
+    const quint32 values[9] = {0, 0x10000, 0, 0xFFFF0000u, 0, 0, 0, 0, 0x40000000};
+    for (int i = 0; i < 9; ++i)
+        qToBigEndian<quint32>(values[i], data.data() + matrix + 4 * i);
+    file.seek(0);
+    return file.write(data) == data.size();
+}

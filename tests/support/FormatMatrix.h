@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+// The formats that cameras and phones write, made with the ffmpeg tool: each
+// shows the frame-counter picture (FrameNumberStrip) and carries a sound
+// track that is quiet but for a loud burst from 2.0 s to 2.5 s after the
+// first picture. Small and short for the tests, full size and longer (with
+// grain, so that they decode like footage) for the benchmarks.
+struct MatrixFormat
+{
+    QString name;           // file name, its extension one the import takes
+    QString codec;          // the codec as the probe names it
+    QSize displaySize;      // upright
+    int rotation = 0;       // clockwise turn from the stored picture to the upright one
+    int rateNumerator = 30; // nominal frame rate
+    int rateDenominator = 1;
+    double duration = 0;    // seconds from the first picture to the end of the last
+    bool intraOnly = false;
+    QStringList arguments;  // ffmpeg arguments before the output path
+
+    double frameRate() const { return double(rateNumerator) / rateDenominator; }
+    // The number of the frame on show at `seconds` from the first picture.
+    int frameAt(double seconds) const;
+    // When frame `number` is first shown.
+    double frameTime(int number) const;
+};
+
+class FormatMatrix
+{
+public:
+    enum class Scale {
+        Test,  // 320 x 180 (portrait 180 x 320), 4 s
+        Bench, // 1920 x 1080, 4K for HEVC, 20 s (12 s for HEVC), with grain
+    };
+    // When the loud burst of every file's sound starts and ends.
+    static constexpr double burstStart = 2.0;
+    static constexpr double burstEnd = 2.5;
+
+    static QList<MatrixFormat> formats(Scale scale);
+    // Makes one file; false with *error when ffmpeg failed.
+    static bool make(const MatrixFormat &format, const QString &folder, QString *error = nullptr);
+    // Makes the files missing from folder (or made from other arguments);
+    // false with *error at the first failure.
+    static bool makeAll(Scale scale, const QString &folder, QString *error = nullptr);
+
+    // Runs the ffmpeg tool quietly with the given arguments; true on success.
+    static bool runFfmpeg(const QStringList &arguments, QString *errorText = nullptr);
+    // Writes a display matrix of a quarter turn clockwise into the first
+    // track header of an MP4, the way a phone records portrait video
+    // (ffmpeg 5.1 has no option for it).
+    static bool setQuarterTurn(const QString &path);
+};
