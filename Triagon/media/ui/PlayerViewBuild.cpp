@@ -2,9 +2,9 @@
 // facts, the timeline with the times and the shuttle state, and the controls.
 #include "media/ui/PlayerView.h"
 
+#include "app/widgets/GridPainting.h"
+#include "app/widgets/Reveal.h"
 #include "app/widgets/WidgetStyle.h"
-#include "grid/GridPainting.h"
-#include "grid/Reveal.h"
 #include "media/ui/PlayerButton.h"
 #include "media/ui/PlayerIcons.h"
 #include "media/ui/PlayerTimeline.h"
