@@ -60,7 +60,7 @@ TEST(Layering, TheScanReadsTheWholeTree)
                            [&](const FolderInclude &i) { return i.from == from && i.to == to; });
     };
     EXPECT_TRUE(seen("grid", "media/ui"));
-    EXPECT_TRUE(seen("AppUpdates", "app/widgets"));
+    EXPECT_TRUE(seen("window", "grid"));
     EXPECT_TRUE(seen("app/ui", "window"));
 }
 
