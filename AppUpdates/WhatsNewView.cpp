@@ -1,6 +1,6 @@
 #include "AppUpdates/WhatsNewView.h"
 
-#include "AppUpdates/SectionSymbol.h"
+#include "app/SymbolCatalog.h"
 #include "app/SystemColor.h"
 #include "app/widgets/WidgetStyle.h"
 
@@ -43,7 +43,11 @@ protected:
         QLabel::paintEvent(event);
         QPainter painter(this);
         const QRectF box(0, (height() - kSymbol) / 2.0, kSymbol, kSymbol);
-        SectionSymbol::draw(painter, box, m_symbol, m_color.value_or(secondary(palette())));
+        // The badges' own look ("/whatsnew") where another view draws the
+        // name too; a name without a badge draws the plain circle.
+        const QString name = SymbolCatalog::variant(m_symbol, u"whatsnew");
+        SymbolCatalog::draw(painter, box, SymbolCatalog::contains(name) ? QStringView(name) : QStringView(u"circle.fill"),
+                            m_color.value_or(secondary(palette())));
     }
 
 private:

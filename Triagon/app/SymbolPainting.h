@@ -9,12 +9,12 @@
 
 class QPainter;
 
-// A drawing of a symbol: paints the picture into `box` in `color`. Each
-// subsystem keeps its own symbols and hands out their drawers (to icons, to
-// SymbolView, to pixmaps).
+// A drawing of a symbol: paints the picture into `box` in `color`. The
+// drawings live in SymbolCatalog, which hands out their drawers by name (to
+// icons, to SymbolView, to pixmaps).
 using SymbolDrawer = std::function<void(QPainter &painter, const QRectF &box, const QColor &color)>;
 
-// The building blocks that the symbol drawings of the subsystems share.
+// The building blocks that the symbol drawings share.
 namespace SymbolPainting {
 
 // The square of the box's smaller side, centred in the box, then inset on

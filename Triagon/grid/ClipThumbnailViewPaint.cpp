@@ -4,10 +4,10 @@
 
 #include "app/AppSettings.h"
 #include "app/HoverScrub.h"
+#include "app/SymbolCatalog.h"
 #include "app/TagColor.h"
 #include "app/widgets/GridPainting.h"
 #include "app/widgets/WidgetStyle.h"
-#include "grid/CardSymbols.h"
 #include "grid/ClipSection.h"
 #include "media/ShuttleController.h"
 #include "media/VideoPlayer.h"
@@ -208,7 +208,7 @@ void ClipThumbnailView::paintBadges(QPainter &p, const QRectF &area)
         const qreal w = fm.horizontalAdvance(text) + 22;
         const QPointF origin(area.center().x() - w / 2, area.center().y() - 8);
         fillRounded(p, QRectF(origin.x() - 10, origin.y() - 5, w + 20, 26), 13, QColor(0, 0, 0, 166));
-        CardSymbols::drawDrive(p, QRectF(origin.x(), origin.y(), 16, 16), ink);
+        SymbolCatalog::draw(p, QRectF(origin.x(), origin.y(), 16, 16), u"externaldrive.badge.exclamationmark/card", ink);
         p.setFont(f);
         p.setPen(ink);
         p.drawText(QRectF(origin.x() + 22, origin.y() - 2, w, 20), Qt::AlignLeft | Qt::AlignVCenter, text);
@@ -243,7 +243,7 @@ void ClipThumbnailView::paintBadges(QPainter &p, const QRectF &area)
         fillRounded(p, badge.translated(0, 1), 7, QColor(0, 0, 0, 60));
         fillRounded(p, badge, 7, QColor(0, 0, 0, 166));
         const QColor fg(255, 255, 255, 217);
-        CardSymbols::drawHand(p, QRectF(badge.left() + 8, badge.center().y() - 5, 9, 10), fg);
+        SymbolCatalog::draw(p, QRectF(badge.left() + 8, badge.center().y() - 5, 9, 10), u"hand.raised.fill/card", fg);
         p.setPen(fg);
         p.setFont(label);
         p.drawText(QRectF(badge.left() + 8 + 12, badge.top(), w, badge.height()), Qt::AlignLeft | Qt::AlignVCenter, text);
@@ -259,12 +259,12 @@ void ClipThumbnailView::paintHoverButtons(QPainter &p, const QRectF &)
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 102));
     p.drawEllipse(expand);
-    CardSymbols::drawExpand(p, expand, QColor(255, 255, 255, 204));
+    SymbolCatalog::draw(p, expand, u"arrow.up.left.and.arrow.down.right", QColor(255, 255, 255, 204));
     const QRectF remove = removeButtonRect().adjusted(6, 6, -6, -6);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, 70));
     p.drawEllipse(remove.adjusted(-1, -0.5, 1, 1.5));
-    CardSymbols::drawRemove(p, remove, QColor(255, 255, 255, 204));
+    SymbolCatalog::draw(p, remove, u"xmark.circle.fill/card", QColor(255, 255, 255, 204));
 }
 
 void ClipThumbnailView::paintScrubOverlay(QPainter &p, const QRectF &area)
@@ -417,7 +417,7 @@ void ClipThumbnailView::paintInfo(QPainter &p)
         p.drawText(QRectF(name.left(), name.top(), name.width() + 2, name.height()), Qt::AlignLeft | Qt::AlignVCenter, elided);
     }
     if (m_in.canReviewNumberingReset)
-        CardSymbols::drawUTurn(p, numberingResetButtonRect(), withAlpha(accent(), 0.85));
+        SymbolCatalog::draw(p, numberingResetButtonRect(), u"arrow.uturn.down/card", withAlpha(accent(), 0.85));
 
     // Technical line.
     const QString tech = technicalLine(c);
@@ -456,7 +456,7 @@ void ClipThumbnailView::paintInfo(QPainter &p)
     // Tag chips (sorted) right-aligned before the tag icon; chips that do not
     // fit beside the stars give way to a "+N" chip.
     const QRectF icon = tagIconRect();
-    CardSymbols::drawTag(p, icon, secondary);
+    SymbolCatalog::draw(p, icon, u"tag", secondary);
     QStringList tags = c.tags;
     std::sort(tags.begin(), tags.end());
     if (tags.isEmpty())

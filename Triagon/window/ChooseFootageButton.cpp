@@ -1,6 +1,6 @@
 #include "window/ChooseFootageButton.h"
 
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 
 namespace {
 
@@ -10,6 +10,6 @@ constexpr GradientButton::Style chooseFootageStyle{
 } // namespace
 
 ChooseFootageButton::ChooseFootageButton(ColorSource accent, QWidget *parent)
-    : GradientButton(QStringLiteral("Choose Footage"), Icons::drawFolderAdd, chooseFootageStyle, std::move(accent), parent)
+    : GradientButton(QStringLiteral("Choose Footage"), SymbolCatalog::drawer(QStringLiteral("plus.rectangle.on.folder")), chooseFootageStyle, std::move(accent), parent)
 {
 }

@@ -5,7 +5,7 @@
 #include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "window/FilterRow.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 #include "window/SidebarSection.h"
 #include "window/SwitchRow.h"
 
@@ -72,7 +72,7 @@ FilterSectionView::FilterSectionView(ClipStore &store, AppSettings &settings, QW
         m_ratingRows.append(row);
     }
 
-    m_hideUntouched = new SwitchRow(QStringLiteral("Hide untouched"), Icons::drawEye, Icons::drawEyeSlash, this);
+    m_hideUntouched = new SwitchRow(QStringLiteral("Hide untouched"), SymbolCatalog::drawer(QStringLiteral("eye")), SymbolCatalog::drawer(QStringLiteral("eye.slash")), this);
     m_hideUntouched->setObjectName(QStringLiteral("hideUntouchedRow"));
     connect(m_hideUntouched, &SwitchRow::toggled, this, [this](bool on) { m_store.setHideUntouched(on); });
     column->addWidget(m_hideUntouched);

@@ -1,7 +1,7 @@
 #include "window/KeyboardShortcutsView.h"
 
 #include "app/widgets/WidgetStyle.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 #include "window/SymbolButton.h"
 
 #include <QHBoxLayout>
@@ -23,7 +23,7 @@ KeyboardShortcutsView::KeyboardShortcutsView(const QList<Section> &sections, QWi
     header->setContentsMargins(20, 20, 20, 20);
     header->addWidget(WidgetStyle::label(QStringLiteral("Keyboard Shortcuts"), 18, this, QFont::Bold));
     header->addStretch(1);
-    m_close = new SymbolButton(QString(), Icons::drawCloseCircle, 18, this);
+    m_close = new SymbolButton(QString(), SymbolCatalog::drawer(QStringLiteral("xmark.circle.fill")), 18, this);
     m_close->setObjectName(QStringLiteral("closeButton"));
     m_close->setAccessibleName(QStringLiteral("Close"));
     connect(m_close, &QAbstractButton::clicked, this, &QDialog::reject);

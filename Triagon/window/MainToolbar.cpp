@@ -5,7 +5,7 @@
 #include "library/ClipStore.h"
 #include "settings/TourManager.h"
 #include "window/ContentView.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 #include "window/LogoView.h"
 #include "window/SessionActionsButton.h"
 #include "window/SessionSummaryView.h"
@@ -23,7 +23,7 @@ MainToolbar::MainToolbar(ContentView &window, QWidget *parent) : QWidget(parent)
     m_row->setContentsMargins(16, 10, 16, 10);
     m_row->setSpacing(12);
 
-    m_sidebarButton = new SymbolButton(QString(), Icons::drawSidebar, 14, this);
+    m_sidebarButton = new SymbolButton(QString(), SymbolCatalog::drawer(QStringLiteral("sidebar.left")), 14, this);
     m_sidebarButton->setObjectName(QStringLiteral("sidebarButton"));
     connect(m_sidebarButton, &QAbstractButton::clicked, this, [this] { m_window.setSidebarVisible(!m_window.sidebarVisible()); });
     m_row->addWidget(m_sidebarButton);
@@ -47,7 +47,7 @@ MainToolbar::MainToolbar(ContentView &window, QWidget *parent) : QWidget(parent)
     m_undoRedo = new UndoRedoButtons(m_window.store(), this);
     m_row->addWidget(m_undoRedo);
 
-    m_tour = new SymbolButton(QString(), Icons::drawHelp, 14, this);
+    m_tour = new SymbolButton(QString(), SymbolCatalog::drawer(QStringLiteral("questionmark.circle")), 14, this);
     m_tour->setObjectName(QStringLiteral("tourButton"));
     m_tour->setHelp(QStringLiteral("Take a Tour"));
     // Shown again even when it was finished before, like the Help menu's item.
@@ -57,7 +57,7 @@ MainToolbar::MainToolbar(ContentView &window, QWidget *parent) : QWidget(parent)
     m_actions = new SessionActionsButton(m_window, this);
     m_row->addWidget(m_actions);
 
-    m_addClips = new QPushButton(Icons::folderAdd(), QStringLiteral("Add Clips"), this);
+    m_addClips = new QPushButton(SymbolCatalog::icon(QStringLiteral("plus.rectangle.on.folder"), QStringLiteral("folder-new")), QStringLiteral("Add Clips"), this);
     m_addClips->setObjectName(QStringLiteral("addClipsButton"));
     connect(m_addClips, &QPushButton::clicked, &m_window, &ContentView::chooseFootage);
     m_row->addWidget(m_addClips);

@@ -2,7 +2,7 @@
 
 #include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 #include "window/PathLabel.h"
 #include "window/SheetChrome.h"
 
@@ -53,7 +53,7 @@ MissingMediaView::MissingMediaView(ClipStore &store, QWidget *parent)
     {
         QPainter p(&mark);
         p.setRenderHint(QPainter::Antialiasing, true);
-        Icons::drawCheckmarkCircle(p, QRectF(0, 0, 16, 16), palette().color(QPalette::WindowText), false);
+        SymbolCatalog::draw(p, QRectF(0, 0, 16, 16), u"checkmark.circle", palette().color(QPalette::WindowText));
     }
     check->setPixmap(mark);
     available->addWidget(check);

@@ -1,7 +1,7 @@
 #include "window/OfflineStatusBar.h"
 
 #include "app/widgets/WidgetStyle.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
@@ -42,7 +42,7 @@ void OfflineStatusBar::showIcon()
 {
     // Drawn in the palette's text colour of the moment.
     const int side = 14;
-    m_icon->setPixmap(Icons::offlineDrive().pixmap(side, side));
+    m_icon->setPixmap(SymbolCatalog::icon(QStringLiteral("externaldrive.badge.exclamationmark"), QStringLiteral("drive-harddisk")).pixmap(side, side));
 }
 
 void OfflineStatusBar::changeEvent(QEvent *event)

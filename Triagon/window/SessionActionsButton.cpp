@@ -2,13 +2,13 @@
 
 #include "library/ClipStore.h"
 #include "window/ContentView.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 
 #include <QAction>
 #include <QMenu>
 
 SessionActionsButton::SessionActionsButton(ContentView &window, QWidget *parent)
-    : SymbolButton(QString(), Icons::drawCounterclockwise, 13, parent), m_window(window)
+    : SymbolButton(QString(), SymbolCatalog::drawer(QStringLiteral("arrow.counterclockwise")), 13, parent), m_window(window)
 {
     setObjectName(QStringLiteral("sessionActionsButton"));
     setHelp(QStringLiteral("Session actions"));

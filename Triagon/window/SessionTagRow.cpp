@@ -2,7 +2,7 @@
 
 #include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 #include "window/PlainToolTip.h"
 #include "window/SheetChrome.h"
 
@@ -30,7 +30,7 @@ QPixmap warningPicture(const QWidget *widget)
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    Icons::drawWarning(painter, QRectF(0, 0, 14, 14), QColor(255, 149, 0));
+    SymbolCatalog::draw(painter, QRectF(0, 0, 14, 14), u"exclamationmark.triangle", QColor(255, 149, 0));
     return picture;
 }
 

@@ -4,7 +4,7 @@
 #include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "organize/ui/ExportTreeFolderRow.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 #include "window/SidebarSection.h"
 
 #include <QAbstractButton>
@@ -55,8 +55,8 @@ ShortlistPanelView::ShortlistPanelView(ClipStore &store, QWidget *parent) : QWid
     m_picker = new SegmentedControl(SegmentedControl::Look::track, this);
     m_picker->setObjectName(QStringLiteral("organizationPicker"));
     m_picker->setAccessibleName(QStringLiteral("Organize folders by"));
-    m_picker->addSymbolSegment(Icons::drawTag, QStringLiteral("By tag"));
-    m_picker->addSymbolSegment(Icons::drawStar, QStringLiteral("By rating"));
+    m_picker->addSymbolSegment(SymbolCatalog::drawer(QStringLiteral("tag.fill")), QStringLiteral("By tag"));
+    m_picker->addSymbolSegment(SymbolCatalog::drawer(QStringLiteral("star.fill")), QStringLiteral("By rating"));
     m_picker->setFixedWidth(60);
     connect(m_picker, &SegmentedControl::activated, this, [this](int index) {
         m_store.setFolderOrganization(index == 1 ? FolderOrganization::byRating : FolderOrganization::byTag);

@@ -6,7 +6,7 @@
 #include "window/ContentView.h"
 #include "window/FilterSectionView.h"
 #include "window/GradientButton.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 #include "window/ShortlistPanelView.h"
 #include "window/SidebarSection.h"
 #include "window/SortGroupSectionView.h"
@@ -83,7 +83,7 @@ SidebarView::SidebarView(ContentView &window, QWidget *parent) : QWidget(parent)
 
     frame->addWidget(WidgetStyle::hairline(this));
     m_organize = new GradientButton(
-        QStringLiteral("Organize Clips\u2026"), [](QPainter &p, const QRectF &box, const QColor &color) { Icons::drawCheckmarkCircle(p, box, color, true); },
+        QStringLiteral("Organize Clips\u2026"), SymbolCatalog::drawer(QStringLiteral("checkmark.circle.fill")),
         organizeStyle, [this] { return m_window.settings().accentColor(); }, this);
     m_organize->setObjectName(QStringLiteral("organizeButton"));
     m_organize->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -4,7 +4,7 @@
 #include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
 #include "window/ContentView.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 #include "window/ToolRow.h"
 
 #include <QVBoxLayout>
@@ -39,18 +39,18 @@ ToolsPanelView::ToolsPanelView(ContentView &window, QWidget *parent) : QWidget(p
     column->setSpacing(10);
 
     const ToolRow::Look tool{12, 4, {}};
-    m_audioTriage = new ToolRow(Icons::drawWaveform, QStringLiteral("Audio Triage"), tool, this);
+    m_audioTriage = new ToolRow(SymbolCatalog::drawer(QStringLiteral("waveform")), QStringLiteral("Audio Triage"), tool, this);
     m_audioTriage->setObjectName(QStringLiteral("audioTriageTool"));
     connect(m_audioTriage, &QAbstractButton::clicked, this, [this] { m_window.setShowAudioTriage(true); });
     column->addWidget(m_audioTriage);
 
-    m_detectMarkers = new ToolRow(Icons::drawHand, QStringLiteral("Detect Hand Markers"), tool, this);
+    m_detectMarkers = new ToolRow(SymbolCatalog::drawer(QStringLiteral("hand.raised.fill")), QStringLiteral("Detect Hand Markers"), tool, this);
     m_detectMarkers->setObjectName(QStringLiteral("detectMarkersTool"));
     connect(m_detectMarkers, &QAbstractButton::clicked, this, [this] { m_window.setShowMarkerDetect(true); });
     column->addWidget(m_detectMarkers);
 
     const ToolRow::Look secondary{11, 3, [this] { return WidgetStyle::secondary(this); }};
-    m_resets = new ToolRow(Icons::drawUTurnDown, QString(), secondary, this);
+    m_resets = new ToolRow(SymbolCatalog::drawer(QStringLiteral("arrow.uturn.down")), QString(), secondary, this);
     m_resets->setObjectName(QStringLiteral("numberingResetTool"));
     m_resets->setTrailing(QStringLiteral("Review"), [this] { return m_window.settings().accentColor(); });
     connect(m_resets, &QAbstractButton::clicked, this, [this] {
@@ -66,7 +66,7 @@ ToolsPanelView::ToolsPanelView(ContentView &window, QWidget *parent) : QWidget(p
                                    red.setAlphaF(0.9);
                                    return red;
                                }};
-    m_removeMarkers = new ToolRow(Icons::drawHandSlash, QString(), danger, this);
+    m_removeMarkers = new ToolRow(SymbolCatalog::drawer(QStringLiteral("hand.raised.slash")), QString(), danger, this);
     m_removeMarkers->setObjectName(QStringLiteral("removeMarkersTool"));
     m_removeMarkers->setToolTip(removeMarkersHelp());
     connect(m_removeMarkers, &QAbstractButton::clicked, this, [this] { m_window.removeMarkerClips(); });

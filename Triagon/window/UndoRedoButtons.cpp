@@ -1,7 +1,7 @@
 #include "window/UndoRedoButtons.h"
 
 #include "library/ClipStore.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 #include "window/PlainToolTip.h"
 #include "window/SymbolButton.h"
 
@@ -13,12 +13,12 @@ UndoRedoButtons::UndoRedoButtons(ClipStore &store, QWidget *parent) : QWidget(pa
     auto *row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(4);
-    m_undo = new SymbolButton(QStringLiteral("edit-undo"), Icons::drawUndo, 13, this);
+    m_undo = new SymbolButton(QStringLiteral("edit-undo"), SymbolCatalog::drawer(QStringLiteral("arrow.uturn.backward")), 13, this);
     m_undo->setObjectName(QStringLiteral("undoButton"));
     m_undo->setAccessibleName(QStringLiteral("Undo"));
     connect(m_undo, &QAbstractButton::clicked, this, [this] { m_store.undo(); });
     row->addWidget(m_undo);
-    m_redo = new SymbolButton(QStringLiteral("edit-redo"), Icons::drawRedo, 13, this);
+    m_redo = new SymbolButton(QStringLiteral("edit-redo"), SymbolCatalog::drawer(QStringLiteral("arrow.uturn.forward")), 13, this);
     m_redo->setObjectName(QStringLiteral("redoButton"));
     m_redo->setAccessibleName(QStringLiteral("Redo"));
     connect(m_redo, &QAbstractButton::clicked, this, [this] { m_store.redo(); });

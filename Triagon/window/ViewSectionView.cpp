@@ -5,7 +5,7 @@
 #include "app/widgets/WidgetStyle.h"
 #include "window/ContentView.h"
 #include "window/GridSizeSlider.h"
-#include "window/Icons.h"
+#include "app/SymbolCatalog.h"
 #include "window/SidebarSection.h"
 #include "window/SwitchRow.h"
 
@@ -26,14 +26,14 @@ ViewSectionView::ViewSectionView(ContentView &window, QWidget *parent) : QWidget
     auto *sliderRow = new QHBoxLayout;
     sliderRow->setSpacing(6);
     const auto secondary = [this] { return WidgetStyle::secondary(this); };
-    sliderRow->addWidget(new SymbolView(Icons::drawDenseGrid, 10, secondary, this));
+    sliderRow->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("square.grid.4x3.fill")), 10, secondary, this));
     m_slider = new GridSizeSlider(m_window.store(), this);
     sliderRow->addWidget(m_slider, 1);
-    sliderRow->addWidget(new SymbolView(Icons::drawSquare, 10, secondary, this));
+    sliderRow->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("square")), 10, secondary, this));
     sizeBlock->addLayout(sliderRow);
     column->addLayout(sizeBlock);
 
-    m_scrubAudio = new SwitchRow(QStringLiteral("Scrub audio"), Icons::drawSpeakerSlash, Icons::drawSpeakerWave, this);
+    m_scrubAudio = new SwitchRow(QStringLiteral("Scrub audio"), SymbolCatalog::drawer(QStringLiteral("speaker.slash.fill")), SymbolCatalog::drawer(QStringLiteral("speaker.wave.2.fill")), this);
     m_scrubAudio->setObjectName(QStringLiteral("scrubAudioRow"));
     m_scrubAudio->setSymbolColors({}, [this] { return m_window.settings().accentColor(); });
     connect(m_scrubAudio, &SwitchRow::toggled, this, [this](bool on) { m_window.setAudioEnabled(on); });

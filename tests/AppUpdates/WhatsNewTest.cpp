@@ -2,6 +2,7 @@
 #include "AppUpdates/WhatsNewGate.h"
 #include "AppUpdates/WhatsNewPresenter.h"
 #include "AppUpdates/WhatsNewView.h"
+#include "app/SymbolCatalog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -248,3 +249,13 @@ TEST(WhatsNewPresenter, showsTheSheetAfterAnUpdateOnceAndClearsOnClose)
 }
 
 } // namespace
+
+// A typo in the section table would draw nothing before the title.
+TEST(WhatsNewView, EverySectionBadgeIsInTheSymbolCatalogue)
+{
+    for (const char *title : {"Added", "Features", "New", "Changed", "Improved", "Improvements", "Fixed", "Fixes", "Removed", "Deprecated",
+                              "Security", "Current limitations", "Known issues", "Something else"}) {
+        const QString symbol = WhatsNewView::sectionSymbol(QString::fromUtf8(title));
+        EXPECT_TRUE(SymbolCatalog::contains(SymbolCatalog::variant(symbol, u"whatsnew"))) << title;
+    }
+}

@@ -9,8 +9,8 @@
 
 class QVariantAnimation;
 
-// One symbol, drawn by the drawer it is given (each subsystem hands over a
-// drawer of its own symbol set) at a fixed size, centred in the widget, in a
+// One symbol, drawn by the drawer it is given (usually a SymbolCatalog
+// drawer) at a fixed size, centred in the widget, in a
 // colour looked up at each paint, so that it follows the accent colour, the
 // palette or a state of its owner. Optionally it pulses (fades between full
 // and faint for as long as it is shown), and its frame can be wider than the

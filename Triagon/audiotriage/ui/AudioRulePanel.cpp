@@ -87,14 +87,14 @@ int sliderPosition(double value, double scale, int minimum, int maximum)
 
 AudioRulePanel::Look AudioRulePanel::loudLook(std::function<QColor()> themeColor)
 {
-    return {QStringLiteral("Loud Peaks"), AudioTriageSymbols::Symbol::speakerWavesFill,
+    return {QStringLiteral("Loud Peaks"), QStringLiteral("speaker.wave.3.fill"),
             QStringLiteral("Clips with the highest audio energy \u2014 crowd noise, cheering, big moments"), std::move(themeColor),
             QStringLiteral("Top"), QStringLiteral("Peak RMS ") + QLatin1Char('>')};
 }
 
 AudioRulePanel::Look AudioRulePanel::quietLook()
 {
-    return {QStringLiteral("Quiet"), AudioTriageSymbols::Symbol::speakerFill,
+    return {QStringLiteral("Quiet"), QStringLiteral("speaker.fill"),
             QStringLiteral("Clips with consistently low volume \u2014 b-roll, timeouts, establishing shots"),
             [] { return systemColor(SystemColor::blue); }, QStringLiteral("Bottom"), QStringLiteral("Peak RMS ") + QLatin1Char('<')};
 }
@@ -119,7 +119,7 @@ AudioRulePanel::AudioRulePanel(Look look, AudioTriageRule &rule, QWidget *parent
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
-    m_symbol = new SymbolView(AudioTriageSymbols::drawer(m_look.symbol), 14,
+    m_symbol = new SymbolView(AudioTriageStyle::symbol(m_look.symbol), 14,
                               [this] { return m_rule.enabled ? ruleColor() : Style::secondary(); }, this);
     header->addWidget(m_symbol, 0, Qt::AlignVCenter);
     auto *titles = new QVBoxLayout;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "audiotriage/AudioTriageRule.h"
-#include "audiotriage/ui/AudioTriageSymbols.h"
 
 #include <QWidget>
 
@@ -28,7 +27,7 @@ public:
     struct Look
     {
         QString title;
-        AudioTriageSymbols::Symbol symbol;
+        QString symbol; // a SymbolCatalog name
         QString description;
         std::function<QColor()> color; // the rule colour, asked for at each use
         QString sideWord;              // "Top" / "Bottom"

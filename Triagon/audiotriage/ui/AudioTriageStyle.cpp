@@ -1,5 +1,9 @@
 #include "audiotriage/ui/AudioTriageStyle.h"
 
+#include "app/DrawnIconEngine.h"
+#include "app/SymbolCatalog.h"
+
+#include <QHash>
 #include <QLabel>
 #include <QPalette>
 
@@ -47,6 +51,37 @@ void refreshTextColors(QWidget *root)
         else if (role == QStringLiteral("muted"))
             makeMuted(label);
     }
+}
+
+namespace {
+
+// The theme's symbolic picture that shows the same thing, if any.
+QString themeNameFor(const QString &name)
+{
+    static const QHash<QString, QString> names{
+        {QStringLiteral("xmark.circle.fill/audio"), QStringLiteral("window-close-symbolic")},
+        {QStringLiteral("speaker.wave.3"), QStringLiteral("audio-volume-high-symbolic")},
+        {QStringLiteral("speaker.wave.3.fill"), QStringLiteral("audio-volume-high-symbolic")},
+        {QStringLiteral("speaker.fill"), QStringLiteral("audio-volume-low-symbolic")},
+        {QStringLiteral("arrow.uturn.backward/audio"), QStringLiteral("edit-undo-symbolic")},
+        {QStringLiteral("exclamationmark.triangle/audio"), QStringLiteral("dialog-warning-symbolic")},
+        {QStringLiteral("checkmark.circle.fill/audio"), QStringLiteral("emblem-ok-symbolic")},
+        {QStringLiteral("minus.circle"), QStringLiteral("list-remove-symbolic")},
+    };
+    return names.value(name);
+}
+
+} // namespace
+
+SymbolDrawer symbol(const QString &name)
+{
+    return SymbolCatalog::tintedThemeDrawer(name, themeNameFor(name));
+}
+
+QIcon symbolIcon(const QString &name, const QColor &color)
+{
+    SymbolDrawer drawer = symbol(name);
+    return QIcon(new DrawnIconEngine([drawer, color](QPainter &painter, const QRectF &box, const QColor &) { drawer(painter, box, color); }));
 }
 
 } // namespace AudioTriageStyle

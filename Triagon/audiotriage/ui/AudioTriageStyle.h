@@ -1,9 +1,11 @@
 #pragma once
 
+#include "app/SymbolPainting.h"
 #include "app/widgets/WidgetStyle.h"
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 #include <QString>
 
 class QLabel;
@@ -25,5 +27,13 @@ QLabel *label(const QString &text, int pixels, QWidget *parent, QFont::Weight we
 void makeSecondary(QLabel *label);
 void makeMuted(QLabel *label);
 void refreshTextColors(QWidget *root);
+
+// The sheet's pictures (SymbolCatalog names), in a colour of the caller's
+// choice: the desktop icon theme's symbolic picture where the theme has one
+// that shows the same thing (symbolic pictures are one colour, so they take
+// the tint), else our own drawing.
+SymbolDrawer symbol(const QString &name);
+// That picture in one colour, for buttons.
+QIcon symbolIcon(const QString &name, const QColor &color);
 
 } // namespace AudioTriageStyle

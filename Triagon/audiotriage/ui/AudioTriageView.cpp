@@ -5,7 +5,6 @@
 #include "audiotriage/AudioTriageRun.h"
 #include "audiotriage/ui/AudioRulePanel.h"
 #include "audiotriage/ui/AudioTriageStyle.h"
-#include "audiotriage/ui/AudioTriageSymbols.h"
 #include "library/ClipStore.h"
 
 #include <QCloseEvent>
@@ -19,8 +18,6 @@
 #include <QVBoxLayout>
 
 namespace Style = AudioTriageStyle;
-using Symbol = AudioTriageSymbols::Symbol;
-
 AudioTriageView::AudioTriageView(ClipStore &store, AppSettings &settings, std::function<void()> onDismiss, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_store(store), m_settings(settings), m_onDismiss(std::move(onDismiss))
 {
@@ -242,16 +239,16 @@ void AudioTriageView::updateColors()
     Style::setTextColor(m_clipCount, themeColor());
     Style::refreshTextColors(this);
     const QColor secondary = Style::secondary();
-    m_closeButton->setIcon(AudioTriageSymbols::icon(Symbol::closeCircleFill, secondary));
+    m_closeButton->setIcon(AudioTriageStyle::symbolIcon(QStringLiteral("xmark.circle.fill/audio"), secondary));
     QPalette prominent = palette();
     prominent.setColor(QPalette::Button, themeColor());
     prominent.setColor(QPalette::ButtonText, Qt::white);
     prominent.setColor(QPalette::Disabled, QPalette::Button, palette().color(QPalette::Disabled, QPalette::Button));
     prominent.setColor(QPalette::Disabled, QPalette::ButtonText, palette().color(QPalette::Disabled, QPalette::ButtonText));
     m_analyze->setPalette(prominent);
-    m_analyze->setIcon(AudioTriageSymbols::icon(Symbol::waveform, Qt::white));
+    m_analyze->setIcon(AudioTriageStyle::symbolIcon(QStringLiteral("waveform/audio"), Qt::white));
     m_apply->setPalette(prominent);
-    m_apply->setIcon(AudioTriageSymbols::icon(Symbol::tagFill, Qt::white));
+    m_apply->setIcon(AudioTriageStyle::symbolIcon(QStringLiteral("tag.fill/audio"), Qt::white));
     m_loudPanel->refreshColors();
     m_quietPanel->refreshColors();
     updateResults();

@@ -120,8 +120,8 @@ private:
     QWidget *buildReadyPage();
     QWidget *buildAnalyzingPage();
     QWidget *buildResultsPage();
-    QWidget *infoRow(int symbol, const QString &markdownText, QWidget *parent);
-    QWidget *summaryLine(int symbol, QLabel *&text, QWidget *parent);
+    QWidget *infoRow(const QString &symbol, const QString &markdownText, QWidget *parent);
+    QWidget *summaryLine(const QString &symbol, QLabel *&text, QWidget *parent);
 
     void setPhase(Phase phase);
     void runFinished(const QList<AudioTriageResult> &sortedResults);

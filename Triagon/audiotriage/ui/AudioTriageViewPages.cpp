@@ -8,7 +8,6 @@
 #include "app/widgets/SymbolView.h"
 #include "audiotriage/ui/AudioRulePanel.h"
 #include "audiotriage/ui/AudioTriageStyle.h"
-#include "audiotriage/ui/AudioTriageSymbols.h"
 #include "library/ClipStore.h"
 
 #include <QHBoxLayout>
@@ -24,8 +23,6 @@
 #include <climits>
 
 namespace Style = AudioTriageStyle;
-using Symbol = AudioTriageSymbols::Symbol;
-
 namespace {
 
 QPushButton *plainButton(const QString &text, QWidget *parent)
@@ -129,13 +126,13 @@ QString AudioTriageView::progressValueText(qsizetype index, qsizetype total)
 
 // ---- Ready -----------------------------------------------------------------------------
 
-QWidget *AudioTriageView::infoRow(int symbol, const QString &markdownText, QWidget *parent)
+QWidget *AudioTriageView::infoRow(const QString &symbol, const QString &markdownText, QWidget *parent)
 {
     auto *row = new QWidget(parent);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    auto *picture = new SymbolView(AudioTriageSymbols::drawer(Symbol(symbol)), 11, [this] { return themeColor(); }, row);
+    auto *picture = new SymbolView(AudioTriageStyle::symbol(symbol), 11, [this] { return themeColor(); }, row);
     picture->setFrameWidth(16);
     layout->addWidget(picture, 0, Qt::AlignTop);
     auto *text = new QLabel(row);
@@ -160,7 +157,7 @@ QWidget *AudioTriageView::buildReadyPage()
     intro->setSpacing(10);
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(10);
-    titleRow->addWidget(new SymbolView(AudioTriageSymbols::drawer(Symbol::waveform), 28, [this] { return themeColor(); }, page));
+    titleRow->addWidget(new SymbolView(AudioTriageStyle::symbol(QStringLiteral("waveform/audio")), 28, [this] { return themeColor(); }, page));
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(Style::label(QStringLiteral("Analyze audio loudness"), 14, page, QFont::DemiBold));
@@ -170,12 +167,12 @@ QWidget *AudioTriageView::buildReadyPage()
     auto *rows = new QVBoxLayout;
     rows->setContentsMargins(0, 4, 0, 0);
     rows->setSpacing(6);
-    rows->addWidget(infoRow(int(Symbol::speakerWaves), QStringLiteral("Scans each clip's audio for loudness levels and peak spikes"), page));
-    rows->addWidget(infoRow(int(Symbol::tag),
+    rows->addWidget(infoRow(QStringLiteral("speaker.wave.3"), QStringLiteral("Scans each clip's audio for loudness levels and peak spikes"), page));
+    rows->addWidget(infoRow(QStringLiteral("tag/audio"),
                             QStringLiteral("Tags clips as **Loud Peaks** or **Quiet** \u2014 you choose the thresholds"), page));
-    rows->addWidget(infoRow(int(Symbol::sliders),
+    rows->addWidget(infoRow(QStringLiteral("slider.horizontal.3"),
                             QStringLiteral("Middle clips are left untouched \u2014 the value is in the extremes"), page));
-    rows->addWidget(infoRow(int(Symbol::undoArrow), QStringLiteral("Fully undoable with Ctrl+Z"), page));
+    rows->addWidget(infoRow(QStringLiteral("arrow.uturn.backward/audio"), QStringLiteral("Fully undoable with Ctrl+Z"), page));
     intro->addLayout(rows);
     column->addLayout(intro);
     column->addWidget(Style::hairline(page));
@@ -196,7 +193,7 @@ QWidget *AudioTriageView::buildReadyPage()
     warning->setContentsMargins(0, 4, 0, 4);
     warning->setSpacing(6);
     warning->addWidget(
-        new SymbolView(AudioTriageSymbols::drawer(Symbol::warningTriangle), 14, [this] { return themeColor(); }, m_emptyWarning));
+        new SymbolView(AudioTriageStyle::symbol(QStringLiteral("exclamationmark.triangle/audio")), 14, [this] { return themeColor(); }, m_emptyWarning));
     warning->addWidget(Style::label(QStringLiteral("No clips loaded yet!"), 13, m_emptyWarning));
     warning->addStretch(1);
     column->addWidget(m_emptyWarning);
@@ -228,7 +225,7 @@ QWidget *AudioTriageView::buildAnalyzingPage()
     page->setObjectName(QStringLiteral("analyzingPage"));
     QVBoxLayout *column = pageLayout(page, 16);
     column->addStretch(1);
-    m_analyzingSymbol = new SymbolView(AudioTriageSymbols::drawer(Symbol::waveform), 40, [this] { return themeColor(); }, page);
+    m_analyzingSymbol = new SymbolView(AudioTriageStyle::symbol(QStringLiteral("waveform/audio")), 40, [this] { return themeColor(); }, page);
     m_analyzingSymbol->setPulsing(true);
     column->addWidget(m_analyzingSymbol, 0, Qt::AlignHCenter);
     QLabel *title = Style::label(QStringLiteral("Analyzing audio..."), 16, page, QFont::DemiBold);
@@ -268,7 +265,7 @@ void AudioTriageView::updateProgress()
 
 // ---- Results ------------------------------------------------------------------------------
 
-QWidget *AudioTriageView::summaryLine(int symbol, QLabel *&text, QWidget *parent)
+QWidget *AudioTriageView::summaryLine(const QString &symbol, QLabel *&text, QWidget *parent)
 {
     auto *line = new QWidget(parent);
     auto *layout = new QHBoxLayout(line);
@@ -276,7 +273,7 @@ QWidget *AudioTriageView::summaryLine(int symbol, QLabel *&text, QWidget *parent
     layout->setSpacing(6);
     text = Style::label(QString(), 12, line);
     QLabel *label = text;
-    layout->addWidget(new SymbolView(AudioTriageSymbols::drawer(Symbol(symbol)), 12,
+    layout->addWidget(new SymbolView(AudioTriageStyle::symbol(symbol), 12,
                                      [label] { return label->palette().color(QPalette::WindowText); }, line));
     layout->addWidget(text, 1);
     return line;
@@ -290,7 +287,7 @@ QWidget *AudioTriageView::buildResultsPage()
 
     auto *headline = new QHBoxLayout;
     headline->setSpacing(10);
-    headline->addWidget(new SymbolView(AudioTriageSymbols::drawer(Symbol::checkmarkCircleFill), 20,
+    headline->addWidget(new SymbolView(AudioTriageStyle::symbol(QStringLiteral("checkmark.circle.fill/audio")), 20,
                                        [] { return systemColor(SystemColor::green); }, page));
     m_headline = Style::label(QString(), 13, page, QFont::Medium);
     headline->addWidget(m_headline, 1);
@@ -307,9 +304,9 @@ QWidget *AudioTriageView::buildResultsPage()
 
     auto *summary = new QVBoxLayout;
     summary->setSpacing(4);
-    m_loudSummaryLine = summaryLine(int(Symbol::tagFill), m_loudSummary, page);
-    m_quietSummaryLine = summaryLine(int(Symbol::tagFill), m_quietSummary, page);
-    QWidget *untouched = summaryLine(int(Symbol::minusCircle), m_untouchedSummary, page);
+    m_loudSummaryLine = summaryLine(QStringLiteral("tag.fill/audio"), m_loudSummary, page);
+    m_quietSummaryLine = summaryLine(QStringLiteral("tag.fill/audio"), m_quietSummary, page);
+    QWidget *untouched = summaryLine(QStringLiteral("minus.circle"), m_untouchedSummary, page);
     Style::makeSecondary(m_untouchedSummary);
     summary->addWidget(m_loudSummaryLine);
     summary->addWidget(m_quietSummaryLine);

@@ -1,5 +1,6 @@
 #include "markers/ui/MarkerDetectView.h"
 
+#include "app/SymbolCatalog.h"
 #include "app/AppSettings.h"
 #include "app/SecondsLabel.h"
 #include "app/SystemColor.h"
@@ -8,7 +9,6 @@
 #include "library/ClipStore.h"
 #include "markers/ui/MarkerDetectionSettingsPanel.h"
 #include "markers/ui/MarkerResultRow.h"
-#include "markers/ui/MarkerSymbols.h"
 #include "markers/ui/MarkerUiStyle.h"
 
 #include <QCheckBox>
@@ -23,17 +23,15 @@
 // ==== The hand-marker sheet's header and phases ==============================
 
 using namespace MarkerUiStyle;
-using Symbol = MarkerSymbols::Symbol;
-
 namespace {
 
-QWidget *chip(QWidget *parent, Symbol symbol, const QString &text, const QColor &color, QList<QLabel *> *labels)
+QWidget *chip(QWidget *parent, const QString &symbol, const QString &text, const QColor &color, QList<QLabel *> *labels)
 {
     auto *widget = new QWidget(parent);
     auto *row = new QHBoxLayout(widget);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(4);
-    row->addWidget(new SymbolView(MarkerSymbols::drawer(symbol), 10, color, widget));
+    row->addWidget(new SymbolView(SymbolCatalog::drawer(symbol), 10, color, widget));
     auto *text_ = label(text, sizedFont(parent, 11, QFont::DemiBold), color, widget);
     row->addWidget(text_);
     labels->append(text_);
@@ -76,7 +74,7 @@ QWidget *MarkerDetectView::buildHeader()
 
     m_closeButton = new QToolButton(header);
     m_closeButton->setAutoRaise(true);
-    m_closeButton->setIcon(MarkerSymbols::coloredIcon(Symbol::closeCircle, secondary(this), 18));
+    m_closeButton->setIcon(SymbolCatalog::coloredIcon(QStringLiteral("xmark.circle.fill/marker"), secondary(this), 18));
     m_closeButton->setIconSize(QSize(18, 18));
     m_closeButton->setAccessibleName(QStringLiteral("Close"));
     m_closeButton->setToolTip(QStringLiteral("Close"));
@@ -134,7 +132,7 @@ QWidget *MarkerDetectView::buildReady()
     explanation->setSpacing(10);
     auto *intro = new QHBoxLayout;
     intro->setSpacing(10);
-    intro->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::handRaised), 28, accent, ready), 0, Qt::AlignVCenter);
+    intro->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("hand.raised.fill/marker")), 28, accent, ready), 0, Qt::AlignVCenter);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(label(QStringLiteral("Find hand-over-lens markers"), sizedFont(this, 14, QFont::DemiBold), QColor(), ready));
@@ -146,15 +144,16 @@ QWidget *MarkerDetectView::buildReady()
     auto *lines = new QVBoxLayout;
     lines->setContentsMargins(0, 4, 0, 0);
     lines->setSpacing(6);
-    const QList<Symbol> symbols{Symbol::magnifyingGlass, Symbol::tag, Symbol::sparkles, Symbol::number, Symbol::undoArrow};
-    for (const Symbol symbol : symbols) {
+    const QStringList symbols{QStringLiteral("magnifyingglass"), QStringLiteral("tag/marker"), QStringLiteral("sparkles"), QStringLiteral("number"),
+                                QStringLiteral("arrow.uturn.backward/marker")};
+    for (const QString &symbol : symbols) {
         auto *line = new QHBoxLayout;
         line->setSpacing(8);
         auto *box = new QWidget(ready);
         box->setFixedWidth(16);
         auto *boxLayout = new QVBoxLayout(box);
         boxLayout->setContentsMargins(0, 2, 0, 0);
-        boxLayout->addWidget(new SymbolView(MarkerSymbols::drawer(symbol), 11, secondary(this), box), 0, Qt::AlignHCenter | Qt::AlignTop);
+        boxLayout->addWidget(new SymbolView(SymbolCatalog::drawer(symbol), 11, secondary(this), box), 0, Qt::AlignHCenter | Qt::AlignTop);
         line->addWidget(box, 0, Qt::AlignTop);
         auto *text = secondaryLabel(QString(), sizedFont(this, 12), ready);
         text->setTextFormat(Qt::RichText);
@@ -186,7 +185,7 @@ QWidget *MarkerDetectView::buildReady()
     m_noClipsWarning = new QWidget(ready);
     auto *warning = new QHBoxLayout(m_noClipsWarning);
     warning->setContentsMargins(0, 4, 0, 4);
-    warning->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::warning), 13, accent, m_noClipsWarning));
+    warning->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("exclamationmark.triangle/marker")), 13, accent, m_noClipsWarning));
     warning->addWidget(label(QStringLiteral("No clips loaded yet!"), sizedFont(this, 13), QColor(), m_noClipsWarning));
     warning->addStretch(1);
     column->addWidget(m_noClipsWarning);
@@ -198,7 +197,7 @@ QWidget *MarkerDetectView::buildReady()
     connect(m_readyCancel, &QPushButton::clicked, this, &MarkerDetectView::cancelScanAndDismiss);
     buttons->addWidget(m_readyCancel);
     m_scanButton = new QPushButton(ready);
-    m_scanButton->setIcon(MarkerSymbols::icon(Symbol::handRaised));
+    m_scanButton->setIcon(SymbolCatalog::icon(QStringLiteral("hand.raised.fill/marker")));
     m_scanButton->setStyleSheet(QStringLiteral("QPushButton { padding-left: 8px; padding-right: 8px; }"));
     connect(m_scanButton, &QPushButton::clicked, this, &MarkerDetectView::startScan);
     buttons->addWidget(m_scanButton);
@@ -229,7 +228,7 @@ QWidget *MarkerDetectView::buildProgress()
     column->setContentsMargins(20, 20, 20, 20);
     column->setSpacing(16);
     column->addStretch(1);
-    m_pulse = new SymbolView(MarkerSymbols::drawer(Symbol::handRaised), 40, [this] { return accentColor(); }, progress);
+    m_pulse = new SymbolView(SymbolCatalog::drawer(QStringLiteral("hand.raised.fill/marker")), 40, [this] { return accentColor(); }, progress);
     column->addWidget(m_pulse, 0, Qt::AlignHCenter);
     column->addWidget(label(QStringLiteral("Scanning for hand markers..."), sizedFont(this, 16, QFont::DemiBold), QColor(), progress), 0,
                       Qt::AlignHCenter);
@@ -312,7 +311,7 @@ QWidget *MarkerDetectView::buildResults()
     auto *empty = new QVBoxLayout(m_empty);
     empty->setContentsMargins(0, 30, 0, 30);
     empty->setSpacing(6);
-    empty->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::handRaisedSlash), 24, secondary(this), m_empty), 0, Qt::AlignHCenter);
+    empty->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("hand.raised.slash/marker")), 24, secondary(this), m_empty), 0, Qt::AlignHCenter);
     m_emptyText = secondaryLabel(QString(), sizedFont(this, 12), m_empty);
     empty->addWidget(m_emptyText, 0, Qt::AlignHCenter);
     column->addWidget(m_empty);
@@ -331,7 +330,7 @@ QWidget *MarkerDetectView::buildResults()
     auto *warning = new QHBoxLayout(m_startWarning);
     warning->setContentsMargins(0, 0, 0, 0);
     warning->setSpacing(4);
-    warning->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::warning), 10, secondary(this), m_startWarning));
+    warning->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("exclamationmark.triangle/marker")), 10, secondary(this), m_startWarning));
     warning->addWidget(secondaryLabel(QStringLiteral("A marker at the start of the session has no previous clip — it will be skipped."),
                                       sizedFont(this, 10), m_startWarning),
                        1);
@@ -420,15 +419,15 @@ void MarkerDetectView::rebuildSummary(const QHash<QUuid, int> &targets, const QS
     const QString base = tagBase();
     const QColor dimmed = secondary(this, 0.6);
     const qsizetype markers = included.size();
-    chips->addWidget(chip(m_summaryChips, Symbol::handRaised, QString::number(markers) + QStringLiteral(" markers"),
+    chips->addWidget(chip(m_summaryChips, QStringLiteral("hand.raised.fill/marker"), QString::number(markers) + QStringLiteral(" markers"),
                           markers > 0 ? secondary(this) : dimmed, &labels));
-    chips->addWidget(new SymbolView(MarkerSymbols::drawer(Symbol::arrowRight), 10, secondary(this), m_summaryChips));
+    chips->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("arrow.right/marker")), 10, secondary(this), m_summaryChips));
     const QList<QPair<int, int>> stacks = stackSummary(targets);
     if (stacks.isEmpty())
-        chips->addWidget(chip(m_summaryChips, Symbol::tagFilled, QStringLiteral("0 ") + base, dimmed, &labels));
+        chips->addWidget(chip(m_summaryChips, QStringLiteral("tag.fill/marker"), QStringLiteral("0 ") + base, dimmed, &labels));
     for (const auto &[stack, clips] : stacks) {
         const bool single = stack < 2;
-        chips->addWidget(chip(m_summaryChips, single ? Symbol::tagFilled : Symbol::sparkles,
+        chips->addWidget(chip(m_summaryChips, single ? QStringLiteral("tag.fill/marker") : QStringLiteral("sparkles"),
                               QString::number(clips) + QLatin1Char(' ') + MarkerDetector::markerTagName(base, stack),
                               systemColor(single ? SystemColor::green : SystemColor::orange), &labels));
     }

@@ -1,7 +1,7 @@
 #include "markers/ui/MarkerDetectionSettingsPanel.h"
 
+#include "app/SymbolCatalog.h"
 #include "app/SecondsLabel.h"
-#include "markers/ui/MarkerSymbols.h"
 #include "markers/ui/MarkerUiStyle.h"
 
 #include <QHBoxLayout>
@@ -143,6 +143,6 @@ void MarkerDetectionSettingsPanel::showValues()
 void MarkerDetectionSettingsPanel::setAdvancedExpanded(bool expanded)
 {
     m_advancedBody->setVisible(expanded);
-    m_advanced->setIcon(MarkerSymbols::icon(expanded ? MarkerSymbols::Symbol::chevronDown : MarkerSymbols::Symbol::chevronRight));
+    m_advanced->setIcon(SymbolCatalog::icon(expanded ? QStringLiteral("chevron.down") : QStringLiteral("chevron.right/marker")));
     m_advanced->setAccessibleDescription(expanded ? QStringLiteral("expanded") : QStringLiteral("collapsed"));
 }

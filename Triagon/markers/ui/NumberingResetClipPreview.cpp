@@ -1,8 +1,8 @@
 #include "markers/ui/NumberingResetClipPreview.h"
 
+#include "app/SymbolCatalog.h"
 #include "app/widgets/ElidedLabel.h"
 #include "markers/MarkerDetector.h"
-#include "markers/ui/MarkerSymbols.h"
 #include "markers/ui/MarkerUiStyle.h"
 #include "media/ThumbnailGenerator.h"
 #include "media/VideoPlayer.h"
@@ -58,7 +58,7 @@ NumberingResetClipPreview::NumberingResetClipPreview(const Clip &clip, const QSt
     m_media = new ScrubPlayerView(m_mediaArea);
     m_playButton = new QToolButton(m_mediaArea);
     m_playButton->setAutoRaise(true);
-    m_playButton->setIcon(MarkerSymbols::coloredIcon(MarkerSymbols::Symbol::play, Qt::white, 16));
+    m_playButton->setIcon(SymbolCatalog::coloredIcon(QStringLiteral("play.fill/marker"), Qt::white, 16));
     m_playButton->setIconSize(QSize(16, 16));
     m_playButton->setFixedSize(40, 40);
     m_playButton->setStyleSheet(QStringLiteral("QToolButton { background: rgba(0, 0, 0, 115); border: none; border-radius: 20px; }"));

@@ -1,8 +1,8 @@
 #include "markers/ui/NumberingResetReviewView.h"
 
+#include "app/SymbolCatalog.h"
 #include "app/AppSettings.h"
 #include "library/ClipStore.h"
-#include "markers/ui/MarkerSymbols.h"
 #include "markers/ui/MarkerUiStyle.h"
 #include "markers/ui/NumberingResetClipPreview.h"
 
@@ -59,7 +59,7 @@ NumberingResetReviewView::NumberingResetReviewView(ClipStore &store, AppSettings
     m_closeButton = new QToolButton(frame);
     m_closeButton->setAutoRaise(true);
     m_closeButton->setFixedSize(24, 24);
-    m_closeButton->setIcon(MarkerSymbols::coloredIcon(MarkerSymbols::Symbol::close, secondary(this), 12));
+    m_closeButton->setIcon(SymbolCatalog::coloredIcon(QStringLiteral("xmark/marker"), secondary(this), 12));
     m_closeButton->setIconSize(QSize(12, 12));
     m_closeButton->setAccessibleName(QStringLiteral("Close numbering reset review"));
     m_closeButton->setToolTip(QStringLiteral("Close"));

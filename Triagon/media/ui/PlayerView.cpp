@@ -1,6 +1,7 @@
 #include "media/ui/PlayerView.h"
 
 #include "app/HoverScrub.h"
+#include "app/SymbolCatalog.h"
 #include "app/TagColor.h"
 #include "app/widgets/GridPainting.h"
 #include "app/widgets/RenameTextField.h"
@@ -10,7 +11,6 @@
 #include "app/widgets/WidgetStyle.h"
 #include "media/ShuttleController.h"
 #include "media/VideoPlayer.h"
-#include "media/ui/PlayerIcons.h"
 #include "media/ui/PlayerTimeline.h"
 #include "media/ui/ScrubPlayerView.h"
 #include "media/ui/TrackpadScrubOverlay.h"
@@ -154,15 +154,15 @@ void PlayerView::refreshHeader()
     }
     m_factTexts.clear();
     const QStringList texts = facts();
-    QList<QIcon> icons{PlayerIcons::clock()};
+    QList<QIcon> icons{SymbolCatalog::icon(QStringLiteral("clock"))};
     if (m_clip.width > 0 && m_clip.height > 0)
-        icons << PlayerIcons::rectangle();
+        icons << SymbolCatalog::icon(QStringLiteral("rectangle"));
     if (!m_clip.codec.isEmpty())
-        icons << PlayerIcons::film();
+        icons << SymbolCatalog::icon(QStringLiteral("film"));
     if (!m_clip.frameRateText().isEmpty())
-        icons << PlayerIcons::speedometer();
+        icons << SymbolCatalog::icon(QStringLiteral("speedometer"));
     if (!m_clip.fileSizeText().isEmpty())
-        icons << PlayerIcons::document();
+        icons << SymbolCatalog::icon(QStringLiteral("doc"));
     const QFont factFont = sizedFont(font(), 11);
     const QString secondary = secondaryStyle();
     QWidget *host = m_factsLayout->parentWidget();
@@ -279,7 +279,7 @@ QString PlayerView::shuttleStateText() const
 void PlayerView::refreshShuttleState()
 {
     const bool playing = m_shuttle->isPlaying();
-    m_playButton->setIcon(playing ? PlayerIcons::pause() : PlayerIcons::play());
+    m_playButton->setIcon(playing ? SymbolCatalog::icon(QStringLiteral("pause.fill"), QStringLiteral("media-playback-pause")) : SymbolCatalog::icon(QStringLiteral("play.fill"), QStringLiteral("media-playback-start")));
     m_playButton->setAccessibleName(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
     m_stateLabel->setText(shuttleStateText());
     if (m_shuttle->playbackDirection() == 0) {

@@ -2,11 +2,11 @@
 // facts, the timeline with the times and the shuttle state, and the controls.
 #include "media/ui/PlayerView.h"
 
+#include "app/SymbolCatalog.h"
 #include "app/widgets/GridPainting.h"
 #include "app/widgets/Reveal.h"
 #include "app/widgets/WidgetStyle.h"
 #include "media/ui/PlayerButton.h"
-#include "media/ui/PlayerIcons.h"
 #include "media/ui/PlayerTimeline.h"
 
 #include <QFrame>
@@ -99,7 +99,7 @@ QWidget *PlayerView::buildHeader()
     row->addLayout(m_titleColumn, 1);
 
     auto *reveal = new PlayerButton(header);
-    reveal->setIcon(PlayerIcons::folder());
+    reveal->setIcon(SymbolCatalog::icon(QStringLiteral("folder"), QStringLiteral("folder-open")));
     reveal->setIconSize(QSize(14, 14));
     reveal->setFixedSize(32, 32);
     reveal->setToolTip(QStringLiteral("Show in File Manager"));
@@ -107,7 +107,7 @@ QWidget *PlayerView::buildHeader()
     connect(reveal, &QToolButton::clicked, this, [this] { revealInFileManager(m_clip.url, this); });
     row->addWidget(reveal);
     auto *close = new PlayerButton(header);
-    close->setIcon(PlayerIcons::close());
+    close->setIcon(SymbolCatalog::icon(QStringLiteral("xmark"), QStringLiteral("window-close")));
     close->setIconSize(QSize(12, 12));
     close->setFixedSize(32, 32);
     close->setToolTip(QStringLiteral("Close (Esc)"));
@@ -156,16 +156,16 @@ QWidget *PlayerView::buildControls()
     row->setContentsMargins(20, 12, 20, 12);
     row->setSpacing(14);
 
-    m_playButton = iconButton(PlayerIcons::play(), QStringLiteral("Play"), 14);
+    m_playButton = iconButton(SymbolCatalog::icon(QStringLiteral("play.fill"), QStringLiteral("media-playback-start")), QStringLiteral("Play"), 14);
     m_playButton->setToolTip(QStringLiteral("Space"));
     m_playButton->setFixedSize(28, 28);
     connect(m_playButton, &QToolButton::clicked, this, &PlayerView::togglePlay);
     row->addWidget(m_playButton);
-    QToolButton *back = iconButton(PlayerIcons::stepBackward(), QStringLiteral("Step back one frame"), 12);
+    QToolButton *back = iconButton(SymbolCatalog::icon(QStringLiteral("backward.frame.fill")), QStringLiteral("Step back one frame"), 12);
     back->setToolTip(QStringLiteral(", key"));
     connect(back, &QToolButton::clicked, this, [this] { stepFrames(-1); });
     row->addWidget(back);
-    QToolButton *forward = iconButton(PlayerIcons::stepForward(), QStringLiteral("Step forward one frame"), 12);
+    QToolButton *forward = iconButton(SymbolCatalog::icon(QStringLiteral("forward.frame.fill")), QStringLiteral("Step forward one frame"), 12);
     forward->setToolTip(QStringLiteral(". key"));
     connect(forward, &QToolButton::clicked, this, [this] { stepFrames(1); });
     row->addWidget(forward);
@@ -199,7 +199,7 @@ QWidget *PlayerView::buildControls()
     m_tagsLayout->setContentsMargins(0, 0, 0, 0);
     m_tagsLayout->setSpacing(4);
     m_tagButton = new PlayerButton(m_tagsRow);
-    m_tagButton->setIcon(PlayerIcons::tag());
+    m_tagButton->setIcon(SymbolCatalog::icon(QStringLiteral("tag/player")));
     m_tagButton->setIconSize(QSize(12, 12));
     m_tagButton->setFont(sizedFont(font(), 11));
     connect(m_tagButton, &QToolButton::clicked, this, [this] { setTagPickerShown(!m_showTagPicker); });

@@ -1,5 +1,6 @@
 #include "organize/ui/ExportView.h"
 
+#include "app/SymbolCatalog.h"
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
 #include "app/widgets/Reveal.h"
@@ -324,8 +325,8 @@ QWidget *ExportView::buildHeader()
     m_closeButton->setAutoRaise(true);
     QIcon close;
     for (const qreal dpr : {1.0, 2.0}) {
-        close.addPixmap(OrganizeIcons::pixmap(OrganizeIcons::Symbol::xmarkCircleFill, 18, secondary(this), dpr), QIcon::Normal);
-        close.addPixmap(OrganizeIcons::pixmap(OrganizeIcons::Symbol::xmarkCircleFill, 18, secondary(this, 0.4), dpr), QIcon::Disabled);
+        close.addPixmap(SymbolCatalog::pixmap(QStringLiteral("xmark.circle.fill/organize"), 18, secondary(this), dpr), QIcon::Normal);
+        close.addPixmap(SymbolCatalog::pixmap(QStringLiteral("xmark.circle.fill/organize"), 18, secondary(this, 0.4), dpr), QIcon::Disabled);
     }
     m_closeButton->setIcon(close);
     m_closeButton->setIconSize(QSize(18, 18));

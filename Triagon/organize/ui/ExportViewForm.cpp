@@ -3,6 +3,7 @@
 // with the organize button.
 #include "organize/ui/ExportView.h"
 
+#include "app/SymbolCatalog.h"
 #include "app/widgets/ElidedLabel.h"
 #include "app/widgets/SegmentedControl.h"
 #include "library/ClipStore.h"
@@ -147,7 +148,7 @@ QWidget *ExportView::buildDestinationSection()
     m_noDestination = label(QStringLiteral("No destination selected"), 12, destinationRow, QFont::Normal, true);
     m_noDestination->setObjectName(QStringLiteral("noDestination"));
     row->addWidget(m_noDestination);
-    m_destinationIcon = symbol(OrganizeIcons::Symbol::folderFill, 14, accentColor(), destinationRow);
+    m_destinationIcon = symbol(QStringLiteral("folder.fill"), 14, accentColor(), destinationRow);
     row->addWidget(m_destinationIcon);
     // Shortened at its start, so that the last folders of the path stay visible.
     m_destinationPath = new ElidedLabel(Qt::ElideLeft, destinationRow);
@@ -195,7 +196,7 @@ QWidget *ExportView::buildDestinationSection()
     auto *warningRow = new QHBoxLayout(m_volumeWarning);
     warningRow->setContentsMargins(10, 10, 10, 10);
     warningRow->setSpacing(8);
-    warningRow->addWidget(symbol(OrganizeIcons::Symbol::xmarkOctagonFill, 14, red(), m_volumeWarning), 0, Qt::AlignTop);
+    warningRow->addWidget(symbol(QStringLiteral("xmark.octagon.fill"), 14, red(), m_volumeWarning), 0, Qt::AlignTop);
     auto *warningTexts = new QVBoxLayout;
     warningTexts->setSpacing(3);
     QLabel *warningTitle = label(QStringLiteral("Different volume"), 12, m_volumeWarning, QFont::DemiBold);
@@ -272,7 +273,7 @@ QWidget *ExportView::buildFooter()
     // White on the accent, as the button's text.
     QIcon check;
     for (const qreal dpr : {1.0, 2.0})
-        check.addPixmap(OrganizeIcons::pixmap(OrganizeIcons::Symbol::checkmarkCircleFill, 14, Qt::white, dpr));
+        check.addPixmap(SymbolCatalog::pixmap(QStringLiteral("checkmark.circle.fill/organize"), 14, Qt::white, dpr));
     m_organizeButton->setIcon(check);
     m_organizeButton->setDefault(true);
     m_organizeButton->setAutoDefault(true);
@@ -294,7 +295,7 @@ void ExportView::refreshForm()
 
     m_noDestination->setVisible(!m_exportURL);
     m_destinationIcon->setVisible(bool(m_exportURL));
-    m_destinationIcon->setPixmap(OrganizeIcons::pixmap(OrganizeIcons::Symbol::folderFill, 14, accentColor(), devicePixelRatioF()));
+    m_destinationIcon->setPixmap(SymbolCatalog::pixmap(QStringLiteral("folder.fill"), 14, accentColor(), devicePixelRatioF()));
     m_destinationPath->setVisible(bool(m_exportURL));
     const QString path = m_exportURL ? (m_exportURL->isLocalFile() ? m_exportURL->toLocalFile() : m_exportURL->toString()) : QString();
     m_destinationPath->setText(path);

@@ -75,7 +75,7 @@ QWidget *ExportView::buildResultView(const ExportResult &result)
     column->addStretch(1);
 
     const bool clean = result.errors.isEmpty();
-    QLabel *icon = symbol(clean ? OrganizeIcons::Symbol::checkmarkCircleFill : OrganizeIcons::Symbol::exclamationTriangleFill, 48,
+    QLabel *icon = symbol(clean ? QStringLiteral("checkmark.circle.fill/organize") : QStringLiteral("exclamationmark.triangle.fill"), 48,
                           clean ? green() : orange(), view);
     icon->setObjectName(QStringLiteral("resultIcon"));
     column->addWidget(icon, 0, Qt::AlignHCenter);

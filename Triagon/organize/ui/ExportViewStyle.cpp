@@ -1,5 +1,6 @@
 #include "organize/ui/ExportViewStyle.h"
 
+#include "app/SymbolCatalog.h"
 #include "app/SystemColor.h"
 
 #include <QHBoxLayout>
@@ -27,10 +28,29 @@ QLabel *heading(const QString &text, QWidget *parent)
     return l;
 }
 
-QLabel *symbol(OrganizeIcons::Symbol symbol, int pixels, const QColor &color, QWidget *parent, bool themed)
+namespace {
+
+// The neutral symbols the desktop's icon theme may show instead; pictures
+// whose colour carries meaning are always our own drawings.
+QString themeNameFor(const QString &name)
+{
+    if (name == QLatin1String("folder.badge.plus"))
+        return QStringLiteral("folder-new");
+    if (name == QLatin1String("film/organize"))
+        return QStringLiteral("video-x-generic");
+    if (name == QLatin1String("doc.text"))
+        return QStringLiteral("text-x-generic");
+    if (name == QLatin1String("xmark.circle.fill/organize"))
+        return QStringLiteral("window-close");
+    return QString();
+}
+
+} // namespace
+
+QLabel *symbol(const QString &name, int pixels, const QColor &color, QWidget *parent, bool themed)
 {
     auto *l = new QLabel(parent);
-    l->setPixmap(OrganizeIcons::pixmap(symbol, pixels, color, parent ? parent->devicePixelRatioF() : 1.0, themed));
+    l->setPixmap(SymbolCatalog::pixmap(name, pixels, color, parent ? parent->devicePixelRatioF() : 1.0, themed ? themeNameFor(name) : QString()));
     l->setFixedSize(pixels, pixels);
     l->setAccessibleName(QString());
     l->setFocusPolicy(Qt::NoFocus);
@@ -40,13 +60,13 @@ QLabel *symbol(OrganizeIcons::Symbol symbol, int pixels, const QColor &color, QW
     return l;
 }
 
-QWidget *symbolRow(OrganizeIcons::Symbol symbol, int pixels, const QColor &color, QLabel *text, QWidget *parent, int spacing, bool themed)
+QWidget *symbolRow(const QString &name, int pixels, const QColor &color, QLabel *text, QWidget *parent, int spacing, bool themed)
 {
     auto *row = new QWidget(parent);
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(spacing);
-    layout->addWidget(ExportViewStyle::symbol(symbol, pixels, color, row, themed), 0, Qt::AlignVCenter);
+    layout->addWidget(ExportViewStyle::symbol(name, pixels, color, row, themed), 0, Qt::AlignVCenter);
     text->setParent(row);
     layout->addWidget(text, 1, Qt::AlignVCenter);
     return row;

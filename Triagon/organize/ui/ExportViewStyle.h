@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app/widgets/WidgetStyle.h"
-#include "organize/ui/OrganizeIcons.h"
 
 #include <QColor>
 #include <QFont>
@@ -30,10 +29,12 @@ QColor blue();
 QLabel *label(const QString &text, qreal pixels, QWidget *parent, QFont::Weight weight = QFont::Normal, bool secondaryColor = false);
 // A section heading: 13 px semibold, secondary colour.
 QLabel *heading(const QString &text, QWidget *parent);
-// A picture of a symbol, hidden from screen readers (the text beside it says it all).
-QLabel *symbol(OrganizeIcons::Symbol symbol, int pixels, const QColor &color, QWidget *parent, bool themed = false);
+// A picture of a symbol (a SymbolCatalog name), hidden from screen readers (the
+// text beside it says it all). With `themed`, a neutral symbol comes from the
+// desktop icon theme when it has one.
+QLabel *symbol(const QString &name, int pixels, const QColor &color, QWidget *parent, bool themed = false);
 // A row of a symbol and a text, centred vertically.
-QWidget *symbolRow(OrganizeIcons::Symbol symbol, int pixels, const QColor &color, QLabel *text, QWidget *parent, int spacing = 6,
+QWidget *symbolRow(const QString &name, int pixels, const QColor &color, QLabel *text, QWidget *parent, int spacing = 6,
                    bool themed = false);
 
 } // namespace ExportViewStyle

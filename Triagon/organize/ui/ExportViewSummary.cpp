@@ -107,7 +107,7 @@ QWidget *ExportView::buildSummaryColumn()
     m_rootName = label(QString(), 11, tree, QFont::DemiBold);
     m_rootName->setObjectName(QStringLiteral("rootName"));
     m_rootName->setFont(sizedFont(tree, 11, QFont::DemiBold, true));
-    treeColumn->addWidget(symbolRow(OrganizeIcons::Symbol::folderFill, 13, accentColor(), m_rootName, tree, 4));
+    treeColumn->addWidget(symbolRow(QStringLiteral("folder.fill"), 13, accentColor(), m_rootName, tree, 4));
     m_treeRows = new QVBoxLayout;
     m_treeRows->setContentsMargins(14, 0, 0, 0);
     m_treeRows->setSpacing(2);
@@ -115,14 +115,14 @@ QWidget *ExportView::buildSummaryColumn()
     m_manifestName = label(QString(), 10, tree, QFont::Normal, true);
     m_manifestName->setObjectName(QStringLiteral("manifestName"));
     m_manifestName->setFont(sizedFont(tree, 10, QFont::Normal, true));
-    m_manifestRow = symbolRow(OrganizeIcons::Symbol::docText, 11, secondary(this), m_manifestName, tree, 4, true);
+    m_manifestRow = symbolRow(QStringLiteral("doc.text"), 11, secondary(this), m_manifestName, tree, 4, true);
     m_manifestRow->setContentsMargins(14, 0, 0, 0);
     treeColumn->addWidget(m_manifestRow);
     previewColumn->addWidget(tree);
     m_multiTagText = label(QString(), 10, preview, QFont::Normal, true);
     m_multiTagText->setObjectName(QStringLiteral("multiTagNote"));
     m_multiTagText->setWordWrap(true);
-    m_multiTagNote = symbolRow(OrganizeIcons::Symbol::infoCircle, 12, blue(), m_multiTagText, preview, 4);
+    m_multiTagNote = symbolRow(QStringLiteral("info.circle"), 12, blue(), m_multiTagText, preview, 4);
     m_multiTagNote->setContentsMargins(0, 4, 0, 0);
     previewColumn->addWidget(m_multiTagNote);
     planned->addWidget(preview);
@@ -137,15 +137,15 @@ QWidget *ExportView::buildSummaryColumn()
     m_willBeMoved = label(QString(), 12, what);
     m_willBeMoved->setObjectName(QStringLiteral("willBeMoved"));
     m_willBeMoved->setTextFormat(Qt::RichText);
-    whatColumn->addWidget(symbolRow(OrganizeIcons::Symbol::folderBadgePlus, 14, palette().color(QPalette::WindowText), m_willBeMoved, what,
+    whatColumn->addWidget(symbolRow(QStringLiteral("folder.badge.plus"), 14, palette().color(QPalette::WindowText), m_willBeMoved, what,
                                     6, true));
     m_leftInPlaceText = label(QString(), 12, what, QFont::Normal, true);
     m_leftInPlaceText->setObjectName(QStringLiteral("leftInPlace"));
-    m_leftInPlace = symbolRow(OrganizeIcons::Symbol::film, 14, secondary(this), m_leftInPlaceText, what, 6, true);
+    m_leftInPlace = symbolRow(QStringLiteral("film/organize"), 14, secondary(this), m_leftInPlaceText, what, 6, true);
     whatColumn->addWidget(m_leftInPlace);
     QLabel *manifestLine = label(QStringLiteral("Include a JSON manifest"), 12, what);
     manifestLine->setObjectName(QStringLiteral("manifestLine"));
-    m_manifestLine = symbolRow(OrganizeIcons::Symbol::docText, 14, palette().color(QPalette::WindowText), manifestLine, what, 6, true);
+    m_manifestLine = symbolRow(QStringLiteral("doc.text"), 14, palette().color(QPalette::WindowText), manifestLine, what, 6, true);
     whatColumn->addWidget(m_manifestLine);
     m_destinationLine = label(QString(), 11, what, QFont::Normal, true);
     m_destinationLine->setObjectName(QStringLiteral("destinationLine"));
@@ -159,7 +159,7 @@ QWidget *ExportView::buildSummaryColumn()
     QLabel *leave = label(QStringLiteral("Clips leave their original location"), 12, what);
     setTextColor(leave, accentColor());
     leave->setObjectName(QStringLiteral("leaveLine"));
-    whatColumn->addWidget(symbolRow(OrganizeIcons::Symbol::arrowRight, 14, accentColor(), leave, what));
+    whatColumn->addWidget(symbolRow(QStringLiteral("arrow.right"), 14, accentColor(), leave, what));
     planned->addWidget(what);
 
     layout->addWidget(m_plannedBlock);

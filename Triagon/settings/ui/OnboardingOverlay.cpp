@@ -1,9 +1,9 @@
 #include "settings/ui/OnboardingOverlay.h"
 
+#include "app/SymbolCatalog.h"
 #include "app/widgets/SymbolView.h"
 #include "app/widgets/WidgetStyle.h"
 #include "settings/TourManager.h"
-#include "settings/ui/SettingsSymbols.h"
 #include "settings/ui/TourStepIndicator.h"
 
 #include <QApplication>
@@ -40,7 +40,7 @@ protected:
 
 QIcon chevron(const QString &name, const QColor &color, qreal devicePixelRatio)
 {
-    const QPixmap pixmap = SymbolPainting::pixmap(SettingsSymbols::drawer(name), 9, color, devicePixelRatio);
+    const QPixmap pixmap = SymbolPainting::pixmap(SymbolCatalog::drawer(SymbolCatalog::variant(name, u"settings")), 9, color, devicePixelRatio);
     QIcon icon;
     icon.addPixmap(pixmap, QIcon::Normal);
     icon.addPixmap(pixmap, QIcon::Active);
@@ -81,7 +81,7 @@ OnboardingOverlay::OnboardingOverlay(TourManager &tourManager, const QColor &bra
     auto *content = new QVBoxLayout(m_stepContent);
     content->setContentsMargins(28, 32, 28, 24);
     content->setSpacing(16);
-    m_symbol = new SymbolView(SettingsSymbols::drawer(QString()), 36, m_brandColor, m_stepContent);
+    m_symbol = new SymbolView(SymbolCatalog::drawer(QString()), 36, m_brandColor, m_stepContent);
     // As wide as the card, the picture in its middle.
     m_symbol->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     m_symbol->setFixedHeight(44);
@@ -302,7 +302,7 @@ void OnboardingOverlay::refresh(bool animateStep)
 
     if (m_iconName != step->icon) {
         m_iconName = step->icon;
-        m_symbol->setDrawer(SettingsSymbols::drawer(m_iconName));
+        m_symbol->setDrawer(SymbolCatalog::drawer(SymbolCatalog::variant(m_iconName, u"settings")));
     }
     m_title->setText(step->title);
     m_body->setText(QStringLiteral("<div style=\"line-height: 125%;\">%1</div>").arg(step->body.toHtmlEscaped()));

@@ -4,7 +4,7 @@
 #include "app/SecondsLabel.h"
 #include "app/widgets/ValueTextSlider.h"
 #include "app/widgets/WidgetStyle.h"
-#include "settings/ui/SettingsSymbols.h"
+#include "app/SymbolCatalog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,7 +59,7 @@ ScrubSettingsTab::ScrubSettingsTab(AppSettings &settings, QWidget *parent)
     column->addLayout(m_rowsLayout);
 
     auto *addRow = new QHBoxLayout;
-    m_add = new QPushButton(SettingsSymbols::icon(QStringLiteral("plus.circle.fill")), QStringLiteral("Add modifier"), this);
+    m_add = new QPushButton(SymbolCatalog::icon(QStringLiteral("plus.circle.fill")), QStringLiteral("Add modifier"), this);
     m_add->setObjectName(QStringLiteral("addModifierButton"));
     m_add->setFlat(true);
     m_add->setAutoDefault(false);
@@ -282,7 +282,7 @@ void ScrubSettingsTab::rebuildRows()
         layout->addStretch(1);
 
         if (m_modifiers.size() >= 2) {
-            row.remove = new QPushButton(SettingsSymbols::icon(QStringLiteral("minus.circle.fill")), QString(), rowWidget);
+            row.remove = new QPushButton(SymbolCatalog::icon(QStringLiteral("minus.circle.fill")), QString(), rowWidget);
             row.remove->setAccessibleName(QStringLiteral("Remove modifier"));
             row.remove->setToolTip(QStringLiteral("Remove modifier"));
             row.remove->setFlat(true);

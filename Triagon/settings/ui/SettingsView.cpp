@@ -4,7 +4,7 @@
 #include "settings/ui/AudioTriageSettingsTab.h"
 #include "settings/ui/GeneralSettingsTab.h"
 #include "settings/ui/ScrubSettingsTab.h"
-#include "settings/ui/SettingsSymbols.h"
+#include "app/SymbolCatalog.h"
 #include "settings/ui/SettingsTabBar.h"
 #include "settings/ui/TagsSettingsTab.h"
 
@@ -31,13 +31,13 @@ SettingsView::SettingsView(AppSettings &settings, QWidget *parent) : QTabWidget(
     m_scrub = new ScrubSettingsTab(settings, this);
     m_audio = new AudioTriageSettingsTab(settings, this);
     m_appearance = new AppearanceSettingsTab(settings, this);
-    addTab(m_general, SettingsSymbols::icon(QStringLiteral("gear"), QStringLiteral("preferences-system")),
+    addTab(m_general, SymbolCatalog::icon(QStringLiteral("gear"), QStringLiteral("preferences-system")),
            QStringLiteral("General"));
-    addTab(m_tags, SettingsSymbols::icon(QStringLiteral("tag")), QStringLiteral("Tags"));
-    addTab(m_scrub, SettingsSymbols::icon(QStringLiteral("hand.draw")), QStringLiteral("Scrub"));
-    addTab(m_audio, SettingsSymbols::icon(QStringLiteral("waveform"), QStringLiteral("audio-x-generic")),
+    addTab(m_tags, SymbolCatalog::icon(QStringLiteral("tag/settings")), QStringLiteral("Tags"));
+    addTab(m_scrub, SymbolCatalog::icon(QStringLiteral("hand.draw")), QStringLiteral("Scrub"));
+    addTab(m_audio, SymbolCatalog::icon(QStringLiteral("waveform/settings"), QStringLiteral("audio-x-generic")),
            QStringLiteral("Audio Triage"));
-    addTab(m_appearance, SettingsSymbols::icon(QStringLiteral("paintbrush"), QStringLiteral("preferences-desktop-theme")),
+    addTab(m_appearance, SymbolCatalog::icon(QStringLiteral("paintbrush"), QStringLiteral("preferences-desktop-theme")),
            QStringLiteral("Appearance"));
     setTab(QStringLiteral("general"));
 

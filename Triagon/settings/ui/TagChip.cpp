@@ -1,7 +1,7 @@
 #include "settings/ui/TagChip.h"
 
 #include "app/widgets/WidgetStyle.h"
-#include "settings/ui/SettingsSymbols.h"
+#include "app/SymbolCatalog.h"
 
 #include <QFontMetricsF>
 #include <QHBoxLayout>
@@ -34,7 +34,7 @@ TagChip::TagChip(const QString &tag, QWidget *parent) : QWidget(parent)
     m_remove->setObjectName(QStringLiteral("removeTagButton"));
     m_remove->setFlat(true);
     m_remove->setCursor(Qt::PointingHandCursor);
-    m_remove->setIcon(SettingsSymbols::icon(QStringLiteral("xmark")));
+    m_remove->setIcon(SymbolCatalog::icon(QStringLiteral("xmark/settings")));
     m_remove->setIconSize(QSize(8, 8));
     m_remove->setFixedSize(buttonSide, buttonSide);
     m_remove->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; padding: 0; }"));

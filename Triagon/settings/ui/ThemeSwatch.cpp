@@ -1,6 +1,6 @@
 #include "settings/ui/ThemeSwatch.h"
 
-#include "settings/ui/SettingsSymbols.h"
+#include "app/SymbolCatalog.h"
 
 #include <QPainter>
 
@@ -43,5 +43,5 @@ void ThemeSwatch::paintEvent(QPaintEvent *)
     painter.setPen(QPen(palette().color(QPalette::WindowText), 2.5));
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(c, r + 2 - 1.25, r + 2 - 1.25);
-    SettingsSymbols::draw(painter, QRectF(c.x() - 5.5, c.y() - 5.5, 11, 11), QStringLiteral("checkmark"), Qt::white);
+    SymbolCatalog::draw(painter, QRectF(c.x() - 5.5, c.y() - 5.5, 11, 11), u"checkmark", Qt::white);
 }

@@ -1,4 +1,5 @@
 #include "support/SettingsFileFixture.h"
+#include "app/SymbolCatalog.h"
 #include "settings/TourManager.h"
 #include "settings/ui/OnboardingOverlay.h"
 #include "settings/ui/TourStepIndicator.h"
@@ -221,3 +222,10 @@ TEST_F(OnboardingOverlayTest, aOneCardTourShowsSkipAndDone)
 }
 
 } // namespace
+
+// A typo in a step's icon name would leave the card's picture empty.
+TEST(OnboardingOverlaySymbols, EveryStepsPictureIsInTheSymbolCatalogue)
+{
+    for (const TourStep &step : TourManager::onboardingTour().steps)
+        EXPECT_TRUE(SymbolCatalog::contains(SymbolCatalog::variant(step.icon, u"settings"))) << step.icon.toStdString();
+}

@@ -1,16 +1,32 @@
-#include "markers/ui/MarkerSymbols.h"
+// The drawings of the hand-marker and numbering-reset sheets, on a grid of
+// 16 steps across the box's centred square, so that they take any colour
+// (the accent, green, orange, the secondary text colour).
+#include "app/SymbolDrawings.h"
 
-#include "app/DrawnIconEngine.h"
-
-#include <QPainter>
 #include <QPainterPath>
-#include <QPixmap>
 
+#include <algorithm>
 #include <cmath>
 
-namespace MarkerSymbols {
-
 namespace {
+
+enum class Symbol {
+    handRaised,      // a raised hand, filled
+    handRaisedSlash, // the hand crossed out
+    closeCircle,     // a filled circle with a cross cut out
+    close,           // a cross
+    magnifyingGlass,
+    tag,             // a tag outline
+    tagFilled,
+    sparkles,
+    number,          // "#"
+    undoArrow,       // an arrow turning back
+    arrowRight,
+    warning,         // a triangle with an exclamation mark
+    play,            // a filled triangle
+    chevronRight,
+    chevronDown,
+};
 
 using SymbolPainting::roundPen;
 
@@ -60,8 +76,6 @@ QPainterPath starPath(const QPointF &c, qreal radius)
     path.quadTo(c.x() - inner, c.y() - inner, c.x(), c.y() - radius);
     return path;
 }
-
-} // namespace
 
 void draw(QPainter &p, const QRectF &box, const QColor &color, Symbol symbol)
 {
@@ -187,22 +201,30 @@ void draw(QPainter &p, const QRectF &box, const QColor &color, Symbol symbol)
     p.restore();
 }
 
-SymbolDrawer drawer(Symbol symbol)
+SymbolDrawer grid16(Symbol symbol)
 {
     return [symbol](QPainter &painter, const QRectF &box, const QColor &color) { draw(painter, box, color, symbol); };
 }
 
-QIcon icon(Symbol symbol, const QString &themeName)
-{
-    return DrawnIconEngine::themedOr(themeName, drawer(symbol));
-}
+} // namespace
 
-QIcon coloredIcon(Symbol symbol, const QColor &color, int pixels)
+QList<SymbolDrawings::Entry> SymbolDrawings::markers()
 {
-    QIcon result;
-    for (const qreal scale : {1.0, 2.0})
-        result.addPixmap(SymbolPainting::pixmap(drawer(symbol), pixels, color, scale));
-    return result;
+    return {
+        {"hand.raised.fill/marker", grid16(Symbol::handRaised)},
+        {"hand.raised.slash/marker", grid16(Symbol::handRaisedSlash)},
+        {"xmark.circle.fill/marker", grid16(Symbol::closeCircle)},
+        {"xmark/marker", grid16(Symbol::close)},
+        {"magnifyingglass", grid16(Symbol::magnifyingGlass)},
+        {"tag/marker", grid16(Symbol::tag)},
+        {"tag.fill/marker", grid16(Symbol::tagFilled)},
+        {"sparkles", grid16(Symbol::sparkles)},
+        {"number", grid16(Symbol::number)},
+        {"arrow.uturn.backward/marker", grid16(Symbol::undoArrow)},
+        {"arrow.right/marker", grid16(Symbol::arrowRight)},
+        {"exclamationmark.triangle/marker", grid16(Symbol::warning)},
+        {"play.fill/marker", grid16(Symbol::play)},
+        {"chevron.right/marker", grid16(Symbol::chevronRight)},
+        {"chevron.down", grid16(Symbol::chevronDown)},
+    };
 }
-
-} // namespace MarkerSymbols

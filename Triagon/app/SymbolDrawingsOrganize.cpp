@@ -1,12 +1,25 @@
-#include "organize/ui/OrganizeIcons.h"
+// The drawings of the Organize Clips sheet: a square inset by 6 %, lines of
+// 9 % of its side; marks are cleared out of their filled shapes, so these are
+// drawn into pixmaps of their own.
+#include "app/SymbolDrawings.h"
 
-#include "app/SymbolPainting.h"
-
-#include <QIcon>
 #include <QPainterPath>
 #include <QtMath>
 
 namespace {
+
+enum class Symbol {
+    folderFill,             // a filled folder
+    folderBadgePlus,        // a folder with a plus
+    film,                   // a film strip
+    docText,                // a page with lines
+    infoCircle,             // an "i" in a circle
+    arrowRight,             // an arrow to the right
+    checkmarkCircleFill,    // a check in a filled circle
+    xmarkCircleFill,        // a cross in a filled circle
+    xmarkOctagonFill,       // a cross in a filled octagon
+    exclamationTriangleFill // an exclamation mark in a filled triangle
+};
 
 using SymbolPainting::strokePen;
 
@@ -47,20 +60,7 @@ QPainterPath crossPath(const QPointF &c, qreal d)
     return cross;
 }
 
-QString themeName(OrganizeIcons::Symbol symbol)
-{
-    switch (symbol) {
-    case OrganizeIcons::Symbol::folderBadgePlus: return QStringLiteral("folder-new");
-    case OrganizeIcons::Symbol::film: return QStringLiteral("video-x-generic");
-    case OrganizeIcons::Symbol::docText: return QStringLiteral("text-x-generic");
-    case OrganizeIcons::Symbol::xmarkCircleFill: return QStringLiteral("window-close");
-    default: return QString();
-    }
-}
-
-} // namespace
-
-void OrganizeIcons::draw(Symbol symbol, QPainter &p, const QRectF &box, const QColor &color)
+void draw(Symbol symbol, QPainter &p, const QRectF &box, const QColor &color)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
@@ -172,16 +172,25 @@ void OrganizeIcons::draw(Symbol symbol, QPainter &p, const QRectF &box, const QC
     p.restore();
 }
 
-QPixmap OrganizeIcons::pixmap(Symbol symbol, int pixels, const QColor &color, qreal devicePixelRatio, bool themed)
+SymbolDrawer sheet(Symbol symbol)
 {
-    if (themed) {
-        const QString name = themeName(symbol);
-        if (!name.isEmpty()) {
-            const QIcon icon = QIcon::fromTheme(name);
-            if (!icon.isNull())
-                return icon.pixmap(QSize(pixels, pixels), qMax<qreal>(1.0, devicePixelRatio));
-        }
-    }
-    const auto drawing = [symbol](QPainter &painter, const QRectF &box, const QColor &tint) { draw(symbol, painter, box, tint); };
-    return SymbolPainting::pixmap(drawing, pixels, color, devicePixelRatio);
+    return [symbol](QPainter &painter, const QRectF &box, const QColor &color) { draw(symbol, painter, box, color); };
+}
+
+} // namespace
+
+QList<SymbolDrawings::Entry> SymbolDrawings::organize()
+{
+    return {
+        {"folder.fill", sheet(Symbol::folderFill)},
+        {"folder.badge.plus", sheet(Symbol::folderBadgePlus)},
+        {"film/organize", sheet(Symbol::film)},
+        {"doc.text", sheet(Symbol::docText)},
+        {"info.circle", sheet(Symbol::infoCircle)},
+        {"arrow.right", sheet(Symbol::arrowRight)},
+        {"checkmark.circle.fill/organize", sheet(Symbol::checkmarkCircleFill)},
+        {"xmark.circle.fill/organize", sheet(Symbol::xmarkCircleFill)},
+        {"xmark.octagon.fill", sheet(Symbol::xmarkOctagonFill)},
+        {"exclamationmark.triangle.fill", sheet(Symbol::exclamationTriangleFill)},
+    };
 }

@@ -1,15 +1,13 @@
-#include "settings/ui/SettingsSymbols.h"
+// The drawings of the settings window and the tour cards: line drawings in
+// a unit square (0..1 both ways) mapped onto the square centred in the box.
+#include "app/SymbolDrawings.h"
 
-#include "app/DrawnIconEngine.h"
-
-#include <QHash>
-#include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <functional>
+#include <numbers>
 
 namespace {
 
@@ -256,64 +254,49 @@ void drawSignCircle(QPainter &p, double w, bool plus)
         p.drawLine(QPointF(0.5, 0.28), QPointF(0.5, 0.72));
 }
 
-const QHash<QString, Drawing> &drawings()
+// The frame every drawing of this family is drawn in: the unit square mapped
+// onto the box's centred square, a round pen of at least 1.4 pixels (thicker
+// at large sizes), no brush.
+SymbolDrawer unit(Drawing drawing)
 {
-    static const QHash<QString, Drawing> table{
-        {QStringLiteral("gear"), drawGear},
-        {QStringLiteral("tag"), drawTag},
-        {QStringLiteral("hand.draw"), drawHandDraw},
-        {QStringLiteral("hand.wave"), drawHandWave},
-        {QStringLiteral("waveform"), drawWaveform},
-        {QStringLiteral("paintbrush"), drawPaintbrush},
-        {QStringLiteral("film.stack"), drawFilmStack},
-        {QStringLiteral("star"), drawStar},
-        {QStringLiteral("arrow.up.left.and.arrow.down.right"), drawExpand},
-        {QStringLiteral("sidebar.left"), drawSidebarLeft},
-        {QStringLiteral("checkmark"), drawCheckmark},
-        {QStringLiteral("checkmark.circle"), drawCheckmarkCircle},
-        {QStringLiteral("sparkles"), drawSparkles},
-        {QStringLiteral("xmark"), drawXmark},
-        {QStringLiteral("chevron.left"), drawChevronLeft},
-        {QStringLiteral("chevron.right"), drawChevronRight},
-        {QStringLiteral("plus.circle.fill"), [](QPainter &p, double w) { drawSignCircle(p, w, true); }},
-        {QStringLiteral("minus.circle.fill"), [](QPainter &p, double w) { drawSignCircle(p, w, false); }},
+    return [drawing = std::move(drawing)](QPainter &painter, const QRectF &box, const QColor &color) {
+        const double side = std::min(box.width(), box.height());
+        if (side <= 0)
+            return;
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        painter.translate(box.center().x() - side / 2, box.center().y() - side / 2);
+        painter.scale(side, side);
+        const double width = std::max(1.4 / side, 0.07);
+        painter.setPen(roundPen(color, width));
+        painter.setBrush(Qt::NoBrush);
+        drawing(painter, width);
+        painter.restore();
     };
-    return table;
 }
 
 } // namespace
 
-bool SettingsSymbols::isKnown(const QString &name)
+QList<SymbolDrawings::Entry> SymbolDrawings::settings()
 {
-    return drawings().contains(name);
-}
-
-void SettingsSymbols::draw(QPainter &painter, const QRectF &box, const QString &name, const QColor &color)
-{
-    const auto it = drawings().constFind(name);
-    if (it == drawings().constEnd())
-        return;
-    const double side = std::min(box.width(), box.height());
-    if (side <= 0)
-        return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.translate(box.center().x() - side / 2, box.center().y() - side / 2);
-    painter.scale(side, side);
-    // At least 1.4 pixels, thicker at large sizes.
-    const double width = std::max(1.4 / side, 0.07);
-    painter.setPen(roundPen(color, width));
-    painter.setBrush(Qt::NoBrush);
-    (*it)(painter, width);
-    painter.restore();
-}
-
-SymbolDrawer SettingsSymbols::drawer(const QString &name)
-{
-    return [name](QPainter &painter, const QRectF &box, const QColor &color) { draw(painter, box, name, color); };
-}
-
-QIcon SettingsSymbols::icon(const QString &name, const QString &themeName)
-{
-    return DrawnIconEngine::themedOr(themeName, drawer(name));
+    return {
+        {"gear", unit(drawGear)},
+        {"tag/settings", unit(drawTag)},
+        {"hand.draw", unit(drawHandDraw)},
+        {"hand.wave", unit(drawHandWave)},
+        {"waveform/settings", unit(drawWaveform)},
+        {"paintbrush", unit(drawPaintbrush)},
+        {"film.stack", unit(drawFilmStack)},
+        {"star", unit(drawStar)},
+        {"arrow.up.left.and.arrow.down.right/settings", unit(drawExpand)},
+        {"sidebar.left/settings", unit(drawSidebarLeft)},
+        {"checkmark", unit(drawCheckmark)},
+        {"checkmark.circle/settings", unit(drawCheckmarkCircle)},
+        {"sparkles/settings", unit(drawSparkles)},
+        {"xmark/settings", unit(drawXmark)},
+        {"chevron.left", unit(drawChevronLeft)},
+        {"chevron.right", unit(drawChevronRight)},
+        {"plus.circle.fill", unit([](QPainter &p, double w) { drawSignCircle(p, w, true); })},
+        {"minus.circle.fill", unit([](QPainter &p, double w) { drawSignCircle(p, w, false); })},
+    };
 }

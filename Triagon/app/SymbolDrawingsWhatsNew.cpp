@@ -1,8 +1,8 @@
-#include "AppUpdates/SectionSymbol.h"
+// The badges before the section titles of the what's-new sheet: a filled
+// circle (a triangle for warnings) in the section's colour with a white mark
+// painted into it.
+#include "app/SymbolDrawings.h"
 
-#include "app/SymbolPainting.h"
-
-#include <QPainter>
 #include <QPainterPath>
 
 #include <algorithm>
@@ -42,9 +42,7 @@ void arcArrow(QPainter &p, const QPointF &c, double r, double startDeg, double s
     p.drawPolygon(triangle);
 }
 
-} // namespace
-
-void SectionSymbol::draw(QPainter &p, const QRectF &box, const QString &name, const QColor &color)
+void draw(QPainter &p, const QRectF &box, const QString &name, const QColor &color)
 {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -123,4 +121,20 @@ void SectionSymbol::draw(QPainter &p, const QRectF &box, const QString &name, co
     }
     // "circle.fill" and unknown names: the circle alone.
     p.restore();
+}
+
+SymbolDrawer badge(const char *name)
+{
+    const QString shape = QString::fromLatin1(name).section(QLatin1Char('/'), 0, 0);
+    return [shape](QPainter &painter, const QRectF &box, const QColor &color) { draw(painter, box, shape, color); };
+}
+
+} // namespace
+
+QList<SymbolDrawings::Entry> SymbolDrawings::whatsNew()
+{
+    QList<Entry> entries;
+    for (const char *name : {"exclamationmark.triangle.fill/whatsnew", "circle.fill", "plus.circle.fill/whatsnew", "minus.circle.fill/whatsnew", "checkmark.circle.fill/whatsnew", "arrow.up.circle.fill", "arrow.triangle.2.circlepath.circle.fill", "lock.circle.fill", "info.circle.fill"})
+        entries.append({name, badge(name)});
+    return entries;
 }

@@ -1,43 +1,27 @@
-#include "audiotriage/ui/AudioTriageSymbols.h"
+// The drawings of the audio triage sheet: a square inset by 6 %, lines of
+// 9 % of its side, marks cut out of their filled shapes on a layer.
+#include "app/SymbolDrawings.h"
 
-#include "app/DrawnIconEngine.h"
-
-#include <QHash>
-#include <QImage>
-#include <QPaintDevice>
 #include <QPainterPath>
 
 #include <iterator>
 
 namespace {
 
-using Symbol = AudioTriageSymbols::Symbol;
-
-// The theme's symbolic picture that shows the same thing, if any.
-QString themeName(Symbol symbol)
-{
-    switch (symbol) {
-    case Symbol::closeCircleFill: return QStringLiteral("window-close-symbolic");
-    case Symbol::speakerWaves:
-    case Symbol::speakerWavesFill: return QStringLiteral("audio-volume-high-symbolic");
-    case Symbol::speakerFill: return QStringLiteral("audio-volume-low-symbolic");
-    case Symbol::undoArrow: return QStringLiteral("edit-undo-symbolic");
-    case Symbol::warningTriangle: return QStringLiteral("dialog-warning-symbolic");
-    case Symbol::checkmarkCircleFill: return QStringLiteral("emblem-ok-symbolic");
-    case Symbol::minusCircle: return QStringLiteral("list-remove-symbolic");
-    default: return {};
-    }
-}
-
-const QIcon &themed(Symbol symbol)
-{
-    static QHash<int, QIcon> cache;
-    const auto it = cache.constFind(int(symbol));
-    if (it != cache.constEnd())
-        return *it;
-    const QString name = themeName(symbol);
-    return *cache.insert(int(symbol), name.isEmpty() ? QIcon() : QIcon::fromTheme(name));
-}
+enum class Symbol {
+    waveform,
+    closeCircleFill,   // the sheet's close button
+    speakerWaves,      // loudness levels
+    speakerWavesFill,  // the loud rule
+    speakerFill,       // the quiet rule
+    tag,
+    tagFill,
+    sliders,
+    undoArrow,
+    warningTriangle,
+    checkmarkCircleFill,
+    minusCircle,
+};
 
 // The square the drawings fill: a little inside the box.
 QRectF squareIn(const QRectF &box)
@@ -204,40 +188,34 @@ void drawDrawn(QPainter &painter, Symbol symbol, const QRectF &box, const QColor
     }
 }
 
+SymbolDrawer sheet(Symbol symbol)
+{
+    return [symbol](QPainter &painter, const QRectF &box, const QColor &color) {
+        if (box.isEmpty())
+            return;
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        drawDrawn(painter, symbol, box, color);
+        painter.restore();
+    };
+}
+
 } // namespace
 
-void AudioTriageSymbols::draw(QPainter &painter, Symbol symbol, const QRectF &box, const QColor &color)
+QList<SymbolDrawings::Entry> SymbolDrawings::audio()
 {
-    if (box.isEmpty())
-        return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const QIcon &icon = themed(symbol);
-    if (!icon.isNull()) {
-        // A symbolic picture is one colour: painting the colour through its
-        // shape gives the tint.
-        const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-        const QRectF square = squareIn(box);
-        QImage image = icon.pixmap(square.size().toSize(), ratio).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QPainter tint(&image);
-        tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        tint.fillRect(image.rect(), color);
-        tint.end();
-        painter.drawImage(square, image);
-    } else {
-        drawDrawn(painter, symbol, box, color);
-    }
-    painter.restore();
-}
-
-SymbolDrawer AudioTriageSymbols::drawer(Symbol symbol)
-{
-    return [symbol](QPainter &painter, const QRectF &box, const QColor &color) { draw(painter, symbol, box, color); };
-}
-
-QIcon AudioTriageSymbols::icon(Symbol symbol, const QColor &color)
-{
-    return QIcon(new DrawnIconEngine([symbol, color](QPainter &painter, const QRectF &box, const QColor &) {
-        draw(painter, symbol, box, color);
-    }));
+    return {
+        {"waveform/audio", sheet(Symbol::waveform)},
+        {"xmark.circle.fill/audio", sheet(Symbol::closeCircleFill)},
+        {"speaker.wave.3", sheet(Symbol::speakerWaves)},
+        {"speaker.wave.3.fill", sheet(Symbol::speakerWavesFill)},
+        {"speaker.fill", sheet(Symbol::speakerFill)},
+        {"tag/audio", sheet(Symbol::tag)},
+        {"tag.fill/audio", sheet(Symbol::tagFill)},
+        {"slider.horizontal.3", sheet(Symbol::sliders)},
+        {"arrow.uturn.backward/audio", sheet(Symbol::undoArrow)},
+        {"exclamationmark.triangle/audio", sheet(Symbol::warningTriangle)},
+        {"checkmark.circle.fill/audio", sheet(Symbol::checkmarkCircleFill)},
+        {"minus.circle", sheet(Symbol::minusCircle)},
+    };
 }
