@@ -1,7 +1,7 @@
 #include "grid/ClipCardAccessible.h"
 
+#include "app/widgets/RenameTextField.h"
 #include "grid/ClipThumbnailView.h"
-#include "grid/RenameTextField.h"
 
 ClipCardAccessible::ClipCardAccessible(ClipThumbnailView *card)
     : QAccessibleWidget(card, QAccessible::Button)

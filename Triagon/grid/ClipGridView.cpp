@@ -1,12 +1,12 @@
 #include "grid/ClipGridView.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/GridPainting.h"
 #include "app/widgets/WidgetStyle.h"
 #include "grid/BackToTopButton.h"
 #include "grid/ClipGridViewport.h"
 #include "grid/ClipThumbnailView.h"
 #include "grid/EngineCardMedia.h"
-#include "grid/GridPainting.h"
 #include "library/ClipStore.h"
 #include "media/ShuttleController.h"
 #include "media/VideoPlayer.h"

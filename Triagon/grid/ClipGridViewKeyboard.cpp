@@ -5,8 +5,8 @@
 #include "grid/ClipGridView.h"
 
 #include "app/ModifierKey.h"
+#include "app/widgets/RenameTextField.h"
 #include "grid/ClipSection.h"
-#include "grid/RenameTextField.h"
 #include "library/ClipStore.h"
 #include "library/model/StrictInteger.h"
 #include "media/ui/PlayerView.h"

@@ -2,8 +2,8 @@
 // shuttle and drawn on that clip's card.
 #include "grid/ClipGridView.h"
 
+#include "app/HoverScrub.h"
 #include "grid/CardMedia.h"
-#include "grid/HoverScrub.h"
 #include "media/ShuttleController.h"
 #include "media/VideoPlayer.h"
 

@@ -1,13 +1,13 @@
 #include "grid/ClipThumbnailView.h"
 
 #include "app/AppSettings.h"
+#include "app/HoverScrub.h"
 #include "app/ThemeColor.h"
+#include "app/widgets/GridPainting.h"
+#include "app/widgets/RenameTextField.h"
+#include "app/widgets/TagPickerPopup.h"
 #include "app/widgets/WidgetStyle.h"
 #include "grid/CardMedia.h"
-#include "grid/GridPainting.h"
-#include "grid/HoverScrub.h"
-#include "grid/RenameTextField.h"
-#include "grid/TagPickerPopup.h"
 #include "media/ShuttleController.h"
 #include "media/VideoPlayer.h"
 

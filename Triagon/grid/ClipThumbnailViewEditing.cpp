@@ -1,11 +1,11 @@
 // The card's in-place editing: the rename field and the tag picker popup.
 #include "grid/ClipThumbnailView.h"
 
+#include "app/widgets/GridPainting.h"
+#include "app/widgets/RenameTextField.h"
+#include "app/widgets/TagPickerPopup.h"
+#include "app/widgets/TagPickerView.h"
 #include "app/widgets/WidgetStyle.h"
-#include "grid/GridPainting.h"
-#include "grid/RenameTextField.h"
-#include "grid/TagPickerPopup.h"
-#include "grid/TagPickerView.h"
 #include "library/model/FileName.h"
 
 #include <QEvent>

@@ -3,9 +3,9 @@
 #include "grid/ClipThumbnailView.h"
 
 #include "app/AppSettings.h"
+#include "app/HoverScrub.h"
+#include "app/widgets/Reveal.h"
 #include "grid/CardMedia.h"
-#include "grid/HoverScrub.h"
-#include "grid/Reveal.h"
 
 #include <QContextMenuEvent>
 #include <QEnterEvent>

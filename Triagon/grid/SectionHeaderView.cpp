@@ -1,8 +1,8 @@
 #include "grid/SectionHeaderView.h"
 
+#include "app/widgets/GridPainting.h"
 #include "app/widgets/WidgetStyle.h"
 #include "grid/ClipSection.h"
-#include "grid/GridPainting.h"
 
 #include <QEvent>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "GridTestSupport.h"
 
+#include "app/widgets/TagPickerView.h"
 #include "grid/ClipCardAccessible.h"
 #include "grid/SectionHeaderView.h"
-#include "grid/TagPickerView.h"
 #include "library/model/MarkerFlag.h"
 
 #include <QAccessible>

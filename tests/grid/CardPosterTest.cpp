@@ -1,6 +1,6 @@
 #include "GridTestSupport.h"
 
-#include "grid/GridPainting.h"
+#include "app/widgets/GridPainting.h"
 
 #include "media/AudioScrubEngine.h"
 #include "media/ScrubPlayerPool.h"

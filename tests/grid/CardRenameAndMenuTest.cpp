@@ -1,9 +1,9 @@
 #include "GridTestSupport.h"
 
-#include "grid/Reveal.h"
+#include "app/widgets/Reveal.h"
 
-#include "grid/RenameTextField.h"
-#include "grid/TagPickerView.h"
+#include "app/widgets/RenameTextField.h"
+#include "app/widgets/TagPickerView.h"
 
 #include <QMenu>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 #include "GridTestSupport.h"
 
 #include "app/ThemeColor.h"
-#include "grid/TagPickerView.h"
+#include "app/widgets/TagPickerView.h"
 #include "support/TestMedia.h"
 
 #include <QFrame>

@@ -1,8 +1,8 @@
 #include "GridTestSupport.h"
 
+#include "app/widgets/RenameTextField.h"
+#include "app/widgets/TagPickerView.h"
 #include "grid/ExpandedClipOverlay.h"
-#include "grid/RenameTextField.h"
-#include "grid/TagPickerView.h"
 #include "media/ScrubPlayerPool.h"
 #include "media/ShuttleController.h"
 #include "media/VideoPlayer.h"

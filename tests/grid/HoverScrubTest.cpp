@@ -1,6 +1,6 @@
 #include "GridTestSupport.h"
 
-#include "grid/HoverScrub.h"
+#include "app/HoverScrub.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "GridTestSupport.h"
 
-#include "grid/FlowLayout.h"
-#include "grid/TagPickerView.h"
+#include "app/widgets/FlowLayout.h"
+#include "app/widgets/TagPickerView.h"
 
 #include <QAccessible>
 #include <QLabel>

@@ -3,9 +3,9 @@
 // grid, or on the player while a clip is open.
 #include "WindowTestSupport.h"
 
+#include "app/widgets/RenameTextField.h"
 #include "grid/ClipGridView.h"
 #include "grid/ClipThumbnailView.h"
-#include "grid/RenameTextField.h"
 #include "media/ui/PlayerView.h"
 #include "settings/ui/OnboardingOverlay.h"
 #include "window/AppNotifier.h"

@@ -3,9 +3,9 @@
 #include "media/ui/PlayerView.h"
 
 #include "app/SymbolCatalog.h"
+#include "app/widgets/GridPainting.h"
+#include "app/widgets/Reveal.h"
 #include "app/widgets/WidgetStyle.h"
-#include "grid/GridPainting.h"
-#include "grid/Reveal.h"
 #include "media/ui/PlayerButton.h"
 #include "media/ui/PlayerTimeline.h"
 

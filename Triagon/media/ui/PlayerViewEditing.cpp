@@ -2,9 +2,9 @@
 // title, the tag picker popup, and the pointer on the title and the stars.
 #include "media/ui/PlayerView.h"
 
-#include "grid/RenameTextField.h"
-#include "grid/TagPickerPopup.h"
-#include "grid/TagPickerView.h"
+#include "app/widgets/RenameTextField.h"
+#include "app/widgets/TagPickerPopup.h"
+#include "app/widgets/TagPickerView.h"
 #include "library/model/FileName.h"
 
 #include <QEvent>

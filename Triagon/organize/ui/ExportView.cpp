@@ -3,12 +3,12 @@
 #include "app/SymbolCatalog.h"
 #include "app/AppSettings.h"
 #include "app/ThemeColor.h"
+#include "app/widgets/Reveal.h"
 #include "library/ClipStore.h"
 #include "organize/FolderPlan.h"
 #include "organize/OrganizeRunner.h"
 #include "organize/VerifiedMove.h"
 #include "organize/ui/ExportViewStyle.h"
-#include "grid/Reveal.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>

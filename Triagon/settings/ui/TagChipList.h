@@ -1,6 +1,6 @@
 #pragma once
 
-#include "grid/FlowLayout.h"
+#include "app/widgets/FlowLayout.h"
 
 #include <QAbstractScrollArea>
 #include <QHash>

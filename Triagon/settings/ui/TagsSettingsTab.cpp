@@ -1,8 +1,8 @@
 #include "settings/ui/TagsSettingsTab.h"
 
 #include "app/AppSettings.h"
+#include "app/widgets/TagPickerView.h"
 #include "app/widgets/WidgetStyle.h"
-#include "grid/TagPickerView.h"
 #include "settings/ui/TagChip.h"
 #include "settings/ui/TagChipList.h"
 

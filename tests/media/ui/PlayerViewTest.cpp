@@ -1,8 +1,8 @@
-#include "grid/RenameTextField.h"
+#include "app/widgets/RenameTextField.h"
 
 #include "app/AppearanceMode.h"
-#include "grid/Reveal.h"
-#include "grid/TagPickerView.h"
+#include "app/widgets/Reveal.h"
+#include "app/widgets/TagPickerView.h"
 #include "media/MediaProbe.h"
 #include "media/ShuttleController.h"
 #include "media/VideoPlayer.h"

@@ -1,5 +1,5 @@
 #include "organize/ui/ExportView.h"
-#include "grid/Reveal.h"
+#include "app/widgets/Reveal.h"
 
 #include "app/AppSettings.h"
 #include "app/widgets/SegmentedControl.h"

@@ -1,4 +1,4 @@
-#include "grid/TagPickerRow.h"
+#include "app/widgets/TagPickerRow.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

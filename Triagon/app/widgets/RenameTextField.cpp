@@ -1,4 +1,4 @@
-#include "grid/RenameTextField.h"
+#include "app/widgets/RenameTextField.h"
 
 #include <QKeyEvent>
 #include <QTimer>

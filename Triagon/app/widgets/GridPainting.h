@@ -7,9 +7,9 @@
 #include <QRectF>
 #include <QSizeF>
 
-// What the grid and its cards draw with besides the shared widget style and
-// the card symbols: a monospaced font sized in pixels, translucent colours,
-// rounded fills and fitting a picture into an area.
+// What the grid, its cards and the player draw with besides the shared widget
+// style and the card symbols: a monospaced font sized in pixels, translucent
+// colours, rounded fills and fitting a picture into an area.
 namespace GridPainting {
 QFont monoFont(const QFont &base, int pixels, QFont::Weight weight = QFont::Normal);
 QColor withAlpha(QColor c, qreal alpha);

@@ -1,4 +1,4 @@
-#include "grid/Reveal.h"
+#include "app/widgets/Reveal.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,8 +1,8 @@
-#include "grid/TagPickerView.h"
+#include "app/widgets/TagPickerView.h"
 
 #include "app/TagColor.h"
-#include "grid/FlowLayout.h"
-#include "grid/TagPickerRow.h"
+#include "app/widgets/FlowLayout.h"
+#include "app/widgets/TagPickerRow.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "grid/FlowLayout.h"
+#include "app/widgets/FlowLayout.h"
 
 #include <QWidget>
 

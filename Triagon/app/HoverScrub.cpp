@@ -1,4 +1,4 @@
-#include "grid/HoverScrub.h"
+#include "app/HoverScrub.h"
 
 #include <algorithm>
 #include <cmath>

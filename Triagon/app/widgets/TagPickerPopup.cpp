@@ -1,6 +1,6 @@
-#include "grid/TagPickerPopup.h"
+#include "app/widgets/TagPickerPopup.h"
 
-#include "grid/TagPickerView.h"
+#include "app/widgets/TagPickerView.h"
 
 #include <QScreen>
 #include <QVBoxLayout>

@@ -1,4 +1,4 @@
-#include "grid/GridPainting.h"
+#include "app/widgets/GridPainting.h"
 
 #include "app/widgets/WidgetStyle.h"
 

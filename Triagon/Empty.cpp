@@ -1,1 +1,0 @@
-// Placeholder source for a library that has no files yet.
