@@ -10,6 +10,7 @@
 #include "markers/ui/MarkerResultRow.h"
 #include "markers/ui/MarkerSymbols.h"
 #include "markers/ui/MarkerUiStyle.h"
+#include "markers/MarkerDetector.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

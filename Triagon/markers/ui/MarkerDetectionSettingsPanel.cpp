@@ -3,6 +3,7 @@
 #include "app/SecondsLabel.h"
 #include "markers/ui/MarkerSymbols.h"
 #include "markers/ui/MarkerUiStyle.h"
+#include "markers/MarkerDetector.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
