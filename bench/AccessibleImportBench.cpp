@@ -24,6 +24,7 @@
 #include "app/ui/MainWindow.h"
 #include "app/ui/VisibleChildrenAccessible.h"
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 #include "settings/TourManager.h"
 #include "window/ContentView.h"
 #include "window/FileAndFolderDialog.h"
@@ -188,7 +189,9 @@ int runImport(const QStringList &arguments)
     VisibleChildrenAccessible::install();
     AppSettings settings(scratch + QStringLiteral("/settings.conf"));
     TourManager tours(scratch + QStringLiteral("/tours.conf"));
+    MediaEngines engines;
     ClipStore store;
+    store.setMediaEngines(&engines);
     QAction updates(QStringLiteral("Check for Updates\u2026"));
     MainWindow window(store, settings, tours, &updates);
     window.resize(1400, 900);

@@ -5,6 +5,7 @@
 #include "Bench.h"
 
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -34,7 +35,9 @@ qint64 monotonicNs()
 // The child: rates clip after clip until it is killed.
 int rateUntilKilled()
 {
+    MediaEngines engines;
     ClipStore store;
+    store.setMediaEngines(&engines);
     std::printf("session %s\n", qUtf8Printable(ClipStore::sessionFilePath()));
     QList<Clip> clips;
     for (int i = 0; i < kClips; ++i) {

@@ -15,6 +15,7 @@
 #include "grid/ClipThumbnailView.h"
 #include "library/ClipImporter.h"
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 #include "library/CollectVideoFiles.h"
 #include "media/ThumbnailGenerator.h"
 
@@ -103,7 +104,9 @@ int run(const QStringList &arguments)
     }
 
     AppSettings settings(scratch.filePath(QStringLiteral("settings.conf")));
+    MediaEngines engines;
     ClipStore store;
+    store.setMediaEngines(&engines);
     store.setSavingEnabled(false);
     store.setGridColumns(columns);
     store.setClips(clips);

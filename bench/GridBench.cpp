@@ -10,6 +10,7 @@
 #include "app/AppSettings.h"
 #include "grid/ClipGridView.h"
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -58,7 +59,9 @@ int runGrid(const QStringList &arguments)
     QTemporaryDir scratch;
     qputenv("XDG_DATA_HOME", scratch.filePath(QStringLiteral("data")).toUtf8());
     AppSettings settings(scratch.filePath(QStringLiteral("settings.conf")));
+    MediaEngines engines;
     ClipStore store;
+    store.setMediaEngines(&engines);
     store.setSavingEnabled(false);
     store.setGridColumns(columns);
     ClipGridView grid(&store, &settings, GridEngines{}, false);

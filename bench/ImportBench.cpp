@@ -4,6 +4,7 @@
 #include "Bench.h"
 
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 #include "library/CollectVideoFiles.h"
 
 #include <QCoreApplication>
@@ -46,7 +47,9 @@ int run(const QStringList &arguments)
             (void)ClipImporter::probeClip(url);
         const double sequential = timer.nsecsElapsed() / 1e9;
 
+        MediaEngines engines;
         ClipStore store;
+        store.setMediaEngines(&engines);
         // The bench must not write the user's session file.
         store.setSavingEnabled(false);
         bool prewarmed = false;

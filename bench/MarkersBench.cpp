@@ -6,9 +6,11 @@
 
 #include "library/ClipImporter.h"
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 #include "library/CollectVideoFiles.h"
 #include "markers/MarkerDetector.h"
 #include "media/ThumbnailGenerator.h"
+#include "markers/HandMarkerScan.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -26,7 +28,9 @@ constexpr int rounds = 5;
 // One cold scan; seconds, or a negative value when it gave no result.
 double timeScan(const QList<Clip> &clips, qsizetype *framed)
 {
+    MediaEngines engines;
     ClipStore store;
+    store.setMediaEngines(&engines);
     store.setClips(clips);
     std::optional<HandMarkerScan::Result> result;
     bool ended = false;

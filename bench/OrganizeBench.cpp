@@ -18,6 +18,7 @@
 #include "Bench.h"
 
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 #include "organize/FileOperations.h"
 #include "organize/OrganizeRunner.h"
 
@@ -283,7 +284,9 @@ int runMade(int count, const QString &clipFile, const QStringList &positional, s
     const std::optional<QList<Clip>> clips = madeClips(count, clipFile, destination + QStringLiteral("/footage"));
     if (!clips)
         return 1;
+    MediaEngines engines;
     ClipStore store;
+    store.setMediaEngines(&engines);
     store.appendClips(*clips);
     store.setFolderOrganization(organization.value_or(FolderOrganization::byRating));
     bench::print("files", count, 0);
@@ -324,7 +327,9 @@ int run(const QStringList &arguments)
     if (!installSession(positional[0]))
         return 1;
 
+    MediaEngines engines;
     ClipStore store;
+    store.setMediaEngines(&engines);
     bool restoredDone = false, restored = false;
     store.restoreSessionAtLaunch([](qint64 n) { return n < 2 ? QStringLiteral("banger") : QStringLiteral("bangerx%1").arg(n); },
                                  [&](bool ok) {

@@ -3,6 +3,7 @@
 #include "Bench.h"
 
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -66,14 +67,18 @@ int run(const QStringList &arguments)
     const QList<Clip> clips = syntheticClips(count);
     for (int round = 0; round < rounds; ++round) {
         {
+            MediaEngines engines;
             ClipStore store;
+            store.setMediaEngines(&engines);
             store.setClips(clips);
             QElapsedTimer timer;
             timer.start();
             store.saveSessionImmediately();
             saves.append(timer.nsecsElapsed() / 1e6);
         }
+        MediaEngines engines;
         ClipStore store;
+        store.setMediaEngines(&engines);
         bool done = false;
         QElapsedTimer timer;
         timer.start();

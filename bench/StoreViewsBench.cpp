@@ -4,6 +4,7 @@
 #include "Bench.h"
 
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 
 #include <QElapsedTimer>
 #include <QStandardPaths>
@@ -33,7 +34,9 @@ int run(const QStringList &arguments)
             c.tags = {tags[i % tags.size()]};
         clips.append(c);
     }
+    MediaEngines engines;
     ClipStore store;
+    store.setMediaEngines(&engines);
     store.setSavingEnabled(false);
     store.setClips(clips);
 

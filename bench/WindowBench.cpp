@@ -11,6 +11,7 @@
 #include "app/widgets/SegmentedControl.h"
 #include "grid/ClipGridView.h"
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 #include "settings/TourManager.h"
 #include "window/ContentView.h"
 #include "window/FilterRow.h"
@@ -163,7 +164,9 @@ int run(const QStringList &arguments)
     QTemporaryDir scratch;
     AppSettings settings(scratch.filePath(QStringLiteral("settings.conf")));
     TourManager tours(scratch.filePath(QStringLiteral("tours.conf")));
+    MediaEngines engines;
     ClipStore store;
+    store.setMediaEngines(&engines);
     store.setSavingEnabled(false);
     store.setClips(syntheticClips(count));
     ContentView window(store, settings, tours);

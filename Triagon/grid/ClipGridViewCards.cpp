@@ -6,6 +6,7 @@
 #include "grid/ClipThumbnailView.h"
 #include "library/ClipStore.h"
 #include "media/ShuttleController.h"
+#include "markers/MarkerDetector.h"
 
 #include <algorithm>
 #include <climits>

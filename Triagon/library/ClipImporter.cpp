@@ -7,12 +7,14 @@
 #include "library/LocalFileName.h"
 #include "library/MediaAvailability.h"
 #include "library/StandardizedURL.h"
-#include "library/UndoAction.h"
+#include "library/model/UndoAction.h"
 #include "library/model/FileName.h"
+#include "library/model/VideoExtensions.h"
 #include "media/FFmpegFrameConverter.h"
 #include "media/MediaProbe.h"
 #include "media/ThumbnailGenerator.h"
 
+#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
@@ -121,6 +123,19 @@ Clip ClipImporter::probeClip(const QUrl &url, const std::atomic_bool *cancelled)
 }
 
 // --- Imports -------------------------------------------------------------
+
+void ClipImporter::addChosenURLs(const QList<QUrl> &chosen)
+{
+    for (const QUrl &url : chosen) {
+        const QString path = url.toLocalFile();
+        if (!path.isEmpty() && QFileInfo(path).isDir()) {
+            m_store.setSourceFolderURL(url);
+            m_store.addURLs(url, {});
+        } else if (hasSupportedVideoExtension(path)) {
+            m_store.addURLs(std::nullopt, {url});
+        }
+    }
+}
 
 void ClipImporter::addURLs(const std::optional<QUrl> &folder, const QList<QUrl> &files)
 {
@@ -344,7 +359,9 @@ void ClipImporter::schedulePostImportWork()
         if (!clip.isMissing)
             prewarm->clips.append(clip);
     }
-    prewarm->clips.resize(prewarmLimit(prewarm->clips, m_store.thumbnailGenerator()->posterCache()));
+    // Without a poster generator there is nothing to make ahead of time.
+    ThumbnailGenerator *generator = m_store.thumbnailGenerator();
+    prewarm->clips.resize(generator ? prewarmLimit(prewarm->clips, generator->posterCache()) : 0);
     m_prewarm = prewarm;
     QMetaObject::invokeMethod(this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection);
 }

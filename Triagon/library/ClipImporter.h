@@ -62,6 +62,10 @@ public:
     // Starts one import of a folder (walked for video files) or of a list of
     // files (taken as they are); returns at once.
     void addURLs(const std::optional<QUrl> &folder, const QList<QUrl> &files);
+    // What the user chose in the open panel, each item imported on its own:
+    // a folder (which also becomes the source folder) as a folder, a file
+    // with a video extension as a file; other files are skipped.
+    void addChosenURLs(const QList<QUrl> &chosen);
     // Cancels every import and the recording-date probe, which then end
     // without touching the store. The poster prewarm is left running.
     void cancelImports();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "organize/ExportTotals.h"
+#include "library/model/ExportTotals.h"
 
 // The session summary that the main window shows (the store's clipStats()).
 struct ClipStats

@@ -1,6 +1,7 @@
 #include "library/ClipStore.h"
 
-#include <QTimer>
+#include "media/MediaEngines.h"
+
 #include <algorithm>
 
 const QStringList &ClipStore::builtInTags()
@@ -13,20 +14,34 @@ const QStringList &ClipStore::builtInTags()
 }
 
 ClipStore::ClipStore(QObject *parent)
-    : QObject(parent), m_availableTags(builtInTags()), m_saveTimer(new QTimer(this)), m_saveDeadline(new QTimer(this)),
-      m_sessionGeneration(QUuid::createUuid())
+    : QObject(parent), m_availableTags(builtInTags()),
+      m_sessionFile(new SessionPersistence([this] { return makeSessionData(); }, this)), m_sessionGeneration(QUuid::createUuid())
 {
-    // The timers are children of the store, so a save never outlives it.
-    // Whichever fires first saves; the save stops both.
-    for (auto [timer, interval] : {std::pair{m_saveTimer, saveDelayMs}, std::pair{m_saveDeadline, saveMaxWaitMs}}) {
-        timer->setSingleShot(true);
-        timer->setInterval(interval);
-        timer->setTimerType(Qt::PreciseTimer);
-        connect(timer, &QTimer::timeout, this, &ClipStore::saveSessionImmediately);
-    }
+    connect(m_sessionFile, &SessionPersistence::saveFailed, this, [this](const QString &error) { setSessionSaveError(error); });
+    connect(m_sessionFile, &SessionPersistence::saved, this, &ClipStore::sessionSaved);
 }
 
 ClipStore::~ClipStore() = default;
+
+ThumbnailGenerator *ClipStore::thumbnailGenerator() const
+{
+    return m_engines ? m_engines->thumbnailGenerator() : nullptr;
+}
+
+ScrubPlayerPool *ClipStore::scrubPlayerPool() const
+{
+    return m_engines ? m_engines->scrubPlayerPool() : nullptr;
+}
+
+AudioScrubEngine *ClipStore::audioScrubEngine() const
+{
+    return m_engines ? m_engines->audioScrubEngine() : nullptr;
+}
+
+WaveformCache *ClipStore::waveformCache() const
+{
+    return m_engines ? m_engines->waveformCache() : nullptr;
+}
 
 // ---- Published state --------------------------------------------------------
 
@@ -61,40 +76,40 @@ void ClipStore::setLoadingProgress(double progress)
 
 void ClipStore::setSortOrder(SortOrder order)
 {
-    setFilteringOption(m_sortOrder, order);
+    setFilteringOption(m_view.sortOrder, order);
 }
 
 void ClipStore::setFilterRating(qint64 rating)
 {
-    setFilteringOption(m_filterRating, rating);
+    setFilteringOption(m_view.filterRating, rating);
 }
 
 void ClipStore::setFilterTag(const std::optional<QString> &tag)
 {
-    setFilteringOption(m_filterTag, tag);
+    setFilteringOption(m_view.filterTag, tag);
 }
 
 void ClipStore::setFilterHandMarkers(bool on)
 {
-    setFilteringOption(m_filterHandMarkers, on);
+    setFilteringOption(m_view.filterHandMarkers, on);
 }
 
 void ClipStore::setHideUntouched(bool on)
 {
-    setFilteringOption(m_hideUntouched, on);
+    setFilteringOption(m_view.hideUntouched, on);
 }
 
 void ClipStore::setGridColumns(qint64 columns)
 {
     Q_EMIT objectWillChange();
-    m_gridColumns = columns;
+    m_view.gridColumns = columns;
     Q_EMIT viewOptionsChanged();
 }
 
 void ClipStore::setGroupMode(GroupMode mode)
 {
     Q_EMIT objectWillChange();
-    m_groupMode = mode;
+    m_view.groupMode = mode;
     Q_EMIT viewOptionsChanged();
 }
 
@@ -132,46 +147,45 @@ void ClipStore::setSourceFolderURL(const std::optional<QUrl> &url)
 {
     Q_EMIT objectWillChange();
     m_sourceFolderURL = url;
-    Q_EMIT sourceFolderURLChanged();
 }
 
 // ---- Plain view state ---------------------------------------------------------
 
 void ClipStore::setShowTagPickerForClipID(const std::optional<QUuid> &id)
 {
-    if (id == m_showTagPickerForClipID)
+    if (id == m_view.showTagPickerForClipID)
         return;
     Q_EMIT objectWillChange();
-    m_showTagPickerForClipID = id;
+    m_view.showTagPickerForClipID = id;
     Q_EMIT viewStateChanged();
 }
 
 void ClipStore::setSelectedClipIDs(const QSet<QUuid> &ids)
 {
-    if (ids == m_selectedClipIDs)
+    if (ids == m_view.selectedClipIDs)
         return;
-    m_selectedClipIDs = ids;
+    m_view.selectedClipIDs = ids;
     Q_EMIT selectionChanged();
 }
 
 void ClipStore::setClipToOpen(const std::optional<Clip> &clip)
 {
-    const std::optional<QUuid> oldID = m_clipToOpen ? std::optional<QUuid>(m_clipToOpen->id) : std::nullopt;
+    const std::optional<QUuid> oldID = m_view.clipToOpen ? std::optional<QUuid>(m_view.clipToOpen->id) : std::nullopt;
     const std::optional<QUuid> newID = clip ? std::optional<QUuid>(clip->id) : std::nullopt;
     const bool differs = oldID != newID;
     if (differs)
         Q_EMIT objectWillChange();
-    m_clipToOpen = clip;
+    m_view.clipToOpen = clip;
     if (differs)
         Q_EMIT viewStateChanged();
 }
 
 void ClipStore::setRenamingClipID(const std::optional<QUuid> &id)
 {
-    if (id == m_renamingClipID)
+    if (id == m_view.renamingClipID)
         return;
     Q_EMIT objectWillChange();
-    m_renamingClipID = id;
+    m_view.renamingClipID = id;
     Q_EMIT viewStateChanged();
 }
 
@@ -196,24 +210,24 @@ void ClipStore::clipsDidChange()
     existing.reserve(m_clips.size());
     for (const Clip &clip : std::as_const(m_clips))
         existing.insert(clip.id);
-    QSet<QUuid> pruned = m_selectedClipIDs;
+    QSet<QUuid> pruned = m_view.selectedClipIDs;
     pruned.intersect(existing);
-    if (pruned != m_selectedClipIDs) {
+    if (pruned != m_view.selectedClipIDs) {
         Q_EMIT objectWillChange();
-        m_selectedClipIDs = pruned;
+        m_view.selectedClipIDs = pruned;
         Q_EMIT selectionChanged();
     }
 }
 
 void ClipStore::dropStaleFilters()
 {
-    if (m_filterTag) {
-        const QString &tag = *m_filterTag;
+    if (m_view.filterTag) {
+        const QString &tag = *m_view.filterTag;
         const bool carried = std::any_of(m_clips.cbegin(), m_clips.cend(), [&](const Clip &c) { return c.tags.contains(tag); });
         if (!carried)
             setFilterTag(std::nullopt);
     }
-    if (m_filterHandMarkers) {
+    if (m_view.filterHandMarkers) {
         const bool anyMarker = std::any_of(m_clips.cbegin(), m_clips.cend(), [](const Clip &c) { return c.markerFlag && c.markerFlag->isMarker(); });
         if (!anyMarker)
             setFilterHandMarkers(false);
@@ -229,4 +243,16 @@ void ClipStore::invalidateDerivedCaches()
     m_usedTagsCache.reset();
     m_numberingResetCache.reset();
     m_exportPreviewTreeCache.reset();
+}
+
+SessionData ClipStore::makeSessionData() const
+{
+    SessionData data;
+    data.clips = m_clips;
+    data.sourceFolderURL = m_sourceFolderURL;
+    data.availableTags = m_availableTags;
+    data.folderOrganization = m_folderOrganization == FolderOrganization::byRating ? QStringLiteral("By Rating") : QStringLiteral("By Tag");
+    data.gridColumns = m_view.gridColumns;
+    data.savedAt = QDateTime::currentDateTimeUtc();
+    return data;
 }

@@ -2,6 +2,8 @@
 // analysis run and the tags of its "Apply Tags".
 #include "library/ClipStore.h"
 
+// Stores one clip's loudness figures, replacing only that clip's entry;
+// notifies as setAudioMetrics() does, when the number of entries changed.
 void ClipStore::setAudioMetrics(const QUuid &clipID, const AudioMetrics &metrics)
 {
     QHash<QUuid, AudioMetrics> all = m_audioMetrics;
@@ -9,6 +11,9 @@ void ClipStore::setAudioMetrics(const QUuid &clipID, const AudioMetrics &metrics
     setAudioMetrics(all);
 }
 
+// Appends each label to its clip unless the clip carries it already or
+// the label fails the tag-name rule, blank ones included (see
+// ClipStoreAudioTriage.cpp).
 void ClipStore::applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs)
 {
     const QHash<QUuid, qsizetype> index = clipIndex();

@@ -2,6 +2,7 @@
 
 #include "library/model/FileName.h"
 #include "library/model/PlainTextOrder.h"
+#include "library/model/TagName.h"
 
 #include <algorithm>
 
@@ -44,34 +45,16 @@ QString trimSpacesAndFullStops(const QString &text)
 // loudness-triage tags and the review reset, with the queries of the tag
 // picker and the selection bar.
 
+// A tag name is valid when its trimmed form is not empty, it is not "."
+// or "..", and it holds no "/", ":", "\" and no control or format character.
 bool ClipStore::isValidTagName(const QString &name)
 {
-    // QString::trimmed strips exactly the white space and newline characters
-    // (Unicode separators, tab to carriage return, U+0085) that the rule means.
-    if (name.trimmed().isEmpty())
-        return false;
-    if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    for (const char32_t c : name.toUcs4()) {
-        if (c == U'/' || c == U':' || c == U'\\')
-            return false;
-        const QChar::Category category = QChar::category(c);
-        if (category == QChar::Other_Control || category == QChar::Other_Format)
-            return false;
-    }
-    return true;
+    return TagName::isValid(name);
 }
 
 QString ClipStore::sanitizeClipName(const QString &name)
 {
-    QString result = name;
-    for (QChar &c : result) {
-        // None of the three is ever half of a surrogate pair, so comparing
-        // UTF-16 units is comparing scalars.
-        if (c == QLatin1Char('/') || c == QLatin1Char(':') || c == QChar(u'\0'))
-            c = QLatin1Char('-');
-    }
-    return result;
+    return FileName::sanitizedClipName(name);
 }
 
 // ---- Ratings ----------------------------------------------------------------
@@ -93,6 +76,8 @@ void ClipStore::setRating(qint64 rating, QUuid clipID)
     scheduleSessionSave();
 }
 
+// One id: as setRating. Several: sets the rating (no toggle) on each clip
+// that lacks it, as one compound "Rate N clips".
 void ClipStore::rateSelection(qint64 rating, const QSet<QUuid> &clipIDs)
 {
     if (clipIDs.size() == 1) {
@@ -118,6 +103,8 @@ void ClipStore::rateSelection(qint64 rating, const QSet<QUuid> &clipIDs)
 
 // ---- Tags ---------------------------------------------------------------------
 
+// Removes the tag when every given clip carries it, else adds it to the
+// clips lacking it.
 void ClipStore::toggleTag(QString tag, const QSet<QUuid> &clipIDs)
 {
     bool anyMatching = false;
@@ -179,6 +166,8 @@ QStringList ClipStore::allTags() const
     return result;
 }
 
+// Adds a name (trimmed) to the catalog; false only when it is not a valid
+// tag name. Not undoable.
 bool ClipStore::addCatalogTag(const QString &name)
 {
     const QString tag = name.trimmed();
@@ -191,6 +180,8 @@ bool ClipStore::addCatalogTag(const QString &name)
     return true;
 }
 
+// Renames (or merges) a tag on every clip and in the catalog; false for
+// an invalid new name or no change.
 bool ClipStore::renameTag(const QString &oldName, const QString &newName)
 {
     const QString tag = newName.trimmed();
@@ -212,7 +203,7 @@ bool ClipStore::renameTag(const QString &oldName, const QString &newName)
 
     // The change hook switches a filter on the old name off (no clip carries
     // it any more); the filter follows the tag to its new name instead.
-    const bool filterFollows = m_filterTag == oldName;
+    const bool filterFollows = m_view.filterTag == oldName;
     setClips(std::move(clips));
     setAvailableTags(after);
     if (filterFollows)
@@ -222,6 +213,8 @@ bool ClipStore::renameTag(const QString &oldName, const QString &newName)
     return true;
 }
 
+// Makes the catalog the valid given tags followed by the other tags that
+// clips carry.
 void ClipStore::applyDefaultTags(const QStringList &tags)
 {
     QStringList result;
@@ -243,19 +236,22 @@ void ClipStore::applyDefaultTags(const QStringList &tags)
 
 qsizetype ClipStore::visibleSelectionCount() const
 {
-    if (m_selectedClipIDs.isEmpty())
+    if (m_view.selectedClipIDs.isEmpty())
         return 0;
     qsizetype count = 0;
     for (const qsizetype i : sortedAndFilteredPositions()) {
-        if (m_selectedClipIDs.contains(m_clips[i].id))
+        if (m_view.selectedClipIDs.contains(m_clips[i].id))
             ++count;
     }
     return count;
 }
 
+// The tags for the picker of a clip (of the selection when it holds the
+// clip): those every target carries, in plain text order, and the ones
+// only some carry.
 std::pair<QStringList, QSet<QString>> ClipStore::tagPickerTags(const QUuid &clipID) const
 {
-    const QSet<QUuid> targets = m_selectedClipIDs.contains(clipID) ? m_selectedClipIDs : QSet<QUuid>{clipID};
+    const QSet<QUuid> targets = m_view.selectedClipIDs.contains(clipID) ? m_view.selectedClipIDs : QSet<QUuid>{clipID};
     QSet<QString> all;
     std::optional<QSet<QString>> common;
     for (const Clip &clip : m_clips) {
@@ -280,6 +276,8 @@ std::pair<QStringList, QSet<QString>> ClipStore::tagPickerTags(const QUuid &clip
 
 // ---- Names and membership ---------------------------------------------------------
 
+// Renames a clip within the session (the file keeps its name). A bare
+// name keeps the old extension. The result is always one safe file name.
 void ClipStore::renameClip(QUuid clipID, QString newName)
 {
     const std::optional<qsizetype> at = indexOfClip(clipID);
@@ -321,6 +319,8 @@ void ClipStore::removeClip(QUuid clipID)
     scheduleSessionSave();
 }
 
+// Clears every clip's tags, with all also reviews, ratings and flags;
+// always switches every filter off.
 void ClipStore::resetReview(bool all)
 {
     QList<Clip> clips = m_clips;

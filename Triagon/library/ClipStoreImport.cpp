@@ -1,9 +1,7 @@
 #include "library/ClipStore.h"
 
 #include "app/Loggers.h"
-#include "library/ImportPanel.h"
 #include "library/MediaAvailability.h"
-#include "library/model/VideoExtensions.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -13,25 +11,17 @@
 // The store's import, offline-media and session-restore members: each hands
 // the work to ClipImporter, MediaAvailability or SessionRestorer.
 
-void ClipStore::showImportPanel()
+// Each chosen folder (which also becomes the source folder) and each
+// chosen video file starts an import of its own; other files are ignored.
+void ClipStore::addChosenURLs(const QList<QUrl> &chosen)
 {
-    if (!m_importPanel)
-        return;
-    const std::optional<QList<QUrl>> chosen =
-        m_importPanel->run(QStringLiteral("Select folders or video files to add"), QStringLiteral("Add"));
-    if (!chosen)
-        return;
-    for (const QUrl &url : *chosen) {
-        const QString path = url.toLocalFile();
-        if (!path.isEmpty() && QFileInfo(path).isDir()) {
-            setSourceFolderURL(url);
-            addURLs(url, {});
-        } else if (hasSupportedVideoExtension(path)) {
-            addURLs(std::nullopt, {url});
-        }
-    }
+    m_importer->addChosenURLs(chosen);
 }
 
+// Starts one import of a folder (with an empty file list) or of files
+// (with no folder; taken without an extension check) and returns at
+// once, with isLoading true and loadingProgress 0. The clips arrive in
+// batches; the import as a whole is one undoable "Add N clips".
 void ClipStore::addURLs(const std::optional<QUrl> &folder, const QList<QUrl> &files)
 {
     m_importer->addURLs(folder, files);
@@ -42,6 +32,9 @@ void ClipStore::finishImportTask(const QUuid &taskID)
     m_importer->finishImportTask(taskID);
 }
 
+// Resets the import state for a replaced clip list: a new session
+// generation, running imports and the recording-date probe cancelled,
+// loadedURLs rebuilt from the clips, loading state cleared.
 void ClipStore::rebuildLoadedURLs()
 {
     m_sessionGeneration = QUuid::createUuid();
@@ -85,12 +78,19 @@ QList<Clip> ClipStore::offlineClips() const
     return offline;
 }
 
+// Re-tests every clip's file, republishes the clips once and restarts
+// the post-import work. No undo record, no save.
 void ClipStore::refreshAvailability()
 {
     setClips(MediaAvailability::withAvailability(m_clips));
     schedulePostImportWork();
 }
 
+// Points a clip at the file in its new place; the clip keeps its name,
+// decisions and identity, and every undo record about it is dropped.
+// Returns the refusal when the file cannot be the clip's (see
+// MediaAvailability::checkRelinkTarget), no value otherwise; an unknown
+// clip is no error and changes nothing.
 std::optional<DomainError> ClipStore::relinkClip(QUuid clipID, QUrl url)
 {
     const std::optional<qsizetype> index = indexOfClip(clipID);
@@ -121,6 +121,8 @@ void ClipStore::restoreSessionAtLaunch(SessionRestorer::MarkerTagName markerTagN
     m_sessionRestorer->restoreSessionAtLaunch(std::move(markerTagName), std::move(done));
 }
 
+// Empties the session, with the valid given tags as its catalog, and
+// removes the session file.
 void ClipStore::startNewSession(const QStringList &tags)
 {
     m_sessionRestorer->startNewSession(tags);

@@ -2,6 +2,9 @@
 
 #include "library/model/FinderOrder.h"
 #include "library/model/StrictInteger.h"
+#include "markers/HandMarkerScan.h"
+#include "markers/MarkerDetector.h"
+#include "media/ThumbnailGenerator.h"
 
 #include <QPointer>
 
@@ -40,6 +43,8 @@ QString removalDescription(qsizetype count)
 
 } // namespace
 
+// The base itself, or the base, "x" and a decimal integer (an optional
+// sign and digits, nothing else); exact and case-sensitive.
 bool ClipStore::isMarkerTag(const QString &tag, const QString &base)
 {
     // A base that cannot be a tag has no family: an empty one would
@@ -63,6 +68,8 @@ bool ClipStore::containsNumberingReset(const MarkerDetector::NumberingReset &res
     });
 }
 
+// Drops from the catalog the marker-family tags (not the base) that no
+// clip carries. No undo entry: the callers record the catalog change.
 void ClipStore::pruneUnusedMarkerTags(const QString &base)
 {
     QSet<QString> carried;
@@ -95,6 +102,8 @@ void ClipStore::setMarkerFlag(std::optional<MarkerFlag> flag, QUuid clipID)
     scheduleSessionSave();
 }
 
+// Takes every clip flagged as a marker (not "special") out of the
+// session, as one "Remove N marker clip(s)"; the files stay on disk.
 void ClipStore::removeMarkerClips()
 {
     QList<Clip> clips = m_clips;
@@ -112,6 +121,12 @@ void ClipStore::removeMarkerClips()
     scheduleSessionSave();
 }
 
+// Applies a hand-marker scan to the clips of the scope (all clips when
+// none): accepted markers flagged, other flags cleared, marker-family
+// tags other than a clip's planned tag removed, planned tags added,
+// optionally the markers removed, the catalog kept in step; one
+// "Detect Markers (N changes)". A planned tag that is not a valid tag
+// name is never written.
 void ClipStore::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base,
                                      bool removeMarkers, const std::optional<QSet<QUuid>> &scope)
 {
@@ -233,6 +248,8 @@ void ClipStore::dismissNumberingReset(MarkerDetector::NumberingReset reset)
     scheduleSessionSave();
 }
 
+// Links a current reset and tags the clip before the marker across it,
+// as one "Confirm Hand Marker Across Reset"; false when nothing changed.
 bool ClipStore::applyNumberingResetDecisions(MarkerDetector::NumberingReset reset, QString base)
 {
     if (!containsNumberingReset(reset, numberingResets()))
@@ -289,6 +306,12 @@ bool ClipStore::applyNumberingResetDecisions(MarkerDetector::NumberingReset rese
     return true;
 }
 
+// A hand-marker scan over the clips that are online, in store order,
+// reusing markerMetrics and measuring with the poster generator; not yet
+// started. Connect to it (directly: the result is not a queued type),
+// then start() it. A run that finishes with a result has already stored
+// its metrics in markerMetrics; a cancelled run, or one that outlives
+// its session, stores nothing.
 HandMarkerScan *ClipStore::scanForHandMarkers()
 {
     HandMarkerScan::Inputs inputs;
@@ -304,7 +327,7 @@ HandMarkerScan *ClipStore::scanForHandMarkers()
     };
     const QUuid generation = m_sessionGeneration;
     inputs.isCurrent = [this, generation] { return m_sessionGeneration == generation; };
-    QPointer<ThumbnailGenerator> generator = m_thumbnailGenerator;
+    QPointer<ThumbnailGenerator> generator = thumbnailGenerator();
     inputs.posters = [generator](const QString &path, double seconds, QSize maxSize) {
         return generator ? generator->thumbnail(path, seconds, maxSize) : QtFuture::makeReadyFuture(QImage());
     };

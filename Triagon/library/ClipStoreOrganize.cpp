@@ -3,6 +3,8 @@
 #include "app/Loggers.h"
 #include "organize/FolderPlan.h"
 #include "organize/OrganizeRunner.h"
+#include "media/AudioScrubEngine.h"
+#include "media/ScrubPlayerPool.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -49,6 +51,8 @@ QString ClipStore::commitRecordsFolderPath()
     return QFileInfo(sessionFilePath()).absolutePath() + QStringLiteral("/CommitRecords");
 }
 
+// The runner of the file work (made on first use); tests and the
+// benchmark give it their own file layer.
 OrganizeRunner &ClipStore::organizeRunner()
 {
     if (!m_organizeRunner) {
@@ -60,6 +64,15 @@ OrganizeRunner &ClipStore::organizeRunner()
     return *m_organizeRunner;
 }
 
+// Moves the clips of the scope into rating or tag folders under the
+// destination (or under a new folder of that name inside it), with a
+// commit record and optionally a manifest. A refusal (invalid folder
+// name, a run already under way, an empty scope) calls `done` before
+// this returns. Otherwise the scrub players and sound are stopped, the
+// file work runs on a thread of its own, and when it ends the store drops
+// the moved clips and their undo records, points clips whose file had to
+// stay at its new place there, saves the session at once (or removes the
+// file when no clip remains) and calls `done` on the GUI thread.
 void ClipStore::organizeClips(ExportScope scope, const QUrl &destination, const std::optional<QString> &newFolderName,
                               bool generateManifest, OrganizeDone done)
 {
@@ -96,9 +109,12 @@ void ClipStore::organizeClips(ExportScope scope, const QUrl &destination, const 
     // rename does not disturb; their results are keyed by the old paths,
     // whose clips leave the session.)
     cancelPrewarm();
-    m_scrubPlayerPool->purgePlayers();
-    m_audioScrubEngine->stopPlayback();
-    m_audioScrubEngine->setActiveURL(QString());
+    if (ScrubPlayerPool *players = scrubPlayerPool())
+        players->purgePlayers();
+    if (AudioScrubEngine *sound = audioScrubEngine()) {
+        sound->stopPlayback();
+        sound->setActiveURL(QString());
+    }
 
     m_organizeDone = std::move(done);
     organizeRunner().start(std::move(request));
@@ -140,9 +156,9 @@ void ClipStore::applyOrganizeOutcome(const OrganizeOutcome &outcome)
     purgeUndoHistory(purged);
     refreshAvailability();
 
-    if (m_selectedClipIDs.intersects(outcome.movedIDs)) {
+    if (m_view.selectedClipIDs.intersects(outcome.movedIDs)) {
         Q_EMIT objectWillChange();
-        setSelectedClipIDs(m_selectedClipIDs - outcome.movedIDs);
+        setSelectedClipIDs(m_view.selectedClipIDs - outcome.movedIDs);
     }
 
     setExportProgress(1, QString());

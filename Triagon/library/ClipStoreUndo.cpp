@@ -1,6 +1,6 @@
 #include "library/ClipStore.h"
 
-#include "library/Overloaded.h"
+#include "library/model/Overloaded.h"
 
 #include <algorithm>
 #include <functional>
@@ -9,6 +9,8 @@
 // The undo history of the clip store: registering records, undo and redo
 // with their appliers, the titles and the purge.
 
+// Records an edit that has already been applied. Empties the redo stack
+// and keeps the newest undoLimit records. Runs no hook, schedules no save.
 void ClipStore::registerUndo(const UndoAction &action)
 {
     m_undoStack.append(action);
@@ -63,6 +65,8 @@ std::optional<QString> ClipStore::redoTitle() const
     return QStringLiteral("Redo ") + m_redoStack.last().description();
 }
 
+// Drops from both stacks everything about the given clips (relinked, or
+// moved away by an organize run).
 void ClipStore::purgeUndoHistory(const QSet<QUuid> &clipIDs)
 {
     auto filter = [&](const QList<UndoAction> &stack) {

@@ -2,6 +2,7 @@
 
 #include "library/model/FinderOrder.h"
 #include "library/model/PlainTextOrder.h"
+#include "markers/MarkerDetector.h"
 #include "organize/FolderPlan.h"
 
 #include <algorithm>
@@ -12,11 +13,8 @@
 
 // ---- Derived views ----------------------------------------------------------------
 
-bool ClipStore::isUntouched(const Clip &clip)
-{
-    return clip.rating < 1 && clip.tags.isEmpty() && !clip.markerFlag && clip.filename == clip.urlFileName();
-}
-
+// The same list as positions in clips(): what the grid lays out, without
+// copying a single clip.
 const QList<qsizetype> &ClipStore::sortedAndFilteredPositions() const
 {
     if (m_sortedAndFilteredPositionsCache)
@@ -27,19 +25,11 @@ const QList<qsizetype> &ClipStore::sortedAndFilteredPositions() const
     QList<qsizetype> shown;
     shown.reserve(m_clips.size());
     for (qsizetype i = 0; i < m_clips.size(); ++i) {
-        const Clip &clip = m_clips[i];
-        if (m_hideUntouched && isUntouched(clip))
-            continue;
-        if (m_filterRating > 0 && clip.rating != m_filterRating)
-            continue;
-        if (m_filterTag && !clip.tags.contains(*m_filterTag))
-            continue;
-        if (m_filterHandMarkers && !(clip.markerFlag && clip.markerFlag->isMarker()))
-            continue;
-        shown.append(i);
+        if (m_view.shows(m_clips[i]))
+            shown.append(i);
     }
 
-    switch (m_sortOrder) {
+    switch (m_view.sortOrder) {
     case SortOrder::name: {
         // The clips in name order, filtered: the same as sorting the shown
         // clips stably, since ties keep the store's order in both.
@@ -107,6 +97,8 @@ const QList<qsizetype> &ClipStore::nameOrder() const
     return m_nameOrder;
 }
 
+// The clips the grid shows: filtered (untouched, rating, tag, hand
+// markers) and sorted stably by sortOrder, ties in store order.
 const QList<Clip> &ClipStore::sortedAndFilteredClips() const
 {
     if (!m_sortedAndFilteredCache) {
@@ -142,6 +134,8 @@ std::optional<qsizetype> ClipStore::indexOfClip(const QUuid &id) const
     return *it;
 }
 
+// The tags that clips carry: the catalog's first in catalog order, then
+// the others in plain text order.
 const QStringList &ClipStore::usedTags() const
 {
     if (m_usedTagsCache)
@@ -171,11 +165,6 @@ const QStringList &ClipStore::usedTags() const
     result += others;
     m_usedTagsCache = std::move(result);
     return *m_usedTagsCache;
-}
-
-bool ClipStore::hasActiveFilters() const
-{
-    return m_filterRating > 0 || m_filterTag.has_value() || m_filterHandMarkers || m_hideUntouched;
 }
 
 void ClipStore::clearFilters()
@@ -230,6 +219,8 @@ const QList<MarkerDetector::NumberingReset> &ClipStore::numberingResets() const
     return *m_numberingResetCache;
 }
 
+// The planned folders of the shortlisted clips under folderOrganization;
+// no value when no clip is shortlisted.
 const std::optional<QList<ClipStore::ExportFolder>> &ClipStore::exportPreviewTree() const
 {
     if (!m_exportPreviewTreeCache) {
@@ -242,6 +233,8 @@ const std::optional<QList<ClipStore::ExportFolder>> &ClipStore::exportPreviewTre
     return *m_exportPreviewTreeCache;
 }
 
+// The clips an organize of the scope covers: shortlisted and selected in
+// store order, the filtered view as the grid shows it, or all clips.
 QList<Clip> ClipStore::clipsInScope(ExportScope scope) const
 {
     switch (scope) {
@@ -257,10 +250,10 @@ QList<Clip> ClipStore::clipsInScope(ExportScope scope) const
         return sortedAndFilteredClips();
     case ExportScope::selected: {
         QList<Clip> result;
-        if (m_selectedClipIDs.isEmpty())
+        if (m_view.selectedClipIDs.isEmpty())
             return result;
         for (const Clip &clip : m_clips) {
-            if (m_selectedClipIDs.contains(clip.id))
+            if (m_view.selectedClipIDs.contains(clip.id))
                 result.append(clip);
         }
         return result;

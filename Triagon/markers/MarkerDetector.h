@@ -1,6 +1,8 @@
 #pragma once
 
 #include "library/model/Clip.h"
+#include "library/model/MarkerMetrics.h"
+#include "library/model/NumberingReset.h"
 
 #include <QByteArray>
 #include <QFuture>
@@ -34,33 +36,10 @@ public:
         friend bool operator==(const Settings &, const Settings &) = default;
     };
 
-    // A place where a camera's file numbering restarts.
-    struct NumberingReset
-    {
-        QUuid previousClipID; // the last clip before the restart
-        QUuid firstClipID;    // the first clip after it
-        friend bool operator==(const NumberingReset &, const NumberingReset &) = default;
-    };
-
-    // The statistics of one sampled frame.
-    struct FrameStats
-    {
-        double time = 0;              // seconds; the frame at the clip's start is sampled
-        double laplacianVariance = 0; // edge detail of the luma plane, never negative
-        double skinFraction = 0;      // 0 to 1
-        double darkFraction = 0;      // 0 to 1, luma below 30
-        double lumaStdDev = 0;        // population deviation, 0 to 255 scale
-        friend bool operator==(const FrameStats &, const FrameStats &) = default;
-    };
-
-    // The detection input of one clip. No frame when the clip was not
-    // sampled (too long, unknown length, cancelled, no picture).
-    struct Metrics
-    {
-        double duration = 0;
-        std::optional<FrameStats> frame;
-        friend bool operator==(const Metrics &, const Metrics &) = default;
-    };
+    // The value types the store keeps, under the names the detection uses.
+    using NumberingReset = ::NumberingReset;
+    using FrameStats = ::MarkerFrameStats;
+    using Metrics = ::MarkerMetrics;
 
     // The three inputs of the confidence before their weights, each 0 to 1
     // (1 is the most marker-like): how blurred, how uniform and how covered

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "library/model/Clip.h"
-#include "organize/ExportFolder.h"
+#include "library/model/ExportFolder.h"
 
 #include <QList>
 #include <QString>

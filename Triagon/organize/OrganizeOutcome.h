@@ -1,6 +1,6 @@
 #pragma once
 
-#include "organize/ExportResult.h"
+#include "library/model/ExportResult.h"
 #include "organize/ManifestEntry.h"
 
 #include <QHash>

@@ -18,6 +18,7 @@
 #include "window/SidebarView.h"
 #include "window/StoreIntake.h"
 #include "window/WindowSheets.h"
+#include "markers/MarkerDetector.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>

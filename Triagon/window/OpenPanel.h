@@ -1,6 +1,6 @@
 #pragma once
 
-#include "library/ImportPanel.h"
+#include "window/ImportPanel.h"
 
 #include <QPointer>
 #include <QWidget>

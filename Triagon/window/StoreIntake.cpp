@@ -1,10 +1,15 @@
 #include "window/StoreIntake.h"
 
 #include "library/ClipStore.h"
-#include "library/ImportPanel.h"
+#include "window/ImportPanel.h"
 
 StoreIntake::StoreIntake(ClipStore &store, QObject *parent) : QObject(parent), m_store(store)
 {
+    // The store's own "Add Clips" runs the panel the window set.
+    connect(&m_store, &ClipStore::importPanelRequested, this, [this] {
+        if (m_panel)
+            runImportPanel(*m_panel);
+    });
 }
 
 void StoreIntake::addURLs(const std::optional<QUrl> &folder, const QList<QUrl> &files)
@@ -26,13 +31,21 @@ void StoreIntake::importFile(const QUrl &file)
 
 void StoreIntake::showImportPanel(ImportPanel &panel)
 {
-    m_store.setImportPanel(&panel);
-    m_store.showImportPanel();
+    m_panel = &panel;
+    runImportPanel(panel);
 }
 
 void StoreIntake::setImportPanel(ImportPanel *panel)
 {
-    m_store.setImportPanel(panel);
+    m_panel = panel;
+}
+
+void StoreIntake::runImportPanel(ImportPanel &panel)
+{
+    // The chosen items reach the store as they are (no importRequested): the
+    // store sorts folders from video files.
+    if (const std::optional<QList<QUrl>> chosen = panel.run(openPanelMessage(), openPanelPrompt()))
+        m_store.addChosenURLs(*chosen);
 }
 
 void StoreIntake::restoreSessionAtLaunch(std::function<QString(qint64)> markerTagName, std::function<void(bool)> done)

@@ -33,7 +33,7 @@ public:
     // Shows the open panel and imports what the user chooses, each item on its
     // own (folders as folders, files with a video extension, others skipped).
     void showImportPanel(ImportPanel &panel);
-    // Makes `panel` the store's open panel for its own "Add Clips" command.
+    // Makes `panel` the open panel of the store's own "Add Clips" command.
     void setImportPanel(ImportPanel *panel);
 
     // Reads the session file in the background and applies it to the store;
@@ -55,6 +55,8 @@ Q_SIGNALS:
 
 private:
     void addURLs(const std::optional<QUrl> &folder, const QList<QUrl> &files);
+    void runImportPanel(ImportPanel &panel);
 
     ClipStore &m_store;
+    ImportPanel *m_panel = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "window/ContentView.h"
 #include "app/SymbolCatalog.h"
 #include "window/ToolRow.h"
+#include "markers/MarkerDetector.h"
 
 #include <QVBoxLayout>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "audiotriage/AudioMetrics.h"
+#include "library/model/AudioMetrics.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,5 +1,6 @@
 #include "StoreTestSupport.h"
-#include "library/ImportPanel.h"
+#include "media/ThumbnailGenerator.h"
+#include "support/StoreWithEngines.h"
 #include "support/TestMedia.h"
 
 #include <QDir>
@@ -34,19 +35,6 @@ bool waitUntilIdle(ClipStore &store, int timeoutMs = 60000)
     return QTest::qWaitFor([&] { return !store.isLoading(); }, timeoutMs);
 }
 
-class FakePanel : public ImportPanel
-{
-public:
-    std::optional<QList<QUrl>> answer;
-    QString message, prompt;
-    std::optional<QList<QUrl>> run(const QString &m, const QString &p) override
-    {
-        message = m;
-        prompt = p;
-        return answer;
-    }
-};
-
 } // namespace
 
 TEST(Import, FolderArrivesInBatchesAndBecomesOneUndoableAddition)
@@ -59,7 +47,8 @@ TEST(Import, FolderArrivesInBatchesAndBecomesOneUndoableAddition)
     ASSERT_EQ(::symlink((dir.path() + QStringLiteral("/take1.mkv")).toUtf8().constData(), (dir.path() + QStringLiteral("/alias.mkv")).toUtf8().constData()), 0);
     ASSERT_EQ(::symlink(dir.path().toUtf8().constData(), (dir.path() + QStringLiteral("/loop")).toUtf8().constData()), 0);
 
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     // The real probe, watched for how many files are probed at once. The
     // first probe waits until a second one has started beside it: on a busy
     // machine one prober thread could otherwise probe every file before the
@@ -138,7 +127,8 @@ TEST(Import, EveryProbeGetsAFileOfTheImportOnce)
     auto mutex = std::make_shared<QMutex>();
     for (int round = 0; round < 40; ++round) {
         SCOPED_TRACE(round);
-        ClipStore store;
+        StoreWithEngines withEngines;
+        ClipStore &store = withEngines.store;
         store.setSavingEnabled(false);
         probed->clear();
         store.importer()->setProbeFunction([probed, mutex](const QUrl &url, const std::atomic_bool *) {
@@ -171,7 +161,8 @@ TEST(Import, SecondImportOfTheSameFilesAddsNothingAndRecordsNoUndo)
 {
     QTemporaryDir dir;
     const QStringList takes = makeTakes(dir.path(), 3);
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     store.addURLs(QUrl::fromLocalFile(dir.path()), {});
     ASSERT_TRUE(waitUntilIdle(store));
     ASSERT_EQ(store.clips().size(), 3);
@@ -198,7 +189,8 @@ TEST(Import, FilesAreProbedIntoClipsWithTheirFacts)
     QTemporaryDir dir;
     const QString dated = TestMedia::copyTo(QStringLiteral("dated.mov"), dir.path(), QStringLiteral("A001.MOV"));
     const QString broken = TestMedia::copyTo(QStringLiteral("notavideo.mov"), dir.path());
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     // A list of files is imported as given, in its order, without an extension check.
     store.addURLs(std::nullopt, {QUrl::fromLocalFile(dated), QUrl::fromLocalFile(broken)});
     ASSERT_TRUE(waitUntilIdle(store));
@@ -230,7 +222,8 @@ TEST(Import, APipeNamedLikeAVideoNeverHoldsTheImport)
     const QString pipe = dir.path() + QStringLiteral("/pipe.mov");
     ASSERT_EQ(::mkfifo(pipe.toUtf8().constData(), 0600), 0);
     const QString real = TestMedia::copyTo(QStringLiteral("clip.mkv"), dir.path());
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     QSignalSpy prewarmed(store.importer(), &ClipImporter::prewarmFinished);
 
     // Walked, the pipe is not a regular file; handed over as a file, it becomes
@@ -251,7 +244,8 @@ TEST(Import, SessionResetDropsTheResultsOfARunningImport)
 {
     QTemporaryDir dir;
     makeTakes(dir.path(), 40);
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     // The real probe, except that files after the first batch wait until the
     // test lets them go: the reset then surely falls between two batches.
     auto probed = std::make_shared<std::atomic<int>>(0);
@@ -295,7 +289,8 @@ TEST(Import, ReadsMissingRecordingDatesAndDropsStaleOnes)
         c.fileSize = QFileInfo(path).size();
         return c;
     };
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     store.setClips({unchecked(dated), unchecked(plain)});
     QSignalSpy ended(store.importer(), &ClipImporter::recordingDatesFinished);
 
@@ -330,7 +325,8 @@ TEST(Import, PostersArePreparedForEveryClipAfterAnImport)
 {
     QTemporaryDir dir;
     makeTakes(dir.path(), 3, QStringLiteral("portrait.mp4"));
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     QSignalSpy prewarmed(store.importer(), &ClipImporter::prewarmFinished);
     store.addURLs(QUrl::fromLocalFile(dir.path()), {});
     ASSERT_TRUE(waitUntilIdle(store));
@@ -343,34 +339,6 @@ TEST(Import, PostersArePreparedForEveryClipAfterAnImport)
         EXPECT_LE(poster.height(), 270);
         EXPECT_LT(poster.width(), poster.height()); // upright
     }
-}
-
-TEST(Import, OpenPanelStartsOneImportPerFolderAndVideoFile)
-{
-    QTemporaryDir first, second, loose;
-    makeTakes(first.path(), 2);
-    TestMedia::copyTo(QStringLiteral("clip.mkv"), second.path(), QStringLiteral("other.mkv"));
-    const QString file = TestMedia::copyTo(QStringLiteral("clip.mkv"), loose.path(), QStringLiteral("single.MKV"));
-    QFile notes(loose.path() + QStringLiteral("/notes.txt"));
-    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
-    notes.close();
-
-    ClipStore store;
-    FakePanel panel;
-    store.setImportPanel(&panel);
-    store.showImportPanel(); // cancelled: nothing happens
-    EXPECT_EQ(panel.message, QStringLiteral("Select folders or video files to add"));
-    EXPECT_EQ(panel.prompt, QStringLiteral("Add"));
-    EXPECT_FALSE(store.isLoading());
-
-    panel.answer = QList<QUrl>{QUrl::fromLocalFile(first.path()), QUrl::fromLocalFile(file), QUrl::fromLocalFile(notes.fileName()),
-                               QUrl::fromLocalFile(second.path())};
-    store.showImportPanel();
-    EXPECT_TRUE(store.isLoading());
-    EXPECT_EQ(store.sourceFolderURL(), QUrl::fromLocalFile(second.path()));
-    ASSERT_TRUE(waitUntilIdle(store));
-    EXPECT_EQ(store.clips().size(), 4);
-    EXPECT_EQ(store.undoStack().size(), 3);
 }
 
 namespace {
@@ -410,7 +378,8 @@ TEST(Import, FilesWhoseNamesAreNotUtf8AreSkippedWithALogLineAndCounted)
     ASSERT_EQ(::mkdir((twinsDir + "/day\xFE").constData(), 0755), 0);
     ASSERT_GT(copyUnderRawName(QStringLiteral("clip.mkv"), twinsDir + "/day\xFE/inside.mkv"), 0);
 
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     store.addURLs(QUrl::fromLocalFile(alone.path()), {});
     ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_TRUE(store.clips().isEmpty()) << "a clip names a path that does not exist: "

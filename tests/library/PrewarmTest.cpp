@@ -2,6 +2,7 @@
 #include "library/ClipImporter.h"
 #include "media/FFmpegFrameConverter.h"
 #include "media/ThumbnailGenerator.h"
+#include "support/StoreWithEngines.h"
 #include "support/TestMedia.h"
 
 #include <QFileInfo>
@@ -36,7 +37,8 @@ TEST(Prewarm, GoesInStoreOrderUpToTheCacheAndSkipsThePostersItHas)
     QTemporaryDir dir;
     for (int i = 1; i <= 5; ++i)
         TestMedia::copyTo(QStringLiteral("portrait.mp4"), dir.path(), QStringLiteral("take%1.mp4").arg(i));
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     ThumbnailGenerator *generator = store.thumbnailGenerator();
     // Room for three posters of these clips (152 x 270).
     generator->posterCache().setLimits(3, 3 * FFmpegFrameConverter::imageBytes(QSize(152, 270)));

@@ -1,5 +1,6 @@
 #include "StoreTestSupport.h"
 #include "support/TestMedia.h"
+#include "markers/MarkerDetector.h"
 
 #include <QDir>
 #include <QFile>

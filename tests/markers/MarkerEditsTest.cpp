@@ -1,6 +1,7 @@
 #include "library/StoreTestSupport.h"
 
 #include "Printers.h"
+#include "markers/MarkerDetector.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>

@@ -1,7 +1,10 @@
 #include "library/StoreTestSupport.h"
+#include "support/StoreWithEngines.h"
 #include "support/TestMedia.h"
 
 #include "Printers.h"
+#include "markers/MarkerDetector.h"
+#include "markers/HandMarkerScan.h"
 
 #include <QPointer>
 #include <QTest>
@@ -66,7 +69,8 @@ const Metrics *metricsOf(const HandMarkerScan::Result &result, const QUuid &id)
 
 TEST(MarkerScan, MeasuresRealFramesAndKeepsTheMetrics)
 {
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     const Clip black = fileClip(TestMedia::solidClip(QStringLiteral("black"), 1.0), 1.0);
     const Clip grey = fileClip(TestMedia::solidClip(QStringLiteral("0x808080"), 1.0), 1.0);
     const Clip skin = fileClip(TestMedia::solidClip(QStringLiteral("0xE0A080"), 1.0), 1.0);
@@ -117,7 +121,8 @@ TEST(MarkerScan, MeasuresRealFramesAndKeepsTheMetrics)
 
 TEST(MarkerScan, ASecondScanReusesTheKeptMetrics)
 {
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     const Clip black = fileClip(TestMedia::solidClip(QStringLiteral("black"), 1.0), 1.0);
     Clip offline = fileClip(TestMedia::solidClip(QStringLiteral("0x808080"), 1.0), 1.0);
     offline.isMissing = true;
@@ -139,7 +144,8 @@ TEST(MarkerScan, ASecondScanReusesTheKeptMetrics)
 
 TEST(MarkerScan, AnEmptySessionGivesAnEmptyList)
 {
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     Clip offline = fileClip(QStringLiteral("/nowhere/a.mov"), 1.0);
     offline.isMissing = true;
     store.setClips({offline});
@@ -153,7 +159,8 @@ TEST(MarkerScan, AnEmptySessionGivesAnEmptyList)
 
 TEST(MarkerScan, CancellingAfterTheFirstBatchKeepsNothing)
 {
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     store.setClips(blackClips(12));
     ScanRun run(store);
     QObject::connect(run.scan, &HandMarkerScan::progress, [&run] { run.scan->cancel(); });
@@ -165,7 +172,8 @@ TEST(MarkerScan, CancellingAfterTheFirstBatchKeepsNothing)
 
 TEST(MarkerScan, ANewSessionMakesTheRunStale)
 {
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     store.setClips(blackClips(12));
     ScanRun run(store);
     QObject::connect(run.scan, &HandMarkerScan::progress, &store, [&store] { store.startNewSession({}); });

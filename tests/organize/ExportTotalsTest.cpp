@@ -1,5 +1,5 @@
-#include "organize/ExportScope.h"
-#include "organize/ExportTotals.h"
+#include "library/model/ExportScope.h"
+#include "library/model/ExportTotals.h"
 
 #include "Printers.h"
 

@@ -1,4 +1,6 @@
 #include "library/ClipStore.h"
+#include "media/AudioScrubEngine.h"
+#include "media/ScrubPlayerPool.h"
 #include "organize/OrganizeRunner.h"
 
 #include "OrganizeTestSupport.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 #include "library/model/Clip.h"
 #include "organize/FileOperations.h"
 #include "organize/OrganizeRunner.h"
@@ -163,11 +164,13 @@ struct StoreFolders
     QTemporaryDir dir;
     QString footage = dir.filePath("footage");
     QString destination = dir.filePath("dest");
+    MediaEngines engines;
     ClipStore store;
     std::shared_ptr<HookedFileOperations> files = std::make_shared<HookedFileOperations>();
 
     StoreFolders()
     {
+        store.setMediaEngines(&engines);
         QDir().mkpath(destination);
         store.organizeRunner().setFileOperations(files);
     }

@@ -5,7 +5,8 @@
 #include "app/AppearanceMode.h"
 #include "grid/ClipGridView.h"
 #include "library/ClipStore.h"
-#include "library/ImportPanel.h"
+#include "support/StoreWithEngines.h"
+#include "window/ImportPanel.h"
 #include "library/SessionJsonWriter.h"
 #include "settings/TourManager.h"
 #include "window/AppNotifier.h"
@@ -491,7 +492,8 @@ TEST(ContentView, TheEmptyStateFollowsTheWindowsAppearanceSoTheFirstImportDoesNo
         // Inside a main window, as the application shows it.
         QApplication::setPalette(darkAppearancePalette());
         QTemporaryDir dir;
-        ClipStore store;
+        StoreWithEngines withEngines;
+        ClipStore &store = withEngines.store;
         AppSettings settings(dir.filePath(QStringLiteral("s.conf")));
         TourManager tours(dir.filePath(QStringLiteral("t.conf")));
         QWidget host;

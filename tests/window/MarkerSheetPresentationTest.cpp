@@ -2,6 +2,7 @@
 
 #include "markers/ui/MarkerDetectView.h"
 #include "markers/ui/NumberingResetReviewView.h"
+#include "markers/MarkerDetector.h"
 
 #include <QPointer>
 #include <QPushButton>

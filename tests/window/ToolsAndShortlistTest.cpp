@@ -9,6 +9,7 @@
 #include "window/SidebarView.h"
 #include "window/ToolRow.h"
 #include "window/ToolsPanelView.h"
+#include "markers/MarkerDetector.h"
 
 #include <QLabel>
 

@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/widgets/SheetPresenter.h"
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 #include "library/StoreTestSupport.h"
 #include "library/model/Clip.h"
 #include "settings/TourManager.h"
@@ -28,6 +29,7 @@
 struct TestWindow
 {
     QTemporaryDir settingsDir;
+    MediaEngines engines;
     ClipStore store;
     AppSettings settings{settingsDir.filePath(QStringLiteral("settings.conf"))};
     TourManager tours{settingsDir.filePath(QStringLiteral("tours.conf"))};
@@ -35,6 +37,7 @@ struct TestWindow
 
     TestWindow()
     {
+        store.setMediaEngines(&engines);
         store.setSavingEnabled(false);
         view = std::make_unique<ContentView>(store, settings, tours);
         view->resize(1200, 800);

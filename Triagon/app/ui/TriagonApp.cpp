@@ -13,6 +13,7 @@
 #include "app/ui/VisibleChildrenAccessible.h"
 #include "library/ClipStore.h"
 #include "library/model/FolderOrganization.h"
+#include "media/MediaEngines.h"
 #include "settings/TourManager.h"
 #include "settings/ui/SettingsView.h"
 #include "window/ContentView.h"
@@ -27,9 +28,11 @@
 #include <algorithm>
 
 TriagonApp::TriagonApp(QObject *parent)
-    : QObject(parent), m_store(std::make_unique<ClipStore>()), m_settings(std::make_unique<AppSettings>()),
+    : QObject(parent), m_engines(std::make_unique<MediaEngines>()), m_store(std::make_unique<ClipStore>()),
+      m_settings(std::make_unique<AppSettings>()),
       m_tourManager(TourManager::shared()), m_updater(std::make_unique<AppUpdater>(true))
 {
+    m_store->setMediaEngines(m_engines.get());
     // Hidden widgets (a status bar with nothing to report) are not read out.
     VisibleChildrenAccessible::install();
     m_checkForUpdates = std::make_unique<CheckForUpdatesView>(m_updater.get());

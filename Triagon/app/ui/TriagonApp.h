@@ -15,6 +15,7 @@ class AppSettings;
 class AppUpdater;
 class CheckForUpdatesView;
 class ClipStore;
+class MediaEngines;
 class StoreIntake;
 class TourManager;
 class UnixSignalQuit;
@@ -91,6 +92,8 @@ private:
     void finishLaunch(bool restored);
     void applyStartupDefaults();
 
+    // The engines outlive the store.
+    std::unique_ptr<MediaEngines> m_engines;
     std::unique_ptr<ClipStore> m_store;
     std::unique_ptr<AppSettings> m_settings;
     TourManager &m_tourManager;

@@ -39,3 +39,15 @@ bool FileName::isSinglePathComponent(const QString &name)
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
         && !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
 }
+
+QString FileName::sanitizedClipName(const QString &name)
+{
+    QString result = name;
+    for (QChar &c : result) {
+        // None of the three is ever half of a surrogate pair, so comparing
+        // UTF-16 units is comparing scalars.
+        if (c == QLatin1Char('/') || c == QLatin1Char(':') || c == QChar(u'\0'))
+            c = QLatin1Char('-');
+    }
+    return result;
+}

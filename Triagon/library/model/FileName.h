@@ -16,4 +16,6 @@ QString withoutExtension(const QString &name);
 // or "..", and without "/" or NUL. Names read from a session file are
 // external input and pass this test before any path is built from them.
 bool isSinglePathComponent(const QString &name);
+// Replaces "/", ":" and NUL by "-".
+QString sanitizedClipName(const QString &name);
 } // namespace FileName

@@ -5,6 +5,8 @@
 #include "library/model/FinderOrder.h"
 #include "markers/ui/MarkerDetectionSettingsPanel.h"
 #include "markers/ui/MarkerUiStyle.h"
+#include "markers/MarkerDetector.h"
+#include "markers/HandMarkerScan.h"
 
 #include <QVBoxLayout>
 

@@ -10,6 +10,7 @@
 #include "markers/ui/MarkerDetectionSettingsPanel.h"
 #include "markers/ui/MarkerResultRow.h"
 #include "markers/ui/MarkerUiStyle.h"
+#include "markers/MarkerDetector.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

@@ -3,6 +3,7 @@
 #include "app/SymbolCatalog.h"
 #include "app/SecondsLabel.h"
 #include "markers/ui/MarkerUiStyle.h"
+#include "markers/MarkerDetector.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

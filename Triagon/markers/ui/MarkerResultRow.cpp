@@ -4,6 +4,7 @@
 #include "markers/ui/CandidateThumbnail.h"
 #include "markers/ui/FillBar.h"
 #include "markers/ui/MarkerUiStyle.h"
+#include "markers/MarkerDetector.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

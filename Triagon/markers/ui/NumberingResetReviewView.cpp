@@ -5,6 +5,7 @@
 #include "library/ClipStore.h"
 #include "markers/ui/MarkerUiStyle.h"
 #include "markers/ui/NumberingResetClipPreview.h"
+#include "markers/MarkerDetector.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

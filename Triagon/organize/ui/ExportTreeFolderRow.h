@@ -1,6 +1,6 @@
 #pragma once
 
-#include "organize/ExportFolder.h"
+#include "library/model/ExportFolder.h"
 
 #include <QWidget>
 

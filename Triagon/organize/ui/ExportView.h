@@ -1,9 +1,9 @@
 #pragma once
 
-#include "organize/ExportFolder.h"
+#include "library/model/ExportFolder.h"
 #include "organize/ExportOptions.h"
-#include "organize/ExportResult.h"
-#include "organize/ExportScope.h"
+#include "library/model/ExportResult.h"
+#include "library/model/ExportScope.h"
 
 #include <QDialog>
 #include <QList>

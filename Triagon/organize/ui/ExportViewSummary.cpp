@@ -3,7 +3,7 @@
 #include "organize/ui/ExportView.h"
 
 #include "library/ClipStore.h"
-#include "organize/ExportTotals.h"
+#include "library/model/ExportTotals.h"
 #include "organize/FolderPlan.h"
 #include "organize/ui/ExportTreeFolderRow.h"
 #include "organize/ui/ExportViewStyle.h"

@@ -9,6 +9,7 @@
 #include "audiotriage/ui/AudioRulePanel.h"
 #include "audiotriage/ui/AudioTriageView.h"
 #include "library/ClipStore.h"
+#include "support/StoreWithEngines.h"
 #include "support/SettingsFileFixture.h"
 
 #include <QAbstractButton>
@@ -67,7 +68,8 @@ protected:
 
     static bool shown(QWidget *widget) { return widget->isVisible(); }
 
-    ClipStore store;
+    StoreWithEngines withEngines;
+    ClipStore &store = withEngines.store;
     QString settingsPath;
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<AudioTriageView> view;

@@ -4,6 +4,8 @@
 #include "markers/ui/MarkerDetectionSettingsPanel.h"
 #include "markers/ui/FillBar.h"
 #include "markers/ui/MarkerResultRow.h"
+#include "markers/MarkerDetector.h"
+#include "markers/HandMarkerScan.h"
 
 #include <QCheckBox>
 #include <QProgressBar>

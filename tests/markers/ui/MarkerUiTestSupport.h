@@ -2,7 +2,9 @@
 
 #include "app/AppSettings.h"
 #include "library/ClipStore.h"
+#include "media/MediaEngines.h"
 #include "support/SettingsFileFixture.h"
+#include "markers/MarkerDetector.h"
 
 #include <QLabel>
 #include <QTest>
@@ -49,7 +51,11 @@ inline QStringList labelTexts(const QWidget *root)
 class SheetFixture : public SettingsFileFixture
 {
 protected:
-    void SetUp() override { useSettings({}); }
+    void SetUp() override
+    {
+        store.setMediaEngines(&engines);
+        useSettings({});
+    }
     void useSettings(const QByteArray &contents)
     {
         settingsPath = freshFile(contents);
@@ -66,6 +72,7 @@ protected:
 
     QString settingsPath;
 
+    MediaEngines engines;
     ClipStore store;
     std::unique_ptr<AppSettings> settings;
     int dismissed = 0;

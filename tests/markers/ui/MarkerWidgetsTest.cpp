@@ -5,6 +5,7 @@
 #include "markers/ui/MarkerUiStyle.h"
 #include "media/ThumbnailGenerator.h"
 #include "support/TestMedia.h"
+#include "markers/MarkerDetector.h"
 
 #include <QSignalSpy>
 #include <QSlider>

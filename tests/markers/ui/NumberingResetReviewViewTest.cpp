@@ -5,6 +5,7 @@
 #include "markers/ui/NumberingResetReviewView.h"
 #include "media/VideoPlayer.h"
 #include "support/TestMedia.h"
+#include "markers/MarkerDetector.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>

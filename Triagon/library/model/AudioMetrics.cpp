@@ -1,6 +1,4 @@
-#include "audiotriage/AudioMetrics.h"
-
-#include "audiotriage/LoudnessAnalysis.h"
+#include "library/model/AudioMetrics.h"
 
 #include <algorithm>
 
@@ -15,9 +13,4 @@ double AudioMetrics::loudnessScore() const
     if (!(score > 0))
         return 0;
     return std::min(score, 1.0);
-}
-
-AudioMetrics AudioMetrics::analyzeLoudness(const QString &path)
-{
-    return LoudnessAnalysis::measure(path).metrics;
 }

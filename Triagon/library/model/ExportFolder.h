@@ -1,6 +1,6 @@
 #pragma once
 
-#include "organize/ExportFileEntry.h"
+#include "library/model/ExportFileEntry.h"
 
 #include <QList>
 #include <QString>

@@ -1,16 +1,13 @@
-#include "library/ClipStore.h"
+#include "library/SessionPersistence.h"
 
 #include "app/AtomicFile.h"
 #include "app/Loggers.h"
 #include "library/SessionJsonWriter.h"
 #include "library/model/FileName.h"
-#include "library/model/JsonReader.h"
-#include "library/model/ReferenceDate.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
 #include <QStandardPaths>
@@ -69,7 +66,7 @@ void makeNameSafe(Clip &clip)
 {
     if (FileName::isSinglePathComponent(clip.filename))
         return;
-    QString name = ClipStore::sanitizeClipName(clip.filename);
+    QString name = FileName::sanitizedClipName(clip.filename);
     if (!FileName::isSinglePathComponent(name)) {
         const QString fromFile = clip.urlFileName();
         name = FileName::isSinglePathComponent(fromFile) ? fromFile : QStringLiteral("Clip");
@@ -108,63 +105,22 @@ void renewTakenIds(QList<Clip> &clips)
 
 } // namespace
 
-// ==== Session file ==========================================================
-// The session file of the clip store: its JSON form, the debounced and the
-// immediate save, reading it back and removing it.
-
-// ---- JSON form -------------------------------------------------------------------
-
-QJsonObject SessionData::toJson() const
+SessionPersistence::SessionPersistence(std::function<SessionData()> makeData, QObject *parent)
+    : QObject(parent), m_makeData(std::move(makeData)), m_saveTimer(new QTimer(this)), m_saveDeadline(new QTimer(this))
 {
-    QJsonArray clipArray;
-    for (const Clip &clip : clips)
-        clipArray.append(clip.toJson());
-    QJsonObject o;
-    o.insert(QStringLiteral("clips"), clipArray);
-    if (sourceFolderURL)
-        o.insert(QStringLiteral("sourceFolderURL"), sourceFolderURL->toString(QUrl::FullyEncoded));
-    o.insert(QStringLiteral("availableTags"), QJsonArray::fromStringList(availableTags));
-    o.insert(QStringLiteral("folderOrganization"), folderOrganization);
-    o.insert(QStringLiteral("gridColumns"), gridColumns);
-    o.insert(QStringLiteral("savedAt"), savedAt.isValid() ? ReferenceDate::secondsSinceReference(savedAt) : 0.0);
-    return o;
-}
-
-std::optional<SessionData> SessionData::fromJson(const QJsonObject &object, QString *errorText)
-{
-    JsonReader r(object);
-    SessionData data;
-    const QJsonArray clipArray = r.array(QStringLiteral("clips"));
-    for (qsizetype i = 0; i < clipArray.size() && !r.failed(); ++i) {
-        const QString where = QStringLiteral("clips[") + QString::number(i) + QStringLiteral("]: ");
-        if (!clipArray[i].isObject()) {
-            r.fail(where + JsonReader::typeMismatch(QStringLiteral("clips"), "Clip"));
-            break;
-        }
-        QString clipError;
-        if (auto clip = Clip::fromJson(clipArray[i].toObject(), &clipError))
-            data.clips.append(std::move(*clip));
-        else
-            r.fail(where + clipError);
+    // The timers are children of the session file, so a save never outlives
+    // it. Whichever fires first saves; the save stops both.
+    for (auto [timer, interval] : {std::pair{m_saveTimer, saveDelayMs}, std::pair{m_saveDeadline, saveMaxWaitMs}}) {
+        timer->setSingleShot(true);
+        timer->setInterval(interval);
+        timer->setTimerType(Qt::PreciseTimer);
+        connect(timer, &QTimer::timeout, this, &SessionPersistence::saveNow);
     }
-    if (!r.failed() && r.has(QStringLiteral("sourceFolderURL")))
-        data.sourceFolderURL = r.url(QStringLiteral("sourceFolderURL"));
-    data.availableTags = r.strings(QStringLiteral("availableTags"));
-    data.folderOrganization = r.string(QStringLiteral("folderOrganization"));
-    data.gridColumns = r.integer(QStringLiteral("gridColumns"));
-    const double savedAt = r.number(QStringLiteral("savedAt"));
-    if (r.failed()) {
-        if (errorText)
-            *errorText = r.error();
-        return std::nullopt;
-    }
-    data.savedAt = ReferenceDate::fromSecondsSinceReference(savedAt);
-    return data;
 }
 
 // ---- Location ----------------------------------------------------------------------
 
-QString ClipStore::sessionFilePath()
+QString SessionPersistence::path()
 {
     // Computed once, on first use from any thread (a function-local static
     // is initialized exactly once); the folder is created at that moment.
@@ -176,9 +132,9 @@ QString ClipStore::sessionFilePath()
     return path;
 }
 
-QStringList ClipStore::unreadableSessionFilePaths()
+QStringList SessionPersistence::unreadablePaths()
 {
-    const QFileInfo info(sessionFilePath());
+    const QFileInfo info(path());
     QStringList paths;
     const QFileInfoList entries = info.absoluteDir().entryInfoList({QStringLiteral("session.unreadable-*.json")}, QDir::Files, QDir::Name);
     for (const QFileInfo &entry : entries)
@@ -188,7 +144,7 @@ QStringList ClipStore::unreadableSessionFilePaths()
 
 // ---- Saving ------------------------------------------------------------------------------
 
-void ClipStore::scheduleSessionSave()
+void SessionPersistence::scheduleSave()
 {
     // Restarting the single-shot timer cancels the waiting save; the deadline
     // runs on from the first unsaved edit, so that a steady stream of edits
@@ -198,33 +154,21 @@ void ClipStore::scheduleSessionSave()
         m_saveDeadline->start();
 }
 
-bool ClipStore::isSessionSaveScheduled() const
+bool SessionPersistence::isSaveScheduled() const
 {
     return m_saveTimer->isActive();
 }
 
-void ClipStore::setSavingEnabled(bool enabled)
+void SessionPersistence::setSavingEnabled(bool enabled)
 {
     m_savingEnabled = enabled;
     if (enabled && m_saveDeferred) {
         m_saveDeferred = false;
-        scheduleSessionSave();
+        scheduleSave();
     }
 }
 
-ClipStore::SessionData ClipStore::makeSessionData() const
-{
-    SessionData data;
-    data.clips = m_clips;
-    data.sourceFolderURL = m_sourceFolderURL;
-    data.availableTags = m_availableTags;
-    data.folderOrganization = m_folderOrganization == FolderOrganization::byRating ? QStringLiteral("By Rating") : QStringLiteral("By Tag");
-    data.gridColumns = m_gridColumns;
-    data.savedAt = QDateTime::currentDateTimeUtc();
-    return data;
-}
-
-void ClipStore::saveSessionImmediately()
+void SessionPersistence::saveNow()
 {
     m_saveTimer->stop();
     m_saveDeadline->stop();
@@ -233,19 +177,19 @@ void ClipStore::saveSessionImmediately()
         qCDebug(sessionLogger, "Session save held back until the saved session is restored");
         return;
     }
-    const SessionData data = makeSessionData();
+    const SessionData data = m_makeData();
     QString error;
-    if (!writeSessionFile(data, &error)) {
+    if (!write(data, &error)) {
         qCCritical(sessionLogger, "Immediate session save failed: %s", qUtf8Printable(error));
-        setSessionSaveError(error);
+        Q_EMIT saveFailed(error);
         return;
     }
-    Q_EMIT sessionSaved(data.clips.size());
+    Q_EMIT saved(data.clips.size());
 }
 
-bool ClipStore::writeSessionFile(const SessionData &data, QString *errorText)
+bool SessionPersistence::write(const SessionData &data, QString *errorText)
 {
-    const QString path = sessionFilePath();
+    const QString path = SessionPersistence::path();
     // The folder may have been removed since it was made.
     QDir().mkpath(QFileInfo(path).absolutePath());
     // Written directly: building a JSON object per clip first costs more than the write itself.
@@ -260,7 +204,7 @@ bool ClipStore::writeSessionFile(const SessionData &data, QString *errorText)
 
 // ---- Reading and removing ---------------------------------------------------------------------
 
-std::optional<ClipStore::SessionData> ClipStore::decodeSessionFile(const QByteArray &bytes, QString *errorText)
+std::optional<SessionData> SessionPersistence::decode(const QByteArray &bytes, QString *errorText)
 {
     auto fail = [&](const QString &reason) {
         if (errorText)
@@ -281,9 +225,9 @@ std::optional<ClipStore::SessionData> ClipStore::decodeSessionFile(const QByteAr
     return data;
 }
 
-std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSessionFile(std::optional<UnreadableSession> *problem)
+std::optional<std::pair<SessionData, QList<Clip>>> SessionPersistence::read(std::optional<UnreadableSession> *problem)
 {
-    const QString path = sessionFilePath();
+    const QString path = SessionPersistence::path();
     removeInterruptedSaves(path);
     if (!QFileInfo::exists(path))
         return std::nullopt;
@@ -306,7 +250,7 @@ std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSes
     file.close();
 
     QString decodeError;
-    std::optional<SessionData> data = decodeSessionFile(bytes, &decodeError);
+    std::optional<SessionData> data = decode(bytes, &decodeError);
     if (!data)
         return unreadable(decodeError);
 
@@ -323,12 +267,12 @@ std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> ClipStore::readSes
     return std::make_pair(std::move(*data), std::move(restored));
 }
 
-void ClipStore::clearSessionFile()
+void SessionPersistence::clear()
 {
     m_saveTimer->stop();
     m_saveDeadline->stop();
     m_saveDeferred = false;
-    QFile file(sessionFilePath());
+    QFile file(path());
     if (!file.exists())
         return; // nothing to remove is not a failure
     if (!file.remove())

@@ -1,6 +1,6 @@
-#include "library/UndoAction.h"
+#include "library/model/UndoAction.h"
 
-#include "library/Overloaded.h"
+#include "library/model/Overloaded.h"
 
 QString UndoAction::description() const
 {

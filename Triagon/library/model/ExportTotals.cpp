@@ -1,4 +1,4 @@
-#include "organize/ExportTotals.h"
+#include "library/model/ExportTotals.h"
 
 #include <QLocale>
 #include <cmath>

@@ -6,8 +6,8 @@
 #include <optional>
 
 // The open panel of "Add Clips": one modal dialog in which the user chooses
-// folders and video files together. The window supplies the real dialog; the
-// store only knows this interface, so the library stays free of widgets.
+// folders and video files together. The window supplies the real dialog and
+// hands what was chosen to the store; tests supply their own.
 class ImportPanel
 {
 public:

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 // A clip's loudness figures, kept by the store per clip. Levels are linear
 // amplitudes on a full scale of 1.0 (a 16-bit sample s counts as s / 32768);
 // nothing is converted to decibels. An all-zero record stands for a clip
@@ -18,12 +16,6 @@ struct AudioMetrics
     // (full at a maxRMS of 0.3), 0.3 for spikes (full when 15 % of the windows
     // are spikes) and 0.2 for the range (full at 0.15). Zeros score 0.
     double loudnessScore() const;
-
-    // Measures the first sound track of a file (see LoudnessAnalysis, which
-    // also tells how the measurement ended). Never fails: a file that cannot
-    // be read gives zeros. Blocks; call it off the GUI thread. Defined in the
-    // audio triage library.
-    static AudioMetrics analyzeLoudness(const QString &path);
 
     friend bool operator==(const AudioMetrics &, const AudioMetrics &) = default;
 };
