@@ -95,15 +95,11 @@ QStringList unusedEdges(const QList<FolderRule> &rules, const QList<FolderInclud
     return unused;
 }
 
-QString cycleIn(const QList<FolderRule> &rules, const QList<std::pair<QString, QString>> &ignored)
+QString cycleIn(const QList<FolderRule> &rules)
 {
     QHash<QString, QStringList> next;
-    for (const FolderRule &rule : rules) {
-        for (const QString &to : rule.mayInclude) {
-            if (!ignored.contains(std::pair(rule.folder, to)))
-                next[rule.folder].append(to);
-        }
-    }
+    for (const FolderRule &rule : rules)
+        next[rule.folder].append(rule.mayInclude);
     // Depth-first search; a folder met again while it is on the path closes a cycle.
     enum class Mark { onPath, done };
     QHash<QString, Mark> marks;

@@ -25,6 +25,6 @@ QStringList includesAgainst(const QList<FolderRule> &rules, const QList<FolderIn
 // The listed edges that no include uses, as "from -> to".
 QStringList unusedEdges(const QList<FolderRule> &rules, const QList<FolderInclude> &includes);
 
-// A cycle among the listed edges without the ignored ones, as the folders
+// A cycle among the listed edges, as the folders
 // along it ("a -> b -> a"); empty when there is none.
-QString cycleIn(const QList<FolderRule> &rules, const QList<std::pair<QString, QString>> &ignored = {});
+QString cycleIn(const QList<FolderRule> &rules);

@@ -39,14 +39,7 @@ TEST(Layering, EveryListedEdgeIsUsed)
 
 TEST(Layering, TheListedEdgesFormNoCycle)
 {
-    EXPECT_EQ(cycleIn(folderLayers(), edgesAwaitingRemoval()).toStdString(), "");
-    for (const auto &[from, to] : edgesAwaitingRemoval()) {
-        bool isListed = false;
-        for (const FolderRule &rule : folderLayers())
-            isListed = isListed || (rule.folder == from && rule.mayInclude.contains(to));
-        EXPECT_TRUE(isListed) << "no longer listed, drop it from edgesAwaitingRemoval(): " << from.toStdString()
-                              << " -> " << to.toStdString();
-    }
+    EXPECT_EQ(cycleIn(folderLayers()).toStdString(), "");
 }
 
 TEST(Layering, TheScanReadsTheWholeTree)
@@ -96,7 +89,6 @@ TEST(Layering, ACycleAmongTheRulesIsFoundUnlessItsEdgeIsSetAside)
         {"d", {}},
     };
     EXPECT_EQ(cycleIn(rules), "a -> b -> c -> a");
-    EXPECT_EQ(cycleIn(rules, {{"c", "a"}}), "");
     EXPECT_EQ(cycleIn({{"a", {"b"}}, {"b", {}}, {"c", {"b", "a"}}}), "");
 
     const QList<FolderInclude> includes = {{"x.cpp", 1, "a", "b"}, {"y.cpp", 2, "b", "c"}};
