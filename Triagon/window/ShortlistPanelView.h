@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/model/FolderOrganization.h"
 #include "organize/ExportFolder.h"
 
 #include <QHash>
@@ -37,7 +38,7 @@ public:
     // "2 excluded clips will be skipped".
     static QString skippedText(int count);
     // The picker's tooltip for the organization chosen.
-    static QString organizationHelp(bool byRating);
+    static QString organizationHelp(FolderOrganization organization);
 
     void refresh();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/model/FolderOrganization.h"
 #include "organize/ExportFolder.h"
 #include "organize/ExportOptions.h"
 #include "organize/ExportResult.h"
@@ -94,7 +95,7 @@ public:
     static QString scopeHelpText(ExportScope scope);
     static QString moveButtonText(int count);
     static QString multiTagNoteText(int count);
-    static QString willBeMovedMarkup(int count, bool byRating);
+    static QString willBeMovedMarkup(int count, FolderOrganization organization);
     static QString leftInPlaceText(int count);
     static QString movedText(int count);
     static QString errorCountText(int count);
