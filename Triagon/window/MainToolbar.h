@@ -22,7 +22,6 @@ class MainToolbar : public QWidget
 public:
     explicit MainToolbar(ContentView &window, QWidget *parent = nullptr);
 
-    QHBoxLayout *rowLayout() const { return m_row; }
     SymbolButton *sidebarButton() const { return m_sidebarButton; }
     LogoView *logo() const { return m_logo; }
     QWidget *summaryGroup() const { return m_summaryGroup; }
