@@ -26,10 +26,7 @@ public:
     explicit ShortlistPanelView(ClipStore &store, QWidget *parent = nullptr);
 
     QLabel *header() const { return m_header; }
-    SegmentedControl *organizationPicker() const { return m_picker; }
-    QLabel *totalsLine() const { return m_totals; }
     QList<ExportTreeFolderRow *> folderRows() const { return m_rows; }
-    QLabel *skippedLine() const { return m_skipped; }
 
     // "3 clips · 2 min 5 sec · 1.2 GB".
     static QString totalsText(int clipCount, const QString &duration, const QString &size);
