@@ -149,7 +149,7 @@ TEST(FocusReturn, AfterTheTourIsSkippedByAClickOrByAScreenReadersActionTheNextDi
         ASSERT_NE(overlay, nullptr);
         w.tours.setActiveTour(TourManager::onboardingTour());
         ASSERT_TRUE(overlay->isPresented());
-        QPushButton *skip = overlay->leadingButton();
+        QPushButton *skip = child<QPushButton>(overlay, "tourLeadingButton");
         ASSERT_EQ(skip->text(), QStringLiteral("Skip"));
         if (byScreenReader) {
             // The screen reader's own process has the keyboard meanwhile:
