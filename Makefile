@@ -20,14 +20,10 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) --timeout 300
 
 run: build
-	@if [ -x $(BUILD_DIR)/bin/triagon ]; then \
-		$(BUILD_DIR)/bin/triagon; \
-	else \
-		echo "The application is not built yet: only the libraries and their tests exist so far."; \
-	fi
+	$(BUILD_DIR)/bin/triagon
 
 bench: build
-	@ls $(BUILD_DIR)/bench/triagon-bench 2>/dev/null || echo "No benchmark program is built yet."
+	@ls $(BUILD_DIR)/bench/triagon-bench
 
 # The whole suite built with AddressSanitizer and UndefinedBehaviorSanitizer in
 # a folder of its own; any report fails the test that caused it.

@@ -41,7 +41,6 @@ public:
     const ReleaseNotes &notes() const { return m_notes; }
     QLabel *titleLabel() const { return m_title; }
     QPushButton *dismissButton() const { return m_dismiss; }
-    QScrollArea *scrollArea() const { return m_scroll; }
     // One title label per section, and the item labels of each section.
     const QList<QLabel *> &sectionTitleLabels() const { return m_sectionTitles; }
     const QList<QList<QLabel *>> &itemLabels() const { return m_items; }

@@ -103,7 +103,7 @@ int main(int argc, char **argv)
     const QString settingsPath = temporary.path() + QStringLiteral("/Triagon.conf");
     {
         AppSettings settings(settingsPath);
-        settings.setDefaultFolderOrganization(QStringLiteral("By Rating"));
+        settings.setDefaultFolderOrganization(FolderOrganization::byRating);
         settings.setDefaultGridColumnsRaw(4);
         settings.setCustomDefaultTags({QStringLiteral("Action"), QStringLiteral("B-roll")});
         settings.setScrubModifiers(AppSettings::defaultScrubModifiers());

@@ -11,6 +11,7 @@ packages=(
   libgtest-dev googletest
   xvfb xauth imagemagick x11-utils
   fonts-dejavu-core
+  clang-format-14
 )
 
 # `deps.sh fuzz`: also what the fuzz targets are built with (clang and its

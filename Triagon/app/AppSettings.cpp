@@ -243,14 +243,19 @@ void AppSettings::store(const QString &key, const QVariant &value, Getter getter
     }
 }
 
-QString AppSettings::defaultFolderOrganization() const
+QString AppSettings::defaultFolderOrganizationRaw() const
 {
-    return readString(kDefaultFolderOrganization, QStringLiteral("By Tag"));
+    return readString(kDefaultFolderOrganization, rawValue(FolderOrganization::byTag));
 }
 
-void AppSettings::setDefaultFolderOrganization(const QString &value)
+FolderOrganization AppSettings::defaultFolderOrganization() const
 {
-    store(kDefaultFolderOrganization, value, &AppSettings::defaultFolderOrganization,
+    return folderOrganizationFromRaw(defaultFolderOrganizationRaw()).value_or(FolderOrganization::byTag);
+}
+
+void AppSettings::setDefaultFolderOrganization(FolderOrganization value)
+{
+    store(kDefaultFolderOrganization, rawValue(value), &AppSettings::defaultFolderOrganizationRaw,
           &AppSettings::defaultFolderOrganizationChanged);
 }
 
@@ -396,12 +401,17 @@ void AppSettings::setAudioQuietPercentage(double value)
 
 QString AppSettings::appearanceModeRaw() const
 {
-    return readString(kAppearanceMode, QStringLiteral("System"));
+    return readString(kAppearanceMode, rawValue(AppearanceMode::system));
 }
 
 void AppSettings::setAppearanceModeRaw(const QString &value)
 {
     store(kAppearanceMode, value, &AppSettings::appearanceModeRaw, &AppSettings::appearanceModeRawChanged);
+}
+
+void AppSettings::setAppearanceMode(AppearanceMode mode)
+{
+    setAppearanceModeRaw(rawValue(mode));
 }
 
 QString AppSettings::themeColorRaw() const

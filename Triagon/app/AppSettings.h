@@ -4,6 +4,7 @@
 #include "app/ScrubModifier.h"
 #include "app/ThemeColor.h"
 #include "app/WindowFrame.h"
+#include "library/model/FolderOrganization.h"
 
 #include <QColor>
 #include <QList>
@@ -41,8 +42,6 @@ class QSettings;
 class AppSettings : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(QString defaultFolderOrganization READ defaultFolderOrganization WRITE setDefaultFolderOrganization
-                   NOTIFY defaultFolderOrganizationChanged)
     Q_PROPERTY(int defaultGridColumnsRaw READ defaultGridColumnsRaw WRITE setDefaultGridColumnsRaw NOTIFY
                    defaultGridColumnsRawChanged)
     Q_PROPERTY(int defaultGridColumns READ defaultGridColumns WRITE setDefaultGridColumns NOTIFY
@@ -82,9 +81,10 @@ public:
     static const QList<ScrubModifier> &defaultScrubModifiers();
     static QString defaultMarkerTagBase();
 
-    // Stored preferences (key, default): "defaultFolderOrganization" "By Tag".
-    QString defaultFolderOrganization() const;
-    void setDefaultFolderOrganization(const QString &value);
+    // Stored preferences (key, default): "defaultFolderOrganization", stored
+    // as its raw value; By Tag when missing or naming none (an exact match only).
+    FolderOrganization defaultFolderOrganization() const;
+    void setDefaultFolderOrganization(FolderOrganization value);
     // "defaultGridColumns" 3, as stored.
     int defaultGridColumnsRaw() const;
     void setDefaultGridColumnsRaw(int value);
@@ -137,8 +137,10 @@ public:
     std::optional<WindowFrame> mainWindowFrame() const;
     void setMainWindowFrame(const WindowFrame &frame);
 
-    // The appearance the stored text asks for (System for unknown texts).
+    // The appearance the stored text asks for (System for unknown texts);
+    // the setter stores its raw value.
     AppearanceMode appearanceMode() const;
+    void setAppearanceMode(AppearanceMode mode);
     // The accent choice the stored text stands for (orange for unknown texts)
     // and its colour.
     ThemeColor themeColor() const;
@@ -204,6 +206,8 @@ private:
 
     template <typename Getter>
     void store(const QString &key, const QVariant &value, Getter getter, void (AppSettings::*signal)());
+    // The stored text, as it stands: a change of it is what the signal reports.
+    QString defaultFolderOrganizationRaw() const;
 
     std::unique_ptr<QSettings> m_settings;
     mutable std::optional<QStringList> m_decodedDefaultTags;

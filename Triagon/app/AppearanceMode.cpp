@@ -6,7 +6,7 @@ const QList<AppearanceMode> &allAppearanceModes()
     return modes;
 }
 
-QString appearanceModeRawValue(AppearanceMode mode)
+QString rawValue(AppearanceMode mode)
 {
     switch (mode) {
     case AppearanceMode::system:
@@ -19,10 +19,10 @@ QString appearanceModeRawValue(AppearanceMode mode)
     return {};
 }
 
-std::optional<AppearanceMode> appearanceModeFromRawValue(const QString &raw)
+std::optional<AppearanceMode> appearanceModeFromRaw(const QString &raw)
 {
     for (AppearanceMode mode : allAppearanceModes()) {
-        if (appearanceModeRawValue(mode) == raw)
+        if (rawValue(mode) == raw)
             return mode;
     }
     return std::nullopt;
@@ -30,7 +30,7 @@ std::optional<AppearanceMode> appearanceModeFromRawValue(const QString &raw)
 
 AppearanceMode appearanceModeOrDefault(const QString &raw)
 {
-    return appearanceModeFromRawValue(raw).value_or(AppearanceMode::system);
+    return appearanceModeFromRaw(raw).value_or(AppearanceMode::system);
 }
 
 namespace {

@@ -15,9 +15,9 @@ enum class AppearanceMode { system, light, dark };
 const QList<AppearanceMode> &allAppearanceModes();
 
 // "System", "Light", "Dark".
-QString appearanceModeRawValue(AppearanceMode mode);
+QString rawValue(AppearanceMode mode);
 // Exact, case-sensitive match; any other text (also "dark") gives nothing.
-std::optional<AppearanceMode> appearanceModeFromRawValue(const QString &raw);
+std::optional<AppearanceMode> appearanceModeFromRaw(const QString &raw);
 // The scheme a stored text asks for: a text that names no choice is System.
 AppearanceMode appearanceModeOrDefault(const QString &raw);
 

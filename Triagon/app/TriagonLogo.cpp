@@ -141,15 +141,6 @@ void TriagonLogo::paint(QPainter &painter, const QPointF &topLeft, const QColor 
     drawMark(painter, QRectF(topLeft.x() + padding, topLeft.y() + padding, m_size, m_size), color);
 }
 
-QImage TriagonLogo::markImage(int pixels, const QColor &color)
-{
-    QImage image(std::max(pixels, 1), std::max(pixels, 1), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    drawMark(painter, QRectF(0, 0, image.width(), image.height()), color);
-    return image;
-}
-
 namespace {
 
 // The icon's backdrop: a dark rounded square, with the mark at 70 % of its side.

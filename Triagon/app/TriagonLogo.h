@@ -44,8 +44,6 @@ public:
     // The transform that maps design units into `canvas`.
     static QTransform designTransform(const QRectF &canvas);
 
-    // The mark alone, `pixels` square, on a transparent background.
-    static QImage markImage(int pixels, const QColor &color);
     // The application icon: the mark in the brand colour on a dark rounded
     // square, `pixels` square.
     static QImage applicationIconImage(int pixels);

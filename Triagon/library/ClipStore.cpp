@@ -251,7 +251,7 @@ SessionData ClipStore::makeSessionData() const
     data.clips = m_clips;
     data.sourceFolderURL = m_sourceFolderURL;
     data.availableTags = m_availableTags;
-    data.folderOrganization = m_folderOrganization == FolderOrganization::byRating ? QStringLiteral("By Rating") : QStringLiteral("By Tag");
+    data.folderOrganization = rawValue(m_folderOrganization);
     data.gridColumns = m_view.gridColumns;
     data.savedAt = QDateTime::currentDateTimeUtc();
     return data;

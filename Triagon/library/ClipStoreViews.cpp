@@ -228,7 +228,7 @@ const std::optional<QList<ClipStore::ExportFolder>> &ClipStore::exportPreviewTre
         if (shortlist.isEmpty())
             m_exportPreviewTreeCache.emplace(std::nullopt);
         else
-            m_exportPreviewTreeCache.emplace(FolderPlan::folderPlan(shortlist, m_folderOrganization == FolderOrganization::byRating));
+            m_exportPreviewTreeCache.emplace(FolderPlan::folderPlan(shortlist, m_folderOrganization));
     }
     return *m_exportPreviewTreeCache;
 }

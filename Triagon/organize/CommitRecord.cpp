@@ -54,7 +54,7 @@ QJsonObject CommitRecord::entryObject(const ManifestEntry &entry)
 }
 
 QJsonObject CommitRecord::recordObject(const QString &status, const QString &startedAt, const QList<ManifestEntry> &entries,
-                                       bool byRating, const QString &appVersion)
+                                       FolderOrganization organization, const QString &appVersion)
 {
     QJsonArray files;
     QJsonObject tagSummary;
@@ -80,7 +80,7 @@ QJsonObject CommitRecord::recordObject(const QString &status, const QString &sta
     o.insert(QStringLiteral("failed"), failed);
     o.insert(QStringLiteral("files"), files);
     o.insert(QStringLiteral("moved"), moved);
-    o.insert(QStringLiteral("organization"), byRating ? QStringLiteral("By Rating") : QStringLiteral("By Tag"));
+    o.insert(QStringLiteral("organization"), rawValue(organization));
     o.insert(QStringLiteral("pending"), pending);
     o.insert(QStringLiteral("ratingSummary"), ratingSummary);
     o.insert(QStringLiteral("startedAt"), startedAt);
@@ -93,9 +93,9 @@ QJsonObject CommitRecord::recordObject(const QString &status, const QString &sta
 }
 
 QByteArray CommitRecord::encode(const QString &status, const QString &startedAt, const QList<ManifestEntry> &entries,
-                                bool byRating, const QString &appVersion)
+                                FolderOrganization organization, const QString &appVersion)
 {
-    QByteArray bytes = QJsonDocument(recordObject(status, startedAt, entries, byRating, appVersion)).toJson(QJsonDocument::Indented);
+    QByteArray bytes = QJsonDocument(recordObject(status, startedAt, entries, organization, appVersion)).toJson(QJsonDocument::Indented);
     // A "/" can only stand inside a string in JSON, so escaping every one
     // keeps the document valid and gives paths the "\/" form readers of
     // these records know.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/model/FolderOrganization.h"
 #include "organize/ManifestEntry.h"
 
 #include <QByteArray>
@@ -22,12 +23,12 @@ public:
     // The whole record. startedAt is the run's start as "2025-03-01T14:05:09Z";
     // appVersion an empty text reads "unknown".
     static QJsonObject recordObject(const QString &status, const QString &startedAt, const QList<ManifestEntry> &entries,
-                                    bool byRating, const QString &appVersion);
+                                    FolderOrganization organization, const QString &appVersion);
     // The bytes of the record file, encoded whole in one pass. The organize
     // run rewrites its record through CommitRecordDocument, which keeps the
     // encoded pieces and must give exactly these bytes.
     static QByteArray encode(const QString &status, const QString &startedAt, const QList<ManifestEntry> &entries,
-                             bool byRating, const QString &appVersion);
+                             FolderOrganization organization, const QString &appVersion);
     // One entry as its record object. A duration or frame rate that is not a
     // finite number never reaches the JSON: the duration reads 0, the frame
     // rate is left out, as an unknown one is.

@@ -50,11 +50,11 @@ void appendMember(QByteArray &out, const char *key, qint64 value)
 
 } // namespace
 
-CommitRecordDocument::CommitRecordDocument(const QString &startedAt, bool byRating, const QString &appVersion,
+CommitRecordDocument::CommitRecordDocument(const QString &startedAt, FolderOrganization organization, const QString &appVersion,
                                            const QList<ManifestEntry> &entries)
     : m_appVersion(encodedString(appVersion.isEmpty() ? QStringLiteral("unknown") : appVersion))
     , m_startedAt(encodedString(startedAt))
-    , m_organization(encodedString(byRating ? QStringLiteral("By Rating") : QStringLiteral("By Tag")))
+    , m_organization(encodedString(rawValue(organization)))
 {
     m_entries.resize(size_t(entries.size()));
     for (qsizetype i = 0; i < entries.size(); ++i)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/model/FolderOrganization.h"
 #include "organize/ManifestEntry.h"
 
 #include <QByteArray>
@@ -19,7 +20,7 @@
 class CommitRecordDocument
 {
 public:
-    CommitRecordDocument(const QString &startedAt, bool byRating, const QString &appVersion,
+    CommitRecordDocument(const QString &startedAt, FolderOrganization organization, const QString &appVersion,
                          const QList<ManifestEntry> &entries);
 
     qsizetype size() const { return qsizetype(m_entries.size()); }

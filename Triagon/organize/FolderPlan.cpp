@@ -92,9 +92,9 @@ QString FolderPlan::ratingFolderName(qint64 rating)
     }
 }
 
-QString FolderPlan::plannedFolderName(const Clip &clip, bool byRating)
+QString FolderPlan::plannedFolderName(const Clip &clip, FolderOrganization organization)
 {
-    if (!byRating && !clip.tags.isEmpty())
+    if (organization == FolderOrganization::byTag && !clip.tags.isEmpty())
         return clip.tags.first();
     return ratingFolderName(clip.rating);
 }

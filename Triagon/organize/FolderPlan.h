@@ -2,6 +2,7 @@
 
 #include "library/model/Clip.h"
 #include "library/model/ExportFolder.h"
+#include "library/model/FolderOrganization.h"
 
 #include <QList>
 #include <QString>
@@ -18,7 +19,7 @@ public:
     static QString ratingFolderName(qint64 rating);
     // The folder a clip goes to: by rating its rating folder; by tag its first
     // tag exactly as stored, or its rating folder when it has no tag.
-    static QString plannedFolderName(const Clip &clip, bool byRating);
+    static QString plannedFolderName(const Clip &clip, FolderOrganization organization);
 
     // One folder per rating from "5-star" down to "Unrated", only those with
     // files; entries in Finder order. A rating outside 0 to 5 goes with the
@@ -29,9 +30,9 @@ public:
     // untagged clips.
     static QList<ExportFolder> tagFolderPlan(const QList<Clip> &clips);
     // The plan for the given organization.
-    static QList<ExportFolder> folderPlan(const QList<Clip> &clips, bool byRating)
+    static QList<ExportFolder> folderPlan(const QList<Clip> &clips, FolderOrganization organization)
     {
-        return byRating ? ratingFolderPlan(clips) : tagFolderPlan(clips);
+        return organization == FolderOrganization::byRating ? ratingFolderPlan(clips) : tagFolderPlan(clips);
     }
 
     // The test of a new destination folder's name: no value when acceptable

@@ -170,7 +170,6 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
     if (!clock)
         clock = steadyMilliseconds;
     const QString startedAt = CommitRecord::timestamp(QDateTime::currentDateTimeUtc());
-    const bool byRating = request.organization == FolderOrganization::byRating;
     const QList<Clip> &clips = request.clips;
 
     // ---- Planning: nothing on disk changes before the folders are made.
@@ -182,7 +181,7 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
     QStringList distinctFolders;
     QSet<QString> seenFolders;
     for (const Clip &clip : clips) {
-        const QString name = FolderPlan::plannedFolderName(clip, byRating);
+        const QString name = FolderPlan::plannedFolderName(clip, request.organization);
         folderNames.append(name);
         if (!seenFolders.contains(name)) {
             seenFolders.insert(name);
@@ -239,7 +238,7 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
 
     // The record is written whole every time; only the entry that changed
     // is encoded anew.
-    CommitRecordDocument record(startedAt, byRating, request.appVersion, entries);
+    CommitRecordDocument record(startedAt, request.organization, request.appVersion, entries);
     // Every rewrite is whole and atomic, so a killed process always leaves a
     // whole record. Flushing each one to the disk as well would cost a disk
     // flush of the whole record per file (minutes for thousands of files);

@@ -186,19 +186,9 @@ void ContentView::setImportPanel(ImportPanel *panel)
     m_intake->setImportPanel(m_panel);
 }
 
-ImportPanel &ContentView::importPanel() const
-{
-    return *m_panel;
-}
-
 QWidget *ContentView::toolbarRow() const
 {
     return m_toolbar;
-}
-
-QHBoxLayout *ContentView::toolbarLayout() const
-{
-    return m_toolbar->rowLayout();
 }
 
 void ContentView::chooseFootage()

@@ -23,7 +23,6 @@ class ImportPanel;
 class MainToolbar;
 class OpenPanel;
 class QFrame;
-class QHBoxLayout;
 class SidebarView;
 class WindowSheets;
 
@@ -63,14 +62,12 @@ public:
     // The open panel used by "Choose Footage" (and "Add Clips"); the window's
     // own dialog unless replaced.
     void setImportPanel(ImportPanel *panel);
-    ImportPanel &importPanel() const;
     // Opens the panel and imports the choice.
     void chooseFootage();
 
     // Regions: the toolbar row, the sidebar column and its content, the grid area.
     QWidget *toolbarRow() const;
     MainToolbar *toolbar() const { return m_toolbar; }
-    QHBoxLayout *toolbarLayout() const;
     QWidget *sidebar() const { return m_sidebar; }
     SidebarView *sidebarView() const { return m_sidebarView; }
     GridAreaView *gridArea() const { return m_gridArea; }

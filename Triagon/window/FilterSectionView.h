@@ -25,14 +25,10 @@ class FilterSectionView : public QWidget
 public:
     FilterSectionView(ClipStore &store, AppSettings &settings, QWidget *parent = nullptr);
 
-    QPushButton *showAllButton() const { return m_showAll; }
     // "All", then 5 down to 1 stars.
     QList<FilterRow *> ratingRows() const { return m_ratingRows; }
-    SwitchRow *hideUntouchedRow() const { return m_hideUntouched; }
-    QWidget *tagBlock() const { return m_tagBlock; }
     // "All", then one row per used tag.
     QList<FilterRow *> tagRows() const { return m_tagRows; }
-    FilterRow *handMarkerRow() const { return m_handMarkers; }
 
     // "3 ★★★".
     static QString ratingTitle(int rating);

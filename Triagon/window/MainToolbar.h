@@ -22,15 +22,11 @@ class MainToolbar : public QWidget
 public:
     explicit MainToolbar(ContentView &window, QWidget *parent = nullptr);
 
-    QHBoxLayout *rowLayout() const { return m_row; }
-    SymbolButton *sidebarButton() const { return m_sidebarButton; }
     LogoView *logo() const { return m_logo; }
     QWidget *summaryGroup() const { return m_summaryGroup; }
     SessionSummaryView *summary() const { return m_summary; }
     UndoRedoButtons *undoRedo() const { return m_undoRedo; }
-    SymbolButton *tourButton() const { return m_tour; }
     SessionActionsButton *sessionActions() const { return m_actions; }
-    QPushButton *addClipsButton() const { return m_addClips; }
 
     static QString hideSidebarText() { return QStringLiteral("Hide sidebar"); }
     static QString showSidebarText() { return QStringLiteral("Show sidebar"); }

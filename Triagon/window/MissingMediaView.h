@@ -43,11 +43,7 @@ public:
     void locate(const QUuid &clipID);
 
     const std::optional<QString> &locateError() const { return m_locateError; }
-    QLabel *errorLabel() const { return m_error; }
     QPushButton *doneButton() const { return m_done; }
-    QPushButton *checkAgainButton() const { return m_checkAgain; }
-    // Shown while no clip is offline.
-    QWidget *allAvailableLabel() const { return m_allAvailable; }
     // One row per offline clip, in store order.
     QList<QWidget *> rows() const { return m_rows; }
     // The "Locate…" button of a row.
@@ -61,6 +57,7 @@ private:
     LocatePanel m_panel;
     std::optional<QString> m_locateError;
     QPushButton *m_done = nullptr;
+    // Shown while no clip is offline.
     QWidget *m_allAvailable = nullptr;
     QWidget *m_list = nullptr;
     QVBoxLayout *m_listLayout = nullptr;

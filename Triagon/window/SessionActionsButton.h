@@ -16,7 +16,6 @@ class SessionActionsButton : public SymbolButton
 public:
     explicit SessionActionsButton(ContentView &window, QWidget *parent = nullptr);
 
-    QMenu *actionsMenu() const { return m_menu; }
     QAction *manageTagsAction() const { return m_manageTags; }
     QAction *clearAllTagsAction() const { return m_clearAllTags; }
     QAction *resetReviewAction() const { return m_resetReview; }

@@ -23,11 +23,7 @@ public:
     // Display mode.
     QLabel *nameLabel() const { return m_label; }
     QLabel *warning() const { return m_warning; }
-    QPushButton *renameButton() const { return m_rename; }
     // Rename mode.
-    QLineEdit *nameField() const { return m_field; }
-    QPushButton *confirmButton() const { return m_confirm; }
-    QPushButton *cancelButton() const { return m_cancel; }
     // Sets the confirm button's title and whether it can be pressed.
     void setConfirm(const QString &title, bool enabled);
 

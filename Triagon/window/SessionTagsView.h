@@ -48,7 +48,6 @@ public:
     SessionTagRow *rowFor(const QString &tag) const;
     QLineEdit *newTagField() const { return m_newTag; }
     QPushButton *addButton() const { return m_add; }
-    QPushButton *applyDefaultsButton() const { return m_applyDefaults; }
     QPushButton *doneButton() const { return m_done; }
 
     // "Save", or "Merge" when `name` is another tag of `tags`.

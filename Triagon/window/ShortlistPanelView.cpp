@@ -36,9 +36,15 @@ QString ShortlistPanelView::skippedText(int count)
            + QStringLiteral(" will be skipped");
 }
 
-QString ShortlistPanelView::organizationHelp(bool byRating)
+QString ShortlistPanelView::organizationHelp(FolderOrganization organization)
 {
-    return byRating ? QStringLiteral("Organize by star rating") : QStringLiteral("Organize by tag");
+    switch (organization) {
+    case FolderOrganization::byRating:
+        return QStringLiteral("Organize by star rating");
+    case FolderOrganization::byTag:
+        break;
+    }
+    return QStringLiteral("Organize by tag");
 }
 
 ShortlistPanelView::ShortlistPanelView(ClipStore &store, QWidget *parent) : QWidget(parent), m_store(store)
@@ -55,11 +61,20 @@ ShortlistPanelView::ShortlistPanelView(ClipStore &store, QWidget *parent) : QWid
     m_picker = new SegmentedControl(SegmentedControl::Look::track, this);
     m_picker->setObjectName(QStringLiteral("organizationPicker"));
     m_picker->setAccessibleName(QStringLiteral("Organize folders by"));
-    m_picker->addSymbolSegment(SymbolCatalog::drawer(QStringLiteral("tag.fill")), QStringLiteral("By tag"));
-    m_picker->addSymbolSegment(SymbolCatalog::drawer(QStringLiteral("star.fill")), QStringLiteral("By rating"));
+    // One segment per organization, in their order: the index is the position in it.
+    for (FolderOrganization organization : allFolderOrganizations()) {
+        switch (organization) {
+        case FolderOrganization::byTag:
+            m_picker->addSymbolSegment(SymbolCatalog::drawer(QStringLiteral("tag.fill")), QStringLiteral("By tag"));
+            break;
+        case FolderOrganization::byRating:
+            m_picker->addSymbolSegment(SymbolCatalog::drawer(QStringLiteral("star.fill")), QStringLiteral("By rating"));
+            break;
+        }
+    }
     m_picker->setFixedWidth(60);
     connect(m_picker, &SegmentedControl::activated, this, [this](int index) {
-        m_store.setFolderOrganization(index == 1 ? FolderOrganization::byRating : FolderOrganization::byTag);
+        m_store.setFolderOrganization(allFolderOrganizations().value(index));
     });
     headerRow->addWidget(m_picker);
     column->addLayout(headerRow);
@@ -86,9 +101,9 @@ ShortlistPanelView::ShortlistPanelView(ClipStore &store, QWidget *parent) : QWid
 
 void ShortlistPanelView::refresh()
 {
-    const bool byRating = m_store.folderOrganization() == FolderOrganization::byRating;
-    m_picker->setCurrentIndex(byRating ? 1 : 0);
-    m_picker->setToolTip(organizationHelp(byRating));
+    const FolderOrganization organization = m_store.folderOrganization();
+    m_picker->setCurrentIndex(int(allFolderOrganizations().indexOf(organization)));
+    m_picker->setToolTip(organizationHelp(organization));
 
     const ClipStore::ClipStats &stats = m_store.clipStats();
     const ExportTotals &totals = stats.shortlistTotals;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/model/ExportFolder.h"
+#include "library/model/FolderOrganization.h"
 
 #include <QHash>
 #include <QList>
@@ -25,10 +26,7 @@ public:
     explicit ShortlistPanelView(ClipStore &store, QWidget *parent = nullptr);
 
     QLabel *header() const { return m_header; }
-    SegmentedControl *organizationPicker() const { return m_picker; }
-    QLabel *totalsLine() const { return m_totals; }
     QList<ExportTreeFolderRow *> folderRows() const { return m_rows; }
-    QLabel *skippedLine() const { return m_skipped; }
 
     // "3 clips · 2 min 5 sec · 1.2 GB".
     static QString totalsText(int clipCount, const QString &duration, const QString &size);
@@ -37,7 +35,7 @@ public:
     // "2 excluded clips will be skipped".
     static QString skippedText(int count);
     // The picker's tooltip for the organization chosen.
-    static QString organizationHelp(bool byRating);
+    static QString organizationHelp(FolderOrganization organization);
 
     void refresh();
 

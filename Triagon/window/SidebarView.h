@@ -27,10 +27,7 @@ public:
     SortGroupSectionView *sortGroupSection() const { return m_sortGroup; }
     ViewSectionView *viewSection() const { return m_view; }
     ToolsPanelView *toolsPanel() const { return m_tools; }
-    // The panel's frame (with its divider) is shown while anything is shortlisted.
-    QWidget *shortlistFrame() const { return m_shortlistFrame; }
     ShortlistPanelView *shortlistPanel() const { return m_shortlist; }
-    GradientButton *organizeButton() const { return m_organize; }
 
 private:
     void refreshShortlist();
@@ -41,6 +38,7 @@ private:
     SortGroupSectionView *m_sortGroup = nullptr;
     ViewSectionView *m_view = nullptr;
     ToolsPanelView *m_tools = nullptr;
+    // The shortlist panel's frame (with its divider), shown while anything is shortlisted.
     QWidget *m_shortlistFrame = nullptr;
     ShortlistPanelView *m_shortlist = nullptr;
     GradientButton *m_organize = nullptr;

@@ -26,19 +26,6 @@ void SymbolButton::setHelp(const QString &text)
     setAccessibleName(text);
 }
 
-void SymbolButton::setColorSource(ColorSource color)
-{
-    m_color = std::move(color);
-    update();
-}
-
-void SymbolButton::setDrawer(const QString &themeName, Drawer drawer)
-{
-    m_themeName = themeName;
-    m_drawer = std::move(drawer);
-    update();
-}
-
 QSize SymbolButton::sizeHint() const
 {
     const int side = m_symbolSize + 2 * kPadding;
@@ -69,7 +56,6 @@ void SymbolButton::paintEvent(QPaintEvent *)
         themed.paint(&painter, box.toRect());
         return;
     }
-    const QColor color = m_color ? m_color() : WidgetStyle::secondary(this);
     if (m_drawer)
-        m_drawer(painter, box, color);
+        m_drawer(painter, box, WidgetStyle::secondary(this));
 }

@@ -2,14 +2,11 @@
 
 #include "app/SymbolPainting.h"
 
-#include <QColor>
 #include <QToolButton>
-
-#include <functional>
 
 // An icon-only button without chrome: the desktop theme's picture of a name,
 // else a drawing of our own, at a fixed symbol size, in the secondary text
-// colour unless given another. One text serves as its tooltip and its
+// colour. One text serves as its tooltip and its
 // accessible name. Disabled it fades to 30 %. It can carry a menu, which opens
 // on press.
 class SymbolButton : public QToolButton
@@ -17,17 +14,12 @@ class SymbolButton : public QToolButton
     Q_OBJECT
 public:
     using Drawer = SymbolDrawer;
-    using ColorSource = std::function<QColor()>;
 
     SymbolButton(const QString &themeName, Drawer drawer, int symbolSize, QWidget *parent = nullptr);
 
     // The tooltip and the accessible name.
     void setHelp(const QString &text);
     QString help() const { return toolTip(); }
-    // The colour of a drawn symbol (asked at every paint); the secondary text
-    // colour when none is set.
-    void setColorSource(ColorSource color);
-    void setDrawer(const QString &themeName, Drawer drawer);
     // The opacity the symbol is drawn with now: 1, or 0.3 while disabled.
     double symbolOpacity() const { return isEnabled() ? 1.0 : 0.3; }
 
@@ -40,6 +32,5 @@ protected:
 private:
     QString m_themeName;
     Drawer m_drawer;
-    ColorSource m_color;
     int m_symbolSize;
 };

@@ -16,11 +16,6 @@ class ToolsPanelView : public QWidget
 public:
     explicit ToolsPanelView(ContentView &window, QWidget *parent = nullptr);
 
-    ToolRow *audioTriageRow() const { return m_audioTriage; }
-    ToolRow *detectMarkersRow() const { return m_detectMarkers; }
-    ToolRow *numberingResetRow() const { return m_resets; }
-    ToolRow *removeMarkersRow() const { return m_removeMarkers; }
-
     // "1 numbering reset", "3 numbering resets".
     static QString numberingResetText(qsizetype count);
     // "Review 3 possible numbering resets" (always plural).

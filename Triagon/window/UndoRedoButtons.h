@@ -15,9 +15,6 @@ class UndoRedoButtons : public QWidget
 public:
     explicit UndoRedoButtons(ClipStore &store, QWidget *parent = nullptr);
 
-    SymbolButton *undoButton() const { return m_undo; }
-    SymbolButton *redoButton() const { return m_redo; }
-
     void refresh();
 
 private:

@@ -18,7 +18,6 @@ public:
     ViewSectionView(ContentView &window, QWidget *parent = nullptr);
 
     GridSizeSlider *gridSizeSlider() const { return m_slider; }
-    SwitchRow *scrubAudioRow() const { return m_scrubAudio; }
 
 private:
     ContentView &m_window;

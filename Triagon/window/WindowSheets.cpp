@@ -150,22 +150,3 @@ QMessageBox *WindowSheets::newSessionConfirmation() const
     return m_newSession.sheet<QMessageBox>();
 }
 
-ExportView *WindowSheets::organize() const
-{
-    return m_organize.sheet<ExportView>();
-}
-
-MarkerDetectView *WindowSheets::markerDetect() const
-{
-    return m_markerDetect.sheet<MarkerDetectView>();
-}
-
-NumberingResetReviewView *WindowSheets::numberingResetReview() const
-{
-    return m_numberingReview.sheet<NumberingResetReviewView>();
-}
-
-AudioTriageView *WindowSheets::audioTriage() const
-{
-    return m_audioTriage.sheet<AudioTriageView>();
-}

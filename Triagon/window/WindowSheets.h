@@ -6,13 +6,9 @@
 
 #include <functional>
 
-class AudioTriageView;
 class ContentView;
-class ExportView;
 class KeyboardShortcutsView;
-class MarkerDetectView;
 class MissingMediaView;
-class NumberingResetReviewView;
 class QMessageBox;
 class SessionTagsView;
 
@@ -37,10 +33,6 @@ public:
     SessionTagsView *sessionTags() const;
     QMessageBox *resetReviewConfirmation() const;
     QMessageBox *newSessionConfirmation() const;
-    ExportView *organize() const;
-    MarkerDetectView *markerDetect() const;
-    NumberingResetReviewView *numberingResetReview() const;
-    AudioTriageView *audioTriage() const;
 
     static QString resetReviewTitle() { return QStringLiteral("Reset this review?"); }
     static QString resetReviewMessage(qsizetype clipCount);

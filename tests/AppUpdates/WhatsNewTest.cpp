@@ -3,6 +3,7 @@
 #include "AppUpdates/WhatsNewPresenter.h"
 #include "AppUpdates/WhatsNewView.h"
 #include "app/SymbolCatalog.h"
+#include "support/Children.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -193,9 +194,9 @@ TEST(WhatsNewView, manyItemsScrollWhileTitleAndButtonStay)
     WhatsNewView view(notes, QStringLiteral("Triagon"), Qt::red, nullptr, [] {});
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
-    EXPECT_EQ(view.scrollArea()->height(), WhatsNewView::maxScrollHeight);
-    EXPECT_GT(view.scrollArea()->verticalScrollBar()->maximum(), 0);
-    view.scrollArea()->verticalScrollBar()->setValue(view.scrollArea()->verticalScrollBar()->maximum());
+    EXPECT_EQ(child<QScrollArea>(&view, "whatsNewScroll")->height(), WhatsNewView::maxScrollHeight);
+    EXPECT_GT(child<QScrollArea>(&view, "whatsNewScroll")->verticalScrollBar()->maximum(), 0);
+    child<QScrollArea>(&view, "whatsNewScroll")->verticalScrollBar()->setValue(child<QScrollArea>(&view, "whatsNewScroll")->verticalScrollBar()->maximum());
     EXPECT_TRUE(view.dismissButton()->isVisible());
     EXPECT_TRUE(view.titleLabel()->isVisible());
 
@@ -204,7 +205,7 @@ TEST(WhatsNewView, manyItemsScrollWhileTitleAndButtonStay)
                        QStringLiteral("Triagon"), Qt::red, nullptr, [] {});
     small.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&small));
-    EXPECT_LT(small.scrollArea()->height(), WhatsNewView::maxScrollHeight);
+    EXPECT_LT(child<QScrollArea>(&small, "whatsNewScroll")->height(), WhatsNewView::maxScrollHeight);
 }
 
 // The main window's side: the gate runs when the window comes on screen, the

@@ -29,7 +29,7 @@ TEST_F(AppSettingsTest, emptySettingsReadAsDefaultsAndWriteNothing)
     AppSettings settings(path);
     LogCapture log(kSettingsCategory);
 
-    EXPECT_EQ(settings.defaultFolderOrganization(), QStringLiteral("By Tag"));
+    EXPECT_EQ(settings.defaultFolderOrganization(), FolderOrganization::byTag);
     EXPECT_EQ(settings.defaultGridColumnsRaw(), 3);
     EXPECT_EQ(settings.defaultGridColumns(), 3);
     EXPECT_EQ(settings.customDefaultTagsJSON(), QString());
@@ -70,7 +70,7 @@ TEST_F(AppSettingsTest, everyKeyRoundTripsThroughTheFileOfAnEarlierRun)
     const QString path = freshFile();
     {
         AppSettings settings(path);
-        settings.setDefaultFolderOrganization(QStringLiteral("By Rating"));
+        settings.setDefaultFolderOrganization(FolderOrganization::byRating);
         settings.setDefaultGridColumnsRaw(4);
         settings.setCustomDefaultTags({QStringLiteral("Goal"), QStringLiteral("Save, late"), QStringLiteral("\"Q\"")});
         settings.setScrubModifiers({{ModifierKey::shift, 0.5}});
@@ -98,7 +98,7 @@ TEST_F(AppSettingsTest, everyKeyRoundTripsThroughTheFileOfAnEarlierRun)
 
     AppSettings later(reopened(path));
     LogCapture log(kSettingsCategory);
-    EXPECT_EQ(later.defaultFolderOrganization(), QStringLiteral("By Rating"));
+    EXPECT_EQ(later.defaultFolderOrganization(), FolderOrganization::byRating);
     EXPECT_EQ(later.defaultGridColumns(), 4);
     EXPECT_TRUE(later.hasCustomTags());
     EXPECT_EQ(later.decodedDefaultTags(),

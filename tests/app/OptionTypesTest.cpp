@@ -39,7 +39,7 @@ TEST(AppearanceMode, unknownTextsAskForTheSystemsScheme)
     EXPECT_EQ(appearanceModeOrDefault(QStringLiteral("Light")), AppearanceMode::light);
     EXPECT_EQ(appearanceModeOrDefault(QStringLiteral("dark")), AppearanceMode::system);
     EXPECT_EQ(appearanceModeOrDefault(QStringLiteral("Sepia")), AppearanceMode::system);
-    EXPECT_FALSE(appearanceModeFromRawValue(QStringLiteral("system")));
+    EXPECT_FALSE(appearanceModeFromRaw(QStringLiteral("system")));
 }
 
 TEST(AppearanceMode, palettesAreLightDarkOrTheDesktopsWithTheAccent)

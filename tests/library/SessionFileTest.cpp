@@ -251,15 +251,16 @@ TEST_F(SessionFile, ABurstOfEditsIsWrittenOnceAfterTheLastOne)
     Clip a = clip("a.mov");
     store.setClips({a});
     QSignalSpy saved(&store, &ClipStore::sessionSaved);
-    store.setRating(1, a.id);
-    QTest::qWait(100);
-    store.setRating(2, a.id);
-    QTest::qWait(100);
-    store.setRating(3, a.id);
-    EXPECT_EQ(saved.count(), 0);
+    for (int rating : {1, 2, 3}) {
+        store.setRating(rating, a.id);
+        EXPECT_TRUE(store.isSessionSaveScheduled());
+        EXPECT_EQ(saved.count(), 0);
+    }
     EXPECT_FALSE(QFileInfo::exists(ClipStore::sessionFilePath()));
 
     ASSERT_TRUE(saved.wait(30000));
+    // No save waits any more, so none can follow.
+    EXPECT_FALSE(store.isSessionSaveScheduled());
     QTest::qWait(ClipStore::saveDelayMs + 300);
     EXPECT_EQ(saved.count(), 1);
     EXPECT_EQ(savedObject().value("clips").toArray()[0].toObject().value("rating").toInt(), 3);

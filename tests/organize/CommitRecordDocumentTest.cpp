@@ -58,10 +58,10 @@ ManifestEntry entry(int i, const QStringList &tags, qint64 rating)
     return e;
 }
 
-void expectSameBytes(CommitRecordDocument &document, const QList<ManifestEntry> &entries, bool byRating,
+void expectSameBytes(CommitRecordDocument &document, const QList<ManifestEntry> &entries, FolderOrganization organization,
                      const QString &appVersion, const QString &status)
 {
-    const QByteArray expected = CommitRecord::encode(status, start, entries, byRating, appVersion);
+    const QByteArray expected = CommitRecord::encode(status, start, entries, organization, appVersion);
     const QByteArray actual = document.bytes(status);
     ASSERT_EQ(actual.size(), expected.size());
     ASSERT_EQ(actual, expected);
@@ -71,8 +71,8 @@ void expectSameBytes(CommitRecordDocument &document, const QList<ManifestEntry> 
 
 TEST(CommitRecordDocument, EveryRewriteOfARunMatchesTheWholeRecordEncoding)
 {
-    for (const bool byRating : {true, false}) {
-        SCOPED_TRACE(byRating ? "by rating" : "by tag");
+    for (const FolderOrganization organization : allFolderOrganizations()) {
+        SCOPED_TRACE(rawValue(organization).toStdString());
         QList<ManifestEntry> entries;
         for (int i = 0; i < 24; ++i) {
             QStringList tags;
@@ -84,9 +84,9 @@ TEST(CommitRecordDocument, EveryRewriteOfARunMatchesTheWholeRecordEncoding)
                 tags.append(tags.value(0, QStringLiteral("Dunk"))); // the same tag twice on one clip
             entries.append(entry(i, tags, i % 7)); // 6 is outside 1 to 5: counted as unrated
         }
-        const QString version = byRating ? QStringLiteral("1.4/\"beta\"") : QString();
-        CommitRecordDocument document(start, byRating, version, entries);
-        expectSameBytes(document, entries, byRating, version, CommitRecord::inProgress);
+        const QString version = organization == FolderOrganization::byRating ? QStringLiteral("1.4/\"beta\"") : QString();
+        CommitRecordDocument document(start, organization, version, entries);
+        expectSameBytes(document, entries, organization, version, CommitRecord::inProgress);
 
         // Every status an entry can end in, and the one the run never writes.
         const QStringList endings{ManifestEntry::verified, ManifestEntry::failed, ManifestEntry::needsReview, ManifestEntry::verified,
@@ -97,28 +97,28 @@ TEST(CommitRecordDocument, EveryRewriteOfARunMatchesTheWholeRecordEncoding)
             if (e.status != ManifestEntry::verified)
                 e.error = QStringLiteral("No space left on device (/out/\u00e9\"x\"\\y\tz)");
             document.setEntry(i, e);
-            expectSameBytes(document, entries, byRating, version, CommitRecord::inProgress);
+            expectSameBytes(document, entries, organization, version, CommitRecord::inProgress);
         }
-        expectSameBytes(document, entries, byRating, version, CommitRecord::completeWithErrors);
-        expectSameBytes(document, entries, byRating, version, CommitRecord::complete);
+        expectSameBytes(document, entries, organization, version, CommitRecord::completeWithErrors);
+        expectSameBytes(document, entries, organization, version, CommitRecord::complete);
     }
 }
 
 TEST(CommitRecordDocument, AnEntryThatChangesBackLeavesNoTraceInTheSummaries)
 {
     QList<ManifestEntry> entries{entry(1, {QStringLiteral("A/B"), QStringLiteral("Dunk")}, 5), entry(2, {QStringLiteral("Dunk")}, 5)};
-    CommitRecordDocument document(start, false, QStringLiteral("2.0"), entries);
+    CommitRecordDocument document(start, FolderOrganization::byTag, QStringLiteral("2.0"), entries);
     entries[0].status = ManifestEntry::verified;
     document.setEntry(0, entries[0]);
     entries[1].status = ManifestEntry::verified;
     document.setEntry(1, entries[1]);
-    expectSameBytes(document, entries, false, QStringLiteral("2.0"), CommitRecord::inProgress);
+    expectSameBytes(document, entries, FolderOrganization::byTag, QStringLiteral("2.0"), CommitRecord::inProgress);
 
     // Counted names that lose their last verified entry leave the summaries.
     entries[0].status = ManifestEntry::failed;
     entries[0].tags = {QStringLiteral("Other")};
     document.setEntry(0, entries[0]);
-    expectSameBytes(document, entries, false, QStringLiteral("2.0"), CommitRecord::inProgress);
+    expectSameBytes(document, entries, FolderOrganization::byTag, QStringLiteral("2.0"), CommitRecord::inProgress);
     EXPECT_FALSE(document.bytes(CommitRecord::inProgress).contains("\"A\\/B\": "));
 
     // Bytes handed out earlier stay as they were when the document goes on.
@@ -126,14 +126,14 @@ TEST(CommitRecordDocument, AnEntryThatChangesBackLeavesNoTraceInTheSummaries)
     const QByteArray copy(earlier.constData(), earlier.size());
     entries[1].status = ManifestEntry::pending;
     document.setEntry(1, entries[1]);
-    expectSameBytes(document, entries, false, QStringLiteral("2.0"), CommitRecord::complete);
+    expectSameBytes(document, entries, FolderOrganization::byTag, QStringLiteral("2.0"), CommitRecord::complete);
     EXPECT_EQ(earlier, copy);
 }
 
 TEST(CommitRecordDocument, EmptyPlanAndOddNumbersMatchToo)
 {
-    CommitRecordDocument empty(start, true, QString(), {});
-    expectSameBytes(empty, {}, true, QString(), CommitRecord::complete);
+    CommitRecordDocument empty(start, FolderOrganization::byRating, QString(), {});
+    expectSameBytes(empty, {}, FolderOrganization::byRating, QString(), CommitRecord::complete);
 
     ManifestEntry odd = entry(3, {}, 0);
     odd.duration = std::numeric_limits<double>::quiet_NaN();
@@ -146,13 +146,13 @@ TEST(CommitRecordDocument, EmptyPlanAndOddNumbersMatchToo)
     negative.duration = -0.04;
     negative.expectedSize = -1;
     QList<ManifestEntry> entries{odd, big, negative};
-    CommitRecordDocument document(start, true, QStringLiteral("1"), entries);
-    expectSameBytes(document, entries, true, QStringLiteral("1"), CommitRecord::inProgress);
+    CommitRecordDocument document(start, FolderOrganization::byRating, QStringLiteral("1"), entries);
+    expectSameBytes(document, entries, FolderOrganization::byRating, QStringLiteral("1"), CommitRecord::inProgress);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         entries[i].status = ManifestEntry::verified;
         document.setEntry(i, entries[i]);
     }
-    expectSameBytes(document, entries, true, QStringLiteral("1"), CommitRecord::complete);
+    expectSameBytes(document, entries, FolderOrganization::byRating, QStringLiteral("1"), CommitRecord::complete);
 }
 
 TEST(CommitRecordDocument, RandomRunsMatchAtEveryStep)
@@ -161,7 +161,7 @@ TEST(CommitRecordDocument, RandomRunsMatchAtEveryStep)
     const QStringList statuses{ManifestEntry::pending, ManifestEntry::verified, ManifestEntry::failed, ManifestEntry::needsReview,
                                ManifestEntry::moved, QStringLiteral("Verified")};
     for (int run = 0; run < 20; ++run) {
-        const bool byRating = run % 2 == 0;
+        const FolderOrganization organization = run % 2 == 0 ? FolderOrganization::byRating : FolderOrganization::byTag;
         QList<ManifestEntry> entries;
         const int count = random.bounded(40);
         for (int i = 0; i < count; ++i) {
@@ -170,7 +170,7 @@ TEST(CommitRecordDocument, RandomRunsMatchAtEveryStep)
                 tags.append(awkward[random.bounded(int(awkward.size()))]);
             entries.append(entry(i, tags, qint64(random.bounded(8)) - 1));
         }
-        CommitRecordDocument document(start, byRating, QStringLiteral("3"), entries);
+        CommitRecordDocument document(start, organization, QStringLiteral("3"), entries);
         for (int step = 0; step < 60 && count > 0; ++step) {
             const int i = random.bounded(count);
             entries[i].status = statuses[random.bounded(int(statuses.size()))];
@@ -179,7 +179,7 @@ TEST(CommitRecordDocument, RandomRunsMatchAtEveryStep)
             else
                 entries[i].error.reset();
             document.setEntry(i, entries[i]);
-            expectSameBytes(document, entries, byRating, QStringLiteral("3"), CommitRecord::inProgress);
+            expectSameBytes(document, entries, organization, QStringLiteral("3"), CommitRecord::inProgress);
         }
     }
 }

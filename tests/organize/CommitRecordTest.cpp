@@ -45,7 +45,7 @@ TEST(CommitRecord, PlannedRecordHasEveryEntryPendingAndEmptySummaries)
 {
     const QList<ManifestEntry> entries{entry(QStringLiteral("a.mov"), 5, {QStringLiteral("Dunk")}, ManifestEntry::pending),
                                        entry(QStringLiteral("b.mov"), 0, {}, ManifestEntry::pending)};
-    const QJsonObject o = decoded(CommitRecord::encode(CommitRecord::inProgress, start, entries, true, QStringLiteral("1.4.0")));
+    const QJsonObject o = decoded(CommitRecord::encode(CommitRecord::inProgress, start, entries, FolderOrganization::byRating, QStringLiteral("1.4.0")));
     EXPECT_EQ(o.keys(), (QStringList{"appVersion", "failed", "files", "moved", "organization", "pending", "ratingSummary", "startedAt",
                                       "status", "tagSummary", "totalPlanned", "verified", "version"}));
     EXPECT_EQ(o["appVersion"].toString(), QStringLiteral("1.4.0"));
@@ -72,7 +72,7 @@ TEST(CommitRecord, CountsAndSummariesCoverVerifiedEntriesOnly)
         entry(QStringLiteral("d.mov"), 4, {QStringLiteral("Interview")}, ManifestEntry::needsReview),
         entry(QStringLiteral("e.mov"), 7, {QStringLiteral("Dunk"), QStringLiteral("Dunk")}, ManifestEntry::verified),
     };
-    const QJsonObject o = decoded(CommitRecord::encode(CommitRecord::completeWithErrors, start, entries, false, QString()));
+    const QJsonObject o = decoded(CommitRecord::encode(CommitRecord::completeWithErrors, start, entries, FolderOrganization::byTag, QString()));
     EXPECT_EQ(o["appVersion"].toString(), QStringLiteral("unknown"));
     EXPECT_EQ(o["organization"].toString(), QStringLiteral("By Tag"));
     EXPECT_EQ(o["status"].toString(), QStringLiteral("complete_with_errors"));
@@ -145,7 +145,7 @@ TEST(CommitRecord, DurationsRoundToOneDecimalAndNonFiniteNumbersStayWritable)
     ManifestEntry huge = entry(QStringLiteral("b.mov"), 0, {}, ManifestEntry::pending);
     huge.duration = std::numeric_limits<double>::infinity();
     huge.frameRate = std::numeric_limits<double>::quiet_NaN();
-    const QByteArray bytes = CommitRecord::encode(CommitRecord::inProgress, start, {odd, huge}, true, QString());
+    const QByteArray bytes = CommitRecord::encode(CommitRecord::inProgress, start, {odd, huge}, FolderOrganization::byRating, QString());
     EXPECT_FALSE(bytes.contains("null"));
     const QJsonArray files = decoded(bytes)["files"].toArray();
     EXPECT_EQ(files[0].toObject()["duration"], QJsonValue(0.0));
@@ -158,7 +158,7 @@ TEST(CommitRecord, WrittenPrettyWithSortedKeysAndEscapedSlashes)
 {
     const QByteArray bytes = CommitRecord::encode(CommitRecord::complete, start,
                                                   {entry(QStringLiteral("a.mov"), 5, {QStringLiteral("A/B")}, ManifestEntry::verified)},
-                                                  true, QString());
+                                                  FolderOrganization::byRating, QString());
     EXPECT_TRUE(bytes.contains(R"("from": "\/footage\/a.mov")")) << bytes.constData();
     EXPECT_TRUE(bytes.contains(R"("to": "\/out\/a.mov")"));
     EXPECT_FALSE(bytes.contains("\"/"));

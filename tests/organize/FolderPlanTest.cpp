@@ -53,10 +53,10 @@ TEST(FolderPlan, FolderNamesByRatingAndByTag)
     EXPECT_EQ(FolderPlan::ratingFolderName(-1), QStringLiteral("Unrated"));
 
     const Clip tagged = clip(QStringLiteral("a.mov"), 4, {QStringLiteral(" Interview "), QStringLiteral("B-roll")});
-    EXPECT_EQ(FolderPlan::plannedFolderName(tagged, true), QStringLiteral("4-star"));
-    EXPECT_EQ(FolderPlan::plannedFolderName(tagged, false), QStringLiteral(" Interview ")); // as stored, not trimmed
-    EXPECT_EQ(FolderPlan::plannedFolderName(clip(QStringLiteral("b.mov"), 2), false), QStringLiteral("2-star"));
-    EXPECT_EQ(FolderPlan::plannedFolderName(clip(QStringLiteral("c.mov"), 9), false), QStringLiteral("Unrated"));
+    EXPECT_EQ(FolderPlan::plannedFolderName(tagged, FolderOrganization::byRating), QStringLiteral("4-star"));
+    EXPECT_EQ(FolderPlan::plannedFolderName(tagged, FolderOrganization::byTag), QStringLiteral(" Interview ")); // as stored, not trimmed
+    EXPECT_EQ(FolderPlan::plannedFolderName(clip(QStringLiteral("b.mov"), 2), FolderOrganization::byTag), QStringLiteral("2-star"));
+    EXPECT_EQ(FolderPlan::plannedFolderName(clip(QStringLiteral("c.mov"), 9), FolderOrganization::byTag), QStringLiteral("Unrated"));
 }
 
 TEST(FolderPlan, RatingPlanRunsFromFiveStarsDownWithEntriesInFinderOrder)
@@ -115,7 +115,7 @@ TEST(FolderPlan, TagPlanSortsEachFolderAndListsRemainingTagsInStoredOrder)
                                                      entry(QStringLiteral("clip10.mov"), QStringLiteral("also: C, B"))}));
     EXPECT_EQ(plan[1].files, (QList<ExportFileEntry>{entry(QStringLiteral("t.mov"))}));
     EXPECT_EQ(plan[2].files, (QList<ExportFileEntry>{entry(QStringLiteral("r.mov")), entry(QStringLiteral("s.mov"))}));
-    EXPECT_EQ(FolderPlan::folderPlan(clips, true), FolderPlan::ratingFolderPlan(clips));
+    EXPECT_EQ(FolderPlan::folderPlan(clips, FolderOrganization::byRating), FolderPlan::ratingFolderPlan(clips));
 }
 
 TEST(FolderPlan, FinderOrderSortIsStableForEqualNames)

@@ -26,13 +26,13 @@ struct Trial
 
     QString file(const QString &name, qint64 size = 100) { return makeFile(footage + QLatin1Char('/') + name, size); }
 
-    OrganizeRequest request(const QList<Clip> &clips, bool byRating = true)
+    OrganizeRequest request(const QList<Clip> &clips, FolderOrganization organization = FolderOrganization::byRating)
     {
         QDir().mkpath(destination);
         OrganizeRequest r;
         r.clips = clips;
         r.destination = QUrl::fromLocalFile(destination);
-        r.organization = byRating ? FolderOrganization::byRating : FolderOrganization::byTag;
+        r.organization = organization;
         r.skippedCount = 2;
         r.recordsFolder = records;
         r.appVersion = QStringLiteral("9.9");
@@ -129,7 +129,7 @@ TEST(OrganizeCommit, ClashingNamesAreNumberedAndNothingIsOverwritten)
     const Clip elsewhere = clipFor(run.file("day4/a.mov", 103), 0, {QStringLiteral("Huddle")});
     const Clip take = clipFor(run.file("day1/take", 104), 0, {QStringLiteral("Dunk")});
     const Clip take2 = clipFor(run.file("day2/take", 105), 0, {QStringLiteral("Dunk")});
-    const OrganizeOutcome outcome = run.commit(run.request({one, two, three, elsewhere, take, take2}, false));
+    const OrganizeOutcome outcome = run.commit(run.request({one, two, three, elsewhere, take, take2}, FolderOrganization::byTag));
     EXPECT_TRUE(outcome.result.errors.isEmpty()) << outcome.result.errors.join('\n').toStdString();
     EXPECT_EQ(QFileInfo(run.out("Dunk/a.mov")).size(), 11);
     EXPECT_EQ(QFileInfo(run.out("Dunk/a_1.mov")).size(), 12);
@@ -152,7 +152,7 @@ TEST(OrganizeCommit, ClipsMoveUnderTheirSessionNameIntoANewFolder)
     clip.filename = QStringLiteral("Coach interview.MP4");
     Clip untagged = clipFor(run.file("C0002.MP4", 60), 2);
     QDir().mkpath(run.out("Rushes"));
-    OrganizeRequest request = run.request({clip, untagged}, false);
+    OrganizeRequest request = run.request({clip, untagged}, FolderOrganization::byTag);
     request.newFolderName = QStringLiteral("  Rushes ");
     const OrganizeOutcome outcome = run.commit(request);
     EXPECT_TRUE(outcome.result.errors.isEmpty());
@@ -167,7 +167,7 @@ TEST(OrganizeCommit, RefusalsTouchNothing)
         Trial run;
         const Clip a = clipFor(run.file("a.mov"), 0, {QStringLiteral("..")});
         const Clip b = clipFor(run.file("b.mov"), 0, {QStringLiteral("Fine")});
-        const OrganizeOutcome outcome = run.commit(run.request({b, a}, false));
+        const OrganizeOutcome outcome = run.commit(run.request({b, a}, FolderOrganization::byTag));
         EXPECT_EQ(outcome.result, ExportResult::refused(OrganizeCommit::unusableTagFolderText(), 2));
         EXPECT_EQ(outcome.result.errors.first(),
                   QStringLiteral("A tag cannot be used as a folder name. Close this sheet and choose Session actions → Manage Tags to rename or merge it."));
@@ -178,7 +178,7 @@ TEST(OrganizeCommit, RefusalsTouchNothing)
     for (const QString &tag : {QStringLiteral("a/b"), QStringLiteral("x:y"), QStringLiteral("   "), QStringLiteral("tab\there"),
                                QStringLiteral(".")}) {
         Trial run;
-        const OrganizeOutcome outcome = run.commit(run.request({clipFor(run.file("a.mov"), 0, {tag})}, false));
+        const OrganizeOutcome outcome = run.commit(run.request({clipFor(run.file("a.mov"), 0, {tag})}, FolderOrganization::byTag));
         EXPECT_EQ(outcome.result.errors, QStringList{OrganizeCommit::unusableTagFolderText()}) << tag.toStdString();
     }
     {
@@ -498,8 +498,8 @@ TEST(OrganizeCommit, TheRecordReachesTheDiskAtThePlanTheEndAndAtLeastOnceASecond
 
 TEST(OrganizeCommit, EveryRecordWriteIsTheWholeRecordEncodingOfThatMoment)
 {
-    for (const bool byRating : {true, false}) {
-        SCOPED_TRACE(byRating ? "by rating" : "by tag");
+    for (const FolderOrganization organization : allFolderOrganizations()) {
+        SCOPED_TRACE(rawValue(organization).toStdString());
         Trial run;
         // verified, failed (grew since import), needs review (cannot be
         // returned), verified; tags the writer escapes, "/" kept out of the
@@ -519,7 +519,7 @@ TEST(OrganizeCommit, EveryRecordWriteIsTheWholeRecordEncodingOfThatMoment)
                 return OrganizeError::fromErrno(EACCES);
             return std::nullopt;
         };
-        const OrganizeOutcome outcome = run.commit(run.request({a, b, c, d}, byRating));
+        const OrganizeOutcome outcome = run.commit(run.request({a, b, c, d}, organization));
         ASSERT_EQ(run.files.writes.size(), 6);
         QStringList ends;
         for (const ManifestEntry &e : outcome.entries)
@@ -538,7 +538,7 @@ TEST(OrganizeCommit, EveryRecordWriteIsTheWholeRecordEncodingOfThatMoment)
             for (qsizetype i = 0; i < std::min<qsizetype>(k, moment.size()); ++i)
                 moment[i] = outcome.entries[i];
             const QString status = k + 1 < run.files.writes.size() ? CommitRecord::inProgress : CommitRecord::completeWithErrors;
-            EXPECT_EQ(run.files.writes[k], CommitRecord::encode(status, startedAt, moment, byRating, QStringLiteral("9.9"))) << "write " << k;
+            EXPECT_EQ(run.files.writes[k], CommitRecord::encode(status, startedAt, moment, organization, QStringLiteral("9.9"))) << "write " << k;
         }
     }
 }

@@ -47,8 +47,9 @@ TEST(FileAndFolderDialog, AcceptsFoldersAndFilesChosenTogether)
     edit->setText(QStringLiteral("\"Day1\" \"A001.MOV\""));
     QPushButton *button = confirmButton(dialog);
     ASSERT_NE(button, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 30000));
-    QTest::qWait(20);
+    // QFileDialog relabels the button as the selection changes; the dialog puts
+    // the prompt back on the next turn of the event loop.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled() && button->text() == QStringLiteral("Add"); }, 30000));
     EXPECT_EQ(button->text(), QStringLiteral("Add"));
     QTest::mouseClick(button, Qt::LeftButton);
 
@@ -89,8 +90,9 @@ TEST(FileAndFolderDialog, ASingleFolderIsChosenNotEntered)
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(folderIndex).center());
     QPushButton *button = confirmButton(dialog);
     ASSERT_NE(button, nullptr);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled(); }, 30000));
-    QTest::qWait(20);
+    // QFileDialog relabels the button as the selection changes; the dialog puts
+    // the prompt back on the next turn of the event loop.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return button->isEnabled() && button->text() == QStringLiteral("Add"); }, 30000));
     // QFileDialog would relabel the button "Open" for a folder.
     EXPECT_EQ(button->text(), QStringLiteral("Add"));
     QTest::mouseClick(button, Qt::LeftButton);

@@ -17,6 +17,7 @@
 #include "window/ToolRow.h"
 #include "window/ToolsPanelView.h"
 #include "support/TestMedia.h"
+#include "support/Children.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -81,10 +82,10 @@ struct Opener
 const QList<Opener> &openers()
 {
     static const QList<Opener> all{
-        {"Organize Clips", [](TestWindow &w) { click(w.view->sidebarView()->organizeButton()); }},
+        {"Organize Clips", [](TestWindow &w) { click(child<GradientButton>(w.view->sidebarView(), "organizeButton")); }},
         {"Locate Files", [](TestWindow &w) { click(w.area().statusBar()->locateButton()); }},
-        {"Audio Triage", [](TestWindow &w) { click(w.view->sidebarView()->toolsPanel()->audioTriageRow()); }},
-        {"Detect Hand Markers", [](TestWindow &w) { click(w.view->sidebarView()->toolsPanel()->detectMarkersRow()); }},
+        {"Audio Triage", [](TestWindow &w) { click(child<ToolRow>(w.view->sidebarView()->toolsPanel(), "audioTriageTool")); }},
+        {"Detect Hand Markers", [](TestWindow &w) { click(child<ToolRow>(w.view->sidebarView()->toolsPanel(), "detectMarkersTool")); }},
         {"Session Tags", [](TestWindow &w) { w.view->toolbar()->sessionActions()->manageTagsAction()->trigger(); }},
         {"Keyboard Shortcuts", [](TestWindow &) { AppNotifier::instance().postShowKeyboardShortcuts(); }},
         {"Reset Review", [](TestWindow &w) { w.view->toolbar()->sessionActions()->resetReviewAction()->trigger(); }},
@@ -148,7 +149,7 @@ TEST(FocusReturn, AfterTheTourIsSkippedByAClickOrByAScreenReadersActionTheNextDi
         ASSERT_NE(overlay, nullptr);
         w.tours.setActiveTour(TourManager::onboardingTour());
         ASSERT_TRUE(overlay->isPresented());
-        QPushButton *skip = overlay->leadingButton();
+        QPushButton *skip = child<QPushButton>(overlay, "tourLeadingButton");
         ASSERT_EQ(skip->text(), QStringLiteral("Skip"));
         if (byScreenReader) {
             // The screen reader's own process has the keyboard meanwhile:
@@ -186,7 +187,7 @@ TEST(FocusReturn, WithThePlayerOpenTheKeysGoBackToThePlayerAfterASheet)
     ClipGridView *grid = w.area().grid();
     grid->expandClip(w.store.clips().at(1));
     ASSERT_NE(grid->playerView(), nullptr);
-    click(w.view->sidebarView()->organizeButton());
+    click(child<GradientButton>(w.view->sidebarView(), "organizeButton"));
     QDialog *sheet = presentedSheet(w);
     ASSERT_NE(sheet, nullptr);
     QTest::keyClick(sheet->windowHandle(), Qt::Key_Escape);

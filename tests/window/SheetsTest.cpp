@@ -12,6 +12,7 @@
 #include "window/SessionTagsView.h"
 #include "window/SymbolButton.h"
 #include "window/WindowSheets.h"
+#include "support/Children.h"
 
 #include <QAction>
 #include <QDir>
@@ -138,12 +139,12 @@ TEST(OfflineSheet, ListsOfflineClipsAndRelinksThemWithTheStoresRefusals)
     ASSERT_NE(sheet, nullptr);
     ASSERT_TRUE(QTest::qWaitFor([&] { return sheet->isVisible(); }, 2000));
     EXPECT_EQ(sheet->size(), QSize(580, 400));
-    EXPECT_FALSE(sheet->allAvailableLabel()->isVisible());
+    EXPECT_FALSE(child<QWidget>(sheet, "allAvailable")->isVisible());
     ASSERT_EQ(sheet->rows().size(), 1);
     EXPECT_EQ(sheet->rows()[0]->findChild<QLabel *>(QStringLiteral("filename"))->text(), QStringLiteral("a.mov"));
     EXPECT_EQ(sheet->rows()[0]->findChild<PathLabel *>(QStringLiteral("path"))->path(), gone.url.toLocalFile());
     EXPECT_EQ(MissingMediaView::locateButtonOf(sheet->rows()[0])->text(), QStringLiteral("Locate\u2026"));
-    EXPECT_FALSE(sheet->errorLabel()->isVisible());
+    EXPECT_FALSE(child<QLabel>(sheet, "locateError")->isVisible());
 
     std::optional<QUrl> answer = QUrl::fromLocalFile(wrongSize);
     QString asked;
@@ -156,8 +157,8 @@ TEST(OfflineSheet, ListsOfflineClipsAndRelinksThemWithTheStoresRefusals)
     click(MissingMediaView::locateButtonOf(sheet->rows()[0]));
     EXPECT_EQ(asked, QStringLiteral("Locate the original file for a.mov"));
     EXPECT_EQ(sheet->locateError(), sizeMessage);
-    ASSERT_TRUE(sheet->errorLabel()->isVisible());
-    EXPECT_EQ(sheet->errorLabel()->text(), sizeMessage);
+    ASSERT_TRUE(child<QLabel>(sheet, "locateError")->isVisible());
+    EXPECT_EQ(child<QLabel>(sheet, "locateError")->text(), sizeMessage);
     EXPECT_EQ(sheet->rows().size(), 1);
 
     // Cancelling keeps the earlier message.
@@ -168,21 +169,21 @@ TEST(OfflineSheet, ListsOfflineClipsAndRelinksThemWithTheStoresRefusals)
     // A file another clip uses: the invalid-name refusal.
     answer = QUrl::fromLocalFile(present);
     click(MissingMediaView::locateButtonOf(sheet->rows()[0]));
-    EXPECT_EQ(sheet->errorLabel()->text(), DomainError::invalidFileName().localizedDescription);
+    EXPECT_EQ(child<QLabel>(sheet, "locateError")->text(), DomainError::invalidFileName().localizedDescription);
     EXPECT_TRUE(w.store.clips().first().isMissing);
 
     // The original: relinked with its decisions; the message and the row go.
     answer = QUrl::fromLocalFile(original);
     click(MissingMediaView::locateButtonOf(sheet->rows()[0]));
     EXPECT_FALSE(sheet->locateError().has_value());
-    EXPECT_FALSE(sheet->errorLabel()->isVisible());
+    EXPECT_FALSE(child<QLabel>(sheet, "locateError")->isVisible());
     const Clip relinked = w.store.clips().first();
     EXPECT_FALSE(relinked.isMissing);
     EXPECT_EQ(relinked.url, QUrl::fromLocalFile(original));
     EXPECT_EQ(relinked.filename, QStringLiteral("a.mov"));
     EXPECT_EQ(relinked.rating, 4);
     EXPECT_TRUE(sheet->rows().isEmpty());
-    EXPECT_TRUE(sheet->allAvailableLabel()->isVisible());
+    EXPECT_TRUE(child<QWidget>(sheet, "allAvailable")->isVisible());
     // The sheet stays open until "Done".
     EXPECT_TRUE(sheet->isVisible());
     click(sheet->doneButton());
@@ -211,13 +212,13 @@ TEST(OfflineSheet, CheckAgainFindsReconnectedFilesAndNamesShowAsText)
     EXPECT_TRUE(lines.last().endsWith(QChar(0x2026)));
 
     ASSERT_TRUE(touchFile(markup));
-    click(sheet->checkAgainButton());
+    click(child<QPushButton>(sheet, "checkAgainButton"));
     ASSERT_EQ(sheet->rows().size(), 1);
     ASSERT_TRUE(QDir().mkpath(QFileInfo(longPath).absolutePath()));
     ASSERT_TRUE(touchFile(longPath));
-    click(sheet->checkAgainButton());
+    click(child<QPushButton>(sheet, "checkAgainButton"));
     EXPECT_TRUE(sheet->rows().isEmpty());
-    EXPECT_TRUE(sheet->allAvailableLabel()->isVisible());
+    EXPECT_TRUE(child<QWidget>(sheet, "allAvailable")->isVisible());
     // Escape closes it like "Done".
     QTest::keyClick(sheet, Qt::Key_Escape);
     EXPECT_FALSE(w.view->showMissingMedia());
@@ -236,42 +237,42 @@ TEST(SessionTagsSheet, RenamingOntoAnExistingTagMergesAndUnchangedOrInvalidNames
     EXPECT_EQ(sheet->size(), QSize(560, 480));
     // The catalog, then the tags clips carry beyond it.
     EXPECT_EQ(rowTags(sheet), (QStringList{QStringLiteral("Dunk"), QStringLiteral("Three"), QStringLiteral("Crowd")}));
-    EXPECT_EQ(sheet->rowFor(QStringLiteral("Dunk"))->renameButton()->text(), QStringLiteral("Rename\u2026"));
+    EXPECT_EQ(child<QPushButton>(sheet->rowFor(QStringLiteral("Dunk")), "renameButton")->text(), QStringLiteral("Rename\u2026"));
     EXPECT_EQ(sheet->rowFor(QStringLiteral("Dunk"))->warning(), nullptr);
 
-    click(sheet->rowFor(QStringLiteral("Dunk"))->renameButton());
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral("Dunk")), "renameButton"));
     SessionTagRow *row = sheet->rowFor(QStringLiteral("Dunk"));
     ASSERT_TRUE(row->isEditing());
-    EXPECT_EQ(row->nameField()->text(), QStringLiteral("Dunk"));
-    EXPECT_EQ(row->nameField()->placeholderText(), QStringLiteral("Tag name"));
-    EXPECT_EQ(row->confirmButton()->text(), QStringLiteral("Save"));
-    EXPECT_FALSE(row->confirmButton()->isEnabled());
+    EXPECT_EQ(child<QLineEdit>(row, "tagNameField")->text(), QStringLiteral("Dunk"));
+    EXPECT_EQ(child<QLineEdit>(row, "tagNameField")->placeholderText(), QStringLiteral("Tag name"));
+    EXPECT_EQ(child<QPushButton>(row, "confirmButton")->text(), QStringLiteral("Save"));
+    EXPECT_FALSE(child<QPushButton>(row, "confirmButton")->isEnabled());
 
     for (const QString &bad : {QStringLiteral("   "), QStringLiteral("."), QStringLiteral(".."), QStringLiteral("a/b"),
                                QStringLiteral("a:b"), QStringLiteral("a\\b")}) {
-        retype(row->nameField(), bad);
-        EXPECT_FALSE(row->confirmButton()->isEnabled()) << bad.toStdString();
+        retype(child<QLineEdit>(row, "tagNameField"), bad);
+        EXPECT_FALSE(child<QPushButton>(row, "confirmButton")->isEnabled()) << bad.toStdString();
         // Return still asks the store, which refuses: the row stays open.
-        QTest::keyClick(row->nameField(), Qt::Key_Return);
+        QTest::keyClick(child<QLineEdit>(row, "tagNameField"), Qt::Key_Return);
         ASSERT_TRUE(sheet->editingTag().has_value());
         row = sheet->rowFor(QStringLiteral("Dunk"));
         ASSERT_TRUE(row->isEditing());
     }
     EXPECT_TRUE(sheet->isVisible());
 
-    retype(row->nameField(), QStringLiteral("Three"));
-    EXPECT_EQ(row->confirmButton()->text(), QStringLiteral("Merge"));
-    EXPECT_TRUE(row->confirmButton()->isEnabled());
+    retype(child<QLineEdit>(row, "tagNameField"), QStringLiteral("Three"));
+    EXPECT_EQ(child<QPushButton>(row, "confirmButton")->text(), QStringLiteral("Merge"));
+    EXPECT_TRUE(child<QPushButton>(row, "confirmButton")->isEnabled());
     // Starting to rename another tag closes this row.
-    click(sheet->rowFor(QStringLiteral("Crowd"))->renameButton());
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral("Crowd")), "renameButton"));
     EXPECT_FALSE(sheet->rowFor(QStringLiteral("Dunk"))->isEditing());
-    click(sheet->rowFor(QStringLiteral("Crowd"))->cancelButton());
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral("Crowd")), "cancelButton"));
     EXPECT_FALSE(sheet->editingTag().has_value());
 
-    click(sheet->rowFor(QStringLiteral("Dunk"))->renameButton());
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral("Dunk")), "renameButton"));
     row = sheet->rowFor(QStringLiteral("Dunk"));
-    retype(row->nameField(), QStringLiteral("Three"));
-    click(row->confirmButton());
+    retype(child<QLineEdit>(row, "tagNameField"), QStringLiteral("Three"));
+    click(child<QPushButton>(row, "confirmButton"));
     EXPECT_FALSE(sheet->editingTag().has_value());
     EXPECT_EQ(rowTags(sheet), (QStringList{QStringLiteral("Three"), QStringLiteral("Crowd")}));
     // One copy, at the earlier position.
@@ -280,12 +281,12 @@ TEST(SessionTagsSheet, RenamingOntoAnExistingTagMergesAndUnchangedOrInvalidNames
     EXPECT_EQ(w.store.undoTitle(), QStringLiteral("Undo Rename 'Dunk' to 'Three'"));
 
     // Spaces around the same name: "Save" is offered, the store refuses.
-    click(sheet->rowFor(QStringLiteral("Three"))->renameButton());
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral("Three")), "renameButton"));
     row = sheet->rowFor(QStringLiteral("Three"));
-    retype(row->nameField(), QStringLiteral(" Three "));
-    EXPECT_EQ(row->confirmButton()->text(), QStringLiteral("Save"));
-    EXPECT_TRUE(row->confirmButton()->isEnabled());
-    click(row->confirmButton());
+    retype(child<QLineEdit>(row, "tagNameField"), QStringLiteral(" Three "));
+    EXPECT_EQ(child<QPushButton>(row, "confirmButton")->text(), QStringLiteral("Save"));
+    EXPECT_TRUE(child<QPushButton>(row, "confirmButton")->isEnabled());
+    click(child<QPushButton>(row, "confirmButton"));
     EXPECT_TRUE(sheet->rowFor(QStringLiteral("Three"))->isEditing());
     EXPECT_EQ(sheet->name(), QStringLiteral(" Three "));
 }
@@ -308,29 +309,29 @@ TEST(SessionTagsSheet, TagsThatCannotBeFoldersAreMarkedAndCanBeRenamedOrMergedAw
     EXPECT_EQ(sheet->rowFor(QStringLiteral("Dunk"))->warning(), nullptr);
 
     // Renamed to a folder-safe name.
-    click(sheet->rowFor(QStringLiteral("Day/Night"))->renameButton());
-    retype(sheet->rowFor(QStringLiteral("Day/Night"))->nameField(), QStringLiteral("Day-Night"));
-    QTest::keyClick(sheet->rowFor(QStringLiteral("Day/Night"))->nameField(), Qt::Key_Return);
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral("Day/Night")), "renameButton"));
+    retype(child<QLineEdit>(sheet->rowFor(QStringLiteral("Day/Night")), "tagNameField"), QStringLiteral("Day-Night"));
+    QTest::keyClick(child<QLineEdit>(sheet->rowFor(QStringLiteral("Day/Night")), "tagNameField"), Qt::Key_Return);
     EXPECT_EQ(w.store.clips()[0].tags, QStringList{QStringLiteral("Day-Night")});
     // Merged into an existing tag.
-    click(sheet->rowFor(QStringLiteral("."))->renameButton());
-    retype(sheet->rowFor(QStringLiteral("."))->nameField(), QStringLiteral("Dunk"));
-    EXPECT_EQ(sheet->rowFor(QStringLiteral("."))->confirmButton()->text(), QStringLiteral("Merge"));
-    click(sheet->rowFor(QStringLiteral("."))->confirmButton());
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral(".")), "renameButton"));
+    retype(child<QLineEdit>(sheet->rowFor(QStringLiteral(".")), "tagNameField"), QStringLiteral("Dunk"));
+    EXPECT_EQ(child<QPushButton>(sheet->rowFor(QStringLiteral(".")), "confirmButton")->text(), QStringLiteral("Merge"));
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral(".")), "confirmButton"));
     EXPECT_EQ(w.store.clips()[1].tags, QStringList{QStringLiteral("Dunk")});
     // A stray control character after the name: renamed to the bare name.
-    click(sheet->rowFor(QStringLiteral("Goal\t"))->renameButton());
-    retype(sheet->rowFor(QStringLiteral("Goal\t"))->nameField(), QStringLiteral("Goal"));
-    EXPECT_TRUE(sheet->rowFor(QStringLiteral("Goal\t"))->confirmButton()->isEnabled());
-    click(sheet->rowFor(QStringLiteral("Goal\t"))->confirmButton());
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral("Goal\t")), "renameButton"));
+    retype(child<QLineEdit>(sheet->rowFor(QStringLiteral("Goal\t")), "tagNameField"), QStringLiteral("Goal"));
+    EXPECT_TRUE(child<QPushButton>(sheet->rowFor(QStringLiteral("Goal\t")), "confirmButton")->isEnabled());
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral("Goal\t")), "confirmButton"));
     EXPECT_EQ(w.store.clips()[2].tags, (QStringList{QStringLiteral("Goal"), QStringLiteral("Dunk")}));
     for (const SessionTagRow *row : sheet->rows())
         EXPECT_EQ(row->warning(), nullptr) << row->tag().toStdString();
 
     // Every other way in keeps the rule: no invalid new name is taken.
-    click(sheet->rowFor(QStringLiteral("Dunk"))->renameButton());
-    retype(sheet->rowFor(QStringLiteral("Dunk"))->nameField(), QStringLiteral("A/B"));
-    QTest::keyClick(sheet->rowFor(QStringLiteral("Dunk"))->nameField(), Qt::Key_Return);
+    click(child<QPushButton>(sheet->rowFor(QStringLiteral("Dunk")), "renameButton"));
+    retype(child<QLineEdit>(sheet->rowFor(QStringLiteral("Dunk")), "tagNameField"), QStringLiteral("A/B"));
+    QTest::keyClick(child<QLineEdit>(sheet->rowFor(QStringLiteral("Dunk")), "tagNameField"), Qt::Key_Return);
     EXPECT_FALSE(w.store.allTags().contains(QStringLiteral("A/B")));
     retype(sheet->newTagField(), QStringLiteral("x:y"));
     EXPECT_FALSE(sheet->addButton()->isEnabled());
@@ -368,7 +369,7 @@ TEST(SessionTagsSheet, AddsTrimmedTagsAndAppliesTheDefaultsAsOneUndoStep)
     EXPECT_TRUE(sheet->isVisible());
 
     const QStringList before = w.store.availableTags();
-    click(sheet->applyDefaultsButton());
+    click(child<QPushButton>(sheet, "applyDefaultsButton"));
     QStringList expected;
     for (const QString &tag : w.settings.decodedDefaultTags()) {
         if (ClipStore::isValidTagName(tag))

@@ -18,6 +18,7 @@
 #include "window/ToolsPanelView.h"
 #include "window/SwitchRow.h"
 #include "window/ViewSectionView.h"
+#include "support/Children.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -55,10 +56,10 @@ TEST(Sidebar, SectionsComeInOrderUnderUpperCaseHeadersWithTheOrganizeButtonAtThe
     EXPECT_EQ(sidebar->sections().first()->header()->font().pixelSize(), 11);
 
     // Nothing shortlisted: no panel, but the organize button.
-    EXPECT_FALSE(sidebar->shortlistFrame()->isVisible());
-    EXPECT_TRUE(sidebar->organizeButton()->isVisible());
-    EXPECT_EQ(sidebar->organizeButton()->text(), QStringLiteral("Organize Clips\u2026"));
-    click(sidebar->organizeButton());
+    EXPECT_FALSE(child<QWidget>(sidebar, "shortlistFrame")->isVisible());
+    EXPECT_TRUE(child<GradientButton>(sidebar, "organizeButton")->isVisible());
+    EXPECT_EQ(child<GradientButton>(sidebar, "organizeButton")->text(), QStringLiteral("Organize Clips\u2026"));
+    click(child<GradientButton>(sidebar, "organizeButton"));
     EXPECT_TRUE(w.view->showCommit());
 }
 
@@ -74,7 +75,7 @@ TEST(Sidebar, RatingFiltersToggleTheGridAndShowAllClipsClearsEveryFilter)
                                          QStringLiteral("2 \u2605\u2605"), QStringLiteral("1 \u2605")}));
     EXPECT_EQ(rows[5]->accessibleName(), QStringLiteral("1 star"));
     EXPECT_EQ(rows[4]->accessibleName(), QStringLiteral("2 stars"));
-    EXPECT_FALSE(filters->showAllButton()->isVisible());
+    EXPECT_FALSE(child<QPushButton>(filters, "showAllClipsButton")->isVisible());
     EXPECT_TRUE(rows[0]->isActive());
     EXPECT_EQ(shownNames(w).size(), 4);
 
@@ -84,7 +85,7 @@ TEST(Sidebar, RatingFiltersToggleTheGridAndShowAllClipsClearsEveryFilter)
     EXPECT_TRUE(rows[2]->isChecked());
     EXPECT_FALSE(rows[0]->isActive());
     EXPECT_EQ(shownNames(w), (QStringList{QStringLiteral("a.mov"), QStringLiteral("d.mov")}));
-    EXPECT_TRUE(filters->showAllButton()->isVisible());
+    EXPECT_TRUE(child<QPushButton>(filters, "showAllClipsButton")->isVisible());
 
     // The active rating again shows all ratings; another switches directly.
     click(rows[2]);
@@ -98,13 +99,13 @@ TEST(Sidebar, RatingFiltersToggleTheGridAndShowAllClipsClearsEveryFilter)
     // Every filter on, then "Show All Clips".
     w.store.setFilterTag(QStringLiteral("Dunk"));
     w.store.setHideUntouched(true);
-    click(filters->showAllButton());
+    click(child<QPushButton>(filters, "showAllClipsButton"));
     EXPECT_FALSE(w.store.hasActiveFilters());
     EXPECT_EQ(w.store.filterRating(), 0);
     EXPECT_FALSE(w.store.filterTag().has_value());
     EXPECT_FALSE(w.store.hideUntouched());
-    EXPECT_FALSE(filters->showAllButton()->isVisible());
-    EXPECT_FALSE(filters->hideUntouchedRow()->isOn());
+    EXPECT_FALSE(child<QPushButton>(filters, "showAllClipsButton")->isVisible());
+    EXPECT_FALSE(child<SwitchRow>(filters, "hideUntouchedRow")->isOn());
     EXPECT_EQ(shownNames(w).size(), 4);
 }
 
@@ -115,10 +116,10 @@ TEST(Sidebar, TagFiltersFollowTheTagsThatClipsCarry)
                             taggedClip(QStringLiteral("c.mov"), 0, {})};
     w.store.setClips(clips);
     FilterSectionView *filters = w.view->sidebarView()->filterSection();
-    EXPECT_FALSE(filters->tagBlock()->isVisible());
+    EXPECT_FALSE(child<QWidget>(filters, "tagFilters")->isVisible());
 
     w.store.toggleTag(QStringLiteral("Dunk"), {clips[0].id, clips[2].id});
-    ASSERT_TRUE(filters->tagBlock()->isVisible());
+    ASSERT_TRUE(child<QWidget>(filters, "tagFilters")->isVisible());
     ASSERT_EQ(titles(filters->tagRows()), (QStringList{QStringLiteral("All"), QStringLiteral("Dunk")}));
     EXPECT_FALSE(filters->tagRows()[0]->dotColor().has_value());
     EXPECT_EQ(filters->tagRows()[1]->dotColor(), tagColor(QStringLiteral("Dunk")));
@@ -148,7 +149,7 @@ TEST(Sidebar, TagFiltersFollowTheTagsThatClipsCarry)
     EXPECT_FALSE(w.store.filterTag().has_value());
     EXPECT_EQ(row(QStringLiteral("Crowd")), nullptr);
     w.store.toggleTag(QStringLiteral("Dunk"), {clips[0].id, clips[2].id});
-    EXPECT_FALSE(filters->tagBlock()->isVisible());
+    EXPECT_FALSE(child<QWidget>(filters, "tagFilters")->isVisible());
 }
 
 TEST(Sidebar, HandMarkerRowShowsOnlyForMarkerFlags)
@@ -157,7 +158,7 @@ TEST(Sidebar, HandMarkerRowShowsOnlyForMarkerFlags)
     QList<Clip> clips{taggedClip(QStringLiteral("a.mov"), 0, {}), taggedClip(QStringLiteral("b.mov"), 0, {})};
     clips[0].markerFlag = MarkerFlag::special(2);
     w.store.setClips(clips);
-    FilterRow *row = w.view->sidebarView()->filterSection()->handMarkerRow();
+    FilterRow *row = child<FilterRow>(w.view->sidebarView()->filterSection(), "handMarkerFilter");
     EXPECT_FALSE(row->isVisible());
 
     clips[1].markerFlag = MarkerFlag::marker();
@@ -182,7 +183,7 @@ TEST(Sidebar, HideUntouchedSwitchHidesUntouchedClipsAndChangesItsEye)
     Clip renamed = taggedClip(QStringLiteral("c.mov"), 0, {});
     renamed.filename = QStringLiteral("Goal.mov");
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 0, {}), taggedClip(QStringLiteral("b.mov"), 1, {}), renamed});
-    SwitchRow *row = w.view->sidebarView()->filterSection()->hideUntouchedRow();
+    SwitchRow *row = child<SwitchRow>(w.view->sidebarView()->filterSection(), "hideUntouchedRow");
     EXPECT_EQ(row->toggle()->accessibleName(), QStringLiteral("Hide untouched"));
     EXPECT_FALSE(row->showsOnSymbol());
     click(row->toggle());
@@ -272,7 +273,7 @@ TEST(Sidebar, ScrubAudioSwitchesTheWindowsAudioAndItsSpeaker)
 {
     TestWindow w;
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
-    SwitchRow *row = w.view->sidebarView()->viewSection()->scrubAudioRow();
+    SwitchRow *row = child<SwitchRow>(w.view->sidebarView()->viewSection(), "scrubAudioRow");
     EXPECT_EQ(row->toggle()->accessibleName(), QStringLiteral("Scrub audio"));
     EXPECT_FALSE(row->isOn());
     EXPECT_FALSE(row->showsOnSymbol());
@@ -343,12 +344,12 @@ TEST(Sidebar, AtTheDefaultSizeEveryToolIsShownOrVisiblyReachable)
     w.store.setClips(clips);
     QCoreApplication::processEvents();
     SidebarView *sidebar = w.view->sidebarView();
-    ASSERT_TRUE(sidebar->shortlistFrame()->isVisible());
+    ASSERT_TRUE(child<QWidget>(sidebar, "shortlistFrame")->isVisible());
     auto *scroll = sidebar->findChild<QScrollArea *>(QStringLiteral("sidebarScroll"));
     ASSERT_NE(scroll, nullptr);
     ToolsPanelView *tools = sidebar->toolsPanel();
-    const QList<QWidget *> controls{sidebar->viewSection()->gridSizeSlider(), sidebar->viewSection()->scrubAudioRow(),
-                                    tools->audioTriageRow(), tools->detectMarkersRow(), tools->removeMarkersRow()};
+    const QList<QWidget *> controls{sidebar->viewSection()->gridSizeSlider(), child<SwitchRow>(sidebar->viewSection(), "scrubAudioRow"),
+                                    child<ToolRow>(tools, "audioTriageTool"), child<ToolRow>(tools, "detectMarkersTool"), child<ToolRow>(tools, "removeMarkersTool")};
     for (QWidget *control : controls) {
         ASSERT_TRUE(control->isVisibleTo(sidebar));
         if (whollyShown(scroll, control))
@@ -358,6 +359,6 @@ TEST(Sidebar, AtTheDefaultSizeEveryToolIsShownOrVisiblyReachable)
         EXPECT_TRUE(whollyShown(scroll, control)) << control->objectName().toStdString();
     }
     // The organize button stays at the bottom, always shown.
-    const QRect organize(sidebar->organizeButton()->mapTo(w.view.get(), QPoint(0, 0)), sidebar->organizeButton()->size());
+    const QRect organize(child<GradientButton>(sidebar, "organizeButton")->mapTo(w.view.get(), QPoint(0, 0)), child<GradientButton>(sidebar, "organizeButton")->size());
     EXPECT_TRUE(w.view->rect().contains(organize));
 }

@@ -8,6 +8,7 @@
 #include "window/SymbolButton.h"
 #include "window/UndoRedoButtons.h"
 #include "window/WindowSheets.h"
+#include "support/Children.h"
 
 #include <QAction>
 #include <QMenu>
@@ -42,23 +43,23 @@ TEST(Toolbar, WhileAnImportLoadsIntoAnEmptySessionOnlyTheLogoTourActionsAndAddCl
     w.store.setLoading(true);
     ASSERT_TRUE(bar->isVisible());
     EXPECT_TRUE(bar->logo()->isVisible());
-    EXPECT_TRUE(bar->tourButton()->isVisible());
+    EXPECT_TRUE(child<SymbolButton>(bar, "tourButton")->isVisible());
     EXPECT_TRUE(bar->sessionActions()->isVisible());
-    EXPECT_TRUE(bar->addClipsButton()->isVisible());
-    EXPECT_EQ(bar->addClipsButton()->text(), QStringLiteral("Add Clips"));
-    EXPECT_FALSE(bar->sidebarButton()->isVisible());
+    EXPECT_TRUE(child<QPushButton>(bar, "addClipsButton")->isVisible());
+    EXPECT_EQ(child<QPushButton>(bar, "addClipsButton")->text(), QStringLiteral("Add Clips"));
+    EXPECT_FALSE(child<SymbolButton>(bar, "sidebarButton")->isVisible());
     EXPECT_FALSE(bar->summaryGroup()->isVisible());
     EXPECT_FALSE(bar->undoRedo()->isVisible());
 
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
-    EXPECT_TRUE(bar->sidebarButton()->isVisible());
+    EXPECT_TRUE(child<SymbolButton>(bar, "sidebarButton")->isVisible());
     EXPECT_TRUE(bar->summaryGroup()->isVisible());
     // Items left to right: switch, logo, summary ... tour, actions, Add Clips.
-    EXPECT_LT(bar->sidebarButton()->x(), bar->logo()->x());
+    EXPECT_LT(child<SymbolButton>(bar, "sidebarButton")->x(), bar->logo()->x());
     EXPECT_LT(bar->logo()->x(), bar->summaryGroup()->x());
-    EXPECT_LT(bar->summaryGroup()->x(), bar->tourButton()->x());
-    EXPECT_LT(bar->tourButton()->x(), bar->sessionActions()->x());
-    EXPECT_LT(bar->sessionActions()->x(), bar->addClipsButton()->x());
+    EXPECT_LT(bar->summaryGroup()->x(), child<SymbolButton>(bar, "tourButton")->x());
+    EXPECT_LT(child<SymbolButton>(bar, "tourButton")->x(), bar->sessionActions()->x());
+    EXPECT_LT(bar->sessionActions()->x(), child<QPushButton>(bar, "addClipsButton")->x());
 }
 
 TEST(Toolbar, SummaryCountsClipsAndShowsFootageOrTheShortlistAtItsBoundaries)
@@ -101,27 +102,27 @@ TEST(Toolbar, UndoAndRedoButtonsFollowTheHistoryWithTheirTooltips)
     const Clip clip = makeClip(QStringLiteral("/f/a.mov"));
     w.store.setClips({clip});
     EXPECT_FALSE(group->isVisible());
-    EXPECT_EQ(group->undoButton()->accessibleName(), QStringLiteral("Undo"));
-    EXPECT_EQ(group->redoButton()->accessibleName(), QStringLiteral("Redo"));
+    EXPECT_EQ(child<SymbolButton>(group, "undoButton")->accessibleName(), QStringLiteral("Undo"));
+    EXPECT_EQ(child<SymbolButton>(group, "redoButton")->accessibleName(), QStringLiteral("Redo"));
 
     w.store.setRating(3, clip.id);
     ASSERT_TRUE(group->isVisible());
-    EXPECT_TRUE(group->undoButton()->isEnabled());
-    EXPECT_EQ(group->undoButton()->toolTip(), *w.store.undoTitle());
-    EXPECT_TRUE(group->undoButton()->toolTip().startsWith(QStringLiteral("Undo ")));
-    EXPECT_FALSE(group->redoButton()->isEnabled());
-    EXPECT_EQ(group->redoButton()->toolTip(), QStringLiteral("Nothing to redo"));
-    EXPECT_DOUBLE_EQ(group->redoButton()->symbolOpacity(), 0.3);
+    EXPECT_TRUE(child<SymbolButton>(group, "undoButton")->isEnabled());
+    EXPECT_EQ(child<SymbolButton>(group, "undoButton")->toolTip(), *w.store.undoTitle());
+    EXPECT_TRUE(child<SymbolButton>(group, "undoButton")->toolTip().startsWith(QStringLiteral("Undo ")));
+    EXPECT_FALSE(child<SymbolButton>(group, "redoButton")->isEnabled());
+    EXPECT_EQ(child<SymbolButton>(group, "redoButton")->toolTip(), QStringLiteral("Nothing to redo"));
+    EXPECT_DOUBLE_EQ(child<SymbolButton>(group, "redoButton")->symbolOpacity(), 0.3);
 
     // After undoing everything the group stays, with undo dimmed.
-    click(group->undoButton());
+    click(child<SymbolButton>(group, "undoButton"));
     EXPECT_EQ(w.store.clips().first().rating, 0);
     EXPECT_TRUE(group->isVisible());
-    EXPECT_FALSE(group->undoButton()->isEnabled());
-    EXPECT_EQ(group->undoButton()->toolTip(), QStringLiteral("Nothing to undo"));
-    EXPECT_DOUBLE_EQ(group->undoButton()->symbolOpacity(), 0.3);
-    EXPECT_EQ(group->redoButton()->toolTip(), *w.store.redoTitle());
-    click(group->redoButton());
+    EXPECT_FALSE(child<SymbolButton>(group, "undoButton")->isEnabled());
+    EXPECT_EQ(child<SymbolButton>(group, "undoButton")->toolTip(), QStringLiteral("Nothing to undo"));
+    EXPECT_DOUBLE_EQ(child<SymbolButton>(group, "undoButton")->symbolOpacity(), 0.3);
+    EXPECT_EQ(child<SymbolButton>(group, "redoButton")->toolTip(), *w.store.redoTitle());
+    click(child<SymbolButton>(group, "redoButton"));
     EXPECT_EQ(w.store.clips().first().rating, 3);
 }
 
@@ -131,7 +132,7 @@ TEST(Toolbar, AnUndoTitleHoldingMarkupIsShownAsText)
     const QString tag = QStringLiteral("<b>Dunk</b>");
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 0, {tag})});
     ASSERT_TRUE(w.store.renameTag(tag, QStringLiteral("<i>Three")));
-    const QString tip = w.view->toolbar()->undoRedo()->undoButton()->toolTip();
+    const QString tip = child<SymbolButton>(w.view->toolbar()->undoRedo(), "undoButton")->toolTip();
     // Escaped, so the tooltip shows the angle brackets instead of bold text.
     EXPECT_TRUE(tip.contains(QStringLiteral("&lt;b&gt;Dunk&lt;/b&gt;"))) << tip.toStdString() << " " << w.store.undoTitle()->toStdString();
     EXPECT_FALSE(tip.contains(QStringLiteral("<b>")));
@@ -142,19 +143,19 @@ TEST(Toolbar, SidebarSwitchAndTourButton)
     TestWindow w;
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     MainToolbar *bar = w.view->toolbar();
-    EXPECT_EQ(bar->sidebarButton()->toolTip(), QStringLiteral("Hide sidebar"));
-    EXPECT_EQ(bar->sidebarButton()->accessibleName(), QStringLiteral("Hide sidebar"));
-    click(bar->sidebarButton());
+    EXPECT_EQ(child<SymbolButton>(bar, "sidebarButton")->toolTip(), QStringLiteral("Hide sidebar"));
+    EXPECT_EQ(child<SymbolButton>(bar, "sidebarButton")->accessibleName(), QStringLiteral("Hide sidebar"));
+    click(child<SymbolButton>(bar, "sidebarButton"));
     EXPECT_FALSE(w.view->sidebarVisible());
     EXPECT_FALSE(w.view->sidebar()->isVisible());
-    EXPECT_EQ(bar->sidebarButton()->toolTip(), MainToolbar::showSidebarText());
-    click(bar->sidebarButton());
+    EXPECT_EQ(child<SymbolButton>(bar, "sidebarButton")->toolTip(), MainToolbar::showSidebarText());
+    click(child<SymbolButton>(bar, "sidebarButton"));
     EXPECT_TRUE(w.view->sidebar()->isVisible());
 
-    EXPECT_EQ(bar->tourButton()->toolTip(), QStringLiteral("Take a Tour"));
+    EXPECT_EQ(child<SymbolButton>(bar, "tourButton")->toolTip(), QStringLiteral("Take a Tour"));
     // Shown again even when already finished.
     w.tours.markCompleted(TourManager::onboardingTourID());
-    click(bar->tourButton());
+    click(child<SymbolButton>(bar, "tourButton"));
     ASSERT_TRUE(w.tours.activeTour().has_value());
     EXPECT_EQ(w.tours.activeTour()->id, TourManager::onboardingTourID());
 }
@@ -165,8 +166,8 @@ TEST(Toolbar, SessionActionsMenuEnablesItsItemsByTagsAndLoading)
     SessionActionsButton *button = w.view->toolbar()->sessionActions();
     EXPECT_EQ(button->toolTip(), QStringLiteral("Session actions"));
     EXPECT_EQ(button->accessibleName(), QStringLiteral("Session actions"));
-    EXPECT_EQ(button->menu(), button->actionsMenu());
-    EXPECT_EQ(menuTexts(button->actionsMenu()),
+    EXPECT_EQ(button->menu(), child<QMenu>(button, "sessionActionsMenu"));
+    EXPECT_EQ(menuTexts(child<QMenu>(button, "sessionActionsMenu")),
               (QStringList{QStringLiteral("Manage Tags\u2026"), QStringLiteral("-"), QStringLiteral("Clear All Tags"),
                            QStringLiteral("Reset Review\u2026"), QStringLiteral("-"), QStringLiteral("New Session\u2026")}));
 

@@ -10,6 +10,7 @@
 #include "window/ToolRow.h"
 #include "window/ToolsPanelView.h"
 #include "markers/MarkerDetector.h"
+#include "support/Children.h"
 
 #include <QLabel>
 
@@ -43,15 +44,15 @@ TEST(ToolsPanel, TheAnalysesOpenTheirSheetsFromTheWindowsFlags)
     TestWindow w;
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     ToolsPanelView *tools = w.view->sidebarView()->toolsPanel();
-    EXPECT_EQ(tools->audioTriageRow()->text(), QStringLiteral("Audio Triage"));
-    EXPECT_EQ(tools->detectMarkersRow()->text(), QStringLiteral("Detect Hand Markers"));
+    EXPECT_EQ(child<ToolRow>(tools, "audioTriageTool")->text(), QStringLiteral("Audio Triage"));
+    EXPECT_EQ(child<ToolRow>(tools, "detectMarkersTool")->text(), QStringLiteral("Detect Hand Markers"));
     // Without resets and markers only the two analyses show.
-    EXPECT_FALSE(tools->numberingResetRow()->isVisible());
-    EXPECT_FALSE(tools->removeMarkersRow()->isVisible());
+    EXPECT_FALSE(child<ToolRow>(tools, "numberingResetTool")->isVisible());
+    EXPECT_FALSE(child<ToolRow>(tools, "removeMarkersTool")->isVisible());
 
-    click(tools->audioTriageRow());
+    click(child<ToolRow>(tools, "audioTriageTool"));
     EXPECT_TRUE(w.view->showAudioTriage());
-    click(tools->detectMarkersRow());
+    click(child<ToolRow>(tools, "detectMarkersTool"));
     EXPECT_TRUE(w.view->showMarkerDetect());
 }
 
@@ -65,7 +66,7 @@ TEST(ToolsPanel, NumberingResetRowCountsTheResetsAndReviewsTheFirst)
     w.store.setClips(cardsWithTwoResets());
     const QList<MarkerDetector::NumberingReset> resets = w.store.numberingResets();
     ASSERT_EQ(resets.size(), 2);
-    ToolRow *row = w.view->sidebarView()->toolsPanel()->numberingResetRow();
+    ToolRow *row = child<ToolRow>(w.view->sidebarView()->toolsPanel(), "numberingResetTool");
     ASSERT_TRUE(row->isVisible());
     EXPECT_EQ(row->text(), QStringLiteral("2 numbering resets"));
     EXPECT_EQ(row->trailing(), QStringLiteral("Review"));
@@ -84,7 +85,7 @@ TEST(ToolsPanel, MarkerRowCountsOnlyMarkerFlagsAndRemovesThroughTheWindow)
     QList<Clip> clips{makeClip(QStringLiteral("/f/a.mov")), makeClip(QStringLiteral("/f/b.mov")), makeClip(QStringLiteral("/f/c.mov"))};
     clips[0].markerFlag = MarkerFlag::special(3);
     w.store.setClips(clips);
-    ToolRow *row = w.view->sidebarView()->toolsPanel()->removeMarkersRow();
+    ToolRow *row = child<ToolRow>(w.view->sidebarView()->toolsPanel(), "removeMarkersTool");
     EXPECT_FALSE(row->isVisible());
 
     clips[1].markerFlag = MarkerFlag::marker();
@@ -119,7 +120,7 @@ TEST(ToolsPanel, TheWindowsMarkerRowRemovesTheMarkerClipsFromTheStoreInOneUndoSt
     clips[1].markerFlag = MarkerFlag::special(3);
     clips[3].markerFlag = MarkerFlag::marker();
     w.store.setClips(clips);
-    ToolRow *row = w.view->sidebarView()->toolsPanel()->removeMarkersRow();
+    ToolRow *row = child<ToolRow>(w.view->sidebarView()->toolsPanel(), "removeMarkersTool");
     ASSERT_TRUE(row->isVisible());
     EXPECT_EQ(row->text(), QStringLiteral("Remove 2 Marker Clips"));
 
@@ -144,30 +145,30 @@ TEST(ShortlistPanel, ShowsWhileAnythingIsShortlistedWithItsTotalsAndSkippedLine)
     w.store.setClips(clips);
     SidebarView *sidebar = w.view->sidebarView();
     ShortlistPanelView *panel = sidebar->shortlistPanel();
-    EXPECT_FALSE(sidebar->shortlistFrame()->isVisible());
+    EXPECT_FALSE(child<QWidget>(sidebar, "shortlistFrame")->isVisible());
 
     // One shortlisted clip: the singular in the line, the plural when read aloud.
     clips[0].rating = 4;
     w.store.setClips(clips);
-    ASSERT_TRUE(sidebar->shortlistFrame()->isVisible());
+    ASSERT_TRUE(child<QWidget>(sidebar, "shortlistFrame")->isVisible());
     const ExportTotals totals = w.store.clipStats().shortlistTotals;
     EXPECT_EQ(panel->header()->text(), QStringLiteral("FOLDER PREVIEW"));
-    EXPECT_EQ(panel->totalsLine()->text(), QStringLiteral("1 clip \u00B7 1 min 5 sec \u00B7 ") + totals.sizeText());
-    EXPECT_EQ(panel->totalsLine()->accessibleName(), QStringLiteral("Shortlist: 1 clips, 1 min 5 sec, ") + totals.sizeText());
-    EXPECT_EQ(panel->totalsLine()->toolTip(),
+    EXPECT_EQ(child<QLabel>(panel, "shortlistTotals")->text(), QStringLiteral("1 clip \u00B7 1 min 5 sec \u00B7 ") + totals.sizeText());
+    EXPECT_EQ(child<QLabel>(panel, "shortlistTotals")->accessibleName(), QStringLiteral("Shortlist: 1 clips, 1 min 5 sec, ") + totals.sizeText());
+    EXPECT_EQ(child<QLabel>(panel, "shortlistTotals")->toolTip(),
               QStringLiteral("Full source clip totals. \u2265 means some clip metadata is unavailable."));
-    EXPECT_FALSE(panel->skippedLine()->isVisible());
+    EXPECT_FALSE(child<QLabel>(panel, "skippedLine")->isVisible());
 
     // Unknown values and skipped clips.
     clips.append(taggedClip(QStringLiteral("b.mov"), 2, {}, 0));
     clips.append(taggedClip(QStringLiteral("c.mov"), 0, {}, 3));
     w.store.setClips(clips);
-    EXPECT_TRUE(panel->totalsLine()->text().startsWith(QStringLiteral("2 clips \u00B7 \u2265 1 min 5 sec \u00B7 ")));
-    ASSERT_TRUE(panel->skippedLine()->isVisible());
-    EXPECT_EQ(panel->skippedLine()->text(), QStringLiteral("1 excluded clip will be skipped"));
+    EXPECT_TRUE(child<QLabel>(panel, "shortlistTotals")->text().startsWith(QStringLiteral("2 clips \u00B7 \u2265 1 min 5 sec \u00B7 ")));
+    ASSERT_TRUE(child<QLabel>(panel, "skippedLine")->isVisible());
+    EXPECT_EQ(child<QLabel>(panel, "skippedLine")->text(), QStringLiteral("1 excluded clip will be skipped"));
     clips[0].duration = 0;
     w.store.setClips(clips);
-    EXPECT_TRUE(panel->totalsLine()->text().startsWith(QStringLiteral("2 clips \u00B7 Unknown \u00B7 ")));
+    EXPECT_TRUE(child<QLabel>(panel, "shortlistTotals")->text().startsWith(QStringLiteral("2 clips \u00B7 Unknown \u00B7 ")));
 }
 
 TEST(ShortlistPanel, PickerSwitchesBetweenTagAndRatingFolders)
@@ -176,7 +177,7 @@ TEST(ShortlistPanel, PickerSwitchesBetweenTagAndRatingFolders)
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 5, {QStringLiteral("Dunk")}),
                       taggedClip(QStringLiteral("b.mov"), 3, {QStringLiteral("Crowd")})});
     ShortlistPanelView *panel = w.view->sidebarView()->shortlistPanel();
-    SegmentedControl *picker = panel->organizationPicker();
+    SegmentedControl *picker = child<SegmentedControl>(panel, "organizationPicker");
     EXPECT_EQ(picker->accessibleName(), QStringLiteral("Organize folders by"));
     EXPECT_EQ(picker->segment(0)->accessibleName(), QStringLiteral("By tag"));
     EXPECT_EQ(picker->segment(1)->accessibleName(), QStringLiteral("By rating"));
@@ -227,9 +228,11 @@ TEST(ShortlistPanel, FolderRowsStartCollapsedKeepTheirStateAndOpenClips)
     EXPECT_FALSE(panel->folderRows().last()->isExpanded());
 
     // A file line opens its clip in the player.
-    QTest::qWait(200); // the expanding animation
     auto *line = qobject_cast<QAbstractButton *>(panel->folderRows().first()->fileLines().first());
     ASSERT_NE(line, nullptr);
+    // The body eases open: click once the line is shown where it is clicked.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return line->isVisible() && line->visibleRegion().contains(line->rect().center()); }, 5000));
     const QString name = panel->folderRows().first()->folder().files.first().filename;
     click(line);
     ClipGridView *grid = w.view->gridArea()->grid();
@@ -241,7 +244,7 @@ TEST(ShortlistPanel, OrganizeButtonFollowsTheThemeColour)
 {
     TestWindow w;
     w.store.setClips({taggedClip(QStringLiteral("a.mov"), 5, {})});
-    GradientButton *button = w.view->sidebarView()->organizeButton();
+    GradientButton *button = child<GradientButton>(w.view->sidebarView(), "organizeButton");
     EXPECT_EQ(button->accent(), QColor(249, 115, 22));
     w.settings.setThemeColorRaw(QStringLiteral("Teal"));
     EXPECT_EQ(button->accent(), w.settings.accentColor());

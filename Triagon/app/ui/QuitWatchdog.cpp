@@ -85,11 +85,6 @@ void QuitWatchdog::install()
     std::thread(watch).detach();
 }
 
-bool QuitWatchdog::isInstalled()
-{
-    return g_wake[1] >= 0;
-}
-
 void QuitWatchdog::signalReceived(int signalNumber)
 {
     if (g_wake[1] < 0)

@@ -25,7 +25,6 @@ public:
 
     // Starts the watching thread; once per process, later calls do nothing.
     static void install();
-    static bool isInstalled();
 
     // From a signal handler (async-signal-safe): the application was asked
     // to end by this signal.

@@ -12,7 +12,6 @@
 #include "app/ui/UnixSignalQuit.h"
 #include "app/ui/VisibleChildrenAccessible.h"
 #include "library/ClipStore.h"
-#include "library/model/FolderOrganization.h"
 #include "media/MediaEngines.h"
 #include "settings/TourManager.h"
 #include "settings/ui/SettingsView.h"
@@ -37,20 +36,12 @@ TriagonApp::TriagonApp(QObject *parent)
     VisibleChildrenAccessible::install();
     m_checkForUpdates = std::make_unique<CheckForUpdatesView>(m_updater.get());
     m_intake = new StoreIntake(*m_store, this);
-    m_signalQuit = new UnixSignalQuit(this);
+    new UnixSignalQuit(this);
 
     // Remembered before any appearance is applied, so that "System" can
     // return to exactly what the desktop gave.
     m_desktopStyle = QApplication::style() ? QApplication::style()->name() : QString();
     m_desktopPalette = QApplication::palette();
-
-    // The settings window is made anew each time it is opened (on its first
-    // tab) and goes away when it is closed.
-    m_settingsFactory = [](AppSettings &settings) -> QWidget * {
-        auto *window = new SettingsView(settings);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        return window;
-    };
 
     connect(qApp, &QCoreApplication::aboutToQuit, this, &TriagonApp::saveOnTerminate);
     connect(m_settings.get(), &AppSettings::appearanceModeRawChanged, this, &TriagonApp::applyAppearance);
@@ -82,7 +73,6 @@ void TriagonApp::start()
     m_window->setMinimumSize(800, 600);
     connect(m_window->commands(), &AppCommands::settingsRequested, this, &TriagonApp::showSettingsWindow);
     connect(m_window->commands(), &AppCommands::aboutRequested, this, &TriagonApp::showAbout);
-    m_window->commands()->settingsAction()->setEnabled(static_cast<bool>(m_settingsFactory));
     m_window->restoreFrame(m_settings->mainWindowFrame());
     m_window->show();
 
@@ -116,9 +106,7 @@ void TriagonApp::finishLaunch(bool restored)
 
 void TriagonApp::applyStartupDefaults()
 {
-    m_store->setFolderOrganization(m_settings->defaultFolderOrganization() == rawValue(FolderOrganization::byRating)
-                                       ? FolderOrganization::byRating
-                                       : FolderOrganization::byTag);
+    m_store->setFolderOrganization(m_settings->defaultFolderOrganization());
     m_store->setGridColumns(std::clamp(m_settings->defaultGridColumns(), 1, 5));
     // Without custom tags the store keeps the catalog it starts with.
     if (m_settings->hasCustomTags())
@@ -159,23 +147,17 @@ void TriagonApp::applyAppearance()
     QApplication::setPalette(appearancePalette(mode, m_desktopPalette));
 }
 
-void TriagonApp::setSettingsWindowFactory(SettingsWindowFactory factory)
-{
-    m_settingsFactory = std::move(factory);
-    if (m_window)
-        m_window->commands()->settingsAction()->setEnabled(static_cast<bool>(m_settingsFactory));
-}
-
 void TriagonApp::showSettingsWindow()
 {
-    if (!m_settingsWindow && m_settingsFactory) {
-        m_settingsWindow = m_settingsFactory(*m_settings);
+    if (!m_settingsWindow) {
+        // The settings window is made anew each time it is opened (on its
+        // first tab) and goes away when it is closed.
+        auto *window = new SettingsView(*m_settings);
+        window->setAttribute(Qt::WA_DeleteOnClose);
         // However it is closed, the keys go back to the clips.
-        if (m_settingsWindow)
-            m_settingsWindow->installEventFilter(this);
+        window->installEventFilter(this);
+        m_settingsWindow = window;
     }
-    if (!m_settingsWindow)
-        return;
     m_settingsWindow->show();
     m_settingsWindow->raise();
     m_settingsWindow->activateWindow();

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QWidget>
 
-#include <functional>
 #include <memory>
 
 class AppSettings;
@@ -18,7 +17,6 @@ class ClipStore;
 class MediaEngines;
 class StoreIntake;
 class TourManager;
-class UnixSignalQuit;
 
 // The application: it owns the clip store and the settings for the life of
 // the process, takes the shared tour manager, starts the updater, builds the
@@ -34,11 +32,6 @@ class TriagonApp : public QObject
 {
     Q_OBJECT
 public:
-    // A factory for the settings window, given the settings; the window is
-    // made on request and reused while it exists (the built-in one, the
-    // settings window, goes away when it is closed).
-    using SettingsWindowFactory = std::function<QWidget *(AppSettings &)>;
-
     explicit TriagonApp(QObject *parent = nullptr);
     ~TriagonApp() override;
 
@@ -72,7 +65,6 @@ public:
     // and Dark, the desktop's own style and palette for System.
     void applyAppearance();
 
-    void setSettingsWindowFactory(SettingsWindowFactory factory);
     QWidget *settingsWindow() const { return m_settingsWindow; }
 
 public Q_SLOTS:
@@ -100,10 +92,8 @@ private:
     std::unique_ptr<AppUpdater> m_updater;
     std::unique_ptr<CheckForUpdatesView> m_checkForUpdates;
     StoreIntake *m_intake = nullptr;
-    UnixSignalQuit *m_signalQuit = nullptr;
     QPointer<MainWindow> m_window;
     QPointer<QWidget> m_settingsWindow;
-    SettingsWindowFactory m_settingsFactory;
 
     QString m_desktopStyle;
     QPalette m_desktopPalette;

@@ -66,7 +66,6 @@ public:
     static bool isUsableLabel(const QString &label);
     bool hasUsableLabel() const;
     static QString labelRuleText() { return QStringLiteral("Names cannot contain slashes, colons, or control characters."); }
-    QLabel *labelNotice() const { return m_labelNotice; }
 
     // "15%" for 15.0 (the fraction is dropped), "0.25" for a threshold.
     static QString percentText(double percentage);

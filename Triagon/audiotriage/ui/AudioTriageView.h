@@ -87,14 +87,11 @@ public:
     QLabel *clipCountLabel() const { return m_clipCount; }
     QWidget *emptyWarning() const { return m_emptyWarning; }
     QPushButton *readyCancelButton() const { return m_readyCancel; }
-    QPushButton *analyzeButton() const { return m_analyze; }
     SymbolView *analyzingSymbol() const { return m_analyzingSymbol; }
     QProgressBar *progressBar() const { return m_progress; }
     ElidedLabel *progressNameLabel() const { return m_progressName; }
     QLabel *progressCounterLabel() const { return m_progressCounter; }
     QLabel *headlineLabel() const { return m_headline; }
-    AudioRulePanel *loudPanel() const { return m_loudPanel; }
-    AudioRulePanel *quietPanel() const { return m_quietPanel; }
     // The summary lines; the rules' lines are hidden while a rule is off.
     QLabel *loudSummaryLabel() const { return m_loudSummary; }
     QLabel *quietSummaryLabel() const { return m_quietSummary; }

@@ -176,12 +176,6 @@ std::optional<Clip> MarkerDetectView::firstClip() const
     return clips[best];
 }
 
-bool MarkerDetectView::showsStartWarning() const
-{
-    const std::optional<Clip> first = firstClip();
-    return first && includedMarkerIDs().contains(first->id);
-}
-
 qsizetype MarkerDetectView::clipsToScan() const
 {
     const QList<Clip> &clips = m_store.clips();

@@ -75,7 +75,6 @@ public:
     static QList<QPair<int, int>> stackSummary(const QHash<QUuid, int> &targets);
     // The session's first clip by file name, if the store holds any.
     std::optional<Clip> firstClip() const;
-    bool showsStartWarning() const;
     // The clips a scan covers now (online clips).
     qsizetype clipsToScan() const;
 

@@ -278,10 +278,10 @@ QString ExportView::multiTagNoteText(int count)
            + QStringLiteral(" multiple tags \u2014 placed in first tag's folder.");
 }
 
-QString ExportView::willBeMovedMarkup(int count, bool byRating)
+QString ExportView::willBeMovedMarkup(int count, FolderOrganization organization)
 {
     return QString::number(count) + QLatin1Char(' ') + plural(count, QStringLiteral("clip"), QStringLiteral("clips"))
-           + QStringLiteral(" will be <b>moved</b> into ") + (byRating ? QStringLiteral("rating") : QStringLiteral("tag"))
+           + QStringLiteral(" will be <b>moved</b> into ") + (organization == FolderOrganization::byRating ? QStringLiteral("rating") : QStringLiteral("tag"))
            + QStringLiteral(" folders");
 }
 

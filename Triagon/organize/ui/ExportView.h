@@ -1,6 +1,7 @@
 #pragma once
 
 #include "library/model/ExportFolder.h"
+#include "library/model/FolderOrganization.h"
 #include "organize/ExportOptions.h"
 #include "library/model/ExportResult.h"
 #include "library/model/ExportScope.h"
@@ -94,7 +95,7 @@ public:
     static QString scopeHelpText(ExportScope scope);
     static QString moveButtonText(int count);
     static QString multiTagNoteText(int count);
-    static QString willBeMovedMarkup(int count, bool byRating);
+    static QString willBeMovedMarkup(int count, FolderOrganization organization);
     static QString leftInPlaceText(int count);
     static QString movedText(int count);
     static QString errorCountText(int count);

@@ -186,22 +186,22 @@ void ExportView::refreshSummary()
         return;
     }
 
-    const bool byRating = m_store.folderOrganization() == FolderOrganization::byRating;
+    const FolderOrganization organization = m_store.folderOrganization();
     const std::optional<QUrl> destination = destinationFolderURL();
     m_rootName->setText((destination ? fileNameOf(*destination) : QStringLiteral("Destination")) + QLatin1Char('/'));
-    refreshFolderTree(FolderPlan::folderPlan(clips, byRating));
+    refreshFolderTree(FolderPlan::folderPlan(clips, organization));
     m_manifestRow->setVisible(m_generateManifest);
     m_manifestName->setText(destination ? fileNameOf(FolderPlan::manifestURL(*destination)) : QStringLiteral("triagon-manifest.json"));
 
     int multiTagged = 0;
-    if (!byRating) {
+    if (organization == FolderOrganization::byTag) {
         for (const Clip &clip : clips)
             multiTagged += clip.tags.size() >= 2;
     }
     m_multiTagNote->setVisible(multiTagged > 0);
     m_multiTagText->setText(multiTagNoteText(multiTagged));
 
-    m_willBeMoved->setText(willBeMovedMarkup(static_cast<int>(clips.size()), byRating));
+    m_willBeMoved->setText(willBeMovedMarkup(static_cast<int>(clips.size()), organization));
     m_willBeMoved->setAccessibleName(m_willBeMoved->text().remove(QStringLiteral("<b>")).remove(QStringLiteral("</b>")));
     const int outside = outsideScopeCount();
     m_leftInPlace->setVisible(outside > 0);

@@ -23,14 +23,14 @@ AppearanceSettingsTab::AppearanceSettingsTab(AppSettings &settings, QWidget *par
 
     QStringList modes;
     for (AppearanceMode mode : allAppearanceModes())
-        modes.append(appearanceModeRawValue(mode));
+        modes.append(rawValue(mode));
     m_appearance = new SegmentedControl(modes, this);
     m_appearance->setFixedWidth(220);
     m_appearance->setAccessibleName(QStringLiteral("Appearance"));
     form->addRow(QStringLiteral("Appearance"), m_appearance);
     connect(m_appearance, &SegmentedControl::activated, this, [this](int index) {
         if (index >= 0 && index < allAppearanceModes().size())
-            m_settings.setAppearanceModeRaw(appearanceModeRawValue(allAppearanceModes().at(index)));
+            m_settings.setAppearanceMode(allAppearanceModes().at(index));
     });
 
     auto *accent = new QVBoxLayout;
@@ -61,7 +61,7 @@ void AppearanceSettingsTab::load()
     {
         const QSignalBlocker blocker(m_appearance);
         m_appearance->setCurrentIndex(
-            static_cast<int>(allAppearanceModes().indexOf(appearanceModeOrDefault(m_settings.appearanceModeRaw()))));
+            static_cast<int>(allAppearanceModes().indexOf(m_settings.appearanceMode())));
     }
     // Exactly one swatch is marked: an unknown stored text counts as orange.
     const ThemeColor chosen = m_settings.themeColor();

@@ -17,7 +17,10 @@ GeneralSettingsTab::GeneralSettingsTab(AppSettings &settings, QWidget *parent)
     form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
     form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
 
-    m_organization = new SegmentedControl({rawValue(FolderOrganization::byTag), rawValue(FolderOrganization::byRating)}, this);
+    QStringList organizations;
+    for (FolderOrganization organization : allFolderOrganizations())
+        organizations.append(rawValue(organization));
+    m_organization = new SegmentedControl(organizations, this);
     m_organization->setFixedWidth(200);
     m_organization->setAccessibleName(QStringLiteral("Default folder organization"));
     form->addRow(QStringLiteral("Default folder organization"), m_organization);
@@ -31,8 +34,7 @@ GeneralSettingsTab::GeneralSettingsTab(AppSettings &settings, QWidget *parent)
     form->addRow(QStringLiteral("Default grid columns"), m_columns);
 
     connect(m_organization, &SegmentedControl::activated, this, [this](int index) {
-        m_settings.setDefaultFolderOrganization(
-            rawValue(index == 1 ? FolderOrganization::byRating : FolderOrganization::byTag));
+        m_settings.setDefaultFolderOrganization(allFolderOrganizations().value(index));
     });
     connect(m_columns, &SegmentedControl::activated, this,
             [this](int index) { m_settings.setDefaultGridColumns(index + 1); });
@@ -43,11 +45,9 @@ GeneralSettingsTab::GeneralSettingsTab(AppSettings &settings, QWidget *parent)
 
 void GeneralSettingsTab::load()
 {
-    // Only "By Rating" exactly selects it; every other text shows "By Tag".
     {
         const QSignalBlocker blocker(m_organization);
-        const bool byRating = m_settings.defaultFolderOrganization() == rawValue(FolderOrganization::byRating);
-        m_organization->setCurrentIndex(byRating ? 1 : 0);
+        m_organization->setCurrentIndex(int(allFolderOrganizations().indexOf(m_settings.defaultFolderOrganization())));
     }
     {
         const QSignalBlocker blocker(m_columns);

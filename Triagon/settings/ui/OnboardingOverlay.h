@@ -52,10 +52,7 @@ public:
     // Moves to a card directly (tests and the step buttons use the others).
     void setCurrentStep(int step);
 
-    QPushButton *leadingButton() const { return m_leading; }
-    QPushButton *trailingButton() const { return m_trailing; }
     QLabel *titleLabel() const { return m_title; }
-    QLabel *bodyLabel() const { return m_body; }
     QWidget *card() const { return m_card; }
     TourStepIndicator *stepIndicator() const { return m_indicator; }
     // The picture name shown on the card.

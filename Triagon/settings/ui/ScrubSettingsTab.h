@@ -53,7 +53,6 @@ public:
     };
     const QList<Row> &rows() const { return m_rows; }
     QPushButton *addButton() const { return m_add; }
-    QCheckBox *audioPeaksToggle() const { return m_peaks; }
     QPushButton *resetButton() const { return m_reset; }
 
 protected:

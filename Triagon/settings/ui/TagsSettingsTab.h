@@ -34,8 +34,6 @@ public:
 
     QLineEdit *newTagField() const { return m_newTag; }
     QPushButton *addButton() const { return m_add; }
-    QLineEdit *markerTagField() const { return m_markerTag; }
-    QLabel *markerPreview() const { return m_preview; }
     QPushButton *resetButton() const { return m_reset; }
     // The chips in view, in the order of their tags, and the remove button
     // of a tag's chip when it is in view.

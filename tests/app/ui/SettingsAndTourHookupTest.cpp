@@ -11,6 +11,7 @@
 #include "settings/ui/OnboardingOverlay.h"
 #include "settings/ui/SettingsView.h"
 #include "window/ContentView.h"
+#include "support/Children.h"
 
 #include <QAction>
 #include <QApplication>
@@ -133,7 +134,7 @@ TEST(SettingsAndTourHookup, firstClipsStartTheTourOverlay)
     ASSERT_TRUE(overlay);
     QTRY_VERIFY(overlay->isPresented());
     EXPECT_EQ(overlay->currentStep(), 0);
-    QTest::mouseClick(overlay->leadingButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(overlay, "tourLeadingButton"), Qt::LeftButton);
     EXPECT_FALSE(overlay->isPresented());
     app.tourManager().setActiveTour(std::nullopt);
 }

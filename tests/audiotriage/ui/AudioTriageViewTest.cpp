@@ -11,6 +11,7 @@
 #include "library/ClipStore.h"
 #include "support/StoreWithEngines.h"
 #include "support/SettingsFileFixture.h"
+#include "support/Children.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -90,8 +91,8 @@ TEST_F(AudioTriageSheet, EmptySessionCannotBeAnalyzedButCanBeLeft)
     EXPECT_EQ(view->width(), AudioTriageView::sheetWidth);
     EXPECT_EQ(view->clipCountLabel()->text(), QStringLiteral("0"));
     EXPECT_TRUE(shown(view->emptyWarning()));
-    EXPECT_EQ(view->analyzeButton()->text(), QStringLiteral("Analyze 0 Clips"));
-    EXPECT_FALSE(view->analyzeButton()->isEnabled());
+    EXPECT_EQ(child<QPushButton>(view.get(), "analyzeButton")->text(), QStringLiteral("Analyze 0 Clips"));
+    EXPECT_FALSE(child<QPushButton>(view.get(), "analyzeButton")->isEnabled());
     EXPECT_TRUE(shown(view->closeButton()));
     EXPECT_EQ(view->closeButton()->accessibleName(), QStringLiteral("Close"));
 
@@ -111,12 +112,12 @@ TEST_F(AudioTriageSheet, TheClipCountFollowsTheStore)
     addClips({QStringLiteral("tone_half_mono16k.mov")});
     open();
     // One clip still reads "Clips".
-    EXPECT_EQ(view->analyzeButton()->text(), QStringLiteral("Analyze 1 Clips"));
-    EXPECT_TRUE(view->analyzeButton()->isEnabled());
+    EXPECT_EQ(child<QPushButton>(view.get(), "analyzeButton")->text(), QStringLiteral("Analyze 1 Clips"));
+    EXPECT_TRUE(child<QPushButton>(view.get(), "analyzeButton")->isEnabled());
     EXPECT_FALSE(shown(view->emptyWarning()));
     addClips({QStringLiteral("tone_tenth_mono16k.mov"), QStringLiteral("noaudio.mp4")});
     EXPECT_EQ(view->clipCountLabel()->text(), QStringLiteral("3"));
-    EXPECT_EQ(view->analyzeButton()->text(), QStringLiteral("Analyze 3 Clips"));
+    EXPECT_EQ(child<QPushButton>(view.get(), "analyzeButton")->text(), QStringLiteral("Analyze 3 Clips"));
     // Return analyzes the clips there are now.
     QTest::keyClick(view.get(), Qt::Key_Return);
     EXPECT_EQ(view->phase(), Phase::analyzing);
@@ -133,8 +134,8 @@ TEST_F(AudioTriageSheet, RuleDefaultsComeFromTheSettingsOnceAndOutOfRangeValuesA
     EXPECT_EQ(view->loudRule().percentage, 50);
     EXPECT_EQ(view->quietRule().label, QStringLiteral("B-roll"));
     EXPECT_EQ(view->quietRule().percentage, 15);
-    EXPECT_EQ(view->loudPanel()->percentageText()->text(), QStringLiteral("50%"));
-    EXPECT_EQ(view->loudPanel()->labelField()->text(), QStringLiteral("Highlights"));
+    EXPECT_EQ(child<AudioRulePanel>(view.get(), "loudPanel")->percentageText()->text(), QStringLiteral("50%"));
+    EXPECT_EQ(child<AudioRulePanel>(view.get(), "loudPanel")->labelField()->text(), QStringLiteral("Highlights"));
     // Thresholds, modes and switches are the sheet's own.
     EXPECT_EQ(view->loudRule().threshold, 0.25);
     EXPECT_EQ(view->quietRule().threshold, 0.05);
@@ -156,7 +157,7 @@ TEST_F(AudioTriageSheet, AnalyzingShowsEachClipAndOffersNoWayOut)
 {
     addClips({QStringLiteral("tone_tenth_mono16k.mov"), QStringLiteral("silence_mono16k.mov"), QStringLiteral("tone_half_mono16k.mov")});
     open();
-    QTest::mouseClick(view->analyzeButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(view.get(), "analyzeButton"), Qt::LeftButton);
     ASSERT_EQ(view->phase(), Phase::analyzing);
     EXPECT_EQ(view->totalToAnalyze(), 3);
     EXPECT_EQ(view->progressCounterLabel()->text(), QStringLiteral("0 / 3"));
@@ -212,8 +213,8 @@ TEST_F(AudioTriageSheet, ResultsProposeThresholdsAndApplyTagsGroupsAndOrganizesB
     EXPECT_NEAR(view->loudRule().threshold, 0.7 * 0.35355, 1e-4);
     EXPECT_EQ(view->quietRule().threshold, 0.01);
     // 15 % of 3 is one clip each.
-    EXPECT_EQ(view->loudPanel()->countNumber()->text(), QStringLiteral("1"));
-    EXPECT_EQ(view->loudPanel()->countWord()->text(), QStringLiteral("clip"));
+    EXPECT_EQ(child<AudioRulePanel>(view.get(), "loudPanel")->countNumber()->text(), QStringLiteral("1"));
+    EXPECT_EQ(child<AudioRulePanel>(view.get(), "loudPanel")->countWord()->text(), QStringLiteral("clip"));
     EXPECT_EQ(view->loudSummaryLabel()->text(), QStringLiteral("1 clips will be tagged ") + quoted(QStringLiteral("Loud Peaks")));
     EXPECT_EQ(view->quietSummaryLabel()->text(), QStringLiteral("1 clips will be tagged ") + quoted(QStringLiteral("Quiet")));
     EXPECT_EQ(view->untouchedSummaryLabel()->text(), QStringLiteral("1 clips left untouched"));
@@ -244,10 +245,10 @@ TEST_F(AudioTriageSheet, TheSummaryAnnouncesWhatTheApplyTags)
     open();
     analyze();
     // 50 % of 3 is two clips each, so the middle clip would be counted twice.
-    view->loudPanel()->percentageSlider()->setValue(50);
-    view->quietPanel()->percentageSlider()->setValue(50);
-    EXPECT_EQ(view->loudPanel()->countNumber()->text(), QStringLiteral("2"));
-    EXPECT_EQ(view->quietPanel()->countNumber()->text(), QStringLiteral("2"));
+    child<AudioRulePanel>(view.get(), "loudPanel")->percentageSlider()->setValue(50);
+    child<AudioRulePanel>(view.get(), "quietPanel")->percentageSlider()->setValue(50);
+    EXPECT_EQ(child<AudioRulePanel>(view.get(), "loudPanel")->countNumber()->text(), QStringLiteral("2"));
+    EXPECT_EQ(child<AudioRulePanel>(view.get(), "quietPanel")->countNumber()->text(), QStringLiteral("2"));
     EXPECT_EQ(view->loudSummaryLabel()->text(), QStringLiteral("2 clips will be tagged ") + quoted(QStringLiteral("Loud Peaks")));
     EXPECT_EQ(view->quietSummaryLabel()->text(), QStringLiteral("1 clips will be tagged ") + quoted(QStringLiteral("Quiet")));
     EXPECT_EQ(view->untouchedSummaryLabel()->text(), QStringLiteral("0 clips left untouched"));
@@ -262,14 +263,14 @@ TEST_F(AudioTriageSheet, OneResultTakenByBothRulesIsTaggedLoudOnly)
     addClips({QStringLiteral("tone_half_mono16k.mov")});
     open();
     analyze();
-    EXPECT_EQ(view->loudPanel()->countWord()->text(), QStringLiteral("clip"));
-    EXPECT_EQ(view->quietPanel()->countNumber()->text(), QStringLiteral("1"));
+    EXPECT_EQ(child<AudioRulePanel>(view.get(), "loudPanel")->countWord()->text(), QStringLiteral("clip"));
+    EXPECT_EQ(child<AudioRulePanel>(view.get(), "quietPanel")->countNumber()->text(), QStringLiteral("1"));
     EXPECT_EQ(view->loudSummaryLabel()->text(), QStringLiteral("1 clips will be tagged ") + quoted(QStringLiteral("Loud Peaks")));
     EXPECT_EQ(view->quietSummaryLabel()->text(), QStringLiteral("0 clips will be tagged ") + quoted(QStringLiteral("Quiet")));
     EXPECT_EQ(view->untouchedSummaryLabel()->text(), QStringLiteral("0 clips left untouched"));
     // A single clip's proposals: 0.7 and 2 times its own level.
     EXPECT_NEAR(view->quietRule().threshold, 2 * 0.35355, 1e-4);
-    EXPECT_EQ(view->quietPanel()->thresholdText()->text(), QStringLiteral("0.71"));
+    EXPECT_EQ(child<AudioRulePanel>(view.get(), "quietPanel")->thresholdText()->text(), QStringLiteral("0.71"));
     // Escape leaves without tagging.
     QTest::keyClick(view.get(), Qt::Key_Escape);
     EXPECT_EQ(dismissed, 1);
@@ -282,12 +283,12 @@ TEST_F(AudioTriageSheet, RulesSwitchedOffLeaveOnlyTheUntouchedLine)
     addClips({QStringLiteral("tone_tenth_mono16k.mov"), QStringLiteral("silence_mono16k.mov"), QStringLiteral("tone_half_mono16k.mov")});
     open();
     analyze();
-    QTest::mouseClick(view->loudPanel()->enabledSwitch(), Qt::LeftButton);
+    QTest::mouseClick(child<AudioRulePanel>(view.get(), "loudPanel")->enabledSwitch(), Qt::LeftButton);
     EXPECT_FALSE(view->loudRule().enabled);
-    EXPECT_FALSE(shown(view->loudPanel()->body()));
+    EXPECT_FALSE(shown(child<AudioRulePanel>(view.get(), "loudPanel")->body()));
     EXPECT_FALSE(shown(view->loudSummaryLine()));
     EXPECT_TRUE(view->applyButton()->isEnabled());
-    QTest::mouseClick(view->quietPanel()->enabledSwitch(), Qt::LeftButton);
+    QTest::mouseClick(child<AudioRulePanel>(view.get(), "quietPanel")->enabledSwitch(), Qt::LeftButton);
     EXPECT_FALSE(view->applyButton()->isEnabled());
     EXPECT_FALSE(shown(view->quietSummaryLine()));
     EXPECT_EQ(view->untouchedSummaryLabel()->text(), QStringLiteral("3 clips left untouched"));
@@ -295,13 +296,13 @@ TEST_F(AudioTriageSheet, RulesSwitchedOffLeaveOnlyTheUntouchedLine)
     EXPECT_EQ(dismissed, 0);
 
     // Switched on again, a rule comes back as it was.
-    QTest::mouseClick(view->loudPanel()->enabledSwitch(), Qt::LeftButton);
-    EXPECT_TRUE(shown(view->loudPanel()->body()));
-    EXPECT_EQ(view->loudPanel()->percentageText()->text(), QStringLiteral("15%"));
+    QTest::mouseClick(child<AudioRulePanel>(view.get(), "loudPanel")->enabledSwitch(), Qt::LeftButton);
+    EXPECT_TRUE(shown(child<AudioRulePanel>(view.get(), "loudPanel")->body()));
+    EXPECT_EQ(child<AudioRulePanel>(view.get(), "loudPanel")->percentageText()->text(), QStringLiteral("15%"));
 
     // With nothing to tag the apply still groups and organizes; a grouping by
     // rating stays.
-    QTest::mouseClick(view->loudPanel()->enabledSwitch(), Qt::LeftButton);
+    QTest::mouseClick(child<AudioRulePanel>(view.get(), "loudPanel")->enabledSwitch(), Qt::LeftButton);
     store.setGroupMode(GroupMode::rating);
     store.setFolderOrganization(FolderOrganization::byRating);
     view->applyAudioTags();
@@ -316,7 +317,7 @@ TEST_F(AudioTriageSheet, ModesSlidersAndLabelsUpdateTheCountsAtOnce)
     addClips({QStringLiteral("tone_tenth_mono16k.mov"), QStringLiteral("silence_mono16k.mov"), QStringLiteral("tone_half_mono16k.mov")});
     open();
     analyze();
-    AudioRulePanel *loud = view->loudPanel();
+    AudioRulePanel *loud = child<AudioRulePanel>(view.get(), "loudPanel");
     QTest::mouseClick(loud->modeButton(Mode::threshold), Qt::LeftButton);
     EXPECT_EQ(view->loudRule().mode, Mode::threshold);
     EXPECT_TRUE(shown(loud->thresholdSlider()));
@@ -369,7 +370,7 @@ TEST_F(AudioTriageSheet, TheThemeColourRecoloursTheLoudRuleOnly)
     EXPECT_EQ(textColor(view->loudSummaryLabel()), brandAccentColor());
     settings->setThemeColorRaw(QStringLiteral("Purple"));
     EXPECT_EQ(textColor(view->loudSummaryLabel()), themeColorValue(ThemeColor::purple));
-    EXPECT_EQ(textColor(view->loudPanel()->countNumber()), themeColorValue(ThemeColor::purple));
+    EXPECT_EQ(textColor(child<AudioRulePanel>(view.get(), "loudPanel")->countNumber()), themeColorValue(ThemeColor::purple));
     EXPECT_EQ(view->applyButton()->palette().color(QPalette::Button), themeColorValue(ThemeColor::purple));
     EXPECT_EQ(textColor(view->quietSummaryLabel()), systemColor(SystemColor::blue));
     // A stored value that names no theme is the brand orange.
@@ -395,7 +396,7 @@ TEST_F(AudioTriageSheet, TheRunGoesOnWhenTheSheetCloses)
 {
     addClips({QStringLiteral("tone_tenth_mono16k.mov"), QStringLiteral("burst_mono16k.mov"), QStringLiteral("tone_half_stereo48k.mkv")});
     open();
-    QTest::mouseClick(view->analyzeButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(view.get(), "analyzeButton"), Qt::LeftButton);
     ASSERT_TRUE(waitUntil([&] { return view->currentClipIndex() == 1; }));
     view.reset();
     ASSERT_TRUE(waitUntil([&] { return store.audioMetrics().size() == 3; }));
@@ -413,17 +414,17 @@ TEST_F(AudioTriageSheet, ALabelThatBreaksTheTagNameRuleKeepsApplyOffAndSaysWhy)
     addClips({QStringLiteral("tone_tenth_mono16k.mov"), QStringLiteral("silence_mono16k.mov"), QStringLiteral("tone_half_mono16k.mov")});
     open();
     analyze();
-    AudioRulePanel *loud = view->loudPanel();
-    AudioRulePanel *quiet = view->quietPanel();
-    EXPECT_FALSE(shown(loud->labelNotice()));
+    AudioRulePanel *loud = child<AudioRulePanel>(view.get(), "loudPanel");
+    AudioRulePanel *quiet = child<AudioRulePanel>(view.get(), "quietPanel");
+    EXPECT_FALSE(shown(child<QLabel>(loud, "labelNotice")));
     EXPECT_TRUE(view->applyButton()->isEnabled());
 
     QLineEdit *field = loud->labelField();
     field->selectAll();
     QTest::keyClicks(field, QStringLiteral("Crowd/Noise"));
     EXPECT_FALSE(view->applyButton()->isEnabled());
-    ASSERT_TRUE(shown(loud->labelNotice()));
-    EXPECT_EQ(loud->labelNotice()->text(), QStringLiteral("Names cannot contain slashes, colons, or control characters."));
+    ASSERT_TRUE(shown(child<QLabel>(loud, "labelNotice")));
+    EXPECT_EQ(child<QLabel>(loud, "labelNotice")->text(), QStringLiteral("Names cannot contain slashes, colons, or control characters."));
     // Return does not apply either.
     QTest::keyClick(view.get(), Qt::Key_Return);
     EXPECT_EQ(dismissed, 0);
@@ -433,14 +434,14 @@ TEST_F(AudioTriageSheet, ALabelThatBreaksTheTagNameRuleKeepsApplyOffAndSaysWhy)
     // Mended: the notice goes and Apply comes back.
     field->selectAll();
     QTest::keyClicks(field, QStringLiteral("Crowd Noise"));
-    EXPECT_FALSE(shown(loud->labelNotice()));
+    EXPECT_FALSE(shown(child<QLabel>(loud, "labelNotice")));
     EXPECT_TRUE(view->applyButton()->isEnabled());
 
     // ".." in the quiet rule, then the quiet rule switched off: its label no
     // longer counts.
     quiet->labelField()->selectAll();
     QTest::keyClicks(quiet->labelField(), QStringLiteral(".."));
-    EXPECT_TRUE(shown(quiet->labelNotice()));
+    EXPECT_TRUE(shown(child<QLabel>(quiet, "labelNotice")));
     EXPECT_FALSE(view->applyButton()->isEnabled());
     quiet->enabledSwitch()->click();
     EXPECT_FALSE(view->quietRule().enabled);

@@ -3,6 +3,7 @@
 #include "settings/TourManager.h"
 #include "settings/ui/OnboardingOverlay.h"
 #include "settings/ui/TourStepIndicator.h"
+#include "support/Children.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -94,23 +95,23 @@ TEST_F(OnboardingOverlayTest, buttonsTextsAndCapsulesAcrossTheNineCards)
         SCOPED_TRACE(i);
         EXPECT_EQ(overlay->currentStep(), i);
         EXPECT_EQ(overlay->titleLabel()->text(), tour.steps[i].title);
-        EXPECT_EQ(overlay->bodyLabel()->accessibleName(), tour.steps[i].body);
+        EXPECT_EQ(child<QLabel>(overlay, "tourBody")->accessibleName(), tour.steps[i].body);
         EXPECT_EQ(overlay->iconName(), tour.steps[i].icon);
         const QString leading = i == 0 ? QStringLiteral("Skip") : QStringLiteral("Back");
         const QString trailing = i == 8 ? QStringLiteral("Done") : i == 0 ? QStringLiteral("Let's Go") : QStringLiteral("Next");
-        EXPECT_EQ(overlay->leadingButton()->text(), leading);
-        EXPECT_EQ(overlay->trailingButton()->text(), trailing);
+        EXPECT_EQ(child<QPushButton>(overlay, "tourLeadingButton")->text(), leading);
+        EXPECT_EQ(child<QPushButton>(overlay, "tourTrailingButton")->text(), trailing);
         // Chevrons on Back and Next only.
-        EXPECT_EQ(overlay->leadingButton()->icon().isNull(), i == 0);
-        EXPECT_EQ(overlay->trailingButton()->icon().isNull(), i == 0 || i == 8);
+        EXPECT_EQ(child<QPushButton>(overlay, "tourLeadingButton")->icon().isNull(), i == 0);
+        EXPECT_EQ(child<QPushButton>(overlay, "tourTrailingButton")->icon().isNull(), i == 0 || i == 8);
         QList<int> widths(9, TourStepIndicator::otherWidth);
         widths[i] = TourStepIndicator::currentWidth;
         EXPECT_EQ(overlay->stepIndicator()->capsuleWidths(), widths);
         if (i < 8)
-            QTest::mouseClick(overlay->trailingButton(), Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(overlay, "tourTrailingButton"), Qt::LeftButton);
     }
     // Back from the last card.
-    QTest::mouseClick(overlay->leadingButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(overlay, "tourLeadingButton"), Qt::LeftButton);
     EXPECT_EQ(overlay->currentStep(), 7);
     EXPECT_TRUE(tours->activeTour());
 }
@@ -155,7 +156,7 @@ TEST_F(OnboardingOverlayTest, escapeFinishesOnAnyCardAndSkipOnTheFirst)
     // the identifier once.
     start();
     EXPECT_EQ(overlay->currentStep(), 0);
-    QTest::mouseClick(overlay->leadingButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(overlay, "tourLeadingButton"), Qt::LeftButton);
     EXPECT_FALSE(tours->activeTour());
     EXPECT_EQ(completedInNextRun(), QStringList{QStringLiteral("onboarding-v1")});
     // The automatic start of the next run skips it.
@@ -213,10 +214,10 @@ TEST_F(OnboardingOverlayTest, settingTheTourAgainKeepsTheCardAndAnIndexOutsideSh
 TEST_F(OnboardingOverlayTest, aOneCardTourShowsSkipAndDone)
 {
     tours->setActiveTour(Tour{QStringLiteral("short"), {TourStep{0, QStringLiteral("star"), QStringLiteral("Only"), QStringLiteral("One card.")}}});
-    EXPECT_EQ(overlay->leadingButton()->text(), QStringLiteral("Skip"));
-    EXPECT_EQ(overlay->trailingButton()->text(), QStringLiteral("Done"));
+    EXPECT_EQ(child<QPushButton>(overlay, "tourLeadingButton")->text(), QStringLiteral("Skip"));
+    EXPECT_EQ(child<QPushButton>(overlay, "tourTrailingButton")->text(), QStringLiteral("Done"));
     EXPECT_EQ(overlay->stepIndicator()->capsuleWidths(), QList<int>{TourStepIndicator::currentWidth});
-    QTest::mouseClick(overlay->trailingButton(), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(overlay, "tourTrailingButton"), Qt::LeftButton);
     EXPECT_FALSE(tours->activeTour());
     EXPECT_EQ(completedInNextRun(), QStringList{QStringLiteral("short")});
 }

@@ -6,6 +6,7 @@
 #include "settings/ui/TagsSettingsTab.h"
 #include "support/AccessibleRead.h"
 #include "support/SettingsFileFixture.h"
+#include "support/Children.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -144,7 +145,7 @@ TEST_F(ListTabsTest, tagsTabRemovingEveryChipStoresAnEmptyListAndResetBringsTheB
     EXPECT_EQ(later->decodedDefaultTags(), kBuiltIn);
     // The hand-marker base is not part of the reset.
     EXPECT_EQ(later->markerTagBase(), QStringLiteral("hand"));
-    EXPECT_EQ(tab->markerTagField()->text(), QStringLiteral("hand"));
+    EXPECT_EQ(child<QLineEdit>(tab, "markerTagField")->text(), QStringLiteral("hand"));
 }
 
 TEST_F(ListTabsTest, tagsTabLoadsOnceAndShowsADuplicatedStoredNameOnce)
@@ -228,7 +229,7 @@ TEST_F(ListTabsTest, tagsTabWithAHugeStoredListMakesOnlyTheChipsInView)
 TEST_F(ListTabsTest, tagsTabMarkerBaseIsStoredAsTypedAndPreviewed)
 {
     TagsSettingsTab *tab = open({}, QStringLiteral("tags")).tagsTab();
-    EXPECT_EQ(tab->markerTagField()->placeholderText(), QStringLiteral("banger"));
+    EXPECT_EQ(child<QLineEdit>(tab, "markerTagField")->placeholderText(), QStringLiteral("banger"));
     QStringList texts;
     for (QLabel *label : tab->findChildren<QLabel *>())
         texts.append(label->text());
@@ -237,18 +238,18 @@ TEST_F(ListTabsTest, tagsTabMarkerBaseIsStoredAsTypedAndPreviewed)
         QStringLiteral("Detect Hand Markers tags the clip before each hand with this. Stacked hands add a suffix.")));
     EXPECT_TRUE(texts.contains(TagsSettingsTab::noteText()));
     EXPECT_EQ(tab->resetButton()->text(), QStringLiteral("Reset to Defaults"));
-    EXPECT_EQ(tab->markerPreview()->text(), QStringLiteral("\u2192 banger, bangerx2"));
+    EXPECT_EQ(child<QLabel>(tab, "markerTagPreview")->text(), QStringLiteral("\u2192 banger, bangerx2"));
 
-    tab->markerTagField()->setFocus();
-    tab->markerTagField()->selectAll();
-    QTest::keyClick(tab->markerTagField(), Qt::Key_Backspace);
+    child<QLineEdit>(tab, "markerTagField")->setFocus();
+    child<QLineEdit>(tab, "markerTagField")->selectAll();
+    QTest::keyClick(child<QLineEdit>(tab, "markerTagField"), Qt::Key_Backspace);
     EXPECT_EQ(storedText(QStringLiteral("markerTagBase")), QString());
-    EXPECT_EQ(tab->markerTagField()->text(), QString());
-    EXPECT_EQ(tab->markerPreview()->text(), QStringLiteral("\u2192 banger, bangerx2"));
+    EXPECT_EQ(child<QLineEdit>(tab, "markerTagField")->text(), QString());
+    EXPECT_EQ(child<QLabel>(tab, "markerTagPreview")->text(), QStringLiteral("\u2192 banger, bangerx2"));
 
-    QTest::keyClicks(tab->markerTagField(), QStringLiteral("  hand  "));
+    QTest::keyClicks(child<QLineEdit>(tab, "markerTagField"), QStringLiteral("  hand  "));
     EXPECT_EQ(nextRun()->markerTagBase(), QStringLiteral("  hand  "));
-    EXPECT_EQ(tab->markerPreview()->text(), QStringLiteral("\u2192 hand, handx2"));
+    EXPECT_EQ(child<QLabel>(tab, "markerTagPreview")->text(), QStringLiteral("\u2192 hand, handx2"));
 }
 
 TEST_F(ListTabsTest, scrubTabDefaultRowsAndTexts)
@@ -272,8 +273,8 @@ TEST_F(ListTabsTest, scrubTabDefaultRowsAndTexts)
     EXPECT_EQ(first.remove->accessibleName(), QStringLiteral("Remove modifier"));
     EXPECT_FALSE(tab->addButton()->isHidden());
     EXPECT_EQ(tab->addButton()->text(), QStringLiteral("Add modifier"));
-    EXPECT_TRUE(tab->audioPeaksToggle()->isChecked());
-    EXPECT_EQ(tab->audioPeaksToggle()->text(), QStringLiteral("Show audio peak markers on hover"));
+    EXPECT_TRUE(child<QCheckBox>(tab, "showAudioPeaksToggle")->isChecked());
+    EXPECT_EQ(child<QCheckBox>(tab, "showAudioPeaksToggle")->text(), QStringLiteral("Show audio peak markers on hover"));
     // Showing the list stores nothing.
     EXPECT_EQ(storedText(QStringLiteral("scrubModifiersJSON")), QString());
 
@@ -375,10 +376,10 @@ TEST_F(ListTabsTest, scrubTabWindowsOutOfRangeAreShownAndKeptUntilChanged)
 TEST_F(ListTabsTest, scrubTabAudioPeakToggleIsStoredAtOnce)
 {
     ScrubSettingsTab *tab = open({}, QStringLiteral("scrub")).scrubTab();
-    QTest::mouseClick(tab->audioPeaksToggle(), Qt::LeftButton);
-    EXPECT_FALSE(tab->audioPeaksToggle()->isChecked());
+    QTest::mouseClick(child<QCheckBox>(tab, "showAudioPeaksToggle"), Qt::LeftButton);
+    EXPECT_FALSE(child<QCheckBox>(tab, "showAudioPeaksToggle")->isChecked());
     EXPECT_FALSE(nextRun()->showAudioPeaks());
-    QTest::mouseClick(tab->audioPeaksToggle(), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(tab, "showAudioPeaksToggle"), Qt::LeftButton);
     EXPECT_TRUE(nextRun()->showAudioPeaks());
 }
 
