@@ -23,7 +23,7 @@ inline const QList<FolderRule> &folderLayers()
     static const QList<FolderRule> rules = {
         // Value types and the application's core: nothing of Triagon below them.
         {"library/model", {}},
-        {"app", {}},
+        {"app", {"library/model"}},
         {"app/widgets", {"app"}},
         // Engines and services.
         {"media", {"app", "library/model"}},
@@ -44,7 +44,7 @@ inline const QList<FolderRule> &folderLayers()
          {"AppUpdates", "app", "app/widgets", "audiotriage/ui", "grid", "library", "library/model", "markers",
           "markers/ui", "organize/ui", "settings", "settings/ui"}},
         // The application composes everything.
-        {"app/ui", {"AppUpdates", "app", "library", "library/model", "media", "settings", "settings/ui", "window"}},
+        {"app/ui", {"AppUpdates", "app", "library", "media", "settings", "settings/ui", "window"}},
     };
     return rules;
 }
