@@ -26,15 +26,14 @@ class CardMedia
 public:
     virtual ~CardMedia() = default;
 
-    // The poster cached under `key` (see posterCacheKey), or a null image;
-    // never waits.
-    virtual QImage cachedPoster(const QString &key) const = 0;
-    // A poster of the file at `seconds`, fitting `size` in device pixels; on
-    // success it is also cached under `key`. `done` gets a null image when no
-    // frame could be made. Returns the request's ticket (0: nothing to
-    // withdraw).
+    // The cached poster of the file at `seconds` fitting `size` in device
+    // pixels, or a null image; never waits.
+    virtual QImage cachedPoster(const QUrl &url, double seconds, const QSize &size) const = 0;
+    // A poster of the file at `seconds`, fitting `size` in device pixels
+    // (the media caches it). `done` gets a null image when no frame could be
+    // made. Returns the request's ticket (0: nothing to withdraw).
     using PosterTicket = quint64;
-    virtual PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *receiver,
+    virtual PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, QObject *receiver,
                                        std::function<void(const QImage &)> done) = 0;
     // Withdraws a poster request whose decode has not started (its card
     // went out of sight): `done` is then never called. True when withdrawn;
@@ -54,9 +53,4 @@ public:
     virtual void playSnippet(const QUrl &url, double seconds) = 0;
     // Stops the snippet playing and forgets the clip it came from.
     virtual void stopSnippets() = 0;
-
-    // The key under which a clip's poster is cached: the URL's full text,
-    // the poster time with two decimals and the requested width, joined by
-    // "_". The store's poster prewarm uses the same key.
-    static QString posterCacheKey(const QUrl &url, double seconds, int width);
 };

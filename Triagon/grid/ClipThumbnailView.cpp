@@ -351,10 +351,9 @@ void ClipThumbnailView::requestPoster(bool keepCurrent)
     const QString identity = m_loadedIdentity;
     const QUrl url = m_in.clip.url;
     const double time = posterTime();
-    const QString key = CardMedia::posterCacheKey(url, time, size.width());
     const quint64 serial = ++m_posterSerial;
     QPointer<ClipThumbnailView> self(this);
-    m_posterTicket = m_media->requestPoster(url, time, size, key, this, [self, generation, identity, size, keepCurrent, serial](const QImage &image) {
+    m_posterTicket = m_media->requestPoster(url, time, size, this, [self, generation, identity, size, keepCurrent, serial](const QImage &image) {
         if (self && self->m_posterSerial == serial)
             self->m_posterTicket = 0;
         // An answer for an earlier clip, file or size of this card is dropped.
@@ -388,9 +387,10 @@ QImage ClipThumbnailView::shownPoster() const
     if (!m_media)
         return QImage();
     const double time = posterTime();
-    QImage cached = m_media->cachedPoster(CardMedia::posterCacheKey(m_in.clip.url, time, posterRequestSize().width()));
+    // The poster at the size asked for, else the one made ahead of time (at the scrub size).
+    QImage cached = m_media->cachedPoster(m_in.clip.url, time, posterRequestSize());
     if (cached.isNull())
-        cached = m_media->cachedPoster(CardMedia::posterCacheKey(m_in.clip.url, time, static_cast<int>(std::lround(m_in.scrubSize.width()))));
+        cached = m_media->cachedPoster(m_in.clip.url, time, m_in.scrubSize.toSize());
     return cached;
 }
 

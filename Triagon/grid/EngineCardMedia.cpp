@@ -6,35 +6,31 @@
 #include "media/VideoPlayer.h"
 #include "media/WaveformCache.h"
 
-#include <QPointer>
-
 #include <cmath>
 
-QString CardMedia::posterCacheKey(const QUrl &url, double seconds, int width)
+namespace {
+
+// A time the generator can key: a broken duration asks for the first frame.
+double posterSeconds(double seconds)
 {
-    return ThumbnailGenerator::posterCacheKey(url, std::isfinite(seconds) ? seconds : 0.0, width);
+    return std::isfinite(seconds) ? seconds : 0.0;
 }
 
-QImage EngineCardMedia::cachedPoster(const QString &key) const
+} // namespace
+
+QImage EngineCardMedia::cachedPoster(const QUrl &url, double seconds, const QSize &size) const
 {
     if (!m_engines.thumbnailGenerator)
         return QImage();
-    return m_engines.thumbnailGenerator->posterCache().object(key);
+    return m_engines.thumbnailGenerator->cachedPoster(url.toLocalFile(), posterSeconds(seconds), size);
 }
 
-CardMedia::PosterTicket EngineCardMedia::requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key,
-                                                       QObject *receiver, std::function<void(const QImage &)> done)
+CardMedia::PosterTicket EngineCardMedia::requestPoster(const QUrl &url, double seconds, const QSize &size, QObject *receiver,
+                                                       std::function<void(const QImage &)> done)
 {
-    ThumbnailGenerator *generator = m_engines.thumbnailGenerator;
-    if (!generator)
+    if (!m_engines.thumbnailGenerator)
         return 0;
-    QPointer<ThumbnailGenerator> guard(generator);
-    return generator->thumbnail(url.toLocalFile(), std::isfinite(seconds) ? seconds : 0.0, size, receiver,
-                                [guard, key, done = std::move(done)](const QImage &poster) {
-                                    if (!poster.isNull() && guard)
-                                        guard->posterCache().insert(key, poster);
-                                    done(poster);
-                                });
+    return m_engines.thumbnailGenerator->thumbnail(url.toLocalFile(), posterSeconds(seconds), size, receiver, std::move(done));
 }
 
 bool EngineCardMedia::withdrawPoster(PosterTicket ticket)

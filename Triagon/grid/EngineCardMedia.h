@@ -11,8 +11,8 @@ public:
 
     const GridEngines &engines() const { return m_engines; }
 
-    QImage cachedPoster(const QString &key) const override;
-    PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *receiver,
+    QImage cachedPoster(const QUrl &url, double seconds, const QSize &size) const override;
+    PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, QObject *receiver,
                                std::function<void(const QImage &)> done) override;
     bool withdrawPoster(PosterTicket ticket) override;
     void requestPeaks(const QUrl &url, QObject *receiver, std::function<void(const QList<AudioPeak> &)> done) override;

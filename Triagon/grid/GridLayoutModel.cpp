@@ -101,7 +101,7 @@ void GridLayoutModel::relayout()
                 }
                 rowHeight = std::max(rowHeight, h);
                 const int column = i - rowStart;
-                m_cells.append(Cell{id, s, i, QRectF(padding + column * (m_columnWidth + spacing), y, m_columnWidth, h)});
+                m_cells.append(Cell{id, s, QRectF(padding + column * (m_columnWidth + spacing), y, m_columnWidth, h)});
             }
             // A short card in a row is centred vertically like the grid's cells.
             for (qsizetype k = firstOfRow; k < m_cells.size(); ++k) {

@@ -26,7 +26,6 @@ public:
     {
         QUuid clipID;
         int section = 0;
-        int indexInSection = 0;
         QRectF rect;
     };
     struct Header

@@ -393,32 +393,22 @@ void ClipImporter::prewarmNext(const std::shared_ptr<Prewarm> &prewarm)
     }
     const double seconds = prewarmPosterTimeFraction * clip.duration;
     ThumbnailGenerator *generator = m_store.thumbnailGenerator();
-    const QString key = ThumbnailGenerator::posterCacheKey(clip.url, seconds, prewarmPosterSize.width());
     // The cards on screen ask for their own posters before any made ahead
     // of time (they wait in front of background requests): a poster they
     // already have, or that is being made for them, is not asked for again.
-    if (generator->posterCache().contains(key) || generator->isCachedOrInFlight(clip.path(), seconds, prewarmPosterSize)) {
-        if (!generator->posterCache().contains(key)) {
-            generator->thumbnail(
-                clip.path(), seconds, prewarmPosterSize, this,
-                [generator, key](const QImage &poster) {
-                    if (!poster.isNull())
-                        generator->posterCache().insert(key, poster);
-                },
-                ThumbnailGenerator::Priority::Background);
-        }
+    const bool cached = generator->posterCache().contains(ThumbnailGenerator::posterKey(clip.path(), seconds, prewarmPosterSize));
+    if (cached || generator->isCachedOrInFlight(clip.path(), seconds, prewarmPosterSize)) {
+        // Being made for a card: waited for here too, so that it is still
+        // made (at the lowest priority) when the card withdraws its request.
+        if (!cached)
+            generator->thumbnail(clip.path(), seconds, prewarmPosterSize, this, [](const QImage &) {}, ThumbnailGenerator::Priority::Background);
         next();
         return;
     }
     // One poster at a time, at the lowest priority: the next request waits
-    // for this one's answer.
+    // for this one's answer. The generator caches the poster.
     generator->thumbnail(
-        clip.path(), seconds, prewarmPosterSize, this,
-        [this, prewarm, generator, key](const QImage &poster) {
-            if (!poster.isNull())
-                generator->posterCache().insert(key, poster);
-            prewarmNext(prewarm);
-        },
+        clip.path(), seconds, prewarmPosterSize, this, [this, prewarm](const QImage &) { prewarmNext(prewarm); },
         ThumbnailGenerator::Priority::Background);
 }
 

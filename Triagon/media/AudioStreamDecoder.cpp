@@ -1,12 +1,12 @@
 #include "media/AudioStreamDecoder.h"
 
 #include "media/FFmpegError.h"
+#include "media/FFmpegFrameReceive.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-constexpr int maxConsecutiveDecodeErrors = 500;
 // The most silence put before a sound track that starts later than a seek's
 // target (a track that starts further on than this is damaged, not late).
 constexpr qint64 maxSilenceSeconds = 60;
@@ -158,10 +158,16 @@ bool AudioStreamDecoder::pushFrame(const AVFrame *frame)
 
 bool AudioStreamDecoder::decodeMore(const std::atomic_bool *cancel)
 {
-    int decodeErrors = 0;
-    while (!m_atEnd) {
-        const int result = avcodec_receive_frame(m_codec.get(), m_frame.get());
-        if (result == 0) {
+    if (!m_atEnd) {
+        // The errors counted stay counted after a packet the decoder takes.
+        int decodeErrors = 0;
+        FFmpegReceiveOptions options;
+        options.stop = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
+        options.goodPacketForgives = false;
+        int ffmpegError = 0;
+        switch (receiveFrame(m_file, m_codec.get(), m_packet.get(), m_file.audioStreamIndex(), m_frame.get(), &m_draining, &decodeErrors,
+                             &ffmpegError, options)) {
+        case FFmpegReceiveResult::Frame: {
             const bool pushed = pushFrame(m_frame.get());
             av_frame_unref(m_frame.get());
             if (!pushed) {
@@ -170,30 +176,15 @@ bool AudioStreamDecoder::decodeMore(const std::atomic_bool *cancel)
             }
             return true;
         }
-        if (result == AVERROR_EOF) {
+        case FFmpegReceiveResult::End:
             m_atEnd = true;
             break;
-        }
-        if (result != AVERROR(EAGAIN)) {
-            if (++decodeErrors > maxConsecutiveDecodeErrors) {
-                m_error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), result);
-                m_failed = true;
-                return false;
-            }
-            continue;
-        }
-        if (m_draining) {
-            m_atEnd = true;
-            break;
-        }
-        if (cancel && cancel->load(std::memory_order_relaxed)) {
-            m_error = QStringLiteral("Cancelled");
+        case FFmpegReceiveResult::Failed:
+            m_error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), ffmpegError);
             m_failed = true;
             return false;
-        }
-        const std::optional<int> sent = m_file.sendNextPacket(m_codec.get(), m_packet.get(), m_file.audioStreamIndex(), &m_draining);
-        if (sent && *sent < 0 && *sent != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
-            m_error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), *sent);
+        case FFmpegReceiveResult::Stopped:
+            m_error = QStringLiteral("Cancelled");
             m_failed = true;
             return false;
         }

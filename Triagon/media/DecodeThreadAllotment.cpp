@@ -42,12 +42,6 @@ void DecodeThreadAllotment::cancel()
     m_freed.notify_all();
 }
 
-int DecodeThreadAllotment::inUse() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_inUse;
-}
-
 int DecodeThreadAllotment::peak() const
 {
     std::lock_guard lock(m_mutex);

@@ -23,7 +23,6 @@ public:
     void cancel();
 
     int total() const { return m_total; }
-    int inUse() const;
     int peak() const; // the most threads ever in use at once
 
 private:

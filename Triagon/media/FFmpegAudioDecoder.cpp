@@ -2,11 +2,8 @@
 
 #include "media/FFmpegError.h"
 #include "media/FFmpegFormat.h"
+#include "media/FFmpegFrameReceive.h"
 #include "media/FFmpegResampler.h"
-
-namespace {
-constexpr int maxConsecutiveDecodeErrors = 500;
-} // namespace
 
 bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &format, const Sink &sink, QString *error,
                                 const std::atomic_bool *cancel, Report *report)
@@ -75,51 +72,33 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
     // Where the decoded audio reached, in the stream's time base: a file cut
     // short ends its packets "normally" before the end its header declares.
     qint64 reachedEnd = AV_NOPTS_VALUE;
-    auto cancelled = [&] {
-        if (cancel && cancel->load(std::memory_order_relaxed)) {
+    // One count of errors for the whole decode; a packet the decoder takes forgives them.
+    FFmpegReceiveOptions options;
+    options.stop = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
+    while (true) {
+        int ffmpegError = 0;
+        const FFmpegReceiveResult received = receiveFrame(file, context.get(), packet.get(), file.audioStreamIndex(), frame.get(),
+                                                          &draining, &decodeErrors, &ffmpegError, options);
+        if (received == FFmpegReceiveResult::End)
+            break;
+        if (received == FFmpegReceiveResult::Stopped) {
             if (error)
                 *error = QStringLiteral("Cancelled");
-            return true;
-        }
-        return false;
-    };
-    while (true) {
-        const int result = avcodec_receive_frame(context.get(), frame.get());
-        if (result == 0) {
-            const qint64 start = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
-            if (start != AV_NOPTS_VALUE && frame->sample_rate > 0)
-                reachedEnd = start + av_rescale_q(frame->nb_samples, AVRational{1, frame->sample_rate}, audio->time_base);
-            const bool pushed = push(frame.get());
-            av_frame_unref(frame.get());
-            if (!pushed) {
-                if (stopped && error)
-                    *error = QStringLiteral("Stopped");
-                return false;
-            }
-            continue;
-        }
-        if (result == AVERROR_EOF)
-            break;
-        if (result != AVERROR(EAGAIN)) {
-            if (++decodeErrors > maxConsecutiveDecodeErrors) {
-                if (error)
-                    *error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), result);
-                return false;
-            }
-            continue;
-        }
-        if (draining)
-            break;
-        if (cancelled())
             return false;
-        const std::optional<int> sent = file.sendNextPacket(context.get(), packet.get(), file.audioStreamIndex(), &draining);
-        if (!sent)
-            continue;
-        if (*sent >= 0) {
-            decodeErrors = 0;
-        } else if (*sent != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
+        }
+        if (received == FFmpegReceiveResult::Failed) {
             if (error)
-                *error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), *sent);
+                *error = ffmpegErrorText(QStringLiteral("Cannot decode the audio"), ffmpegError);
+            return false;
+        }
+        const qint64 start = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
+        if (start != AV_NOPTS_VALUE && frame->sample_rate > 0)
+            reachedEnd = start + av_rescale_q(frame->nb_samples, AVRational{1, frame->sample_rate}, audio->time_base);
+        const bool pushed = push(frame.get());
+        av_frame_unref(frame.get());
+        if (!pushed) {
+            if (stopped && error)
+                *error = QStringLiteral("Stopped");
             return false;
         }
     }

@@ -1,6 +1,7 @@
 #include "media/FFmpegVideoDecoder.h"
 
 #include "media/FFmpegError.h"
+#include "media/FFmpegFrameReceive.h"
 
 #include <QThread>
 
@@ -299,78 +300,61 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
         m_hasPending = false;
         return true;
     }
-    const int videoIndex = m_format.videoStreamIndex();
     int decodeErrors = 0;
-    while (!m_atEnd) {
-        if (m_interrupt && m_interrupt->load()) {
-            if (error)
-                *error = QStringLiteral("Interrupted");
-            return false;
-        }
-        const int result = avcodec_receive_frame(m_codec.get(), m_received.get());
-        if (result == 0) {
-            qint64 timestamp = m_received->best_effort_timestamp;
-            if (timestamp == AV_NOPTS_VALUE)
-                timestamp = m_received->pts;
-            if (timestamp == AV_NOPTS_VALUE) {
-                // No time at all: continue from the previous frame.
-                const qint64 previous = m_hasFrame ? m_frameEnd : m_position;
-                timestamp = previous == AV_NOPTS_VALUE ? 0 : previous;
-            }
-            const bool freshStart = !m_hasFrame && m_position != AV_NOPTS_VALUE;
-            const bool follows = m_hasFrame && !m_skipping && !m_wanted && m_uncertainOutputs == 0;
-            if (m_uncertainOutputs > 0)
-                --m_uncertainOutputs;
-            if (m_hasFrame) {
-                av_frame_unref(m_previous.get());
-                av_frame_move_ref(m_previous.get(), m_frame.get());
-                m_previousTimestamp = m_frameTimestamp;
-                m_previousEnd = m_frameEnd;
-                m_previousIsFirst = m_isFirst;
-            }
-            m_hasPrevious = follows;
-            av_frame_unref(m_frame.get());
-            av_frame_move_ref(m_frame.get(), m_received.get());
-            m_frameTimestamp = timestamp;
-            m_frameEnd = timestamp + durationOf(m_frame.get());
-            m_isFirst = freshStart || isFirstFrameOfStream(m_frame.get());
-            m_position = timestamp;
-            m_hasFrame = true;
-            if (m_frame->key_frame)
-                m_format.noteKeyframe(timestamp);
-            return true;
-        }
-        if (result == AVERROR_EOF) {
-            m_atEnd = true;
-            break;
-        }
-        if (result != AVERROR(EAGAIN)) {
-            // A damaged frame: keep going until the decoder gives up for good.
-            if (++decodeErrors > maxConsecutiveDecodeErrors) {
-                if (error)
-                    *error = ffmpegErrorText(QStringLiteral("Cannot decode the video"), result);
-                return false;
-            }
-            continue;
-        }
-        if (m_draining) {
-            m_atEnd = true;
-            break;
-        }
-        const std::optional<int> sent = m_format.sendNextPacket(m_codec.get(), m_packet.get(), videoIndex, &m_draining, m_wantedFilter);
-        if (!sent)
-            continue;
-        if (*sent >= 0) {
-            decodeErrors = 0;
-        } else if (*sent != AVERROR(EAGAIN) && ++decodeErrors > maxConsecutiveDecodeErrors) {
-            if (error)
-                *error = ffmpegErrorText(QStringLiteral("Cannot decode the video"), *sent);
-            return false;
-        }
+    FFmpegReceiveOptions options;
+    options.stop = [this] { return m_interrupt && m_interrupt->load(); };
+    options.stopBeforeEachReceive = true;
+    options.beforeSend = m_wantedFilter;
+    int ffmpegError = 0;
+    const FFmpegReceiveResult received = m_atEnd ? FFmpegReceiveResult::End
+                                                 : receiveFrame(m_format, m_codec.get(), m_packet.get(), m_format.videoStreamIndex(),
+                                                                m_received.get(), &m_draining, &decodeErrors, &ffmpegError, options);
+    if (received == FFmpegReceiveResult::Stopped) {
+        if (error)
+            *error = QStringLiteral("Interrupted");
+        return false;
     }
-    if (error)
-        *error = QStringLiteral("End of the video");
-    return false;
+    if (received == FFmpegReceiveResult::Failed) {
+        if (error)
+            *error = ffmpegErrorText(QStringLiteral("Cannot decode the video"), ffmpegError);
+        return false;
+    }
+    if (received == FFmpegReceiveResult::End) {
+        m_atEnd = true;
+        if (error)
+            *error = QStringLiteral("End of the video");
+        return false;
+    }
+    qint64 timestamp = m_received->best_effort_timestamp;
+    if (timestamp == AV_NOPTS_VALUE)
+        timestamp = m_received->pts;
+    if (timestamp == AV_NOPTS_VALUE) {
+        // No time at all: continue from the previous frame.
+        const qint64 previous = m_hasFrame ? m_frameEnd : m_position;
+        timestamp = previous == AV_NOPTS_VALUE ? 0 : previous;
+    }
+    const bool freshStart = !m_hasFrame && m_position != AV_NOPTS_VALUE;
+    const bool follows = m_hasFrame && !m_skipping && !m_wanted && m_uncertainOutputs == 0;
+    if (m_uncertainOutputs > 0)
+        --m_uncertainOutputs;
+    if (m_hasFrame) {
+        av_frame_unref(m_previous.get());
+        av_frame_move_ref(m_previous.get(), m_frame.get());
+        m_previousTimestamp = m_frameTimestamp;
+        m_previousEnd = m_frameEnd;
+        m_previousIsFirst = m_isFirst;
+    }
+    m_hasPrevious = follows;
+    av_frame_unref(m_frame.get());
+    av_frame_move_ref(m_frame.get(), m_received.get());
+    m_frameTimestamp = timestamp;
+    m_frameEnd = timestamp + durationOf(m_frame.get());
+    m_isFirst = freshStart || isFirstFrameOfStream(m_frame.get());
+    m_position = timestamp;
+    m_hasFrame = true;
+    if (m_frame->key_frame)
+        m_format.noteKeyframe(timestamp);
+    return true;
 }
 
 QImage FFmpegVideoDecoder::frameImage(QSize maxSize, QString *error)

@@ -2,6 +2,7 @@
 
 #include "media/FFmpegFormat.h"
 #include "media/FFmpegFrameConverter.h"
+#include "media/FFmpegFrameReceive.h"
 
 #include <QImage>
 #include <QSize>
@@ -158,7 +159,7 @@ public:
 
 private:
     // Consecutive packets the decoder may reject before a file counts as unreadable.
-    static constexpr int maxConsecutiveDecodeErrors = 500;
+    static constexpr int maxConsecutiveDecodeErrors = ffmpegMaxConsecutiveDecodeErrors;
     // Frames in flight when skipping stops are the frame threads' and the
     // reordering delay's, and a few more for safety.
     static constexpr int uncertainOutputsAfterSkipping = 3;

@@ -93,11 +93,3 @@ int PooledDecoderBudget::openCount() const
     return static_cast<int>(m_open.size());
 }
 
-int PooledDecoderBudget::openThreads() const
-{
-    std::lock_guard lock(m_mutex);
-    int threads = 0;
-    for (const Open &open : m_open)
-        threads += open.threads;
-    return threads;
-}

@@ -36,7 +36,6 @@ public:
     // The decoder was closed.
     void remove(VideoPlayerWorker *worker);
     int openCount() const;
-    int openThreads() const;
 
     // Frame threads for one seek that would like `wanted`: waits while other
     // seeks use every processor; 0 when `stop` is set meanwhile. Give them

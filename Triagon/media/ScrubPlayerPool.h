@@ -50,7 +50,6 @@ public:
 
 private:
     void release(const std::shared_ptr<VideoPlayer> &player);
-    void runPendingCompletions(const QString &path);
 
     QHash<QString, std::shared_ptr<VideoPlayer>> m_pool;
     QStringList m_accessOrder; // least recently used first

@@ -21,13 +21,6 @@ QString twoDecimals(double seconds)
     return QString::asprintf("%.2f", seconds);
 }
 
-// Requests share a decode only when they ask for the same fit: the height
-// belongs to the key as much as the width does.
-QString internalKey(const QString &path, double seconds, QSize maxSize)
-{
-    return ThumbnailGenerator::requestKey(path, seconds, maxSize.width()) + QLatin1Char('x') + QString::number(maxSize.height());
-}
-
 int index(ThumbnailGenerator::Priority priority)
 {
     return priority == ThumbnailGenerator::Priority::Background ? 1 : 0;
@@ -104,19 +97,22 @@ void ThumbnailGenerator::setFileOpener(PosterAssetPool::Opener opener)
     m_core->assets.setOpener(std::move(opener));
 }
 
-QString ThumbnailGenerator::requestKey(const QString &path, double seconds, qint64 width)
+QString ThumbnailGenerator::posterKey(const QString &path, double seconds, QSize maxSize)
 {
-    return path + QLatin1Char('_') + twoDecimals(seconds) + QLatin1Char('_') + QString::number(width);
+    // The height belongs to the key as much as the width does.
+    return path + QLatin1Char('_') + twoDecimals(seconds) + QLatin1Char('_') + QString::number(maxSize.width()) + QLatin1Char('x')
+           + QString::number(maxSize.height());
 }
 
-QString ThumbnailGenerator::posterCacheKey(const QUrl &fileUrl, double seconds, qint64 width)
+PosterCache &ThumbnailGenerator::posterCache()
 {
-    const QString text = fileUrl.toString(QUrl::FullyEncoded) + QLatin1Char('_') + twoDecimals(seconds) + QLatin1Char('_')
-                         + QString::number(width);
-    // Percent-encoded like a URL query, so that the key is itself a URL.
-    const QByteArray encoded = QUrl::toPercentEncoding(text, QByteArrayLiteral("!$&'()*+,;=:@/?"));
-    const QUrl key(encoded.isEmpty() ? text : QString::fromLatin1(encoded));
-    return key.isValid() ? key.toString(QUrl::FullyEncoded) : fileUrl.toString(QUrl::FullyEncoded);
+    return m_core->cache;
+}
+
+QImage ThumbnailGenerator::cachedPoster(const QString &path, double seconds, QSize maxSize) const
+{
+    // The cache guards itself; a read needs none of the request lock.
+    return m_core->cache.object(posterKey(path, seconds, maxSize));
 }
 
 QFuture<QImage> ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize)
@@ -168,7 +164,7 @@ int ThumbnailGenerator::inFlightCount() const
 
 bool ThumbnailGenerator::isCachedOrInFlight(const QString &path, double seconds, QSize maxSize) const
 {
-    const QString key = internalKey(path, seconds, maxSize);
+    const QString key = posterKey(path, seconds, maxSize);
     QMutexLocker lock(&m_core->mutex);
     return m_core->inFlight.contains(key) || m_core->cache.contains(key);
 }
@@ -255,7 +251,7 @@ void ThumbnailGenerator::Core::waitForBackground(int milliseconds)
 
 void ThumbnailGenerator::Core::request(const QString &path, double seconds, QSize maxSize, Priority priority, Waiter waiter)
 {
-    const QString key = internalKey(path, seconds, maxSize);
+    const QString key = posterKey(path, seconds, maxSize);
     waiter.background = priority == Priority::Background;
     QMutexLocker lock(&mutex);
     if (stopping.load()) {

@@ -9,7 +9,6 @@
 #include <QSize>
 #include <QString>
 #include <QThreadPool>
-#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -58,10 +57,10 @@ public:
     // Once open it waits for a slot again, first in line.
     static constexpr int slowOpenMs = 1000;
     static constexpr int maxSlowOpens = 8;
-    static constexpr int maxCacheSize = 1200;
+    // The poster cache's bounds. The prewarm after an import fills it up to
+    // these (ClipImporter::prewarmLimit).
+    static constexpr int maxCacheSize = 1500;
     static constexpr qint64 maxCacheBytes = 256ll * 1024 * 1024;
-    static constexpr int posterCacheCountLimit = 1500;
-    static constexpr qint64 posterCacheByteLimit = 256ll * 1024 * 1024;
     // A frame this far before or after the requested time is as good as the
     // frame at that time.
     static constexpr double timeTolerance = 0.5;
@@ -94,21 +93,23 @@ public:
 
     // Whether the poster is cached or being made (a prewarm skips it then).
     bool isCachedOrInFlight(const QString &path, double seconds, QSize maxSize) const;
+    // The cached poster of path at `seconds` fitted into maxSize, or a null
+    // image; a hit makes it the most recent. Never waits, never decodes.
+    QImage cachedPoster(const QString &path, double seconds, QSize maxSize) const;
 
     // Drops every waiting request and stops the running decodes early (their
     // requests get no poster); later requests get none. For quitting.
     void shutDown();
 
-    // The callers' own poster cache: the generator never reads or writes it.
-    // Cards read it to show a poster at once and store what they receive,
-    // under posterCacheKey().
-    PosterCache &posterCache() { return m_posterCache; }
+    // The one poster cache: every poster the generator makes goes in, under
+    // posterKey(). Callers read it through cachedPoster(); its limits bound
+    // the prewarm.
+    PosterCache &posterCache();
 
-    // "<path>_<seconds, two decimals>_<width>", the time as requested.
-    static QString requestKey(const QString &path, double seconds, qint64 width);
-    // The key under which every caller stores and finds a poster in
-    // posterCache(): built from the file URL, time and width.
-    static QString posterCacheKey(const QUrl &fileUrl, double seconds, qint64 width);
+    // The key of a poster in the cache and among the running decodes:
+    // "<path>_<seconds, two decimals>_<width>x<height>", the time as
+    // requested. Requests share a poster only when they ask for the same fit.
+    static QString posterKey(const QString &path, double seconds, QSize maxSize);
 
     // A one-off poster without the generator: opens the file, lands on a
     // frame within the time tolerance and scales it. Null for an unreadable
@@ -137,6 +138,5 @@ private:
     // busy machine may hardly run) never holds up the generator's end.
     struct Core;
     std::shared_ptr<Core> m_core;
-    PosterCache m_posterCache{posterCacheCountLimit, posterCacheByteLimit};
     QThreadPool m_pool; // requests for the screen to another decoder; waited for at the end
 };

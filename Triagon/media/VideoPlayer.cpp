@@ -257,7 +257,6 @@ void VideoPlayer::onOpened(double duration, double frameRate, QSize displaySize,
     m_frameRate = frameRate;
     m_displaySize = displaySize;
     m_hasAudio = hasAudio;
-    m_everOpened = true;
     Q_EMIT opened();
 }
 

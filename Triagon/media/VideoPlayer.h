@@ -180,7 +180,6 @@ private:
     };
 
     void startSeek(PendingSeek seek);
-    void ensureWorker();
 
     // Called (queued) from the worker.
     void onOpened(double duration, double frameRate, QSize displaySize, bool hasAudio);
@@ -197,7 +196,6 @@ private:
     Options m_options;
     std::unique_ptr<VideoPlayerWorker> m_worker;
     bool m_closed = false;
-    bool m_everOpened = false;
     QString m_errorText;
 
     double m_duration = 0;

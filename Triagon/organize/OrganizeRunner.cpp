@@ -40,8 +40,3 @@ void OrganizeRunner::start(OrganizeRequest request)
         return OrganizeCommit::commit(request, *files, report, clock);
     }));
 }
-
-void OrganizeRunner::waitForFinished()
-{
-    m_pool.waitForDone();
-}

@@ -32,9 +32,6 @@ public:
     bool isRunning() const { return m_running; }
     // Starts the commit and returns at once. Must not be called while one runs.
     void start(OrganizeRequest request);
-    // Blocks until a running commit is done (its finished() is still sent
-    // through the event loop).
-    void waitForFinished();
 
 Q_SIGNALS:
     void progress(double fraction, const QString &filename);

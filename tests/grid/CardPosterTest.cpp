@@ -28,8 +28,12 @@ TEST(CardPoster, ACardShowsThePosterOfItsFileAtTheSizeShownAndCachesIt)
     const QSizeF shown = card->posterRect().size();
     EXPECT_GE(card->posterImage().width(), std::min<qreal>(shown.width(), 1920) - 1);
     EXPECT_GE(card->posterImage().width(), 480);
-    const int requestedWidth = std::max(480, static_cast<int>(std::ceil(shown.width() / 80.0) * 80));
-    EXPECT_FALSE(thumbnails.posterCache().object(CardMedia::posterCacheKey(clip.url, clip.duration * 0.25, requestedWidth)).isNull());
+    // The size asked for: what is shown, rounded up to 80 pixels, at least 480 x 270 (device pixel ratio 1 here).
+    const auto requested = [](qreal shownLength, int least) {
+        return shownLength > least ? std::max(least, static_cast<int>(std::ceil(shownLength / 80.0) * 80)) : least;
+    };
+    const QSize requestedSize(requested(shown.width(), 480), requested(shown.height(), 270));
+    EXPECT_FALSE(thumbnails.cachedPoster(clip.path(), clip.duration * 0.25, requestedSize).isNull());
     // The peaks of its sound follow.
     ASSERT_TRUE(QTest::qWaitFor([&] { return card->audioPeaks().has_value(); }, 20000));
 
@@ -83,7 +87,7 @@ class PlainPosterMedia : public HeldCardMedia
 {
 public:
     explicit PlainPosterMedia(const QColor &color) : m_picture(1920, 1080, QImage::Format_RGB32) { m_picture.fill(color); }
-    QImage cachedPoster(const QString &) const override { return m_picture; }
+    QImage cachedPoster(const QUrl &, double, const QSize &) const override { return m_picture; }
 
 private:
     QImage m_picture;

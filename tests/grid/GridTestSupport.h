@@ -65,7 +65,6 @@ public:
         QUrl url;
         double seconds;
         QSize size;
-        QString key;
         std::function<void(const QImage &)> done;
         PosterTicket ticket = 0;
         bool withdrawn = false;
@@ -83,11 +82,10 @@ public:
     int preloads = 0;
     int stops = 0;
 
-    QImage cachedPoster(const QString &) const override { return QImage(); }
-    PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, const QString &key, QObject *,
-                               std::function<void(const QImage &)> done) override
+    QImage cachedPoster(const QUrl &, double, const QSize &) const override { return QImage(); }
+    PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, QObject *, std::function<void(const QImage &)> done) override
     {
-        posters.append({url, seconds, size, key, std::move(done), PosterTicket(posters.size() + 1)});
+        posters.append({url, seconds, size, std::move(done), PosterTicket(posters.size() + 1)});
         return posters.last().ticket;
     }
     bool withdrawPoster(PosterTicket ticket) override

@@ -333,7 +333,7 @@ TEST(Import, PostersArePreparedForEveryClipAfterAnImport)
     ASSERT_TRUE(prewarmed.wait(60000));
     for (const Clip &c : store.clips()) {
         const QImage poster =
-            store.thumbnailGenerator()->posterCache().object(ThumbnailGenerator::posterCacheKey(c.url, 0.25 * c.duration, 480));
+            store.thumbnailGenerator()->posterCache().object(ThumbnailGenerator::posterKey(c.path(), 0.25 * c.duration, ClipImporter::prewarmPosterSize));
         ASSERT_FALSE(poster.isNull()) << c.filename.toStdString();
         EXPECT_LE(poster.width(), 480);
         EXPECT_LE(poster.height(), 270);

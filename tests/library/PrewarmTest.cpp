@@ -47,7 +47,7 @@ TEST(Prewarm, GoesInStoreOrderUpToTheCacheAndSkipsThePostersItHas)
     ASSERT_TRUE(prewarmed.wait(60000));
     const auto cached = [&](int i) {
         const Clip &c = store.clips()[i];
-        return generator->posterCache().contains(ThumbnailGenerator::posterCacheKey(c.url, 0.25 * c.duration, 480));
+        return generator->posterCache().contains(ThumbnailGenerator::posterKey(c.path(), 0.25 * c.duration, ClipImporter::prewarmPosterSize));
     };
     ASSERT_EQ(store.clips().size(), 5);
     EXPECT_EQ(generator->posterCache().count(), 3);

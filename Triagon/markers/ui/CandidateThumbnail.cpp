@@ -23,14 +23,14 @@ double CandidateThumbnail::posterTime(const Clip &clip)
 
 QString CandidateThumbnail::posterKey(const Clip &clip)
 {
-    return ThumbnailGenerator::posterCacheKey(clip.url, posterTime(clip), ClipImporter::prewarmPosterSize.width());
+    return ThumbnailGenerator::posterKey(clip.path(), posterTime(clip), ClipImporter::prewarmPosterSize);
 }
 
 QImage CandidateThumbnail::shownImage() const
 {
     if (!m_image.isNull() || !m_generator)
         return m_image;
-    return m_generator->posterCache().object(posterKey(m_clip));
+    return m_generator->cachedPoster(m_clip.path(), posterTime(m_clip), ClipImporter::prewarmPosterSize);
 }
 
 void CandidateThumbnail::showEvent(QShowEvent *event)
@@ -44,14 +44,9 @@ void CandidateThumbnail::load()
     if (m_requested || !m_image.isNull() || !m_generator)
         return;
     m_requested = true;
-    const double seconds = posterTime(m_clip);
-    const QString key = posterKey(m_clip);
-    QPointer<ThumbnailGenerator> generator = m_generator;
-    m_generator->thumbnail(m_clip.path(), seconds, ClipImporter::prewarmPosterSize, this, [this, generator, key](const QImage &poster) {
+    m_generator->thumbnail(m_clip.path(), posterTime(m_clip), ClipImporter::prewarmPosterSize, this, [this](const QImage &poster) {
         if (poster.isNull())
             return;
-        if (generator)
-            generator->posterCache().insert(key, poster);
         m_image = poster;
         update();
     });

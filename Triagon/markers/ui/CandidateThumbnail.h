@@ -10,8 +10,8 @@ class ThumbnailGenerator;
 
 // The small poster at the front of a hand-marker result row: the card
 // poster of the clip (a quarter into it, 480 × 270), shown at once when the
-// shared poster cache has it, else asked for once and then kept (also in the
-// cache, for the cards). A placeholder until then.
+// shared poster cache has it, else asked for once and then kept (the
+// generator caches it for the cards). A placeholder until then.
 class CandidateThumbnail : public QWidget
 {
     Q_OBJECT
