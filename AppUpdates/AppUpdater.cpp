@@ -35,17 +35,13 @@ QString productVersionText(const QString &version)
 
 } // namespace
 
-AppUpdater::AppUpdater(bool startingUpdater, QObject *parent)
-    : AppUpdater(startingUpdater, builtInFeedUrl(), builtInVersion(), parent)
+AppUpdater::AppUpdater(bool startingUpdater, QObject *parent) : AppUpdater(startingUpdater, builtInFeedUrl(), builtInVersion(), parent)
 {
 }
 
 AppUpdater::AppUpdater(bool startingUpdater, const QUrl &feedUrl, const QString &currentVersion, QObject *parent)
-    : QObject(parent)
-    , m_feedUrl(isUsableFeedUrl(feedUrl) ? feedUrl : QUrl())
-    , m_currentVersion(currentVersion)
-    , m_network(new QNetworkAccessManager(this))
-    , m_presenter(&AppUpdater::showResult)
+    : QObject(parent), m_feedUrl(isUsableFeedUrl(feedUrl) ? feedUrl : QUrl()), m_currentVersion(currentVersion),
+      m_network(new QNetworkAccessManager(this)), m_presenter(&AppUpdater::showResult)
 {
     if (startingUpdater)
         startUpdater();
@@ -117,15 +113,13 @@ void AppUpdater::finishCheck(QNetworkReply *reply)
     reply->deleteLater();
     UpdateCheckResult result;
     if (m_replyTooLarge) {
-        result = UpdateCheckResult::failure(m_currentVersion,
-                                            QStringLiteral("The update information is larger than expected."));
+        result = UpdateCheckResult::failure(m_currentVersion, QStringLiteral("The update information is larger than expected."));
     } else if (reply->error() == QNetworkReply::OperationCanceledError) {
         // A transfer timeout ends the reply as cancelled.
-        result = UpdateCheckResult::failure(m_currentVersion,
-                                            QStringLiteral("The update server did not answer in time."));
+        result = UpdateCheckResult::failure(m_currentVersion, QStringLiteral("The update server did not answer in time."));
     } else if (reply->error() != QNetworkReply::NoError) {
-        result = UpdateCheckResult::failure(
-            m_currentVersion, QStringLiteral("The update information could not be loaded: %1.").arg(reply->errorString()));
+        result = UpdateCheckResult::failure(m_currentVersion,
+                                            QStringLiteral("The update information could not be loaded: %1.").arg(reply->errorString()));
     } else {
         result = UpdateCheckResult::fromFeed(reply->readAll(), m_currentVersion);
     }
@@ -146,8 +140,8 @@ void AppUpdater::showResult(const UpdateCheckResult &result)
         QString html;
         for (const QString &text : texts) {
             if (!text.isEmpty())
-                html += QStringLiteral("<p>") + text.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")) +
-                        QStringLiteral("</p>");
+                html += QStringLiteral("<p>") + text.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>"))
+                        + QStringLiteral("</p>");
         }
         return html;
     };
@@ -157,12 +151,11 @@ void AppUpdater::showResult(const UpdateCheckResult &result)
         box->setIcon(QMessageBox::Information);
         box->setText(QStringLiteral("You're up to date."));
         if (AppVersion::parse(result.latestVersion) == AppVersion::parse(result.currentVersion))
-            box->setInformativeText(paragraphs({QStringLiteral("%1 is the newest version available.")
-                                                    .arg(productVersionText(result.currentVersion))}));
+            box->setInformativeText(
+                paragraphs({QStringLiteral("%1 is the newest version available.").arg(productVersionText(result.currentVersion))}));
         else
             box->setInformativeText(paragraphs({QStringLiteral("You have %1; the newest release is %2.")
-                                                    .arg(productVersionText(result.currentVersion),
-                                                         result.latestVersion)}));
+                                                    .arg(productVersionText(result.currentVersion), result.latestVersion)}));
         box->setStandardButtons(QMessageBox::Ok);
         break;
     case UpdateCheckResult::Kind::updateAvailable: {
@@ -171,9 +164,8 @@ void AppUpdater::showResult(const UpdateCheckResult &result)
         QString notes = result.notes.trimmed();
         if (notes.size() > kMaxShownNotes)
             notes = notes.left(kMaxShownNotes) + QChar(0x2026);
-        box->setInformativeText(paragraphs({QStringLiteral("%1 is available; you have %2.")
-                                                .arg(productVersionText(result.latestVersion), result.currentVersion),
-                                            notes}));
+        box->setInformativeText(paragraphs(
+            {QStringLiteral("%1 is available; you have %2.").arg(productVersionText(result.latestVersion), result.currentVersion), notes}));
         if (result.downloadPage.isValid()) {
             QPushButton *open = box->addButton(QStringLiteral("Open Download Page"), QMessageBox::AcceptRole);
             box->addButton(QStringLiteral("Later"), QMessageBox::RejectRole);

@@ -5,8 +5,7 @@
 #include <QAction>
 
 CheckForUpdatesView::CheckForUpdatesView(AppUpdater *updater, QObject *parent)
-    : QObject(parent)
-    , m_action(new QAction(QStringLiteral("Check for Updates\u2026"), this))
+    : QObject(parent), m_action(new QAction(QStringLiteral("Check for Updates\u2026"), this))
 {
     m_action->setMenuRole(QAction::ApplicationSpecificRole);
     m_action->setEnabled(updater && updater->canCheckForUpdates());

@@ -212,8 +212,7 @@ std::optional<ReleaseNotes> ReleaseNotes::current(const QString &version, const 
     return notes;
 }
 
-std::optional<ReleaseNotes> ReleaseNotes::fromChangelog(const QString &resource, const QString &version,
-                                                        const QString &bundle)
+std::optional<ReleaseNotes> ReleaseNotes::fromChangelog(const QString &resource, const QString &version, const QString &bundle)
 {
     const std::optional<QString> markdown = loadMarkdown(resource, bundle);
     if (!markdown)

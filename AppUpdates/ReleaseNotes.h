@@ -25,8 +25,10 @@
 // resources (mainBundle()) or any directory on disk. Every failure (missing or
 // unreadable file, text that is not UTF-8, no version, another version, no
 // section with items) gives no notes, silently.
-struct ReleaseNotes {
-    struct Section {
+struct ReleaseNotes
+{
+    struct Section
+    {
         QString title;
         // One entry per bullet or paragraph, inline Markdown left in place.
         QStringList items;
@@ -67,9 +69,7 @@ struct ReleaseNotes {
     // skipped sections; nothing unless the resource describes `version` exactly.
     static std::optional<ReleaseNotes> current(const QString &version, const QString &bundle = mainBundle());
     // Like current() for any resource name, without leaving sections out.
-    static std::optional<ReleaseNotes> load(const QString &resource, const QString &version,
-                                            const QString &bundle = mainBundle());
+    static std::optional<ReleaseNotes> load(const QString &resource, const QString &version, const QString &bundle = mainBundle());
     // The named resource read as a changelog: the block of `version`.
-    static std::optional<ReleaseNotes> fromChangelog(const QString &resource, const QString &version,
-                                                     const QString &bundle = mainBundle());
+    static std::optional<ReleaseNotes> fromChangelog(const QString &resource, const QString &version, const QString &bundle = mainBundle());
 };

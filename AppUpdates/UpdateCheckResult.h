@@ -5,7 +5,8 @@
 #include <QUrl>
 
 // The outcome of one update check, as the user is told it.
-struct UpdateCheckResult {
+struct UpdateCheckResult
+{
     enum class Kind { upToDate, updateAvailable, failed };
 
     Kind kind = Kind::failed;

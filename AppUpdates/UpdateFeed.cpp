@@ -19,8 +19,7 @@ std::optional<UpdateFeed> UpdateFeed::parse(const QByteArray &json, QString *err
     const QJsonObject object = document.object();
 
     const QJsonValue versionValue = object.value(QStringLiteral("version"));
-    const std::optional<AppVersion> version =
-        versionValue.isString() ? AppVersion::parse(versionValue.toString().trimmed()) : std::nullopt;
+    const std::optional<AppVersion> version = versionValue.isString() ? AppVersion::parse(versionValue.toString().trimmed()) : std::nullopt;
     if (!version)
         return fail(QStringLiteral("The update information names no valid version."));
 

@@ -11,7 +11,8 @@
 // What the update feed announces: a small JSON object
 //   {"version": "1.4.0", "url": "https://…/download", "notes": "…"}
 // "version" is required; "url" (the download page) and "notes" are optional.
-struct UpdateFeed {
+struct UpdateFeed
+{
     AppVersion version;
     // Empty unless the feed gave an http or https address: the page is opened
     // in the browser, so no other kind of address is trusted.

@@ -7,8 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 
-WhatsNewGate::WhatsNewGate(QSettings &defaults, QString key)
-    : m_defaults(defaults), m_key(std::move(key))
+WhatsNewGate::WhatsNewGate(QSettings &defaults, QString key) : m_defaults(defaults), m_key(std::move(key))
 {
 }
 

@@ -46,7 +46,8 @@ void WhatsNewPresenter::setWhatsNewNotes(const std::optional<ReleaseNotes> &note
     m_notes = notes;
     if (!m_notes)
         return;
-    m_sheet = new WhatsNewView(*m_notes, productName(), m_accent, m_logo ? m_logo() : nullptr, [] {}, m_host);
+    m_sheet = new WhatsNewView(
+        *m_notes, productName(), m_accent, m_logo ? m_logo() : nullptr, [] {}, m_host);
     m_sheet->setAttribute(Qt::WA_DeleteOnClose);
     // Every way of closing the sheet ends the notes' presentation.
     connect(m_sheet, &QDialog::finished, this, [this] {

@@ -124,16 +124,11 @@ const QHash<QString, QColor> &colorTable()
     // The desktop has no named yellow of its own; this one matches the others.
     static const QColor yellow(255, 204, 0);
     static const QHash<QString, QColor> table{
-        {QStringLiteral("Added"), systemColor(SystemColor::green)},
-        {QStringLiteral("Features"), systemColor(SystemColor::green)},
-        {QStringLiteral("New"), systemColor(SystemColor::green)},
-        {QStringLiteral("Changed"), systemColor(SystemColor::blue)},
-        {QStringLiteral("Improved"), systemColor(SystemColor::blue)},
-        {QStringLiteral("Improvements"), systemColor(SystemColor::blue)},
-        {QStringLiteral("Fixed"), systemColor(SystemColor::orange)},
-        {QStringLiteral("Fixes"), systemColor(SystemColor::orange)},
-        {QStringLiteral("Removed"), systemColor(SystemColor::red)},
-        {QStringLiteral("Deprecated"), yellow},
+        {QStringLiteral("Added"), systemColor(SystemColor::green)},     {QStringLiteral("Features"), systemColor(SystemColor::green)},
+        {QStringLiteral("New"), systemColor(SystemColor::green)},       {QStringLiteral("Changed"), systemColor(SystemColor::blue)},
+        {QStringLiteral("Improved"), systemColor(SystemColor::blue)},   {QStringLiteral("Improvements"), systemColor(SystemColor::blue)},
+        {QStringLiteral("Fixed"), systemColor(SystemColor::orange)},    {QStringLiteral("Fixes"), systemColor(SystemColor::orange)},
+        {QStringLiteral("Removed"), systemColor(SystemColor::red)},     {QStringLiteral("Deprecated"), yellow},
         {QStringLiteral("Security"), systemColor(SystemColor::purple)},
     };
     return table;

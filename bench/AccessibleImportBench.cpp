@@ -260,7 +260,8 @@ struct Desktop
         if (display.isEmpty())
             return false;
 
-        sessionBus.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        sessionBus.start(QStringLiteral("dbus-daemon"),
+                         {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
         if (!sessionBus.waitForStarted(5000))
             return false;
         bench::waitFor([&] { return sessionBus.canReadLine() || sessionBus.state() == QProcess::NotRunning; }, 10000);
@@ -279,11 +280,12 @@ struct Desktop
         if (withListener) {
             // Every object event, as a screen reader asks for them.
             listener.setProcessEnvironment(environment);
-            listener.start(QStringLiteral("/usr/bin/python3"),
-                           {QStringLiteral("-c"), QStringLiteral("import pyatspi\n"
-                                                                  "def heard(event): pass\n"
-                                                                  "pyatspi.Registry.registerEventListener(heard, 'object', 'window', 'focus')\n"
-                                                                  "pyatspi.Registry.start()\n")});
+            listener.start(
+                QStringLiteral("/usr/bin/python3"),
+                {QStringLiteral("-c"), QStringLiteral("import pyatspi\n"
+                                                      "def heard(event): pass\n"
+                                                      "pyatspi.Registry.registerEventListener(heard, 'object', 'window', 'focus')\n"
+                                                      "pyatspi.Registry.start()\n")});
             if (!listener.waitForStarted(5000))
                 return false;
             bench::runFor(1500);
@@ -384,7 +386,8 @@ int run(const QStringList &arguments)
             const std::map<QString, double> figures = runChild(desktop, bridged, folder, count, chooseFolder);
             if (figures.empty())
                 return 1;
-            const bool active = figures.count(QStringLiteral("accessibility_active")) && figures.at(QStringLiteral("accessibility_active")) > 0;
+            const bool active = figures.count(QStringLiteral("accessibility_active"))
+                                && figures.at(QStringLiteral("accessibility_active")) > 0;
             if (active != bridged) {
                 std::fprintf(stderr, "a11y-import: the %s run had accessibility %s\n", bridged ? "bridged" : "plain",
                              active ? "active" : "inactive");
@@ -411,6 +414,8 @@ int run(const QStringList &arguments)
     return 0;
 }
 
-const BenchCommand command("a11y-import", "N CLIP [--folder] [--rounds R] [--listener]   import through the open panel with and without the accessibility bridge", run);
+const BenchCommand command(
+    "a11y-import", "N CLIP [--folder] [--rounds R] [--listener]   import through the open panel with and without the accessibility bridge",
+    run);
 
 } // namespace

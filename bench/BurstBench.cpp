@@ -27,7 +27,7 @@ constexpr const char *kChildVariable = "TRIAGON_BENCH_BURST_CHILD";
 
 qint64 monotonicNs()
 {
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }

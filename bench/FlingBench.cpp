@@ -111,8 +111,8 @@ int run(const QStringList &arguments)
     store.setGridColumns(columns);
     store.setClips(clips);
     ThumbnailGenerator *generator = store.thumbnailGenerator();
-    ClipGridView grid(&store, &settings,
-                      GridEngines{generator, store.scrubPlayerPool(), store.audioScrubEngine(), store.waveformCache()}, false);
+    ClipGridView grid(&store, &settings, GridEngines{generator, store.scrubPlayerPool(), store.audioScrubEngine(), store.waveformCache()},
+                      false);
     grid.resize(1400, 900);
     grid.show();
     grid.setFocus();

@@ -67,10 +67,14 @@ int formats(const QStringList &arguments)
     }
 
     const QStringList benchmarks{QStringLiteral("poster"), QStringLiteral("scrub"), QStringLiteral("player")};
-    const QStringList held{QStringLiteral("poster.poster_ratio_to_bare"), QStringLiteral("poster.poster_ratio_to_thumbnailer"),
-                           QStringLiteral("scrub.exact_misses"), QStringLiteral("player.reverse_steps_per_s"),
-                           QStringLiteral("player.reverse_2x_steps_per_s"), QStringLiteral("player.reverse_4x_steps_per_s"),
-                           QStringLiteral("player.reverse_8x_steps_per_s"), QStringLiteral("player.bare_reverse_steps_per_s_allowed")};
+    const QStringList held{QStringLiteral("poster.poster_ratio_to_bare"),
+                           QStringLiteral("poster.poster_ratio_to_thumbnailer"),
+                           QStringLiteral("scrub.exact_misses"),
+                           QStringLiteral("player.reverse_steps_per_s"),
+                           QStringLiteral("player.reverse_2x_steps_per_s"),
+                           QStringLiteral("player.reverse_4x_steps_per_s"),
+                           QStringLiteral("player.reverse_8x_steps_per_s"),
+                           QStringLiteral("player.bare_reverse_steps_per_s_allowed")};
     QList<QPair<QString, QString>> summary;
     int failures = 0;
     for (const MatrixFormat &format : FormatMatrix::formats(FormatMatrix::Scale::Bench)) {
@@ -98,7 +102,8 @@ int formats(const QStringList &arguments)
     return failures == 0 ? 0 : 1;
 }
 
-const BenchCommand command("formats", "[FOLDER]   the formats cameras write at full size (made once into FOLDER): poster, scrub and player on each",
+const BenchCommand command("formats",
+                           "[FOLDER]   the formats cameras write at full size (made once into FOLDER): poster, scrub and player on each",
                            formats);
 
 } // namespace

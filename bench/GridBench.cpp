@@ -100,7 +100,8 @@ int runGrid(const QStringList &arguments)
         frames << timer.nsecsElapsed() / 1e6;
         mostCards = std::max(mostCards, static_cast<int>(grid.liveCards().size()));
         if (qEnvironmentVariableIsSet("GRID_BENCH_TRACE") && frames.size() % 500 == 0)
-            std::fprintf(stderr, "y=%d rss=%.0f children=%lld\n", y, bench::maxRssMb(), static_cast<long long>(grid.viewport()->children().size()));
+            std::fprintf(stderr, "y=%d rss=%.0f children=%lld\n", y, bench::maxRssMb(),
+                         static_cast<long long>(grid.viewport()->children().size()));
     }
     // The worst case of a whole-window repaint at positions along the way.
     QList<double> repaints;

@@ -81,7 +81,8 @@ public:
         ended(start);
         return result;
     }
-    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes, AtomicFile::Durability durability) override
+    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes,
+                                                     AtomicFile::Durability durability) override
     {
         const qint64 start = m_clock.nsecsElapsed();
         auto result = FileOperations::writeFileAtomically(path, bytes, durability);
@@ -158,8 +159,8 @@ std::optional<QList<Clip>> madeClips(int count, const QString &clipFile, const Q
             return std::nullopt;
     }
     const qint64 size = QFileInfo(source).size();
-    const QStringList tags{QStringLiteral("Dunk"), QStringLiteral("Interview"), QStringLiteral("B-roll"), QStringLiteral("Crowd"),
-                           QStringLiteral("say \"cut\""), QStringLiteral("Caf\u00e9"), QStringLiteral("Three"), QStringLiteral("Huddle")};
+    const QStringList tags{QStringLiteral("Dunk"),        QStringLiteral("Interview"), QStringLiteral("B-roll"), QStringLiteral("Crowd"),
+                           QStringLiteral("say \"cut\""), QStringLiteral("Caf\u00e9"), QStringLiteral("Three"),  QStringLiteral("Huddle")};
     QList<Clip> clips;
     clips.reserve(count);
     for (int i = 0; i < count; ++i) {
@@ -204,7 +205,7 @@ bool installSession(const QString &given)
         return true;
     if (QFileInfo::exists(target)) {
         const QString kept = QFileInfo(target).absolutePath() + QStringLiteral("/session.before-bench-")
-            + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QStringLiteral(".json");
+                             + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")) + QStringLiteral(".json");
         if (!QFile::rename(target, kept)) {
             std::fprintf(stderr, "organize: could not keep the existing session %s aside\n", qUtf8Printable(target));
             return false;
@@ -232,11 +233,10 @@ int organizeAndReport(ClipStore &store, const QString &destination, const std::o
     // Sleeps in the event loop while the run works: a busy wait here would
     // take a processor from the run.
     QEventLoop loop;
-    store.organizeClips(ExportScope::shortlisted, QUrl::fromLocalFile(destination), newFolderName, manifest,
-                        [&](const ExportResult &r) {
-                            result = r;
-                            loop.quit();
-                        });
+    store.organizeClips(ExportScope::shortlisted, QUrl::fromLocalFile(destination), newFolderName, manifest, [&](const ExportResult &r) {
+        result = r;
+        loop.quit();
+    });
     if (!result)
         loop.exec();
     const double elapsed = timer.nsecsElapsed() / 1e6;
@@ -348,6 +348,8 @@ int run(const QStringList &arguments)
     return organizeAndReport(store, QFileInfo(positional[1]).absoluteFilePath(), std::nullopt, manifest);
 }
 
-const BenchCommand command("organize", "SESSION DEST [--by-tag|--by-rating] [--manifest] | --files N [--clip FILE] DEST ...   organize a shortlist", run);
+const BenchCommand command("organize",
+                           "SESSION DEST [--by-tag|--by-rating] [--manifest] | --files N [--clip FILE] DEST ...   organize a shortlist",
+                           run);
 
 } // namespace

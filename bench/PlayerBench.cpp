@@ -52,7 +52,8 @@ std::shared_ptr<VideoPlayer> openPlayer(const QString &path)
 bool seekAndWait(VideoPlayer &player, double seconds, double tolerance = 0)
 {
     bool done = false;
-    player.seek(seconds, [&](bool) { done = true; }, tolerance, tolerance);
+    player.seek(
+        seconds, [&](bool) { done = true; }, tolerance, tolerance);
     return waitFor([&] { return done; });
 }
 
@@ -283,8 +284,8 @@ int player(const QStringList &arguments)
                               .arg(p->displaySize().height())
                               .arg(fps, 0, 'f', 2)
                               .arg(duration, 0, 'f', 1));
-    bench::print("audio_output", QMediaDevices::audioOutputs().isEmpty() ? QStringLiteral("none (wall clock)")
-                                                                         : QStringLiteral("device (sound clock)"));
+    bench::print("audio_output",
+                 QMediaDevices::audioOutputs().isEmpty() ? QStringLiteral("none (wall clock)") : QStringLiteral("device (sound clock)"));
     bench::print("open_to_first_frame_ms", bench::median(opens));
     bench::print("play_1x_seconds", mediaEnd - mediaStart);
     bench::print("play_1x_shown_frames", shown1x, 0);
@@ -306,7 +307,8 @@ int player(const QStringList &arguments)
         const QString suffix = speed == 0 ? QString() : QStringLiteral("_%1x").arg(1 << speed);
         bench::print(qPrintable(QStringLiteral("bare_reverse%1_steps_per_s_allowed").arg(suffix)), allowed, 1);
         if (reverseStepsPerSecond[speed] > 0)
-            bench::print(qPrintable(QStringLiteral("reverse%1_ratio_to_allowed").arg(suffix)), allowed > 0 ? reverseStepsPerSecond[speed] / allowed : 0, 3);
+            bench::print(qPrintable(QStringLiteral("reverse%1_ratio_to_allowed").arg(suffix)),
+                         allowed > 0 ? reverseStepsPerSecond[speed] / allowed : 0, 3);
     }
     bench::print("frame_step_forward_p95_ms", bench::percentile(stepsForward, 95));
     bench::print("frame_step_back_p50_ms", bench::median(stepsBack));

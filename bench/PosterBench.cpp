@@ -144,8 +144,9 @@ double thumbnailerMs(const QString &path, const QString &output)
     QElapsedTimer timer;
     timer.start();
     QProcess process;
-    process.start(program, {QStringLiteral("-i"), path, QStringLiteral("-o"), output, QStringLiteral("-s"), QString::number(posterSize.width()),
-                            QStringLiteral("-t"), QStringLiteral("25%"), QStringLiteral("-c"), QStringLiteral("jpeg")});
+    process.start(program,
+                  {QStringLiteral("-i"), path, QStringLiteral("-o"), output, QStringLiteral("-s"), QString::number(posterSize.width()),
+                   QStringLiteral("-t"), QStringLiteral("25%"), QStringLiteral("-c"), QStringLiteral("jpeg")});
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return -1;
     return timer.nsecsElapsed() / 1e6;
@@ -183,7 +184,8 @@ int run(const QStringList &arguments)
     for (const QString &file : files) {
         Target target{file, 0.25 * MediaProbe::probeClip(file).duration, 0};
         FFmpegVideoDecoder decoder;
-        if (!decoder.open(file, 1) || !decoder.seekNear(target.seconds, ThumbnailGenerator::timeTolerance, ThumbnailGenerator::timeTolerance))
+        if (!decoder.open(file, 1)
+            || !decoder.seekNear(target.seconds, ThumbnailGenerator::timeTolerance, ThumbnailGenerator::timeTolerance))
             continue;
         target.frame = decoder.frameTimestamp();
         targets << target;
@@ -272,11 +274,14 @@ int run(const QStringList &arguments)
     }
     bench::print("bare_posters_per_s", bench::median(bareRates), 2);
     bench::print("posters_per_s", bench::median(generatorRates), 2);
-    bench::print("posters_per_s_ratio_to_bare", bench::median(bareRates) > 0 ? bench::median(generatorRates) / bench::median(bareRates) : 0, 3);
+    bench::print("posters_per_s_ratio_to_bare", bench::median(bareRates) > 0 ? bench::median(generatorRates) / bench::median(bareRates) : 0,
+                 3);
     bench::print("load_average_end", loadAverage());
     return failures == 0 ? 0 : 1;
 }
 
-const BenchCommand command("poster", "FILE|FOLDER...   480x270 posters at 25 %: per file and through the four slots, with the bare FFmpeg figures", run);
+const BenchCommand command("poster",
+                           "FILE|FOLDER...   480x270 posters at 25 %: per file and through the four slots, with the bare FFmpeg figures",
+                           run);
 
 } // namespace

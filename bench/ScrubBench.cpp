@@ -77,10 +77,12 @@ public:
         auto at = m_frames.upper_bound(target);
         if (at != m_frames.begin())
             --at;
-        const bool same = std::abs(m_decoder.toSeconds(at->first) - player.currentFrameTime()) < 1e-6 && imageHash(player.currentFrame()) == at->second;
+        const bool same = std::abs(m_decoder.toSeconds(at->first) - player.currentFrameTime()) < 1e-6
+                          && imageHash(player.currentFrame()) == at->second;
         if (!same && qEnvironmentVariableIsSet("TRIAGON_BENCH_TRACE"))
-            std::fprintf(stderr, "miss: %s at %.4f shows %.4f (%dx%d), the frame on show starts at %.4f (image %s)\n", qUtf8Printable(QFileInfo(player.path()).fileName()),
-                         player.currentTime(), player.currentFrameTime(), player.currentFrame().width(), player.currentFrame().height(), m_decoder.toSeconds(at->first),
+            std::fprintf(stderr, "miss: %s at %.4f shows %.4f (%dx%d), the frame on show starts at %.4f (image %s)\n",
+                         qUtf8Printable(QFileInfo(player.path()).fileName()), player.currentTime(), player.currentFrameTime(),
+                         player.currentFrame().width(), player.currentFrame().height(), m_decoder.toSeconds(at->first),
                          imageHash(player.currentFrame()) == at->second ? "same" : "differs");
         return same;
     }
@@ -123,7 +125,10 @@ struct Pointer
         while (clock.nsecsElapsed() < nanoseconds)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     }
-    void settle() { waitFor([this] { return outstanding == 0; }); }
+    void settle()
+    {
+        waitFor([this] { return outstanding == 0; });
+    }
 };
 
 QSize parseSize(const QStringList &arguments)

@@ -27,7 +27,10 @@ QList<Clip> syntheticClips(int count)
     for (int i = 0; i < count; ++i) {
         Clip c;
         c.id = QUuid::createUuid();
-        c.url = QUrl::fromLocalFile(QStringLiteral("/media/footage/Day %1/A%2_C%3.MOV").arg(i / 500 + 1).arg(i % 97, 3, 10, QLatin1Char('0')).arg(i, 5, 10, QLatin1Char('0')));
+        c.url = QUrl::fromLocalFile(QStringLiteral("/media/footage/Day %1/A%2_C%3.MOV")
+                                        .arg(i / 500 + 1)
+                                        .arg(i % 97, 3, 10, QLatin1Char('0'))
+                                        .arg(i, 5, 10, QLatin1Char('0')));
         c.filename = c.url.fileName();
         c.duration = 4.5 + (i % 60);
         c.width = i % 5 == 0 ? 1080 : 3840;

@@ -19,9 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // A new name each time: QSettings keeps a process-wide cache of the files
     // it has read, which a rewrite within the same second could hide behind.
     static qint64 counter = 0;
-    const QString path = QDir::tempPath() + QStringLiteral("/triagon-fuzz-settings-%1-%2.conf")
-                                                .arg(QCoreApplication::applicationPid())
-                                                .arg(++counter);
+    const QString path = QDir::tempPath()
+                         + QStringLiteral("/triagon-fuzz-settings-%1-%2.conf").arg(QCoreApplication::applicationPid()).arg(++counter);
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -124,8 +124,9 @@ int main(int argc, char **argv)
     else
         ok = false;
 
-    ok &= writeSeed(root + QStringLiteral("/update_feed"), QStringLiteral("feed.json"),
-                    QByteArrayLiteral("{\"version\": \"1.4.0\", \"url\": \"https://example.org/download\", \"notes\": \"Faster posters.\"}"));
+    ok &= writeSeed(
+        root + QStringLiteral("/update_feed"), QStringLiteral("feed.json"),
+        QByteArrayLiteral("{\"version\": \"1.4.0\", \"url\": \"https://example.org/download\", \"notes\": \"Faster posters.\"}"));
     ok &= writeSeed(root + QStringLiteral("/update_feed"), QStringLiteral("minimal.json"), QByteArrayLiteral("{\"version\":\"2\"}"));
     // The application's own notes, and a changelog of two versions.
     QFile notes(QStringLiteral(":/ReleaseNotes.md"));
@@ -133,8 +134,9 @@ int main(int argc, char **argv)
         ok &= writeSeed(root + QStringLiteral("/release_notes"), QStringLiteral("ReleaseNotes.md"), notes.readAll());
     else
         ok = false;
-    ok &= writeSeed(root + QStringLiteral("/release_notes"), QStringLiteral("changelog.md"),
-                    QByteArrayLiteral("# Changelog\r\n\r\n## [1.0.0] - 2026-12-01\r\n### Added\r\n- Cards *with* posters\r\n  and more.\r\n\r\n"
-                                      "A paragraph.\r\n### Fixed\r\n- Saving.\r\n## [0.9.0]\r\n### Added\r\n- Beta.\r\n"));
+    ok &= writeSeed(
+        root + QStringLiteral("/release_notes"), QStringLiteral("changelog.md"),
+        QByteArrayLiteral("# Changelog\r\n\r\n## [1.0.0] - 2026-12-01\r\n### Added\r\n- Cards *with* posters\r\n  and more.\r\n\r\n"
+                          "A paragraph.\r\n### Fixed\r\n- Saving.\r\n## [0.9.0]\r\n### Added\r\n- Beta.\r\n"));
     return ok ? 0 : 1;
 }

@@ -73,8 +73,7 @@ std::optional<qlonglong> asInteger(const QVariant &value)
     const qlonglong parsed = text->toLongLong(&ok);
     if (!ok) {
         // More digits than a 64-bit integer holds: saturate, the callers clamp.
-        return text->startsWith(QLatin1Char('-')) ? std::numeric_limits<qlonglong>::min()
-                                                  : std::numeric_limits<qlonglong>::max();
+        return text->startsWith(QLatin1Char('-')) ? std::numeric_limits<qlonglong>::min() : std::numeric_limits<qlonglong>::max();
     }
     return parsed;
 }
@@ -98,8 +97,7 @@ std::optional<double> asNumber(const QVariant &value)
         const std::optional<QString> text = asText(value);
         if (!text)
             return std::nullopt;
-        static const QRegularExpression numberPattern(
-            QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
+        static const QRegularExpression numberPattern(QStringLiteral("^[+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?$"));
         if (!numberPattern.match(*text).hasMatch())
             return std::nullopt;
         bool ok = false;
@@ -154,15 +152,12 @@ void logError(const char *message)
 
 } // namespace
 
-AppSettings::AppSettings(QObject *parent)
-    : QObject(parent)
-    , m_settings(std::make_unique<QSettings>())
+AppSettings::AppSettings(QObject *parent) : QObject(parent), m_settings(std::make_unique<QSettings>())
 {
 }
 
 AppSettings::AppSettings(const QString &settingsFile, QObject *parent)
-    : QObject(parent)
-    , m_settings(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat))
+    : QObject(parent), m_settings(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat))
 {
 }
 
@@ -170,11 +165,10 @@ AppSettings::~AppSettings() = default;
 
 const QStringList &AppSettings::builtInDefaultTags()
 {
-    static const QStringList tags{
-        QStringLiteral("Action"),        QStringLiteral("Three"),     QStringLiteral("Dunk"),
-        QStringLiteral("Huddle"),        QStringLiteral("Warmup"),    QStringLiteral("Establishment"),
-        QStringLiteral("Interview"),     QStringLiteral("Celebration"), QStringLiteral("Defense"),
-        QStringLiteral("Fast Break")};
+    static const QStringList tags{QStringLiteral("Action"),    QStringLiteral("Three"),       QStringLiteral("Dunk"),
+                                  QStringLiteral("Huddle"),    QStringLiteral("Warmup"),      QStringLiteral("Establishment"),
+                                  QStringLiteral("Interview"), QStringLiteral("Celebration"), QStringLiteral("Defense"),
+                                  QStringLiteral("Fast Break")};
     return tags;
 }
 
@@ -204,8 +198,7 @@ int AppSettings::readInt(const QString &key, int fallback) const
     const std::optional<qlonglong> value = asInteger(storedValue(key));
     if (!value)
         return fallback;
-    return static_cast<int>(std::clamp<qlonglong>(*value, std::numeric_limits<int>::min(),
-                                                  std::numeric_limits<int>::max()));
+    return static_cast<int>(std::clamp<qlonglong>(*value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 double AppSettings::readDouble(const QString &key, double fallback) const
@@ -340,8 +333,7 @@ void AppSettings::setMarkerConfidenceThreshold(double value)
 {
     if (!std::isfinite(value))
         return;
-    store(kMarkerConfidenceThreshold, value, &AppSettings::markerConfidenceThreshold,
-          &AppSettings::markerConfidenceThresholdChanged);
+    store(kMarkerConfidenceThreshold, value, &AppSettings::markerConfidenceThreshold, &AppSettings::markerConfidenceThresholdChanged);
 }
 
 QString AppSettings::markerTagBase() const
@@ -395,8 +387,7 @@ void AppSettings::setAudioQuietPercentage(double value)
 {
     if (!std::isfinite(value))
         return;
-    store(kAudioQuietPercentage, value, &AppSettings::audioQuietPercentage,
-          &AppSettings::audioQuietPercentageChanged);
+    store(kAudioQuietPercentage, value, &AppSettings::audioQuietPercentage, &AppSettings::audioQuietPercentageChanged);
 }
 
 QString AppSettings::appearanceModeRaw() const

@@ -42,29 +42,21 @@ class QSettings;
 class AppSettings : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(int defaultGridColumnsRaw READ defaultGridColumnsRaw WRITE setDefaultGridColumnsRaw NOTIFY
-                   defaultGridColumnsRawChanged)
-    Q_PROPERTY(int defaultGridColumns READ defaultGridColumns WRITE setDefaultGridColumns NOTIFY
-                   defaultGridColumnsRawChanged)
-    Q_PROPERTY(QString customDefaultTagsJSON READ customDefaultTagsJSON WRITE setCustomDefaultTagsJSON NOTIFY
-                   customDefaultTagsJSONChanged)
+    Q_PROPERTY(int defaultGridColumnsRaw READ defaultGridColumnsRaw WRITE setDefaultGridColumnsRaw NOTIFY defaultGridColumnsRawChanged)
+    Q_PROPERTY(int defaultGridColumns READ defaultGridColumns WRITE setDefaultGridColumns NOTIFY defaultGridColumnsRawChanged)
+    Q_PROPERTY(QString customDefaultTagsJSON READ customDefaultTagsJSON WRITE setCustomDefaultTagsJSON NOTIFY customDefaultTagsJSONChanged)
     Q_PROPERTY(bool hasCustomTags READ hasCustomTags WRITE setHasCustomTags NOTIFY hasCustomTagsChanged)
-    Q_PROPERTY(QString scrubModifiersJSON READ scrubModifiersJSON WRITE setScrubModifiersJSON NOTIFY
-                   scrubModifiersJSONChanged)
+    Q_PROPERTY(QString scrubModifiersJSON READ scrubModifiersJSON WRITE setScrubModifiersJSON NOTIFY scrubModifiersJSONChanged)
     Q_PROPERTY(bool showAudioPeaks READ showAudioPeaks WRITE setShowAudioPeaks NOTIFY showAudioPeaksChanged)
-    Q_PROPERTY(double markerMaxDuration READ markerMaxDuration WRITE setMarkerMaxDuration NOTIFY
-                   markerMaxDurationChanged)
-    Q_PROPERTY(double markerConfidenceThreshold READ markerConfidenceThreshold WRITE setMarkerConfidenceThreshold
-                   NOTIFY markerConfidenceThresholdChanged)
+    Q_PROPERTY(double markerMaxDuration READ markerMaxDuration WRITE setMarkerMaxDuration NOTIFY markerMaxDurationChanged)
+    Q_PROPERTY(double markerConfidenceThreshold READ markerConfidenceThreshold WRITE setMarkerConfidenceThreshold NOTIFY
+                   markerConfidenceThresholdChanged)
     Q_PROPERTY(QString markerTagBase READ markerTagBase WRITE setMarkerTagBase NOTIFY markerTagBaseChanged)
     Q_PROPERTY(QString audioLoudLabel READ audioLoudLabel WRITE setAudioLoudLabel NOTIFY audioLoudLabelChanged)
-    Q_PROPERTY(double audioLoudPercentage READ audioLoudPercentage WRITE setAudioLoudPercentage NOTIFY
-                   audioLoudPercentageChanged)
+    Q_PROPERTY(double audioLoudPercentage READ audioLoudPercentage WRITE setAudioLoudPercentage NOTIFY audioLoudPercentageChanged)
     Q_PROPERTY(QString audioQuietLabel READ audioQuietLabel WRITE setAudioQuietLabel NOTIFY audioQuietLabelChanged)
-    Q_PROPERTY(double audioQuietPercentage READ audioQuietPercentage WRITE setAudioQuietPercentage NOTIFY
-                   audioQuietPercentageChanged)
-    Q_PROPERTY(QString appearanceModeRaw READ appearanceModeRaw WRITE setAppearanceModeRaw NOTIFY
-                   appearanceModeRawChanged)
+    Q_PROPERTY(double audioQuietPercentage READ audioQuietPercentage WRITE setAudioQuietPercentage NOTIFY audioQuietPercentageChanged)
+    Q_PROPERTY(QString appearanceModeRaw READ appearanceModeRaw WRITE setAppearanceModeRaw NOTIFY appearanceModeRawChanged)
     Q_PROPERTY(QString themeColorRaw READ themeColorRaw WRITE setThemeColorRaw NOTIFY themeColorRawChanged)
 
 public:

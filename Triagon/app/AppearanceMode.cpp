@@ -35,9 +35,10 @@ AppearanceMode appearanceModeOrDefault(const QString &raw)
 
 namespace {
 
-struct PaletteColors {
-    QColor window, windowText, base, alternateBase, toolTipBase, toolTipText, placeholderText, text, button,
-        buttonText, brightText, light, midlight, mid, dark, shadow, highlight, highlightedText, link, linkVisited;
+struct PaletteColors
+{
+    QColor window, windowText, base, alternateBase, toolTipBase, toolTipText, placeholderText, text, button, buttonText, brightText, light,
+        midlight, mid, dark, shadow, highlight, highlightedText, link, linkVisited;
     QColor disabledText, disabledButtonText, disabledWindowText, disabledHighlight;
 };
 

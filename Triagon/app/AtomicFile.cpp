@@ -70,7 +70,9 @@ std::optional<AtomicFile::Failure> AtomicFile::write(const QString &path, const 
 
     // A replaced file keeps its permissions; a new one gets the usual ones.
     mode_t mode = 0666;
-    struct stat existing {};
+    struct stat existing
+    {
+    };
     const bool replacing = target == Target::replace && ::stat(finalName.constData(), &existing) == 0 && S_ISREG(existing.st_mode);
     if (target == Target::mustBeNew && ::lstat(finalName.constData(), &existing) == 0)
         return failure(EEXIST);

@@ -15,8 +15,7 @@ inline std::optional<int> truncatedToInt(double value)
     if (!std::isfinite(value))
         return std::nullopt;
     const double whole = std::trunc(value);
-    if (whole < static_cast<double>(std::numeric_limits<int>::min())
-        || whole > static_cast<double>(std::numeric_limits<int>::max()))
+    if (whole < static_cast<double>(std::numeric_limits<int>::min()) || whole > static_cast<double>(std::numeric_limits<int>::max()))
         return std::nullopt;
     return static_cast<int>(whole);
 }

@@ -16,8 +16,8 @@ double clampedTime(double seconds, double duration)
     return std::max(0.0, std::min(finiteDuration(duration), seconds));
 }
 
-HoverScrub HoverScrub::at(double x, double width, double duration, const QList<ScrubModifier> &modifiers,
-                          Qt::KeyboardModifiers held, std::optional<double> anchor)
+HoverScrub HoverScrub::at(double x, double width, double duration, const QList<ScrubModifier> &modifiers, Qt::KeyboardModifiers held,
+                          std::optional<double> anchor)
 {
     HoverScrub result;
     const double d = finiteDuration(duration);

@@ -22,8 +22,8 @@ struct HoverScrub
     // `x` and `width` in the poster's coordinates; `anchor` is the anchor kept
     // from the previous event of this hover. A duration that is not finite or
     // not positive counts as 0; a fraction that is not a number counts as 1.
-    static HoverScrub at(double x, double width, double duration, const QList<ScrubModifier> &modifiers,
-                         Qt::KeyboardModifiers held, std::optional<double> anchor);
+    static HoverScrub at(double x, double width, double duration, const QList<ScrubModifier> &modifiers, Qt::KeyboardModifiers held,
+                         std::optional<double> anchor);
 };
 
 // A finite duration in seconds, 0 for anything else (negative, NaN, infinity).

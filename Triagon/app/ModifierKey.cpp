@@ -2,8 +2,7 @@
 
 const QList<ModifierKey> &allModifierKeys()
 {
-    static const QList<ModifierKey> keys{ModifierKey::option, ModifierKey::command, ModifierKey::control,
-                                         ModifierKey::shift};
+    static const QList<ModifierKey> keys{ModifierKey::option, ModifierKey::command, ModifierKey::control, ModifierKey::shift};
     return keys;
 }
 

@@ -12,7 +12,8 @@
 // While `key` is held over a clip card, hover scrubbing spans only `seconds`
 // seconds of the clip around the pointer, for precise positioning. A list of
 // them holds each key at most once: the key is the modifier's identity.
-struct ScrubModifier {
+struct ScrubModifier
+{
     ModifierKey key = ModifierKey::option;
     double seconds = 0.0;
 

@@ -14,8 +14,9 @@ const QHash<QString, SymbolDrawer> &table()
 {
     static const QHash<QString, SymbolDrawer> drawings = [] {
         QHash<QString, SymbolDrawer> all;
-        for (const auto &family : {SymbolDrawings::window(), SymbolDrawings::card(), SymbolDrawings::player(), SymbolDrawings::settings(),
-                                   SymbolDrawings::markers(), SymbolDrawings::organize(), SymbolDrawings::audio(), SymbolDrawings::whatsNew()}) {
+        for (const auto &family :
+             {SymbolDrawings::window(), SymbolDrawings::card(), SymbolDrawings::player(), SymbolDrawings::settings(),
+              SymbolDrawings::markers(), SymbolDrawings::organize(), SymbolDrawings::audio(), SymbolDrawings::whatsNew()}) {
             for (const auto &[name, drawing] : family) {
                 Q_ASSERT_X(!all.contains(QLatin1String(name)), "SymbolCatalog", name);
                 all.insert(QLatin1String(name), drawing);

@@ -10,10 +10,10 @@ namespace {
 
 enum class Symbol {
     waveform,
-    closeCircleFill,   // the sheet's close button
-    speakerWaves,      // loudness levels
-    speakerWavesFill,  // the loud rule
-    speakerFill,       // the quiet rule
+    closeCircleFill,  // the sheet's close button
+    speakerWaves,     // loudness levels
+    speakerWavesFill, // the loud rule
+    speakerFill,      // the quiet rule
     tag,
     tagFill,
     sliders,
@@ -94,24 +94,26 @@ void drawDrawn(QPainter &painter, Symbol symbol, const QRectF &box, const QColor
         return;
     }
     case Symbol::closeCircleFill:
-        cutOut(painter, box, color, [](QPainter &p, const QRectF &q) { p.drawEllipse(q); },
-               [](QPainter &p, const QRectF &q) {
-                   const qreal d = q.width() * 0.17;
-                   const QPointF m = q.center();
-                   p.drawLine(m + QPointF(-d, -d), m + QPointF(d, d));
-                   p.drawLine(m + QPointF(-d, d), m + QPointF(d, -d));
-               });
+        cutOut(
+            painter, box, color, [](QPainter &p, const QRectF &q) { p.drawEllipse(q); },
+            [](QPainter &p, const QRectF &q) {
+                const qreal d = q.width() * 0.17;
+                const QPointF m = q.center();
+                p.drawLine(m + QPointF(-d, -d), m + QPointF(d, d));
+                p.drawLine(m + QPointF(-d, d), m + QPointF(d, -d));
+            });
         return;
     case Symbol::checkmarkCircleFill:
-        cutOut(painter, box, color, [](QPainter &p, const QRectF &q) { p.drawEllipse(q); },
-               [](QPainter &p, const QRectF &q) {
-                   const qreal w = q.width();
-                   QPainterPath check;
-                   check.moveTo(q.left() + w * 0.28, q.top() + w * 0.52);
-                   check.lineTo(q.left() + w * 0.44, q.top() + w * 0.67);
-                   check.lineTo(q.left() + w * 0.72, q.top() + w * 0.35);
-                   p.drawPath(check);
-               });
+        cutOut(
+            painter, box, color, [](QPainter &p, const QRectF &q) { p.drawEllipse(q); },
+            [](QPainter &p, const QRectF &q) {
+                const qreal w = q.width();
+                QPainterPath check;
+                check.moveTo(q.left() + w * 0.28, q.top() + w * 0.52);
+                check.lineTo(q.left() + w * 0.44, q.top() + w * 0.67);
+                check.lineTo(q.left() + w * 0.72, q.top() + w * 0.35);
+                p.drawPath(check);
+            });
         return;
     case Symbol::speakerWaves:
     case Symbol::speakerWavesFill:
@@ -138,12 +140,12 @@ void drawDrawn(QPainter &painter, Symbol symbol, const QRectF &box, const QColor
         painter.drawEllipse(QPointF(r.left() + s * 0.28, r.top() + s * 0.28), s * 0.06, s * 0.06);
         return;
     case Symbol::tagFill:
-        cutOut(painter, box, color, [](QPainter &p, const QRectF &q) { p.drawPath(tagShape(q)); },
-               [](QPainter &p, const QRectF &q) {
-                   p.setBrush(Qt::black);
-                   p.drawEllipse(QPointF(q.left() + q.width() * 0.28, q.top() + q.width() * 0.28), q.width() * 0.05,
-                                 q.width() * 0.05);
-               });
+        cutOut(
+            painter, box, color, [](QPainter &p, const QRectF &q) { p.drawPath(tagShape(q)); },
+            [](QPainter &p, const QRectF &q) {
+                p.setBrush(Qt::black);
+                p.drawEllipse(QPointF(q.left() + q.width() * 0.28, q.top() + q.width() * 0.28), q.width() * 0.05, q.width() * 0.05);
+            });
         return;
     case Symbol::sliders: {
         const qreal knobs[] = {0.65, 0.3, 0.55};

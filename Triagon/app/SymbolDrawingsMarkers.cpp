@@ -16,14 +16,14 @@ enum class Symbol {
     closeCircle,     // a filled circle with a cross cut out
     close,           // a cross
     magnifyingGlass,
-    tag,             // a tag outline
+    tag, // a tag outline
     tagFilled,
     sparkles,
-    number,          // "#"
-    undoArrow,       // an arrow turning back
+    number,    // "#"
+    undoArrow, // an arrow turning back
     arrowRight,
-    warning,         // a triangle with an exclamation mark
-    play,            // a filled triangle
+    warning, // a triangle with an exclamation mark
+    play,    // a filled triangle
     chevronRight,
     chevronDown,
 };
@@ -40,8 +40,8 @@ QPainterPath handPath(const QRectF &r)
     const qreal xs[4] = {4.4, 7.0, 9.6, 12.2};
     const qreal tops[4] = {3.2, 1.2, 1.8, 3.8};
     for (int i = 0; i < 4; ++i)
-        path.addRoundedRect(QRectF(r.left() + xs[i] * u - fingerWidth / 2, r.top() + tops[i] * u, fingerWidth, 9.0 * u),
-                            fingerWidth / 2, fingerWidth / 2);
+        path.addRoundedRect(QRectF(r.left() + xs[i] * u - fingerWidth / 2, r.top() + tops[i] * u, fingerWidth, 9.0 * u), fingerWidth / 2,
+                            fingerWidth / 2);
     path.addRoundedRect(QRectF(r.left() + 3.2 * u, r.top() + 7.5 * u, 10.2 * u, 7.6 * u), 3.2 * u, 3.2 * u);
     QPainterPath thumb;
     thumb.addRoundedRect(QRectF(-1.2 * u, -4.0 * u, 2.4 * u, 6.5 * u), 1.2 * u, 1.2 * u);

@@ -158,7 +158,8 @@ void draw(Symbol symbol, QPainter &p, const QRectF &box, const QColor &color)
         p.setPen(strokePen(color, s * 0.08));
         p.setBrush(color);
         QPolygonF triangle;
-        triangle << QPointF(c.x(), r.top() + s * 0.06) << QPointF(r.right(), r.bottom() - s * 0.06) << QPointF(r.left(), r.bottom() - s * 0.06);
+        triangle << QPointF(c.x(), r.top() + s * 0.06) << QPointF(r.right(), r.bottom() - s * 0.06)
+                 << QPointF(r.left(), r.bottom() - s * 0.06);
         p.drawPolygon(triangle);
         QPainterPath mark;
         mark.moveTo(c.x(), r.top() + s * 0.36);

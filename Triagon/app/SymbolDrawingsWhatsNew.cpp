@@ -134,7 +134,9 @@ SymbolDrawer badge(const char *name)
 QList<SymbolDrawings::Entry> SymbolDrawings::whatsNew()
 {
     QList<Entry> entries;
-    for (const char *name : {"exclamationmark.triangle.fill/whatsnew", "circle.fill", "plus.circle.fill/whatsnew", "minus.circle.fill/whatsnew", "checkmark.circle.fill/whatsnew", "arrow.up.circle.fill", "arrow.triangle.2.circlepath.circle.fill", "lock.circle.fill", "info.circle.fill"})
+    for (const char *name : {"exclamationmark.triangle.fill/whatsnew", "circle.fill", "plus.circle.fill/whatsnew",
+                             "minus.circle.fill/whatsnew", "checkmark.circle.fill/whatsnew", "arrow.up.circle.fill",
+                             "arrow.triangle.2.circlepath.circle.fill", "lock.circle.fill", "info.circle.fill"})
         entries.append({name, badge(name)});
     return entries;
 }

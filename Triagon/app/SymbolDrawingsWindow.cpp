@@ -251,8 +251,8 @@ void drawSquare(QPainter &painter, const QRectF &box, const QColor &color)
 {
     const QRectF r = windowSquare(box);
     prepare(painter, color, r.width());
-    painter.drawRoundedRect(r.adjusted(r.width() * 0.06, r.width() * 0.06, -r.width() * 0.06, -r.width() * 0.06),
-                            r.width() * 0.12, r.width() * 0.12);
+    painter.drawRoundedRect(r.adjusted(r.width() * 0.06, r.width() * 0.06, -r.width() * 0.06, -r.width() * 0.06), r.width() * 0.12,
+                            r.width() * 0.12);
 }
 
 void drawWaveform(QPainter &painter, const QRectF &box, const QColor &color)

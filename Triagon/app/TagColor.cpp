@@ -22,8 +22,8 @@ int tagColorIndex(const QString &tag)
 
 QColor tagColor(const QString &tag)
 {
-    static const std::array<SystemColor, 10> palette{
-        SystemColor::blue, SystemColor::green, SystemColor::orange, SystemColor::purple, SystemColor::pink,
-        SystemColor::red,  SystemColor::teal,  SystemColor::indigo, SystemColor::mint,   SystemColor::cyan};
+    static const std::array<SystemColor, 10> palette{SystemColor::blue, SystemColor::green, SystemColor::orange, SystemColor::purple,
+                                                     SystemColor::pink, SystemColor::red,   SystemColor::teal,   SystemColor::indigo,
+                                                     SystemColor::mint, SystemColor::cyan};
     return systemColor(palette[static_cast<std::size_t>(tagColorIndex(tag))]);
 }

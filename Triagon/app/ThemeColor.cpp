@@ -4,9 +4,8 @@
 
 const QList<ThemeColor> &allThemeColors()
 {
-    static const QList<ThemeColor> themes{ThemeColor::orange, ThemeColor::blue,  ThemeColor::purple,
-                                          ThemeColor::pink,   ThemeColor::red,   ThemeColor::green,
-                                          ThemeColor::teal};
+    static const QList<ThemeColor> themes{ThemeColor::orange, ThemeColor::blue,  ThemeColor::purple, ThemeColor::pink,
+                                          ThemeColor::red,    ThemeColor::green, ThemeColor::teal};
     return themes;
 }
 

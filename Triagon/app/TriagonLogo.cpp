@@ -75,9 +75,7 @@ QPainterPath TriagonLogo::upperBracket()
     path.lineTo(right - kCornerRadius, 0.0);
     path.arcTo(QRectF(right - 2 * kCornerRadius, 0.0, 2 * kCornerRadius, 2 * kCornerRadius), 90.0, -90.0);
     path.lineTo(right, kBracketBottom - kCornerRadius);
-    path.arcTo(QRectF(right - 2 * kCornerRadius, kBracketBottom - 2 * kCornerRadius, 2 * kCornerRadius,
-                      2 * kCornerRadius),
-               0.0, -90.0);
+    path.arcTo(QRectF(right - 2 * kCornerRadius, kBracketBottom - 2 * kCornerRadius, 2 * kCornerRadius, 2 * kCornerRadius), 0.0, -90.0);
     path.lineTo(bottomMeetX, kBracketBottom);
     // Back along the frame ellipse, up the right side and over the top.
     path.arcTo(frameRect(), endAngle, startAngle - endAngle);
@@ -228,14 +226,10 @@ QString TriagonLogo::applicationIconSvg()
     svg += QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
     svg += QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"512\" height=\"512\" "
                           "viewBox=\"0 0 512 512\">\n");
-    svg += QStringLiteral("  <rect width=\"512\" height=\"512\" rx=\"%1\" ry=\"%1\" fill=\"%2\"/>\n")
-               .arg(radius, kIconBackground.name());
-    svg += QStringLiteral("  <path fill=\"%1\" fill-rule=\"nonzero\" d=\"%2\"/>\n")
-               .arg(fill, svgPathData(upperBracket(), transform));
-    svg += QStringLiteral("  <path fill=\"%1\" fill-rule=\"nonzero\" d=\"%2\"/>\n")
-               .arg(fill, svgPathData(lowerBracket(), transform));
-    svg += QStringLiteral("  <path fill=\"%1\" fill-rule=\"evenodd\" d=\"%2\"/>\n")
-               .arg(fill, svgPathData(ring(), transform));
+    svg += QStringLiteral("  <rect width=\"512\" height=\"512\" rx=\"%1\" ry=\"%1\" fill=\"%2\"/>\n").arg(radius, kIconBackground.name());
+    svg += QStringLiteral("  <path fill=\"%1\" fill-rule=\"nonzero\" d=\"%2\"/>\n").arg(fill, svgPathData(upperBracket(), transform));
+    svg += QStringLiteral("  <path fill=\"%1\" fill-rule=\"nonzero\" d=\"%2\"/>\n").arg(fill, svgPathData(lowerBracket(), transform));
+    svg += QStringLiteral("  <path fill=\"%1\" fill-rule=\"evenodd\" d=\"%2\"/>\n").arg(fill, svgPathData(ring(), transform));
     svg += QStringLiteral("</svg>\n");
     return svg;
 }

@@ -58,7 +58,7 @@ void AudioTriageRun::step()
             // A measurement that was dropped has no result: the clip is
             // listed without a stored record.
             measured(watcher->future().resultCount() > 0 ? watcher->result()
-                                                          : LoudnessAnalysis::Result{{}, LoudnessAnalysis::Outcome::Cancelled});
+                                                         : LoudnessAnalysis::Result{{}, LoudnessAnalysis::Outcome::Cancelled});
         });
         watcher->setFuture(LoudnessQueue::of(m_store).measure(clip.id, clip.path()));
         return;

@@ -11,8 +11,7 @@ LoudnessQueue &LoudnessQueue::of(ClipStore &store)
     return *new LoudnessQueue(&store);
 }
 
-LoudnessQueue::LoudnessQueue(QObject *parent)
-    : QObject(parent)
+LoudnessQueue::LoudnessQueue(QObject *parent) : QObject(parent)
 {
     m_pool.setMaxThreadCount(1);
     m_pool.setObjectName(QStringLiteral("LoudnessQueue"));
@@ -36,8 +35,8 @@ QFuture<LoudnessAnalysis::Result> LoudnessQueue::measure(const QUuid &clipID, co
     const auto pending = m_pending.constFind(clipID);
     if (pending != m_pending.constEnd() && pending->first == path)
         return pending->second;
-    QFuture<LoudnessAnalysis::Result> future =
-        QtConcurrent::run(&m_pool, [this, path] { return LoudnessAnalysis::measure(path, &m_shuttingDown); });
+    QFuture<LoudnessAnalysis::Result> future = QtConcurrent::run(&m_pool,
+                                                                 [this, path] { return LoudnessAnalysis::measure(path, &m_shuttingDown); });
     m_pending.insert(clipID, {path, future});
     return future;
 }

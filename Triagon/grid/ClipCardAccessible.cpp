@@ -3,8 +3,7 @@
 #include "app/widgets/RenameTextField.h"
 #include "grid/ClipThumbnailView.h"
 
-ClipCardAccessible::ClipCardAccessible(ClipThumbnailView *card)
-    : QAccessibleWidget(card, QAccessible::Button)
+ClipCardAccessible::ClipCardAccessible(ClipThumbnailView *card) : QAccessibleWidget(card, QAccessible::Button)
 {
 }
 
@@ -15,9 +14,9 @@ ClipThumbnailView *ClipCardAccessible::card() const
 
 const QStringList &ClipCardAccessible::cardActionNames()
 {
-    static const QStringList names{QStringLiteral("Open"),         QStringLiteral("Rate 1 star"),  QStringLiteral("Rate 2 stars"),
-                                   QStringLiteral("Rate 3 stars"), QStringLiteral("Rate 4 stars"), QStringLiteral("Rate 5 stars"),
-                                   QStringLiteral("Remove from Triage")};
+    static const QStringList names{
+        QStringLiteral("Open"),         QStringLiteral("Rate 1 star"),  QStringLiteral("Rate 2 stars"),      QStringLiteral("Rate 3 stars"),
+        QStringLiteral("Rate 4 stars"), QStringLiteral("Rate 5 stars"), QStringLiteral("Remove from Triage")};
     return names;
 }
 

@@ -213,7 +213,8 @@ void ClipGridView::onViewOptionsChanged()
 {
     const bool groupChanged = m_store->groupMode() != m_lastGroupMode;
     const bool filterChanged = m_store->filterRating() != m_lastFilterRating || m_store->filterTag() != m_lastFilterTag
-        || m_store->filterHandMarkers() != m_lastFilterHandMarkers || m_store->hideUntouched() != m_lastHideUntouched;
+                               || m_store->filterHandMarkers() != m_lastFilterHandMarkers
+                               || m_store->hideUntouched() != m_lastHideUntouched;
     m_lastGroupMode = m_store->groupMode();
     m_lastFilterRating = m_store->filterRating();
     m_lastFilterTag = m_store->filterTag();

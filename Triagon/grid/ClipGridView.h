@@ -52,8 +52,7 @@ class ClipGridView : public QAbstractScrollArea
 {
     Q_OBJECT
 public:
-    ClipGridView(ClipStore *store, AppSettings *settings, const GridEngines &engines, bool audioEnabled,
-                 QWidget *parent = nullptr);
+    ClipGridView(ClipStore *store, AppSettings *settings, const GridEngines &engines, bool audioEnabled, QWidget *parent = nullptr);
     ~ClipGridView() override;
 
     ClipStore *store() const { return m_store; }

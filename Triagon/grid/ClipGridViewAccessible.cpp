@@ -2,8 +2,7 @@
 
 #include "grid/ExpandedClipOverlay.h"
 
-ClipGridViewAccessible::ClipGridViewAccessible(QWidget *grid)
-    : QAccessibleWidget(grid, QAccessible::Client)
+ClipGridViewAccessible::ClipGridViewAccessible(QWidget *grid) : QAccessibleWidget(grid, QAccessible::Client)
 {
 }
 

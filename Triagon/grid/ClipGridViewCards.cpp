@@ -55,7 +55,8 @@ ClipThumbnailView *ClipGridView::createCard(const Clip &clip)
     card->setPosterWanted(false);
     const QUuid id = clip.id;
     connect(card, &ClipThumbnailView::rateRequested, this, [this, id](int rating) { m_store->rateSelection(rating, editTargets(id)); });
-    connect(card, &ClipThumbnailView::toggleTagRequested, this, [this, id](const QString &tag) { m_store->toggleTag(tag, editTargets(id)); });
+    connect(card, &ClipThumbnailView::toggleTagRequested, this,
+            [this, id](const QString &tag) { m_store->toggleTag(tag, editTargets(id)); });
     connect(card, &ClipThumbnailView::removeTagRequested, this, [this, id](const QString &tag) {
         m_store->removeTag(tag, editTargets(id), QStringLiteral("Remove '") + tag + QLatin1Char('\''));
     });

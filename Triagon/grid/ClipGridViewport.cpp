@@ -2,8 +2,7 @@
 
 #include "grid/ClipGridView.h"
 
-ClipGridViewport::ClipGridViewport(ClipGridView *grid)
-    : QWidget(grid), m_grid(grid)
+ClipGridViewport::ClipGridViewport(ClipGridView *grid) : QWidget(grid), m_grid(grid)
 {
     setObjectName(QStringLiteral("clipGridViewport"));
     setAccessibleName(QStringLiteral("Clips"));

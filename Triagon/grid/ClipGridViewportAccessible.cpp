@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-ClipGridViewportAccessible::ClipGridViewportAccessible(QWidget *viewport)
-    : QAccessibleWidget(viewport, QAccessible::Pane)
+ClipGridViewportAccessible::ClipGridViewportAccessible(QWidget *viewport) : QAccessibleWidget(viewport, QAccessible::Pane)
 {
 }
 

@@ -105,12 +105,18 @@ QList<ClipSection> clipSections(const QList<Clip> &displayed, GroupMode mode)
 std::optional<QColor> ratingColor(qint64 rating)
 {
     switch (rating) {
-    case 5: return QColor::fromRgbF(0.133f, 0.773f, 0.369f);
-    case 4: return QColor::fromRgbF(0.518f, 0.8f, 0.086f);
-    case 3: return QColor::fromRgbF(0.918f, 0.702f, 0.031f);
-    case 2: return QColor::fromRgbF(0.976f, 0.451f, 0.086f);
-    case 1: return QColor::fromRgbF(0.937f, 0.267f, 0.267f);
-    default: return std::nullopt;
+    case 5:
+        return QColor::fromRgbF(0.133f, 0.773f, 0.369f);
+    case 4:
+        return QColor::fromRgbF(0.518f, 0.8f, 0.086f);
+    case 3:
+        return QColor::fromRgbF(0.918f, 0.702f, 0.031f);
+    case 2:
+        return QColor::fromRgbF(0.976f, 0.451f, 0.086f);
+    case 1:
+        return QColor::fromRgbF(0.937f, 0.267f, 0.267f);
+    default:
+        return std::nullopt;
     }
 }
 

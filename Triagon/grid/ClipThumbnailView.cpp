@@ -85,16 +85,17 @@ QString ClipThumbnailView::loadingIdentity() const
 namespace {
 bool sameClipForDisplay(const Clip &a, const Clip &b)
 {
-    return a == b && a.url == b.url && a.duration == b.duration && a.width == b.width && a.height == b.height
-        && a.codec == b.codec && a.frameRate == b.frameRate && a.fileSize == b.fileSize && a.isMissing == b.isMissing;
+    return a == b && a.url == b.url && a.duration == b.duration && a.width == b.width && a.height == b.height && a.codec == b.codec
+           && a.frameRate == b.frameRate && a.fileSize == b.fileSize && a.isMissing == b.isMissing;
 }
 bool sameForDisplay(const ClipThumbnailView::Inputs &a, const ClipThumbnailView::Inputs &b)
 {
     return sameClipForDisplay(a.clip, b.clip) && a.tileAspectRatio == b.tileAspectRatio && a.availableTags == b.availableTags
-        && a.audioEnabled == b.audioEnabled && a.isSelected == b.isSelected && a.isKeyboardCurrent == b.isKeyboardCurrent && a.selectedTagsForPicker == b.selectedTagsForPicker
-        && a.mixedTagsForPicker == b.mixedTagsForPicker && a.keyboardPlayer == b.keyboardPlayer && a.keyboardShuttle == b.keyboardShuttle
-        && a.canSetMarkerFlag == b.canSetMarkerFlag && a.canReviewNumberingReset == b.canReviewNumberingReset
-        && a.showTagPickerRequested == b.showTagPickerRequested && a.scrubSize == b.scrubSize && a.cardRadius == b.cardRadius;
+           && a.audioEnabled == b.audioEnabled && a.isSelected == b.isSelected && a.isKeyboardCurrent == b.isKeyboardCurrent
+           && a.selectedTagsForPicker == b.selectedTagsForPicker && a.mixedTagsForPicker == b.mixedTagsForPicker
+           && a.keyboardPlayer == b.keyboardPlayer && a.keyboardShuttle == b.keyboardShuttle && a.canSetMarkerFlag == b.canSetMarkerFlag
+           && a.canReviewNumberingReset == b.canReviewNumberingReset && a.showTagPickerRequested == b.showTagPickerRequested
+           && a.scrubSize == b.scrubSize && a.cardRadius == b.cardRadius;
 }
 } // namespace
 
@@ -287,8 +288,10 @@ QSize ClipThumbnailView::posterRequestSize() const
     const qreal dpr = devicePixelRatioF();
     const QSizeF shown = posterRect().size() * dpr;
     auto roundUp = [](qreal v) { return static_cast<int>(std::ceil(v / 80.0) * 80); };
-    const int w = std::max(static_cast<int>(std::lround(m_in.scrubSize.width())), shown.width() > m_in.scrubSize.width() ? roundUp(shown.width()) : 0);
-    const int h = std::max(static_cast<int>(std::lround(m_in.scrubSize.height())), shown.height() > m_in.scrubSize.height() ? roundUp(shown.height()) : 0);
+    const int w = std::max(static_cast<int>(std::lround(m_in.scrubSize.width())),
+                           shown.width() > m_in.scrubSize.width() ? roundUp(shown.width()) : 0);
+    const int h = std::max(static_cast<int>(std::lround(m_in.scrubSize.height())),
+                           shown.height() > m_in.scrubSize.height() ? roundUp(shown.height()) : 0);
     return QSize(w, h);
 }
 
@@ -353,31 +356,32 @@ void ClipThumbnailView::requestPoster(bool keepCurrent)
     const double time = posterTime();
     const quint64 serial = ++m_posterSerial;
     QPointer<ClipThumbnailView> self(this);
-    m_posterTicket = m_media->requestPoster(url, time, size, this, [self, generation, identity, size, keepCurrent, serial](const QImage &image) {
-        if (self && self->m_posterSerial == serial)
-            self->m_posterTicket = 0;
-        // An answer for an earlier clip, file or size of this card is dropped.
-        if (!self || self->m_loadGeneration != generation || self->m_loadedIdentity != identity)
-            return;
-        if (size != self->m_posterRequestedSize)
-            return;
-        if (!image.isNull() || !keepCurrent) {
-            if (!image.isNull() || self->m_posterImage.isNull()) {
-                self->m_posterImage = image;
-                self->m_posterPixmapKey = -1;
-                self->invalidate();
+    m_posterTicket = m_media->requestPoster(
+        url, time, size, this, [self, generation, identity, size, keepCurrent, serial](const QImage &image) {
+            if (self && self->m_posterSerial == serial)
+                self->m_posterTicket = 0;
+            // An answer for an earlier clip, file or size of this card is dropped.
+            if (!self || self->m_loadGeneration != generation || self->m_loadedIdentity != identity)
+                return;
+            if (size != self->m_posterRequestedSize)
+                return;
+            if (!image.isNull() || !keepCurrent) {
+                if (!image.isNull() || self->m_posterImage.isNull()) {
+                    self->m_posterImage = image;
+                    self->m_posterPixmapKey = -1;
+                    self->invalidate();
+                }
             }
-        }
-        if (!keepCurrent && !self->m_audioPeaks.has_value() && self->m_media) {
-            const QUrl peaksURL = self->m_in.clip.url;
-            self->m_media->requestPeaks(peaksURL, self, [self, generation, identity](const QList<AudioPeak> &peaks) {
-                if (!self || self->m_loadGeneration != generation || self->m_loadedIdentity != identity)
-                    return;
-                self->m_audioPeaks = peaks;
-                self->invalidate();
-            });
-        }
-    });
+            if (!keepCurrent && !self->m_audioPeaks.has_value() && self->m_media) {
+                const QUrl peaksURL = self->m_in.clip.url;
+                self->m_media->requestPeaks(peaksURL, self, [self, generation, identity](const QList<AudioPeak> &peaks) {
+                    if (!self || self->m_loadGeneration != generation || self->m_loadedIdentity != identity)
+                        return;
+                    self->m_audioPeaks = peaks;
+                    self->invalidate();
+                });
+            }
+        });
 }
 
 QImage ClipThumbnailView::shownPoster() const

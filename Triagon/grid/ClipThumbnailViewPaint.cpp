@@ -52,10 +52,10 @@ namespace {
 // antialiased shapes are slow to fill; copying finished images is not.
 struct CardChrome
 {
-    QImage background;                // opaque, the whole widget
+    QImage background;                    // opaque, the whole widget
     QImage topLeftCorner, topRightCorner; // transparent inside the rounded body
-    QImage ring;                      // transparent but for the ring
-    QRect topLeftRect, topRightRect;  // in widget coordinates
+    QImage ring;                          // transparent but for the ring
+    QRect topLeftRect, topRightRect;      // in widget coordinates
 };
 
 struct ChromeKey
@@ -144,8 +144,13 @@ void ClipThumbnailView::render(QPainter &p)
     const QRectF body = bodyRect();
     const QRectF poster = posterRect();
     const qreal dpr = devicePixelRatioF();
-    const ChromeKey key{size(), m_in.cardRadius, poster.height(), palette().color(QPalette::Window).rgb(),
-                        palette().color(QPalette::Base).rgb(), accent().rgb(), dpr};
+    const ChromeKey key{size(),
+                        m_in.cardRadius,
+                        poster.height(),
+                        palette().color(QPalette::Window).rgb(),
+                        palette().color(QPalette::Base).rgb(),
+                        accent().rgb(),
+                        dpr};
     const CardChrome &chrome = cardChrome(key, body, poster);
     p.drawImage(QPointF(0, 0), chrome.background);
     if (paintPoster(p, poster)) {
@@ -222,7 +227,8 @@ void ClipThumbnailView::paintBadges(QPainter &p, const QRectF &area)
         const QFont number = sizedFont(font(), 14, QFont::Bold);
         const QFont star = sizedFont(font(), 10);
         const QString digits = QString::number(c.rating);
-        const qreal w = QFontMetricsF(number).horizontalAdvance(digits) + 2 + QFontMetricsF(star).horizontalAdvance(QStringLiteral("★")) + 16;
+        const qreal w = QFontMetricsF(number).horizontalAdvance(digits) + 2 + QFontMetricsF(star).horizontalAdvance(QStringLiteral("★"))
+                        + 16;
         const QRectF badge(x, y, w, 25);
         fillRounded(p, badge.translated(0, 1), 7, QColor(0, 0, 0, 60));
         fillRounded(p, badge, 7, ratingColor(c.rating).value_or(QColor(142, 142, 147)));
@@ -334,7 +340,8 @@ void ClipThumbnailView::paintScrubOverlay(QPainter &p, const QRectF &area)
         if (shuttle->playbackDirection() != 0) {
             const QFont speedFont = monoFont(font(), 10, QFont::Medium);
             const int index = std::clamp(shuttle->speedIndex(), 0, static_cast<int>(ShuttleController::speedLevels.size()) - 1);
-            const QString speed = QString::number(static_cast<int>(ShuttleController::speedLevels[static_cast<size_t>(index)])) + QStringLiteral("x");
+            const QString speed = QString::number(static_cast<int>(ShuttleController::speedLevels[static_cast<size_t>(index)]))
+                                  + QStringLiteral("x");
             const QFontMetricsF fm(speedFont);
             const qreal w = 12 + 3 + fm.horizontalAdvance(speed) + 12;
             const qreal h = fm.height() + 4;
@@ -427,7 +434,8 @@ void ClipThumbnailView::paintInfo(QPainter &p)
         // The secondary colour: any fainter falls below a readable contrast
         // on the light card.
         p.setPen(secondary);
-        p.drawText(rows.techRow, Qt::AlignLeft | Qt::AlignVCenter, QFontMetricsF(techFont).elidedText(tech, Qt::ElideRight, rows.techRow.width()));
+        p.drawText(rows.techRow, Qt::AlignLeft | Qt::AlignVCenter,
+                   QFontMetricsF(techFont).elidedText(tech, Qt::ElideRight, rows.techRow.width()));
     }
 
     // Stars.

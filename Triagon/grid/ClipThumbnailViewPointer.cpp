@@ -26,7 +26,8 @@ void ClipThumbnailView::hoverScrub(const QPointF &pos, Qt::KeyboardModifiers mod
     m_isHovering = true;
     const QRectF poster = posterRect();
     const QList<ScrubModifier> scrubModifiers = m_settings ? m_settings->decodedScrubModifiers() : AppSettings::defaultScrubModifiers();
-    const HoverScrub at = HoverScrub::at(pos.x() - poster.left(), poster.width(), m_in.clip.duration, scrubModifiers, modifiers, m_fineAnchorTime);
+    const HoverScrub at = HoverScrub::at(pos.x() - poster.left(), poster.width(), m_in.clip.duration, scrubModifiers, modifiers,
+                                         m_fineAnchorTime);
     m_activeScrubModifier = at.activeModifier;
     m_fineAnchorTime = at.anchor;
     m_hoverProgress = at.progress;
@@ -189,11 +190,20 @@ bool ClipThumbnailView::event(QEvent *event)
         auto *help = static_cast<QHelpEvent *>(event);
         QString text;
         switch (hitTest(help->pos())) {
-        case Hit::expand: text = QStringLiteral("Expand (Enter)"); break;
-        case Hit::remove: text = QStringLiteral("Remove from triage (Del)"); break;
-        case Hit::numberingReset: text = QStringLiteral("Possible numbering reset — review the previous clip"); break;
-        case Hit::tagIcon: text = QStringLiteral("Edit tags"); break;
-        default: break;
+        case Hit::expand:
+            text = QStringLiteral("Expand (Enter)");
+            break;
+        case Hit::remove:
+            text = QStringLiteral("Remove from triage (Del)");
+            break;
+        case Hit::numberingReset:
+            text = QStringLiteral("Possible numbering reset — review the previous clip");
+            break;
+        case Hit::tagIcon:
+            text = QStringLiteral("Edit tags");
+            break;
+        default:
+            break;
         }
         if (text.isEmpty())
             QToolTip::hideText();

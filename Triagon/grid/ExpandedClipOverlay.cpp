@@ -5,8 +5,7 @@
 
 #include <algorithm>
 
-ExpandedClipOverlay::ExpandedClipOverlay(QWidget *parent)
-    : QWidget(parent)
+ExpandedClipOverlay::ExpandedClipOverlay(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("expandedClipOverlay"));
     setFocusPolicy(Qt::NoFocus);

@@ -81,7 +81,8 @@ void GridLayoutModel::relayout()
         if (m_showHeaders) {
             if (s > 0)
                 y += sectionSpacing;
-            m_headers.append(Header{s, section.title, section.clipIDs.size(), QRectF(padding, y, std::max<qreal>(0, m_width - 2 * padding), m_headerHeight)});
+            m_headers.append(Header{s, section.title, section.clipIDs.size(),
+                                    QRectF(padding, y, std::max<qreal>(0, m_width - 2 * padding), m_headerHeight)});
             y += m_headerHeight + headerGap;
         }
         const auto measured = m_measured.constFind(section.title);
@@ -123,8 +124,7 @@ std::pair<int, int> GridLayoutModel::cellsInBand(qreal top, qreal bottom) const
 {
     const auto first = std::upper_bound(m_rows.cbegin(), m_rows.cend(), top,
                                         [](qreal value, const Row &row) { return value < row.bottom; });
-    const auto last = std::lower_bound(first, m_rows.cend(), bottom,
-                                       [](const Row &row, qreal value) { return row.top < value; });
+    const auto last = std::lower_bound(first, m_rows.cend(), bottom, [](const Row &row, qreal value) { return row.top < value; });
     if (first == last)
         return {0, 0};
     return {first->firstCell, (last - 1)->endCell};
@@ -134,8 +134,7 @@ std::pair<int, int> GridLayoutModel::headersInBand(qreal top, qreal bottom) cons
 {
     const auto first = std::upper_bound(m_headers.cbegin(), m_headers.cend(), top,
                                         [](qreal value, const Header &h) { return value < h.rect.bottom(); });
-    const auto last = std::lower_bound(first, m_headers.cend(), bottom,
-                                       [](const Header &h, qreal value) { return h.rect.top() < value; });
+    const auto last = std::lower_bound(first, m_headers.cend(), bottom, [](const Header &h, qreal value) { return h.rect.top() < value; });
     return {static_cast<int>(first - m_headers.cbegin()), static_cast<int>(last - m_headers.cbegin())};
 }
 

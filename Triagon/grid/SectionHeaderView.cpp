@@ -18,8 +18,7 @@ QString css(const QColor &c)
 }
 } // namespace
 
-SectionHeaderView::SectionHeaderView(QWidget *parent)
-    : QWidget(parent)
+SectionHeaderView::SectionHeaderView(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     auto *row = new QHBoxLayout(this);
@@ -63,9 +62,10 @@ void SectionHeaderView::applyColors()
     m_titleLabel->setStyleSheet(QStringLiteral("color: %1;").arg(css(titleColor)));
     const int height = m_badge->fontMetrics().height() + 8;
     m_badge->setFixedHeight(height);
-    m_badge->setStyleSheet(QStringLiteral("QLabel { color: %1; background: rgba(128, 128, 128, 26); border-radius: %2px; padding: 0 10px; }")
-                               .arg(css(secondary))
-                               .arg(height / 2));
+    m_badge->setStyleSheet(
+        QStringLiteral("QLabel { color: %1; background: rgba(128, 128, 128, 26); border-radius: %2px; padding: 0 10px; }")
+            .arg(css(secondary))
+            .arg(height / 2));
 }
 
 void SectionHeaderView::changeEvent(QEvent *event)

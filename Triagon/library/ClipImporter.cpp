@@ -70,7 +70,8 @@ struct ClipImporter::Prewarm
 };
 
 ClipImporter::ClipImporter(ClipStore &store, QObject *parent)
-    : QObject(parent), m_store(store), m_probe([](const QUrl &url, const std::atomic_bool *cancelled) { return probeClip(url, cancelled); }),
+    : QObject(parent), m_store(store),
+      m_probe([](const QUrl &url, const std::atomic_bool *cancelled) { return probeClip(url, cancelled); }),
       m_date([](const QUrl &url, const std::atomic_bool *cancelled) {
           const QString path = url.toLocalFile();
           return MediaAvailability::isRegularFile(path) ? MediaProbe::loadRecordingDate(path, cancelled) : std::nullopt;
@@ -148,7 +149,8 @@ void ClipImporter::addURLs(const std::optional<QUrl> &folder, const QList<QUrl> 
     m_store.setLoadingProgress(0);
     m_tasks.insert(task->id, task);
     // The body runs from the event loop, like a task started now.
-    QMetaObject::invokeMethod(this, [this, task] { startImport(task); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, task] { startImport(task); }, Qt::QueuedConnection);
 }
 
 void ClipImporter::startImport(const std::shared_ptr<ImportTask> &task)
@@ -160,8 +162,8 @@ void ClipImporter::startImport(const std::shared_ptr<ImportTask> &task)
     const QUrl folder = *task->folder;
     if (!LocalFileName::namesItsFile(folder)) {
         qCWarning(sessionLogger()).noquote() << QStringLiteral("Skipping folder whose name is not valid UTF-8: %1")
-                                                    .arg(LocalFileName::printable(QByteArray::fromPercentEncoding(
-                                                        folder.path(QUrl::FullyEncoded).toLatin1())));
+                                                    .arg(LocalFileName::printable(
+                                                        QByteArray::fromPercentEncoding(folder.path(QUrl::FullyEncoded).toLatin1())));
         finish(task);
         return;
     }
@@ -175,8 +177,9 @@ void ClipImporter::startImport(const std::shared_ptr<ImportTask> &task)
         },
         [this, task, folder](std::vector<Walk> walked) {
             if (const int skipped = walked.front().second; skipped > 0) {
-                qCWarning(sessionLogger()).noquote()
-                    << QStringLiteral("Import of %1: skipped %2 file(s) whose names are not valid UTF-8").arg(folder.toLocalFile()).arg(skipped);
+                qCWarning(sessionLogger()).noquote() << QStringLiteral("Import of %1: skipped %2 file(s) whose names are not valid UTF-8")
+                                                            .arg(folder.toLocalFile())
+                                                            .arg(skipped);
             }
             takeFiles(task, walked.front().first);
         });
@@ -212,7 +215,8 @@ void ClipImporter::takeFiles(const std::shared_ptr<ImportTask> &task, const QLis
         task->newURLs.append(standardized);
     }
     if (undecodable > 0)
-        qCWarning(sessionLogger()).noquote() << QStringLiteral("Import: skipped %1 file(s) whose names are not valid UTF-8").arg(undecodable);
+        qCWarning(sessionLogger()).noquote()
+            << QStringLiteral("Import: skipped %1 file(s) whose names are not valid UTF-8").arg(undecodable);
     if (!task->newURLs.isEmpty())
         m_store.setLoadedURLs(loaded);
     if (task->newURLs.isEmpty()) {
@@ -248,11 +252,13 @@ void ClipImporter::startProbes(const std::shared_ptr<ImportTask> &task)
                 run->clips[static_cast<size_t>(i)] = probe(run->urls[i], cancelled.get());
                 const qsizetype batch = i / probeBatchSize;
                 if (run->unprobedInBatch[batch].fetch_sub(1, std::memory_order_acq_rel) == 1)
-                    QMetaObject::invokeMethod(this, [this, task, batch] { batchProbed(task, batch); }, Qt::QueuedConnection);
+                    QMetaObject::invokeMethod(
+                        this, [this, task, batch] { batchProbed(task, batch); }, Qt::QueuedConnection);
             }
             // Posted after every batch this prober completed, so it arrives last.
             if (run->probers.fetch_sub(1, std::memory_order_acq_rel) == 1)
-                QMetaObject::invokeMethod(this, [this, task] { probersEnded(task); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [this, task] { probersEnded(task); }, Qt::QueuedConnection);
         });
     }
 }
@@ -264,7 +270,8 @@ void ClipImporter::batchProbed(const std::shared_ptr<ImportTask> &task, qsizetyp
     task->probed[static_cast<size_t>(batch)] = true;
     // Batches join the store in list order, each as soon as it and all
     // before it are probed.
-    while (!task->finished && task->nextBatch < static_cast<qsizetype>(task->probed.size()) && task->probed[static_cast<size_t>(task->nextBatch)])
+    while (!task->finished && task->nextBatch < static_cast<qsizetype>(task->probed.size())
+           && task->probed[static_cast<size_t>(task->nextBatch)])
         addBatch(task, task->nextBatch++);
 }
 
@@ -363,7 +370,8 @@ void ClipImporter::schedulePostImportWork()
     ThumbnailGenerator *generator = m_store.thumbnailGenerator();
     prewarm->clips.resize(generator ? prewarmLimit(prewarm->clips, generator->posterCache()) : 0);
     m_prewarm = prewarm;
-    QMetaObject::invokeMethod(this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection);
 }
 
 void ClipImporter::cancelPrewarm()
@@ -385,7 +393,10 @@ void ClipImporter::prewarmNext(const std::shared_ptr<Prewarm> &prewarm)
         return;
     }
     const Clip &clip = prewarm->clips[prewarm->next++];
-    const auto next = [this, prewarm] { QMetaObject::invokeMethod(this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection); };
+    const auto next = [this, prewarm] {
+        QMetaObject::invokeMethod(
+            this, [this, prewarm] { prewarmNext(prewarm); }, Qt::QueuedConnection);
+    };
     // Only files can have posters; a pipe or device would hold a decode slot for ever.
     if (!MediaAvailability::isRegularFile(clip.path())) {
         next();
@@ -401,7 +412,8 @@ void ClipImporter::prewarmNext(const std::shared_ptr<Prewarm> &prewarm)
         // Being made for a card: waited for here too, so that it is still
         // made (at the lowest priority) when the card withdraws its request.
         if (!cached)
-            generator->thumbnail(clip.path(), seconds, prewarmPosterSize, this, [](const QImage &) {}, ThumbnailGenerator::Priority::Background);
+            generator->thumbnail(
+                clip.path(), seconds, prewarmPosterSize, this, [](const QImage &) {}, ThumbnailGenerator::Priority::Background);
         next();
         return;
     }

@@ -6,16 +6,16 @@
 
 const QStringList &ClipStore::builtInTags()
 {
-    static const QStringList tags{QStringLiteral("Action"),    QStringLiteral("Three"),        QStringLiteral("Dunk"),
-                                  QStringLiteral("Huddle"),    QStringLiteral("Warmup"),       QStringLiteral("Establishment"),
-                                  QStringLiteral("Interview"), QStringLiteral("Celebration"),  QStringLiteral("Defense"),
+    static const QStringList tags{QStringLiteral("Action"),    QStringLiteral("Three"),       QStringLiteral("Dunk"),
+                                  QStringLiteral("Huddle"),    QStringLiteral("Warmup"),      QStringLiteral("Establishment"),
+                                  QStringLiteral("Interview"), QStringLiteral("Celebration"), QStringLiteral("Defense"),
                                   QStringLiteral("Fast Break")};
     return tags;
 }
 
 ClipStore::ClipStore(QObject *parent)
-    : QObject(parent), m_availableTags(builtInTags()),
-      m_sessionFile(new SessionPersistence([this] { return makeSessionData(); }, this)), m_sessionGeneration(QUuid::createUuid())
+    : QObject(parent), m_availableTags(builtInTags()), m_sessionFile(new SessionPersistence([this] { return makeSessionData(); }, this)),
+      m_sessionGeneration(QUuid::createUuid())
 {
     connect(m_sessionFile, &SessionPersistence::saveFailed, this, [this](const QString &error) { setSessionSaveError(error); });
     connect(m_sessionFile, &SessionPersistence::saved, this, &ClipStore::sessionSaved);
@@ -228,7 +228,8 @@ void ClipStore::dropStaleFilters()
             setFilterTag(std::nullopt);
     }
     if (m_view.filterHandMarkers) {
-        const bool anyMarker = std::any_of(m_clips.cbegin(), m_clips.cend(), [](const Clip &c) { return c.markerFlag && c.markerFlag->isMarker(); });
+        const bool anyMarker = std::any_of(m_clips.cbegin(), m_clips.cend(),
+                                           [](const Clip &c) { return c.markerFlag && c.markerFlag->isMarker(); });
         if (!anyMarker)
             setFilterHandMarkers(false);
     }
@@ -243,6 +244,16 @@ void ClipStore::invalidateDerivedCaches()
     m_usedTagsCache.reset();
     m_numberingResetCache.reset();
     m_exportPreviewTreeCache.reset();
+}
+
+bool ClipStore::writeSessionFile(const SessionData &data, QString *errorText)
+{
+    return SessionPersistence::write(data, errorText);
+}
+
+std::optional<std::pair<SessionData, QList<Clip>>> ClipStore::readSessionFile(std::optional<UnreadableSession> *problem)
+{
+    return SessionPersistence::read(problem);
 }
 
 SessionData ClipStore::makeSessionData() const

@@ -241,11 +241,8 @@ public:
     // A failure is logged and set as sessionSaveError.
     void saveSessionImmediately() { m_sessionFile->saveNow(); }
     SessionData makeSessionData() const;
-    static bool writeSessionFile(const SessionData &data, QString *errorText = nullptr) { return SessionPersistence::write(data, errorText); }
-    static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile(std::optional<UnreadableSession> *problem = nullptr)
-    {
-        return SessionPersistence::read(problem);
-    }
+    static bool writeSessionFile(const SessionData &data, QString *errorText = nullptr);
+    static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile(std::optional<UnreadableSession> *problem = nullptr);
     static std::optional<SessionData> decodeSessionFile(const QByteArray &bytes, QString *errorText = nullptr)
     {
         return SessionPersistence::decode(bytes, errorText);
@@ -294,8 +291,8 @@ public:
     // Sets or clears one clip's hand-marker flag.
     void setMarkerFlag(std::optional<MarkerFlag> flag, QUuid clipID);
     void removeMarkerClips();
-    void applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base,
-                              bool removeMarkers, const std::optional<QSet<QUuid>> &scope);
+    void applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base, bool removeMarkers,
+                              const std::optional<QSet<QUuid>> &scope);
     // Read-only: the clip that linking the reset would tag, or none.
     std::optional<CrossResetPlan> crossResetMarkerPlan(const NumberingReset &reset) const;
     // Records that a current reset needs nothing (the reset then disappears).
@@ -303,14 +300,13 @@ public:
     bool applyNumberingResetDecisions(NumberingReset reset, QString base);
     static bool isMarkerTag(const QString &tag, const QString &base);
     void pruneUnusedMarkerTags(const QString &base);
-    static bool containsNumberingReset(const NumberingReset &reset,
-                                       const QList<NumberingReset> &resets);
+    static bool containsNumberingReset(const NumberingReset &reset, const QList<NumberingReset> &resets);
     HandMarkerScan *scanForHandMarkers();
 
     // ---- Organize run (ClipStoreOrganize.cpp) ------------------------------
     using OrganizeDone = std::function<void(const ExportResult &result)>;
-    void organizeClips(ExportScope scope, const QUrl &destination, const std::optional<QString> &newFolderName,
-                       bool generateManifest, OrganizeDone done);
+    void organizeClips(ExportScope scope, const QUrl &destination, const std::optional<QString> &newFolderName, bool generateManifest,
+                       OrganizeDone done);
     // The progress fraction first, then the file name, each as above.
     void setExportProgress(double fraction, const QString &filename);
     // "CommitRecords" beside the session file.
@@ -333,7 +329,7 @@ Q_SIGNALS:
     void sessionRestoreErrorChanged();
     void audioMetricsChanged();
     void sessionSaved(qsizetype clipCount);
-    void importPanelRequested(); // showImportPanel() was called
+    void importPanelRequested();  // showImportPanel() was called
     void exportProgressChanged(); // exportProgress or exportCurrentFile changed
 
 private:
@@ -350,7 +346,7 @@ private:
     void applyInPlace(const UndoAction &action, bool inverse);
     void finishUndoStep();
     // A filter, sort or group option; the shown list is rebuilt on next read.
-    template<typename T>
+    template <typename T>
     void setFilteringOption(T &option, const T &value)
     {
         Q_EMIT objectWillChange();

@@ -38,7 +38,8 @@ void takeMarkerClips(QList<Clip> &clips, const std::function<bool(const Clip &)>
 
 QString removalDescription(qsizetype count)
 {
-    return QStringLiteral("Remove ") + QString::number(count) + QStringLiteral(" marker clip") + (count == 1 ? QString() : QStringLiteral("s"));
+    return QStringLiteral("Remove ") + QString::number(count) + QStringLiteral(" marker clip")
+           + (count == 1 ? QString() : QStringLiteral("s"));
 }
 
 } // namespace
@@ -109,7 +110,8 @@ void ClipStore::removeMarkerClips()
     QList<Clip> clips = m_clips;
     QList<UndoAction> parts;
     QList<QUrl> removedURLs;
-    takeMarkerClips(clips, [](const Clip &) { return true; }, parts, removedURLs);
+    takeMarkerClips(
+        clips, [](const Clip &) { return true; }, parts, removedURLs);
     if (parts.isEmpty())
         return;
     const qsizetype count = parts.size();
@@ -174,7 +176,8 @@ void ClipStore::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUu
     // Accepted markers in the scope were flagged above, so exactly they go.
     QList<QUrl> removedURLs;
     if (removeMarkers)
-        takeMarkerClips(clips, [&inScope](const Clip &clip) { return inScope(clip.id); }, parts, removedURLs);
+        takeMarkerClips(
+            clips, [&inScope](const Clip &clip) { return inScope(clip.id); }, parts, removedURLs);
     if (parts.isEmpty())
         return;
 
@@ -199,7 +202,8 @@ void ClipStore::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUu
     if (m_availableTags != catalogBefore)
         parts.append(UndoAction::setTagCatalog(catalogBefore, m_availableTags));
 
-    registerUndo(UndoAction::compound(QStringLiteral("Detect Markers (") + QString::number(parts.size()) + QStringLiteral(" changes)"), parts));
+    registerUndo(
+        UndoAction::compound(QStringLiteral("Detect Markers (") + QString::number(parts.size()) + QStringLiteral(" changes)"), parts));
     scheduleSessionSave();
 }
 

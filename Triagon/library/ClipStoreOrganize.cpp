@@ -16,8 +16,14 @@
 
 namespace {
 
-QString alreadyRunningText() { return QStringLiteral("A commit is already running."); }
-QString emptyScopeText() { return QStringLiteral("There are no clips in this export scope."); }
+QString alreadyRunningText()
+{
+    return QStringLiteral("A commit is already running.");
+}
+QString emptyScopeText()
+{
+    return QStringLiteral("There are no clips in this export scope.");
+}
 
 } // namespace
 
@@ -172,8 +178,9 @@ void ClipStore::applyOrganizeOutcome(const OrganizeOutcome &outcome)
     if (result.errors.isEmpty()) {
         qCInfo(sessionLogger, "Organized clips: %d moved, record %s", result.movedCount, qUtf8Printable(outcome.recordPath));
     } else {
-        qCCritical(sessionLogger, "Organize finished with %lld errors (%d moved, record %s): %s", static_cast<long long>(result.errors.size()),
-                   result.movedCount, qUtf8Printable(outcome.recordPath), qUtf8Printable(result.errors.join(QStringLiteral(" | "))));
+        qCCritical(sessionLogger, "Organize finished with %lld errors (%d moved, record %s): %s",
+                   static_cast<long long>(result.errors.size()), result.movedCount, qUtf8Printable(outcome.recordPath),
+                   qUtf8Printable(result.errors.join(QStringLiteral(" | "))));
     }
     OrganizeDone done = std::move(m_organizeDone);
     m_organizeDone = nullptr;

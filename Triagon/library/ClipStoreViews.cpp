@@ -91,7 +91,8 @@ const QList<qsizetype> &ClipStore::nameOrder() const
     }
     QList<qsizetype> order(m_clips.size());
     std::iota(order.begin(), order.end(), qsizetype(0));
-    std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](qsizetype a, qsizetype b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
     m_nameOrder = std::move(order);
     m_nameOrderNames = std::move(names);
     return m_nameOrder;

@@ -55,11 +55,13 @@ QList<QUrl> collectVideoFiles(const QUrl &folder, const std::atomic<bool> *cance
         std::unique_ptr<DIR, DirectoryCloser> dir(opendir(encodedDir.constData()));
         if (!dir) {
             const int error = errno;
-            qCWarning(sessionLogger()).noquote()
-                << QStringLiteral("Skipping folder that cannot be read: %1 (%2)").arg(dirPath, QString::fromLocal8Bit(std::strerror(error)));
+            qCWarning(sessionLogger()).noquote() << QStringLiteral("Skipping folder that cannot be read: %1 (%2)")
+                                                        .arg(dirPath, QString::fromLocal8Bit(std::strerror(error)));
             continue;
         }
-        struct stat dirInfo{};
+        struct stat dirInfo
+        {
+        };
         if (fstat(dirfd(dir.get()), &dirInfo) == 0) {
             const auto key = std::make_pair(dirInfo.st_dev, dirInfo.st_ino);
             if (entered.contains(key))
@@ -79,7 +81,9 @@ QList<QUrl> collectVideoFiles(const QUrl &folder, const std::atomic<bool> *cance
             unsigned char type = entry->d_type;
             if (type == DT_UNKNOWN) {
                 // Some file systems leave the type out; ask without following a link.
-                struct stat info{};
+                struct stat info
+                {
+                };
                 if (fstatat(dirfd(dir.get()), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
                     continue;
                 type = S_ISREG(info.st_mode) ? DT_REG : S_ISDIR(info.st_mode) ? DT_DIR : DT_LNK;
@@ -94,15 +98,15 @@ QList<QUrl> collectVideoFiles(const QUrl &folder, const std::atomic<bool> *cance
                 if (faithful) {
                     subfolders.push_back(dirPath + name);
                 } else {
-                    qCWarning(sessionLogger()).noquote()
-                        << QStringLiteral("Skipping folder whose name is not valid UTF-8: %1%2").arg(dirPath, LocalFileName::printable(bytes));
+                    qCWarning(sessionLogger()).noquote() << QStringLiteral("Skipping folder whose name is not valid UTF-8: %1%2")
+                                                                .arg(dirPath, LocalFileName::printable(bytes));
                 }
             } else if (hasSupportedVideoExtension(name)) {
                 if (faithful) {
                     found.append(dirPath + name);
                 } else {
-                    qCWarning(sessionLogger()).noquote()
-                        << QStringLiteral("Skipping file whose name is not valid UTF-8: %1%2").arg(dirPath, LocalFileName::printable(bytes));
+                    qCWarning(sessionLogger()).noquote() << QStringLiteral("Skipping file whose name is not valid UTF-8: %1%2")
+                                                                .arg(dirPath, LocalFileName::printable(bytes));
                     if (undecodableNames)
                         ++*undecodableNames;
                 }

@@ -18,7 +18,9 @@ bool LocalFileName::namesItsFile(const QUrl &url)
         return false;
     if (!url.path().contains(QChar::ReplacementCharacter))
         return true;
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::lstat(bytes.constData(), &info) == 0;
 }
 

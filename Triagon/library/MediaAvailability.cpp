@@ -14,7 +14,9 @@ bool MediaAvailability::fileExists(const QUrl &url)
     const QString path = url.toLocalFile();
     if (path.isEmpty())
         return false;
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0;
 }
 
@@ -41,7 +43,9 @@ std::variant<QUrl, DomainError> MediaAvailability::checkRelinkTarget(const QList
         return DomainError::invalidFileName();
     if (!hasSupportedVideoExtension(path))
         return DomainError::invalidFileName();
-    struct stat own{};
+    struct stat own
+    {
+    };
     if (::lstat(encoded.constData(), &own) != 0 || !S_ISREG(own.st_mode))
         return DomainError::invalidFileName();
     for (qsizetype i = 0; i < clips.size(); ++i) {
@@ -49,7 +53,9 @@ std::variant<QUrl, DomainError> MediaAvailability::checkRelinkTarget(const QList
             return DomainError::invalidFileName();
     }
 
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (::stat(encoded.constData(), &info) != 0)
         return DomainError::fromErrno(errno);
     if (clip.fileSize != 0 && static_cast<qint64>(info.st_size) != clip.fileSize)

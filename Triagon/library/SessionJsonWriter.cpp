@@ -34,13 +34,27 @@ public:
             const char16_t c = *p;
             if (c < 0x80) {
                 switch (c) {
-                case u'"': m_out.append("\\\""); break;
-                case u'\\': m_out.append("\\\\"); break;
-                case u'\b': m_out.append("\\b"); break;
-                case u'\f': m_out.append("\\f"); break;
-                case u'\n': m_out.append("\\n"); break;
-                case u'\r': m_out.append("\\r"); break;
-                case u'\t': m_out.append("\\t"); break;
+                case u'"':
+                    m_out.append("\\\"");
+                    break;
+                case u'\\':
+                    m_out.append("\\\\");
+                    break;
+                case u'\b':
+                    m_out.append("\\b");
+                    break;
+                case u'\f':
+                    m_out.append("\\f");
+                    break;
+                case u'\n':
+                    m_out.append("\\n");
+                    break;
+                case u'\r':
+                    m_out.append("\\r");
+                    break;
+                case u'\t':
+                    m_out.append("\\t");
+                    break;
                 default:
                     if (c < 0x20) {
                         static const char hex[] = "0123456789abcdef";

@@ -26,8 +26,9 @@ void removeInterruptedSaves(const QString &path)
 {
     const QFileInfo info(path);
     QDir folder(info.absolutePath());
-    const QFileInfoList entries = folder.entryInfoList({info.fileName() + QStringLiteral(".*"), QLatin1Char('.') + info.fileName() + QStringLiteral(".*")},
-                                                       QDir::Files | QDir::Hidden | QDir::System);
+    const QFileInfoList entries = folder.entryInfoList(
+        {info.fileName() + QStringLiteral(".*"), QLatin1Char('.') + info.fileName() + QStringLiteral(".*")},
+        QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &entry : entries) {
         if (!AtomicFile::isLeftoverOf(entry.fileName(), info.fileName()) || entry.isSymLink())
             continue;
@@ -47,7 +48,7 @@ QString moveUnreadableFileAside(const QString &path)
     QString target;
     for (int n = 0;; ++n) {
         target = info.absolutePath() + QStringLiteral("/session.unreadable-") + stamp
-            + (n == 0 ? QString() : QLatin1Char('-') + QString::number(n)) + QStringLiteral(".json");
+                 + (n == 0 ? QString() : QLatin1Char('-') + QString::number(n)) + QStringLiteral(".json");
         if (!QFileInfo::exists(target))
             break;
     }

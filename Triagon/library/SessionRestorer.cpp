@@ -14,7 +14,8 @@ SessionRestorer::SessionRestorer(ClipStore &store, QObject *parent) : QObject(pa
 
 namespace {
 
-void applyRestoredSession(ClipStore &store, ClipStore::SessionData data, QList<Clip> clips, const SessionRestorer::MarkerTagName &markerTagName)
+void applyRestoredSession(ClipStore &store, ClipStore::SessionData data, QList<Clip> clips,
+                          const SessionRestorer::MarkerTagName &markerTagName)
 {
     const QStringList migrated = markerTagName ? SessionRestorer::migrateSpecialMarkerFlags(clips, markerTagName) : QStringList();
     store.clearUndoHistory();

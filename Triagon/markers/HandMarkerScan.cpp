@@ -2,8 +2,7 @@
 
 #include <QMetaObject>
 
-HandMarkerScan::HandMarkerScan(Inputs inputs, QObject *parent)
-    : QObject(parent), m_inputs(std::move(inputs))
+HandMarkerScan::HandMarkerScan(Inputs inputs, QObject *parent) : QObject(parent), m_inputs(std::move(inputs))
 {
 }
 
@@ -27,7 +26,8 @@ void HandMarkerScan::cancel()
         return;
     // Ends from the event loop, not inside the caller; the batch in flight
     // is abandoned and whatever it still delivers is ignored.
-    QMetaObject::invokeMethod(this, [this] { end(std::nullopt); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { end(std::nullopt); }, Qt::QueuedConnection);
 }
 
 bool HandMarkerScan::shouldStop() const

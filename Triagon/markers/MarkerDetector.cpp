@@ -19,7 +19,7 @@ bool isAsciiDigit(QChar c)
 bool isCameraFolderSuffixCharacter(QChar c)
 {
     return isAsciiDigit(c) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) || (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-        || c == QLatin1Char('_') || c == QLatin1Char('-');
+           || c == QLatin1Char('_') || c == QLatin1Char('-');
 }
 
 // Milliseconds of a recording date; clips without a usable date sort first.
@@ -84,7 +84,7 @@ bool MarkerDetector::isConsecutive(const Clip &a, const Clip &b)
     if (!first || !second)
         return false;
     return first->prefix == second->prefix && first->suffix == second->suffix && first->ext == second->ext
-        && first->value != std::numeric_limits<qint64>::max() && second->value == first->value + 1;
+           && first->value != std::numeric_limits<qint64>::max() && second->value == first->value + 1;
 }
 
 std::optional<MarkerDetector::CameraFolder> MarkerDetector::cameraFolder(const QUrl &folder)
@@ -100,7 +100,8 @@ std::optional<MarkerDetector::CameraFolder> MarkerDetector::cameraFolder(const Q
     if (number < 100)
         return std::nullopt;
     CameraFolder camera;
-    camera.root = folder.adjusted(QUrl::StripTrailingSlash).adjusted(QUrl::RemoveFilename | QUrl::RemoveQuery | QUrl::RemoveFragment)
+    camera.root = folder.adjusted(QUrl::StripTrailingSlash)
+                      .adjusted(QUrl::RemoveFilename | QUrl::RemoveQuery | QUrl::RemoveFragment)
                       .adjusted(QUrl::NormalizePathSegments);
     camera.number = number;
     camera.suffix = name.mid(3);
@@ -147,8 +148,8 @@ QList<Clip> MarkerDetector::sequenceOrder(const QList<Clip> &clips, bool useDate
     keys.reserve(clips.size());
     for (const Clip &clip : clips) {
         const QUrl folder = folderURL(clip.url);
-        keys.push_back(Key{useDates ? dateKey(clip) : 0, folder.path(QUrl::FullyDecoded), folder.toString(QUrl::FullyEncoded),
-                           clip.urlFileName()});
+        keys.push_back(
+            Key{useDates ? dateKey(clip) : 0, folder.path(QUrl::FullyDecoded), folder.toString(QUrl::FullyEncoded), clip.urlFileName()});
     }
     std::vector<qsizetype> order(clips.size());
     std::iota(order.begin(), order.end(), qsizetype(0));
@@ -199,7 +200,7 @@ QList<MarkerDetector::NumberingReset> MarkerDetector::numberingResets(const QLis
             const auto &first = facts[a].number;
             const auto &second = facts[b].number;
             return first && second && first->prefix == second->prefix && first->suffix == second->suffix && first->ext == second->ext
-                && first->value != std::numeric_limits<qint64>::max() && second->value == first->value + 1;
+                   && first->value != std::numeric_limits<qint64>::max() && second->value == first->value + 1;
         };
 
         for (qsizetype i = 0; i + 3 < sorted.size(); ++i) {
@@ -225,7 +226,7 @@ QList<MarkerDetector::NumberingReset> MarkerDetector::numberingResets(const QLis
             const auto &camera2 = facts[i + 2].camera;
             const bool sameFolderByDate = useDates && facts[i + 1].folder == facts[i + 2].folder;
             const bool nextCameraFolder = camera1 && camera2 && camera1->root == camera2->root && camera1->suffix == camera2->suffix
-                && camera2->number == camera1->number + 1;
+                                          && camera2->number == camera1->number + 1;
             if (!sameFolderByDate && !nextCameraFolder)
                 continue;
             if (useDates && !(dateKey(c0) < dateKey(c1) && dateKey(c1) < dateKey(c2) && dateKey(c2) < dateKey(c3)))
@@ -233,8 +234,7 @@ QList<MarkerDetector::NumberingReset> MarkerDetector::numberingResets(const QLis
             resets.append(NumberingReset{c1.id, c2.id});
         }
     }
-    std::stable_sort(resets.begin(), resets.end(), [](const NumberingReset &a, const NumberingReset &b) {
-        return uuidText(a.firstClipID) < uuidText(b.firstClipID);
-    });
+    std::stable_sort(resets.begin(), resets.end(),
+                     [](const NumberingReset &a, const NumberingReset &b) { return uuidText(a.firstClipID) < uuidText(b.firstClipID); });
     return resets;
 }

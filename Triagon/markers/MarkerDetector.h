@@ -90,9 +90,9 @@ public:
     {
         QString prefix;
         qint64 value = 0;
-        QString suffix;  // holds no ASCII digit
+        QString suffix;    // holds no ASCII digit
         qint64 digits = 0; // characters of the run, leading zeros included
-        QString ext;     // lower case, empty when the name has none
+        QString ext;       // lower case, empty when the name has none
         friend bool operator==(const ClipNumber &, const ClipNumber &) = default;
     };
 

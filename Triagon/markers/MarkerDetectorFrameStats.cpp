@@ -1,6 +1,5 @@
 #include "markers/MarkerDetector.h"
 
-
 #include <algorithm>
 #include <cmath>
 
@@ -187,7 +186,8 @@ MarkerDetector::FrameStats MarkerDetector::frameStats(const QByteArray &luma, co
 
 MarkerDetector::ConfidenceTerms MarkerDetector::confidenceTerms(const FrameStats &frame, const Settings &settings)
 {
-    const double blurInput = settings.sharpnessCeiling >= 1.0 ? frame.laplacianVariance / settings.sharpnessCeiling : frame.laplacianVariance;
+    const double blurInput = settings.sharpnessCeiling >= 1.0 ? frame.laplacianVariance / settings.sharpnessCeiling
+                                                              : frame.laplacianVariance;
     ConfidenceTerms terms;
     terms.blur = 1.0 - std::min(blurInput, 1.0);
     terms.uniformity = 1.0 - std::min(frame.lumaStdDev / uniformLumaSpread, 1.0);

@@ -29,10 +29,13 @@ AudioThread &audioThread()
         if (QCoreApplication::instance()) {
             // Stopped and waited for at quit, so that sinks destroyed later
             // are deleted directly instead of waiting on a finished thread.
-            QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, t, [t] {
-                t->quit();
-                t->wait();
-            }, Qt::DirectConnection);
+            QObject::connect(
+                QCoreApplication::instance(), &QCoreApplication::aboutToQuit, t,
+                [t] {
+                    t->quit();
+                    t->wait();
+                },
+                Qt::DirectConnection);
         }
         auto *context = new QObject;
         context->moveToThread(t);
@@ -42,7 +45,7 @@ AudioThread &audioThread()
 }
 
 // Runs `work` on the audio thread and waits for it.
-template<typename Work>
+template <typename Work>
 void onAudioThread(Work &&work)
 {
     AudioThread &audio = audioThread();
@@ -56,9 +59,7 @@ void onAudioThread(Work &&work)
 } // namespace
 
 AudioDeviceSink::AudioDeviceSink(int sampleRate, int channels, double queueSeconds)
-    : m_sampleRate(sampleRate)
-    , m_channels(channels)
-    , m_deviceBufferFrames(0)
+    : m_sampleRate(sampleRate), m_channels(channels), m_deviceBufferFrames(0)
 {
     m_queueFrames = static_cast<qint64>(std::max(0.1, queueSeconds) * sampleRate);
 }

@@ -4,9 +4,8 @@
 #include <cstring>
 
 AudioRingDevice::AudioRingDevice(int channels, qint64 capacityFrames, QAudioFormat::SampleFormat deviceFormat)
-    : m_channels(std::max(1, channels))
-    , m_deviceFormat(deviceFormat)
-    , m_ring(static_cast<size_t>(std::max<qint64>(1, capacityFrames)) * static_cast<size_t>(m_channels))
+    : m_channels(std::max(1, channels)), m_deviceFormat(deviceFormat),
+      m_ring(static_cast<size_t>(std::max<qint64>(1, capacityFrames)) * static_cast<size_t>(m_channels))
 {
 }
 

@@ -17,9 +17,7 @@ AudioScrubEngine::AudioScrubEngine(QObject *parent)
 }
 
 AudioScrubEngine::AudioScrubEngine(std::unique_ptr<PcmSink> output, qint64 cacheBytes, QObject *parent)
-    : QObject(parent)
-    , m_output(std::move(output))
-    , m_cacheBudget(std::max<qint64>(0, cacheBytes))
+    : QObject(parent), m_output(std::move(output)), m_cacheBudget(std::max<qint64>(0, cacheBytes))
 {
     init();
 }

@@ -106,7 +106,7 @@ private:
 
     std::unique_ptr<PcmSink> m_output;
     QHash<QString, ClipAudio> m_bufferCache;
-    QStringList m_cacheOrder; // oldest insertion first
+    QStringList m_cacheOrder;           // oldest insertion first
     QHash<QString, int> m_loadingTasks; // window being decoded per clip
     qint64 m_cachedBytes = 0;
     const qint64 m_cacheBudget;

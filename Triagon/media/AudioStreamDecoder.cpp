@@ -10,11 +10,9 @@ namespace {
 // The most silence put before a sound track that starts later than a seek's
 // target (a track that starts further on than this is damaged, not late).
 constexpr qint64 maxSilenceSeconds = 60;
-}
+} // namespace
 
-AudioStreamDecoder::AudioStreamDecoder()
-    : m_packet(makeFFmpegPacket())
-    , m_frame(makeFFmpegFrame())
+AudioStreamDecoder::AudioStreamDecoder() : m_packet(makeFFmpegPacket()), m_frame(makeFFmpegFrame())
 {
 }
 
@@ -148,7 +146,8 @@ bool AudioStreamDecoder::pushFrame(const AVFrame *frame)
             if (std::isfinite(early) && early > 0)
                 m_skipFrames = qint64(std::llround(early * m_format.sampleRate));
             else if (std::isfinite(early) && early < 0)
-                m_silentFrames = std::min<qint64>(qint64(std::llround(-early * m_format.sampleRate)), maxSilenceSeconds * m_format.sampleRate);
+                m_silentFrames = std::min<qint64>(qint64(std::llround(-early * m_format.sampleRate)),
+                                                  maxSilenceSeconds * m_format.sampleRate);
         }
         m_seekTarget = -1;
     }

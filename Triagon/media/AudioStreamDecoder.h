@@ -70,8 +70,8 @@ private:
     FFmpegResampler m_resampler;
     FFmpegAudioFormat m_format;
     QString m_error;
-    QByteArray m_pending; // converted frames not yet read
-    qint64 m_skipFrames = 0; // output frames still to drop after a seek
+    QByteArray m_pending;      // converted frames not yet read
+    qint64 m_skipFrames = 0;   // output frames still to drop after a seek
     qint64 m_silentFrames = 0; // frames of silence due before m_pending after a seek
     double m_seekTarget = -1;  // waiting for the first frame after a seek
     bool m_atEnd = false;

@@ -31,10 +31,7 @@ constexpr int catchUpStrides = 4;
 } // namespace
 
 BackwardReader::BackwardReader(const QString &path, int keepOpenMs, std::function<void()> wake)
-    : m_path(path)
-    , m_keepOpenMs(keepOpenMs)
-    , m_wake(std::move(wake))
-    , m_processors(std::max(1, QThread::idealThreadCount()))
+    : m_path(path), m_keepOpenMs(keepOpenMs), m_wake(std::move(wake)), m_processors(std::max(1, QThread::idealThreadCount()))
 {
     for (int i = 0; i < maxReaders; ++i) {
         m_pool.push_back(std::make_unique<Reader>());
@@ -315,7 +312,8 @@ bool BackwardReader::open(Reader &reader)
     const AVCodecContext *codec = reader.decoder.codecContext();
     const AVPixelFormat format = codec && codec->pix_fmt != AV_PIX_FMT_NONE ? codec->pix_fmt : AVPixelFormat(stream->codecpar->format);
     const AVPixFmtDescriptor *pixels = av_pix_fmt_desc_get(format);
-    const bool deep = (pixels && pixels->comp[0].depth > 8) || (codec && codec->bits_per_raw_sample > 8) || stream->codecpar->bits_per_raw_sample > 8;
+    const bool deep = (pixels && pixels->comp[0].depth > 8) || (codec && codec->bits_per_raw_sample > 8)
+                      || stream->codecpar->bits_per_raw_sample > 8;
     const int allowed = readersFor(QSize(stream->codecpar->width, stream->codecpar->height), deep ? 2 : 1, m_processors);
     const int threads = threadsPerReader(allowed, m_processors);
     if (threads != reader.decoder.threadCount() && !reader.decoder.reopenCodec(threads)) {

@@ -35,8 +35,8 @@ public:
         // The distance between its requests, a frame or more: the frames kept
         // are those near anchor - k * stride (every frame for a frame's stride).
         qint64 stride = 0;
-        qint64 ahead = 0;  // how far below the anchor frames are read
-        QSize size;        // the frames are scaled to fit it
+        qint64 ahead = 0; // how far below the anchor frames are read
+        QSize size;       // the frames are scaled to fit it
         // A new sweep starts reading here (the player holds the frames
         // above it already); the anchor when unset.
         std::optional<qint64> from;
@@ -99,7 +99,7 @@ private:
     struct Reader
     {
         std::thread thread;
-        FFmpegVideoDecoder decoder; // its thread only
+        FFmpegVideoDecoder decoder;   // its thread only
         std::optional<Piece> reading; // guarded by m_mutex
         quint64 readingSerial = 0;    // the sweep it is read for
     };
@@ -129,13 +129,13 @@ private:
     std::optional<Course> m_course; // the sweep followed
     qint64 m_gridAnchor = 0;        // the frames kept lie near m_gridAnchor - k * stride
     quint64 m_serial = 0;
-    qint64 m_nextTop = 0;           // the end of the next piece to take
-    bool m_swept = false;           // the sweep reached the start of the file
+    qint64 m_nextTop = 0; // the end of the next piece to take
+    bool m_swept = false; // the sweep reached the start of the file
     std::vector<Frame> m_frames;
     bool m_stop = false;
     bool m_failed = false;
     bool m_warmUp = false;
-    int m_readers = 1;              // decoders that take pieces
+    int m_readers = 1;                  // decoders that take pieces
     std::atomic_bool m_stopping{false}; // stops a decode at once
     // One reader at a time works out where the next piece lies (it may read
     // the file's packets to learn its keyframes).

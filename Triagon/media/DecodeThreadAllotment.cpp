@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-DecodeThreadAllotment::DecodeThreadAllotment(int total)
-    : m_total(std::max(1, total))
+DecodeThreadAllotment::DecodeThreadAllotment(int total) : m_total(std::max(1, total))
 {
 }
 

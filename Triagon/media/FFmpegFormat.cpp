@@ -17,9 +17,7 @@ extern "C" {
 void FFmpegFormat::initialize()
 {
     static std::once_flag once;
-    std::call_once(once, [] {
-        av_log_set_level(qEnvironmentVariableIntValue("TRIAGON_FFMPEG_LOG") > 0 ? AV_LOG_WARNING : AV_LOG_FATAL);
-    });
+    std::call_once(once, [] { av_log_set_level(qEnvironmentVariableIntValue("TRIAGON_FFMPEG_LOG") > 0 ? AV_LOG_WARNING : AV_LOG_FATAL); });
 }
 
 // Media bytes read through FFmpeg's custom I/O: the bytes, the read

@@ -44,5 +44,11 @@ using FFmpegFramePtr = std::unique_ptr<AVFrame, FFmpegFrameDeleter>;
 using FFmpegSwsContextPtr = std::unique_ptr<SwsContext, FFmpegSwsContextDeleter>;
 using FFmpegSwrContextPtr = std::unique_ptr<SwrContext, FFmpegSwrContextDeleter>;
 
-inline FFmpegPacketPtr makeFFmpegPacket() { return FFmpegPacketPtr(av_packet_alloc()); }
-inline FFmpegFramePtr makeFFmpegFrame() { return FFmpegFramePtr(av_frame_alloc()); }
+inline FFmpegPacketPtr makeFFmpegPacket()
+{
+    return FFmpegPacketPtr(av_packet_alloc());
+}
+inline FFmpegFramePtr makeFFmpegFrame()
+{
+    return FFmpegFramePtr(av_frame_alloc());
+}

@@ -22,8 +22,7 @@ void frameLayout(const AVFrame *frame, AVChannelLayout *layout)
 
 } // namespace
 
-FFmpegResampler::FFmpegResampler(const FFmpegAudioFormat &format)
-    : m_format(format)
+FFmpegResampler::FFmpegResampler(const FFmpegAudioFormat &format) : m_format(format)
 {
 }
 

@@ -30,11 +30,8 @@ int FFmpegVideoDecoder::oneOffThreadCount()
 }
 
 FFmpegVideoDecoder::FFmpegVideoDecoder()
-    : m_packet(makeFFmpegPacket())
-    , m_frame(makeFFmpegFrame())
-    , m_received(makeFFmpegFrame())
-    , m_previous(makeFFmpegFrame())
-    , m_pending(makeFFmpegFrame())
+    : m_packet(makeFFmpegPacket()), m_frame(makeFFmpegFrame()), m_received(makeFFmpegFrame()), m_previous(makeFFmpegFrame()),
+      m_pending(makeFFmpegFrame())
 {
 }
 

@@ -15,7 +15,7 @@
 class FrameCache
 {
 public:
-    static constexpr qint64 unknown = std::numeric_limits<qint64>::max();   // predecessor not known
+    static constexpr qint64 unknown = std::numeric_limits<qint64>::max();     // predecessor not known
     static constexpr qint64 streamStart = std::numeric_limits<qint64>::min(); // first frame of the stream
 
     struct Entry
@@ -23,7 +23,7 @@ public:
         qint64 timestamp = 0;
         qint64 previous = unknown;
         qint64 end = unknown; // where the next frame starts, as far as known
-        bool last = false; // no frame follows it in the stream
+        bool last = false;    // no frame follows it in the stream
         QImage image;
         quint64 used = 0;
     };

@@ -43,13 +43,17 @@ bool firstRefusal(const QString &path)
 
 bool MediaFileGate::isRegularFile(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     return !path.isEmpty() && ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 bool MediaFileGate::admits(const QString &path, QString *error)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0) {
         const int code = path.isEmpty() ? ENOENT : errno;
         if (error)

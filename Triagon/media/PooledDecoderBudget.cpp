@@ -14,9 +14,8 @@ PooledDecoderBudget &PooledDecoderBudget::instance()
 }
 
 PooledDecoderBudget::PooledDecoderBudget()
-    : m_limit(VideoPlayer::Options::pooledDecoderLimit())
-    , m_threadLimit(VideoPlayer::Options::pooledThreadLimit())
-    , m_seekThreads(QThread::idealThreadCount())
+    : m_limit(VideoPlayer::Options::pooledDecoderLimit()), m_threadLimit(VideoPlayer::Options::pooledThreadLimit()),
+      m_seekThreads(QThread::idealThreadCount())
 {
 }
 
@@ -92,4 +91,3 @@ int PooledDecoderBudget::openCount() const
     std::lock_guard lock(m_mutex);
     return static_cast<int>(m_open.size());
 }
-

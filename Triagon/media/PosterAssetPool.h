@@ -58,9 +58,9 @@ public:
     // For diagnostics and tests.
     int assetCount() const;
     int generatorCount() const;
-    QStringList assetOrder() const;      // least recently used first
-    QStringList generatorOrder() const;  // least recently used first
-    int filesOpened() const;             // files opened since the pool was made
+    QStringList assetOrder() const;     // least recently used first
+    QStringList generatorOrder() const; // least recently used first
+    int filesOpened() const;            // files opened since the pool was made
 
 private:
     struct Asset

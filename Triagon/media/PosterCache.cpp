@@ -2,9 +2,7 @@
 
 #include <QMutexLocker>
 
-PosterCache::PosterCache(int countLimit, qint64 byteLimit)
-    : m_countLimit(countLimit)
-    , m_byteLimit(byteLimit)
+PosterCache::PosterCache(int countLimit, qint64 byteLimit) : m_countLimit(countLimit), m_byteLimit(byteLimit)
 {
 }
 

@@ -7,9 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-ScrubPlayerPool::ScrubPlayerPool(int maxPoolSize, QObject *parent)
-    : QObject(parent)
-    , m_maxPoolSize(std::max(1, maxPoolSize))
+ScrubPlayerPool::ScrubPlayerPool(int maxPoolSize, QObject *parent) : QObject(parent), m_maxPoolSize(std::max(1, maxPoolSize))
 {
 }
 

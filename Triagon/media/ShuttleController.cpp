@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-ShuttleController::ShuttleController(QObject *parent)
-    : QObject(parent)
+ShuttleController::ShuttleController(QObject *parent) : QObject(parent)
 {
     m_reverseTimer.setTimerType(Qt::PreciseTimer);
     m_reverseTimer.setInterval(1000 / 30);

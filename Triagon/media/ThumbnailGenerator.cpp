@@ -32,13 +32,11 @@ constexpr int backgroundWaitMs = 100;
 
 } // namespace
 
-ThumbnailGenerator::ThumbnailGenerator(QObject *parent)
-    : ThumbnailGenerator(DecodeFunction(), parent)
+ThumbnailGenerator::ThumbnailGenerator(QObject *parent) : ThumbnailGenerator(DecodeFunction(), parent)
 {
 }
 
-ThumbnailGenerator::ThumbnailGenerator(DecodeFunction decode, QObject *parent)
-    : QObject(parent)
+ThumbnailGenerator::ThumbnailGenerator(DecodeFunction decode, QObject *parent) : QObject(parent)
 {
     m_pool.setMaxThreadCount(decodeSlots);
     m_pool.setObjectName(QStringLiteral("ThumbnailGenerator"));
@@ -130,7 +128,8 @@ QFuture<QImage> ThumbnailGenerator::thumbnail(const QString &path, double second
     return future;
 }
 
-ThumbnailGenerator::Ticket ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver, Callback done)
+ThumbnailGenerator::Ticket ThumbnailGenerator::thumbnail(const QString &path, double seconds, QSize maxSize, QObject *receiver,
+                                                         Callback done)
 {
     return thumbnail(path, seconds, maxSize, receiver, std::move(done), Priority::UserInitiated);
 }
@@ -172,10 +171,7 @@ bool ThumbnailGenerator::isCachedOrInFlight(const QString &path, double seconds,
 // ---- The shared state --------------------------------------------------------
 
 ThumbnailGenerator::Core::Core(DecodeFunction decodeFunction, ThumbnailGenerator *generator, QThreadPool *userPool)
-    : decode(std::move(decodeFunction))
-    , owner(generator)
-    , pool(userPool)
-    , threads(QThread::idealThreadCount())
+    : decode(std::move(decodeFunction)), owner(generator), pool(userPool), threads(QThread::idealThreadCount())
 {
 }
 

@@ -104,7 +104,7 @@ struct ThumbnailGenerator::Core : std::enable_shared_from_this<ThumbnailGenerato
     QHash<Ticket, QString> tickets;
     Ticket lastTicket = 0;
     std::deque<Job> waiting[2]; // by Priority
-    int running = 0; // decodes that hold a slot
+    int running = 0;            // decodes that hold a slot
     int backgroundRunning = 0;
     // Openings under way (iterators stay valid), those among them that gave
     // their slot back, and the thread that watches them (made on first use).

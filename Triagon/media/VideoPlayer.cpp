@@ -64,16 +64,12 @@ int VideoPlayer::Options::pooledThreadLimit()
     return 3 * pooledScrub().seekDecoderThreads;
 }
 
-VideoPlayer::VideoPlayer(const QString &path, QObject *parent)
-    : VideoPlayer(path, Options{}, parent)
+VideoPlayer::VideoPlayer(const QString &path, QObject *parent) : VideoPlayer(path, Options{}, parent)
 {
 }
 
 VideoPlayer::VideoPlayer(const QString &path, const Options &options, QObject *parent)
-    : QObject(parent)
-    , m_path(path)
-    , m_options(options)
-    , m_muted(options.muted)
+    : QObject(parent), m_path(path), m_options(options), m_muted(options.muted)
 {
     m_timeTimer.setInterval(1000 / 30);
     connect(&m_timeTimer, &QTimer::timeout, this, [this] {
@@ -107,7 +103,8 @@ void VideoPlayer::close()
     m_seekInFlight = false;
     m_pendingSeek.reset();
     for (auto &done : unfinished)
-        QMetaObject::invokeMethod(this, [done = std::move(done)] { done(false); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [done = std::move(done)] { done(false); }, Qt::QueuedConnection);
     if (m_readyForDisplay) {
         m_readyForDisplay = false;
         Q_EMIT readyForDisplayChanged(false);
@@ -179,7 +176,8 @@ void VideoPlayer::seek(double seconds, SeekCompletion done, double toleranceBefo
     ++m_stats.seeksRequested;
     if (m_closed) {
         if (done)
-            QMetaObject::invokeMethod(this, [done = std::move(done)] { done(false); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [done = std::move(done)] { done(false); }, Qt::QueuedConnection);
         return;
     }
     if (!std::isfinite(seconds) || seconds < 0)
@@ -191,7 +189,8 @@ void VideoPlayer::seek(double seconds, SeekCompletion done, double toleranceBefo
         if (m_pendingSeek) {
             ++m_stats.seeksDropped;
             if (m_pendingSeek->done)
-                QMetaObject::invokeMethod(this, [dropped = std::move(m_pendingSeek->done)] { dropped(false); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    this, [dropped = std::move(m_pendingSeek->done)] { dropped(false); }, Qt::QueuedConnection);
         }
         m_pendingSeek = std::move(request);
         return;

@@ -207,7 +207,7 @@ private:
     double m_rate = 0;
     QSize m_targetSize;
 
-    double m_time = 0;      // time as last settled (seek target, step, pause)
+    double m_time = 0; // time as last settled (seek target, step, pause)
     double m_playbackTime = 0;
     bool m_seekInFlight = false;
     PendingSeek m_inFlight;

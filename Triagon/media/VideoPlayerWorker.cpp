@@ -18,12 +18,7 @@ constexpr int readBehindQuietMs = 150;
 
 VideoPlayerWorker::VideoPlayerWorker(VideoPlayer *owner, const QString &path, const VideoPlayer::Options &options, QSize targetSize,
                                      bool muted)
-    : m_owner(owner)
-    , m_path(path)
-    , m_options(options)
-    , m_cache(options.frameCacheBytes)
-    , m_target(targetSize)
-    , m_muted(muted)
+    : m_owner(owner), m_path(path), m_options(options), m_cache(options.frameCacheBytes), m_target(targetSize), m_muted(muted)
 {
     m_wallClock.start();
     m_thread = std::thread([this] { run(); });

@@ -60,7 +60,7 @@ private:
 
     void run();
     void handle(const Command &command);
-    template<typename Call>
+    template <typename Call>
     void report(Call &&call);
 
     bool ensureOpen(OpenFor purpose);
@@ -165,9 +165,9 @@ private:
     qint64 m_shownTimestamp = 0;
     double m_shownSeconds = 0;
     bool m_shownIsLast = false;
-    bool m_landedFromCache = false; // the last landing took its frame from the cache
+    bool m_landedFromCache = false;         // the last landing took its frame from the cache
     std::optional<qint64> m_lastSeekTarget; // the time the last seek asked for
-    bool m_readBehindDue = false; // the full player landed and rests: read behind it soon
+    bool m_readBehindDue = false;           // the full player landed and rests: read behind it soon
 
     // A player going backwards: the time it asked for last and its stride
     // (0: not going backwards); the last distances between its requests.
@@ -181,10 +181,10 @@ private:
     double m_rate = 0;
     bool m_playing = false;
     QElapsedTimer m_wallClock;
-    qint64 m_clockStart = 0; // m_wallClock nanoseconds at the clock's base
-    double m_clockBase = 0;  // media seconds at that moment
+    qint64 m_clockStart = 0;                   // m_wallClock nanoseconds at the clock's base
+    double m_clockBase = 0;                    // media seconds at that moment
     qint64 m_playCursor = FrameCache::unknown; // the frame playback decoded last
-    bool m_framePending = false; // decoded, waiting for its time
+    bool m_framePending = false;               // decoded, waiting for its time
     qint64 m_lastPresentMs = 0;
 
     AudioStreamDecoder m_audio;
@@ -195,7 +195,7 @@ private:
     double m_audioBase = 0;
 };
 
-template<typename Call>
+template <typename Call>
 void VideoPlayerWorker::report(Call &&call)
 {
     if (m_abort.load())

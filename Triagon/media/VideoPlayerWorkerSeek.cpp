@@ -154,7 +154,8 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
     }
     // The frame may be on its way from the reader.
     if (landing.useCache && awaitReadAhead(landing)) {
-        if (const FrameCache::Entry *entry = tolerant ? m_cache.findWithin(landing.low, landing.high, target) : m_cache.findShownAt(target)) {
+        if (const FrameCache::Entry *entry = tolerant ? m_cache.findWithin(landing.low, landing.high, target)
+                                                      : m_cache.findShownAt(target)) {
             m_landedFromCache = true;
             present(entry->timestamp, entry->image);
             return true;
@@ -169,8 +170,9 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
         const qint64 current = m_decoder.frameTimestamp();
         return tolerant ? current >= landing.low : m_decoder.frameEndTimestamp() > target || m_decoder.covers(target);
     };
-    if (m_decoder.hasFrame() && (tolerant ? m_decoder.frameTimestamp() >= landing.low && m_decoder.frameTimestamp() <= landing.high
-                                          : m_decoder.covers(target))) {
+    if (m_decoder.hasFrame()
+        && (tolerant ? m_decoder.frameTimestamp() >= landing.low && m_decoder.frameTimestamp() <= landing.high
+                     : m_decoder.covers(target))) {
         if (landing.useCache)
             showDecoderFrame();
         return true;

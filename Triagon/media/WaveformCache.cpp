@@ -11,10 +11,8 @@
 #include <limits>
 
 WaveformCache::WaveformCache(int bucketCount, int maxConcurrentAnalyses, QObject *parent)
-    : QObject(parent)
-    , m_bucketCount(std::max(1, bucketCount))
-    , m_maxConcurrentAnalyses(std::max(1, maxConcurrentAnalyses))
-    , m_availableSlots(m_maxConcurrentAnalyses)
+    : QObject(parent), m_bucketCount(std::max(1, bucketCount)), m_maxConcurrentAnalyses(std::max(1, maxConcurrentAnalyses)),
+      m_availableSlots(m_maxConcurrentAnalyses)
 {
     m_threads.setMaxThreadCount(m_maxConcurrentAnalyses);
     m_threads.setThreadPriority(QThread::LowPriority);
@@ -82,7 +80,8 @@ void WaveformCache::startAnalysis(const QString &path)
             levels = extractAmplitudes(path, count, &m_closing);
         if (m_closing.load())
             return;
-        QMetaObject::invokeMethod(this, [this, path, levels] { finishAnalysis(path, levels); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, path, levels] { finishAnalysis(path, levels); }, Qt::QueuedConnection);
     });
 }
 
@@ -229,6 +228,7 @@ QList<AudioPeak> WaveformCache::detectPeaks(const QList<float> &levels, int maxP
     QList<AudioPeak> peaks;
     peaks.reserve(static_cast<qsizetype>(merged.size()));
     for (const Run &run : merged)
-        peaks.append(AudioPeak{static_cast<double>(run.start) / static_cast<double>(n), static_cast<double>(run.end) / static_cast<double>(n)});
+        peaks.append(
+            AudioPeak{static_cast<double>(run.start) / static_cast<double>(n), static_cast<double>(run.end) / static_cast<double>(n)});
     return peaks;
 }

@@ -52,9 +52,8 @@ void appendMember(QByteArray &out, const char *key, qint64 value)
 
 CommitRecordDocument::CommitRecordDocument(const QString &startedAt, FolderOrganization organization, const QString &appVersion,
                                            const QList<ManifestEntry> &entries)
-    : m_appVersion(encodedString(appVersion.isEmpty() ? QStringLiteral("unknown") : appVersion))
-    , m_startedAt(encodedString(startedAt))
-    , m_organization(encodedString(rawValue(organization)))
+    : m_appVersion(encodedString(appVersion.isEmpty() ? QStringLiteral("unknown") : appVersion)), m_startedAt(encodedString(startedAt)),
+      m_organization(encodedString(rawValue(organization)))
 {
     m_entries.resize(size_t(entries.size()));
     for (qsizetype i = 0; i < entries.size(); ++i)

@@ -20,7 +20,9 @@ QByteArray encoded(const QString &path)
 
 bool isFolder(const QByteArray &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
@@ -39,7 +41,9 @@ OrganizeError readFailure(const QFile &file, const QString &path)
 
 std::variant<FileOperations::Entry, OrganizeError> FileOperations::entry(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::lstat(encoded(path).constData(), &info) != 0)
         return OrganizeError::fromErrno(errno);
     Entry result;
@@ -66,7 +70,9 @@ bool FileOperations::exists(const QString &path)
 
 std::optional<quint64> FileOperations::volume(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (path.isEmpty() || ::stat(encoded(path).constData(), &info) != 0)
         return std::nullopt;
     return static_cast<quint64>(info.st_dev);

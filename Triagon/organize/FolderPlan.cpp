@@ -18,9 +18,8 @@ int ratingBucket(qint64 rating)
 
 void sortByFileName(QList<ExportFileEntry> &entries)
 {
-    std::stable_sort(entries.begin(), entries.end(), [](const ExportFileEntry &a, const ExportFileEntry &b) {
-        return FinderOrder::lessThan(a.filename, b.filename);
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const ExportFileEntry &a, const ExportFileEntry &b) { return FinderOrder::lessThan(a.filename, b.filename); });
 }
 
 // Rating folders from "5-star" down to "Unrated", each only when it has files.
@@ -48,7 +47,7 @@ bool hasControlCharacter(const QString &text)
 bool hasForbiddenCharacter(const QString &name)
 {
     return name.contains(QLatin1Char('/')) || name.contains(QLatin1Char(':')) || name.contains(QLatin1Char('\\'))
-        || hasControlCharacter(name);
+           || hasControlCharacter(name);
 }
 
 QString localPath(const QUrl &url)
@@ -83,12 +82,18 @@ bool entryExists(const QString &path)
 QString FolderPlan::ratingFolderName(qint64 rating)
 {
     switch (rating) {
-    case 5: return QStringLiteral("5-star");
-    case 4: return QStringLiteral("4-star");
-    case 3: return QStringLiteral("3-star");
-    case 2: return QStringLiteral("2-star");
-    case 1: return QStringLiteral("1-star");
-    default: return QStringLiteral("Unrated");
+    case 5:
+        return QStringLiteral("5-star");
+    case 4:
+        return QStringLiteral("4-star");
+    case 3:
+        return QStringLiteral("3-star");
+    case 2:
+        return QStringLiteral("2-star");
+    case 1:
+        return QStringLiteral("1-star");
+    default:
+        return QStringLiteral("Unrated");
     }
 }
 

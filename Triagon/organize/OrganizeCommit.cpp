@@ -32,7 +32,8 @@ QString freeDestination(FileOperations &files, const QString &folder, const QStr
     const QString base = FileName::withoutExtension(name);
     const QString extension = FileName::extension(name);
     for (qint64 n = 1;; ++n) {
-        const QString numbered = base + QLatin1Char('_') + QString::number(n) + (extension.isEmpty() ? QString() : QLatin1Char('.') + extension);
+        const QString numbered = base + QLatin1Char('_') + QString::number(n)
+                                 + (extension.isEmpty() ? QString() : QLatin1Char('.') + extension);
         candidate = joined(folder, numbered);
         if (!planned.contains(candidate) && !files.exists(candidate))
             return candidate;
@@ -146,19 +147,36 @@ QString OrganizeCommit::otherVolumeText()
 
 QString OrganizeCommit::unusableTagFolderText()
 {
-    return QStringLiteral("A tag cannot be used as a folder name. Close this sheet and choose Session actions \u2192 Manage Tags to rename or merge it.");
+    return QStringLiteral(
+        "A tag cannot be used as a folder name. Close this sheet and choose Session actions \u2192 Manage Tags to rename or merge it.");
 }
 
-QString OrganizeCommit::prepareFoldersPrefix() { return QStringLiteral("Could not prepare destination folders: "); }
+QString OrganizeCommit::prepareFoldersPrefix()
+{
+    return QStringLiteral("Could not prepare destination folders: ");
+}
 QString OrganizeCommit::recordsFolderText(const QString &folder, const QString &description)
 {
-    return QStringLiteral("The records folder \u201C") + QDir::cleanPath(folder) + QStringLiteral("\u201D could not be made: ") + description;
+    return QStringLiteral("The records folder \u201C") + QDir::cleanPath(folder) + QStringLiteral("\u201D could not be made: ")
+           + description;
 }
 
-QString OrganizeCommit::recordPlanPrefix() { return QStringLiteral("Could not record planned file moves: "); }
-QString OrganizeCommit::recordMovePrefix() { return QStringLiteral("Could not record file move: "); }
-QString OrganizeCommit::finalizeRecordPrefix() { return QStringLiteral("Could not finalize file move record: "); }
-QString OrganizeCommit::manifestPrefix() { return QStringLiteral("Could not export JSON manifest: "); }
+QString OrganizeCommit::recordPlanPrefix()
+{
+    return QStringLiteral("Could not record planned file moves: ");
+}
+QString OrganizeCommit::recordMovePrefix()
+{
+    return QStringLiteral("Could not record file move: ");
+}
+QString OrganizeCommit::finalizeRecordPrefix()
+{
+    return QStringLiteral("Could not finalize file move record: ");
+}
+QString OrganizeCommit::manifestPrefix()
+{
+    return QStringLiteral("Could not export JSON manifest: ");
+}
 
 QString OrganizeCommit::remainsAtText(const QString &filename, const QString &path)
 {
@@ -198,13 +216,16 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
     if (exportFolder.isEmpty() || !QDir::isAbsolutePath(exportFolder))
         return refusal(prepareFoldersPrefix() + OrganizeError::fromErrno(ENOENT, request.destination.toString()).localizedDescription,
                        request.skippedCount);
-    auto prepareFailure = [&](const OrganizeError &error) { return refusal(prepareFoldersPrefix() + error.localizedDescription, request.skippedCount); };
+    auto prepareFailure = [&](const OrganizeError &error) {
+        return refusal(prepareFoldersPrefix() + error.localizedDescription, request.skippedCount);
+    };
     if (auto error = files.makeFolder(exportFolder))
         return prepareFailure(*error);
     for (const QString &name : std::as_const(distinctFolders)) {
         const QString path = joined(exportFolder, name);
         const auto found = files.entry(path);
-        if (const auto *entry = std::get_if<FileOperations::Entry>(&found); entry && entry->kind == FileOperations::Entry::Kind::symbolicLink)
+        if (const auto *entry = std::get_if<FileOperations::Entry>(&found);
+            entry && entry->kind == FileOperations::Entry::Kind::symbolicLink)
             return prepareFailure(OrganizeError::symbolicLinkFolder(path));
         if (auto error = files.makeFolder(path))
             return prepareFailure(*error);
@@ -212,10 +233,12 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
     // The records folder is not one of the user's: name it, so that the
     // user does not look for the fault in the destination.
     if (auto error = files.makeFolder(request.recordsFolder))
-        return refusal(prepareFoldersPrefix() + recordsFolderText(request.recordsFolder, error->localizedDescription), request.skippedCount);
+        return refusal(prepareFoldersPrefix() + recordsFolderText(request.recordsFolder, error->localizedDescription),
+                       request.skippedCount);
 
     OrganizeOutcome outcome;
-    outcome.recordPath = joined(QDir::cleanPath(request.recordsFolder), QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".json"));
+    outcome.recordPath = joined(QDir::cleanPath(request.recordsFolder),
+                                QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".json"));
     ExportResult &result = outcome.result;
     result.skippedCount = request.skippedCount;
     result.exportFolder = exportFolderURL;

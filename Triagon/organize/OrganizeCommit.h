@@ -45,6 +45,5 @@ public:
 
     // Runs the whole commit on the calling thread. The clock defaults to a
     // steady clock.
-    static OrganizeOutcome commit(const OrganizeRequest &request, FileOperations &files, const Progress &progress = {},
-                                  Clock clock = {});
+    static OrganizeOutcome commit(const OrganizeRequest &request, FileOperations &files, const Progress &progress = {}, Clock clock = {});
 };

@@ -4,8 +4,9 @@
 
 OrganizeError OrganizeError::changedSinceImport()
 {
-    return {triagonDomain, changedSinceImportCode,
-            QStringLiteral("The file changed since import. The original has been left in place; remove and re-import it before exporting.")};
+    return {
+        triagonDomain, changedSinceImportCode,
+        QStringLiteral("The file changed since import. The original has been left in place; remove and re-import it before exporting.")};
 }
 
 OrganizeError OrganizeError::notARegularFile(const QString &whatItIs)

@@ -34,9 +34,9 @@ void OrganizeRunner::start(OrganizeRequest request)
     // thread shows the progress, and it never blocks on a GUI thread that may
     // itself be waiting for it to finish.
     OrganizeCommit::Progress report = [this](double fraction, const QString &filename) {
-        QMetaObject::invokeMethod(this, [this, fraction, filename] { Q_EMIT progress(fraction, filename); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, fraction, filename] { Q_EMIT progress(fraction, filename); }, Qt::QueuedConnection);
     };
-    m_watcher.setFuture(QtConcurrent::run(&m_pool, [request = std::move(request), files, report, clock] {
-        return OrganizeCommit::commit(request, *files, report, clock);
-    }));
+    m_watcher.setFuture(QtConcurrent::run(
+        &m_pool, [request = std::move(request), files, report, clock] { return OrganizeCommit::commit(request, *files, report, clock); }));
 }

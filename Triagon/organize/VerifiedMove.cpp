@@ -32,8 +32,8 @@ bool VerifiedMove::hasClipOnOtherVolume(FileOperations &files, const QList<Clip>
     return false;
 }
 
-std::optional<OrganizeError> VerifiedMove::moveVerifyingSize(FileOperations &files, const QString &source,
-                                                             const QString &destination, qint64 expectedSize)
+std::optional<OrganizeError> VerifiedMove::moveVerifyingSize(FileOperations &files, const QString &source, const QString &destination,
+                                                             qint64 expectedSize)
 {
     QString failure;
     const auto arrived = files.entry(destination);

@@ -28,6 +28,6 @@ public:
     // at the source, code 3 when it could not be returned. The text starts
     // with what was wrong ("The file size changed during the move." or the
     // system's reason the destination could not be read).
-    static std::optional<OrganizeError> moveVerifyingSize(FileOperations &files, const QString &source,
-                                                          const QString &destination, qint64 expectedSize);
+    static std::optional<OrganizeError> moveVerifyingSize(FileOperations &files, const QString &source, const QString &destination,
+                                                          qint64 expectedSize);
 };

@@ -7,7 +7,8 @@
 
 // A guided tour: its identifier (what the list of finished tours stores) and
 // its cards in display order.
-struct Tour {
+struct Tour
+{
     QString id;
     QList<TourStep> steps;
 

@@ -10,6 +10,7 @@ constexpr GradientButton::Style chooseFootageStyle{
 } // namespace
 
 ChooseFootageButton::ChooseFootageButton(ColorSource accent, QWidget *parent)
-    : GradientButton(QStringLiteral("Choose Footage"), SymbolCatalog::drawer(QStringLiteral("plus.rectangle.on.folder")), chooseFootageStyle, std::move(accent), parent)
+    : GradientButton(QStringLiteral("Choose Footage"), SymbolCatalog::drawer(QStringLiteral("plus.rectangle.on.folder")),
+                     chooseFootageStyle, std::move(accent), parent)
 {
 }

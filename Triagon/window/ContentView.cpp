@@ -85,8 +85,7 @@ const QList<ContentView::ShortcutSection> &ContentView::keyboardShortcutSections
 
 QString ContentView::saveFailureMessage(const QString &error)
 {
-    return QStringLiteral("Your ratings and tags could not be written to disk, so recent triage work may be lost if you quit. ")
-           + error;
+    return QStringLiteral("Your ratings and tags could not be written to disk, so recent triage work may be lost if you quit. ") + error;
 }
 
 QString ContentView::restoreFailureMessage(const UnreadableSession &error)
@@ -94,15 +93,15 @@ QString ContentView::restoreFailureMessage(const UnreadableSession &error)
     if (error.keptAs.isEmpty())
         return QStringLiteral("The saved session file was empty, so Triagon started with an empty session.");
     const QString kept = error.keptAs == ClipStore::sessionFilePath()
-        ? QStringLiteral("The unreadable file is still at \u201C") + error.keptAs + QStringLiteral("\u201D.")
-        : QStringLiteral("The unreadable file was kept as \u201C") + error.keptAs + QStringLiteral("\u201D.");
-    return QStringLiteral("The saved session could not be read, so Triagon started with an empty session. ") + kept
-           + QStringLiteral(" (") + error.reason + QLatin1Char(')');
+                             ? QStringLiteral("The unreadable file is still at \u201C") + error.keptAs + QStringLiteral("\u201D.")
+                             : QStringLiteral("The unreadable file was kept as \u201C") + error.keptAs + QStringLiteral("\u201D.");
+    return QStringLiteral("The saved session could not be read, so Triagon started with an empty session. ") + kept + QStringLiteral(" (")
+           + error.reason + QLatin1Char(')');
 }
 
 ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &tourManager, QWidget *parent)
-    : QWidget(parent), m_store(store), m_settings(settings), m_tourManager(tourManager),
-      m_intake(new StoreIntake(store, this)), m_ownPanel(std::make_unique<OpenPanel>(this)), m_panel(m_ownPanel.get())
+    : QWidget(parent), m_store(store), m_settings(settings), m_tourManager(tourManager), m_intake(new StoreIntake(store, this)),
+      m_ownPanel(std::make_unique<OpenPanel>(this)), m_panel(m_ownPanel.get())
 {
     setObjectName(QStringLiteral("contentView"));
     setMinimumSize(800, 600);
@@ -135,7 +134,8 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     m_sidebarDivider = WidgetStyle::hairline(this, Qt::Vertical);
     contentRow->addWidget(m_sidebarDivider);
 
-    m_gridArea = new GridAreaView(m_store, m_settings, [this] { return m_settings.accentColor(); }, surfaceBg(), this);
+    m_gridArea = new GridAreaView(
+        m_store, m_settings, [this] { return m_settings.accentColor(); }, surfaceBg(), this);
     connect(m_gridArea, &GridAreaView::chooseFootage, this, &ContentView::chooseFootage);
     connect(m_gridArea, &GridAreaView::locateFiles, this, [this] { setShowMissingMedia(true); });
     m_gridArea->setNumberingResetHandler([this](const MarkerDetector::NumberingReset &reset) { reviewNumberingReset(reset); });
@@ -370,13 +370,13 @@ void ContentView::updateSheets()
     Q_EMIT windowStateChanged();
 }
 
-#define TRIAGON_SHEET_SETTER(setter, member)                                                                          \
-    void ContentView::setter(bool show)                                                                               \
-    {                                                                                                                 \
-        if (member == show)                                                                                           \
-            return;                                                                                                   \
-        member = show;                                                                                                \
-        updateSheets();                                                                                               \
+#define TRIAGON_SHEET_SETTER(setter, member)                                                                                               \
+    void ContentView::setter(bool show)                                                                                                    \
+    {                                                                                                                                      \
+        if (member == show)                                                                                                                \
+            return;                                                                                                                        \
+        member = show;                                                                                                                     \
+        updateSheets();                                                                                                                    \
     }
 
 TRIAGON_SHEET_SETTER(setShowMissingMedia, m_showMissingMedia)

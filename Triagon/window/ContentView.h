@@ -156,8 +156,8 @@ private:
     void showRestoreFailureIfNeeded();
     // Shows `alert` with the message, updates its text, or closes it when
     // there is no message; dismissing it by its button calls `dismissed`.
-    void showStoreAlert(QPointer<QMessageBox> &alert, const QString &name, const QString &title,
-                        const std::optional<QString> &message, const std::function<void()> &dismissed);
+    void showStoreAlert(QPointer<QMessageBox> &alert, const QString &name, const QString &title, const std::optional<QString> &message,
+                        const std::function<void()> &dismissed);
     // Presents and closes the sheets after a flag changed.
     void updateSheets();
     // Whether the window's surface is the fixed dark one (dark palettes) or

@@ -127,5 +127,6 @@ void DropZoneCard::paintEvent(QPaintEvent *)
     const QPointF centre(width() / 2.0, arrowTop + slot / 2);
     const qreal side = kArrowSize * m_arrowScale;
     const QRectF arrowBox(centre.x() - side / 2, centre.y() - side / 2, side, side);
-    SymbolCatalog::draw(painter, arrowBox, m_targeted ? u"arrow.down.circle.fill" : u"arrow.down.circle.dotted", m_targeted ? accentColor : shade(m_ink, 0.2));
+    SymbolCatalog::draw(painter, arrowBox, m_targeted ? u"arrow.down.circle.fill" : u"arrow.down.circle.dotted",
+                        m_targeted ? accentColor : shade(m_ink, 0.2));
 }

@@ -72,7 +72,8 @@ FilterSectionView::FilterSectionView(ClipStore &store, AppSettings &settings, QW
         m_ratingRows.append(row);
     }
 
-    m_hideUntouched = new SwitchRow(QStringLiteral("Hide untouched"), SymbolCatalog::drawer(QStringLiteral("eye")), SymbolCatalog::drawer(QStringLiteral("eye.slash")), this);
+    m_hideUntouched = new SwitchRow(QStringLiteral("Hide untouched"), SymbolCatalog::drawer(QStringLiteral("eye")),
+                                    SymbolCatalog::drawer(QStringLiteral("eye.slash")), this);
     m_hideUntouched->setObjectName(QStringLiteral("hideUntouchedRow"));
     connect(m_hideUntouched, &SwitchRow::toggled, this, [this](bool on) { m_store.setHideUntouched(on); });
     column->addWidget(m_hideUntouched);
@@ -134,9 +135,8 @@ void FilterSectionView::refreshTags()
         const FilterRow::ColorSource accent = [this] { return m_settings.accentColor(); };
         for (const QString &tag : tags) {
             auto *row = new FilterRow(tag, tagColor(tag), accent, m_tagBlock);
-            connect(row, &FilterRow::activated, this, [this, tag] {
-                m_store.setFilterTag(m_store.filterTag() == tag ? std::nullopt : std::optional<QString>(tag));
-            });
+            connect(row, &FilterRow::activated, this,
+                    [this, tag] { m_store.setFilterTag(m_store.filterTag() == tag ? std::nullopt : std::optional<QString>(tag)); });
             m_tagList->addWidget(row);
             row->show();
             m_tagRows.append(row);

@@ -74,8 +74,7 @@ void GridAreaView::setNumberingResetHandler(NumberingResetHandler handler)
 
 ClipGridView *GridAreaView::makeGrid()
 {
-    const GridEngines engines{m_store.thumbnailGenerator(), m_store.scrubPlayerPool(), m_store.audioScrubEngine(),
-                              m_store.waveformCache()};
+    const GridEngines engines{m_store.thumbnailGenerator(), m_store.scrubPlayerPool(), m_store.audioScrubEngine(), m_store.waveformCache()};
     auto *grid = new ClipGridView(&m_store, &m_settings, engines, m_audioEnabled, this);
     if (m_resetHandler)
         grid->setNumberingResetHandler(m_resetHandler);

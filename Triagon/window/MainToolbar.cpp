@@ -28,7 +28,8 @@ MainToolbar::MainToolbar(ContentView &window, QWidget *parent) : QWidget(parent)
     connect(m_sidebarButton, &QAbstractButton::clicked, this, [this] { m_window.setSidebarVisible(!m_window.sidebarVisible()); });
     m_row->addWidget(m_sidebarButton);
 
-    m_logo = new LogoView(20, [] { return brandAccentColor(); }, this);
+    m_logo = new LogoView(
+        20, [] { return brandAccentColor(); }, this);
     m_row->addWidget(m_logo);
 
     m_summaryGroup = new QWidget(this);
@@ -57,7 +58,8 @@ MainToolbar::MainToolbar(ContentView &window, QWidget *parent) : QWidget(parent)
     m_actions = new SessionActionsButton(m_window, this);
     m_row->addWidget(m_actions);
 
-    m_addClips = new QPushButton(SymbolCatalog::icon(QStringLiteral("plus.rectangle.on.folder"), QStringLiteral("folder-new")), QStringLiteral("Add Clips"), this);
+    m_addClips = new QPushButton(SymbolCatalog::icon(QStringLiteral("plus.rectangle.on.folder"), QStringLiteral("folder-new")),
+                                 QStringLiteral("Add Clips"), this);
     m_addClips->setObjectName(QStringLiteral("addClipsButton"));
     connect(m_addClips, &QPushButton::clicked, &m_window, &ContentView::chooseFootage);
     m_row->addWidget(m_addClips);

@@ -42,7 +42,8 @@ void OfflineStatusBar::showIcon()
 {
     // Drawn in the palette's text colour of the moment.
     const int side = 14;
-    m_icon->setPixmap(SymbolCatalog::icon(QStringLiteral("externaldrive.badge.exclamationmark"), QStringLiteral("drive-harddisk")).pixmap(side, side));
+    m_icon->setPixmap(
+        SymbolCatalog::icon(QStringLiteral("externaldrive.badge.exclamationmark"), QStringLiteral("drive-harddisk")).pixmap(side, side));
 }
 
 void OfflineStatusBar::changeEvent(QEvent *event)

@@ -8,8 +8,7 @@
 #include <QPainter>
 #include <QTextLayout>
 
-PathLabel::PathLabel(const QString &path, int maxLines, QWidget *parent)
-    : QWidget(parent), m_path(path), m_maxLines(qMax(1, maxLines))
+PathLabel::PathLabel(const QString &path, int maxLines, QWidget *parent) : QWidget(parent), m_path(path), m_maxLines(qMax(1, maxLines))
 {
     setFont(WidgetStyle::sizedFont(this, SheetChrome::captionPixels));
     setToolTip(plainToolTip(path));

@@ -36,8 +36,7 @@ QPixmap warningPicture(const QWidget *widget)
 
 } // namespace
 
-SessionTagRow::SessionTagRow(const QString &tag, bool editing, const QString &name, QWidget *parent)
-    : QWidget(parent), m_tag(tag)
+SessionTagRow::SessionTagRow(const QString &tag, bool editing, const QString &name, QWidget *parent) : QWidget(parent), m_tag(tag)
 {
     setObjectName(QStringLiteral("tagRow"));
     auto *row = new QHBoxLayout(this);

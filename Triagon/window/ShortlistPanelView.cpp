@@ -14,15 +14,14 @@
 
 QString ShortlistPanelView::totalsText(int clipCount, const QString &duration, const QString &size)
 {
-    return QString::number(clipCount) + (clipCount == 1 ? QStringLiteral(" clip") : QStringLiteral(" clips"))
-           + QStringLiteral(" \u00B7 ") + duration + QStringLiteral(" \u00B7 ") + size;
+    return QString::number(clipCount) + (clipCount == 1 ? QStringLiteral(" clip") : QStringLiteral(" clips")) + QStringLiteral(" \u00B7 ")
+           + duration + QStringLiteral(" \u00B7 ") + size;
 }
 
 QString ShortlistPanelView::totalsAccessibleName(int clipCount, const QString &duration, const QString &size)
 {
     // Always "clips", also for one.
-    return QStringLiteral("Shortlist: ") + QString::number(clipCount) + QStringLiteral(" clips, ") + duration
-           + QStringLiteral(", ") + size;
+    return QStringLiteral("Shortlist: ") + QString::number(clipCount) + QStringLiteral(" clips, ") + duration + QStringLiteral(", ") + size;
 }
 
 QString ShortlistPanelView::totalsHelp()
@@ -73,9 +72,8 @@ ShortlistPanelView::ShortlistPanelView(ClipStore &store, QWidget *parent) : QWid
         }
     }
     m_picker->setFixedWidth(60);
-    connect(m_picker, &SegmentedControl::activated, this, [this](int index) {
-        m_store.setFolderOrganization(allFolderOrganizations().value(index));
-    });
+    connect(m_picker, &SegmentedControl::activated, this,
+            [this](int index) { m_store.setFolderOrganization(allFolderOrganizations().value(index)); });
     headerRow->addWidget(m_picker);
     column->addLayout(headerRow);
 

@@ -83,8 +83,8 @@ SidebarView::SidebarView(ContentView &window, QWidget *parent) : QWidget(parent)
 
     frame->addWidget(WidgetStyle::hairline(this));
     m_organize = new GradientButton(
-        QStringLiteral("Organize Clips\u2026"), SymbolCatalog::drawer(QStringLiteral("checkmark.circle.fill")),
-        organizeStyle, [this] { return m_window.settings().accentColor(); }, this);
+        QStringLiteral("Organize Clips\u2026"), SymbolCatalog::drawer(QStringLiteral("checkmark.circle.fill")), organizeStyle,
+        [this] { return m_window.settings().accentColor(); }, this);
     m_organize->setObjectName(QStringLiteral("organizeButton"));
     m_organize->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     connect(m_organize, &QAbstractButton::clicked, this, [this] { m_window.setShowCommit(true); });

@@ -24,7 +24,8 @@ QString ToolsPanelView::numberingResetAccessibleName(qsizetype count)
 
 QString ToolsPanelView::removeMarkersText(qsizetype count)
 {
-    return QStringLiteral("Remove ") + QString::number(count) + (count == 1 ? QStringLiteral(" Marker Clip") : QStringLiteral(" Marker Clips"));
+    return QStringLiteral("Remove ") + QString::number(count)
+           + (count == 1 ? QStringLiteral(" Marker Clip") : QStringLiteral(" Marker Clips"));
 }
 
 QString ToolsPanelView::removeMarkersHelp()
@@ -45,7 +46,8 @@ ToolsPanelView::ToolsPanelView(ContentView &window, QWidget *parent) : QWidget(p
     connect(m_audioTriage, &QAbstractButton::clicked, this, [this] { m_window.setShowAudioTriage(true); });
     column->addWidget(m_audioTriage);
 
-    m_detectMarkers = new ToolRow(SymbolCatalog::drawer(QStringLiteral("hand.raised.fill")), QStringLiteral("Detect Hand Markers"), tool, this);
+    m_detectMarkers = new ToolRow(SymbolCatalog::drawer(QStringLiteral("hand.raised.fill")), QStringLiteral("Detect Hand Markers"), tool,
+                                  this);
     m_detectMarkers->setObjectName(QStringLiteral("detectMarkersTool"));
     connect(m_detectMarkers, &QAbstractButton::clicked, this, [this] { m_window.setShowMarkerDetect(true); });
     column->addWidget(m_detectMarkers);

@@ -33,7 +33,8 @@ ViewSectionView::ViewSectionView(ContentView &window, QWidget *parent) : QWidget
     sizeBlock->addLayout(sliderRow);
     column->addLayout(sizeBlock);
 
-    m_scrubAudio = new SwitchRow(QStringLiteral("Scrub audio"), SymbolCatalog::drawer(QStringLiteral("speaker.slash.fill")), SymbolCatalog::drawer(QStringLiteral("speaker.wave.2.fill")), this);
+    m_scrubAudio = new SwitchRow(QStringLiteral("Scrub audio"), SymbolCatalog::drawer(QStringLiteral("speaker.slash.fill")),
+                                 SymbolCatalog::drawer(QStringLiteral("speaker.wave.2.fill")), this);
     m_scrubAudio->setObjectName(QStringLiteral("scrubAudioRow"));
     m_scrubAudio->setSymbolColors({}, [this] { return m_window.settings().accentColor(); });
     connect(m_scrubAudio, &SwitchRow::toggled, this, [this](bool on) { m_window.setAudioEnabled(on); });

@@ -29,8 +29,7 @@ WindowSheets::WindowSheets(ContentView &window)
     : QObject(&window), m_window(window),
       m_shortcuts([this] { return new KeyboardShortcutsView(ContentView::keyboardShortcutSections(), &m_window); },
                   [this] { m_window.setShowKeyboardShortcuts(false); }),
-      m_missingMedia([this] { return new MissingMediaView(m_window.store(), &m_window); },
-                     [this] { m_window.setShowMissingMedia(false); }),
+      m_missingMedia([this] { return new MissingMediaView(m_window.store(), &m_window); }, [this] { m_window.setShowMissingMedia(false); }),
       m_sessionTags([this] { return new SessionTagsView(m_window.store(), m_window.settings(), &m_window); },
                     [this] { m_window.setShowSessionTags(false); }),
       m_resetReview(
@@ -149,4 +148,3 @@ QMessageBox *WindowSheets::newSessionConfirmation() const
 {
     return m_newSession.sheet<QMessageBox>();
 }
-

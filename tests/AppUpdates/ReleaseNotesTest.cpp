@@ -38,8 +38,8 @@ TEST(ReleaseNotes, currentNotesLeaveOutInstallationAndMatchTheVersionExactly)
     ASSERT_TRUE(bundle.write(QStringLiteral("ReleaseNotes"), kDocument));
     const auto notes = ReleaseNotes::current(QStringLiteral("1.4.0"), bundle.path());
     ASSERT_TRUE(notes);
-    EXPECT_EQ(*notes, (ReleaseNotes{QStringLiteral("1.4.0"),
-                                    {Section{QStringLiteral("Added"), {QStringLiteral("One"), QStringLiteral("Two")}}}}));
+    EXPECT_EQ(*notes,
+              (ReleaseNotes{QStringLiteral("1.4.0"), {Section{QStringLiteral("Added"), {QStringLiteral("One"), QStringLiteral("Two")}}}}));
 
     EXPECT_FALSE(ReleaseNotes::current(QStringLiteral("1.4.1"), bundle.path()));
     EXPECT_FALSE(ReleaseNotes::current(QStringLiteral("v1.4.0"), bundle.path()));
@@ -123,9 +123,8 @@ TEST(ReleaseNotes, sectionReaderBulletsParagraphsAndContinuations)
     ASSERT_EQ(sections.size(), 2);
     EXPECT_EQ(sections[0].title, QStringLiteral("Added"));
     EXPECT_EQ(sections[0].items, (QStringList{QStringLiteral("First bullet continues here"), QStringLiteral("not indented"),
-                                              QStringLiteral("Star bullet"), QStringLiteral("  spaced"),
-                                              QStringLiteral("nested"), QStringLiteral("Plain one plain two"),
-                                              QStringLiteral("Third paragraph")}));
+                                              QStringLiteral("Star bullet"), QStringLiteral("  spaced"), QStringLiteral("nested"),
+                                              QStringLiteral("Plain one plain two"), QStringLiteral("Third paragraph")}));
     // Equal titles are not merged; an empty section is dropped.
     EXPECT_EQ(sections[1], (Section{QStringLiteral("Added"), {QStringLiteral("again")}}));
 

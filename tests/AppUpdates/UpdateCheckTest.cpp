@@ -60,8 +60,8 @@ TEST(UpdateFeed, parsesVersionPageAndNotes)
 
 TEST(UpdateFeed, refusesWhatIsNotAFeed)
 {
-    for (const char *json : {"", "not json", "[]", R"({"url": "https://example.org"})", R"({"version": 2})",
-                             R"({"version": "2.0-rc1"})", R"({"version": "1.4"} trailing)"}) {
+    for (const char *json : {"", "not json", "[]", R"({"url": "https://example.org"})", R"({"version": 2})", R"({"version": "2.0-rc1"})",
+                             R"({"version": "1.4"} trailing)"}) {
         QString error;
         EXPECT_FALSE(UpdateFeed::parse(json, &error)) << json;
         EXPECT_FALSE(error.isEmpty()) << json;
@@ -71,8 +71,8 @@ TEST(UpdateFeed, refusesWhatIsNotAFeed)
 // The page is opened in the browser: only web addresses are taken from a feed.
 TEST(UpdateFeed, downloadPageMustBeAWebAddress)
 {
-    for (const char *url : {"javascript:alert(1)", "file:///etc/passwd", "ftp://example.org/x", "https://", "not a url",
-                            "smb://host/share"}) {
+    for (const char *url :
+         {"javascript:alert(1)", "file:///etc/passwd", "ftp://example.org/x", "https://", "not a url", "smb://host/share"}) {
         const QByteArray json = QByteArray(R"({"version": "9", "url": ")") + url + R"("})";
         const auto feed = UpdateFeed::parse(json);
         ASSERT_TRUE(feed) << url;
@@ -186,16 +186,14 @@ TEST_F(AppUpdaterTest, reportsUpToDateNewVersionAndFailures)
         EXPECT_EQ(finished.count(), 1);
     }
     {
-        AppUpdater updater(true, QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.json"))),
-                           QStringLiteral("1.0.0"));
+        AppUpdater updater(true, QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.json"))), QStringLiteral("1.0.0"));
         const auto result = check(updater);
         ASSERT_TRUE(result);
         EXPECT_EQ(result->kind, UpdateCheckResult::Kind::failed);
         EXPECT_FALSE(result->errorMessage.isEmpty());
     }
     {
-        AppUpdater updater(true, feedFile(QByteArray(2 * 1024 * 1024, ' ') + R"({"version": "9"})"),
-                           QStringLiteral("1.0.0"));
+        AppUpdater updater(true, feedFile(QByteArray(2 * 1024 * 1024, ' ') + R"({"version": "9"})"), QStringLiteral("1.0.0"));
         const auto result = check(updater);
         ASSERT_TRUE(result);
         EXPECT_EQ(result->kind, UpdateCheckResult::Kind::failed);

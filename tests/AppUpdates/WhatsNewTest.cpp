@@ -157,12 +157,12 @@ TEST(WhatsNewView, titleSectionsSymbolsAndColours)
     EXPECT_EQ(view.width(), WhatsNewView::sheetWidth);
 
     const std::pair<const char *, const char *> symbols[] = {
-        {"Added", "plus.circle.fill"},      {"Features", "plus.circle.fill"},
-        {"New", "plus.circle.fill"},        {"Changed", "arrow.triangle.2.circlepath.circle.fill"},
+        {"Added", "plus.circle.fill"},        {"Features", "plus.circle.fill"},
+        {"New", "plus.circle.fill"},          {"Changed", "arrow.triangle.2.circlepath.circle.fill"},
         {"Improved", "arrow.up.circle.fill"}, {"Improvements", "arrow.up.circle.fill"},
-        {"Fixed", "checkmark.circle.fill"}, {"Fixes", "checkmark.circle.fill"},
-        {"Removed", "minus.circle.fill"},   {"Deprecated", "exclamationmark.triangle.fill"},
-        {"Security", "lock.circle.fill"},   {"Current limitations", "info.circle.fill"},
+        {"Fixed", "checkmark.circle.fill"},   {"Fixes", "checkmark.circle.fill"},
+        {"Removed", "minus.circle.fill"},     {"Deprecated", "exclamationmark.triangle.fill"},
+        {"Security", "lock.circle.fill"},     {"Current limitations", "info.circle.fill"},
         {"Known issues", "info.circle.fill"}, {"fixes", "circle.fill"},
         {"Something else", "circle.fill"}};
     for (const auto &[title, symbol] : symbols)
@@ -196,7 +196,9 @@ TEST(WhatsNewView, manyItemsScrollWhileTitleAndButtonStay)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
     EXPECT_EQ(child<QScrollArea>(&view, "whatsNewScroll")->height(), WhatsNewView::maxScrollHeight);
     EXPECT_GT(child<QScrollArea>(&view, "whatsNewScroll")->verticalScrollBar()->maximum(), 0);
-    child<QScrollArea>(&view, "whatsNewScroll")->verticalScrollBar()->setValue(child<QScrollArea>(&view, "whatsNewScroll")->verticalScrollBar()->maximum());
+    child<QScrollArea>(&view, "whatsNewScroll")
+        ->verticalScrollBar()
+        ->setValue(child<QScrollArea>(&view, "whatsNewScroll")->verticalScrollBar()->maximum());
     EXPECT_TRUE(view.dismissButton()->isVisible());
     EXPECT_TRUE(view.titleLabel()->isVisible());
 

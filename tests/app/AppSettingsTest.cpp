@@ -15,8 +15,7 @@ namespace {
 const QString kTagsCorrupt = QStringLiteral("Custom tags setting is corrupt \u2014 falling back to built-in defaults");
 const QString kModifiersCorrupt = QStringLiteral("Scrub modifiers setting is corrupt \u2014 falling back to defaults");
 const QString kTagsEncodeFailed = QStringLiteral("Failed to encode custom tags \u2014 change will not persist");
-const QString kModifiersEncodeFailed =
-    QStringLiteral("Failed to encode scrub modifiers \u2014 change will not persist");
+const QString kModifiersEncodeFailed = QStringLiteral("Failed to encode scrub modifiers \u2014 change will not persist");
 constexpr const char *kSettingsCategory = "com.brinkwolder.Triagon.settings";
 
 class AppSettingsTest : public SettingsFileFixture
@@ -49,9 +48,9 @@ TEST_F(AppSettingsTest, emptySettingsReadAsDefaultsAndWriteNothing)
     EXPECT_EQ(settings.themeColor(), ThemeColor::orange);
     EXPECT_EQ(settings.accentColor(), QColor(249, 115, 22));
 
-    const QStringList builtIn{QStringLiteral("Action"),      QStringLiteral("Three"),     QStringLiteral("Dunk"),
-                              QStringLiteral("Huddle"),      QStringLiteral("Warmup"),    QStringLiteral("Establishment"),
-                              QStringLiteral("Interview"),   QStringLiteral("Celebration"), QStringLiteral("Defense"),
+    const QStringList builtIn{QStringLiteral("Action"),    QStringLiteral("Three"),       QStringLiteral("Dunk"),
+                              QStringLiteral("Huddle"),    QStringLiteral("Warmup"),      QStringLiteral("Establishment"),
+                              QStringLiteral("Interview"), QStringLiteral("Celebration"), QStringLiteral("Defense"),
                               QStringLiteral("Fast Break")};
     EXPECT_EQ(settings.decodedDefaultTags(), builtIn);
     const QList<ScrubModifier> defaults{{ModifierKey::option, 3.0}, {ModifierKey::command, 1.0}};
@@ -90,10 +89,8 @@ TEST_F(AppSettingsTest, everyKeyRoundTripsThroughTheFileOfAnEarlierRun)
     QSettings raw(reopened(path), QSettings::IniFormat);
     EXPECT_EQ(raw.value(QStringLiteral("defaultGridColumns")).toString(), QStringLiteral("4"));
     EXPECT_EQ(raw.value(QStringLiteral("markerConfidenceThreshold.v2")).toString(), QStringLiteral("0.45"));
-    EXPECT_EQ(raw.value(QStringLiteral("scrubModifiersJSON")).toString(),
-              QStringLiteral("[{\"key\":\"shift\",\"seconds\":0.5}]"));
-    EXPECT_EQ(raw.value(QStringLiteral("customDefaultTags")).toString(),
-              QStringLiteral("[\"Goal\",\"Save, late\",\"\\\"Q\\\"\"]"));
+    EXPECT_EQ(raw.value(QStringLiteral("scrubModifiersJSON")).toString(), QStringLiteral("[{\"key\":\"shift\",\"seconds\":0.5}]"));
+    EXPECT_EQ(raw.value(QStringLiteral("customDefaultTags")).toString(), QStringLiteral("[\"Goal\",\"Save, late\",\"\\\"Q\\\"\"]"));
     EXPECT_EQ(raw.value(QStringLiteral("hasCustomTags")).toString(), QStringLiteral("true"));
 
     AppSettings later(reopened(path));
@@ -101,8 +98,7 @@ TEST_F(AppSettingsTest, everyKeyRoundTripsThroughTheFileOfAnEarlierRun)
     EXPECT_EQ(later.defaultFolderOrganization(), FolderOrganization::byRating);
     EXPECT_EQ(later.defaultGridColumns(), 4);
     EXPECT_TRUE(later.hasCustomTags());
-    EXPECT_EQ(later.decodedDefaultTags(),
-              (QStringList{QStringLiteral("Goal"), QStringLiteral("Save, late"), QStringLiteral("\"Q\"")}));
+    EXPECT_EQ(later.decodedDefaultTags(), (QStringList{QStringLiteral("Goal"), QStringLiteral("Save, late"), QStringLiteral("\"Q\"")}));
     EXPECT_EQ(later.decodedScrubModifiers(), (QList<ScrubModifier>{{ModifierKey::shift, 0.5}}));
     EXPECT_FALSE(later.showAudioPeaks());
     EXPECT_DOUBLE_EQ(later.markerMaxDuration(), 2.5);
@@ -263,8 +259,7 @@ TEST_F(AppSettingsTest, scrubModifiersFallBackAsAWhole)
 
     AppSettings valid(freshFile("[General]\nscrubModifiersJSON=\"[{\\\"key\\\":\\\"control\\\",\\\"seconds\\\":4.5},"
                                 "{\\\"seconds\\\":2,\\\"key\\\":\\\"option\\\",\\\"extra\\\":true}]\"\n"));
-    EXPECT_EQ(valid.decodedScrubModifiers(),
-              (QList<ScrubModifier>{{ModifierKey::control, 4.5}, {ModifierKey::option, 2.0}}));
+    EXPECT_EQ(valid.decodedScrubModifiers(), (QList<ScrubModifier>{{ModifierKey::control, 4.5}, {ModifierKey::option, 2.0}}));
 }
 
 TEST_F(AppSettingsTest, storingScrubModifiers)
@@ -274,8 +269,7 @@ TEST_F(AppSettingsTest, storingScrubModifiers)
     QSignalSpy modifiersChanged(&settings, &AppSettings::scrubModifiersChanged);
 
     settings.setScrubModifiers({{ModifierKey::command, 10.0}, {ModifierKey::shift, 0.5}});
-    EXPECT_EQ(settings.scrubModifiersJSON(),
-              QStringLiteral("[{\"key\":\"command\",\"seconds\":10},{\"key\":\"shift\",\"seconds\":0.5}]"));
+    EXPECT_EQ(settings.scrubModifiersJSON(), QStringLiteral("[{\"key\":\"command\",\"seconds\":10},{\"key\":\"shift\",\"seconds\":0.5}]"));
     EXPECT_EQ(modifiersChanged.count(), 1);
 
     // An empty list is stored as such but is in effect as the defaults; the

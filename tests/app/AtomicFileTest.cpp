@@ -37,7 +37,9 @@ TEST(AtomicFile, ReplacesWholeKeepsPermissionsAndWritesThroughALink)
     ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     EXPECT_FALSE(AtomicFile::write(path, "second"));
     EXPECT_EQ(fileBytes(path), QByteArray("second"));
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 

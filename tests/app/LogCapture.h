@@ -13,7 +13,8 @@
 class LogCapture
 {
 public:
-    struct Entry {
+    struct Entry
+    {
         QtMsgType type;
         QString message;
     };

@@ -17,9 +17,8 @@ TEST(ThemeColor, rawValuesMatchExactlyAndUnknownTextsAreTheBrandColour)
     QStringList raws;
     for (ThemeColor theme : allThemeColors())
         raws.append(themeColorRawValue(theme));
-    EXPECT_EQ(raws, (QStringList{QStringLiteral("Orange"), QStringLiteral("Blue"), QStringLiteral("Purple"),
-                                 QStringLiteral("Pink"), QStringLiteral("Red"), QStringLiteral("Green"),
-                                 QStringLiteral("Teal")}));
+    EXPECT_EQ(raws, (QStringList{QStringLiteral("Orange"), QStringLiteral("Blue"), QStringLiteral("Purple"), QStringLiteral("Pink"),
+                                 QStringLiteral("Red"), QStringLiteral("Green"), QStringLiteral("Teal")}));
     for (ThemeColor theme : allThemeColors())
         EXPECT_EQ(themeColorFromRawValue(themeColorRawValue(theme)), theme);
 
@@ -73,10 +72,8 @@ TEST(ModifierKey, rawValuesNamesAndTheQtMapping)
         raws.append(modifierKeyRawValue(key));
         names.append(modifierKeyName(key));
     }
-    EXPECT_EQ(raws, (QStringList{QStringLiteral("option"), QStringLiteral("command"), QStringLiteral("control"),
-                                 QStringLiteral("shift")}));
-    EXPECT_EQ(names, (QStringList{QStringLiteral("Alt"), QStringLiteral("Ctrl"), QStringLiteral("Meta"),
-                                  QStringLiteral("Shift")}));
+    EXPECT_EQ(raws, (QStringList{QStringLiteral("option"), QStringLiteral("command"), QStringLiteral("control"), QStringLiteral("shift")}));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Alt"), QStringLiteral("Ctrl"), QStringLiteral("Meta"), QStringLiteral("Shift")}));
     EXPECT_FALSE(modifierKeyFromRawValue(QStringLiteral("fn")));
     EXPECT_FALSE(modifierKeyFromRawValue(QStringLiteral("Option")));
 

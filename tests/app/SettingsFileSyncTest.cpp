@@ -115,9 +115,9 @@ TEST_F(SettingsFileSyncTest, AFullDiskLeavesTheSettingsFileAsItWas)
             EXPECT_EQ(log.entries()[0].message.toStdString(), (QStringLiteral("Settings could not be written to ") + path).toStdString());
             EXPECT_EQ(settings.markerTagBase().toStdString(), "slate");
         } else {
-            EXPECT_EQ(log.entries()[0].message.toStdString(),
-                      (QStringLiteral("Settings could not be written whole to ") + path + QStringLiteral("; the previous settings were kept"))
-                          .toStdString());
+            EXPECT_EQ(log.entries()[0].message.toStdString(), (QStringLiteral("Settings could not be written whole to ") + path
+                                                               + QStringLiteral("; the previous settings were kept"))
+                                                                  .toStdString());
             // What reads back is what the file holds.
             EXPECT_EQ(settings.markerTagBase().toStdString(), "clap");
         }

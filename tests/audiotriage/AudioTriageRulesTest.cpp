@@ -89,7 +89,8 @@ TEST(AudioTriagePlan, LoudFirstThenQuietWithoutTheLoudClips)
 {
     // 3 results at 50 %: two loud, two quiet; the middle clip stays loud only.
     const QList<AudioTriageResult> list = evenResults(3);
-    const AudioTriagePlan plan = AudioTriagePlan::make(percentage(AudioTriageRule::loud(), 50), percentage(AudioTriageRule::quiet(), 50), list);
+    const AudioTriagePlan plan = AudioTriagePlan::make(percentage(AudioTriageRule::loud(), 50), percentage(AudioTriageRule::quiet(), 50),
+                                                       list);
     EXPECT_EQ(plan.pairs, pair(list[0], QStringLiteral("Loud Peaks")) + pair(list[1], QStringLiteral("Loud Peaks"))
                               + pair(list[2], QStringLiteral("Quiet")));
     // The summary announces what the apply does, not the two counts as they stand.
@@ -101,7 +102,8 @@ TEST(AudioTriagePlan, LoudFirstThenQuietWithoutTheLoudClips)
 TEST(AudioTriagePlan, ThresholdQuietClipsInScoreOrder)
 {
     const QList<AudioTriageResult> list = results({0.4f, 0.04f, 0.3f, 0.02f});
-    const AudioTriagePlan plan = AudioTriagePlan::make(threshold(AudioTriageRule::loud(), 0.3), threshold(AudioTriageRule::quiet(), 0.05), list);
+    const AudioTriagePlan plan = AudioTriagePlan::make(threshold(AudioTriageRule::loud(), 0.3), threshold(AudioTriageRule::quiet(), 0.05),
+                                                       list);
     EXPECT_EQ(plan.pairs, pair(list[0], QStringLiteral("Loud Peaks")) + pair(list[2], QStringLiteral("Loud Peaks"))
                               + pair(list[1], QStringLiteral("Quiet")) + pair(list[3], QStringLiteral("Quiet")));
     EXPECT_EQ(plan.untouched, 0);

@@ -77,8 +77,8 @@ TEST(AudioTriageRun, EqualScoresKeepTheStoreOrder)
                             mediaClip(QStringLiteral("silence.mp4"))};
     store.setClips(clips);
     const RunRecord record = runToEnd(store, clips);
-    EXPECT_EQ(names(*record.results), (QStringList{QStringLiteral("silence_mono16k.mov"), QStringLiteral("noaudio.mp4"),
-                                                   QStringLiteral("silence.mp4")}));
+    EXPECT_EQ(names(*record.results),
+              (QStringList{QStringLiteral("silence_mono16k.mov"), QStringLiteral("noaudio.mp4"), QStringLiteral("silence.mp4")}));
 }
 
 TEST(AudioTriageRun, AnOfflineClipIsListedButMeasuredAgainWhenItIsBack)

@@ -59,10 +59,10 @@ struct RunRecord
 
 inline void record(AudioTriageRun *run, RunRecord &into)
 {
-    QObject::connect(run, &AudioTriageRun::progress, run,
-                     [&into](qsizetype index, const QString &name) { into.progress.append({index, name}); });
-    QObject::connect(run, &AudioTriageRun::finished, run,
-                     [&into](const QList<AudioTriageResult> &results) { into.results = results; });
+    QObject::connect(run, &AudioTriageRun::progress, run, [&into](qsizetype index, const QString &name) {
+        into.progress.append({index, name});
+    });
+    QObject::connect(run, &AudioTriageRun::finished, run, [&into](const QList<AudioTriageResult> &results) { into.results = results; });
 }
 
 inline QStringList names(const QList<AudioTriageResult> &results)

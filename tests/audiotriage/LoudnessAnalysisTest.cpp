@@ -119,9 +119,9 @@ TEST(LoudnessAnalysis, SilenceMeasuresZeros)
 
 TEST(LoudnessAnalysis, StreamedFiguresEqualTheWholeTrackComputation)
 {
-    for (const QString &name : {QStringLiteral("tone_half_mono16k.mov"), QStringLiteral("tone_half_stereo48k.mkv"),
-                                QStringLiteral("burst_mono16k.mov"), QStringLiteral("burst.mp4"),
-                                QStringLiteral("pattern_1080p30.mp4"), QStringLiteral("truncated_tone.mov")}) {
+    for (const QString &name :
+         {QStringLiteral("tone_half_mono16k.mov"), QStringLiteral("tone_half_stereo48k.mkv"), QStringLiteral("burst_mono16k.mov"),
+          QStringLiteral("burst.mp4"), QStringLiteral("pattern_1080p30.mp4"), QStringLiteral("truncated_tone.mov")}) {
         SCOPED_TRACE(name.toStdString());
         const QString path = TestMedia::path(name);
         const std::vector<qint16> track = decodedTrack(path);
@@ -243,7 +243,8 @@ TEST(LoudnessAnalysis, FilesWithoutReadableSoundGiveZeros)
         expectZeros(result.metrics);
         ASSERT_EQ(log.entries().size(), 1);
         EXPECT_EQ(log.entries().first().type, QtCriticalMsg);
-        EXPECT_TRUE(log.entries().first().message.startsWith(QStringLiteral("Loudness analysis: cannot read ") + name + QStringLiteral(": ")))
+        EXPECT_TRUE(
+            log.entries().first().message.startsWith(QStringLiteral("Loudness analysis: cannot read ") + name + QStringLiteral(": ")))
             << log.entries().first().message.toStdString();
     }
 }

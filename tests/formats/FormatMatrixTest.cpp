@@ -78,10 +78,10 @@ QByteArray decodedSoundOf(const QString &path)
 {
     // The ffmpeg tool's own decode of the first sound track, as the analysis takes it.
     QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                                            QStringLiteral("-nostdin"), QStringLiteral("-i"), path, QStringLiteral("-map"),
-                                            QStringLiteral("0:a:0"), QStringLiteral("-ac"), QStringLiteral("1"), QStringLiteral("-ar"),
-                                            QStringLiteral("16000"), QStringLiteral("-f"), QStringLiteral("s16le"), QStringLiteral("-")});
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                  QStringLiteral("-i"), path, QStringLiteral("-map"), QStringLiteral("0:a:0"), QStringLiteral("-ac"), QStringLiteral("1"),
+                  QStringLiteral("-ar"), QStringLiteral("16000"), QStringLiteral("-f"), QStringLiteral("s16le"), QStringLiteral("-")});
     ffmpeg.waitForFinished(waitMs);
     return ffmpeg.readAllStandardOutput();
 }
@@ -245,7 +245,8 @@ TEST_P(FormatMatrixTest, FrameStatisticsAreThoseOfTheFirstFrame)
     FFmpegVideoDecoder decoder;
     ASSERT_TRUE(decoder.open(path(), 1));
     ASSERT_TRUE(decoder.decodeNextFrame());
-    const MarkerDetector::Metrics expected = MarkerDetector::metrics(format().duration, decoder.frameImage(MarkerDetector::frameRequestSize));
+    const MarkerDetector::Metrics expected = MarkerDetector::metrics(format().duration,
+                                                                     decoder.frameImage(MarkerDetector::frameRequestSize));
     ASSERT_TRUE(expected.frame.has_value());
 
     Clip clip;

@@ -58,8 +58,7 @@ TEST(CardAccessibility, EachCardIsOneButtonWithTheSummaryTheHintAndTheSelectedSt
     EXPECT_EQ(first->childCount(), 0); // the poster, stars and chips are not separate elements
 
     QAccessibleInterface *second = accessibleOf(f.card(1));
-    EXPECT_EQ(second->text(QAccessible::Name),
-              QStringLiteral("B002.mov, 4.0s, 1080p, 3 of 5 stars, tagged Action, Dunk, hand marker"));
+    EXPECT_EQ(second->text(QAccessible::Name), QStringLiteral("B002.mov, 4.0s, 1080p, 3 of 5 stars, tagged Action, Dunk, hand marker"));
     EXPECT_TRUE(second->state().selected);
     EXPECT_TRUE(second->state().selectable);
 
@@ -86,9 +85,9 @@ TEST(CardAccessibility, TheNamedActionsOpenRateAndRemoveAndRatingFollowsTheSelec
     Clip offline = testClip(QStringLiteral("c.mov"));
     offline.isMissing = true;
     GridFixture f({testClip(QStringLiteral("a.mov")), testClip(QStringLiteral("b.mov")), offline});
-    const QStringList expected{QStringLiteral("Open"),         QStringLiteral("Rate 1 star"),  QStringLiteral("Rate 2 stars"),
-                               QStringLiteral("Rate 3 stars"), QStringLiteral("Rate 4 stars"), QStringLiteral("Rate 5 stars"),
-                               QStringLiteral("Remove from Triage")};
+    const QStringList expected{
+        QStringLiteral("Open"),         QStringLiteral("Rate 1 star"),  QStringLiteral("Rate 2 stars"),      QStringLiteral("Rate 3 stars"),
+        QStringLiteral("Rate 4 stars"), QStringLiteral("Rate 5 stars"), QStringLiteral("Remove from Triage")};
     for (int i = 0; i < 3; ++i) {
         QAccessibleActionInterface *actions = accessibleOf(f.card(i))->actionInterface();
         ASSERT_NE(actions, nullptr);
@@ -136,8 +135,8 @@ TEST(CardAccessibility, TheGridListsItsLiveCardsInScreenOrderAndTheKeyboardsClip
         if (name.endsWith(QStringLiteral("unrated")))
             cards << name.section(QLatin1Char(','), 0, 0);
     }
-    EXPECT_EQ(cards, (QStringList{QStringLiteral("c0.mov"), QStringLiteral("c1.mov"), QStringLiteral("c2.mov"),
-                                  QStringLiteral("c3.mov"), QStringLiteral("c4.mov"), QStringLiteral("c5.mov")}));
+    EXPECT_EQ(cards, (QStringList{QStringLiteral("c0.mov"), QStringLiteral("c1.mov"), QStringLiteral("c2.mov"), QStringLiteral("c3.mov"),
+                                  QStringLiteral("c4.mov"), QStringLiteral("c5.mov")}));
     EXPECT_GE(grid->indexOfChild(accessibleOf(f.card(4))), 0);
     EXPECT_EQ(grid->child(grid->indexOfChild(accessibleOf(f.card(4))))->object(), f.card(4));
 
@@ -211,8 +210,8 @@ TEST(CardAccessibility, TheOpenPlayerIsTheGridsFirstElementWithItsNamedControls)
     f.grid->expandClip(f.clip(0));
     QStringList names;
     collectNames(grid->child(0), names);
-    for (const char *name : {"Player", "Show in File Manager", "Close", "Timeline", "Play", "Step back one frame",
-                             "Step forward one frame", "Rating", "Rate 1 star", "Rate 5 stars", "Add tag"})
+    for (const char *name : {"Player", "Show in File Manager", "Close", "Timeline", "Play", "Step back one frame", "Step forward one frame",
+                             "Rating", "Rate 1 star", "Rate 5 stars", "Add tag"})
         EXPECT_TRUE(names.contains(QString::fromUtf8(name))) << name;
     names.clear();
     collectNames(grid, names);

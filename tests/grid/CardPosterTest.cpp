@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-
 TEST(CardPoster, ACardShowsThePosterOfItsFileAtTheSizeShownAndCachesIt)
 {
     ThumbnailGenerator thumbnails;

@@ -52,7 +52,7 @@ TEST(CardRename, TheFieldEditsTheNameWithoutItsExtensionAndReturnCommits)
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_FALSE(card->isRenaming());
     EXPECT_FALSE(f.store->renamingClipID().has_value());
-    EXPECT_TRUE(f.grid->renameDismissedRecently()); // the Return does not also open the clip
+    EXPECT_TRUE(f.grid->renameDismissedRecently());                         // the Return does not also open the clip
     EXPECT_EQ(f.store->clips().at(0).filename, QStringLiteral("B002.MOV")); // the store keeps the extension
 
     f.card(1)->startRename();
@@ -99,13 +99,14 @@ TEST(CardMenu, ItemsAndTheirEnablementFollowTheClip)
     f.store->setAvailableTags({}); // and no clip carries a tag
 
     std::unique_ptr<QMenu> menu(f.card(0)->makeContextMenu(nullptr));
-    EXPECT_EQ(texts(menu->actions()), (QStringList{QStringLiteral("Rate"), QStringLiteral("Tag"), QStringLiteral("-"), QStringLiteral("Expand"),
-                                                   QStringLiteral("Show in File Manager"), QStringLiteral("Rename..."), QStringLiteral("-"),
-                                                   QStringLiteral("Remove from Triage")}));
+    EXPECT_EQ(texts(menu->actions()),
+              (QStringList{QStringLiteral("Rate"), QStringLiteral("Tag"), QStringLiteral("-"), QStringLiteral("Expand"),
+                           QStringLiteral("Show in File Manager"), QStringLiteral("Rename..."), QStringLiteral("-"),
+                           QStringLiteral("Remove from Triage")}));
     QMenu *rate = find(menu.get(), QStringLiteral("Rate"))->menu();
-    EXPECT_EQ(texts(rate->actions()), (QStringList{QStringLiteral("★☆☆☆☆"), QStringLiteral("★★☆☆☆"), QStringLiteral("★★★☆☆"),
-                                                   QStringLiteral("★★★★☆"), QStringLiteral("★★★★★"), QStringLiteral("-"),
-                                                   QStringLiteral("Clear Rating")}));
+    EXPECT_EQ(texts(rate->actions()),
+              (QStringList{QStringLiteral("★☆☆☆☆"), QStringLiteral("★★☆☆☆"), QStringLiteral("★★★☆☆"), QStringLiteral("★★★★☆"),
+                           QStringLiteral("★★★★★"), QStringLiteral("-"), QStringLiteral("Clear Rating")}));
     EXPECT_FALSE(find(rate, QStringLiteral("Clear Rating"))->isEnabled()); // unrated
     // An empty catalogue: only "New Tag...", without a divider.
     EXPECT_EQ(texts(find(menu.get(), QStringLiteral("Tag"))->menu()->actions()), QStringList{QStringLiteral("New Tag...")});
@@ -119,7 +120,8 @@ TEST(CardMenu, ItemsAndTheirEnablementFollowTheClip)
     QMenu *rate2 = find(second.get(), QStringLiteral("Rate"))->menu();
     EXPECT_TRUE(find(rate2, QStringLiteral("Clear Rating"))->isEnabled());
     QMenu *tag = find(second.get(), QStringLiteral("Tag"))->menu();
-    EXPECT_EQ(texts(tag->actions()), (QStringList{QStringLiteral("Action"), QStringLiteral("Dunk"), QStringLiteral("-"), QStringLiteral("New Tag...")}));
+    EXPECT_EQ(texts(tag->actions()),
+              (QStringList{QStringLiteral("Action"), QStringLiteral("Dunk"), QStringLiteral("-"), QStringLiteral("New Tag...")}));
     EXPECT_FALSE(find(tag, QStringLiteral("Action"))->isChecked());
     EXPECT_TRUE(find(tag, QStringLiteral("Dunk"))->isChecked());
     QAction *marker = find(second.get(), QStringLiteral("Hand Marker"));

@@ -212,13 +212,14 @@ TEST(GridKeyboard, MovingTheSelectionScrollsItsCardIntoView)
     ClipThumbnailView *card = f.card(30);
     ASSERT_NE(card, nullptr);
     const QRect visible = f.grid->viewport()->rect();
-    EXPECT_TRUE(visible.contains(card->geometry().adjusted(ClipThumbnailView::margin, ClipThumbnailView::margin,
-                                                           -ClipThumbnailView::margin, -ClipThumbnailView::margin)));
+    EXPECT_TRUE(visible.contains(card->geometry().adjusted(ClipThumbnailView::margin, ClipThumbnailView::margin, -ClipThumbnailView::margin,
+                                                           -ClipThumbnailView::margin)));
 }
 
 TEST(GridKeyboard, CtrlASelectsEveryDisplayedClipAndAPlainAIsIgnored)
 {
-    GridFixture f({testClip(QStringLiteral("a.mov"), 1, 3), testClip(QStringLiteral("b.mov"), 1, 3), testClip(QStringLiteral("c.mov"), 1, 1)});
+    GridFixture f(
+        {testClip(QStringLiteral("a.mov"), 1, 3), testClip(QStringLiteral("b.mov"), 1, 3), testClip(QStringLiteral("c.mov"), 1, 1)});
     f.store->setFilterRating(3);
     selectNothing(f);
     EXPECT_FALSE(pressKey(f.grid.get(), Qt::Key_A, QStringLiteral("a")));

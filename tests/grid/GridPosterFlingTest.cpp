@@ -140,7 +140,6 @@ TEST(GridPosterFling, HoldingPageDownAsksOnlyForThePostersOfTheScreenItStopsAt)
             EXPECT_FALSE(card->posterImage().isNull()) << card->clip().filename.toStdString();
         }
     }
-
 }
 
 TEST(GridPosterFling, ACardThatLeavesBeforeItsDecodeStartsAsksAgainWhenItComesBack)

@@ -52,7 +52,7 @@ TEST(GridSections, TagSectionsInCodePointOrderWithUntaggedLastAndClipsInEachOfTh
     const QList<ClipSection> sections = clipSections(clips, GroupMode::category);
     // Upper case before lower case; "Untagged" last although "U" < "Z".
     EXPECT_EQ(titles(sections), (QStringList{QStringLiteral("Action"), QStringLiteral("Dunk"), QStringLiteral("Zoom"),
-                                              QStringLiteral("dunk"), QStringLiteral("Untagged")}));
+                                             QStringLiteral("dunk"), QStringLiteral("Untagged")}));
     EXPECT_EQ(names(sections.at(0).clips), QStringList{QStringLiteral("a")});
     EXPECT_EQ(names(sections.at(3).clips), QStringList{QStringLiteral("a")});
     EXPECT_EQ(names(sections.at(4).clips), QStringList{QStringLiteral("b")});
@@ -101,11 +101,9 @@ TEST(GridSections, TheGridShowsTitledHeadersWithCountsAndFollowsTheGrouping)
 TEST(GridSections, TheGridLaysOutTheDivisionOfTheDisplayedListForEveryGrouping)
 {
     const QString action = QStringLiteral("Action");
-    QList<Clip> clips{testClip(QStringLiteral("e.mov"), 5, 4, {action, QStringLiteral("dunk")}),
-                      testClip(QStringLiteral("a.mov"), 9, 0),
+    QList<Clip> clips{testClip(QStringLiteral("e.mov"), 5, 4, {action, QStringLiteral("dunk")}), testClip(QStringLiteral("a.mov"), 9, 0),
                       testClip(QStringLiteral("d.mov"), 2, 2, {QStringLiteral("dunk"), QStringLiteral("dunk")}),
-                      testClip(QStringLiteral("c.mov"), 7, 4, {action}),
-                      testClip(QStringLiteral("b.mov"), 3, 1, {QStringLiteral("Zoom")})};
+                      testClip(QStringLiteral("c.mov"), 7, 4, {action}), testClip(QStringLiteral("b.mov"), 3, 1, {QStringLiteral("Zoom")})};
     GridFixture f(clips);
     f.store->setSortOrder(SortOrder::duration);
     f.store->setFilterRating(0);
@@ -133,7 +131,8 @@ TEST(GridSections, TheGridLaysOutTheDivisionOfTheDisplayedListForEveryGrouping)
 
     // By tag, in duration order inside each section; the clip listing "dunk"
     // twice is one card there.
-    EXPECT_EQ(titles(f.grid->clipSections()), (QStringList{action, QStringLiteral("Zoom"), QStringLiteral("dunk"), QStringLiteral("Untagged")}));
+    EXPECT_EQ(titles(f.grid->clipSections()),
+              (QStringList{action, QStringLiteral("Zoom"), QStringLiteral("dunk"), QStringLiteral("Untagged")}));
     EXPECT_EQ(names(f.grid->clipSections().at(0).clips), (QStringList{QStringLiteral("c.mov"), QStringLiteral("e.mov")}));
     EXPECT_EQ(names(f.grid->clipSections().at(2).clips), (QStringList{QStringLiteral("e.mov"), QStringLiteral("d.mov")}));
     // A filter leaves out what it hides, and empty sections go.
@@ -271,7 +270,7 @@ TEST(GridVirtualization, CardsThatGoLeaveTheOnesThatStayAsTheyArePainted)
         }
     } counter;
     for (const auto &change : {std::function<void()>([&] { f.store->setSortOrder(SortOrder::rating); }),
-                              std::function<void()>([&] { f.store->setGroupMode(GroupMode::category); })}) {
+                               std::function<void()>([&] { f.store->setGroupMode(GroupMode::category); })}) {
         change();
         QCoreApplication::processEvents(); // the new cards are painted
         counter.paints = 0;

@@ -83,7 +83,8 @@ public:
     int stops = 0;
 
     QImage cachedPoster(const QUrl &, double, const QSize &) const override { return QImage(); }
-    PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, QObject *, std::function<void(const QImage &)> done) override
+    PosterTicket requestPoster(const QUrl &url, double seconds, const QSize &size, QObject *,
+                               std::function<void(const QImage &)> done) override
     {
         posters.append({url, seconds, size, std::move(done), PosterTicket(posters.size() + 1)});
         return posters.last().ticket;

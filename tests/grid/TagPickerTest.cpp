@@ -98,11 +98,12 @@ TEST(TagPicker, AddModeTakesTypedNamesTrimmedAndEscapeLeavesItFirst)
 
 TEST(TagPicker, OnlyFolderSafeNamesCanBeAdded)
 {
-    for (const QString &bad : {QStringLiteral("a/b"), QStringLiteral("a:b"), QStringLiteral("a\\b"), QStringLiteral("   "),
-                               QStringLiteral("."), QStringLiteral(".."), QStringLiteral("tab\tinside"), QStringLiteral("zero\u200Bwidth"),
-                               QStringLiteral("bell\u0007")})
+    for (const QString &bad :
+         {QStringLiteral("a/b"), QStringLiteral("a:b"), QStringLiteral("a\\b"), QStringLiteral("   "), QStringLiteral("."),
+          QStringLiteral(".."), QStringLiteral("tab\tinside"), QStringLiteral("zero\u200Bwidth"), QStringLiteral("bell\u0007")})
         EXPECT_FALSE(TagPickerView::isValidTagName(bad)) << bad.toStdString();
-    for (const QString &good : {QStringLiteral("Fast Break"), QStringLiteral(" b-roll\n"), QStringLiteral("Épique ✨"), QStringLiteral("...x")})
+    for (const QString &good :
+         {QStringLiteral("Fast Break"), QStringLiteral(" b-roll\n"), QStringLiteral("Épique ✨"), QStringLiteral("...x")})
         EXPECT_TRUE(TagPickerView::isValidTagName(good)) << good.toStdString();
 
     Picker p({}, {}, {}, true);

@@ -41,8 +41,8 @@ inline const QList<FolderRule> &folderLayers()
         {"settings/ui", {"app", "app/widgets", "library/model", "settings"}},
         {"AppUpdates", {"app", "app/widgets"}},
         {"window",
-         {"AppUpdates", "app", "app/widgets", "audiotriage/ui", "grid", "library", "library/model", "markers",
-          "markers/ui", "organize/ui", "settings", "settings/ui"}},
+         {"AppUpdates", "app", "app/widgets", "audiotriage/ui", "grid", "library", "library/model", "markers", "markers/ui", "organize/ui",
+          "settings", "settings/ui"}},
         // The application composes everything.
         {"app/ui", {"AppUpdates", "app", "library", "media", "settings", "settings/ui", "window"}},
     };

@@ -56,8 +56,8 @@ QList<FolderInclude> crossFolderIncludes(const QString &root, int *filesRead)
     QList<FolderInclude> includes;
     int files = 0;
     for (const char *top : {"Triagon", "AppUpdates"}) {
-        QDirIterator it(root + u'/' + QLatin1String(top), {QStringLiteral("*.h"), QStringLiteral("*.cpp")},
-                        QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator it(root + u'/' + QLatin1String(top), {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
+                        QDirIterator::Subdirectories);
         while (it.hasNext()) {
             readIncludes(root, it.next(), includes);
             ++files;
@@ -73,8 +73,7 @@ QStringList includesAgainst(const QList<FolderRule> &rules, const QList<FolderIn
     QStringList found;
     for (const FolderInclude &include : includes) {
         if (!listed(rules, include.from, include.to))
-            found.append(QStringLiteral("%1:%2  %3 -> %4").arg(include.file).arg(include.line).arg(include.from,
-                                                                                                    include.to));
+            found.append(QStringLiteral("%1:%2  %3 -> %4").arg(include.file).arg(include.line).arg(include.from, include.to));
     }
     return found;
 }

@@ -24,8 +24,7 @@ TEST(Layering, EveryIncludeAcrossFoldersIsListed)
 {
     const QStringList stray = includesAgainst(folderLayers(), crossFolderIncludes(kSourceRoot));
     for (const QString &include : stray)
-        ADD_FAILURE() << "include against the folder layers (tests/layering/FolderLayers.h): "
-                      << include.toStdString();
+        ADD_FAILURE() << "include against the folder layers (tests/layering/FolderLayers.h): " << include.toStdString();
 }
 
 TEST(Layering, EveryListedEdgeIsUsed)
@@ -33,8 +32,7 @@ TEST(Layering, EveryListedEdgeIsUsed)
     // A listed edge nothing uses would let a later include slip through unseen.
     const QStringList unused = unusedEdges(folderLayers(), crossFolderIncludes(kSourceRoot));
     for (const QString &edge : unused)
-        ADD_FAILURE() << "listed but no include uses it, remove it from tests/layering/FolderLayers.h: "
-                      << edge.toStdString();
+        ADD_FAILURE() << "listed but no include uses it, remove it from tests/layering/FolderLayers.h: " << edge.toStdString();
 }
 
 TEST(Layering, TheListedEdgesFormNoCycle)
@@ -49,8 +47,7 @@ TEST(Layering, TheScanReadsTheWholeTree)
     const QList<FolderInclude> includes = crossFolderIncludes(kSourceRoot, &files);
     EXPECT_GT(files, 300);
     const auto seen = [&](const QString &from, const QString &to) {
-        return std::any_of(includes.cbegin(), includes.cend(),
-                           [&](const FolderInclude &i) { return i.from == from && i.to == to; });
+        return std::any_of(includes.cbegin(), includes.cend(), [&](const FolderInclude &i) { return i.from == from && i.to == to; });
     };
     EXPECT_TRUE(seen("grid", "media/ui"));
     EXPECT_TRUE(seen("window", "grid"));
@@ -75,8 +72,7 @@ TEST(Layering, AnIncludeAgainstTheLayersIsReportedWhereItIs)
     EXPECT_EQ(includes.size(), 4);
     QStringList stray = includesAgainst(folderLayers(), includes);
     stray.sort();
-    EXPECT_EQ(stray, QStringList({"AppUpdates/Notes.cpp:1  AppUpdates -> window",
-                                  "Triagon/media/ui/Player.cpp:5  media/ui -> grid",
+    EXPECT_EQ(stray, QStringList({"AppUpdates/Notes.cpp:1  AppUpdates -> window", "Triagon/media/ui/Player.cpp:5  media/ui -> grid",
                                   "Triagon/newfolder/Thing.h:1  newfolder -> app"}));
 }
 

@@ -69,7 +69,8 @@ TEST(CollectVideoFiles, NeverFollowsSymbolicLinksAndSurvivesLinkLoops)
     const QString root = dir.path();
     touch(root + QStringLiteral("/real.mov"));
     touch(outside.path() + QStringLiteral("/elsewhere.mov"));
-    ASSERT_EQ(::symlink((root + QStringLiteral("/real.mov")).toUtf8().constData(), (root + QStringLiteral("/link.mov")).toUtf8().constData()), 0);
+    ASSERT_EQ(
+        ::symlink((root + QStringLiteral("/real.mov")).toUtf8().constData(), (root + QStringLiteral("/link.mov")).toUtf8().constData()), 0);
     ASSERT_EQ(::symlink(outside.path().toUtf8().constData(), (root + QStringLiteral("/linked folder")).toUtf8().constData()), 0);
     // A loop: a folder holding a link to its own parent, and a dangling link.
     QDir(root).mkpath(QStringLiteral("loop"));

@@ -201,7 +201,8 @@ TEST(TagEdits, DefaultTagsReplaceTheCatalogButKeepCarriedTags)
 TEST(TagPicker, LooksAtTheSelectionOnlyWhenItHoldsTheClip)
 {
     ClipStore store;
-    Clip a = clip("a.mov", 0, {"b", "A", "c"}), b = clip("b.mov", 0, {"A", "b"}), c = clip("c.mov", 0, {"A"}), d = clip("d.mov", 0, {"z", "Y"});
+    Clip a = clip("a.mov", 0, {"b", "A", "c"}), b = clip("b.mov", 0, {"A", "b"}), c = clip("c.mov", 0, {"A"}),
+         d = clip("d.mov", 0, {"z", "Y"});
     store.setClips({a, b, c, d});
     store.setSelectedClipIDs({a.id, b.id, c.id});
     auto [common, mixed] = store.tagPickerTags(b.id);
@@ -262,9 +263,9 @@ TEST(ClipRenames, TheResultIsAlwaysOneSafeFileName)
     Clip a = clip("A001.mov");
     store.setClips({a});
     const QString nul(QChar(u'\0'));
-    for (const QString &typed : {QStringLiteral("../../etc/passwd"), QStringLiteral("x.m/ov"), QStringLiteral("x.mo") + nul + QStringLiteral("v"),
-                                 QStringLiteral("Intro/"), QStringLiteral("/"), QStringLiteral(".."), QStringLiteral("a") + nul,
-                                 QStringLiteral("clip.:")}) {
+    for (const QString &typed :
+         {QStringLiteral("../../etc/passwd"), QStringLiteral("x.m/ov"), QStringLiteral("x.mo") + nul + QStringLiteral("v"),
+          QStringLiteral("Intro/"), QStringLiteral("/"), QStringLiteral(".."), QStringLiteral("a") + nul, QStringLiteral("clip.:")}) {
         store.setClips({a});
         store.renameClip(a.id, typed);
         const QString name = store.clips()[0].filename;

@@ -44,7 +44,9 @@ TEST(Import, FolderArrivesInBatchesAndBecomesOneUndoableAddition)
     // Neither hidden entries nor links are part of the folder's footage.
     TestMedia::copyTo(QStringLiteral("clip.mkv"), dir.path(), QStringLiteral(".hidden.mkv"));
     TestMedia::copyTo(QStringLiteral("clip.mkv"), dir.path() + QStringLiteral("/.trash"), QStringLiteral("old.mkv"));
-    ASSERT_EQ(::symlink((dir.path() + QStringLiteral("/take1.mkv")).toUtf8().constData(), (dir.path() + QStringLiteral("/alias.mkv")).toUtf8().constData()), 0);
+    ASSERT_EQ(::symlink((dir.path() + QStringLiteral("/take1.mkv")).toUtf8().constData(),
+                        (dir.path() + QStringLiteral("/alias.mkv")).toUtf8().constData()),
+              0);
     ASSERT_EQ(::symlink(dir.path().toUtf8().constData(), (dir.path() + QStringLiteral("/loop")).toUtf8().constData()), 0);
 
     StoreWithEngines withEngines;
@@ -332,8 +334,8 @@ TEST(Import, PostersArePreparedForEveryClipAfterAnImport)
     ASSERT_TRUE(waitUntilIdle(store));
     ASSERT_TRUE(prewarmed.wait(60000));
     for (const Clip &c : store.clips()) {
-        const QImage poster =
-            store.thumbnailGenerator()->posterCache().object(ThumbnailGenerator::posterKey(c.path(), 0.25 * c.duration, ClipImporter::prewarmPosterSize));
+        const QImage poster = store.thumbnailGenerator()->posterCache().object(
+            ThumbnailGenerator::posterKey(c.path(), 0.25 * c.duration, ClipImporter::prewarmPosterSize));
         ASSERT_FALSE(poster.isNull()) << c.filename.toStdString();
         EXPECT_LE(poster.width(), 480);
         EXPECT_LE(poster.height(), 270);
@@ -383,7 +385,7 @@ TEST(Import, FilesWhoseNamesAreNotUtf8AreSkippedWithALogLineAndCounted)
     store.addURLs(QUrl::fromLocalFile(alone.path()), {});
     ASSERT_TRUE(waitUntilIdle(store));
     EXPECT_TRUE(store.clips().isEmpty()) << "a clip names a path that does not exist: "
-                                          << (store.clips().isEmpty() ? std::string() : store.clips().first().url.toString().toStdString());
+                                         << (store.clips().isEmpty() ? std::string() : store.clips().first().url.toString().toStdString());
     EXPECT_EQ(count(QStringLiteral("Skipping file whose name is not valid UTF-8: %1/Caf\\xE9.mkv").arg(alone.path())), 1);
     EXPECT_EQ(count(QStringLiteral("Import of %1: skipped 1 file(s) whose names are not valid UTF-8").arg(alone.path())), 1);
 

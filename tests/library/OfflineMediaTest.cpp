@@ -13,8 +13,8 @@ using namespace StoreTest;
 
 namespace {
 
-const QString differentSizeText =
-    QStringLiteral("This file has a different size from the original. Choose the original clip to preserve your review.");
+const QString differentSizeText = QStringLiteral(
+    "This file has a different size from the original. Choose the original clip to preserve your review.");
 
 // A store with two imported files of the folder.
 class OfflineMedia : public ::testing::Test

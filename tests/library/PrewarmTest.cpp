@@ -47,7 +47,8 @@ TEST(Prewarm, GoesInStoreOrderUpToTheCacheAndSkipsThePostersItHas)
     ASSERT_TRUE(prewarmed.wait(60000));
     const auto cached = [&](int i) {
         const Clip &c = store.clips()[i];
-        return generator->posterCache().contains(ThumbnailGenerator::posterKey(c.path(), 0.25 * c.duration, ClipImporter::prewarmPosterSize));
+        return generator->posterCache().contains(
+            ThumbnailGenerator::posterKey(c.path(), 0.25 * c.duration, ClipImporter::prewarmPosterSize));
     };
     ASSERT_EQ(store.clips().size(), 5);
     EXPECT_EQ(generator->posterCache().count(), 3);

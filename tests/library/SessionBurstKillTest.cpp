@@ -41,7 +41,7 @@ constexpr int kTogether = 10;
 
 qint64 monotonicNs()
 {
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     return qint64(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
 }
@@ -125,7 +125,8 @@ TEST(SessionBurstKill, AKillDuringARatingBurstLosesNoDecisionOlderThanTwoAndAHal
             environment.insert(QStringLiteral("TRIAGON_BURST_STOP_MS"), QString::number(trial->stopAfterMs));
             trial->child->setProcessEnvironment(environment);
             trial->child->start(QCoreApplication::applicationFilePath(),
-                                {QStringLiteral("--gtest_filter=SessionBurstKill.DISABLED_RatingBurst"), QStringLiteral("--gtest_also_run_disabled_tests")});
+                                {QStringLiteral("--gtest_filter=SessionBurstKill.DISABLED_RatingBurst"),
+                                 QStringLiteral("--gtest_also_run_disabled_tests")});
             ASSERT_TRUE(trial->child->waitForStarted(10000));
             trials.push_back(std::move(trial));
         }
@@ -176,8 +177,8 @@ TEST(SessionBurstKill, AKillDuringARatingBurstLosesNoDecisionOlderThanTwoAndAHal
                     EXPECT_EQ(rating, ratingOf(i));
                 if (age >= kBoundNs) {
                     ++editsChecked;
-                    EXPECT_EQ(rating, ratingOf(i)) << "trial " << first << ": edit " << i << " made " << age / 1'000'000
-                                                   << " ms before the stop is not in the file";
+                    EXPECT_EQ(rating, ratingOf(i))
+                        << "trial " << first << ": edit " << i << " made " << age / 1'000'000 << " ms before the stop is not in the file";
                 }
             }
         }

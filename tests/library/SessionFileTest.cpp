@@ -61,7 +61,8 @@ protected:
 
 TEST_F(SessionFile, LivesInTheApplicationsDataFolder)
 {
-    const QString expected = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Triagon/session.json");
+    const QString expected = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                             + QStringLiteral("/Triagon/session.json");
     EXPECT_EQ(ClipStore::sessionFilePath(), expected);
     EXPECT_TRUE(QFileInfo(expected).absoluteDir().exists());
 }
@@ -351,7 +352,8 @@ TEST_F(SessionFile, NoSaveWritesWhileSavingIsHeldBack)
 TEST_F(SessionFile, ReadingWorksOffTheGuiThread)
 {
     writeFile(QJsonDocument(validSession()).toJson());
-    QFuture<std::optional<std::pair<ClipStore::SessionData, QList<Clip>>>> future = QtConcurrent::run([] { return ClipStore::readSessionFile(); });
+    QFuture<std::optional<std::pair<ClipStore::SessionData, QList<Clip>>>> future = QtConcurrent::run(
+        [] { return ClipStore::readSessionFile(); });
     const auto read = future.result();
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(names(read->second), QStringList{"a.mov"});
@@ -362,8 +364,9 @@ TEST_F(SessionFile, ReadingRemovesTheCopyOfASaveThatWasInterrupted)
     // A save killed between writing its temporary copy and renaming it.
     const QString folder = QFileInfo(ClipStore::sessionFilePath()).absolutePath();
     writeFile(QJsonDocument(validSession()).toJson());
-    for (const QString &name : {QStringLiteral("session.json.Ab3dE9"), QStringLiteral(".session.json.x7Yz0Q"), QStringLiteral("session.json.bak"),
-                                QStringLiteral("session.json.Ab3dE"), QStringLiteral(".session.json.tmp")}) {
+    for (const QString &name :
+         {QStringLiteral("session.json.Ab3dE9"), QStringLiteral(".session.json.x7Yz0Q"), QStringLiteral("session.json.bak"),
+          QStringLiteral("session.json.Ab3dE"), QStringLiteral(".session.json.tmp")}) {
         QFile file(folder + QLatin1Char('/') + name);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write("{}");

@@ -75,7 +75,8 @@ TEST(SessionFullDisk, ASaveOnAFullDiskKeepsTheLastSessionAndSaysWhy)
         EXPECT_EQ(filesBesideTheSession(), QStringList{QStringLiteral("session.json")});
         const QStringList messages = log.messages();
         EXPECT_TRUE(messages.filter(QStringLiteral("Saved session")).isEmpty()) << messages.join('\n').toStdString();
-        EXPECT_EQ(log.messagesOf(QtCriticalMsg), QStringList{QStringLiteral("Immediate session save failed: ") + *store.sessionSaveError()});
+        EXPECT_EQ(log.messagesOf(QtCriticalMsg),
+                  QStringList{QStringLiteral("Immediate session save failed: ") + *store.sessionSaveError()});
 
         // A crash now: the next launch finds the last good session.
         std::optional<UnreadableSession> problem;

@@ -13,7 +13,8 @@ using namespace StoreTest;
 // say, for every field and for awkward text.
 TEST(SessionJsonWriter, ReadsBackLikeTheJsonObjectsOfTheRecord)
 {
-    Clip full = clip(QStringLiteral("Quote \" back\\slash\ttab\nline \x01 ctl é 日本 😀.mov"), 5, {QStringLiteral("Dunk"), QStringLiteral("tag \"x\"")});
+    Clip full = clip(QStringLiteral("Quote \" back\\slash\ttab\nline \x01 ctl é 日本 😀.mov"), 5,
+                     {QStringLiteral("Dunk"), QStringLiteral("tag \"x\"")});
     full.url = QUrl::fromLocalFile(QStringLiteral("/footage/Day 1/naïve #1 %20.mov"));
     full.duration = 12.345678901234567;
     full.frameRate = 29.97f;

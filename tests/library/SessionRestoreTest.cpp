@@ -206,7 +206,8 @@ TEST_F(SessionRestore, NewSessionEmptiesTheStoreAndRemovesTheFile)
     store.setMarkerMetrics({{clipID, MarkerDetector::Metrics{}}});
     const QUuid generation = store.sessionGeneration();
 
-    store.startNewSession({QStringLiteral(" Lead and trail "), QString(), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("Plain")});
+    store.startNewSession(
+        {QStringLiteral(" Lead and trail "), QString(), QStringLiteral(".."), QStringLiteral("a/b"), QStringLiteral("Plain")});
 
     EXPECT_NE(store.sessionGeneration(), generation);
     EXPECT_EQ(store.availableTags(), (QStringList{QStringLiteral(" Lead and trail "), QStringLiteral("Plain")}));
@@ -247,7 +248,8 @@ TEST_F(SessionRestore, AClipWhoseIdIsTakenGetsAFreshOneAndIsKeptApart)
     LogCapture log;
     ASSERT_EQ(restore(store), true);
     ASSERT_EQ(store.clips().size(), 4);
-    EXPECT_EQ(names(store.clips()), (QStringList{QStringLiteral("first.mov"), QStringLiteral("copy.mov"), QStringLiteral("other.mov"), QStringLiteral("third.mov")}));
+    EXPECT_EQ(names(store.clips()), (QStringList{QStringLiteral("first.mov"), QStringLiteral("copy.mov"), QStringLiteral("other.mov"),
+                                                 QStringLiteral("third.mov")}));
     // The first holder and clips of ids of their own keep theirs.
     EXPECT_EQ(store.clips()[0].id, first.id);
     EXPECT_EQ(store.clips()[2].id, other.id);

@@ -102,8 +102,8 @@ TEST(SessionSaveKill, TheFileHoldsTheSessionBeforeOrAfterAKilledSave)
         environment.insert(QStringLiteral("TRIAGON_TEST_HOME"), qEnvironmentVariable("HOME"));
         child.setProcessEnvironment(environment);
         child.setProcessChannelMode(QProcess::SeparateChannels);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--gtest_filter=SessionSaveKill.DISABLED_SaveLoop"), QStringLiteral("--gtest_also_run_disabled_tests")});
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=SessionSaveKill.DISABLED_SaveLoop"),
+                                                              QStringLiteral("--gtest_also_run_disabled_tests")});
         ASSERT_TRUE(child.waitForStarted(10000));
         // Wait for its first save, which says how long a save takes on this
         // machine and build, then kill it at a random moment of the next two.

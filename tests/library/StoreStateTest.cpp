@@ -329,7 +329,8 @@ TEST(StoreState, NumberingResetsAreRecomputedAfterAChange)
     ClipStore store;
     QList<Clip> clips;
     const QDateTime start = QDateTime::fromSecsSinceEpoch(1700000000, QTimeZone::utc());
-    for (const QString &name : {QStringLiteral("C0098.mov"), QStringLiteral("C0099.mov"), QStringLiteral("C0001.mov"), QStringLiteral("C0002.mov")}) {
+    for (const QString &name :
+         {QStringLiteral("C0098.mov"), QStringLiteral("C0099.mov"), QStringLiteral("C0001.mov"), QStringLiteral("C0002.mov")}) {
         Clip c = clip(name);
         c.recordedAt = start.addSecs(60 * clips.size());
         clips.append(c);

@@ -17,7 +17,8 @@ TEST(UndoDescriptions, UseTheMenuWording)
     EXPECT_EQ(UndoAction::addClips({clip("a.mov"), clip("b.mov")}).description(), QStringLiteral("Add 2 clips"));
     EXPECT_EQ(UndoAction::renameClip(id, "a.mov", "Intro.mov").description(), QStringLiteral("Rename to 'Intro.mov'"));
     EXPECT_EQ(UndoAction::audioTriageTags({{id, "Loud"}}).description(), QStringLiteral("Audio Triage (1 clips)"));
-    EXPECT_EQ(UndoAction::setNumberingResetReview(id, std::nullopt, NumberingResetReview{}).description(), QStringLiteral("Review Numbering Reset"));
+    EXPECT_EQ(UndoAction::setNumberingResetReview(id, std::nullopt, NumberingResetReview{}).description(),
+              QStringLiteral("Review Numbering Reset"));
     EXPECT_EQ(UndoAction::setMarkerFlag(id, MarkerFlag::marker(), std::nullopt).description(), QStringLiteral("Clear Flag"));
     EXPECT_EQ(UndoAction::setMarkerFlag(id, std::nullopt, MarkerFlag::special(1)).description(), QStringLiteral("Set Flag"));
     EXPECT_EQ(UndoAction::compound("Rate 3 clips", {}).description(), QStringLiteral("Rate 3 clips"));
@@ -96,7 +97,7 @@ TEST(UndoHistory, CompoundWithAnAdditionUndoesBackwardsAndRedoesForwards)
     after[0].tags = {"Dunk"};
     store.setClips(after);
     store.registerUndo(UndoAction::compound("Import and rate", {UndoAction::addClips({added}), UndoAction::setRating(added.id, 0, 4),
-                                                                 UndoAction::setTags(existing.id, {}, {"Dunk"})}));
+                                                                UndoAction::setTags(existing.id, {}, {"Dunk"})}));
 
     store.undo();
     ASSERT_EQ(store.clips().size(), 1);

@@ -67,11 +67,11 @@ TEST(FrameStats, UniformGreyScoresBlurAndUniformityOnly)
 
 TEST(FrameStats, SkinRuleAtItsBoundaries)
 {
-    EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 96, 80, 21), 5, 5).skinFraction, 1.0); // R - G = 16
-    EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 96, 81, 21), 5, 5).skinFraction, 0.0); // R - G = 15
-    EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 95, 40, 21), 5, 5).skinFraction, 0.0); // R below 96
-    EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 200, 40, 21), 5, 5).skinFraction, 0.0); // G below 41
-    EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 200, 41, 20), 5, 5).skinFraction, 0.0); // B below 21
+    EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 96, 80, 21), 5, 5).skinFraction, 1.0);   // R - G = 16
+    EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 96, 81, 21), 5, 5).skinFraction, 0.0);   // R - G = 15
+    EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 95, 40, 21), 5, 5).skinFraction, 0.0);   // R below 96
+    EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 200, 40, 21), 5, 5).skinFraction, 0.0);  // G below 41
+    EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 200, 41, 20), 5, 5).skinFraction, 0.0);  // B below 21
     EXPECT_DOUBLE_EQ(statsOf(solid(5, 5, 200, 41, 200), 5, 5).skinFraction, 0.0); // R not above B
     // A skin pixel is never dark, so the coverage stays within 1.
     const FrameStats skin = statsOf(solid(5, 5, 96, 41, 21), 5, 5);

@@ -70,8 +70,7 @@ QList<Clip> clips(int count, double duration)
 // Runs a scan and records what it reports.
 struct ScanRecorder
 {
-    explicit ScanRecorder(HandMarkerScan::Inputs inputs)
-        : scan(new HandMarkerScan(std::move(inputs)))
+    explicit ScanRecorder(HandMarkerScan::Inputs inputs) : scan(new HandMarkerScan(std::move(inputs)))
     {
         QObject::connect(scan, &HandMarkerScan::progress, [this](qsizetype done, const QString &name) { progress.append({done, name}); });
         QObject::connect(scan, &HandMarkerScan::finished, [this](const std::optional<HandMarkerScan::Result> &r) {
@@ -80,7 +79,10 @@ struct ScanRecorder
         });
         scan->start();
     }
-    bool waitForEnd() { return QTest::qWaitFor([this] { return finishCount > 0; }, 20000); }
+    bool waitForEnd()
+    {
+        return QTest::qWaitFor([this] { return finishCount > 0; }, 20000);
+    }
 
     QPointer<HandMarkerScan> scan;
     QList<QPair<qsizetype, QString>> progress;
@@ -110,7 +112,8 @@ TEST(HandMarkerScan, ReportsProgressAfterEachBatchOfEight)
     ScanRecorder run(inputs);
     ASSERT_TRUE(run.waitForEnd());
     EXPECT_TRUE(posters.requests.isEmpty());
-    const QList<QPair<qsizetype, QString>> expected{{8, QStringLiteral("C0008.MP4")}, {16, QStringLiteral("C0016.MP4")}, {20, QStringLiteral("C0020.MP4")}};
+    const QList<QPair<qsizetype, QString>> expected{
+        {8, QStringLiteral("C0008.MP4")}, {16, QStringLiteral("C0016.MP4")}, {20, QStringLiteral("C0020.MP4")}};
     EXPECT_EQ(run.progress, expected);
     ASSERT_TRUE(run.result);
     ASSERT_EQ(run.result->size(), 20);

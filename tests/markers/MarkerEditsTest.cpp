@@ -34,7 +34,8 @@ Clip flagged(Clip c, std::optional<MarkerFlag> flag)
 QList<Clip> restartingFolder()
 {
     QList<Clip> clips;
-    const QStringList names{QStringLiteral("C0120.MP4"), QStringLiteral("C0121.MP4"), QStringLiteral("C0001.MP4"), QStringLiteral("C0002.MP4")};
+    const QStringList names{QStringLiteral("C0120.MP4"), QStringLiteral("C0121.MP4"), QStringLiteral("C0001.MP4"),
+                            QStringLiteral("C0002.MP4")};
     for (int i = 0; i < names.size(); ++i) {
         Clip c = clip(names[i]);
         c.recordedAt = QDateTime(QDate(2024, 5, 1), QTime(9, 0), QTimeZone::utc()).addSecs(60 * i);
@@ -83,8 +84,12 @@ TEST(MarkerFlagEdit, RecordsOnlyRealChanges)
 TEST(RemoveMarkerClips, RemovesFlaggedMarkersFromTheBackAsOneStep)
 {
     ClipStore store;
-    QList<Clip> clips{clip("c0.mov"), clip("c1.mov"), flagged(clip("c2.mov"), MarkerFlag::marker()), clip("c3.mov"),
-                      flagged(clip("c4.mov"), MarkerFlag::special(2)), flagged(clip("c5.mov"), MarkerFlag::marker())};
+    QList<Clip> clips{clip("c0.mov"),
+                      clip("c1.mov"),
+                      flagged(clip("c2.mov"), MarkerFlag::marker()),
+                      clip("c3.mov"),
+                      flagged(clip("c4.mov"), MarkerFlag::special(2)),
+                      flagged(clip("c5.mov"), MarkerFlag::marker())};
     clips[5].isMissing = true; // offline markers go too
     store.setClips(clips);
     store.rebuildLoadedURLs();
@@ -116,8 +121,8 @@ TEST(RemoveMarkerClips, RemovesFlaggedMarkersFromTheBackAsOneStep)
 TEST(ApplyDetectedMarkers, TargetsGetTheirStackTagAndOnlyThat)
 {
     ClipStore store;
-    const Clip take = clip("C0010.MP4", 0, {QStringLiteral("Dunk"), QStringLiteral("bangerx2"), QStringLiteral("Bangerx2"),
-                                             QStringLiteral("bangerx 2")});
+    const Clip take = clip("C0010.MP4", 0,
+                           {QStringLiteral("Dunk"), QStringLiteral("bangerx2"), QStringLiteral("Bangerx2"), QStringLiteral("bangerx 2")});
     const Clip marker = clip("C0011.MP4");
     store.setClips({take, marker});
     store.setAvailableTags({QStringLiteral("Dunk"), banger, QStringLiteral("bangerx2"), QStringLiteral("bangerx3")});

@@ -28,8 +28,7 @@ Clip fileClip(const QString &path, double duration)
 
 struct ScanRun
 {
-    explicit ScanRun(ClipStore &store)
-        : scan(store.scanForHandMarkers())
+    explicit ScanRun(ClipStore &store) : scan(store.scanForHandMarkers())
     {
         QObject::connect(scan, &HandMarkerScan::progress, [this](qsizetype done, const QString &) { progress.append(done); });
         QObject::connect(scan, &HandMarkerScan::finished, [this](const std::optional<HandMarkerScan::Result> &r) {

@@ -51,12 +51,11 @@ TEST(MarkerTargets, TheClipBeforeAMarkerIsItsTarget)
 
 TEST(MarkerTargets, BackToBackMarkersStackOnOneTake)
 {
-    const QList<Clip> clips = folder({QStringLiteral("C0010.MP4"), QStringLiteral("C0011.MP4"), QStringLiteral("C0012.MP4"),
-                                      QStringLiteral("C0013.MP4")});
+    const QList<Clip> clips = folder(
+        {QStringLiteral("C0010.MP4"), QStringLiteral("C0011.MP4"), QStringLiteral("C0012.MP4"), QStringLiteral("C0013.MP4")});
     EXPECT_EQ(MarkerDetector::markerTargets(ids({&clips[1], &clips[2]}), clips), (QHash<QUuid, int>{{clips[0].id, 2}}));
     EXPECT_EQ(MarkerDetector::markerTargets(ids({&clips[1], &clips[2], &clips[3]}), clips), (QHash<QUuid, int>{{clips[0].id, 3}}));
-    EXPECT_EQ(MarkerDetector::markerTargets(ids({&clips[1], &clips[3]}), clips),
-              (QHash<QUuid, int>{{clips[0].id, 1}, {clips[2].id, 1}}));
+    EXPECT_EQ(MarkerDetector::markerTargets(ids({&clips[1], &clips[3]}), clips), (QHash<QUuid, int>{{clips[0].id, 1}, {clips[2].id, 1}}));
 }
 
 TEST(MarkerTargets, GapsPrefixesAndDigitCounts)
@@ -87,8 +86,8 @@ TEST(MarkerTargets, OfflineClipsTakeNoPart)
 
 TEST(MarkerTargets, ALinkedResetIsCrossed)
 {
-    QList<Clip> clips = folder({QStringLiteral("C0120.MP4"), QStringLiteral("C0121.MP4"), QStringLiteral("C0001.MP4"),
-                                QStringLiteral("C0002.MP4")});
+    QList<Clip> clips = folder(
+        {QStringLiteral("C0120.MP4"), QStringLiteral("C0121.MP4"), QStringLiteral("C0001.MP4"), QStringLiteral("C0002.MP4")});
     const QSet<QUuid> marker = ids({&clips[2]});
     EXPECT_TRUE(MarkerDetector::markerTargets(marker, clips).isEmpty());
     link(clips[2], clips[1], NumberingResetReview::Decision::dismissed);

@@ -122,8 +122,8 @@ TEST(CameraFolder, ThreeDigitsFromOneHundredAndFiveNameCharacters)
 
 TEST(CameraFolder, FoldersOfOneCardFormOneSource)
 {
-    const QList<Clip> clips{clipAt(QStringLiteral("/card/100ABCDE/C1.MP4")), clipAt(QStringLiteral("/other/C2.MP4")),
-                            clipAt(QStringLiteral("/card/101ABCDE/C3.MP4")), clipAt(QStringLiteral("/card/101XYZZY/C4.MP4")),
+    const QList<Clip> clips{clipAt(QStringLiteral("/card/100ABCDE/C1.MP4")),   clipAt(QStringLiteral("/other/C2.MP4")),
+                            clipAt(QStringLiteral("/card/101ABCDE/C3.MP4")),   clipAt(QStringLiteral("/card/101XYZZY/C4.MP4")),
                             clipAt(QStringLiteral("/card/./100ABCDE/C5.MP4")), clipAt(QStringLiteral("/other/C6.MP4"))};
     const auto groups = MarkerDetector::clipsBySource(clips);
     ASSERT_EQ(groups.size(), 3);
@@ -199,12 +199,10 @@ TEST(NumberingResets, NumbersMustReallyRestart)
 {
     // Dated clips of one folder in recording order, and whether a reset lies between the middle two.
     const std::vector<std::pair<QString, bool>> cases{
-        {QStringLiteral("C0015 C0016 C0001 C0002"), false}, // 16 is less than 20
-        {QStringLiteral("C0019 C0020 C0001 C0002"), true},
-        {QStringLiteral("C0120 C0121 C001 C002"), false},   // digit counts differ
-        {QStringLiteral("C0120 C0121 C0010 C0011"), false}, // 10 is more than 9
-        {QStringLiteral("C0098 C0099 C0009 C0010"), false},
-        {QStringLiteral("C0099 C0100 C0009 C0010"), true},
+        {QStringLiteral("C0015 C0016 C0001 C0002"), false},                                                   // 16 is less than 20
+        {QStringLiteral("C0019 C0020 C0001 C0002"), true},  {QStringLiteral("C0120 C0121 C001 C002"), false}, // digit counts differ
+        {QStringLiteral("C0120 C0121 C0010 C0011"), false},                                                   // 10 is more than 9
+        {QStringLiteral("C0098 C0099 C0009 C0010"), false}, {QStringLiteral("C0099 C0100 C0009 C0010"), true},
         {QStringLiteral("C0119 C0121 C0001 C0002"), false}, // the clips before are not consecutive
         {QStringLiteral("C0120 C0121 D0001 D0002"), false}, // another name pattern
     };
@@ -281,7 +279,8 @@ TEST(SequenceOrder, FolderAndNameInFinderOrderOrDateFirst)
                            QStringLiteral("/s/a/C2.MP4")}));
 
     // Names that compare equal keep their input order.
-    const QList<Clip> twins{clipAt(QStringLiteral("/s/a/c1.MP4")), clipAt(QStringLiteral("/s/a/C1.MP4")), clipAt(QStringLiteral("/s/a/C0.MP4"))};
+    const QList<Clip> twins{clipAt(QStringLiteral("/s/a/c1.MP4")), clipAt(QStringLiteral("/s/a/C1.MP4")),
+                            clipAt(QStringLiteral("/s/a/C0.MP4"))};
     EXPECT_EQ(names(MarkerDetector::sequenceOrder(twins, false)),
               (QStringList{QStringLiteral("/s/a/C0.MP4"), QStringLiteral("/s/a/c1.MP4"), QStringLiteral("/s/a/C1.MP4")}));
 }
@@ -299,7 +298,8 @@ TEST(SequenceOrder, IsTheSameForEveryInputOrder)
     const QStringList folders{QStringLiteral("/s/Card/"), QStringLiteral("/s/card/"), QStringLiteral("/s/CARD/"), QStringLiteral("/s/x/")};
     for (int i = 0; i < 300; ++i) {
         const QString folder = folders[random() % folders.size()];
-        const QString name = (random() % 2 ? QStringLiteral("C") : QStringLiteral("c")) + QString::number(random() % 12) + QStringLiteral(".MP4");
+        const QString name = (random() % 2 ? QStringLiteral("C") : QStringLiteral("c")) + QString::number(random() % 12)
+                             + QStringLiteral(".MP4");
         clips.append(clipAt(folder + name, static_cast<int>(random() % 5)));
     }
     for (bool useDates : {false, true}) {

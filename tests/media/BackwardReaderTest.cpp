@@ -22,8 +22,7 @@ struct Sweep
     double rate = 30;
     qint64 tick(int frame) const { return clock.toTimestamp(frame / rate); }
 
-    explicit Sweep(const QString &path, double frameRate)
-        : rate(frameRate)
+    explicit Sweep(const QString &path, double frameRate) : rate(frameRate)
     {
         EXPECT_TRUE(clock.open(path, 1));
         reader = std::make_unique<BackwardReader>(path, 1000, [] {});

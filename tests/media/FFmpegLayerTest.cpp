@@ -116,11 +116,11 @@ static void expectExactSeeks(const QString &path, int frameCount, const std::vec
     };
     for (const int n : targets) {
         SCOPED_TRACE(n);
-        expectFrame(n / 30.0, n);                    // on its boundary
-        expectFrame((n + 0.5) / 30.0, n);            // half way to the next one
-        expectFrame((n + 0.9) / 30.0, n);            // just before the next one
+        expectFrame(n / 30.0, n);         // on its boundary
+        expectFrame((n + 0.5) / 30.0, n); // half way to the next one
+        expectFrame((n + 0.9) / 30.0, n); // just before the next one
         if (n > 0)
-            expectFrame(n / 30.0 - 0.0005, n - 1);   // just before its own start
+            expectFrame(n / 30.0 - 0.0005, n - 1); // just before its own start
     }
     // Stepping forward one frame at a time decodes on.
     for (int n = 10; n < 15; ++n)
@@ -143,9 +143,9 @@ TEST(FFmpegVideoDecoder, ExactSeekWithReorderedFrames)
     const QString path = dir.filePath(QStringLiteral("bframes.mp4"));
     ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                                       QStringLiteral("testsrc=size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("4"),
-                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("medium"),
-                                      QStringLiteral("-bf"), QStringLiteral("3"), QStringLiteral("-g"), QStringLiteral("45"),
-                                      QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), path}));
+                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
+                                      QStringLiteral("medium"), QStringLiteral("-bf"), QStringLiteral("3"), QStringLiteral("-g"),
+                                      QStringLiteral("45"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), path}));
     expectExactSeeks(path, 120, {100, 46, 45, 44, 0, 119, 90, 91, 1, 62});
 }
 
@@ -158,9 +158,9 @@ TEST(FFmpegVideoDecoder, SeekNearTakesAKeyframeWithinTheTolerance)
         EXPECT_TRUE(decoder.seekNear(seconds, 0.5, 0.5)) << seconds;
         return std::lround(decoder.frameTime() * 30);
     };
-    EXPECT_EQ(near(4.3), 120);  // the keyframe 0.3 s before
-    EXPECT_EQ(near(5.7), 180);  // the keyframe 0.3 s after
-    EXPECT_EQ(near(5.0), 135);  // neither: decoded on from 4.0 s to the span's first frame
+    EXPECT_EQ(near(4.3), 120); // the keyframe 0.3 s before
+    EXPECT_EQ(near(5.7), 180); // the keyframe 0.3 s after
+    EXPECT_EQ(near(5.0), 135); // neither: decoded on from 4.0 s to the span's first frame
     EXPECT_EQ(near(0.01), 0);
     EXPECT_EQ(near(9.99), 285);
     EXPECT_EQ(near(12.0), 299); // past the end: the last frame
@@ -205,9 +205,9 @@ TEST(FFmpegVideoDecoder, BacksUpToTheFrameBeforeAndKeepsTheFileWhenTheDecoderClo
 TEST(FFmpegFormat, OpeningForDecodingAgreesWithReadingTheStreams)
 {
     // QuickTime and MP4 headers are taken as they are; the rest is read as open() does.
-    for (const QString &name : {QStringLiteral("pattern_1080p30.mp4"), QStringLiteral("bframes.mp4"), QStringLiteral("rotated.mp4"),
-                                QStringLiteral("dated.mov"), QStringLiteral("portrait.mp4"), QStringLiteral("clip.mkv"),
-                                QStringLiteral("clip.webm"), QStringLiteral("silence.mp4")}) {
+    for (const QString &name :
+         {QStringLiteral("pattern_1080p30.mp4"), QStringLiteral("bframes.mp4"), QStringLiteral("rotated.mp4"), QStringLiteral("dated.mov"),
+          QStringLiteral("portrait.mp4"), QStringLiteral("clip.mkv"), QStringLiteral("clip.webm"), QStringLiteral("silence.mp4")}) {
         SCOPED_TRACE(name.toStdString());
         FFmpegFormat full;
         FFmpegFormat quick;
@@ -234,8 +234,8 @@ TEST(FFmpegFrameConverter, LimitedRangeBlackAndWhiteBecomeFullRange)
     const QString white = dir.filePath(QStringLiteral("white.mp4"));
     ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                                       QStringLiteral("color=c=white:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
-                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
-                                      white}));
+                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
+                                      QStringLiteral("yuv420p"), white}));
     for (const auto &[path, expected] : {std::pair{TestMedia::path(QStringLiteral("black.mp4")), 0}, std::pair{white, 255}}) {
         FFmpegVideoDecoder decoder;
         ASSERT_TRUE(decoder.open(path, 1));
@@ -257,9 +257,9 @@ TEST(FFmpegFrameConverter, FullRangeVideoKeepsItsLevels)
     const QString grey = dir.filePath(QStringLiteral("grey-full.mp4"));
     ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                                       QStringLiteral("color=c=0x808080:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
-                                      QStringLiteral("-vf"), QStringLiteral("scale=out_range=full"), QStringLiteral("-c:v"), QStringLiteral("libx264"),
-                                      QStringLiteral("-pix_fmt"), QStringLiteral("yuvj420p"), QStringLiteral("-color_range"), QStringLiteral("pc"),
-                                      grey}));
+                                      QStringLiteral("-vf"), QStringLiteral("scale=out_range=full"), QStringLiteral("-c:v"),
+                                      QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuvj420p"),
+                                      QStringLiteral("-color_range"), QStringLiteral("pc"), grey}));
     FFmpegVideoDecoder decoder;
     ASSERT_TRUE(decoder.open(grey, 1));
     ASSERT_TRUE(decoder.seekExact(0.1));
@@ -277,7 +277,8 @@ TEST(FFmpegFrameConverter, OddWidthsArePictureToTheLastColumn)
     const QString red = dir.filePath(QStringLiteral("red.mp4"));
     ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                                       QStringLiteral("color=c=red:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
-                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), red}));
+                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
+                                      QStringLiteral("yuv420p"), red}));
     FFmpegVideoDecoder decoder;
     ASSERT_TRUE(decoder.open(red, 1));
     ASSERT_TRUE(decoder.seekExact(0.1));

@@ -20,13 +20,27 @@ QString makeClip(const QString &folder, double soundLead, double toneFrom)
     const QString path = folder + QStringLiteral("/clip.mkv");
     const double pictureDelay = std::max(0.0, soundLead);
     const double soundDelay = std::max(0.0, -soundLead);
-    const bool made = TestMedia::runFfmpeg(
-        {QStringLiteral("-itsoffset"), QString::number(pictureDelay), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("testsrc=size=160x90:rate=30:duration=2"), QStringLiteral("-itsoffset"), QString::number(soundDelay),
-         QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-         QStringLiteral("aevalsrc='if(gte(t,%1),0.5*sin(2*PI*1000*t),0)':s=48000:d=2").arg(toneFrom), QStringLiteral("-c:v"),
-         QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"), QStringLiteral("-pix_fmt"),
-         QStringLiteral("yuv420p"), QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), path});
+    const bool made = TestMedia::runFfmpeg({QStringLiteral("-itsoffset"),
+                                            QString::number(pictureDelay),
+                                            QStringLiteral("-f"),
+                                            QStringLiteral("lavfi"),
+                                            QStringLiteral("-i"),
+                                            QStringLiteral("testsrc=size=160x90:rate=30:duration=2"),
+                                            QStringLiteral("-itsoffset"),
+                                            QString::number(soundDelay),
+                                            QStringLiteral("-f"),
+                                            QStringLiteral("lavfi"),
+                                            QStringLiteral("-i"),
+                                            QStringLiteral("aevalsrc='if(gte(t,%1),0.5*sin(2*PI*1000*t),0)':s=48000:d=2").arg(toneFrom),
+                                            QStringLiteral("-c:v"),
+                                            QStringLiteral("libx264"),
+                                            QStringLiteral("-preset"),
+                                            QStringLiteral("ultrafast"),
+                                            QStringLiteral("-pix_fmt"),
+                                            QStringLiteral("yuv420p"),
+                                            QStringLiteral("-c:a"),
+                                            QStringLiteral("pcm_s16le"),
+                                            path});
     EXPECT_TRUE(made);
     return path;
 }

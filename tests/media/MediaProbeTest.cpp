@@ -59,8 +59,8 @@ TEST(MediaProbe, ParsesDatesWithAndWithoutFractionsAndRejectsOthers)
     EXPECT_EQ(MediaProbe::parseRecordingDate(QStringLiteral("2024-05-01T10:20:30Z")), utc(2024, 5, 1, 10, 20, 30));
     EXPECT_EQ(MediaProbe::parseRecordingDate(QStringLiteral("2024-05-01T12:20:30+0200")), utc(2024, 5, 1, 10, 20, 30));
     EXPECT_EQ(MediaProbe::parseRecordingDate(QStringLiteral("2024-05-01T05:20:30-05:00")), utc(2024, 5, 1, 10, 20, 30));
-    for (const char *bad : {"May 1, 2024", "", "2024-05-01", "2024-05-01T10:20:30", "2024-13-01T10:20:30Z",
-                            "2024-02-30T10:20:30Z", "2024-05-01T25:20:30Z", " 2024-05-01T10:20:30Z"})
+    for (const char *bad : {"May 1, 2024", "", "2024-05-01", "2024-05-01T10:20:30", "2024-13-01T10:20:30Z", "2024-02-30T10:20:30Z",
+                            "2024-05-01T25:20:30Z", " 2024-05-01T10:20:30Z"})
         EXPECT_FALSE(MediaProbe::parseRecordingDate(QString::fromLatin1(bad)).has_value()) << bad;
 }
 
@@ -113,8 +113,8 @@ TEST(MediaProbe, CodecOfContainersWithoutCodecTags)
     const QString prores = dir.filePath(QStringLiteral("hq.mkv"));
     ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                                       QStringLiteral("testsrc2=size=320x240:rate=25"), QStringLiteral("-t"), QStringLiteral("0.2"),
-                                      QStringLiteral("-c:v"), QStringLiteral("prores_ks"), QStringLiteral("-profile:v"), QStringLiteral("3"),
-                                      prores}));
+                                      QStringLiteral("-c:v"), QStringLiteral("prores_ks"), QStringLiteral("-profile:v"),
+                                      QStringLiteral("3"), prores}));
     const ProbeResult hq = MediaProbe::probeClip(prores);
     EXPECT_EQ(hq.fourCC, fourCC('a', 'p', 'c', 'h'));
     EXPECT_EQ(hq.codec, QStringLiteral("ProRes 422 HQ"));

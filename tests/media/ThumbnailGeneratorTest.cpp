@@ -221,8 +221,10 @@ TEST_F(ThumbnailGeneratorTest, EarlyTimesAskForTheFirstFrame)
     ASSERT_EQ(decoder.times().size(), 2); // two keys: "0.00" and "-1.00"
     EXPECT_DOUBLE_EQ(decoder.times().at(0), 0.01);
     EXPECT_DOUBLE_EQ(decoder.times().at(1), 0.01);
-    EXPECT_EQ(ThumbnailGenerator::posterKey(QStringLiteral("/clips/A001.mov"), 2.5, QSize(480, 270)), QStringLiteral("/clips/A001.mov_2.50_480x270"));
-    EXPECT_EQ(ThumbnailGenerator::posterKey(QStringLiteral("/clips/A001.mov"), 0, QSize(480, 270)), QStringLiteral("/clips/A001.mov_0.00_480x270"));
+    EXPECT_EQ(ThumbnailGenerator::posterKey(QStringLiteral("/clips/A001.mov"), 2.5, QSize(480, 270)),
+              QStringLiteral("/clips/A001.mov_2.50_480x270"));
+    EXPECT_EQ(ThumbnailGenerator::posterKey(QStringLiteral("/clips/A001.mov"), 0, QSize(480, 270)),
+              QStringLiteral("/clips/A001.mov_0.00_480x270"));
 }
 
 TEST_F(ThumbnailGeneratorTest, CacheKeepsTheMostRecentlyUsedByCount)
@@ -396,8 +398,8 @@ TEST(ThumbnailGeneratorDecode, RealPostersAreAFrameNearTheTimeFittedAndUpright)
 
     for (const QString &name : {QStringLiteral("notavideo.mov"), QStringLiteral("audioonly.mp4"), QStringLiteral("empty.mp4")})
         EXPECT_TRUE(poster(name, 0.5).isNull()) << name.toStdString();
-    poster(QStringLiteral("truncated.mp4"), 1.5); // a poster or none, but no crash
-    EXPECT_TRUE(poster(QStringLiteral("noaudio.mp4"), 100).isNull()); // beyond the clip
+    poster(QStringLiteral("truncated.mp4"), 1.5);                      // a poster or none, but no crash
+    EXPECT_TRUE(poster(QStringLiteral("noaudio.mp4"), 100).isNull());  // beyond the clip
     EXPECT_FALSE(poster(QStringLiteral("noaudio.mp4"), 2.2).isNull()); // just past the last frame
     EXPECT_EQ(generator.inFlightCount(), 0);
 
@@ -461,11 +463,13 @@ TEST(ThumbnailGeneratorDecode, DestroyedWhilePostersAreMadeAheadOfTimeTheDecodes
     {
         ThumbnailGenerator generator;
         for (int i = 0; i < 8; ++i) {
-            const QString file = TestMedia::copyTo(QStringLiteral("pattern_1080p30.mp4"), folder.path(), QStringLiteral("take%1.mp4").arg(i));
+            const QString file = TestMedia::copyTo(QStringLiteral("pattern_1080p30.mp4"), folder.path(),
+                                                   QStringLiteral("take%1.mp4").arg(i));
             ahead << generator.thumbnail(file, 1.5, QSize(480, 270), ThumbnailGenerator::Priority::Background);
         }
-        generator.thumbnail(TestMedia::path(QStringLiteral("counter.mp4")), 2.0, QSize(480, 270), receiver.get(),
-                            [&](const QImage &) { called = true; }, ThumbnailGenerator::Priority::Background);
+        generator.thumbnail(
+            TestMedia::path(QStringLiteral("counter.mp4")), 2.0, QSize(480, 270), receiver.get(), [&](const QImage &) { called = true; },
+            ThumbnailGenerator::Priority::Background);
     }
     // The decodes still running keep what they use; each request ends
     // without a poster or with the one it had made before the end.
@@ -530,8 +534,8 @@ TEST_F(ThumbnailGeneratorTest, AWithdrawnCardRequestLeavesAPrewarmPosterBehindTh
     ASSERT_TRUE(decoder.waitForStarted(4));
     QObject receiver;
     bool prewarmed = false;
-    generator->thumbnail(clip(10), 1.0, cardSize, &receiver, [&](const QImage &p) { prewarmed = !p.isNull(); },
-                         ThumbnailGenerator::Priority::Background);
+    generator->thumbnail(
+        clip(10), 1.0, cardSize, &receiver, [&](const QImage &p) { prewarmed = !p.isNull(); }, ThumbnailGenerator::Priority::Background);
     // A card asks for the same poster (it moves up), then scrolls away.
     const ThumbnailGenerator::Ticket card = generator->thumbnail(clip(10), 1.0, cardSize, &receiver, [](const QImage &) {});
     generator->thumbnail(clip(11), 1.0, cardSize, &receiver, [](const QImage &) {});

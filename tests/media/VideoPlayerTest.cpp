@@ -37,10 +37,13 @@ bool seekAndWait(VideoPlayer &player, double seconds, double toleranceBefore = 0
 {
     bool done = false;
     bool finished = false;
-    player.seek(seconds, [&](bool ok) {
-        done = true;
-        finished = ok;
-    }, toleranceBefore, toleranceAfter);
+    player.seek(
+        seconds,
+        [&](bool ok) {
+            done = true;
+            finished = ok;
+        },
+        toleranceBefore, toleranceAfter);
     EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, waitMs));
     return finished;
 }

@@ -52,7 +52,8 @@ TEST(WaveformCache, ALoudBucketIsAPeakAndNearbyRunsMerge)
     QList<float> small = quiet(40);
     for (int i : {5, 7, 20, 23})
         small[i] = 0.9f;
-    EXPECT_EQ(WaveformCache::detectPeaks(small, 3), (QList<AudioPeak>{{5 / 40.0, 8 / 40.0}, {20 / 40.0, 21 / 40.0}, {23 / 40.0, 24 / 40.0}}));
+    EXPECT_EQ(WaveformCache::detectPeaks(small, 3),
+              (QList<AudioPeak>{{5 / 40.0, 8 / 40.0}, {20 / 40.0, 21 / 40.0}, {23 / 40.0, 24 / 40.0}}));
 }
 
 TEST(WaveformCache, KeepsTheThreeLoudestStretchesInTimeOrder)

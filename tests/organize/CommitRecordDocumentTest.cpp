@@ -82,7 +82,7 @@ TEST(CommitRecordDocument, EveryRewriteOfARunMatchesTheWholeRecordEncoding)
                 tags.append(awkward[(i * 5 + 1) % awkward.size()]);
             if (i == 9)
                 tags.append(tags.value(0, QStringLiteral("Dunk"))); // the same tag twice on one clip
-            entries.append(entry(i, tags, i % 7)); // 6 is outside 1 to 5: counted as unrated
+            entries.append(entry(i, tags, i % 7));                  // 6 is outside 1 to 5: counted as unrated
         }
         const QString version = organization == FolderOrganization::byRating ? QStringLiteral("1.4/\"beta\"") : QString();
         CommitRecordDocument document(start, organization, version, entries);
@@ -158,8 +158,8 @@ TEST(CommitRecordDocument, EmptyPlanAndOddNumbersMatchToo)
 TEST(CommitRecordDocument, RandomRunsMatchAtEveryStep)
 {
     QRandomGenerator random(20250301);
-    const QStringList statuses{ManifestEntry::pending, ManifestEntry::verified, ManifestEntry::failed, ManifestEntry::needsReview,
-                               ManifestEntry::moved, QStringLiteral("Verified")};
+    const QStringList statuses{ManifestEntry::pending,     ManifestEntry::verified, ManifestEntry::failed,
+                               ManifestEntry::needsReview, ManifestEntry::moved,    QStringLiteral("Verified")};
     for (int run = 0; run < 20; ++run) {
         const FolderOrganization organization = run % 2 == 0 ? FolderOrganization::byRating : FolderOrganization::byTag;
         QList<ManifestEntry> entries;

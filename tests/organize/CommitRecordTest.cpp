@@ -45,9 +45,10 @@ TEST(CommitRecord, PlannedRecordHasEveryEntryPendingAndEmptySummaries)
 {
     const QList<ManifestEntry> entries{entry(QStringLiteral("a.mov"), 5, {QStringLiteral("Dunk")}, ManifestEntry::pending),
                                        entry(QStringLiteral("b.mov"), 0, {}, ManifestEntry::pending)};
-    const QJsonObject o = decoded(CommitRecord::encode(CommitRecord::inProgress, start, entries, FolderOrganization::byRating, QStringLiteral("1.4.0")));
+    const QJsonObject o = decoded(
+        CommitRecord::encode(CommitRecord::inProgress, start, entries, FolderOrganization::byRating, QStringLiteral("1.4.0")));
     EXPECT_EQ(o.keys(), (QStringList{"appVersion", "failed", "files", "moved", "organization", "pending", "ratingSummary", "startedAt",
-                                      "status", "tagSummary", "totalPlanned", "verified", "version"}));
+                                     "status", "tagSummary", "totalPlanned", "verified", "version"}));
     EXPECT_EQ(o["appVersion"].toString(), QStringLiteral("1.4.0"));
     EXPECT_EQ(o["status"].toString(), QStringLiteral("in_progress"));
     EXPECT_EQ(o["startedAt"].toString(), start);
@@ -72,7 +73,8 @@ TEST(CommitRecord, CountsAndSummariesCoverVerifiedEntriesOnly)
         entry(QStringLiteral("d.mov"), 4, {QStringLiteral("Interview")}, ManifestEntry::needsReview),
         entry(QStringLiteral("e.mov"), 7, {QStringLiteral("Dunk"), QStringLiteral("Dunk")}, ManifestEntry::verified),
     };
-    const QJsonObject o = decoded(CommitRecord::encode(CommitRecord::completeWithErrors, start, entries, FolderOrganization::byTag, QString()));
+    const QJsonObject o = decoded(
+        CommitRecord::encode(CommitRecord::completeWithErrors, start, entries, FolderOrganization::byTag, QString()));
     EXPECT_EQ(o["appVersion"].toString(), QStringLiteral("unknown"));
     EXPECT_EQ(o["organization"].toString(), QStringLiteral("By Tag"));
     EXPECT_EQ(o["status"].toString(), QStringLiteral("complete_with_errors"));
@@ -103,8 +105,8 @@ TEST(CommitRecord, EntryKeysAppearOnlyWithTheirValues)
     full.markerFlag = MarkerFlag::special(3);
     full.filename = QStringLiteral("renamed.mov");
     const QJsonObject a = CommitRecord::entryObject(full);
-    EXPECT_EQ(a.keys(), (QStringList{"codec", "duration", "error", "expectedSize", "filename", "folder", "frameRate", "from",
-                                      "markerFlag", "rating", "resolution", "specialHands", "status", "tags", "to"}));
+    EXPECT_EQ(a.keys(), (QStringList{"codec", "duration", "error", "expectedSize", "filename", "folder", "frameRate", "from", "markerFlag",
+                                     "rating", "resolution", "specialHands", "status", "tags", "to"}));
     EXPECT_EQ(a["markerFlag"].toString(), QStringLiteral("special"));
     EXPECT_EQ(a["specialHands"].toInteger(), 3);
     EXPECT_EQ(a["filename"].toString(), QStringLiteral("renamed.mov"));

@@ -60,8 +60,8 @@ TEST(ExportTotals, CountsKnownValuesAndUnknownOnes)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    const QList<Clip> clips{clipWith(30, 1000), clipWith(0, 0), clipWith(-4, -1), clipWith(nan, 500), clipWith(inf, 0),
-                            clipWith(12.5, 2000)};
+    const QList<Clip> clips{clipWith(30, 1000), clipWith(0, 0),   clipWith(-4, -1),
+                            clipWith(nan, 500), clipWith(inf, 0), clipWith(12.5, 2000)};
     const ExportTotals totals = exportTotals(clips);
     EXPECT_EQ(totals.clipCount, 6);
     EXPECT_DOUBLE_EQ(totals.duration, 42.5);

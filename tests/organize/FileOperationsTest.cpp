@@ -18,7 +18,9 @@ namespace {
 // has one (/dev/shm is a tmpfs on most systems).
 std::optional<QString> folderOnOtherVolume(const QString &other)
 {
-    struct stat a {}, b {};
+    struct stat a
+    {
+    }, b{};
     if (::stat("/dev/shm", &a) != 0 || ::stat(QFile::encodeName(other).constData(), &b) != 0 || a.st_dev == b.st_dev)
         return std::nullopt;
     return QStringLiteral("/dev/shm");
@@ -65,7 +67,9 @@ TEST(FileOperations, TheLinkFallbackMovesWithoutReplacingEither)
     EXPECT_FALSE(FileOperations::linkAndUnlink(a, dir.filePath("c.mov")));
     EXPECT_FALSE(QFileInfo::exists(a));
     EXPECT_EQ(QFileInfo(dir.filePath("c.mov")).size(), 10);
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(dir.filePath("c.mov")).constData(), &info), 0);
     EXPECT_EQ(info.st_nlink, 1u);
 }

@@ -46,7 +46,7 @@ void touch(const QString &path)
 TEST(FolderPlan, FolderNamesByRatingAndByTag)
 {
     const QStringList expected{QStringLiteral("Unrated"), QStringLiteral("1-star"), QStringLiteral("2-star"),
-                               QStringLiteral("3-star"), QStringLiteral("4-star"), QStringLiteral("5-star")};
+                               QStringLiteral("3-star"),  QStringLiteral("4-star"), QStringLiteral("5-star")};
     for (int rating = 0; rating <= 5; ++rating)
         EXPECT_EQ(FolderPlan::ratingFolderName(rating), expected[rating]);
     EXPECT_EQ(FolderPlan::ratingFolderName(6), QStringLiteral("Unrated"));
@@ -61,13 +61,13 @@ TEST(FolderPlan, FolderNamesByRatingAndByTag)
 
 TEST(FolderPlan, RatingPlanRunsFromFiveStarsDownWithEntriesInFinderOrder)
 {
-    const QList<Clip> clips{clip(QStringLiteral("clip10.mov"), 3), clip(QStringLiteral("x.mov"), 0),
-                            clip(QStringLiteral("Clip2.mov"), 3), clip(QStringLiteral("best.mov"), 5, {QStringLiteral("A")}),
-                            clip(QStringLiteral("clip1.mov"), 3)};
+    const QList<Clip> clips{clip(QStringLiteral("clip10.mov"), 3), clip(QStringLiteral("x.mov"), 0), clip(QStringLiteral("Clip2.mov"), 3),
+                            clip(QStringLiteral("best.mov"), 5, {QStringLiteral("A")}), clip(QStringLiteral("clip1.mov"), 3)};
     const QList<ExportFolder> plan = FolderPlan::ratingFolderPlan(clips);
     const QList<ExportFolder> expected{
         {QStringLiteral("5-star"), {entry(QStringLiteral("best.mov"))}},
-        {QStringLiteral("3-star"), {entry(QStringLiteral("clip1.mov")), entry(QStringLiteral("Clip2.mov")), entry(QStringLiteral("clip10.mov"))}},
+        {QStringLiteral("3-star"),
+         {entry(QStringLiteral("clip1.mov")), entry(QStringLiteral("Clip2.mov")), entry(QStringLiteral("clip10.mov"))}},
         {QStringLiteral("Unrated"), {entry(QStringLiteral("x.mov"))}},
     };
     EXPECT_EQ(plan, expected);
@@ -110,9 +110,9 @@ TEST(FolderPlan, TagPlanSortsEachFolderAndListsRemainingTagsInStoredOrder)
     const QList<ExportFolder> plan = FolderPlan::tagFolderPlan(clips);
     EXPECT_EQ(folderNames(plan), (QStringList{QStringLiteral("A"), QStringLiteral("5-star"), QStringLiteral("5-star")}));
     ASSERT_EQ(plan.size(), 3);
-    EXPECT_EQ(plan[0].files, (QList<ExportFileEntry>{entry(QStringLiteral("clip1.mov"), QStringLiteral("also: B")),
-                                                     entry(QStringLiteral("Clip2.mov")),
-                                                     entry(QStringLiteral("clip10.mov"), QStringLiteral("also: C, B"))}));
+    EXPECT_EQ(plan[0].files,
+              (QList<ExportFileEntry>{entry(QStringLiteral("clip1.mov"), QStringLiteral("also: B")), entry(QStringLiteral("Clip2.mov")),
+                                      entry(QStringLiteral("clip10.mov"), QStringLiteral("also: C, B"))}));
     EXPECT_EQ(plan[1].files, (QList<ExportFileEntry>{entry(QStringLiteral("t.mov"))}));
     EXPECT_EQ(plan[2].files, (QList<ExportFileEntry>{entry(QStringLiteral("r.mov")), entry(QStringLiteral("s.mov"))}));
     EXPECT_EQ(FolderPlan::folderPlan(clips, FolderOrganization::byRating), FolderPlan::ratingFolderPlan(clips));

@@ -67,8 +67,9 @@ TEST(OrganizeCommit, MovesEveryFileAndRecordsEachStep)
     const Clip c = clipFor(run.file("c.mov", 300), 3);
     const QByteArray contentB = contentOf(b.path());
     QList<std::pair<double, QString>> progress;
-    const OrganizeOutcome outcome = OrganizeCommit::commit(run.request({a, b, c}), run.files,
-                                                           [&](double f, const QString &n) { progress.append({f, n}); });
+    const OrganizeOutcome outcome = OrganizeCommit::commit(run.request({a, b, c}), run.files, [&](double f, const QString &n) {
+        progress.append({f, n});
+    });
 
     const ExportResult &result = outcome.result;
     EXPECT_EQ(result.movedCount, 3);
@@ -108,7 +109,8 @@ TEST(OrganizeCommit, MovesEveryFileAndRecordsEachStep)
     // The record lives under a fresh upper-case identifier and holds the last write.
     ASSERT_EQ(run.recordFiles().size(), 1);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\.json$"))
-                    .match(run.recordFiles().first()).hasMatch());
+                    .match(run.recordFiles().first())
+                    .hasMatch());
     EXPECT_EQ(outcome.recordPath, run.records + QLatin1Char('/') + run.recordFiles().first());
     EXPECT_EQ(contentOf(outcome.recordPath), run.files.writes.last());
 
@@ -169,14 +171,16 @@ TEST(OrganizeCommit, RefusalsTouchNothing)
         const Clip b = clipFor(run.file("b.mov"), 0, {QStringLiteral("Fine")});
         const OrganizeOutcome outcome = run.commit(run.request({b, a}, FolderOrganization::byTag));
         EXPECT_EQ(outcome.result, ExportResult::refused(OrganizeCommit::unusableTagFolderText(), 2));
-        EXPECT_EQ(outcome.result.errors.first(),
-                  QStringLiteral("A tag cannot be used as a folder name. Close this sheet and choose Session actions → Manage Tags to rename or merge it."));
+        EXPECT_EQ(
+            outcome.result.errors.first(),
+            QStringLiteral(
+                "A tag cannot be used as a folder name. Close this sheet and choose Session actions → Manage Tags to rename or merge it."));
         EXPECT_FALSE(QFileInfo::exists(run.out("Fine")));
         EXPECT_FALSE(QFileInfo::exists(run.records));
         EXPECT_TRUE(QFileInfo::exists(a.path()));
     }
-    for (const QString &tag : {QStringLiteral("a/b"), QStringLiteral("x:y"), QStringLiteral("   "), QStringLiteral("tab\there"),
-                               QStringLiteral(".")}) {
+    for (const QString &tag :
+         {QStringLiteral("a/b"), QStringLiteral("x:y"), QStringLiteral("   "), QStringLiteral("tab\there"), QStringLiteral(".")}) {
         Trial run;
         const OrganizeOutcome outcome = run.commit(run.request({clipFor(run.file("a.mov"), 0, {tag})}, FolderOrganization::byTag));
         EXPECT_EQ(outcome.result.errors, QStringList{OrganizeCommit::unusableTagFolderText()}) << tag.toStdString();
@@ -186,7 +190,8 @@ TEST(OrganizeCommit, RefusalsTouchNothing)
         const Clip a = clipFor(run.file("a.mov"), 5);
         run.files.volumeOf = [&](const QString &path) -> std::optional<quint64> { return path == run.destination ? 7 : 8; };
         const OrganizeOutcome outcome = run.commit(run.request({a}));
-        EXPECT_EQ(outcome.result, ExportResult::refused(QStringLiteral("Choose a destination on the same drive as every clip in this group."), 2));
+        EXPECT_EQ(outcome.result,
+                  ExportResult::refused(QStringLiteral("Choose a destination on the same drive as every clip in this group."), 2));
         EXPECT_FALSE(QFileInfo::exists(run.out("5-star")));
         EXPECT_TRUE(run.files.writes.isEmpty());
     }
@@ -213,8 +218,8 @@ TEST(OrganizeCommit, PlannedFolderThatIsALinkOrAFileRefusesTheRun)
         makeFile(run.out("5-star"), 3);
         const Clip a = clipFor(run.file("a.mov"), 5);
         const OrganizeOutcome outcome = run.commit(run.request({a}));
-        EXPECT_EQ(outcome.result.errors,
-                  QStringList{OrganizeCommit::prepareFoldersPrefix() + qt_error_string(EEXIST) + QStringLiteral(" (") + run.out("5-star") + QLatin1Char(')')});
+        EXPECT_EQ(outcome.result.errors, QStringList{OrganizeCommit::prepareFoldersPrefix() + qt_error_string(EEXIST) + QStringLiteral(" (")
+                                                     + run.out("5-star") + QLatin1Char(')')});
         EXPECT_EQ(outcome.result.movedCount, 0);
         EXPECT_TRUE(QFileInfo::exists(a.path()));
     }
@@ -322,7 +327,8 @@ TEST(OrganizeCommit, FileThatGrewSinceImportStaysInPlace)
             appendBytes(a.path(), "more");
     };
     const OrganizeOutcome outcome = run.commit(run.request({a, b}));
-    const QString text = QStringLiteral("The file changed since import. The original has been left in place; remove and re-import it before exporting.");
+    const QString text = QStringLiteral(
+        "The file changed since import. The original has been left in place; remove and re-import it before exporting.");
     EXPECT_EQ(outcome.result.errors, QStringList{QStringLiteral("a.mov: ") + text});
     EXPECT_EQ(outcome.result.movedCount, 1);
     EXPECT_EQ(outcome.movedIDs, QSet<QUuid>{b.id});
@@ -375,10 +381,11 @@ TEST(OrganizeCommit, FileThatCannotBeReturnedNeedsReviewAndStaysAtItsNewPlace)
     };
     const OrganizeOutcome outcome = run.commit(run.request({a, b}));
     const QString dest = run.out("5-star/a.mov");
-    EXPECT_EQ(outcome.result.errors,
-              (QStringList{QStringLiteral("a.mov: The file remains at ") + dest + QStringLiteral(" and is still in your session."),
-                           QStringLiteral("a.mov: The file size changed during the move. Could not return the file to its original folder: ")
-                               + qt_error_string(EACCES)}));
+    EXPECT_EQ(
+        outcome.result.errors,
+        (QStringList{QStringLiteral("a.mov: The file remains at ") + dest + QStringLiteral(" and is still in your session."),
+                     QStringLiteral("a.mov: The file size changed during the move. Could not return the file to its original folder: ")
+                         + qt_error_string(EACCES)}));
     EXPECT_EQ(outcome.result.movedCount, 2);
     EXPECT_EQ(outcome.movedIDs, QSet<QUuid>{b.id});
     EXPECT_EQ(outcome.relocations, (QHash<QUuid, QUrl>{{a.id, QUrl::fromLocalFile(dest)}}));
@@ -426,7 +433,8 @@ TEST(OrganizeCommit, NamesFromTheSessionCannotLeaveTheirFolder)
     const OrganizeOutcome outcome = run.commit(run.request({escape, dots, empty, nul, relative}));
     EXPECT_EQ(outcome.result.movedCount, 0);
     ASSERT_EQ(outcome.result.errors.size(), 5);
-    EXPECT_EQ(outcome.result.errors.first(), QStringLiteral("../../escape.mov: ") + OrganizeError::unusableFileName(escape.filename).localizedDescription);
+    EXPECT_EQ(outcome.result.errors.first(),
+              QStringLiteral("../../escape.mov: ") + OrganizeError::unusableFileName(escape.filename).localizedDescription);
     for (const char *name : {"a.mov", "b.mov", "c.mov", "d.mov", "e.mov"})
         EXPECT_TRUE(QFileInfo::exists(run.footage + QLatin1Char('/') + QLatin1String(name))) << name;
     EXPECT_FALSE(QFileInfo::exists(run.dir.filePath("escape.mov")));
@@ -469,7 +477,12 @@ TEST(OrganizeCommit, ProgressIsReportedBeforeTheFirstFileThenAtMostEveryTenthOfA
         if (op == Op::move)
             now += 60;
     };
-    OrganizeCommit::commit(run.request(clips), run.files, [&](double f, const QString &n) { calls.append({f, n}); }, [&] { return now; });
+    OrganizeCommit::commit(
+        run.request(clips), run.files,
+        [&](double f, const QString &n) {
+            calls.append({f, n});
+        },
+        [&] { return now; });
     EXPECT_EQ(calls, (QList<std::pair<double, QString>>{{0.0, "c0.mov"}, {2.0 / 6, "c2.mov"}, {4.0 / 6, "c4.mov"}}));
 }
 
@@ -489,8 +502,7 @@ TEST(OrganizeCommit, TheRecordReachesTheDiskAtThePlanTheEndAndAtLeastOnceASecond
     using D = AtomicFile::Durability;
     // The plan, then c0 at 0.6 s, c1 at 1.2 s (flushed), c2 at 1.8 s, c3 at
     // 2.4 s (flushed), c4 at 3.0 s, then the final record.
-    EXPECT_EQ(run.files.writeDurabilities,
-              (QList<D>{D::onDisk, D::inSystem, D::onDisk, D::inSystem, D::onDisk, D::inSystem, D::onDisk}));
+    EXPECT_EQ(run.files.writeDurabilities, (QList<D>{D::onDisk, D::inSystem, D::onDisk, D::inSystem, D::onDisk, D::inSystem, D::onDisk}));
     // Every rewrite is whole whatever its flush: the record still follows every file.
     ASSERT_EQ(run.files.writes.size(), 7);
     EXPECT_EQ(statuses(run.files.writes[3]), (QStringList{"verified", "verified", "verified", "pending", "pending"}));
@@ -538,7 +550,8 @@ TEST(OrganizeCommit, EveryRecordWriteIsTheWholeRecordEncodingOfThatMoment)
             for (qsizetype i = 0; i < std::min<qsizetype>(k, moment.size()); ++i)
                 moment[i] = outcome.entries[i];
             const QString status = k + 1 < run.files.writes.size() ? CommitRecord::inProgress : CommitRecord::completeWithErrors;
-            EXPECT_EQ(run.files.writes[k], CommitRecord::encode(status, startedAt, moment, organization, QStringLiteral("9.9"))) << "write " << k;
+            EXPECT_EQ(run.files.writes[k], CommitRecord::encode(status, startedAt, moment, organization, QStringLiteral("9.9")))
+                << "write " << k;
         }
     }
 }

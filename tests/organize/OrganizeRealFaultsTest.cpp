@@ -84,7 +84,9 @@ TEST(OrganizeRealFaults, AClipPathThatIsNotARegularFileIsLeftInPlaceSayingWhatIt
                            QStringLiteral("folder.mov: This is a folder, not a regular file; it has been left in place."),
                            QStringLiteral("link.mov: This is a symbolic link, not a regular file; it has been left in place.")}));
     EXPECT_EQ(outcome.result.movedCount, 1);
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::lstat(QFile::encodeName(pipe.path()).constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode));
     EXPECT_TRUE(QFileInfo(folder.path()).isDir());
@@ -100,10 +102,9 @@ TEST(OrganizeRealFaults, ARecordsFolderThatCannotBeMadeIsNamed)
     makeFile(run.dir.filePath("data/Triagon"), 5); // a file where the application's folder should be
     const OrganizeOutcome outcome = OrganizeCommit::commit(run.request({a}), run.files);
     ASSERT_EQ(outcome.result.errors.size(), 1);
-    EXPECT_EQ(outcome.result.errors[0],
-              OrganizeCommit::prepareFoldersPrefix() + QStringLiteral("The records folder \u201C") + run.records
-                  + QStringLiteral("\u201D could not be made: ") + qt_error_string(EEXIST) + QStringLiteral(" (")
-                  + run.dir.filePath("data/Triagon") + QLatin1Char(')'));
+    EXPECT_EQ(outcome.result.errors[0], OrganizeCommit::prepareFoldersPrefix() + QStringLiteral("The records folder \u201C") + run.records
+                                            + QStringLiteral("\u201D could not be made: ") + qt_error_string(EEXIST) + QStringLiteral(" (")
+                                            + run.dir.filePath("data/Triagon") + QLatin1Char(')'));
     EXPECT_TRUE(QFileInfo::exists(a.path()));
     EXPECT_EQ(run.files.moves, 0);
 }
@@ -176,7 +177,8 @@ TEST(OrganizeRealFaults, AFullDataDiskReportsTheFailureAndKeepsTheSessionAndReco
     ASSERT_TRUE(data.fill());
 
     std::optional<ExportResult> result;
-    s.store.organizeClips(ExportScope::all, QUrl::fromLocalFile(s.destination), std::nullopt, false, [&](const ExportResult &r) { result = r; });
+    s.store.organizeClips(ExportScope::all, QUrl::fromLocalFile(s.destination), std::nullopt, false,
+                          [&](const ExportResult &r) { result = r; });
     ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 30000));
     ASSERT_EQ(result->errors.size(), 1);
     EXPECT_TRUE(result->errors[0].startsWith(OrganizeCommit::recordPlanPrefix() + noSpace)) << result->errors[0].toStdString();

@@ -93,17 +93,20 @@ TEST(OrganizeStore, SecondRunIsRefusedWhileTheFirstWorks)
         return std::nullopt;
     };
     std::optional<ExportResult> first;
-    s.store.organizeClips(ExportScope::all, QUrl::fromLocalFile(s.destination), std::nullopt, false, [&](const ExportResult &r) { first = r; });
+    s.store.organizeClips(ExportScope::all, QUrl::fromLocalFile(s.destination), std::nullopt, false,
+                          [&](const ExportResult &r) { first = r; });
     EXPECT_TRUE(s.store.isExporting());
     ASSERT_TRUE(held.tryAcquire(1, 10000));
 
     std::optional<ExportResult> second;
-    s.store.organizeClips(ExportScope::all, QUrl::fromLocalFile(s.destination), std::nullopt, false, [&](const ExportResult &r) { second = r; });
+    s.store.organizeClips(ExportScope::all, QUrl::fromLocalFile(s.destination), std::nullopt, false,
+                          [&](const ExportResult &r) { second = r; });
     ASSERT_TRUE(second);
     EXPECT_EQ(*second, ExportResult::refused(QStringLiteral("A commit is already running.")));
     // The folder-name check comes first, even while a run works.
     second.reset();
-    s.store.organizeClips(ExportScope::all, QUrl::fromLocalFile(s.destination), QStringLiteral(".."), false, [&](const ExportResult &r) { second = r; });
+    s.store.organizeClips(ExportScope::all, QUrl::fromLocalFile(s.destination), QStringLiteral(".."), false,
+                          [&](const ExportResult &r) { second = r; });
     EXPECT_EQ(second->errors, QStringList{QStringLiteral("Enter a folder name without slashes or colons.")});
     EXPECT_TRUE(s.store.isExporting());
 
@@ -182,7 +185,8 @@ TEST(OrganizeStore, TheOutcomeReachesTheSession)
     EXPECT_EQ(progress.last(), 1.0);
 
     // The record sits beside the session file.
-    EXPECT_EQ(ClipStore::commitRecordsFolderPath(), QFileInfo(ClipStore::sessionFilePath()).absolutePath() + QStringLiteral("/CommitRecords"));
+    EXPECT_EQ(ClipStore::commitRecordsFolderPath(),
+              QFileInfo(ClipStore::sessionFilePath()).absolutePath() + QStringLiteral("/CommitRecords"));
     EXPECT_TRUE(s.store.lastCommitRecordPath().startsWith(ClipStore::commitRecordsFolderPath() + QLatin1Char('/')));
     EXPECT_TRUE(QFileInfo::exists(s.store.lastCommitRecordPath()));
     EXPECT_TRUE(s.store.lastCommitRecordPath().startsWith(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)));
@@ -227,7 +231,8 @@ TEST(OrganizeStore, ScrubPlayersAndSoundAreReleasedBeforeFilesMove)
     s.store.audioScrubEngine()->setActiveURL(a.path());
     ASSERT_EQ(s.store.scrubPlayerPool()->count(), 1);
     std::optional<ExportResult> result;
-    s.store.organizeClips(ExportScope::all, QUrl::fromLocalFile(s.destination), std::nullopt, false, [&](const ExportResult &r) { result = r; });
+    s.store.organizeClips(ExportScope::all, QUrl::fromLocalFile(s.destination), std::nullopt, false,
+                          [&](const ExportResult &r) { result = r; });
     // Released before the file work was handed off.
     EXPECT_EQ(s.store.scrubPlayerPool()->count(), 0);
     EXPECT_EQ(s.store.audioScrubEngine()->activeURL(), QString());

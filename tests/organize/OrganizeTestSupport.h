@@ -132,7 +132,8 @@ public:
         }
         return FileOperations::makeFolder(path);
     }
-    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes, AtomicFile::Durability durability) override
+    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes,
+                                                     AtomicFile::Durability durability) override
     {
         if (before) {
             if (auto error = before(Op::write, path, QString()))

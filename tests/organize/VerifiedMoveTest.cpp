@@ -28,7 +28,8 @@ TEST(VerifiedMove, SizeChangeMovesTheFileBack)
     ASSERT_TRUE(error);
     EXPECT_EQ(error->domain, QStringLiteral("Triagon"));
     EXPECT_EQ(error->code, 4);
-    EXPECT_EQ(error->localizedDescription, QStringLiteral("The file size changed during the move. The file was returned to its original folder."));
+    EXPECT_EQ(error->localizedDescription,
+              QStringLiteral("The file size changed during the move. The file was returned to its original folder."));
     EXPECT_EQ(QFileInfo(dir.filePath("from.mov")).size(), 301);
     EXPECT_FALSE(QFileInfo::exists(to));
 }
@@ -43,8 +44,9 @@ TEST(VerifiedMove, FailedMoveBackLeavesTheFileAndSaysWhy)
     const auto error = VerifiedMove::moveVerifyingSize(files, from, to, 300);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code, 3);
-    EXPECT_EQ(error->localizedDescription, QStringLiteral("The file size changed during the move. Could not return the file to its original folder: ")
-                                               + qt_error_string(EEXIST));
+    EXPECT_EQ(error->localizedDescription,
+              QStringLiteral("The file size changed during the move. Could not return the file to its original folder: ")
+                  + qt_error_string(EEXIST));
     EXPECT_EQ(QFileInfo(from).size(), 7);
     EXPECT_EQ(QFileInfo(to).size(), 301);
 }

@@ -23,30 +23,26 @@ TEST(Tours, onboardingTourHasItsNineCards)
     for (int i = 0; i < tour.steps.size(); ++i)
         EXPECT_EQ(tour.steps[i].id, i);
 
-    const QStringList icons{QStringLiteral("hand.wave"),  QStringLiteral("film.stack"),
-                            QStringLiteral("hand.draw"),  QStringLiteral("star"),
-                            QStringLiteral("tag"),        QStringLiteral("arrow.up.left.and.arrow.down.right"),
+    const QStringList icons{QStringLiteral("hand.wave"),    QStringLiteral("film.stack"),
+                            QStringLiteral("hand.draw"),    QStringLiteral("star"),
+                            QStringLiteral("tag"),          QStringLiteral("arrow.up.left.and.arrow.down.right"),
                             QStringLiteral("sidebar.left"), QStringLiteral("checkmark.circle"),
                             QStringLiteral("sparkles")};
-    const QStringList titles{QStringLiteral("Welcome to Triagon"), QStringLiteral("Add Your Clips"),
-                             QStringLiteral("Scrub to Preview"),   QStringLiteral("Rate with Stars"),
-                             QStringLiteral("Tag Your Clips"),     QStringLiteral("Expand to Review"),
-                             QStringLiteral("Filter & Sort"),      QStringLiteral("Organize Your Clips"),
-                             QStringLiteral("You're All Set!")};
+    const QStringList titles{
+        QStringLiteral("Welcome to Triagon"), QStringLiteral("Add Your Clips"),      QStringLiteral("Scrub to Preview"),
+        QStringLiteral("Rate with Stars"),    QStringLiteral("Tag Your Clips"),      QStringLiteral("Expand to Review"),
+        QStringLiteral("Filter & Sort"),      QStringLiteral("Organize Your Clips"), QStringLiteral("You're All Set!")};
     for (int i = 0; i < 9; ++i) {
         EXPECT_EQ(tour.steps[i].icon, icons[i]);
         EXPECT_EQ(tour.steps[i].title, titles[i]);
     }
     EXPECT_EQ(tour.steps[0].body, QStringLiteral("It's nice to see you here. Let me show you around real quick!"));
-    EXPECT_EQ(tour.steps[3].body,
-              QStringLiteral("Rate your clips as you go. You can use the 1-5 keys on your keyboard when a card is "
-                             "selected. Right-click a card for all available actions"));
-    EXPECT_EQ(tour.steps[7].body,
-              QStringLiteral("When you're done, click \"Organize Clips\". Triagon will organize clips into folders and "
-                             "make them compatible with Final Cut Pro, DaVinci Resolve, and Adobe Premiere."));
-    EXPECT_EQ(tour.steps[8].body,
-              QStringLiteral("Use arrow keys to navigate, right-click for options, and Ctrl+? to revisit this tour "
-                             "anytime. Happy scavenging!"));
+    EXPECT_EQ(tour.steps[3].body, QStringLiteral("Rate your clips as you go. You can use the 1-5 keys on your keyboard when a card is "
+                                                 "selected. Right-click a card for all available actions"));
+    EXPECT_EQ(tour.steps[7].body, QStringLiteral("When you're done, click \"Organize Clips\". Triagon will organize clips into folders and "
+                                                 "make them compatible with Final Cut Pro, DaVinci Resolve, and Adobe Premiere."));
+    EXPECT_EQ(tour.steps[8].body, QStringLiteral("Use arrow keys to navigate, right-click for options, and Ctrl+? to revisit this tour "
+                                                 "anytime. Happy scavenging!"));
     // Straight apostrophes and quotes only.
     for (const TourStep &step : tour.steps) {
         EXPECT_FALSE(step.body.contains(QChar(0x2019)) || step.title.contains(QChar(0x2019)));

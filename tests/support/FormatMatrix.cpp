@@ -21,9 +21,8 @@ QStringList lavfi(const QString &graph)
 // A quiet 1 kHz tone with a loud burst, the same on both channels.
 QStringList sound(double seconds)
 {
-    const QString channel = QStringLiteral("(0.05+0.45*between(t,%1,%2))*sin(2*PI*1000*t)")
-                                .arg(FormatMatrix::burstStart)
-                                .arg(FormatMatrix::burstEnd - 1e-6);
+    const QString channel =
+        QStringLiteral("(0.05+0.45*between(t,%1,%2))*sin(2*PI*1000*t)").arg(FormatMatrix::burstStart).arg(FormatMatrix::burstEnd - 1e-6);
     return lavfi(QStringLiteral("aevalsrc='%1|%1':s=48000:d=%2").arg(channel).arg(seconds));
 }
 
@@ -52,13 +51,25 @@ QStringList picture(const Shape &shape, const QString &rate)
 
 QStringList x264(int gop, int bFrames, bool bench)
 {
-    QStringList arguments{QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("veryfast"),
-                          QStringLiteral("-profile:v"), QStringLiteral("high"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
-                          QStringLiteral("-g"), QString::number(gop), QStringLiteral("-keyint_min"), QString::number(gop),
-                          QStringLiteral("-sc_threshold"), QStringLiteral("0"), QStringLiteral("-bf"), QString::number(bFrames)};
+    QStringList arguments{QStringLiteral("-c:v"),
+                          QStringLiteral("libx264"),
+                          QStringLiteral("-preset"),
+                          QStringLiteral("veryfast"),
+                          QStringLiteral("-profile:v"),
+                          QStringLiteral("high"),
+                          QStringLiteral("-pix_fmt"),
+                          QStringLiteral("yuv420p"),
+                          QStringLiteral("-g"),
+                          QString::number(gop),
+                          QStringLiteral("-keyint_min"),
+                          QString::number(gop),
+                          QStringLiteral("-sc_threshold"),
+                          QStringLiteral("0"),
+                          QStringLiteral("-bf"),
+                          QString::number(bFrames)};
     if (bench)
-        arguments += {QStringLiteral("-b:v"), QStringLiteral("24M"), QStringLiteral("-maxrate"), QStringLiteral("30M"),
-                      QStringLiteral("-bufsize"), QStringLiteral("30M")};
+        arguments += {QStringLiteral("-b:v"), QStringLiteral("24M"),      QStringLiteral("-maxrate"),
+                      QStringLiteral("30M"),  QStringLiteral("-bufsize"), QStringLiteral("30M")};
     return arguments;
 }
 
@@ -72,8 +83,7 @@ QStringList audio(const QString &codec, const QString &bitrate = QString())
 
 QString stampOf(const MatrixFormat &format)
 {
-    return QString::fromLatin1(
-        QCryptographicHash::hash(format.arguments.join(QChar(0x1F)).toUtf8(), QCryptographicHash::Sha1).toHex());
+    return QString::fromLatin1(QCryptographicHash::hash(format.arguments.join(QChar(0x1F)).toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
 MatrixFormat entry(const QString &name, const QString &codec, QSize displaySize, int rotation, int rateNumerator, int rateDenominator,
@@ -122,8 +132,10 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
 
     // The same in 192-byte packets (Blu-ray's M2TS, also named .MTS), NTSC rate.
     MatrixFormat m2ts = entry(QStringLiteral("m2ts.mts"), QStringLiteral("H.264"), landscape, 0, 30000, 1001, seconds);
-    m2ts.arguments = picture(shape, QStringLiteral("30000/1001")) + x264(15, 2, bench) + audio(QStringLiteral("ac3"), QStringLiteral("256k"))
-                     + QStringList{QStringLiteral("-f"), QStringLiteral("mpegts"), QStringLiteral("-mpegts_m2ts_mode"), QStringLiteral("1")};
+    m2ts.arguments = picture(shape, QStringLiteral("30000/1001")) + x264(15, 2, bench)
+                     + audio(QStringLiteral("ac3"), QStringLiteral("256k"))
+                     + QStringList{QStringLiteral("-f"), QStringLiteral("mpegts"), QStringLiteral("-mpegts_m2ts_mode"),
+                                   QStringLiteral("1")};
     all << m2ts;
 
     // An MP4 whose first picture is shown at 3.5 s (an edit list with an empty edit).
@@ -135,8 +147,8 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
     // ProRes 422, 10-bit 4:2:2, every frame a keyframe, PCM sound.
     MatrixFormat prores = entry(QStringLiteral("prores.mov"), QStringLiteral("ProRes 422"), landscape, 0, 30, 1, seconds, true);
     prores.arguments = picture(shape, QStringLiteral("30"))
-                       + QStringList{QStringLiteral("-c:v"), QStringLiteral("prores_ks"), QStringLiteral("-profile:v"), QStringLiteral("2"),
-                                     QStringLiteral("-pix_fmt"), QStringLiteral("yuv422p10le")}
+                       + QStringList{QStringLiteral("-c:v"), QStringLiteral("prores_ks"), QStringLiteral("-profile:v"),
+                                     QStringLiteral("2"),    QStringLiteral("-pix_fmt"),  QStringLiteral("yuv422p10le")}
                        + audio(QStringLiteral("pcm_s24le"));
     all << prores;
 
@@ -145,9 +157,11 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
     const double hevcSeconds = bench ? 12 : seconds;
     MatrixFormat hevc = entry(QStringLiteral("hevc10.mp4"), QStringLiteral("HEVC"), uhd, 0, 30, 1, hevcSeconds);
     hevc.arguments = picture(Shape{uhd, hevcSeconds, bench}, QStringLiteral("30"))
-                     + QStringList{QStringLiteral("-c:v"), QStringLiteral("libx265"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
+                     + QStringList{QStringLiteral("-c:v"),         QStringLiteral("libx265"),
+                                   QStringLiteral("-preset"),      QStringLiteral("ultrafast"),
                                    QStringLiteral("-x265-params"), QStringLiteral("log-level=error:keyint=30:min-keyint=30:scenecut=0"),
-                                   QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p10le"), QStringLiteral("-tag:v"), QStringLiteral("hvc1")}
+                                   QStringLiteral("-pix_fmt"),     QStringLiteral("yuv420p10le"),
+                                   QStringLiteral("-tag:v"),       QStringLiteral("hvc1")}
                      + (bench ? QStringList{QStringLiteral("-b:v"), QStringLiteral("40M")} : QStringList())
                      + audio(QStringLiteral("aac"), QStringLiteral("128k"));
     all << hevc;
@@ -160,9 +174,10 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
     // WebM: VP9 with Opus.
     MatrixFormat webm = entry(QStringLiteral("vp9.webm"), QStringLiteral("vp09"), landscape, 0, 30, 1, seconds);
     webm.arguments = picture(shape, QStringLiteral("30"))
-                     + QStringList{QStringLiteral("-c:v"), QStringLiteral("libvpx-vp9"), QStringLiteral("-deadline"), QStringLiteral("realtime"),
-                                   QStringLiteral("-cpu-used"), QStringLiteral("8"), QStringLiteral("-row-mt"), QStringLiteral("1"),
-                                   QStringLiteral("-g"), QStringLiteral("30"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")}
+                     + QStringList{QStringLiteral("-c:v"),     QStringLiteral("libvpx-vp9"), QStringLiteral("-deadline"),
+                                   QStringLiteral("realtime"), QStringLiteral("-cpu-used"),  QStringLiteral("8"),
+                                   QStringLiteral("-row-mt"),  QStringLiteral("1"),          QStringLiteral("-g"),
+                                   QStringLiteral("30"),       QStringLiteral("-pix_fmt"),   QStringLiteral("yuv420p")}
                      + (bench ? QStringList{QStringLiteral("-b:v"), QStringLiteral("12M")} : QStringList())
                      + audio(QStringLiteral("libopus"), QStringLiteral("96k"));
     all << webm;
@@ -174,7 +189,8 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
 
     // NTSC's 29.97 frames per second.
     MatrixFormat ntsc = entry(QStringLiteral("ntsc.mp4"), QStringLiteral("H.264"), landscape, 0, 30000, 1001, seconds);
-    ntsc.arguments = picture(shape, QStringLiteral("30000/1001")) + x264(30, 3, bench) + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    ntsc.arguments = picture(shape, QStringLiteral("30000/1001")) + x264(30, 3, bench)
+                     + audio(QStringLiteral("aac"), QStringLiteral("128k"));
     all << ntsc;
     return all;
 }
@@ -220,8 +236,8 @@ bool FormatMatrix::runFfmpeg(const QStringList &arguments, QString *errorText)
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"), QStringLiteral("error"),
-                                                        QStringLiteral("-nostdin"), QStringLiteral("-y")}
+    process.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-hide_banner"), QStringLiteral("-loglevel"),
+                                                        QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-y")}
                                                 + arguments);
     if (!process.waitForStarted(10000)) {
         if (errorText)

@@ -18,9 +18,9 @@ struct MatrixFormat
     int rotation = 0;       // clockwise turn from the stored picture to the upright one
     int rateNumerator = 30; // nominal frame rate
     int rateDenominator = 1;
-    double duration = 0;    // seconds from the first picture to the end of the last
+    double duration = 0; // seconds from the first picture to the end of the last
     bool intraOnly = false;
-    QStringList arguments;  // ffmpeg arguments before the output path
+    QStringList arguments; // ffmpeg arguments before the output path
 
     double frameRate() const { return double(rateNumerator) / rateDenominator; }
     // The number of the frame on show at `seconds` from the first picture.

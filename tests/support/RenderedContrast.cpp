@@ -167,9 +167,8 @@ QList<Shortfall> checkTexts(const QWidget *root, const QStringList &skipped, con
         if (text.trimmed().isEmpty() || isRatingGlyphs(text))
             continue;
         const Measure m = ofWidget(image, widget);
-        const bool fixed = std::any_of(fixedColours.cbegin(), fixedColours.cend(), [&m](const QColor &c) {
-            return near(m.text, c, 24) || near(m.background, c, 24);
-        });
+        const bool fixed = std::any_of(fixedColours.cbegin(), fixedColours.cend(),
+                                       [&m](const QColor &c) { return near(m.text, c, 24) || near(m.background, c, 24); });
         if (fixed)
             continue;
         // Text in the application palette's own text colours is primary; the
@@ -184,8 +183,8 @@ QList<Shortfall> checkTexts(const QWidget *root, const QStringList &skipped, con
             primary = false;
         const double required = primary ? 4.5 : 3.0;
         if (m.ratio + 1e-9 < required) {
-            out.append({QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(widget->metaObject()->className()), text.left(40)), m,
-                        required});
+            out.append(
+                {QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(widget->metaObject()->className()), text.left(40)), m, required});
         }
     }
     return out;

@@ -36,8 +36,8 @@ private:
 };
 
 // Skips the test (with the reason) when the disk could not be mounted.
-#define SKIP_WITHOUT(disk)                                                                                             \
-    do {                                                                                                                \
-        if (!(disk).isMounted())                                                                                        \
-            GTEST_SKIP() << "needs a tmpfs mount (run as root): " << (disk).whyNot().toStdString();                    \
+#define SKIP_WITHOUT(disk)                                                                                                                 \
+    do {                                                                                                                                   \
+        if (!(disk).isMounted())                                                                                                           \
+            GTEST_SKIP() << "needs a tmpfs mount (run as root): " << (disk).whyNot().toStdString();                                        \
     } while (false)

@@ -17,7 +17,7 @@ namespace {
 struct Recipe
 {
     QString name;
-    QStringList arguments; // ffmpeg arguments before the output path; empty for special files
+    QStringList arguments;                         // ffmpeg arguments before the output path; empty for special files
     std::function<bool(const QString &path)> make; // used instead of ffmpeg when set
     std::function<bool(const QString &path)> post; // applied to the ffmpeg output
 };
@@ -29,8 +29,8 @@ QStringList lavfi(const QString &graph)
 
 QStringList x264(int gop = 30)
 {
-    return {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
-            QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-g"), QString::number(gop)};
+    return {QStringLiteral("-c:v"),     QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
+            QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-g"),      QString::number(gop)};
 }
 
 QStringList aac()
@@ -52,84 +52,116 @@ const std::vector<Recipe> &recipes()
         std::vector<Recipe> r;
         const QString small = QStringLiteral("size=320x240:rate=30");
         r.push_back({QStringLiteral("pattern_1080p30.mp4"),
-                     lavfi(QStringLiteral("testsrc2=size=1920x1080:rate=30")) + lavfi(QStringLiteral("sine=frequency=1000:sample_rate=48000"))
+                     lavfi(QStringLiteral("testsrc2=size=1920x1080:rate=30"))
+                         + lavfi(QStringLiteral("sine=frequency=1000:sample_rate=48000"))
                          + QStringList{QStringLiteral("-t"), QStringLiteral("4")} + x264(60) + aac(),
-                     {}, {}});
+                     {},
+                     {}});
         r.push_back({QStringLiteral("portrait.mp4"),
-                     lavfi(QStringLiteral("testsrc2=size=1080x1920:rate=30")) + lavfi(QStringLiteral("sine=frequency=440:sample_rate=48000"))
+                     lavfi(QStringLiteral("testsrc2=size=1080x1920:rate=30"))
+                         + lavfi(QStringLiteral("sine=frequency=440:sample_rate=48000"))
                          + QStringList{QStringLiteral("-t"), QStringLiteral("2")} + x264() + aac(),
-                     {}, {}});
-        r.push_back({QStringLiteral("noaudio.mp4"),
-                     lavfi(QStringLiteral("testsrc2=size=640x360:rate=30")) + QStringList{QStringLiteral("-t"), QStringLiteral("2")} + x264(),
-                     {}, {}});
-        r.push_back({QStringLiteral("rotated.mp4"),
-                     lavfi(QStringLiteral("testsrc2=size=1920x1080:rate=30")) + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264(),
-                     {}, FormatMatrix::setQuarterTurn});
+                     {},
+                     {}});
+        r.push_back(
+            {QStringLiteral("noaudio.mp4"),
+             lavfi(QStringLiteral("testsrc2=size=640x360:rate=30")) + QStringList{QStringLiteral("-t"), QStringLiteral("2")} + x264(),
+             {},
+             {}});
+        r.push_back(
+            {QStringLiteral("rotated.mp4"),
+             lavfi(QStringLiteral("testsrc2=size=1920x1080:rate=30")) + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264(),
+             {},
+             FormatMatrix::setQuarterTurn});
         r.push_back({QStringLiteral("dated.mov"),
                      lavfi(QStringLiteral("testsrc2=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264()
                          + QStringList{QStringLiteral("-metadata"), QStringLiteral("creation_time=2024-05-01T10:20:30.000000Z")},
-                     {}, {}});
+                     {},
+                     {}});
         r.push_back({QStringLiteral("counter.mp4"),
                      lavfi(QStringLiteral("testsrc=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("10")} + x264(60),
-                     {}, {}});
+                     {},
+                     {}});
         // Frame counter with B-frames (pyramid, as cameras and editors write them).
         r.push_back({QStringLiteral("bframes.mp4"),
                      lavfi(QStringLiteral("testsrc=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("8")}
-                         + QStringList{QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("medium"),
-                                       QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-g"), QStringLiteral("60"),
-                                       QStringLiteral("-bf"), QStringLiteral("3")},
-                     {}, {}});
+                         + QStringList{QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
+                                       QStringLiteral("medium"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
+                                       QStringLiteral("-g"), QStringLiteral("60"), QStringLiteral("-bf"), QStringLiteral("3")},
+                     {},
+                     {}});
         r.push_back({QStringLiteral("clip.mkv"),
                      lavfi(QStringLiteral("testsrc2=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264(),
-                     {}, {}});
-        r.push_back({QStringLiteral("clip.webm"),
-                     lavfi(QStringLiteral("testsrc2=") + small)
-                         + QStringList{QStringLiteral("-t"), QStringLiteral("1"), QStringLiteral("-c:v"), QStringLiteral("libvpx-vp9"),
-                                       QStringLiteral("-deadline"), QStringLiteral("realtime"), QStringLiteral("-cpu-used"), QStringLiteral("8")},
-                     {}, {}});
+                     {},
+                     {}});
+        r.push_back(
+            {QStringLiteral("clip.webm"),
+             lavfi(QStringLiteral("testsrc2=") + small)
+                 + QStringList{QStringLiteral("-t"), QStringLiteral("1"), QStringLiteral("-c:v"), QStringLiteral("libvpx-vp9"),
+                               QStringLiteral("-deadline"), QStringLiteral("realtime"), QStringLiteral("-cpu-used"), QStringLiteral("8")},
+             {},
+             {}});
         r.push_back({QStringLiteral("audioonly.mp4"),
-                     lavfi(QStringLiteral("sine=frequency=1000:sample_rate=48000")) + QStringList{QStringLiteral("-t"), QStringLiteral("2")} + aac(),
-                     {}, {}});
+                     lavfi(QStringLiteral("sine=frequency=1000:sample_rate=48000")) + QStringList{QStringLiteral("-t"), QStringLiteral("2")}
+                         + aac(),
+                     {},
+                     {}});
         r.push_back({QStringLiteral("silence.mp4"),
                      lavfi(QStringLiteral("testsrc2=") + small) + lavfi(QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000"))
                          + QStringList{QStringLiteral("-t"), QStringLiteral("4")} + x264() + aac(),
-                     {}, {}});
+                     {},
+                     {}});
         r.push_back({QStringLiteral("burst.mp4"),
                      lavfi(QStringLiteral("testsrc2=") + small)
                          + lavfi(QStringLiteral("aevalsrc='if(between(t,2.0,2.5),sin(2*PI*1000*t),0)':s=48000:d=4"))
                          + QStringList{QStringLiteral("-t"), QStringLiteral("4")} + x264() + aac(),
-                     {}, {}});
+                     {},
+                     {}});
         r.push_back({QStringLiteral("black.mp4"),
-                     lavfi(QStringLiteral("color=c=black:") + small) + lavfi(QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000"))
+                     lavfi(QStringLiteral("color=c=black:") + small)
+                         + lavfi(QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000"))
                          + QStringList{QStringLiteral("-t"), QStringLiteral("1")} + x264() + aac(),
-                     {}, {}});
+                     {},
+                     {}});
         r.push_back({QStringLiteral("truncated.mp4"),
                      lavfi(QStringLiteral("testsrc2=") + small) + QStringList{QStringLiteral("-t"), QStringLiteral("2")} + x264()
                          + QStringList{QStringLiteral("-movflags"), QStringLiteral("+faststart")},
-                     {}, truncateTo30Percent});
-        r.push_back({QStringLiteral("empty.mp4"), {}, [](const QString &p) {
+                     {},
+                     truncateTo30Percent});
+        r.push_back({QStringLiteral("empty.mp4"),
+                     {},
+                     [](const QString &p) {
                          QFile f(p);
                          return f.open(QIODevice::WriteOnly);
-                     }, {}});
-        r.push_back({QStringLiteral("notavideo.mov"), {}, [](const QString &p) {
+                     },
+                     {}});
+        r.push_back({QStringLiteral("notavideo.mov"),
+                     {},
+                     [](const QString &p) {
                          QFile f(p);
                          return f.open(QIODevice::WriteOnly) && f.write("This is a text file, not a movie.\n") > 0;
-                     }, {}});
+                     },
+                     {}});
         // Loudness: lossless tones at known levels, so that figures hold to 1e-4.
         const QStringList pcm{QStringLiteral("-c:a"), QStringLiteral("pcm_s16le")};
-        r.push_back({QStringLiteral("tone_half_mono16k.mov"),
-                     lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t):s=16000:d=5")) + pcm, {}, {}});
+        r.push_back(
+            {QStringLiteral("tone_half_mono16k.mov"), lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t):s=16000:d=5")) + pcm, {}, {}});
         r.push_back({QStringLiteral("tone_half_stereo48k.mkv"),
-                     lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t)|0.5*sin(2*PI*1000*t):s=48000:d=5")) + pcm, {}, {}});
-        r.push_back({QStringLiteral("tone_tenth_mono16k.mov"),
-                     lavfi(QStringLiteral("aevalsrc=0.1*sin(2*PI*1000*t):s=16000:d=5")) + pcm, {}, {}});
+                     lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t)|0.5*sin(2*PI*1000*t):s=48000:d=5")) + pcm,
+                     {},
+                     {}});
+        r.push_back(
+            {QStringLiteral("tone_tenth_mono16k.mov"), lavfi(QStringLiteral("aevalsrc=0.1*sin(2*PI*1000*t):s=16000:d=5")) + pcm, {}, {}});
         r.push_back({QStringLiteral("burst_mono16k.mov"),
-                     lavfi(QStringLiteral("aevalsrc='if(between(t,2.0,2.5),0.9*sin(2*PI*1000*t),0)':s=16000:d=4")) + pcm, {}, {}});
+                     lavfi(QStringLiteral("aevalsrc='if(between(t,2.0,2.5),0.9*sin(2*PI*1000*t),0)':s=16000:d=4")) + pcm,
+                     {},
+                     {}});
         r.push_back({QStringLiteral("silence_mono16k.mov"), lavfi(QStringLiteral("aevalsrc=0:s=16000:d=3")) + pcm, {}, {}});
         r.push_back({QStringLiteral("truncated_tone.mov"),
                      lavfi(QStringLiteral("aevalsrc=0.5*sin(2*PI*1000*t):s=16000:d=4")) + pcm
                          + QStringList{QStringLiteral("-movflags"), QStringLiteral("+faststart")},
-                     {}, truncateTo30Percent});
+                     {},
+                     truncateTo30Percent});
         // The formats cameras write, small and short.
         for (const MatrixFormat &format : FormatMatrix::formats(FormatMatrix::Scale::Test)) {
             const auto turn = format.rotation == 90 ? std::function<bool(const QString &)>(FormatMatrix::setQuarterTurn)
@@ -237,7 +269,8 @@ QString TestMedia::solidClip(const QString &color, double seconds)
     const Recipe recipe{name,
                         lavfi(QStringLiteral("color=c=") + color + QStringLiteral(":size=320x240:rate=30"))
                             + QStringList{QStringLiteral("-t"), length} + x264(),
-                        {}, {}};
+                        {},
+                        {}};
     QLockFile lock(folder + QStringLiteral("/.generate.lock"));
     lock.setStaleLockTime(0);
     lock.lock();

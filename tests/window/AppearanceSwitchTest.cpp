@@ -57,8 +57,11 @@ QList<RenderedContrast::Shortfall> checkCards(TestWindow &w)
         const QRectF name = card->nameRect();
         const QRectF body = card->bodyRect();
         const QRect nameArea = name.toAlignedRect().translated(origin);
-        const QRect durationArea = QRectF(QPointF(name.right() + 4, name.top()), QPointF(body.right() - 4, name.bottom())).toAlignedRect().translated(origin);
-        const QRect techArea = QRectF(QPointF(name.left(), name.bottom() + 1), QPointF(body.right() - 4, card->starRowRect().top() - 1)).toAlignedRect().translated(origin);
+        const QRect durationArea =
+            QRectF(QPointF(name.right() + 4, name.top()), QPointF(body.right() - 4, name.bottom())).toAlignedRect().translated(origin);
+        const QRect techArea = QRectF(QPointF(name.left(), name.bottom() + 1), QPointF(body.right() - 4, card->starRowRect().top() - 1))
+                                   .toAlignedRect()
+                                   .translated(origin);
         const QString who = card->inputs().clip.filename;
         // The card itself is drawn in the appearance of the moment, not kept
         // as it was drawn before the switch.
@@ -66,8 +69,9 @@ QList<RenderedContrast::Shortfall> checkCards(TestWindow &w)
         const bool darkWindow = w.view->palette().color(QPalette::Window).lightnessF() < 0.5;
         if ((behindName.background.lightnessF() < 0.5) != darkWindow)
             out.append({QStringLiteral("card %1 drawn in the other appearance").arg(who), behindName, 0});
-        for (const auto &[what, area, required] : {std::tuple{QStringLiteral("name"), nameArea, 4.5}, std::tuple{QStringLiteral("duration"), durationArea, 3.0},
-                                                   std::tuple{QStringLiteral("technical line"), techArea, 3.0}}) {
+        for (const auto &[what, area, required] :
+             {std::tuple{QStringLiteral("name"), nameArea, 4.5}, std::tuple{QStringLiteral("duration"), durationArea, 3.0},
+              std::tuple{QStringLiteral("technical line"), techArea, 3.0}}) {
             const RenderedContrast::Measure m = RenderedContrast::measure(shot, area);
             if (m.ratio < required)
                 out.append({QStringLiteral("card %1 %2").arg(who, what), m, required});
@@ -112,11 +116,11 @@ TEST(AppearanceSwitch, SectionTitlesAndCountBadgesFollowTheAppearanceInBothDirec
             const QImage shot = RenderedContrast::renderWindow(w.view.get());
             for (SectionHeaderView *header : headersOf(w)) {
                 const RenderedContrast::Measure title = RenderedContrast::ofWidget(shot, header->titleLabel());
-                EXPECT_GE(title.ratio, 4.5) << header->title().toStdString() << ": " << title.text.name().toStdString()
-                                            << " on " << title.background.name().toStdString();
+                EXPECT_GE(title.ratio, 4.5) << header->title().toStdString() << ": " << title.text.name().toStdString() << " on "
+                                            << title.background.name().toStdString();
                 const RenderedContrast::Measure badge = RenderedContrast::ofWidget(shot, header->countBadge());
-                EXPECT_GE(badge.ratio, 3.0) << header->title().toStdString() << " badge: " << badge.text.name().toStdString()
-                                            << " on " << badge.background.name().toStdString();
+                EXPECT_GE(badge.ratio, 3.0) << header->title().toStdString() << " badge: " << badge.text.name().toStdString() << " on "
+                                            << badge.background.name().toStdString();
             }
         }
     }
@@ -126,15 +130,17 @@ TEST(AppearanceSwitch, SectionTitlesAndCountBadgesFollowTheAppearanceInBothDirec
 TEST(AppearanceSwitch, EveryTextOfTheWindowIsReadableAfterASwitchEitherWay)
 {
     const QPalette saved = QApplication::palette();
-    for (const auto &[first, second] : {std::pair{lightAppearancePalette(), darkAppearancePalette()},
-                                        std::pair{darkAppearancePalette(), lightAppearancePalette()}}) {
+    for (const auto &[first, second] :
+         {std::pair{lightAppearancePalette(), darkAppearancePalette()}, std::pair{darkAppearancePalette(), lightAppearancePalette()}}) {
         applyAppearance(first);
         TestWindow w;
         fillWindow(w);
-        const QList<RenderedContrast::Shortfall> before = RenderedContrast::checkTexts(w.view.get(), themeButtons) + checkCards(w) + checkSymbols(w);
+        const QList<RenderedContrast::Shortfall> before = RenderedContrast::checkTexts(w.view.get(), themeButtons) + checkCards(w)
+                                                          + checkSymbols(w);
         EXPECT_TRUE(before.isEmpty()) << RenderedContrast::describe(before).toStdString();
         applyAppearance(second);
-        const QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(w.view.get(), themeButtons) + checkCards(w) + checkSymbols(w);
+        const QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(w.view.get(), themeButtons) + checkCards(w)
+                                                              + checkSymbols(w);
         EXPECT_TRUE(shortfalls.isEmpty()) << RenderedContrast::describe(shortfalls).toStdString();
     }
     QApplication::setPalette(saved);
@@ -153,8 +159,8 @@ TEST(AppearanceSwitch, EverySheetIsReadableAfterASwitchEitherWay)
         {"Detect Hand Markers", [](TestWindow &w) { w.view->setShowMarkerDetect(true); }},
         {"Keyboard Shortcuts", [](TestWindow &w) { w.view->setShowKeyboardShortcuts(true); }},
     };
-    for (const auto &[first, second] : {std::pair{lightAppearancePalette(), darkAppearancePalette()},
-                                        std::pair{darkAppearancePalette(), lightAppearancePalette()}}) {
+    for (const auto &[first, second] :
+         {std::pair{lightAppearancePalette(), darkAppearancePalette()}, std::pair{darkAppearancePalette(), lightAppearancePalette()}}) {
         for (const auto &[name, open] : sheets) {
             SCOPED_TRACE(name);
             applyAppearance(first);
@@ -171,7 +177,8 @@ TEST(AppearanceSwitch, EverySheetIsReadableAfterASwitchEitherWay)
             applyAppearance(second);
             // Counts and notes in the theme colour, and buttons white on it,
             // are the same in every appearance.
-            const QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(sheet, themeButtons, {w.settings.accentColor()});
+            const QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(sheet, themeButtons,
+                                                                                               {w.settings.accentColor()});
             EXPECT_TRUE(shortfalls.isEmpty()) << RenderedContrast::describe(shortfalls).toStdString();
         }
     }

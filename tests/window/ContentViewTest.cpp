@@ -350,7 +350,8 @@ TEST(ContentView, ASessionFileThatCannotBeReadIsReportedWithWhereItWasKept)
     ASSERT_TRUE(QTest::qWaitFor([&] { return alert->isVisible(); }, 30000));
     EXPECT_EQ(alert->text(), QStringLiteral("Session Could Not Be Restored"));
     EXPECT_TRUE(alert->informativeText().startsWith(
-        QStringLiteral("The saved session could not be read, so Triagon started with an empty session. The unreadable file was kept as \u201C")
+        QStringLiteral(
+            "The saved session could not be read, so Triagon started with an empty session. The unreadable file was kept as \u201C")
         + kept[0] + QStringLiteral("\u201D. (")))
         << alert->informativeText().toStdString();
     ASSERT_EQ(alert->buttons().size(), 1);
@@ -361,7 +362,8 @@ TEST(ContentView, ASessionFileThatCannotBeReadIsReportedWithWhereItWasKept)
 
     // A file that could not be moved aside, and an empty one, which is not kept.
     EXPECT_EQ(ContentView::restoreFailureMessage({QStringLiteral("Permission denied"), ClipStore::sessionFilePath()}),
-              QStringLiteral("The saved session could not be read, so Triagon started with an empty session. The unreadable file is still at \u201C")
+              QStringLiteral(
+                  "The saved session could not be read, so Triagon started with an empty session. The unreadable file is still at \u201C")
                   + ClipStore::sessionFilePath() + QStringLiteral("\u201D. (Permission denied)"));
     EXPECT_EQ(ContentView::restoreFailureMessage({QStringLiteral("illegal value"), QString()}),
               QStringLiteral("The saved session file was empty, so Triagon started with an empty session."));
@@ -422,7 +424,8 @@ TEST(ContentView, DroppedFootageBecomesClipsAndTheGridReplacesTheEmptyState)
     ASSERT_TRUE(touchFile(root.filePath(QStringLiteral("notes.txt"))));
 
     TestWindow w;
-    dropUrls(*w.view, {QUrl::fromLocalFile(day), QUrl::fromLocalFile(single), QUrl::fromLocalFile(root.filePath(QStringLiteral("notes.txt")))});
+    dropUrls(*w.view,
+             {QUrl::fromLocalFile(day), QUrl::fromLocalFile(single), QUrl::fromLocalFile(root.filePath(QStringLiteral("notes.txt")))});
     QCoreApplication::processEvents();
     // The import starts loading at once: the grid shows instead of the empty state.
     EXPECT_TRUE(w.store.isLoading());
@@ -450,7 +453,8 @@ TEST(ContentView, ChooseFootageImportsWhatThePanelReturns)
 
     TestWindow w;
     RecordingPanel panel;
-    panel.answer = QList<QUrl>{QUrl::fromLocalFile(card), QUrl::fromLocalFile(file), QUrl::fromLocalFile(root.filePath(QStringLiteral("README")))};
+    panel.answer = QList<QUrl>{QUrl::fromLocalFile(card), QUrl::fromLocalFile(file),
+                               QUrl::fromLocalFile(root.filePath(QStringLiteral("README")))};
     w.view->setImportPanel(&panel);
     QTest::mouseClick(w.area().emptyState()->chooseFootageButton(), Qt::LeftButton, {},
                       w.area().emptyState()->chooseFootageButton()->rect().center());

@@ -115,15 +115,14 @@ TEST(FocusReturn, AfterEverySheetClosesByEscapeTheNextDigitRatesTheSelectedClip)
 
 TEST(FocusReturn, AfterSheetsCloseThroughTheirOwnButtonsTheNextDigitRatesTheSelectedClip)
 {
-    const QList<QPair<const char *, QString>> closers{{"Organize Clips", QStringLiteral("Close")},
-                                                      {"Locate Files", QStringLiteral("Done")},
-                                                      {"Audio Triage", QStringLiteral("Close")},
-                                                      {"Detect Hand Markers", QStringLiteral("Close")},
-                                                      {"Keyboard Shortcuts", QStringLiteral("Close")},
-                                                      {"Reset Review", QStringLiteral("Cancel")}};
+    const QList<QPair<const char *, QString>> closers{
+        {"Organize Clips", QStringLiteral("Close")},     {"Locate Files", QStringLiteral("Done")},
+        {"Audio Triage", QStringLiteral("Close")},       {"Detect Hand Markers", QStringLiteral("Close")},
+        {"Keyboard Shortcuts", QStringLiteral("Close")}, {"Reset Review", QStringLiteral("Cancel")}};
     for (const auto &[name, closer] : closers) {
         SCOPED_TRACE(name);
-        const auto it = std::find_if(openers().cbegin(), openers().cend(), [name = name](const Opener &o) { return qstrcmp(o.name, name) == 0; });
+        const auto it = std::find_if(openers().cbegin(), openers().cend(),
+                                     [name = name](const Opener &o) { return qstrcmp(o.name, name) == 0; });
         ASSERT_NE(it, openers().cend());
         TestWindow w;
         prepare(w);

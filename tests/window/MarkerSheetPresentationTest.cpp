@@ -39,7 +39,8 @@ TEST(MarkerSheetPresentation, TheReviewSheetShowsTheResetToReview)
 {
     TestWindow w;
     QList<Clip> clips;
-    const QStringList names{QStringLiteral("C0120.MP4"), QStringLiteral("C0121.MP4"), QStringLiteral("C0001.MP4"), QStringLiteral("C0002.MP4")};
+    const QStringList names{QStringLiteral("C0120.MP4"), QStringLiteral("C0121.MP4"), QStringLiteral("C0001.MP4"),
+                            QStringLiteral("C0002.MP4")};
     for (int i = 0; i < names.size(); ++i) {
         Clip c = makeClip(QStringLiteral("/shoot/") + names[i]);
         c.recordedAt = QDateTime(QDate(2024, 5, 1), QTime(9, i), QTimeZone::utc());

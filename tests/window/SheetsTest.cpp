@@ -152,8 +152,8 @@ TEST(OfflineSheet, ListsOfflineClipsAndRelinksThemWithTheStoresRefusals)
         asked = message;
         return answer;
     });
-    const QString sizeMessage =
-        QStringLiteral("This file has a different size from the original. Choose the original clip to preserve your review.");
+    const QString sizeMessage = QStringLiteral(
+        "This file has a different size from the original. Choose the original clip to preserve your review.");
     click(MissingMediaView::locateButtonOf(sheet->rows()[0]));
     EXPECT_EQ(asked, QStringLiteral("Locate the original file for a.mov"));
     EXPECT_EQ(sheet->locateError(), sizeMessage);
@@ -195,7 +195,8 @@ TEST(OfflineSheet, CheckAgainFindsReconnectedFilesAndNamesShowAsText)
     QTemporaryDir root;
     TestWindow w;
     const QString markup = root.filePath(QStringLiteral("<b>Goal.mov"));
-    const QString longPath = root.filePath(QString(300, QLatin1Char('x')).replace(100, 1, QLatin1Char('/')).replace(200, 1, QLatin1Char('/')) + QStringLiteral(".mov"));
+    const QString longPath = root.filePath(
+        QString(300, QLatin1Char('x')).replace(100, 1, QLatin1Char('/')).replace(200, 1, QLatin1Char('/')) + QStringLiteral(".mov"));
     w.store.setClips({makeClip(markup, true), makeClip(longPath, true)});
     w.view->setShowMissingMedia(true);
     MissingMediaView *sheet = w.view->sheets()->missingMedia();

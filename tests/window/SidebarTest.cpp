@@ -52,7 +52,8 @@ TEST(Sidebar, SectionsComeInOrderUnderUpperCaseHeadersWithTheOrganizeButtonAtThe
     QStringList headers;
     for (SidebarSection *section : sidebar->sections())
         headers.append(section->header()->text());
-    EXPECT_EQ(headers, (QStringList{QStringLiteral("FILTER"), QStringLiteral("SORT & GROUP"), QStringLiteral("VIEW"), QStringLiteral("TOOLS")}));
+    EXPECT_EQ(headers,
+              (QStringList{QStringLiteral("FILTER"), QStringLiteral("SORT & GROUP"), QStringLiteral("VIEW"), QStringLiteral("TOOLS")}));
     EXPECT_EQ(sidebar->sections().first()->header()->font().pixelSize(), 11);
 
     // Nothing shortlisted: no panel, but the organize button.
@@ -349,16 +350,19 @@ TEST(Sidebar, AtTheDefaultSizeEveryToolIsShownOrVisiblyReachable)
     ASSERT_NE(scroll, nullptr);
     ToolsPanelView *tools = sidebar->toolsPanel();
     const QList<QWidget *> controls{sidebar->viewSection()->gridSizeSlider(), child<SwitchRow>(sidebar->viewSection(), "scrubAudioRow"),
-                                    child<ToolRow>(tools, "audioTriageTool"), child<ToolRow>(tools, "detectMarkersTool"), child<ToolRow>(tools, "removeMarkersTool")};
+                                    child<ToolRow>(tools, "audioTriageTool"), child<ToolRow>(tools, "detectMarkersTool"),
+                                    child<ToolRow>(tools, "removeMarkersTool")};
     for (QWidget *control : controls) {
         ASSERT_TRUE(control->isVisibleTo(sidebar));
         if (whollyShown(scroll, control))
             continue;
-        EXPECT_TRUE(scroll->verticalScrollBar()->isVisible()) << control->objectName().toStdString() << " is cut off with no sign that the column scrolls";
+        EXPECT_TRUE(scroll->verticalScrollBar()->isVisible())
+            << control->objectName().toStdString() << " is cut off with no sign that the column scrolls";
         scroll->ensureWidgetVisible(control, 0, 0);
         EXPECT_TRUE(whollyShown(scroll, control)) << control->objectName().toStdString();
     }
     // The organize button stays at the bottom, always shown.
-    const QRect organize(child<GradientButton>(sidebar, "organizeButton")->mapTo(w.view.get(), QPoint(0, 0)), child<GradientButton>(sidebar, "organizeButton")->size());
+    const QRect organize(child<GradientButton>(sidebar, "organizeButton")->mapTo(w.view.get(), QPoint(0, 0)),
+                         child<GradientButton>(sidebar, "organizeButton")->size());
     EXPECT_TRUE(w.view->rect().contains(organize));
 }

@@ -78,7 +78,7 @@ TEST(Toolbar, SummaryCountsClipsAndShowsFootageOrTheShortlistAtItsBoundaries)
     EXPECT_EQ(footageFor(0), QStringLiteral("0m 0s footage"));
     // The labels never change with the number.
     EXPECT_EQ(summary->texts(), (QStringList{QStringLiteral("1 clips"), QStringLiteral("0 rated"), QStringLiteral("0 tagged"),
-                                              QStringLiteral("0m 0s footage")}));
+                                             QStringLiteral("0m 0s footage")}));
     EXPECT_EQ(summary->clipsItem()->accessibleName(), QStringLiteral("1 clips"));
 
     QList<Clip> clips{taggedClip(QStringLiteral("a.mov"), 3, {QStringLiteral("Dunk")}, 100),
@@ -86,7 +86,7 @@ TEST(Toolbar, SummaryCountsClipsAndShowsFootageOrTheShortlistAtItsBoundaries)
                       taggedClip(QStringLiteral("c.mov"), 4, {}, 0.5), taggedClip(QStringLiteral("d.mov"), 0, {}, 454.5)};
     w.store.setClips(clips);
     EXPECT_EQ(summary->texts(), (QStringList{QStringLiteral("4 clips"), QStringLiteral("2 rated"), QStringLiteral("2 tagged"),
-                                              QStringLiteral("2m 30s shortlisted (10m 5s total)")}));
+                                             QStringLiteral("2m 30s shortlisted (10m 5s total)")}));
     EXPECT_EQ(summary->durationItem()->value(), QStringLiteral("2m 30s"));
     EXPECT_EQ(summary->durationItem()->note(), QStringLiteral("(10m 5s total)"));
 

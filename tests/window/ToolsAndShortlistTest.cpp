@@ -154,7 +154,8 @@ TEST(ShortlistPanel, ShowsWhileAnythingIsShortlistedWithItsTotalsAndSkippedLine)
     const ExportTotals totals = w.store.clipStats().shortlistTotals;
     EXPECT_EQ(panel->header()->text(), QStringLiteral("FOLDER PREVIEW"));
     EXPECT_EQ(child<QLabel>(panel, "shortlistTotals")->text(), QStringLiteral("1 clip \u00B7 1 min 5 sec \u00B7 ") + totals.sizeText());
-    EXPECT_EQ(child<QLabel>(panel, "shortlistTotals")->accessibleName(), QStringLiteral("Shortlist: 1 clips, 1 min 5 sec, ") + totals.sizeText());
+    EXPECT_EQ(child<QLabel>(panel, "shortlistTotals")->accessibleName(),
+              QStringLiteral("Shortlist: 1 clips, 1 min 5 sec, ") + totals.sizeText());
     EXPECT_EQ(child<QLabel>(panel, "shortlistTotals")->toolTip(),
               QStringLiteral("Full source clip totals. \u2265 means some clip metadata is unavailable."));
     EXPECT_FALSE(child<QLabel>(panel, "skippedLine")->isVisible());
@@ -231,8 +232,7 @@ TEST(ShortlistPanel, FolderRowsStartCollapsedKeepTheirStateAndOpenClips)
     auto *line = qobject_cast<QAbstractButton *>(panel->folderRows().first()->fileLines().first());
     ASSERT_NE(line, nullptr);
     // The body eases open: click once the line is shown where it is clicked.
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return line->isVisible() && line->visibleRegion().contains(line->rect().center()); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return line->isVisible() && line->visibleRegion().contains(line->rect().center()); }, 5000));
     const QString name = panel->folderRows().first()->folder().files.first().filename;
     click(line);
     ClipGridView *grid = w.view->gridArea()->grid();

@@ -21,8 +21,7 @@ QUrl AppCommands::websiteUrl()
     return QUrl(QStringLiteral("https://brinkwolder.com/triagon"));
 }
 
-AppCommands::AppCommands(ClipStore &store, TourManager &tours, QObject *parent)
-    : QObject(parent), m_store(store), m_tours(tours)
+AppCommands::AppCommands(ClipStore &store, TourManager &tours, QObject *parent) : QObject(parent), m_store(store), m_tours(tours)
 {
     m_about = new QAction(QStringLiteral("About Triagon"), this);
     m_about->setMenuRole(QAction::AboutRole);

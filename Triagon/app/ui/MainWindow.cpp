@@ -7,8 +7,7 @@
 #include <QMenuBar>
 #include <QScreen>
 
-MainWindow::MainWindow(ClipStore &store, AppSettings &settings, TourManager &tours, QAction *updatesAction,
-                       QWidget *parent)
+MainWindow::MainWindow(ClipStore &store, AppSettings &settings, TourManager &tours, QAction *updatesAction, QWidget *parent)
     : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("mainWindow"));

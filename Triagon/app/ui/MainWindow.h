@@ -18,8 +18,7 @@ class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    MainWindow(ClipStore &store, AppSettings &settings, TourManager &tours, QAction *updatesAction,
-               QWidget *parent = nullptr);
+    MainWindow(ClipStore &store, AppSettings &settings, TourManager &tours, QAction *updatesAction, QWidget *parent = nullptr);
 
     static constexpr int defaultWidth = 1200;
     static constexpr int defaultHeight = 800;

@@ -28,8 +28,7 @@
 
 TriagonApp::TriagonApp(QObject *parent)
     : QObject(parent), m_engines(std::make_unique<MediaEngines>()), m_store(std::make_unique<ClipStore>()),
-      m_settings(std::make_unique<AppSettings>()),
-      m_tourManager(TourManager::shared()), m_updater(std::make_unique<AppUpdater>(true))
+      m_settings(std::make_unique<AppSettings>()), m_tourManager(TourManager::shared()), m_updater(std::make_unique<AppUpdater>(true))
 {
     m_store->setMediaEngines(m_engines.get());
     // Hidden widgets (a status bar with nothing to report) are not read out.
@@ -87,11 +86,12 @@ void TriagonApp::runLaunchTask()
     m_launchStarted = true;
     AppSettings *settings = m_settings.get();
     QPointer<TriagonApp> self(this);
-    m_intake->restoreSessionAtLaunch([settings](qint64 hands) { return settings->markerTagName(static_cast<int>(std::clamp<qint64>(hands, 0, 1 << 30))); },
-                                     [self](bool restored) {
-                                         if (self)
-                                             self->finishLaunch(restored);
-                                     });
+    m_intake->restoreSessionAtLaunch(
+        [settings](qint64 hands) { return settings->markerTagName(static_cast<int>(std::clamp<qint64>(hands, 0, 1 << 30))); },
+        [self](bool restored) {
+            if (self)
+                self->finishLaunch(restored);
+        });
 }
 
 void TriagonApp::finishLaunch(bool restored)

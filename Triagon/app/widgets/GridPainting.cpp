@@ -41,7 +41,6 @@ QRectF fitted(const QSizeF &image, const QRectF &area)
     return QRectF(area.center().x() - s.width() / 2, area.center().y() - s.height() / 2, s.width(), s.height());
 }
 
-
 namespace {
 // Enough for the cards of a few screens; bounded in bytes, since one card of
 // a one-column grid is many times the size of a card of five columns.

@@ -31,8 +31,7 @@ void askDesktop(const QUrl &item, const QUrl &folder, std::function<void(bool)> 
     }
     QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
                                                        QStringLiteral("/org/freedesktop/FileManager1"),
-                                                       QStringLiteral("org.freedesktop.FileManager1"),
-                                                       QStringLiteral("ShowItems"));
+                                                       QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QString::fromUtf8(item.toEncoded())} << QString();
     // Asynchronous so that a slow or absent file manager never blocks the window;
     // the bus activates one that is installed but not running.

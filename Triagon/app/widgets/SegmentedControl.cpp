@@ -55,8 +55,11 @@ protected:
         case Qt::Key_Left:
         case Qt::Key_Right:
         case Qt::Key_Up:
-        case Qt::Key_Down: event->ignore(); return;
-        default: QPushButton::keyPressEvent(event);
+        case Qt::Key_Down:
+            event->ignore();
+            return;
+        default:
+            QPushButton::keyPressEvent(event);
         }
     }
 
@@ -261,13 +264,13 @@ void SegmentedControl::restyle()
     // Joined segments: only the outer corners are rounded, and neighbours
     // share one border line.
     const QString style = QStringLiteral(
-        "QPushButton { border: 1px solid %1; background: %2; color: %3; padding: 3px 6px; border-radius: 0; }"
-        "QPushButton:checked { background: %4; color: %5; border-color: %4; }"
-        "QPushButton[segmentPosition=\"first\"] { border-top-left-radius: 5px; border-bottom-left-radius: 5px; }"
-        "QPushButton[segmentPosition=\"last\"] { border-top-right-radius: 5px; border-bottom-right-radius: 5px; }"
-        "QPushButton[segmentPosition=\"middle\"], QPushButton[segmentPosition=\"last\"] { border-left: none; }"
-        "QPushButton:checked[segmentPosition=\"middle\"], QPushButton:checked[segmentPosition=\"last\"]"
-        " { border-left: none; }")
+                              "QPushButton { border: 1px solid %1; background: %2; color: %3; padding: 3px 6px; border-radius: 0; }"
+                              "QPushButton:checked { background: %4; color: %5; border-color: %4; }"
+                              "QPushButton[segmentPosition=\"first\"] { border-top-left-radius: 5px; border-bottom-left-radius: 5px; }"
+                              "QPushButton[segmentPosition=\"last\"] { border-top-right-radius: 5px; border-bottom-right-radius: 5px; }"
+                              "QPushButton[segmentPosition=\"middle\"], QPushButton[segmentPosition=\"last\"] { border-left: none; }"
+                              "QPushButton:checked[segmentPosition=\"middle\"], QPushButton:checked[segmentPosition=\"last\"]"
+                              " { border-left: none; }")
                               .arg(pal.color(QPalette::Mid).name(), pal.color(QPalette::Button).name(),
                                    pal.color(QPalette::ButtonText).name(), pal.color(QPalette::Highlight).name(),
                                    pal.color(QPalette::HighlightedText).name());

@@ -14,8 +14,8 @@ class TagPickerPopup : public QFrame
 {
     Q_OBJECT
 public:
-    TagPickerPopup(const QStringList &availableTags, const QStringList &selectedTags, const QSet<QString> &mixedTags,
-                   bool startInAddMode, const QColor &accent, QWidget *owner);
+    TagPickerPopup(const QStringList &availableTags, const QStringList &selectedTags, const QSet<QString> &mixedTags, bool startInAddMode,
+                   const QColor &accent, QWidget *owner);
 
     TagPickerView *picker() const { return m_picker; }
 

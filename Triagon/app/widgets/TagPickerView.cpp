@@ -25,8 +25,8 @@ bool isControlOrFormat(char32_t codePoint)
 
 TagPickerView::TagPickerView(const QStringList &availableTags, const QStringList &selectedTags, const QSet<QString> &mixedTags,
                              bool startInAddMode, const QColor &accent, QWidget *parent)
-    : QWidget(parent), m_available(availableTags), m_selected(selectedTags), m_mixed(mixedTags),
-      m_startInAddMode(startInAddMode), m_accent(accent)
+    : QWidget(parent), m_available(availableTags), m_selected(selectedTags), m_mixed(mixedTags), m_startInAddMode(startInAddMode),
+      m_accent(accent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setFixedWidth(280);
@@ -186,8 +186,8 @@ void TagPickerView::refreshRows()
             QColor fill = color;
             if (!selected)
                 fill.setAlphaF(0.1f);
-            row->setLook(mixed ? QStringLiteral("− ") + tag : tag, selected, selected ? QColor(Qt::white) : color, fill, focused,
-                         m_accent, false);
+            row->setLook(mixed ? QStringLiteral("− ") + tag : tag, selected, selected ? QColor(Qt::white) : color, fill, focused, m_accent,
+                         false);
         } else {
             row->setLook(QStringLiteral("New"), false, secondary, newFill, focused, m_accent, true);
         }

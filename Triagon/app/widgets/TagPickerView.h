@@ -24,8 +24,8 @@ class TagPickerView : public QWidget
 {
     Q_OBJECT
 public:
-    TagPickerView(const QStringList &availableTags, const QStringList &selectedTags, const QSet<QString> &mixedTags,
-                  bool startInAddMode, const QColor &accent, QWidget *parent = nullptr);
+    TagPickerView(const QStringList &availableTags, const QStringList &selectedTags, const QSet<QString> &mixedTags, bool startInAddMode,
+                  const QColor &accent, QWidget *parent = nullptr);
 
     // New inputs while the panel stays open; the focus, add mode and the
     // typed text stay.

@@ -87,16 +87,22 @@ int sliderPosition(double value, double scale, int minimum, int maximum)
 
 AudioRulePanel::Look AudioRulePanel::loudLook(std::function<QColor()> themeColor)
 {
-    return {QStringLiteral("Loud Peaks"), QStringLiteral("speaker.wave.3.fill"),
-            QStringLiteral("Clips with the highest audio energy \u2014 crowd noise, cheering, big moments"), std::move(themeColor),
-            QStringLiteral("Top"), QStringLiteral("Peak RMS ") + QLatin1Char('>')};
+    return {QStringLiteral("Loud Peaks"),
+            QStringLiteral("speaker.wave.3.fill"),
+            QStringLiteral("Clips with the highest audio energy \u2014 crowd noise, cheering, big moments"),
+            std::move(themeColor),
+            QStringLiteral("Top"),
+            QStringLiteral("Peak RMS ") + QLatin1Char('>')};
 }
 
 AudioRulePanel::Look AudioRulePanel::quietLook()
 {
-    return {QStringLiteral("Quiet"), QStringLiteral("speaker.fill"),
+    return {QStringLiteral("Quiet"),
+            QStringLiteral("speaker.fill"),
             QStringLiteral("Clips with consistently low volume \u2014 b-roll, timeouts, establishing shots"),
-            [] { return systemColor(SystemColor::blue); }, QStringLiteral("Bottom"), QStringLiteral("Peak RMS ") + QLatin1Char('<')};
+            [] { return systemColor(SystemColor::blue); },
+            QStringLiteral("Bottom"),
+            QStringLiteral("Peak RMS ") + QLatin1Char('<')};
 }
 
 QString AudioRulePanel::percentText(double percentage)
@@ -119,8 +125,8 @@ AudioRulePanel::AudioRulePanel(Look look, AudioTriageRule &rule, QWidget *parent
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
-    m_symbol = new SymbolView(AudioTriageStyle::symbol(m_look.symbol), 14,
-                              [this] { return m_rule.enabled ? ruleColor() : Style::secondary(); }, this);
+    m_symbol = new SymbolView(
+        AudioTriageStyle::symbol(m_look.symbol), 14, [this] { return m_rule.enabled ? ruleColor() : Style::secondary(); }, this);
     header->addWidget(m_symbol, 0, Qt::AlignVCenter);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(1);
@@ -217,8 +223,8 @@ QWidget *AudioRulePanel::buildBody()
     m_percentageSlider->setAccessibleName(m_look.title + QStringLiteral(" percentage"));
     connect(m_percentageSlider, &QSlider::valueChanged, this, [this](int value) {
         // Dragging gives any whole number: the slider moves in steps of 5.
-        const int snapped = std::clamp(int(std::lround(value / double(kPercentageStep))) * kPercentageStep,
-                                       m_percentageSlider->minimum(), m_percentageSlider->maximum());
+        const int snapped = std::clamp(int(std::lround(value / double(kPercentageStep))) * kPercentageStep, m_percentageSlider->minimum(),
+                                       m_percentageSlider->maximum());
         if (snapped != value) {
             m_percentageSlider->setValue(snapped);
             return;

@@ -81,7 +81,8 @@ SymbolDrawer symbol(const QString &name)
 QIcon symbolIcon(const QString &name, const QColor &color)
 {
     SymbolDrawer drawer = symbol(name);
-    return QIcon(new DrawnIconEngine([drawer, color](QPainter &painter, const QRectF &box, const QColor &) { drawer(painter, box, color); }));
+    return QIcon(
+        new DrawnIconEngine([drawer, color](QPainter &painter, const QRectF &box, const QColor &) { drawer(painter, box, color); }));
 }
 
 } // namespace AudioTriageStyle

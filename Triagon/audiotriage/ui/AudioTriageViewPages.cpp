@@ -132,7 +132,8 @@ QWidget *AudioTriageView::infoRow(const QString &symbol, const QString &markdown
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    auto *picture = new SymbolView(AudioTriageStyle::symbol(symbol), 11, [this] { return themeColor(); }, row);
+    auto *picture = new SymbolView(
+        AudioTriageStyle::symbol(symbol), 11, [this] { return themeColor(); }, row);
     picture->setFrameWidth(16);
     layout->addWidget(picture, 0, Qt::AlignTop);
     auto *text = new QLabel(row);
@@ -157,7 +158,8 @@ QWidget *AudioTriageView::buildReadyPage()
     intro->setSpacing(10);
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(10);
-    titleRow->addWidget(new SymbolView(AudioTriageStyle::symbol(QStringLiteral("waveform/audio")), 28, [this] { return themeColor(); }, page));
+    titleRow->addWidget(new SymbolView(
+        AudioTriageStyle::symbol(QStringLiteral("waveform/audio")), 28, [this] { return themeColor(); }, page));
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(Style::label(QStringLiteral("Analyze audio loudness"), 14, page, QFont::DemiBold));
@@ -167,7 +169,8 @@ QWidget *AudioTriageView::buildReadyPage()
     auto *rows = new QVBoxLayout;
     rows->setContentsMargins(0, 4, 0, 0);
     rows->setSpacing(6);
-    rows->addWidget(infoRow(QStringLiteral("speaker.wave.3"), QStringLiteral("Scans each clip's audio for loudness levels and peak spikes"), page));
+    rows->addWidget(
+        infoRow(QStringLiteral("speaker.wave.3"), QStringLiteral("Scans each clip's audio for loudness levels and peak spikes"), page));
     rows->addWidget(infoRow(QStringLiteral("tag/audio"),
                             QStringLiteral("Tags clips as **Loud Peaks** or **Quiet** \u2014 you choose the thresholds"), page));
     rows->addWidget(infoRow(QStringLiteral("slider.horizontal.3"),
@@ -192,8 +195,8 @@ QWidget *AudioTriageView::buildReadyPage()
     auto *warning = new QHBoxLayout(m_emptyWarning);
     warning->setContentsMargins(0, 4, 0, 4);
     warning->setSpacing(6);
-    warning->addWidget(
-        new SymbolView(AudioTriageStyle::symbol(QStringLiteral("exclamationmark.triangle/audio")), 14, [this] { return themeColor(); }, m_emptyWarning));
+    warning->addWidget(new SymbolView(
+        AudioTriageStyle::symbol(QStringLiteral("exclamationmark.triangle/audio")), 14, [this] { return themeColor(); }, m_emptyWarning));
     warning->addWidget(Style::label(QStringLiteral("No clips loaded yet!"), 13, m_emptyWarning));
     warning->addStretch(1);
     column->addWidget(m_emptyWarning);
@@ -225,7 +228,8 @@ QWidget *AudioTriageView::buildAnalyzingPage()
     page->setObjectName(QStringLiteral("analyzingPage"));
     QVBoxLayout *column = pageLayout(page, 16);
     column->addStretch(1);
-    m_analyzingSymbol = new SymbolView(AudioTriageStyle::symbol(QStringLiteral("waveform/audio")), 40, [this] { return themeColor(); }, page);
+    m_analyzingSymbol = new SymbolView(
+        AudioTriageStyle::symbol(QStringLiteral("waveform/audio")), 40, [this] { return themeColor(); }, page);
     m_analyzingSymbol->setPulsing(true);
     column->addWidget(m_analyzingSymbol, 0, Qt::AlignHCenter);
     QLabel *title = Style::label(QStringLiteral("Analyzing audio..."), 16, page, QFont::DemiBold);
@@ -273,8 +277,8 @@ QWidget *AudioTriageView::summaryLine(const QString &symbol, QLabel *&text, QWid
     layout->setSpacing(6);
     text = Style::label(QString(), 12, line);
     QLabel *label = text;
-    layout->addWidget(new SymbolView(AudioTriageStyle::symbol(symbol), 12,
-                                     [label] { return label->palette().color(QPalette::WindowText); }, line));
+    layout->addWidget(new SymbolView(
+        AudioTriageStyle::symbol(symbol), 12, [label] { return label->palette().color(QPalette::WindowText); }, line));
     layout->addWidget(text, 1);
     return line;
 }
@@ -287,8 +291,8 @@ QWidget *AudioTriageView::buildResultsPage()
 
     auto *headline = new QHBoxLayout;
     headline->setSpacing(10);
-    headline->addWidget(new SymbolView(AudioTriageStyle::symbol(QStringLiteral("checkmark.circle.fill/audio")), 20,
-                                       [] { return systemColor(SystemColor::green); }, page));
+    headline->addWidget(new SymbolView(
+        AudioTriageStyle::symbol(QStringLiteral("checkmark.circle.fill/audio")), 20, [] { return systemColor(SystemColor::green); }, page));
     m_headline = Style::label(QString(), 13, page, QFont::Medium);
     headline->addWidget(m_headline, 1);
     column->addLayout(headline);

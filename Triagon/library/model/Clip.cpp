@@ -26,8 +26,8 @@ QString uuidText(const QUuid &id)
 bool operator==(const Clip &a, const Clip &b)
 {
     return a.id == b.id && a.rating == b.rating && a.tags == b.tags && a.filename == b.filename && a.markerFlag == b.markerFlag
-        && a.url == b.url && a.isMissing == b.isMissing && a.recordedAt == b.recordedAt
-        && a.numberingResetReview == b.numberingResetReview;
+           && a.url == b.url && a.isMissing == b.isMissing && a.recordedAt == b.recordedAt
+           && a.numberingResetReview == b.numberingResetReview;
 }
 
 QJsonObject Clip::toJson() const

@@ -15,22 +15,22 @@
 // One imported video file of the session: a plain value.
 struct Clip
 {
-    QUuid id;                 // identity for the clip's whole life, across relinks and sessions
-    QUrl url;                 // where the file is; relinking replaces it
-    QString filename;         // the name shown on the card; renaming changes it
-    double duration = 0;      // seconds
-    qint64 width = 0;         // display size in pixels
+    QUuid id;            // identity for the clip's whole life, across relinks and sessions
+    QUrl url;            // where the file is; relinking replaces it
+    QString filename;    // the name shown on the card; renaming changes it
+    double duration = 0; // seconds
+    qint64 width = 0;    // display size in pixels
     qint64 height = 0;
-    qint64 fileSize = 0;      // bytes
-    QString codec;            // display name, may be empty
+    qint64 fileSize = 0; // bytes
+    QString codec;       // display name, may be empty
     double frameRate = 0;
-    qint64 rating = 0;        // 0 unrated, 1 to 5 stars
-    QStringList tags;         // in stored order; the first decides the tag folder
+    qint64 rating = 0; // 0 unrated, 1 to 5 stars
+    QStringList tags;  // in stored order; the first decides the tag folder
     std::optional<MarkerFlag> markerFlag;
     std::optional<QDateTime> recordedAt;
     std::optional<bool> recordingDateChecked;
     std::optional<NumberingResetReview> numberingResetReview;
-    bool isMissing = false;   // the file cannot be found; never saved
+    bool isMissing = false; // the file cannot be found; never saved
 
     // Equality as the grid needs it to tell changed cards: the media facts
     // and the recording-date check take no part.
@@ -55,7 +55,10 @@ struct Clip
     QString path() const { return url.toLocalFile(); }
 };
 
-inline size_t qHash(const Clip &clip, size_t seed = 0) { return qHash(clip.id, seed); }
+inline size_t qHash(const Clip &clip, size_t seed = 0)
+{
+    return qHash(clip.id, seed);
+}
 
 // UUID text as the session file writes it: upper case, no braces.
 QString uuidText(const QUuid &id);

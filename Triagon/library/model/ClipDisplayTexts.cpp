@@ -21,18 +21,30 @@ qint64 truncatedSeconds(double seconds)
 QString codecName(quint32 fourCC)
 {
     switch (fourCC) {
-    case 0x61766331: return QStringLiteral("H.264");            // avc1
-    case 0x68766331: return QStringLiteral("HEVC");             // hvc1
-    case 0x6D757861: return QStringLiteral("HEVC Alpha");       // muxa
-    case 0x6D703476: return QStringLiteral("MPEG-4");           // mp4v
-    case 0x6A706567: return QStringLiteral("MJPEG");            // jpeg
-    case 0x61706368: return QStringLiteral("ProRes 422 HQ");    // apch
-    case 0x6170636E: return QStringLiteral("ProRes 422");       // apcn
-    case 0x61706373: return QStringLiteral("ProRes 422 LT");    // apcs
-    case 0x6170636F: return QStringLiteral("ProRes 422 Proxy"); // apco
-    case 0x61703468: return QStringLiteral("ProRes 4444");      // ap4h
-    case 0x61703478: return QStringLiteral("ProRes 4444 XQ");   // ap4x
-    default: break;
+    case 0x61766331:
+        return QStringLiteral("H.264"); // avc1
+    case 0x68766331:
+        return QStringLiteral("HEVC"); // hvc1
+    case 0x6D757861:
+        return QStringLiteral("HEVC Alpha"); // muxa
+    case 0x6D703476:
+        return QStringLiteral("MPEG-4"); // mp4v
+    case 0x6A706567:
+        return QStringLiteral("MJPEG"); // jpeg
+    case 0x61706368:
+        return QStringLiteral("ProRes 422 HQ"); // apch
+    case 0x6170636E:
+        return QStringLiteral("ProRes 422"); // apcn
+    case 0x61706373:
+        return QStringLiteral("ProRes 422 LT"); // apcs
+    case 0x6170636F:
+        return QStringLiteral("ProRes 422 Proxy"); // apco
+    case 0x61703468:
+        return QStringLiteral("ProRes 4444"); // ap4h
+    case 0x61703478:
+        return QStringLiteral("ProRes 4444 XQ"); // ap4x
+    default:
+        break;
     }
     QString text;
     for (int shift = 24; shift >= 0; shift -= 8)

@@ -12,10 +12,14 @@ enum class ExportScope { shortlisted, filtered, selected, all };
 inline QString rawValue(ExportScope scope)
 {
     switch (scope) {
-    case ExportScope::shortlisted: return QStringLiteral("Shortlisted clips");
-    case ExportScope::filtered: return QStringLiteral("Current filtered view");
-    case ExportScope::selected: return QStringLiteral("Selected clips");
-    case ExportScope::all: return QStringLiteral("All clips");
+    case ExportScope::shortlisted:
+        return QStringLiteral("Shortlisted clips");
+    case ExportScope::filtered:
+        return QStringLiteral("Current filtered view");
+    case ExportScope::selected:
+        return QStringLiteral("Selected clips");
+    case ExportScope::all:
+        return QStringLiteral("All clips");
     }
     return QString();
 }

@@ -36,8 +36,8 @@ QString FileName::withoutExtension(const QString &name)
 
 bool FileName::isSinglePathComponent(const QString &name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-        && !name.contains(QLatin1Char('/')) && !name.contains(QChar(u'\0'));
+    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") && !name.contains(QLatin1Char('/'))
+           && !name.contains(QChar(u'\0'));
 }
 
 QString FileName::sanitizedClipName(const QString &name)

@@ -8,7 +8,10 @@
 // Safe to call from any thread.
 namespace FinderOrder {
 int compare(const QString &a, const QString &b);
-inline bool lessThan(const QString &a, const QString &b) { return compare(a, b) < 0; }
+inline bool lessThan(const QString &a, const QString &b)
+{
+    return compare(a, b) < 0;
+}
 // A key that compares as compare() does; sorting many names by their keys
 // is several times faster than comparing the names pair by pair.
 QCollatorSortKey sortKey(const QString &name);

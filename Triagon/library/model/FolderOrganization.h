@@ -12,7 +12,10 @@ inline QString rawValue(FolderOrganization organization)
     return organization == FolderOrganization::byRating ? QStringLiteral("By Rating") : QStringLiteral("By Tag");
 }
 
-inline QList<FolderOrganization> allFolderOrganizations() { return {FolderOrganization::byTag, FolderOrganization::byRating}; }
+inline QList<FolderOrganization> allFolderOrganizations()
+{
+    return {FolderOrganization::byTag, FolderOrganization::byRating};
+}
 
 inline std::optional<FolderOrganization> folderOrganizationFromRaw(const QString &text)
 {

@@ -10,14 +10,20 @@ enum class GroupMode { none, rating, category };
 inline QString rawValue(GroupMode mode)
 {
     switch (mode) {
-    case GroupMode::none: return QStringLiteral("No Grouping");
-    case GroupMode::rating: return QStringLiteral("By Rating");
-    case GroupMode::category: return QStringLiteral("By Tag");
+    case GroupMode::none:
+        return QStringLiteral("No Grouping");
+    case GroupMode::rating:
+        return QStringLiteral("By Rating");
+    case GroupMode::category:
+        return QStringLiteral("By Tag");
     }
     return QString();
 }
 
-inline QList<GroupMode> allGroupModes() { return {GroupMode::none, GroupMode::rating, GroupMode::category}; }
+inline QList<GroupMode> allGroupModes()
+{
+    return {GroupMode::none, GroupMode::rating, GroupMode::category};
+}
 
 inline std::optional<GroupMode> groupModeFromRaw(const QString &text)
 {

@@ -8,7 +8,7 @@ QString JsonReader::keyNotFound(const QString &key)
 QString JsonReader::typeMismatch(const QString &key, const char *expected)
 {
     return QStringLiteral("Expected to decode ") + QLatin1String(expected) + QStringLiteral(" for key \"") + key
-        + QStringLiteral("\" but found another type instead.");
+           + QStringLiteral("\" but found another type instead.");
 }
 
 QString JsonReader::invalidUrl()

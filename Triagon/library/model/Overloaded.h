@@ -1,10 +1,10 @@
 #pragma once
 
 // Joins lambdas into one visitor for std::visit, one lambda per case.
-template<class... Ts>
+template <class... Ts>
 struct Overloaded : Ts...
 {
     using Ts::operator()...;
 };
-template<class... Ts>
+template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;

@@ -10,14 +10,20 @@ enum class SortOrder { name, duration, rating };
 inline QString rawValue(SortOrder order)
 {
     switch (order) {
-    case SortOrder::name: return QStringLiteral("Name");
-    case SortOrder::duration: return QStringLiteral("Duration");
-    case SortOrder::rating: return QStringLiteral("Rating");
+    case SortOrder::name:
+        return QStringLiteral("Name");
+    case SortOrder::duration:
+        return QStringLiteral("Duration");
+    case SortOrder::rating:
+        return QStringLiteral("Rating");
     }
     return QString();
 }
 
-inline QList<SortOrder> allSortOrders() { return {SortOrder::name, SortOrder::duration, SortOrder::rating}; }
+inline QList<SortOrder> allSortOrders()
+{
+    return {SortOrder::name, SortOrder::duration, SortOrder::rating};
+}
 
 inline std::optional<SortOrder> sortOrderFromRaw(const QString &text)
 {

@@ -101,12 +101,24 @@ public:
 
     explicit UndoAction(Payload payload) : m_payload(std::move(payload)) {}
 
-    static UndoAction setRating(const QUuid &clipID, qint64 oldRating, qint64 newRating) { return UndoAction(Payload(SetRating{clipID, oldRating, newRating})); }
-    static UndoAction setTags(const QUuid &clipID, const QStringList &oldTags, const QStringList &newTags) { return UndoAction(Payload(SetTags{clipID, oldTags, newTags})); }
-    static UndoAction setTagCatalog(const QStringList &oldTags, const QStringList &newTags) { return UndoAction(Payload(SetTagCatalog{oldTags, newTags})); }
+    static UndoAction setRating(const QUuid &clipID, qint64 oldRating, qint64 newRating)
+    {
+        return UndoAction(Payload(SetRating{clipID, oldRating, newRating}));
+    }
+    static UndoAction setTags(const QUuid &clipID, const QStringList &oldTags, const QStringList &newTags)
+    {
+        return UndoAction(Payload(SetTags{clipID, oldTags, newTags}));
+    }
+    static UndoAction setTagCatalog(const QStringList &oldTags, const QStringList &newTags)
+    {
+        return UndoAction(Payload(SetTagCatalog{oldTags, newTags}));
+    }
     static UndoAction removeClip(const Clip &clip, qsizetype index) { return UndoAction(Payload(RemoveClip{clip, index})); }
     static UndoAction addClips(const QList<Clip> &clips) { return UndoAction(Payload(AddClips{clips})); }
-    static UndoAction renameClip(const QUuid &clipID, const QString &oldName, const QString &newName) { return UndoAction(Payload(RenameClip{clipID, oldName, newName})); }
+    static UndoAction renameClip(const QUuid &clipID, const QString &oldName, const QString &newName)
+    {
+        return UndoAction(Payload(RenameClip{clipID, oldName, newName}));
+    }
     static UndoAction audioTriageTags(const QList<QPair<QUuid, QString>> &applied) { return UndoAction(Payload(AudioTriageTags{applied})); }
     static UndoAction setNumberingResetReview(const QUuid &clipID, const std::optional<NumberingResetReview> &oldReview,
                                               const std::optional<NumberingResetReview> &newReview)
@@ -117,12 +129,15 @@ public:
     {
         return UndoAction(Payload(SetMarkerFlag{clipID, oldFlag, newFlag}));
     }
-    static UndoAction compound(const QString &description, const QList<UndoAction> &actions) { return UndoAction(Payload(Compound{description, actions})); }
+    static UndoAction compound(const QString &description, const QList<UndoAction> &actions)
+    {
+        return UndoAction(Payload(Compound{description, actions}));
+    }
 
     Kind kind() const { return static_cast<Kind>(m_payload.index()); }
     const Payload &payload() const { return m_payload; }
     // The payload of one case, or null when the action is another case.
-    template<typename T>
+    template <typename T>
     const T *as() const
     {
         return std::get_if<T>(&m_payload);

@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-FillBar::FillBar(QSize size, QWidget *parent)
-    : QWidget(parent)
+FillBar::FillBar(QSize size, QWidget *parent) : QWidget(parent)
 {
     setFixedSize(size);
 }

@@ -133,7 +133,8 @@ QWidget *MarkerDetectView::buildReady()
     explanation->setSpacing(10);
     auto *intro = new QHBoxLayout;
     intro->setSpacing(10);
-    intro->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("hand.raised.fill/marker")), 28, accent, ready), 0, Qt::AlignVCenter);
+    intro->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("hand.raised.fill/marker")), 28, accent, ready), 0,
+                     Qt::AlignVCenter);
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
     titles->addWidget(label(QStringLiteral("Find hand-over-lens markers"), sizedFont(this, 14, QFont::DemiBold), QColor(), ready));
@@ -145,8 +146,8 @@ QWidget *MarkerDetectView::buildReady()
     auto *lines = new QVBoxLayout;
     lines->setContentsMargins(0, 4, 0, 0);
     lines->setSpacing(6);
-    const QStringList symbols{QStringLiteral("magnifyingglass"), QStringLiteral("tag/marker"), QStringLiteral("sparkles"), QStringLiteral("number"),
-                                QStringLiteral("arrow.uturn.backward/marker")};
+    const QStringList symbols{QStringLiteral("magnifyingglass"), QStringLiteral("tag/marker"), QStringLiteral("sparkles"),
+                              QStringLiteral("number"), QStringLiteral("arrow.uturn.backward/marker")};
     for (const QString &symbol : symbols) {
         auto *line = new QHBoxLayout;
         line->setSpacing(8);
@@ -186,7 +187,8 @@ QWidget *MarkerDetectView::buildReady()
     m_noClipsWarning = new QWidget(ready);
     auto *warning = new QHBoxLayout(m_noClipsWarning);
     warning->setContentsMargins(0, 4, 0, 4);
-    warning->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("exclamationmark.triangle/marker")), 13, accent, m_noClipsWarning));
+    warning->addWidget(
+        new SymbolView(SymbolCatalog::drawer(QStringLiteral("exclamationmark.triangle/marker")), 13, accent, m_noClipsWarning));
     warning->addWidget(label(QStringLiteral("No clips loaded yet!"), sizedFont(this, 13), QColor(), m_noClipsWarning));
     warning->addStretch(1);
     column->addWidget(m_noClipsWarning);
@@ -229,7 +231,8 @@ QWidget *MarkerDetectView::buildProgress()
     column->setContentsMargins(20, 20, 20, 20);
     column->setSpacing(16);
     column->addStretch(1);
-    m_pulse = new SymbolView(SymbolCatalog::drawer(QStringLiteral("hand.raised.fill/marker")), 40, [this] { return accentColor(); }, progress);
+    m_pulse = new SymbolView(
+        SymbolCatalog::drawer(QStringLiteral("hand.raised.fill/marker")), 40, [this] { return accentColor(); }, progress);
     column->addWidget(m_pulse, 0, Qt::AlignHCenter);
     column->addWidget(label(QStringLiteral("Scanning for hand markers..."), sizedFont(this, 16, QFont::DemiBold), QColor(), progress), 0,
                       Qt::AlignHCenter);
@@ -259,8 +262,8 @@ void MarkerDetectView::refreshProgress()
 {
     const double fraction = m_totalToAnalyze > 0 ? double(m_currentClipIndex) / double(m_totalToAnalyze) : 0.0;
     m_progressBar->setValue(static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 1000));
-    m_progressBar->setAccessibleDescription(QString::number(m_currentClipIndex) + QStringLiteral(" of ")
-                                            + QString::number(m_totalToAnalyze) + QStringLiteral(" clips"));
+    m_progressBar->setAccessibleDescription(QString::number(m_currentClipIndex) + QStringLiteral(" of ") + QString::number(m_totalToAnalyze)
+                                            + QStringLiteral(" clips"));
     m_progressName->setText(m_currentClipName);
     m_progressCounter->setText(QString::number(m_currentClipIndex) + QStringLiteral(" / ") + QString::number(m_totalToAnalyze));
 }
@@ -300,7 +303,8 @@ QWidget *MarkerDetectView::buildResults()
     for (const Entry &entry : std::as_const(m_results)) {
         if (!entry.metrics.frame || m_rows.contains(entry.clip.id))
             continue;
-        auto *row = new MarkerResultRow(entry.clip, entry.metrics, m_store.thumbnailGenerator(), [this] { return accentColor(); }, rows);
+        auto *row = new MarkerResultRow(
+            entry.clip, entry.metrics, m_store.thumbnailGenerator(), [this] { return accentColor(); }, rows);
         row->hide();
         connect(row, &MarkerResultRow::overrideChosen, this, &MarkerDetectView::setOverride);
         connect(row, &MarkerResultRow::expandToggled, this, &MarkerDetectView::toggleExpanded);
@@ -312,7 +316,8 @@ QWidget *MarkerDetectView::buildResults()
     auto *empty = new QVBoxLayout(m_empty);
     empty->setContentsMargins(0, 30, 0, 30);
     empty->setSpacing(6);
-    empty->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("hand.raised.slash/marker")), 24, secondary(this), m_empty), 0, Qt::AlignHCenter);
+    empty->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("hand.raised.slash/marker")), 24, secondary(this), m_empty), 0,
+                     Qt::AlignHCenter);
     m_emptyText = secondaryLabel(QString(), sizedFont(this, 12), m_empty);
     empty->addWidget(m_emptyText, 0, Qt::AlignHCenter);
     column->addWidget(m_empty);
@@ -331,7 +336,8 @@ QWidget *MarkerDetectView::buildResults()
     auto *warning = new QHBoxLayout(m_startWarning);
     warning->setContentsMargins(0, 0, 0, 0);
     warning->setSpacing(4);
-    warning->addWidget(new SymbolView(SymbolCatalog::drawer(QStringLiteral("exclamationmark.triangle/marker")), 10, secondary(this), m_startWarning));
+    warning->addWidget(
+        new SymbolView(SymbolCatalog::drawer(QStringLiteral("exclamationmark.triangle/marker")), 10, secondary(this), m_startWarning));
     warning->addWidget(secondaryLabel(QStringLiteral("A marker at the start of the session has no previous clip — it will be skipped."),
                                       sizedFont(this, 10), m_startWarning),
                        1);

@@ -25,8 +25,7 @@ int position(double value, double step, const QSlider *slider)
 
 } // namespace
 
-MarkerDetectionSettingsPanel::MarkerDetectionSettingsPanel(QWidget *parent)
-    : QWidget(parent)
+MarkerDetectionSettingsPanel::MarkerDetectionSettingsPanel(QWidget *parent) : QWidget(parent)
 {
     using namespace MarkerUiStyle;
     auto *layout = new QVBoxLayout(this);

@@ -101,8 +101,8 @@ NumberingResetReviewView::NumberingResetReviewView(ClipStore &store, AppSettings
     auto *noPlan = new QVBoxLayout(m_noPlan);
     noPlan->setContentsMargins(0, 0, 0, 0);
     noPlan->setSpacing(20);
-    auto *manual = secondaryLabel(QStringLiteral("Review these clips manually; the earlier keeper is not available."),
-                                  sizedFont(this, 13), m_noPlan);
+    auto *manual = secondaryLabel(QStringLiteral("Review these clips manually; the earlier keeper is not available."), sizedFont(this, 13),
+                                  m_noPlan);
     manual->setWordWrap(true);
     noPlan->addWidget(manual);
     m_noPlanDismiss = new QPushButton(QStringLiteral("Dismiss"), m_noPlan);
@@ -172,7 +172,8 @@ void NumberingResetReviewView::refresh()
         return;
     const QString base = m_settings.effectiveMarkerTagBase();
     m_planLabel->setText(planText(MarkerDetector::markerTagName(base, plan->hands), plan->clip.filename));
-    m_tagButton->setText(plan->clip.id == previous->id ? QStringLiteral("Tag previous clip") : QStringLiteral("Tag ") + plan->clip.filename);
+    m_tagButton->setText(plan->clip.id == previous->id ? QStringLiteral("Tag previous clip")
+                                                       : QStringLiteral("Tag ") + plan->clip.filename);
     // Decided meanwhile, or a base that can never be a tag: nothing to do.
     m_tagButton->setEnabled(ClipStore::containsNumberingReset(m_reset, m_store.numberingResets()) && ClipStore::isValidTagName(base));
     const QColor accent = themeColorValue(m_settings.themeColorRaw());

@@ -24,8 +24,8 @@ class NumberingResetReviewView : public QDialog
 public:
     static constexpr int sheetWidth = 600;
 
-    NumberingResetReviewView(ClipStore &store, AppSettings &settings, MarkerDetector::NumberingReset reset,
-                             std::function<void()> onDismiss, QWidget *parent = nullptr);
+    NumberingResetReviewView(ClipStore &store, AppSettings &settings, MarkerDetector::NumberingReset reset, std::function<void()> onDismiss,
+                             QWidget *parent = nullptr);
 
     const MarkerDetector::NumberingReset &reset() const { return m_reset; }
 

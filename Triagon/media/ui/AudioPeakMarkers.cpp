@@ -7,9 +7,7 @@
 
 #include <algorithm>
 
-AudioPeakMarkers::AudioPeakMarkers(QWidget *parent)
-    : QWidget(parent)
-    , m_markerColor(systemColor(SystemColor::orange))
+AudioPeakMarkers::AudioPeakMarkers(QWidget *parent) : QWidget(parent), m_markerColor(systemColor(SystemColor::orange))
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);

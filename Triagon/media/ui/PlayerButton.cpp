@@ -2,8 +2,7 @@
 
 #include <QPainter>
 
-PlayerButton::PlayerButton(QWidget *parent)
-    : QToolButton(parent)
+PlayerButton::PlayerButton(QWidget *parent) : QToolButton(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);

@@ -7,8 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-PlayerTimeline::PlayerTimeline(QWidget *parent)
-    : QWidget(parent)
+PlayerTimeline::PlayerTimeline(QWidget *parent) : QWidget(parent)
 {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);

@@ -212,9 +212,10 @@ void PlayerView::refreshStars()
         QToolButton *star = m_stars.at(n - 1);
         // The star under the pointer grows a little.
         const int size = n == m_hoveredStar ? 16 : 14;
-        star->setStyleSheet(QStringLiteral("QToolButton { border: none; background: transparent; color: %1; font-size: %2px; font-weight: 500; }")
-                                .arg(cssColor(starColor(n)))
-                                .arg(size));
+        star->setStyleSheet(
+            QStringLiteral("QToolButton { border: none; background: transparent; color: %1; font-size: %2px; font-weight: 500; }")
+                .arg(cssColor(starColor(n)))
+                .arg(size));
     }
     m_ratingRow->setAccessibleDescription(m_clip.rating > 0 ? QString::number(m_clip.rating) + QStringLiteral(" of 5 stars")
                                                             : QStringLiteral("unrated"));
@@ -234,8 +235,8 @@ void PlayerView::refreshTags()
         auto *chip = new QLabel(tag, m_tagsRow);
         chip->setTextFormat(Qt::PlainText);
         chip->setFont(chipFont);
-        chip->setStyleSheet(QStringLiteral("QLabel { color: white; background: %1; border-radius: 8px; padding: 3px 8px; }")
-                                .arg(tagColor(tag).name()));
+        chip->setStyleSheet(
+            QStringLiteral("QLabel { color: white; background: %1; border-radius: 8px; padding: 3px 8px; }").arg(tagColor(tag).name()));
         m_tagsLayout->insertWidget(m_tagsLayout->count() - 1, chip);
         m_chips.append(chip);
     }
@@ -279,7 +280,8 @@ QString PlayerView::shuttleStateText() const
 void PlayerView::refreshShuttleState()
 {
     const bool playing = m_shuttle->isPlaying();
-    m_playButton->setIcon(playing ? SymbolCatalog::icon(QStringLiteral("pause.fill"), QStringLiteral("media-playback-pause")) : SymbolCatalog::icon(QStringLiteral("play.fill"), QStringLiteral("media-playback-start")));
+    m_playButton->setIcon(playing ? SymbolCatalog::icon(QStringLiteral("pause.fill"), QStringLiteral("media-playback-pause"))
+                                  : SymbolCatalog::icon(QStringLiteral("play.fill"), QStringLiteral("media-playback-start")));
     m_playButton->setAccessibleName(playing ? QStringLiteral("Pause") : QStringLiteral("Play"));
     m_stateLabel->setText(shuttleStateText());
     if (m_shuttle->playbackDirection() == 0) {

@@ -60,8 +60,7 @@ public:
         std::function<void()> onClose;
     };
 
-    PlayerView(const Clip &clip, const QStringList &availableTags, Actions actions, const QColor &accent,
-               QWidget *parent = nullptr);
+    PlayerView(const Clip &clip, const QStringList &availableTags, Actions actions, const QColor &accent, QWidget *parent = nullptr);
     ~PlayerView() override;
 
     const Clip &clip() const { return m_clip; }

@@ -156,7 +156,8 @@ QWidget *PlayerView::buildControls()
     row->setContentsMargins(20, 12, 20, 12);
     row->setSpacing(14);
 
-    m_playButton = iconButton(SymbolCatalog::icon(QStringLiteral("play.fill"), QStringLiteral("media-playback-start")), QStringLiteral("Play"), 14);
+    m_playButton = iconButton(SymbolCatalog::icon(QStringLiteral("play.fill"), QStringLiteral("media-playback-start")),
+                              QStringLiteral("Play"), 14);
     m_playButton->setToolTip(QStringLiteral("Space"));
     m_playButton->setFixedSize(28, 28);
     connect(m_playButton, &QToolButton::clicked, this, &PlayerView::togglePlay);
@@ -165,7 +166,8 @@ QWidget *PlayerView::buildControls()
     back->setToolTip(QStringLiteral(", key"));
     connect(back, &QToolButton::clicked, this, [this] { stepFrames(-1); });
     row->addWidget(back);
-    QToolButton *forward = iconButton(SymbolCatalog::icon(QStringLiteral("forward.frame.fill")), QStringLiteral("Step forward one frame"), 12);
+    QToolButton *forward = iconButton(SymbolCatalog::icon(QStringLiteral("forward.frame.fill")), QStringLiteral("Step forward one frame"),
+                                      12);
     forward->setToolTip(QStringLiteral(". key"));
     connect(forward, &QToolButton::clicked, this, [this] { stepFrames(1); });
     row->addWidget(forward);
@@ -182,7 +184,8 @@ QWidget *PlayerView::buildControls()
         star->setAutoRaise(true);
         star->setFocusPolicy(Qt::NoFocus);
         star->setFixedSize(20, 24);
-        star->setAccessibleName(QStringLiteral("Rate ") + QString::number(n) + (n == 1 ? QStringLiteral(" star") : QStringLiteral(" stars")));
+        star->setAccessibleName(QStringLiteral("Rate ") + QString::number(n)
+                                + (n == 1 ? QStringLiteral(" star") : QStringLiteral(" stars")));
         star->installEventFilter(this);
         connect(star, &QToolButton::clicked, this, [this, n] {
             if (m_actions.onRate)

@@ -13,7 +13,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-
 void PlayerView::startRename()
 {
     if (m_isRenaming)

@@ -15,8 +15,7 @@ QRectF fitted(QSizeF content, const QRectF &bounds)
 }
 } // namespace
 
-ScrubPlayerView::ScrubPlayerView(QWidget *parent)
-    : QWidget(parent)
+ScrubPlayerView::ScrubPlayerView(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);

@@ -5,9 +5,7 @@
 
 #include <cmath>
 
-TrackpadScrubOverlay::TrackpadScrubOverlay(QWidget *parent, ScrubCallback onScrub)
-    : QWidget(parent)
-    , m_onScrub(std::move(onScrub))
+TrackpadScrubOverlay::TrackpadScrubOverlay(QWidget *parent, ScrubCallback onScrub) : QWidget(parent), m_onScrub(std::move(onScrub))
 {
     // Clicks, drags and hover go to the widget below; the wheel events that
     // reach that widget come through the event filter.

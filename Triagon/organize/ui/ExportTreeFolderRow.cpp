@@ -158,7 +158,8 @@ void paintFileLine(QWidget *widget, const ExportFileEntry &entry, bool openable)
         blue.setAlphaF(0.7);
         p.setFont(annotationFont);
         p.setPen(blue);
-        const QString shown = annotationMetrics.elidedText(annotation, Qt::ElideRight, int(qMax<qreal>(0, widget->width() - x - openWidth)));
+        const QString shown = annotationMetrics.elidedText(annotation, Qt::ElideRight,
+                                                           int(qMax<qreal>(0, widget->width() - x - openWidth)));
         p.drawText(QRectF(x, 0, widget->width() - x, widget->height()), Qt::AlignLeft | Qt::AlignVCenter, shown);
         x += annotationMetrics.horizontalAdvance(shown) + 4;
     }
@@ -225,8 +226,7 @@ QString ExportTreeFolderRow::moreText(qsizetype hidden)
     return QStringLiteral("and ") + QString::number(hidden) + QStringLiteral(" more...");
 }
 
-ExportTreeFolderRow::ExportTreeFolderRow(ExportFolder folder, OpenFile onOpenFile, bool expanded, int previewLimit,
-                                         QWidget *parent)
+ExportTreeFolderRow::ExportTreeFolderRow(ExportFolder folder, OpenFile onOpenFile, bool expanded, int previewLimit, QWidget *parent)
     : QWidget(parent), m_folder(std::move(folder)), m_onOpenFile(std::move(onOpenFile)), m_expanded(expanded)
 {
     auto *column = new QVBoxLayout(this);

@@ -22,8 +22,7 @@ class ExportTreeFolderRow : public QWidget
 public:
     using OpenFile = std::function<void(const QString &filename)>;
 
-    ExportTreeFolderRow(ExportFolder folder, OpenFile onOpenFile, bool expanded, int previewLimit,
-                        QWidget *parent = nullptr);
+    ExportTreeFolderRow(ExportFolder folder, OpenFile onOpenFile, bool expanded, int previewLimit, QWidget *parent = nullptr);
 
     const ExportFolder &folder() const { return m_folder; }
     bool isExpanded() const { return m_expanded; }

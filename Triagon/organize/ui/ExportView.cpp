@@ -259,17 +259,22 @@ void ExportView::revealInFinder(const QUrl &folder)
 QString ExportView::scopeHelpText(ExportScope scope)
 {
     switch (scope) {
-    case ExportScope::shortlisted: return QStringLiteral("All shortlisted clips, including those hidden by filters.");
-    case ExportScope::filtered: return QStringLiteral("Every clip in the current view, including clips outside the shortlist.");
-    case ExportScope::selected: return QStringLiteral("Your selected clips, including those hidden by filters.");
-    case ExportScope::all: return QStringLiteral("Every clip in the session, including unrated and untagged clips.");
+    case ExportScope::shortlisted:
+        return QStringLiteral("All shortlisted clips, including those hidden by filters.");
+    case ExportScope::filtered:
+        return QStringLiteral("Every clip in the current view, including clips outside the shortlist.");
+    case ExportScope::selected:
+        return QStringLiteral("Your selected clips, including those hidden by filters.");
+    case ExportScope::all:
+        return QStringLiteral("Every clip in the session, including unrated and untagged clips.");
     }
     return QString();
 }
 
 QString ExportView::moveButtonText(int count)
 {
-    return QStringLiteral("Move ") + QString::number(count) + QLatin1Char(' ') + plural(count, QStringLiteral("Clip"), QStringLiteral("Clips"));
+    return QStringLiteral("Move ") + QString::number(count) + QLatin1Char(' ')
+           + plural(count, QStringLiteral("Clip"), QStringLiteral("Clips"));
 }
 
 QString ExportView::multiTagNoteText(int count)
@@ -281,8 +286,8 @@ QString ExportView::multiTagNoteText(int count)
 QString ExportView::willBeMovedMarkup(int count, FolderOrganization organization)
 {
     return QString::number(count) + QLatin1Char(' ') + plural(count, QStringLiteral("clip"), QStringLiteral("clips"))
-           + QStringLiteral(" will be <b>moved</b> into ") + (organization == FolderOrganization::byRating ? QStringLiteral("rating") : QStringLiteral("tag"))
-           + QStringLiteral(" folders");
+           + QStringLiteral(" will be <b>moved</b> into ")
+           + (organization == FolderOrganization::byRating ? QStringLiteral("rating") : QStringLiteral("tag")) + QStringLiteral(" folders");
 }
 
 QString ExportView::leftInPlaceText(int count)
@@ -293,7 +298,8 @@ QString ExportView::leftInPlaceText(int count)
 
 QString ExportView::movedText(int count)
 {
-    return QString::number(count) + QLatin1Char(' ') + plural(count, QStringLiteral("clip"), QStringLiteral("clips")) + QStringLiteral(" moved");
+    return QString::number(count) + QLatin1Char(' ') + plural(count, QStringLiteral("clip"), QStringLiteral("clips"))
+           + QStringLiteral(" moved");
 }
 
 QString ExportView::errorCountText(int count)
@@ -326,7 +332,8 @@ QWidget *ExportView::buildHeader()
     QIcon close;
     for (const qreal dpr : {1.0, 2.0}) {
         close.addPixmap(SymbolCatalog::pixmap(QStringLiteral("xmark.circle.fill/organize"), 18, secondary(this), dpr), QIcon::Normal);
-        close.addPixmap(SymbolCatalog::pixmap(QStringLiteral("xmark.circle.fill/organize"), 18, secondary(this, 0.4), dpr), QIcon::Disabled);
+        close.addPixmap(SymbolCatalog::pixmap(QStringLiteral("xmark.circle.fill/organize"), 18, secondary(this, 0.4), dpr),
+                        QIcon::Disabled);
     }
     m_closeButton->setIcon(close);
     m_closeButton->setIconSize(QSize(18, 18));

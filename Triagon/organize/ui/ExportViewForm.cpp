@@ -202,8 +202,8 @@ QWidget *ExportView::buildDestinationSection()
     QLabel *warningTitle = label(QStringLiteral("Different volume"), 12, m_volumeWarning, QFont::DemiBold);
     setTextColor(warningTitle, red());
     warningTexts->addWidget(warningTitle);
-    QLabel *warningText = label(QStringLiteral("Choose a folder on the same drive as your footage to move these clips."), 11, m_volumeWarning,
-                                QFont::Normal, true);
+    QLabel *warningText = label(QStringLiteral("Choose a folder on the same drive as your footage to move these clips."), 11,
+                                m_volumeWarning, QFont::Normal, true);
     warningText->setWordWrap(true);
     warningTexts->addWidget(warningText);
     warningRow->addLayout(warningTexts, 1);

@@ -8,10 +8,22 @@
 
 namespace ExportViewStyle {
 
-QColor red() { return systemColor(SystemColor::red); }
-QColor green() { return systemColor(SystemColor::green); }
-QColor orange() { return systemColor(SystemColor::orange); }
-QColor blue() { return systemColor(SystemColor::blue); }
+QColor red()
+{
+    return systemColor(SystemColor::red);
+}
+QColor green()
+{
+    return systemColor(SystemColor::green);
+}
+QColor orange()
+{
+    return systemColor(SystemColor::orange);
+}
+QColor blue()
+{
+    return systemColor(SystemColor::blue);
+}
 
 QLabel *label(const QString &text, qreal pixels, QWidget *parent, QFont::Weight weight, bool secondaryColor)
 {
@@ -50,7 +62,8 @@ QString themeNameFor(const QString &name)
 QLabel *symbol(const QString &name, int pixels, const QColor &color, QWidget *parent, bool themed)
 {
     auto *l = new QLabel(parent);
-    l->setPixmap(SymbolCatalog::pixmap(name, pixels, color, parent ? parent->devicePixelRatioF() : 1.0, themed ? themeNameFor(name) : QString()));
+    l->setPixmap(
+        SymbolCatalog::pixmap(name, pixels, color, parent ? parent->devicePixelRatioF() : 1.0, themed ? themeNameFor(name) : QString()));
     l->setFixedSize(pixels, pixels);
     l->setAccessibleName(QString());
     l->setFocusPolicy(Qt::NoFocus);

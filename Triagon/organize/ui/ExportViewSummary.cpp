@@ -137,8 +137,8 @@ QWidget *ExportView::buildSummaryColumn()
     m_willBeMoved = label(QString(), 12, what);
     m_willBeMoved->setObjectName(QStringLiteral("willBeMoved"));
     m_willBeMoved->setTextFormat(Qt::RichText);
-    whatColumn->addWidget(symbolRow(QStringLiteral("folder.badge.plus"), 14, palette().color(QPalette::WindowText), m_willBeMoved, what,
-                                    6, true));
+    whatColumn->addWidget(
+        symbolRow(QStringLiteral("folder.badge.plus"), 14, palette().color(QPalette::WindowText), m_willBeMoved, what, 6, true));
     m_leftInPlaceText = label(QString(), 12, what, QFont::Normal, true);
     m_leftInPlaceText->setObjectName(QStringLiteral("leftInPlace"));
     m_leftInPlace = symbolRow(QStringLiteral("film/organize"), 14, secondary(this), m_leftInPlaceText, what, 6, true);
@@ -208,8 +208,8 @@ void ExportView::refreshSummary()
     m_leftInPlaceText->setText(leftInPlaceText(outside));
     m_manifestLine->setVisible(m_generateManifest);
     m_destinationLine->setVisible(bool(destination));
-    m_destinationLine->setText(destination ? (destination->isLocalFile() ? QDir::cleanPath(destination->toLocalFile()) : destination->toString())
-                                           : QString());
+    m_destinationLine->setText(
+        destination ? (destination->isLocalFile() ? QDir::cleanPath(destination->toLocalFile()) : destination->toString()) : QString());
 }
 
 void ExportView::refreshFolderTree(const QList<ExportFolder> &tree)
@@ -226,8 +226,8 @@ void ExportView::refreshFolderTree(const QList<ExportFolder> &tree)
         delete row;
     m_rows.clear();
     for (qsizetype i = 0; i < tree.size(); ++i) {
-        auto *row = new ExportTreeFolderRow(tree[i], [this](const QString &name) { m_store.openClipNamed(name); }, expanded.value(i, false), 4,
-                                            m_treeRows->parentWidget());
+        auto *row = new ExportTreeFolderRow(
+            tree[i], [this](const QString &name) { m_store.openClipNamed(name); }, expanded.value(i, false), 4, m_treeRows->parentWidget());
         m_treeRows->addWidget(row);
         m_rows.append(row);
     }

@@ -11,8 +11,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-AppearanceSettingsTab::AppearanceSettingsTab(AppSettings &settings, QWidget *parent)
-    : QWidget(parent), m_settings(settings)
+AppearanceSettingsTab::AppearanceSettingsTab(AppSettings &settings, QWidget *parent) : QWidget(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("appearanceSettingsTab"));
     auto *form = new QFormLayout(this);
@@ -42,8 +41,10 @@ AppearanceSettingsTab::AppearanceSettingsTab(AppSettings &settings, QWidget *par
     for (ThemeColor theme : allThemeColors()) {
         auto *swatch = new ThemeSwatch(theme, this);
         // Clicking the chosen colour stores it again; nothing visible changes.
-        connect(swatch, &ThemeSwatch::clicked, this,
-                [this, theme] { m_settings.setThemeColorRaw(themeColorRawValue(theme)); load(); });
+        connect(swatch, &ThemeSwatch::clicked, this, [this, theme] {
+            m_settings.setThemeColorRaw(themeColorRawValue(theme));
+            load();
+        });
         swatchRow->addWidget(swatch);
         m_swatches.append(swatch);
     }
@@ -60,8 +61,7 @@ void AppearanceSettingsTab::load()
 {
     {
         const QSignalBlocker blocker(m_appearance);
-        m_appearance->setCurrentIndex(
-            static_cast<int>(allAppearanceModes().indexOf(m_settings.appearanceMode())));
+        m_appearance->setCurrentIndex(static_cast<int>(allAppearanceModes().indexOf(m_settings.appearanceMode())));
     }
     // Exactly one swatch is marked: an unknown stored text counts as orange.
     const ThemeColor chosen = m_settings.themeColor();

@@ -26,15 +26,15 @@ int sliderPosition(int percent)
     return (clamped + AudioTriageSettingsTab::percentStep / 2) / AudioTriageSettingsTab::percentStep;
 }
 
-struct GroupWidgets {
+struct GroupWidgets
+{
     QFormLayout *form;
     QLineEdit *label;
     ValueTextSlider *slider;
     QLabel *text;
 };
 
-GroupWidgets addGroup(QVBoxLayout *column, QWidget *parent, const QString &title, const QString &rowText,
-                      const QString &sliderName)
+GroupWidgets addGroup(QVBoxLayout *column, QWidget *parent, const QString &title, const QString &rowText, const QString &sliderName)
 {
     auto *box = new QGroupBox(title, parent);
     auto *form = new QFormLayout(box);
@@ -49,8 +49,7 @@ GroupWidgets addGroup(QVBoxLayout *column, QWidget *parent, const QString &title
     auto *row = new QHBoxLayout;
     row->setSpacing(8);
     widgets.slider = new ValueTextSlider(box);
-    widgets.slider->setRange(sliderPosition(AudioTriageSettingsTab::minPercent),
-                             sliderPosition(AudioTriageSettingsTab::maxPercent));
+    widgets.slider->setRange(sliderPosition(AudioTriageSettingsTab::minPercent), sliderPosition(AudioTriageSettingsTab::maxPercent));
     widgets.slider->setSingleStep(1);
     widgets.slider->setPageStep(1);
     widgets.slider->setFixedWidth(150);
@@ -78,8 +77,7 @@ int AudioTriageSettingsTab::shownPercentage(double stored, double fallback)
     return truncatedToInt(fallback).value_or(0);
 }
 
-AudioTriageSettingsTab::AudioTriageSettingsTab(AppSettings &settings, QWidget *parent)
-    : QWidget(parent), m_settings(settings)
+AudioTriageSettingsTab::AudioTriageSettingsTab(AppSettings &settings, QWidget *parent) : QWidget(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("audioTriageSettingsTab"));
     auto *column = new QVBoxLayout(this);
@@ -113,14 +111,13 @@ AudioTriageSettingsTab::AudioTriageSettingsTab(AppSettings &settings, QWidget *p
 
     // Labels are stored as typed, also empty.
     connect(m_loudLabel, &QLineEdit::textEdited, this, [this](const QString &text) { m_settings.setAudioLoudLabel(text); });
-    connect(m_quietLabel, &QLineEdit::textEdited, this,
-            [this](const QString &text) { m_settings.setAudioQuietLabel(text); });
+    connect(m_quietLabel, &QLineEdit::textEdited, this, [this](const QString &text) { m_settings.setAudioQuietLabel(text); });
     connect(m_loudSlider, &QSlider::valueChanged, this,
             [this](int position) { m_settings.setAudioLoudPercentage(position * percentStep); });
     connect(m_quietSlider, &QSlider::valueChanged, this,
             [this](int position) { m_settings.setAudioQuietPercentage(position * percentStep); });
-    for (auto signal : {&AppSettings::audioLoudLabelChanged, &AppSettings::audioQuietLabelChanged,
-                        &AppSettings::audioLoudPercentageChanged, &AppSettings::audioQuietPercentageChanged})
+    for (auto signal : {&AppSettings::audioLoudLabelChanged, &AppSettings::audioQuietLabelChanged, &AppSettings::audioLoudPercentageChanged,
+                        &AppSettings::audioQuietPercentageChanged})
         connect(&m_settings, signal, this, &AudioTriageSettingsTab::load);
     load();
 }

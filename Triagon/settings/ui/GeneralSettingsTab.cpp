@@ -7,8 +7,7 @@
 #include <QFormLayout>
 #include <QSignalBlocker>
 
-GeneralSettingsTab::GeneralSettingsTab(AppSettings &settings, QWidget *parent)
-    : QWidget(parent), m_settings(settings)
+GeneralSettingsTab::GeneralSettingsTab(AppSettings &settings, QWidget *parent) : QWidget(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("generalSettingsTab"));
     auto *form = new QFormLayout(this);
@@ -33,11 +32,9 @@ GeneralSettingsTab::GeneralSettingsTab(AppSettings &settings, QWidget *parent)
     m_columns->setAccessibleName(QStringLiteral("Default grid columns"));
     form->addRow(QStringLiteral("Default grid columns"), m_columns);
 
-    connect(m_organization, &SegmentedControl::activated, this, [this](int index) {
-        m_settings.setDefaultFolderOrganization(allFolderOrganizations().value(index));
-    });
-    connect(m_columns, &SegmentedControl::activated, this,
-            [this](int index) { m_settings.setDefaultGridColumns(index + 1); });
+    connect(m_organization, &SegmentedControl::activated, this,
+            [this](int index) { m_settings.setDefaultFolderOrganization(allFolderOrganizations().value(index)); });
+    connect(m_columns, &SegmentedControl::activated, this, [this](int index) { m_settings.setDefaultGridColumns(index + 1); });
     connect(&m_settings, &AppSettings::defaultFolderOrganizationChanged, this, &GeneralSettingsTab::load);
     connect(&m_settings, &AppSettings::defaultGridColumnsRawChanged, this, &GeneralSettingsTab::load);
     load();

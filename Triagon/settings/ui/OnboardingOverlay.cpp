@@ -40,7 +40,8 @@ protected:
 
 QIcon chevron(const QString &name, const QColor &color, qreal devicePixelRatio)
 {
-    const QPixmap pixmap = SymbolPainting::pixmap(SymbolCatalog::drawer(SymbolCatalog::variant(name, u"settings")), 9, color, devicePixelRatio);
+    const QPixmap pixmap = SymbolPainting::pixmap(SymbolCatalog::drawer(SymbolCatalog::variant(name, u"settings")), 9, color,
+                                                  devicePixelRatio);
     QIcon icon;
     icon.addPixmap(pixmap, QIcon::Normal);
     icon.addPixmap(pixmap, QIcon::Active);
@@ -341,8 +342,7 @@ void OnboardingOverlay::refresh(bool animateStep)
 
 bool OnboardingOverlay::handlesKey(int key) const
 {
-    return key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Right
-           || key == Qt::Key_Left;
+    return key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Right || key == Qt::Key_Left;
 }
 
 bool OnboardingOverlay::event(QEvent *event)

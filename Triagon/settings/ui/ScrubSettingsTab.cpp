@@ -41,8 +41,7 @@ QString ScrubSettingsTab::noteText()
     return QStringLiteral("Hold a modifier key while scrubbing to zoom into a narrow time window for precision control.");
 }
 
-ScrubSettingsTab::ScrubSettingsTab(AppSettings &settings, QWidget *parent)
-    : QWidget(parent), m_settings(settings)
+ScrubSettingsTab::ScrubSettingsTab(AppSettings &settings, QWidget *parent) : QWidget(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("scrubSettingsTab"));
     auto *column = new QVBoxLayout(this);
@@ -139,8 +138,7 @@ QList<ModifierKey> ScrubSettingsTab::availableKeys(int index) const
 void ScrubSettingsTab::addModifier()
 {
     for (ModifierKey key : allModifierKeys()) {
-        const bool used = std::any_of(m_modifiers.cbegin(), m_modifiers.cend(),
-                                      [key](const ScrubModifier &m) { return m.key == key; });
+        const bool used = std::any_of(m_modifiers.cbegin(), m_modifiers.cend(), [key](const ScrubModifier &m) { return m.key == key; });
         if (!used) {
             QList<ScrubModifier> list = m_modifiers;
             list.append(ScrubModifier{key, newRowSeconds});

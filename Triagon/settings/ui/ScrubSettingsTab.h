@@ -44,7 +44,8 @@ public:
     void setSeconds(int index, double seconds);
     void resetToDefaults();
 
-    struct Row {
+    struct Row
+    {
         QComboBox *keyPicker = nullptr;
         ValueTextSlider *slider = nullptr;
         QLabel *secondsText = nullptr;

@@ -9,7 +9,9 @@ constexpr int kLeastPadding = 8;
 
 } // namespace
 
-SettingsTabBar::SettingsTabBar(QWidget *parent) : QTabBar(parent) {}
+SettingsTabBar::SettingsTabBar(QWidget *parent) : QTabBar(parent)
+{
+}
 
 void SettingsTabBar::setAvailableWidth(int width)
 {

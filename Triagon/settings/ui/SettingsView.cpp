@@ -31,8 +31,7 @@ SettingsView::SettingsView(AppSettings &settings, QWidget *parent) : QTabWidget(
     m_scrub = new ScrubSettingsTab(settings, this);
     m_audio = new AudioTriageSettingsTab(settings, this);
     m_appearance = new AppearanceSettingsTab(settings, this);
-    addTab(m_general, SymbolCatalog::icon(QStringLiteral("gear"), QStringLiteral("preferences-system")),
-           QStringLiteral("General"));
+    addTab(m_general, SymbolCatalog::icon(QStringLiteral("gear"), QStringLiteral("preferences-system")), QStringLiteral("General"));
     addTab(m_tags, SymbolCatalog::icon(QStringLiteral("tag/settings")), QStringLiteral("Tags"));
     addTab(m_scrub, SymbolCatalog::icon(QStringLiteral("hand.draw")), QStringLiteral("Scrub"));
     addTab(m_audio, SymbolCatalog::icon(QStringLiteral("waveform/settings"), QStringLiteral("audio-x-generic")),
@@ -62,8 +61,8 @@ void SettingsView::keyPressEvent(QKeyEvent *event)
 
 const QStringList &SettingsView::tabTags()
 {
-    static const QStringList tags{QStringLiteral("general"), QStringLiteral("tags"), QStringLiteral("scrub"),
-                                  QStringLiteral("audio"), QStringLiteral("appearance")};
+    static const QStringList tags{QStringLiteral("general"), QStringLiteral("tags"), QStringLiteral("scrub"), QStringLiteral("audio"),
+                                  QStringLiteral("appearance")};
     return tags;
 }
 

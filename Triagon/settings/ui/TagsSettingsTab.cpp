@@ -19,7 +19,6 @@ namespace {
 
 using WidgetStyle::sizedFont;
 
-
 } // namespace
 
 QString TagsSettingsTab::noteText()
@@ -28,8 +27,7 @@ QString TagsSettingsTab::noteText()
                           "\u2192 Apply Default Tags.");
 }
 
-TagsSettingsTab::TagsSettingsTab(AppSettings &settings, QWidget *parent)
-    : QWidget(parent), m_settings(settings)
+TagsSettingsTab::TagsSettingsTab(AppSettings &settings, QWidget *parent) : QWidget(parent), m_settings(settings)
 {
     setObjectName(QStringLiteral("tagsSettingsTab"));
     auto *column = new QVBoxLayout(this);
@@ -221,6 +219,5 @@ void TagsSettingsTab::updateAddButton()
 
 void TagsSettingsTab::updatePreview()
 {
-    m_preview->setText(QStringLiteral("\u2192 ") + m_settings.markerTagName(1) + QStringLiteral(", ")
-                       + m_settings.markerTagName(2));
+    m_preview->setText(QStringLiteral("\u2192 ") + m_settings.markerTagName(1) + QStringLiteral(", ") + m_settings.markerTagName(2));
 }

@@ -122,7 +122,8 @@ TEST(AccessibilityTree, TheOfflineStatusBarIsReadOnlyWhileFilesAreOffline)
     ASSERT_TRUE(startAndWait(app));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(app.mainWindow()));
     ASSERT_EQ(app.store().offlineClips().size(), 0);
-    EXPECT_FALSE(anyContains(namesInTree(app.mainWindow()), QStringLiteral("offline"))) << namesInTree(app.mainWindow()).join(QStringLiteral(" | ")).toStdString();
+    EXPECT_FALSE(anyContains(namesInTree(app.mainWindow()), QStringLiteral("offline")))
+        << namesInTree(app.mainWindow()).join(QStringLiteral(" | ")).toStdString();
 
     ASSERT_TRUE(QFile::remove(present));
     app.store().refreshAvailability();

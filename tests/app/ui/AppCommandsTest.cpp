@@ -48,9 +48,9 @@ TEST(AppCommands, HelpMenuItemsAndShortcuts)
 {
     RunningApp r;
     AppCommands &c = r.commands();
-    EXPECT_EQ(itemTexts(c.helpMenu()), (QStringList{QStringLiteral("Take a Tour"), QStringLiteral("Keyboard Shortcuts"),
-                                                     QStringLiteral("-"), QStringLiteral("Contact Support..."),
-                                                     QStringLiteral("Triagon Website")}));
+    EXPECT_EQ(itemTexts(c.helpMenu()),
+              (QStringList{QStringLiteral("Take a Tour"), QStringLiteral("Keyboard Shortcuts"), QStringLiteral("-"),
+                           QStringLiteral("Contact Support..."), QStringLiteral("Triagon Website")}));
     EXPECT_EQ(c.takeTourAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Question));
     EXPECT_TRUE(c.keyboardShortcutsAction()->shortcut().isEmpty());
     EXPECT_EQ(AppCommands::supportUrl().scheme(), QStringLiteral("mailto"));

@@ -59,12 +59,12 @@ private:
 bool readUntil(QProcess &process, QByteArray &seen, const QByteArray &text, bool standardError = false)
 {
     return QTest::qWaitFor(
-        [&] {
-            seen += standardError ? process.readAllStandardError() : process.readAllStandardOutput();
-            return seen.contains(text) || process.state() == QProcess::NotRunning;
-        },
-        guardMs)
-        && seen.contains(text);
+               [&] {
+                   seen += standardError ? process.readAllStandardError() : process.readAllStandardOutput();
+                   return seen.contains(text) || process.state() == QProcess::NotRunning;
+               },
+               guardMs)
+           && seen.contains(text);
 }
 
 QJsonObject savedSession(const QString &path)
@@ -185,8 +185,7 @@ TEST_P(QuitChildProcess, ASignalEndsTheProcessWhenTheGuiThreadIsStuck)
     EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(child.exitCode(), 128 + GetParam());
     const QByteArray errors = child.readAllStandardError();
-    EXPECT_TRUE(errors.contains("The application did not respond to the request to quit within 2 s; ending now"))
-        << errors.toStdString();
+    EXPECT_TRUE(errors.contains("The application did not respond to the request to quit within 2 s; ending now")) << errors.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, QuitChildProcess, ::testing::Values(SIGTERM, SIGINT),

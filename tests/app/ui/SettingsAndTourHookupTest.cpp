@@ -126,8 +126,8 @@ TEST(SettingsAndTourHookup, firstClipsStartTheTourOverlay)
 {
     QSettings().remove(TourManager::completedKey());
     QTemporaryDir footage;
-    ASSERT_TRUE(plantSession({plantedClip(footage.filePath(QStringLiteral("A001.mov")))}, {QStringLiteral("Dunk")},
-                             QStringLiteral("By Tag"), 3));
+    ASSERT_TRUE(
+        plantSession({plantedClip(footage.filePath(QStringLiteral("A001.mov")))}, {QStringLiteral("Dunk")}, QStringLiteral("By Tag"), 3));
     TriagonApp app;
     ASSERT_TRUE(startAndWait(app));
     OnboardingOverlay *overlay = overlayOf(app);
@@ -152,8 +152,7 @@ TEST(SettingsAndTourHookup, whatsNewSheetAfterAnUpdate)
     ASSERT_TRUE(presenter);
     ASSERT_TRUE(presenter->whatsNewNotes());
     ASSERT_TRUE(presenter->sheet());
-    EXPECT_EQ(presenter->sheet()->titleLabel()->text(),
-              QStringLiteral("What's New in Triagon ") + QStringLiteral(TRIAGON_TEST_VERSION));
+    EXPECT_EQ(presenter->sheet()->titleLabel()->text(), QStringLiteral("What's New in Triagon ") + QStringLiteral(TRIAGON_TEST_VERSION));
     QTest::mouseClick(presenter->sheet()->dismissButton(), Qt::LeftButton);
     EXPECT_FALSE(presenter->whatsNewNotes());
     QCoreApplication::setApplicationVersion(QString());

@@ -25,7 +25,8 @@ TEST(LogFile, AppendsMessagesBesideTheSessionAndRotatesWhenFull)
     LogFile::install(path, 2000);
     EXPECT_EQ(LogFile::currentPath(), path);
     qWarning("first line %d", 1);
-    qCWarning(testCategory) << "Immediate session save failed:" << "disk full";
+    qCWarning(testCategory) << "Immediate session save failed:"
+                            << "disk full";
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -253,7 +253,11 @@ TEST(TriagonApp, TheMainWindowComesBackWhereItWas)
 {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     ASSERT_TRUE(writeSettingsFile(QStringLiteral("[General]\nmainWindowFrame=%1 %2 %3 %4\n")
-                                      .arg(screen.x()).arg(screen.y()).arg(screen.width()).arg(screen.height()).toUtf8()));
+                                      .arg(screen.x())
+                                      .arg(screen.y())
+                                      .arg(screen.width())
+                                      .arg(screen.height())
+                                      .toUtf8()));
     TriagonApp app;
     ASSERT_TRUE(startAndWait(app));
     EXPECT_EQ(app.mainWindow()->frameGeometry().topLeft(), screen.topLeft());

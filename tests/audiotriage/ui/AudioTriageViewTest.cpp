@@ -127,7 +127,8 @@ TEST_F(AudioTriageSheet, TheClipCountFollowsTheStore)
 
 TEST_F(AudioTriageSheet, RuleDefaultsComeFromTheSettingsOnceAndOutOfRangeValuesAreNotWrittenBack)
 {
-    const QByteArray file = "[General]\naudioLoudLabel=Highlights\naudioLoudPercentage=500\naudioQuietLabel=B-roll\naudioQuietPercentage=inf\n";
+    const QByteArray file =
+        "[General]\naudioLoudLabel=Highlights\naudioLoudPercentage=500\naudioQuietLabel=B-roll\naudioQuietPercentage=inf\n";
     open(file);
     EXPECT_TRUE(view->didLoadSettings());
     EXPECT_EQ(view->loudRule().label, QStringLiteral("Highlights"));

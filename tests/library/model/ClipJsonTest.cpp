@@ -46,7 +46,8 @@ TEST(ClipJson, ClipWithoutOptionalsHasExactlyTheElevenRequiredKeys)
     const QJsonObject o = sampleClip().toJson();
     QStringList keys = o.keys();
     keys.sort();
-    EXPECT_EQ(keys, (QStringList{"codec", "duration", "fileSize", "filename", "frameRate", "height", "id", "rating", "tags", "url", "width"}));
+    EXPECT_EQ(keys,
+              (QStringList{"codec", "duration", "fileSize", "filename", "frameRate", "height", "id", "rating", "tags", "url", "width"}));
     EXPECT_EQ(o.value("id").toString(), QStringLiteral("12345678-9ABC-DEF0-1234-56789ABCDEF0"));
     EXPECT_EQ(o.value("url").toString(), QStringLiteral("file:///footage/day%201/A001.mov"));
     EXPECT_TRUE(o.value("tags").isArray());

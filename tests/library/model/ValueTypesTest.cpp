@@ -28,8 +28,8 @@ TEST(MarkerFlagCoding, DecodesCurrentAndOlderSpellings)
 
 TEST(MarkerFlagCoding, RejectsAnythingElseQuotingTheWholeText)
 {
-    for (const QString &text : {QStringLiteral("special:"), QStringLiteral("special: 3"), QStringLiteral("special:3a"), QStringLiteral("Marker"),
-                               QStringLiteral("special:99999999999999999999")}) {
+    for (const QString &text : {QStringLiteral("special:"), QStringLiteral("special: 3"), QStringLiteral("special:3a"),
+                                QStringLiteral("Marker"), QStringLiteral("special:99999999999999999999")}) {
         QString error;
         EXPECT_FALSE(MarkerFlag::decode(text, &error).has_value()) << text.toStdString();
         EXPECT_EQ(error, QStringLiteral("Unknown MarkerFlag value '") + text + QLatin1Char('\''));

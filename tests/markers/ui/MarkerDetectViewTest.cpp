@@ -238,7 +238,8 @@ TEST_F(MarkerDetectViewTest, ApplyStoresTheChosenSettingsAndCancelStoresNothing)
 TEST_F(MarkerDetectViewTest, CandidatesAreMeasuredShortClipsMostConfidentFirst)
 {
     const Clip a = clip(QStringLiteral("A.MP4")), b = clip(QStringLiteral("B.MP4")), c = clip(QStringLiteral("C.MP4")),
-               d = clip(QStringLiteral("D.MP4"), 3.0), frameless = clip(QStringLiteral("E.MP4")), tooLong = clip(QStringLiteral("F.MP4"), 6.0);
+               d = clip(QStringLiteral("D.MP4"), 3.0), frameless = clip(QStringLiteral("E.MP4")),
+               tooLong = clip(QStringLiteral("F.MP4"), 6.0);
     seed({{a, blurred(1, 1500)},
           {b, black(1)},
           {c, blurred(1, 1500)},

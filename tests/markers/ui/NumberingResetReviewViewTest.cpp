@@ -23,7 +23,8 @@ protected:
     void makeRestart(const QString &folder = QStringLiteral("/shoot/A"))
     {
         clips.clear();
-        const QStringList names{QStringLiteral("C0120.MP4"), QStringLiteral("C0121.MP4"), QStringLiteral("C0001.MP4"), QStringLiteral("C0002.MP4")};
+        const QStringList names{QStringLiteral("C0120.MP4"), QStringLiteral("C0121.MP4"), QStringLiteral("C0001.MP4"),
+                                QStringLiteral("C0002.MP4")};
         for (int i = 0; i < names.size(); ++i) {
             Clip c = clip(names[i], 1.0, folder);
             c.recordedAt = QDateTime(QDate(2024, 5, 1), QTime(9, i), QTimeZone::utc());

@@ -302,11 +302,17 @@ TEST(PlayerView, WhileTheTagPickerIsOpenOnlyEscapeAndTReachThePlayer)
     EXPECT_TRUE(press(f.view.get(), Qt::Key_T, QStringLiteral("t")));
     ASSERT_TRUE(f.view->isTagPickerShown());
     ASSERT_NE(f.view->tagPicker(), nullptr);
-    for (const auto &[key, text] : std::initializer_list<std::pair<int, QString>>{
-             {Qt::Key_Space, QStringLiteral(" ")}, {Qt::Key_J, QStringLiteral("j")}, {Qt::Key_K, QStringLiteral("k")},
-             {Qt::Key_L, QStringLiteral("l")}, {Qt::Key_Comma, QStringLiteral(",")}, {Qt::Key_Period, QStringLiteral(".")},
-             {Qt::Key_BracketLeft, QStringLiteral("[")}, {Qt::Key_BracketRight, QStringLiteral("]")},
-             {Qt::Key_3, QStringLiteral("3")}, {Qt::Key_Left, QString()}, {Qt::Key_Right, QString()}}) {
+    for (const auto &[key, text] : std::initializer_list<std::pair<int, QString>>{{Qt::Key_Space, QStringLiteral(" ")},
+                                                                                  {Qt::Key_J, QStringLiteral("j")},
+                                                                                  {Qt::Key_K, QStringLiteral("k")},
+                                                                                  {Qt::Key_L, QStringLiteral("l")},
+                                                                                  {Qt::Key_Comma, QStringLiteral(",")},
+                                                                                  {Qt::Key_Period, QStringLiteral(".")},
+                                                                                  {Qt::Key_BracketLeft, QStringLiteral("[")},
+                                                                                  {Qt::Key_BracketRight, QStringLiteral("]")},
+                                                                                  {Qt::Key_3, QStringLiteral("3")},
+                                                                                  {Qt::Key_Left, QString()},
+                                                                                  {Qt::Key_Right, QString()}}) {
         SCOPED_TRACE(key);
         EXPECT_FALSE(press(f.view.get(), key, text));
     }
@@ -339,9 +345,11 @@ TEST(PlayerView, RenamingEditsTheNameWithoutItsExtensionAndTakesTheKeys)
     ASSERT_NE(f.view->renameField(), nullptr);
     EXPECT_EQ(f.view->renameText(), QStringLiteral("A001"));
     EXPECT_FALSE(f.view->titleLabel()->isVisible());
-    for (const auto &[key, text] : std::initializer_list<std::pair<int, QString>>{
-             {Qt::Key_Space, QStringLiteral(" ")}, {Qt::Key_T, QStringLiteral("t")}, {Qt::Key_3, QStringLiteral("3")},
-             {Qt::Key_Right, QString()}, {Qt::Key_L, QStringLiteral("l")}}) {
+    for (const auto &[key, text] : std::initializer_list<std::pair<int, QString>>{{Qt::Key_Space, QStringLiteral(" ")},
+                                                                                  {Qt::Key_T, QStringLiteral("t")},
+                                                                                  {Qt::Key_3, QStringLiteral("3")},
+                                                                                  {Qt::Key_Right, QString()},
+                                                                                  {Qt::Key_L, QStringLiteral("l")}}) {
         SCOPED_TRACE(key);
         EXPECT_FALSE(press(f.view.get(), key, text));
     }
@@ -443,8 +451,8 @@ TEST(PlayerView, ShowInFileManagerSaysWhereTheFileIsWhenNothingCanShowIt)
 TEST(PlayerView, ItsTextsFollowASwitchOfTheAppearanceEitherWay)
 {
     const QPalette saved = QApplication::palette();
-    for (const auto &[first, second] : {std::pair{lightAppearancePalette(), darkAppearancePalette()},
-                                        std::pair{darkAppearancePalette(), lightAppearancePalette()}}) {
+    for (const auto &[first, second] :
+         {std::pair{lightAppearancePalette(), darkAppearancePalette()}, std::pair{darkAppearancePalette(), lightAppearancePalette()}}) {
         QApplication::setPalette(first);
         PlayerFixture f(plainClip(QStringLiteral("take.mov")), true, {QStringLiteral("Dunk")});
         QApplication::setPalette(second);

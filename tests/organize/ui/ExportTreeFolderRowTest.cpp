@@ -11,8 +11,8 @@ ExportFolder folderOf(const QString &name, int files)
 {
     ExportFolder folder{name, {}};
     for (int i = 0; i < files; ++i)
-        folder.files.append({QStringLiteral("C%1.MOV").arg(i), i == 0 ? std::optional<QString>(QStringLiteral("also: B-roll"))
-                                                                      : std::nullopt});
+        folder.files.append(
+            {QStringLiteral("C%1.MOV").arg(i), i == 0 ? std::optional<QString>(QStringLiteral("also: B-roll")) : std::nullopt});
     return folder;
 }
 
@@ -66,7 +66,8 @@ TEST(ExportTreeFolderRow, HeaderTogglesTheLinesAndStartsAsTheCreatorSays)
 TEST(ExportTreeFolderRow, FileLinesOpenTheirClipOnlyWithAnOpenAction)
 {
     QStringList opened;
-    ExportTreeFolderRow openable(folderOf(QStringLiteral("A"), 2), [&](const QString &name) { opened.append(name); }, true, 4);
+    ExportTreeFolderRow openable(
+        folderOf(QStringLiteral("A"), 2), [&](const QString &name) { opened.append(name); }, true, 4);
     openable.resize(240, 100);
     openable.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&openable));

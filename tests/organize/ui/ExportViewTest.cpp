@@ -42,7 +42,7 @@ struct Sheet : StoreFolders
         EXPECT_TRUE(QTest::qWaitForWindowExposed(view.get()));
         return *view;
     }
-    template<typename T = QWidget>
+    template <typename T = QWidget>
     T *part(const char *name) const
     {
         T *found = view->findChild<T *>(QString::fromLatin1(name));

@@ -213,7 +213,8 @@ TEST_F(OnboardingOverlayTest, settingTheTourAgainKeepsTheCardAndAnIndexOutsideSh
 
 TEST_F(OnboardingOverlayTest, aOneCardTourShowsSkipAndDone)
 {
-    tours->setActiveTour(Tour{QStringLiteral("short"), {TourStep{0, QStringLiteral("star"), QStringLiteral("Only"), QStringLiteral("One card.")}}});
+    tours->setActiveTour(
+        Tour{QStringLiteral("short"), {TourStep{0, QStringLiteral("star"), QStringLiteral("Only"), QStringLiteral("One card.")}}});
     EXPECT_EQ(child<QPushButton>(overlay, "tourLeadingButton")->text(), QStringLiteral("Skip"));
     EXPECT_EQ(child<QPushButton>(overlay, "tourTrailingButton")->text(), QStringLiteral("Done"));
     EXPECT_EQ(overlay->stepIndicator()->capsuleWidths(), QList<int>{TourStepIndicator::currentWidth});

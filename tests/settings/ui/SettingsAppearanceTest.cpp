@@ -91,7 +91,8 @@ TEST_F(AppearanceSwitchTest, theTourCardIsReadableAfterASwitchEitherWay)
             overlay->setCurrentStep(step);
             QTRY_VERIFY(!fading(overlay));
             // "Let's Go" and "Next" are white on the brand colour in every appearance.
-            const QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(&host, {QStringLiteral("tourTrailingButton")});
+            const QList<RenderedContrast::Shortfall> shortfalls = RenderedContrast::checkTexts(&host,
+                                                                                               {QStringLiteral("tourTrailingButton")});
             EXPECT_TRUE(shortfalls.isEmpty()) << "card " << step << ":\n" << RenderedContrast::describe(shortfalls).toStdString();
         }
     }

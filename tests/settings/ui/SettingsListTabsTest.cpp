@@ -25,9 +25,9 @@
 
 namespace {
 
-const QStringList kBuiltIn{QStringLiteral("Action"),    QStringLiteral("Three"),         QStringLiteral("Dunk"),
-                           QStringLiteral("Huddle"),    QStringLiteral("Warmup"),        QStringLiteral("Establishment"),
-                           QStringLiteral("Interview"), QStringLiteral("Celebration"),   QStringLiteral("Defense"),
+const QStringList kBuiltIn{QStringLiteral("Action"),    QStringLiteral("Three"),       QStringLiteral("Dunk"),
+                           QStringLiteral("Huddle"),    QStringLiteral("Warmup"),      QStringLiteral("Establishment"),
+                           QStringLiteral("Interview"), QStringLiteral("Celebration"), QStringLiteral("Defense"),
                            QStringLiteral("Fast Break")};
 
 class ListTabsTest : public SettingsFileFixture
@@ -150,10 +150,9 @@ TEST_F(ListTabsTest, tagsTabRemovingEveryChipStoresAnEmptyListAndResetBringsTheB
 
 TEST_F(ListTabsTest, tagsTabLoadsOnceAndShowsADuplicatedStoredNameOnce)
 {
-    TagsSettingsTab *tab =
-        open("[General]\nhasCustomTags=true\ncustomDefaultTags=\"[\\\"Goal\\\",\\\"Save\\\",\\\"Goal\\\"]\"\n",
-             QStringLiteral("tags"))
-            .tagsTab();
+    TagsSettingsTab *tab = open("[General]\nhasCustomTags=true\ncustomDefaultTags=\"[\\\"Goal\\\",\\\"Save\\\",\\\"Goal\\\"]\"\n",
+                                QStringLiteral("tags"))
+                               .tagsTab();
     EXPECT_TRUE(tab->didLoad());
     EXPECT_EQ(chipNames(tab), (QStringList{QStringLiteral("Goal"), QStringLiteral("Save")}));
     // Changes made elsewhere do not reload the list on screen.
@@ -234,8 +233,8 @@ TEST_F(ListTabsTest, tagsTabMarkerBaseIsStoredAsTypedAndPreviewed)
     for (QLabel *label : tab->findChildren<QLabel *>())
         texts.append(label->text());
     EXPECT_TRUE(texts.contains(QStringLiteral("Hand-marker tag")));
-    EXPECT_TRUE(texts.contains(
-        QStringLiteral("Detect Hand Markers tags the clip before each hand with this. Stacked hands add a suffix.")));
+    EXPECT_TRUE(
+        texts.contains(QStringLiteral("Detect Hand Markers tags the clip before each hand with this. Stacked hands add a suffix.")));
     EXPECT_TRUE(texts.contains(TagsSettingsTab::noteText()));
     EXPECT_EQ(tab->resetButton()->text(), QStringLiteral("Reset to Defaults"));
     EXPECT_EQ(child<QLabel>(tab, "markerTagPreview")->text(), QStringLiteral("\u2192 banger, bangerx2"));
@@ -287,8 +286,7 @@ TEST_F(ListTabsTest, scrubTabDefaultRowsAndTexts)
     EXPECT_EQ(QAccessible::queryAccessibleInterface(first.slider)->valueInterface()->currentValue().toDouble(), 0.5);
     first.slider->setValue(first.slider->maximum());
     EXPECT_EQ(first.secondsText->text(), QStringLiteral("10s"));
-    EXPECT_EQ(nextRun()->decodedScrubModifiers(),
-              (QList<ScrubModifier>{{ModifierKey::option, 10.0}, {ModifierKey::command, 1.0}}));
+    EXPECT_EQ(nextRun()->decodedScrubModifiers(), (QList<ScrubModifier>{{ModifierKey::option, 10.0}, {ModifierKey::command, 1.0}}));
     // Every step stores.
     first.slider->setValue(first.slider->maximum() - 1);
     EXPECT_EQ(storedText(QStringLiteral("scrubModifiersJSON")),
@@ -297,10 +295,10 @@ TEST_F(ListTabsTest, scrubTabDefaultRowsAndTexts)
 
 TEST_F(ListTabsTest, scrubTabAddTakesTheFirstUnusedKeyAndRemoveFreesIt)
 {
-    ScrubSettingsTab *tab =
-        open("[General]\nscrubModifiersJSON=\"[{\\\"key\\\":\\\"command\\\",\\\"seconds\\\":1},{\\\"key\\\":\\\"shift\\\",\\\"seconds\\\":4}]\"\n",
-             QStringLiteral("scrub"))
-            .scrubTab();
+    ScrubSettingsTab *tab = open("[General]\nscrubModifiersJSON=\"[{\\\"key\\\":\\\"command\\\",\\\"seconds\\\":1},{\\\"key\\\":"
+                                 "\\\"shift\\\",\\\"seconds\\\":4}]\"\n",
+                                 QStringLiteral("scrub"))
+                                .scrubTab();
     EXPECT_EQ(rowKeys(tab), (QStringList{QStringLiteral("command:1"), QStringLiteral("shift:4")}));
     QTest::mouseClick(tab->addButton(), Qt::LeftButton);
     EXPECT_EQ(rowKeys(tab).last(), QStringLiteral("option:2"));
@@ -356,10 +354,10 @@ TEST_F(ListTabsTest, scrubTabChangingAKeyKeepsTheSecondsAndResetRestoresTheDefau
 
 TEST_F(ListTabsTest, scrubTabWindowsOutOfRangeAreShownAndKeptUntilChanged)
 {
-    ScrubSettingsTab *tab =
-        open("[General]\nscrubModifiersJSON=\"[{\\\"key\\\":\\\"option\\\",\\\"seconds\\\":0.2},{\\\"key\\\":\\\"shift\\\",\\\"seconds\\\":1e300}]\"\n",
-             QStringLiteral("scrub"))
-            .scrubTab();
+    ScrubSettingsTab *tab = open("[General]\nscrubModifiersJSON=\"[{\\\"key\\\":\\\"option\\\",\\\"seconds\\\":0.2},{\\\"key\\\":"
+                                 "\\\"shift\\\",\\\"seconds\\\":1e300}]\"\n",
+                                 QStringLiteral("scrub"))
+                                .scrubTab();
     ASSERT_EQ(tab->rows().size(), 2);
     EXPECT_EQ(tab->rows()[0].secondsText->text(), QStringLiteral("0.2s"));
     EXPECT_EQ(tab->rows()[0].slider->value(), tab->rows()[0].slider->minimum());

@@ -62,15 +62,14 @@ TEST_F(SettingsWindowTest, fiveTabsOfOneFixedSizeOpeningOnGeneral)
 {
     SettingsView &window = open();
     ASSERT_EQ(window.count(), 5);
-    const QStringList labels{QStringLiteral("General"), QStringLiteral("Tags"), QStringLiteral("Scrub"),
-                             QStringLiteral("Audio Triage"), QStringLiteral("Appearance")};
+    const QStringList labels{QStringLiteral("General"), QStringLiteral("Tags"), QStringLiteral("Scrub"), QStringLiteral("Audio Triage"),
+                             QStringLiteral("Appearance")};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(window.tabText(i), labels[i]);
         EXPECT_FALSE(window.tabIcon(i).isNull());
     }
-    EXPECT_EQ(SettingsView::tabTags(), (QStringList{QStringLiteral("general"), QStringLiteral("tags"),
-                                                    QStringLiteral("scrub"), QStringLiteral("audio"),
-                                                    QStringLiteral("appearance")}));
+    EXPECT_EQ(SettingsView::tabTags(), (QStringList{QStringLiteral("general"), QStringLiteral("tags"), QStringLiteral("scrub"),
+                                                    QStringLiteral("audio"), QStringLiteral("appearance")}));
     EXPECT_EQ(window.tab(), QStringLiteral("general"));
     for (const QString &tag : SettingsView::tabTags()) {
         window.setTab(tag);
@@ -135,9 +134,8 @@ TEST_F(SettingsWindowTest, appearanceTabSegmentsSwatchesAndWrites)
     EXPECT_EQ(picker->width(), 220);
     EXPECT_EQ(picker->currentIndex(), 0);
 
-    const QStringList names{QStringLiteral("Orange"), QStringLiteral("Blue"), QStringLiteral("Purple"),
-                            QStringLiteral("Pink"),   QStringLiteral("Red"),  QStringLiteral("Green"),
-                            QStringLiteral("Teal")};
+    const QStringList names{QStringLiteral("Orange"), QStringLiteral("Blue"),  QStringLiteral("Purple"), QStringLiteral("Pink"),
+                            QStringLiteral("Red"),    QStringLiteral("Green"), QStringLiteral("Teal")};
     ASSERT_EQ(tab->swatches().size(), 7);
     for (int i = 0; i < 7; ++i) {
         ThemeSwatch *swatch = tab->swatches()[i];
