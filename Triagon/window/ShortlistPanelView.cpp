@@ -35,17 +35,6 @@ QString ShortlistPanelView::skippedText(int count)
            + QStringLiteral(" will be skipped");
 }
 
-QString ShortlistPanelView::organizationHelp(FolderOrganization organization)
-{
-    switch (organization) {
-    case FolderOrganization::byRating:
-        return QStringLiteral("Organize by star rating");
-    case FolderOrganization::byTag:
-        break;
-    }
-    return QStringLiteral("Organize by tag");
-}
-
 ShortlistPanelView::ShortlistPanelView(ClipStore &store, QWidget *parent) : QWidget(parent), m_store(store)
 {
     setObjectName(QStringLiteral("shortlistPanel"));
@@ -62,14 +51,8 @@ ShortlistPanelView::ShortlistPanelView(ClipStore &store, QWidget *parent) : QWid
     m_picker->setAccessibleName(QStringLiteral("Organize folders by"));
     // One segment per organization, in their order: the index is the position in it.
     for (FolderOrganization organization : allFolderOrganizations()) {
-        switch (organization) {
-        case FolderOrganization::byTag:
-            m_picker->addSymbolSegment(SymbolCatalog::drawer(QStringLiteral("tag.fill")), QStringLiteral("By tag"));
-            break;
-        case FolderOrganization::byRating:
-            m_picker->addSymbolSegment(SymbolCatalog::drawer(QStringLiteral("star.fill")), QStringLiteral("By rating"));
-            break;
-        }
+        const FolderOrganizationTexts texts = textsOf(organization);
+        m_picker->addSymbolSegment(SymbolCatalog::drawer(texts.symbolName), texts.pickerTitle);
     }
     m_picker->setFixedWidth(60);
     connect(m_picker, &SegmentedControl::activated, this,
@@ -101,7 +84,7 @@ void ShortlistPanelView::refresh()
 {
     const FolderOrganization organization = m_store.folderOrganization();
     m_picker->setCurrentIndex(int(allFolderOrganizations().indexOf(organization)));
-    m_picker->setToolTip(organizationHelp(organization));
+    m_picker->setToolTip(textsOf(organization).pickerHelp);
 
     const ClipStore::ClipStats &stats = m_store.clipStats();
     const ExportTotals &totals = stats.shortlistTotals;

@@ -35,7 +35,6 @@ public:
     // "2 excluded clips will be skipped".
     static QString skippedText(int count);
     // The picker's tooltip for the organization chosen.
-    static QString organizationHelp(FolderOrganization organization);
 
     void refresh();
 

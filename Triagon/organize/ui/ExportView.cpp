@@ -286,8 +286,7 @@ QString ExportView::multiTagNoteText(int count)
 QString ExportView::willBeMovedMarkup(int count, FolderOrganization organization)
 {
     return QString::number(count) + QLatin1Char(' ') + plural(count, QStringLiteral("clip"), QStringLiteral("clips"))
-           + QStringLiteral(" will be <b>moved</b> into ")
-           + (organization == FolderOrganization::byRating ? QStringLiteral("rating") : QStringLiteral("tag")) + QStringLiteral(" folders");
+           + QStringLiteral(" will be <b>moved</b> into ") + textsOf(organization).folderNoun + QStringLiteral(" folders");
 }
 
 QString ExportView::leftInPlaceText(int count)

@@ -64,13 +64,6 @@ protected:
     }
 };
 
-QString organizationHelp(FolderOrganization organization)
-{
-    return organization == FolderOrganization::byRating
-               ? QStringLiteral("Clips sorted into 5-star, 4-star, etc. folders")
-               : QStringLiteral("Clips sorted by first tag. Untagged clips fall back to star rating folders.");
-}
-
 } // namespace
 
 QWidget *ExportView::buildForm()
@@ -313,7 +306,7 @@ void ExportView::refreshForm()
 
     const FolderOrganization organization = m_store.folderOrganization();
     m_organizationPicker->setCurrentIndex(static_cast<int>(allFolderOrganizations().indexOf(organization)));
-    m_organizationHelp->setText(organizationHelp(organization));
+    m_organizationHelp->setText(textsOf(organization).sheetHelp);
     {
         const QSignalBlocker block(m_manifestToggle);
         m_manifestToggle->setChecked(m_generateManifest);
