@@ -332,8 +332,3 @@ void VideoPlayer::onDecoderOpened()
 {
     ++m_stats.decoderOpens;
 }
-
-void VideoPlayer::onDecoderReleased()
-{
-    ++m_stats.decoderReleases;
-}

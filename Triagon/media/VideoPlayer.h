@@ -145,7 +145,6 @@ public:
         int seeksPerformed = 0; // handed to the decoder
         int seeksDropped = 0;   // replaced by a newer request
         int decoderOpens = 0;
-        int decoderReleases = 0;
         int framesFromCache = 0; // seeks and single steps answered by the frame cache
     };
     Stats stats() const { return m_stats; }
@@ -190,7 +189,6 @@ private:
     void onPlaybackTime(double time);
     void onReachedEnd(double time);
     void onDecoderOpened();
-    void onDecoderReleased();
 
     QString m_path;
     Options m_options;

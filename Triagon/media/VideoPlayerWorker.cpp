@@ -283,7 +283,6 @@ void VideoPlayerWorker::releaseDecoder()
     // Hand the decoder's frame buffers back to the system: the allocator
     // would otherwise keep them for this thread.
     malloc_trim(0);
-    report([](VideoPlayer *player) { player->onDecoderReleased(); });
 }
 
 qint64 VideoPlayerWorker::toTicks(double seconds) const

@@ -22,36 +22,11 @@ void AudioPeakMarkers::setPeaks(const QList<AudioPeak> &peaks)
     update();
 }
 
-void AudioPeakMarkers::setStripWidth(qreal width)
-{
-    m_stripWidth = width;
-    updateGeometry();
-    update();
-}
-
-qreal AudioPeakMarkers::stripWidth() const
-{
-    return m_stripWidth > 0 ? m_stripWidth : qreal(width());
-}
-
 void AudioPeakMarkers::setHovering(bool hovering)
 {
     if (m_hovering == hovering)
         return;
     m_hovering = hovering;
-    update();
-}
-
-void AudioPeakMarkers::setMarkerHeight(qreal height)
-{
-    m_markerHeight = std::max<qreal>(0, height);
-    updateGeometry();
-    update();
-}
-
-void AudioPeakMarkers::setMarkerColor(const QColor &color)
-{
-    m_markerColor = color;
     update();
 }
 
@@ -63,7 +38,7 @@ QRectF AudioPeakMarkers::barRect(const AudioPeak &peak, qreal width, qreal heigh
 
 QSize AudioPeakMarkers::sizeHint() const
 {
-    return QSize(m_stripWidth > 0 ? qRound(m_stripWidth) : 100, qRound(m_markerHeight));
+    return QSize(100, qRound(markerHeight));
 }
 
 void AudioPeakMarkers::paintEvent(QPaintEvent *)
@@ -76,11 +51,11 @@ void AudioPeakMarkers::paintEvent(QPaintEvent *)
     QColor color = m_markerColor;
     color.setAlphaF(float(color.alphaF() * barOpacity()));
     painter.setBrush(color);
-    const qreal width = stripWidth();
+    const qreal width = this->width();
     // Centred in the widget's height when it is taller than the strip.
-    const qreal top = (height() - m_markerHeight) / 2;
+    const qreal top = (height() - markerHeight) / 2;
     for (const AudioPeak &peak : m_peaks) {
-        const QRectF bar = barRect(peak, width, m_markerHeight).translated(0, top);
+        const QRectF bar = barRect(peak, width, markerHeight).translated(0, top);
         const qreal radius = std::min(bar.height(), bar.width()) / 2;
         painter.drawRoundedRect(bar, radius, radius);
     }

@@ -21,15 +21,10 @@ public:
 
     void setPeaks(const QList<AudioPeak> &peaks);
     QList<AudioPeak> peaks() const { return m_peaks; }
-    // Width that fraction 1 maps to; the widget's own width when not set (<= 0).
-    void setStripWidth(qreal width);
-    qreal stripWidth() const;
+    // The strip's height; a taller widget centres it.
+    static constexpr qreal markerHeight = 4;
     void setHovering(bool hovering);
     bool isHovering() const { return m_hovering; }
-    void setMarkerHeight(qreal height);
-    qreal markerHeight() const { return m_markerHeight; }
-    void setMarkerColor(const QColor &color);
-    QColor markerColor() const { return m_markerColor; }
 
     // Where one bar lies: from start × width, (end − start) × width wide but
     // at least 6, full height. Bars may reach past the strip's right edge.
@@ -43,9 +38,7 @@ protected:
 
 private:
     QList<AudioPeak> m_peaks;
-    qreal m_stripWidth = 0;
     bool m_hovering = true;
-    qreal m_markerHeight = 4;
     QColor m_markerColor; // the shared orange
 };
 
