@@ -49,7 +49,7 @@ AudioStreamDecoder::OpenResult AudioStreamDecoder::open(const QString &path, con
     m_error.clear();
     m_format = format;
     m_resampler.setFormat(format);
-    if (format.sampleRate <= 0 || format.channels <= 0 || format.channels > 64) {
+    if (!format.isSupported()) {
         m_error = QStringLiteral("Unsupported audio format requested");
         return OpenResult::Failed;
     }

@@ -12,7 +12,7 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
     if (!report)
         report = &ownReport;
     *report = Report();
-    if (format.sampleRate <= 0 || format.channels <= 0 || format.channels > 64) {
+    if (!format.isSupported()) {
         if (error)
             *error = QStringLiteral("Unsupported audio format requested");
         return false;

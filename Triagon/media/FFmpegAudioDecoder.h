@@ -30,6 +30,9 @@ struct FFmpegAudioFormat
 
     int bytesPerSample() const { return sampleType == SampleType::Float ? 4 : 2; }
     int bytesPerFrame() const { return bytesPerSample() * channels; }
+    // What the decoders can produce; asking for anything else is refused
+    // with "Unsupported audio format requested".
+    bool isSupported() const { return sampleRate > 0 && channels > 0 && channels <= 64; }
 };
 
 // Decoded audio: interleaved samples in `format`.
