@@ -28,6 +28,7 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 
 namespace {
@@ -61,12 +62,20 @@ bool seekAndWait(VideoPlayer &player, double seconds, double tolerance = 0)
 struct FrameCounter
 {
     QSet<qint64> times; // frame times in microseconds
+    // Each new frame's time and when it came (ms after the counter started).
+    QList<QPair<double, qint64>> arrivals;
+    QElapsedTimer since;
     QMetaObject::Connection connection;
     explicit FrameCounter(VideoPlayer *player)
     {
+        since.start();
         connection = QObject::connect(player, &VideoPlayer::frameReady, player, [this, player] {
-            if (!player->currentFrame().isNull())
-                times.insert(std::llround(player->currentFrameTime() * 1e6));
+            if (player->currentFrame().isNull())
+                return;
+            const qint64 time = std::llround(player->currentFrameTime() * 1e6);
+            if (!times.contains(time))
+                arrivals.append({since.nsecsElapsed() / 1e6, time});
+            times.insert(time);
         });
     }
     ~FrameCounter() { QObject::disconnect(connection); }
@@ -124,6 +133,14 @@ double bareDecodeFps(const QString &path)
     return fps;
 }
 
+// Processor time used by the whole process so far (every thread).
+double processCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
+}
+
 int player(const QStringList &arguments)
 {
     if (arguments.isEmpty()) {
@@ -141,9 +158,10 @@ int player(const QStringList &arguments)
         return 1;
     }
 
+    const bool reverseOnly = qEnvironmentVariableIsSet("TRIAGON_BENCH_REVERSE_ONLY");
     // Opening: from the player's creation to its first frame, five times.
     QList<double> opens;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < (reverseOnly ? 1 : 5); ++i) {
         QElapsedTimer timer;
         timer.start();
         auto p = openPlayer(path);
@@ -166,7 +184,7 @@ int player(const QStringList &arguments)
     int shown1x = 0;
     double mediaStart = 0;
     double mediaEnd = 0;
-    {
+    if (!reverseOnly) {
         FrameCounter counter(p.get());
         mediaStart = p->currentFrameTime();
         shuttle.shuttleForward();
@@ -182,7 +200,7 @@ int player(const QStringList &arguments)
     // 8x: forward from the start, four presses of L.
     seekAndWait(*p, 0);
     double shown8xFps = 0;
-    {
+    if (!reverseOnly) {
         FrameCounter counter(p.get());
         for (int i = 0; i < 4; ++i)
             shuttle.shuttleForward();
@@ -198,6 +216,7 @@ int player(const QStringList &arguments)
     // second over three seconds (less where the clip runs out first),
     // started right after an exact seek; at the higher speeds from further on.
     double reverseStepsPerSecond[4] = {0, 0, 0, 0};
+    double reverseCpuMsPerStep[4] = {0, 0, 0, 0};
     for (int speed = 0; speed < 4; ++speed) {
         const double reverseFrom = speed == 0 ? std::min(duration - 0.2, std::max(3.5, duration * 0.6))
                                               : std::min(duration - 0.2, 3.0 * (1 << speed) + 0.5);
@@ -211,15 +230,16 @@ int player(const QStringList &arguments)
             shuttle.shuttleReverse();
         QElapsedTimer timer;
         timer.start();
+        const double cpuBefore = processCpuMs();
         bench::runFor(ms);
         reverseStepsPerSecond[speed] = counter.count() / (timer.nsecsElapsed() / 1e9);
+        reverseCpuMsPerStep[speed] = (processCpuMs() - cpuBefore) / std::max(1, counter.count());
         shuttle.shuttleStop();
         if (qEnvironmentVariableIsSet("TRIAGON_BENCH_TRACE")) {
-            QList<qint64> times = counter.times.values();
-            std::sort(times.begin(), times.end());
+            // Each frame as it came: milliseconds after the first press, then its time.
             std::fprintf(stderr, "reverse %dx:", 1 << speed);
-            for (qint64 t : times)
-                std::fprintf(stderr, " %.3f", t / 1e6);
+            for (const auto &[ms, time] : std::as_const(counter.arrivals))
+                std::fprintf(stderr, " %.0f:%.3f", ms, time / 1e6);
             std::fprintf(stderr, "\n");
         }
     }
@@ -243,6 +263,12 @@ int player(const QStringList &arguments)
         }
         return times;
     };
+    if (reverseOnly) {
+        for (int speed = 0; speed < 4; ++speed)
+            std::printf("reverse_%dx=%.1f cpu_ms_per_step=%.1f\n", 1 << speed, reverseStepsPerSecond[speed], reverseCpuMsPerStep[speed]);
+        std::printf("bare_decode_fps=%.1f\n", bareDecodeFps(path));
+        return 0;
+    }
     const QList<double> stepsBack = stepTimes(-1);
     const QList<double> stepsForward = stepTimes(1);
 
