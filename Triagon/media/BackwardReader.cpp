@@ -115,6 +115,8 @@ void BackwardReader::follow(const Course &course)
             m_gridAnchor = course.anchor;
             m_nextTop = std::min(course.anchor, course.from.value_or(course.anchor)) + tolerance;
             m_swept = false;
+            m_leaveFirst = course.leaveFirstInterval;
+            m_leftAbove = m_nextTop - 2 * tolerance;
             // Frames handed already stay: they are the frames of their times
             // whatever the course (only pieces still being read stop).
         }
@@ -165,6 +167,8 @@ bool BackwardReader::willRead(qint64 from, qint64 to) const
             return true;
     }
     // Not taken yet: below the sweep's next piece and within reach.
+    if (m_leaveFirst && to >= m_leftAbove)
+        return false;
     return !m_swept && from <= m_nextTop && to >= m_course->anchor - m_course->ahead;
 }
 
@@ -335,6 +339,7 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
     qint64 top = 0;
     Course course;
     qint64 grid = 0;
+    bool leaveFirst = false;
     {
         std::lock_guard lock(m_mutex);
         // Another reader may have taken the last piece within reach meanwhile.
@@ -343,12 +348,33 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
         top = m_nextTop;
         course = *m_course;
         grid = m_gridAnchor;
+        leaveFirst = m_leaveFirst;
     }
     FFmpegVideoDecoder &decoder = reader.decoder;
     const qint64 frame = decoder.frameDurationTicks();
     // The first frame is shown at the start; an all-intra stream takes the
     // frame nearest a time, which may be half a frame after it.
     const qint64 start = decoder.toTimestamp(0) - (decoder.isIntraOnly() ? frame / 2 : 0);
+    if (leaveFirst) {
+        // Below the keyframe of the interval the player reads (all of it
+        // when that keyframe is not known: a piece read twice, none missed).
+        if (!decoder.isIntraOnly()) {
+            if (const std::optional<qint64> keyframe = decoder.readKeyframeFor(top); keyframe && *keyframe <= top)
+                top = *keyframe - 1;
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_serial != serial)
+                return false;
+            m_leaveFirst = false;
+            m_nextTop = top;
+            if (top < start)
+                m_swept = true;
+        }
+        m_changed.notify_all();
+        if (top < course.anchor - course.ahead)
+            return false; // out of reach for now
+    }
     if (top < start) {
         stopSweep(serial);
         return false;
@@ -406,9 +432,13 @@ bool BackwardReader::readPiece(Reader &reader, const Course &sweep, quint64 seri
     const bool sparse = sweep.stride > frame + frame / 2;
     if (sparse)
         decoder.setWantedFrames(keeps);
+    // Nothing past the piece is decoded: the frames the decoder would work
+    // on ahead of its output belong to the piece after, read already.
+    decoder.setLastDecoded(piece.to);
     const auto endSparse = qScopeGuard([&decoder, sparse] {
         if (sparse)
             decoder.setWantedFrames({});
+        decoder.setLastDecoded(std::nullopt);
         decoder.setSkipNonReference(false);
     });
     // From the keyframe at or before the piece's start: where that start is

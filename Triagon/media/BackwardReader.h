@@ -40,6 +40,11 @@ public:
         // A new sweep starts reading here (the player holds the frames
         // above it already); the anchor when unset.
         std::optional<qint64> from;
+        // The player reads the keyframe interval that holds `from` itself
+        // (its frame is wanted at once, and the player's decoder, with every
+        // thread, has it sooner than a reader): a new sweep of a long-GOP
+        // stream starts below that interval's keyframe.
+        bool leaveFirstInterval = false;
     };
     struct Frame
     {
@@ -131,6 +136,10 @@ private:
     quint64 m_serial = 0;
     qint64 m_nextTop = 0; // the end of the next piece to take
     bool m_swept = false; // the sweep reached the start of the file
+    // The first piece is still to go below the interval left to the player;
+    // until it is planned, no frame from m_leftAbove up is read.
+    bool m_leaveFirst = false;
+    qint64 m_leftAbove = 0;
     std::vector<Frame> m_frames;
     bool m_stop = false;
     bool m_failed = false;

@@ -283,7 +283,7 @@ FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCoun
 }
 
 std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining,
-                                                const std::function<void(const AVPacket &)> &beforeSend)
+                                                const std::function<bool(const AVPacket &)> &beforeSend)
 {
     m_read = true;
     const int result = av_read_frame(m_context.get(), packet);
@@ -301,8 +301,12 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
     observePacket(*packet);
     std::optional<int> sent;
     if (packet->stream_index == streamIndex) {
-        if (beforeSend)
-            beforeSend(*packet);
+        if (beforeSend && !beforeSend(*packet)) {
+            av_packet_unref(packet);
+            *draining = true;
+            avcodec_send_packet(decoder, nullptr);
+            return std::nullopt;
+        }
         sent = avcodec_send_packet(decoder, packet);
     }
     av_packet_unref(packet);

@@ -89,9 +89,11 @@ public:
     // decoder hands out what it still holds. Returns what the decoder said
     // of the stream's packet (AVERROR(EAGAIN) included); no value when none
     // was sent.
-    // `beforeSend`, when given, sees each packet of the stream just before the decoder does.
+    // `beforeSend`, when given, sees each packet of the stream just before
+    // the decoder does; when it returns false the stream ends there as at
+    // the end of the file: the packet is not sent and the decoder drains.
     std::optional<int> sendNextPacket(AVCodecContext *decoder, AVPacket *packet, int streamIndex, bool *draining,
-                                      const std::function<void(const AVPacket &)> &beforeSend = {});
+                                      const std::function<bool(const AVPacket &)> &beforeSend = {});
     // The error of the read that ended the packets before the end of the
     // file (a truncated or damaged file); 0 while reads succeed and when they
     // reached the end.

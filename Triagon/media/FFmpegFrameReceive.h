@@ -22,8 +22,9 @@ struct FFmpegReceiveOptions
     bool stopBeforeEachReceive = false;
     // Whether a packet the decoder takes forgives the errors counted so far.
     bool goodPacketForgives = true;
-    // Sees each packet of the stream just before the decoder does.
-    std::function<void(const AVPacket &)> beforeSend;
+    // Sees each packet of the stream just before the decoder does; false
+    // ends the stream there (FFmpegFormat::sendNextPacket).
+    std::function<bool(const AVPacket &)> beforeSend;
 };
 
 // The decoders' one receive loop: the decoder's next frame into `frame`,

@@ -227,17 +227,37 @@ void FFmpegVideoDecoder::setWantedFrames(std::function<bool(qint64 timestamp)> w
     m_wanted = std::move(wanted);
     if (m_wanted) {
         m_hasPrevious = false;
-        m_wantedFilter = [this](const AVPacket &packet) {
-            const bool wantedFrame = packet.pts == AV_NOPTS_VALUE || m_wanted(packet.pts);
-            m_codec->skip_frame = m_skipping || !wantedFrame ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
-        };
     } else {
-        m_wantedFilter = {};
         if (m_codec)
             m_codec->skip_frame = m_skipping ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         if (was)
             m_uncertainOutputs = uncertainOutputsAfterSkipping + pipelineDelayFrames();
     }
+    updatePacketFilter();
+}
+
+void FFmpegVideoDecoder::setLastDecoded(std::optional<qint64> timestamp)
+{
+    m_lastDecoded = timestamp;
+    updatePacketFilter();
+}
+
+void FFmpegVideoDecoder::updatePacketFilter()
+{
+    if (!m_wanted && !m_lastDecoded) {
+        m_packetFilter = {};
+        return;
+    }
+    m_packetFilter = [this](const AVPacket &packet) {
+        // Decoding times only grow: every later packet is shown after this one's decoding time.
+        if (m_lastDecoded && packet.dts != AV_NOPTS_VALUE && packet.dts > *m_lastDecoded)
+            return false;
+        if (m_wanted) {
+            const bool wantedFrame = packet.pts == AV_NOPTS_VALUE || m_wanted(packet.pts);
+            m_codec->skip_frame = m_skipping || !wantedFrame ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+        }
+        return true;
+    };
 }
 
 int FFmpegVideoDecoder::pipelineDelayFrames() const
@@ -301,7 +321,7 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
     FFmpegReceiveOptions options;
     options.stop = [this] { return m_interrupt && m_interrupt->load(); };
     options.stopBeforeEachReceive = true;
-    options.beforeSend = m_wantedFilter;
+    options.beforeSend = m_packetFilter;
     int ffmpegError = 0;
     const FFmpegReceiveResult received = m_atEnd ? FFmpegReceiveResult::End
                                                  : receiveFrame(m_format, m_codec.get(), m_packet.get(), m_format.videoStreamIndex(),

@@ -106,6 +106,15 @@ public:
     // `wanted` says so of their presentation time (judged packet by packet,
     // before decoding); frames then no longer know the frame before them.
     void setWantedFrames(std::function<bool(qint64 timestamp)> wanted);
+    // While set, no packet decoded after `timestamp` (by its decoding time)
+    // is given to the decoder: once one comes, the decoder hands out the
+    // frames it holds and then reports the end (atEnd) as at the end of the
+    // file, until the next seek. Every frame shown at or before `timestamp`
+    // still comes out (each is decoded no later than it is shown); frames
+    // after it that the decoder would otherwise work on in the meantime (its
+    // frame threads and reordering run ahead of its output) are not decoded.
+    // Packets without a decoding time are always given.
+    void setLastDecoded(std::optional<qint64> timestamp);
     // How many frames the decoder's output lags behind the packets it was
     // given (frame threads and reordering): frames skipped because of a
     // setting come out up to this many frames after it changed.
@@ -168,6 +177,7 @@ private:
     bool checkOpen(QString *error) const;
     bool openCodec(int threadCount, QString *error);
     void resetPosition();
+    void updatePacketFilter();
     bool seekTo(qint64 timestamp, QString *error);
     // Decodes the next packet alone and drains the decoder: the frame of a
     // keyframe just sought to, without decoding the frames after it. The
@@ -186,7 +196,9 @@ private:
     FFmpegFrameConverter m_converter;
     const std::atomic_bool *m_interrupt = nullptr;
     std::function<bool(qint64)> m_wanted;
-    std::function<void(const AVPacket &)> m_wantedFilter; // applies m_wanted before each packet
+    std::optional<qint64> m_lastDecoded;
+    // Applies m_wanted and m_lastDecoded before each packet.
+    std::function<bool(const AVPacket &)> m_packetFilter;
     int m_threadCount = 0;
     int m_rotation = 0;
     bool m_hasFrame = false;

@@ -60,6 +60,10 @@ void VideoPlayerWorker::noteBackwards(qint64 anchor, qint64 stride)
             break;
         }
     }
+    // The anchor's frame is wanted now: this decoder reads its interval
+    // sooner than a reader would (it has every thread), while the reader
+    // reads on below it.
+    course.leaveFirstInterval = course.from == anchor && !m_decoder.isIntraOnly();
     reader().follow(course);
 }
 

@@ -28,14 +28,20 @@ struct Sweep
         reader = std::make_unique<BackwardReader>(path, 1000, [] {});
     }
     // Frame numbers handed since the last call, each with how often it came.
-    std::map<int, int> follow(int anchorFrame, int strideFrames, int stepsAhead)
+    std::map<int, int> follow(int anchorFrame, int strideFrames, int stepsAhead, bool leaveFirstInterval = false)
     {
         BackwardReader::Course course;
         course.anchor = tick(anchorFrame);
         course.stride = tick(strideFrames) - tick(0);
         course.ahead = qint64(stepsAhead) * course.stride;
         course.size = QSize(320, 180);
+        course.leaveFirstInterval = leaveFirstInterval;
         reader->follow(course);
+        if (leaveFirstInterval) {
+            // The player reads the anchor's frame itself: it need not wait for the reader.
+            const qint64 half = (tick(1) - tick(0)) / 2;
+            EXPECT_FALSE(reader->willRead(course.anchor - half, course.anchor + half));
+        }
         EXPECT_TRUE(QTest::qWaitFor([&] { return !reader->isReading(); }, waitMs));
         std::map<int, int> frames;
         for (const BackwardReader::Frame &frame : reader->takeFrames()) {
@@ -109,5 +115,35 @@ TEST(BackwardReader, OpenGroupsOfPicturesLeaveNoFrameOut)
     Sweep sweep(TestMedia::path(QStringLiteral("fmt_hevc10.mp4")), 30);
     const std::map<int, int> frames = sweep.follow(100, 1, 45);
     for (int n = 99; n >= 56; --n)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+}
+
+TEST(BackwardReader, LeavesTheIntervalThePlayerReadsItselfAndSweepsOnBelowIt)
+{
+    // Keyframes at frames 0, 30, 60 and 90: the player stands at 80 and
+    // reads frames 60 to 80 itself; the reader reads from 59 down, every
+    // frame within reach once.
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_offset.mp4")), 30);
+    std::map<int, int> frames = sweep.follow(80, 1, 40, true);
+    for (int n = 59; n >= 40; --n)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+    for (const auto &[number, count] : frames)
+        EXPECT_LT(number, 60) << number;
+
+    // The player goes on down: so does the sweep, from where it stood.
+    frames = sweep.follow(59, 1, 40);
+    for (int n = 29; n >= 19; --n)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+    for (const auto &[number, count] : frames)
+        EXPECT_LT(number, 30) << number;
+}
+
+TEST(BackwardReader, MatroskaPiecesEndWithoutLosingTheirLastFrames)
+{
+    // Matroska gives no decoding times of its own (FFmpeg works them out):
+    // every frame from 75 down to 20 across the keyframes at 60 and 30.
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_mkv.mkv")), 30);
+    const std::map<int, int> frames = sweep.follow(76, 1, 56);
+    for (int n = 75; n >= 20; --n)
         EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
 }

@@ -202,6 +202,48 @@ TEST(FFmpegVideoDecoder, BacksUpToTheFrameBeforeAndKeepsTheFileWhenTheDecoderClo
     EXPECT_NEAR(second.frameTime(), 2.0, 1e-6);
 }
 
+TEST(FFmpegVideoDecoder, DecodesNoFurtherThanALastTimeYetGivesEveryFrameUpToIt)
+{
+    // B-frames (frames shown after later ones are decoded), Matroska's
+    // worked-out decoding times, HEVC's open groups; frame threads.
+    for (const QString &name : {QStringLiteral("bframes.mp4"), QStringLiteral("fmt_mkv.mkv"), QStringLiteral("fmt_hevc10.mp4")}) {
+        SCOPED_TRACE(name.toStdString());
+        FFmpegVideoDecoder decoder;
+        ASSERT_TRUE(decoder.open(TestMedia::path(name), 4));
+        const qint64 from = decoder.toTimestamp(1.0);
+        const qint64 last = decoder.toTimestamp(1.5);
+        std::vector<qint64> expected;
+        ASSERT_TRUE(decoder.seekToKeyframeBefore(from));
+        do {
+            if (decoder.frameTimestamp() <= last)
+                expected.push_back(decoder.frameTimestamp());
+        } while (decoder.frameTimestamp() <= decoder.toTimestamp(2.0) && decoder.decodeNextFrame());
+        ASSERT_GT(expected.size(), 10u);
+
+        decoder.setLastDecoded(last);
+        ASSERT_TRUE(decoder.seekToKeyframeBefore(from));
+        std::vector<qint64> upToLast;
+        int after = 0;
+        do {
+            if (decoder.frameTimestamp() <= last)
+                upToLast.push_back(decoder.frameTimestamp());
+            else
+                ++after;
+        } while (decoder.decodeNextFrame());
+        EXPECT_EQ(upToLast, expected);
+        EXPECT_TRUE(decoder.atEnd());
+        // Only frames decoded before the last one shown may follow it.
+        EXPECT_LE(after, decoder.codecContext()->has_b_frames + 1);
+
+        // Without the limit, the next seek decodes on past it.
+        decoder.setLastDecoded(std::nullopt);
+        ASSERT_TRUE(decoder.seekToKeyframeBefore(from));
+        while (decoder.frameTimestamp() <= decoder.toTimestamp(2.0))
+            ASSERT_TRUE(decoder.decodeNextFrame());
+        EXPECT_FALSE(decoder.atEnd());
+    }
+}
+
 TEST(FFmpegFormat, OpeningForDecodingAgreesWithReadingTheStreams)
 {
     // QuickTime and MP4 headers are taken as they are; the rest is read as open() does.
