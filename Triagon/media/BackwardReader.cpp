@@ -69,6 +69,18 @@ int BackwardReader::threadsPerReader(int readers, int processors)
     return std::max(1, processors / std::max(1, readers));
 }
 
+qint64 BackwardReader::lastNearStride(qint64 anchor, qint64 stride, qint64 to, qint64 frameTicks)
+{
+    const qint64 near = frameTicks / 2 + 1;
+    if (stride <= 0)
+        return to;
+    // The latest time anchor - k * stride whose frames reach `to`.
+    qint64 offset = (to + near - anchor) % stride;
+    if (offset < 0)
+        offset += stride;
+    return to + near - offset + near;
+}
+
 bool BackwardReader::nearStride(qint64 anchor, qint64 stride, qint64 timestamp, qint64 frameTicks)
 {
     if (stride <= frameTicks + frameTicks / 2)
@@ -432,9 +444,10 @@ bool BackwardReader::readPiece(Reader &reader, const Course &sweep, quint64 seri
     const bool sparse = sweep.stride > frame + frame / 2;
     if (sparse)
         decoder.setWantedFrames(keeps);
-    // Nothing past the piece is decoded: the frames the decoder would work
-    // on ahead of its output belong to the piece after, read already.
-    decoder.setLastDecoded(piece.to);
+    // Nothing past the piece's last frame asked for is decoded: the frames
+    // the decoder would work on ahead of its output belong to the piece
+    // after, read already, or are not asked for.
+    decoder.setLastDecoded(sparse ? std::min(piece.to, lastNearStride(sweep.anchor, sweep.stride, piece.to, frame)) : piece.to);
     const auto endSparse = qScopeGuard([&decoder, sparse] {
         if (sparse)
             decoder.setWantedFrames({});

@@ -89,6 +89,9 @@ public:
     // Whether a frame at `timestamp` is near one of the times anchor - k *
     // stride (always, for a stride of about a frame or less).
     static bool nearStride(qint64 anchor, qint64 stride, qint64 timestamp, qint64 frameTicks);
+    // No frame at or before `to` that is near one of those times lies after
+    // the time this gives (which may lie past `to`).
+    static qint64 lastNearStride(qint64 anchor, qint64 stride, qint64 to, qint64 frameTicks);
     // How many decoders read side by side for pictures of `size` with
     // `bytesPerSample`, on `processors` processors, and how many threads each uses.
     static int readersFor(QSize size, int bytesPerSample, int processors);

@@ -147,3 +147,26 @@ TEST(BackwardReader, MatroskaPiecesEndWithoutLosingTheirLastFrames)
     for (int n = 75; n >= 20; --n)
         EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
 }
+
+TEST(BackwardReader, APieceOfFewStepsEndsAtItsLastFrameAskedFor)
+{
+    // Steps of 100 ticks below 1000, frames 10 ticks long: the frames kept
+    // lie within 6 ticks of 900, 800, ...
+    EXPECT_EQ(BackwardReader::lastNearStride(1000, 100, 950, 10), 906);
+    EXPECT_EQ(BackwardReader::lastNearStride(1000, 100, 906, 10), 906);
+    EXPECT_EQ(BackwardReader::lastNearStride(1000, 100, 905, 10), 906);
+    EXPECT_EQ(BackwardReader::lastNearStride(1000, 100, 893, 10), 806);
+    EXPECT_EQ(BackwardReader::lastNearStride(1000, 100, 894, 10), 906);
+    for (qint64 to = 700; to <= 1000; ++to) {
+        const qint64 last = BackwardReader::lastNearStride(1000, 100, to, 10);
+        for (qint64 t = std::min(to, last) + 1; t <= to; ++t)
+            EXPECT_FALSE(BackwardReader::nearStride(1000, 100, t, 10)) << to << " " << t;
+        EXPECT_TRUE(BackwardReader::nearStride(1000, 100, std::min(to, last), 10) || last > to) << to;
+    }
+
+    // Open groups read a few steps apart: every step's frame still comes.
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_hevc10.mp4")), 30);
+    const std::map<int, int> frames = sweep.follow(100, 7, 12);
+    for (int n = 93; n >= 16; n -= 7)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+}
