@@ -1,5 +1,7 @@
 #include "media/FFmpegFrameConverter.h"
 
+#include "media/PixelBufferPool.h"
+
 extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/pixdesc.h>
@@ -57,11 +59,6 @@ int swsColorspace(const AVFrame *frame)
     default:
         return frame->height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
     }
-}
-
-void freeAlignedBuffer(void *buffer)
-{
-    av_free(buffer);
 }
 
 } // namespace
@@ -167,11 +164,11 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
     }
 
     const int stride = paddedStride(scaledEven.width()); // the same as for scaled.width()
-    auto *pixels = static_cast<uchar *>(av_malloc(size_t(stride) * size_t(scaled.height())));
+    auto *pixels = static_cast<uchar *>(PixelBufferPool::instance().take(size_t(stride) * size_t(scaled.height())));
     if (!pixels)
         return fail("Out of memory");
     QImage image(pixels, scaled.width(), scaled.height(), stride, hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32,
-                 freeAlignedBuffer, pixels);
+                 PixelBufferPool::giveBack, pixels);
     uint8_t *planes[4] = {pixels, nullptr, nullptr, nullptr};
     int strides[4] = {stride, 0, 0, 0};
     const int rows = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);

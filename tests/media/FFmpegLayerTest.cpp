@@ -2,6 +2,7 @@
 #include "media/FFmpegFormat.h"
 #include "media/FFmpegFrameConverter.h"
 #include "media/FFmpegVideoDecoder.h"
+#include "media/PixelBufferPool.h"
 #include "support/TestMedia.h"
 
 #include <QCryptographicHash>
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -424,4 +426,54 @@ TEST(FFmpegAudioDecoder, MonoInt16AtLowRateAndFailures)
     EXPECT_FALSE(FFmpegAudioDecoder::decodeAll(TestMedia::path(QStringLiteral("notavideo.mov")), format));
     std::atomic_bool cancel{true};
     EXPECT_FALSE(FFmpegAudioDecoder::decodeAll(TestMedia::path(QStringLiteral("burst.mp4")), format, &error, &cancel));
+}
+
+TEST(PixelBufferPool, ReusesFreedBuffersOfTheSameSizeWithinItsBound)
+{
+    PixelBufferPool pool(3000);
+    void *first = pool.take(1000);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(reinterpret_cast<quintptr>(first) % 32, 0u);
+    std::memset(first, 0x5a, 1000); // the whole buffer is the caller's
+    pool.give(first);
+    EXPECT_EQ(pool.keptBytes(), 1000u);
+    EXPECT_EQ(pool.take(1000), first);
+    EXPECT_EQ(pool.keptBytes(), 0u);
+
+    // Another size gets a buffer of its own; past the bound the oldest go.
+    void *other = pool.take(500);
+    EXPECT_NE(other, first);
+    void *second = pool.take(1000);
+    void *third = pool.take(1000);
+    pool.give(first);
+    pool.give(other);
+    pool.give(second);
+    EXPECT_EQ(pool.keptBytes(), 2500u);
+    pool.give(third);
+    EXPECT_EQ(pool.keptBytes(), 2500u); // the first went
+    void *again = pool.take(1000);
+    EXPECT_TRUE(again == second || again == third);
+    pool.give(again);
+    // A buffer larger than the bound is not kept.
+    pool.give(pool.take(4000));
+    EXPECT_EQ(pool.keptBytes(), 2500u);
+}
+
+TEST(PixelBufferPool, PicturesGiveTheirMemoryBackForTheNextOnes)
+{
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("counter.mp4")), 1));
+    ASSERT_TRUE(decoder.seekExact(1.0));
+    const QImage kept = decoder.frameImage(QSize(160, 120));
+    const uchar *keptPixels = kept.constBits();
+    const uchar *pixels = nullptr;
+    {
+        const QImage shown = decoder.frameImage(QSize(160, 120));
+        pixels = shown.constBits();
+        EXPECT_NE(pixels, keptPixels);
+    }
+    ASSERT_TRUE(decoder.decodeNextFrame());
+    const QImage next = decoder.frameImage(QSize(160, 120));
+    EXPECT_EQ(next.constBits(), pixels);
+    EXPECT_NE(imageHash(next), imageHash(kept)); // a picture of its own, not the one before
 }
