@@ -4,6 +4,8 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include <sys/mman.h>
+
 #include <cstring>
 
 namespace {
@@ -12,12 +14,33 @@ namespace {
 constexpr std::size_t headerBytes = 64;
 // About a dozen pictures of the full player's size.
 constexpr std::size_t sharedKeptBytes = 32u * 1024 * 1024;
+// Blocks this large are mapped with their pages filled in at once: one
+// call instead of a page fault every 4 KB (several times faster on a
+// virtual machine, where faults are dear).
+constexpr std::size_t mappedBytes = 1024u * 1024;
 
 std::size_t sizeOf(void *buffer)
 {
     std::size_t bytes = 0;
     std::memcpy(&bytes, static_cast<char *>(buffer) - headerBytes, sizeof bytes);
     return bytes;
+}
+
+void *allocateBlock(std::size_t bytes)
+{
+    if (bytes + headerBytes >= mappedBytes) {
+        void *block = mmap(nullptr, bytes + headerBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+        return block == MAP_FAILED ? nullptr : block;
+    }
+    return av_malloc(bytes + headerBytes);
+}
+
+void freeBlock(void *block, std::size_t bytes)
+{
+    if (bytes + headerBytes >= mappedBytes)
+        munmap(block, bytes + headerBytes);
+    else
+        av_free(block);
 }
 } // namespace
 
@@ -45,7 +68,7 @@ void *PixelBufferPool::take(std::size_t bytes)
             }
         }
     }
-    void *block = av_malloc(bytes + headerBytes);
+    void *block = allocateBlock(bytes);
     if (!block)
         return nullptr;
     std::memcpy(block, &bytes, sizeof bytes);
@@ -74,7 +97,7 @@ void PixelBufferPool::give(void *buffer)
         }
     }
     for (const Kept &kept : dropped)
-        av_free(kept.block);
+        freeBlock(kept.block, kept.bytes);
 }
 
 void PixelBufferPool::clear()
@@ -86,7 +109,7 @@ void PixelBufferPool::clear()
         m_bytes = 0;
     }
     for (const Kept &kept : dropped)
-        av_free(kept.block);
+        freeBlock(kept.block, kept.bytes);
 }
 
 std::size_t PixelBufferPool::keptBytes() const

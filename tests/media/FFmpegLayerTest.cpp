@@ -459,6 +459,19 @@ TEST(PixelBufferPool, ReusesFreedBuffersOfTheSameSizeWithinItsBound)
     // A buffer larger than the bound is not kept.
     pool.give(pool.take(4000));
     EXPECT_EQ(pool.keptBytes(), 2500u);
+
+    // Buffers of pictures the player shows (mapped from the system whole).
+    PixelBufferPool large(8u << 20);
+    const std::size_t pictureBytes = 4096u * 562;
+    void *picture = large.take(pictureBytes);
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(reinterpret_cast<quintptr>(picture) % 32, 0u);
+    std::memset(picture, 0xa5, pictureBytes);
+    large.give(picture);
+    EXPECT_EQ(large.take(pictureBytes), picture);
+    large.give(picture);
+    large.give(large.take(16u << 20)); // too large to keep: back to the system
+    EXPECT_EQ(large.keptBytes(), pictureBytes);
 }
 
 TEST(PixelBufferPool, PicturesGiveTheirMemoryBackForTheNextOnes)
