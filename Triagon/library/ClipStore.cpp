@@ -1,6 +1,10 @@
 #include "library/ClipStore.h"
 
+#include "markers/MarkerService.h"
 #include "media/MediaEngines.h"
+#include "media/ThumbnailGenerator.h"
+
+#include <QPointer>
 
 #include <algorithm>
 
@@ -15,7 +19,7 @@ const QStringList &ClipStore::builtInTags()
 
 ClipStore::ClipStore(QObject *parent)
     : QObject(parent), m_availableTags(builtInTags()), m_sessionFile(new SessionPersistence([this] { return makeSessionData(); }, this)),
-      m_sessionGeneration(QUuid::createUuid())
+      m_sessionGeneration(QUuid::createUuid()), m_markers(std::make_unique<MarkerService>(*this))
 {
     connect(m_sessionFile, &SessionPersistence::saveFailed, this, [this](const QString &error) { setSessionSaveError(error); });
     connect(m_sessionFile, &SessionPersistence::saved, this, &ClipStore::sessionSaved);
@@ -41,6 +45,63 @@ AudioScrubEngine *ClipStore::audioScrubEngine() const
 WaveformCache *ClipStore::waveformCache() const
 {
     return m_engines ? m_engines->waveformCache() : nullptr;
+}
+
+// ---- Hand markers and numbering resets ------------------------------------------
+
+void ClipStore::setMarkerFlag(std::optional<MarkerFlag> flag, QUuid clipID)
+{
+    m_markers->setMarkerFlag(flag, clipID);
+}
+
+void ClipStore::removeMarkerClips()
+{
+    m_markers->removeMarkerClips();
+}
+
+void ClipStore::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base,
+                                     bool removeMarkers, const std::optional<QSet<QUuid>> &scope)
+{
+    m_markers->applyDetectedMarkers(markers, tagPerTarget, std::move(base), removeMarkers, scope);
+}
+
+std::optional<ClipStore::CrossResetPlan> ClipStore::crossResetMarkerPlan(const NumberingReset &reset) const
+{
+    return m_markers->crossResetMarkerPlan(reset);
+}
+
+void ClipStore::dismissNumberingReset(NumberingReset reset)
+{
+    m_markers->dismissNumberingReset(reset);
+}
+
+bool ClipStore::applyNumberingResetDecisions(NumberingReset reset, QString base)
+{
+    return m_markers->applyNumberingResetDecisions(reset, std::move(base));
+}
+
+bool ClipStore::isMarkerTag(const QString &tag, const QString &base)
+{
+    return MarkerService::isMarkerTag(tag, base);
+}
+
+void ClipStore::pruneUnusedMarkerTags(const QString &base)
+{
+    m_markers->pruneUnusedMarkerTags(base);
+}
+
+bool ClipStore::containsNumberingReset(const NumberingReset &reset, const QList<NumberingReset> &resets)
+{
+    return MarkerService::containsNumberingReset(reset, resets);
+}
+
+HandMarkerScan *ClipStore::scanForHandMarkers()
+{
+    // Asked at the moment of each measurement: the engines may go first.
+    QPointer<ThumbnailGenerator> generator = thumbnailGenerator();
+    return m_markers->scanForHandMarkers(this, [generator](const QString &path, double seconds, QSize maxSize) {
+        return generator ? generator->thumbnail(path, seconds, maxSize) : QtFuture::makeReadyFuture(QImage());
+    });
 }
 
 // ---- Published state --------------------------------------------------------

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "library/model/Clip.h"
+#include "library/model/MarkerMetrics.h"
+#include "library/model/NumberingReset.h"
+#include "library/model/UndoAction.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QStringList>
+#include <QUrl>
+#include <QUuid>
+#include <optional>
+
+// The edits and reads of a session that the marker service
+// needs, and nothing more. The clip store implements it; the service reaches
+// the session only through it, so it sits below the store and the store
+// can hand its own operations over to it.
+//
+// The members mean what the store's members of the same names mean: every
+// assignment notifies the views, and an edit records its own undo and
+// schedules its own save.
+class ClipEditor
+{
+public:
+    // ---- Clips and the tag catalog ----------------------------------------
+    virtual const QList<Clip> &clips() const = 0;
+    // Assigns the clip list and runs the change hook once.
+    virtual void setClips(QList<Clip> clips) = 0;
+    virtual std::optional<qsizetype> indexOfClip(const QUuid &id) const = 0;
+    virtual const QStringList &availableTags() const = 0;
+    virtual void setAvailableTags(const QStringList &tags) = 0;
+    // The import skips files it has loaded; a clip taken out frees its file.
+    virtual void forgetLoadedURL(const QUrl &url) = 0;
+
+    // ---- Undo and the session file ------------------------------------------
+    virtual void registerUndo(const UndoAction &action) = 0;
+    virtual void scheduleSessionSave() = 0;
+
+    // ---- Hand markers ----------------------------------------------------------
+    virtual const QList<NumberingReset> &numberingResets() const = 0;
+    virtual const QHash<QUuid, MarkerMetrics> &markerMetrics() const = 0;
+    virtual void setMarkerMetrics(const QHash<QUuid, MarkerMetrics> &metrics) = 0;
+    // Background work drops its results when the session changed meanwhile.
+    virtual const QUuid &sessionGeneration() const = 0;
+
+protected:
+    ClipEditor() = default;
+    ClipEditor(const ClipEditor &) = default;
+    ClipEditor &operator=(const ClipEditor &) = default;
+    ~ClipEditor() = default;
+};
