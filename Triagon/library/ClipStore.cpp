@@ -1,9 +1,13 @@
 #include "library/ClipStore.h"
 
 #include "markers/MarkerService.h"
+#include "media/AudioScrubEngine.h"
 #include "media/MediaEngines.h"
+#include "media/ScrubPlayerPool.h"
 #include "media/ThumbnailGenerator.h"
+#include "organize/OrganizeService.h"
 
+#include <QFileInfo>
 #include <QPointer>
 
 #include <algorithm>
@@ -19,10 +23,15 @@ const QStringList &ClipStore::builtInTags()
 
 ClipStore::ClipStore(QObject *parent)
     : QObject(parent), m_availableTags(builtInTags()), m_sessionFile(new SessionPersistence([this] { return makeSessionData(); }, this)),
-      m_sessionGeneration(QUuid::createUuid()), m_markers(std::make_unique<MarkerService>(*this))
+      m_sessionGeneration(QUuid::createUuid()), m_markers(std::make_unique<MarkerService>(*this)),
+      m_organize(std::make_unique<OrganizeService>(*this, [] { return commitRecordsFolderPath(); }))
 {
     connect(m_sessionFile, &SessionPersistence::saveFailed, this, [this](const QString &error) { setSessionSaveError(error); });
     connect(m_sessionFile, &SessionPersistence::saved, this, &ClipStore::sessionSaved);
+    connect(m_organize.get(), &OrganizeService::progressChanged, this, [this] {
+        Q_EMIT objectWillChange();
+        Q_EMIT exportProgressChanged();
+    });
 }
 
 ClipStore::~ClipStore() = default;
@@ -102,6 +111,79 @@ HandMarkerScan *ClipStore::scanForHandMarkers()
     return m_markers->scanForHandMarkers(this, [generator](const QString &path, double seconds, QSize maxSize) {
         return generator ? generator->thumbnail(path, seconds, maxSize) : QtFuture::makeReadyFuture(QImage());
     });
+}
+
+// ---- Organize run ------------------------------------------------------------------
+
+void ClipStore::organizeClips(ExportScope scope, const QUrl &destination, const std::optional<QString> &newFolderName,
+                              bool generateManifest, OrganizeDone done)
+{
+    m_organize->organizeClips(scope, destination, newFolderName, generateManifest, std::move(done));
+}
+
+bool ClipStore::isExporting() const
+{
+    return m_organize->isExporting();
+}
+
+void ClipStore::setExporting(bool exporting)
+{
+    m_organize->setExporting(exporting);
+}
+
+double ClipStore::exportProgress() const
+{
+    return m_organize->exportProgress();
+}
+
+void ClipStore::setExportProgress(double progress)
+{
+    m_organize->setExportProgress(progress);
+}
+
+const QString &ClipStore::exportCurrentFile() const
+{
+    return m_organize->exportCurrentFile();
+}
+
+void ClipStore::setExportCurrentFile(const QString &name)
+{
+    m_organize->setExportCurrentFile(name);
+}
+
+void ClipStore::setExportProgress(double fraction, const QString &filename)
+{
+    m_organize->setExportProgress(fraction, filename);
+}
+
+QString ClipStore::commitRecordsFolderPath()
+{
+    return QFileInfo(sessionFilePath()).absolutePath() + QStringLiteral("/CommitRecords");
+}
+
+const QString &ClipStore::lastCommitRecordPath() const
+{
+    return m_organize->lastCommitRecordPath();
+}
+
+OrganizeRunner &ClipStore::organizeRunner()
+{
+    return m_organize->runner();
+}
+
+void ClipStore::stopReadingFiles()
+{
+    // No new posters, no scrub players holding the files open, no sound
+    // playing from them. (Running poster decodes and waveform analyses read
+    // through descriptors that a rename does not disturb; their results are
+    // keyed by the old paths, whose clips leave the session.)
+    cancelPrewarm();
+    if (ScrubPlayerPool *players = scrubPlayerPool())
+        players->purgePlayers();
+    if (AudioScrubEngine *sound = audioScrubEngine()) {
+        sound->stopPlayback();
+        sound->setActiveURL(QString());
+    }
 }
 
 // ---- Published state --------------------------------------------------------

@@ -42,17 +42,17 @@ class HandMarkerScan;
 class MarkerService;
 class MediaEngines;
 class OrganizeRunner;
+class OrganizeService;
 class ScrubPlayerPool;
 class ThumbnailGenerator;
 class WaveformCache;
-struct OrganizeOutcome;
 
 // The one central object of a running session: the clips in the order they
 // were added, the tag catalog, the view state (ClipViewState), the undo
 // history and the session file (SessionPersistence). Every view observes it
 // and every edit goes through it. It lives on the GUI thread; only
-// readSessionFile() may run elsewhere. Its marker members hand over to a
-// service that edits the session through its ClipEditor side.
+// readSessionFile() may run elsewhere. Its marker and organize members hand
+// over to services that edit the session through its ClipEditor side.
 //
 // objectWillChange() comes before every assignment to a published field (also
 // when the value stays the same), the specific signal right after it, with
@@ -114,7 +114,7 @@ public:
     const QStringList &availableTags() const override { return m_availableTags; }
     void setAvailableTags(const QStringList &tags) override;
 
-    FolderOrganization folderOrganization() const { return m_folderOrganization; }
+    FolderOrganization folderOrganization() const override { return m_folderOrganization; }
     void setFolderOrganization(FolderOrganization organization);
 
     // Why the session file found at launch could not be read, and where it was kept.
@@ -146,13 +146,13 @@ public:
     const std::optional<QUuid> &renamingClipID() const { return m_view.renamingClipID; }
     void setRenamingClipID(const std::optional<QUuid> &id);
 
-    // Organize progress; a different value (NaN always is) sends
-    // objectWillChange() and exportProgressChanged() after it is stored.
-    bool isExporting() const { return m_isExporting; }
-    void setExporting(bool exporting) { m_isExporting = exporting; }
-    double exportProgress() const { return m_exportProgress; }
+    // Organize progress (OrganizeService); a change sends objectWillChange()
+    // and exportProgressChanged() after it is stored.
+    bool isExporting() const;
+    void setExporting(bool exporting);
+    double exportProgress() const;
     void setExportProgress(double progress);
-    const QString &exportCurrentFile() const { return m_exportCurrentFile; }
+    const QString &exportCurrentFile() const;
     void setExportCurrentFile(const QString &name);
 
     // Loudness figures per clip; notifies only when the number of entries changes.
@@ -184,7 +184,7 @@ public:
     // The places where a camera's file numbering restarts (clips in store order).
     const QList<NumberingReset> &numberingResets() const override;
     const std::optional<QList<ExportFolder>> &exportPreviewTree() const;
-    QList<Clip> clipsInScope(ExportScope scope) const;
+    QList<Clip> clipsInScope(ExportScope scope) const override;
     // Unsets every derived cache; the change hook calls it.
     void invalidateDerivedCaches();
 
@@ -243,7 +243,7 @@ public:
     void scheduleSessionSave() override { m_sessionFile->scheduleSave(); }
     bool isSessionSaveScheduled() const { return m_sessionFile->isSaveScheduled(); }
     // A failure is logged and set as sessionSaveError.
-    void saveSessionImmediately() { m_sessionFile->saveNow(); }
+    void saveSessionImmediately() override { m_sessionFile->saveNow(); }
     SessionData makeSessionData() const;
     static bool writeSessionFile(const SessionData &data, QString *errorText = nullptr);
     static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile(std::optional<UnreadableSession> *problem = nullptr);
@@ -251,7 +251,7 @@ public:
     {
         return SessionPersistence::decode(bytes, errorText);
     }
-    void clearSessionFile() { m_sessionFile->clear(); }
+    void clearSessionFile() override { m_sessionFile->clear(); }
     static QStringList unreadableSessionFilePaths() { return SessionPersistence::unreadablePaths(); }
     // Off while the launch restore reads the saved session.
     bool isSavingEnabled() const { return m_sessionFile->isSavingEnabled(); }
@@ -304,17 +304,18 @@ public:
     static bool containsNumberingReset(const NumberingReset &reset, const QList<NumberingReset> &resets);
     HandMarkerScan *scanForHandMarkers();
 
-    // ---- Organize run (ClipStoreOrganize.cpp) ------------------------------
+    // ---- Organize run (OrganizeService) ----------------------------------
     using OrganizeDone = std::function<void(const ExportResult &result)>;
     void organizeClips(ExportScope scope, const QUrl &destination, const std::optional<QString> &newFolderName, bool generateManifest,
                        OrganizeDone done);
-    // The progress fraction first, then the file name, each as above.
     void setExportProgress(double fraction, const QString &filename);
     // "CommitRecords" beside the session file.
     static QString commitRecordsFolderPath();
-    // The record of the last run that planned its moves; empty before.
-    const QString &lastCommitRecordPath() const { return m_lastCommitRecordPath; }
+    const QString &lastCommitRecordPath() const;
     OrganizeRunner &organizeRunner();
+    // The organize run's edits of the session.
+    void stopReadingFiles() override;
+    void applyOrganizedMoves(const QSet<QUuid> &movedIDs, const QHash<QUuid, QUrl> &relocations) override;
 
 Q_SIGNALS:
     void objectWillChange();
@@ -334,12 +335,6 @@ Q_SIGNALS:
     void exportProgressChanged(); // exportProgress or exportCurrentFile changed
 
 private:
-    // Organize run: applies the worker's outcome to the session.
-    void applyOrganizeOutcome(const OrganizeOutcome &outcome);
-    OrganizeRunner *m_organizeRunner = nullptr;
-    OrganizeDone m_organizeDone;
-    QString m_lastCommitRecordPath;
-
     // The change hook, run by setClips() after every assignment.
     void clipsDidChange();
     void dropStaleFilters();
@@ -368,9 +363,6 @@ private:
     ClipViewState m_view;
     QList<UndoAction> m_undoStack;
     QList<UndoAction> m_redoStack;
-    bool m_isExporting = false;
-    double m_exportProgress = 0;
-    QString m_exportCurrentFile;
     QHash<QUuid, AudioMetrics> m_audioMetrics;
     QHash<QUuid, MarkerMetrics> m_markerMetrics;
     QSet<QUrl> m_loadedURLs;
@@ -396,4 +388,5 @@ private:
 
     // Last, so that they go before the data they edit.
     std::unique_ptr<MarkerService> m_markers;
+    std::unique_ptr<OrganizeService> m_organize;
 };

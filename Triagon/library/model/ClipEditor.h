@@ -1,6 +1,8 @@
 #pragma once
 
 #include "library/model/Clip.h"
+#include "library/model/ExportScope.h"
+#include "library/model/FolderOrganization.h"
 #include "library/model/MarkerMetrics.h"
 #include "library/model/NumberingReset.h"
 #include "library/model/UndoAction.h"
@@ -13,10 +15,10 @@
 #include <QUuid>
 #include <optional>
 
-// The edits and reads of a session that the marker service
-// needs, and nothing more. The clip store implements it; the service reaches
-// the session only through it, so it sits below the store and the store
-// can hand its own operations over to it.
+// The edits and reads of a session that the marker and organize services
+// need, and nothing more. The clip store implements it; the services reach
+// the session only through it, so they sit below the store and the store
+// can hand its own operations over to them.
 //
 // The members mean what the store's members of the same names mean: every
 // assignment notifies the views, and an edit records its own undo and
@@ -37,6 +39,8 @@ public:
     // ---- Undo and the session file ------------------------------------------
     virtual void registerUndo(const UndoAction &action) = 0;
     virtual void scheduleSessionSave() = 0;
+    virtual void saveSessionImmediately() = 0;
+    virtual void clearSessionFile() = 0;
 
     // ---- Hand markers ----------------------------------------------------------
     virtual const QList<NumberingReset> &numberingResets() const = 0;
@@ -44,6 +48,16 @@ public:
     virtual void setMarkerMetrics(const QHash<QUuid, MarkerMetrics> &metrics) = 0;
     // Background work drops its results when the session changed meanwhile.
     virtual const QUuid &sessionGeneration() const = 0;
+
+    // ---- Organize -------------------------------------------------------------
+    virtual QList<Clip> clipsInScope(ExportScope scope) const = 0;
+    virtual FolderOrganization folderOrganization() const = 0;
+    // Stops everything of the session that reads clip files (posters being
+    // prepared, scrub players, sound) before the files move.
+    virtual void stopReadingFiles() = 0;
+    // After an organize run: the moved clips leave the session, relocated
+    // clips follow their files, and the undo records of both go.
+    virtual void applyOrganizedMoves(const QSet<QUuid> &movedIDs, const QHash<QUuid, QUrl> &relocations) = 0;
 
 protected:
     ClipEditor() = default;
