@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 // The most silence put before a sound track that starts later than a seek's
@@ -107,30 +108,18 @@ bool AudioStreamDecoder::seek(double seconds)
     return true;
 }
 
-void AudioStreamDecoder::appendConverted(const uint8_t **input, int inputFrames)
+bool AudioStreamDecoder::appendConverted(const uint8_t *samples, int frames)
 {
     const int frameBytes = m_format.bytesPerFrame();
-    while (true) {
-        const int frames = m_resampler.convert(input, inputFrames);
-        if (frames <= 0)
-            return;
-        qint64 skip = std::min<qint64>(m_skipFrames, frames);
-        m_skipFrames -= skip;
-        if (frames > skip)
-            m_pending.append(reinterpret_cast<const char *>(m_resampler.output()) + skip * frameBytes, (frames - skip) * frameBytes);
-        if (input)
-            return; // swresample keeps what did not fit
-    }
+    const qint64 skip = std::min<qint64>(m_skipFrames, frames);
+    m_skipFrames -= skip;
+    if (frames > skip)
+        m_pending.append(reinterpret_cast<const char *>(samples) + skip * frameBytes, (frames - skip) * frameBytes);
+    return true;
 }
 
 bool AudioStreamDecoder::pushFrame(const AVFrame *frame)
 {
-    if (!m_resampler.matches(frame)) {
-        if (m_resampler.isSetUp())
-            appendConverted(nullptr, 0); // what the old set-up still holds
-        if (!m_resampler.setUp(frame, &m_error))
-            return false;
-    }
     if (m_seekTarget >= 0) {
         // The first frame after a seek starts at or before the target: drop
         // the output that lies before it. A track that starts after the
@@ -151,8 +140,7 @@ bool AudioStreamDecoder::pushFrame(const AVFrame *frame)
         }
         m_seekTarget = -1;
     }
-    appendConverted(const_cast<const uint8_t **>(frame->extended_data), frame->nb_samples);
-    return true;
+    return m_resampler.push(frame, std::bind_front(&AudioStreamDecoder::appendConverted, this), &m_error);
 }
 
 bool AudioStreamDecoder::decodeMore(const std::atomic_bool *cancel)
@@ -188,8 +176,10 @@ bool AudioStreamDecoder::decodeMore(const std::atomic_bool *cancel)
             return false;
         }
     }
-    if (m_resampler.isSetUp())
-        appendConverted(nullptr, 0);
+    if (!m_resampler.flush(std::bind_front(&AudioStreamDecoder::appendConverted, this), &m_error)) {
+        m_failed = true;
+        return false;
+    }
     return !m_pending.isEmpty();
 }
 

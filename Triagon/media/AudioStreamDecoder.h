@@ -60,8 +60,11 @@ public:
 
 private:
     bool decodeMore(const std::atomic_bool *cancel);
+    // Converts a decoded frame into m_pending, first noting what a seek cuts
+    // off or puts before it. False with m_error.
     bool pushFrame(const AVFrame *frame);
-    void appendConverted(const uint8_t **input, int inputFrames);
+    // The resampler's output: drops what a seek skips, keeps the rest.
+    bool appendConverted(const uint8_t *samples, int frames);
 
     FFmpegFormat m_file;
     FFmpegCodecContextPtr m_codec;

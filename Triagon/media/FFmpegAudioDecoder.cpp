@@ -40,32 +40,11 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
     }
     FFmpegResampler resampler(format);
     bool stopped = false;
-    // Hands what the resampler makes of the input to the sink. False with
-    // *error on a failure, or when the sink asked to stop (stopped).
-    auto convert = [&](const uint8_t **input, int inputFrames) {
-        while (true) {
-            const int frames = resampler.convert(input, inputFrames);
-            if (frames < 0) {
-                if (error)
-                    *error = ffmpegErrorText(QStringLiteral("Audio conversion failed"), frames);
-                return false;
-            }
-            if (frames > 0) {
-                report->deliveredFrames += frames;
-                if (!sink(resampler.output(), frames)) {
-                    stopped = true;
-                    return false;
-                }
-            }
-            if (input || frames == 0)
-                return true; // swresample buffers what did not fit, or is flushed
-        }
-    };
-    auto flush = [&] { return !resampler.isSetUp() || convert(nullptr, 0); };
-    auto push = [&](const AVFrame *input) {
-        if (!resampler.matches(input) && (!flush() || !resampler.setUp(input, error)))
-            return false;
-        return convert(const_cast<const uint8_t **>(input->extended_data), input->nb_samples);
+    // Hands the converted samples to the sink; stopped when it asks to stop.
+    const FFmpegResampler::Output deliver = [&](const uint8_t *samples, int frames) {
+        report->deliveredFrames += frames;
+        stopped = !sink(samples, frames);
+        return !stopped;
     };
     bool draining = false;
     int decodeErrors = 0;
@@ -94,7 +73,7 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
         const qint64 start = frame->best_effort_timestamp != AV_NOPTS_VALUE ? frame->best_effort_timestamp : frame->pts;
         if (start != AV_NOPTS_VALUE && frame->sample_rate > 0)
             reachedEnd = start + av_rescale_q(frame->nb_samples, AVRational{1, frame->sample_rate}, audio->time_base);
-        const bool pushed = push(frame.get());
+        const bool pushed = resampler.push(frame.get(), deliver, error);
         av_frame_unref(frame.get());
         if (!pushed) {
             if (stopped && error)
@@ -102,7 +81,7 @@ bool FFmpegAudioDecoder::decode(const QString &path, const FFmpegAudioFormat &fo
             return false;
         }
     }
-    if (!flush()) {
+    if (!resampler.flush(deliver, error)) {
         if (stopped && error)
             *error = QStringLiteral("Stopped");
         return false;

@@ -105,13 +105,36 @@ bool FFmpegResampler::setUp(const AVFrame *frame, QString *error)
     return true;
 }
 
-int FFmpegResampler::convert(const uint8_t **input, int inputFrames)
+bool FFmpegResampler::push(const AVFrame *frame, const Output &out, QString *error)
 {
-    const int capacity = swr_get_out_samples(m_context.get(), inputFrames);
-    if (capacity <= 0)
-        return capacity;
-    m_buffer.resize(size_t(capacity) * size_t(m_format.bytesPerFrame()));
-    uint8_t *output[1] = {m_buffer.data()};
-    // Only the count that swr_convert returns is valid output.
-    return swr_convert(m_context.get(), output, capacity, input, inputFrames);
+    if (!matches(frame) && (!flush(out, error) || !setUp(frame, error)))
+        return false;
+    return convert(const_cast<const uint8_t **>(frame->extended_data), frame->nb_samples, out, error);
+}
+
+bool FFmpegResampler::flush(const Output &out, QString *error)
+{
+    return !m_context || convert(nullptr, 0, out, error);
+}
+
+bool FFmpegResampler::convert(const uint8_t **input, int inputFrames, const Output &out, QString *error)
+{
+    while (true) {
+        int frames = swr_get_out_samples(m_context.get(), inputFrames);
+        if (frames > 0) {
+            m_buffer.resize(size_t(frames) * size_t(m_format.bytesPerFrame()));
+            uint8_t *output[1] = {m_buffer.data()};
+            // Only the count that swr_convert returns is valid output.
+            frames = swr_convert(m_context.get(), output, frames, input, inputFrames);
+        }
+        if (frames < 0) {
+            if (error)
+                *error = ffmpegErrorText(QStringLiteral("Audio conversion failed"), frames);
+            return false;
+        }
+        if (frames > 0 && !out(m_buffer.data(), frames))
+            return false;
+        if (input || frames == 0)
+            return true; // swresample buffers what did not fit, or is flushed
+    }
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // A swresample context that turns decoded frames into the requested PCM,
@@ -26,21 +27,29 @@ public:
     // Drops the set-up with whatever it still buffers.
     void reset();
 
-    bool isSetUp() const { return bool(m_context); }
+    // Takes converted samples (interleaved, in the output format); returns
+    // false to stop.
+    using Output = std::function<bool(const uint8_t *samples, int frames)>;
+    // Converts a decoded frame into `out`. A frame whose input differs from
+    // the current set-up (rate, sample type, layout) first has what the old
+    // set-up still holds handed out, then a new set-up made for it. False on
+    // a failure (*error) or when `out` asked to stop.
+    bool push(const AVFrame *frame, const Output &out, QString *error);
+    // Hands out what swresample still holds (nothing before a set-up). False
+    // on a failure (*error) or when `out` asked to stop.
+    bool flush(const Output &out, QString *error);
+
+private:
     // True when the current set-up converts frames like this one.
     bool matches(const AVFrame *frame) const;
     // Sets up for the input of this frame (a layout the frame does not name
     // is taken as the default one for its channel count). False with *error.
     bool setUp(const AVFrame *frame, QString *error);
-
     // Converts input frames (none flushes what swresample still holds) into
-    // output(); returns the output frame count, 0 when there is none, or a
-    // negative FFmpeg error. swresample keeps what did not fit, so a flush
-    // is repeated until it returns 0.
-    int convert(const uint8_t **input, int inputFrames);
-    const uint8_t *output() const { return m_buffer.data(); }
+    // `out`. swresample keeps what did not fit into one call, so a flush is
+    // repeated until nothing is left.
+    bool convert(const uint8_t **input, int inputFrames, const Output &out, QString *error);
 
-private:
     FFmpegAudioFormat m_format;
     FFmpegSwrContextPtr m_context;
     AVChannelLayout m_inputLayout{};

@@ -1,3 +1,4 @@
+#include "media/AudioStreamDecoder.h"
 #include "media/FFmpegAudioDecoder.h"
 #include "media/FFmpegFormat.h"
 #include "media/FFmpegFrameConverter.h"
@@ -5,6 +6,7 @@
 #include "support/TestMedia.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -382,4 +384,51 @@ TEST(FFmpegAudioDecoder, MonoInt16AtLowRateAndFailures)
     EXPECT_FALSE(FFmpegAudioDecoder::decodeAll(TestMedia::path(QStringLiteral("notavideo.mov")), format));
     std::atomic_bool cancel{true};
     EXPECT_FALSE(FFmpegAudioDecoder::decodeAll(TestMedia::path(QStringLiteral("burst.mp4")), format, &error, &cancel));
+}
+
+TEST(FFmpegAudioDecoder, ASoundTrackThatChangesRateAndChannelsMidwayIsReadToItsEnd)
+{
+    // Two MPEG-TS files joined byte for byte, as a recorder that restarts
+    // its sound writes: 3 s of mono 22.05 kHz, then 3 s of stereo 48 kHz.
+    QTemporaryDir dir;
+    QByteArray joined;
+    for (const QString &part : {QStringLiteral("sine=frequency=600:sample_rate=22050:duration=3|1"),
+                                QStringLiteral("sine=frequency=300:sample_rate=48000:duration=3|2")}) {
+        const QString path = dir.filePath(QStringLiteral("part.ts"));
+        ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), part.section(u'|', 0, 0),
+                                          QStringLiteral("-ac"), part.section(u'|', 1), QStringLiteral("-c:a"), QStringLiteral("mp2"),
+                                          QStringLiteral("-f"), QStringLiteral("mpegts"), path}));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        joined += file.readAll();
+    }
+    const QString path = dir.filePath(QStringLiteral("joined.ts"));
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(joined) == joined.size());
+    out.close();
+
+    FFmpegAudioFormat format;
+    format.sampleRate = 48000;
+    format.channels = 2;
+    QString error;
+    const auto whole = FFmpegAudioDecoder::decodeAll(path, format, &error);
+    ASSERT_TRUE(whole) << error.toStdString();
+    EXPECT_NEAR(whole->durationSeconds(), 6.0, 0.1);
+    // The mono part plays at the sine source's level on both channels; the
+    // stereo part at the level ffmpeg spreads it over two channels (-3 dB).
+    for (const auto &[from, level] : {std::pair{0.5, 0.125}, std::pair{3.5, 0.125 / std::sqrt(2.0)}}) {
+        FFmpegAudioBuffer part = *whole;
+        part.data = whole->data.mid(qsizetype(from * 48000) * format.bytesPerFrame(), 48000 * format.bytesPerFrame());
+        EXPECT_NEAR(maxAbsSample(part, 0), level, 0.01) << from;
+        EXPECT_NEAR(maxAbsSample(part, 1), level, 0.01) << from;
+    }
+
+    AudioStreamDecoder stream;
+    ASSERT_EQ(stream.open(path, format), AudioStreamDecoder::OpenResult::Opened);
+    QByteArray streamed;
+    EXPECT_TRUE(stream.readAll([&](const void *samples, qint64 frames) {
+        streamed.append(static_cast<const char *>(samples), frames * format.bytesPerFrame());
+        return true;
+    }));
+    EXPECT_EQ(streamed, whole->data);
 }
