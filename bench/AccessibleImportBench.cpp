@@ -52,19 +52,11 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
 const char *const roleVariable = "TRIAGON_A11Y_BENCH_ROLE";
-
-double processorSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
-}
 
 int usage()
 {
@@ -148,7 +140,7 @@ private:
                 return;
             panelSeconds = m_panelTimer.nsecsElapsed() / 1e9;
             m_state = State::importing;
-            m_cpuStart = processorSeconds();
+            m_cpuStart = bench::processorSeconds();
             m_importTimer.start();
             add->click();
             return;
@@ -157,7 +149,7 @@ private:
             if (m_store.isLoading() || m_store.clips().size() < m_count)
                 return;
             importSeconds = m_importTimer.nsecsElapsed() / 1e9;
-            importCpu = processorSeconds() - m_cpuStart;
+            importCpu = bench::processorSeconds() - m_cpuStart;
             return finish(true);
         }
     }

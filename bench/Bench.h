@@ -20,6 +20,8 @@ void print(const char *name, double value, int decimals = 2);
 void print(const char *name, const QString &value);
 double maxRssMb();
 double residentMb(); // the resident set now
+// Processor time of the whole process (all threads, user and system) so far.
+double processorSeconds();
 double median(QList<double> values);
 double percentile(QList<double> values, double p); // p in 0..100
 // Runs the event loop, sleeping while it has nothing to do, until `done`

@@ -51,6 +51,13 @@ double bench::maxRssMb()
     return usage.ru_maxrss / 1024.0; // ru_maxrss is in kilobytes on Linux
 }
 
+double bench::processorSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+}
+
 double bench::residentMb()
 {
     QFile status(QStringLiteral("/proc/self/status"));

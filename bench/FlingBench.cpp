@@ -31,19 +31,11 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int keyRepeatMs = 40;
-
-double processorSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
-}
 
 // The cards on screen, and how many of them show a poster.
 std::pair<int, int> postersOnScreen(const ClipGridView &grid)
@@ -129,7 +121,7 @@ int run(const QStringList &arguments)
     bench::runFor(500);
 
     const double residentBefore = bench::residentMb();
-    const double cpuStart = processorSeconds();
+    const double cpuStart = bench::processorSeconds();
     QElapsedTimer timer;
     timer.start();
     QScrollBar *bar = grid.verticalScrollBar();
@@ -145,7 +137,7 @@ int run(const QStringList &arguments)
     QKeyEvent release(QEvent::KeyRelease, Qt::Key_PageDown, Qt::NoModifier);
     QApplication::sendEvent(&grid, &release);
     const double flingSeconds = timer.nsecsElapsed() / 1e9;
-    const double flingCpu = processorSeconds() - cpuStart;
+    const double flingCpu = bench::processorSeconds() - cpuStart;
 
     // What the fling left: the last screen's posters, and every request.
     if (!bench::waitFor(settled, 30 * 60 * 1000)) {
@@ -153,7 +145,7 @@ int run(const QStringList &arguments)
         return 1;
     }
     const double totalSeconds = timer.nsecsElapsed() / 1e9;
-    const double totalCpu = processorSeconds() - cpuStart;
+    const double totalCpu = bench::processorSeconds() - cpuStart;
     const auto [cards, shown] = postersOnScreen(grid);
 
     bench::print("clips", count, 0);

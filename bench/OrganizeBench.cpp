@@ -1,4 +1,4 @@
-// triagon-bench organize SESSION DEST [--by-tag|--by-rating] [--manifest]:
+// triagon-bench organize SESSION DEST [--by-tag|--by-rating] [--manifest] [--floor]:
 // restores the given session file as the application would, organizes its
 // shortlisted clips into DEST through the store's real commit path, and
 // prints what became of the files. The commit record goes where the
@@ -14,12 +14,27 @@
 // Both print, per file, the time of its move (the checks and the move) and
 // the time of the record's rewrite that follows it (building the record and
 // writing it whole; of it, the write alone), as means over the run and over
-// its last tenth, where the record is largest.
+// its last tenth, where the record is largest, and the processor time the
+// whole run took (on a busy machine a steadier figure than its duration).
+//
+// --floor adds the bare floor of the record's rewrites: right after the run,
+// the final record's bytes written whole as many times as the run wrote its
+// record, through the same atomic write and flush policy, with nothing else
+// in between (record_floor_ms). A run cannot be faster than its floor; the
+// floor's own growth with N is that of rewriting the whole record per file.
+//
+// --floor adds the bare floor of the record's rewrites: right after the run,
+// the final record's bytes written whole as many times as the run wrote its
+// record, through the same atomic write and flush policy, with nothing else
+// in between (record_floor_ms). A run cannot be faster than its floor; the
+// floor's own growth with N is that of rewriting the whole record per file.
 #include "Bench.h"
 
 #include "library/ClipStore.h"
 #include "media/MediaEngines.h"
 #include "organize/FileOperations.h"
+#include "app/AtomicFile.h"
+#include "organize/OrganizeCommit.h"
 #include "organize/OrganizeRunner.h"
 
 #include <QCoreApplication>
@@ -45,8 +60,8 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: triagon-bench organize SESSION DEST [--by-tag|--by-rating] [--manifest]\n"
-                         "       triagon-bench organize --files N [--clip FILE] DEST [--by-tag|--by-rating] [--manifest]\n");
+    std::fprintf(stderr, "usage: triagon-bench organize SESSION DEST [--by-tag|--by-rating] [--manifest] [--floor]\n"
+                         "       triagon-bench organize --files N [--clip FILE] DEST [--by-tag|--by-rating] [--manifest] [--floor]\n");
     return 2;
 }
 
@@ -81,19 +96,22 @@ public:
         ended(start);
         return result;
     }
-    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes,
+    std::optional<OrganizeError> writeFileAtomically(const QString &path, const AtomicFile::Pieces &pieces,
                                                      AtomicFile::Durability durability) override
     {
         const qint64 start = m_clock.nsecsElapsed();
-        auto result = FileOperations::writeFileAtomically(path, bytes, durability);
+        auto result = FileOperations::writeFileAtomically(path, pieces, durability);
         const qint64 end = m_clock.nsecsElapsed();
         std::lock_guard lock(m_mutex);
         if (m_moved)
             m_files.push_back(File{(m_lastEnd - m_firstStart) / 1e6, (end - m_lastEnd) / 1e6, (end - start) / 1e6});
         m_moved = false;
+        ++m_writes;
         m_firstStart = -1;
         m_lastEnd = end;
-        m_recordBytes = bytes.size();
+        m_recordBytes = 0;
+        for (const QByteArrayView piece : pieces)
+            m_recordBytes += piece.size();
         return result;
     }
 
@@ -103,6 +121,7 @@ public:
         return m_files;
     }
     qsizetype recordBytes() const { return m_recordBytes; }
+    int writes() const { return m_writes; }
 
 private:
     qint64 began()
@@ -126,6 +145,7 @@ private:
     qint64 m_firstStart = -1;
     qint64 m_lastEnd = 0;
     bool m_moved = false;
+    int m_writes = 0;
     qsizetype m_recordBytes = 0;
 };
 
@@ -220,26 +240,63 @@ bool installSession(const QString &given)
     return true;
 }
 
+struct Options
+{
+    bool manifest = false;
+    bool floor = false;
+};
+
+// The bare rewrites of a run: the record's bytes written whole `writes`
+// times to a file beside it, flushed to the disk as the run flushes its
+// record (the first and the last write, and at most once a second between).
+// Milliseconds, or a negative number when a write failed.
+double recordFloorMs(const QString &record, int writes)
+{
+    QFile file(record);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray bytes = file.readAll();
+    const QString path = QFileInfo(record).absolutePath() + QStringLiteral("/floor.json");
+    QElapsedTimer timer;
+    timer.start();
+    qint64 lastFlush = 0;
+    for (int i = 0; i < writes; ++i) {
+        const qint64 now = timer.elapsed();
+        const bool flush = i == 0 || i + 1 == writes || now - lastFlush >= OrganizeCommit::recordFlushIntervalMs;
+        if (flush)
+            lastFlush = now;
+        if (AtomicFile::write(path, bytes, AtomicFile::Target::replace,
+                              flush ? AtomicFile::Durability::onDisk : AtomicFile::Durability::inSystem))
+            return -1;
+    }
+    const double elapsed = timer.nsecsElapsed() / 1e6;
+    QFile::remove(path);
+    return elapsed;
+}
+
 // Organizes the store's shortlist into `destination` (or a new folder of
 // that name in it) through the store's own path, and prints the outcome
 // and the times.
-int organizeAndReport(ClipStore &store, const QString &destination, const std::optional<QString> &newFolderName, bool manifest)
+int organizeAndReport(ClipStore &store, const QString &destination, const std::optional<QString> &newFolderName, const Options &options)
 {
     auto timed = std::make_shared<TimedFileOperations>();
     store.organizeRunner().setFileOperations(timed);
     std::optional<ExportResult> result;
     QElapsedTimer timer;
     timer.start();
+    const double cpuStart = bench::processorSeconds();
     // Sleeps in the event loop while the run works: a busy wait here would
     // take a processor from the run.
     QEventLoop loop;
-    store.organizeClips(ExportScope::shortlisted, QUrl::fromLocalFile(destination), newFolderName, manifest, [&](const ExportResult &r) {
-        result = r;
-        loop.quit();
-    });
+    store.organizeClips(ExportScope::shortlisted, QUrl::fromLocalFile(destination), newFolderName, options.manifest,
+                        [&](const ExportResult &r) {
+                            result = r;
+                            loop.quit();
+                        });
     if (!result)
         loop.exec();
     const double elapsed = timer.nsecsElapsed() / 1e6;
+    const double cpu = bench::processorSeconds() - cpuStart;
 
     int verified = 0, failed = 0, needsReview = 0;
     const QString record = store.lastCommitRecordPath();
@@ -264,12 +321,17 @@ int organizeAndReport(ClipStore &store, const QString &destination, const std::o
     if (result->manifestURL)
         bench::print("manifest", result->manifestURL->toLocalFile());
     printTimes(timed->files());
+    bench::print("organize_cpu_ms", cpu * 1000, 1);
+    if (options.floor) {
+        bench::print("record_writes", timed->writes(), 0);
+        bench::print("record_floor_ms", recordFloorMs(record, timed->writes()), 1);
+    }
     bench::print("organize_ms", elapsed, 1);
     return result->errors.isEmpty() ? 0 : 1;
 }
 
 int runMade(int count, const QString &clipFile, const QStringList &positional, std::optional<FolderOrganization> organization,
-            bool manifest)
+            const Options &options)
 {
     if (positional.size() != 1)
         return usage();
@@ -290,14 +352,14 @@ int runMade(int count, const QString &clipFile, const QStringList &positional, s
     store.appendClips(*clips);
     store.setFolderOrganization(organization.value_or(FolderOrganization::byRating));
     bench::print("files", count, 0);
-    return organizeAndReport(store, destination, QStringLiteral("organized"), manifest);
+    return organizeAndReport(store, destination, QStringLiteral("organized"), options);
 }
 
 int run(const QStringList &arguments)
 {
     QStringList positional;
     std::optional<FolderOrganization> organization;
-    bool manifest = false;
+    Options options;
     int madeCount = -1;
     QString clipFile;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -314,14 +376,16 @@ int run(const QStringList &arguments)
         else if (argument == QLatin1String("--by-rating"))
             organization = FolderOrganization::byRating;
         else if (argument == QLatin1String("--manifest"))
-            manifest = true;
+            options.manifest = true;
+        else if (argument == QLatin1String("--floor"))
+            options.floor = true;
         else if (argument.startsWith(QLatin1String("--")))
             return usage();
         else
             positional.append(argument);
     }
     if (madeCount > 0)
-        return runMade(madeCount, clipFile, positional, organization, manifest);
+        return runMade(madeCount, clipFile, positional, organization, options);
     if (positional.size() != 2)
         return usage();
     if (!installSession(positional[0]))
@@ -345,11 +409,11 @@ int run(const QStringList &arguments)
     if (organization)
         store.setFolderOrganization(*organization);
 
-    return organizeAndReport(store, QFileInfo(positional[1]).absoluteFilePath(), std::nullopt, manifest);
+    return organizeAndReport(store, QFileInfo(positional[1]).absoluteFilePath(), std::nullopt, options);
 }
 
-const BenchCommand command("organize",
-                           "SESSION DEST [--by-tag|--by-rating] [--manifest] | --files N [--clip FILE] DEST ...   organize a shortlist",
-                           run);
+const BenchCommand command(
+    "organize", "SESSION DEST [--by-tag|--by-rating] [--manifest] [--floor] | --files N [--clip FILE] DEST ...   organize a shortlist",
+    run);
 
 } // namespace

@@ -8,8 +8,10 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace {
@@ -29,12 +31,23 @@ QString randomLetters()
 }
 
 // 0, or the errno of the first write that failed. A short write is followed
-// by another, which then reports why the disk took no more.
-int writeAll(int fd, const QByteArray &bytes)
+// by another, which then reports why the disk took no more. The pieces go
+// out in batches of at most IOV_MAX.
+int writeAll(int fd, const AtomicFile::Pieces &pieces)
 {
-    qsizetype written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+    qsizetype piece = 0;  // the first piece not yet written whole
+    qsizetype offset = 0; // how much of it is written
+    iovec vectors[IOV_MAX];
+    for (;;) {
+        int count = 0;
+        for (qsizetype i = piece; i < pieces.size() && count < IOV_MAX; ++i) {
+            const qsizetype from = i == piece ? offset : 0;
+            if (pieces[i].size() > from)
+                vectors[count++] = {const_cast<char *>(pieces[i].data() + from), static_cast<size_t>(pieces[i].size() - from)};
+        }
+        if (count == 0)
+            return 0;
+        const ssize_t n = ::writev(fd, vectors, count);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -42,9 +55,17 @@ int writeAll(int fd, const QByteArray &bytes)
         }
         if (n == 0)
             return EIO;
-        written += n;
+        for (qsizetype left = n; left > 0;) {
+            const qsizetype rest = pieces[piece].size() - offset;
+            if (left < rest) {
+                offset += left;
+                break;
+            }
+            left -= rest;
+            ++piece;
+            offset = 0;
+        }
     }
-    return 0;
 }
 
 // The file a write of `path` replaces: a symbolic link stays a link, and the
@@ -63,6 +84,11 @@ QString resolvedTarget(const QString &path)
 } // namespace
 
 std::optional<AtomicFile::Failure> AtomicFile::write(const QString &path, const QByteArray &bytes, Target target, Durability durability)
+{
+    return write(path, Pieces{QByteArrayView(bytes)}, target, durability);
+}
+
+std::optional<AtomicFile::Failure> AtomicFile::write(const QString &path, const Pieces &pieces, Target target, Durability durability)
 {
     const QString finalPath = target == Target::replace ? resolvedTarget(path) : path;
     const QFileInfo info(finalPath);
@@ -90,7 +116,7 @@ std::optional<AtomicFile::Failure> AtomicFile::write(const QString &path, const 
     if (replacing && ::fchmod(fd, existing.st_mode & 07777) != 0)
         error = errno;
     if (!error)
-        error = writeAll(fd, bytes);
+        error = writeAll(fd, pieces);
     if (!error && durability == Durability::onDisk && ::fsync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && !error)

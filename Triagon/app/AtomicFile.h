@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -38,6 +40,12 @@ public:
     };
 
     static std::optional<Failure> write(const QString &path, const QByteArray &bytes, Target target = Target::replace,
+                                        Durability durability = Durability::onDisk);
+    // The same, for content held in pieces: the file holds the pieces one
+    // after another. They go to the system as they are (writev), so a large
+    // file kept in parts is never copied into one buffer first.
+    using Pieces = QList<QByteArrayView>;
+    static std::optional<Failure> write(const QString &path, const Pieces &pieces, Target target = Target::replace,
                                         Durability durability = Durability::onDisk);
 
     // True when `fileName` is a temporary file that a write of `targetName`

@@ -1,6 +1,14 @@
 #include "library/ClipStore.h"
 
+#include "markers/MarkerService.h"
+#include "media/AudioScrubEngine.h"
 #include "media/MediaEngines.h"
+#include "media/ScrubPlayerPool.h"
+#include "media/ThumbnailGenerator.h"
+#include "organize/OrganizeService.h"
+
+#include <QFileInfo>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -15,10 +23,15 @@ const QStringList &ClipStore::builtInTags()
 
 ClipStore::ClipStore(QObject *parent)
     : QObject(parent), m_availableTags(builtInTags()), m_sessionFile(new SessionPersistence([this] { return makeSessionData(); }, this)),
-      m_sessionGeneration(QUuid::createUuid())
+      m_sessionGeneration(QUuid::createUuid()), m_markers(std::make_unique<MarkerService>(*this)),
+      m_organize(std::make_unique<OrganizeService>(*this, [] { return commitRecordsFolderPath(); }))
 {
     connect(m_sessionFile, &SessionPersistence::saveFailed, this, [this](const QString &error) { setSessionSaveError(error); });
     connect(m_sessionFile, &SessionPersistence::saved, this, &ClipStore::sessionSaved);
+    connect(m_organize.get(), &OrganizeService::progressChanged, this, [this] {
+        Q_EMIT objectWillChange();
+        Q_EMIT exportProgressChanged();
+    });
 }
 
 ClipStore::~ClipStore() = default;
@@ -41,6 +54,136 @@ AudioScrubEngine *ClipStore::audioScrubEngine() const
 WaveformCache *ClipStore::waveformCache() const
 {
     return m_engines ? m_engines->waveformCache() : nullptr;
+}
+
+// ---- Hand markers and numbering resets ------------------------------------------
+
+void ClipStore::setMarkerFlag(std::optional<MarkerFlag> flag, QUuid clipID)
+{
+    m_markers->setMarkerFlag(flag, clipID);
+}
+
+void ClipStore::removeMarkerClips()
+{
+    m_markers->removeMarkerClips();
+}
+
+void ClipStore::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base,
+                                     bool removeMarkers, const std::optional<QSet<QUuid>> &scope)
+{
+    m_markers->applyDetectedMarkers(markers, tagPerTarget, std::move(base), removeMarkers, scope);
+}
+
+std::optional<ClipStore::CrossResetPlan> ClipStore::crossResetMarkerPlan(const NumberingReset &reset) const
+{
+    return m_markers->crossResetMarkerPlan(reset);
+}
+
+void ClipStore::dismissNumberingReset(NumberingReset reset)
+{
+    m_markers->dismissNumberingReset(reset);
+}
+
+bool ClipStore::applyNumberingResetDecisions(NumberingReset reset, QString base)
+{
+    return m_markers->applyNumberingResetDecisions(reset, std::move(base));
+}
+
+bool ClipStore::isMarkerTag(const QString &tag, const QString &base)
+{
+    return MarkerService::isMarkerTag(tag, base);
+}
+
+void ClipStore::pruneUnusedMarkerTags(const QString &base)
+{
+    m_markers->pruneUnusedMarkerTags(base);
+}
+
+bool ClipStore::containsNumberingReset(const NumberingReset &reset, const QList<NumberingReset> &resets)
+{
+    return MarkerService::containsNumberingReset(reset, resets);
+}
+
+HandMarkerScan *ClipStore::scanForHandMarkers()
+{
+    // Asked at the moment of each measurement: the engines may go first.
+    QPointer<ThumbnailGenerator> generator = thumbnailGenerator();
+    return m_markers->scanForHandMarkers(this, [generator](const QString &path, double seconds, QSize maxSize) {
+        return generator ? generator->thumbnail(path, seconds, maxSize) : QtFuture::makeReadyFuture(QImage());
+    });
+}
+
+// ---- Organize run ------------------------------------------------------------------
+
+void ClipStore::organizeClips(ExportScope scope, const QUrl &destination, const std::optional<QString> &newFolderName,
+                              bool generateManifest, OrganizeDone done)
+{
+    m_organize->organizeClips(scope, destination, newFolderName, generateManifest, std::move(done));
+}
+
+bool ClipStore::isExporting() const
+{
+    return m_organize->isExporting();
+}
+
+void ClipStore::setExporting(bool exporting)
+{
+    m_organize->setExporting(exporting);
+}
+
+double ClipStore::exportProgress() const
+{
+    return m_organize->exportProgress();
+}
+
+void ClipStore::setExportProgress(double progress)
+{
+    m_organize->setExportProgress(progress);
+}
+
+const QString &ClipStore::exportCurrentFile() const
+{
+    return m_organize->exportCurrentFile();
+}
+
+void ClipStore::setExportCurrentFile(const QString &name)
+{
+    m_organize->setExportCurrentFile(name);
+}
+
+void ClipStore::setExportProgress(double fraction, const QString &filename)
+{
+    m_organize->setExportProgress(fraction, filename);
+}
+
+QString ClipStore::commitRecordsFolderPath()
+{
+    return QFileInfo(sessionFilePath()).absolutePath() + QStringLiteral("/CommitRecords");
+}
+
+const QString &ClipStore::lastCommitRecordPath() const
+{
+    return m_organize->lastCommitRecordPath();
+}
+
+OrganizeRunner &ClipStore::organizeRunner()
+{
+    return m_organize->runner();
+}
+
+void ClipStore::stopReadingFiles()
+{
+    // No new posters, no scrub players holding the files open, no sound
+    // playing from them. (Running poster decodes and waveform analyses read
+    // through descriptors that a rename does not disturb; their results are
+    // keyed by the old paths, whose clips leave the session.)
+    cancelPrewarm();
+    if (ScrubPlayerPool *players = scrubPlayerPool())
+        players->purgePlayers();
+    if (AudioScrubEngine *sound = audioScrubEngine()) {
+        sound->stopPlayback();
+        sound->setActiveURL(QString());
+    }
 }
 
 // ---- Published state --------------------------------------------------------

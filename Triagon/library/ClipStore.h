@@ -10,6 +10,7 @@
 #include "library/UnreadableSession.h"
 #include "library/model/AudioMetrics.h"
 #include "library/model/Clip.h"
+#include "library/model/ClipEditor.h"
 #include "library/model/CrossResetPlan.h"
 #include "library/model/ExportFileEntry.h"
 #include "library/model/ExportFolder.h"
@@ -32,23 +33,26 @@
 #include <QUrl>
 #include <QUuid>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
 class AudioScrubEngine;
 class HandMarkerScan;
+class MarkerService;
 class MediaEngines;
 class OrganizeRunner;
+class OrganizeService;
 class ScrubPlayerPool;
 class ThumbnailGenerator;
 class WaveformCache;
-struct OrganizeOutcome;
 
 // The one central object of a running session: the clips in the order they
 // were added, the tag catalog, the view state (ClipViewState), the undo
 // history and the session file (SessionPersistence). Every view observes it
 // and every edit goes through it. It lives on the GUI thread; only
-// readSessionFile() may run elsewhere.
+// readSessionFile() may run elsewhere. Its marker and organize members hand
+// over to services that edit the session through its ClipEditor side.
 //
 // objectWillChange() comes before every assignment to a published field (also
 // when the value stays the same), the specific signal right after it, with
@@ -57,7 +61,7 @@ struct OrganizeOutcome;
 // satisfy and prunes the selection, and records no undo and schedules no save:
 // the edit does that itself. Derived views are cached until their inputs
 // change; a returned reference stays valid until the next change.
-class ClipStore : public QObject
+class ClipStore final : public QObject, public ClipEditor
 {
     Q_OBJECT
 
@@ -78,9 +82,9 @@ public:
     ~ClipStore() override;
 
     // ---- Published state ----------------------------------------------
-    const QList<Clip> &clips() const { return m_clips; }
+    const QList<Clip> &clips() const override { return m_clips; }
     // Assigns the clip list and runs the change hook once.
-    void setClips(QList<Clip> clips);
+    void setClips(QList<Clip> clips) override;
     // Appends clips at the end (an import batch): one assignment, one hook.
     void appendClips(const QList<Clip> &clips);
 
@@ -107,10 +111,10 @@ public:
     void setGroupMode(GroupMode mode);
 
     // The session's tag catalog, in its order.
-    const QStringList &availableTags() const { return m_availableTags; }
-    void setAvailableTags(const QStringList &tags);
+    const QStringList &availableTags() const override { return m_availableTags; }
+    void setAvailableTags(const QStringList &tags) override;
 
-    FolderOrganization folderOrganization() const { return m_folderOrganization; }
+    FolderOrganization folderOrganization() const override { return m_folderOrganization; }
     void setFolderOrganization(FolderOrganization organization);
 
     // Why the session file found at launch could not be read, and where it was kept.
@@ -142,45 +146,45 @@ public:
     const std::optional<QUuid> &renamingClipID() const { return m_view.renamingClipID; }
     void setRenamingClipID(const std::optional<QUuid> &id);
 
-    // Organize progress; a different value (NaN always is) sends
-    // objectWillChange() and exportProgressChanged() after it is stored.
-    bool isExporting() const { return m_isExporting; }
-    void setExporting(bool exporting) { m_isExporting = exporting; }
-    double exportProgress() const { return m_exportProgress; }
+    // Organize progress (OrganizeService); a change sends objectWillChange()
+    // and exportProgressChanged() after it is stored.
+    bool isExporting() const;
+    void setExporting(bool exporting);
+    double exportProgress() const;
     void setExportProgress(double progress);
-    const QString &exportCurrentFile() const { return m_exportCurrentFile; }
+    const QString &exportCurrentFile() const;
     void setExportCurrentFile(const QString &name);
 
     // Loudness figures per clip; notifies only when the number of entries changes.
     const QHash<QUuid, AudioMetrics> &audioMetrics() const { return m_audioMetrics; }
     void setAudioMetrics(const QHash<QUuid, AudioMetrics> &metrics);
     // Hand-marker detection input per clip, written by the scan; no notification.
-    const QHash<QUuid, MarkerMetrics> &markerMetrics() const { return m_markerMetrics; }
-    void setMarkerMetrics(const QHash<QUuid, MarkerMetrics> &metrics) { m_markerMetrics = metrics; }
+    const QHash<QUuid, MarkerMetrics> &markerMetrics() const override { return m_markerMetrics; }
+    void setMarkerMetrics(const QHash<QUuid, MarkerMetrics> &metrics) override { m_markerMetrics = metrics; }
     void setAudioMetrics(const QUuid &clipID, const AudioMetrics &metrics);
 
     // ---- Background-work bookkeeping --------------------------------------
     // File URLs of the loaded clips; the import skips files that are in it.
     const QSet<QUrl> &loadedURLs() const { return m_loadedURLs; }
     void setLoadedURLs(const QSet<QUrl> &urls) { m_loadedURLs = urls; }
-    // Background work drops its results when the session changed meanwhile.
-    const QUuid &sessionGeneration() const { return m_sessionGeneration; }
+    void forgetLoadedURL(const QUrl &url) override { m_loadedURLs.remove(url); }
+    const QUuid &sessionGeneration() const override { return m_sessionGeneration; }
 
     // ---- Derived views ------------------------------------------------------
     const QList<Clip> &sortedAndFilteredClips() const;
     const QList<qsizetype> &sortedAndFilteredPositions() const;
     // Clip id to position in clips(); with duplicate ids the later wins.
     const QHash<QUuid, qsizetype> &clipIndex() const;
-    std::optional<qsizetype> indexOfClip(const QUuid &id) const;
+    std::optional<qsizetype> indexOfClip(const QUuid &id) const override;
     const QStringList &usedTags() const;
     bool hasActiveFilters() const { return m_view.hasActiveFilters(); }
     // Rating, tag, hand-marker and untouched filters off; sort and grouping stay.
     void clearFilters();
     const ClipStats &clipStats() const;
     // The places where a camera's file numbering restarts (clips in store order).
-    const QList<NumberingReset> &numberingResets() const;
+    const QList<NumberingReset> &numberingResets() const override;
     const std::optional<QList<ExportFolder>> &exportPreviewTree() const;
-    QList<Clip> clipsInScope(ExportScope scope) const;
+    QList<Clip> clipsInScope(ExportScope scope) const override;
     // Unsets every derived cache; the change hook calls it.
     void invalidateDerivedCaches();
 
@@ -193,7 +197,7 @@ public:
     const QList<UndoAction> &redoStack() const { return m_redoStack; }
     bool canUndo() const { return !m_undoStack.isEmpty(); }
     bool canRedo() const { return !m_redoStack.isEmpty(); }
-    void registerUndo(const UndoAction &action);
+    void registerUndo(const UndoAction &action) override;
     void undo();
     void redo();
     // "Undo " / "Redo " and the newest record's description; none when empty.
@@ -236,10 +240,10 @@ public:
     // ---- Session file (SessionPersistence) ----------------------------------
     static QString sessionFilePath() { return SessionPersistence::path(); }
     static QUrl sessionFileURL() { return QUrl::fromLocalFile(sessionFilePath()); }
-    void scheduleSessionSave() { m_sessionFile->scheduleSave(); }
+    void scheduleSessionSave() override { m_sessionFile->scheduleSave(); }
     bool isSessionSaveScheduled() const { return m_sessionFile->isSaveScheduled(); }
     // A failure is logged and set as sessionSaveError.
-    void saveSessionImmediately() { m_sessionFile->saveNow(); }
+    void saveSessionImmediately() override { m_sessionFile->saveNow(); }
     SessionData makeSessionData() const;
     static bool writeSessionFile(const SessionData &data, QString *errorText = nullptr);
     static std::optional<std::pair<SessionData, QList<Clip>>> readSessionFile(std::optional<UnreadableSession> *problem = nullptr);
@@ -247,7 +251,7 @@ public:
     {
         return SessionPersistence::decode(bytes, errorText);
     }
-    void clearSessionFile() { m_sessionFile->clear(); }
+    void clearSessionFile() override { m_sessionFile->clear(); }
     static QStringList unreadableSessionFilePaths() { return SessionPersistence::unreadablePaths(); }
     // Off while the launch restore reads the saved session.
     bool isSavingEnabled() const { return m_sessionFile->isSavingEnabled(); }
@@ -286,16 +290,13 @@ public:
     bool isRestoringSession() const { return m_sessionRestorer->isRestoring(); }
     void startNewSession(const QStringList &tags);
 
-    // ---- Hand markers and numbering resets (ClipStoreMarkers.cpp) -----------
+    // ---- Hand markers and numbering resets (MarkerService) --------------
     using CrossResetPlan = ::CrossResetPlan;
-    // Sets or clears one clip's hand-marker flag.
     void setMarkerFlag(std::optional<MarkerFlag> flag, QUuid clipID);
     void removeMarkerClips();
     void applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base, bool removeMarkers,
                               const std::optional<QSet<QUuid>> &scope);
-    // Read-only: the clip that linking the reset would tag, or none.
     std::optional<CrossResetPlan> crossResetMarkerPlan(const NumberingReset &reset) const;
-    // Records that a current reset needs nothing (the reset then disappears).
     void dismissNumberingReset(NumberingReset reset);
     bool applyNumberingResetDecisions(NumberingReset reset, QString base);
     static bool isMarkerTag(const QString &tag, const QString &base);
@@ -303,17 +304,18 @@ public:
     static bool containsNumberingReset(const NumberingReset &reset, const QList<NumberingReset> &resets);
     HandMarkerScan *scanForHandMarkers();
 
-    // ---- Organize run (ClipStoreOrganize.cpp) ------------------------------
+    // ---- Organize run (OrganizeService) ----------------------------------
     using OrganizeDone = std::function<void(const ExportResult &result)>;
     void organizeClips(ExportScope scope, const QUrl &destination, const std::optional<QString> &newFolderName, bool generateManifest,
                        OrganizeDone done);
-    // The progress fraction first, then the file name, each as above.
     void setExportProgress(double fraction, const QString &filename);
     // "CommitRecords" beside the session file.
     static QString commitRecordsFolderPath();
-    // The record of the last run that planned its moves; empty before.
-    const QString &lastCommitRecordPath() const { return m_lastCommitRecordPath; }
+    const QString &lastCommitRecordPath() const;
     OrganizeRunner &organizeRunner();
+    // The organize run's edits of the session.
+    void stopReadingFiles() override;
+    void applyOrganizedMoves(const QSet<QUuid> &movedIDs, const QHash<QUuid, QUrl> &relocations) override;
 
 Q_SIGNALS:
     void objectWillChange();
@@ -333,12 +335,6 @@ Q_SIGNALS:
     void exportProgressChanged(); // exportProgress or exportCurrentFile changed
 
 private:
-    // Organize run: applies the worker's outcome to the session.
-    void applyOrganizeOutcome(const OrganizeOutcome &outcome);
-    OrganizeRunner *m_organizeRunner = nullptr;
-    OrganizeDone m_organizeDone;
-    QString m_lastCommitRecordPath;
-
     // The change hook, run by setClips() after every assignment.
     void clipsDidChange();
     void dropStaleFilters();
@@ -367,9 +363,6 @@ private:
     ClipViewState m_view;
     QList<UndoAction> m_undoStack;
     QList<UndoAction> m_redoStack;
-    bool m_isExporting = false;
-    double m_exportProgress = 0;
-    QString m_exportCurrentFile;
     QHash<QUuid, AudioMetrics> m_audioMetrics;
     QHash<QUuid, MarkerMetrics> m_markerMetrics;
     QSet<QUrl> m_loadedURLs;
@@ -392,4 +385,8 @@ private:
     mutable std::optional<QList<NumberingReset>> m_numberingResetCache;
     // Unset, or computed (with no tree when the shortlist is empty).
     mutable std::optional<std::optional<QList<ExportFolder>>> m_exportPreviewTreeCache;
+
+    // Last, so that they go before the data they edit.
+    std::unique_ptr<MarkerService> m_markers;
+    std::unique_ptr<OrganizeService> m_organize;
 };

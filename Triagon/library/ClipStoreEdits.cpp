@@ -362,3 +362,44 @@ void ClipStore::openClipNamed(const QString &filename)
         }
     }
 }
+
+// ---- After an organize run -------------------------------------------------------
+
+void ClipStore::applyOrganizedMoves(const QSet<QUuid> &movedIDs, const QHash<QUuid, QUrl> &relocations)
+{
+    // The moved clips leave the session; their files may be imported again.
+    QList<Clip> kept;
+    kept.reserve(m_clips.size());
+    for (const Clip &clip : std::as_const(m_clips)) {
+        if (movedIDs.contains(clip.id))
+            m_loadedURLs.remove(clip.url);
+        else
+            kept.append(clip);
+    }
+    setClips(std::move(kept));
+
+    // Files that had to stay at their new place: the clip follows its file.
+    if (!relocations.isEmpty()) {
+        QList<Clip> clips = m_clips;
+        for (auto it = relocations.cbegin(); it != relocations.cend(); ++it) {
+            const std::optional<qsizetype> index = indexOfClip(it.key());
+            if (!index)
+                continue;
+            m_loadedURLs.remove(clips[*index].url);
+            clips[*index].url = it.value();
+            m_loadedURLs.insert(it.value());
+        }
+        setClips(std::move(clips));
+    }
+
+    QSet<QUuid> purged = movedIDs;
+    for (auto it = relocations.cbegin(); it != relocations.cend(); ++it)
+        purged.insert(it.key());
+    purgeUndoHistory(purged);
+    refreshAvailability();
+
+    if (m_view.selectedClipIDs.intersects(movedIDs)) {
+        Q_EMIT objectWillChange();
+        setSelectedClipIDs(m_view.selectedClipIDs - movedIDs);
+    }
+}

@@ -55,29 +55,38 @@ CommitRecordDocument::CommitRecordDocument(const QString &startedAt, FolderOrgan
     : m_appVersion(encodedString(appVersion.isEmpty() ? QStringLiteral("unknown") : appVersion)), m_startedAt(encodedString(startedAt)),
       m_organization(encodedString(rawValue(organization)))
 {
-    m_entries.resize(size_t(entries.size()));
-    for (qsizetype i = 0; i < entries.size(); ++i)
-        setEntry(i, entries[i]);
+    const qsizetype n = entries.size();
+    m_entries.resize(size_t(n));
+    m_blocks.resize(size_t((n + entriesPerBlock - 1) / entriesPerBlock));
+    for (qsizetype i = 0; i < n; ++i) {
+        const ManifestEntry &entry = entries[i];
+        const QByteArray text = encodedEntry(entry);
+        QByteArray &block = m_blocks[size_t(i / entriesPerBlock)];
+        block += text;
+        if (i + 1 < n)
+            block += ",\n";
+        m_entries[size_t(i)] = Kept{entry.status, entry.tags, entry.rating, text.size()};
+        count(m_entries[size_t(i)], +1);
+    }
 }
 
 void CommitRecordDocument::setEntry(qsizetype index, const ManifestEntry &entry)
 {
     Kept &kept = m_entries[size_t(index)];
     count(kept, -1);
-    m_entryBytes -= kept.text.size();
-    kept.status = entry.status;
-    kept.tags = entry.tags;
-    kept.rating = entry.rating;
-    kept.text = encodedEntry(entry);
-    m_entryBytes += kept.text.size();
+    // The entry's place in its block: after the entries before it there,
+    // each with its ",\n".
+    qsizetype offset = 0;
+    for (qsizetype i = index - index % entriesPerBlock; i < index; ++i)
+        offset += m_entries[size_t(i)].textSize + 2;
+    const QByteArray text = encodedEntry(entry);
+    m_blocks[size_t(index / entriesPerBlock)].replace(offset, kept.textSize, text);
+    kept = Kept{entry.status, entry.tags, entry.rating, text.size()};
     count(kept, +1);
 }
 
 void CommitRecordDocument::count(const Kept &entry, int sign)
 {
-    // An entry that was never set counts nowhere.
-    if (entry.text.isEmpty())
-        return;
     if (entry.status == ManifestEntry::verified) {
         for (const QString &tag : entry.tags)
             add(m_tagSummary, tag, sign);
@@ -125,37 +134,51 @@ void CommitRecordDocument::appendSummary(QByteArray &out, const char *member, co
     out += "    },\n";
 }
 
+const AtomicFile::Pieces &CommitRecordDocument::pieces(const QString &status)
+{
+    // Members in ascending key order, as the writer sorts them; "files" is
+    // the blocks between the head and the tail.
+    QByteArray &head = m_head;
+    head.resize(0);
+    head += "{\n";
+    appendMember(head, "appVersion", m_appVersion);
+    appendMember(head, "failed", m_failed);
+    head += "    \"files\": [\n";
+
+    QByteArray &tail = m_tail;
+    tail.resize(0);
+    if (!m_entries.empty())
+        tail += '\n';
+    tail += "    ],\n";
+    appendMember(tail, "moved", m_moved);
+    appendMember(tail, "organization", m_organization);
+    appendMember(tail, "pending", m_pending);
+    appendSummary(tail, "ratingSummary", m_ratingSummary);
+    appendMember(tail, "startedAt", m_startedAt);
+    appendMember(tail, "status", encodedString(status));
+    appendSummary(tail, "tagSummary", m_tagSummary);
+    appendMember(tail, "totalPlanned", qint64(m_entries.size()));
+    appendMember(tail, "verified", m_verified);
+    tail += "    \"version\": 1\n}\n";
+
+    m_pieces.resize(0);
+    m_pieces.reserve(qsizetype(m_blocks.size()) + 2);
+    m_pieces.append(head);
+    for (const QByteArray &block : m_blocks)
+        m_pieces.append(block);
+    m_pieces.append(tail);
+    return m_pieces;
+}
+
 QByteArray CommitRecordDocument::bytes(const QString &status)
 {
-    // Assembled in the buffer of the last call: once the caller has let go
-    // of those bytes, its memory is reused without being handed back and
-    // asked for (and faulted in) again.
-    QByteArray &out = m_buffer;
-    out.resize(0);
-    const qsizetype summaryGuess = 64 * qsizetype(m_tagSummary.size() + m_ratingSummary.size());
-    out.reserve(m_entryBytes + 2 * qsizetype(m_entries.size()) + summaryGuess + 1024);
-    // Members in ascending key order, as the writer sorts them.
-    out += "{\n";
-    appendMember(out, "appVersion", m_appVersion);
-    appendMember(out, "failed", m_failed);
-    out += "    \"files\": [\n";
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (i > 0)
-            out += ",\n";
-        out += m_entries[i].text;
-    }
-    if (!m_entries.empty())
-        out += '\n';
-    out += "    ],\n";
-    appendMember(out, "moved", m_moved);
-    appendMember(out, "organization", m_organization);
-    appendMember(out, "pending", m_pending);
-    appendSummary(out, "ratingSummary", m_ratingSummary);
-    appendMember(out, "startedAt", m_startedAt);
-    appendMember(out, "status", encodedString(status));
-    appendSummary(out, "tagSummary", m_tagSummary);
-    appendMember(out, "totalPlanned", qint64(m_entries.size()));
-    appendMember(out, "verified", m_verified);
-    out += "    \"version\": 1\n}\n";
+    const AtomicFile::Pieces &parts = pieces(status);
+    qsizetype size = 0;
+    for (const QByteArrayView part : parts)
+        size += part.size();
+    QByteArray out;
+    out.reserve(size);
+    for (const QByteArrayView part : parts)
+        out += part;
     return out;
 }

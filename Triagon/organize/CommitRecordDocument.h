@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AtomicFile.h"
 #include "library/model/FolderOrganization.h"
 #include "organize/ManifestEntry.h"
 
@@ -13,10 +14,13 @@
 // The commit record of one run, kept as encoded pieces so that rewriting it
 // after every file costs little more than writing its bytes. Each entry's
 // text is encoded once and again only when that entry changes; the counts
-// and the two summaries follow every change; the document is assembled from
-// the kept pieces. The bytes are exactly those of CommitRecord::encode for
-// the same entries: every piece is made by the same JSON writer, at the
-// depth it has in the whole document, with the same "\/" escaping.
+// and the two summaries follow every change. The entries' texts lie in
+// blocks of a few dozen entries each, separators included, so that a change
+// touches one block and a rewrite hands the file its blocks as they stand
+// (AtomicFile::Pieces) without copying the whole record into one buffer. The
+// bytes are exactly those of CommitRecord::encode for the same entries:
+// every piece is made by the same JSON writer, at the depth it has in the
+// whole document, with the same "\/" escaping.
 class CommitRecordDocument
 {
 public:
@@ -26,8 +30,15 @@ public:
     qsizetype size() const { return qsizetype(m_entries.size()); }
     // Replaces entry `index` (its place in the plan) with its new state.
     void setEntry(qsizetype index, const ManifestEntry &entry);
-    // The whole record with the given run status.
+    // The whole record with the given run status, as pieces that point into
+    // the document: valid until the next call of setEntry() or pieces().
+    const AtomicFile::Pieces &pieces(const QString &status);
+    // The same bytes in one array of their own.
     QByteArray bytes(const QString &status);
+
+    // Entries per block: a change rewrites one block of about this many
+    // entries' bytes, and a record of n entries goes out in n / this pieces.
+    static constexpr qsizetype entriesPerBlock = 64;
 
 private:
     struct Summary
@@ -43,7 +54,7 @@ private:
         QString status;
         QStringList tags;
         qint64 rating = 0;
-        QByteArray text; // the entry object at its depth in "files", no line break after it
+        qsizetype textSize = 0; // of the entry object in its block, separator not included
     };
 
     void count(const Kept &entry, int sign);
@@ -54,9 +65,15 @@ private:
     QByteArray m_startedAt;
     QByteArray m_organization;
     std::vector<Kept> m_entries;
-    qsizetype m_entryBytes = 0;
+    // Block b holds entries b * entriesPerBlock onwards, each at its depth in
+    // "files" and followed by ",\n" unless it is the record's last entry.
+    std::vector<QByteArray> m_blocks;
     qint64 m_moved = 0, m_verified = 0, m_failed = 0, m_pending = 0;
     Summaries m_tagSummary;
     Summaries m_ratingSummary;
-    QByteArray m_buffer;
+    // What goes before the first block and after the last one, remade for
+    // every rewrite in buffers that keep their memory.
+    QByteArray m_head;
+    QByteArray m_tail;
+    AtomicFile::Pieces m_pieces;
 };

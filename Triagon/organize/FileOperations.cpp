@@ -120,10 +120,10 @@ std::optional<OrganizeError> FileOperations::makeFolder(const QString &path)
     return std::nullopt;
 }
 
-std::optional<OrganizeError> FileOperations::writeFileAtomically(const QString &path, const QByteArray &bytes,
+std::optional<OrganizeError> FileOperations::writeFileAtomically(const QString &path, const AtomicFile::Pieces &pieces,
                                                                  AtomicFile::Durability durability)
 {
-    if (const auto failure = AtomicFile::write(path, bytes, AtomicFile::Target::replace, durability))
+    if (const auto failure = AtomicFile::write(path, pieces, AtomicFile::Target::replace, durability))
         return writeFailure(*failure, path);
     return std::nullopt;
 }

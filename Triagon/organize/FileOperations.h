@@ -55,9 +55,14 @@ public:
     // old or the new bytes, never a mix, a cut or an empty file. On failure
     // the old content stays and the error carries the system's message (for
     // example "No space left on device") and the path. `durability` says
-    // whether the bytes must be on the disk when this returns.
-    virtual std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes,
+    // whether the bytes must be on the disk when this returns. The content
+    // may come in pieces (AtomicFile::Pieces), written one after another.
+    virtual std::optional<OrganizeError> writeFileAtomically(const QString &path, const AtomicFile::Pieces &pieces,
                                                              AtomicFile::Durability durability);
+    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes, AtomicFile::Durability durability)
+    {
+        return writeFileAtomically(path, AtomicFile::Pieces{QByteArrayView(bytes)}, durability);
+    }
 
     // Copies a file to a new name that must be free, written as a whole in
     // the same way; the copy takes the name without replacing anything. A

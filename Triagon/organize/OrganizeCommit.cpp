@@ -273,7 +273,7 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
         const bool flush = mustFlush || now - lastFlush >= recordFlushIntervalMs;
         if (flush)
             lastFlush = now;
-        return files.writeFileAtomically(outcome.recordPath, record.bytes(status),
+        return files.writeFileAtomically(outcome.recordPath, record.pieces(status),
                                          flush ? AtomicFile::Durability::onDisk : AtomicFile::Durability::inSystem);
     };
     if (auto error = writeRecord(CommitRecord::inProgress, true)) {

@@ -102,6 +102,58 @@ TEST(AtomicFile, AFullDiskFailsWithTheSystemsReasonAndKeepsTheOldFile)
     EXPECT_EQ(fileBytes(path), QByteArray("room again"));
 }
 
+// Content in pieces is the pieces one after another, also past the system's
+// limit of pieces per call and with empty pieces anywhere among them.
+TEST(AtomicFile, PiecesAreWrittenInTheirOrderHoweverMany)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("record.json");
+    QList<QByteArray> parts;
+    QByteArray whole;
+    for (int i = 0; i < 2600; ++i) {
+        // Sizes 0 to 996, cycling through the letters.
+        const QByteArray part(i % 7 == 0 ? 0 : (i * 37) % 997, char('a' + i % 26));
+        parts.append(part);
+        whole += part;
+    }
+    AtomicFile::Pieces pieces;
+    for (const QByteArray &part : std::as_const(parts))
+        pieces.append(part);
+    ASSERT_FALSE(AtomicFile::write(path, pieces));
+    EXPECT_EQ(fileBytes(path), whole);
+
+    // None at all, or only empty ones: an empty file.
+    ASSERT_FALSE(AtomicFile::write(path, AtomicFile::Pieces{}));
+    EXPECT_EQ(fileBytes(path), QByteArray());
+    ASSERT_FALSE(AtomicFile::write(path, AtomicFile::Pieces{QByteArrayView(), QByteArrayView("")}));
+    EXPECT_TRUE(QFileInfo(path).exists());
+    EXPECT_EQ(fileBytes(path), QByteArray());
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{QStringLiteral("record.json")});
+}
+
+// Pieces that the disk takes only in part (the first call writes some of
+// them, the next finds no room) fail as a single buffer does.
+TEST(AtomicFile, PiecesThatOnlyPartlyFitFailAndKeepTheOldFile)
+{
+    QTemporaryDir dir;
+    SmallDisk disk(dir.filePath("disk"));
+    SKIP_WITHOUT(disk);
+    const QString path = disk.folder() + QStringLiteral("/record.json");
+    const QByteArray old(3000, 'o');
+    ASSERT_FALSE(AtomicFile::write(path, old));
+    ASSERT_TRUE(disk.fill(3 * 4096));
+    const QByteArray part(1500, 'n');
+    const AtomicFile::Pieces pieces(100, QByteArrayView(part));
+    const auto failure = AtomicFile::write(path, pieces);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->systemError, ENOSPC);
+    EXPECT_EQ(fileBytes(path), old);
+    EXPECT_EQ(entriesOf(disk.folder()), QStringList{QStringLiteral("record.json")});
+    disk.release();
+    EXPECT_FALSE(AtomicFile::write(path, pieces));
+    EXPECT_EQ(fileBytes(path), part.repeated(100));
+}
+
 TEST(AtomicFile, TellsItsOwnLeftoversFromOtherFiles)
 {
     EXPECT_TRUE(AtomicFile::isLeftoverOf(QStringLiteral(".session.json.aB3dE9"), QStringLiteral("session.json")));

@@ -65,6 +65,11 @@ void expectSameBytes(CommitRecordDocument &document, const QList<ManifestEntry> 
     const QByteArray actual = document.bytes(status);
     ASSERT_EQ(actual.size(), expected.size());
     ASSERT_EQ(actual, expected);
+    // The pieces the record is written from are those bytes in order.
+    QByteArray joined;
+    for (const QByteArrayView piece : document.pieces(status))
+        joined += piece;
+    ASSERT_EQ(joined, expected);
 }
 
 } // namespace
@@ -181,5 +186,37 @@ TEST(CommitRecordDocument, RandomRunsMatchAtEveryStep)
             document.setEntry(i, entries[i]);
             expectSameBytes(document, entries, organization, QStringLiteral("3"), CommitRecord::inProgress);
         }
+    }
+}
+
+// Entries lie in blocks: a run just under, at and over a block's size, and
+// one of several blocks, match at every step, changes at the first and last
+// entry of a block included, in the run's order and back again.
+TEST(CommitRecordDocument, RunsAcrossSeveralBlocksMatchAtEveryStep)
+{
+    const qsizetype block = CommitRecordDocument::entriesPerBlock;
+    for (const qsizetype count : {block - 1, block, block + 1, 2 * block + 3}) {
+        SCOPED_TRACE(count);
+        QList<ManifestEntry> entries;
+        for (int i = 0; i < count; ++i)
+            entries.append(entry(i, {awkward[i % awkward.size()]}, i % 6));
+        CommitRecordDocument document(start, FolderOrganization::byTag, QStringLiteral("4"), entries);
+        expectSameBytes(document, entries, FolderOrganization::byTag, QStringLiteral("4"), CommitRecord::inProgress);
+        // Pieces: the head, one per block, the tail.
+        EXPECT_EQ(document.pieces(CommitRecord::inProgress).size(), (count + block - 1) / block + 2);
+        for (qsizetype i = 0; i < count; ++i) {
+            entries[i].status = i % 3 == 1 ? ManifestEntry::failed : ManifestEntry::verified;
+            if (entries[i].status == ManifestEntry::failed)
+                entries[i].error = QStringLiteral("Permission denied (/out/x \"") + QString::number(i) + QStringLiteral("\")");
+            document.setEntry(i, entries[i]);
+            expectSameBytes(document, entries, FolderOrganization::byTag, QStringLiteral("4"), CommitRecord::inProgress);
+        }
+        for (qsizetype i = count - 1; i >= 0; i -= 5) {
+            entries[i].status = ManifestEntry::needsReview;
+            entries[i].error = QStringLiteral("gone");
+            document.setEntry(i, entries[i]);
+            expectSameBytes(document, entries, FolderOrganization::byTag, QStringLiteral("4"), CommitRecord::inProgress);
+        }
+        expectSameBytes(document, entries, FolderOrganization::byTag, QStringLiteral("4"), CommitRecord::completeWithErrors);
     }
 }

@@ -132,15 +132,18 @@ public:
         }
         return FileOperations::makeFolder(path);
     }
-    std::optional<OrganizeError> writeFileAtomically(const QString &path, const QByteArray &bytes,
+    std::optional<OrganizeError> writeFileAtomically(const QString &path, const AtomicFile::Pieces &pieces,
                                                      AtomicFile::Durability durability) override
     {
         if (before) {
             if (auto error = before(Op::write, path, QString()))
                 return error;
         }
-        auto result = FileOperations::writeFileAtomically(path, bytes, durability);
+        auto result = FileOperations::writeFileAtomically(path, pieces, durability);
         if (!result) {
+            QByteArray bytes;
+            for (const QByteArrayView piece : pieces)
+                bytes += piece;
             writes.append(bytes);
             writeDurabilities.append(durability);
         }

@@ -1,19 +1,16 @@
-#include "library/ClipStore.h"
+#include "markers/MarkerService.h"
 
+#include "library/model/ClipEditor.h"
 #include "library/model/FinderOrder.h"
 #include "library/model/StrictInteger.h"
+#include "library/model/TagName.h"
 #include "markers/HandMarkerScan.h"
-#include "markers/MarkerDetector.h"
-#include "media/ThumbnailGenerator.h"
 
-#include <QPointer>
+#include <QObject>
 
 #include <algorithm>
 #include <functional>
-
-// ==== Hand markers and numbering resets =====================================
-// The store's edits behind the hand-marker sheet, the clip cards' marker flag
-// and the numbering-reset review, and the hand-marker scan.
+#include <utility>
 
 namespace {
 
@@ -44,13 +41,15 @@ QString removalDescription(qsizetype count)
 
 } // namespace
 
-// The base itself, or the base, "x" and a decimal integer (an optional
-// sign and digits, nothing else); exact and case-sensitive.
-bool ClipStore::isMarkerTag(const QString &tag, const QString &base)
+MarkerService::MarkerService(ClipEditor &editor) : m_editor(editor)
+{
+}
+
+bool MarkerService::isMarkerTag(const QString &tag, const QString &base)
 {
     // A base that cannot be a tag has no family: an empty one would
     // otherwise claim every tag of the form "x2".
-    if (!isValidTagName(base))
+    if (!TagName::isValid(base))
         return false;
     if (tag == base)
         return true;
@@ -62,52 +61,48 @@ bool ClipStore::isMarkerTag(const QString &tag, const QString &base)
     return !rest.isEmpty() && parseStrictInt64(rest).has_value();
 }
 
-bool ClipStore::containsNumberingReset(const MarkerDetector::NumberingReset &reset, const QList<MarkerDetector::NumberingReset> &resets)
+bool MarkerService::containsNumberingReset(const NumberingReset &reset, const QList<NumberingReset> &resets)
 {
-    return std::any_of(resets.cbegin(), resets.cend(), [&reset](const MarkerDetector::NumberingReset &r) {
+    return std::any_of(resets.cbegin(), resets.cend(), [&reset](const NumberingReset &r) {
         return r.previousClipID == reset.previousClipID && r.firstClipID == reset.firstClipID;
     });
 }
 
-// Drops from the catalog the marker-family tags (not the base) that no
-// clip carries. No undo entry: the callers record the catalog change.
-void ClipStore::pruneUnusedMarkerTags(const QString &base)
+void MarkerService::pruneUnusedMarkerTags(const QString &base)
 {
     QSet<QString> carried;
-    for (const Clip &clip : std::as_const(m_clips)) {
+    for (const Clip &clip : std::as_const(m_editor.clips())) {
         for (const QString &tag : clip.tags)
             carried.insert(tag);
     }
     QStringList kept;
-    kept.reserve(m_availableTags.size());
-    for (const QString &tag : std::as_const(m_availableTags)) {
+    kept.reserve(m_editor.availableTags().size());
+    for (const QString &tag : std::as_const(m_editor.availableTags())) {
         if (tag != base && isMarkerTag(tag, base) && !carried.contains(tag))
             continue;
         kept.append(tag);
     }
-    setAvailableTags(kept);
+    m_editor.setAvailableTags(kept);
 }
 
-void ClipStore::setMarkerFlag(std::optional<MarkerFlag> flag, QUuid clipID)
+void MarkerService::setMarkerFlag(std::optional<MarkerFlag> flag, QUuid clipID)
 {
-    const std::optional<qsizetype> at = indexOfClip(clipID);
+    const std::optional<qsizetype> at = m_editor.indexOfClip(clipID);
     if (!at)
         return;
-    const std::optional<MarkerFlag> old = m_clips[*at].markerFlag;
+    const std::optional<MarkerFlag> old = m_editor.clips()[*at].markerFlag;
     if (old == flag)
         return;
-    QList<Clip> clips = m_clips;
+    QList<Clip> clips = m_editor.clips();
     clips[*at].markerFlag = flag;
-    setClips(std::move(clips));
-    registerUndo(UndoAction::setMarkerFlag(clipID, old, flag));
-    scheduleSessionSave();
+    m_editor.setClips(std::move(clips));
+    m_editor.registerUndo(UndoAction::setMarkerFlag(clipID, old, flag));
+    m_editor.scheduleSessionSave();
 }
 
-// Takes every clip flagged as a marker (not "special") out of the
-// session, as one "Remove N marker clip(s)"; the files stay on disk.
-void ClipStore::removeMarkerClips()
+void MarkerService::removeMarkerClips()
 {
-    QList<Clip> clips = m_clips;
+    QList<Clip> clips = m_editor.clips();
     QList<UndoAction> parts;
     QList<QUrl> removedURLs;
     takeMarkerClips(
@@ -115,35 +110,29 @@ void ClipStore::removeMarkerClips()
     if (parts.isEmpty())
         return;
     const qsizetype count = parts.size();
-    setClips(std::move(clips));
+    m_editor.setClips(std::move(clips));
     // The files stay where they are and may be imported again.
     for (const QUrl &url : std::as_const(removedURLs))
-        m_loadedURLs.remove(url);
-    registerUndo(UndoAction::compound(removalDescription(count), parts));
-    scheduleSessionSave();
+        m_editor.forgetLoadedURL(url);
+    m_editor.registerUndo(UndoAction::compound(removalDescription(count), parts));
+    m_editor.scheduleSessionSave();
 }
 
-// Applies a hand-marker scan to the clips of the scope (all clips when
-// none): accepted markers flagged, other flags cleared, marker-family
-// tags other than a clip's planned tag removed, planned tags added,
-// optionally the markers removed, the catalog kept in step; one
-// "Detect Markers (N changes)". A planned tag that is not a valid tag
-// name is never written.
-void ClipStore::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base,
-                                     bool removeMarkers, const std::optional<QSet<QUuid>> &scope)
+void MarkerService::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base,
+                                         bool removeMarkers, const std::optional<QSet<QUuid>> &scope)
 {
-    const QStringList catalogBefore = m_availableTags;
+    const QStringList catalogBefore = m_editor.availableTags();
     const auto inScope = [&scope](const QUuid &id) { return !scope || scope->contains(id); };
     // A planned tag that could not be a tag (a base typed with a "/", say)
     // never reaches a clip or the catalog.
     const auto plannedTag = [&tagPerTarget](const QUuid &id) -> std::optional<QString> {
         const auto it = tagPerTarget.constFind(id);
-        if (it == tagPerTarget.constEnd() || !isValidTagName(*it))
+        if (it == tagPerTarget.constEnd() || !TagName::isValid(*it))
             return std::nullopt;
         return *it;
     };
 
-    QList<Clip> clips = m_clips;
+    QList<Clip> clips = m_editor.clips();
     QList<UndoAction> parts;
     for (Clip &clip : clips) {
         if (!inScope(clip.id))
@@ -181,15 +170,15 @@ void ClipStore::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUu
     if (parts.isEmpty())
         return;
 
-    setClips(std::move(clips));
+    m_editor.setClips(std::move(clips));
     for (const QUrl &url : std::as_const(removedURLs))
-        m_loadedURLs.remove(url);
+        m_editor.forgetLoadedURL(url);
 
     // New tag names join the end of the catalog in Finder order (bangerx2
     // before bangerx10), then unused marker tags leave it.
     QStringList newNames;
     for (auto it = tagPerTarget.cbegin(); it != tagPerTarget.cend(); ++it) {
-        if (isValidTagName(*it) && !m_availableTags.contains(*it) && !newNames.contains(*it))
+        if (TagName::isValid(*it) && !m_editor.availableTags().contains(*it) && !newNames.contains(*it))
             newNames.append(*it);
     }
     std::sort(newNames.begin(), newNames.end(), [](const QString &a, const QString &b) {
@@ -197,38 +186,38 @@ void ClipStore::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUu
         return order != 0 ? order < 0 : a < b;
     });
     if (!newNames.isEmpty())
-        setAvailableTags(m_availableTags + newNames);
+        m_editor.setAvailableTags(m_editor.availableTags() + newNames);
     pruneUnusedMarkerTags(base);
-    if (m_availableTags != catalogBefore)
-        parts.append(UndoAction::setTagCatalog(catalogBefore, m_availableTags));
+    if (m_editor.availableTags() != catalogBefore)
+        parts.append(UndoAction::setTagCatalog(catalogBefore, m_editor.availableTags()));
 
-    registerUndo(
+    m_editor.registerUndo(
         UndoAction::compound(QStringLiteral("Detect Markers (") + QString::number(parts.size()) + QStringLiteral(" changes)"), parts));
-    scheduleSessionSave();
+    m_editor.scheduleSessionSave();
 }
 
-std::optional<ClipStore::CrossResetPlan> ClipStore::crossResetMarkerPlan(const MarkerDetector::NumberingReset &reset) const
+std::optional<CrossResetPlan> MarkerService::crossResetMarkerPlan(const NumberingReset &reset) const
 {
-    const std::optional<qsizetype> firstAt = indexOfClip(reset.firstClipID);
-    const std::optional<qsizetype> previousAt = indexOfClip(reset.previousClipID);
-    if (!firstAt || !previousAt || m_clips[*firstAt].isMissing || m_clips[*previousAt].isMissing)
+    const std::optional<qsizetype> firstAt = m_editor.indexOfClip(reset.firstClipID);
+    const std::optional<qsizetype> previousAt = m_editor.indexOfClip(reset.previousClipID);
+    if (!firstAt || !previousAt || m_editor.clips()[*firstAt].isMissing || m_editor.clips()[*previousAt].isMissing)
         return std::nullopt;
 
-    QList<Clip> linked = m_clips;
+    QList<Clip> linked = m_editor.clips();
     linked[*firstAt].numberingResetReview = NumberingResetReview{reset.previousClipID, NumberingResetReview::Decision::linked};
     // The flagged markers, and the first clip after the reset as if it were one.
     QSet<QUuid> markers;
-    for (const Clip &clip : std::as_const(m_clips)) {
+    for (const Clip &clip : std::as_const(m_editor.clips())) {
         if (isMarkerFlagged(clip))
             markers.insert(clip.id);
     }
     markers.insert(reset.firstClipID);
     const QHash<QUuid, int> linkedPlan = MarkerDetector::markerTargets(markers, linked);
     markers.remove(reset.firstClipID);
-    const QHash<QUuid, int> baseline = MarkerDetector::markerTargets(markers, m_clips);
+    const QHash<QUuid, int> baseline = MarkerDetector::markerTargets(markers, m_editor.clips());
 
     // The first clip, in store order, whose count the link raises.
-    for (const Clip &clip : std::as_const(m_clips)) {
+    for (const Clip &clip : std::as_const(m_editor.clips())) {
         const auto it = linkedPlan.constFind(clip.id);
         if (it != linkedPlan.constEnd() && *it > baseline.value(clip.id, 0))
             return CrossResetPlan{clip, *it};
@@ -236,37 +225,35 @@ std::optional<ClipStore::CrossResetPlan> ClipStore::crossResetMarkerPlan(const M
     return std::nullopt;
 }
 
-void ClipStore::dismissNumberingReset(MarkerDetector::NumberingReset reset)
+void MarkerService::dismissNumberingReset(NumberingReset reset)
 {
-    if (!containsNumberingReset(reset, numberingResets()))
+    if (!containsNumberingReset(reset, m_editor.numberingResets()))
         return;
-    const std::optional<qsizetype> at = indexOfClip(reset.firstClipID);
+    const std::optional<qsizetype> at = m_editor.indexOfClip(reset.firstClipID);
     if (!at)
         return;
-    QList<Clip> clips = m_clips;
+    QList<Clip> clips = m_editor.clips();
     const std::optional<NumberingResetReview> old = clips[*at].numberingResetReview;
     const NumberingResetReview review{reset.previousClipID, NumberingResetReview::Decision::dismissed};
     clips[*at].numberingResetReview = review;
-    setClips(std::move(clips));
-    registerUndo(UndoAction::setNumberingResetReview(reset.firstClipID, old, review));
-    scheduleSessionSave();
+    m_editor.setClips(std::move(clips));
+    m_editor.registerUndo(UndoAction::setNumberingResetReview(reset.firstClipID, old, review));
+    m_editor.scheduleSessionSave();
 }
 
-// Links a current reset and tags the clip before the marker across it,
-// as one "Confirm Hand Marker Across Reset"; false when nothing changed.
-bool ClipStore::applyNumberingResetDecisions(MarkerDetector::NumberingReset reset, QString base)
+bool MarkerService::applyNumberingResetDecisions(NumberingReset reset, QString base)
 {
-    if (!containsNumberingReset(reset, numberingResets()))
+    if (!containsNumberingReset(reset, m_editor.numberingResets()))
         return false;
     const std::optional<CrossResetPlan> plan = crossResetMarkerPlan(reset);
     if (!plan)
         return false;
-    const std::optional<qsizetype> firstAt = indexOfClip(reset.firstClipID);
-    const std::optional<qsizetype> targetAt = indexOfClip(plan->clip.id);
-    if (!firstAt || !targetAt || !isValidTagName(base))
+    const std::optional<qsizetype> firstAt = m_editor.indexOfClip(reset.firstClipID);
+    const std::optional<qsizetype> targetAt = m_editor.indexOfClip(plan->clip.id);
+    if (!firstAt || !targetAt || !TagName::isValid(base))
         return false;
 
-    QList<Clip> clips = m_clips;
+    QList<Clip> clips = m_editor.clips();
     QList<UndoAction> parts;
     Clip &first = clips[*firstAt];
     const NumberingResetReview review{reset.previousClipID, NumberingResetReview::Decision::linked};
@@ -298,52 +285,48 @@ bool ClipStore::applyNumberingResetDecisions(MarkerDetector::NumberingReset rese
         target.tags = tags;
     }
 
-    setClips(std::move(clips));
-    const QStringList catalogBefore = m_availableTags;
-    if (!m_availableTags.contains(tag))
-        setAvailableTags(m_availableTags + QStringList{tag});
+    m_editor.setClips(std::move(clips));
+    const QStringList catalogBefore = m_editor.availableTags();
+    if (!m_editor.availableTags().contains(tag))
+        m_editor.setAvailableTags(m_editor.availableTags() + QStringList{tag});
     pruneUnusedMarkerTags(base);
-    if (m_availableTags != catalogBefore)
-        parts.append(UndoAction::setTagCatalog(catalogBefore, m_availableTags));
-    registerUndo(UndoAction::compound(QStringLiteral("Confirm Hand Marker Across Reset"), parts));
-    scheduleSessionSave();
+    if (m_editor.availableTags() != catalogBefore)
+        parts.append(UndoAction::setTagCatalog(catalogBefore, m_editor.availableTags()));
+    m_editor.registerUndo(UndoAction::compound(QStringLiteral("Confirm Hand Marker Across Reset"), parts));
+    m_editor.scheduleSessionSave();
     return true;
 }
 
-// A hand-marker scan over the clips that are online, in store order,
-// reusing markerMetrics and measuring with the poster generator; not yet
-// started. Connect to it (directly: the result is not a queued type),
-// then start() it. A run that finishes with a result has already stored
-// its metrics in markerMetrics; a cancelled run, or one that outlives
-// its session, stores nothing.
-HandMarkerScan *ClipStore::scanForHandMarkers()
+HandMarkerScan *MarkerService::scanForHandMarkers(QObject *owner, MarkerDetector::PosterSource posters)
 {
     HandMarkerScan::Inputs inputs;
-    for (const Clip &clip : std::as_const(m_clips)) {
+    for (const Clip &clip : std::as_const(m_editor.clips())) {
         if (!clip.isMissing)
             inputs.candidates.append(clip);
     }
-    inputs.cached = [this](const QUuid &id) -> std::optional<MarkerDetector::Metrics> {
-        const auto it = m_markerMetrics.constFind(id);
-        if (it == m_markerMetrics.constEnd())
+    // The scan may outlive this service but not the editor that owns it.
+    ClipEditor *editor = &m_editor;
+    inputs.cached = [editor](const QUuid &id) -> std::optional<MarkerDetector::Metrics> {
+        const QHash<QUuid, MarkerMetrics> &cache = editor->markerMetrics();
+        const auto it = cache.constFind(id);
+        if (it == cache.constEnd())
             return std::nullopt;
         return *it;
     };
-    const QUuid generation = m_sessionGeneration;
-    inputs.isCurrent = [this, generation] { return m_sessionGeneration == generation; };
-    QPointer<ThumbnailGenerator> generator = thumbnailGenerator();
-    inputs.posters = [generator](const QString &path, double seconds, QSize maxSize) {
-        return generator ? generator->thumbnail(path, seconds, maxSize) : QtFuture::makeReadyFuture(QImage());
-    };
+    const QUuid generation = editor->sessionGeneration();
+    inputs.isCurrent = [editor, generation] { return editor->sessionGeneration() == generation; };
+    inputs.posters = std::move(posters);
 
-    auto *scan = new HandMarkerScan(std::move(inputs), this);
+    auto *scan = new HandMarkerScan(std::move(inputs), owner);
     // Connected before any caller can connect: the metrics are kept before
     // the caller hears of the result.
-    connect(scan, &HandMarkerScan::finished, this, [this](const std::optional<HandMarkerScan::Result> &result) {
+    QObject::connect(scan, &HandMarkerScan::finished, owner, [editor](const std::optional<HandMarkerScan::Result> &result) {
         if (!result)
             return;
+        QHash<QUuid, MarkerMetrics> all = editor->markerMetrics();
         for (const HandMarkerScan::Entry &entry : *result)
-            m_markerMetrics.insert(entry.clip.id, entry.metrics);
+            all.insert(entry.clip.id, entry.metrics);
+        editor->setMarkerMetrics(all);
     });
     return scan;
 }

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "library/model/Clip.h"
+#include "library/model/ExportScope.h"
+#include "library/model/FolderOrganization.h"
+#include "library/model/MarkerMetrics.h"
+#include "library/model/NumberingReset.h"
+#include "library/model/UndoAction.h"
+
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QStringList>
+#include <QUrl>
+#include <QUuid>
+#include <optional>
+
+// The edits and reads of a session that the marker and organize services
+// need, and nothing more. The clip store implements it; the services reach
+// the session only through it, so they sit below the store and the store
+// can hand its own operations over to them.
+//
+// The members mean what the store's members of the same names mean: every
+// assignment notifies the views, and an edit records its own undo and
+// schedules its own save.
+class ClipEditor
+{
+public:
+    // ---- Clips and the tag catalog ----------------------------------------
+    virtual const QList<Clip> &clips() const = 0;
+    // Assigns the clip list and runs the change hook once.
+    virtual void setClips(QList<Clip> clips) = 0;
+    virtual std::optional<qsizetype> indexOfClip(const QUuid &id) const = 0;
+    virtual const QStringList &availableTags() const = 0;
+    virtual void setAvailableTags(const QStringList &tags) = 0;
+    // The import skips files it has loaded; a clip taken out frees its file.
+    virtual void forgetLoadedURL(const QUrl &url) = 0;
+
+    // ---- Undo and the session file ------------------------------------------
+    virtual void registerUndo(const UndoAction &action) = 0;
+    virtual void scheduleSessionSave() = 0;
+    virtual void saveSessionImmediately() = 0;
+    virtual void clearSessionFile() = 0;
+
+    // ---- Hand markers ----------------------------------------------------------
+    virtual const QList<NumberingReset> &numberingResets() const = 0;
+    virtual const QHash<QUuid, MarkerMetrics> &markerMetrics() const = 0;
+    virtual void setMarkerMetrics(const QHash<QUuid, MarkerMetrics> &metrics) = 0;
+    // Background work drops its results when the session changed meanwhile.
+    virtual const QUuid &sessionGeneration() const = 0;
+
+    // ---- Organize -------------------------------------------------------------
+    virtual QList<Clip> clipsInScope(ExportScope scope) const = 0;
+    virtual FolderOrganization folderOrganization() const = 0;
+    // Stops everything of the session that reads clip files (posters being
+    // prepared, scrub players, sound) before the files move.
+    virtual void stopReadingFiles() = 0;
+    // After an organize run: the moved clips leave the session, relocated
+    // clips follow their files, and the undo records of both go.
+    virtual void applyOrganizedMoves(const QSet<QUuid> &movedIDs, const QHash<QUuid, QUrl> &relocations) = 0;
+
+protected:
+    ClipEditor() = default;
+    ClipEditor(const ClipEditor &) = default;
+    ClipEditor &operator=(const ClipEditor &) = default;
+    ~ClipEditor() = default;
+};
