@@ -129,6 +129,7 @@ void BackwardReader::follow(const Course &course)
             m_swept = false;
             m_leaveFirst = course.leaveFirstInterval;
             m_leftAbove = m_nextTop - 2 * tolerance;
+            m_playerKeepsFrom = course.playerKeepsFrom;
             // Frames handed already stay: they are the frames of their times
             // whatever the course (only pieces still being read stop).
         }
@@ -352,6 +353,7 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
     Course course;
     qint64 grid = 0;
     bool leaveFirst = false;
+    qint64 playerKeepsFrom = 0;
     {
         std::lock_guard lock(m_mutex);
         // Another reader may have taken the last piece within reach meanwhile.
@@ -361,6 +363,7 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
         course = *m_course;
         grid = m_gridAnchor;
         leaveFirst = m_leaveFirst;
+        playerKeepsFrom = m_playerKeepsFrom;
     }
     FFmpegVideoDecoder &decoder = reader.decoder;
     const qint64 frame = decoder.frameDurationTicks();
@@ -372,7 +375,7 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
         // when that keyframe is not known: a piece read twice, none missed).
         if (!decoder.isIntraOnly()) {
             if (const std::optional<qint64> keyframe = decoder.readKeyframeFor(top); keyframe && *keyframe <= top)
-                top = *keyframe - 1;
+                top = std::min(top, std::max(*keyframe, playerKeepsFrom) - 1);
         }
         {
             std::lock_guard lock(m_mutex);

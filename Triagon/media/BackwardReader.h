@@ -42,9 +42,12 @@ public:
         std::optional<qint64> from;
         // The player reads the keyframe interval that holds `from` itself
         // (its frame is wanted at once, and the player's decoder, with every
-        // thread, has it sooner than a reader): a new sweep of a long-GOP
-        // stream starts below that interval's keyframe.
+        // thread, has it sooner than a reader) and keeps its frames from
+        // `playerKeepsFrom` on: a new sweep of a long-GOP stream starts below
+        // that interval's keyframe, or below playerKeepsFrom when the
+        // interval starts earlier.
         bool leaveFirstInterval = false;
+        qint64 playerKeepsFrom = 0;
     };
     struct Frame
     {
@@ -143,6 +146,7 @@ private:
     // until it is planned, no frame from m_leftAbove up is read.
     bool m_leaveFirst = false;
     qint64 m_leftAbove = 0;
+    qint64 m_playerKeepsFrom = 0;
     std::vector<Frame> m_frames;
     bool m_stop = false;
     bool m_failed = false;

@@ -105,6 +105,10 @@ private:
     // Returns how many of the frames came from the cache.
     int step(int count);
 
+    // Seeks with a tolerance come from going backwards: keep the run up to
+    // the target (at most this long), the next steps land on it.
+    static constexpr double backwardsCacheLeadSeconds = 3.0;
+
     // Reading ahead of a player going backwards (VideoPlayerWorkerReverse.cpp).
     // Notes where seeks and steps go: backwards by a stride, or not.
     void noteBackwards(qint64 anchor, qint64 stride);

@@ -64,6 +64,8 @@ void VideoPlayerWorker::noteBackwards(qint64 anchor, qint64 stride)
     // sooner than a reader would (it has every thread), while the reader
     // reads on below it.
     course.leaveFirstInterval = course.from == anchor && !m_decoder.isIntraOnly();
+    // As far back as its landing keeps frames (VideoPlayerWorker::land).
+    course.playerKeepsFrom = std::max(toTicks(toSeconds(anchor) - backwardsCacheLeadSeconds), anchor - course.ahead);
     reader().follow(course);
 }
 

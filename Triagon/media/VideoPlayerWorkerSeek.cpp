@@ -25,9 +25,6 @@ constexpr int decodeOnCacheFrames = 60;
 // the target is more than this many frames ahead, besides the frames the
 // decoder holds back (its frame threads and reordering).
 constexpr int skipNonReferenceBeyondFrames = 4;
-// Seeks with a tolerance come from going backwards: keep the run up to the
-// target (at most this long), the next steps land on it.
-constexpr double backwardsCacheLeadSeconds = 3.0;
 // Targets at most this many frames ahead are reached by decoding on.
 constexpr int decodeOnAcrossKeyframeFrames = 15;
 // Without a keyframe index, decode on instead of seeking when the target is

@@ -28,7 +28,8 @@ struct Sweep
         reader = std::make_unique<BackwardReader>(path, 1000, [] {});
     }
     // Frame numbers handed since the last call, each with how often it came.
-    std::map<int, int> follow(int anchorFrame, int strideFrames, int stepsAhead, bool leaveFirstInterval = false)
+    // With leaveFirstInterval, the player keeps the frames from keepsFromFrame on.
+    std::map<int, int> follow(int anchorFrame, int strideFrames, int stepsAhead, bool leaveFirstInterval = false, int keepsFromFrame = 0)
     {
         BackwardReader::Course course;
         course.anchor = tick(anchorFrame);
@@ -36,6 +37,7 @@ struct Sweep
         course.ahead = qint64(stepsAhead) * course.stride;
         course.size = QSize(320, 180);
         course.leaveFirstInterval = leaveFirstInterval;
+        course.playerKeepsFrom = tick(keepsFromFrame);
         reader->follow(course);
         if (leaveFirstInterval) {
             // The player reads the anchor's frame itself: it need not wait for the reader.
@@ -136,6 +138,15 @@ TEST(BackwardReader, LeavesTheIntervalThePlayerReadsItselfAndSweepsOnBelowIt)
         EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
     for (const auto &[number, count] : frames)
         EXPECT_LT(number, 30) << number;
+
+    // An interval longer than the player keeps: the reader reads the rest
+    // of it (keyframe 60; the player keeps 70 to 89).
+    Sweep longer(TestMedia::path(QStringLiteral("fmt_offset.mp4")), 30);
+    frames = longer.follow(89, 1, 40, true, 70);
+    for (int n = 69; n >= 50; --n)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+    for (const auto &[number, count] : frames)
+        EXPECT_LT(number, 70) << number;
 }
 
 TEST(BackwardReader, MatroskaPiecesEndWithoutLosingTheirLastFrames)
