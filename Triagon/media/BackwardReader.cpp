@@ -111,8 +111,9 @@ void BackwardReader::follow(const Course &course)
         // frames of the same size; a player that got well below it (it
         // waited for a frame, and its requests meanwhile went on) is met
         // where it is: what lies between is not shown any more.
-        const bool goesOn = m_course && course.size == m_course->size && course.anchor <= m_course->anchor + tolerance
-                            && course.anchor + tolerance >= m_nextTop - catchUpStrides * course.stride;
+        const bool downwards = m_course && course.size == m_course->size && course.anchor <= m_course->anchor + tolerance;
+        const bool goesOn = downwards && course.anchor + tolerance >= m_nextTop - catchUpStrides * course.stride;
+        m_anchorSetAt = std::chrono::steady_clock::now();
         if (goesOn) {
             // A new stride (another speed) holds for the pieces taken from
             // now on; those being read keep theirs.
@@ -121,8 +122,14 @@ void BackwardReader::follow(const Course &course)
             m_course->anchor = course.anchor;
             m_course->stride = course.stride;
             m_course->ahead = course.ahead;
+            m_course->ticksPerSecond = course.ticksPerSecond;
         } else {
-            ++m_serial;
+            // A player that got below the sweep, going the same way, leaves
+            // the pieces being read that still lie below it to finish (it
+            // comes to their frames next); pieces wholly above it stop
+            // (BackwardReader::wanted). Any other course starts anew.
+            if (!downwards || course.stride != m_course->stride)
+                ++m_serial;
             m_course = course;
             m_gridAnchor = course.anchor;
             m_nextTop = std::min(course.anchor, course.from.value_or(course.anchor)) + tolerance;
@@ -220,6 +227,22 @@ bool BackwardReader::current(quint64 serial) const
     return !m_stop && m_serial == serial;
 }
 
+bool BackwardReader::wanted(quint64 serial, const Piece &piece) const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_stop && m_serial == serial && m_course && piece.from <= m_course->anchor + m_course->stride / 2;
+}
+
+qint64 BackwardReader::anchorInLocked(double seconds) const
+{
+    if (!m_course || m_course->ticksPerSecond <= 0)
+        return m_course ? m_course->anchor : 0;
+    const double since = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_anchorSetAt).count();
+    // Far past the start of any file at most (no overflow for any pace).
+    const double drop = std::min(m_course->ticksPerSecond * (std::max(0.0, since) + std::max(0.0, seconds)), 1e15);
+    return m_course->anchor - qint64(drop);
+}
+
 void BackwardReader::hand(quint64 serial, Frame frame)
 {
     {
@@ -293,10 +316,16 @@ void BackwardReader::run(int index)
         } else if (takePiece(reader, serial, &piece)) {
             Course sweep = course;
             sweep.anchor = grid;
-            if (reader.decoder.isIntraOnly())
+            if (reader.decoder.isIntraOnly()) {
                 readFrameAlone(reader, sweep, serial, piece);
-            else
-                readPiece(reader, sweep, serial, piece);
+            } else {
+                const auto started = std::chrono::steady_clock::now();
+                if (readPiece(reader, sweep, serial, piece)) {
+                    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+                    std::lock_guard timing(m_mutex);
+                    m_pieceSeconds = m_pieceSeconds > 0 ? 0.7 * m_pieceSeconds + 0.3 * seconds : seconds;
+                }
+            }
             endPiece(reader, serial);
         }
         lock.lock();
@@ -354,6 +383,9 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
     qint64 grid = 0;
     bool leaveFirst = false;
     qint64 playerKeepsFrom = 0;
+    // Where the player will be once a piece taken now is read (the anchor
+    // when it moves only as its frames are shown).
+    qint64 playerThen = 0;
     {
         std::lock_guard lock(m_mutex);
         // Another reader may have taken the last piece within reach meanwhile.
@@ -364,6 +396,7 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
         grid = m_gridAnchor;
         leaveFirst = m_leaveFirst;
         playerKeepsFrom = m_playerKeepsFrom;
+        playerThen = anchorInLocked(m_pieceSeconds);
     }
     FFmpegVideoDecoder &decoder = reader.decoder;
     const qint64 frame = decoder.frameDurationTicks();
@@ -393,6 +426,13 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
     if (top < start) {
         stopSweep(serial);
         return false;
+    }
+    if (!decoder.isIntraOnly() && course.ticksPerSecond > 0 && playerThen < top) {
+        // A player that moves on faster than pieces are read would pass
+        // this one before its frames are ready, and every one after it:
+        // the sweep goes on from where it will be then (what lies between
+        // is passed unread), within reach.
+        top = std::min(top, std::max(playerThen + course.stride / 2, course.anchor - course.ahead));
     }
     qint64 next = 0;
     if (decoder.isIntraOnly()) {
@@ -462,7 +502,7 @@ bool BackwardReader::readPiece(Reader &reader, const Course &sweep, quint64 seri
     if (!decoder.seekToKeyframeBefore(piece.from))
         return true;
     while (true) {
-        if (!current(serial))
+        if (!wanted(serial, piece))
             return false;
         const qint64 timestamp = decoder.frameTimestamp();
         if (timestamp > piece.to)

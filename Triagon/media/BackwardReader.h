@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -48,6 +49,11 @@ public:
         // interval starts earlier.
         bool leaveFirstInterval = false;
         qint64 playerKeepsFrom = 0;
+        // How fast the anchor moves down while the player goes backwards, in
+        // ticks per second of wall time, whether or not its frames are shown
+        // in time (a shuttle); 0 when it moves only as frames are shown. A
+        // piece is then read where the player will be once it is ready.
+        double ticksPerSecond = 0;
     };
     struct Frame
     {
@@ -119,6 +125,8 @@ private:
     bool open(Reader &reader);
     bool hasWorkLocked(int index) const;
     bool readsLocked(const Reader &reader) const { return reader.reading && reader.readingSerial == m_serial; }
+    // Where the anchor will be `seconds` from now, at the pace the course gives.
+    qint64 anchorInLocked(double seconds) const;
     // Takes the next piece of the sweep (the latest not yet taken); false
     // when none is within reach or the sweep was replaced.
     bool takePiece(Reader &reader, quint64 serial, Piece *piece);
@@ -126,6 +134,8 @@ private:
     bool readPiece(Reader &reader, const Course &course, quint64 serial, const Piece &piece);
     bool readFrameAlone(Reader &reader, const Course &course, quint64 serial, const Piece &piece);
     bool current(quint64 serial) const;
+    // Whether the piece still has frames the player will come to.
+    bool wanted(quint64 serial, const Piece &piece) const;
     void hand(quint64 serial, Frame frame);
     void endPiece(Reader &reader, quint64 serial);
     void stopSweep(quint64 serial);
@@ -137,8 +147,10 @@ private:
 
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::optional<Course> m_course; // the sweep followed
-    qint64 m_gridAnchor = 0;        // the frames kept lie near m_gridAnchor - k * stride
+    std::optional<Course> m_course;                      // the sweep followed
+    std::chrono::steady_clock::time_point m_anchorSetAt; // when the course's anchor was given
+    double m_pieceSeconds = 0;                           // how long a keyframe interval takes to read, lately
+    qint64 m_gridAnchor = 0;                             // the frames kept lie near m_gridAnchor - k * stride
     quint64 m_serial = 0;
     qint64 m_nextTop = 0; // the end of the next piece to take
     bool m_swept = false; // the sweep reached the start of the file

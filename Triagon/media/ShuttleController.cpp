@@ -134,7 +134,7 @@ void ShuttleController::startReverseTimer()
     // The step is fixed when the timer starts; a change of speed restarts it.
     m_reverseStep = currentSpeed() / 30.0;
     if (m_player)
-        m_player->setBackwardStep(m_reverseStep);
+        m_player->setBackwardStep(m_reverseStep, 1000.0 / m_reverseTimer.interval());
     m_reverseTimer.start();
 }
 

@@ -222,13 +222,14 @@ void VideoPlayer::stepByFrames(int count)
     m_worker->post(command);
 }
 
-void VideoPlayer::setBackwardStep(double seconds)
+void VideoPlayer::setBackwardStep(double seconds, double stepsPerSecond)
 {
     if (m_closed || !m_worker)
         return;
     VideoPlayerWorker::Command command;
     command.kind = VideoPlayerWorker::Command::Kind::SetBackwardStep;
     command.seconds = std::isfinite(seconds) ? std::max(0.0, seconds) : 0.0;
+    command.rate = std::isfinite(stepsPerSecond) ? std::max(0.0, stepsPerSecond) : 0.0;
     m_worker->post(command);
 }
 

@@ -120,8 +120,11 @@ public:
     // The distance, in seconds, between the times that tolerant seeks going
     // backwards will ask for (a reverse shuttle's step), or 0: the frames
     // read ahead of them are those. Without it the distance is guessed from
-    // the seeks themselves, which a slow decoder makes drop.
-    void setBackwardStep(double seconds);
+    // the seeks themselves, which a slow decoder makes drop. `stepsPerSecond`
+    // is how often the caller asks (0: unknown): the time asked for then moves
+    // back by seconds * stepsPerSecond each second whether or not its frames
+    // are shown yet, and the frames are read where it will be.
+    void setBackwardStep(double seconds, double stepsPerSecond = 0);
 
     // Frames are scaled to fit this size in device pixels, keeping the display
     // aspect ratio; an empty size means 640 × 360.

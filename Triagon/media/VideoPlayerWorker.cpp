@@ -195,6 +195,7 @@ void VideoPlayerWorker::handle(const Command &command)
         break;
     case Command::Kind::SetBackwardStep:
         m_backwardStep = command.seconds;
+        m_backwardStepsPerSecond = command.seconds > 0 ? command.rate : 0;
         break;
     case Command::Kind::SetTargetSize:
         if (m_target != command.size) {

@@ -177,7 +177,8 @@ private:
     // (0: not going backwards); the last distances between its requests.
     qint64 m_backAnchor = 0;
     qint64 m_backStride = 0;
-    double m_backwardStep = 0; // the caller's step backwards in seconds (0: guessed)
+    double m_backwardStep = 0;           // the caller's step backwards in seconds (0: guessed)
+    double m_backwardStepsPerSecond = 0; // how often the caller steps (0: unknown)
     qint64 m_strides[6] = {};
     int m_nextStride = 0;
     std::unique_ptr<BackwardReader> m_reader;

@@ -66,6 +66,10 @@ void VideoPlayerWorker::noteBackwards(qint64 anchor, qint64 stride)
     course.leaveFirstInterval = course.from == anchor && !m_decoder.isIntraOnly();
     // As far back as its landing keeps frames (VideoPlayerWorker::land).
     course.playerKeepsFrom = std::max(toTicks(toSeconds(anchor) - backwardsCacheLeadSeconds), anchor - course.ahead);
+    // A shuttle asks for times that move on at its pace whether or not
+    // their frames were shown.
+    if (m_backwardStep > 0 && m_backwardStepsPerSecond > 0)
+        course.ticksPerSecond = m_backwardStep * m_backwardStepsPerSecond / av_q2d(m_decoder.stream()->time_base);
     reader().follow(course);
 }
 

@@ -20,6 +20,8 @@ struct Sweep
     FFmpegVideoDecoder clock; // the file's times in stream ticks
     std::unique_ptr<BackwardReader> reader;
     double rate = 30;
+    // How fast the player's time runs down (stream ticks per second), a shuttle's pace; 0: at its steps.
+    double ticksPerSecond = 0;
     qint64 tick(int frame) const { return clock.toTimestamp(frame / rate); }
 
     explicit Sweep(const QString &path, double frameRate) : rate(frameRate)
@@ -38,6 +40,7 @@ struct Sweep
         course.size = QSize(320, 180);
         course.leaveFirstInterval = leaveFirstInterval;
         course.playerKeepsFrom = tick(keepsFromFrame);
+        course.ticksPerSecond = ticksPerSecond;
         reader->follow(course);
         if (leaveFirstInterval) {
             // The player reads the anchor's frame itself: it need not wait for the reader.
@@ -147,6 +150,29 @@ TEST(BackwardReader, LeavesTheIntervalThePlayerReadsItselfAndSweepsOnBelowIt)
         EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
     for (const auto &[number, count] : frames)
         EXPECT_LT(number, 70) << number;
+}
+
+TEST(BackwardReader, AShuttleFasterThanTheReadingIsMetWhereItWillBe)
+{
+    // A shuttle whose time runs down far faster than any interval is read
+    // (keyframes at 0, 30, 60 and 90): every interval above where it will
+    // be once a piece is ready would be passed before its frames came, so
+    // the reader reads only the interval at the end of its reach (frame 70
+    // of 110 - 40), from its keyframe at 60.
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_offset.mp4")), 30);
+    sweep.ticksPerSecond = 1e15;
+    const std::map<int, int> frames = sweep.follow(110, 1, 40);
+    for (int n = 70; n >= 60; --n)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+    for (const auto &[number, count] : frames)
+        EXPECT_TRUE(number >= 60 && number <= 70) << number;
+
+    // At a pace the reading keeps up with, the sweep reads on from where it stands.
+    Sweep steady(TestMedia::path(QStringLiteral("fmt_offset.mp4")), 30);
+    steady.ticksPerSecond = (steady.tick(1) - steady.tick(0)) / 100.0;
+    const std::map<int, int> all = steady.follow(110, 1, 40);
+    for (int n = 109; n >= 70; --n)
+        EXPECT_EQ(all.count(n) ? all.at(n) : 0, 1) << n;
 }
 
 TEST(BackwardReader, MatroskaPiecesEndWithoutLosingTheirLastFrames)
