@@ -13,6 +13,7 @@ extern "C" {
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 
 namespace {
@@ -69,26 +70,26 @@ int BackwardReader::threadsPerReader(int readers, int processors)
     return std::max(1, processors / std::max(1, readers));
 }
 
-qint64 BackwardReader::lastNearStride(qint64 anchor, qint64 stride, qint64 to, qint64 frameTicks)
+qint64 BackwardReader::lastNearStride(qint64 anchor, double stride, qint64 to, qint64 frameTicks)
 {
     const qint64 near = frameTicks / 2 + 1;
     if (stride <= 0)
         return to;
     // The latest time anchor - k * stride whose frames reach `to`.
-    qint64 offset = (to + near - anchor) % stride;
+    double offset = std::fmod(double(to + near - anchor), stride);
     if (offset < 0)
         offset += stride;
-    return to + near - offset + near;
+    return qint64(std::floor(double(to + near) - offset + double(near)));
 }
 
-bool BackwardReader::nearStride(qint64 anchor, qint64 stride, qint64 timestamp, qint64 frameTicks)
+bool BackwardReader::nearStride(qint64 anchor, double stride, qint64 timestamp, qint64 frameTicks)
 {
-    if (stride <= frameTicks + frameTicks / 2)
+    if (stride <= double(frameTicks + frameTicks / 2))
         return true;
-    qint64 offset = (anchor - timestamp) % stride;
+    double offset = std::fmod(double(anchor - timestamp), stride);
     if (offset < 0)
         offset += stride;
-    const qint64 near = frameTicks / 2 + 1;
+    const double near = double(frameTicks / 2 + 1);
     return offset <= near || stride - offset <= near;
 }
 
@@ -121,6 +122,7 @@ void BackwardReader::follow(const Course &course)
                 m_gridAnchor = course.anchor;
             m_course->anchor = course.anchor;
             m_course->stride = course.stride;
+            m_course->exactStride = course.exactStride;
             m_course->ahead = course.ahead;
             m_course->ticksPerSecond = course.ticksPerSecond;
         } else {
@@ -479,7 +481,7 @@ bool BackwardReader::readPiece(Reader &reader, const Course &sweep, quint64 seri
     FFmpegVideoDecoder &decoder = reader.decoder;
     const qint64 frame = decoder.frameDurationTicks();
     const auto keeps = [piece, sweep, frame](qint64 timestamp) {
-        return timestamp >= piece.from && timestamp <= piece.to && nearStride(sweep.anchor, sweep.stride, timestamp, frame);
+        return timestamp >= piece.from && timestamp <= piece.to && nearStride(sweep.anchor, gridStride(sweep), timestamp, frame);
     };
     const qint64 skipBefore = piece.from - qint64(skipBeyondFrames + decoder.pipelineDelayFrames()) * frame;
     // Going back several frames a step, only the frames asked for are
@@ -490,7 +492,7 @@ bool BackwardReader::readPiece(Reader &reader, const Course &sweep, quint64 seri
     // Nothing past the piece's last frame asked for is decoded: the frames
     // the decoder would work on ahead of its output belong to the piece
     // after, read already, or are not asked for.
-    decoder.setLastDecoded(sparse ? std::min(piece.to, lastNearStride(sweep.anchor, sweep.stride, piece.to, frame)) : piece.to);
+    decoder.setLastDecoded(sparse ? std::min(piece.to, lastNearStride(sweep.anchor, gridStride(sweep), piece.to, frame)) : piece.to);
     const auto endSparse = qScopeGuard([&decoder, sparse] {
         if (sparse)
             decoder.setWantedFrames({});
@@ -534,7 +536,7 @@ bool BackwardReader::readFrameAlone(Reader &reader, const Course &sweep, quint64
     if (!decoder.decodeKeyframeAlone(piece.to))
         return true; // a frame that cannot be read
     const qint64 timestamp = decoder.frameTimestamp();
-    if (!nearStride(sweep.anchor, sweep.stride, timestamp, decoder.frameDurationTicks()))
+    if (!nearStride(sweep.anchor, gridStride(sweep), timestamp, decoder.frameDurationTicks()))
         return true;
     Frame made;
     made.timestamp = timestamp;

@@ -36,6 +36,10 @@ public:
         // The distance between its requests, a frame or more: the frames kept
         // are those near anchor - k * stride (every frame for a frame's stride).
         qint64 stride = 0;
+        // The stride exactly, where it is not a whole number of ticks (a
+        // shuttle's step in a time base of milliseconds): the frames kept
+        // follow it without drifting off the times asked for. 0: `stride`.
+        double exactStride = 0;
         qint64 ahead = 0; // how far below the anchor frames are read
         QSize size;       // the frames are scaled to fit it
         // A new sweep starts reading here (the player holds the frames
@@ -97,10 +101,10 @@ public:
 
     // Whether a frame at `timestamp` is near one of the times anchor - k *
     // stride (always, for a stride of about a frame or less).
-    static bool nearStride(qint64 anchor, qint64 stride, qint64 timestamp, qint64 frameTicks);
+    static bool nearStride(qint64 anchor, double stride, qint64 timestamp, qint64 frameTicks);
     // No frame at or before `to` that is near one of those times lies after
     // the time this gives (which may lie past `to`).
-    static qint64 lastNearStride(qint64 anchor, qint64 stride, qint64 to, qint64 frameTicks);
+    static qint64 lastNearStride(qint64 anchor, double stride, qint64 to, qint64 frameTicks);
     // How many decoders read side by side for pictures of `size` with
     // `bytesPerSample`, on `processors` processors, and how many threads each uses.
     static int readersFor(QSize size, int bytesPerSample, int processors);
@@ -134,6 +138,7 @@ private:
     bool readPiece(Reader &reader, const Course &course, quint64 serial, const Piece &piece);
     bool readFrameAlone(Reader &reader, const Course &course, quint64 serial, const Piece &piece);
     bool current(quint64 serial) const;
+    static double gridStride(const Course &course) { return course.exactStride > 0 ? course.exactStride : double(course.stride); }
     // Whether the piece still has frames the player will come to.
     bool wanted(quint64 serial, const Piece &piece) const;
     void hand(quint64 serial, Frame frame);

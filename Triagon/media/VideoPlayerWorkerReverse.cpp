@@ -37,9 +37,18 @@ void VideoPlayerWorker::noteBackwards(qint64 anchor, qint64 stride)
         if (seen > 0 && (shortest == 0 || seen < shortest))
             shortest = seen;
     }
-    if (m_backwardStep > 0 && stride > frameTicks())
-        shortest = std::max<qint64>(1, std::llround(m_backwardStep / av_q2d(m_decoder.stream()->time_base)));
+    // The caller's step in ticks need not be a whole number of them (a
+    // shuttle's step in a time base of milliseconds): the frames read ahead
+    // follow it exactly, or after some tens of steps they would lie half a
+    // frame off the times asked for.
+    double exactStride = 0;
+    if (m_backwardStep > 0 && stride > frameTicks()) {
+        exactStride = m_backwardStep / av_q2d(m_decoder.stream()->time_base);
+        shortest = std::max<qint64>(1, std::llround(exactStride));
+    }
     m_backStride = std::max(frameTicks(), shortest);
+    if (exactStride < double(m_backStride) - 1)
+        exactStride = 0; // a step shorter than a frame: every frame is kept
     m_backAnchor = anchor;
     m_readingAhead.store(true);
     if (m_failed || !m_decoder.stream())
@@ -48,6 +57,7 @@ void VideoPlayerWorker::noteBackwards(qint64 anchor, qint64 stride)
     BackwardReader::Course course;
     course.anchor = anchor;
     course.stride = m_backStride;
+    course.exactStride = exactStride;
     course.ahead = qint64(readAheadSteps()) * m_backStride;
     course.size = effectiveTarget();
     // A new sweep need not read what the cache holds below the anchor

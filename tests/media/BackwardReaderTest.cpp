@@ -22,6 +22,8 @@ struct Sweep
     double rate = 30;
     // How fast the player's time runs down (stream ticks per second), a shuttle's pace; 0: at its steps.
     double ticksPerSecond = 0;
+    // The stride given exactly (fractions of a tick kept); else rounded to ticks.
+    bool exactStride = false;
     qint64 tick(int frame) const { return clock.toTimestamp(frame / rate); }
 
     explicit Sweep(const QString &path, double frameRate) : rate(frameRate)
@@ -41,6 +43,8 @@ struct Sweep
         course.leaveFirstInterval = leaveFirstInterval;
         course.playerKeepsFrom = tick(keepsFromFrame);
         course.ticksPerSecond = ticksPerSecond;
+        if (exactStride)
+            course.exactStride = strideFrames / rate / av_q2d(clock.stream()->time_base);
         reader->follow(course);
         if (leaveFirstInterval) {
             // The player reads the anchor's frame itself: it need not wait for the reader.
@@ -183,6 +187,20 @@ TEST(BackwardReader, MatroskaPiecesEndWithoutLosingTheirLastFrames)
     const std::map<int, int> frames = sweep.follow(76, 1, 56);
     for (int n = 75; n >= 20; --n)
         EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+}
+
+TEST(BackwardReader, StepsOfAFractionOfATickDoNotDriftOffTheTimesAskedFor)
+{
+    // Matroska counts milliseconds: two frames at 30 fps are 66.67 ticks.
+    // Fifty steps from 119 down to 21 keep exactly the frames asked for,
+    // also where a rounded stride would have drifted by half a frame.
+    Sweep sweep(TestMedia::path(QStringLiteral("fmt_mkv.mkv")), 30);
+    sweep.exactStride = true;
+    const std::map<int, int> frames = sweep.follow(119, 2, 49);
+    for (int n = 117; n >= 21; n -= 2)
+        EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
+    for (const auto &[number, count] : frames)
+        EXPECT_EQ(number % 2, 1) << number;
 }
 
 TEST(BackwardReader, APieceOfFewStepsEndsAtItsLastFrameAskedFor)
