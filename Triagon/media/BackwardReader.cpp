@@ -29,6 +29,8 @@ constexpr int picturesPerDecoder = 10;
 constexpr qint64 largePictureBytes = 8LL * 1024 * 1024;
 // A player this many strides below where the sweep stands is met where it is.
 constexpr int catchUpStrides = 4;
+// Stretches passed over that are remembered (the player is in the latest).
+constexpr size_t maxPassedOver = 8;
 } // namespace
 
 BackwardReader::BackwardReader(const QString &path, int keepOpenMs, std::function<void()> wake)
@@ -130,8 +132,10 @@ void BackwardReader::follow(const Course &course)
             // the pieces being read that still lie below it to finish (it
             // comes to their frames next); pieces wholly above it stop
             // (BackwardReader::wanted). Any other course starts anew.
-            if (!downwards || course.stride != m_course->stride)
+            if (!downwards || course.stride != m_course->stride) {
                 ++m_serial;
+                m_passedOver.clear();
+            }
             m_course = course;
             m_gridAnchor = course.anchor;
             m_nextTop = std::min(course.anchor, course.from.value_or(course.anchor)) + tolerance;
@@ -153,6 +157,7 @@ void BackwardReader::cancel()
         m_course.reset();
         ++m_serial;
         m_frames.clear();
+        m_passedOver.clear();
     }
     m_changed.notify_all();
 }
@@ -192,6 +197,15 @@ bool BackwardReader::willRead(qint64 from, qint64 to) const
     if (m_leaveFirst && to >= m_leftAbove)
         return false;
     return !m_swept && from <= m_nextTop && to >= m_course->anchor - m_course->ahead;
+}
+
+bool BackwardReader::passedOver(qint64 from, qint64 to) const
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_course || m_failed)
+        return false;
+    return std::any_of(m_passedOver.begin(), m_passedOver.end(),
+                       [from, to](const Piece &stretch) { return stretch.from <= from && to <= stretch.to; });
 }
 
 bool BackwardReader::isReading() const
@@ -434,7 +448,16 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
         // this one before its frames are ready, and every one after it:
         // the sweep goes on from where it will be then (what lies between
         // is passed unread), within reach.
-        top = std::min(top, std::max(playerThen + course.stride / 2, course.anchor - course.ahead));
+        const qint64 reach = std::max(playerThen + course.stride / 2, course.anchor - course.ahead);
+        if (reach < top) {
+            std::lock_guard lock(m_mutex);
+            if (m_serial != serial)
+                return false;
+            if (m_passedOver.size() >= maxPassedOver)
+                m_passedOver.erase(m_passedOver.begin());
+            m_passedOver.push_back(Piece{reach + 1, top});
+            top = reach;
+        }
     }
     qint64 next = 0;
     if (decoder.isIntraOnly()) {

@@ -92,6 +92,10 @@ public:
     // Whether a frame shown between `from` and `to` is being read now or
     // will be soon (the sweep has not passed it and it lies within reach).
     bool willRead(qint64 from, qint64 to) const;
+    // Whether a frame shown between `from` and `to` lies where the sweep
+    // went past unread: a shuttle faster than the reading would have passed
+    // it before its frames were ready.
+    bool passedOver(qint64 from, qint64 to) const;
     // Whether pieces are being read or wait within reach.
     bool isReading() const;
     // Whether the file could not be read (nothing is read then).
@@ -165,6 +169,7 @@ private:
     qint64 m_leftAbove = 0;
     qint64 m_playerKeepsFrom = 0;
     std::vector<Frame> m_frames;
+    std::vector<Piece> m_passedOver; // of this sweep, the latest few
     bool m_stop = false;
     bool m_failed = false;
     bool m_warmUp = false;

@@ -193,6 +193,7 @@ void VideoPlayer::seek(double seconds, SeekCompletion done, double toleranceBefo
                     this, [dropped = std::move(m_pendingSeek->done)] { dropped(false); }, Qt::QueuedConnection);
         }
         m_pendingSeek = std::move(request);
+        m_worker->noteSeekWaiting(true);
         return;
     }
     startSeek(std::move(request));
@@ -203,6 +204,7 @@ void VideoPlayer::startSeek(PendingSeek seek)
     ++m_stats.seeksPerformed;
     m_seekInFlight = true;
     m_inFlight = std::move(seek);
+    m_worker->noteSeekWaiting(false);
     VideoPlayerWorker::Command command;
     command.kind = VideoPlayerWorker::Command::Kind::Seek;
     command.seconds = m_inFlight.seconds;

@@ -47,6 +47,15 @@ void VideoPlayerWorker::post(const Command &command)
     m_wake.notify_all();
 }
 
+void VideoPlayerWorker::noteSeekWaiting(bool waiting)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_seekWaiting.store(waiting);
+    }
+    m_wake.notify_all();
+}
+
 void VideoPlayerWorker::requestRelease()
 {
     {

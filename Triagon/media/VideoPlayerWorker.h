@@ -50,6 +50,10 @@ public:
     void post(const Command &command);
     // Asks the worker to close its decoder as soon as it is idle (thread-safe).
     void requestRelease();
+    // Whether the owner holds a seek back until the one being made is done
+    // (thread-safe): a shuttle's landing that no reading ahead covers gives
+    // way to it rather than decoding a frame that would be passed at once.
+    void noteSeekWaiting(bool waiting);
     bool isDecoderOpen() const { return m_decoderOpen.load(); }
     bool isReadingAhead() const { return m_readingAhead.load(); }
 
@@ -127,6 +131,9 @@ private:
     void takeReadAhead();
     // Waits for the reader when it is reading the frame a landing needs;
     // true when the frame came.
+    // Whether a shuttle's landing the reader went past gives way to the
+    // shuttle's next request (waiting a moment for it).
+    bool givesWay(const Landing &landing);
     bool awaitReadAhead(const Landing &landing);
     void stopReader();
     BackwardReader &reader();
@@ -149,6 +156,7 @@ private:
     std::condition_variable m_wake;
     std::deque<Command> m_commands;
     std::atomic_bool m_abort{false};
+    std::atomic_bool m_seekWaiting{false};
     std::atomic_bool m_releaseRequested{false};
     std::atomic_bool m_decoderOpen{false};
     std::atomic_bool m_readingAhead{false};

@@ -20,6 +20,8 @@ constexpr int awaitReaderMs = 2000;
 // How long the reader keeps its decoder without work.
 constexpr int readerKeepOpenMs = 30000;
 constexpr int readerKeepOpenPooledMs = 3000;
+// How long a landing the reader went past waits for the next request.
+constexpr int giveWayWaitMs = 200;
 } // namespace
 
 void VideoPlayerWorker::noteBackwards(qint64 anchor, qint64 stride)
@@ -190,6 +192,20 @@ bool VideoPlayerWorker::awaitReadAhead(const Landing &landing)
             return true;
     }
     return false;
+}
+
+bool VideoPlayerWorker::givesWay(const Landing &landing)
+{
+    // Where the reader went past on purpose, the shuttle is faster than the
+    // reading: a frame decoded here would be shown for a moment after the
+    // shuttle moved on and take the processors from the frames read where it
+    // goes. The landing gives way to the shuttle's next request, which comes
+    // within a step.
+    if (!m_reader || !m_reader->passedOver(landing.low, landing.high))
+        return false;
+    std::unique_lock lock(m_mutex);
+    m_wake.wait_for(lock, std::chrono::milliseconds(giveWayWaitMs), [this] { return m_abort.load() || m_seekWaiting.load(); });
+    return m_seekWaiting.load();
 }
 
 bool VideoPlayerWorker::readAhead()

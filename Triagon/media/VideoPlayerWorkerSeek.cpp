@@ -159,6 +159,9 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
         }
     }
 
+    if (landing.useCache && tolerant && landing.cacheStride > 0 && givesWay(landing))
+        return false;
+
     if (!ensureOpen(OpenFor::Seek))
         return false;
     const auto arrived = [&] {

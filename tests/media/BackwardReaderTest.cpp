@@ -170,6 +170,10 @@ TEST(BackwardReader, AShuttleFasterThanTheReadingIsMetWhereItWillBe)
         EXPECT_EQ(frames.count(n) ? frames.at(n) : 0, 1) << n;
     for (const auto &[number, count] : frames)
         EXPECT_TRUE(number >= 60 && number <= 70) << number;
+    // What it went past is known as such (the player need not decode it
+    // for a shuttle already gone by); what it read is not.
+    EXPECT_TRUE(sweep.reader->passedOver(sweep.tick(80), sweep.tick(100)));
+    EXPECT_FALSE(sweep.reader->passedOver(sweep.tick(64), sweep.tick(66)));
 
     // At a pace the reading keeps up with, the sweep reads on from where it stands.
     Sweep steady(TestMedia::path(QStringLiteral("fmt_offset.mp4")), 30);
@@ -177,6 +181,7 @@ TEST(BackwardReader, AShuttleFasterThanTheReadingIsMetWhereItWillBe)
     const std::map<int, int> all = steady.follow(110, 1, 40);
     for (int n = 109; n >= 70; --n)
         EXPECT_EQ(all.count(n) ? all.at(n) : 0, 1) << n;
+    EXPECT_FALSE(steady.reader->passedOver(steady.tick(80), steady.tick(80)));
 }
 
 TEST(BackwardReader, MatroskaPiecesEndWithoutLosingTheirLastFrames)
