@@ -340,6 +340,8 @@ void BackwardReader::run(int index)
                     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
                     std::lock_guard timing(m_mutex);
                     m_pieceSeconds = m_pieceSeconds > 0 ? 0.7 * m_pieceSeconds + 0.3 * seconds : seconds;
+                    const double pace = double(piece.to - piece.from) / std::max(seconds, 1e-3);
+                    m_ticksPerReaderSecond = m_ticksPerReaderSecond > 0 ? 0.7 * m_ticksPerReaderSecond + 0.3 * pace : pace;
                 }
             }
             endPiece(reader, serial);
@@ -402,6 +404,7 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
     // Where the player will be once a piece taken now is read (the anchor
     // when it moves only as its frames are shown).
     qint64 playerThen = 0;
+    bool keepsUp = true;
     {
         std::lock_guard lock(m_mutex);
         // Another reader may have taken the last piece within reach meanwhile.
@@ -413,6 +416,9 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
         leaveFirst = m_leaveFirst;
         playerKeepsFrom = m_playerKeepsFrom;
         playerThen = anchorInLocked(m_pieceSeconds);
+        // Readers side by side that together keep up with the player read
+        // every piece in time (those in the way of it start a little late).
+        keepsUp = course.ticksPerSecond <= m_readers * m_ticksPerReaderSecond;
     }
     FFmpegVideoDecoder &decoder = reader.decoder;
     const qint64 frame = decoder.frameDurationTicks();
@@ -443,13 +449,16 @@ bool BackwardReader::takePiece(Reader &reader, quint64 serial, Piece *piece)
         stopSweep(serial);
         return false;
     }
-    if (!decoder.isIntraOnly() && course.ticksPerSecond > 0 && playerThen < top) {
+    if (!decoder.isIntraOnly() && course.ticksPerSecond > 0 && !keepsUp && playerThen < top) {
         // A player that moves on faster than pieces are read would pass
         // this one before its frames are ready, and every one after it:
         // the sweep goes on from where it will be then (what lies between
         // is passed unread), within reach.
         const qint64 reach = std::max(playerThen + course.stride / 2, course.anchor - course.ahead);
-        if (reach < top) {
+        // Within the interval of the top, the piece is read from the same
+        // keyframe anyway: the sweep goes past whole intervals only.
+        const std::optional<qint64> keyframe = reach < top ? decoder.readKeyframeFor(top) : std::nullopt;
+        if (reach < top && (!keyframe || *keyframe > top || reach < *keyframe)) {
             std::lock_guard lock(m_mutex);
             if (m_serial != serial)
                 return false;

@@ -159,6 +159,7 @@ private:
     std::optional<Course> m_course;                      // the sweep followed
     std::chrono::steady_clock::time_point m_anchorSetAt; // when the course's anchor was given
     double m_pieceSeconds = 0;                           // how long a keyframe interval takes to read, lately
+    double m_ticksPerReaderSecond = 0;                   // how fast one reader gets through the stream, lately
     qint64 m_gridAnchor = 0;                             // the frames kept lie near m_gridAnchor - k * stride
     quint64 m_serial = 0;
     qint64 m_nextTop = 0; // the end of the next piece to take
