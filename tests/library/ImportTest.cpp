@@ -1,5 +1,6 @@
 #include "StoreTestSupport.h"
 #include "media/ThumbnailGenerator.h"
+#include "support/ImportTakes.h"
 #include "support/StoreWithEngines.h"
 #include "support/TestMedia.h"
 
@@ -18,24 +19,6 @@
 #include <unistd.h>
 
 using namespace StoreTest;
-
-namespace {
-
-// Copies of one small generated clip, named take1 ... takeN.
-QStringList makeTakes(const QString &folder, int count, const QString &media = QStringLiteral("clip.mkv"))
-{
-    QStringList paths;
-    for (int i = 1; i <= count; ++i)
-        paths.append(TestMedia::copyTo(media, folder, QStringLiteral("take%1.%2").arg(i).arg(QFileInfo(media).suffix())));
-    return paths;
-}
-
-bool waitUntilIdle(ClipStore &store, int timeoutMs = 60000)
-{
-    return QTest::qWaitFor([&] { return !store.isLoading(); }, timeoutMs);
-}
-
-} // namespace
 
 TEST(Import, FolderArrivesInBatchesAndBecomesOneUndoableAddition)
 {
