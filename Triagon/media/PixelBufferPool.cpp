@@ -46,8 +46,11 @@ void freeBlock(void *block, std::size_t bytes)
 
 PixelBufferPool &PixelBufferPool::instance()
 {
-    static PixelBufferPool pool(sharedKeptBytes);
-    return pool;
+    // Never destroyed: pictures may outlive every static of the process (a
+    // poster decode finishing on a process-wide thread while it exits), and
+    // each gives its buffer back here when it goes.
+    static PixelBufferPool *pool = new PixelBufferPool(sharedKeptBytes);
+    return *pool;
 }
 
 PixelBufferPool::~PixelBufferPool()
