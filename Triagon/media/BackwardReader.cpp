@@ -99,7 +99,7 @@ void BackwardReader::warmUp()
 {
     {
         std::lock_guard lock(m_mutex);
-        m_warmUp = true;
+        m_warmUps = (1u << maxReaders) - 1;
     }
     m_changed.notify_all();
 }
@@ -232,6 +232,12 @@ int BackwardReader::readerCount() const
     return m_readers;
 }
 
+bool BackwardReader::warmsUpLocked(int index) const
+{
+    // The first reader learns how many decoders the file allows; the others wait for that.
+    return (m_warmUps & (1u << index)) && !m_course && (index == 0 || m_readersKnown);
+}
+
 bool BackwardReader::hasWorkLocked(int index) const
 {
     return m_course && !m_failed && !m_swept && index < m_readers && m_nextTop >= m_course->anchor - m_course->ahead;
@@ -300,8 +306,10 @@ void BackwardReader::run(int index)
     Reader &reader = *m_pool[size_t(index)];
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
-        if (index == 0 && m_warmUp && !m_course) {
-            m_warmUp = false;
+        if (warmsUpLocked(index)) {
+            m_warmUps &= ~(1u << index);
+            if (index >= m_readers)
+                continue; // this file leaves it idle
             lock.unlock();
             if (open(reader) && !reader.decoder.hasFrame())
                 reader.decoder.decodeNextFrame();
@@ -310,7 +318,7 @@ void BackwardReader::run(int index)
         }
         if (!hasWorkLocked(index)) {
             const bool idle = !m_changed.wait_for(lock, std::chrono::milliseconds(m_keepOpenMs),
-                                                  [&] { return m_stop || (index == 0 && m_warmUp) || hasWorkLocked(index); });
+                                                  [&] { return m_stop || warmsUpLocked(index) || hasWorkLocked(index); });
             if (idle && reader.decoder.isOpen()) {
                 // Not going backwards for a while: the decoder's frames go back to the system.
                 lock.unlock();
@@ -388,6 +396,7 @@ bool BackwardReader::open(Reader &reader)
     {
         std::lock_guard lock(m_mutex);
         m_readers = allowed;
+        m_readersKnown = true;
     }
     m_changed.notify_all();
     return true;

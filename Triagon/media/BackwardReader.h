@@ -75,8 +75,9 @@ public:
     BackwardReader(const BackwardReader &) = delete;
     BackwardReader &operator=(const BackwardReader &) = delete;
 
-    // Opens a decoder and decodes a first frame ahead of the first sweep: a
-    // decoder's first frame costs several times a later one.
+    // Opens the decoders the file allows and decodes a first frame with each
+    // ahead of the first sweep: a decoder's first frame costs several times a
+    // later one, and the first pieces of a sweep are read side by side.
     void warmUp();
     // Follows the player: a course that goes on from the one followed (the
     // same stride and size, the anchor lower but not past the sweep) moves
@@ -132,6 +133,7 @@ private:
     void run(int index);
     bool open(Reader &reader);
     bool hasWorkLocked(int index) const;
+    bool warmsUpLocked(int index) const;
     bool readsLocked(const Reader &reader) const { return reader.reading && reader.readingSerial == m_serial; }
     // Where the anchor will be `seconds` from now, at the pace the course gives.
     qint64 anchorInLocked(double seconds) const;
@@ -173,8 +175,9 @@ private:
     std::vector<Piece> m_passedOver; // of this sweep, the latest few
     bool m_stop = false;
     bool m_failed = false;
-    bool m_warmUp = false;
+    unsigned m_warmUps = 0;             // the readers still to warm up, a bit each
     int m_readers = 1;                  // decoders that take pieces
+    bool m_readersKnown = false;        // m_readers is the file's (the first decoder opened)
     std::atomic_bool m_stopping{false}; // stops a decode at once
     // One reader at a time works out where the next piece lies (it may read
     // the file's packets to learn its keyframes).
