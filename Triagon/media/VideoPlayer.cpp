@@ -193,7 +193,7 @@ void VideoPlayer::seek(double seconds, SeekCompletion done, double toleranceBefo
                     this, [dropped = std::move(m_pendingSeek->done)] { dropped(false); }, Qt::QueuedConnection);
         }
         m_pendingSeek = std::move(request);
-        m_worker->noteSeekWaiting(true);
+        m_worker->noteSeekWaiting(true, m_pendingSeek->seconds, m_pendingSeek->toleranceBefore, m_pendingSeek->toleranceAfter);
         return;
     }
     startSeek(std::move(request));

@@ -47,11 +47,15 @@ void VideoPlayerWorker::post(const Command &command)
     m_wake.notify_all();
 }
 
-void VideoPlayerWorker::noteSeekWaiting(bool waiting)
+void VideoPlayerWorker::noteSeekWaiting(bool waiting, double seconds, double toleranceBefore, double toleranceAfter)
 {
     {
         std::lock_guard lock(m_mutex);
         m_seekWaiting.store(waiting);
+        if (waiting)
+            m_waitingSeek = WaitingSeek{seconds, toleranceBefore, toleranceAfter};
+        else
+            m_waitingSeek.reset();
     }
     m_wake.notify_all();
 }

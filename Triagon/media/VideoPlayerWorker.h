@@ -50,10 +50,12 @@ public:
     void post(const Command &command);
     // Asks the worker to close its decoder as soon as it is idle (thread-safe).
     void requestRelease();
-    // Whether the owner holds a seek back until the one being made is done
-    // (thread-safe): a shuttle's landing that no reading ahead covers gives
-    // way to it rather than decoding a frame that would be passed at once.
-    void noteSeekWaiting(bool waiting);
+    // Whether the owner holds a seek back until the one being made is done,
+    // and where to (thread-safe): a shuttle's landing that no reading ahead
+    // covers gives way to it rather than decoding a frame that would be
+    // passed at once, and a landing waiting for the reader gives way to it
+    // once its frame is cached.
+    void noteSeekWaiting(bool waiting, double seconds = 0, double toleranceBefore = 0, double toleranceAfter = 0);
     bool isDecoderOpen() const { return m_decoderOpen.load(); }
     bool isReadingAhead() const { return m_readingAhead.load(); }
 
@@ -100,6 +102,8 @@ private:
         qint64 cacheAnchor = 0;
         bool useCache = true;
     };
+    // Where a seek lands: its target and, with a tolerance, the frames that will do.
+    Landing landingFor(double seconds, double toleranceBefore, double toleranceAfter) const;
     bool landAt(const Landing &landing);
     void present(qint64 timestamp, const QImage &image);
     void setSkipping(bool skipping);
@@ -129,12 +133,18 @@ private:
     void readBehind();
     // Takes the frames the reader made into the cache.
     void takeReadAhead();
-    // Waits for the reader when it is reading the frame a landing needs;
-    // true when the frame came.
     // Whether a shuttle's landing the reader went past gives way to the
     // shuttle's next request (waiting a moment for it).
     bool givesWay(const Landing &landing);
-    bool awaitReadAhead(const Landing &landing);
+    // Waits for the reader when it is reading the frame a landing needs.
+    enum class ReadAheadWait {
+        Arrived,   // the frame came
+        NotComing, // the reader does not read it
+        Superseded // the seek waiting behind this one can be shown now
+    };
+    ReadAheadWait awaitReadAhead(const Landing &landing);
+    // Whether the cache holds the frame of the seek waiting behind the one being made.
+    bool cacheAnswersWaitingSeek();
     void stopReader();
     BackwardReader &reader();
 
@@ -157,6 +167,13 @@ private:
     std::deque<Command> m_commands;
     std::atomic_bool m_abort{false};
     std::atomic_bool m_seekWaiting{false};
+    struct WaitingSeek
+    {
+        double seconds = 0;
+        double toleranceBefore = 0;
+        double toleranceAfter = 0;
+    };
+    std::optional<WaitingSeek> m_waitingSeek; // guarded by m_mutex
     std::atomic_bool m_releaseRequested{false};
     std::atomic_bool m_decoderOpen{false};
     std::atomic_bool m_readingAhead{false};

@@ -174,10 +174,10 @@ void VideoPlayerWorker::takeReadAhead()
         m_cache.insert(frame.timestamp, frame.previous, frame.end, frame.image);
 }
 
-bool VideoPlayerWorker::awaitReadAhead(const Landing &landing)
+VideoPlayerWorker::ReadAheadWait VideoPlayerWorker::awaitReadAhead(const Landing &landing)
 {
     if (!m_reader)
-        return false;
+        return ReadAheadWait::NotComing;
     // The frame on show at an exact target may start up to a frame before it.
     const qint64 low = landing.tolerant ? landing.low : landing.target - frameTicks();
     const qint64 high = landing.tolerant ? landing.high : landing.target;
@@ -185,13 +185,32 @@ bool VideoPlayerWorker::awaitReadAhead(const Landing &landing)
     waited.start();
     while (!m_abort.load() && waited.elapsed() < awaitReaderMs) {
         if (!m_reader->willRead(low, high))
-            return false;
+            return ReadAheadWait::NotComing;
         m_reader->waitForFrames(10);
         takeReadAhead();
         if (landing.tolerant ? m_cache.holdsWithin(landing.low, landing.high) : m_cache.findShownAt(landing.target) != nullptr)
-            return true;
+            return ReadAheadWait::Arrived;
+        // A reader hands a keyframe interval's frames from its start on,
+        // so a shuttle going back that waits for the latest one finds the
+        // frames its next requests ask for sooner: it shows those rather
+        // than a frame it has passed already.
+        if (cacheAnswersWaitingSeek())
+            return ReadAheadWait::Superseded;
     }
-    return false;
+    return ReadAheadWait::NotComing;
+}
+
+bool VideoPlayerWorker::cacheAnswersWaitingSeek()
+{
+    std::optional<WaitingSeek> waiting;
+    {
+        std::lock_guard lock(m_mutex);
+        waiting = m_waitingSeek;
+    }
+    if (!waiting)
+        return false;
+    const Landing next = landingFor(waiting->seconds, waiting->toleranceBefore, waiting->toleranceAfter);
+    return next.tolerant ? m_cache.holdsWithin(next.low, next.high) : m_cache.findShownAt(next.target) != nullptr;
 }
 
 bool VideoPlayerWorker::givesWay(const Landing &landing)

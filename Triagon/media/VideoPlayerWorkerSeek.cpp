@@ -105,9 +105,7 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
         seconds = 0;
     if (m_duration > 0)
         seconds = std::min(seconds, m_duration);
-    Landing landing;
-    landing.target = toTicks(seconds);
-    landing.tolerant = toleranceBefore > 0 || toleranceAfter > 0;
+    Landing landing = landingFor(seconds, toleranceBefore, toleranceAfter);
     landing.useCache = useCache;
     if (useCache) {
         // Tolerant seeks to earlier frames come from the reverse shuttle;
@@ -121,10 +119,6 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
         m_readBehindDue = m_backStride == 0 && m_options.readyForReverse;
     }
     if (landing.tolerant) {
-        // At least half a frame either way.
-        const qint64 half = frameTicks() / 2;
-        landing.low = std::min(landing.target - half, toTicks(seconds - std::max(0.0, toleranceBefore)));
-        landing.high = std::max(landing.target + half, toTicks(seconds + std::max(0.0, toleranceAfter)));
         if (m_backStride > 0) {
             landing.cacheStride = m_backStride;
             landing.cacheAnchor = landing.target;
@@ -132,6 +126,20 @@ bool VideoPlayerWorker::land(double seconds, double toleranceBefore, double tole
         }
     }
     return landAt(landing);
+}
+
+VideoPlayerWorker::Landing VideoPlayerWorker::landingFor(double seconds, double toleranceBefore, double toleranceAfter) const
+{
+    Landing landing;
+    landing.target = toTicks(seconds);
+    landing.tolerant = toleranceBefore > 0 || toleranceAfter > 0;
+    if (landing.tolerant) {
+        // At least half a frame either way.
+        const qint64 half = frameTicks() / 2;
+        landing.low = std::min(landing.target - half, toTicks(seconds - std::max(0.0, toleranceBefore)));
+        landing.high = std::max(landing.target + half, toTicks(seconds + std::max(0.0, toleranceAfter)));
+    }
+    return landing;
 }
 
 bool VideoPlayerWorker::landAt(const Landing &landing)
@@ -150,7 +158,10 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
         }
     }
     // The frame may be on its way from the reader.
-    if (landing.useCache && awaitReadAhead(landing)) {
+    const ReadAheadWait readAhead = landing.useCache ? awaitReadAhead(landing) : ReadAheadWait::NotComing;
+    if (readAhead == ReadAheadWait::Superseded)
+        return false;
+    if (readAhead == ReadAheadWait::Arrived) {
         if (const FrameCache::Entry *entry = tolerant ? m_cache.findWithin(landing.low, landing.high, target)
                                                       : m_cache.findShownAt(target)) {
             m_landedFromCache = true;

@@ -388,6 +388,35 @@ TEST(VideoPlayer, TheReverseShuttleShowsTheFrameAtEachStepFromFramesReadAhead)
     EXPECT_EQ(player->stats().framesFromCache - fromCacheBefore, steps);
 }
 
+TEST(VideoPlayer, ALandingWaitingForTheReaderGivesWayToTheNextSeekOnceThatOnesFrameIsRead)
+{
+    // A reader hands an interval's frames from its keyframe on, so the last
+    // frame of the interval comes last. A shuttle going back that asked for
+    // it while its next request waits must show the next one as soon as it
+    // is read, not wait for the whole interval.
+    auto player = openPlayer(QStringLiteral("pattern_1080p30.mp4"), VideoPlayer::Options::fullPlayer());
+    // At full size every frame of the interval is converted: reading it
+    // takes far longer than the two requests below.
+    player->setTargetSize(QSize(1920, 1080));
+    ASSERT_TRUE(seekAndWait(*player, 2.0)); // a keyframe: nothing before it is decoded yet
+    // At rest, the full player reads the interval behind it, from frame 0 to frame 59.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->isReadingAhead(); }, waitMs));
+    const double half = 0.5 / 30;
+    std::vector<std::pair<double, bool>> completions;
+    for (const double t : {59.0 / 30, 3.0 / 30})
+        player->seek(
+            t,
+            [&completions, t](bool ok) {
+                completions.push_back({t, ok});
+            },
+            half, half);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return completions.size() == 2; }, waitMs));
+    EXPECT_EQ(completions[0], std::make_pair(59.0 / 30, false)); // gave way
+    EXPECT_EQ(completions[1], std::make_pair(3.0 / 30, true));
+    EXPECT_NEAR(player->currentFrameTime(), 3.0 / 30, 1e-6);
+    EXPECT_TRUE(player->currentFrame() == referenceFrame(player->path(), 3.0 / 30, QSize(1920, 1080)).image);
+}
+
 TEST(VideoPlayer, StepsBackAcrossAKeyframeComeFromFramesReadAhead)
 {
     auto player = openPlayer(QStringLiteral("bframes.mp4"), VideoPlayer::Options::fullPlayer());
