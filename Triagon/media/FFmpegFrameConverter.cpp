@@ -1,9 +1,11 @@
 #include "media/FFmpegFrameConverter.h"
 
+#include "media/FFmpegPointers.h"
 #include "media/PixelBufferPool.h"
 
 extern "C" {
 #include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -66,6 +68,33 @@ int swsColorspace(const AVFrame *frame)
 FFmpegFrameConverter::~FFmpegFrameConverter()
 {
     sws_freeContext(m_scaler);
+}
+
+SwsContext *FFmpegFrameConverter::threadedScaler(int width, int height, AVPixelFormat source, QSize scaled, int flags)
+{
+    // sws_getCachedContext cannot set a thread count: the scaler is made
+    // anew when what it was made for changes.
+    if (m_scaler && m_sourceSize == QSize(width, height) && m_sourceFormat == int(source) && m_scaledSize == scaled && m_flags == flags)
+        return m_scaler;
+    sws_freeContext(m_scaler);
+    m_scaler = nullptr;
+    m_colorspace = -1;
+    SwsContext *scaler = sws_alloc_context();
+    if (!scaler)
+        return nullptr;
+    av_opt_set_int(scaler, "srcw", width, 0);
+    av_opt_set_int(scaler, "srch", height, 0);
+    av_opt_set_int(scaler, "src_format", source, 0);
+    av_opt_set_int(scaler, "dstw", scaled.width(), 0);
+    av_opt_set_int(scaler, "dsth", scaled.height(), 0);
+    av_opt_set_int(scaler, "dst_format", AV_PIX_FMT_BGRA, 0);
+    av_opt_set_int(scaler, "sws_flags", flags, 0);
+    av_opt_set_int(scaler, "threads", m_threads, 0);
+    if (sws_init_context(scaler, nullptr, nullptr) < 0) {
+        sws_freeContext(scaler);
+        return nullptr;
+    }
+    return scaler;
 }
 
 QSize FFmpegFrameConverter::fitSize(QSize source, QSize maxSize)
@@ -140,8 +169,10 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
     // column wider and that column left out (its row padding holds it).
     const QSize scaledEven(scaled.width() + scaled.width() % 2, scaled.height());
     const bool downscale = scaledEven.width() < frame->width || scaledEven.height() < frame->height;
-    SwsContext *scaler = sws_getCachedContext(m_scaler, frame->width, frame->height, source, scaledEven.width(), scaledEven.height(),
-                                              AV_PIX_FMT_BGRA, downscale ? SWS_AREA : SWS_BICUBIC, nullptr, nullptr, nullptr);
+    const int flags = downscale ? SWS_AREA : SWS_BICUBIC;
+    SwsContext *scaler = m_threads > 1 ? threadedScaler(frame->width, frame->height, source, scaledEven, flags)
+                                       : sws_getCachedContext(m_scaler, frame->width, frame->height, source, scaledEven.width(),
+                                                              scaledEven.height(), AV_PIX_FMT_BGRA, flags, nullptr, nullptr, nullptr);
     if (!scaler) {
         m_scaler = nullptr;
         return fail("Cannot convert this pixel format");
@@ -151,6 +182,7 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
     if (scaler != m_scaler || colorspace != m_colorspace || int(fullRange) != m_sourceRange || sourceSize != m_sourceSize
         || int(source) != m_sourceFormat || scaledEven != m_scaledSize) {
         m_scaler = scaler;
+        m_flags = flags;
         m_sourceSize = sourceSize;
         m_sourceFormat = int(source);
         m_scaledSize = scaledEven;
@@ -169,11 +201,31 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
         return fail("Out of memory");
     QImage image(pixels, scaled.width(), scaled.height(), stride, hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32,
                  PixelBufferPool::giveBack, pixels);
-    uint8_t *planes[4] = {pixels, nullptr, nullptr, nullptr};
-    int strides[4] = {stride, 0, 0, 0};
-    const int rows = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
-    if (rows <= 0)
-        return fail("The scaler failed");
+    if (m_threads > 1) {
+        // Split among threads only through the frame interface; the picture
+        // memory stays the pool's (the frame borrows it).
+        FFmpegFramePtr target(av_frame_alloc());
+        AVBufferRef *borrowed = av_buffer_create(
+            pixels, size_t(stride) * size_t(scaled.height()), [](void *, uint8_t *) {}, nullptr, 0);
+        if (!target || !borrowed) {
+            av_buffer_unref(&borrowed);
+            return fail("Out of memory");
+        }
+        target->buf[0] = borrowed;
+        target->data[0] = pixels;
+        target->linesize[0] = stride;
+        target->format = AV_PIX_FMT_BGRA;
+        target->width = scaledEven.width();
+        target->height = scaled.height();
+        if (sws_scale_frame(scaler, target.get(), frame) < 0)
+            return fail("The scaler failed");
+    } else {
+        uint8_t *planes[4] = {pixels, nullptr, nullptr, nullptr};
+        int strides[4] = {stride, 0, 0, 0};
+        const int rows = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides);
+        if (rows <= 0)
+            return fail("The scaler failed");
+    }
     if (rotationDegrees != 0)
         image = image.transformed(QTransform().rotate(rotationDegrees));
     return image;

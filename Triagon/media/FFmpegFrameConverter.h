@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QSize>
 
+#include <algorithm>
+
 // Turns decoded video frames into QImages: scaled to fit a maximum size with
 // the aspect ratio kept (never enlarged), turned upright, and with the
 // frame's own colour matrix and range applied, so that video black (Y 16 in
@@ -15,6 +17,9 @@ class FFmpegFrameConverter
 {
 public:
     FFmpegFrameConverter() = default;
+    // A converter that splits each picture among `threads` threads (for a
+    // player that scales a run of frames while nothing else waits on it).
+    explicit FFmpegFrameConverter(int threads) : m_threads(std::max(1, threads)) {}
     ~FFmpegFrameConverter();
     FFmpegFrameConverter(const FFmpegFrameConverter &) = delete;
     FFmpegFrameConverter &operator=(const FFmpegFrameConverter &) = delete;
@@ -37,9 +42,13 @@ public:
     QImage convert(const AVFrame *frame, QSize maxSize = {}, int rotationDegrees = 0, QString *error = nullptr);
 
 private:
+    SwsContext *threadedScaler(int width, int height, AVPixelFormat source, QSize scaled, int flags);
+
     SwsContext *m_scaler = nullptr; // owned; sws_getCachedContext reuses or replaces it
     // What the colour details were set up for. A replaced scaler may come
     // back at the address of the one it replaced, so the geometry is kept too.
+    const int m_threads = 1;
+    int m_flags = 0;
     int m_colorspace = -1;
     int m_sourceRange = -1;
     QSize m_sourceSize;

@@ -14,11 +14,16 @@
 namespace {
 // How long the full player rests after landing before it reads the stretch behind.
 constexpr int readBehindQuietMs = 150;
+// The full player scales a keyframe interval's frames at once going
+// backwards, before it shows the one asked for: they are split among
+// threads. (Players of the grid's cards run many at a time: one each.)
+constexpr int fullPlayerConverterThreads = 4;
 } // namespace
 
 VideoPlayerWorker::VideoPlayerWorker(VideoPlayer *owner, const QString &path, const VideoPlayer::Options &options, QSize targetSize,
                                      bool muted)
-    : m_owner(owner), m_path(path), m_options(options), m_cache(options.frameCacheBytes), m_target(targetSize), m_muted(muted)
+    : m_owner(owner), m_path(path), m_options(options), m_converter(options.readyForReverse ? fullPlayerConverterThreads : 1),
+      m_cache(options.frameCacheBytes), m_target(targetSize), m_muted(muted)
 {
     m_wallClock.start();
     m_thread = std::thread([this] { run(); });

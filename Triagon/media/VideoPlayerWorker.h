@@ -2,6 +2,7 @@
 
 #include "media/AudioStreamDecoder.h"
 #include "media/BackwardReader.h"
+#include "media/FFmpegFrameConverter.h"
 #include "media/FFmpegVideoDecoder.h"
 #include "media/FrameCache.h"
 #include "media/VideoPlayer.h"
@@ -183,6 +184,7 @@ private:
 
     // Worker thread only from here on.
     FFmpegVideoDecoder m_decoder;
+    FFmpegFrameConverter m_converter; // the decoder's frames become the pictures shown
     FrameCache m_cache;
     QSize m_target;
     bool m_muted = false;

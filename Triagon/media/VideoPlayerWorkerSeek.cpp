@@ -34,7 +34,7 @@ constexpr double decodeOnWithoutIndexSeconds = 1.0;
 
 QImage VideoPlayerWorker::imageOfCurrent()
 {
-    return m_decoder.frameImage(effectiveTarget());
+    return m_decoder.frameImage(m_converter, effectiveTarget());
 }
 
 qint64 VideoPlayerWorker::previousOfCurrent() const

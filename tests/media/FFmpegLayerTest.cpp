@@ -362,6 +362,33 @@ TEST(FFmpegFrameConverter, ColoursStayRightWhenTheSizeChanges)
     }
 }
 
+TEST(FFmpegFrameConverter, PicturesSplitAmongThreadsAreTheSameAsOnOne)
+{
+    // Down and up, an odd width, a full-range source and a quarter turn; the
+    // same converters go on across sizes and files.
+    QTemporaryDir dir;
+    const QString grey = dir.filePath(QStringLiteral("grey-full.mp4"));
+    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                      QStringLiteral("testsrc2=size=640x360:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
+                                      QStringLiteral("-vf"), QStringLiteral("scale=out_range=full"), QStringLiteral("-c:v"),
+                                      QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuvj420p"), grey}));
+    FFmpegFrameConverter one;
+    FFmpegFrameConverter four(4);
+    for (const QString &path :
+         {TestMedia::path(QStringLiteral("pattern_1080p30.mp4")), grey, TestMedia::path(QStringLiteral("rotated.mp4"))}) {
+        FFmpegVideoDecoder decoder;
+        ASSERT_TRUE(decoder.open(path, 2));
+        ASSERT_TRUE(decoder.seekExact(0.1));
+        for (const QSize size : {QSize(1000, 562), QSize(317, 240), QSize(1920, 1080), QSize(4000, 4000), QSize(1000, 562)}) {
+            const QImage expected = decoder.frameImage(one, size);
+            const QImage split = decoder.frameImage(four, size);
+            ASSERT_FALSE(expected.isNull());
+            ASSERT_EQ(split.size(), expected.size()) << path.toStdString() << " " << size.width();
+            EXPECT_EQ(imageHash(split), imageHash(expected)) << path.toStdString() << " " << size.width();
+        }
+    }
+}
+
 TEST(FFmpegFrameConverter, FitsWithoutEnlargingAndTurnsUpright)
 {
     EXPECT_EQ(FFmpegFrameConverter::fitSize({1920, 1080}, {480, 270}), QSize(480, 270));
