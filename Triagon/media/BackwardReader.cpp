@@ -204,8 +204,11 @@ bool BackwardReader::passedOver(qint64 from, qint64 to) const
     std::lock_guard lock(m_mutex);
     if (!m_course || m_failed)
         return false;
+    // A landing's window may straddle the top of the piece read below a
+    // stretch gone past (that piece ends half a step above where the
+    // shuttle would be): a frame in the part read would be cached already.
     return std::any_of(m_passedOver.begin(), m_passedOver.end(),
-                       [from, to](const Piece &stretch) { return stretch.from <= from && to <= stretch.to; });
+                       [from, to](const Piece &stretch) { return stretch.from <= to && from <= stretch.to; });
 }
 
 bool BackwardReader::isReading() const

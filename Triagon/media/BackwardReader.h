@@ -93,9 +93,9 @@ public:
     // Whether a frame shown between `from` and `to` is being read now or
     // will be soon (the sweep has not passed it and it lies within reach).
     bool willRead(qint64 from, qint64 to) const;
-    // Whether a frame shown between `from` and `to` lies where the sweep
-    // went past unread: a shuttle faster than the reading would have passed
-    // it before its frames were ready.
+    // Whether frames shown between `from` and `to` lie where the sweep went
+    // past unread (some of them): a shuttle faster than the reading would
+    // have passed them before their frames were ready.
     bool passedOver(qint64 from, qint64 to) const;
     // Whether pieces are being read or wait within reach.
     bool isReading() const;

@@ -174,6 +174,11 @@ TEST(BackwardReader, AShuttleFasterThanTheReadingIsMetWhereItWillBe)
     // for a shuttle already gone by); what it read is not.
     EXPECT_TRUE(sweep.reader->passedOver(sweep.tick(80), sweep.tick(100)));
     EXPECT_FALSE(sweep.reader->passedOver(sweep.tick(64), sweep.tick(66)));
+    // A landing's window may reach from the piece read (it ends where the
+    // shuttle will be, anywhere between two frames) into the stretch gone
+    // past: no frame of it will come.
+    const qint64 half = (sweep.tick(1) - sweep.tick(0)) / 2;
+    EXPECT_TRUE(sweep.reader->passedOver(sweep.tick(70) - half, sweep.tick(70) + 3 * half));
 
     // At a pace the reading keeps up with, the sweep reads on from where it stands.
     Sweep steady(TestMedia::path(QStringLiteral("fmt_offset.mp4")), 30);
