@@ -368,11 +368,12 @@ bool BackwardReader::open(Reader &reader)
     if (reader.decoder.isOpen())
         return true;
     int readers = 0;
+    bool first = false; // the first decoder learns how many the file allows
     {
         std::lock_guard lock(m_mutex);
         readers = m_readers;
+        first = !m_readersKnown;
     }
-    const bool first = readers == 1;
     if (!reader.decoder.open(m_path, threadsPerReader(first ? maxReaders : readers, m_processors))) {
         std::lock_guard lock(m_mutex);
         m_failed = true;

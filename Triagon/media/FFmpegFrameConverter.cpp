@@ -77,8 +77,7 @@ SwsContext *FFmpegFrameConverter::threadedScaler(int width, int height, AVPixelF
     if (m_scaler && m_sourceSize == QSize(width, height) && m_sourceFormat == int(source) && m_scaledSize == scaled && m_flags == flags)
         return m_scaler;
     sws_freeContext(m_scaler);
-    m_scaler = nullptr;
-    m_colorspace = -1;
+    m_scaler = nullptr; // the new one gets its colour details (convert)
     SwsContext *scaler = sws_alloc_context();
     if (!scaler)
         return nullptr;

@@ -44,10 +44,11 @@ public:
 private:
     SwsContext *threadedScaler(int width, int height, AVPixelFormat source, QSize scaled, int flags);
 
-    SwsContext *m_scaler = nullptr; // owned; sws_getCachedContext reuses or replaces it
-    // What the colour details were set up for. A replaced scaler may come
-    // back at the address of the one it replaced, so the geometry is kept too.
     const int m_threads = 1;
+    SwsContext *m_scaler = nullptr; // owned; sws_getCachedContext (or threadedScaler) reuses or replaces it
+    // What the colour details were set up for. A replaced scaler may come
+    // back at the address of the one it replaced, so the geometry is kept too
+    // (and the scaling, which threadedScaler compares).
     int m_flags = 0;
     int m_colorspace = -1;
     int m_sourceRange = -1;

@@ -193,7 +193,8 @@ void VideoPlayer::seek(double seconds, SeekCompletion done, double toleranceBefo
                     this, [dropped = std::move(m_pendingSeek->done)] { dropped(false); }, Qt::QueuedConnection);
         }
         m_pendingSeek = std::move(request);
-        m_worker->noteSeekWaiting(true, m_pendingSeek->seconds, m_pendingSeek->toleranceBefore, m_pendingSeek->toleranceAfter);
+        m_worker->noteSeekWaiting(
+            VideoPlayerWorker::WaitingSeek{m_pendingSeek->seconds, m_pendingSeek->toleranceBefore, m_pendingSeek->toleranceAfter});
         return;
     }
     startSeek(std::move(request));
@@ -204,7 +205,7 @@ void VideoPlayer::startSeek(PendingSeek seek)
     ++m_stats.seeksPerformed;
     m_seekInFlight = true;
     m_inFlight = std::move(seek);
-    m_worker->noteSeekWaiting(false);
+    m_worker->noteSeekWaiting(std::nullopt);
     VideoPlayerWorker::Command command;
     command.kind = VideoPlayerWorker::Command::Kind::Seek;
     command.seconds = m_inFlight.seconds;

@@ -52,15 +52,11 @@ void VideoPlayerWorker::post(const Command &command)
     m_wake.notify_all();
 }
 
-void VideoPlayerWorker::noteSeekWaiting(bool waiting, double seconds, double toleranceBefore, double toleranceAfter)
+void VideoPlayerWorker::noteSeekWaiting(std::optional<WaitingSeek> seek)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_seekWaiting.store(waiting);
-        if (waiting)
-            m_waitingSeek = WaitingSeek{seconds, toleranceBefore, toleranceAfter};
-        else
-            m_waitingSeek.reset();
+        m_waitingSeek = seek;
     }
     m_wake.notify_all();
 }

@@ -51,12 +51,18 @@ public:
     void post(const Command &command);
     // Asks the worker to close its decoder as soon as it is idle (thread-safe).
     void requestRelease();
-    // Whether the owner holds a seek back until the one being made is done,
-    // and where to (thread-safe): a shuttle's landing that no reading ahead
-    // covers gives way to it rather than decoding a frame that would be
-    // passed at once, and a landing waiting for the reader gives way to it
-    // once its frame is cached.
-    void noteSeekWaiting(bool waiting, double seconds = 0, double toleranceBefore = 0, double toleranceAfter = 0);
+    // A seek the owner holds back until the one being made is done.
+    struct WaitingSeek
+    {
+        double seconds = 0;
+        double toleranceBefore = 0;
+        double toleranceAfter = 0;
+    };
+    // Notes the seek held back, or that none is (thread-safe): a shuttle's
+    // landing that no reading ahead covers gives way to it rather than
+    // decoding a frame that would be passed at once, and a landing waiting
+    // for the reader gives way to it once its frame is cached.
+    void noteSeekWaiting(std::optional<WaitingSeek> seek);
     bool isDecoderOpen() const { return m_decoderOpen.load(); }
     bool isReadingAhead() const { return m_readingAhead.load(); }
 
@@ -167,13 +173,6 @@ private:
     std::condition_variable m_wake;
     std::deque<Command> m_commands;
     std::atomic_bool m_abort{false};
-    std::atomic_bool m_seekWaiting{false};
-    struct WaitingSeek
-    {
-        double seconds = 0;
-        double toleranceBefore = 0;
-        double toleranceAfter = 0;
-    };
     std::optional<WaitingSeek> m_waitingSeek; // guarded by m_mutex
     std::atomic_bool m_releaseRequested{false};
     std::atomic_bool m_decoderOpen{false};

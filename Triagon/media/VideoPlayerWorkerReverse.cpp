@@ -223,8 +223,8 @@ bool VideoPlayerWorker::givesWay(const Landing &landing)
     if (!m_reader || !m_reader->passedOver(landing.low, landing.high))
         return false;
     std::unique_lock lock(m_mutex);
-    m_wake.wait_for(lock, std::chrono::milliseconds(giveWayWaitMs), [this] { return m_abort.load() || m_seekWaiting.load(); });
-    return m_seekWaiting.load();
+    m_wake.wait_for(lock, std::chrono::milliseconds(giveWayWaitMs), [this] { return m_abort.load() || m_waitingSeek.has_value(); });
+    return m_waitingSeek.has_value();
 }
 
 bool VideoPlayerWorker::readAhead()

@@ -25,6 +25,17 @@ QByteArray imageHash(const QImage &image)
     return hash.result();
 }
 
+// A short full-range (yuvj420p) clip of the lavfi source `source` in `dir`.
+QString fullRangeClip(const QTemporaryDir &dir, const QString &source)
+{
+    const QString path = dir.filePath(QStringLiteral("full-range.mp4"));
+    EXPECT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source, QStringLiteral("-t"),
+                                      QStringLiteral("0.2"), QStringLiteral("-vf"), QStringLiteral("scale=out_range=full"),
+                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
+                                      QStringLiteral("yuvj420p"), QStringLiteral("-color_range"), QStringLiteral("pc"), path}));
+    return path;
+}
+
 double maxAbsSample(const FFmpegAudioBuffer &buffer, int channel)
 {
     double peak = 0;
@@ -300,12 +311,7 @@ TEST(FFmpegFrameConverter, FullRangeVideoKeepsItsLevels)
 {
     // Mid grey in a full-range file: read as limited range it would come out near 130.
     QTemporaryDir dir;
-    const QString grey = dir.filePath(QStringLiteral("grey-full.mp4"));
-    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                      QStringLiteral("color=c=0x808080:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
-                                      QStringLiteral("-vf"), QStringLiteral("scale=out_range=full"), QStringLiteral("-c:v"),
-                                      QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuvj420p"),
-                                      QStringLiteral("-color_range"), QStringLiteral("pc"), grey}));
+    const QString grey = fullRangeClip(dir, QStringLiteral("color=c=0x808080:size=320x240:rate=30"));
     FFmpegVideoDecoder decoder;
     ASSERT_TRUE(decoder.open(grey, 1));
     ASSERT_TRUE(decoder.seekExact(0.1));
@@ -367,15 +373,11 @@ TEST(FFmpegFrameConverter, PicturesSplitAmongThreadsAreTheSameAsOnOne)
     // Down and up, an odd width, a full-range source and a quarter turn; the
     // same converters go on across sizes and files.
     QTemporaryDir dir;
-    const QString grey = dir.filePath(QStringLiteral("grey-full.mp4"));
-    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                      QStringLiteral("testsrc2=size=640x360:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
-                                      QStringLiteral("-vf"), QStringLiteral("scale=out_range=full"), QStringLiteral("-c:v"),
-                                      QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuvj420p"), grey}));
+    const QString fullRange = fullRangeClip(dir, QStringLiteral("testsrc2=size=640x360:rate=30"));
     FFmpegFrameConverter one;
     FFmpegFrameConverter four(4);
     for (const QString &path :
-         {TestMedia::path(QStringLiteral("pattern_1080p30.mp4")), grey, TestMedia::path(QStringLiteral("rotated.mp4"))}) {
+         {TestMedia::path(QStringLiteral("pattern_1080p30.mp4")), fullRange, TestMedia::path(QStringLiteral("rotated.mp4"))}) {
         FFmpegVideoDecoder decoder;
         ASSERT_TRUE(decoder.open(path, 2));
         ASSERT_TRUE(decoder.seekExact(0.1));
