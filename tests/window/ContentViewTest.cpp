@@ -388,7 +388,7 @@ TEST(ContentView, AnswersTheShowShortcutsNotification)
 
 TEST(ContentView, TheFirstTourStartsHalfASecondAfterTheFirstClipsOnce)
 {
-    TestWindow w;
+    TestWindow w(TestWindow::Tours::pending);
     QSignalSpy spy(&w.tours, &TourManager::activeTourChanged);
     w.store.setClips({makeClip(QStringLiteral("/f/a.mov"))});
     EXPECT_TRUE(w.view->didCheckTour());
