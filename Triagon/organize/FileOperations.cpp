@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,6 +101,12 @@ std::optional<quint64> FileOperations::volume(const QString &path)
     if (path.isEmpty() || ::stat(encoded(path).constData(), &info) != 0)
         return std::nullopt;
     return static_cast<quint64>(info.st_dev);
+}
+
+qsizetype FileOperations::nameLimit(const QString &folder)
+{
+    const long limit = folder.isEmpty() ? -1 : ::pathconf(encoded(folder).constData(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<qsizetype>(limit) : NAME_MAX;
 }
 
 std::optional<OrganizeError> FileOperations::moveWithoutReplacing(const QString &from, const QString &to)

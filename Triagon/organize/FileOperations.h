@@ -38,6 +38,10 @@ public:
     // folder a clip lies in may be reached through one); none when it cannot
     // be read.
     virtual std::optional<quint64> volume(const QString &path);
+    // The longest name, in bytes, that the file system of the folder takes
+    // (pathconf's _PC_NAME_MAX); NAME_MAX when it cannot be asked, for
+    // example because the folder does not exist.
+    virtual qsizetype nameLimit(const QString &folder);
 
     // Moves a file to a new name without ever replacing an entry there
     // (NoReplaceRename). An existing target (also one that only differs in

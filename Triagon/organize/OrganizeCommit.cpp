@@ -3,6 +3,7 @@
 #include "organize/CommitRecord.h"
 #include "organize/CommitRecordDocument.h"
 #include "organize/FolderPlan.h"
+#include "organize/NumberedName.h"
 #include "organize/VerifiedMove.h"
 #include "library/model/FileName.h"
 
@@ -21,21 +22,47 @@ QString joined(const QString &folder, const QString &name)
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
+// Whether a name can be taken: only when nothing is there (ENOENT). Any
+// other failure is returned, since a name that cannot be examined is not free.
+std::variant<bool, OrganizeError> isFree(FileOperations &files, const QString &path)
+{
+    const auto found = files.entry(path);
+    const auto *error = std::get_if<OrganizeError>(&found);
+    if (!error)
+        return false;
+    if (error->domain == OrganizeError::posixDomain && error->code == ENOENT)
+        return true;
+    return *error;
+}
+
 // The clip's destination in its folder: its name, or the first of
-// "name_1.ext", "name_2.ext", … that neither exists nor is planned for an
-// earlier clip of the run.
-QString freeDestination(FileOperations &files, const QString &folder, const QString &name, const QSet<QString> &planned)
+// "name_1.ext", "name_2.ext", … (shortened to the file system's limit) that
+// neither exists nor is planned for an earlier clip of the run. A name too
+// long to create is numbered as if it were taken; any other failure to
+// examine a name says nothing about the next one and ends the search with
+// that failure, which becomes the clip's.
+std::variant<QString, OrganizeError> freeDestination(FileOperations &files, const QString &folder, const QString &name,
+                                                     const QSet<QString> &planned)
 {
     QString candidate = joined(folder, name);
-    if (!planned.contains(candidate) && !files.exists(candidate))
-        return candidate;
-    const QString base = FileName::withoutExtension(name);
-    const QString extension = FileName::extension(name);
+    if (!planned.contains(candidate)) {
+        const auto free = isFree(files, candidate);
+        if (const auto *error = std::get_if<OrganizeError>(&free)) {
+            if (error->code != ENAMETOOLONG)
+                return *error;
+        } else if (std::get<bool>(free)) {
+            return candidate;
+        }
+    }
+    const qsizetype limit = files.nameLimit(folder);
     for (qint64 n = 1;; ++n) {
-        const QString numbered = base + QLatin1Char('_') + QString::number(n)
-                                 + (extension.isEmpty() ? QString() : QLatin1Char('.') + extension);
-        candidate = joined(folder, numbered);
-        if (!planned.contains(candidate) && !files.exists(candidate))
+        candidate = joined(folder, NumberedName::numbered(name, n, limit));
+        if (planned.contains(candidate))
+            continue;
+        const auto free = isFree(files, candidate);
+        if (const auto *error = std::get_if<OrganizeError>(&free))
+            return *error;
+        if (std::get<bool>(free))
             return candidate;
     }
 }
@@ -245,6 +272,8 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
 
     QList<ManifestEntry> &entries = outcome.entries;
     entries.reserve(clips.size());
+    // Clips without a destination, with the reason; they fail without moving.
+    QHash<qsizetype, OrganizeError> unplanned;
     QSet<QString> planned;
     for (qsizetype i = 0; i < clips.size(); ++i) {
         const Clip &clip = clips[i];
@@ -253,8 +282,13 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
         // The name comes from the session file: only a single path component
         // may become a file name, so the file can only land in its folder.
         if (FileName::isSinglePathComponent(clip.filename) && !sourcePath(clip).isEmpty()) {
-            destination = freeDestination(files, folder, clip.filename, planned);
-            planned.insert(destination);
+            auto found = freeDestination(files, folder, clip.filename, planned);
+            if (auto *error = std::get_if<OrganizeError>(&found)) {
+                unplanned.insert(i, *error);
+            } else {
+                destination = std::get<QString>(std::move(found));
+                planned.insert(destination);
+            }
         }
         entries.append(entryFor(clip, folderNames[i], destination));
     }
@@ -293,7 +327,9 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
         }
 
         bool remained = false;
-        if (const std::optional<OrganizeError> failure = moveOne(files, clip, entry, &remained)) {
+        const std::optional<OrganizeError> failure = unplanned.contains(i) ? std::optional(unplanned.value(i))
+                                                                           : moveOne(files, clip, entry, &remained);
+        if (failure) {
             if (remained) {
                 outcome.relocations.insert(clip.id, QUrl::fromLocalFile(entry.destinationPath));
                 entry.status = ManifestEntry::needsReview;
