@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QUuid>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -72,6 +73,33 @@ QString sourcePath(const Clip &clip)
 {
     const QString path = clip.url.isLocalFile() ? clip.url.toLocalFile() : QString();
     return QDir::isAbsolutePath(path) ? path : QString();
+}
+
+// What the run finds at a clip's path before it makes any folder: the file,
+// nothing (the file or its drive is gone), or something it cannot move (an
+// entry of another kind, a path it may not examine, a name it cannot use).
+enum class Source { file, offline, other };
+
+Source sourceOf(FileOperations &files, const Clip &clip)
+{
+    const QString path = sourcePath(clip);
+    if (path.isEmpty())
+        return Source::other;
+    const auto found = files.entry(path);
+    if (const auto *error = std::get_if<OrganizeError>(&found)) {
+        const bool gone = error->domain == OrganizeError::posixDomain && (error->code == ENOENT || error->code == ENOTDIR);
+        return gone ? Source::offline : Source::other;
+    }
+    return std::get<FileOperations::Entry>(found).kind == FileOperations::Entry::Kind::regularFile ? Source::file : Source::other;
+}
+
+QList<Source> sourcesOf(FileOperations &files, const QList<Clip> &clips)
+{
+    QList<Source> sources;
+    sources.reserve(clips.size());
+    for (const Clip &clip : clips)
+        sources.append(sourceOf(files, clip));
+    return sources;
 }
 
 QString originalPathText(const Clip &clip)
@@ -172,6 +200,11 @@ QString OrganizeCommit::otherVolumeText()
     return QStringLiteral("Choose a destination on the same drive as every clip in this group.");
 }
 
+QString OrganizeCommit::offlineText()
+{
+    return QStringLiteral("The clips in this export scope are offline. Reconnect the drive that holds them, then try again.");
+}
+
 QString OrganizeCommit::unusableTagFolderText()
 {
     return QStringLiteral(
@@ -218,19 +251,28 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
     const QList<Clip> &clips = request.clips;
 
     // ---- Planning: nothing on disk changes before the folders are made.
+    // Folders are made only for clips whose file is there to move. When none
+    // of the files can be found, their drive is gone, and the destination
+    // may be the empty mount point it left on the system disk: nothing is
+    // made at all.
+    const QList<Source> sources = sourcesOf(files, clips);
+    if (!sources.isEmpty() && std::all_of(sources.begin(), sources.end(), [](Source s) { return s == Source::offline; }))
+        return refusal(offlineText(), request.skippedCount);
     if (VerifiedMove::hasClipOnOtherVolume(files, clips, request.destination))
         return refusal(otherVolumeText(), request.skippedCount);
 
     QStringList folderNames;
     folderNames.reserve(clips.size());
-    QStringList distinctFolders;
-    QSet<QString> seenFolders;
-    for (const Clip &clip : clips) {
-        const QString name = FolderPlan::plannedFolderName(clip, request.organization);
+    QSet<QString> distinctFolders;
+    QStringList foldersToMake;
+    QSet<QString> toMake;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        const QString name = FolderPlan::plannedFolderName(clips[i], request.organization);
         folderNames.append(name);
-        if (!seenFolders.contains(name)) {
-            seenFolders.insert(name);
-            distinctFolders.append(name);
+        distinctFolders.insert(name);
+        if (sources[i] == Source::file && !toMake.contains(name)) {
+            toMake.insert(name);
+            foldersToMake.append(name);
         }
     }
     for (const QString &name : std::as_const(distinctFolders)) {
@@ -246,9 +288,14 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
     auto prepareFailure = [&](const OrganizeError &error) {
         return refusal(prepareFoldersPrefix() + error.localizedDescription, request.skippedCount);
     };
-    if (auto error = files.makeFolder(exportFolder))
-        return prepareFailure(*error);
-    for (const QString &name : std::as_const(distinctFolders)) {
+    // With no file to move and no manifest to write, the export folder would
+    // stay empty.
+    const bool makesExportFolder = !foldersToMake.isEmpty() || request.generateManifest;
+    if (makesExportFolder) {
+        if (auto error = files.makeFolder(exportFolder))
+            return prepareFailure(*error);
+    }
+    for (const QString &name : std::as_const(foldersToMake)) {
         const QString path = joined(exportFolder, name);
         const auto found = files.entry(path);
         if (const auto *entry = std::get_if<FileOperations::Entry>(&found);
@@ -268,7 +315,8 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
                                 QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".json"));
     ExportResult &result = outcome.result;
     result.skippedCount = request.skippedCount;
-    result.exportFolder = exportFolderURL;
+    if (makesExportFolder)
+        result.exportFolder = exportFolderURL;
 
     QList<ManifestEntry> &entries = outcome.entries;
     entries.reserve(clips.size());

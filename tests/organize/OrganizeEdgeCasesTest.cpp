@@ -158,3 +158,61 @@ TEST(OrganizeEdgeCases, ADestinationFolderRemovedMidRunIsNamedInEachRemainingErr
     EXPECT_TRUE(QFileInfo::exists(c.path()));
     EXPECT_TRUE(QFileInfo::exists(run.out(QStringLiteral("elsewhere/C0000.MP4"))));
 }
+
+TEST(OrganizeEdgeCases, ClipsWhoseDriveIsGoneAreRefusedAndNothingIsMade)
+{
+    Scratch run;
+    const Clip a = run.clip(QStringLiteral("DCIM/C0000.MP4"), 5);
+    const Clip b = run.clip(QStringLiteral("DCIM/C0001.MP4"), 3);
+    // The drive is unplugged: its mount point stays behind, empty, on the
+    // system disk, and the destination lies under it.
+    ASSERT_TRUE(QDir(run.footage).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(run.footage));
+    OrganizeRequest request = run.request({a, b});
+    request.destination = QUrl::fromLocalFile(run.footage);
+    request.newFolderName = QStringLiteral("Organized");
+    request.generateManifest = true;
+    const OrganizeOutcome outcome = OrganizeCommit::commit(request, run.files);
+    EXPECT_EQ(outcome.result, ExportResult::refused(OrganizeCommit::offlineText(), 1));
+    EXPECT_EQ(OrganizeCommit::offlineText(),
+              QStringLiteral("The clips in this export scope are offline. Reconnect the drive that holds them, then try again."));
+    EXPECT_TRUE(QDir(run.footage).isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(run.records));
+    EXPECT_EQ(run.files.moves, 0);
+    EXPECT_TRUE(outcome.recordPath.isEmpty());
+}
+
+TEST(OrganizeEdgeCases, OnlyTheFoldersOfClipsOnDiskAreMade)
+{
+    Scratch run;
+    const Clip here = run.clip(QStringLiteral("here/C0000.MP4"), 5);
+    const Clip gone = run.clip(QStringLiteral("gone/C0001.MP4"), 3);
+    const Clip alsoGone = run.clip(QStringLiteral("gone/C0002.MP4"), 5);
+    ASSERT_TRUE(QDir(run.footage + QStringLiteral("/gone")).removeRecursively());
+    const OrganizeOutcome outcome = OrganizeCommit::commit(run.request({here, gone, alsoGone}), run.files);
+    EXPECT_EQ(outcome.result.errors,
+              (QStringList{QStringLiteral("C0001.MP4: ") + qt_error_string(ENOENT) + QStringLiteral(" (") + gone.path() + ')',
+                           QStringLiteral("C0002.MP4: ") + qt_error_string(ENOENT) + QStringLiteral(" (") + alsoGone.path() + ')'}));
+    EXPECT_EQ(outcome.result.movedCount, 1);
+    EXPECT_TRUE(QFileInfo::exists(run.out(QStringLiteral("5-star/C0000.MP4"))));
+    EXPECT_FALSE(QFileInfo::exists(run.out(QStringLiteral("3-star"))));
+    EXPECT_EQ(QDir(run.destination).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("5-star")});
+}
+
+TEST(OrganizeEdgeCases, WithNothingToMoveAndNoManifestNoExportFolderIsMade)
+{
+    Scratch run;
+    const Clip gone = run.clip(QStringLiteral("C0000.MP4"));
+    const Clip folder = run.clip(QStringLiteral("C0001.MP4"));
+    ASSERT_TRUE(QFile::remove(gone.path()));
+    ASSERT_TRUE(QFile::remove(folder.path()));
+    ASSERT_TRUE(QDir().mkdir(folder.path())); // present, but not a file that can move
+    OrganizeRequest request = run.request({gone, folder});
+    request.newFolderName = QStringLiteral("Organized");
+    const OrganizeOutcome outcome = OrganizeCommit::commit(request, run.files);
+    EXPECT_EQ(outcome.result.errors.size(), 2);
+    EXPECT_EQ(outcome.result.movedCount, 0);
+    EXPECT_FALSE(outcome.result.exportFolder);
+    EXPECT_TRUE(QDir(run.destination).isEmpty());
+    EXPECT_TRUE(QFileInfo(folder.path()).isDir());
+}
