@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +33,30 @@ OrganizeError writeFailure(const AtomicFile::Failure &failure, const QString &pa
     return {OrganizeError::posixDomain, failure.systemError, failure.message + QStringLiteral(" (") + path + QLatin1Char(')')};
 }
 
+// A failed move with the path it is about, so that the user knows whether
+// the file itself, the folder it was going into or the new name is at fault
+// (a bare "No such file or directory" reads as if the clip's own file were
+// gone). A taken name is the new one; otherwise the file is looked at, then
+// the folder it goes into; when both are there the text names both paths.
+OrganizeError moveFailure(int error, const QString &from, const QString &to)
+{
+    if (error == EEXIST || error == ENOTEMPTY)
+        return OrganizeError::fromErrno(error, to);
+    struct stat info
+    {
+    };
+    if (::lstat(encoded(from).constData(), &info) != 0)
+        return OrganizeError::fromErrno(errno, from);
+    const QString folder = QFileInfo(to).path();
+    if (::stat(encoded(folder).constData(), &info) != 0)
+        return OrganizeError::fromErrno(errno, folder);
+    if (!S_ISDIR(info.st_mode))
+        return OrganizeError::fromErrno(ENOTDIR, folder);
+    if (error == ENAMETOOLONG)
+        return OrganizeError::fromErrno(error, to);
+    return OrganizeError::fromErrno(error, from + QStringLiteral(" \u2192 ") + to);
+}
+
 OrganizeError readFailure(const QFile &file, const QString &path)
 {
     return {OrganizeError::fileDomain, static_cast<int>(file.error()), file.errorString() + QStringLiteral(" (") + path + QLatin1Char(')')};
@@ -45,7 +70,7 @@ std::variant<FileOperations::Entry, OrganizeError> FileOperations::entry(const Q
     {
     };
     if (::lstat(encoded(path).constData(), &info) != 0)
-        return OrganizeError::fromErrno(errno);
+        return OrganizeError::fromErrno(errno, path);
     Entry result;
     if (S_ISREG(info.st_mode))
         result.kind = Entry::Kind::regularFile;
@@ -78,17 +103,23 @@ std::optional<quint64> FileOperations::volume(const QString &path)
     return static_cast<quint64>(info.st_dev);
 }
 
+qsizetype FileOperations::nameLimit(const QString &folder)
+{
+    const long limit = folder.isEmpty() ? -1 : ::pathconf(encoded(folder).constData(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<qsizetype>(limit) : NAME_MAX;
+}
+
 std::optional<OrganizeError> FileOperations::moveWithoutReplacing(const QString &from, const QString &to)
 {
     if (const int error = NoReplaceRename::rename(from, to))
-        return OrganizeError::fromErrno(error);
+        return moveFailure(error, from, to);
     return std::nullopt;
 }
 
 std::optional<OrganizeError> FileOperations::linkAndUnlink(const QString &from, const QString &to)
 {
     if (const int error = NoReplaceRename::linkAndUnlink(from, to))
-        return OrganizeError::fromErrno(error);
+        return moveFailure(error, from, to);
     return std::nullopt;
 }
 

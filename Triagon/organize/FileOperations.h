@@ -29,7 +29,8 @@ public:
 
     virtual ~FileOperations() = default;
 
-    // The entry at the path, or the system's error (no such file, no access).
+    // The entry at the path, or the system's error (no such file, no access)
+    // with the path.
     virtual std::variant<Entry, OrganizeError> entry(const QString &path);
     // True when anything, a dangling link included, is at the path.
     bool exists(const QString &path);
@@ -37,11 +38,18 @@ public:
     // folder a clip lies in may be reached through one); none when it cannot
     // be read.
     virtual std::optional<quint64> volume(const QString &path);
+    // The longest name, in bytes, that the file system of the folder takes
+    // (pathconf's _PC_NAME_MAX); NAME_MAX when it cannot be asked, for
+    // example because the folder does not exist.
+    virtual qsizetype nameLimit(const QString &folder);
 
     // Moves a file to a new name without ever replacing an entry there
     // (NoReplaceRename). An existing target (also one that only differs in
     // letter case on a case-insensitive volume) and a target on another
-    // volume (EXDEV) are failures, and the file stays where it was.
+    // volume (EXDEV) are failures, and the file stays where it was. The
+    // error names the path at fault: the file when it is not there, the
+    // folder it goes into when that is missing, the new name when it is
+    // taken, else both paths.
     virtual std::optional<OrganizeError> moveWithoutReplacing(const QString &from, const QString &to);
     // The fallback of the move where the file system lacks RENAME_NOREPLACE.
     static std::optional<OrganizeError> linkAndUnlink(const QString &from, const QString &to);

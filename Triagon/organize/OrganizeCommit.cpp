@@ -3,6 +3,7 @@
 #include "organize/CommitRecord.h"
 #include "organize/CommitRecordDocument.h"
 #include "organize/FolderPlan.h"
+#include "organize/NumberedName.h"
 #include "organize/VerifiedMove.h"
 #include "library/model/FileName.h"
 
@@ -12,6 +13,7 @@
 #include <QSet>
 #include <QUuid>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
@@ -21,21 +23,47 @@ QString joined(const QString &folder, const QString &name)
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
 
+// Whether a name can be taken: only when nothing is there (ENOENT). Any
+// other failure is returned, since a name that cannot be examined is not free.
+std::variant<bool, OrganizeError> isFree(FileOperations &files, const QString &path)
+{
+    const auto found = files.entry(path);
+    const auto *error = std::get_if<OrganizeError>(&found);
+    if (!error)
+        return false;
+    if (error->domain == OrganizeError::posixDomain && error->code == ENOENT)
+        return true;
+    return *error;
+}
+
 // The clip's destination in its folder: its name, or the first of
-// "name_1.ext", "name_2.ext", … that neither exists nor is planned for an
-// earlier clip of the run.
-QString freeDestination(FileOperations &files, const QString &folder, const QString &name, const QSet<QString> &planned)
+// "name_1.ext", "name_2.ext", … (shortened to the file system's limit) that
+// neither exists nor is planned for an earlier clip of the run. A name too
+// long to create is numbered as if it were taken; any other failure to
+// examine a name says nothing about the next one and ends the search with
+// that failure, which becomes the clip's.
+std::variant<QString, OrganizeError> freeDestination(FileOperations &files, const QString &folder, const QString &name,
+                                                     const QSet<QString> &planned)
 {
     QString candidate = joined(folder, name);
-    if (!planned.contains(candidate) && !files.exists(candidate))
-        return candidate;
-    const QString base = FileName::withoutExtension(name);
-    const QString extension = FileName::extension(name);
+    if (!planned.contains(candidate)) {
+        const auto free = isFree(files, candidate);
+        if (const auto *error = std::get_if<OrganizeError>(&free)) {
+            if (error->code != ENAMETOOLONG)
+                return *error;
+        } else if (std::get<bool>(free)) {
+            return candidate;
+        }
+    }
+    const qsizetype limit = files.nameLimit(folder);
     for (qint64 n = 1;; ++n) {
-        const QString numbered = base + QLatin1Char('_') + QString::number(n)
-                                 + (extension.isEmpty() ? QString() : QLatin1Char('.') + extension);
-        candidate = joined(folder, numbered);
-        if (!planned.contains(candidate) && !files.exists(candidate))
+        candidate = joined(folder, NumberedName::numbered(name, n, limit));
+        if (planned.contains(candidate))
+            continue;
+        const auto free = isFree(files, candidate);
+        if (const auto *error = std::get_if<OrganizeError>(&free))
+            return *error;
+        if (std::get<bool>(free))
             return candidate;
     }
 }
@@ -45,6 +73,33 @@ QString sourcePath(const Clip &clip)
 {
     const QString path = clip.url.isLocalFile() ? clip.url.toLocalFile() : QString();
     return QDir::isAbsolutePath(path) ? path : QString();
+}
+
+// What the run finds at a clip's path before it makes any folder: the file,
+// nothing (the file or its drive is gone), or something it cannot move (an
+// entry of another kind, a path it may not examine, a name it cannot use).
+enum class Source { file, offline, other };
+
+Source sourceOf(FileOperations &files, const Clip &clip)
+{
+    const QString path = sourcePath(clip);
+    if (path.isEmpty())
+        return Source::other;
+    const auto found = files.entry(path);
+    if (const auto *error = std::get_if<OrganizeError>(&found)) {
+        const bool gone = error->domain == OrganizeError::posixDomain && (error->code == ENOENT || error->code == ENOTDIR);
+        return gone ? Source::offline : Source::other;
+    }
+    return std::get<FileOperations::Entry>(found).kind == FileOperations::Entry::Kind::regularFile ? Source::file : Source::other;
+}
+
+QList<Source> sourcesOf(FileOperations &files, const QList<Clip> &clips)
+{
+    QList<Source> sources;
+    sources.reserve(clips.size());
+    for (const Clip &clip : clips)
+        sources.append(sourceOf(files, clip));
+    return sources;
 }
 
 QString originalPathText(const Clip &clip)
@@ -145,6 +200,11 @@ QString OrganizeCommit::otherVolumeText()
     return QStringLiteral("Choose a destination on the same drive as every clip in this group.");
 }
 
+QString OrganizeCommit::offlineText()
+{
+    return QStringLiteral("The clips in this export scope are offline. Reconnect the drive that holds them, then try again.");
+}
+
 QString OrganizeCommit::unusableTagFolderText()
 {
     return QStringLiteral(
@@ -191,19 +251,28 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
     const QList<Clip> &clips = request.clips;
 
     // ---- Planning: nothing on disk changes before the folders are made.
+    // Folders are made only for clips whose file is there to move. When none
+    // of the files can be found, their drive is gone, and the destination
+    // may be the empty mount point it left on the system disk: nothing is
+    // made at all.
+    const QList<Source> sources = sourcesOf(files, clips);
+    if (!sources.isEmpty() && std::all_of(sources.begin(), sources.end(), [](Source s) { return s == Source::offline; }))
+        return refusal(offlineText(), request.skippedCount);
     if (VerifiedMove::hasClipOnOtherVolume(files, clips, request.destination))
         return refusal(otherVolumeText(), request.skippedCount);
 
     QStringList folderNames;
     folderNames.reserve(clips.size());
-    QStringList distinctFolders;
-    QSet<QString> seenFolders;
-    for (const Clip &clip : clips) {
-        const QString name = FolderPlan::plannedFolderName(clip, request.organization);
+    QSet<QString> distinctFolders;
+    QStringList foldersToMake;
+    QSet<QString> toMake;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        const QString name = FolderPlan::plannedFolderName(clips[i], request.organization);
         folderNames.append(name);
-        if (!seenFolders.contains(name)) {
-            seenFolders.insert(name);
-            distinctFolders.append(name);
+        distinctFolders.insert(name);
+        if (sources[i] == Source::file && !toMake.contains(name)) {
+            toMake.insert(name);
+            foldersToMake.append(name);
         }
     }
     for (const QString &name : std::as_const(distinctFolders)) {
@@ -219,9 +288,14 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
     auto prepareFailure = [&](const OrganizeError &error) {
         return refusal(prepareFoldersPrefix() + error.localizedDescription, request.skippedCount);
     };
-    if (auto error = files.makeFolder(exportFolder))
-        return prepareFailure(*error);
-    for (const QString &name : std::as_const(distinctFolders)) {
+    // With no file to move and no manifest to write, the export folder would
+    // stay empty.
+    const bool makesExportFolder = !foldersToMake.isEmpty() || request.generateManifest;
+    if (makesExportFolder) {
+        if (auto error = files.makeFolder(exportFolder))
+            return prepareFailure(*error);
+    }
+    for (const QString &name : std::as_const(foldersToMake)) {
         const QString path = joined(exportFolder, name);
         const auto found = files.entry(path);
         if (const auto *entry = std::get_if<FileOperations::Entry>(&found);
@@ -241,10 +315,13 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
                                 QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".json"));
     ExportResult &result = outcome.result;
     result.skippedCount = request.skippedCount;
-    result.exportFolder = exportFolderURL;
+    if (makesExportFolder)
+        result.exportFolder = exportFolderURL;
 
     QList<ManifestEntry> &entries = outcome.entries;
     entries.reserve(clips.size());
+    // Clips without a destination, with the reason; they fail without moving.
+    QHash<qsizetype, OrganizeError> unplanned;
     QSet<QString> planned;
     for (qsizetype i = 0; i < clips.size(); ++i) {
         const Clip &clip = clips[i];
@@ -253,8 +330,13 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
         // The name comes from the session file: only a single path component
         // may become a file name, so the file can only land in its folder.
         if (FileName::isSinglePathComponent(clip.filename) && !sourcePath(clip).isEmpty()) {
-            destination = freeDestination(files, folder, clip.filename, planned);
-            planned.insert(destination);
+            auto found = freeDestination(files, folder, clip.filename, planned);
+            if (auto *error = std::get_if<OrganizeError>(&found)) {
+                unplanned.insert(i, *error);
+            } else {
+                destination = std::get<QString>(std::move(found));
+                planned.insert(destination);
+            }
         }
         entries.append(entryFor(clip, folderNames[i], destination));
     }
@@ -293,7 +375,9 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
         }
 
         bool remained = false;
-        if (const std::optional<OrganizeError> failure = moveOne(files, clip, entry, &remained)) {
+        const std::optional<OrganizeError> failure = unplanned.contains(i) ? std::optional(unplanned.value(i))
+                                                                           : moveOne(files, clip, entry, &remained);
+        if (failure) {
             if (remained) {
                 outcome.relocations.insert(clip.id, QUrl::fromLocalFile(entry.destinationPath));
                 entry.status = ManifestEntry::needsReview;

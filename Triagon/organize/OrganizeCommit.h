@@ -33,6 +33,8 @@ public:
 
     // The refusals and failure prefixes the run reports.
     static QString otherVolumeText();
+    // No clip of the scope is on disk (its drive is gone).
+    static QString offlineText();
     static QString unusableTagFolderText();
     static QString prepareFoldersPrefix();
     // Follows the prefix above when the commit records' own folder cannot be made.

@@ -39,7 +39,7 @@ TEST(FileOperations, MoveNeverReplacesAnExistingEntry)
     const auto error = files.moveWithoutReplacing(a, b);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code, EEXIST);
-    EXPECT_EQ(error->localizedDescription, qt_error_string(EEXIST));
+    EXPECT_EQ(error->localizedDescription, qt_error_string(EEXIST) + QStringLiteral(" (") + b + QLatin1Char(')'));
     EXPECT_EQ(contentOf(b), before);
     EXPECT_EQ(QFileInfo(a).size(), 100);
 
@@ -51,6 +51,44 @@ TEST(FileOperations, MoveNeverReplacesAnExistingEntry)
     EXPECT_FALSE(files.moveWithoutReplacing(a, dir.filePath("c.mov")));
     EXPECT_FALSE(QFileInfo::exists(a));
     EXPECT_EQ(QFileInfo(dir.filePath("c.mov")).size(), 100);
+}
+
+// A failed move names the path at fault: the missing file, the missing
+// folder it should go into, or the name that is taken.
+TEST(FileOperations, AFailedMoveSaysWhichPathFailed)
+{
+    QTemporaryDir dir;
+    const QString file = makeFile(dir.filePath("a.mov"), 10);
+    makeFile(dir.filePath("taken.mov"), 5);
+    makeFile(dir.filePath("plain"), 5);
+    struct Case
+    {
+        const char *what;
+        QString from, to;
+        int code;
+        QString path; // named in the text
+    };
+    const QList<Case> cases{
+        {"missing file", dir.filePath("none.mov"), dir.filePath("b.mov"), ENOENT, dir.filePath("none.mov")},
+        {"missing folder of the file", dir.filePath("gone/a.mov"), dir.filePath("b.mov"), ENOENT, dir.filePath("gone/a.mov")},
+        {"missing destination folder", file, dir.filePath("gone/b.mov"), ENOENT, dir.filePath("gone")},
+        {"destination folder is a file", file, dir.filePath("plain/b.mov"), ENOTDIR, dir.filePath("plain")},
+        {"taken name", file, dir.filePath("taken.mov"), EEXIST, dir.filePath("taken.mov")},
+    };
+    FileOperations files;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto error = files.moveWithoutReplacing(c.from, c.to);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->code, c.code);
+        EXPECT_EQ(error->localizedDescription, qt_error_string(c.code) + QStringLiteral(" (") + c.path + QLatin1Char(')'));
+        EXPECT_EQ(QFileInfo(file).size(), 10);
+    }
+    // An entry that cannot be read is named too.
+    const auto missing = files.entry(dir.filePath("none.mov"));
+    ASSERT_TRUE(std::holds_alternative<OrganizeError>(missing));
+    EXPECT_EQ(std::get<OrganizeError>(missing).localizedDescription,
+              qt_error_string(ENOENT) + QStringLiteral(" (") + dir.filePath("none.mov") + QLatin1Char(')'));
 }
 
 TEST(FileOperations, TheLinkFallbackMovesWithoutReplacingEither)
@@ -87,7 +125,8 @@ TEST(FileOperations, MoveAcrossVolumesFailsAndNeverCopies)
     const auto error = files.moveWithoutReplacing(a, target.filePath("a.mov"));
     ASSERT_TRUE(error);
     EXPECT_EQ(error->code, EXDEV);
-    EXPECT_EQ(error->localizedDescription, qt_error_string(EXDEV));
+    EXPECT_EQ(error->localizedDescription,
+              qt_error_string(EXDEV) + QStringLiteral(" (") + a + QStringLiteral(" \u2192 ") + target.filePath("a.mov") + QLatin1Char(')'));
     EXPECT_EQ(QFileInfo(a).size(), 64);
     EXPECT_FALSE(QFileInfo::exists(target.filePath("a.mov")));
     // The same-volume check sees the other file system.

@@ -410,7 +410,8 @@ TEST(OrganizeCommit, DestinationThatAppearsAfterPlanningIsNeverOverwritten)
             intruder = contentOf(makeFile(run.out("5-star/a.mov"), 33));
     };
     const OrganizeOutcome outcome = run.commit(run.request({a, b}));
-    EXPECT_EQ(outcome.result.errors, QStringList{QStringLiteral("a.mov: ") + qt_error_string(EEXIST)});
+    EXPECT_EQ(outcome.result.errors,
+              QStringList{QStringLiteral("a.mov: ") + qt_error_string(EEXIST) + QStringLiteral(" (") + run.out("5-star/a.mov") + ')'});
     EXPECT_EQ(contentOf(run.out("5-star/a.mov")), intruder);
     EXPECT_EQ(QFileInfo(a.path()).size(), 100);
     EXPECT_EQ(QFileInfo(run.out("5-star/b.mov")).size(), 100);

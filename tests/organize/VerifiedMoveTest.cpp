@@ -46,7 +46,7 @@ TEST(VerifiedMove, FailedMoveBackLeavesTheFileAndSaysWhy)
     EXPECT_EQ(error->code, 3);
     EXPECT_EQ(error->localizedDescription,
               QStringLiteral("The file size changed during the move. Could not return the file to its original folder: ")
-                  + qt_error_string(EEXIST));
+                  + qt_error_string(EEXIST) + QStringLiteral(" (") + from + QLatin1Char(')'));
     EXPECT_EQ(QFileInfo(from).size(), 7);
     EXPECT_EQ(QFileInfo(to).size(), 301);
 }
