@@ -138,6 +138,39 @@ TEST(TagPicker, MixedTagsReadWithADashAndAreNotDrawnAsApplied)
     EXPECT_FALSE(plain.view.mixedNote()->isVisibleTo(&plain.view));
 }
 
+// Every text a screen reader can reach in the accessible tree below `a`.
+void collectAccessibleTexts(QAccessibleInterface *a, QStringList &texts)
+{
+    if (!a)
+        return;
+    for (QAccessible::Text kind : {QAccessible::Name, QAccessible::Description, QAccessible::Value})
+        texts << a->text(kind);
+    for (int i = 0; i < a->childCount(); ++i)
+        collectAccessibleTexts(a->child(i), texts);
+}
+
+TEST(TagPicker, TheDoneHintIsDrawnButNotReadOut)
+{
+    Picker p({QStringLiteral("Action")}, {});
+    QStringList texts;
+    collectAccessibleTexts(QAccessible::queryAccessibleInterface(&p.view), texts);
+    EXPECT_TRUE(texts.contains(QStringLiteral("Tags")));
+    EXPECT_FALSE(texts.contains(TagPickerView::hintText())) << texts.join(QLatin1Char('|')).toStdString();
+
+    // Still on screen: ink at the header's end, inside the panel's padding,
+    // where the space between the title and the hint has none.
+    const QImage image = p.view.grab().toImage();
+    const qreal scale = image.devicePixelRatio();
+    const auto pixel = [&](int x, int y) { return image.pixelColor(QPoint(int(x * scale), int(y * scale))); };
+    const QColor blank = pixel(p.view.width() / 2, 20);
+    int ink = 0;
+    for (int x = p.view.width() - 14 - 30; x < p.view.width() - 14; ++x) {
+        for (int y = 14; y < 30; ++y)
+            ink += pixel(x, y) != blank ? 1 : 0;
+    }
+    EXPECT_GT(ink, 10);
+}
+
 TEST(FlowLayout, ItemsWrapWhenTheWidthRunsOut)
 {
     const QList<QSizeF> three{QSizeF(100, 20), QSizeF(100, 30), QSizeF(100, 20)};
