@@ -88,6 +88,14 @@ TEST(TagPicker, AddModeTakesTypedNamesTrimmedAndEscapeLeavesItFirst)
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(p.added.count(), 2);
     EXPECT_EQ(p.toggled.count(), 1);
+    // Also when typed with a combining accent where the tag has a precomposed
+    // letter: it is the same tag, and comes out composed.
+    Picker accented({QStringLiteral("Caf\u00e9")}, {QStringLiteral("Caf\u00e9")}, {}, true);
+    accented.view.newTagField()->setText(QStringLiteral("Cafe\u0301"));
+    QTest::keyClick(accented.view.newTagField(), Qt::Key_Return);
+    ASSERT_EQ(accented.added.count(), 1);
+    EXPECT_EQ(accented.added.at(0).at(0).toString(), QStringLiteral("Caf\u00e9"));
+    EXPECT_EQ(accented.toggled.count(), 0);
 
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_FALSE(p.view.isAddingNew());

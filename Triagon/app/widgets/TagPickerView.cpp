@@ -113,8 +113,10 @@ QString TagPickerView::hintText()
 QString TagPickerView::trimmedTagName(const QString &text)
 {
     // QString::trimmed removes every white-space and line-break character at
-    // both ends, which is both trims in one.
-    return text.trimmed();
+    // both ends, which is both trims in one. The composed form is the one the
+    // session keeps, so that a name typed with a combining accent is found
+    // among the applied tags as the same tag.
+    return text.trimmed().normalized(QString::NormalizationForm_C);
 }
 
 bool TagPickerView::isValidTagName(const QString &text)
