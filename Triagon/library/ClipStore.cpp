@@ -1,5 +1,6 @@
 #include "library/ClipStore.h"
 
+#include "library/model/TagName.h"
 #include "markers/MarkerService.h"
 #include "media/AudioScrubEngine.h"
 #include "media/MediaEngines.h"
@@ -71,7 +72,10 @@ void ClipStore::removeMarkerClips()
 void ClipStore::applyDetectedMarkers(const QSet<QUuid> &markers, const QHash<QUuid, QString> &tagPerTarget, QString base,
                                      bool removeMarkers, const std::optional<QSet<QUuid>> &scope)
 {
-    m_markers->applyDetectedMarkers(markers, tagPerTarget, std::move(base), removeMarkers, scope);
+    QHash<QUuid, QString> tags = tagPerTarget;
+    for (QString &tag : tags)
+        tag = TagName::canonical(tag);
+    m_markers->applyDetectedMarkers(markers, tags, TagName::canonical(base), removeMarkers, scope);
 }
 
 std::optional<ClipStore::CrossResetPlan> ClipStore::crossResetMarkerPlan(const NumberingReset &reset) const
@@ -86,17 +90,17 @@ void ClipStore::dismissNumberingReset(NumberingReset reset)
 
 bool ClipStore::applyNumberingResetDecisions(NumberingReset reset, QString base)
 {
-    return m_markers->applyNumberingResetDecisions(reset, std::move(base));
+    return m_markers->applyNumberingResetDecisions(reset, TagName::canonical(base));
 }
 
 bool ClipStore::isMarkerTag(const QString &tag, const QString &base)
 {
-    return MarkerService::isMarkerTag(tag, base);
+    return MarkerService::isMarkerTag(TagName::canonical(tag), TagName::canonical(base));
 }
 
 void ClipStore::pruneUnusedMarkerTags(const QString &base)
 {
-    m_markers->pruneUnusedMarkerTags(base);
+    m_markers->pruneUnusedMarkerTags(TagName::canonical(base));
 }
 
 bool ClipStore::containsNumberingReset(const NumberingReset &reset, const QList<NumberingReset> &resets)
@@ -229,7 +233,7 @@ void ClipStore::setFilterRating(qint64 rating)
 
 void ClipStore::setFilterTag(const std::optional<QString> &tag)
 {
-    setFilteringOption(m_view.filterTag, tag);
+    setFilteringOption(m_view.filterTag, tag ? std::optional<QString>(TagName::canonical(*tag)) : std::nullopt);
 }
 
 void ClipStore::setFilterHandMarkers(bool on)
@@ -259,7 +263,7 @@ void ClipStore::setGroupMode(GroupMode mode)
 void ClipStore::setAvailableTags(const QStringList &tags)
 {
     Q_EMIT objectWillChange();
-    m_availableTags = tags;
+    m_availableTags = TagName::canonical(tags);
     m_usedTagsCache.reset();
     Q_EMIT availableTagsChanged();
 }

@@ -214,6 +214,9 @@ public:
     // Rates one clip; asking for the rating it already has clears it.
     void setRating(qint64 rating, QUuid clipID);
     void rateSelection(qint64 rating, const QSet<QUuid> &clipIDs);
+    // Every tag these take (and the catalog, the tag filter and the marker
+    // operations below) is brought to its composed form first
+    // (TagName::canonical): two spellings of one tag are one tag.
     void toggleTag(QString tag, const QSet<QUuid> &clipIDs);
     void applyTagChange(const QSet<QUuid> &clipIDs, QString description, bool remove, QString tag);
     void removeTag(QString tag, const QSet<QUuid> &clipIDs, QString description);

@@ -2,6 +2,8 @@
 // analysis run and the tags of its "Apply Tags".
 #include "library/ClipStore.h"
 
+#include "library/model/TagName.h"
+
 // Stores one clip's loudness figures, replacing only that clip's entry;
 // notifies as setAudioMetrics() does, when the number of entries changed.
 void ClipStore::setAudioMetrics(const QUuid &clipID, const AudioMetrics &metrics)
@@ -19,7 +21,8 @@ void ClipStore::applyAudioTriageTags(const QList<QPair<QUuid, QString>> &pairs)
     const QHash<QUuid, qsizetype> index = clipIndex();
     QList<Clip> clips = m_clips;
     QList<QPair<QUuid, QString>> applied;
-    for (const auto &pair : pairs) {
+    for (QPair<QUuid, QString> pair : pairs) {
+        pair.second = TagName::canonical(pair.second);
         // Labels obey the tag-name rule like every other tag: a blank one
         // would be an invisible tag, and one with a slash or a colon a tag
         // that no organize can make a folder of.

@@ -107,6 +107,7 @@ void ClipStore::rateSelection(qint64 rating, const QSet<QUuid> &clipIDs)
 // clips lacking it.
 void ClipStore::toggleTag(QString tag, const QSet<QUuid> &clipIDs)
 {
+    tag = TagName::canonical(tag);
     bool anyMatching = false;
     bool allCarry = true;
     for (const Clip &clip : std::as_const(m_clips)) {
@@ -125,6 +126,7 @@ void ClipStore::toggleTag(QString tag, const QSet<QUuid> &clipIDs)
 
 void ClipStore::applyTagChange(const QSet<QUuid> &clipIDs, QString description, bool remove, QString tag)
 {
+    tag = TagName::canonical(tag);
     QList<Clip> clips = m_clips;
     QList<UndoAction> parts;
     for (Clip &clip : clips) {
@@ -170,7 +172,7 @@ QStringList ClipStore::allTags() const
 // tag name. Not undoable.
 bool ClipStore::addCatalogTag(const QString &name)
 {
-    const QString tag = name.trimmed();
+    const QString tag = TagName::canonical(name.trimmed());
     if (!isValidTagName(tag))
         return false;
     if (m_availableTags.contains(tag))
@@ -184,31 +186,32 @@ bool ClipStore::addCatalogTag(const QString &name)
 // an invalid new name or no change.
 bool ClipStore::renameTag(const QString &oldName, const QString &newName)
 {
-    const QString tag = newName.trimmed();
-    if (!isValidTagName(tag) || tag == oldName)
+    const QString old = TagName::canonical(oldName);
+    const QString tag = TagName::canonical(newName.trimmed());
+    if (!isValidTagName(tag) || tag == old)
         return false;
 
     QList<Clip> clips = m_clips;
     QList<UndoAction> parts;
     for (Clip &clip : clips) {
-        if (!clip.tags.contains(oldName))
+        if (!clip.tags.contains(old))
             continue;
-        const QStringList newTags = replacedWithoutDuplicates(clip.tags, oldName, tag);
+        const QStringList newTags = replacedWithoutDuplicates(clip.tags, old, tag);
         parts.append(UndoAction::setTags(clip.id, clip.tags, newTags));
         clip.tags = newTags;
     }
     const QStringList before = allTags();
-    const QStringList after = replacedWithoutDuplicates(before, oldName, tag);
+    const QStringList after = replacedWithoutDuplicates(before, old, tag);
     parts.append(UndoAction::setTagCatalog(before, after));
 
     // The change hook switches a filter on the old name off (no clip carries
     // it any more); the filter follows the tag to its new name instead.
-    const bool filterFollows = m_view.filterTag == oldName;
+    const bool filterFollows = m_view.filterTag == old;
     setClips(std::move(clips));
     setAvailableTags(after);
     if (filterFollows)
         setFilterTag(tag);
-    registerUndo(UndoAction::compound(QStringLiteral("Rename '") + oldName + QStringLiteral("' to '") + tag + QLatin1Char('\''), parts));
+    registerUndo(UndoAction::compound(QStringLiteral("Rename '") + old + QStringLiteral("' to '") + tag + QLatin1Char('\''), parts));
     scheduleSessionSave();
     return true;
 }
@@ -218,7 +221,7 @@ bool ClipStore::renameTag(const QString &oldName, const QString &newName)
 void ClipStore::applyDefaultTags(const QStringList &tags)
 {
     QStringList result;
-    for (const QString &tag : tags) {
+    for (const QString &tag : TagName::canonical(tags)) {
         if (isValidTagName(tag))
             result.append(tag);
     }

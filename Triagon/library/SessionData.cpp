@@ -2,6 +2,7 @@
 
 #include "library/model/JsonReader.h"
 #include "library/model/ReferenceDate.h"
+#include "library/model/TagName.h"
 
 #include <QJsonArray>
 
@@ -40,7 +41,7 @@ std::optional<SessionData> SessionData::fromJson(const QJsonObject &object, QStr
     }
     if (!r.failed() && r.has(QStringLiteral("sourceFolderURL")))
         data.sourceFolderURL = r.url(QStringLiteral("sourceFolderURL"));
-    data.availableTags = r.strings(QStringLiteral("availableTags"));
+    data.availableTags = TagName::canonical(r.strings(QStringLiteral("availableTags")));
     data.folderOrganization = r.string(QStringLiteral("folderOrganization"));
     data.gridColumns = r.integer(QStringLiteral("gridColumns"));
     const double savedAt = r.number(QStringLiteral("savedAt"));

@@ -2,6 +2,7 @@
 
 #include "library/ClipStore.h"
 #include "library/model/FolderOrganization.h"
+#include "library/model/TagName.h"
 
 #include <QFutureWatcher>
 #include <QSet>
@@ -47,7 +48,7 @@ QStringList SessionRestorer::migrateSpecialMarkerFlags(QList<Clip> &clips, const
     for (Clip &clip : clips) {
         if (!clip.markerFlag || !clip.markerFlag->isSpecial())
             continue;
-        const QString tag = markerTagName(clip.markerFlag->hands());
+        const QString tag = TagName::canonical(markerTagName(clip.markerFlag->hands()));
         if (!clip.tags.contains(tag))
             clip.tags.append(tag);
         clip.markerFlag.reset();

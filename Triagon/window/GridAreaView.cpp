@@ -78,6 +78,8 @@ ClipGridView *GridAreaView::makeGrid()
     auto *grid = new ClipGridView(&m_store, &m_settings, engines, m_audioEnabled, this);
     if (m_resetHandler)
         grid->setNumberingResetHandler(m_resetHandler);
+    // The cards' "Hand Marker" item flags or unflags its clip, one undo step each.
+    grid->setMarkerFlagHandler([this](const QUuid &clipID, const std::optional<MarkerFlag> &flag) { m_store.setMarkerFlag(flag, clipID); });
     return grid;
 }
 

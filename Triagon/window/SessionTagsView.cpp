@@ -3,6 +3,7 @@
 #include "app/AppSettings.h"
 #include "app/widgets/WidgetStyle.h"
 #include "library/ClipStore.h"
+#include "library/model/TagName.h"
 #include "window/SessionTagRow.h"
 #include "window/SheetChrome.h"
 
@@ -99,12 +100,14 @@ QString SessionTagsView::newName() const
 
 QString SessionTagsView::confirmTitle(const QString &tag, const QString &name, const QStringList &tags)
 {
-    return tags.contains(name) && name != tag ? QStringLiteral("Merge") : QStringLiteral("Save");
+    // Compared as the store compares tags: two spellings of one name are one.
+    const QString canonical = TagName::canonical(name);
+    return tags.contains(canonical) && canonical != tag ? QStringLiteral("Merge") : QStringLiteral("Save");
 }
 
 bool SessionTagsView::canConfirm(const QString &tag, const QString &name)
 {
-    return ClipStore::isValidTagName(name.trimmed()) && name != tag;
+    return ClipStore::isValidTagName(name.trimmed()) && TagName::canonical(name) != tag;
 }
 
 SessionTagRow *SessionTagsView::rowFor(const QString &tag) const

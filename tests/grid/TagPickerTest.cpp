@@ -88,6 +88,14 @@ TEST(TagPicker, AddModeTakesTypedNamesTrimmedAndEscapeLeavesItFirst)
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(p.added.count(), 2);
     EXPECT_EQ(p.toggled.count(), 1);
+    // Also when typed with a combining accent where the tag has a precomposed
+    // letter: it is the same tag, and comes out composed.
+    Picker accented({QStringLiteral("Caf\u00e9")}, {QStringLiteral("Caf\u00e9")}, {}, true);
+    accented.view.newTagField()->setText(QStringLiteral("Cafe\u0301"));
+    QTest::keyClick(accented.view.newTagField(), Qt::Key_Return);
+    ASSERT_EQ(accented.added.count(), 1);
+    EXPECT_EQ(accented.added.at(0).at(0).toString(), QStringLiteral("Caf\u00e9"));
+    EXPECT_EQ(accented.toggled.count(), 0);
 
     QTest::keyClick(field, Qt::Key_Escape);
     EXPECT_FALSE(p.view.isAddingNew());
@@ -136,6 +144,39 @@ TEST(TagPicker, MixedTagsReadWithADashAndAreNotDrawnAsApplied)
     EXPECT_EQ(p.view.rows().at(1)->accessibleName(), QStringLiteral("Dunk"));
     Picker plain({QStringLiteral("Action")}, {});
     EXPECT_FALSE(plain.view.mixedNote()->isVisibleTo(&plain.view));
+}
+
+// Every text a screen reader can reach in the accessible tree below `a`.
+void collectAccessibleTexts(QAccessibleInterface *a, QStringList &texts)
+{
+    if (!a)
+        return;
+    for (QAccessible::Text kind : {QAccessible::Name, QAccessible::Description, QAccessible::Value})
+        texts << a->text(kind);
+    for (int i = 0; i < a->childCount(); ++i)
+        collectAccessibleTexts(a->child(i), texts);
+}
+
+TEST(TagPicker, TheDoneHintIsDrawnButNotReadOut)
+{
+    Picker p({QStringLiteral("Action")}, {});
+    QStringList texts;
+    collectAccessibleTexts(QAccessible::queryAccessibleInterface(&p.view), texts);
+    EXPECT_TRUE(texts.contains(QStringLiteral("Tags")));
+    EXPECT_FALSE(texts.contains(TagPickerView::hintText())) << texts.join(QLatin1Char('|')).toStdString();
+
+    // Still on screen: ink at the header's end, inside the panel's padding,
+    // where the space between the title and the hint has none.
+    const QImage image = p.view.grab().toImage();
+    const qreal scale = image.devicePixelRatio();
+    const auto pixel = [&](int x, int y) { return image.pixelColor(QPoint(int(x * scale), int(y * scale))); };
+    const QColor blank = pixel(p.view.width() / 2, 20);
+    int ink = 0;
+    for (int x = p.view.width() - 14 - 30; x < p.view.width() - 14; ++x) {
+        for (int y = 14; y < 30; ++y)
+            ink += pixel(x, y) != blank ? 1 : 0;
+    }
+    EXPECT_GT(ink, 10);
 }
 
 TEST(FlowLayout, ItemsWrapWhenTheWidthRunsOut)

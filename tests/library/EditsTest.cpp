@@ -2,6 +2,7 @@
 #include "library/model/FileName.h"
 
 #include <QSignalSpy>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace StoreTest;
@@ -179,6 +180,86 @@ TEST(TagEdits, RenamingOntoAnExistingTagMergesAndMovesTheFilter)
     // A catalog rename that no clip carries is still recorded.
     EXPECT_TRUE(store.renameTag("Action", "Play"));
     EXPECT_EQ(store.availableTags().first(), QStringLiteral("Play"));
+}
+
+// "Café" with a precomposed é and with an e followed by a combining accent
+// read the same: every way a tag comes into the session treats them as one
+// tag, kept in the composed form. Case still tells tags apart.
+const QString kComposed = QStringLiteral("Caf\u00e9");
+const QString kDecomposed = QStringLiteral("Cafe\u0301");
+
+TEST(TagEdits, TwoSpellingsOfOneTagAreOneTagWhereverTheyComeIn)
+{
+    ASSERT_NE(kComposed, kDecomposed);
+    const QString lower = QStringLiteral("caf\u00e9");
+    struct Case
+    {
+        const char *entry;
+        std::function<void(ClipStore &, const QUuid &)> act;
+        QStringList tags;    // the clip's tags afterwards
+        QStringList catalog; // the catalog afterwards
+    };
+    const QList<Case> cases{
+        {"toggle removes the tag the clip carries", [](ClipStore &s, const QUuid &id) { s.toggleTag(kDecomposed, {id}); }, {}, {kComposed}},
+        {"remove", [](ClipStore &s, const QUuid &id) { s.removeTag(kDecomposed, {id}, QStringLiteral("Remove")); }, {}, {kComposed}},
+        {"add to the catalog",
+         [](ClipStore &s, const QUuid &) { EXPECT_TRUE(s.addCatalogTag(kDecomposed + QLatin1Char(' '))); },
+         {kComposed},
+         {kComposed}},
+        {"rename onto its other spelling changes nothing",
+         [](ClipStore &s, const QUuid &) { EXPECT_FALSE(s.renameTag(kComposed, kDecomposed)); },
+         {kComposed},
+         {kComposed}},
+        {"rename by its other spelling",
+         [](ClipStore &s, const QUuid &) { EXPECT_TRUE(s.renameTag(kDecomposed, QStringLiteral("Bar"))); },
+         {QStringLiteral("Bar")},
+         {QStringLiteral("Bar")}},
+        {"default tags",
+         [](ClipStore &s, const QUuid &) {
+             s.applyDefaultTags({kDecomposed, kComposed});
+         },
+         {kComposed},
+         {kComposed}},
+        {"catalog assignment",
+         [](ClipStore &s, const QUuid &) {
+             s.setAvailableTags({kDecomposed, kComposed});
+         },
+         {kComposed},
+         {kComposed}},
+        {"audio triage",
+         [](ClipStore &s, const QUuid &id) {
+             s.applyAudioTriageTags({{id, kDecomposed}});
+         },
+         {kComposed},
+         {kComposed}},
+        {"a new spelling is kept composed",
+         [&](ClipStore &s, const QUuid &id) {
+             s.toggleTag(kComposed, {id});
+             s.toggleTag(QStringLiteral("Ole\u0301"), {id});
+         },
+         {QStringLiteral("Ol\u00e9")},
+         {kComposed, QStringLiteral("Ol\u00e9")}},
+        {"case stays", [&](ClipStore &s, const QUuid &id) { s.toggleTag(lower, {id}); }, {kComposed, lower}, {kComposed, lower}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.entry);
+        ClipStore store;
+        store.setSavingEnabled(false);
+        store.setAvailableTags({kComposed});
+        Clip a = clip("a.mov", 0, {kComposed});
+        store.setClips({a});
+        c.act(store, a.id);
+        EXPECT_EQ(store.clips().at(0).tags, c.tags);
+        EXPECT_EQ(store.allTags(), c.catalog);
+    }
+
+    // The tag filter and the marker tags compare the same way.
+    ClipStore store;
+    Clip a = clip("a.mov", 0, {kComposed}), b = clip("b.mov");
+    store.setClips({a, b});
+    store.setFilterTag(kDecomposed);
+    EXPECT_EQ(names(store.sortedAndFilteredClips()), QStringList{"a.mov"});
+    EXPECT_TRUE(ClipStore::isMarkerTag(kComposed + QStringLiteral("x2"), kDecomposed));
 }
 
 TEST(TagEdits, DefaultTagsReplaceTheCatalogButKeepCarriedTags)

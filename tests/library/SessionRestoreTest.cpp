@@ -120,6 +120,36 @@ TEST_F(SessionRestore, AppliesTheSavedSessionAndTurnsOldSpecialFlagsIntoTags)
     EXPECT_FALSE(store.isRestoringSession());
 }
 
+// A file written elsewhere (or edited by hand) may spell one tag two ways:
+// a precomposed é and an e with a combining accent. They load as one tag.
+TEST_F(SessionRestore, TwoSpellingsOfOneTagLoadAsOneTag)
+{
+    const QString composed = QStringLiteral("Caf\u00e9");
+    const QString decomposed = QStringLiteral("Cafe\u0301");
+    ClipStore::SessionData data = session(
+        {clip(QStringLiteral("a.mov"), 0, {composed, decomposed, QStringLiteral("Dunk")}), clip(QStringLiteral("b.mov"), 0, {decomposed})});
+    data.availableTags = {decomposed, QStringLiteral("Dunk"), composed};
+    writeSession(data.toJson());
+
+    ClipStore store;
+    ASSERT_EQ(restore(store), true);
+    ASSERT_EQ(store.clips().size(), 2);
+    EXPECT_EQ(store.clips()[0].tags, (QStringList{composed, QStringLiteral("Dunk")}));
+    EXPECT_EQ(store.clips()[1].tags, QStringList{composed});
+    EXPECT_EQ(store.availableTags(), (QStringList{composed, QStringLiteral("Dunk")}));
+    EXPECT_EQ(store.usedTags(), (QStringList{composed, QStringLiteral("Dunk")}));
+    // Toggling it on both clips takes it off both: it is one tag.
+    store.toggleTag(decomposed, {store.clips()[0].id, store.clips()[1].id});
+    EXPECT_EQ(store.usedTags(), QStringList{QStringLiteral("Dunk")});
+
+    // Saved again in the composed form only.
+    store.undo();
+    store.saveSessionImmediately();
+    const QByteArray saved = sessionBytes();
+    EXPECT_TRUE(saved.contains(composed.toUtf8()));
+    EXPECT_FALSE(saved.contains(decomposed.toUtf8()));
+}
+
 TEST_F(SessionRestore, KeepsUnknownOrganizationAndUnclampedColumnsAndCountsAnEmptySession)
 {
     QJsonObject object = session({}).toJson();

@@ -290,6 +290,14 @@ TEST(SessionTagsSheet, RenamingOntoAnExistingTagMergesAndUnchangedOrInvalidNames
     click(child<QPushButton>(row, "confirmButton"));
     EXPECT_TRUE(sheet->rowFor(QStringLiteral("Three"))->isEditing());
     EXPECT_EQ(sheet->name(), QStringLiteral(" Three "));
+
+    // A name spelled with a combining accent is the tag with the precomposed
+    // letter: renaming onto it merges, and onto its own other spelling is no change.
+    const QString composed = QStringLiteral("Caf\u00e9"), decomposed = QStringLiteral("Cafe\u0301");
+    EXPECT_EQ(SessionTagsView::confirmTitle(QStringLiteral("Three"), decomposed, {composed, QStringLiteral("Three")}),
+              QStringLiteral("Merge"));
+    EXPECT_EQ(SessionTagsView::confirmTitle(composed, decomposed, {composed, QStringLiteral("Three")}), QStringLiteral("Save"));
+    EXPECT_FALSE(SessionTagsView::canConfirm(composed, decomposed));
 }
 
 TEST(SessionTagsSheet, TagsThatCannotBeFoldersAreMarkedAndCanBeRenamedOrMergedAway)

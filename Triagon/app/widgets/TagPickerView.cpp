@@ -4,12 +4,14 @@
 #include "app/widgets/FlowLayout.h"
 #include "app/widgets/TagPickerRow.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -43,19 +45,16 @@ TagPickerView::TagPickerView(const QStringList &availableTags, const QStringList
     titleFont.setPixelSize(13);
     titleFont.setBold(true);
     title->setFont(titleFont);
-    auto *hint = new QLabel(QStringLiteral("↵ done"), this);
-    QFont hintFont = hint->font();
-    hintFont.setPixelSize(10);
-    hintFont.setWeight(QFont::Medium);
-    hint->setFont(hintFont);
-    QPalette hintPalette = hint->palette();
-    QColor hintColor = hintPalette.color(QPalette::PlaceholderText);
-    hintColor.setAlphaF(0.6f);
-    hintPalette.setColor(QPalette::WindowText, hintColor);
-    hint->setPalette(hintPalette);
+    // The "↵ done" hint only repeats what Return does: it is painted into a
+    // space kept for it, so that screen readers do not read it out.
+    m_hintFont = font();
+    m_hintFont.setPixelSize(10);
+    m_hintFont.setWeight(QFont::Medium);
+    const QSize hintSize = QFontMetrics(m_hintFont).size(Qt::TextSingleLine, hintText());
+    m_hintSpace = new QSpacerItem(hintSize.width(), hintSize.height(), QSizePolicy::Fixed, QSizePolicy::Fixed);
     header->addWidget(title);
     header->addStretch(1);
-    header->addWidget(hint);
+    header->addItem(m_hintSpace);
     column->addLayout(header);
 
     m_mixedNote = new QLabel(QStringLiteral("− means tagged on some selected clips. Click to add it to all."), this);
@@ -106,11 +105,18 @@ TagPickerView::TagPickerView(const QStringList &availableTags, const QStringList
     updateNotice();
 }
 
+QString TagPickerView::hintText()
+{
+    return QStringLiteral("↵ done");
+}
+
 QString TagPickerView::trimmedTagName(const QString &text)
 {
     // QString::trimmed removes every white-space and line-break character at
-    // both ends, which is both trims in one.
-    return text.trimmed();
+    // both ends, which is both trims in one. The composed form is the one the
+    // session keeps, so that a name typed with a combining accent is found
+    // among the applied tags as the same tag.
+    return text.trimmed().normalized(QString::NormalizationForm_C);
 }
 
 bool TagPickerView::isValidTagName(const QString &text)
@@ -340,4 +346,10 @@ void TagPickerView::paintEvent(QPaintEvent *)
     p.setPen(QPen(border, 1));
     p.setBrush(palette().color(QPalette::Base));
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
+
+    QColor hintColor = palette().color(QPalette::PlaceholderText);
+    hintColor.setAlphaF(0.6f);
+    p.setPen(hintColor);
+    p.setFont(m_hintFont);
+    p.drawText(m_hintSpace->geometry(), Qt::AlignRight | Qt::AlignVCenter, hintText());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QSet>
 #include <QStringList>
 #include <QWidget>
@@ -8,6 +9,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpacerItem;
 class FlowLayout;
 
 // The small keyboard-driven panel in which the user toggles tags on the
@@ -36,6 +38,9 @@ public:
     // "\" and no control or format character.
     static bool isValidTagName(const QString &text);
     static QString trimmedTagName(const QString &text);
+    // The hint at the header's end, painted and left out of the
+    // accessibility tree.
+    static QString hintText();
 
     int focusedIndex() const { return m_focusedIndex; }
     bool isAddingNew() const { return m_isAddingNew; }
@@ -79,6 +84,8 @@ private:
     bool m_isAddingNew = false;
     bool m_shownOnce = false;
 
+    QFont m_hintFont;
+    QSpacerItem *m_hintSpace = nullptr;
     QLabel *m_mixedNote = nullptr;
     QWidget *m_flowHost = nullptr;
     FlowLayout *m_flow = nullptr;

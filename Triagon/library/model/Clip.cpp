@@ -4,6 +4,7 @@
 #include "library/model/FileName.h"
 #include "library/model/JsonReader.h"
 #include "library/model/ReferenceDate.h"
+#include "library/model/TagName.h"
 
 #include <QJsonArray>
 #include <QJsonValue>
@@ -73,7 +74,8 @@ std::optional<Clip> Clip::fromJson(const QJsonObject &object, QString *errorText
     c.codec = r.string(QStringLiteral("codec"));
     c.frameRate = r.number(QStringLiteral("frameRate"));
     c.rating = r.integer(QStringLiteral("rating"));
-    c.tags = r.strings(QStringLiteral("tags"));
+    // A file written elsewhere may spell one tag two ways; it loads as one.
+    c.tags = TagName::canonical(r.strings(QStringLiteral("tags")));
 
     if (!r.failed() && r.has(QStringLiteral("markerFlag"))) {
         const QJsonValue v = object.value(QStringLiteral("markerFlag"));

@@ -4,7 +4,8 @@
 #include <QString>
 
 // The order the desktop's file manager uses for names: case-insensitive,
-// runs of digits compared by value ("clip2" before "clip10"), locale-aware.
+// runs of digits compared by value ("clip2" before "clip10"), locale-aware
+// (the C locale, whose own collation ignores both rules, collates as English).
 // Safe to call from any thread.
 namespace FinderOrder {
 int compare(const QString &a, const QString &b);

@@ -1,6 +1,7 @@
 #include "library/model/TagName.h"
 
 #include <QChar>
+#include <QHash>
 #include <QList>
 
 bool TagName::isValid(const QString &name)
@@ -19,4 +20,28 @@ bool TagName::isValid(const QString &name)
             return false;
     }
     return true;
+}
+
+QString TagName::canonical(const QString &tag)
+{
+    // Returns the same (shared) text when it is composed already: ASCII and
+    // most other names cost a scan and no copy.
+    return tag.normalized(QString::NormalizationForm_C);
+}
+
+QStringList TagName::canonical(const QStringList &tags)
+{
+    QStringList result;
+    result.reserve(tags.size());
+    QHash<QString, QString> firstSpelling; // composed form -> the text it first came as
+    for (const QString &tag : tags) {
+        const QString composed = canonical(tag);
+        const auto seen = firstSpelling.constFind(composed);
+        if (seen == firstSpelling.cend())
+            firstSpelling.insert(composed, tag);
+        else if (*seen != tag)
+            continue;
+        result.append(composed);
+    }
+    return result;
 }

@@ -115,9 +115,9 @@ void ScrubSettingsTab::loadIfNeeded()
     if (m_didLoad)
         return;
     m_didLoad = true;
-    // Showing the stored list stores nothing: only the user's changes are
-    // written.
-    setModifiers(m_settings.decodedScrubModifiers(), false);
+    // Filling the empty list is a change like any other and is stored: a
+    // stored list that could not be read gives way to the defaults shown.
+    setModifiers(m_settings.decodedScrubModifiers());
 }
 
 QList<ModifierKey> ScrubSettingsTab::availableKeys(int index) const
@@ -142,7 +142,7 @@ void ScrubSettingsTab::addModifier()
         if (!used) {
             QList<ScrubModifier> list = m_modifiers;
             list.append(ScrubModifier{key, newRowSeconds});
-            setModifiers(list, true);
+            setModifiers(list);
             return;
         }
     }
@@ -154,7 +154,7 @@ void ScrubSettingsTab::removeModifier(int index)
         return;
     QList<ScrubModifier> list = m_modifiers;
     list.removeAt(index);
-    setModifiers(list, true);
+    setModifiers(list);
 }
 
 void ScrubSettingsTab::setKey(int index, ModifierKey key)
@@ -163,7 +163,7 @@ void ScrubSettingsTab::setKey(int index, ModifierKey key)
         return;
     QList<ScrubModifier> list = m_modifiers;
     list[index].key = key;
-    setModifiers(list, true);
+    setModifiers(list);
 }
 
 void ScrubSettingsTab::setSeconds(int index, double seconds)
@@ -172,7 +172,7 @@ void ScrubSettingsTab::setSeconds(int index, double seconds)
         return;
     QList<ScrubModifier> list = m_modifiers;
     list[index].seconds = seconds;
-    setModifiers(list, true);
+    setModifiers(list);
 }
 
 void ScrubSettingsTab::resetToDefaults()
@@ -180,17 +180,16 @@ void ScrubSettingsTab::resetToDefaults()
     m_settings.resetScrubModifiers();
     // Shown again as the defaults; stored as a list only when that differs
     // from what was on screen (the stored text stays empty otherwise).
-    setModifiers(m_settings.decodedScrubModifiers(), true);
+    setModifiers(m_settings.decodedScrubModifiers());
 }
 
-void ScrubSettingsTab::setModifiers(const QList<ScrubModifier> &modifiers, bool store)
+void ScrubSettingsTab::setModifiers(const QList<ScrubModifier> &modifiers)
 {
     if (modifiers == m_modifiers && !m_rows.isEmpty())
         return;
     const bool countChanged = modifiers.size() != m_modifiers.size();
     m_modifiers = modifiers;
-    if (store)
-        m_settings.setScrubModifiers(m_modifiers);
+    m_settings.setScrubModifiers(m_modifiers);
     if (countChanged || m_rows.size() != m_modifiers.size()) {
         rebuildRows();
         return;

@@ -17,10 +17,12 @@ class QVBoxLayout;
 // The "Scrub" tab: the scrub modifiers (a key and the window in seconds that
 // hover scrubbing spans while it is held) and whether cards draw their audio
 // peak markers. The tab edits its own copy of the modifier list, loaded the
-// first time it is shown, and stores the whole list after every change. At
-// most one row per key, one to four rows, windows of 0.5 to 10 seconds in
-// steps of 0.5 (a window stored outside that range is shown at the nearest
-// end, with its own seconds text, and stays stored until its row is changed).
+// first time it is shown, and stores the whole list after every change, the
+// first load included (so a stored list that cannot be read gives way to the
+// defaults shown). At most one row per key, one to four rows, windows of 0.5
+// to 10 seconds in steps of 0.5 (a window stored outside that range is shown
+// at the nearest end, with its own seconds text, and stays stored until its
+// row is changed).
 class ScrubSettingsTab : public QWidget
 {
     Q_OBJECT
@@ -60,7 +62,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void setModifiers(const QList<ScrubModifier> &modifiers, bool store);
+    // Shows the list and stores it, unless it is the list already shown.
+    void setModifiers(const QList<ScrubModifier> &modifiers);
     void rebuildRows();
 
     AppSettings &m_settings;

@@ -7,6 +7,7 @@
 #include "library/model/SortOrder.h"
 #include "library/model/StrictInteger.h"
 #include "library/model/VideoExtensions.h"
+#include "support/DefaultLocale.h"
 
 #include <QSet>
 #include <gtest/gtest.h>
@@ -92,13 +93,23 @@ TEST(FileNameRule, ExtensionIsAfterTheLastDotThatIsNeitherFirstNorLast)
     EXPECT_FALSE(FileName::isSinglePathComponent(QStringLiteral("A") + QChar(u'\0')));
 }
 
+// The rule holds whatever the locale, also under the C locale of
+// LANG=C.UTF-8, whose own collation compares code points.
+const QList<QLocale> kNameOrderLocales{QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates),
+                                       QLocale(QLocale::German, QLocale::Germany)};
+
 TEST(FinderNameOrder, ComparesDigitRunsByValueAndIgnoresCase)
 {
-    EXPECT_TRUE(FinderOrder::lessThan("clip2.mov", "clip10.mov"));
-    EXPECT_FALSE(FinderOrder::lessThan("clip10.mov", "clip2.mov"));
-    EXPECT_TRUE(FinderOrder::lessThan("clip1.mov", "Clip2.mov"));
-    EXPECT_TRUE(FinderOrder::lessThan("Clip2.mov", "clip10.mov"));
-    EXPECT_EQ(FinderOrder::compare("A001.MOV", "a001.mov"), 0);
+    for (const QLocale &locale : kNameOrderLocales) {
+        SCOPED_TRACE(locale.name().toStdString());
+        const DefaultLocale scoped(locale);
+        EXPECT_TRUE(FinderOrder::lessThan("clip2.mov", "clip10.mov"));
+        EXPECT_FALSE(FinderOrder::lessThan("clip10.mov", "clip2.mov"));
+        EXPECT_TRUE(FinderOrder::lessThan("clip1.mov", "Clip2.mov"));
+        EXPECT_TRUE(FinderOrder::lessThan("Clip2.mov", "clip10.mov"));
+        EXPECT_TRUE(FinderOrder::lessThan("a.mov", "B.mov"));
+        EXPECT_EQ(FinderOrder::compare("A001.MOV", "a001.mov"), 0);
+    }
 }
 
 TEST(StrictIntegers, AcceptOnlySignAndDigits)
@@ -117,12 +128,17 @@ TEST(StrictIntegers, AcceptOnlySignAndDigits)
 
 TEST(FinderNameOrder, SortKeysAgreeWithComparison)
 {
-    const QStringList names{"clip10.mov", "Clip2.mov", "clip1.mov", "A001.MOV", "a001.mov", "b"};
-    for (const QString &a : names) {
-        for (const QString &b : names) {
-            const int byKey = FinderOrder::sortKey(a).compare(FinderOrder::sortKey(b));
-            EXPECT_EQ(byKey < 0, FinderOrder::compare(a, b) < 0) << a.toStdString() << " " << b.toStdString();
-            EXPECT_EQ(byKey == 0, FinderOrder::compare(a, b) == 0) << a.toStdString() << " " << b.toStdString();
+    const QStringList names{"clip10.mov", "Clip2.mov", "clip1.mov", "A001.MOV", "a001.mov", "b", "B.mov", "a.mov"};
+    for (const QLocale &locale : kNameOrderLocales) {
+        SCOPED_TRACE(locale.name().toStdString());
+        const DefaultLocale scoped(locale);
+        for (const QString &a : names) {
+            for (const QString &b : names) {
+                const int byKey = FinderOrder::sortKey(a).compare(FinderOrder::sortKey(b));
+                EXPECT_EQ(byKey < 0, FinderOrder::compare(a, b) < 0) << a.toStdString() << " " << b.toStdString();
+                EXPECT_EQ(byKey == 0, FinderOrder::compare(a, b) == 0) << a.toStdString() << " " << b.toStdString();
+            }
         }
+        EXPECT_LT(FinderOrder::sortKey("clip2.mov").compare(FinderOrder::sortKey("clip10.mov")), 0);
     }
 }

@@ -1,4 +1,5 @@
 #include "app/AppSettings.h"
+#include "app/LogCapture.h"
 #include "settings/ui/ScrubSettingsTab.h"
 #include "settings/ui/SettingsView.h"
 #include "settings/ui/TagChip.h"
@@ -274,8 +275,9 @@ TEST_F(ListTabsTest, scrubTabDefaultRowsAndTexts)
     EXPECT_EQ(tab->addButton()->text(), QStringLiteral("Add modifier"));
     EXPECT_TRUE(child<QCheckBox>(tab, "showAudioPeaksToggle")->isChecked());
     EXPECT_EQ(child<QCheckBox>(tab, "showAudioPeaksToggle")->text(), QStringLiteral("Show audio peak markers on hover"));
-    // Showing the list stores nothing.
-    EXPECT_EQ(storedText(QStringLiteral("scrubModifiersJSON")), QString());
+    // Filling the empty list at the first showing stores it.
+    EXPECT_EQ(storedText(QStringLiteral("scrubModifiersJSON")),
+              QStringLiteral("[{\"key\":\"option\",\"seconds\":3},{\"key\":\"command\",\"seconds\":1}]"));
 
     // Half seconds at the low end, whole seconds at the top.
     first.slider->setValue(first.slider->minimum());
@@ -369,6 +371,23 @@ TEST_F(ListTabsTest, scrubTabWindowsOutOfRangeAreShownAndKeptUntilChanged)
     // Moving the slider stores the list with the new value.
     tab->rows()[0].slider->setValue(4);
     EXPECT_EQ(nextRun()->decodedScrubModifiers()[0], (ScrubModifier{ModifierKey::option, 2.0}));
+}
+
+TEST_F(ListTabsTest, scrubTabReplacesAStoredListThatCannotBeReadWithTheDefaultsAndLogsItOnce)
+{
+    const QString corrupt = QStringLiteral("Scrub modifiers setting is corrupt \u2014 falling back to defaults");
+    LogCapture log("com.brinkwolder.Triagon.settings");
+    ScrubSettingsTab *tab = open("[General]\nscrubModifiersJSON=\"[{\\\"key\\\":\\\"hyper\\\"}\"\n", QStringLiteral("scrub")).scrubTab();
+    EXPECT_EQ(rowKeys(tab), (QStringList{QStringLiteral("option:3"), QStringLiteral("command:1")}));
+    EXPECT_EQ(log.count(QtCriticalMsg, corrupt), 1);
+    // The next run reads the defaults that were shown, and logs nothing.
+    EXPECT_EQ(nextRun()->decodedScrubModifiers(), AppSettings::defaultScrubModifiers());
+    EXPECT_EQ(log.count(QtCriticalMsg, corrupt), 1);
+    // Showing the tab again stores nothing more.
+    const QString stored = storedText(QStringLiteral("scrubModifiersJSON"));
+    tab->hide();
+    tab->show();
+    EXPECT_EQ(storedText(QStringLiteral("scrubModifiersJSON")), stored);
 }
 
 TEST_F(ListTabsTest, scrubTabAudioPeakToggleIsStoredAtOnce)
