@@ -12,6 +12,8 @@ packages=(
   xvfb xauth imagemagick x11-utils
   fonts-dejavu-core
   clang-format-14
+  # The icons rendered at their sizes, the Debian package and its checks.
+  librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
 )
 
 # `deps.sh fuzz`: also what the fuzz targets are built with (clang and its
