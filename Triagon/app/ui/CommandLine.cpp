@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -106,4 +107,14 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &work
             line.paths.append(QDir::cleanPath(base.absoluteFilePath(path)));
     }
     return line;
+}
+
+QStringList CommandLine::takeMissingPaths()
+{
+    QStringList missing;
+    QStringList present;
+    for (const QString &path : std::as_const(paths))
+        (QFileInfo::exists(path) ? present : missing).append(path);
+    paths = present;
+    return missing;
 }

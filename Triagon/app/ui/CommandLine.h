@@ -25,6 +25,12 @@ struct CommandLine
     // and cleaned, in the order given.
     QStringList paths;
 
+    // Takes the paths that name nothing out of `paths` and returns them. A
+    // drop never holds one, but a command line may: a mistyped name is
+    // reported by the launch that was given it instead of becoming a clip
+    // without a file.
+    QStringList takeMissingPaths();
+
     // `arguments` as QCoreApplication::arguments() gives them (the program
     // first); needs a QCoreApplication.
     static CommandLine parse(const QStringList &arguments, const QString &workingFolder);

@@ -60,6 +60,8 @@ int main(int argc, char **argv)
     case CommandLine::Action::run:
         break;
     }
+    for (const QString &path : line.takeMissingPaths())
+        print(stderr, QStringLiteral("triagon: skipped %1: no such file or folder\n").arg(path));
 
     const std::unique_ptr<QApplication> application = DisplayGuard::openApplication(argc, argv);
     setApplicationNames();

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -68,6 +69,18 @@ TEST(CommandLine, ReadsHelpVersionErrorsAndPaths)
     EXPECT_TRUE(CommandLine::parse(args({"--bogus"}), cwd).text.contains(QStringLiteral("Usage: ")));
     EXPECT_EQ(CommandLine::parse(args({"--version"}), cwd).text,
               QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion() + QLatin1Char('\n'));
+}
+
+TEST(CommandLine, PathsThatNameNothingAreTakenOut)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("day1")));
+    QFile clip(folder.filePath(QStringLiteral("A001.mov")));
+    ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
+    CommandLine line = CommandLine::parse(args({"day1", "missing.mov", "A001.mov", "gone/"}), folder.path());
+    EXPECT_EQ(line.takeMissingPaths(),
+              QStringList({folder.filePath(QStringLiteral("missing.mov")), folder.filePath(QStringLiteral("gone"))}));
+    EXPECT_EQ(line.paths, QStringList({folder.filePath(QStringLiteral("day1")), folder.filePath(QStringLiteral("A001.mov"))}));
 }
 
 TEST(StartupFeedback, TheRemoveMessageIsCutIntoNulPaddedPiecesOfTwenty)

@@ -227,11 +227,16 @@ TEST_F(SecondLaunch, ALaterLaunchHandsItsPathsOverAndEnds)
     QProcess *first = launch();
     ASSERT_TRUE(waitUntilUp(first)) << first->readAllStandardError().toStdString();
 
-    // A path relative to the later launch's own working folder.
-    QProcess *second = launch({QStringLiteral("day2")}, home.path());
+    // A path relative to the later launch's own working folder, and one that
+    // names nothing: that launch says so, and hands over only the folder.
+    QProcess *second = launch({QStringLiteral("day2"), QStringLiteral("missing.mov")}, home.path());
     ASSERT_TRUE(second->waitForFinished(waitMs)) << "a second program ran on the same session";
     EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second->exitCode(), 0) << second->readAllStandardError().toStdString();
+    const QByteArray secondLog = second->readAllStandardError();
+    EXPECT_EQ(second->exitCode(), 0) << secondLog.toStdString();
+    EXPECT_TRUE(
+        secondLog.contains("triagon: skipped " + home.filePath(QStringLiteral("missing.mov")).toUtf8() + ": no such file or folder\n"))
+        << secondLog.toStdString();
     QByteArray firstLog;
     EXPECT_TRUE(QTest::qWaitFor([&] { return saidSoFar(first, firstLog, "handed over to this one with 1 path(s)"); }, waitMs))
         << firstLog.toStdString();
