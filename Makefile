@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build test run bench sanitize sanitize-configure sanitize-core fuzz clean
+.PHONY: deps configure build test run package bench sanitize sanitize-configure sanitize-core fuzz clean
 
 deps:
 	@scripts/deps.sh
@@ -21,6 +21,10 @@ test: build
 
 run: build
 	$(BUILD_DIR)/bin/triagon
+
+# The Debian package, $(BUILD_DIR)/triagon_<version>_amd64.deb.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 bench: build
 	@ls $(BUILD_DIR)/bench/triagon-bench

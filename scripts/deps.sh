@@ -5,13 +5,15 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config git
-  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-svg-dev libgl-dev
-  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev libavfilter-dev
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libxcb1-dev
+  libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg
   libgtest-dev googletest
   xvfb xauth imagemagick x11-utils
   fonts-dejavu-core
   clang-format-14
+  # The icons rendered at their sizes, the Debian package and its checks.
+  librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
 )
 
 # `deps.sh fuzz`: also what the fuzz targets are built with (clang and its

@@ -2,6 +2,7 @@
 
 #include "AppUpdates/WhatsNewPresenter.h"
 #include "app/AppSettings.h"
+#include "app/Loggers.h"
 #include "app/ThemeColor.h"
 #include "app/widgets/WidgetStyle.h"
 #include "grid/ClipGridView.h"
@@ -464,12 +465,16 @@ void ContentView::dropEvent(QDropEvent *event)
 {
     setDragTargeted(false);
     const QMimeData *mime = event->mimeData();
-    if (mime && mime->hasUrls()) {
-        for (const QUrl &url : mime->urls())
-            handleDroppedURL(url);
-    }
+    if (mime && mime->hasUrls())
+        importDroppedURLs(mime->urls());
     // Accepted whatever the items turn out to be.
     event->acceptProposedAction();
+}
+
+void ContentView::importDroppedURLs(const QList<QUrl> &urls)
+{
+    for (const QUrl &url : urls)
+        handleDroppedURL(url);
 }
 
 void ContentView::handleDroppedURL(const QUrl &url)
@@ -500,4 +505,6 @@ void ContentView::importURL(bool isDirectory, const QUrl &url)
     }
     if (hasSupportedVideoExtension(url.toLocalFile()))
         m_intake->importFile(url);
+    else
+        qCInfo(sessionLogger).noquote() << QStringLiteral("Skipped %1: neither a folder nor a video file").arg(url.toLocalFile());
 }

@@ -10,6 +10,7 @@
 #include <QPair>
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 #include <QWidget>
 
 #include <functional>
@@ -64,6 +65,10 @@ public:
     void setImportPanel(ImportPanel *panel);
     // Opens the panel and imports the choice.
     void chooseFootage();
+    // Imports items as a drop of them on the window does: each folder as a
+    // folder, each file with a video extension as a file, others skipped.
+    // The application hands over the paths it was started with this way.
+    void importDroppedURLs(const QList<QUrl> &urls);
 
     // Regions: the toolbar row, the sidebar column and its content, the grid area.
     QWidget *toolbarRow() const;

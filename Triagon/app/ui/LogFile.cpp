@@ -1,5 +1,7 @@
 #include "app/ui/LogFile.h"
 
+#include "app/Loggers.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -104,20 +106,49 @@ void handler(QtMsgType type, const QMessageLogContext &context, const QString &m
 
 QString LogFile::defaultPath()
 {
+    // The base-directory convention ignores a relative value.
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || !QDir::isAbsolutePath(state))
+        state = QDir::homePath() + QStringLiteral("/.local/state");
+    return QDir::cleanPath(state) + QStringLiteral("/Triagon/triagon.log");
+}
+
+QString LogFile::legacyPath()
+{
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Triagon/triagon.log");
+}
+
+bool LogFile::moveLegacyLog(const QString &from, const QString &to)
+{
+    if (from.isEmpty() || QDir::cleanPath(from) == QDir::cleanPath(to) || !QFileInfo::exists(from) || QFileInfo::exists(to))
+        return false;
+    QDir().mkpath(QFileInfo(to).absolutePath());
+    // The older part first: once the current log has moved, nothing is
+    // moved again.
+    const QString older = QStringLiteral(".1");
+    if (QFileInfo::exists(from + older) && !QFileInfo::exists(to + older))
+        QFile::rename(from + older, to + older);
+    return QFile::rename(from, to);
 }
 
 void LogFile::install(const QString &path, qint64 limitBytes)
 {
-    LogState &s = state();
-    QMutexLocker lock(&s.mutex);
-    s.file.close();
-    s.path = path.isEmpty() ? defaultPath() : path;
-    s.limit = limitBytes > 0 ? limitBytes : defaultLimitBytes;
-    if (!s.installed) {
-        s.previous = qInstallMessageHandler(handler);
-        s.installed = true;
+    bool moved = false;
+    {
+        LogState &s = state();
+        QMutexLocker lock(&s.mutex);
+        s.file.close();
+        s.path = path.isEmpty() ? defaultPath() : path;
+        if (path.isEmpty())
+            moved = moveLegacyLog(legacyPath(), s.path);
+        s.limit = limitBytes > 0 ? limitBytes : defaultLimitBytes;
+        if (!s.installed) {
+            s.previous = qInstallMessageHandler(handler);
+            s.installed = true;
+        }
     }
+    if (moved)
+        qCInfo(sessionLogger).noquote() << QStringLiteral("Moved the log from %1 to %2").arg(legacyPath(), defaultPath());
 }
 
 void LogFile::uninstall()

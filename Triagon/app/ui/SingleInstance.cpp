@@ -7,6 +7,10 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonValue>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -14,15 +18,36 @@
 #include <QThread>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
+// A launch without anything to hand over only asks for the window (as every
+// earlier version did); one with paths or a token sends them as JSON, in
+// base64 so that the request stays one line whatever the paths hold.
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
+const QByteArray kOpen = QByteArrayLiteral("open ");
 const QByteArray kAnswer = QByteArrayLiteral("ok\n");
-// Longer requests are not ours; the connection is dropped.
-constexpr qsizetype kMaxRequest = 64;
 // How long one hand-over waits for the holder's answer.
 constexpr int kAnswerWaitMs = 3000;
+
+QByteArray encodeRequest(const QStringList &paths, const QByteArray &activationToken)
+{
+    if (paths.isEmpty() && activationToken.isEmpty())
+        return kActivate;
+    QJsonObject request;
+    request.insert(QStringLiteral("paths"), QJsonArray::fromStringList(paths));
+    if (!activationToken.isEmpty())
+        request.insert(QStringLiteral("activationToken"), QString::fromUtf8(activationToken));
+    return kOpen + QJsonDocument(request).toJson(QJsonDocument::Compact).toBase64() + '\n';
+}
+
+// Whether `bytes` can still become a request: only its start is checked
+// here, the rest once the line is whole.
+bool mayBeRequest(const QByteArray &bytes)
+{
+    return kActivate.startsWith(bytes.left(kActivate.size())) || kOpen.startsWith(bytes.left(kOpen.size()));
+}
 
 } // namespace
 
@@ -51,7 +76,7 @@ QString SingleInstance::sessionFolder()
     return QFileInfo(ClipStore::sessionFilePath()).absolutePath();
 }
 
-SingleInstance::Claim SingleInstance::claim(int patienceMs)
+SingleInstance::Claim SingleInstance::claim(int patienceMs, const QStringList &paths, const QByteArray &activationToken)
 {
     if (m_primary)
         return Claim::primary;
@@ -74,7 +99,7 @@ SingleInstance::Claim SingleInstance::claim(int patienceMs)
             m_primary = true;
             return Claim::primary;
         }
-        if (handOver(std::clamp<qint64>(deadline.remainingTime(), 0, kAnswerWaitMs)))
+        if (handOver(std::clamp<qint64>(deadline.remainingTime(), 0, kAnswerWaitMs), encodeRequest(paths, activationToken)))
             return Claim::handedOver;
         if (deadline.hasExpired())
             return Claim::noAnswer;
@@ -91,8 +116,10 @@ bool SingleInstance::listen()
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
-            readRequest(socket);
+            // What came so far, until the line is whole.
+            auto received = std::make_shared<QByteArray>();
+            connect(socket, &QLocalSocket::readyRead, this, [this, socket, received] { readRequest(socket, *received); });
+            readRequest(socket, *received);
         }
     });
     // We hold the lock, so a socket file left there is from a process that died.
@@ -100,36 +127,57 @@ bool SingleInstance::listen()
     return m_server->listen(m_serverName);
 }
 
-void SingleInstance::readRequest(QLocalSocket *socket)
+void SingleInstance::readRequest(QLocalSocket *socket, QByteArray &received)
 {
-    if (socket->bytesAvailable() > kMaxRequest) {
+    const qsizetype before = received.size();
+    received += socket->read(maxRequestBytes + 1 - before);
+    const qsizetype end = received.indexOf('\n', before);
+    if ((end < 0 && received.size() > maxRequestBytes) || !mayBeRequest(received)) {
         socket->abort();
         return;
     }
-    if (!socket->canReadLine())
+    if (end < 0)
         return;
-    const QByteArray request = socket->readLine(kMaxRequest + 1);
+    const QByteArray request = received.left(end + 1);
+    QStringList paths;
+    QByteArray activationToken;
     if (request != kActivate) {
-        socket->abort();
-        return;
+        const QByteArray::FromBase64Result json = QByteArray::fromBase64Encoding(request.mid(kOpen.size()).chopped(1),
+                                                                                 QByteArray::AbortOnBase64DecodingErrors);
+        const QJsonDocument document = json ? QJsonDocument::fromJson(*json) : QJsonDocument();
+        if (!request.startsWith(kOpen) || !document.isObject()) {
+            socket->abort();
+            return;
+        }
+        for (const QJsonValue &value : document.object().value(QStringLiteral("paths")).toArray()) {
+            // The sender made them absolute against its own working folder.
+            const QString path = value.toString();
+            if (QDir::isAbsolutePath(path))
+                paths.append(QDir::cleanPath(path));
+        }
+        activationToken = document.object().value(QStringLiteral("activationToken")).toString().toUtf8();
     }
     socket->write(kAnswer);
     socket->flush();
     socket->disconnectFromServer();
-    qCInfo(sessionLogger, "A second launch handed over to this one");
-    Q_EMIT activationRequested();
+    qCInfo(sessionLogger).noquote() << (paths.isEmpty()
+                                            ? QStringLiteral("A second launch handed over to this one")
+                                            : QStringLiteral("A second launch handed over to this one with %1 path(s)").arg(paths.size()));
+    Q_EMIT activationRequested(paths, activationToken);
 }
 
-bool SingleInstance::handOver(int waitMs) const
+bool SingleInstance::handOver(int waitMs, const QByteArray &request) const
 {
     QLocalSocket socket;
     socket.connectToServer(m_serverName);
     QDeadlineTimer deadline(waitMs);
     if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
         return false;
-    socket.write(kActivate);
-    if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
-        return false;
+    socket.write(request);
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
+            return false;
+    }
     QByteArray answer;
     while (!answer.endsWith('\n') && answer.size() <= kAnswer.size()) {
         if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))

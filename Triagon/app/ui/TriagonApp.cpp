@@ -24,6 +24,7 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 TriagonApp::TriagonApp(QObject *parent)
@@ -102,6 +103,37 @@ void TriagonApp::finishLaunch(bool restored)
         applyStartupDefaults();
     m_launchFinished = true;
     Q_EMIT launchFinished(restored);
+    importPendingPaths();
+}
+
+void TriagonApp::importPaths(const QStringList &paths)
+{
+    m_pendingPaths += paths;
+    if (m_launchFinished)
+        importPendingPaths();
+}
+
+void TriagonApp::importPendingPaths()
+{
+    if (!m_window || m_pendingPaths.isEmpty())
+        return;
+    QList<QUrl> urls;
+    for (const QString &path : std::as_const(m_pendingPaths))
+        urls.append(QUrl::fromLocalFile(path));
+    m_pendingPaths.clear();
+    m_window->contentView()->importDroppedURLs(urls);
+}
+
+void TriagonApp::takeOverLaunch(const QStringList &paths, const QByteArray &activationToken)
+{
+    if (m_window) {
+        // Qt's Wayland platform asks the compositor for the focus with this
+        // token when the window is activated next.
+        if (!activationToken.isEmpty() && QGuiApplication::platformName().startsWith(QStringLiteral("wayland")))
+            qputenv("XDG_ACTIVATION_TOKEN", activationToken);
+        m_window->bringToFront();
+    }
+    importPaths(paths);
 }
 
 void TriagonApp::applyStartupDefaults()

@@ -2,10 +2,12 @@
 
 #include "app/ui/MainWindow.h"
 
+#include <QByteArray>
 #include <QObject>
 #include <QPalette>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
@@ -50,6 +52,16 @@ public:
     // Whether the launch restore found a saved session.
     bool launchRestored() const { return m_launchRestored; }
 
+    // Imports folders and video files (absolute paths) as a drop of them on
+    // the window does, once the launch restore has finished: paths given
+    // before that wait for it, so that the restored session does not replace
+    // them.
+    void importPaths(const QStringList &paths);
+    // A later launch handed over to this one: the window comes to the front,
+    // with the desktop's activation token when it gave one, and the paths
+    // are imported.
+    void takeOverLaunch(const QStringList &paths, const QByteArray &activationToken);
+
     // Runs the event loop until the application quits (the session is
     // saved then, see saveOnTerminate) and returns its status. What is left
     // to end after it (windows, media engines and their threads) has
@@ -83,6 +95,7 @@ private:
     void runLaunchTask();
     void finishLaunch(bool restored);
     void applyStartupDefaults();
+    void importPendingPaths();
 
     // The engines outlive the store.
     std::unique_ptr<MediaEngines> m_engines;
@@ -95,6 +108,7 @@ private:
     QPointer<MainWindow> m_window;
     QPointer<QWidget> m_settingsWindow;
 
+    QStringList m_pendingPaths;
     QString m_desktopStyle;
     QPalette m_desktopPalette;
     bool m_started = false;

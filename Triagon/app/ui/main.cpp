@@ -1,29 +1,84 @@
 #include "app/Loggers.h"
+#include "app/ui/CommandLine.h"
+#include "app/ui/DisplayGuard.h"
 #include "app/ui/LogFile.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/QuitWatchdog.h"
 #include "app/ui/SingleInstance.h"
+#include "app/ui/StartupFeedback.h"
 #include "app/ui/TriagonApp.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
 #include <QMessageBox>
+
+#include <cstdio>
+
+namespace {
+
+void setApplicationNames()
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("brinkwolder"));
+    QCoreApplication::setApplicationName(QStringLiteral("Triagon"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TRIAGON_VERSION));
+}
+
+void print(std::FILE *stream, const QString &text)
+{
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-    QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("brinkwolder"));
-    QApplication::setApplicationName(QStringLiteral("Triagon"));
-    QApplication::setApplicationVersion(QStringLiteral(TRIAGON_VERSION));
+    // What the desktop gave this launch, read before Qt's platform takes it
+    // out of the environment: handed over with the paths when Triagon runs
+    // already.
+    const QByteArray activationToken = qgetenv("XDG_ACTIVATION_TOKEN");
+    const QByteArray startupId = qgetenv("DESKTOP_STARTUP_ID");
+
+    // The command line is read without a window system, so that --help,
+    // --version and a mistyped option answer in any terminal.
+    CommandLine line;
+    {
+        QCoreApplication reader(argc, argv);
+        setApplicationNames();
+        line = CommandLine::parse(QCoreApplication::arguments(), QDir::currentPath());
+    }
+    switch (line.action) {
+    case CommandLine::Action::help:
+    case CommandLine::Action::version:
+        print(stdout, line.text);
+        return 0;
+    case CommandLine::Action::error:
+        print(stderr, line.text);
+        return CommandLine::usageErrorStatus;
+    case CommandLine::Action::run:
+        break;
+    }
+    for (const QString &path : line.takeMissingPaths())
+        print(stderr, QStringLiteral("triagon: skipped %1: no such file or folder\n").arg(path));
+
+    const std::unique_ptr<QApplication> application = DisplayGuard::openApplication(argc, argv);
+    setApplicationNames();
     LogFile::install();
 
     // A second process on the same session would save over this one's edits:
-    // a later launch brings the running window to the front and ends.
+    // a later launch hands its paths to the running one, which brings its
+    // window to the front, and ends.
     SingleInstance instance(SingleInstance::sessionFolder());
-    switch (instance.claim()) {
+    switch (instance.claim(SingleInstance::defaultPatienceMs, line.paths, activationToken)) {
     case SingleInstance::Claim::primary:
         break;
     case SingleInstance::Claim::handedOver:
-        qCInfo(sessionLogger, "Triagon is already running with this session; its window was brought to the front");
+        qCInfo(sessionLogger, "Triagon is already running with this session; it took this launch over");
+        // No window of this process will show: the desktop's launch feedback
+        // (a busy pointer) ends here.
+        StartupFeedback::end(startupId);
         LogFile::uninstall();
         return 0;
     case SingleInstance::Claim::noAnswer:
@@ -42,10 +97,9 @@ int main(int argc, char **argv)
     int status = 0;
     {
         TriagonApp app;
-        QObject::connect(&instance, &SingleInstance::activationRequested, &app, [&app] {
-            if (MainWindow *window = app.mainWindow())
-                window->bringToFront();
-        });
+        QObject::connect(&instance, &SingleInstance::activationRequested, &app, &TriagonApp::takeOverLaunch);
+        // Imported once the saved session is back.
+        app.importPaths(line.paths);
         app.start();
         status = app.exec();
     }

@@ -1,8 +1,11 @@
 // The real program, started more than once on one session, as a user would
-// from the desktop: a later launch hands over to the running one and ends;
-// a lock left by a killed process does not block the next start.
+// from the desktop: a later launch hands over to the running one (with the
+// folders and files it was given) and ends; a lock left by a killed process
+// does not block the next start; the paths of a first launch are imported
+// after the saved session is back.
 #include "AppTestSupport.h"
 #include "app/ui/SingleInstance.h"
+#include "support/TestMedia.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocalSocket>
+#include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -54,12 +58,14 @@ protected:
         }
     }
 
-    QProcess *launch()
+    QProcess *launch(const QStringList &arguments = {}, const QString &workingFolder = QString())
     {
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(environment);
         process->setProcessChannelMode(QProcess::SeparateChannels);
-        process->start(QStringLiteral(TRIAGON_APP_BINARY), QStringList());
+        if (!workingFolder.isEmpty())
+            process->setWorkingDirectory(workingFolder);
+        process->start(QStringLiteral(TRIAGON_APP_BINARY), arguments);
         EXPECT_TRUE(process->waitForStarted(waitMs));
         launches.push_back(std::move(process));
         return launches.back().get();
@@ -105,6 +111,28 @@ protected:
         QFile file(sessionFolder + QStringLiteral("/session.json"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(QJsonDocument(data.toJson()).toJson(QJsonDocument::Compact));
+    }
+
+    // A folder of footage: two clips and a file that is no video.
+    QString makeFootage(const QString &name) const
+    {
+        const QString folder = home.filePath(name);
+        EXPECT_TRUE(QDir().mkpath(folder));
+        TestMedia::copyTo(QStringLiteral("clip.mkv"), folder, name + QStringLiteral("-1.mkv"));
+        TestMedia::copyTo(QStringLiteral("clip.webm"), folder, name + QStringLiteral("-2.webm"));
+        QFile notes(folder + QStringLiteral("/notes.txt"));
+        EXPECT_TRUE(notes.open(QIODevice::WriteOnly));
+        return folder;
+    }
+
+    // The file names of the saved session's clips, with their ratings.
+    QMap<QString, int> savedRatings() const
+    {
+        QMap<QString, int> ratings;
+        for (const QJsonValue &clip : savedClips())
+            ratings.insert(clip.toObject().value(QStringLiteral("filename")).toString(),
+                           clip.toObject().value(QStringLiteral("rating")).toInt());
+        return ratings;
     }
 
     QJsonArray savedClips() const
@@ -169,4 +197,55 @@ TEST_F(SecondLaunch, ALockLeftByAKilledProgramDoesNotBlockTheNextStart)
     next->terminate();
     ASSERT_TRUE(next->waitForFinished(waitMs));
     EXPECT_EQ(next->exitCode(), 0);
+}
+
+TEST_F(SecondLaunch, PathsOfAFirstLaunchAreImportedAfterTheSavedSessionIsBack)
+{
+    plantSessionWithOneClip();
+    const QString day1 = makeFootage(QStringLiteral("day1"));
+    // One folder and one file, as given on a command line; the text file of
+    // the folder and the one named are skipped.
+    const QString loose = TestMedia::copyTo(QStringLiteral("clip.mkv"), home.path(), QStringLiteral("loose.mkv"));
+    QProcess *first = launch({day1, loose, day1 + QStringLiteral("/notes.txt")});
+    ASSERT_TRUE(waitUntilUp(first)) << first->readAllStandardError().toStdString();
+    const QMap<QString, int> expected = {{QStringLiteral("A001.mov"), 4},
+                                         {QStringLiteral("day1-1.mkv"), 0},
+                                         {QStringLiteral("day1-2.webm"), 0},
+                                         {QStringLiteral("loose.mkv"), 0}};
+    // The session is saved shortly after the import.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return savedRatings() == expected; }, waitMs)) << QJsonDocument(savedClips()).toJson().constData();
+    first->terminate();
+    ASSERT_TRUE(first->waitForFinished(waitMs));
+    EXPECT_EQ(first->exitCode(), 0);
+    EXPECT_EQ(savedRatings(), expected);
+}
+
+TEST_F(SecondLaunch, ALaterLaunchHandsItsPathsOverAndEnds)
+{
+    plantSessionWithOneClip();
+    const QString day2 = makeFootage(QStringLiteral("day2"));
+    QProcess *first = launch();
+    ASSERT_TRUE(waitUntilUp(first)) << first->readAllStandardError().toStdString();
+
+    // A path relative to the later launch's own working folder, and one that
+    // names nothing: that launch says so, and hands over only the folder.
+    QProcess *second = launch({QStringLiteral("day2"), QStringLiteral("missing.mov")}, home.path());
+    ASSERT_TRUE(second->waitForFinished(waitMs)) << "a second program ran on the same session";
+    EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
+    const QByteArray secondLog = second->readAllStandardError();
+    EXPECT_EQ(second->exitCode(), 0) << secondLog.toStdString();
+    EXPECT_TRUE(
+        secondLog.contains("triagon: skipped " + home.filePath(QStringLiteral("missing.mov")).toUtf8() + ": no such file or folder\n"))
+        << secondLog.toStdString();
+    QByteArray firstLog;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saidSoFar(first, firstLog, "handed over to this one with 1 path(s)"); }, waitMs))
+        << firstLog.toStdString();
+    const QMap<QString, int> expected = {
+        {QStringLiteral("A001.mov"), 4}, {QStringLiteral("day2-1.mkv"), 0}, {QStringLiteral("day2-2.webm"), 0}};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return savedRatings() == expected; }, waitMs)) << QJsonDocument(savedClips()).toJson().constData();
+    EXPECT_EQ(first->state(), QProcess::Running);
+    EXPECT_EQ(lockHolder(), first->processId());
+    first->terminate();
+    ASSERT_TRUE(first->waitForFinished(waitMs));
+    EXPECT_EQ(first->exitCode(), 0);
 }

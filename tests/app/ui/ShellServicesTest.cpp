@@ -1,6 +1,7 @@
 #include "app/ui/LogFile.h"
 #include "app/ui/UnixSignalQuit.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -13,13 +14,99 @@
 
 namespace {
 Q_LOGGING_CATEGORY(testCategory, "com.brinkwolder.Triagon.session")
+
+// Sets an environment variable (or unsets it, for a null value) for one scope.
+class ScopedVariable
+{
+public:
+    ScopedVariable(const char *name, const QByteArray &value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedVariable()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-TEST(LogFile, AppendsMessagesBesideTheSessionAndRotatesWhenFull)
+void writeFile(const QString &path, const QByteArray &bytes)
 {
-    EXPECT_EQ(LogFile::defaultPath(),
-              QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Triagon/triagon.log"));
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
 
+} // namespace
+
+TEST(LogFile, LivesInTheStateFolder)
+{
+    const QString home = QDir::homePath();
+    const struct
+    {
+        QByteArray stateHome; // null: unset
+        QString expected;
+    } cases[] = {
+        {QByteArray(home.toUtf8() + "/elsewhere/state/"), home + QStringLiteral("/elsewhere/state/Triagon/triagon.log")},
+        {QByteArray(), home + QStringLiteral("/.local/state/Triagon/triagon.log")},
+        {QByteArray(""), home + QStringLiteral("/.local/state/Triagon/triagon.log")},
+        {QByteArray("relative/state"), home + QStringLiteral("/.local/state/Triagon/triagon.log")},
+    };
+    for (const auto &c : cases) {
+        ScopedVariable state("XDG_STATE_HOME", c.stateHome);
+        EXPECT_EQ(LogFile::defaultPath(), c.expected) << c.stateHome.constData();
+    }
+    EXPECT_EQ(LogFile::legacyPath(),
+              QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Triagon/triagon.log"));
+}
+
+TEST(LogFile, ALogInTheOldPlaceIsMovedOnceAtTheFirstStart)
+{
+    writeFile(LogFile::legacyPath(), "old line\n");
+    writeFile(LogFile::legacyPath() + QStringLiteral(".1"), "older line\n");
+    ASSERT_FALSE(QFileInfo::exists(LogFile::defaultPath()));
+
+    LogFile::install();
+    EXPECT_EQ(LogFile::currentPath(), LogFile::defaultPath());
+    qWarning("new line");
+    LogFile::uninstall();
+
+    EXPECT_FALSE(QFileInfo::exists(LogFile::legacyPath()));
+    EXPECT_FALSE(QFileInfo::exists(LogFile::legacyPath() + QStringLiteral(".1")));
+    const QByteArray moved = readAll(LogFile::defaultPath());
+    EXPECT_TRUE(moved.startsWith("old line\n")) << moved.constData();
+    EXPECT_TRUE(moved.contains("Moved the log from"));
+    EXPECT_TRUE(moved.contains("[warning] new line"));
+    EXPECT_EQ(readAll(LogFile::defaultPath() + QStringLiteral(".1")), "older line\n");
+
+    // A log written in the old place after that (an older version run again)
+    // never replaces the one in the state folder.
+    writeFile(LogFile::legacyPath(), "from an older version\n");
+    LogFile::install();
+    LogFile::uninstall();
+    EXPECT_TRUE(readAll(LogFile::defaultPath()).startsWith("old line\n"));
+    EXPECT_EQ(readAll(LogFile::legacyPath()), "from an older version\n");
+}
+
+TEST(LogFile, AppendsMessagesAndRotatesWhenFull)
+{
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("logs/triagon.log"));
     LogFile::install(path, 2000);

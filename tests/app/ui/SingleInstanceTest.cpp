@@ -22,13 +22,14 @@ namespace {
 
 // Claims in a thread of its own, as a second process would, while this
 // thread's event loop lets the first one answer.
-std::optional<SingleInstance::Claim> claimElsewhere(const QString &folder, int patienceMs)
+std::optional<SingleInstance::Claim> claimElsewhere(const QString &folder, int patienceMs, const QStringList &paths = {},
+                                                    const QByteArray &activationToken = {})
 {
     std::atomic_bool done = false;
     std::optional<SingleInstance::Claim> result;
     std::thread later([&] {
         SingleInstance instance(folder);
-        result = instance.claim(patienceMs);
+        result = instance.claim(patienceMs, paths, activationToken);
         done = true;
     });
     const bool ended = QTest::qWaitFor([&] { return done.load(); }, patienceMs + 30000);
@@ -98,12 +99,22 @@ TEST(SingleInstance, AStrangerOnTheSocketIsDroppedWithoutAnActivation)
     SingleInstance first(folder.path());
     QSignalSpy asked(&first, &SingleInstance::activationRequested);
     ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
-    QLocalSocket stranger;
-    stranger.connectToServer(first.serverName());
-    ASSERT_TRUE(stranger.waitForConnected(5000));
-    stranger.write(QByteArray(200, 'x'));
-    stranger.flush();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return stranger.state() == QLocalSocket::UnconnectedState; }, 10000));
+    const QByteArray requests[] = {
+        QByteArray(200, 'x'),
+        QByteArrayLiteral("open not base64!\n"),
+        QByteArrayLiteral("open ") + QByteArrayLiteral("[1,2]").toBase64() + '\n',
+        QByteArrayLiteral("open \n"),
+        QByteArrayLiteral("activatex\n"),
+    };
+    for (const QByteArray &request : requests) {
+        QLocalSocket stranger;
+        stranger.connectToServer(first.serverName());
+        ASSERT_TRUE(stranger.waitForConnected(5000));
+        stranger.write(request);
+        stranger.flush();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return stranger.state() == QLocalSocket::UnconnectedState; }, 10000)) << request.constData();
+        EXPECT_FALSE(stranger.readAll().contains("ok")) << request.constData();
+    }
     EXPECT_EQ(asked.count(), 0);
 }
 
@@ -119,4 +130,35 @@ TEST(SingleInstance, ReleasingTheLockLetsTheNextLaunchStart)
     EXPECT_FALSE(QFileInfo::exists(lockPath));
     SingleInstance next(folder.path());
     EXPECT_EQ(next.claim(0), SingleInstance::Claim::primary);
+}
+
+TEST(SingleInstance, ALaterClaimHandsItsPathsAndTokenOver)
+{
+    QTemporaryDir folder;
+    SingleInstance first(folder.path());
+    QSignalSpy asked(&first, &SingleInstance::activationRequested);
+    ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
+
+    // Paths with what a line-based request could trip over, and enough of
+    // them that the request arrives in many pieces.
+    QStringList many;
+    for (int i = 0; i < 3000; ++i)
+        many.append(QStringLiteral("/footage/day %1/clip\nwith newline ✓ %2.mov").arg(i / 100).arg(i));
+    const struct
+    {
+        QStringList paths;
+        QByteArray token;
+    } cases[] = {
+        {{QStringLiteral("/footage/day1")}, QByteArray()},
+        {{QStringLiteral("/footage/a b.mov"), QStringLiteral("/footage/Ä\"q\".mkv")}, QByteArrayLiteral("token-1234_TIME99")},
+        {{}, QByteArrayLiteral("only-a-token")},
+        {many, QByteArray()},
+    };
+    for (const auto &c : cases) {
+        asked.clear();
+        EXPECT_EQ(claimElsewhere(folder.path(), 10000, c.paths, c.token), SingleInstance::Claim::handedOver);
+        ASSERT_EQ(asked.count(), 1);
+        EXPECT_EQ(asked.at(0).at(0).toStringList(), c.paths);
+        EXPECT_EQ(asked.at(0).at(1).toByteArray(), c.token);
+    }
 }

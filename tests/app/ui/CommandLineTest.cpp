@@ -1,0 +1,163 @@
+// The command line: what it asks for, read without a window system; and the
+// real program run in a terminal without a display, where it answers --help,
+// --version and a mistyped option, and ends with one line instead of Qt's
+// abort when it would need a window.
+#include "app/ui/CommandLine.h"
+#include "app/ui/StartupFeedback.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+QStringList args(std::initializer_list<const char *> list)
+{
+    QStringList result{QStringLiteral("triagon")};
+    for (const char *a : list)
+        result.append(QString::fromUtf8(a));
+    return result;
+}
+
+} // namespace
+
+TEST(CommandLine, ReadsHelpVersionErrorsAndPaths)
+{
+    const QString cwd = QStringLiteral("/home/u/shoots");
+    const struct
+    {
+        QStringList arguments;
+        CommandLine::Action action;
+        QStringList paths;
+        const char *text; // contained in the text
+    } cases[] = {
+        {args({}), CommandLine::Action::run, {}, ""},
+        {args({"--help"}), CommandLine::Action::help, {}, "Usage: "},
+        {args({"-h"}), CommandLine::Action::help, {}, "[PATH...]"},
+        {args({"--version"}), CommandLine::Action::version, {}, "Triagon"},
+        {args({"-v"}), CommandLine::Action::version, {}, " "},
+        {args({"--bogus-option"}), CommandLine::Action::error, {}, "Unknown option 'bogus-option'"},
+        {args({"day1", "-x"}), CommandLine::Action::error, {}, "Usage: "},
+        {args({"day1", "../raw/A001.mov", "/abs/B.mkv", "./c/../d/"}),
+         CommandLine::Action::run,
+         {QStringLiteral("/home/u/shoots/day1"), QStringLiteral("/home/u/raw/A001.mov"), QStringLiteral("/abs/B.mkv"),
+          QStringLiteral("/home/u/shoots/d")},
+         ""},
+        // After "--" everything is a path, even what looks like an option.
+        {args({"--", "-odd.mov", "--help"}),
+         CommandLine::Action::run,
+         {QStringLiteral("/home/u/shoots/-odd.mov"), QStringLiteral("/home/u/shoots/--help")},
+         ""},
+        // Qt's own options reach QApplication; they are neither errors nor paths.
+        {args({"-platform", "offscreen", "-style=Fusion", "--session", "1a2b", "-reverse", "day2"}),
+         CommandLine::Action::run,
+         {QStringLiteral("/home/u/shoots/day2")},
+         ""},
+        {args({""}), CommandLine::Action::run, {}, ""},
+    };
+    for (const auto &c : cases) {
+        const CommandLine line = CommandLine::parse(c.arguments, cwd);
+        const std::string label = c.arguments.join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(line.action, c.action) << label;
+        EXPECT_EQ(line.paths, c.paths) << label;
+        EXPECT_TRUE(line.text.contains(QString::fromUtf8(c.text))) << label << "\n" << line.text.toStdString();
+    }
+    EXPECT_TRUE(CommandLine::parse(args({"--bogus"}), cwd).text.contains(QStringLiteral("Usage: ")));
+    EXPECT_EQ(CommandLine::parse(args({"--version"}), cwd).text,
+              QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion() + QLatin1Char('\n'));
+}
+
+TEST(CommandLine, PathsThatNameNothingAreTakenOut)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("day1")));
+    QFile clip(folder.filePath(QStringLiteral("A001.mov")));
+    ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
+    CommandLine line = CommandLine::parse(args({"day1", "missing.mov", "A001.mov", "gone/"}), folder.path());
+    EXPECT_EQ(line.takeMissingPaths(),
+              QStringList({folder.filePath(QStringLiteral("missing.mov")), folder.filePath(QStringLiteral("gone"))}));
+    EXPECT_EQ(line.paths, QStringList({folder.filePath(QStringLiteral("day1")), folder.filePath(QStringLiteral("A001.mov"))}));
+}
+
+TEST(StartupFeedback, TheRemoveMessageIsCutIntoNulPaddedPiecesOfTwenty)
+{
+    const struct
+    {
+        QByteArray id;
+        QByteArray message; // without the terminating NUL
+    } cases[] = {
+        {"a", "remove: ID=a"},
+        {"12345678", "remove: ID=12345678"}, // 19 bytes and the NUL: one piece
+        {"nautilus-1234-host-triagon-0_TIME5678", "remove: ID=nautilus-1234-host-triagon-0_TIME5678"},
+        {"with space", "remove: ID=\"with space\""},
+        {"q\"b\\s", "remove: ID=\"q\\\"b\\\\s\""},
+    };
+    for (const auto &c : cases) {
+        const QList<QByteArray> pieces = StartupFeedback::removeMessagePieces(c.id);
+        QByteArray joined;
+        for (const QByteArray &piece : pieces) {
+            EXPECT_EQ(piece.size(), 20) << c.id.constData();
+            joined += piece;
+        }
+        EXPECT_EQ(pieces.size(), (c.message.size() + 1 + 19) / 20) << c.id.constData();
+        EXPECT_EQ(joined.left(c.message.size() + 1), c.message + QByteArray(1, '\0')) << c.id.constData();
+        EXPECT_EQ(joined.mid(c.message.size()), QByteArray(joined.size() - c.message.size(), '\0')) << c.id.constData();
+    }
+}
+
+// The real program in a terminal without a display.
+TEST(CommandLineProgram, AnswersWithoutADisplayAndNeverAborts)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE", "DESKTOP_STARTUP_ID"})
+        environment.remove(QString::fromLatin1(name));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
+        environment.insert(QString::fromLatin1(name), home.path() + QLatin1Char('/') + QString::fromLatin1(name));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), qEnvironmentVariable("XDG_RUNTIME_DIR"));
+
+    const struct
+    {
+        QStringList arguments;
+        QString display; // empty: unset
+        int status;
+        const char *out; // contained in standard output
+        const char *err; // contained in standard error
+    } cases[] = {
+        {{QStringLiteral("--version")}, QString(), 0, "Triagon " TRIAGON_TEST_VERSION "\n", ""},
+        {{QStringLiteral("--help")}, QString(), 0, "Usage: ", ""},
+        {{QStringLiteral("--bogus-option")}, QString(), 2, "", "Unknown option 'bogus-option'"},
+        {{}, QString(), 1, "", "no display (DISPLAY is not set)"},
+        {{home.path()}, QString(), 1, "", "no display"},
+        // A display that is not there.
+        {{}, QStringLiteral(":9731"), 1, "", "could not open DISPLAY=:9731"},
+    };
+    for (const auto &c : cases) {
+        const std::string label = c.arguments.join(QLatin1Char(' ')).toStdString() + " DISPLAY=" + c.display.toStdString();
+        QProcessEnvironment env = environment;
+        if (!c.display.isEmpty())
+            env.insert(QStringLiteral("DISPLAY"), c.display);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(TRIAGON_APP_BINARY), c.arguments);
+        ASSERT_TRUE(process.waitForFinished(60000)) << label;
+        const QByteArray out = process.readAllStandardOutput();
+        const QByteArray err = process.readAllStandardError();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << label << err.constData();
+        EXPECT_EQ(process.exitCode(), c.status) << label << err.constData();
+        EXPECT_TRUE(out.contains(c.out)) << label << out.constData();
+        EXPECT_TRUE(err.contains(c.err)) << label << err.constData();
+        if (c.status == 0) {
+            EXPECT_TRUE(err.isEmpty()) << label << err.constData();
+        }
+        if (c.status == 1) {
+            EXPECT_EQ(err.count('\n'), 1) << label << "not one line:\n" << err.constData();
+        }
+    }
+}
