@@ -12,6 +12,7 @@
 #include "media/ui/PlayerView.h"
 
 #include <QKeyEvent>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -240,12 +241,54 @@ bool ClipGridView::handleSelectAllKey()
     return true;
 }
 
-void ClipGridView::selectAndScroll(const Clip &clip)
+void ClipGridView::renameStarted(const QUuid &clipID)
+{
+    m_renameFollowID.reset();
+    m_store->setRenamingClipID(clipID);
+}
+
+void ClipGridView::renameEnded(const QUuid &clipID)
+{
+    m_renameFollowID.reset();
+    if (m_store->renamingClipID() == clipID)
+        m_store->setRenamingClipID(std::nullopt);
+    raiseFlag(m_renameDismissedRecently);
+    // Focus that the user put elsewhere (another card clicked, Tab) stays there.
+    if (!isVisible() || window()->focusWidget())
+        return;
+    setFocus(Qt::OtherFocusReason);
+    m_renameFollowID = clipID;
+    const auto select = [this, clipID] {
+        if (const std::optional<Clip> clip = currentClip(clipID))
+            selectAsCurrent(*clip);
+    };
+    // A card that goes in a layout pass ends its rename there: the
+    // selection, which lays the cards out again, waits for the pass to end.
+    if (m_updatingCells)
+        QTimer::singleShot(0, this, select);
+    else
+        select();
+}
+
+void ClipGridView::renameFromCard(const QUuid &clipID, const QString &name)
+{
+    m_store->renameClip(clipID, name);
+    if (m_renameFollowID == clipID)
+        scrollToClip(clipID);
+    m_renameFollowID.reset();
+}
+
+void ClipGridView::selectAsCurrent(const Clip &clip)
 {
     setSelection(QSet<QUuid>{clip.id});
     m_store->setHoveredClipID(clip.id);
     m_selectionAnchorID = clip.id;
     updateGridScrub(clip, true);
+}
+
+void ClipGridView::selectAndScroll(const Clip &clip)
+{
+    selectAsCurrent(clip);
     scrollToClip(clip.id);
 }
 
