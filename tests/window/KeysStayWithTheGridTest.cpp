@@ -1,11 +1,21 @@
-// After a rename, however it ends, the next digit or arrow acts on the
-// clips: the keyboard is with the grid.
+// After a rename, however it ends, and after a click anywhere in the sidebar,
+// the next digit or arrow acts on the clips: the keyboard is with the grid.
 #include "WindowTestSupport.h"
 
 #include "app/widgets/RenameTextField.h"
+#include "app/widgets/SegmentedControl.h"
+#include "app/widgets/ToggleSwitch.h"
 #include "grid/ClipGridView.h"
 #include "grid/ClipThumbnailView.h"
+#include "window/FilterRow.h"
+#include "window/FilterSectionView.h"
+#include "window/SidebarView.h"
+#include "window/SortGroupSectionView.h"
+#include "window/SwitchRow.h"
+#include "window/ViewSectionView.h"
+#include "support/Children.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QScrollBar>
 
@@ -178,4 +188,69 @@ TEST(KeysStayWithTheGrid, TheGridFollowsACardThatTheRenameMoved)
     ClipThumbnailView *moved = grid->cardFor(id);
     ASSERT_NE(moved, nullptr);
     EXPECT_TRUE(grid->viewport()->rect().intersects(moved->geometry()));
+}
+
+TEST(KeysStayWithTheGrid, AClickOnAnySidebarControlLeavesTheKeysWithTheGrid)
+{
+    TestWindow w;
+    w.store.setClips({taggedClip(QStringLiteral("a.mov"), 0, {QStringLiteral("Dunk")}), taggedClip(QStringLiteral("b.mov"), 0, {}),
+                      taggedClip(QStringLiteral("c.mov"), 0, {}), taggedClip(QStringLiteral("d.mov"), 0, {})});
+    QCoreApplication::processEvents();
+    w.view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.view.get()));
+    ClipGridView *grid = gridOf(w);
+    SidebarView *sidebar = w.view->sidebarView();
+
+    // The clicks of the report, each followed by Right and a digit.
+    SegmentedControl *sort = child<SegmentedControl>(sidebar, "sortPicker");
+    SwitchRow *scrubAudio = child<SwitchRow>(sidebar, "scrubAudioRow");
+    const QList<QPair<const char *, QWidget *>> reported{
+        {"Duration", sort->segment(1)},
+        {"Name", sort->segment(0)},
+        {"the All filter", sidebar->filterSection()->ratingRows().first()},
+        {"the Scrub audio switch", scrubAudio->toggle()},
+    };
+    for (const auto &[what, control] : reported) {
+        SCOPED_TRACE(what);
+        clickCard(w, idNamed(w, QStringLiteral("a.mov")));
+        ASSERT_EQ(onlySelected(w), QStringLiteral("a.mov"));
+        QTest::mouseClick(control, Qt::LeftButton, {}, control->rect().center());
+        EXPECT_EQ(QApplication::focusWidget(), grid) << owner();
+        const QList<Clip> order = grid->orderedVisibleClips();
+        type(w, Qt::Key_Right);
+        const QString next = order.at(1).filename;
+        EXPECT_EQ(onlySelected(w), next);
+        type(w, Qt::Key_4);
+        EXPECT_EQ(clipWithID(w, idNamed(w, next))->rating, 4);
+        w.store.rateSelection(0, w.store.selectedClipIDs());
+    }
+
+    // And every other widget of the sidebar, bare space and captions
+    // included, except the tools and the organize button, which open sheets
+    // (the keyboard comes back to the grid when those close).
+    const QStringList opensSheet{QStringLiteral("audioTriageTool"), QStringLiteral("detectMarkersTool"),
+                                 QStringLiteral("numberingResetTool"), QStringLiteral("organizeButton")};
+    int clicked = 0;
+    for (QWidget *widget : sidebar->findChildren<QWidget *>()) {
+        if (!widget->isVisible() || widget->isWindow() || opensSheet.contains(widget->objectName()))
+            continue;
+        bool insideTool = false;
+        for (QWidget *up = widget->parentWidget(); up && up != sidebar; up = up->parentWidget())
+            insideTool = insideTool || opensSheet.contains(up->objectName());
+        if (insideTool)
+            continue;
+        SCOPED_TRACE(std::string(widget->metaObject()->className()) + " " + widget->objectName().toStdString() + " "
+                     + widget->accessibleName().toStdString());
+        grid->setFocus(Qt::OtherFocusReason);
+        QTest::mouseClick(widget, Qt::LeftButton, {}, widget->rect().center());
+        // A pop-up list (the grouping) is closed as the user would.
+        if (QWidget *popup = QApplication::activePopupWidget()) {
+            QTest::keyClick(popup, Qt::Key_Escape);
+            w.view->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(w.view.get()));
+        }
+        EXPECT_EQ(QApplication::focusWidget(), grid) << owner();
+        ++clicked;
+    }
+    EXPECT_GT(clicked, 30);
 }
