@@ -1,6 +1,6 @@
 // What a screen reader finds in every window of the application: each
 // control that can take the keyboard says what it is and has a role that
-// means something.
+// means something, and an open menu is in the tree with readable items.
 #include "AppTestSupport.h"
 
 #include "app/ui/MainWindow.h"
@@ -13,14 +13,20 @@
 #include "settings/TourManager.h"
 #include "window/ContentView.h"
 #include "window/GridAreaView.h"
+#include "window/MainToolbar.h"
+#include "window/SessionActionsButton.h"
 #include "window/SessionTagRow.h"
 #include "window/SessionTagsView.h"
 #include "support/TestMedia.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
+#include <QContextMenuEvent>
 #include <QDialog>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -82,6 +88,40 @@ QStringList unnamedControls(QAccessibleInterface *root)
 std::string unnamedControls(QObject *root)
 {
     return unnamedControls(QAccessible::queryAccessibleInterface(root)).join(QLatin1Char('\n')).toStdString();
+}
+
+// The open menus that the application's own node lists, with their items.
+QList<QAccessibleInterface *> menusInTree()
+{
+    QList<QAccessibleInterface *> menus;
+    QAccessibleInterface *app = QAccessible::queryAccessibleInterface(qApp);
+    for (int i = 0; app && i < app->childCount(); ++i) {
+        QAccessibleInterface *child = app->child(i);
+        if (child && child->role() == QAccessible::PopupMenu)
+            menus.append(child);
+    }
+    return menus;
+}
+
+QStringList itemNames(QAccessibleInterface *menu)
+{
+    QStringList names;
+    for (int i = 0; i < menu->childCount(); ++i) {
+        QAccessibleInterface *item = menu->child(i);
+        if (item->role() == QAccessible::MenuItem)
+            names.append(item->text(QAccessible::Name));
+    }
+    return names;
+}
+
+QAccessibleInterface *itemNamed(QAccessibleInterface *menu, const QString &name)
+{
+    for (int i = 0; i < menu->childCount(); ++i) {
+        QAccessibleInterface *item = menu->child(i);
+        if (item->text(QAccessible::Name) == name)
+            return item;
+    }
+    return nullptr;
 }
 
 struct Running
@@ -186,4 +226,55 @@ TEST(AccessibilityWalk, EveryFocusableControlOfTheWindowThePlayerAndTheSheetsHas
         show(false);
         QCoreApplication::processEvents();
     }
+}
+
+TEST(AccessibilityWalk, AnOpenMenuIsInTheTreeWithItsItemsReadableAndChosen)
+{
+    Running r;
+    ASSERT_NE(r.view, nullptr);
+    ASSERT_TRUE(menusInTree().isEmpty());
+
+    // A card's context menu: its items can be read and chosen.
+    ClipThumbnailView *card = r.grid()->cardFor(r.second.id);
+    ASSERT_NE(card, nullptr);
+    const QPoint at = card->posterRect().center().toPoint();
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, card->mapToGlobal(at));
+    QApplication::sendEvent(card, &request);
+    ASSERT_TRUE(QTest::qWaitFor([] { return qobject_cast<QMenu *>(QApplication::activePopupWidget()) != nullptr; }, 2000));
+    QList<QAccessibleInterface *> menus = menusInTree();
+    ASSERT_EQ(menus.size(), 1);
+    QAccessibleInterface *menu = menus.first();
+    EXPECT_EQ(menu->text(QAccessible::Name), QStringLiteral("A002.mp4"));
+    EXPECT_TRUE(itemNames(menu).contains(QStringLiteral("Expand")));
+    EXPECT_TRUE(itemNames(menu).contains(QStringLiteral("Remove from Triage")));
+    QAccessibleInterface *app = QAccessible::queryAccessibleInterface(qApp);
+    EXPECT_EQ(app->child(app->indexOfChild(menu)), menu);
+    EXPECT_EQ(menu->parent()->role(), QAccessible::Application);
+    QAccessibleInterface *rate = itemNamed(menu, QStringLiteral("Rate"));
+    ASSERT_NE(rate, nullptr);
+    ASSERT_NE(rate->actionInterface(), nullptr);
+    rate->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    ASSERT_EQ(rate->childCount(), 1); // the submenu
+    QAccessibleInterface *stars = itemNamed(rate->child(0), QStringLiteral("\u2605\u2605\u2605\u2605\u2606"));
+    ASSERT_NE(stars, nullptr);
+    stars->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(r.app.store().clips().at(1).rating, 4);
+    while (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    EXPECT_TRUE(QTest::qWaitFor([] { return menusInTree().isEmpty(); }, 2000));
+
+    // The session actions menu, read while it runs (its click returns when it closes).
+    SessionActionsButton *actions = r.view->toolbar()->sessionActions();
+    QStringList read;
+    QTimer::singleShot(100, [&read] {
+        const QList<QAccessibleInterface *> open = menusInTree();
+        if (open.size() == 1)
+            read = QStringList{open.first()->text(QAccessible::Name)} + itemNames(open.first());
+        if (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+    });
+    QTest::mouseClick(actions, Qt::LeftButton, {}, actions->rect().center());
+    EXPECT_EQ(read, (QStringList{QStringLiteral("Session actions"), QStringLiteral("Manage Tags\u2026"), QStringLiteral("Clear All Tags"),
+                                 QStringLiteral("Reset Review\u2026"), QStringLiteral("New Session\u2026")}));
+    EXPECT_TRUE(QTest::qWaitFor([] { return menusInTree().isEmpty(); }, 2000));
 }
