@@ -225,8 +225,6 @@ private:
     // takes the keyboard with the clip selected, and follows the cell when
     // the new name moves it.
     void renameStarted(const QUuid &clipID);
-    // selectAndScroll without the scroll.
-    void selectAsCurrent(const Clip &clip);
     void renameEnded(const QUuid &clipID);
     void renameFromCard(const QUuid &clipID, const QString &name);
 

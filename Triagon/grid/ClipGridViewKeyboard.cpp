@@ -258,12 +258,15 @@ void ClipGridView::renameEnded(const QUuid &clipID)
         return;
     setFocus(Qt::OtherFocusReason);
     m_renameFollowID = clipID;
+    // Selected as a click on its card selects it. A card that goes in a
+    // layout pass ends its rename there: the selection, which lays the
+    // cards out again, waits for the pass to end.
     const auto select = [this, clipID] {
-        if (const std::optional<Clip> clip = currentClip(clipID))
-            selectAsCurrent(*clip);
+        if (!m_store->indexOfClip(clipID))
+            return;
+        m_selectionAnchorID = clipID;
+        setSelection(QSet<QUuid>{clipID});
     };
-    // A card that goes in a layout pass ends its rename there: the
-    // selection, which lays the cards out again, waits for the pass to end.
     if (m_updatingCells)
         QTimer::singleShot(0, this, select);
     else
@@ -278,17 +281,12 @@ void ClipGridView::renameFromCard(const QUuid &clipID, const QString &name)
     m_renameFollowID.reset();
 }
 
-void ClipGridView::selectAsCurrent(const Clip &clip)
+void ClipGridView::selectAndScroll(const Clip &clip)
 {
     setSelection(QSet<QUuid>{clip.id});
     m_store->setHoveredClipID(clip.id);
     m_selectionAnchorID = clip.id;
     updateGridScrub(clip, true);
-}
-
-void ClipGridView::selectAndScroll(const Clip &clip)
-{
-    selectAsCurrent(clip);
     scrollToClip(clip.id);
 }
 
