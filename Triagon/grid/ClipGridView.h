@@ -219,6 +219,14 @@ private:
     // The keyboard scrub's keys; false while no clip is scrubbed.
     bool handleScrubKey(QKeyEvent *event);
     void stepGridScrubFrames(int delta);
+    // A card's rename: while it is in progress the keys are off. However it
+    // ends, they are on again; when its field gave the focus up without
+    // another widget taking it (Return, Escape, the card going), the grid
+    // takes the keyboard with the clip selected, and follows the cell when
+    // the new name moves it.
+    void renameStarted(const QUuid &clipID);
+    void renameEnded(const QUuid &clipID);
+    void renameFromCard(const QUuid &clipID, const QString &name);
 
     // The full player of a clip, wired to store edits of that one clip.
     PlayerView *makePlayer(const Clip &clip);
@@ -271,6 +279,8 @@ private:
     std::optional<Clip> m_expandedClip;
     ExpandedClipOverlay *m_expandedOverlay = nullptr;
     bool m_renameDismissedRecently = false;
+    // The clip whose rename just gave the keyboard back to the grid.
+    std::optional<QUuid> m_renameFollowID;
     bool m_tagPickerDismissedRecently = false;
     ShuttleController *m_gridShuttle = nullptr;
     std::shared_ptr<VideoPlayer> m_gridScrubPlayer;

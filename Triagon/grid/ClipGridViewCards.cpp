@@ -80,16 +80,12 @@ ClipThumbnailView *ClipGridView::createCard(const Clip &clip)
         stopGridScrub();
         expandClip(*clip);
     });
-    connect(card, &ClipThumbnailView::renameRequested, this, [this, id](const QString &name) { m_store->renameClip(id, name); });
+    connect(card, &ClipThumbnailView::renameRequested, this, [this, id](const QString &name) { renameFromCard(id, name); });
     connect(card, &ClipThumbnailView::renameStateChanged, this, [this, id](bool renaming) {
-        if (renaming) {
-            m_store->setRenamingClipID(id);
-            return;
-        }
-        if (m_store->renamingClipID() == id)
-            m_store->setRenamingClipID(std::nullopt);
-        raiseFlag(m_renameDismissedRecently);
-        setFocus(Qt::OtherFocusReason);
+        if (renaming)
+            renameStarted(id);
+        else
+            renameEnded(id);
     });
     connect(card, &ClipThumbnailView::selectRequested, this, [this, id](Qt::KeyboardModifiers modifiers) {
         setFocus(Qt::MouseFocusReason);

@@ -12,6 +12,7 @@
 #include "media/ui/PlayerView.h"
 
 #include <QKeyEvent>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -238,6 +239,46 @@ bool ClipGridView::handleSelectAllKey()
         all.insert(clip.id);
     setSelection(all);
     return true;
+}
+
+void ClipGridView::renameStarted(const QUuid &clipID)
+{
+    m_renameFollowID.reset();
+    m_store->setRenamingClipID(clipID);
+}
+
+void ClipGridView::renameEnded(const QUuid &clipID)
+{
+    m_renameFollowID.reset();
+    if (m_store->renamingClipID() == clipID)
+        m_store->setRenamingClipID(std::nullopt);
+    raiseFlag(m_renameDismissedRecently);
+    // Focus that the user put elsewhere (another card clicked, Tab) stays there.
+    if (!isVisible() || window()->focusWidget())
+        return;
+    setFocus(Qt::OtherFocusReason);
+    m_renameFollowID = clipID;
+    // Selected as a click on its card selects it. A card that goes in a
+    // layout pass ends its rename there: the selection, which lays the
+    // cards out again, waits for the pass to end.
+    const auto select = [this, clipID] {
+        if (!m_store->indexOfClip(clipID))
+            return;
+        m_selectionAnchorID = clipID;
+        setSelection(QSet<QUuid>{clipID});
+    };
+    if (m_updatingCells)
+        QTimer::singleShot(0, this, select);
+    else
+        select();
+}
+
+void ClipGridView::renameFromCard(const QUuid &clipID, const QString &name)
+{
+    m_store->renameClip(clipID, name);
+    if (m_renameFollowID == clipID)
+        scrollToClip(clipID);
+    m_renameFollowID.reset();
 }
 
 void ClipGridView::selectAndScroll(const Clip &clip)

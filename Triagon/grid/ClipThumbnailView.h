@@ -157,6 +157,8 @@ Q_SIGNALS:
     void hoverChanged(bool hovering);
     void removeRequested();
     void openRequested();
+    // A rename that ends tells renameStateChanged(false) before it sends
+    // the new name, which can re-sort the grid and take the card away.
     void renameRequested(const QString &newName);
     void renameStateChanged(bool renaming);
     void selectRequested(Qt::KeyboardModifiers modifiers);

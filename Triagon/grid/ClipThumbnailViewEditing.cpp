@@ -29,6 +29,8 @@ void ClipThumbnailView::startRename()
     connect(m_renameField, &QLineEdit::textChanged, this, [this](const QString &text) { m_renameText = text; });
     connect(m_renameField, &RenameTextField::committed, this, &ClipThumbnailView::commitRename);
     connect(m_renameField, &RenameTextField::cancelled, this, &ClipThumbnailView::cancelRename);
+    // Clicking another card or tabbing away keeps the typed name.
+    connect(m_renameField, &RenameTextField::focusLeft, this, &ClipThumbnailView::commitRename);
     placeRenameField();
     m_renameField->show();
     invalidate();
@@ -49,9 +51,11 @@ void ClipThumbnailView::commitRename()
         return;
     const QString trimmed = RenameTextField::trimmedName(m_renameText);
     endRename();
+    // The end is told first: the rename can re-sort the grid and take this
+    // card away, and what it sends after that reaches no one.
+    Q_EMIT renameStateChanged(false);
     if (!trimmed.isEmpty())
         Q_EMIT renameRequested(trimmed);
-    Q_EMIT renameStateChanged(false);
 }
 
 void ClipThumbnailView::cancelRename()
@@ -69,6 +73,11 @@ void ClipThumbnailView::endRename()
         RenameTextField *field = m_renameField;
         m_renameField = nullptr;
         field->disconnect(this);
+        // A field that goes with the focus would hand it to the next widget
+        // in the window (the toolbar); left without one, the owner gives it
+        // back to where the user works.
+        if (window()->focusWidget() == field)
+            field->clearFocus();
         field->hide();
         field->deleteLater();
     }

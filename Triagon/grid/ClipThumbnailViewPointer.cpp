@@ -225,6 +225,7 @@ bool ClipThumbnailView::event(QEvent *event)
 QMenu *ClipThumbnailView::makeContextMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
+    menu->setAccessibleName(m_in.clip.filename); // what a screen reader calls the open menu
     QPointer<ClipThumbnailView> self(this);
 
     QMenu *rate = menu->addMenu(QStringLiteral("Rate"));

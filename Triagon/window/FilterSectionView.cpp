@@ -52,6 +52,7 @@ FilterSectionView::FilterSectionView(ClipStore &store, AppSettings &settings, QW
 
     m_showAll = new QPushButton(QStringLiteral("Show All Clips"), this);
     m_showAll->setObjectName(QStringLiteral("showAllClipsButton"));
+    m_showAll->setFocusPolicy(Qt::TabFocus); // a click leaves the keyboard with the grid
     m_showAll->setFont(WidgetStyle::sizedFont(m_showAll, 11));
     connect(m_showAll, &QPushButton::clicked, this, [this] { m_store.clearFilters(); });
     column->addWidget(m_showAll, 0, Qt::AlignLeft);

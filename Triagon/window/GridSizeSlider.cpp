@@ -36,6 +36,8 @@ GridSizeSlider::GridSizeSlider(ClipStore &store, QWidget *parent) : ValueTextSli
     setSingleStep(1);
     setPageStep(1);
     setTickPosition(QSlider::NoTicks);
+    // Dragged with the pointer, it leaves the keyboard with the grid; Tab reaches it.
+    setFocusPolicy(Qt::TabFocus);
     setAccessibleName(QStringLiteral("Grid size"));
     setValueText([this] { return accessibleValue(); });
     connect(this, &QSlider::valueChanged, this, [this](int value) { m_store.setGridColumns(columnsFor(value)); });

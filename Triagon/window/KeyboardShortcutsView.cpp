@@ -32,6 +32,9 @@ KeyboardShortcutsView::KeyboardShortcutsView(const QList<Section> &sections, QWi
     column->addWidget(WidgetStyle::hairline(this));
 
     auto *scroll = new QScrollArea(this);
+    // It takes the focus so that the keys scroll the list: a screen reader
+    // names it then.
+    scroll->setAccessibleName(QStringLiteral("Shortcuts"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

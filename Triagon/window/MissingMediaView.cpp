@@ -63,6 +63,9 @@ MissingMediaView::MissingMediaView(ClipStore &store, QWidget *parent)
 
     auto *scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("offlineList"));
+    // Tab goes to the rows' "Locate…" buttons, and the list scrolls to them;
+    // the list itself needs no focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list = scroll;

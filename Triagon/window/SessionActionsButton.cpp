@@ -15,6 +15,7 @@ SessionActionsButton::SessionActionsButton(ContentView &window, QWidget *parent)
     setPopupMode(QToolButton::InstantPopup);
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("sessionActionsMenu"));
+    m_menu->setAccessibleName(QStringLiteral("Session actions")); // what a screen reader calls it while open
     m_manageTags = m_menu->addAction(QStringLiteral("Manage Tags\u2026"));
     connect(m_manageTags, &QAction::triggered, this, [this] { m_window.setShowSessionTags(true); });
     m_menu->addSeparator();

@@ -65,6 +65,8 @@ SessionTagRow::SessionTagRow(const QString &tag, bool editing, const QString &na
     m_field = new QLineEdit(this);
     m_field->setObjectName(QStringLiteral("tagNameField"));
     m_field->setPlaceholderText(QStringLiteral("Tag name"));
+    m_field->setAccessibleName(QStringLiteral("Tag name"));
+    m_field->setAccessibleDescription(tag);
     m_field->setText(name);
     connect(m_field, &QLineEdit::textEdited, this, &SessionTagRow::nameEdited);
     connect(m_field, &QLineEdit::returnPressed, this, &SessionTagRow::commitRequested);

@@ -53,6 +53,9 @@ SessionTagsView::SessionTagsView(ClipStore &store, AppSettings &settings, QWidge
     auto *scroll = new QScrollArea(this);
     m_scroll = scroll;
     scroll->setObjectName(QStringLiteral("tagList"));
+    // Tab goes to the rows' buttons, and the list scrolls to them; the list
+    // itself needs no focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto *listContent = new QWidget(scroll);
@@ -67,6 +70,7 @@ SessionTagsView::SessionTagsView(ClipStore &store, AppSettings &settings, QWidge
     m_newTag = new QLineEdit(this);
     m_newTag->setObjectName(QStringLiteral("newTagField"));
     m_newTag->setPlaceholderText(QStringLiteral("New tag name"));
+    m_newTag->setAccessibleName(QStringLiteral("New tag name"));
     connect(m_newTag, &QLineEdit::textChanged, this, &SessionTagsView::updateButtons);
     connect(m_newTag, &QLineEdit::returnPressed, this, &SessionTagsView::addTag);
     newRow->addWidget(m_newTag, 1);

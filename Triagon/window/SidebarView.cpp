@@ -41,6 +41,11 @@ SidebarView::SidebarView(ContentView &window, QWidget *parent) : QWidget(parent)
     // bottom) would be cut off with no sign that the column scrolls.
     scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->viewport()->setAutoFillBackground(false);
+    // The grid keeps the keyboard whatever is clicked in the sidebar: the
+    // column itself never takes the focus (a click on bare space or a
+    // caption would give it to the scroll area), and its controls are
+    // reached with Tab only.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto *column = new QWidget(scroll);
     auto *sections = new QVBoxLayout(column);
     sections->setContentsMargins(padding, 0, padding, 0);
@@ -87,6 +92,7 @@ SidebarView::SidebarView(ContentView &window, QWidget *parent) : QWidget(parent)
         [this] { return m_window.settings().accentColor(); }, this);
     m_organize->setObjectName(QStringLiteral("organizeButton"));
     m_organize->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    m_organize->setFocusPolicy(Qt::TabFocus);
     connect(m_organize, &QAbstractButton::clicked, this, [this] { m_window.setShowCommit(true); });
     auto *organizeRow = new QVBoxLayout;
     organizeRow->setContentsMargins(padding, 12, padding, 12);

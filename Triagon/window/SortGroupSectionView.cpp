@@ -40,6 +40,8 @@ SortGroupSectionView::SortGroupSectionView(ClipStore &store, QWidget *parent) : 
     m_group->setObjectName(QStringLiteral("groupPicker"));
     m_group->setAccessibleName(QStringLiteral("Group by"));
     m_group->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // Reached with Tab; a click or the wheel leaves the keyboard with the grid.
+    m_group->setFocusPolicy(Qt::TabFocus);
     for (GroupMode mode : allGroupModes())
         m_group->addItem(rawValue(mode));
     connect(m_group, &QComboBox::activated, this, [this](int index) { m_store.setGroupMode(allGroupModes().value(index)); });

@@ -245,3 +245,48 @@ TEST(TagPicker, ChipsAreButtonsNamedAfterTheirTagSelectedWhenOnAndPressedByTheir
     pressChip(newTag);
     EXPECT_TRUE(p.view.isAddingNew());
 }
+
+namespace {
+
+// The rows that a screen reader finds focused.
+QStringList focusedChips(TagPickerView *picker)
+{
+    QStringList names;
+    for (QWidget *row : picker->rows()) {
+        QAccessibleInterface *chip = QAccessible::queryAccessibleInterface(row);
+        EXPECT_TRUE(chip->state().focusable);
+        if (chip->state().focused)
+            names.append(chip->text(QAccessible::Name));
+    }
+    return names;
+}
+
+} // namespace
+
+// The rows never take the keyboard themselves: the panel does, and the row it
+// highlights is the focus for a screen reader (each move is also announced to
+// it as a focus change, which only a running screen reader receives).
+TEST(TagPicker, TheChipTheArrowsHighlightIsTheFocusForAScreenReader)
+{
+    Picker p({QStringLiteral("Action"), QStringLiteral("Dunk")}, {QStringLiteral("Dunk")});
+    p.view.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&p.view));
+    ASSERT_TRUE(p.view.hasFocus());
+    EXPECT_EQ(focusedChips(&p.view), QStringList{QStringLiteral("Action")});
+    p.key(Qt::Key_Right);
+    EXPECT_EQ(focusedChips(&p.view), QStringList{QStringLiteral("Dunk")});
+    p.key(Qt::Key_Down);
+    EXPECT_EQ(focusedChips(&p.view), QStringList{QStringLiteral("New tag")});
+
+    // In add mode the field has the keyboard and no chip is the focus.
+    pressChip(chipFor(&p.view, QStringLiteral("New tag")));
+    EXPECT_TRUE(p.view.newTagField()->hasFocus());
+    EXPECT_EQ(focusedChips(&p.view), QStringList());
+    // Nor while another window has it.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    QTest::keyClick(p.view.newTagField(), Qt::Key_Escape);
+    EXPECT_EQ(focusedChips(&p.view), QStringList());
+}

@@ -10,6 +10,7 @@
 #include "app/ui/MainWindow.h"
 #include "app/ui/QuitWatchdog.h"
 #include "app/ui/UnixSignalQuit.h"
+#include "app/ui/ApplicationAccessible.h"
 #include "app/ui/VisibleChildrenAccessible.h"
 #include "library/ClipStore.h"
 #include "media/MediaEngines.h"
@@ -34,6 +35,8 @@ TriagonApp::TriagonApp(QObject *parent)
     m_store->setMediaEngines(m_engines.get());
     // Hidden widgets (a status bar with nothing to report) are not read out.
     VisibleChildrenAccessible::install();
+    // Open menus are in the tree.
+    ApplicationAccessible::install();
     m_checkForUpdates = std::make_unique<CheckForUpdatesView>(m_updater.get());
     m_intake = new StoreIntake(*m_store, this);
     new UnixSignalQuit(this);

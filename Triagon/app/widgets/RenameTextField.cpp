@@ -1,5 +1,6 @@
 #include "app/widgets/RenameTextField.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -41,6 +42,19 @@ void RenameTextField::keyPressEvent(QKeyEvent *event)
         return;
     default:
         QLineEdit::keyPressEvent(event);
+    }
+}
+
+void RenameTextField::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    switch (event->reason()) {
+    case Qt::PopupFocusReason:
+    case Qt::ActiveWindowFocusReason:
+    case Qt::MenuBarFocusReason:
+        return;
+    default:
+        Q_EMIT focusLeft();
     }
 }
 

@@ -1,6 +1,7 @@
 #include "app/widgets/TagPickerRow.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QAccessibleWidget>
 #include <QEnterEvent>
 #include <QMouseEvent>
@@ -18,6 +19,8 @@ public:
     QAccessible::State state() const override
     {
         QAccessible::State s = QAccessibleWidget::state();
+        s.focusable = true;
+        s.focused = row()->isAccessibleFocus();
         if (!row()->isNewRow()) {
             s.selectable = true;
             s.selected = row()->isSelectedTag();
@@ -67,6 +70,7 @@ void TagPickerRow::setLook(const QString &text, bool selected, const QColor &tex
                            const QColor &accent, bool isNewRow)
 {
     const bool selectionChanged = selected != m_selected;
+    const bool highlighted = focused && !m_focused;
     m_text = text;
     m_selected = selected;
     m_textColor = textColor;
@@ -86,6 +90,22 @@ void TagPickerRow::setLook(const QString &text, bool selected, const QColor &tex
         QAccessibleStateChangeEvent event(this, changed);
         QAccessible::updateAccessibility(&event);
     }
+    if (highlighted)
+        announceFocus();
+}
+
+bool TagPickerRow::isAccessibleFocus() const
+{
+    const QWidget *keyboard = QApplication::focusWidget();
+    return m_focused && keyboard && keyboard->isAncestorOf(this);
+}
+
+void TagPickerRow::announceFocus()
+{
+    if (!QAccessible::isActive() || !isAccessibleFocus())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
 }
 
 void TagPickerRow::activate()

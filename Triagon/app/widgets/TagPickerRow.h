@@ -11,7 +11,9 @@
 // row. It paints itself; clicks and the pointer entering go to the picker.
 // To assistive technologies it is a button named after its tag ("New tag" for
 // the last row) with the selected state while the tag is on; pressing it
-// through its action does what a click does.
+// through its action does what a click does. The row the picker's arrow keys
+// highlight is the focus a screen reader reads while the picker has the
+// keyboard (the rows themselves never take it).
 class TagPickerRow : public QWidget
 {
     Q_OBJECT
@@ -27,6 +29,10 @@ public:
     bool isNewRow() const { return m_isNewRow; }
     // What a click does.
     void activate();
+    // Whether the picker around it has the keyboard and highlights it.
+    bool isAccessibleFocus() const;
+    // Tells screen readers that it is the focus now, if it is.
+    void announceFocus();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -337,6 +337,17 @@ void TagPickerView::keyPressEvent(QKeyEvent *event)
     }
 }
 
+void TagPickerView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    // Qt announces the panel itself after this; its highlighted row is the
+    // focus that a screen reader should read next.
+    QTimer::singleShot(0, this, [this] {
+        if (auto *row = static_cast<TagPickerRow *>(m_rows.value(m_focusedIndex)))
+            row->announceFocus();
+    });
+}
+
 void TagPickerView::paintEvent(QPaintEvent *)
 {
     QPainter p(this);

@@ -11,15 +11,13 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 namespace Style = AudioTriageStyle;
 AudioTriageView::AudioTriageView(ClipStore &store, AppSettings &settings, std::function<void()> onDismiss, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), m_store(store), m_settings(settings), m_onDismiss(std::move(onDismiss))
+    : QDialog(parent), m_store(store), m_settings(settings), m_onDismiss(std::move(onDismiss))
 {
     setObjectName(QStringLiteral("audioTriageView"));
     setWindowTitle(QStringLiteral("Audio Triage"));
@@ -191,11 +189,6 @@ void AudioTriageView::showEvent(QShowEvent *event)
 {
     loadSettingsOnce();
     fitHeight();
-    if (QWidget *owner = parentWidget()) {
-        // Centred over the window, like a sheet.
-        const QRect area = owner->window()->geometry();
-        move(area.center().x() - width() / 2, area.top() + qMax(0, (area.height() - height()) / 3));
-    }
     QDialog::showEvent(event);
 }
 
@@ -209,25 +202,6 @@ void AudioTriageView::closeEvent(QCloseEvent *event)
         return;
     }
     QDialog::closeEvent(event);
-}
-
-void AudioTriageView::paintEvent(QPaintEvent *)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12, 12);
-    painter.fillPath(shape, palette().color(QPalette::Window));
-    painter.setPen(QPen(palette().color(QPalette::Mid), 1));
-    painter.drawPath(shape);
-}
-
-void AudioTriageView::resizeEvent(QResizeEvent *event)
-{
-    QDialog::resizeEvent(event);
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(rect()), 12, 12);
-    setMask(QRegion(shape.toFillPolygon().toPolygon()));
 }
 
 void AudioTriageView::updateColors()

@@ -292,6 +292,9 @@ QWidget *MarkerDetectView::buildResults()
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setWidgetResizable(true);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab goes to the rows' check boxes, and the list scrolls to them; the
+    // list itself needs no focus.
+    m_list->setFocusPolicy(Qt::NoFocus);
     auto *rows = new QWidget(m_list);
     m_rowsLayout = new QVBoxLayout(rows);
     m_rowsLayout->setContentsMargins(20, 0, 20, 0);

@@ -7,48 +7,17 @@
 #include "app/widgets/Reveal.h"
 #include "app/widgets/WidgetStyle.h"
 #include "media/ui/PlayerButton.h"
+#include "media/ui/PlayerKeyHint.h"
 #include "media/ui/PlayerTimeline.h"
 
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 using namespace GridPainting;
 using WidgetStyle::sizedFont;
-
-namespace {
-
-// Text painted without an accessible name of its own: the key hint is
-// decoration, and the controls it names carry their keys as tooltips.
-class HintText : public QWidget
-{
-public:
-    HintText(const QString &text, QWidget *parent) : QWidget(parent), m_text(text)
-    {
-        setFont(sizedFont(font(), 10));
-        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    }
-    QSize sizeHint() const override { return {fontMetrics().horizontalAdvance(m_text) + 2, fontMetrics().height()}; }
-    QSize minimumSizeHint() const override { return {0, fontMetrics().height()}; }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        // The secondary colour: fainter would fall below a readable contrast
-        // on the light panel.
-        p.setPen(withAlpha(palette().color(QPalette::WindowText), 0.55));
-        p.drawText(rect(), Qt::AlignRight | Qt::AlignVCenter, fontMetrics().elidedText(m_text, Qt::ElideLeft, width()));
-    }
-
-private:
-    QString m_text;
-};
-
-} // namespace
 
 QFrame *PlayerView::divider(Qt::Orientation orientation)
 {
@@ -209,7 +178,8 @@ QWidget *PlayerView::buildControls()
     m_tagsLayout->addWidget(m_tagButton);
     row->addWidget(m_tagsRow);
     row->addStretch(1);
-    auto *hint = new HintText(QStringLiteral("J K L  scrub  ·  , .  frame  ·  [ ]  ±5s  ·  ← →  clip"), controls);
+    auto *hint = new PlayerKeyHint(
+        {QStringLiteral("J K L  scrub"), QStringLiteral(", .  frame"), QStringLiteral("[ ]  ±5s"), QStringLiteral("← →  clip")}, controls);
     hint->setObjectName(QStringLiteral("keyHint"));
     row->addWidget(hint, 0);
     return controls;

@@ -38,6 +38,9 @@ QScrollArea *scrollColumn(QWidget *content, bool indicators, QWidget *parent)
     scroll->setVerticalScrollBarPolicy(indicators ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
+    // Tab reaches the controls inside, and the column scrolls to them; the
+    // column itself needs no focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     return scroll;
 }
 
