@@ -1,7 +1,16 @@
+// The organize run, step by step (OrganizeCommit::commit, at the end):
+//  1. check the sources, and refuse a run that cannot go ahead;
+//  2. plan the folders;
+//  3. make the folders;
+//  4. plan the destinations;
+//  5. write the record of the plan;
+//  6. move each file;
+//  7. write the final record and the manifest.
 #include "organize/OrganizeCommit.h"
 
 #include "organize/CommitRecord.h"
 #include "organize/CommitRecordDocument.h"
+#include "organize/CommitRecordFile.h"
 #include "organize/FolderPlan.h"
 #include "organize/NumberedName.h"
 #include "organize/VerifiedMove.h"
@@ -22,6 +31,155 @@ QString joined(const QString &folder, const QString &name)
 {
     return folder.endsWith(QLatin1Char('/')) ? folder + name : folder + QLatin1Char('/') + name;
 }
+
+// The clip's file, when its URL names an absolute local path.
+QString sourcePath(const Clip &clip)
+{
+    const QString path = clip.url.isLocalFile() ? clip.url.toLocalFile() : QString();
+    return QDir::isAbsolutePath(path) ? path : QString();
+}
+
+OrganizeOutcome refusal(const QString &error, int skippedCount)
+{
+    OrganizeOutcome outcome;
+    outcome.result = ExportResult::refused(error, skippedCount);
+    return outcome;
+}
+
+qint64 steadyMilliseconds()
+{
+    static QElapsedTimer timer = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return timer.elapsed();
+}
+
+// ---- 1. Check the sources.
+
+// What the run finds at a clip's path before it makes any folder: the file,
+// nothing (the file or its drive is gone), or something it cannot move (an
+// entry of another kind, a path it may not examine, a name it cannot use).
+enum class Source { file, offline, other };
+
+Source sourceOf(FileOperations &files, const Clip &clip)
+{
+    const QString path = sourcePath(clip);
+    if (path.isEmpty())
+        return Source::other;
+    const auto found = files.entry(path);
+    if (const auto *error = std::get_if<OrganizeError>(&found)) {
+        const bool gone = error->domain == OrganizeError::posixDomain && (error->code == ENOENT || error->code == ENOTDIR);
+        return gone ? Source::offline : Source::other;
+    }
+    return std::get<FileOperations::Entry>(found).kind == FileOperations::Entry::Kind::regularFile ? Source::file : Source::other;
+}
+
+QList<Source> sourcesOf(FileOperations &files, const QList<Clip> &clips)
+{
+    QList<Source> sources;
+    sources.reserve(clips.size());
+    for (const Clip &clip : clips)
+        sources.append(sourceOf(files, clip));
+    return sources;
+}
+
+// The refusal of a run whose files cannot be moved where it would put them.
+// When none of the files can be found, their drive is gone, and the
+// destination may be the empty mount point it left on the system disk:
+// nothing is made at all.
+std::optional<QString> sourcesRefusal(FileOperations &files, const OrganizeRequest &request, const QList<Source> &sources)
+{
+    if (!sources.isEmpty() && std::all_of(sources.begin(), sources.end(), [](Source s) { return s == Source::offline; }))
+        return OrganizeCommit::offlineText();
+    if (VerifiedMove::hasClipOnOtherVolume(files, request.clips, request.destination))
+        return OrganizeCommit::otherVolumeText();
+    return std::nullopt;
+}
+
+// ---- 2. Plan the folders.
+
+// Where the run's folders go.
+struct PlannedFolders
+{
+    QUrl exportFolderURL;
+    // Its local path.
+    QString exportFolder;
+    // Each clip's rating or tag folder, in the clips' order.
+    QStringList names;
+    // The folders that are made: those of the clips whose file is there to
+    // move, each once, in the order first planned.
+    QStringList toMake;
+    // With no file to move and no manifest to write, the export folder would
+    // stay empty and is not made.
+    bool makesExportFolder = false;
+};
+
+// The folders, or the refusal when a name cannot be a folder's or the
+// destination is not a local folder.
+std::variant<PlannedFolders, QString> planFolders(const OrganizeRequest &request, const QList<Source> &sources)
+{
+    const QList<Clip> &clips = request.clips;
+    PlannedFolders folders;
+    folders.names.reserve(clips.size());
+    QSet<QString> distinct;
+    QSet<QString> toMake;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        const QString name = FolderPlan::plannedFolderName(clips[i], request.organization);
+        folders.names.append(name);
+        distinct.insert(name);
+        if (sources[i] == Source::file && !toMake.contains(name)) {
+            toMake.insert(name);
+            folders.toMake.append(name);
+        }
+    }
+    for (const QString &name : std::as_const(distinct)) {
+        if (!FolderPlan::isUsableFolderName(name))
+            return OrganizeCommit::unusableTagFolderText();
+    }
+
+    folders.exportFolderURL = FolderPlan::exportFolderURL(request.destination, request.newFolderName);
+    const QUrl &url = folders.exportFolderURL;
+    folders.exportFolder = url.isLocalFile() ? QDir::cleanPath(url.toLocalFile()) : QString();
+    if (folders.exportFolder.isEmpty() || !QDir::isAbsolutePath(folders.exportFolder))
+        return OrganizeCommit::prepareFoldersPrefix()
+               + OrganizeError::fromErrno(ENOENT, request.destination.toString()).localizedDescription;
+    folders.makesExportFolder = !folders.toMake.isEmpty() || request.generateManifest;
+    return folders;
+}
+
+// ---- 3. Make the folders.
+
+// The export folder, the planned folders in it and the records folder; the
+// refusal's text on the first failure. Nothing on disk changes before this
+// step, and the folders made before a failure stay.
+std::optional<QString> makeFolders(FileOperations &files, const PlannedFolders &folders, const QString &recordsFolder)
+{
+    auto failure = [](const OrganizeError &error) {
+        return std::optional(OrganizeCommit::prepareFoldersPrefix() + error.localizedDescription);
+    };
+    if (folders.makesExportFolder) {
+        if (auto error = files.makeFolder(folders.exportFolder))
+            return failure(*error);
+    }
+    for (const QString &name : folders.toMake) {
+        const QString path = joined(folders.exportFolder, name);
+        const auto found = files.entry(path);
+        if (const auto *entry = std::get_if<FileOperations::Entry>(&found);
+            entry && entry->kind == FileOperations::Entry::Kind::symbolicLink)
+            return failure(OrganizeError::symbolicLinkFolder(path));
+        if (auto error = files.makeFolder(path))
+            return failure(*error);
+    }
+    // The records folder is not one of the user's: name it, so that the
+    // user does not look for the fault in the destination.
+    if (auto error = files.makeFolder(recordsFolder))
+        return OrganizeCommit::prepareFoldersPrefix() + OrganizeCommit::recordsFolderText(recordsFolder, error->localizedDescription);
+    return std::nullopt;
+}
+
+// ---- 4. Plan the destinations.
 
 // Whether a name can be taken: only when nothing is there (ENOENT). Any
 // other failure is returned, since a name that cannot be examined is not free.
@@ -68,40 +226,6 @@ std::variant<QString, OrganizeError> freeDestination(FileOperations &files, cons
     }
 }
 
-// The clip's file, when its URL names an absolute local path.
-QString sourcePath(const Clip &clip)
-{
-    const QString path = clip.url.isLocalFile() ? clip.url.toLocalFile() : QString();
-    return QDir::isAbsolutePath(path) ? path : QString();
-}
-
-// What the run finds at a clip's path before it makes any folder: the file,
-// nothing (the file or its drive is gone), or something it cannot move (an
-// entry of another kind, a path it may not examine, a name it cannot use).
-enum class Source { file, offline, other };
-
-Source sourceOf(FileOperations &files, const Clip &clip)
-{
-    const QString path = sourcePath(clip);
-    if (path.isEmpty())
-        return Source::other;
-    const auto found = files.entry(path);
-    if (const auto *error = std::get_if<OrganizeError>(&found)) {
-        const bool gone = error->domain == OrganizeError::posixDomain && (error->code == ENOENT || error->code == ENOTDIR);
-        return gone ? Source::offline : Source::other;
-    }
-    return std::get<FileOperations::Entry>(found).kind == FileOperations::Entry::Kind::regularFile ? Source::file : Source::other;
-}
-
-QList<Source> sourcesOf(FileOperations &files, const QList<Clip> &clips)
-{
-    QList<Source> sources;
-    sources.reserve(clips.size());
-    for (const Clip &clip : clips)
-        sources.append(sourceOf(files, clip));
-    return sources;
-}
-
 QString originalPathText(const Clip &clip)
 {
     return clip.url.isLocalFile() ? clip.url.toLocalFile() : clip.url.toString();
@@ -127,22 +251,36 @@ ManifestEntry entryFor(const Clip &clip, const QString &folder, const QString &d
     return entry;
 }
 
-OrganizeOutcome refusal(const QString &error, int skippedCount)
+// One pending entry per clip, in the clips' order, each with a destination
+// that is neither taken nor planned for another clip. Returns the clips left
+// without a destination, with the reason; they fail without moving.
+QHash<qsizetype, OrganizeError> planDestinations(FileOperations &files, const QList<Clip> &clips, const PlannedFolders &folders,
+                                                 QList<ManifestEntry> &entries)
 {
-    OrganizeOutcome outcome;
-    outcome.result = ExportResult::refused(error, skippedCount);
-    return outcome;
+    entries.reserve(clips.size());
+    QHash<qsizetype, OrganizeError> unplanned;
+    QSet<QString> planned;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        const Clip &clip = clips[i];
+        const QString folder = joined(folders.exportFolder, folders.names[i]);
+        QString destination;
+        // The name comes from the session file: only a single path component
+        // may become a file name, so the file can only land in its folder.
+        if (FileName::isSinglePathComponent(clip.filename) && !sourcePath(clip).isEmpty()) {
+            auto found = freeDestination(files, folder, clip.filename, planned);
+            if (auto *error = std::get_if<OrganizeError>(&found)) {
+                unplanned.insert(i, *error);
+            } else {
+                destination = std::get<QString>(std::move(found));
+                planned.insert(destination);
+            }
+        }
+        entries.append(entryFor(clip, folders.names[i], destination));
+    }
+    return unplanned;
 }
 
-qint64 steadyMilliseconds()
-{
-    static QElapsedTimer timer = [] {
-        QElapsedTimer t;
-        t.start();
-        return t;
-    }();
-    return timer.elapsed();
-}
+// ---- 6. Move each file.
 
 QString kindText(FileOperations::Entry::Kind kind)
 {
@@ -165,32 +303,112 @@ QString kindText(FileOperations::Entry::Kind kind)
     return QStringLiteral("an entry of an unknown kind");
 }
 
-// The entry's file, checked and moved; nothing when it ended verified.
-// `remained` is set when the file could not be returned after a failed
-// size check and stays at its destination.
-std::optional<OrganizeError> moveOne(FileOperations &files, const Clip &clip, const ManifestEntry &entry, bool *remained)
+// How one file's move ended.
+struct MoveEnd
+{
+    // None when the file was moved and verified.
+    std::optional<OrganizeError> failure;
+    // The file could not be returned after a failed size check and stays at
+    // its destination.
+    bool remained = false;
+};
+
+// The entry's file, checked and moved. Only the file that was imported
+// moves: a regular file of the size recorded at import. A size that changes
+// during the move moves the file back (VerifiedMove).
+MoveEnd moveOne(FileOperations &files, const Clip &clip, const ManifestEntry &entry)
 {
     const QString source = sourcePath(clip);
     if (source.isEmpty() || entry.destinationPath.isEmpty())
-        return OrganizeError::unusableFileName(clip.filename);
+        return {OrganizeError::unusableFileName(clip.filename)};
 
     const auto found = files.entry(source);
     if (const auto *error = std::get_if<OrganizeError>(&found))
-        return *error;
+        return {*error};
     const FileOperations::Entry &before = std::get<FileOperations::Entry>(found);
     // A link, folder or device where the clip's file was is not the file
     // that was imported: never move it as if it were.
     if (before.kind != FileOperations::Entry::Kind::regularFile)
-        return OrganizeError::notARegularFile(kindText(before.kind));
+        return {OrganizeError::notARegularFile(kindText(before.kind))};
     if (clip.fileSize != 0 && before.size != clip.fileSize)
-        return OrganizeError::changedSinceImport();
+        return {OrganizeError::changedSinceImport()};
 
     if (auto error = files.moveWithoutReplacing(source, entry.destinationPath))
-        return error;
-    auto error = VerifiedMove::moveVerifyingSize(files, source, entry.destinationPath, before.size);
-    if (error && files.exists(entry.destinationPath))
-        *remained = true;
-    return error;
+        return {error};
+    MoveEnd end{VerifiedMove::moveVerifyingSize(files, source, entry.destinationPath, before.size)};
+    end.remained = end.failure && files.exists(entry.destinationPath);
+    return end;
+}
+
+// What became of the file, in its entry and in the result: verified, its
+// clip leaves the session; failed, the file is where it was; one that had to
+// stay at its destination counts as moved and needs review, and its clip
+// stays in the session, pointed at the file's new place.
+void settle(OrganizeOutcome &outcome, const Clip &clip, ManifestEntry &entry, const MoveEnd &end)
+{
+    ExportResult &result = outcome.result;
+    if (!end.failure) {
+        entry.status = ManifestEntry::verified;
+        ++result.movedCount;
+        outcome.movedIDs.insert(clip.id);
+        return;
+    }
+    if (end.remained) {
+        outcome.relocations.insert(clip.id, QUrl::fromLocalFile(entry.destinationPath));
+        entry.status = ManifestEntry::needsReview;
+        ++result.movedCount;
+        result.errors.append(OrganizeCommit::remainsAtText(clip.filename, entry.destinationPath));
+    } else {
+        entry.status = ManifestEntry::failed;
+    }
+    entry.error = end.failure->localizedDescription;
+    result.errors.append(clip.filename + QStringLiteral(": ") + end.failure->localizedDescription);
+}
+
+// The files move one after another, and the record follows every file: it is
+// rewritten before the next file starts. A rewrite that fails stops the run
+// there, and the files not reached stay where they are and "pending".
+void moveFiles(FileOperations &files, const QList<Clip> &clips, const QHash<qsizetype, OrganizeError> &unplanned, CommitRecordFile &record,
+               const OrganizeCommit::Progress &progress, const OrganizeCommit::Clock &clock, OrganizeOutcome &outcome)
+{
+    qint64 lastProgress = 0;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        const Clip &clip = clips[i];
+        ManifestEntry &entry = outcome.entries[i];
+        if (progress && (i == 0 || clock() - lastProgress >= OrganizeCommit::progressIntervalMs)) {
+            progress(static_cast<double>(i) / static_cast<double>(clips.size()), clip.filename);
+            lastProgress = clock();
+        }
+
+        settle(outcome, clip, entry, unplanned.contains(i) ? MoveEnd{unplanned.value(i)} : moveOne(files, clip, entry));
+        record.setEntry(i, entry);
+
+        if (auto error = record.write(CommitRecord::inProgress)) {
+            outcome.result.errors.append(OrganizeCommit::recordMovePrefix() + error->localizedDescription);
+            break;
+        }
+    }
+}
+
+// ---- 7. Write the final record and the manifest.
+
+// The manifest is a byte copy of the final record, made only when that
+// record was written; a failed copy leaves the record as it is.
+void finish(FileOperations &files, const OrganizeRequest &request, const PlannedFolders &folders, CommitRecordFile &record,
+            OrganizeOutcome &outcome)
+{
+    ExportResult &result = outcome.result;
+    if (auto error = record.writeOnDisk(result.errors.isEmpty() ? CommitRecord::complete : CommitRecord::completeWithErrors)) {
+        result.errors.append(OrganizeCommit::finalizeRecordPrefix() + error->localizedDescription);
+        return;
+    }
+    if (!request.generateManifest)
+        return;
+    const QUrl manifest = FolderPlan::manifestURL(folders.exportFolderURL);
+    if (auto error = files.copyToNewFile(outcome.recordPath, manifest.toLocalFile()))
+        result.errors.append(OrganizeCommit::manifestPrefix() + error->localizedDescription);
+    else
+        result.manifestURL = manifest;
 }
 
 } // namespace
@@ -200,171 +418,45 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
     if (!clock)
         clock = steadyMilliseconds;
     const QString startedAt = CommitRecord::timestamp(QDateTime::currentDateTimeUtc());
-    const QList<Clip> &clips = request.clips;
+    const int skipped = request.skippedCount;
 
-    // ---- Planning: nothing on disk changes before the folders are made.
-    // Folders are made only for clips whose file is there to move. When none
-    // of the files can be found, their drive is gone, and the destination
-    // may be the empty mount point it left on the system disk: nothing is
-    // made at all.
-    const QList<Source> sources = sourcesOf(files, clips);
-    if (!sources.isEmpty() && std::all_of(sources.begin(), sources.end(), [](Source s) { return s == Source::offline; }))
-        return refusal(offlineText(), request.skippedCount);
-    if (VerifiedMove::hasClipOnOtherVolume(files, clips, request.destination))
-        return refusal(otherVolumeText(), request.skippedCount);
+    // 1. Check the sources.
+    const QList<Source> sources = sourcesOf(files, request.clips);
+    if (const std::optional<QString> refused = sourcesRefusal(files, request, sources))
+        return refusal(*refused, skipped);
 
-    QStringList folderNames;
-    folderNames.reserve(clips.size());
-    QSet<QString> distinctFolders;
-    QStringList foldersToMake;
-    QSet<QString> toMake;
-    for (qsizetype i = 0; i < clips.size(); ++i) {
-        const QString name = FolderPlan::plannedFolderName(clips[i], request.organization);
-        folderNames.append(name);
-        distinctFolders.insert(name);
-        if (sources[i] == Source::file && !toMake.contains(name)) {
-            toMake.insert(name);
-            foldersToMake.append(name);
-        }
-    }
-    for (const QString &name : std::as_const(distinctFolders)) {
-        if (!FolderPlan::isUsableFolderName(name))
-            return refusal(unusableTagFolderText(), request.skippedCount);
-    }
+    // 2. Plan the folders.
+    const auto plannedFolders = planFolders(request, sources);
+    if (const auto *refused = std::get_if<QString>(&plannedFolders))
+        return refusal(*refused, skipped);
+    const PlannedFolders &folders = std::get<PlannedFolders>(plannedFolders);
 
-    const QUrl exportFolderURL = FolderPlan::exportFolderURL(request.destination, request.newFolderName);
-    const QString exportFolder = exportFolderURL.isLocalFile() ? QDir::cleanPath(exportFolderURL.toLocalFile()) : QString();
-    if (exportFolder.isEmpty() || !QDir::isAbsolutePath(exportFolder))
-        return refusal(prepareFoldersPrefix() + OrganizeError::fromErrno(ENOENT, request.destination.toString()).localizedDescription,
-                       request.skippedCount);
-    auto prepareFailure = [&](const OrganizeError &error) {
-        return refusal(prepareFoldersPrefix() + error.localizedDescription, request.skippedCount);
-    };
-    // With no file to move and no manifest to write, the export folder would
-    // stay empty.
-    const bool makesExportFolder = !foldersToMake.isEmpty() || request.generateManifest;
-    if (makesExportFolder) {
-        if (auto error = files.makeFolder(exportFolder))
-            return prepareFailure(*error);
-    }
-    for (const QString &name : std::as_const(foldersToMake)) {
-        const QString path = joined(exportFolder, name);
-        const auto found = files.entry(path);
-        if (const auto *entry = std::get_if<FileOperations::Entry>(&found);
-            entry && entry->kind == FileOperations::Entry::Kind::symbolicLink)
-            return prepareFailure(OrganizeError::symbolicLinkFolder(path));
-        if (auto error = files.makeFolder(path))
-            return prepareFailure(*error);
-    }
-    // The records folder is not one of the user's: name it, so that the
-    // user does not look for the fault in the destination.
-    if (auto error = files.makeFolder(request.recordsFolder))
-        return refusal(prepareFoldersPrefix() + recordsFolderText(request.recordsFolder, error->localizedDescription),
-                       request.skippedCount);
+    // 3. Make the folders.
+    if (const std::optional<QString> refused = makeFolders(files, folders, request.recordsFolder))
+        return refusal(*refused, skipped);
 
+    // 4. Plan the destinations.
     OrganizeOutcome outcome;
     outcome.recordPath = joined(QDir::cleanPath(request.recordsFolder),
                                 QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".json"));
-    ExportResult &result = outcome.result;
-    result.skippedCount = request.skippedCount;
-    if (makesExportFolder)
-        result.exportFolder = exportFolderURL;
+    outcome.result.skippedCount = skipped;
+    if (folders.makesExportFolder)
+        outcome.result.exportFolder = folders.exportFolderURL;
+    const QHash<qsizetype, OrganizeError> unplanned = planDestinations(files, request.clips, folders, outcome.entries);
 
-    QList<ManifestEntry> &entries = outcome.entries;
-    entries.reserve(clips.size());
-    // Clips without a destination, with the reason; they fail without moving.
-    QHash<qsizetype, OrganizeError> unplanned;
-    QSet<QString> planned;
-    for (qsizetype i = 0; i < clips.size(); ++i) {
-        const Clip &clip = clips[i];
-        const QString folder = joined(exportFolder, folderNames[i]);
-        QString destination;
-        // The name comes from the session file: only a single path component
-        // may become a file name, so the file can only land in its folder.
-        if (FileName::isSinglePathComponent(clip.filename) && !sourcePath(clip).isEmpty()) {
-            auto found = freeDestination(files, folder, clip.filename, planned);
-            if (auto *error = std::get_if<OrganizeError>(&found)) {
-                unplanned.insert(i, *error);
-            } else {
-                destination = std::get<QString>(std::move(found));
-                planned.insert(destination);
-            }
-        }
-        entries.append(entryFor(clip, folderNames[i], destination));
-    }
-
-    // The record is written whole every time; only the entry that changed
-    // is encoded anew.
-    CommitRecordDocument record(startedAt, request.organization, request.appVersion, entries);
-    // Every rewrite is whole and atomic, so a killed process always leaves a
-    // whole record. Flushing each one to the disk as well would cost a disk
-    // flush of the whole record per file (minutes for thousands of files);
-    // the plan and the end are flushed, and in between at most one rewrite
-    // a second, which is as current as the moves themselves are on the disk.
-    qint64 lastFlush = clock();
-    auto writeRecord = [&](const QString &status, bool mustFlush) {
-        const qint64 now = clock();
-        const bool flush = mustFlush || now - lastFlush >= recordFlushIntervalMs;
-        if (flush)
-            lastFlush = now;
-        return files.writeFileAtomically(outcome.recordPath, record.pieces(status),
-                                         flush ? AtomicFile::Durability::onDisk : AtomicFile::Durability::inSystem);
-    };
-    if (auto error = writeRecord(CommitRecord::inProgress, true)) {
-        result.errors.append(recordPlanPrefix() + error->localizedDescription);
+    // 5. Write the record of the plan: it is on the disk before any file moves.
+    CommitRecordFile record(files, outcome.recordPath,
+                            CommitRecordDocument(startedAt, request.organization, request.appVersion, outcome.entries), clock);
+    if (auto error = record.writeOnDisk(CommitRecord::inProgress)) {
+        outcome.result.errors.append(recordPlanPrefix() + error->localizedDescription);
         outcome.recordPath.clear();
         return outcome;
     }
 
-    // ---- Moving, one file after another; the record follows every file.
-    qint64 lastProgress = 0;
-    for (qsizetype i = 0; i < clips.size(); ++i) {
-        const Clip &clip = clips[i];
-        ManifestEntry &entry = entries[i];
-        if (progress && (i == 0 || clock() - lastProgress >= progressIntervalMs)) {
-            progress(static_cast<double>(i) / static_cast<double>(clips.size()), clip.filename);
-            lastProgress = clock();
-        }
+    // 6. Move each file.
+    moveFiles(files, request.clips, unplanned, record, progress, clock, outcome);
 
-        bool remained = false;
-        const std::optional<OrganizeError> failure = unplanned.contains(i) ? std::optional(unplanned.value(i))
-                                                                           : moveOne(files, clip, entry, &remained);
-        if (failure) {
-            if (remained) {
-                outcome.relocations.insert(clip.id, QUrl::fromLocalFile(entry.destinationPath));
-                entry.status = ManifestEntry::needsReview;
-                ++result.movedCount;
-                result.errors.append(remainsAtText(clip.filename, entry.destinationPath));
-            } else {
-                entry.status = ManifestEntry::failed;
-            }
-            entry.error = failure->localizedDescription;
-            result.errors.append(clip.filename + QStringLiteral(": ") + failure->localizedDescription);
-        } else {
-            entry.status = ManifestEntry::verified;
-            ++result.movedCount;
-            outcome.movedIDs.insert(clip.id);
-        }
-        record.setEntry(i, entry);
-
-        if (auto error = writeRecord(CommitRecord::inProgress, false)) {
-            result.errors.append(recordMovePrefix() + error->localizedDescription);
-            break;
-        }
-    }
-
-    // ---- Finishing.
-    if (auto error = writeRecord(result.errors.isEmpty() ? CommitRecord::complete : CommitRecord::completeWithErrors, true)) {
-        result.errors.append(finalizeRecordPrefix() + error->localizedDescription);
-        return outcome;
-    }
-    if (request.generateManifest) {
-        const QUrl manifest = FolderPlan::manifestURL(exportFolderURL);
-        const QString manifestPath = manifest.toLocalFile();
-        if (auto error = files.copyToNewFile(outcome.recordPath, manifestPath))
-            result.errors.append(manifestPrefix() + error->localizedDescription);
-        else
-            result.manifestURL = manifest;
-    }
+    // 7. Write the final record and the manifest.
+    finish(files, request, folders, record, outcome);
     return outcome;
 }
