@@ -1,13 +1,8 @@
 #include "AppUpdates/WhatsNewGate.h"
 
-#include "app/Loggers.h"
-#include "app/SettingsFileSync.h"
+#include "app/AppSettings.h"
 
-#include <QSettings>
-#include <QStringList>
-#include <QVariant>
-
-WhatsNewGate::WhatsNewGate(QSettings &defaults, QString key) : m_defaults(defaults), m_key(std::move(key))
+WhatsNewGate::WhatsNewGate(AppSettings &defaults, QString key) : m_defaults(defaults), m_key(std::move(key))
 {
 }
 
@@ -21,52 +16,9 @@ QString WhatsNewGate::legacyKey()
     return QStringLiteral("lastSeenVersion");
 }
 
-std::optional<QString> WhatsNewGate::readText(const QString &key) const
-{
-    const QVariant value = m_defaults.value(key);
-    QString text;
-    switch (value.typeId()) {
-    case QMetaType::QString:
-    case QMetaType::QByteArray:
-    case QMetaType::Int:
-    case QMetaType::LongLong:
-    case QMetaType::UInt:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-        text = value.toString();
-        break;
-    case QMetaType::QStringList: {
-        // A settings file hands a text that contains a comma back as a list;
-        // only a list of one element is still one text.
-        const QStringList list = value.toStringList();
-        if (list.size() != 1)
-            return std::nullopt;
-        text = list.first();
-        break;
-    }
-    default:
-        return std::nullopt;
-    }
-    if (text.isEmpty())
-        return std::nullopt;
-    return text;
-}
-
-void WhatsNewGate::sync()
-{
-    if (const std::optional<QString> failure = SettingsFileSync::sync(m_defaults))
-        qCCritical(settingsLogger, "%s", qUtf8Printable(*failure));
-}
-
-void WhatsNewGate::write(const QString &key, const QString &value)
-{
-    m_defaults.setValue(key, value);
-    sync();
-}
-
 std::optional<QString> WhatsNewGate::storedVersion() const
 {
-    return readText(m_key);
+    return m_defaults.storedText(m_key);
 }
 
 std::optional<ReleaseNotes> WhatsNewGate::check(const QString &currentVersion, const NotesLoader &loadNotes)
@@ -76,7 +28,7 @@ std::optional<ReleaseNotes> WhatsNewGate::check(const QString &currentVersion, c
     const std::optional<QString> previous = storedVersion();
     if (previous && *previous == currentVersion)
         return std::nullopt;
-    write(m_key, currentVersion);
+    m_defaults.storeText(m_key, currentVersion);
     if (!previous || !loadNotes)
         return std::nullopt;
     return loadNotes(currentVersion);
@@ -86,10 +38,9 @@ void WhatsNewGate::migrate(const QString &legacyKey)
 {
     if (storedVersion())
         return;
-    const std::optional<QString> legacy = readText(legacyKey);
+    const std::optional<QString> legacy = m_defaults.storedText(legacyKey);
     if (!legacy)
         return;
-    write(m_key, *legacy);
-    m_defaults.remove(legacyKey);
-    sync();
+    m_defaults.storeText(m_key, *legacy);
+    m_defaults.removeStored(legacyKey);
 }

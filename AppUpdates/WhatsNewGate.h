@@ -7,7 +7,7 @@
 #include <functional>
 #include <optional>
 
-class QSettings;
+class AppSettings;
 
 // Decides once per version change whether the notes of the running version are
 // to be shown. It remembers the last version whose notes were handled under
@@ -21,7 +21,7 @@ class WhatsNewGate
 public:
     using NotesLoader = std::function<std::optional<ReleaseNotes>(const QString &version)>;
 
-    explicit WhatsNewGate(QSettings &defaults, QString key = defaultKey());
+    explicit WhatsNewGate(AppSettings &defaults, QString key = defaultKey());
 
     // "whatsNew.lastSeenVersion".
     static QString defaultKey();
@@ -43,11 +43,6 @@ public:
     const QString &key() const { return m_key; }
 
 private:
-    std::optional<QString> readText(const QString &key) const;
-    void write(const QString &key, const QString &value);
-    // Writes the changes, keeping the file whole when the disk is full.
-    void sync();
-
-    QSettings &m_defaults;
+    AppSettings &m_defaults;
     QString m_key;
 };

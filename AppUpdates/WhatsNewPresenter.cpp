@@ -5,11 +5,10 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QSettings>
 #include <QWidget>
 
-WhatsNewPresenter::WhatsNewPresenter(QWidget *host, const QColor &accent, LogoFactory logo)
-    : QObject(host), m_host(host), m_accent(accent), m_logo(std::move(logo))
+WhatsNewPresenter::WhatsNewPresenter(QWidget *host, AppSettings &settings, const QColor &accent, LogoFactory logo)
+    : QObject(host), m_host(host), m_settings(settings), m_accent(accent), m_logo(std::move(logo))
 {
     host->installEventFilter(this);
 }
@@ -32,8 +31,7 @@ QString WhatsNewPresenter::currentVersion()
 
 void WhatsNewPresenter::checkWhatsNew()
 {
-    QSettings defaults;
-    WhatsNewGate gate(defaults);
+    WhatsNewGate gate(m_settings);
     gate.migrate(WhatsNewGate::legacyKey());
     setWhatsNewNotes(gate.check(currentVersion(), [](const QString &version) { return ReleaseNotes::current(version); }));
 }

@@ -10,12 +10,13 @@
 #include <functional>
 #include <optional>
 
+class AppSettings;
 class QWidget;
 class WhatsNewView;
 
 // The main window's side of the what's-new sheet. Each time the window's
-// root view comes on screen it runs the gate over the application's settings
-// (after moving a version stored under the older key) for the running version
+// root view comes on screen it runs the gate over the given settings (after
+// moving a version stored under the older key) for the running version
 // (the application's version; none when it is not set) and keeps what the gate
 // gives in whatsNewNotes(). While notes are held the sheet is shown over the
 // window; closing the sheet in any way clears them.
@@ -26,8 +27,9 @@ public:
     // Builds the logo shown at the top of each new sheet.
     using LogoFactory = std::function<QWidget *()>;
 
-    // Watches `host` for being shown; the sheet is window-modal over it.
-    WhatsNewPresenter(QWidget *host, const QColor &accent, LogoFactory logo);
+    // Watches `host` for being shown; the sheet is window-modal over it. The
+    // last seen version is kept in `settings`, which must outlive the presenter.
+    WhatsNewPresenter(QWidget *host, AppSettings &settings, const QColor &accent, LogoFactory logo);
     ~WhatsNewPresenter() override;
 
     // The product name in the sheet's title.
@@ -55,6 +57,7 @@ private:
     void closeSheet();
 
     QWidget *m_host;
+    AppSettings &m_settings;
     QColor m_accent;
     LogoFactory m_logo;
     std::optional<ReleaseNotes> m_notes;

@@ -180,7 +180,8 @@ int runImport(const QStringList &arguments)
     // the same accessibility interfaces.
     VisibleChildrenAccessible::install();
     AppSettings settings(scratch + QStringLiteral("/settings.conf"));
-    TourManager tours(scratch + QStringLiteral("/tours.conf"));
+    AppSettings tourSettings(scratch + QStringLiteral("/tours.conf"));
+    TourManager tours(tourSettings);
     MediaEngines engines;
     ClipStore store;
     store.setMediaEngines(&engines);

@@ -163,7 +163,8 @@ int run(const QStringList &arguments)
     QStandardPaths::setTestModeEnabled(true);
     QTemporaryDir scratch;
     AppSettings settings(scratch.filePath(QStringLiteral("settings.conf")));
-    TourManager tours(scratch.filePath(QStringLiteral("tours.conf")));
+    AppSettings tourSettings(scratch.filePath(QStringLiteral("tours.conf")));
+    TourManager tours(tourSettings);
     MediaEngines engines;
     ClipStore store;
     store.setMediaEngines(&engines);

@@ -51,6 +51,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         (void)settings.decodedDefaultTags();
         (void)settings.decodedScrubModifiers();
         (void)settings.effectiveMarkerTagBase();
+        // The values the tour and the what's-new gate keep there.
+        (void)settings.storedTextList(QStringLiteral("completedTourIDs"));
+        (void)settings.storedText(QStringLiteral("whatsNew.lastSeenVersion"));
+        (void)settings.storedText(QStringLiteral("lastSeenVersion"));
     }
     QFile::remove(path);
     return 0;

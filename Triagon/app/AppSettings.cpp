@@ -214,6 +214,11 @@ bool AppSettings::readBool(const QString &key, bool fallback) const
 void AppSettings::writeValue(const QString &key, const QVariant &value)
 {
     m_settings->setValue(key, value);
+    syncToFile();
+}
+
+void AppSettings::syncToFile()
+{
     if (const std::optional<QString> failure = SettingsFileSync::sync(*m_settings)) {
         // Reported once per run: a slider would otherwise log at every step.
         if (!m_reportedWriteFailure) {

@@ -167,6 +167,24 @@ public:
     // two, else the base, "x" and the count ("bangerx2").
     QString markerTagName(int count) const;
 
+    // Values that other models keep in the settings file under keys of their
+    // own (the tour manager's finished tours, the what's-new gate's last seen
+    // version). They are written and synced like the preferences, but no
+    // change signal follows them.
+    //
+    // A list of texts: a stored list as it is, a stored text as a list of that
+    // text alone (an INI file hands a list of one back as a plain text) and an
+    // empty text as no list; any other value is no list.
+    QStringList storedTextList(const QString &key) const;
+    void storeTextList(const QString &key, const QStringList &texts);
+    // One text: a stored text, byte array or number as its text, and a list
+    // of exactly one text (an INI file hands a text that contains a comma
+    // back as a list); nothing for an empty text or any other value.
+    std::optional<QString> storedText(const QString &key) const;
+    void storeText(const QString &key, const QString &text);
+    // Removes the key and what it holds.
+    void removeStored(const QString &key);
+
 Q_SIGNALS:
     void changed();
     void defaultFolderOrganizationChanged();
@@ -195,6 +213,9 @@ private:
     double readDouble(const QString &key, double fallback) const;
     bool readBool(const QString &key, bool fallback) const;
     void writeValue(const QString &key, const QVariant &value);
+    // Writes the changes to the file, keeping the file whole when the disk is
+    // full; a failure is logged once until a write succeeds again.
+    void syncToFile();
 
     template <typename Getter>
     void store(const QString &key, const QVariant &value, Getter getter, void (AppSettings::*signal)());

@@ -1,23 +1,18 @@
 #include "settings/TourManager.h"
 
-#include "app/Loggers.h"
-#include "app/SettingsFileSync.h"
-
-#include <QSettings>
+#include "app/AppSettings.h"
 
 TourManager &TourManager::shared()
 {
-    // Never destroyed: it must outlive every window that observes it.
-    static TourManager *manager = new TourManager();
+    // Never destroyed: it must outlive every window that observes it, and
+    // with it the settings it keeps the finished tours in. Settings objects
+    // over one file see each other's writes at once.
+    static AppSettings *settings = new AppSettings();
+    static TourManager *manager = new TourManager(*settings);
     return *manager;
 }
 
-TourManager::TourManager(QObject *parent) : QObject(parent), m_settings(std::make_unique<QSettings>())
-{
-}
-
-TourManager::TourManager(const QString &settingsFile, QObject *parent)
-    : QObject(parent), m_settings(std::make_unique<QSettings>(settingsFile, QSettings::IniFormat))
+TourManager::TourManager(AppSettings &settings, QObject *parent) : QObject(parent), m_settings(settings)
 {
 }
 
@@ -86,18 +81,7 @@ void TourManager::showOnboardingTour()
 
 QStringList TourManager::completedTourIDs() const
 {
-    const QVariant value = m_settings->value(completedKey());
-    switch (value.typeId()) {
-    case QMetaType::QStringList:
-        return value.toStringList();
-    case QMetaType::QString:
-        // An INI file hands a one-element list back as a plain string.
-        if (value.toString().isEmpty())
-            return {};
-        return QStringList{value.toString()};
-    default:
-        return {};
-    }
+    return m_settings.storedTextList(completedKey());
 }
 
 void TourManager::startFirstPendingTour()
@@ -120,7 +104,5 @@ void TourManager::markCompleted(const QString &tourID)
     }
     if (!ids.contains(tourID))
         ids.append(tourID);
-    m_settings->setValue(completedKey(), ids);
-    if (const std::optional<QString> failure = SettingsFileSync::sync(*m_settings))
-        qCCritical(settingsLogger, "%s", qUtf8Printable(*failure));
+    m_settings.storeTextList(completedKey(), ids);
 }

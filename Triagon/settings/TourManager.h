@@ -6,10 +6,9 @@
 #include <QString>
 #include <QStringList>
 
-#include <memory>
 #include <optional>
 
-class QSettings;
+class AppSettings;
 
 // Knows which guided tour is being shown and which tours the user has finished.
 // The main window shows the tour overlay while a tour is active; finishing or
@@ -22,13 +21,13 @@ class TourManager : public QObject
 
 public:
     // The one manager of the application, created on first use with no active
-    // tour; it lives as long as the process.
+    // tour; it lives as long as the process, and so over settings of its own
+    // on the application's settings file.
     static TourManager &shared();
 
-    // A manager over the application's settings, or over the INI file
-    // `settingsFile` when one is given.
-    explicit TourManager(QObject *parent = nullptr);
-    explicit TourManager(const QString &settingsFile, QObject *parent = nullptr);
+    // A manager that keeps the finished tours in `settings`, which must
+    // outlive it.
+    explicit TourManager(AppSettings &settings, QObject *parent = nullptr);
     ~TourManager() override;
 
     // The settings key of the finished tours' identifiers.
@@ -65,6 +64,6 @@ Q_SIGNALS:
     void activeTourChanged();
 
 private:
-    std::unique_ptr<QSettings> m_settings;
+    AppSettings &m_settings;
     std::optional<Tour> m_activeTour;
 };

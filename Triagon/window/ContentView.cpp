@@ -162,7 +162,8 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
         if (!m_tourManager.activeTour())
             returnKeyboardFocus();
     });
-    auto *whatsNew = new WhatsNewPresenter(this, brandAccentColor(), [] { return new LogoView(40, [] { return brandAccentColor(); }); });
+    auto *whatsNew = new WhatsNewPresenter(this, m_settings, brandAccentColor(),
+                                           [] { return new LogoView(40, [] { return brandAccentColor(); }); });
     connect(whatsNew, &WhatsNewPresenter::sheetClosed, this, &ContentView::returnKeyboardFocus);
 
     m_intake->setImportPanel(m_panel);

@@ -2,6 +2,7 @@
 #include "AppUpdates/WhatsNewGate.h"
 #include "AppUpdates/WhatsNewPresenter.h"
 #include "AppUpdates/WhatsNewView.h"
+#include "app/AppSettings.h"
 #include "app/SymbolCatalog.h"
 #include "support/Children.h"
 
@@ -40,7 +41,7 @@ TEST_F(WhatsNewGateTest, firstLaunchRecordsTheVersionAndShowsNothing)
 {
     const QString path = freshFile();
     {
-        QSettings defaults(path, QSettings::IniFormat);
+        AppSettings defaults(path);
         WhatsNewGate gate(defaults);
         EXPECT_EQ(gate.key(), QStringLiteral("whatsNew.lastSeenVersion"));
         EXPECT_FALSE(gate.check(QStringLiteral("1.4.0"), loader()));
@@ -54,7 +55,7 @@ TEST_F(WhatsNewGateTest, anOlderVersionShowsTheNotesOnceThenNothing)
 {
     const QString path = freshFile("[General]\nwhatsNew.lastSeenVersion=1.3.0\n");
     {
-        QSettings defaults(path, QSettings::IniFormat);
+        AppSettings defaults(path);
         WhatsNewGate gate(defaults);
         EXPECT_EQ(gate.check(QStringLiteral("1.4.0"), loader()), notesFor(QStringLiteral("1.4.0")));
         EXPECT_EQ(asked, QStringList{QStringLiteral("1.4.0")});
@@ -63,7 +64,7 @@ TEST_F(WhatsNewGateTest, anOlderVersionShowsTheNotesOnceThenNothing)
     }
     // And at the next launch.
     const QString next = reopened(path);
-    QSettings defaults(next, QSettings::IniFormat);
+    AppSettings defaults(next);
     WhatsNewGate gate(defaults);
     EXPECT_EQ(gate.storedVersion(), QStringLiteral("1.4.0"));
     EXPECT_FALSE(gate.check(QStringLiteral("1.4.0"), loader()));
@@ -76,7 +77,7 @@ TEST_F(WhatsNewGateTest, anOlderVersionShowsTheNotesOnceThenNothing)
 TEST_F(WhatsNewGateTest, aVersionWithoutNotesIsRecordedAndNotAskedAgain)
 {
     const QString path = freshFile("[General]\nwhatsNew.lastSeenVersion=1.3.0\n");
-    QSettings defaults(path, QSettings::IniFormat);
+    AppSettings defaults(path);
     WhatsNewGate gate(defaults);
     EXPECT_FALSE(gate.check(QStringLiteral("1.4.0"), loader(std::nullopt)));
     EXPECT_EQ(gate.storedVersion(), QStringLiteral("1.4.0"));
@@ -88,12 +89,12 @@ TEST_F(WhatsNewGateTest, anEmptyVersionChangesNothingAndAnEmptyStoredTextIsNothi
 {
     const QString path = freshFile("[General]\nwhatsNew.lastSeenVersion=1.3.0\n");
     {
-        QSettings defaults(path, QSettings::IniFormat);
+        AppSettings defaults(path);
         WhatsNewGate gate(defaults);
         EXPECT_FALSE(gate.check(QString(), loader()));
         EXPECT_EQ(gate.storedVersion(), QStringLiteral("1.3.0"));
     }
-    QSettings emptyStored(freshFile("[General]\nwhatsNew.lastSeenVersion=\n"), QSettings::IniFormat);
+    AppSettings emptyStored(freshFile("[General]\nwhatsNew.lastSeenVersion=\n"));
     WhatsNewGate gate(emptyStored);
     EXPECT_FALSE(gate.storedVersion());
     EXPECT_FALSE(gate.check(QStringLiteral("1.4.0"), loader()));
@@ -106,7 +107,8 @@ TEST_F(WhatsNewGateTest, legacyKeyIsMovedOnceAndCountsAsTheLastVersion)
     const QString path = freshFile("[General]\nlastSeenVersion=1.3.0\n");
     {
         QSettings defaults(path, QSettings::IniFormat);
-        WhatsNewGate gate(defaults);
+        AppSettings settings(path);
+        WhatsNewGate gate(settings);
         gate.migrate(WhatsNewGate::legacyKey());
         EXPECT_EQ(gate.storedVersion(), QStringLiteral("1.3.0"));
         EXPECT_FALSE(defaults.contains(QStringLiteral("lastSeenVersion")));
@@ -117,21 +119,23 @@ TEST_F(WhatsNewGateTest, legacyKeyIsMovedOnceAndCountsAsTheLastVersion)
     EXPECT_EQ(later.value(QStringLiteral("whatsNew.lastSeenVersion")).toString(), QStringLiteral("1.4.0"));
 
     // The same version still running after the move: nothing to show.
-    QSettings same(freshFile("[General]\nlastSeenVersion=1.4.0\n"), QSettings::IniFormat);
+    AppSettings same(freshFile("[General]\nlastSeenVersion=1.4.0\n"));
     WhatsNewGate sameGate(same);
     sameGate.migrate(WhatsNewGate::legacyKey());
     EXPECT_FALSE(sameGate.check(QStringLiteral("1.4.0"), loader()));
 
     // Both keys set: the legacy one is left alone.
     QSettings both(freshFile("[General]\nlastSeenVersion=1.1.0\nwhatsNew.lastSeenVersion=1.3.0\n"), QSettings::IniFormat);
-    WhatsNewGate bothGate(both);
+    AppSettings bothSettings(both.fileName());
+    WhatsNewGate bothGate(bothSettings);
     bothGate.migrate(WhatsNewGate::legacyKey());
     EXPECT_EQ(bothGate.storedVersion(), QStringLiteral("1.3.0"));
     EXPECT_EQ(both.value(QStringLiteral("lastSeenVersion")).toString(), QStringLiteral("1.1.0"));
 
     // An empty legacy value moves nothing.
     QSettings empty(freshFile("[General]\nlastSeenVersion=\n"), QSettings::IniFormat);
-    WhatsNewGate emptyGate(empty);
+    AppSettings emptySettings(empty.fileName());
+    WhatsNewGate emptyGate(emptySettings);
     emptyGate.migrate(WhatsNewGate::legacyKey());
     EXPECT_FALSE(emptyGate.storedVersion());
     EXPECT_TRUE(empty.contains(QStringLiteral("lastSeenVersion")));
@@ -220,9 +224,10 @@ TEST(WhatsNewPresenter, showsTheSheetAfterAnUpdateOnceAndClearsOnClose)
         defaults.clear();
         defaults.setValue(QStringLiteral("lastSeenVersion"), QStringLiteral("0.9.0"));
     }
+    AppSettings settings;
     QWidget window;
     window.resize(800, 600);
-    auto *presenter = new WhatsNewPresenter(&window, QColor(249, 115, 22), [] { return new QLabel(QStringLiteral("logo")); });
+    auto *presenter = new WhatsNewPresenter(&window, settings, QColor(249, 115, 22), [] { return new QLabel(QStringLiteral("logo")); });
     window.show();
     ASSERT_TRUE(presenter->whatsNewNotes());
     EXPECT_EQ(presenter->whatsNewNotes()->version, QStringLiteral(TRIAGON_TEST_VERSION));

@@ -1,4 +1,5 @@
 #include "support/SettingsFileFixture.h"
+#include "app/AppSettings.h"
 #include "settings/TourManager.h"
 
 #include <QFile>
@@ -52,7 +53,8 @@ TEST(Tours, onboardingTourHasItsNineCards)
 
 TEST_F(TourManagerTest, firstLaunchStartsTheOnboardingTour)
 {
-    TourManager manager(freshFile());
+    AppSettings managerSettings(freshFile());
+    TourManager manager(managerSettings);
     QSignalSpy changed(&manager, &TourManager::activeTourChanged);
     EXPECT_FALSE(manager.activeTour());
     manager.startFirstPendingTour();
@@ -72,13 +74,15 @@ TEST_F(TourManagerTest, finishedTourOfAnEarlierRunIsNotStartedAgain)
 {
     const QString path = freshFile();
     {
-        TourManager manager(path);
+        AppSettings managerSettings(path);
+        TourManager manager(managerSettings);
         manager.markCompleted(QStringLiteral("onboarding-v1"));
     }
     QSettings raw(reopened(path), QSettings::IniFormat);
     EXPECT_EQ(raw.value(QStringLiteral("completedTourIDs")).typeId(), QMetaType::QString);
 
-    TourManager later(reopened(path));
+    AppSettings laterSettings(reopened(path));
+    TourManager later(laterSettings);
     EXPECT_EQ(later.completedTourIDs(), QStringList{QStringLiteral("onboarding-v1")});
     later.startFirstPendingTour();
     EXPECT_FALSE(later.activeTour());
@@ -93,13 +97,15 @@ TEST_F(TourManagerTest, finishedTourOfAnEarlierRunIsNotStartedAgain)
 TEST_F(TourManagerTest, otherToursIdentifiersAreKeptAndNothingIsStoredTwice)
 {
     const QString path = freshFile("[General]\ncompletedTourIDs=intro-v0\n");
-    TourManager manager(path);
+    AppSettings managerSettings(path);
+    TourManager manager(managerSettings);
     manager.startFirstPendingTour();
     ASSERT_TRUE(manager.activeTour());
     manager.markCompleted(QStringLiteral("onboarding-v1"));
     manager.markCompleted(QStringLiteral("onboarding-v1"));
 
-    TourManager later(reopened(path));
+    AppSettings laterSettings(reopened(path));
+    TourManager later(laterSettings);
     EXPECT_EQ(later.completedTourIDs(), (QStringList{QStringLiteral("intro-v0"), QStringLiteral("onboarding-v1")}));
     later.startFirstPendingTour();
     EXPECT_FALSE(later.activeTour());
@@ -113,7 +119,8 @@ TEST_F(TourManagerTest, aValueOfAnotherTypeCountsAsNoFinishedTours)
         settings.setValue(TourManager::completedKey(), 42);
     }
     // Within this run the cached value keeps its type: an integer, not a list.
-    TourManager manager(path);
+    AppSettings managerSettings(path);
+    TourManager manager(managerSettings);
     EXPECT_TRUE(manager.completedTourIDs().isEmpty());
     manager.startFirstPendingTour();
     EXPECT_TRUE(manager.activeTour());
@@ -121,7 +128,8 @@ TEST_F(TourManagerTest, aValueOfAnotherTypeCountsAsNoFinishedTours)
     EXPECT_EQ(manager.completedTourIDs(), QStringList{QStringLiteral("onboarding-v1")});
 
     // An empty stored text is no identifier.
-    TourManager empty(freshFile("[General]\ncompletedTourIDs=\n"));
+    AppSettings emptySettings(freshFile("[General]\ncompletedTourIDs=\n"));
+    TourManager empty(emptySettings);
     EXPECT_TRUE(empty.completedTourIDs().isEmpty());
 }
 

@@ -499,7 +499,8 @@ TEST(ContentView, TheEmptyStateFollowsTheWindowsAppearanceSoTheFirstImportDoesNo
         StoreWithEngines withEngines;
         ClipStore &store = withEngines.store;
         AppSettings settings(dir.filePath(QStringLiteral("s.conf")));
-        TourManager tours(dir.filePath(QStringLiteral("t.conf")));
+        AppSettings tourSettings(dir.filePath(QStringLiteral("t.conf")));
+        TourManager tours(tourSettings);
         QWidget host;
         auto *view = new ContentView(store, settings, tours, &host);
         host.resize(1000, 700);

@@ -39,7 +39,8 @@ struct TestWindow
     MediaEngines engines;
     ClipStore store;
     AppSettings settings{settingsDir.filePath(QStringLiteral("settings.conf"))};
-    TourManager tours{settingsDir.filePath(QStringLiteral("tours.conf"))};
+    AppSettings tourSettings{settingsDir.filePath(QStringLiteral("tours.conf"))};
+    TourManager tours{tourSettings};
     std::unique_ptr<ContentView> view;
 
     explicit TestWindow(Tours startingTours = Tours::finished)

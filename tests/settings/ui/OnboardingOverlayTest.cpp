@@ -1,4 +1,5 @@
 #include "support/SettingsFileFixture.h"
+#include "app/AppSettings.h"
 #include "app/SymbolCatalog.h"
 #include "settings/TourManager.h"
 #include "settings/ui/OnboardingOverlay.h"
@@ -33,7 +34,8 @@ protected:
     void SetUp() override
     {
         path = freshFile();
-        tours = std::make_unique<TourManager>(path);
+        settings = std::make_unique<AppSettings>(path);
+        tours = std::make_unique<TourManager>(*settings);
         host.resize(1000, 700);
         below = new QPushButton(QStringLiteral("Below"), &host);
         below->setGeometry(10, 10, 100, 30);
@@ -47,9 +49,14 @@ protected:
         ASSERT_TRUE(overlay->isPresented());
     }
     void key(Qt::Key k) { QTest::keyClick(overlay, k); }
-    QStringList completedInNextRun() { return TourManager(reopened(path)).completedTourIDs(); }
+    QStringList completedInNextRun()
+    {
+        AppSettings next(reopened(path));
+        return TourManager(next).completedTourIDs();
+    }
 
     QString path;
+    std::unique_ptr<AppSettings> settings;
     std::unique_ptr<TourManager> tours;
     Host host;
     QPushButton *below = nullptr;
@@ -160,7 +167,8 @@ TEST_F(OnboardingOverlayTest, escapeFinishesOnAnyCardAndSkipOnTheFirst)
     EXPECT_FALSE(tours->activeTour());
     EXPECT_EQ(completedInNextRun(), QStringList{QStringLiteral("onboarding-v1")});
     // The automatic start of the next run skips it.
-    TourManager next(reopened(path));
+    AppSettings nextSettings(reopened(path));
+    TourManager next(nextSettings);
     next.startFirstPendingTour();
     EXPECT_FALSE(next.activeTour());
 }

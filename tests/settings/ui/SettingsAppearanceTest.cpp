@@ -77,7 +77,8 @@ TEST_F(AppearanceSwitchTest, theTourCardIsReadableAfterASwitchEitherWay)
 {
     for (const auto &[first, second] : directions) {
         applyAppearance(first);
-        TourManager tours(freshFile());
+        AppSettings tourSettings(freshFile());
+        TourManager tours(tourSettings);
         QWidget host;
         host.resize(1000, 700);
         auto *overlay = new OnboardingOverlay(tours, QColor(249, 115, 22), &host);
