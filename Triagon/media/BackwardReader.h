@@ -140,6 +140,33 @@ private:
     // Takes the next piece of the sweep (the latest not yet taken); false
     // when none is within reach or the sweep was replaced.
     bool takePiece(Reader &reader, quint64 serial, Piece *piece);
+    // The steps of takePiece, in order, each false when no piece is taken
+    // now. A piece is planned from the sweep as it stood when the reader
+    // came for one; what a step changes in the sweep holds only while the
+    // sweep is the same (`serial`).
+    struct Plan
+    {
+        qint64 top = 0; // the end of the piece
+        Course course;
+        qint64 grid = 0;
+        bool leaveFirst = false;
+        qint64 playerKeepsFrom = 0;
+        // Where the player will be once a piece taken now is read (the anchor
+        // when it moves only as its frames are shown).
+        qint64 playerThen = 0;
+        bool keepsUp = true;
+    };
+    bool planFromSweep(quint64 serial, Plan *plan) const;
+    // The first piece of a sweep lies below the interval the player reads itself.
+    bool leaveFirstInterval(FFmpegVideoDecoder &decoder, quint64 serial, qint64 start, Plan *plan);
+    // The sweep goes past what a player faster than the reading would pass
+    // before its frames are ready.
+    bool keepAheadOfPlayer(FFmpegVideoDecoder &decoder, quint64 serial, Plan *plan);
+    // The piece that ends at the top: one keyframe interval, or one frame of
+    // an all-intra stream; `*next` is where the piece after it ends.
+    static Piece cutPiece(FFmpegVideoDecoder &decoder, const Plan &plan, qint64 frame, qint64 *next);
+    // The reader reads the piece; the sweep goes on below it.
+    bool markTaken(Reader &reader, quint64 serial, const Piece &piece, qint64 next, qint64 start);
     // False when the sweep was replaced or the reader stops.
     bool readPiece(Reader &reader, const Course &course, quint64 serial, const Piece &piece);
     bool readFrameAlone(Reader &reader, const Course &course, quint64 serial, const Piece &piece);

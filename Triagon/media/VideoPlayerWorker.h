@@ -112,6 +112,39 @@ private:
     // Where a seek lands: its target and, with a tolerance, the frames that will do.
     Landing landingFor(double seconds, double toleranceBefore, double toleranceAfter) const;
     bool landAt(const Landing &landing);
+    // The steps of landAt, in order.
+    // A landing that uses the cache: its result where the cache or the
+    // reader settles it (a frame shown, or giving way to the seek waiting
+    // behind it); none when the decoder has to decode its frame.
+    std::optional<bool> landWithoutDecoder(const Landing &landing);
+    bool presentCached(const FrameCache::Entry &entry);
+    // Whether the decoder's frame is the landing's already, or the one it
+    // backs up to just before it.
+    bool decoderThereAlready(const Landing &landing);
+    // How the decoder reaches a landing: decoding on from where it stands,
+    // or from the keyframe before the target. `kept` is the landing with
+    // the frames kept on the way (from `kept.cacheFrom` on); frames before
+    // `skipBefore` that nothing refers to are skipped, and so not kept.
+    struct Approach
+    {
+        bool decodeOn = false;
+        Landing kept;
+        qint64 skipBefore = 0;
+    };
+    Approach approachTo(const Landing &landing) const;
+    bool decodesOn(const Landing &landing, qint64 frame) const;
+    // Whether the decoder's frame is at the landing or past it.
+    bool arrivedAt(const Landing &landing) const;
+    // Keeps the decoder's frame when the landing keeps it and it is not the landing's own.
+    void cacheOnTheWay(const Landing &kept);
+    // Seeks to the keyframe before the target; a pooled player's share of
+    // the processors goes to `*sharedThreads`.
+    bool seekFromKeyframe(const Approach &approach, int *sharedThreads);
+    // Decodes on until the decoder arrives, or stays on the last frame.
+    bool decodeUntilArrived(const Approach &approach);
+    // An exact landing ends on the frame on show at its target, not on the
+    // one after it.
+    bool backToFrameOnShow(const Landing &landing);
     void present(qint64 timestamp, const QImage &image);
     void setSkipping(bool skipping);
     std::optional<qint64> keyframeAtOrBefore(qint64 timestamp) const;

@@ -144,65 +144,94 @@ VideoPlayerWorker::Landing VideoPlayerWorker::landingFor(double seconds, double 
 
 bool VideoPlayerWorker::landAt(const Landing &landing)
 {
-    const qint64 target = landing.target;
-    const bool tolerant = landing.tolerant;
     if (landing.useCache) {
-        // The cache answers without the decoder, which stays closed if it was released.
-        const FrameCache::Entry *entry = tolerant ? m_cache.findWithin(landing.low, landing.high, target) : nullptr;
-        if (!entry)
-            entry = m_cache.findShownAt(target);
-        if (entry) {
-            m_landedFromCache = true;
-            present(entry->timestamp, entry->image);
-            return true;
-        }
+        if (const std::optional<bool> settled = landWithoutDecoder(landing))
+            return *settled;
     }
-    // The frame may be on its way from the reader.
-    const ReadAheadWait readAhead = landing.useCache ? awaitReadAhead(landing) : ReadAheadWait::NotComing;
-    if (readAhead == ReadAheadWait::Superseded)
-        return false;
-    if (readAhead == ReadAheadWait::Arrived) {
-        if (const FrameCache::Entry *entry = tolerant ? m_cache.findWithin(landing.low, landing.high, target)
-                                                      : m_cache.findShownAt(target)) {
-            m_landedFromCache = true;
-            present(entry->timestamp, entry->image);
-            return true;
-        }
-    }
-
-    if (landing.useCache && tolerant && landing.cacheStride > 0 && givesWay(landing))
-        return false;
-
     if (!ensureOpen(OpenFor::Seek))
         return false;
-    const auto arrived = [&] {
-        if (!m_decoder.hasFrame())
-            return false;
-        const qint64 current = m_decoder.frameTimestamp();
-        return tolerant ? current >= landing.low : m_decoder.frameEndTimestamp() > target || m_decoder.covers(target);
-    };
-    if (m_decoder.hasFrame()
-        && (tolerant ? m_decoder.frameTimestamp() >= landing.low && m_decoder.frameTimestamp() <= landing.high
-                     : m_decoder.covers(target))) {
+    if (decoderThereAlready(landing)) {
         if (landing.useCache)
             showDecoderFrame();
         return true;
     }
-    if (!tolerant && m_decoder.hasFrame() && m_decoder.frameTimestamp() > target) {
-        // Just past the target: the frame before may be known.
-        if (const std::optional<qint64> previous = m_decoder.previousTimestamp(); previous && *previous <= target && m_decoder.backUp()) {
-            if (landing.useCache)
-                showDecoderFrame();
-            return true;
-        }
+    const Approach approach = approachTo(landing);
+    // The processors shared for a seek from a keyframe are held until the
+    // landing is done.
+    int sharedThreads = 0;
+    const auto endSharing = qScopeGuard([&] {
+        if (sharedThreads > 0)
+            PooledDecoderBudget::instance().endSeek(sharedThreads);
+    });
+    if (!approach.decodeOn) {
+        if (!seekFromKeyframe(approach, &sharedThreads))
+            return false;
+    } else {
+        setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < approach.skipBefore);
     }
+    if (!decodeUntilArrived(approach))
+        return false;
+    if (!backToFrameOnShow(landing))
+        return false;
+    if (landing.useCache)
+        showDecoderFrame();
+    return true;
+}
 
+std::optional<bool> VideoPlayerWorker::landWithoutDecoder(const Landing &landing)
+{
+    const qint64 target = landing.target;
+    const bool tolerant = landing.tolerant;
+    // The cache answers without the decoder, which stays closed if it was released.
+    const FrameCache::Entry *entry = tolerant ? m_cache.findWithin(landing.low, landing.high, target) : nullptr;
+    if (!entry)
+        entry = m_cache.findShownAt(target);
+    if (entry)
+        return presentCached(*entry);
+    // The frame may be on its way from the reader.
+    const ReadAheadWait readAhead = awaitReadAhead(landing);
+    if (readAhead == ReadAheadWait::Superseded)
+        return false;
+    if (readAhead == ReadAheadWait::Arrived) {
+        if (const FrameCache::Entry *arrived = tolerant ? m_cache.findWithin(landing.low, landing.high, target)
+                                                        : m_cache.findShownAt(target))
+            return presentCached(*arrived);
+    }
+    if (tolerant && landing.cacheStride > 0 && givesWay(landing))
+        return false;
+    return std::nullopt;
+}
+
+bool VideoPlayerWorker::presentCached(const FrameCache::Entry &entry)
+{
+    m_landedFromCache = true;
+    present(entry.timestamp, entry.image);
+    return true;
+}
+
+bool VideoPlayerWorker::decoderThereAlready(const Landing &landing)
+{
+    const qint64 target = landing.target;
+    if (m_decoder.hasFrame()
+        && (landing.tolerant ? m_decoder.frameTimestamp() >= landing.low && m_decoder.frameTimestamp() <= landing.high
+                             : m_decoder.covers(target)))
+        return true;
+    if (!landing.tolerant && m_decoder.hasFrame() && m_decoder.frameTimestamp() > target) {
+        // Just past the target: the frame before may be known.
+        if (const std::optional<qint64> previous = m_decoder.previousTimestamp(); previous && *previous <= target && m_decoder.backUp())
+            return true;
+    }
+    return false;
+}
+
+bool VideoPlayerWorker::decodesOn(const Landing &landing, qint64 frame) const
+{
     // Decode on from where the decoder stands when no keyframe lies between
     // it and the target; else start at the keyframe before the target.
+    const qint64 target = landing.target;
     AVStream *stream = m_decoder.stream();
-    const qint64 frame = frameTicks();
     const qint64 from = m_decoder.position();
-    const qint64 goal = tolerant ? landing.low : target;
+    const qint64 goal = landing.tolerant ? landing.low : target;
     bool decodeOn = false;
     if (from != AV_NOPTS_VALUE && !m_decoder.atEnd() && from <= goal) {
         // A short way on is cheaper than a seek even across a keyframe: after
@@ -216,77 +245,102 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
         else
             decodeOn = double(target - from) * av_q2d(stream->time_base) <= decodeOnWithoutIndexSeconds;
     }
-    Landing kept = landing;
-    qint64 skipBefore = target - qint64(skipNonReferenceBeyondFrames + m_decoder.pipelineDelayFrames()) * frame;
-    if (kept.cacheFrom || !decodeOn) {
+    return decodeOn;
+}
+
+VideoPlayerWorker::Approach VideoPlayerWorker::approachTo(const Landing &landing) const
+{
+    const qint64 target = landing.target;
+    const qint64 frame = frameTicks();
+    Approach approach;
+    approach.decodeOn = decodesOn(landing, frame);
+    approach.kept = landing;
+    approach.skipBefore = target - qint64(skipNonReferenceBeyondFrames + m_decoder.pipelineDelayFrames()) * frame;
+    if (approach.kept.cacheFrom || !approach.decodeOn) {
         // Every frame of a run that is kept is decoded: going backwards, or
         // the few frames before a keyframe seek's target.
-        if (!kept.cacheFrom)
-            kept.cacheFrom = target - std::max(0, m_options.framesKeptBeforeSeek) * frame;
-        skipBefore = std::min(skipBefore, *kept.cacheFrom);
+        if (!approach.kept.cacheFrom)
+            approach.kept.cacheFrom = target - std::max(0, m_options.framesKeptBeforeSeek) * frame;
+        approach.skipBefore = std::min(approach.skipBefore, *approach.kept.cacheFrom);
     } else {
-        kept.cacheFrom = target - decodeOnCacheFrames * frame;
+        approach.kept.cacheFrom = target - decodeOnCacheFrames * frame;
     }
+    return approach;
+}
+
+bool VideoPlayerWorker::arrivedAt(const Landing &landing) const
+{
+    if (!m_decoder.hasFrame())
+        return false;
+    const qint64 current = m_decoder.frameTimestamp();
+    return landing.tolerant ? current >= landing.low : m_decoder.frameEndTimestamp() > landing.target || m_decoder.covers(landing.target);
+}
+
+void VideoPlayerWorker::cacheOnTheWay(const Landing &kept)
+{
     // Frames passed while others are skipped are far from the target: a
     // pointer rarely comes back to them, so they are not scaled.
-    const auto cacheOnTheWay = [&] {
-        if (m_decoder.hasFrame() && !m_decoder.isSkipping() && worthCaching(kept, m_decoder.frameTimestamp()) && !arrived())
-            cacheCurrent(imageOfCurrent());
-    };
+    if (m_decoder.hasFrame() && !m_decoder.isSkipping() && worthCaching(kept, m_decoder.frameTimestamp()) && !arrivedAt(kept))
+        cacheCurrent(imageOfCurrent());
+}
+
+bool VideoPlayerWorker::seekFromKeyframe(const Approach &approach, int *sharedThreads)
+{
+    const qint64 target = approach.kept.target;
     // A pooled player's seek from a keyframe shares the processors with the
     // other cards' seeks; the decoder's position is lost with the seek
     // anyway, so this is when to change its thread count.
-    int sharedThreads = 0;
-    const auto endSharing = qScopeGuard([&] {
-        if (sharedThreads > 0)
-            PooledDecoderBudget::instance().endSeek(sharedThreads);
-    });
-    if (!decodeOn) {
-        int threads = threadsFor(OpenFor::Seek);
-        if (m_options.pooled) {
-            sharedThreads = PooledDecoderBudget::instance().beginSeek(threads, &m_abort);
-            if (sharedThreads <= 0)
-                return false;
-            threads = sharedThreads;
-        }
-        if (m_decoder.threadCount() != threads) {
-            QString error;
-            if (!m_decoder.reopenCodec(threads, &error))
-                return false;
-            if (m_options.pooled)
-                PooledDecoderBudget::instance().touch(this, threads);
-        }
-        // Frames in flight right after the keyframe must not be skipped when
-        // the target lies among them.
-        const std::optional<qint64> keyframe = keyframeAtOrBefore(target);
-        setSkipping(keyframe && *keyframe < skipBefore);
-        if (!m_decoder.seekToKeyframeBefore(target))
+    int threads = threadsFor(OpenFor::Seek);
+    if (m_options.pooled) {
+        *sharedThreads = PooledDecoderBudget::instance().beginSeek(threads, &m_abort);
+        if (*sharedThreads <= 0)
             return false;
-        cacheOnTheWay();
-    } else {
-        setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < skipBefore);
+        threads = *sharedThreads;
     }
-    while (!arrived()) {
+    if (m_decoder.threadCount() != threads) {
+        QString error;
+        if (!m_decoder.reopenCodec(threads, &error))
+            return false;
+        if (m_options.pooled)
+            PooledDecoderBudget::instance().touch(this, threads);
+    }
+    // Frames in flight right after the keyframe must not be skipped when
+    // the target lies among them.
+    const std::optional<qint64> keyframe = keyframeAtOrBefore(target);
+    setSkipping(keyframe && *keyframe < approach.skipBefore);
+    if (!m_decoder.seekToKeyframeBefore(target))
+        return false;
+    cacheOnTheWay(approach.kept);
+    return true;
+}
+
+bool VideoPlayerWorker::decodeUntilArrived(const Approach &approach)
+{
+    while (!arrivedAt(approach.kept)) {
         if (m_abort.load())
             return false;
-        setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < skipBefore);
+        setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < approach.skipBefore);
         if (!decodeNext())
             break; // past the last frame: stay on it
-        cacheOnTheWay();
+        cacheOnTheWay(approach.kept);
     }
     setSkipping(false);
-    if (!m_decoder.hasFrame())
-        return false;
+    return m_decoder.hasFrame();
+}
+
+bool VideoPlayerWorker::backToFrameOnShow(const Landing &landing)
+{
+    const qint64 target = landing.target;
     // A frame that starts after the target while the one before it ended
     // early: that one is on show.
-    if (!tolerant && m_decoder.frameTimestamp() > target && !m_decoder.isFirstFrame()) {
+    if (!landing.tolerant && m_decoder.frameTimestamp() > target && !m_decoder.isFirstFrame()) {
         const std::optional<qint64> previous = m_decoder.previousTimestamp();
         if (!(previous && *previous <= target && m_decoder.backUp())) {
             // The frame before is not known (it may have been skipped): once
             // more from the keyframe, decoding every frame.
             if (!m_decoder.seekToKeyframeBefore(target))
                 return false;
-            while (!arrived() && !m_abort.load() && decodeNext()) {
+            while (!arrivedAt(landing) && !m_abort.load() && decodeNext()) {
             }
             if (m_decoder.frameTimestamp() > target && !m_decoder.isFirstFrame()) {
                 if (const std::optional<qint64> again = m_decoder.previousTimestamp(); again && *again <= target)
@@ -294,8 +348,6 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
             }
         }
     }
-    if (landing.useCache)
-        showDecoderFrame();
     return true;
 }
 
