@@ -1,12 +1,12 @@
 #include "library/ClipImporter.h"
 
 #include "app/Loggers.h"
-#include "library/ClipStore.h"
 #include "library/CollectVideoFiles.h"
 #include "library/ConcurrentGroup.h"
 #include "library/LocalFileName.h"
 #include "library/MediaAvailability.h"
 #include "library/StandardizedURL.h"
+#include "library/model/ClipEditor.h"
 #include "library/model/UndoAction.h"
 #include "library/model/FileName.h"
 #include "library/model/VideoExtensions.h"
@@ -69,8 +69,8 @@ struct ClipImporter::Prewarm
     bool cancelled = false;
 };
 
-ClipImporter::ClipImporter(ClipStore &store, QObject *parent)
-    : QObject(parent), m_store(store),
+ClipImporter::ClipImporter(ClipEditor &editor, PosterSource posters, QObject *parent)
+    : QObject(parent), m_editor(editor), m_posters(std::move(posters)),
       m_probe([](const QUrl &url, const std::atomic_bool *cancelled) { return probeClip(url, cancelled); }),
       m_date([](const QUrl &url, const std::atomic_bool *cancelled) {
           const QString path = url.toLocalFile();
@@ -130,10 +130,10 @@ void ClipImporter::addChosenURLs(const QList<QUrl> &chosen)
     for (const QUrl &url : chosen) {
         const QString path = url.toLocalFile();
         if (!path.isEmpty() && QFileInfo(path).isDir()) {
-            m_store.setSourceFolderURL(url);
-            m_store.addURLs(url, {});
+            m_editor.setSourceFolderURL(url);
+            addURLs(url, {});
         } else if (hasSupportedVideoExtension(path)) {
-            m_store.addURLs(std::nullopt, {url});
+            addURLs(std::nullopt, {url});
         }
     }
 }
@@ -142,11 +142,11 @@ void ClipImporter::addURLs(const std::optional<QUrl> &folder, const QList<QUrl> 
 {
     auto task = std::make_shared<ImportTask>();
     task->id = QUuid::createUuid();
-    task->generation = m_store.sessionGeneration();
+    task->generation = m_editor.sessionGeneration();
     task->folder = folder;
     task->files = files;
-    m_store.setLoading(true);
-    m_store.setLoadingProgress(0);
+    m_editor.setLoading(true);
+    m_editor.setLoadingProgress(0);
     m_tasks.insert(task->id, task);
     // The body runs from the event loop, like a task started now.
     QMetaObject::invokeMethod(
@@ -187,7 +187,7 @@ void ClipImporter::startImport(const std::shared_ptr<ImportTask> &task)
 
 bool ClipImporter::isOutdated(const ImportTask &task) const
 {
-    return task.cancelled->load() || task.generation != m_store.sessionGeneration();
+    return task.cancelled->load() || task.generation != m_editor.sessionGeneration();
 }
 
 void ClipImporter::takeFiles(const std::shared_ptr<ImportTask> &task, const QList<QUrl> &files)
@@ -197,7 +197,7 @@ void ClipImporter::takeFiles(const std::shared_ptr<ImportTask> &task, const QLis
         return;
     }
     // Files already in the session are skipped; a file named twice is taken once.
-    QSet<QUrl> loaded = m_store.loadedURLs();
+    QSet<QUrl> loaded = m_editor.loadedURLs();
     int undecodable = 0;
     for (const QUrl &url : files) {
         // Its clip would name another path (or another file).
@@ -218,7 +218,7 @@ void ClipImporter::takeFiles(const std::shared_ptr<ImportTask> &task, const QLis
         qCWarning(sessionLogger()).noquote()
             << QStringLiteral("Import: skipped %1 file(s) whose names are not valid UTF-8").arg(undecodable);
     if (!task->newURLs.isEmpty())
-        m_store.setLoadedURLs(loaded);
+        m_editor.setLoadedURLs(loaded);
     if (task->newURLs.isEmpty()) {
         finish(task);
         return;
@@ -297,17 +297,17 @@ void ClipImporter::addBatch(const std::shared_ptr<ImportTask> &task, qsizetype b
     for (qsizetype i = start; i < end; ++i)
         clips.append(std::move(run.clips[static_cast<size_t>(i)]));
     task->added += clips;
-    m_store.appendClips(clips);
+    m_editor.appendClips(clips);
     // An observer of the clip list may have reset the session just now.
     if (isOutdated(*task)) {
         finish(task);
         return;
     }
-    m_store.setLoadingProgress(static_cast<double>(end) / static_cast<double>(run.urls.size()));
+    m_editor.setLoadingProgress(static_cast<double>(end) / static_cast<double>(run.urls.size()));
 
     if (end >= run.urls.size()) {
-        m_store.registerUndo(UndoAction::addClips(task->added));
-        m_store.scheduleSessionSave();
+        m_editor.registerUndo(UndoAction::addClips(task->added));
+        m_editor.scheduleSessionSave();
         schedulePostImportWork();
         finish(task);
     }
@@ -322,7 +322,7 @@ void ClipImporter::finish(const std::shared_ptr<ImportTask> &task)
 void ClipImporter::finishImportTask(const QUuid &taskID)
 {
     m_tasks.remove(taskID);
-    m_store.setLoading(!m_tasks.isEmpty());
+    m_editor.setLoading(!m_tasks.isEmpty());
     if (m_tasks.isEmpty())
         Q_EMIT importsFinished();
 }
@@ -362,12 +362,12 @@ void ClipImporter::schedulePostImportWork()
     probeRecordingDates();
     cancelPrewarm();
     auto prewarm = std::make_shared<Prewarm>();
-    for (const Clip &clip : m_store.clips()) {
+    for (const Clip &clip : m_editor.clips()) {
         if (!clip.isMissing)
             prewarm->clips.append(clip);
     }
     // Without a poster generator there is nothing to make ahead of time.
-    ThumbnailGenerator *generator = m_store.thumbnailGenerator();
+    ThumbnailGenerator *generator = m_posters();
     prewarm->clips.resize(generator ? prewarmLimit(prewarm->clips, generator->posterCache()) : 0);
     m_prewarm = prewarm;
     QMetaObject::invokeMethod(
@@ -403,7 +403,7 @@ void ClipImporter::prewarmNext(const std::shared_ptr<Prewarm> &prewarm)
         return;
     }
     const double seconds = prewarmPosterTimeFraction * clip.duration;
-    ThumbnailGenerator *generator = m_store.thumbnailGenerator();
+    ThumbnailGenerator *generator = m_posters();
     // The cards on screen ask for their own posters before any made ahead
     // of time (they wait in front of background requests): a poster they
     // already have, or that is being made for them, is not asked for again.
@@ -431,13 +431,13 @@ void ClipImporter::probeRecordingDates()
     if (m_dateProbe)
         return;
     auto probe = std::make_shared<DateProbe>();
-    for (const Clip &clip : m_store.clips()) {
+    for (const Clip &clip : m_editor.clips()) {
         if (!clip.isMissing && clip.recordingDateChecked != true)
             probe->candidates.append({clip.id, clip.url, std::nullopt});
     }
     if (probe->candidates.isEmpty())
         return;
-    probe->generation = m_store.sessionGeneration();
+    probe->generation = m_editor.sessionGeneration();
     m_dateProbe = probe;
     readDateWindow(probe);
 }
@@ -458,7 +458,7 @@ void ClipImporter::readDateWindow(const std::shared_ptr<DateProbe> &probe)
             return result;
         },
         [this, probe, end](std::vector<RecordingDateResult> results) {
-            if (probe->cancelled->load() || probe->generation != m_store.sessionGeneration()) {
+            if (probe->cancelled->load() || probe->generation != m_editor.sessionGeneration()) {
                 endDateProbe(probe);
                 return;
             }
@@ -474,26 +474,25 @@ void ClipImporter::readDateWindow(const std::shared_ptr<DateProbe> &probe)
 void ClipImporter::endDateProbe(const std::shared_ptr<DateProbe> &probe)
 {
     // After a reset the field may already hold a newer probe: leave that alone.
-    if (probe->generation == m_store.sessionGeneration() && m_dateProbe == probe)
+    if (probe->generation == m_editor.sessionGeneration() && m_dateProbe == probe)
         m_dateProbe.reset();
     Q_EMIT recordingDatesFinished();
 }
 
 void ClipImporter::applyRecordingDates(const QList<RecordingDateResult> &results)
 {
-    QList<Clip> clips = m_store.clips();
-    const auto &index = m_store.clipIndex();
+    QList<Clip> clips = m_editor.clips();
     for (const RecordingDateResult &result : results) {
-        const auto it = index.constFind(result.clipID);
-        if (it == index.constEnd())
+        const std::optional<qsizetype> at = m_editor.indexOfClip(result.clipID);
+        if (!at)
             continue;
-        Clip &clip = clips[*it];
+        Clip &clip = clips[*at];
         // A clip relinked meanwhile keeps its new file's facts.
         if (clip.url != result.url)
             continue;
         clip.recordedAt = result.date;
         clip.recordingDateChecked = true;
     }
-    m_store.setClips(std::move(clips));
-    m_store.scheduleSessionSave();
+    m_editor.setClips(std::move(clips));
+    m_editor.scheduleSessionSave();
 }

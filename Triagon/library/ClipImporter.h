@@ -16,8 +16,9 @@
 #include <memory>
 #include <optional>
 
-class ClipStore;
+class ClipEditor;
 class PosterCache;
+class ThumbnailGenerator;
 
 // One recording date read for a clip: which clip, the file it was read
 // from, and the date (none when the file has no readable one).
@@ -29,11 +30,12 @@ struct RecordingDateResult
 };
 
 // The background work of the store's import: import tasks (folder walk,
-// probes in batches, appending to the store), the recording-date probe and
-// the poster prewarm. Lives on the GUI thread with its store; the walks,
-// probes and date reads run on its own thread pools and hand their results
-// back to the GUI thread, where every stage first checks that its session
-// is still the store's (sessionGeneration) and drops its results otherwise.
+// probes in batches, appending to the session), the recording-date probe and
+// the poster prewarm. It edits the session only through the editor (the
+// store). Lives on the GUI thread with its editor; the walks, probes and date
+// reads run on its own thread pools and hand their results back to the GUI
+// thread, where every stage first checks that its session is still the
+// editor's (sessionGeneration) and drops its results otherwise.
 class ClipImporter : public QObject
 {
     Q_OBJECT
@@ -53,7 +55,10 @@ public:
     // Reads a file's recording date; runs on worker threads.
     using DateFunction = std::function<std::optional<QDateTime>(const QUrl &url, const std::atomic_bool *cancelled)>;
 
-    explicit ClipImporter(ClipStore &store, QObject *parent = nullptr);
+    // The poster generator the prewarm asks, none while there is none.
+    using PosterSource = std::function<ThumbnailGenerator *()>;
+
+    ClipImporter(ClipEditor &editor, PosterSource posters, QObject *parent = nullptr);
     ~ClipImporter() override;
 
     // The probe of the media layer, made into a clip.
@@ -124,7 +129,8 @@ private:
 
     void prewarmNext(const std::shared_ptr<Prewarm> &prewarm);
 
-    ClipStore &m_store;
+    ClipEditor &m_editor;
+    PosterSource m_posters;
     ProbeFunction m_probe;
     DateFunction m_date;
     QThreadPool m_walkPool;

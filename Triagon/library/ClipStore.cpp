@@ -29,6 +29,8 @@ ClipStore::ClipStore(QObject *parent)
 {
     connect(m_sessionFile, &SessionPersistence::saveFailed, this, [this](const QString &error) { setSessionSaveError(error); });
     connect(m_sessionFile, &SessionPersistence::saved, this, &ClipStore::sessionSaved);
+    connect(m_sessionRestorer, &SessionRestorer::sessionFileUnreadable, this,
+            [this](const UnreadableSession &unreadable) { setSessionRestoreError(unreadable); });
     connect(m_organize.get(), &OrganizeService::progressChanged, this, [this] {
         Q_EMIT objectWillChange();
         Q_EMIT exportProgressChanged();

@@ -51,8 +51,9 @@ class WaveformCache;
 // were added, the tag catalog, the view state (ClipViewState), the undo
 // history and the session file (SessionPersistence). Every view observes it
 // and every edit goes through it. It lives on the GUI thread; only
-// readSessionFile() may run elsewhere. Its marker and organize members hand
-// over to services that edit the session through its ClipEditor side.
+// readSessionFile() may run elsewhere. Its marker, organize, import and
+// restore members hand over to services that edit the session through its
+// ClipEditor side.
 //
 // objectWillChange() comes before every assignment to a published field (also
 // when the value stays the same), the specific signal right after it, with
@@ -86,12 +87,12 @@ public:
     // Assigns the clip list and runs the change hook once.
     void setClips(QList<Clip> clips) override;
     // Appends clips at the end (an import batch): one assignment, one hook.
-    void appendClips(const QList<Clip> &clips);
+    void appendClips(const QList<Clip> &clips) override;
 
     bool isLoading() const { return m_isLoading; }
-    void setLoading(bool loading);
+    void setLoading(bool loading) override;
     double loadingProgress() const { return m_loadingProgress; }
-    void setLoadingProgress(double progress);
+    void setLoadingProgress(double progress) override;
 
     SortOrder sortOrder() const { return m_view.sortOrder; }
     void setSortOrder(SortOrder order);
@@ -106,7 +107,7 @@ public:
     void setHideUntouched(bool on);
 
     qint64 gridColumns() const { return m_view.gridColumns; }
-    void setGridColumns(qint64 columns);
+    void setGridColumns(qint64 columns) override;
     GroupMode groupMode() const { return m_view.groupMode; }
     void setGroupMode(GroupMode mode);
 
@@ -115,7 +116,7 @@ public:
     void setAvailableTags(const QStringList &tags) override;
 
     FolderOrganization folderOrganization() const override { return m_folderOrganization; }
-    void setFolderOrganization(FolderOrganization organization);
+    void setFolderOrganization(FolderOrganization organization) override;
 
     // Why the session file found at launch could not be read, and where it was kept.
     const std::optional<UnreadableSession> &sessionRestoreError() const { return m_sessionRestoreError; }
@@ -127,7 +128,7 @@ public:
 
     // The folder the user last imported as a whole; saved in the session.
     const std::optional<QUrl> &sourceFolderURL() const { return m_sourceFolderURL; }
-    void setSourceFolderURL(const std::optional<QUrl> &url);
+    void setSourceFolderURL(const std::optional<QUrl> &url) override;
 
     // ---- Plain view state -----------------------------------------------
     // The clip whose tag picker is open; notifies only when the value differs.
@@ -135,16 +136,16 @@ public:
     void setShowTagPickerForClipID(const std::optional<QUuid> &id);
     // The clip under the pointer; no notification.
     const std::optional<QUuid> &hoveredClipID() const { return m_view.hoveredClipID; }
-    void setHoveredClipID(const std::optional<QUuid> &id) { m_view.hoveredClipID = id; }
+    void setHoveredClipID(const std::optional<QUuid> &id) override { m_view.hoveredClipID = id; }
     // No objectWillChange; selectionChanged() when the set differs.
     const QSet<QUuid> &selectedClipIDs() const { return m_view.selectedClipIDs; }
-    void setSelectedClipIDs(const QSet<QUuid> &ids);
+    void setSelectedClipIDs(const QSet<QUuid> &ids) override;
     // The clip to open in the full player; notifies only when its id differs.
     const std::optional<Clip> &clipToOpen() const { return m_view.clipToOpen; }
-    void setClipToOpen(const std::optional<Clip> &clip);
+    void setClipToOpen(const std::optional<Clip> &clip) override;
     // The clip whose name is being edited; notifies only when the value differs.
     const std::optional<QUuid> &renamingClipID() const { return m_view.renamingClipID; }
-    void setRenamingClipID(const std::optional<QUuid> &id);
+    void setRenamingClipID(const std::optional<QUuid> &id) override;
 
     // Organize progress (OrganizeService); a change sends objectWillChange()
     // and exportProgressChanged() after it is stored.
@@ -157,7 +158,7 @@ public:
 
     // Loudness figures per clip; notifies only when the number of entries changes.
     const QHash<QUuid, AudioMetrics> &audioMetrics() const { return m_audioMetrics; }
-    void setAudioMetrics(const QHash<QUuid, AudioMetrics> &metrics);
+    void setAudioMetrics(const QHash<QUuid, AudioMetrics> &metrics) override;
     // Hand-marker detection input per clip, written by the scan; no notification.
     const QHash<QUuid, MarkerMetrics> &markerMetrics() const override { return m_markerMetrics; }
     void setMarkerMetrics(const QHash<QUuid, MarkerMetrics> &metrics) override { m_markerMetrics = metrics; }
@@ -165,8 +166,8 @@ public:
 
     // ---- Background-work bookkeeping --------------------------------------
     // File URLs of the loaded clips; the import skips files that are in it.
-    const QSet<QUrl> &loadedURLs() const { return m_loadedURLs; }
-    void setLoadedURLs(const QSet<QUrl> &urls) { m_loadedURLs = urls; }
+    const QSet<QUrl> &loadedURLs() const override { return m_loadedURLs; }
+    void setLoadedURLs(const QSet<QUrl> &urls) override { m_loadedURLs = urls; }
     void forgetLoadedURL(const QUrl &url) override { m_loadedURLs.remove(url); }
     const QUuid &sessionGeneration() const override { return m_sessionGeneration; }
 
@@ -179,7 +180,7 @@ public:
     const QStringList &usedTags() const;
     bool hasActiveFilters() const { return m_view.hasActiveFilters(); }
     // Rating, tag, hand-marker and untouched filters off; sort and grouping stay.
-    void clearFilters();
+    void clearFilters() override;
     const ClipStats &clipStats() const;
     // The places where a camera's file numbering restarts (clips in store order).
     const QList<NumberingReset> &numberingResets() const override;
@@ -205,7 +206,7 @@ public:
     std::optional<QString> redoTitle() const;
     void purgeUndoHistory(const QSet<QUuid> &clipIDs);
     // Empties both stacks (new session, restore).
-    void clearUndoHistory();
+    void clearUndoHistory() override;
     // The appliers of undo and redo: change the clips directly, record nothing.
     void applyInverse(const UndoAction &action);
     void reapply(const UndoAction &action);
@@ -258,7 +259,7 @@ public:
     static QStringList unreadableSessionFilePaths() { return SessionPersistence::unreadablePaths(); }
     // Off while the launch restore reads the saved session.
     bool isSavingEnabled() const { return m_sessionFile->isSavingEnabled(); }
-    void setSavingEnabled(bool enabled) { m_sessionFile->setSavingEnabled(enabled); }
+    void setSavingEnabled(bool enabled) override { m_sessionFile->setSavingEnabled(enabled); }
 
     // ---- Media engines (not owned), import (ClipImporter), restore ----------
     void setMediaEngines(MediaEngines *engines) { m_engines = engines; }
@@ -276,12 +277,12 @@ public:
     void addURLs(const std::optional<QUrl> &folder, const QList<QUrl> &files);
     // Called by every import task once when it ends.
     void finishImportTask(const QUuid &taskID);
-    void rebuildLoadedURLs();
+    void rebuildLoadedURLs() override;
     // The recording-date probe (unless one runs) and a fresh poster prewarm.
-    void schedulePostImportWork();
+    void schedulePostImportWork() override;
     void probeRecordingDates();
     void applyRecordingDates(const QList<RecordingDateResult> &results);
-    void cancelPrewarm();
+    void cancelPrewarm() override;
 
     // The clips whose files are offline, in store order.
     QList<Clip> offlineClips() const;
@@ -372,7 +373,8 @@ private:
     SessionPersistence *m_sessionFile;
     QUuid m_sessionGeneration;
     MediaEngines *m_engines = nullptr;
-    ClipImporter *m_importer = new ClipImporter(*this, this);
+    ClipImporter *m_importer = new ClipImporter(
+        *this, [this] { return thumbnailGenerator(); }, this);
     SessionRestorer *m_sessionRestorer = new SessionRestorer(*this, this);
 
     // Derived caches; unset means "compute on next read".

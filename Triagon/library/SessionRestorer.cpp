@@ -1,6 +1,8 @@
 #include "library/SessionRestorer.h"
 
-#include "library/ClipStore.h"
+#include "library/SessionData.h"
+#include "library/SessionPersistence.h"
+#include "library/model/ClipEditor.h"
 #include "library/model/FolderOrganization.h"
 #include "library/model/TagName.h"
 
@@ -9,35 +11,34 @@
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
 
-SessionRestorer::SessionRestorer(ClipStore &store, QObject *parent) : QObject(parent), m_store(store)
+SessionRestorer::SessionRestorer(ClipEditor &editor, QObject *parent) : QObject(parent), m_editor(editor)
 {
 }
 
 namespace {
 
-void applyRestoredSession(ClipStore &store, ClipStore::SessionData data, QList<Clip> clips,
-                          const SessionRestorer::MarkerTagName &markerTagName)
+void applyRestoredSession(ClipEditor &editor, SessionData data, QList<Clip> clips, const SessionRestorer::MarkerTagName &markerTagName)
 {
     const QStringList migrated = markerTagName ? SessionRestorer::migrateSpecialMarkerFlags(clips, markerTagName) : QStringList();
-    store.clearUndoHistory();
+    editor.clearUndoHistory();
     QSet<QUrl> loaded;
     loaded.reserve(clips.size());
     for (const Clip &clip : std::as_const(clips))
         loaded.insert(clip.url);
-    store.setClips(std::move(clips));
-    store.setLoadedURLs(loaded);
-    store.setSourceFolderURL(data.sourceFolderURL);
+    editor.setClips(std::move(clips));
+    editor.setLoadedURLs(loaded);
+    editor.setSourceFolderURL(data.sourceFolderURL);
     QStringList catalog = data.availableTags;
     for (const QString &tag : migrated) {
         if (!catalog.contains(tag))
             catalog.append(tag);
     }
-    store.setAvailableTags(catalog);
+    editor.setAvailableTags(catalog);
     // An unknown organization text leaves the store's choice alone.
     if (const auto organization = folderOrganizationFromRaw(data.folderOrganization))
-        store.setFolderOrganization(*organization);
-    store.setGridColumns(data.gridColumns);
-    store.schedulePostImportWork();
+        editor.setFolderOrganization(*organization);
+    editor.setGridColumns(data.gridColumns);
+    editor.schedulePostImportWork();
 }
 
 } // namespace
@@ -60,17 +61,17 @@ QStringList SessionRestorer::migrateSpecialMarkerFlags(QList<Clip> &clips, const
 
 void SessionRestorer::restoreSessionAtLaunch(MarkerTagName markerTagName, std::function<void(bool restored)> done)
 {
-    m_store.rebuildLoadedURLs();
-    const QUuid generation = m_store.sessionGeneration();
+    m_editor.rebuildLoadedURLs();
+    const QUuid generation = m_editor.sessionGeneration();
     // Until the saved session is back, no save may write the file: a save on
     // quitting during a slow read would otherwise replace the user's session
     // with an empty one. Saves asked for meanwhile run once saving is enabled.
     m_restoring = true;
-    m_store.setSavingEnabled(false);
+    m_editor.setSavingEnabled(false);
 
     struct ReadResult
     {
-        std::optional<std::pair<ClipStore::SessionData, QList<Clip>>> session;
+        std::optional<std::pair<SessionData, QList<Clip>>> session;
         std::optional<UnreadableSession> unreadable;
     };
     auto *watcher = new QFutureWatcher<ReadResult>(this);
@@ -80,52 +81,49 @@ void SessionRestorer::restoreSessionAtLaunch(MarkerTagName markerTagName, std::f
                 ReadResult read = watcher->future().result();
                 bool restored = false;
                 // A new session started while the file was read wins.
-                if (generation == m_store.sessionGeneration() && read.session) {
-                    applyRestoredSession(m_store, std::move(read.session->first), std::move(read.session->second), markerTagName);
+                if (generation == m_editor.sessionGeneration() && read.session) {
+                    applyRestoredSession(m_editor, std::move(read.session->first), std::move(read.session->second), markerTagName);
                     restored = true;
                 }
                 // The user is told of a file that could not be read, also
                 // when a new session was started meanwhile: it was moved
                 // aside either way.
                 if (read.unreadable)
-                    m_store.setSessionRestoreError(read.unreadable);
+                    Q_EMIT sessionFileUnreadable(*read.unreadable);
                 m_restoring = false;
-                m_store.setSavingEnabled(true);
+                m_editor.setSavingEnabled(true);
                 if (done)
                     done(restored);
                 Q_EMIT restoreFinished(restored);
             });
     watcher->setFuture(QtConcurrent::run(QThreadPool::globalInstance(), [] {
         ReadResult result;
-        result.session = ClipStore::readSessionFile(&result.unreadable);
+        result.session = SessionPersistence::read(&result.unreadable);
         return result;
     }));
 }
 
 void SessionRestorer::startNewSession(const QStringList &tags)
 {
-    m_store.rebuildLoadedURLs();
-    m_store.cancelPrewarm();
+    m_editor.rebuildLoadedURLs();
+    m_editor.cancelPrewarm();
     QStringList catalog;
     for (const QString &tag : tags) {
-        if (ClipStore::isValidTagName(tag))
+        if (TagName::isValid(tag))
             catalog.append(tag);
     }
-    m_store.setAvailableTags(catalog);
-    m_store.setClips({});
-    m_store.setLoadedURLs({});
-    m_store.setSourceFolderURL(std::nullopt);
-    m_store.setSelectedClipIDs({});
-    m_store.setHoveredClipID(std::nullopt);
-    m_store.setClipToOpen(std::nullopt);
-    m_store.setRenamingClipID(std::nullopt);
-    m_store.clearUndoHistory();
-    m_store.setFilterRating(0);
-    m_store.setFilterTag(std::nullopt);
-    m_store.setFilterHandMarkers(false);
-    m_store.setHideUntouched(false);
-    m_store.setAudioMetrics({});
-    m_store.setMarkerMetrics({});
+    m_editor.setAvailableTags(catalog);
+    m_editor.setClips({});
+    m_editor.setLoadedURLs({});
+    m_editor.setSourceFolderURL(std::nullopt);
+    m_editor.setSelectedClipIDs({});
+    m_editor.setHoveredClipID(std::nullopt);
+    m_editor.setClipToOpen(std::nullopt);
+    m_editor.setRenamingClipID(std::nullopt);
+    m_editor.clearUndoHistory();
+    m_editor.clearFilters();
+    m_editor.setAudioMetrics({});
+    m_editor.setMarkerMetrics({});
     // No save is scheduled: the file stays absent until the next save.
-    m_store.clearSessionFile();
+    m_editor.clearSessionFile();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "library/UnreadableSession.h"
 #include "library/model/Clip.h"
 
 #include <QList>
@@ -10,11 +11,12 @@
 
 #include <functional>
 
-class ClipStore;
+class ClipEditor;
 
 // Replaces the store's whole session: the restore at launch, which reads the
 // session file off the GUI thread and applies it, and the start of a new,
-// empty session. Lives on the GUI thread with its store.
+// empty session. It edits the session only through the editor (the store).
+// Lives on the GUI thread with its editor.
 class SessionRestorer : public QObject
 {
     Q_OBJECT
@@ -23,7 +25,7 @@ public:
     // The tag that stands for a stack of n hand markers (the settings' name).
     using MarkerTagName = std::function<QString(qint64 hands)>;
 
-    explicit SessionRestorer(ClipStore &store, QObject *parent = nullptr);
+    explicit SessionRestorer(ClipEditor &editor, QObject *parent = nullptr);
 
     // Reads the session file in the background and applies it, unless a new
     // session was started meanwhile; then calls done with true when a
@@ -32,7 +34,7 @@ public:
     // True from the start of a restore until its result is applied or dropped.
     bool isRestoring() const { return m_restoring; }
 
-    // Empties the store with the given tags as its catalog and removes the session file.
+    // Empties the session with the given tags as its catalog and removes the session file.
     void startNewSession(const QStringList &tags);
 
     // Older sessions flagged special takes on the clip itself; today they carry
@@ -43,9 +45,12 @@ public:
     static QStringList migrateSpecialMarkerFlags(QList<Clip> &clips, const MarkerTagName &markerTagName);
 
 Q_SIGNALS:
+    // The session file found at launch could not be read; sent before the
+    // restore ends, also when a new session was started meanwhile.
+    void sessionFileUnreadable(const UnreadableSession &unreadable);
     void restoreFinished(bool restored);
 
 private:
-    ClipStore &m_store;
+    ClipEditor &m_editor;
     bool m_restoring = false;
 };
