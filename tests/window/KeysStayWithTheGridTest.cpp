@@ -109,7 +109,7 @@ TEST(KeysStayWithTheGrid, EveryWayARenameEndsGivesTheKeysBack)
         const QUuid target = end.wentOnTo ? byName(w.store, QString::fromLatin1(end.wentOnTo)).id : renamedID;
         EXPECT_EQ(onlySelected(w), clipWithID(w, target).filename);
         // Selected as a click selects: a rename is no request to play it.
-        EXPECT_NE(w.store.hoveredClipID(), std::optional<QUuid>(renamedID));
+        EXPECT_NE(grid->gridScrubClipID(), std::optional<QUuid>(renamedID));
         const QList<Clip> order = grid->orderedVisibleClips();
         if (end.renamed && !end.wentOnTo) {
             // The grid follows the cell that the new name moved the clip to.
