@@ -5,6 +5,7 @@
 #include "app/widgets/RenameTextField.h"
 #include "grid/ClipGridView.h"
 #include "grid/ClipThumbnailView.h"
+#include "support/Children.h"
 #include "window/SidebarView.h"
 
 #include <QApplication>
@@ -165,4 +166,12 @@ TEST(KeysStayWithTheGrid, AClickOnAnySidebarControlLeavesTheKeysWithTheGrid)
         ++clicked;
     }
     EXPECT_GT(clicked, 30);
+
+    // "Show All Clips", there while a filter is on.
+    w.store.setFilterTag(QStringLiteral("Dunk"));
+    QCoreApplication::processEvents();
+    grid->setFocus(Qt::OtherFocusReason);
+    click(child<QAbstractButton>(sidebar, "showAllClipsButton"));
+    EXPECT_FALSE(w.store.filterTag().has_value());
+    EXPECT_EQ(QApplication::focusWidget(), grid) << owner();
 }
