@@ -1,5 +1,4 @@
 #include "StoreTestSupport.h"
-#include "support/DefaultLocale.h"
 
 #include <QSignalSpy>
 #include <QTimeZone>
@@ -58,18 +57,6 @@ TEST(StoreState, NameOrderIsFinderOrderWithTiesInStoreOrder)
     // The same two names the other way round in the store keep that order.
     store.setClips({second, first});
     EXPECT_EQ(store.sortedAndFilteredClips()[0].id, second.id);
-}
-
-// LANG=C.UTF-8 gives the C locale, whose own collation compares code points.
-TEST(StoreState, NameOrderIgnoresCaseAndCountsDigitsUnderEveryLocale)
-{
-    for (const QLocale &locale : {QLocale::c(), QLocale(QLocale::English, QLocale::UnitedStates)}) {
-        SCOPED_TRACE(locale.name().toStdString());
-        const DefaultLocale scoped(locale);
-        ClipStore store;
-        store.setClips({clip("clip10.mov"), clip("B.mov"), clip("clip2.mov"), clip("a.mov")});
-        EXPECT_EQ(names(store.sortedAndFilteredClips()), (QStringList{"a.mov", "B.mov", "clip2.mov", "clip10.mov"}));
-    }
 }
 
 TEST(StoreState, NameOrderFollowsRenamesNewClipsAndFiltersAcrossEdits)

@@ -5,6 +5,7 @@
 
 #include "app/ui/MainWindow.h"
 #include "app/ui/TriagonApp.h"
+#include "app/widgets/SheetPresenter.h"
 #include "audiotriage/ui/AudioTriageView.h"
 #include "grid/ClipGridView.h"
 #include "grid/ClipThumbnailView.h"
@@ -51,46 +52,30 @@ bool meaninglessRole(QAccessible::Role role)
     }
 }
 
-QString describe(QAccessibleInterface *node)
-{
-    QObject *object = node->object();
-    const QString type = object ? QString::fromLatin1(object->metaObject()->className()) : QStringLiteral("(no object)");
-    const QString objectName = object ? object->objectName() : QString();
-    return type + (objectName.isEmpty() ? QString() : QLatin1Char(' ') + objectName) + QStringLiteral(" role ")
-           + QString::number(int(node->role()));
-}
-
 // Every shown control below `root` that can take the keyboard focus but has
-// no name, or whose role means nothing.
-QStringList unnamedControls(QAccessibleInterface *root)
+// no name, or whose role means nothing: a line each, "" when all is well.
+std::string unnamedControls(QObject *root)
 {
     QStringList problems;
     std::function<void(QAccessibleInterface *, int)> walk = [&](QAccessibleInterface *node, int depth) {
-        if (!node || !node->isValid() || depth > 60)
+        if (!node || !node->isValid() || depth > 60 || node->state().invisible)
             return;
-        const QAccessible::State state = node->state();
-        if (state.invisible)
-            return;
-        if (state.focusable) {
-            if (node->text(QAccessible::Name).trimmed().isEmpty())
-                problems.append(describe(node) + QStringLiteral(": no name"));
-            if (meaninglessRole(node->role()))
-                problems.append(describe(node) + QStringLiteral(": meaningless role"));
+        const bool unnamed = node->text(QAccessible::Name).trimmed().isEmpty();
+        if (node->state().focusable && (unnamed || meaninglessRole(node->role()))) {
+            QObject *object = node->object();
+            problems.append((object ? QString::fromLatin1(object->metaObject()->className()) + QLatin1Char(' ') + object->objectName()
+                                    : QStringLiteral("(no object)"))
+                            + QStringLiteral(" role ") + QString::number(int(node->role()))
+                            + (unnamed ? QStringLiteral(": no name") : QString()));
         }
         for (int i = 0; i < node->childCount(); ++i)
             walk(node->child(i), depth + 1);
     };
-    walk(root, 0);
-    return problems;
+    walk(QAccessible::queryAccessibleInterface(root), 0);
+    return problems.join(QLatin1Char('\n')).toStdString();
 }
 
-// The same as one text, a line per control, empty when all is well.
-std::string unnamedControls(QObject *root)
-{
-    return unnamedControls(QAccessible::queryAccessibleInterface(root)).join(QLatin1Char('\n')).toStdString();
-}
-
-// The open menus that the application's own node lists, with their items.
+// The open menus that the application's own node lists.
 QList<QAccessibleInterface *> menusInTree()
 {
     QList<QAccessibleInterface *> menus;
@@ -103,25 +88,18 @@ QList<QAccessibleInterface *> menusInTree()
     return menus;
 }
 
-QStringList itemNames(QAccessibleInterface *menu)
+// A menu's name and its items' names, and the item named `name` (or null).
+QStringList namesIn(QAccessibleInterface *menu, const QString &name = {}, QAccessibleInterface **named = nullptr)
 {
-    QStringList names;
+    QStringList names{menu->text(QAccessible::Name)};
     for (int i = 0; i < menu->childCount(); ++i) {
         QAccessibleInterface *item = menu->child(i);
         if (item->role() == QAccessible::MenuItem)
             names.append(item->text(QAccessible::Name));
+        if (named && item->text(QAccessible::Name) == name)
+            *named = item;
     }
     return names;
-}
-
-QAccessibleInterface *itemNamed(QAccessibleInterface *menu, const QString &name)
-{
-    for (int i = 0; i < menu->childCount(); ++i) {
-        QAccessibleInterface *item = menu->child(i);
-        if (item->text(QAccessible::Name) == name)
-            return item;
-    }
-    return nullptr;
 }
 
 struct Running
@@ -194,11 +172,7 @@ TEST(AccessibilityWalk, EveryFocusableControlOfTheWindowThePlayerAndTheSheetsHas
     for (const auto &[name, show] : sheets) {
         SCOPED_TRACE(name);
         show(true);
-        QDialog *sheet = nullptr;
-        for (QDialog *dialog : r.view->findChildren<QDialog *>(QString(), Qt::FindDirectChildrenOnly)) {
-            if (dialog->isVisible())
-                sheet = dialog;
-        }
+        QDialog *sheet = SheetPresenter::presented<QDialog>(r.view);
         ASSERT_NE(sheet, nullptr);
         QCoreApplication::processEvents();
         EXPECT_EQ(unnamedControls(sheet), "");
@@ -234,28 +208,30 @@ TEST(AccessibilityWalk, AnOpenMenuIsInTheTreeWithItsItemsReadableAndChosen)
     ASSERT_NE(r.view, nullptr);
     ASSERT_TRUE(menusInTree().isEmpty());
 
-    // A card's context menu: its items can be read and chosen.
+    // A card's context menu, a child of the application's node, whose items
+    // can be read and chosen.
     ClipThumbnailView *card = r.grid()->cardFor(r.second.id);
     ASSERT_NE(card, nullptr);
     const QPoint at = card->posterRect().center().toPoint();
     QContextMenuEvent request(QContextMenuEvent::Mouse, at, card->mapToGlobal(at));
     QApplication::sendEvent(card, &request);
     ASSERT_TRUE(QTest::qWaitFor([] { return qobject_cast<QMenu *>(QApplication::activePopupWidget()) != nullptr; }, 2000));
-    QList<QAccessibleInterface *> menus = menusInTree();
+    const QList<QAccessibleInterface *> menus = menusInTree();
     ASSERT_EQ(menus.size(), 1);
-    QAccessibleInterface *menu = menus.first();
-    EXPECT_EQ(menu->text(QAccessible::Name), QStringLiteral("A002.mp4"));
-    EXPECT_TRUE(itemNames(menu).contains(QStringLiteral("Expand")));
-    EXPECT_TRUE(itemNames(menu).contains(QStringLiteral("Remove from Triage")));
-    QAccessibleInterface *app = QAccessible::queryAccessibleInterface(qApp);
-    EXPECT_EQ(app->child(app->indexOfChild(menu)), menu);
-    EXPECT_EQ(menu->parent()->role(), QAccessible::Application);
-    QAccessibleInterface *rate = itemNamed(menu, QStringLiteral("Rate"));
+    QAccessibleInterface *rate = nullptr;
+    const QStringList names = namesIn(menus.first(), QStringLiteral("Rate"), &rate);
+    EXPECT_EQ(names.first(), QStringLiteral("A002.mp4"));
+    EXPECT_TRUE(names.contains(QStringLiteral("Expand")) && names.contains(QStringLiteral("Remove from Triage")))
+        << names.join('|').toStdString();
+    QAccessibleInterface *app = menus.first()->parent();
+    EXPECT_EQ(app->role(), QAccessible::Application);
+    EXPECT_EQ(app->child(app->indexOfChild(menus.first())), menus.first());
     ASSERT_NE(rate, nullptr);
     ASSERT_NE(rate->actionInterface(), nullptr);
     rate->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
     ASSERT_EQ(rate->childCount(), 1); // the submenu
-    QAccessibleInterface *stars = itemNamed(rate->child(0), QStringLiteral("\u2605\u2605\u2605\u2605\u2606"));
+    QAccessibleInterface *stars = nullptr;
+    namesIn(rate->child(0), QStringLiteral("\u2605\u2605\u2605\u2605\u2606"), &stars);
     ASSERT_NE(stars, nullptr);
     stars->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(r.app.store().clips().at(1).rating, 4);
@@ -267,9 +243,8 @@ TEST(AccessibilityWalk, AnOpenMenuIsInTheTreeWithItsItemsReadableAndChosen)
     SessionActionsButton *actions = r.view->toolbar()->sessionActions();
     QStringList read;
     QTimer::singleShot(100, [&read] {
-        const QList<QAccessibleInterface *> open = menusInTree();
-        if (open.size() == 1)
-            read = QStringList{open.first()->text(QAccessible::Name)} + itemNames(open.first());
+        if (const QList<QAccessibleInterface *> open = menusInTree(); open.size() == 1)
+            read = namesIn(open.first());
         if (QWidget *popup = QApplication::activePopupWidget())
             popup->close();
     });

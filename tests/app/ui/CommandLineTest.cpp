@@ -5,7 +5,6 @@
 #include "app/ui/CommandLine.h"
 #include "app/ui/StartupFeedback.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -66,9 +65,6 @@ TEST(CommandLine, ReadsHelpVersionErrorsAndPaths)
         EXPECT_EQ(line.paths, c.paths) << label;
         EXPECT_TRUE(line.text.contains(QString::fromUtf8(c.text))) << label << "\n" << line.text.toStdString();
     }
-    EXPECT_TRUE(CommandLine::parse(args({"--bogus"}), cwd).text.contains(QStringLiteral("Usage: ")));
-    EXPECT_EQ(CommandLine::parse(args({"--version"}), cwd).text,
-              QCoreApplication::applicationName() + QLatin1Char(' ') + QCoreApplication::applicationVersion() + QLatin1Char('\n'));
 }
 
 TEST(CommandLine, PathsThatNameNothingAreTakenOut)
@@ -103,9 +99,9 @@ TEST(StartupFeedback, TheRemoveMessageIsCutIntoNulPaddedPiecesOfTwenty)
             EXPECT_EQ(piece.size(), 20) << c.id.constData();
             joined += piece;
         }
-        EXPECT_EQ(pieces.size(), (c.message.size() + 1 + 19) / 20) << c.id.constData();
-        EXPECT_EQ(joined.left(c.message.size() + 1), c.message + QByteArray(1, '\0')) << c.id.constData();
-        EXPECT_EQ(joined.mid(c.message.size()), QByteArray(joined.size() - c.message.size(), '\0')) << c.id.constData();
+        // The message and its NUL, padded with NULs to the end of its last piece.
+        const qsizetype padded = (c.message.size() + 1 + 19) / 20 * 20;
+        EXPECT_EQ(joined, c.message + QByteArray(padded - c.message.size(), '\0')) << c.id.constData();
     }
 }
 

@@ -15,31 +15,6 @@
 namespace {
 Q_LOGGING_CATEGORY(testCategory, "com.brinkwolder.Triagon.session")
 
-// Sets an environment variable (or unsets it, for a null value) for one scope.
-class ScopedVariable
-{
-public:
-    ScopedVariable(const char *name, const QByteArray &value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~ScopedVariable()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
-};
-
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -59,20 +34,22 @@ void writeFile(const QString &path, const QByteArray &bytes)
 TEST(LogFile, LivesInTheStateFolder)
 {
     const QString home = QDir::homePath();
-    const struct
-    {
-        QByteArray stateHome; // null: unset
-        QString expected;
-    } cases[] = {
-        {QByteArray(home.toUtf8() + "/elsewhere/state/"), home + QStringLiteral("/elsewhere/state/Triagon/triagon.log")},
-        {QByteArray(), home + QStringLiteral("/.local/state/Triagon/triagon.log")},
-        {QByteArray(""), home + QStringLiteral("/.local/state/Triagon/triagon.log")},
-        {QByteArray("relative/state"), home + QStringLiteral("/.local/state/Triagon/triagon.log")},
+    const QString fallback = home + QStringLiteral("/.local/state/Triagon/triagon.log");
+    const QByteArray before = qgetenv("XDG_STATE_HOME");
+    const QList<std::pair<QByteArray, QString>> cases{
+        {home.toUtf8() + "/elsewhere/state/", home + QStringLiteral("/elsewhere/state/Triagon/triagon.log")},
+        {QByteArray(), fallback}, // unset
+        {QByteArray(""), fallback},
+        {QByteArray("relative/state"), fallback},
     };
-    for (const auto &c : cases) {
-        ScopedVariable state("XDG_STATE_HOME", c.stateHome);
-        EXPECT_EQ(LogFile::defaultPath(), c.expected) << c.stateHome.constData();
+    for (const auto &[stateHome, expected] : cases) {
+        if (stateHome.isNull())
+            qunsetenv("XDG_STATE_HOME");
+        else
+            qputenv("XDG_STATE_HOME", stateHome);
+        EXPECT_EQ(LogFile::defaultPath(), expected) << stateHome.constData();
     }
+    qputenv("XDG_STATE_HOME", before);
     EXPECT_EQ(LogFile::legacyPath(),
               QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Triagon/triagon.log"));
 }
