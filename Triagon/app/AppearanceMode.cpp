@@ -168,5 +168,12 @@ QPalette appearancePalette(AppearanceMode mode, const QPalette &desktopPalette, 
 
 bool appearanceUsesFusionStyle(AppearanceMode mode)
 {
-    return mode != AppearanceMode::system;
+    switch (mode) {
+    case AppearanceMode::system:
+        return false;
+    case AppearanceMode::light:
+    case AppearanceMode::dark:
+        return true;
+    }
+    return false;
 }

@@ -26,7 +26,26 @@ namespace {
 bool passes(const AudioTriageRule &rule, const AudioMetrics &metrics)
 {
     const double level = metrics.maxRMS;
-    return rule.side == AudioTriageRule::Side::loud ? level >= rule.threshold : level <= rule.threshold;
+    switch (rule.side) {
+    case AudioTriageRule::Side::loud:
+        return level >= rule.threshold;
+    case AudioTriageRule::Side::quiet:
+        return level <= rule.threshold;
+    }
+    return false;
+}
+
+// Where a percentage rule's k positions begin among n ranked results: the
+// loud rule takes the top ones, the quiet rule the bottom ones.
+qsizetype firstChosenPosition(AudioTriageRule::Side side, qsizetype n, qsizetype k)
+{
+    switch (side) {
+    case AudioTriageRule::Side::loud:
+        return 0;
+    case AudioTriageRule::Side::quiet:
+        return n - k;
+    }
+    return 0;
 }
 
 } // namespace
@@ -36,14 +55,18 @@ qsizetype AudioTriageRule::count(const QList<AudioTriageResult> &sorted) const
     if (!enabled)
         return 0;
     const qsizetype n = sorted.size();
-    if (mode == SelectionMode::percentage) {
+    switch (mode) {
+    case SelectionMode::percentage: {
         const double k = std::ceil(double(n) * percentage / 100.0);
         // Also a non-finite percentage ends here rather than in an integer conversion.
         if (!(k >= 1))
             return n > 0 ? 1 : 0;
         return k >= double(n) ? n : qsizetype(k);
     }
-    return std::count_if(sorted.cbegin(), sorted.cend(), [&](const AudioTriageResult &r) { return passes(*this, r.metrics); });
+    case SelectionMode::threshold:
+        return std::count_if(sorted.cbegin(), sorted.cend(), [&](const AudioTriageResult &r) { return passes(*this, r.metrics); });
+    }
+    return 0;
 }
 
 QList<qsizetype> AudioTriageRule::chosen(const QList<AudioTriageResult> &sorted) const
@@ -53,15 +76,19 @@ QList<qsizetype> AudioTriageRule::chosen(const QList<AudioTriageResult> &sorted)
     if (k < 1)
         return positions;
     const qsizetype n = sorted.size();
-    if (mode == SelectionMode::percentage) {
-        const qsizetype first = side == Side::loud ? 0 : n - k;
+    switch (mode) {
+    case SelectionMode::percentage: {
+        const qsizetype first = firstChosenPosition(side, n, k);
         for (qsizetype i = first; i < first + k; ++i)
             positions.append(i);
-        return positions;
+        break;
     }
-    for (qsizetype i = 0; i < n; ++i) {
-        if (passes(*this, sorted[i].metrics))
-            positions.append(i);
+    case SelectionMode::threshold:
+        for (qsizetype i = 0; i < n; ++i) {
+            if (passes(*this, sorted[i].metrics))
+                positions.append(i);
+        }
+        break;
     }
     return positions;
 }
@@ -75,9 +102,13 @@ std::optional<double> AudioTriageRule::proposedThreshold(Side side, const QList<
 {
     if (sorted.isEmpty())
         return std::nullopt;
-    if (side == Side::loud)
+    switch (side) {
+    case Side::loud:
         return 0.7 * double(sorted.first().metrics.maxRMS);
-    return std::max(2.0 * double(sorted.last().metrics.maxRMS), 0.01);
+    case Side::quiet:
+        return std::max(2.0 * double(sorted.last().metrics.maxRMS), 0.01);
+    }
+    return std::nullopt;
 }
 
 double AudioTriageRule::usablePercentage(double stored)
@@ -89,7 +120,13 @@ double AudioTriageRule::usablePercentage(double stored)
 
 QString rawValue(AudioTriageRule::SelectionMode mode)
 {
-    return mode == AudioTriageRule::SelectionMode::threshold ? QStringLiteral("Threshold") : QStringLiteral("Top/Bottom %");
+    switch (mode) {
+    case AudioTriageRule::SelectionMode::percentage:
+        return QStringLiteral("Top/Bottom %");
+    case AudioTriageRule::SelectionMode::threshold:
+        return QStringLiteral("Threshold");
+    }
+    return QString();
 }
 
 std::optional<AudioTriageRule::SelectionMode> selectionModeFromRaw(const QString &text)

@@ -99,8 +99,14 @@ QString FolderPlan::ratingFolderName(qint64 rating)
 
 QString FolderPlan::plannedFolderName(const Clip &clip, FolderOrganization organization)
 {
-    if (organization == FolderOrganization::byTag && !clip.tags.isEmpty())
-        return clip.tags.first();
+    switch (organization) {
+    case FolderOrganization::byTag:
+        if (!clip.tags.isEmpty())
+            return clip.tags.first();
+        break;
+    case FolderOrganization::byRating:
+        break;
+    }
     return ratingFolderName(clip.rating);
 }
 

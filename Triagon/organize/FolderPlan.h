@@ -32,7 +32,13 @@ public:
     // The plan for the given organization.
     static QList<ExportFolder> folderPlan(const QList<Clip> &clips, FolderOrganization organization)
     {
-        return organization == FolderOrganization::byRating ? ratingFolderPlan(clips) : tagFolderPlan(clips);
+        switch (organization) {
+        case FolderOrganization::byTag:
+            return tagFolderPlan(clips);
+        case FolderOrganization::byRating:
+            return ratingFolderPlan(clips);
+        }
+        return {};
     }
 
     // The test of a new destination folder's name: no value when acceptable

@@ -3,6 +3,9 @@
 #include <QSignalSpy>
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 using namespace StoreTest;
 
 TEST(UndoDescriptions, UseTheMenuWording)
@@ -23,6 +26,30 @@ TEST(UndoDescriptions, UseTheMenuWording)
     EXPECT_EQ(UndoAction::setMarkerFlag(id, std::nullopt, MarkerFlag::special(1)).description(), QStringLiteral("Set Flag"));
     EXPECT_EQ(UndoAction::compound("Rate 3 clips", {}).description(), QStringLiteral("Rate 3 clips"));
     EXPECT_EQ(UndoAction::compound("x", {}).kind(), UndoAction::Kind::compound);
+}
+
+TEST(UndoRecords, OnlyAdditionsAndRemovalsAreNotInPlace)
+{
+    const QUuid id = QUuid::createUuid();
+    const UndoAction rating = UndoAction::setRating(id, 0, 1);
+    const UndoAction addition = UndoAction::addClips({clip("a.mov")});
+    const std::vector<std::pair<UndoAction, bool>> cases{
+        {rating, true},
+        {UndoAction::setTags(id, {}, {"A"}), true},
+        {UndoAction::setTagCatalog({}, {"A"}), true},
+        {UndoAction::removeClip(clip("b.mov"), 0), false},
+        {addition, false},
+        {UndoAction::renameClip(id, "a.mov", "b.mov"), true},
+        {UndoAction::audioTriageTags({{id, "Loud"}}), true},
+        {UndoAction::setNumberingResetReview(id, std::nullopt, NumberingResetReview{}), true},
+        {UndoAction::setMarkerFlag(id, std::nullopt, MarkerFlag::marker()), true},
+        {UndoAction::compound("Rate 2 clips", {rating, rating}), true},
+        {UndoAction::compound("Mixed", {rating, addition}), false},
+        {UndoAction::compound("Outer", {UndoAction::compound("Inner", {addition})}), false},
+        {UndoAction::compound("Empty", {}), true},
+    };
+    for (const auto &[action, inPlace] : cases)
+        EXPECT_EQ(action.isInPlace(), inPlace) << action.description().toStdString();
 }
 
 TEST(UndoHistory, KeepsTheNewest100AndANewRecordEmptiesRedo)

@@ -258,7 +258,13 @@ QWidget *AudioRulePanel::buildBody()
 
 QAbstractButton *AudioRulePanel::modeButton(AudioTriageRule::SelectionMode mode) const
 {
-    return mode == Mode::threshold ? m_thresholdMode : m_percentageMode;
+    switch (mode) {
+    case Mode::percentage:
+        return m_percentageMode;
+    case Mode::threshold:
+        return m_thresholdMode;
+    }
+    return m_percentageMode;
 }
 
 void AudioRulePanel::setCount(qsizetype count)

@@ -9,7 +9,13 @@ enum class FolderOrganization { byTag, byRating };
 
 inline QString rawValue(FolderOrganization organization)
 {
-    return organization == FolderOrganization::byRating ? QStringLiteral("By Rating") : QStringLiteral("By Tag");
+    switch (organization) {
+    case FolderOrganization::byTag:
+        return QStringLiteral("By Tag");
+    case FolderOrganization::byRating:
+        return QStringLiteral("By Rating");
+    }
+    return QString();
 }
 
 inline QList<FolderOrganization> allFolderOrganizations()

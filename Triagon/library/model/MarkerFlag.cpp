@@ -4,9 +4,13 @@
 
 QString MarkerFlag::encoded() const
 {
-    if (m_kind == Kind::marker)
+    switch (m_kind) {
+    case Kind::special:
+        return QStringLiteral("special:") + QString::number(m_hands);
+    case Kind::marker:
         return QStringLiteral("marker");
-    return QStringLiteral("special:") + QString::number(m_hands);
+    }
+    return QString();
 }
 
 std::optional<MarkerFlag> MarkerFlag::decode(const QString &text, QString *errorText)

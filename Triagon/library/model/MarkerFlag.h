@@ -29,14 +29,26 @@ public:
 
     friend bool operator==(const MarkerFlag &a, const MarkerFlag &b)
     {
-        return a.m_kind == b.m_kind && (a.m_kind == Kind::marker || a.m_hands == b.m_hands);
+        return a.m_kind == b.m_kind && (!countsHands(a.m_kind) || a.m_hands == b.m_hands);
     }
     friend size_t qHash(const MarkerFlag &flag, size_t seed = 0)
     {
-        return qHashMulti(seed, static_cast<int>(flag.m_kind), flag.m_kind == Kind::marker ? 0 : flag.m_hands);
+        return qHashMulti(seed, static_cast<int>(flag.m_kind), countsHands(flag.m_kind) ? flag.m_hands : 0);
     }
 
 private:
+    // Whether two flags of the kind differ by their number of hands.
+    static bool countsHands(Kind kind)
+    {
+        switch (kind) {
+        case Kind::special:
+            return true;
+        case Kind::marker:
+            return false;
+        }
+        return true;
+    }
+
     MarkerFlag(Kind kind, qint64 hands) : m_kind(kind), m_hands(hands) {}
     Kind m_kind;
     qint64 m_hands;

@@ -2,7 +2,13 @@
 
 QString NumberingResetReview::rawValue(Decision decision)
 {
-    return decision == Decision::linked ? QStringLiteral("linked") : QStringLiteral("dismissed");
+    switch (decision) {
+    case Decision::dismissed:
+        return QStringLiteral("dismissed");
+    case Decision::linked:
+        return QStringLiteral("linked");
+    }
+    return QString();
 }
 
 std::optional<NumberingResetReview::Decision> NumberingResetReview::decisionFromRaw(const QString &text)

@@ -2,6 +2,8 @@
 
 #include "library/model/Overloaded.h"
 
+#include <algorithm>
+
 QString UndoAction::description() const
 {
     return std::visit(Overloaded{
@@ -32,14 +34,24 @@ QString UndoAction::description() const
 
 bool UndoAction::isInPlace() const
 {
-    if (const Compound *c = as<Compound>()) {
-        for (const UndoAction &part : c->actions) {
-            if (!part.isInPlace())
-                return false;
-        }
+    switch (kind()) {
+    case Kind::setRating:
+    case Kind::setTags:
+    case Kind::setTagCatalog:
+    case Kind::renameClip:
+    case Kind::audioTriageTags:
+    case Kind::setNumberingResetReview:
+    case Kind::setMarkerFlag:
         return true;
+    case Kind::removeClip:
+    case Kind::addClips:
+        return false;
+    case Kind::compound: {
+        const QList<UndoAction> &parts = as<Compound>()->actions;
+        return std::all_of(parts.cbegin(), parts.cend(), [](const UndoAction &part) { return part.isInPlace(); });
     }
-    return kind() != Kind::addClips && kind() != Kind::removeClip;
+    }
+    return true;
 }
 
 std::optional<UndoAction> UndoAction::purged(const QSet<QUuid> &clipIDs) const

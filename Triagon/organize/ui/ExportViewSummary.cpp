@@ -55,6 +55,36 @@ void setCell(QLabel *value, const QString &valueText, const QString &captionText
     value->setFont(sizedFont(value, pixels, QFont::Bold));
 }
 
+// What the column says in place of the plan when the scope holds no clip.
+QString emptyScopeText(ExportScope scope)
+{
+    switch (scope) {
+    case ExportScope::selected:
+        return QStringLiteral("No clips selected. Select clips in the grid, then reopen Organize Clips.");
+    case ExportScope::shortlisted:
+    case ExportScope::filtered:
+    case ExportScope::all:
+        break;
+    }
+    return QStringLiteral("No clips match this scope. Choose another group or adjust your filters.");
+}
+
+// The clips with several tags whose folder the organization picks by the
+// first tag alone.
+int multiTaggedCount(const QList<Clip> &clips, FolderOrganization organization)
+{
+    int count = 0;
+    switch (organization) {
+    case FolderOrganization::byTag:
+        for (const Clip &clip : clips)
+            count += clip.tags.size() >= 2;
+        break;
+    case FolderOrganization::byRating:
+        break;
+    }
+    return count;
+}
+
 } // namespace
 
 QWidget *ExportView::buildSummaryColumn()
@@ -180,9 +210,7 @@ void ExportView::refreshSummary()
     m_emptyScopeText->setVisible(empty);
     m_plannedBlock->setVisible(!empty);
     if (empty) {
-        m_emptyScopeText->setText(m_scope == ExportScope::selected
-                                      ? QStringLiteral("No clips selected. Select clips in the grid, then reopen Organize Clips.")
-                                      : QStringLiteral("No clips match this scope. Choose another group or adjust your filters."));
+        m_emptyScopeText->setText(emptyScopeText(m_scope));
         return;
     }
 
@@ -193,11 +221,7 @@ void ExportView::refreshSummary()
     m_manifestRow->setVisible(m_generateManifest);
     m_manifestName->setText(destination ? fileNameOf(FolderPlan::manifestURL(*destination)) : QStringLiteral("triagon-manifest.json"));
 
-    int multiTagged = 0;
-    if (organization == FolderOrganization::byTag) {
-        for (const Clip &clip : clips)
-            multiTagged += clip.tags.size() >= 2;
-    }
+    const int multiTagged = multiTaggedCount(clips, organization);
     m_multiTagNote->setVisible(multiTagged > 0);
     m_multiTagText->setText(multiTagNoteText(multiTagged));
 

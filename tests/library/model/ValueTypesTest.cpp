@@ -12,6 +12,9 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 TEST(MarkerFlagCoding, DecodesCurrentAndOlderSpellings)
 {
     EXPECT_EQ(MarkerFlag::decode("marker"), MarkerFlag::marker());
@@ -61,6 +64,23 @@ TEST(RawValueEnums, ComeOnlyFromTheirExactTexts)
     EXPECT_FALSE(NumberingResetReview::decisionFromRaw("Linked").has_value());
     EXPECT_EQ(allSortOrders(), (QList<SortOrder>{SortOrder::name, SortOrder::duration, SortOrder::rating}));
     EXPECT_EQ(allGroupModes(), (QList<GroupMode>{GroupMode::none, GroupMode::rating, GroupMode::category}));
+}
+
+TEST(RawValueEnums, EveryValueIsWrittenAsItsOwnTextAndReadsBack)
+{
+    const std::vector<std::pair<FolderOrganization, QString>> organizations{{FolderOrganization::byTag, "By Tag"},
+                                                                            {FolderOrganization::byRating, "By Rating"}};
+    EXPECT_EQ(size_t(allFolderOrganizations().size()), organizations.size());
+    for (const auto &[organization, text] : organizations) {
+        EXPECT_EQ(rawValue(organization), text);
+        EXPECT_EQ(folderOrganizationFromRaw(text), organization);
+    }
+    using Decision = NumberingResetReview::Decision;
+    const std::vector<std::pair<Decision, QString>> decisions{{Decision::dismissed, "dismissed"}, {Decision::linked, "linked"}};
+    for (const auto &[decision, text] : decisions) {
+        EXPECT_EQ(NumberingResetReview::rawValue(decision), text);
+        EXPECT_EQ(NumberingResetReview::decisionFromRaw(text), decision);
+    }
 }
 
 TEST(VideoExtensionSet, HoldsLowerCaseExtensionsAndCallersLowerCase)
