@@ -1,21 +1,20 @@
 #include "AppUpdates/AppUpdater.h"
 
 #include "AppUpdates/AppVersion.h"
+#include "app/widgets/SheetPresenter.h"
 
 #include <QApplication>
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QPushButton>
 
 namespace {
 
 // The feed is a few hundred bytes; anything far larger is not a feed.
 constexpr qint64 kMaxFeedBytes = 256 * 1024;
 constexpr int kTransferTimeoutMs = 20000;
-// Long release notes would make the message box taller than the screen.
+// Long release notes would make the alert taller than the screen.
 constexpr qsizetype kMaxShownNotes = 2000;
 
 bool isUsableFeedUrl(const QUrl &url)
@@ -132,9 +131,8 @@ void AppUpdater::finishCheck(QNetworkReply *reply)
 
 void AppUpdater::showResult(const UpdateCheckResult &result)
 {
-    auto *box = new QMessageBox(QApplication::activeWindow());
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setWindowTitle(QStringLiteral("Check for Updates"));
+    SheetPresenter::Alert alert;
+    alert.title = QStringLiteral("Check for Updates");
     const auto paragraphs = [](const QStringList &texts) {
         // The feed's texts are shown as they are, never as markup.
         QString html;
@@ -145,44 +143,46 @@ void AppUpdater::showResult(const UpdateCheckResult &result)
         }
         return html;
     };
+    const SheetPresenter::Alert::Button ok{.standard = QDialogButtonBox::Ok};
 
     switch (result.kind) {
     case UpdateCheckResult::Kind::upToDate:
-        box->setIcon(QMessageBox::Information);
-        box->setText(QStringLiteral("You're up to date."));
+        alert.icon = SheetPresenter::Alert::Icon::information;
+        alert.text = QStringLiteral("You're up to date.");
         if (AppVersion::parse(result.latestVersion) == AppVersion::parse(result.currentVersion))
-            box->setInformativeText(
-                paragraphs({QStringLiteral("%1 is the newest version available.").arg(productVersionText(result.currentVersion))}));
+            alert.informativeText = paragraphs(
+                {QStringLiteral("%1 is the newest version available.").arg(productVersionText(result.currentVersion))});
         else
-            box->setInformativeText(paragraphs({QStringLiteral("You have %1; the newest release is %2.")
-                                                    .arg(productVersionText(result.currentVersion), result.latestVersion)}));
-        box->setStandardButtons(QMessageBox::Ok);
+            alert.informativeText = paragraphs({QStringLiteral("You have %1; the newest release is %2.")
+                                                    .arg(productVersionText(result.currentVersion), result.latestVersion)});
+        alert.buttons = {ok};
         break;
     case UpdateCheckResult::Kind::updateAvailable: {
-        box->setIcon(QMessageBox::Information);
-        box->setText(QStringLiteral("A new version of Triagon is available."));
+        alert.icon = SheetPresenter::Alert::Icon::information;
+        alert.text = QStringLiteral("A new version of Triagon is available.");
         QString notes = result.notes.trimmed();
         if (notes.size() > kMaxShownNotes)
             notes = notes.left(kMaxShownNotes) + QChar(0x2026);
-        box->setInformativeText(paragraphs(
-            {QStringLiteral("%1 is available; you have %2.").arg(productVersionText(result.latestVersion), result.currentVersion), notes}));
+        alert.informativeText = paragraphs(
+            {QStringLiteral("%1 is available; you have %2.").arg(productVersionText(result.latestVersion), result.currentVersion), notes});
         if (result.downloadPage.isValid()) {
-            QPushButton *open = box->addButton(QStringLiteral("Open Download Page"), QMessageBox::AcceptRole);
-            box->addButton(QStringLiteral("Later"), QMessageBox::RejectRole);
-            box->setDefaultButton(open);
             const QUrl page = result.downloadPage;
-            QObject::connect(open, &QPushButton::clicked, box, [page] { QDesktopServices::openUrl(page); });
+            alert.buttons = {{.text = QStringLiteral("Open Download Page"),
+                              .role = QDialogButtonBox::AcceptRole,
+                              .isDefault = true,
+                              .clicked = [page] { QDesktopServices::openUrl(page); }},
+                             {.text = QStringLiteral("Later"), .role = QDialogButtonBox::RejectRole}};
         } else {
-            box->setStandardButtons(QMessageBox::Ok);
+            alert.buttons = {ok};
         }
         break;
     }
     case UpdateCheckResult::Kind::failed:
-        box->setIcon(QMessageBox::Warning);
-        box->setText(QStringLiteral("Could not check for updates."));
-        box->setInformativeText(paragraphs({result.errorMessage}));
-        box->setStandardButtons(QMessageBox::Ok);
+        alert.icon = SheetPresenter::Alert::Icon::warning;
+        alert.text = QStringLiteral("Could not check for updates.");
+        alert.informativeText = paragraphs({result.errorMessage});
+        alert.buttons = {ok};
         break;
     }
-    box->open();
+    SheetPresenter::showAlert(alert, QApplication::activeWindow());
 }

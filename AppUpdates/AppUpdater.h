@@ -51,7 +51,7 @@ public:
     QUrl feedUrl() const { return m_feedUrl; }
     QString currentVersion() const { return m_currentVersion; }
 
-    // Replaces the default presentation (a message box over the active window)
+    // Replaces the default presentation (an alert over the active window)
     // of every result; an empty function shows nothing.
     void setResultPresenter(ResultPresenter presenter);
 

@@ -8,20 +8,24 @@
 #include <QWidget>
 
 WhatsNewPresenter::WhatsNewPresenter(QWidget *host, AppSettings &settings, const QColor &accent, LogoFactory logo)
-    : QObject(host), m_host(host), m_settings(settings), m_accent(accent), m_logo(std::move(logo))
+    : QObject(host), m_host(host), m_settings(settings), m_accent(accent), m_logo(std::move(logo)),
+      m_sheet(
+          [this] {
+              return new WhatsNewView(
+                  *m_notes, productName(), m_accent, m_logo ? m_logo() : nullptr, [] {}, m_host);
+          },
+          // Every way of closing the sheet ends the notes' presentation.
+          [this] { m_notes.reset(); })
 {
+    m_sheet.setAfterDismiss([this] { Q_EMIT sheetClosed(); });
     host->installEventFilter(this);
 }
 
-WhatsNewPresenter::~WhatsNewPresenter()
-{
-    if (m_sheet)
-        m_sheet->disconnect(this);
-}
+WhatsNewPresenter::~WhatsNewPresenter() = default;
 
 WhatsNewView *WhatsNewPresenter::sheet() const
 {
-    return m_sheet;
+    return m_sheet.sheet<WhatsNewView>();
 }
 
 QString WhatsNewPresenter::currentVersion()
@@ -38,33 +42,11 @@ void WhatsNewPresenter::checkWhatsNew()
 
 void WhatsNewPresenter::setWhatsNewNotes(const std::optional<ReleaseNotes> &notes)
 {
-    if (notes == m_notes && (m_sheet || !notes))
+    if (notes == m_notes && (sheet() || !notes))
         return;
-    closeSheet();
+    m_sheet.sync(false);
     m_notes = notes;
-    if (!m_notes)
-        return;
-    m_sheet = new WhatsNewView(
-        *m_notes, productName(), m_accent, m_logo ? m_logo() : nullptr, [] {}, m_host);
-    m_sheet->setAttribute(Qt::WA_DeleteOnClose);
-    // Every way of closing the sheet ends the notes' presentation.
-    connect(m_sheet, &QDialog::finished, this, [this] {
-        m_sheet = nullptr;
-        m_notes.reset();
-        Q_EMIT sheetClosed();
-    });
-    m_sheet->open();
-}
-
-void WhatsNewPresenter::closeSheet()
-{
-    if (!m_sheet)
-        return;
-    WhatsNewView *sheet = m_sheet;
-    m_sheet = nullptr;
-    sheet->disconnect(this);
-    sheet->close();
-    Q_EMIT sheetClosed();
+    m_sheet.sync(m_notes.has_value());
 }
 
 bool WhatsNewPresenter::eventFilter(QObject *watched, QEvent *event)

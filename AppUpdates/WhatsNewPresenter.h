@@ -1,10 +1,10 @@
 #pragma once
 
 #include "AppUpdates/ReleaseNotes.h"
+#include "app/widgets/SheetPresenter.h"
 
 #include <QColor>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -54,12 +54,10 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void closeSheet();
-
     QWidget *m_host;
     AppSettings &m_settings;
     QColor m_accent;
     LogoFactory m_logo;
     std::optional<ReleaseNotes> m_notes;
-    QPointer<WhatsNewView> m_sheet;
+    SheetPresenter m_sheet;
 };

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 // The application-wide notifications between the menu commands and the main
-// window. Menus post, windows answer; neither knows the other.
+// window, by name. Menus post, windows answer; neither knows the other. The
+// window's sheets say which notification shows each (WindowSheets).
 class AppNotifier : public QObject
 {
     Q_OBJECT
@@ -11,11 +13,13 @@ public:
     // The one notifier of the process, created on first use (main thread).
     static AppNotifier &instance();
 
-    // Asks the main window to show its keyboard-shortcuts sheet.
+    void post(const QString &name);
+    // The Help menu's "Keyboard Shortcuts": the main window shows its
+    // keyboard-shortcuts sheet.
     void postShowKeyboardShortcuts();
 
 Q_SIGNALS:
-    void showKeyboardShortcuts();
+    void posted(const QString &name);
 
 private:
     AppNotifier() = default;

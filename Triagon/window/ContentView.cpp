@@ -10,7 +10,6 @@
 #include "library/model/VideoExtensions.h"
 #include "settings/TourManager.h"
 #include "settings/ui/OnboardingOverlay.h"
-#include "window/AppNotifier.h"
 #include "window/EmptyStateView.h"
 #include "window/GridAreaView.h"
 #include "window/LogoView.h"
@@ -29,9 +28,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -114,6 +111,7 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     root->setSpacing(0);
 
     m_sheets = new WindowSheets(*this);
+    connect(m_sheets, &WindowSheets::changed, this, &ContentView::windowStateChanged);
     m_toolbar = new MainToolbar(*this, this);
     root->addWidget(m_toolbar);
     m_toolbarDivider = WidgetStyle::hairline(this);
@@ -146,10 +144,7 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
 
     connect(&m_store, &ClipStore::clipsChanged, this, &ContentView::onClipsChanged);
     connect(&m_store, &ClipStore::loadingChanged, this, &ContentView::updateLayout);
-    connect(&m_store, &ClipStore::sessionSaveErrorChanged, this, &ContentView::showSaveFailureIfNeeded);
-    connect(&m_store, &ClipStore::sessionRestoreErrorChanged, this, &ContentView::showRestoreFailureIfNeeded);
     connect(&m_settings, &AppSettings::themeColorRawChanged, this, &ContentView::updateTint);
-    connect(&AppNotifier::instance(), &AppNotifier::showKeyboardShortcuts, this, [this] { setShowKeyboardShortcuts(true); });
     connect(qApp, &QGuiApplication::applicationStateChanged, this, &ContentView::onApplicationStateChanged);
 
     // The guided tour lies over the whole window while a tour is active; the
@@ -171,9 +166,6 @@ ContentView::ContentView(ClipStore &store, AppSettings &settings, TourManager &t
     watchTopLevelWindow();
     updateTint();
     updateLayout();
-    // A save or restore that failed before the window existed is reported as well.
-    QTimer::singleShot(0, this, &ContentView::showSaveFailureIfNeeded);
-    QTimer::singleShot(0, this, &ContentView::showRestoreFailureIfNeeded);
 }
 
 ContentView::~ContentView()
@@ -311,99 +303,6 @@ void ContentView::onApplicationStateChanged(Qt::ApplicationState state)
     // Files may have come back or gone while the user was elsewhere.
     if (state == Qt::ApplicationActive && !m_store.clips().isEmpty())
         m_intake->refreshAvailability();
-}
-
-void ContentView::showSaveFailureIfNeeded()
-{
-    const std::optional<QString> &error = m_store.sessionSaveError();
-    showStoreAlert(m_saveAlert, QStringLiteral("saveFailureAlert"), saveFailureTitle(),
-                   error ? std::optional<QString>(saveFailureMessage(*error)) : std::nullopt,
-                   [this] { m_store.setSessionSaveError(std::nullopt); });
-}
-
-void ContentView::showRestoreFailureIfNeeded()
-{
-    const std::optional<UnreadableSession> &error = m_store.sessionRestoreError();
-    showStoreAlert(m_restoreAlert, QStringLiteral("restoreFailureAlert"), restoreFailureTitle(),
-                   error ? std::optional<QString>(restoreFailureMessage(*error)) : std::nullopt,
-                   [this] { m_store.setSessionRestoreError(std::nullopt); });
-}
-
-void ContentView::showStoreAlert(QPointer<QMessageBox> &alert, const QString &name, const QString &title,
-                                 const std::optional<QString> &message, const std::function<void()> &dismissed)
-{
-    if (!message) {
-        if (alert) {
-            QMessageBox *shown = alert;
-            alert = nullptr;
-            shown->disconnect(this);
-            shown->close();
-            shown->deleteLater();
-        }
-        return;
-    }
-    if (alert) {
-        alert->setInformativeText(*message);
-        return;
-    }
-    alert = new QMessageBox(QMessageBox::Warning, title, title, QMessageBox::NoButton, this);
-    alert->setObjectName(name);
-    alert->setWindowModality(Qt::WindowModal);
-    QPushButton *ok = alert->addButton(QStringLiteral("OK"), QMessageBox::RejectRole);
-    alert->setDefaultButton(ok);
-    alert->setEscapeButton(ok);
-    QMessageBox *shown = alert;
-    connect(shown, &QMessageBox::finished, this, [this, &alert, shown, dismissed] {
-        if (alert == shown)
-            alert = nullptr;
-        shown->deleteLater();
-        dismissed();
-        returnKeyboardFocus();
-    });
-    alert->setInformativeText(*message);
-    alert->open();
-}
-
-// ---- Sheets -------------------------------------------------------------------
-
-void ContentView::updateSheets()
-{
-    m_sheets->sync();
-    Q_EMIT windowStateChanged();
-}
-
-#define TRIAGON_SHEET_SETTER(setter, member)                                                                                               \
-    void ContentView::setter(bool show)                                                                                                    \
-    {                                                                                                                                      \
-        if (member == show)                                                                                                                \
-            return;                                                                                                                        \
-        member = show;                                                                                                                     \
-        updateSheets();                                                                                                                    \
-    }
-
-TRIAGON_SHEET_SETTER(setShowMissingMedia, m_showMissingMedia)
-TRIAGON_SHEET_SETTER(setShowSessionTags, m_showSessionTags)
-TRIAGON_SHEET_SETTER(setShowCommit, m_showCommit)
-TRIAGON_SHEET_SETTER(setShowAudioTriage, m_showAudioTriage)
-TRIAGON_SHEET_SETTER(setShowMarkerDetect, m_showMarkerDetect)
-TRIAGON_SHEET_SETTER(setShowKeyboardShortcuts, m_showKeyboardShortcuts)
-TRIAGON_SHEET_SETTER(setShowResetConfirm, m_showResetConfirm)
-TRIAGON_SHEET_SETTER(setShowResetReviewConfirm, m_showResetReviewConfirm)
-
-#undef TRIAGON_SHEET_SETTER
-
-void ContentView::reviewNumberingReset(const MarkerDetector::NumberingReset &reset)
-{
-    m_numberingResetToReview = reset;
-    updateSheets();
-}
-
-void ContentView::closeNumberingResetReview()
-{
-    if (!m_numberingResetToReview)
-        return;
-    m_numberingResetToReview.reset();
-    updateSheets();
 }
 
 void ContentView::returnKeyboardFocus()

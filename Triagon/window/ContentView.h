@@ -3,10 +3,10 @@
 #include "library/UnreadableSession.h"
 #include "markers/MarkerDetector.h"
 #include "window/KeyboardShortcutsView.h"
+#include "window/WindowSheets.h"
 
 #include <QColor>
 #include <QList>
-#include <QMessageBox>
 #include <QPair>
 #include <QPointer>
 #include <QString>
@@ -25,7 +25,6 @@ class MainToolbar;
 class OpenPanel;
 class QFrame;
 class SidebarView;
-class WindowSheets;
 
 class StoreIntake;
 class TourManager;
@@ -35,9 +34,10 @@ class TourManager;
 // on and the session holds clips) and the grid area; it takes dropped folders
 // and video files anywhere on the window into the store's import, holds the
 // window's transient state (which sheet is open, the sidebar switch, the
-// audio switch), answers the show-shortcuts notification, checks offline
-// files again when the application becomes active, starts the first tour
-// when clips first appear, and reports a failed session save.
+// audio switch; the sheets' flags are kept by WindowSheets, which also
+// answers the show-shortcuts notification and reports a session that could
+// not be saved or restored), checks offline files again when the application
+// becomes active and starts the first tour when clips first appear.
 class ContentView : public QWidget
 {
     Q_OBJECT
@@ -87,28 +87,28 @@ public:
     void setSidebarVisible(bool visible);
     bool didCheckTour() const { return m_didCheckTour; }
 
-    // Sheet flags: each presents its sheet while true; the sheet's close
-    // callback sets it back.
-    bool showMissingMedia() const { return m_showMissingMedia; }
-    void setShowMissingMedia(bool show);
-    bool showSessionTags() const { return m_showSessionTags; }
-    void setShowSessionTags(bool show);
-    bool showCommit() const { return m_showCommit; }
-    void setShowCommit(bool show);
-    bool showAudioTriage() const { return m_showAudioTriage; }
-    void setShowAudioTriage(bool show);
-    bool showMarkerDetect() const { return m_showMarkerDetect; }
-    void setShowMarkerDetect(bool show);
-    bool showKeyboardShortcuts() const { return m_showKeyboardShortcuts; }
-    void setShowKeyboardShortcuts(bool show);
-    const std::optional<MarkerDetector::NumberingReset> &numberingResetToReview() const { return m_numberingResetToReview; }
+    // Sheet flags, kept by the sheets' registrations (WindowSheets): each
+    // presents its sheet while true; the sheet's close callback sets it back.
+    bool showMissingMedia() const { return m_sheets->missingMediaSheet().isShown(); }
+    void setShowMissingMedia(bool show) { m_sheets->missingMediaSheet().setShown(show); }
+    bool showSessionTags() const { return m_sheets->sessionTagsSheet().isShown(); }
+    void setShowSessionTags(bool show) { m_sheets->sessionTagsSheet().setShown(show); }
+    bool showCommit() const { return m_sheets->organizeSheet().isShown(); }
+    void setShowCommit(bool show) { m_sheets->organizeSheet().setShown(show); }
+    bool showAudioTriage() const { return m_sheets->audioTriageSheet().isShown(); }
+    void setShowAudioTriage(bool show) { m_sheets->audioTriageSheet().setShown(show); }
+    bool showMarkerDetect() const { return m_sheets->markerDetectSheet().isShown(); }
+    void setShowMarkerDetect(bool show) { m_sheets->markerDetectSheet().setShown(show); }
+    bool showKeyboardShortcuts() const { return m_sheets->keyboardShortcutsSheet().isShown(); }
+    void setShowKeyboardShortcuts(bool show) { m_sheets->keyboardShortcutsSheet().setShown(show); }
+    const std::optional<MarkerDetector::NumberingReset> &numberingResetToReview() const { return m_sheets->numberingResetToReview(); }
     // The grid's and the tools panel's review action.
-    void reviewNumberingReset(const MarkerDetector::NumberingReset &reset);
-    void closeNumberingResetReview();
-    bool showResetConfirm() const { return m_showResetConfirm; }
-    void setShowResetConfirm(bool show);
-    bool showResetReviewConfirm() const { return m_showResetReviewConfirm; }
-    void setShowResetReviewConfirm(bool show);
+    void reviewNumberingReset(const MarkerDetector::NumberingReset &reset) { m_sheets->reviewNumberingReset(reset); }
+    void closeNumberingResetReview() { m_sheets->closeNumberingResetReview(); }
+    bool showResetConfirm() const { return m_sheets->newSessionSheet().isShown(); }
+    void setShowResetConfirm(bool show) { m_sheets->newSessionSheet().setShown(show); }
+    bool showResetReviewConfirm() const { return m_sheets->resetReviewSheet().isShown(); }
+    void setShowResetReviewConfirm(bool show) { m_sheets->resetReviewSheet().setShown(show); }
 
     // Gives the keyboard back to where the user works (the full player while
     // a clip is open, else the clips' grid) after a sheet, an alert, the tour
@@ -124,12 +124,12 @@ public:
     void removeMarkerClips();
 
     // The alert "Session Could Not Be Saved" while it is shown, else null.
-    QMessageBox *saveFailureAlert() const { return m_saveAlert; }
+    SheetPresenter::AlertBox *saveFailureAlert() const { return SheetPresenter::alertBox(m_sheets->saveFailureSheet().dialog()); }
     static QString saveFailureTitle() { return QStringLiteral("Session Could Not Be Saved"); }
     static QString saveFailureMessage(const QString &error);
     // The alert "Session Could Not Be Restored" while it is shown, else null:
     // the session file found at launch could not be read.
-    QMessageBox *restoreFailureAlert() const { return m_restoreAlert; }
+    SheetPresenter::AlertBox *restoreFailureAlert() const { return SheetPresenter::alertBox(m_sheets->restoreFailureSheet().dialog()); }
     static QString restoreFailureTitle() { return QStringLiteral("Session Could Not Be Restored"); }
     static QString restoreFailureMessage(const UnreadableSession &error);
 
@@ -157,14 +157,6 @@ private:
     void updateTint();
     void onClipsChanged();
     void onApplicationStateChanged(Qt::ApplicationState state);
-    void showSaveFailureIfNeeded();
-    void showRestoreFailureIfNeeded();
-    // Shows `alert` with the message, updates its text, or closes it when
-    // there is no message; dismissing it by its button calls `dismissed`.
-    void showStoreAlert(QPointer<QMessageBox> &alert, const QString &name, const QString &title, const std::optional<QString> &message,
-                        const std::function<void()> &dismissed);
-    // Presents and closes the sheets after a flag changed.
-    void updateSheets();
     // Whether the window's surface is the fixed dark one (dark palettes) or
     // the palette's own window colour (light palettes, where dark text must
     // stay readable).
@@ -189,22 +181,11 @@ private:
     std::function<void()> m_removeMarkerClips;
     QFrame *m_sidebarDivider = nullptr;
     GridAreaView *m_gridArea = nullptr;
-    QPointer<QMessageBox> m_saveAlert;
-    QPointer<QMessageBox> m_restoreAlert;
     QPointer<QWidget> m_watchedWindow;
 
     bool m_isDragTargeted = false;
     bool m_audioEnabled = false;
-    bool m_showMissingMedia = false;
-    bool m_showSessionTags = false;
-    bool m_showCommit = false;
-    bool m_showAudioTriage = false;
-    bool m_showMarkerDetect = false;
-    std::optional<MarkerDetector::NumberingReset> m_numberingResetToReview;
     bool m_sidebarVisible = true;
-    bool m_showResetConfirm = false;
-    bool m_showResetReviewConfirm = false;
-    bool m_showKeyboardShortcuts = false;
     bool m_didCheckTour = false;
     qsizetype m_lastClipCount = 0;
 };

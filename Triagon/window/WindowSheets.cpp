@@ -5,13 +5,13 @@
 #include "markers/ui/MarkerDetectView.h"
 #include "markers/ui/NumberingResetReviewView.h"
 #include "organize/ui/ExportView.h"
+#include "window/AppNotifier.h"
 #include "window/ContentView.h"
 #include "window/KeyboardShortcutsView.h"
 #include "window/MissingMediaView.h"
 #include "window/SessionTagsView.h"
 
-#include <QMessageBox>
-#include <QPushButton>
+#include <QTimer>
 
 QString WindowSheets::resetReviewMessage(qsizetype clipCount)
 {
@@ -25,126 +25,192 @@ QString WindowSheets::newSessionMessage()
     return QStringLiteral("This will discard all ratings, tags, and clip data from the current session. This cannot be undone.");
 }
 
+// ---- The sheets -----------------------------------------------------------------
+
 WindowSheets::WindowSheets(ContentView &window)
     : QObject(&window), m_window(window),
-      m_shortcuts([this] { return new KeyboardShortcutsView(ContentView::keyboardShortcutSections(), &m_window); },
-                  [this] { m_window.setShowKeyboardShortcuts(false); }),
-      m_missingMedia([this] { return new MissingMediaView(m_window.store(), &m_window); }, [this] { m_window.setShowMissingMedia(false); }),
-      m_sessionTags([this] { return new SessionTagsView(m_window.store(), m_window.settings(), &m_window); },
-                    [this] { m_window.setShowSessionTags(false); }),
-      m_resetReview(
-          [this] {
-              QMessageBox *box = makeConfirmation(resetReviewTitle(), resetReviewMessage(m_window.store().clips().size()));
-              QPushButton *reset = box->addButton(QStringLiteral("Reset Review"), QMessageBox::AcceptRole);
-              reset->setObjectName(QStringLiteral("confirmButton"));
-              connect(reset, &QPushButton::clicked, &m_window, [this] { m_window.store().resetReview(true); });
-              QPushButton *cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-              box->setDefaultButton(reset);
-              box->setEscapeButton(cancel);
-              return box;
-          },
-          [this] { m_window.setShowResetReviewConfirm(false); }),
-      m_newSession(
-          [this] {
-              QMessageBox *box = makeConfirmation(newSessionTitle(), newSessionMessage());
-              // "&&": a single ampersand would mark a shortcut letter.
-              QPushButton *discard = box->addButton(QStringLiteral("Discard && Start Fresh"), QMessageBox::DestructiveRole);
-              discard->setObjectName(QStringLiteral("confirmButton"));
-              connect(discard, &QPushButton::clicked, &m_window, [this] { m_window.discardAndStartFresh(); });
-              QPushButton *cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-              // Not undoable: Return must not discard the session.
-              box->setDefaultButton(cancel);
-              box->setEscapeButton(cancel);
-              return box;
-          },
-          [this] { m_window.setShowResetConfirm(false); }),
-      m_organize([this] { return new ExportView(m_window.store(), m_window.settings(), closeOrganize(), &m_window); }, closeOrganize()),
-      m_markerDetect([this] { return new MarkerDetectView(m_window.store(), m_window.settings(), closeMarkerDetect(), &m_window); },
-                     closeMarkerDetect()),
+      m_organize(*this,
+                 {.make = [this](const Close &close) { return new ExportView(m_window.store(), m_window.settings(), close, &m_window); }}),
+      m_markerDetect(
+          *this,
+          {.make = [this](const Close &close) { return new MarkerDetectView(m_window.store(), m_window.settings(), close, &m_window); }}),
       m_numberingReview(
-          [this] {
-              return new NumberingResetReviewView(m_window.store(), m_window.settings(), *m_window.numberingResetToReview(),
-                                                  closeNumberingReview(), &m_window);
-          },
-          closeNumberingReview(),
-          [this](const QDialog *sheet) {
-              return static_cast<const NumberingResetReviewView *>(sheet)->reset() == m_window.numberingResetToReview();
-          }),
-      m_audioTriage([this] { return new AudioTriageView(m_window.store(), m_window.settings(), closeAudioTriage(), &m_window); },
-                    closeAudioTriage())
+          *this,
+          {.make =
+               [this](const Close &close) {
+                   return new NumberingResetReviewView(m_window.store(), m_window.settings(), *m_numberingReset, close, &m_window);
+               },
+           .dismissed = [this] { m_numberingReset.reset(); },
+           .current =
+               [this](const QDialog *sheet) { return static_cast<const NumberingResetReviewView *>(sheet)->reset() == m_numberingReset; }}),
+      m_audioTriage(
+          *this,
+          {.make = [this](const Close &close) { return new AudioTriageView(m_window.store(), m_window.settings(), close, &m_window); }}),
+      m_shortcuts(*this,
+                  {.make = [this](const Close &) { return new KeyboardShortcutsView(ContentView::keyboardShortcutSections(), &m_window); },
+                   .command = keyboardShortcutsCommand()}),
+      m_missingMedia(*this, {.make = [this](const Close &) { return new MissingMediaView(m_window.store(), &m_window); }}),
+      m_sessionTags(*this,
+                    {.make = [this](const Close &) { return new SessionTagsView(m_window.store(), m_window.settings(), &m_window); }}),
+      m_resetReview(*this, {.make = [this](const Close &) { return SheetPresenter::makeAlert(resetReviewAlert(), &m_window); }}),
+      m_newSession(*this, {.make = [this](const Close &) { return SheetPresenter::makeAlert(newSessionAlert(), &m_window); }}),
+      m_saveFailure(*this, {.make = [this](const Close &) { return SheetPresenter::makeAlert(*saveFailureAlert(), &m_window); },
+                            .dismissed = [this] { m_window.store().setSessionSaveError(std::nullopt); }}),
+      m_restoreFailure(*this, {.make = [this](const Close &) { return SheetPresenter::makeAlert(*restoreFailureAlert(), &m_window); },
+                               .dismissed = [this] { m_window.store().setSessionRestoreError(std::nullopt); }})
 {
-    // Whatever button opened a sheet (the organize button, "Locate Files…", a
-    // tool row), the keys go back to the clips when it closes.
-    for (SheetPresenter *presenter : {&m_shortcuts, &m_missingMedia, &m_sessionTags, &m_resetReview, &m_newSession, &m_organize,
-                                      &m_markerDetect, &m_numberingReview, &m_audioTriage})
-        presenter->setAfterDismiss([this] { m_window.returnKeyboardFocus(); });
+    ClipStore &store = m_window.store();
+    connect(&store, &ClipStore::sessionSaveErrorChanged, this, [this] { followStore(m_saveFailure, saveFailureAlert()); });
+    connect(&store, &ClipStore::sessionRestoreErrorChanged, this, [this] { followStore(m_restoreFailure, restoreFailureAlert()); });
+    // A save or restore that failed before the window existed is reported as well.
+    QTimer::singleShot(0, this, [this] {
+        followStore(m_saveFailure, saveFailureAlert());
+        followStore(m_restoreFailure, restoreFailureAlert());
+    });
 }
 
-std::function<void()> WindowSheets::closeOrganize()
+void WindowSheets::reviewNumberingReset(const MarkerDetector::NumberingReset &reset)
 {
-    return [this] { m_window.setShowCommit(false); };
+    m_numberingReset = reset;
+    m_numberingReview.setShown(true);
 }
 
-std::function<void()> WindowSheets::closeMarkerDetect()
+void WindowSheets::closeNumberingResetReview()
 {
-    return [this] { m_window.setShowMarkerDetect(false); };
+    if (!m_numberingReset)
+        return;
+    m_numberingReset.reset();
+    m_numberingReview.setShown(false);
 }
 
-std::function<void()> WindowSheets::closeNumberingReview()
+// ---- Alerts ---------------------------------------------------------------------
+
+SheetPresenter::Alert WindowSheets::resetReviewAlert() const
 {
-    return [this] { m_window.closeNumberingResetReview(); };
+    SheetPresenter::Alert alert = confirmation(resetReviewTitle(), resetReviewMessage(m_window.store().clips().size()));
+    alert.buttons = {{.text = QStringLiteral("Reset Review"),
+                      .role = QDialogButtonBox::AcceptRole,
+                      .objectName = QStringLiteral("confirmButton"),
+                      .isDefault = true,
+                      .clicked = [this] { m_window.store().resetReview(true); }},
+                     {.text = QStringLiteral("Cancel"), .role = QDialogButtonBox::RejectRole, .isEscape = true}};
+    return alert;
 }
 
-std::function<void()> WindowSheets::closeAudioTriage()
+SheetPresenter::Alert WindowSheets::newSessionAlert() const
 {
-    return [this] { m_window.setShowAudioTriage(false); };
+    SheetPresenter::Alert alert = confirmation(newSessionTitle(), newSessionMessage());
+    // "&&": a single ampersand would mark a shortcut letter.
+    alert.buttons = {{.text = QStringLiteral("Discard && Start Fresh"),
+                      .role = QDialogButtonBox::DestructiveRole,
+                      .objectName = QStringLiteral("confirmButton"),
+                      .clicked = [this] { m_window.discardAndStartFresh(); }},
+                     // Not undoable: Return must not discard the session.
+                     {.text = QStringLiteral("Cancel"), .role = QDialogButtonBox::RejectRole, .isDefault = true, .isEscape = true}};
+    return alert;
 }
 
-QMessageBox *WindowSheets::makeConfirmation(const QString &title, const QString &message)
+SheetPresenter::Alert WindowSheets::confirmation(const QString &title, const QString &message)
 {
-    auto *box = new QMessageBox(&m_window);
-    box->setIcon(QMessageBox::Warning);
-    box->setWindowTitle(title);
-    box->setTextFormat(Qt::PlainText);
-    box->setText(title);
-    box->setInformativeText(message);
-    return box;
+    return {.icon = SheetPresenter::Alert::Icon::warning,
+            .title = title,
+            .text = title,
+            .textFormat = Qt::PlainText,
+            .informativeText = message};
 }
 
-void WindowSheets::sync()
+SheetPresenter::Alert WindowSheets::storeAlert(const QString &name, const QString &title, const QString &message)
 {
-    m_organize.sync(m_window.showCommit());
-    m_markerDetect.sync(m_window.showMarkerDetect());
-    m_numberingReview.sync(m_window.numberingResetToReview().has_value());
-    m_audioTriage.sync(m_window.showAudioTriage());
-    m_shortcuts.sync(m_window.showKeyboardShortcuts());
-    m_missingMedia.sync(m_window.showMissingMedia());
-    m_sessionTags.sync(m_window.showSessionTags());
-    m_resetReview.sync(m_window.showResetReviewConfirm());
-    m_newSession.sync(m_window.showResetConfirm());
+    return {.objectName = name,
+            .icon = SheetPresenter::Alert::Icon::warning,
+            .title = title,
+            .text = title,
+            .informativeText = message,
+            .buttons = {{.text = QStringLiteral("OK"), .role = QDialogButtonBox::RejectRole, .isDefault = true, .isEscape = true}}};
 }
+
+std::optional<SheetPresenter::Alert> WindowSheets::saveFailureAlert() const
+{
+    const std::optional<QString> &error = m_window.store().sessionSaveError();
+    if (!error)
+        return std::nullopt;
+    return storeAlert(QStringLiteral("saveFailureAlert"), ContentView::saveFailureTitle(), ContentView::saveFailureMessage(*error));
+}
+
+std::optional<SheetPresenter::Alert> WindowSheets::restoreFailureAlert() const
+{
+    const std::optional<UnreadableSession> &error = m_window.store().sessionRestoreError();
+    if (!error)
+        return std::nullopt;
+    return storeAlert(QStringLiteral("restoreFailureAlert"), ContentView::restoreFailureTitle(),
+                      ContentView::restoreFailureMessage(*error));
+}
+
+void WindowSheets::followStore(Sheet &sheet, const std::optional<SheetPresenter::Alert> &alert)
+{
+    // A new error while the alert is up changes its message in place.
+    if (alert && sheet.dialog())
+        SheetPresenter::updateAlert(sheet.dialog(), *alert);
+    sheet.setShown(alert.has_value());
+}
+
+// ---- One sheet ------------------------------------------------------------------
+
+WindowSheets::Sheet::Sheet(WindowSheets &sheets, Registration registration)
+    : m_sheets(sheets), m_dismissed(std::move(registration.dismissed)),
+      m_presenter([this, make = std::move(registration.make)] { return make([this] { dismiss(); }); }, [this] { dismiss(); },
+                  std::move(registration.current))
+{
+    // Whatever opened a sheet (the organize button, "Locate Files…", a tool
+    // row, a menu), the keys go back to the clips when it closes.
+    m_presenter.setAfterDismiss([&sheets] { sheets.m_window.returnKeyboardFocus(); });
+    if (!registration.command.isEmpty()) {
+        connect(&AppNotifier::instance(), &AppNotifier::posted, &sheets, [this, command = registration.command](const QString &name) {
+            if (name == command)
+                setShown(true);
+        });
+    }
+}
+
+void WindowSheets::Sheet::setShown(bool shown)
+{
+    const bool changed = m_shown != shown;
+    m_shown = shown;
+    m_presenter.sync(shown);
+    if (changed)
+        Q_EMIT m_sheets.changed();
+}
+
+void WindowSheets::Sheet::dismiss()
+{
+    setShown(false);
+    if (m_dismissed)
+        m_dismissed();
+}
+
+// ---- What tests and callers read -------------------------------------------------
 
 KeyboardShortcutsView *WindowSheets::keyboardShortcuts() const
 {
-    return m_shortcuts.sheet<KeyboardShortcutsView>();
+    return qobject_cast<KeyboardShortcutsView *>(m_shortcuts.dialog());
 }
 
 MissingMediaView *WindowSheets::missingMedia() const
 {
-    return m_missingMedia.sheet<MissingMediaView>();
+    return qobject_cast<MissingMediaView *>(m_missingMedia.dialog());
 }
 
 SessionTagsView *WindowSheets::sessionTags() const
 {
-    return m_sessionTags.sheet<SessionTagsView>();
+    return qobject_cast<SessionTagsView *>(m_sessionTags.dialog());
 }
 
-QMessageBox *WindowSheets::resetReviewConfirmation() const
+SheetPresenter::AlertBox *WindowSheets::resetReviewConfirmation() const
 {
-    return m_resetReview.sheet<QMessageBox>();
+    return SheetPresenter::alertBox(m_resetReview.dialog());
 }
 
-QMessageBox *WindowSheets::newSessionConfirmation() const
+SheetPresenter::AlertBox *WindowSheets::newSessionConfirmation() const
 {
-    return m_newSession.sheet<QMessageBox>();
+    return SheetPresenter::alertBox(m_newSession.dialog());
 }

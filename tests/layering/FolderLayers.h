@@ -44,7 +44,7 @@ inline const QList<FolderRule> &folderLayers()
          {"AppUpdates", "app", "app/widgets", "audiotriage/ui", "grid", "library", "library/model", "markers", "markers/ui", "organize/ui",
           "settings", "settings/ui"}},
         // The application composes everything.
-        {"app/ui", {"AppUpdates", "app", "library", "media", "settings", "settings/ui", "window"}},
+        {"app/ui", {"AppUpdates", "app", "app/widgets", "library", "media", "settings", "settings/ui", "window"}},
     };
     return rules;
 }

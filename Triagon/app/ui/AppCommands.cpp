@@ -3,6 +3,7 @@
 #include "library/ClipStore.h"
 #include "settings/TourManager.h"
 #include "window/AppNotifier.h"
+#include "window/WindowSheets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,7 +52,7 @@ AppCommands::AppCommands(ClipStore &store, TourManager &tours, QObject *parent) 
     connect(m_takeTour, &QAction::triggered, this, [this] { m_tours.setActiveTour(TourManager::onboardingTour()); });
 
     m_keyboardShortcuts = new QAction(QStringLiteral("Keyboard Shortcuts"), this);
-    connect(m_keyboardShortcuts, &QAction::triggered, this, [] { AppNotifier::instance().postShowKeyboardShortcuts(); });
+    connect(m_keyboardShortcuts, &QAction::triggered, this, [] { AppNotifier::instance().post(WindowSheets::keyboardShortcutsCommand()); });
 
     m_contactSupport = new QAction(QStringLiteral("Contact Support..."), this);
     connect(m_contactSupport, &QAction::triggered, this, [] {

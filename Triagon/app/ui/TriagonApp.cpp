@@ -6,6 +6,7 @@
 #include "app/AppearanceMode.h"
 #include "app/Loggers.h"
 #include "app/TriagonLogo.h"
+#include "app/widgets/SheetPresenter.h"
 #include "app/ui/AppCommands.h"
 #include "app/ui/MainWindow.h"
 #include "app/ui/QuitWatchdog.h"
@@ -21,7 +22,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QMessageBox>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
@@ -207,12 +207,14 @@ bool TriagonApp::eventFilter(QObject *watched, QEvent *event)
 
 void TriagonApp::showAbout()
 {
-    QMessageBox box(m_window);
-    box.setWindowTitle(QStringLiteral("About Triagon"));
-    box.setIconPixmap(QPixmap::fromImage(TriagonLogo::applicationIconImage(64)));
-    box.setText(QStringLiteral("<b>Triagon</b> ") + QApplication::applicationVersion());
-    box.setInformativeText(QStringLiteral("The first pass over a shoot's footage: rate, tag and organize clips before editing."));
-    box.exec();
-    if (m_window)
-        m_window->contentView()->returnKeyboardFocus();
+    SheetPresenter::Alert about{
+        .iconPixmap = QPixmap::fromImage(TriagonLogo::applicationIconImage(64)),
+        .title = QStringLiteral("About Triagon"),
+        .text = QStringLiteral("<b>Triagon</b> ") + QApplication::applicationVersion(),
+        .informativeText = QStringLiteral("The first pass over a shoot's footage: rate, tag and organize clips before editing.")};
+    QPointer<MainWindow> window = m_window;
+    SheetPresenter::showAlert(about, m_window, [window] {
+        if (window)
+            window->contentView()->returnKeyboardFocus();
+    });
 }

@@ -1,5 +1,7 @@
 #include "app/widgets/Reveal.h"
 
+#include "app/widgets/SheetPresenter.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -7,7 +9,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
@@ -45,22 +46,17 @@ void askDesktop(const QUrl &item, const QUrl &folder, std::function<void(bool)> 
 
 void showFailure(QWidget *parent, const QUrl &folder, bool folderItself)
 {
-    auto *box = new QMessageBox(QMessageBox::Information, revealFailureTitle(), revealFailureText(folderItself), QMessageBox::Ok,
-                                parent ? parent->window() : nullptr);
-    box->setObjectName(QStringLiteral("revealFailureAlert"));
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setTextFormat(Qt::PlainText);
-    // The path, to find the file by hand: selectable, so that it can be copied.
-    box->setInformativeText(QDir::toNativeSeparators(folder.toLocalFile()));
-    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
-    // Back to where the user was once it is read.
-    QPointer<QWidget> focus = parent ? parent->window()->focusWidget() : nullptr;
-    QObject::connect(box, &QDialog::finished, [focus] {
-        if (focus)
-            focus->setFocus(Qt::OtherFocusReason);
-    });
-    box->open();
+    SheetPresenter::Alert alert{.objectName = QStringLiteral("revealFailureAlert"),
+                                .icon = SheetPresenter::Alert::Icon::information,
+                                .title = revealFailureTitle(),
+                                .text = revealFailureText(folderItself),
+                                .textFormat = Qt::PlainText,
+                                // The path, to find the file by hand: selectable, so that it can be copied.
+                                .informativeText = QDir::toNativeSeparators(folder.toLocalFile()),
+                                .textInteraction = Qt::TextSelectableByMouse,
+                                .buttons = {{.standard = QDialogButtonBox::Ok}}};
+    // Over `parent`'s window; the focus goes back where it was once it is read.
+    SheetPresenter::showAlert(alert, parent);
 }
 
 void ask(const QUrl &item, const QUrl &folder, QWidget *parent)
