@@ -37,22 +37,10 @@ public:
         calls.append(QStringLiteral("setAvailableTags"));
         m_tags = tags;
     }
-    void setSourceFolderURL(const std::optional<QUrl> &url) override
-    {
-        calls.append(QStringLiteral("setSourceFolderURL"));
-        sourceFolder = url;
-    }
+    void setSourceFolderURL(const std::optional<QUrl> &) override { calls.append(QStringLiteral("setSourceFolderURL")); }
 
-    void setLoading(bool loading) override
-    {
-        calls.append(QStringLiteral("setLoading"));
-        isLoading = loading;
-    }
-    void setLoadingProgress(double progress) override
-    {
-        calls.append(QStringLiteral("setLoadingProgress"));
-        loadingProgress = progress;
-    }
+    void setLoading(bool) override { calls.append(QStringLiteral("setLoading")); }
+    void setLoadingProgress(double) override { calls.append(QStringLiteral("setLoadingProgress")); }
     const QSet<QUrl> &loadedURLs() const override { return m_loaded; }
     void setLoadedURLs(const QSet<QUrl> &urls) override
     {
@@ -126,9 +114,6 @@ public:
     QList<UndoAction> undo;
     QSet<QUuid> moved;
     QHash<QUuid, QUrl> relocated;
-    std::optional<QUrl> sourceFolder;
-    bool isLoading = false;
-    double loadingProgress = 0;
 
 private:
     QList<Clip> m_clips;

@@ -1,6 +1,5 @@
-// "About Triagon" is an alert over the main window like every other: the
-// window stays responsive around it (no modal loop of its own), and the keys
-// go back to the clips once it is closed.
+// "About Triagon" is an alert over the main window like every other: no modal
+// loop of its own, and the keys go back to the clips once it is closed.
 #include "AppTestSupport.h"
 
 #include "app/ui/AppCommands.h"
@@ -24,9 +23,7 @@
 TEST(AboutBox, IsAWindowModalAlertOverTheMainWindowAndGivesTheKeysBackToTheClips)
 {
     QTemporaryDir footage;
-    ASSERT_TRUE(
-        plantSession({plantedClip(footage.filePath(QStringLiteral("A001.mov"))), plantedClip(footage.filePath(QStringLiteral("A002.mov")))},
-                     {QStringLiteral("Dunk")}, QStringLiteral("By Tag"), 3));
+    ASSERT_TRUE(plantSession({plantedClip(footage.filePath(QStringLiteral("A001.mov")))}, {}, QStringLiteral("By Tag"), 3));
     TriagonApp app;
     QSignalSpy launched(&app, &TriagonApp::launchFinished);
     app.start();
@@ -36,8 +33,7 @@ TEST(AboutBox, IsAWindowModalAlertOverTheMainWindowAndGivesTheKeysBackToTheClips
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     ClipGridView *grid = window->contentView()->gridArea()->grid();
     ASSERT_NE(grid, nullptr);
-    // Something else has the keys when the box is asked for.
-    window->contentView()->toolbar()->setFocus();
+    window->contentView()->toolbar()->setFocus(); // something else has the keys
 
     // A box that ran a loop of its own would only be closed by this guard.
     QTimer guard;
@@ -48,18 +44,11 @@ TEST(AboutBox, IsAWindowModalAlertOverTheMainWindowAndGivesTheKeysBackToTheClips
     });
     guard.start(3000);
     window->commands()->aboutAction()->trigger();
+    guard.stop();
     QPointer<QMessageBox> box = window->findChild<QMessageBox *>(QString(), Qt::FindDirectChildrenOnly);
     ASSERT_TRUE(box) << "the About box is not presented over the main window";
-    guard.stop();
-    EXPECT_TRUE(box->isVisible());
-    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
     EXPECT_EQ(box->windowTitle(), QStringLiteral("About Triagon"));
-    EXPECT_EQ(box->text(), QStringLiteral("<b>Triagon</b> ") + QApplication::applicationVersion());
-    EXPECT_EQ(box->informativeText(),
-              QStringLiteral("The first pass over a shoot's footage: rate, tag and organize clips before editing."));
-    EXPECT_FALSE(box->iconPixmap().isNull());
-    ASSERT_EQ(box->buttons().size(), 1);
-    EXPECT_EQ(box->standardButton(box->buttons().first()), QMessageBox::Ok);
+    EXPECT_EQ(box->windowModality(), Qt::WindowModal);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == box; }, 2000));
     QTest::keyClick(box, Qt::Key_Return);
