@@ -2,8 +2,8 @@
 #include "library/model/FileName.h"
 
 #include <QSignalSpy>
-#include <functional>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace StoreTest;
 
@@ -182,59 +182,39 @@ TEST(TagEdits, RenamingOntoAnExistingTagMergesAndMovesTheFilter)
     EXPECT_EQ(store.availableTags().first(), QStringLiteral("Play"));
 }
 
-// "Café" with a precomposed é and with an e followed by a combining accent
-// read the same: every way a tag comes into the session treats them as one
-// tag, kept in the composed form. Case still tells tags apart.
-const QString kComposed = QStringLiteral("Caf\u00e9");
-const QString kDecomposed = QStringLiteral("Cafe\u0301");
-
+// "Café" with a precomposed é and with a combining accent are one tag wherever
+// a tag comes in, kept composed; case still tells tags apart.
 TEST(TagEdits, TwoSpellingsOfOneTagAreOneTagWhereverTheyComeIn)
 {
-    ASSERT_NE(kComposed, kDecomposed);
-    const QString lower = QStringLiteral("caf\u00e9"), ole = QStringLiteral("Ol\u00e9");
-    const QStringList one{kComposed}, both{kDecomposed, kComposed};
-    struct Case
-    {
-        const char *entry;
-        std::function<void(ClipStore &, QUuid)> act;
-        QStringList tags;    // the clip's tags afterwards
-        QStringList catalog; // the catalog afterwards
+    static const QString composed = QStringLiteral("Caf\u00e9"), decomposed = QStringLiteral("Cafe\u0301");
+    static const QString lower = QStringLiteral("caf\u00e9"), ole = QStringLiteral("Ol\u00e9"), oleAccent = QStringLiteral("Ole\u0301");
+    static const QStringList one{composed}, both{decomposed, composed};
+    // What comes in, and the first clip's tags and the catalog afterwards.
+    const QList<std::tuple<const char *, void (*)(ClipStore &, QUuid), QStringList, QStringList>> cases{
+        {"toggle removes the tag the clip carries", [](ClipStore &s, QUuid id) { s.toggleTag(decomposed, {id}); }, {}, one},
+        {"remove", [](ClipStore &s, QUuid id) { s.removeTag(decomposed, {id}, "Remove"); }, {}, one},
+        {"add to the catalog", [](ClipStore &s, QUuid) { EXPECT_TRUE(s.addCatalogTag(decomposed + ' ')); }, one, one},
+        {"rename onto its other spelling", [](ClipStore &s, QUuid) { EXPECT_FALSE(s.renameTag(composed, decomposed)); }, one, one},
+        {"rename by its other spelling", [](ClipStore &s, QUuid) { EXPECT_TRUE(s.renameTag(decomposed, "Bar")); }, {"Bar"}, {"Bar"}},
+        {"default tags", [](ClipStore &s, QUuid) { s.applyDefaultTags(both); }, one, one},
+        {"catalog assignment", [](ClipStore &s, QUuid) { s.setAvailableTags(both); }, one, one},
+        {"audio triage", [](ClipStore &s, QUuid id) { s.applyAudioTriageTags({qMakePair(id, decomposed)}); }, one, one},
+        {"tag filter", [](ClipStore &s, QUuid) { s.setFilterTag(decomposed); }, one, one},
+        {"new tag kept composed", [](ClipStore &s, QUuid id) { s.toggleTag(oleAccent, {id}); }, {composed, ole}, {composed, ole}},
+        {"case stays", [](ClipStore &s, QUuid id) { s.toggleTag(lower, {id}); }, {composed, lower}, {composed, lower}},
     };
-    const QList<Case> cases{
-        {"toggle removes the tag the clip carries", [](ClipStore &s, QUuid id) { s.toggleTag(kDecomposed, {id}); }, {}, one},
-        {"remove", [](ClipStore &s, QUuid id) { s.removeTag(kDecomposed, {id}, QStringLiteral("Remove")); }, {}, one},
-        {"add to the catalog", [](ClipStore &s, QUuid) { EXPECT_TRUE(s.addCatalogTag(kDecomposed + QLatin1Char(' '))); }, one, one},
-        {"rename onto its other spelling", [](ClipStore &s, QUuid) { EXPECT_FALSE(s.renameTag(kComposed, kDecomposed)); }, one, one},
-        {"rename by its other spelling",
-         [](ClipStore &s, QUuid) { EXPECT_TRUE(s.renameTag(kDecomposed, QStringLiteral("Bar"))); },
-         {QStringLiteral("Bar")},
-         {QStringLiteral("Bar")}},
-        {"default tags", [&](ClipStore &s, QUuid) { s.applyDefaultTags(both); }, one, one},
-        {"catalog assignment", [&](ClipStore &s, QUuid) { s.setAvailableTags(both); }, one, one},
-        {"audio triage", [](ClipStore &s, QUuid id) { s.applyAudioTriageTags({qMakePair(id, kDecomposed)}); }, one, one},
-        {"a new tag is kept composed",
-         [](ClipStore &s, QUuid id) { s.toggleTag(QStringLiteral("Ole\u0301"), {id}); },
-         {kComposed, ole},
-         {kComposed, ole}},
-        {"case stays", [&](ClipStore &s, QUuid id) { s.toggleTag(lower, {id}); }, {kComposed, lower}, {kComposed, lower}},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.entry);
+    for (const auto &[entry, act, tags, catalog] : cases) {
+        SCOPED_TRACE(entry);
         ClipStore store;
         store.setSavingEnabled(false);
-        store.setAvailableTags({kComposed});
-        store.setClips({clip("a.mov", 0, {kComposed})});
-        c.act(store, store.clips().at(0).id);
-        EXPECT_EQ(store.clips().at(0).tags, c.tags);
-        EXPECT_EQ(store.allTags(), c.catalog);
+        store.setAvailableTags({composed});
+        store.setClips({clip("a.mov", 0, {composed}), clip("b.mov")});
+        act(store, store.clips().at(0).id);
+        EXPECT_EQ(store.clips().at(0).tags, tags);
+        EXPECT_EQ(store.allTags(), catalog);
+        EXPECT_EQ(names(store.sortedAndFilteredClips()), (store.filterTag() ? QStringList{"a.mov"} : QStringList{"a.mov", "b.mov"}));
     }
-
-    // The tag filter and the marker tags compare the same way.
-    ClipStore store;
-    store.setClips({clip("a.mov", 0, {kComposed}), clip("b.mov")});
-    store.setFilterTag(kDecomposed);
-    EXPECT_EQ(names(store.sortedAndFilteredClips()), QStringList{"a.mov"});
-    EXPECT_TRUE(ClipStore::isMarkerTag(kComposed + QStringLiteral("x2"), kDecomposed));
+    EXPECT_TRUE(ClipStore::isMarkerTag(composed + "x2", decomposed));
 }
 
 TEST(TagEdits, DefaultTagsReplaceTheCatalogButKeepCarriedTags)

@@ -2,16 +2,11 @@
 
 #include <QLocale>
 
-// Makes `locale` the default locale while alive (as LANG would at start-up:
-// QLocale::c() is what LANG=C.UTF-8 gives) and puts the one before back.
-class DefaultLocale
+// `locale` as the default while alive, as LANG makes it at start-up
+// (LANG=C.UTF-8 gives QLocale::c()); the one before comes back after.
+struct DefaultLocale
 {
-public:
+    const QLocale before;
     explicit DefaultLocale(const QLocale &locale) { QLocale::setDefault(locale); }
-    ~DefaultLocale() { QLocale::setDefault(m_before); }
-    DefaultLocale(const DefaultLocale &) = delete;
-    DefaultLocale &operator=(const DefaultLocale &) = delete;
-
-private:
-    QLocale m_before;
+    ~DefaultLocale() { QLocale::setDefault(before); }
 };
