@@ -88,8 +88,7 @@ TEST(TagPicker, AddModeTakesTypedNamesTrimmedAndEscapeLeavesItFirst)
     QTest::keyClick(field, Qt::Key_Return);
     EXPECT_EQ(p.added.count(), 2);
     EXPECT_EQ(p.toggled.count(), 1);
-    // Also when typed with a combining accent where the tag has a precomposed
-    // letter: it is the same tag, and comes out composed.
+    // Nor one typed with a combining accent where the tag has a precomposed letter: the same tag, which comes out composed.
     Picker accented({QStringLiteral("Caf\u00e9")}, {QStringLiteral("Caf\u00e9")}, {}, true);
     accented.view.newTagField()->setText(QStringLiteral("Cafe\u0301"));
     QTest::keyClick(accented.view.newTagField(), Qt::Key_Return);
@@ -144,39 +143,6 @@ TEST(TagPicker, MixedTagsReadWithADashAndAreNotDrawnAsApplied)
     EXPECT_EQ(p.view.rows().at(1)->accessibleName(), QStringLiteral("Dunk"));
     Picker plain({QStringLiteral("Action")}, {});
     EXPECT_FALSE(plain.view.mixedNote()->isVisibleTo(&plain.view));
-}
-
-// Every text a screen reader can reach in the accessible tree below `a`.
-void collectAccessibleTexts(QAccessibleInterface *a, QStringList &texts)
-{
-    if (!a)
-        return;
-    for (QAccessible::Text kind : {QAccessible::Name, QAccessible::Description, QAccessible::Value})
-        texts << a->text(kind);
-    for (int i = 0; i < a->childCount(); ++i)
-        collectAccessibleTexts(a->child(i), texts);
-}
-
-TEST(TagPicker, TheDoneHintIsDrawnButNotReadOut)
-{
-    Picker p({QStringLiteral("Action")}, {});
-    QStringList texts;
-    collectAccessibleTexts(QAccessible::queryAccessibleInterface(&p.view), texts);
-    EXPECT_TRUE(texts.contains(QStringLiteral("Tags")));
-    EXPECT_FALSE(texts.contains(TagPickerView::hintText())) << texts.join(QLatin1Char('|')).toStdString();
-
-    // Still on screen: ink at the header's end, inside the panel's padding,
-    // where the space between the title and the hint has none.
-    const QImage image = p.view.grab().toImage();
-    const qreal scale = image.devicePixelRatio();
-    const auto pixel = [&](int x, int y) { return image.pixelColor(QPoint(int(x * scale), int(y * scale))); };
-    const QColor blank = pixel(p.view.width() / 2, 20);
-    int ink = 0;
-    for (int x = p.view.width() - 14 - 30; x < p.view.width() - 14; ++x) {
-        for (int y = 14; y < 30; ++y)
-            ink += pixel(x, y) != blank ? 1 : 0;
-    }
-    EXPECT_GT(ink, 10);
 }
 
 TEST(FlowLayout, ItemsWrapWhenTheWidthRunsOut)
@@ -246,47 +212,65 @@ TEST(TagPicker, ChipsAreButtonsNamedAfterTheirTagSelectedWhenOnAndPressedByTheir
     EXPECT_TRUE(p.view.isAddingNew());
 }
 
-namespace {
-
-// The rows that a screen reader finds focused.
-QStringList focusedChips(TagPickerView *picker)
-{
-    QStringList names;
-    for (QWidget *row : picker->rows()) {
-        QAccessibleInterface *chip = QAccessible::queryAccessibleInterface(row);
-        EXPECT_TRUE(chip->state().focusable);
-        if (chip->state().focused)
-            names.append(chip->text(QAccessible::Name));
-    }
-    return names;
-}
-
-} // namespace
-
 // The rows never take the keyboard themselves: the panel does, and the row it
 // highlights is the focus for a screen reader (each move is also announced to
-// it as a focus change, which only a running screen reader receives).
-TEST(TagPicker, TheChipTheArrowsHighlightIsTheFocusForAScreenReader)
+// it as a focus change, which only a running screen reader receives). The
+// "↵ done" hint is drawn but not read out.
+TEST(TagPicker, TheHighlightedChipIsTheFocusForAScreenReaderAndTheDoneHintIsNotReadOut)
 {
     Picker p({QStringLiteral("Action"), QStringLiteral("Dunk")}, {QStringLiteral("Dunk")});
+    QStringList texts;
+    std::function<void(QAccessibleInterface *)> collect = [&](QAccessibleInterface *node) {
+        for (QAccessible::Text kind : {QAccessible::Name, QAccessible::Description, QAccessible::Value})
+            texts << node->text(kind);
+        for (int i = 0; i < node->childCount(); ++i) {
+            if (QAccessibleInterface *child = node->child(i))
+                collect(child);
+        }
+    };
+    collect(QAccessible::queryAccessibleInterface(&p.view));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Tags")));
+    EXPECT_FALSE(texts.contains(TagPickerView::hintText())) << texts.join(QLatin1Char('|')).toStdString();
+    // Still drawn: ink at the header's end, inside the panel's padding, where
+    // the space between the title and the hint has none.
+    const QImage image = p.view.grab().toImage();
+    const auto pixel = [&](int x, int y) { return image.pixelColor(QPointF(x, y).toPoint() * image.devicePixelRatio()); };
+    const QColor blank = pixel(p.view.width() / 2, 20);
+    int ink = 0;
+    for (int x = p.view.width() - 14 - 30; x < p.view.width() - 14; ++x) {
+        for (int y = 14; y < 30; ++y)
+            ink += pixel(x, y) != blank ? 1 : 0;
+    }
+    EXPECT_GT(ink, 10);
+
+    const auto focusedChips = [&p] {
+        QStringList names;
+        for (QWidget *row : p.view.rows()) {
+            QAccessibleInterface *chip = QAccessible::queryAccessibleInterface(row);
+            EXPECT_TRUE(chip->state().focusable);
+            if (chip->state().focused)
+                names.append(chip->text(QAccessible::Name));
+        }
+        return names;
+    };
     p.view.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&p.view));
     ASSERT_TRUE(p.view.hasFocus());
-    EXPECT_EQ(focusedChips(&p.view), QStringList{QStringLiteral("Action")});
+    EXPECT_EQ(focusedChips(), QStringList{QStringLiteral("Action")});
     p.key(Qt::Key_Right);
-    EXPECT_EQ(focusedChips(&p.view), QStringList{QStringLiteral("Dunk")});
+    EXPECT_EQ(focusedChips(), QStringList{QStringLiteral("Dunk")});
     p.key(Qt::Key_Down);
-    EXPECT_EQ(focusedChips(&p.view), QStringList{QStringLiteral("New tag")});
+    EXPECT_EQ(focusedChips(), QStringList{QStringLiteral("New tag")});
 
-    // In add mode the field has the keyboard and no chip is the focus.
+    // In add mode the field has the keyboard and no chip is the focus; nor
+    // while another window has it.
     pressChip(chipFor(&p.view, QStringLiteral("New tag")));
     EXPECT_TRUE(p.view.newTagField()->hasFocus());
-    EXPECT_EQ(focusedChips(&p.view), QStringList());
-    // Nor while another window has it.
+    EXPECT_EQ(focusedChips(), QStringList());
     QWidget other;
     other.show();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     QTest::keyClick(p.view.newTagField(), Qt::Key_Escape);
-    EXPECT_EQ(focusedChips(&p.view), QStringList());
+    EXPECT_EQ(focusedChips(), QStringList());
 }

@@ -11,29 +11,17 @@
 #include <QApplication>
 #include <QScrollBar>
 
-#include <algorithm>
 #include <functional>
 
 using StoreTest::byName;
 
 namespace {
 
-const Clip &clipWithID(const TestWindow &w, const QUuid &id)
-{
-    return w.store.clips().at(w.store.indexOfClip(id).value_or(0));
-}
-
 void clickCard(TestWindow &w, const QString &name)
 {
     ClipThumbnailView *card = w.area().grid()->cardFor(byName(w.store, name).id);
     ASSERT_NE(card, nullptr);
     QTest::mouseClick(card, Qt::LeftButton, {}, card->posterRect().center().toPoint());
-}
-
-// A key typed on the keyboard, delivered to whatever holds the window's focus.
-void type(TestWindow &w, Qt::Key key)
-{
-    QTest::keyClick(w.view->windowHandle(), key);
 }
 
 // Which widget holds the keyboard, for failure messages.
@@ -43,33 +31,23 @@ std::string owner()
     return focus ? std::string(focus->metaObject()->className()) + " " + focus->objectName().toStdString() : std::string("nothing");
 }
 
-// The name of the one selected clip ("" for none or several).
-QString onlySelected(const TestWindow &w)
-{
-    const QSet<QUuid> &selection = w.store.selectedClipIDs();
-    return selection.size() == 1 ? clipWithID(w, *selection.constBegin()).filename : QString();
-}
-
 } // namespace
 
 TEST(KeysStayWithTheGrid, EveryWayARenameEndsGivesTheKeysBack)
 {
-    struct RenameEnd
+    const auto type = [](Qt::Key key) { return [key](TestWindow &w) { QTest::keyClick(w.view->windowHandle(), key); }; };
+    const struct
     {
         const char *how;
         std::function<void(TestWindow &)> end;
-        bool renamed;
-        // The card the user went on to, whose clip the next digit rates; else
-        // the renamed clip.
-        const char *wentOnTo;
-    };
-    const QList<RenameEnd> ends{
-        {"Return", [](TestWindow &w) { type(w, Qt::Key_Return); }, true, nullptr},
-        {"Escape", [](TestWindow &w) { type(w, Qt::Key_Escape); }, false, nullptr},
-        // Another card clicked: the field loses the focus and the name is kept.
-        {"a click on another card", [](TestWindow &w) { clickCard(w, QStringLiteral("C0005.MP4")); }, true, "C0005.MP4"},
-        // The grid scrolled so far that the card goes; it stays where the
-        // user scrolled it.
+        const char *name;     // the renamed clip's name afterwards
+        const char *selected; // the card the user went on to, else the renamed clip: the next digit rates it
+    } ends[]{
+        {"Return", type(Qt::Key_Return), "Take two.MP4", "Take two.MP4"},
+        {"Escape", type(Qt::Key_Escape), "C0002.MP4", "C0002.MP4"},
+        // The field loses the focus, and the name is kept.
+        {"a click on another card", [](TestWindow &w) { clickCard(w, QStringLiteral("C0005.MP4")); }, "Take two.MP4", "C0005.MP4"},
+        // The grid scrolled so far that the card goes; it stays where the user scrolled it.
         {"the card going away",
          [](TestWindow &w) {
              QScrollBar *bar = w.area().grid()->verticalScrollBar();
@@ -77,12 +55,12 @@ TEST(KeysStayWithTheGrid, EveryWayARenameEndsGivesTheKeysBack)
              QCoreApplication::processEvents();
              EXPECT_EQ(bar->value(), bar->maximum());
          },
-         false, nullptr},
+         "C0002.MP4", "C0002.MP4"},
     };
-    for (const RenameEnd &end : ends) {
+    for (const auto &end : ends) {
         SCOPED_TRACE(end.how);
-        // Sixty clips sorted by name, so that a card renamed "Take two" moves
-        // to the end of the grid, far below the cards that exist, and its card goes.
+        // Sixty clips sorted by name: renamed "Take two", the second moves to
+        // the end, far below the cards that exist, and its card goes.
         TestWindow w;
         QList<Clip> clips;
         for (int i = 1; i <= 60; ++i)
@@ -104,29 +82,28 @@ TEST(KeysStayWithTheGrid, EveryWayARenameEndsGivesTheKeysBack)
 
         end.end(w);
         QCoreApplication::processEvents();
-        EXPECT_EQ(clipWithID(w, renamedID).filename, end.renamed ? QStringLiteral("Take two.MP4") : QStringLiteral("C0002.MP4"));
+        EXPECT_EQ(byName(w.store, QString::fromLatin1(end.name)).id, renamedID);
         EXPECT_FALSE(w.store.renamingClipID().has_value());
         EXPECT_EQ(QApplication::focusWidget(), grid) << owner();
-        const QUuid target = end.wentOnTo ? byName(w.store, QString::fromLatin1(end.wentOnTo)).id : renamedID;
-        EXPECT_EQ(onlySelected(w), clipWithID(w, target).filename);
+        const QUuid target = byName(w.store, QString::fromLatin1(end.selected)).id;
+        EXPECT_EQ(w.store.selectedClipIDs(), QSet<QUuid>{target});
         // Selected as a click selects: a rename is no request to play it.
         EXPECT_NE(grid->gridScrubClipID(), std::optional<QUuid>(renamedID));
         const QList<Clip> order = grid->orderedVisibleClips();
-        if (end.renamed && !end.wentOnTo) {
-            // The grid follows the cell that the new name moved the clip to.
+        if (QLatin1String(end.selected) == QLatin1String("Take two.MP4")) {
+            // Renamed and left there: the grid follows the cell the new name moved it to.
             EXPECT_EQ(order.last().id, renamedID);
             const ClipThumbnailView *moved = grid->cardFor(renamedID);
             EXPECT_TRUE(moved && grid->viewport()->rect().intersects(moved->geometry()));
         }
-
         // The digit rates the selected clip and the arrow moves on from it.
-        QTest::qWait(150); // past the short guard on the Return that ended the rename
-        type(w, Qt::Key_3);
-        EXPECT_EQ(clipWithID(w, target).rating, 3);
-        const auto at = std::find_if(order.begin(), order.end(), [&](const Clip &c) { return c.id == target; }) - order.begin();
+        ASSERT_TRUE(QTest::qWaitFor([grid] { return !grid->renameDismissedRecently(); }, 5000)); // the guard on the Return that ended it
+        QTest::keyClick(w.view->windowHandle(), Qt::Key_3);
+        EXPECT_EQ(byName(w.store, QString::fromLatin1(end.selected)).rating, 3);
+        const qsizetype at = names(order).indexOf(QString::fromLatin1(end.selected));
         ASSERT_GT(at, 0);
-        type(w, Qt::Key_Left);
-        EXPECT_EQ(onlySelected(w), order.at(at - 1).filename);
+        QTest::keyClick(w.view->windowHandle(), Qt::Key_Left);
+        EXPECT_EQ(w.store.selectedClipIDs(), QSet<QUuid>{order.at(at - 1).id});
     }
 }
 
