@@ -256,21 +256,11 @@ void ClipGridView::renameEnded(const QUuid &clipID)
     // Focus that the user put elsewhere (another card clicked, Tab) stays there.
     if (!isVisible() || window()->focusWidget())
         return;
+    // The selection and its anchor stay as they were: a rename is no click.
+    // The keys come back to the grid, and a card the new name moves is
+    // followed once the name is in.
     setFocus(Qt::OtherFocusReason);
     m_renameFollowID = clipID;
-    // Selected as a click on its card selects it. A card that goes in a
-    // layout pass ends its rename there: the selection, which lays the
-    // cards out again, waits for the pass to end.
-    const auto select = [this, clipID] {
-        if (!m_store->indexOfClip(clipID))
-            return;
-        m_selectionAnchorID = clipID;
-        setSelection(QSet<QUuid>{clipID});
-    };
-    if (m_updatingCells)
-        QTimer::singleShot(0, this, select);
-    else
-        select();
 }
 
 void ClipGridView::renameFromCard(const QUuid &clipID, const QString &name)

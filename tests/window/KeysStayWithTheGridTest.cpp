@@ -9,6 +9,7 @@
 #include "window/SidebarView.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QScrollBar>
 
 #include <functional>
@@ -41,7 +42,7 @@ TEST(KeysStayWithTheGrid, EveryWayARenameEndsGivesTheKeysBack)
         const char *how;
         std::function<void(TestWindow &)> end;
         const char *name;     // the renamed clip's name afterwards
-        const char *selected; // the card the user went on to, else the renamed clip: the next digit rates it
+        const char *selected; // the card the user went on to, else the renamed clip, selected before: the next digit rates it
     } ends[]{
         {"Return", type(Qt::Key_Return), "Take two.MP4", "Take two.MP4"},
         {"Escape", type(Qt::Key_Escape), "C0002.MP4", "C0002.MP4"},
@@ -87,7 +88,7 @@ TEST(KeysStayWithTheGrid, EveryWayARenameEndsGivesTheKeysBack)
         EXPECT_EQ(QApplication::focusWidget(), grid) << owner();
         const QUuid target = byName(w.store, QString::fromLatin1(end.selected)).id;
         EXPECT_EQ(w.store.selectedClipIDs(), QSet<QUuid>{target});
-        // Selected as a click selects: a rename is no request to play it.
+        // A rename is no request to play the clip.
         EXPECT_NE(grid->gridScrubClipID(), std::optional<QUuid>(renamedID));
         const QList<Clip> order = grid->orderedVisibleClips();
         if (QLatin1String(end.selected) == QLatin1String("Take two.MP4")) {
@@ -105,6 +106,51 @@ TEST(KeysStayWithTheGrid, EveryWayARenameEndsGivesTheKeysBack)
         QTest::keyClick(w.view->windowHandle(), Qt::Key_Left);
         EXPECT_EQ(w.store.selectedClipIDs(), QSet<QUuid>{order.at(at - 1).id});
     }
+}
+
+// A rename started from the card menu of one of three selected cards ends
+// with the three still selected: the next digit rates them all.
+TEST(KeysStayWithTheGrid, ARenameLeavesAMultiSelectionAsItWas)
+{
+    TestWindow w;
+    QList<Clip> clips;
+    for (int i = 1; i <= 5; ++i)
+        clips << makeClip(QStringLiteral("/footage/C%1.MP4").arg(i, 4, 10, QLatin1Char('0')));
+    w.store.setClips(clips);
+    w.store.setSortOrder(SortOrder::name);
+    QCoreApplication::processEvents();
+    w.view->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.view.get()));
+    ClipGridView *grid = w.area().grid();
+    clickCard(w, QStringLiteral("C0002.MP4"));
+    ClipThumbnailView *last = grid->cardFor(byName(w.store, QStringLiteral("C0004.MP4")).id);
+    QTest::mouseClick(last, Qt::LeftButton, Qt::ShiftModifier, last->posterRect().center().toPoint());
+    const QSet<QUuid> three{clips.at(1).id, clips.at(2).id, clips.at(3).id};
+    ASSERT_EQ(w.store.selectedClipIDs(), three);
+
+    ClipThumbnailView *card = grid->cardFor(clips.at(2).id);
+    QTest::mouseClick(card->window()->windowHandle(), Qt::RightButton, {},
+                      card->mapTo(card->window(), card->posterRect().center().toPoint()));
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction *rename = nullptr;
+    for (QAction *action : menu->actions())
+        rename = action->text() == QStringLiteral("Rename...") ? action : rename;
+    ASSERT_NE(rename, nullptr);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(rename).center());
+    ASSERT_TRUE(QTest::qWaitFor([card] { return card->renameField() && QApplication::focusWidget() == card->renameField(); }, 5000));
+    QTest::keyClicks(card->renameField(), QStringLiteral("C0003b"));
+    QTest::keyClick(w.view->windowHandle(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(byName(w.store, QStringLiteral("C0003b.MP4")).id, clips.at(2).id);
+    EXPECT_EQ(QApplication::focusWidget(), grid) << owner();
+    EXPECT_EQ(w.store.selectedClipIDs(), three);
+    ASSERT_TRUE(QTest::qWaitFor([grid] { return !grid->renameDismissedRecently(); }, 5000));
+    QTest::keyClick(w.view->windowHandle(), Qt::Key_4);
+    for (const QUuid &id : three)
+        EXPECT_EQ(w.store.clips().at(*w.store.indexOfClip(id)).rating, 4);
+    EXPECT_EQ(byName(w.store, QStringLiteral("C0001.MP4")).rating, 0);
 }
 
 // Every widget of the sidebar, bare space, captions, the sort and grouping
