@@ -25,6 +25,19 @@ void clickCard(TestWindow &w, const QString &name)
     QTest::mouseClick(card, Qt::LeftButton, {}, card->posterRect().center().toPoint());
 }
 
+// Clips C0001.MP4 … sorted by name, in the window made active.
+QList<Clip> showNumberedClips(TestWindow &w, int count)
+{
+    QList<Clip> clips;
+    for (int i = 1; i <= count; ++i)
+        clips << makeClip(QStringLiteral("/footage/C%1.MP4").arg(i, 4, 10, QLatin1Char('0')));
+    w.store.setClips(clips);
+    w.store.setSortOrder(SortOrder::name);
+    QCoreApplication::processEvents();
+    w.view->activateWindow();
+    return clips;
+}
+
 // Which widget holds the keyboard, for failure messages.
 std::string owner()
 {
@@ -63,13 +76,7 @@ TEST(KeysStayWithTheGrid, EveryWayARenameEndsGivesTheKeysBack)
         // Sixty clips sorted by name: renamed "Take two", the second moves to
         // the end, far below the cards that exist, and its card goes.
         TestWindow w;
-        QList<Clip> clips;
-        for (int i = 1; i <= 60; ++i)
-            clips << makeClip(QStringLiteral("/footage/C%1.MP4").arg(i, 4, 10, QLatin1Char('0')));
-        w.store.setClips(clips);
-        w.store.setSortOrder(SortOrder::name);
-        QCoreApplication::processEvents();
-        w.view->activateWindow();
+        const QList<Clip> clips = showNumberedClips(w, 60);
         ASSERT_TRUE(QTest::qWaitForWindowActive(w.view.get()));
         ClipGridView *grid = w.area().grid();
         const QUuid renamedID = clips.at(1).id;
@@ -113,13 +120,7 @@ TEST(KeysStayWithTheGrid, EveryWayARenameEndsGivesTheKeysBack)
 TEST(KeysStayWithTheGrid, ARenameLeavesAMultiSelectionAsItWas)
 {
     TestWindow w;
-    QList<Clip> clips;
-    for (int i = 1; i <= 5; ++i)
-        clips << makeClip(QStringLiteral("/footage/C%1.MP4").arg(i, 4, 10, QLatin1Char('0')));
-    w.store.setClips(clips);
-    w.store.setSortOrder(SortOrder::name);
-    QCoreApplication::processEvents();
-    w.view->activateWindow();
+    const QList<Clip> clips = showNumberedClips(w, 5);
     ASSERT_TRUE(QTest::qWaitForWindowActive(w.view.get()));
     ClipGridView *grid = w.area().grid();
     clickCard(w, QStringLiteral("C0002.MP4"));
