@@ -83,7 +83,9 @@ inline QJsonObject readJson(const QString &path)
 class HookedFileOperations : public FileOperations
 {
 public:
-    enum class Op { entry, volume, move, makeFolder, write, copy };
+    enum class Op { entry, volume, move, makeFolder, write, copy, remove };
+
+    using FileOperations::FileOperations;
 
     // Called before the operation with its paths; a returned error is the
     // operation's result and the real operation does not run.
@@ -92,6 +94,9 @@ public:
     std::function<void(Op op, const QString &a, const QString &b)> after;
     // Replaces the volume lookup when set.
     std::function<std::optional<quint64>(const QString &path)> volumeOf;
+    // Replaces the probe of a folder's letter case when set.
+    std::function<bool(const QString &folder)> ignoresCase;
+    QStringList caseProbes;
 
     // Every record write, in order: the bytes as written.
     QList<QByteArray> writes;
@@ -123,6 +128,19 @@ public:
         if (after)
             after(Op::move, from, to);
         return result;
+    }
+    bool ignoresLetterCase(const QString &folder) override
+    {
+        caseProbes.append(folder);
+        return ignoresCase ? ignoresCase(folder) : FileOperations::ignoresLetterCase(folder);
+    }
+    std::optional<OrganizeError> removeEmptyFile(const QString &path) override
+    {
+        if (before) {
+            if (auto error = before(Op::remove, path, QString()))
+                return error;
+        }
+        return FileOperations::removeEmptyFile(path);
     }
     std::optional<OrganizeError> makeFolder(const QString &path) override
     {
