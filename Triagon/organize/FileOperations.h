@@ -12,7 +12,8 @@
 
 // The organize run's only way to touch the file system. Every operation acts
 // on the entry itself and never replaces one that exists; none copies a file
-// across volumes. The run takes this layer by reference, so that tests can
+// across volumes, and the only entry ever removed is an empty file (the
+// reservation of a name that a stopped move left). The run takes this layer by reference, so that tests can
 // put faults in its way (a full disk, a file that grows or appears at the
 // wrong moment, a move back that fails) by overriding single operations and
 // calling the real ones otherwise. Safe on any thread.

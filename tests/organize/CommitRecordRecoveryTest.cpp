@@ -7,7 +7,6 @@
 #include "Printers.h"
 #include "support/RefusingCalls.h"
 
-#include <QDirIterator>
 #include <gtest/gtest.h>
 
 using namespace OrganizeTest;
@@ -24,30 +23,10 @@ struct Stoppable
     QTemporaryDir dir;
     QString records = dir.filePath("records");
 
-    OrganizeRequest request(const QList<Clip> &clips) const
-    {
-        OrganizeRequest r;
-        r.clips = clips;
-        r.destination = QUrl::fromLocalFile(dir.filePath("dest"));
-        r.organization = FolderOrganization::byRating;
-        r.recordsFolder = records;
-        return r;
-    }
+    OrganizeRequest request(const QList<Clip> &clips) const { return byRating(clips, dir.filePath("dest"), records); }
     Clip clip(const QString &name, qint64 size) const { return clipFor(makeFile(dir.filePath("DCIM/") + name, size), 5); }
 
-    // Every regular file outside the records, relative, with its size.
-    QStringList files() const
-    {
-        QStringList list;
-        QDirIterator it(dir.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            if (!path.startsWith(records))
-                list.append(QDir(dir.path()).relativeFilePath(path) + QLatin1Char('=') + QString::number(QFileInfo(path).size()));
-        }
-        list.sort();
-        return list;
-    }
+    QStringList files() const { return filesUnder(dir.path(), records); }
 };
 
 } // namespace

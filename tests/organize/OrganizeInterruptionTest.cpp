@@ -41,16 +41,7 @@ struct Scenario
         existing = contentOf(makeFile(destination + QStringLiteral("/5-star/c2.mov"), 17));
     }
 
-    OrganizeRequest request() const
-    {
-        OrganizeRequest r;
-        r.clips = clips;
-        r.destination = QUrl::fromLocalFile(destination);
-        r.organization = FolderOrganization::byRating;
-        r.recordsFolder = records;
-        r.generateManifest = true;
-        return r;
-    }
+    OrganizeRequest request() const { return byRating(clips, destination, records, true); }
 
     // Every regular file under the folder with the given content.
     QStringList placesOf(const QByteArray &content) const

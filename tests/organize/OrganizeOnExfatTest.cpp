@@ -9,8 +9,6 @@
 #include "support/PlainClipEditor.h"
 #include "support/RefusingCalls.h"
 
-#include <QDirIterator>
-#include <QJsonArray>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -40,18 +38,11 @@ protected:
     // says whose content it holds.
     QStringList cardFiles() const
     {
-        QStringList list;
-        QDirIterator it(card->root(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
+        return filesUnder(card->root(), QString(), [this](const QString &path) {
             const QByteArray bytes = contentOf(path);
-            QString line = QDir(card->root()).relativeFilePath(path) + QLatin1Char('=') + QString::number(bytes.size());
-            if (const QString clip = contents.key(bytes); !clip.isEmpty() && !bytes.isEmpty())
-                line += QStringLiteral(" of ") + clip;
-            list.append(line);
-        }
-        list.sort();
-        return list;
+            const QString clip = bytes.isEmpty() ? QString() : contents.key(bytes);
+            return clip.isEmpty() ? QString() : QStringLiteral(" of ") + clip;
+        });
     }
 
     QTemporaryDir dir;
@@ -89,10 +80,7 @@ TEST_F(OrganizeOnExfat, EveryClipArrivesOnceVerifiedAndACaseOnlyClashIsNumbered)
                                         "Organized/5-star/Take.MP4=1002 of Take.MP4", "Organized/5-star/c0001.mp4=8",
                                         "Organized/5-star/take_1.mp4=1003 of take.mp4",
                                         "Organized/triagon-manifest.json=" + QString::number(manifestSize)}));
-    QStringList statuses;
-    for (const QJsonValue &v : readJson(service.lastCommitRecordPath())["files"].toArray())
-        statuses.append(v.toObject()["status"].toString());
-    EXPECT_EQ(statuses, QStringList(5, QStringLiteral("verified")));
+    EXPECT_EQ(statusesIn(service.lastCommitRecordPath()), QStringList(5, QStringLiteral("verified")));
 }
 
 // The card itself refuses the first two ways; a run stopped between the
@@ -102,11 +90,7 @@ TEST_F(OrganizeOnExfat, AStoppedMoveLeavesAnEmptyReservationThatTheNextRunClears
 {
     SKIP_WITHOUT_CARD(*card);
     const QList<Clip> clips{clip("DCIM/D.MP4", 3, 900)};
-    OrganizeRequest request;
-    request.clips = clips;
-    request.destination = QUrl::fromLocalFile(onCard("Organized"));
-    request.organization = FolderOrganization::byRating;
-    request.recordsFolder = records;
+    const OrganizeRequest request = byRating(clips, onCard("Organized"), records);
 
     RefusingCalls calls; // the real calls: the card's own refusals
     calls.before = [](const QString &call, const QByteArray &, const QByteArray &) {

@@ -7,8 +7,6 @@
 #include "Printers.h"
 #include "support/RefusingCalls.h"
 
-#include <QDirIterator>
-#include <QJsonArray>
 #include <gtest/gtest.h>
 
 using namespace OrganizeTest;
@@ -22,45 +20,15 @@ struct Card
     QString destination = dir.filePath("dest");
     QString records = dir.filePath("records");
 
-    OrganizeRequest request(const QList<Clip> &clips) const
-    {
-        OrganizeRequest r;
-        r.clips = clips;
-        r.destination = QUrl::fromLocalFile(destination);
-        r.organization = FolderOrganization::byRating;
-        r.recordsFolder = records;
-        r.generateManifest = true;
-        return r;
-    }
+    OrganizeRequest request(const QList<Clip> &clips) const { return byRating(clips, destination, records, true); }
     Clip clip(const QString &name, qint64 rating, qint64 size = 100) const
     {
         return clipFor(makeFile(footage + QLatin1Char('/') + name, size), rating);
     }
     QString at(const QString &relative) const { return dir.filePath(relative); }
 
-    // The places of every regular file outside the records, relative to the
-    // folder, with their sizes.
-    QStringList files() const
-    {
-        QStringList list;
-        QDirIterator it(dir.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            if (!path.startsWith(records))
-                list.append(QDir(dir.path()).relativeFilePath(path) + QLatin1Char('=') + QString::number(QFileInfo(path).size()));
-        }
-        list.sort();
-        return list;
-    }
+    QStringList files() const { return filesUnder(dir.path(), records); }
 };
-
-QStringList statuses(const OrganizeOutcome &outcome)
-{
-    QStringList list;
-    for (const QJsonValue &v : readJson(outcome.recordPath)["files"].toArray())
-        list.append(v.toObject()["status"].toString());
-    return list;
-}
 
 } // namespace
 
@@ -97,7 +65,7 @@ TEST(OrganizeReservedNames, EveryFileArrivesOnceThroughEachWayAndNothingIsReplac
         if (!c.takenAtReservation) {
             EXPECT_TRUE(outcome.result.errors.isEmpty()) << outcome.result.errors.join('\n').toStdString();
             EXPECT_EQ(outcome.result.movedCount, 3);
-            EXPECT_EQ(statuses(outcome), (QStringList{"verified", "verified", "verified"}));
+            EXPECT_EQ(statusesIn(outcome.recordPath), (QStringList{"verified", "verified", "verified"}));
             EXPECT_EQ(card.files(),
                       (QStringList{"dest/4-star/C.MP4=103", "dest/5-star/A.MP4=101", "dest/5-star/B.MP4=7", "dest/5-star/B_1.MP4=102",
                                    "dest/triagon-manifest.json=" + QString::number(QFileInfo(outcome.recordPath).size())}));
@@ -107,7 +75,7 @@ TEST(OrganizeReservedNames, EveryFileArrivesOnceThroughEachWayAndNothingIsReplac
         EXPECT_EQ(outcome.result.errors.first(), QStringLiteral("C.MP4: ") + qt_error_string(EEXIST) + QStringLiteral(" (")
                                                      + card.at("dest/4-star/C.MP4") + QLatin1Char(')'));
         EXPECT_EQ(outcome.result.movedCount, 2);
-        EXPECT_EQ(statuses(outcome), (QStringList{"verified", "verified", "failed"}));
+        EXPECT_EQ(statusesIn(outcome.recordPath), (QStringList{"verified", "verified", "failed"}));
         EXPECT_EQ(card.files(), (QStringList{"DCIM/C.MP4=103", "dest/4-star/C.MP4=9", "dest/5-star/A.MP4=101", "dest/5-star/B.MP4=7",
                                              "dest/5-star/B_1.MP4=102",
                                              "dest/triagon-manifest.json=" + QString::number(QFileInfo(outcome.recordPath).size())}));

@@ -4,12 +4,15 @@
 #include "media/MediaEngines.h"
 #include "library/model/Clip.h"
 #include "organize/FileOperations.h"
+#include "organize/OrganizeRequest.h"
 #include "organize/OrganizeRunner.h"
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
@@ -75,6 +78,46 @@ inline Clip clipFor(const QString &path, qint64 rating = 0, const QStringList &t
 inline QJsonObject readJson(const QString &path)
 {
     return QJsonDocument::fromJson(contentOf(path)).object();
+}
+
+// A run by rating of the clips into the destination folder.
+inline OrganizeRequest byRating(const QList<Clip> &clips, const QString &destination, const QString &records, bool manifest = false)
+{
+    OrganizeRequest r;
+    r.clips = clips;
+    r.destination = QUrl::fromLocalFile(destination);
+    r.organization = FolderOrganization::byRating;
+    r.recordsFolder = records;
+    r.generateManifest = manifest;
+    return r;
+}
+
+// The status of every entry of a commit record, in plan order.
+inline QStringList statusesIn(const QString &recordPath)
+{
+    QStringList result;
+    for (const QJsonValue &v : readJson(recordPath)["files"].toArray())
+        result.append(v.toObject()["status"].toString());
+    return result;
+}
+
+// Every regular file under the folder but those under `skipped`, as its
+// path relative to the folder, "=" and its size, sorted; `describe` may add
+// to each line.
+inline QStringList filesUnder(const QString &folder, const QString &skipped = QString(),
+                              const std::function<QString(const QString &path)> &describe = {})
+{
+    QStringList list;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!skipped.isEmpty() && path.startsWith(skipped))
+            continue;
+        list.append(QDir(folder).relativeFilePath(path) + QLatin1Char('=') + QString::number(QFileInfo(path).size())
+                    + (describe ? describe(path) : QString()));
+    }
+    list.sort();
+    return list;
 }
 
 // The real file layer, with a hook before each operation (the hook may act on
