@@ -50,8 +50,9 @@ public:
     // when it is still that file. Until the rename the file keeps its old
     // name and the new one holds an empty file; a process stopped in between
     // leaves that empty file behind (a caller that must clear it keeps a
-    // record of where the file was going). What remains unguarded is the moment between
-    // that last look and the rename itself: a file put at the name in that
-    // moment by another program would be replaced. Returns 0 or errno.
+    // record of where the file was going). Unguarded remains the moment
+    // between that last look and the rename itself: a file that another
+    // program puts at the name just then would be replaced. The reservation
+    // rests on the file system honouring O_EXCL. Returns 0 or errno.
     static int reserveAndRename(const QString &from, const QString &to, System &calls = system());
 };
