@@ -23,7 +23,12 @@ struct Stopped
 class OrganizeOnExfat : public testing::Test
 {
 protected:
-    void SetUp() override { card = std::make_unique<ExfatCard>(dir.path()); }
+    void SetUp() override
+    {
+        card = std::make_unique<ExfatCard>(dir.path());
+        if (!card->isMounted())
+            GTEST_SKIP() << "needs an exFAT image mounted through FUSE: " << card->whyNot().toStdString();
+    }
     // Unmounted whatever the test's outcome, before the folder goes.
     void TearDown() override { card.reset(); }
 
@@ -55,7 +60,6 @@ protected:
 
 TEST_F(OrganizeOnExfat, EveryClipArrivesOnceVerifiedAndACaseOnlyClashIsNumbered)
 {
-    SKIP_WITHOUT_CARD(*card);
     FileOperations files;
     EXPECT_TRUE(files.ignoresLetterCase(card->root()));
 
@@ -88,7 +92,6 @@ TEST_F(OrganizeOnExfat, EveryClipArrivesOnceVerifiedAndACaseOnlyClashIsNumbered)
 // clears it and gives the clip its name.
 TEST_F(OrganizeOnExfat, AStoppedMoveLeavesAnEmptyReservationThatTheNextRunClears)
 {
-    SKIP_WITHOUT_CARD(*card);
     const QList<Clip> clips{clip("DCIM/D.MP4", 3, 900)};
     const OrganizeRequest request = byRating(clips, onCard("Organized"), records);
 

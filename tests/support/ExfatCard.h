@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <gtest/gtest.h>
 
 // A small exFAT file system as a camera card has it, mounted over a folder
 // through FUSE (exfat-fuse) for one test: an image file made with mkfs.exfat
@@ -32,10 +31,3 @@ private:
     bool m_mounted = false;
     QString m_whyNot;
 };
-
-// Skips the test (with the reason) when the card could not be mounted.
-#define SKIP_WITHOUT_CARD(card)                                                                                                            \
-    do {                                                                                                                                   \
-        if (!(card).isMounted())                                                                                                           \
-            GTEST_SKIP() << "needs an exFAT image mounted through FUSE: " << (card).whyNot().toStdString();                                \
-    } while (false)
