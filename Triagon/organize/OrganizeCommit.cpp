@@ -188,14 +188,11 @@ std::optional<QString> makeFolders(FileOperations &files, const PlannedFolders &
 // is reported with the run's errors (and the run numbers around it).
 void clearLeftovers(FileOperations &files, const QString &recordsFolder, ExportResult &result)
 {
-    static const QLoggingCategory &logger = makeLogger("organize");
     for (const CommitRecordRecovery::Leftover &leftover : CommitRecordRecovery::clearLeftovers(files, recordsFolder)) {
-        if (!leftover.failure) {
-            qCInfo(logger, "Removed the empty file %s, left by an organize that was stopped", qUtf8Printable(leftover.path));
-            continue;
-        }
-        result.errors.append(OrganizeCommit::leftoverText(leftover.path, leftover.failure->localizedDescription));
-        qCWarning(logger, "%s", qUtf8Printable(result.errors.last()));
+        if (leftover.failure)
+            result.errors.append(OrganizeCommit::leftoverText(leftover.path, leftover.failure->localizedDescription));
+        else
+            qCInfo(sessionLogger, "Removed the empty file %s, left by an organize that was stopped", qUtf8Printable(leftover.path));
     }
 }
 
