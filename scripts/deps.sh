@@ -14,6 +14,8 @@ packages=(
   clang-format-14
   # The icons rendered at their sizes, the Debian package and its checks.
   librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
+  # An exFAT card image mounted through FUSE, for the organize tests.
+  exfat-fuse exfatprogs
 )
 
 # `deps.sh fuzz`: also what the fuzz targets are built with (clang and its

@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUuid>
 
 #include <cerrno>
 #include <climits>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,7 +113,7 @@ qsizetype FileOperations::nameLimit(const QString &folder)
 
 std::optional<OrganizeError> FileOperations::moveWithoutReplacing(const QString &from, const QString &to)
 {
-    if (const int error = NoReplaceRename::rename(from, to))
+    if (const int error = NoReplaceRename::rename(from, to, m_calls))
         return moveFailure(error, from, to);
     return std::nullopt;
 }
@@ -121,6 +123,40 @@ std::optional<OrganizeError> FileOperations::linkAndUnlink(const QString &from, 
     if (const int error = NoReplaceRename::linkAndUnlink(from, to))
         return moveFailure(error, from, to);
     return std::nullopt;
+}
+
+std::optional<OrganizeError> FileOperations::removeEmptyFile(const QString &path)
+{
+    const auto found = entry(path);
+    if (const auto *error = std::get_if<OrganizeError>(&found))
+        return *error;
+    const Entry &file = std::get<Entry>(found);
+    if (file.kind != Entry::Kind::regularFile || file.size != 0)
+        return OrganizeError::fromErrno(EEXIST, path);
+    if (::unlink(encoded(path).constData()) != 0)
+        return OrganizeError::fromErrno(errno, path);
+    return std::nullopt;
+}
+
+bool FileOperations::ignoresLetterCase(const QString &folder)
+{
+    // Letters of both cases, so that the twin differs in every letter.
+    const QString name = QStringLiteral(".Triagon-Case-Probe-") + QUuid::createUuid().toString(QUuid::Id128).toUpper();
+    QString twin = name;
+    for (QChar &c : twin)
+        c = c.isUpper() ? c.toLower() : c.toUpper();
+    const QByteArray probe = encoded(QDir(folder).filePath(name));
+    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return true;
+    ::close(fd);
+    struct stat info
+    {
+    };
+    // Not compared by inode: a FUSE file system may number the two names apart.
+    const bool found = ::lstat(encoded(QDir(folder).filePath(twin)).constData(), &info) == 0;
+    ::unlink(probe.constData());
+    return found;
 }
 
 std::optional<OrganizeError> FileOperations::makeFolder(const QString &path)

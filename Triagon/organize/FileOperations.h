@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AtomicFile.h"
+#include "app/NoReplaceRename.h"
 
 #include "organize/OrganizeError.h"
 
@@ -11,7 +12,8 @@
 
 // The organize run's only way to touch the file system. Every operation acts
 // on the entry itself and never replaces one that exists; none copies a file
-// across volumes. The run takes this layer by reference, so that tests can
+// across volumes, and the only entry ever removed is an empty file (the
+// reservation of a name that a stopped move left). The run takes this layer by reference, so that tests can
 // put faults in its way (a full disk, a file that grows or appears at the
 // wrong moment, a move back that fails) by overriding single operations and
 // calling the real ones otherwise. Safe on any thread.
@@ -27,6 +29,8 @@ public:
         qint64 size = 0;
     };
 
+    // The moves rest on the system's calls unless a test hands in others.
+    explicit FileOperations(NoReplaceRename::System &calls = NoReplaceRename::system()) : m_calls(calls) {}
     virtual ~FileOperations() = default;
 
     // The entry at the path, or the system's error (no such file, no access)
@@ -43,6 +47,13 @@ public:
     // example because the folder does not exist.
     virtual qsizetype nameLimit(const QString &folder);
 
+    // Whether names in the folder that differ only in letter case name one
+    // entry (exFAT, FAT, most network shares): an empty probe file with a
+    // name of mixed case is made there and its other-case twin looked up.
+    // True when the folder cannot be probed: a name numbered needlessly
+    // costs nothing, a clash would fail the move.
+    virtual bool ignoresLetterCase(const QString &folder);
+
     // Moves a file to a new name without ever replacing an entry there
     // (NoReplaceRename). An existing target (also one that only differs in
     // letter case on a case-insensitive volume) and a target on another
@@ -53,6 +64,10 @@ public:
     virtual std::optional<OrganizeError> moveWithoutReplacing(const QString &from, const QString &to);
     // The fallback of the move where the file system lacks RENAME_NOREPLACE.
     static std::optional<OrganizeError> linkAndUnlink(const QString &from, const QString &to);
+    // Removes the entry only when it is an empty regular file (the
+    // reservation a stopped move can leave); anything else there stays and
+    // fails with EEXIST.
+    virtual std::optional<OrganizeError> removeEmptyFile(const QString &path);
 
     // Makes the folder with any missing folders above it. An existing folder
     // (or a link to one above the last component) is no failure; anything
@@ -76,4 +91,7 @@ public:
     // the same way; the copy takes the name without replacing anything. A
     // failed copy leaves neither a partial target nor a temporary file.
     virtual std::optional<OrganizeError> copyToNewFile(const QString &from, const QString &to);
+
+private:
+    NoReplaceRename::System &m_calls;
 };

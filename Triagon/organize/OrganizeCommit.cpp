@@ -2,18 +2,20 @@
 //  1. check the sources, and refuse a run that cannot go ahead;
 //  2. plan the folders;
 //  3. make the folders;
-//  4. plan the destinations;
+//  4. clear what a stopped run left, and plan the destinations;
 //  5. write the record of the plan;
 //  6. move each file;
 //  7. write the final record and the manifest.
 #include "organize/OrganizeCommit.h"
 
 #include "organize/CommitRecord.h"
+#include "organize/CommitRecordRecovery.h"
 #include "organize/CommitRecordDocument.h"
 #include "organize/CommitRecordFile.h"
 #include "organize/FolderPlan.h"
 #include "organize/NumberedName.h"
 #include "organize/VerifiedMove.h"
+#include "app/Loggers.h"
 #include "library/model/FileName.h"
 
 #include <QDateTime>
@@ -179,7 +181,20 @@ std::optional<QString> makeFolders(FileOperations &files, const PlannedFolders &
     return std::nullopt;
 }
 
-// ---- 4. Plan the destinations.
+// ---- 4. Clear what a stopped run left, and plan the destinations.
+
+// The empty files that stopped runs left holding a name, removed before any
+// name is planned. One that cannot be removed is the user's to look at: it
+// is reported with the run's errors (and the run numbers around it).
+void clearLeftovers(FileOperations &files, const QString &recordsFolder, ExportResult &result)
+{
+    for (const CommitRecordRecovery::Leftover &leftover : CommitRecordRecovery::clearLeftovers(files, recordsFolder)) {
+        if (leftover.failure)
+            result.errors.append(OrganizeCommit::leftoverText(leftover.path, leftover.failure->localizedDescription));
+        else
+            qCInfo(sessionLogger, "Removed the empty file %s, left by an organize that was stopped", qUtf8Printable(leftover.path));
+    }
+}
 
 // Whether a name can be taken: only when nothing is there (ENOENT). Any
 // other failure is returned, since a name that cannot be examined is not free.
@@ -194,6 +209,40 @@ std::variant<bool, OrganizeError> isFree(FileOperations &files, const QString &p
     return *error;
 }
 
+// The destinations planned so far. A name is planned when its path is, and
+// in a folder that ignores letter case also when it differs from a planned
+// one only in case ("Take.MP4", "take.mp4"): the file system would give both
+// one entry. Whether a folder ignores case is asked only when such a pair
+// comes up, once per folder.
+class PlannedNames
+{
+public:
+    explicit PlannedNames(FileOperations &files) : m_files(files) {}
+
+    bool contains(const QString &folder, const QString &name)
+    {
+        if (m_paths.contains(joined(folder, name)))
+            return true;
+        if (!m_folded.contains(joined(folder, name.toCaseFolded())))
+            return false;
+        auto found = m_ignoresCase.constFind(folder);
+        if (found == m_ignoresCase.cend())
+            found = m_ignoresCase.insert(folder, m_files.ignoresLetterCase(folder));
+        return *found;
+    }
+    void insert(const QString &folder, const QString &name)
+    {
+        m_paths.insert(joined(folder, name));
+        m_folded.insert(joined(folder, name.toCaseFolded()));
+    }
+
+private:
+    FileOperations &m_files;
+    QSet<QString> m_paths;
+    QSet<QString> m_folded;
+    QHash<QString, bool> m_ignoresCase;
+};
+
 // The clip's destination in its folder: its name, or the first of
 // "name_1.ext", "name_2.ext", … (shortened to the file system's limit) that
 // neither exists nor is planned for an earlier clip of the run. A name too
@@ -201,24 +250,24 @@ std::variant<bool, OrganizeError> isFree(FileOperations &files, const QString &p
 // examine a name says nothing about the next one and ends the search with
 // that failure, which becomes the clip's.
 std::variant<QString, OrganizeError> freeDestination(FileOperations &files, const QString &folder, const QString &name,
-                                                     const QSet<QString> &planned)
+                                                     PlannedNames &planned)
 {
-    QString candidate = joined(folder, name);
-    if (!planned.contains(candidate)) {
+    if (!planned.contains(folder, name)) {
+        const QString candidate = joined(folder, name);
         const auto free = isFree(files, candidate);
         if (const auto *error = std::get_if<OrganizeError>(&free)) {
             if (error->code != ENAMETOOLONG)
                 return *error;
         } else if (std::get<bool>(free)) {
-            return candidate;
+            return name;
         }
     }
     const qsizetype limit = files.nameLimit(folder);
     for (qint64 n = 1;; ++n) {
-        candidate = joined(folder, NumberedName::numbered(name, n, limit));
-        if (planned.contains(candidate))
+        const QString candidate = NumberedName::numbered(name, n, limit);
+        if (planned.contains(folder, candidate))
             continue;
-        const auto free = isFree(files, candidate);
+        const auto free = isFree(files, joined(folder, candidate));
         if (const auto *error = std::get_if<OrganizeError>(&free))
             return *error;
         if (std::get<bool>(free))
@@ -259,7 +308,7 @@ QHash<qsizetype, OrganizeError> planDestinations(FileOperations &files, const QL
 {
     entries.reserve(clips.size());
     QHash<qsizetype, OrganizeError> unplanned;
-    QSet<QString> planned;
+    PlannedNames planned(files);
     for (qsizetype i = 0; i < clips.size(); ++i) {
         const Clip &clip = clips[i];
         const QString folder = joined(folders.exportFolder, folders.names[i]);
@@ -271,8 +320,9 @@ QHash<qsizetype, OrganizeError> planDestinations(FileOperations &files, const QL
             if (auto *error = std::get_if<OrganizeError>(&found)) {
                 unplanned.insert(i, *error);
             } else {
-                destination = std::get<QString>(std::move(found));
-                planned.insert(destination);
+                const QString &name = std::get<QString>(found);
+                planned.insert(folder, name);
+                destination = joined(folder, name);
             }
         }
         entries.append(entryFor(clip, folders.names[i], destination));
@@ -435,8 +485,9 @@ OrganizeOutcome OrganizeCommit::commit(const OrganizeRequest &request, FileOpera
     if (const std::optional<QString> refused = makeFolders(files, folders, request.recordsFolder))
         return refusal(*refused, skipped);
 
-    // 4. Plan the destinations.
+    // 4. Clear what a stopped run left, and plan the destinations.
     OrganizeOutcome outcome;
+    clearLeftovers(files, request.recordsFolder, outcome.result);
     outcome.recordPath = joined(QDir::cleanPath(request.recordsFolder),
                                 QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + QStringLiteral(".json"));
     outcome.result.skippedCount = skipped;

@@ -44,6 +44,8 @@ public:
     static QString finalizeRecordPrefix();
     static QString manifestPrefix();
     static QString remainsAtText(const QString &filename, const QString &path);
+    // An empty file that held a name for a stopped run and could not be removed.
+    static QString leftoverText(const QString &path, const QString &description);
 
     // Runs the whole commit on the calling thread. The clock defaults to a
     // steady clock.

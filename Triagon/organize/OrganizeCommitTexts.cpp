@@ -50,3 +50,9 @@ QString OrganizeCommit::remainsAtText(const QString &filename, const QString &pa
 {
     return filename + QStringLiteral(": The file remains at ") + path + QStringLiteral(" and is still in your session.");
 }
+
+QString OrganizeCommit::leftoverText(const QString &path, const QString &description)
+{
+    return path + QStringLiteral(": This empty file held the name for an organize that was stopped, and could not be removed: ")
+           + description;
+}

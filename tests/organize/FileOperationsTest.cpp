@@ -170,3 +170,23 @@ TEST(FileOperations, AtomicWriteReplacesWholeAndCopyNeedsAFreeName)
     // No temporary file is left behind.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
+
+// Only an empty regular file is ever removed: a clip, a link (also one to an
+// empty file) and a folder stay.
+TEST(FileOperations, OnlyAnEmptyRegularFileIsRemoved)
+{
+    QTemporaryDir dir;
+    makeFile(dir.filePath("empty.mov"), 0);
+    makeFile(dir.filePath("clip.mov"), 10);
+    ASSERT_EQ(::symlink(QFile::encodeName(dir.filePath("empty.mov")).constData(), QFile::encodeName(dir.filePath("link.mov")).constData()),
+              0);
+    QDir().mkpath(dir.filePath("folder"));
+    FileOperations files;
+    for (const auto &[name, code] : {std::tuple{"clip.mov", EEXIST}, std::tuple{"link.mov", EEXIST}, std::tuple{"folder", EEXIST},
+                                     std::tuple{"none.mov", ENOENT}, std::tuple{"empty.mov", 0}}) {
+        SCOPED_TRACE(name);
+        const auto error = files.removeEmptyFile(dir.filePath(name));
+        EXPECT_EQ(error ? error->code : 0, code);
+        EXPECT_EQ(files.exists(dir.filePath(name)), code == EEXIST);
+    }
+}

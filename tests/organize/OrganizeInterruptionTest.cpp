@@ -1,8 +1,10 @@
 // A run stopped at any step (as a killed process stops) leaves every file once,
 // whole, at its old or its planned place, and a record that tells where.
+#include "organize/CommitRecordRecovery.h"
 #include "organize/OrganizeCommit.h"
 
 #include "OrganizeTestSupport.h"
+#include "support/RefusingCalls.h"
 
 #include <QDirIterator>
 #include <QJsonArray>
@@ -39,16 +41,7 @@ struct Scenario
         existing = contentOf(makeFile(destination + QStringLiteral("/5-star/c2.mov"), 17));
     }
 
-    OrganizeRequest request() const
-    {
-        OrganizeRequest r;
-        r.clips = clips;
-        r.destination = QUrl::fromLocalFile(destination);
-        r.organization = FolderOrganization::byRating;
-        r.recordsFolder = records;
-        r.generateManifest = true;
-        return r;
-    }
+    OrganizeRequest request() const { return byRating(clips, destination, records, true); }
 
     // Every regular file under the folder with the given content.
     QStringList placesOf(const QByteArray &content) const
@@ -64,19 +57,32 @@ struct Scenario
     }
 };
 
+struct Calls
+{
+    RefusingCalls calls;
+};
+
 // The run's operations, with c4.mov growing by a byte while it moves (so
 // that its move back is among the steps) and a stop before operation
-// `stopAt`.
-class StoppingFileOperations : public HookedFileOperations
+// `stopAt`. Reserving, the moves go as on a file system without
+// RENAME_NOREPLACE and links, and each of their calls is a step too.
+class StoppingFileOperations : private Calls, public HookedFileOperations
 {
 public:
-    explicit StoppingFileOperations(int stopAt)
+    StoppingFileOperations(int stopAt, bool reserving) : HookedFileOperations(Calls::calls)
     {
         before = [this, stopAt](Op, const QString &, const QString &) -> std::optional<OrganizeError> {
             if (++steps == stopAt)
                 throw Stopped{};
             return std::nullopt;
         };
+        if (reserving) {
+            calls = RefusingCalls::likeFuseExfat();
+            calls.before = [this, stopAt](const QString &, const QByteArray &, const QByteArray &) {
+                if (++steps == stopAt)
+                    throw Stopped{};
+            };
+        }
         after = [](Op op, const QString &, const QString &to) {
             if (op == Op::move && to.endsWith(QStringLiteral("/4-star/c4.mov")))
                 appendBytes(to, "x");
@@ -85,15 +91,15 @@ public:
     int steps = 0;
 };
 
-} // namespace
-
-TEST(OrganizeInterruption, EveryStopLeavesEachFileOnceAndTheRecordTellingWhere)
+// Every step of a run, stopped one after another.
+void stopAtEveryStep(bool reserving)
 {
+    SCOPED_TRACE(reserving ? "reserving names" : "renameat2");
     // How many steps a whole run takes.
     int total = 0;
     {
         Scenario scenario;
-        StoppingFileOperations files(-1);
+        StoppingFileOperations files(-1, reserving);
         OrganizeCommit::commit(scenario.request(), files);
         total = files.steps;
     }
@@ -102,7 +108,7 @@ TEST(OrganizeInterruption, EveryStopLeavesEachFileOnceAndTheRecordTellingWhere)
     for (int stopAt = 1; stopAt <= total; ++stopAt) {
         SCOPED_TRACE(stopAt);
         Scenario scenario;
-        StoppingFileOperations files(stopAt);
+        StoppingFileOperations files(stopAt, reserving);
         bool stopped = false;
         try {
             OrganizeCommit::commit(scenario.request(), files);
@@ -148,5 +154,19 @@ TEST(OrganizeInterruption, EveryStopLeavesEachFileOnceAndTheRecordTellingWhere)
                 ++unrecorded;
         }
         EXPECT_LE(unrecorded, 1);
+
+        // What the stop left besides the files, cleared as the next run
+        // clears it: no empty file remains.
+        FileOperations real;
+        CommitRecordRecovery::clearLeftovers(real, scenario.records);
+        EXPECT_TRUE(scenario.placesOf(QByteArray()).isEmpty()) << scenario.placesOf(QByteArray()).join(", ").toStdString();
     }
+}
+
+} // namespace
+
+TEST(OrganizeInterruption, EveryStopLeavesEachFileOnceAndTheRecordTellingWhere)
+{
+    for (const bool reserving : {false, true})
+        stopAtEveryStep(reserving);
 }

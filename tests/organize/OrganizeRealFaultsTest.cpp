@@ -39,22 +39,9 @@ struct Folders
     OrganizeRequest request(const QList<Clip> &clips)
     {
         QDir().mkpath(destination);
-        OrganizeRequest r;
-        r.clips = clips;
-        r.destination = QUrl::fromLocalFile(destination);
-        r.organization = FolderOrganization::byRating;
-        r.recordsFolder = records;
-        return r;
+        return byRating(clips, destination, records);
     }
 };
-
-QStringList statusesIn(const QString &recordPath)
-{
-    QStringList result;
-    for (const QJsonValue &v : readJson(recordPath)["files"].toArray())
-        result.append(v.toObject()["status"].toString());
-    return result;
-}
 
 QByteArray fileBytes(const QString &path)
 {

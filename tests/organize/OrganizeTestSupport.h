@@ -4,12 +4,15 @@
 #include "media/MediaEngines.h"
 #include "library/model/Clip.h"
 #include "organize/FileOperations.h"
+#include "organize/OrganizeRequest.h"
 #include "organize/OrganizeRunner.h"
 
 #include <QByteArray>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
@@ -77,13 +80,55 @@ inline QJsonObject readJson(const QString &path)
     return QJsonDocument::fromJson(contentOf(path)).object();
 }
 
+// A run by rating of the clips into the destination folder.
+inline OrganizeRequest byRating(const QList<Clip> &clips, const QString &destination, const QString &records, bool manifest = false)
+{
+    OrganizeRequest r;
+    r.clips = clips;
+    r.destination = QUrl::fromLocalFile(destination);
+    r.organization = FolderOrganization::byRating;
+    r.recordsFolder = records;
+    r.generateManifest = manifest;
+    return r;
+}
+
+// The status of every entry of a commit record, in plan order.
+inline QStringList statusesIn(const QString &recordPath)
+{
+    QStringList result;
+    for (const QJsonValue &v : readJson(recordPath)["files"].toArray())
+        result.append(v.toObject()["status"].toString());
+    return result;
+}
+
+// Every regular file under the folder but those under `skipped`, as its
+// path relative to the folder, "=" and its size, sorted; `describe` may add
+// to each line.
+inline QStringList filesUnder(const QString &folder, const QString &skipped = QString(),
+                              const std::function<QString(const QString &path)> &describe = {})
+{
+    QStringList list;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!skipped.isEmpty() && path.startsWith(skipped))
+            continue;
+        list.append(QDir(folder).relativeFilePath(path) + QLatin1Char('=') + QString::number(QFileInfo(path).size())
+                    + (describe ? describe(path) : QString()));
+    }
+    list.sort();
+    return list;
+}
+
 // The real file layer, with a hook before each operation (the hook may act on
 // the disk, or answer in place of the real operation by returning a value)
 // and a log of the records written.
 class HookedFileOperations : public FileOperations
 {
 public:
-    enum class Op { entry, volume, move, makeFolder, write, copy };
+    enum class Op { entry, volume, move, makeFolder, write, copy, remove };
+
+    using FileOperations::FileOperations;
 
     // Called before the operation with its paths; a returned error is the
     // operation's result and the real operation does not run.
@@ -92,6 +137,9 @@ public:
     std::function<void(Op op, const QString &a, const QString &b)> after;
     // Replaces the volume lookup when set.
     std::function<std::optional<quint64>(const QString &path)> volumeOf;
+    // Replaces the probe of a folder's letter case when set.
+    std::function<bool(const QString &folder)> ignoresCase;
+    QStringList caseProbes;
 
     // Every record write, in order: the bytes as written.
     QList<QByteArray> writes;
@@ -123,6 +171,19 @@ public:
         if (after)
             after(Op::move, from, to);
         return result;
+    }
+    bool ignoresLetterCase(const QString &folder) override
+    {
+        caseProbes.append(folder);
+        return ignoresCase ? ignoresCase(folder) : FileOperations::ignoresLetterCase(folder);
+    }
+    std::optional<OrganizeError> removeEmptyFile(const QString &path) override
+    {
+        if (before) {
+            if (auto error = before(Op::remove, path, QString()))
+                return error;
+        }
+        return FileOperations::removeEmptyFile(path);
     }
     std::optional<OrganizeError> makeFolder(const QString &path) override
     {
