@@ -14,7 +14,7 @@ struct CommandLine
         run,     // start (or hand `paths` over to the running Triagon)
         help,    // print `text` on standard output and end with 0
         version, // likewise
-        error,   // print `text` (the fault, then the usage) on standard error and end with usageErrorStatus
+        error,   // print `text` (the fault, and where to read more) on standard error and end with usageErrorStatus
     };
 
     static constexpr int usageErrorStatus = 2;
@@ -34,4 +34,9 @@ struct CommandLine
     // `arguments` as QCoreApplication::arguments() gives them (the program
     // first); needs a QCoreApplication.
     static CommandLine parse(const QStringList &arguments, const QString &workingFolder);
+
+    // How many of the arguments go to QApplication: those before "--". Qt
+    // reads its options (-platform, -style, …) anywhere in what it is given,
+    // but after "--" they are paths.
+    static int qtArgumentCount(int argc, const char *const *argv);
 };

@@ -63,7 +63,9 @@ int main(int argc, char **argv)
     for (const QString &path : line.takeMissingPaths())
         print(stderr, QStringLiteral("triagon: skipped %1: no such file or folder\n").arg(path));
 
-    const std::unique_ptr<QApplication> application = DisplayGuard::openApplication(argc, argv);
+    // Qt takes its own options out of what it is given; after "--" they are paths.
+    int qtArgc = CommandLine::qtArgumentCount(argc, argv);
+    const std::unique_ptr<QApplication> application = DisplayGuard::openApplication(qtArgc, argv);
     setApplicationNames();
     LogFile::install();
 

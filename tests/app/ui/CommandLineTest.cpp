@@ -3,6 +3,7 @@
 // --version and a mistyped option, and ends with one line instead of Qt's
 // abort when it would need a window.
 #include "app/ui/CommandLine.h"
+#include "app/ui/DisplayGuard.h"
 #include "app/ui/StartupFeedback.h"
 
 #include <QDir>
@@ -11,6 +12,9 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -39,17 +43,29 @@ TEST(CommandLine, ReadsHelpVersionErrorsAndPaths)
         {args({"-h"}), CommandLine::Action::help, {}, "[PATH...]"},
         {args({"--version"}), CommandLine::Action::version, {}, "Triagon"},
         {args({"-v"}), CommandLine::Action::version, {}, " "},
-        {args({"--bogus-option"}), CommandLine::Action::error, {}, "Unknown option 'bogus-option'"},
-        {args({"day1", "-x"}), CommandLine::Action::error, {}, "Usage: "},
+        // A fault is two lines, as GNU programs print it; a name after one
+        // dash is one unknown option, with the way to open such a file.
+        {args({"--bogus-option"}),
+         CommandLine::Action::error,
+         {},
+         "triagon: unknown option '--bogus-option'\nTry 'triagon --help' for more information.\n"},
+        {args({"day1", "-x"}), CommandLine::Action::error, {}, "triagon: unknown option '-x'\n"},
+        {args({"-weird-name.mp4"}),
+         CommandLine::Action::error,
+         {},
+         "option '-weird-name.mp4'\nTry 'triagon --help' for more information; '--' ends the options, so 'triagon -- -weird-name.mp4' "
+         "opens"},
+        {args({"--help=3"}), CommandLine::Action::error, {}, "triagon: unexpected value after '--help'\nTry"},
         {args({"day1", "../raw/A001.mov", "/abs/B.mkv", "./c/../d/"}),
          CommandLine::Action::run,
          {QStringLiteral("/home/u/shoots/day1"), QStringLiteral("/home/u/raw/A001.mov"), QStringLiteral("/abs/B.mkv"),
           QStringLiteral("/home/u/shoots/d")},
          ""},
         // After "--" everything is a path, even what looks like an option.
-        {args({"--", "-odd.mov", "--help"}),
+        {args({"--", "-odd.mov", "--help", "-platform", "x"}),
          CommandLine::Action::run,
-         {QStringLiteral("/home/u/shoots/-odd.mov"), QStringLiteral("/home/u/shoots/--help")},
+         {QStringLiteral("/home/u/shoots/-odd.mov"), QStringLiteral("/home/u/shoots/--help"), QStringLiteral("/home/u/shoots/-platform"),
+          QStringLiteral("/home/u/shoots/x")},
          ""},
         // Qt's own options reach QApplication; they are neither errors nor paths.
         {args({"-platform", "offscreen", "-style=Fusion", "--session", "1a2b", "-reverse", "day2"}),
@@ -64,7 +80,72 @@ TEST(CommandLine, ReadsHelpVersionErrorsAndPaths)
         EXPECT_EQ(line.action, c.action) << label;
         EXPECT_EQ(line.paths, c.paths) << label;
         EXPECT_TRUE(line.text.contains(QString::fromUtf8(c.text))) << label << "\n" << line.text.toStdString();
+        if (c.action == CommandLine::Action::error) {
+            EXPECT_EQ(line.text.count(QLatin1Char('\n')), 2) << label << "\n" << line.text.toStdString();
+        }
     }
+}
+
+TEST(CommandLine, QtIsGivenOnlyTheArgumentsBeforeTheEndOfOptions)
+{
+    const struct
+    {
+        std::vector<const char *> argv;
+        int count;
+    } cases[] = {
+        {{"triagon"}, 1},
+        {{"triagon", "-platform", "xcb", "day1"}, 4},
+        {{"triagon", "-style", "Fusion", "--", "-platform", "x"}, 3},
+        {{"triagon", "--", "--"}, 1},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CommandLine::qtArgumentCount(static_cast<int>(c.argv.size()), c.argv.data()), c.count) << c.argv.size();
+}
+
+TEST(DisplayGuard, NamesWhatFailedFromWhatQtSaid)
+{
+    // The environment the message names, put back afterwards.
+    const struct Kept
+    {
+        QByteArray display = qgetenv("DISPLAY");
+        QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+        QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+        ~Kept()
+        {
+            for (auto [name, value] : {std::pair{"DISPLAY", display}, {"WAYLAND_DISPLAY", wayland}, {"QT_QPA_PLATFORM", platform}})
+                value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
+        }
+    } kept;
+    qunsetenv("WAYLAND_DISPLAY");
+    qputenv("DISPLAY", ":42");
+    qunsetenv("QT_QPA_PLATFORM");
+    const QString fatal = QStringLiteral("This application failed to start because no Qt platform plugin could be initialized. "
+                                         "Reinstalling the application may fix this problem.\n\nAvailable platform plugins are: "
+                                         "minimal, offscreen, xcb.");
+    using Said = QList<DisplayGuard::QtMessage>;
+    const struct
+    {
+        Said said;
+        const char *line;
+    } cases[] = {
+        {{{"qt.qpa.xcb", QStringLiteral("could not connect to display :42")},
+          {"qt.qpa.plugin", QStringLiteral("Could not load the Qt platform plugin \"xcb\" in \"\" even though it was found.")},
+          {"default", fatal}},
+         "triagon: no display (could not open DISPLAY=:42); Triagon needs a graphical session"},
+        {{{"qt.qpa.plugin", QStringLiteral("Could not find the Qt platform plugin \"doesnotexist\" in \"\"")}, {"default", fatal}},
+         "triagon: could not load the Qt platform plugin \"doesnotexist\" (Could not find the Qt platform plugin \"doesnotexist\" in "
+         "\"\"; Available platform plugins are: minimal, offscreen, xcb)"},
+        {{{"qt.qpa.plugin", QStringLiteral("Could not load the Qt platform plugin \"xcb\" in \"\" even though it was found.")},
+          {"default", fatal}},
+         "triagon: could not load the Qt platform plugin \"xcb\" (Could not load the Qt platform plugin \"xcb\" in \"\" even though it "
+         "was found; Available platform plugins are: minimal, offscreen, xcb)"},
+        {{{"default", QStringLiteral("Something else.")}}, "triagon: could not open the window system (Something else)"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(DisplayGuard::failureMessage(c.said).toStdString(), c.line);
+    qunsetenv("DISPLAY");
+    EXPECT_EQ(DisplayGuard::failureMessage({{"default", fatal}}).toStdString(),
+              "triagon: no display (DISPLAY is not set); Triagon needs a graphical session");
 }
 
 TEST(CommandLine, PathsThatNameNothingAreTakenOut)
@@ -121,24 +202,37 @@ TEST(CommandLineProgram, AnswersWithoutADisplayAndNeverAborts)
     const struct
     {
         QStringList arguments;
-        QString display; // empty: unset
+        QString display;  // empty: unset
+        QString platform; // QT_QPA_PLATFORM; empty: unset
         int status;
         const char *out; // contained in standard output
         const char *err; // contained in standard error
     } cases[] = {
-        {{QStringLiteral("--version")}, QString(), 0, "Triagon " TRIAGON_TEST_VERSION "\n", ""},
-        {{QStringLiteral("--help")}, QString(), 0, "Usage: ", ""},
-        {{QStringLiteral("--bogus-option")}, QString(), 2, "", "Unknown option 'bogus-option'"},
-        {{}, QString(), 1, "", "no display (DISPLAY is not set)"},
-        {{home.path()}, QString(), 1, "", "no display"},
+        {{QStringLiteral("--version")}, QString(), QString(), 0, "Triagon " TRIAGON_TEST_VERSION "\n", ""},
+        {{QStringLiteral("--help")}, QString(), QString(), 0, "Usage: ", ""},
+        {{QStringLiteral("--bogus-option")}, QString(), QString(), 2, "", "triagon: unknown option '--bogus-option'\nTry 'triagon --help'"},
+        {{}, QString(), QString(), 1, "", "no display (DISPLAY is not set)"},
+        {{home.path()}, QString(), QString(), 1, "", "no display"},
         // A display that is not there.
-        {{}, QStringLiteral(":9731"), 1, "", "could not open DISPLAY=:9731"},
+        {{}, QStringLiteral(":9731"), QString(), 1, "", "could not open DISPLAY=:9731"},
+        // A platform plugin that is not there is named, not taken for a display.
+        {{}, QStringLiteral(":9731"), QStringLiteral("doesnotexist"), 1, "", "could not load the Qt platform plugin \"doesnotexist\""},
+        {{QStringLiteral("-platform"), QStringLiteral("nosuch")}, QStringLiteral(":9731"), QString(), 1, "", "plugin \"nosuch\""},
+        // After "--" Qt's options are paths: Qt does not get them.
+        {{QStringLiteral("--"), QStringLiteral("-platform"), QStringLiteral("nosuch")},
+         QString(),
+         QString(),
+         1,
+         "",
+         "no display (DISPLAY is not set)"},
     };
     for (const auto &c : cases) {
         const std::string label = c.arguments.join(QLatin1Char(' ')).toStdString() + " DISPLAY=" + c.display.toStdString();
         QProcessEnvironment env = environment;
         if (!c.display.isEmpty())
             env.insert(QStringLiteral("DISPLAY"), c.display);
+        if (!c.platform.isEmpty())
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), c.platform);
         QProcess process;
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TRIAGON_APP_BINARY), c.arguments);
@@ -153,7 +247,9 @@ TEST(CommandLineProgram, AnswersWithoutADisplayAndNeverAborts)
             EXPECT_TRUE(err.isEmpty()) << label << err.constData();
         }
         if (c.status == 1) {
-            EXPECT_EQ(err.count('\n'), 1) << label << "not one line:\n" << err.constData();
+            // The paths after "--" name nothing: a line each before the fault.
+            EXPECT_EQ(err.count('\n'), 1 + (c.arguments.startsWith(QStringLiteral("--")) ? 2 : 0)) << label << "not one line:\n"
+                                                                                                   << err.constData();
         }
     }
 }
