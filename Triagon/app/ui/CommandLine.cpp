@@ -1,10 +1,11 @@
 #include "app/ui/CommandLine.h"
 
+#include "window/NotOpenedItems.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 
 #include <cstring>
 
@@ -163,12 +164,16 @@ int CommandLine::qtArgumentCount(int argc, const char *const *argv)
     return argc;
 }
 
-QStringList CommandLine::takeMissingPaths()
+QList<CommandLine::Skipped> CommandLine::takeUnopenedPaths()
 {
-    QStringList missing;
-    QStringList present;
-    for (const QString &path : std::as_const(paths))
-        (QFileInfo::exists(path) ? present : missing).append(path);
-    paths = present;
-    return missing;
+    QList<Skipped> skipped;
+    QStringList opened;
+    for (const QString &path : std::as_const(paths)) {
+        if (const QString reason = NotOpenedItems::reason(path); reason.isEmpty())
+            opened.append(path);
+        else
+            skipped.append({path, reason});
+    }
+    paths = opened;
+    return skipped;
 }

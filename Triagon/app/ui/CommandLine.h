@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -25,11 +26,19 @@ struct CommandLine
     // and cleaned, in the order given.
     QStringList paths;
 
-    // Takes the paths that name nothing out of `paths` and returns them. A
-    // drop never holds one, but a command line may: a mistyped name is
-    // reported by the launch that was given it instead of becoming a clip
-    // without a file.
-    QStringList takeMissingPaths();
+    // A path named that the import would not open, and why.
+    struct Skipped
+    {
+        QString path;
+        QString reason;
+    };
+
+    // Takes the paths the import does not open out of `paths` and returns
+    // them: those that name nothing (a drop never holds one, but a mistyped
+    // name would otherwise become a clip without a file) and files that are
+    // neither folders nor video files it opens. The launch names them
+    // instead of dropping them without a word.
+    QList<Skipped> takeUnopenedPaths();
 
     // `arguments` as QCoreApplication::arguments() gives them (the program
     // first); needs a QCoreApplication.

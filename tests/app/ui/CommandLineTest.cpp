@@ -148,16 +148,27 @@ TEST(DisplayGuard, NamesWhatFailedFromWhatQtSaid)
               "triagon: no display (DISPLAY is not set); Triagon needs a graphical session");
 }
 
-TEST(CommandLine, PathsThatNameNothingAreTakenOut)
+TEST(CommandLine, PathsTheImportDoesNotOpenAreTakenOutWithTheReason)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("day1")));
-    QFile clip(folder.filePath(QStringLiteral("A001.mov")));
-    ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
-    CommandLine line = CommandLine::parse(args({"day1", "missing.mov", "A001.mov", "gone/"}), folder.path());
-    EXPECT_EQ(line.takeMissingPaths(),
-              QStringList({folder.filePath(QStringLiteral("missing.mov")), folder.filePath(QStringLiteral("gone"))}));
-    EXPECT_EQ(line.paths, QStringList({folder.filePath(QStringLiteral("day1")), folder.filePath(QStringLiteral("A001.mov"))}));
+    for (const char *name : {"A001.mov", "B002.MTS", "C003.ts", "D004.lrv"}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    CommandLine line = CommandLine::parse(args({"day1", "missing.mov", "A001.mov", "C003.ts", "gone/", "B002.MTS", "D004.lrv"}),
+                                          folder.path());
+    const QString notVideo = QStringLiteral("not a folder or a video file Triagon opens (.avi, .m4v, .mkv, .mov, .mp4, .mts, .webm)");
+    const QString missing = QStringLiteral("no such file or folder");
+    QStringList taken;
+    for (const CommandLine::Skipped &skipped : line.takeUnopenedPaths())
+        taken.append(skipped.path + QStringLiteral(": ") + skipped.reason);
+    EXPECT_EQ(taken, QStringList({folder.filePath(QStringLiteral("missing.mov")) + QStringLiteral(": ") + missing,
+                                  folder.filePath(QStringLiteral("C003.ts")) + QStringLiteral(": ") + notVideo,
+                                  folder.filePath(QStringLiteral("gone")) + QStringLiteral(": ") + missing,
+                                  folder.filePath(QStringLiteral("D004.lrv")) + QStringLiteral(": ") + notVideo}));
+    EXPECT_EQ(line.paths, QStringList({folder.filePath(QStringLiteral("day1")), folder.filePath(QStringLiteral("A001.mov")),
+                                       folder.filePath(QStringLiteral("B002.MTS"))}));
 }
 
 TEST(StartupFeedback, TheRemoveMessageIsCutIntoNulPaddedPiecesOfTwenty)

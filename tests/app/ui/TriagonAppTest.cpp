@@ -7,6 +7,7 @@
 #include "library/ClipStore.h"
 #include "settings/TourManager.h"
 #include "window/ContentView.h"
+#include "window/WindowSheets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,7 @@
 #include <QJsonObject>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
@@ -270,4 +272,21 @@ TEST(TriagonApp, AStoredPlaceThatFitsNoScreenGivesTheDefaultSize)
     TriagonApp app;
     ASSERT_TRUE(startAndWait(app));
     EXPECT_EQ(app.mainWindow()->size(), QSize(1200, 800));
+}
+
+TEST(TriagonApp, WhatALaunchNamedButDidNotOpenIsNamedInTheWindowOnceTheSessionIsBack)
+{
+    QTemporaryDir footage;
+    const QString first = footage.filePath(QStringLiteral("A001.ts"));
+    const QString later = footage.filePath(QStringLiteral("B002.lrv"));
+    TriagonApp app;
+    // Given with the first launch, before the window is up.
+    app.importPaths({}, {first});
+    ASSERT_TRUE(startAndWait(app));
+    WindowSheets *sheets = app.mainWindow()->contentView()->sheets();
+    ASSERT_NE(sheets->notOpenedAlert(), nullptr);
+    EXPECT_EQ(sheets->notOpenedAlert()->text(), QStringLiteral("1 item was not opened: A001.ts"));
+    // Handed over by a later launch.
+    app.takeOverLaunch({}, {}, {later});
+    EXPECT_EQ(sheets->notOpenedAlert()->text(), QStringLiteral("2 items were not opened: A001.ts, B002.lrv"));
 }
