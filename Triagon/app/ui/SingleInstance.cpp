@@ -109,8 +109,10 @@ SingleInstance::Claim SingleInstance::claim(int patienceMs, const HandOverReques
             m_primary = true;
             return Claim::primary;
         }
-        if (m_serverName.isEmpty())
+        if (m_serverName.isEmpty()) {
+            qCCritical(sessionLogger, "Without a private folder for the socket this launch cannot reach the running Triagon");
             return Claim::noAnswer;
+        }
         switch (deliver(deadline, activateOnly ? HandOverRequest::activateLine : request.line())) {
         case Delivery::taken:
             return activateOnly ? Claim::activatedOnly : Claim::handedOver;
