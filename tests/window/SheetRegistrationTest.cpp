@@ -38,35 +38,3 @@ TEST(SheetRegistration, AStoreAlertShowsTheLatestErrorInPlaceAndGoesWithIt)
     EXPECT_EQ(w.view->saveFailureAlert(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([&] { return alert.isNull(); }, 5000));
 }
-
-TEST(SheetRegistration, WhatALaunchDidNotOpenIsNamedInOneAlertThatGrows)
-{
-    TestWindow w;
-    QTemporaryDir footage;
-    QStringList paths;
-    for (const char *name : {"A001.ts", "B002.lrv", "C003.f4v", "D004.m2ts", "E005.ts", "F006.ts"}) {
-        paths.append(footage.filePath(QString::fromLatin1(name)));
-        QFile file(paths.constLast());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    }
-    const QString gone = footage.filePath(QStringLiteral("gone.mov"));
-    w.view->sheets()->reportNotOpened({paths[0]});
-    QPointer<QMessageBox> alert = w.view->sheets()->notOpenedAlert();
-    ASSERT_TRUE(alert);
-    EXPECT_EQ(alert->text(), QStringLiteral("1 item was not opened: A001.ts"));
-    EXPECT_EQ(alert->informativeText(),
-              QStringLiteral("Triagon opens folders and video files ending in .avi, .m4v, .mkv, .mov, .mp4, .mts or .webm."));
-
-    // A later launch's items join the alert shown (a name given twice counts once).
-    w.view->sheets()->reportNotOpened(paths.mid(0, 6) << gone);
-    EXPECT_EQ(w.view->sheets()->notOpenedAlert(), alert.data());
-    EXPECT_EQ(alert->text(), QStringLiteral("7 items were not opened: A001.ts, B002.lrv, C003.f4v, D004.m2ts, E005.ts and 2 more"));
-    EXPECT_TRUE(alert->informativeText().endsWith(QStringLiteral(" Not found: gone.mov."))) << alert->informativeText().toStdString();
-
-    // Once dismissed, the next report starts afresh.
-    alert->reject();
-    EXPECT_FALSE(w.view->sheets()->notOpenedSheet().isShown());
-    w.view->sheets()->reportNotOpened({paths[5]});
-    ASSERT_NE(w.view->sheets()->notOpenedAlert(), nullptr);
-    EXPECT_EQ(w.view->sheets()->notOpenedAlert()->text(), QStringLiteral("1 item was not opened: F006.ts"));
-}

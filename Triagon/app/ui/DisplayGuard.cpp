@@ -52,7 +52,7 @@ QString noDisplayMessage()
 }
 
 // Whether Qt's platform said it could not reach its display server.
-bool isDisplayFailure(const DisplayGuard::QtMessage &message)
+bool isDisplayFailure(const HeldMessage &message)
 {
     return (message.category == "qt.qpa.xcb" && message.text.startsWith(QStringLiteral("could not connect to display")))
            || (message.category.startsWith("qt.qpa.wayland") && message.text.contains(QStringLiteral("wl_display")));
@@ -73,20 +73,40 @@ QString oneLine(const QString &text)
     return parts.join(QStringLiteral("; "));
 }
 
+// The line printed when Qt gives up, from what it said before (`said`) and
+// its fatal message: a display that could not be reached, or the platform
+// plugin that could not be loaded, in Qt's own words.
+QString failureMessage(const QList<HeldMessage> &said, const QString &fatal)
+{
+    if (std::any_of(said.begin(), said.end(), isDisplayFailure))
+        return noDisplayMessage();
+    const QString reason = oneLine(fatal);
+    // "Could not find the Qt platform plugin "x" in """, or one that was
+    // found but would not load: the plugin is what failed, not the display.
+    const QRegularExpression pluginFault(QStringLiteral("^Could not (find|load) the Qt platform plugin \"([^\"]*)\""));
+    for (const HeldMessage &message : said) {
+        if (const QRegularExpressionMatch match = pluginFault.match(message.text); match.hasMatch())
+            return QStringLiteral("triagon: could not load the Qt platform plugin \"%1\" (%2%3)")
+                .arg(match.captured(2), oneLine(message.text), reason.isEmpty() ? QString() : QStringLiteral("; ") + reason);
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return noDisplayMessage();
+    return QStringLiteral("triagon: could not open the window system (%1)")
+        .arg(reason.isEmpty() ? QStringLiteral("Qt gave no reason") : reason);
+}
+
 void holdingHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
     GuardState &s = guardState();
     if (type == QtFatalMsg) {
         // Qt gives up opening the platform: nothing of it can be used any
         // more, so the process ends here, before Qt's abort.
-        QList<DisplayGuard::QtMessage> said;
+        QList<HeldMessage> said;
         {
             QMutexLocker lock(&s.mutex);
-            for (const HeldMessage &message : std::as_const(s.held))
-                said.append({message.category, message.text});
+            said = s.held;
         }
-        said.append({QByteArray(context.category), text});
-        const QByteArray line = DisplayGuard::failureMessage(said).toLocal8Bit() + '\n';
+        const QByteArray line = failureMessage(said, text).toLocal8Bit() + '\n';
         std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
         std::fflush(stderr);
         std::_Exit(DisplayGuard::failureStatus);
@@ -116,26 +136,4 @@ std::unique_ptr<QApplication> DisplayGuard::openApplication(int &argc, char **ar
         qt_message_output(message.type, context, message.text);
     }
     return application;
-}
-
-QString DisplayGuard::failureMessage(const QList<QtMessage> &said)
-{
-    if (std::any_of(said.begin(), said.end(), isDisplayFailure))
-        return noDisplayMessage();
-    // "Could not find the Qt platform plugin "x" in """, or one that was
-    // found but would not load: the plugin is what failed, not the display.
-    const QRegularExpression pluginFault(QStringLiteral("^Could not (find|load) the Qt platform plugin \"([^\"]*)\""));
-    for (const QtMessage &message : said) {
-        const QRegularExpressionMatch match = pluginFault.match(message.text);
-        if (!match.hasMatch())
-            continue;
-        const QString fatal = said.isEmpty() ? QString() : oneLine(said.constLast().text);
-        return QStringLiteral("triagon: could not load the Qt platform plugin \"%1\" (%2%3)")
-            .arg(match.captured(2), oneLine(message.text), fatal.isEmpty() ? QString() : QStringLiteral("; ") + fatal);
-    }
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        return noDisplayMessage();
-    const QString fatal = said.isEmpty() ? QString() : oneLine(said.constLast().text);
-    return QStringLiteral("triagon: could not open the window system (%1)")
-        .arg(fatal.isEmpty() ? QStringLiteral("Qt gave no reason") : fatal);
 }

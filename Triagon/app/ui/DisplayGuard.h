@@ -1,8 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QByteArray>
-#include <QList>
 #include <QString>
 
 #include <memory>
@@ -18,19 +16,7 @@ class DisplayGuard
 public:
     static constexpr int failureStatus = 1;
 
-    // What Qt said while it tried.
-    struct QtMessage
-    {
-        QByteArray category;
-        QString text;
-    };
-
     // Makes the application; does not return when the window system cannot
     // be opened.
     static std::unique_ptr<QApplication> openApplication(int &argc, char **argv);
-
-    // The line printed then, from what Qt said (its fatal message last): a
-    // display that could not be reached, or the platform plugin that could
-    // not be loaded with Qt's own words.
-    static QString failureMessage(const QList<QtMessage> &said);
 };

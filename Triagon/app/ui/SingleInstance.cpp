@@ -94,6 +94,7 @@ SingleInstance::Claim SingleInstance::claim(int patienceMs, const HandOverReques
     // An earlier version closes the connection on an "open" request without
     // a word; it knows only the plain activation.
     bool activateOnly = false;
+    const QByteArray line = request.line();
     for (;;) {
         if (m_lock->tryLock(0)) {
             m_primary = true;
@@ -113,7 +114,7 @@ SingleInstance::Claim SingleInstance::claim(int patienceMs, const HandOverReques
             qCCritical(sessionLogger, "Without a private folder for the socket this launch cannot reach the running Triagon");
             return Claim::noAnswer;
         }
-        switch (deliver(deadline, activateOnly ? HandOverRequest::activateLine : request.line())) {
+        switch (deliver(deadline, activateOnly ? HandOverRequest::activateLine : line)) {
         case Delivery::taken:
             return activateOnly ? Claim::activatedOnly : Claim::handedOver;
         case Delivery::foreign:

@@ -3,7 +3,6 @@
 // --version and a mistyped option, and ends with one line instead of Qt's
 // abort when it would need a window.
 #include "app/ui/CommandLine.h"
-#include "app/ui/DisplayGuard.h"
 #include "app/ui/StartupFeedback.h"
 
 #include <QDir>
@@ -12,9 +11,6 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -84,68 +80,6 @@ TEST(CommandLine, ReadsHelpVersionErrorsAndPaths)
             EXPECT_EQ(line.text.count(QLatin1Char('\n')), 2) << label << "\n" << line.text.toStdString();
         }
     }
-}
-
-TEST(CommandLine, QtIsGivenOnlyTheArgumentsBeforeTheEndOfOptions)
-{
-    const struct
-    {
-        std::vector<const char *> argv;
-        int count;
-    } cases[] = {
-        {{"triagon"}, 1},
-        {{"triagon", "-platform", "xcb", "day1"}, 4},
-        {{"triagon", "-style", "Fusion", "--", "-platform", "x"}, 3},
-        {{"triagon", "--", "--"}, 1},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(CommandLine::qtArgumentCount(static_cast<int>(c.argv.size()), c.argv.data()), c.count) << c.argv.size();
-}
-
-TEST(DisplayGuard, NamesWhatFailedFromWhatQtSaid)
-{
-    // The environment the message names, put back afterwards.
-    const struct Kept
-    {
-        QByteArray display = qgetenv("DISPLAY");
-        QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
-        QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-        ~Kept()
-        {
-            for (auto [name, value] : {std::pair{"DISPLAY", display}, {"WAYLAND_DISPLAY", wayland}, {"QT_QPA_PLATFORM", platform}})
-                value.isEmpty() ? qunsetenv(name) : qputenv(name, value);
-        }
-    } kept;
-    qunsetenv("WAYLAND_DISPLAY");
-    qputenv("DISPLAY", ":42");
-    qunsetenv("QT_QPA_PLATFORM");
-    const QString fatal = QStringLiteral("This application failed to start because no Qt platform plugin could be initialized. "
-                                         "Reinstalling the application may fix this problem.\n\nAvailable platform plugins are: "
-                                         "minimal, offscreen, xcb.");
-    using Said = QList<DisplayGuard::QtMessage>;
-    const struct
-    {
-        Said said;
-        const char *line;
-    } cases[] = {
-        {{{"qt.qpa.xcb", QStringLiteral("could not connect to display :42")},
-          {"qt.qpa.plugin", QStringLiteral("Could not load the Qt platform plugin \"xcb\" in \"\" even though it was found.")},
-          {"default", fatal}},
-         "triagon: no display (could not open DISPLAY=:42); Triagon needs a graphical session"},
-        {{{"qt.qpa.plugin", QStringLiteral("Could not find the Qt platform plugin \"doesnotexist\" in \"\"")}, {"default", fatal}},
-         "triagon: could not load the Qt platform plugin \"doesnotexist\" (Could not find the Qt platform plugin \"doesnotexist\" in "
-         "\"\"; Available platform plugins are: minimal, offscreen, xcb)"},
-        {{{"qt.qpa.plugin", QStringLiteral("Could not load the Qt platform plugin \"xcb\" in \"\" even though it was found.")},
-          {"default", fatal}},
-         "triagon: could not load the Qt platform plugin \"xcb\" (Could not load the Qt platform plugin \"xcb\" in \"\" even though it "
-         "was found; Available platform plugins are: minimal, offscreen, xcb)"},
-        {{{"default", QStringLiteral("Something else.")}}, "triagon: could not open the window system (Something else)"},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(DisplayGuard::failureMessage(c.said).toStdString(), c.line);
-    qunsetenv("DISPLAY");
-    EXPECT_EQ(DisplayGuard::failureMessage({{"default", fatal}}).toStdString(),
-              "triagon: no display (DISPLAY is not set); Triagon needs a graphical session");
 }
 
 TEST(CommandLine, PathsTheImportDoesNotOpenAreTakenOutWithTheReason)

@@ -1,7 +1,6 @@
 // A hand-over goes only between processes of one user: the socket is never
-// put loose in a shared folder, and each end checks the other's user id.
-// The other user is played by a child process that turns into "nobody",
-// which needs root; elsewhere those tests are skipped.
+// put loose in a shared folder, and each end checks the other's user id. The
+// other user is a child process turned into "nobody", which needs root.
 #include "app/LogCapture.h"
 #include "app/Loggers.h"
 #include "app/ui/PrivateFolder.h"
@@ -17,6 +16,8 @@
 
 #include <cstring>
 #include <functional>
+#include <optional>
+#include <thread>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -28,210 +29,145 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
-// Runs `body` in a child process turned into the user nobody and returns
-// its pid; the body ends the child with _exit and uses only calls that are
-// safe after fork.
-pid_t runAsNobody(const std::function<void()> &body)
+// Runs `body` in a child turned into nobody (only calls safe after fork);
+// the child's status, 0 when its body returned true, while this thread's
+// event loop runs.
+int statusAsNobody(const std::function<bool()> &body)
 {
     const pid_t child = ::fork();
-    if (child == 0) {
-        if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-            ::_exit(90);
-        body();
-        ::_exit(0);
-    }
-    return child;
-}
-
-// The exit status of `child`, while this thread's event loop runs.
-int exitStatusOf(pid_t child)
-{
+    if (child == 0)
+        ::_exit(::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && body() ? 0 : 1);
     int status = -1;
     const bool ended = QTest::qWaitFor([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 30000);
     return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-sockaddr_un socketAddress(const QByteArray &path)
+sockaddr_un socketAddress(const QString &path)
 {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), std::min<size_t>(path.size(), sizeof address.sun_path - 1));
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), std::min<size_t>(name.size(), sizeof address.sun_path - 1));
     return address;
 }
 
-// Reads until the other end closes; the number of bytes read.
-ssize_t readToEnd(int descriptor)
+// Whether the other end closed (or dropped the connection) without sending a byte.
+bool closesSilently(int descriptor)
 {
-    char buffer[4096];
-    ssize_t total = 0;
-    for (ssize_t n; (n = ::read(descriptor, buffer, sizeof buffer)) > 0;)
-        total += n;
-    return total;
+    char byte = 0;
+    return ::read(descriptor, &byte, 1) <= 0;
 }
 
-// A folder anyone may write in, as the temporary folder is.
-bool makeShared(const QTemporaryDir &folder)
+void chmodPath(const QString &path, mode_t mode)
 {
-    return ::chmod(QFile::encodeName(folder.path()).constData(), 01777) == 0;
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0) << path.toStdString();
+}
+
+void giveToNobody(const QString &path)
+{
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), kNobody, kNobody), 0) << path.toStdString();
 }
 
 } // namespace
 
 TEST(PrivateFolder, OnlyARealFolderOfThisUsersThatNoOneElseMayEnterIsUsed)
 {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "another user's folder needs root to make";
     QTemporaryDir base;
     const QDir dir(base.path());
-    ASSERT_TRUE(dir.mkdir(QStringLiteral("open")));
-    ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("open"))).constData(), 0755);
-    ASSERT_TRUE(dir.mkdir(QStringLiteral("mine")));
-    ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("mine"))).constData(), 0700);
+    for (const char *name : {"mine", "open", "theirs"})
+        ASSERT_TRUE(dir.mkdir(QString::fromLatin1(name)));
+    chmodPath(dir.filePath(QStringLiteral("mine")), 0700);
+    chmodPath(dir.filePath(QStringLiteral("open")), 0755);
+    chmodPath(dir.filePath(QStringLiteral("theirs")), 0700);
+    giveToNobody(dir.filePath(QStringLiteral("theirs")));
     ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("mine")), dir.filePath(QStringLiteral("link"))));
-    QFile file(dir.filePath(QStringLiteral("file")));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    const bool root = ::geteuid() == 0;
-    if (root) {
-        ASSERT_TRUE(dir.mkdir(QStringLiteral("theirs")));
-        ::chmod(QFile::encodeName(dir.filePath(QStringLiteral("theirs"))).constData(), 0700);
-        ASSERT_EQ(::chown(QFile::encodeName(dir.filePath(QStringLiteral("theirs"))).constData(), kNobody, kNobody), 0);
-    }
     const struct
     {
         const char *name;
         const char *fault; // contained in the answer; empty: usable
-    } cases[] = {
-        {"new", ""},
-        {"mine", ""},
-        {"open", "has mode 755, not 700"},
-        {"link", "not"},
-        {"file", "not a folder"},
-        {"theirs", "belongs to user id 65534"},
-    };
+    } cases[] = {{"new", ""}, {"mine", ""}, {"open", "has mode 755"}, {"link", "is not a folder"}, {"theirs", "belongs to user id 65534"}};
     for (const auto &c : cases) {
-        if (!root && std::strcmp(c.name, "theirs") == 0)
-            continue;
         const QString answer = PrivateFolder::ensure(dir.filePath(QString::fromLatin1(c.name)));
-        if (*c.fault == '\0') {
-            EXPECT_TRUE(answer.isEmpty()) << c.name << ": " << answer.toStdString();
-        } else {
-            EXPECT_TRUE(answer.contains(QString::fromLatin1(c.fault))) << c.name << ": " << answer.toStdString();
-        }
+        EXPECT_TRUE(*c.fault ? answer.contains(QString::fromLatin1(c.fault)) : answer.isEmpty()) << c.name << ": " << answer.toStdString();
     }
     struct stat made = {};
-    ASSERT_EQ(::lstat(QFile::encodeName(dir.filePath(QStringLiteral("new"))).constData(), &made), 0);
-    EXPECT_EQ(made.st_mode & 07777, 0700u);
-}
+    EXPECT_TRUE(::stat(QFile::encodeName(dir.filePath(QStringLiteral("new"))).constData(), &made) == 0 && (made.st_mode & 07777) == 0700);
 
-TEST(SingleInstanceUsers, WithoutARuntimeFolderTheSocketGoesIntoAPrivateFolderOrNowhere)
-{
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "another user's folders need root to make";
-    QTemporaryDir temp;
+    // Without a runtime folder (the one Qt would make is another user's),
+    // the socket goes into this user's own folder of the temporary folder,
+    // and nowhere when another user made that one first.
     const QByteArray kept[] = {qgetenv("XDG_RUNTIME_DIR"), qgetenv("TMPDIR")};
     qunsetenv("XDG_RUNTIME_DIR");
-    qputenv("TMPDIR", QFile::encodeName(temp.path()));
-    // The runtime folder Qt would make is another user's: Qt gives none.
-    const QByteArray runtime = QFile::encodeName(temp.path() + QStringLiteral("/runtime-root"));
-    ASSERT_EQ(::mkdir(runtime.constData(), 0700), 0);
-    ASSERT_EQ(::chown(runtime.constData(), kNobody, kNobody), 0);
-
-    const QString own = temp.path() + QStringLiteral("/triagon-0");
+    qputenv("TMPDIR", QFile::encodeName(base.path()));
+    ASSERT_TRUE(dir.mkdir(QStringLiteral("runtime-root")));
+    giveToNobody(dir.filePath(QStringLiteral("runtime-root")));
+    const QString own = dir.filePath(QStringLiteral("triagon-0"));
     EXPECT_EQ(SingleInstance::defaultSocketFolder(), own);
-    EXPECT_TRUE(PrivateFolder::ensure(own).isEmpty());
-
-    // Another user made that folder first: no socket at all, rather than one
-    // where that user could listen.
-    ASSERT_TRUE(QDir(own).removeRecursively());
-    ASSERT_EQ(::mkdir(QFile::encodeName(own).constData(), 0700), 0);
-    ASSERT_EQ(::chown(QFile::encodeName(own).constData(), kNobody, kNobody), 0);
+    ASSERT_TRUE(QDir(own).removeRecursively() && dir.mkdir(QStringLiteral("triagon-0")));
+    giveToNobody(own);
     EXPECT_EQ(SingleInstance::defaultSocketFolder(), QString());
-    QTemporaryDir session;
-    SingleInstance instance(session.path());
-    EXPECT_EQ(instance.serverName(), QString());
-    EXPECT_EQ(instance.claim(0), SingleInstance::Claim::primary);
-
+    EXPECT_EQ(SingleInstance(base.path()).serverName(), QString());
     kept[0].isEmpty() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", kept[0]);
     kept[1].isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", kept[1]);
 }
 
-TEST(SingleInstanceUsers, ALaunchSendsNothingToASocketOfAnotherUser)
+class SingleInstanceUsers : public ::testing::Test
 {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "playing another user needs root";
+protected:
+    void SetUp() override
+    {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "playing another user needs root";
+        // Anyone may write there, as in the temporary folder.
+        chmodPath(shared.path(), 01777);
+    }
+
     QTemporaryDir session;
     QTemporaryDir shared;
-    ASSERT_TRUE(makeShared(shared));
+};
+
+TEST_F(SingleInstanceUsers, ALaunchSendsNothingToASocketOfAnotherUser)
+{
     const SingleInstance probe(session.path(), shared.path());
     QLockFile holder(probe.lockFilePath());
     ASSERT_TRUE(holder.tryLock(0));
-
-    // The other user listens first, where this user's launch looks.
-    const sockaddr_un address = socketAddress(QFile::encodeName(probe.serverName()));
-    int ready[2];
-    int report[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(report), 0);
-    const pid_t listener = runAsNobody([&] {
+    const sockaddr_un address = socketAddress(probe.serverName());
+    // The other user listens first where this user's launch looks; the
+    // launch runs in a thread of its own and tries until it is listening.
+    std::optional<SingleInstance::Claim> claim;
+    std::thread launch([&] { claim = SingleInstance(session.path(), shared.path()).claim(20000, {.paths = {QStringLiteral("/day1")}}); });
+    const int status = statusAsNobody([&] {
         const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 || ::listen(server, 4) != 0)
-            ::_exit(91);
-        if (::write(ready[1], "r", 1) != 1)
-            ::_exit(92);
-        const int connection = ::accept(server, nullptr, nullptr);
-        const ssize_t received = readToEnd(connection);
-        if (::write(report[1], &received, sizeof received) != sizeof received)
-            ::_exit(93);
+        return ::bind(server, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0 && ::listen(server, 4) == 0
+               && closesSilently(::accept(server, nullptr, nullptr));
     });
-    ::close(ready[1]);
-    ::close(report[1]);
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
-
-    SingleInstance later(session.path(), shared.path());
-    EXPECT_EQ(later.claim(10000, {.paths = {QStringLiteral("/footage/day1")}}), SingleInstance::Claim::refused);
-    ssize_t received = -1;
-    EXPECT_EQ(::read(report[0], &received, sizeof received), static_cast<ssize_t>(sizeof received));
-    EXPECT_EQ(received, 0) << "the other user read the request";
-    EXPECT_EQ(exitStatusOf(listener), 0);
-    ::close(ready[0]);
-    ::close(report[0]);
+    launch.join();
+    EXPECT_EQ(status, 0) << "the other user read the request";
+    EXPECT_EQ(claim, SingleInstance::Claim::refused);
 }
 
-TEST(SingleInstanceUsers, ARunningTriagonRefusesARequestFromAnotherUser)
+TEST_F(SingleInstanceUsers, ARunningTriagonRefusesARequestFromAnotherUser)
 {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "playing another user needs root";
-    QTemporaryDir session;
-    QTemporaryDir shared;
-    ASSERT_TRUE(makeShared(shared));
     SingleInstance first(session.path(), shared.path());
     QSignalSpy asked(&first, &SingleInstance::activationRequested);
     LogCapture log(sessionLogger().categoryName());
     ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
-    // Anyone may connect: only the user id refuses the other user.
-    const QByteArray socketPath = QFile::encodeName(first.serverName());
-    ASSERT_EQ(::chmod(socketPath.constData(), 0777), 0);
-
-    // A request as earlier launches send it, which would be acted on at once.
-    const QByteArray request = HandOverRequest{.paths = {QStringLiteral("/footage/day1")}, .confirm = false}.line();
-    const sockaddr_un address = socketAddress(socketPath);
-    int report[2];
-    ASSERT_EQ(::pipe(report), 0);
-    const pid_t stranger = runAsNobody([&] {
-        const int connection = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        if (::connect(connection, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
-            ::_exit(91);
-        if (::write(connection, request.constData(), static_cast<size_t>(request.size())) != request.size())
-            ::_exit(92);
-        const ssize_t received = readToEnd(connection);
-        if (::write(report[1], &received, sizeof received) != sizeof received)
-            ::_exit(93);
-    });
-    ::close(report[1]);
-    EXPECT_EQ(exitStatusOf(stranger), 0);
-    ssize_t received = -1;
-    EXPECT_EQ(::read(report[0], &received, sizeof received), static_cast<ssize_t>(sizeof received));
-    ::close(report[0]);
-    EXPECT_EQ(received, 0) << "the other user was answered";
+    // Anyone may connect: only the user id refuses the other user, also a
+    // request as earlier launches send it, which would be acted on at once.
+    chmodPath(first.serverName(), 0777);
+    const sockaddr_un address = socketAddress(first.serverName());
+    const QByteArray request = HandOverRequest{.paths = {QStringLiteral("/day1")}, .confirm = false}.line();
+    EXPECT_EQ(statusAsNobody([&] {
+                  const int connection = ::socket(AF_UNIX, SOCK_STREAM, 0);
+                  if (::connect(connection, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
+                      return false;
+                  // The holder may drop the connection before the request is written.
+                  static_cast<void>(::send(connection, request.constData(), static_cast<size_t>(request.size()), MSG_NOSIGNAL));
+                  return closesSilently(connection);
+              }),
+              0);
     EXPECT_EQ(asked.count(), 0);
     EXPECT_EQ(log.count(QtWarningMsg, QStringLiteral("Refused a hand-over from user id 65534")), 1);
 }

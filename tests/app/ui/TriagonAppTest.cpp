@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
@@ -274,19 +275,23 @@ TEST(TriagonApp, AStoredPlaceThatFitsNoScreenGivesTheDefaultSize)
     EXPECT_EQ(app.mainWindow()->size(), QSize(1200, 800));
 }
 
-TEST(TriagonApp, WhatALaunchNamedButDidNotOpenIsNamedInTheWindowOnceTheSessionIsBack)
+TEST(TriagonApp, WhatALaunchNamedButDidNotOpenIsNamedInOneAlertOnceTheSessionIsBack)
 {
-    QTemporaryDir footage;
-    const QString first = footage.filePath(QStringLiteral("A001.ts"));
-    const QString later = footage.filePath(QStringLiteral("B002.lrv"));
+    QStringList paths;
+    for (const char *name : {"A.ts", "B.lrv", "C.f4v", "D.m2ts", "E.ts", "F.ts", "G.ts"})
+        paths.append(QStringLiteral("/gone/") + QString::fromLatin1(name));
     TriagonApp app;
     // Given with the first launch, before the window is up.
-    app.importPaths({}, {first});
+    app.importPaths({}, {paths[0]});
     ASSERT_TRUE(startAndWait(app));
     WindowSheets *sheets = app.mainWindow()->contentView()->sheets();
-    ASSERT_NE(sheets->notOpenedAlert(), nullptr);
-    EXPECT_EQ(sheets->notOpenedAlert()->text(), QStringLiteral("1 item was not opened: A001.ts"));
-    // Handed over by a later launch.
-    app.takeOverLaunch({}, {}, {later});
-    EXPECT_EQ(sheets->notOpenedAlert()->text(), QStringLiteral("2 items were not opened: A001.ts, B002.lrv"));
+    QPointer<QMessageBox> alert = sheets->notOpenedAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->text(), QStringLiteral("1 item was not opened: A.ts"));
+    EXPECT_EQ(alert->informativeText(), QStringLiteral("Triagon opens folders and video files ending in .avi, .m4v, .mkv, .mov, .mp4, "
+                                                       ".mts or .webm. Not found: A.ts."));
+    // A later launch's items join it; a name given twice counts once.
+    app.takeOverLaunch({}, {}, paths);
+    EXPECT_EQ(sheets->notOpenedAlert(), alert.data());
+    EXPECT_EQ(alert->text(), QStringLiteral("7 items were not opened: A.ts, B.lrv, C.f4v, D.m2ts, E.ts and 2 more"));
 }
