@@ -64,11 +64,11 @@ QString oneLine(const QString &text)
 {
     QStringList parts;
     for (const QString &part : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-        QString piece = part.trimmed();
-        if (piece.endsWith(QLatin1Char('.')))
-            piece.chop(1);
-        if (!piece.isEmpty() && !piece.startsWith(QStringLiteral("This application failed to start")))
-            parts.append(piece);
+        QString paragraph = part.trimmed();
+        if (paragraph.endsWith(QLatin1Char('.')))
+            paragraph.chop(1);
+        if (!paragraph.isEmpty() && !paragraph.startsWith(QStringLiteral("This application failed to start")))
+            parts.append(paragraph);
     }
     return parts.join(QStringLiteral("; "));
 }
