@@ -9,6 +9,7 @@
 #include "window/ContentView.h"
 #include "window/KeyboardShortcutsView.h"
 #include "window/MissingMediaView.h"
+#include "window/NotOpenedItems.h"
 #include "window/SessionTagsView.h"
 
 #include <QTimer>
@@ -57,7 +58,9 @@ WindowSheets::WindowSheets(ContentView &window)
       m_saveFailure(*this, {.make = [this](const Close &) { return SheetPresenter::makeAlert(*saveFailureAlert(), &m_window); },
                             .dismissed = [this] { m_window.store().setSessionSaveError(std::nullopt); }}),
       m_restoreFailure(*this, {.make = [this](const Close &) { return SheetPresenter::makeAlert(*restoreFailureAlert(), &m_window); },
-                               .dismissed = [this] { m_window.store().setSessionRestoreError(std::nullopt); }})
+                               .dismissed = [this] { m_window.store().setSessionRestoreError(std::nullopt); }}),
+      m_notOpenedAlert(*this, {.make = [this](const Close &) { return SheetPresenter::makeAlert(notOpenedContent(), &m_window); },
+                               .dismissed = [this] { m_notOpened.clear(); }})
 {
     ClipStore &store = m_window.store();
     connect(&store, &ClipStore::sessionSaveErrorChanged, this, [this] { followStore(m_saveFailure, saveFailureAlert()); });
@@ -146,6 +149,30 @@ std::optional<SheetPresenter::Alert> WindowSheets::restoreFailureAlert() const
                       ContentView::restoreFailureMessage(*error));
 }
 
+SheetPresenter::Alert WindowSheets::notOpenedContent() const
+{
+    return {.objectName = QStringLiteral("notOpenedAlert"),
+            .icon = SheetPresenter::Alert::Icon::warning,
+            .title = QStringLiteral("Items Not Opened"),
+            .text = NotOpenedItems::summary(m_notOpened),
+            .textFormat = Qt::PlainText,
+            .informativeText = NotOpenedItems::details(m_notOpened),
+            .buttons = {{.text = QStringLiteral("OK"), .role = QDialogButtonBox::RejectRole, .isDefault = true, .isEscape = true}}};
+}
+
+void WindowSheets::reportNotOpened(const QStringList &paths)
+{
+    for (const QString &path : paths) {
+        if (!m_notOpened.contains(path))
+            m_notOpened.append(path);
+    }
+    if (m_notOpened.isEmpty())
+        return;
+    if (m_notOpenedAlert.dialog())
+        SheetPresenter::updateAlert(m_notOpenedAlert.dialog(), notOpenedContent());
+    m_notOpenedAlert.setShown(true);
+}
+
 void WindowSheets::followStore(Sheet &sheet, const std::optional<SheetPresenter::Alert> &alert)
 {
     // A new error while the alert is up changes its message in place.
@@ -213,4 +240,9 @@ SheetPresenter::AlertBox *WindowSheets::resetReviewConfirmation() const
 SheetPresenter::AlertBox *WindowSheets::newSessionConfirmation() const
 {
     return SheetPresenter::alertBox(m_newSession.dialog());
+}
+
+SheetPresenter::AlertBox *WindowSheets::notOpenedAlert() const
+{
+    return SheetPresenter::alertBox(m_notOpenedAlert.dialog());
 }

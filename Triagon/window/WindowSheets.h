@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -19,7 +20,8 @@ class SessionTagsView;
 // what closing it does) and presented while its flag is set: the keyboard
 // shortcuts, the offline files, the session tags, the confirmations "Reset
 // this review?" and "Start a new session?", the alerts of a session that
-// could not be saved or restored, and the sheets of the other subsystems:
+// could not be saved or restored, the items a launch named that were not
+// opened, and the sheets of the other subsystems:
 // "Organize Clips", hand-marker detection, the review of a numbering reset
 // (replaced when another reset is to be reviewed) and audio triage. However
 // one goes, its flag is cleared and the keys go back to the clips.
@@ -77,6 +79,12 @@ public:
     Sheet &newSessionSheet() { return m_newSession; }
     Sheet &saveFailureSheet() { return m_saveFailure; }
     Sheet &restoreFailureSheet() { return m_restoreFailure; }
+    Sheet &notOpenedSheet() { return m_notOpenedAlert; }
+
+    // Names, in one alert, the items a launch gave that were not opened
+    // (absolute paths); a later report while it is up is added to it.
+    void reportNotOpened(const QStringList &paths);
+    SheetPresenter::AlertBox *notOpenedAlert() const;
 
     // The numbering reset under review; its sheet is shown while there is one.
     const std::optional<MarkerDetector::NumberingReset> &numberingResetToReview() const { return m_numberingReset; }
@@ -108,12 +116,14 @@ private:
     // The alerts of the store's save and restore errors, while there is one.
     std::optional<SheetPresenter::Alert> saveFailureAlert() const;
     std::optional<SheetPresenter::Alert> restoreFailureAlert() const;
+    SheetPresenter::Alert notOpenedContent() const;
     static SheetPresenter::Alert storeAlert(const QString &name, const QString &title, const QString &message);
     // Shows, updates or takes away an alert of the store.
     static void followStore(Sheet &sheet, const std::optional<SheetPresenter::Alert> &alert);
 
     ContentView &m_window;
     std::optional<MarkerDetector::NumberingReset> m_numberingReset;
+    QStringList m_notOpened;
     Sheet m_organize;
     Sheet m_markerDetect;
     Sheet m_numberingReview;
@@ -125,4 +135,5 @@ private:
     Sheet m_newSession;
     Sheet m_saveFailure;
     Sheet m_restoreFailure;
+    Sheet m_notOpenedAlert;
 };

@@ -1,10 +1,13 @@
 #include "app/ui/CommandLine.h"
 
+#include "window/NotOpenedItems.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
+
+#include <cstring>
 
 namespace {
 
@@ -71,6 +74,45 @@ QStringList withoutQtOptions(const QStringList &arguments)
     return ours;
 }
 
+// The argument as given that Qt's parser names `name` (without its dashes
+// and any "=value").
+QString unknownArgument(const QStringList &arguments, const QString &name)
+{
+    for (const QString &argument : arguments.mid(1)) {
+        if (argument == QStringLiteral("--"))
+            break;
+        if (!argument.startsWith(QLatin1Char('-')))
+            continue;
+        const QString bare = argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1);
+        if (bare == name || bare.section(QLatin1Char('='), 0, 0) == name)
+            return argument;
+    }
+    return QLatin1Char('-') + name;
+}
+
+// A fault of the command line as GNU programs report one: the fault, and
+// where to read more; not the whole help.
+QString usageError(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    const QString tryHelp = QStringLiteral("Try 'triagon --help' for more information");
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.isEmpty()) {
+        QString fault = parser.errorText();
+        if (fault.endsWith(QLatin1Char('.')))
+            fault.chop(1);
+        if (!fault.isEmpty())
+            fault[0] = fault.at(0).toLower();
+        return QStringLiteral("triagon: %1\n%2.\n").arg(fault, tryHelp);
+    }
+    const QString argument = unknownArgument(arguments, unknown.first());
+    // A word after one dash is more likely a file's name than an option.
+    const bool looksLikeName = !argument.startsWith(QStringLiteral("--")) && argument.size() > 2;
+    return QStringLiteral("triagon: unknown option '%1'\n%2%3.\n")
+        .arg(argument, tryHelp,
+             looksLikeName ? QStringLiteral("; '--' ends the options, so 'triagon -- %1' opens a file of that name").arg(argument)
+                           : QString());
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList &arguments, const QString &workingFolder)
@@ -85,10 +127,14 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &work
     parser.addOption(version);
     parser.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("Folders or video files to import."), QStringLiteral("[PATH...]"));
 
+    // "-weird-name.mp4" is one unknown option, not the letters w, e, i, … .
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+
     CommandLine line;
-    if (!parser.parse(withoutQtOptions(arguments))) {
+    const QStringList ours = withoutQtOptions(arguments);
+    if (!parser.parse(ours)) {
         line.action = Action::error;
-        line.text = QStringLiteral("triagon: ") + parser.errorText() + QStringLiteral("\n\n") + parser.helpText();
+        line.text = usageError(parser, ours);
         return line;
     }
     if (parser.isSet(help)) {
@@ -109,12 +155,25 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &work
     return line;
 }
 
-QStringList CommandLine::takeMissingPaths()
+int CommandLine::qtArgumentCount(int argc, const char *const *argv)
 {
-    QStringList missing;
-    QStringList present;
-    for (const QString &path : std::as_const(paths))
-        (QFileInfo::exists(path) ? present : missing).append(path);
-    paths = present;
-    return missing;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            return i;
+    }
+    return argc;
+}
+
+QList<CommandLine::Skipped> CommandLine::takeUnopenedPaths()
+{
+    QList<Skipped> skipped;
+    QStringList opened;
+    for (const QString &path : std::as_const(paths)) {
+        if (const QString reason = NotOpenedItems::reason(path); reason.isEmpty())
+            opened.append(path);
+        else
+            skipped.append({path, reason});
+    }
+    paths = opened;
+    return skipped;
 }

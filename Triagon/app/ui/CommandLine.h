@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -14,7 +15,7 @@ struct CommandLine
         run,     // start (or hand `paths` over to the running Triagon)
         help,    // print `text` on standard output and end with 0
         version, // likewise
-        error,   // print `text` (the fault, then the usage) on standard error and end with usageErrorStatus
+        error,   // print `text` (the fault, and where to read more) on standard error and end with usageErrorStatus
     };
 
     static constexpr int usageErrorStatus = 2;
@@ -25,13 +26,26 @@ struct CommandLine
     // and cleaned, in the order given.
     QStringList paths;
 
-    // Takes the paths that name nothing out of `paths` and returns them. A
-    // drop never holds one, but a command line may: a mistyped name is
-    // reported by the launch that was given it instead of becoming a clip
-    // without a file.
-    QStringList takeMissingPaths();
+    // A path named that the import would not open, and why.
+    struct Skipped
+    {
+        QString path;
+        QString reason;
+    };
+
+    // Takes the paths the import does not open out of `paths` and returns
+    // them: those that name nothing (a drop never holds one, but a mistyped
+    // name would otherwise become a clip without a file) and files that are
+    // neither folders nor video files it opens. The launch names them
+    // instead of dropping them without a word.
+    QList<Skipped> takeUnopenedPaths();
 
     // `arguments` as QCoreApplication::arguments() gives them (the program
     // first); needs a QCoreApplication.
     static CommandLine parse(const QStringList &arguments, const QString &workingFolder);
+
+    // How many of the arguments go to QApplication: those before "--". Qt
+    // reads its options (-platform, -style, …) anywhere in what it is given,
+    // but after "--" they are paths.
+    static int qtArgumentCount(int argc, const char *const *argv);
 };

@@ -4,7 +4,10 @@
 #include <QList>
 #include <QMutex>
 #include <QMutexLocker>
+#include <QRegularExpression>
+#include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -33,17 +36,81 @@ GuardState &guardState()
     return s;
 }
 
+QString noDisplayMessage()
+{
+    QStringList tried;
+    for (const char *name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty())
+            tried.append(QString::fromLatin1(name) + QLatin1Char('=') + value);
+    }
+    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    const QString reason = tried.isEmpty() ? QStringLiteral("DISPLAY is not set")
+                                           : QStringLiteral("could not open ") + tried.join(QStringLiteral(", "));
+    return QStringLiteral("triagon: no display (%1%2); Triagon needs a graphical session")
+        .arg(reason, platform.isEmpty() ? QString() : QStringLiteral(", QT_QPA_PLATFORM=") + platform);
+}
+
+// Whether Qt's platform said it could not reach its display server.
+bool isDisplayFailure(const HeldMessage &message)
+{
+    return (message.category == "qt.qpa.xcb" && message.text.startsWith(QStringLiteral("could not connect to display")))
+           || (message.category.startsWith("qt.qpa.wayland") && message.text.contains(QStringLiteral("wl_display")));
+}
+
+// Qt's messages as one line: its paragraphs joined, the advice to reinstall
+// left out.
+QString oneLine(const QString &text)
+{
+    QStringList parts;
+    for (const QString &part : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        QString paragraph = part.trimmed();
+        if (paragraph.endsWith(QLatin1Char('.')))
+            paragraph.chop(1);
+        if (!paragraph.isEmpty() && !paragraph.startsWith(QStringLiteral("This application failed to start")))
+            parts.append(paragraph);
+    }
+    return parts.join(QStringLiteral("; "));
+}
+
+// The line printed when Qt gives up, from what it said before (`said`) and
+// its fatal message: a display that could not be reached, or the platform
+// plugin that could not be loaded, in Qt's own words.
+QString failureMessage(const QList<HeldMessage> &said, const QString &fatal)
+{
+    if (std::any_of(said.begin(), said.end(), isDisplayFailure))
+        return noDisplayMessage();
+    const QString reason = oneLine(fatal);
+    // "Could not find the Qt platform plugin "x" in """, or one that was
+    // found but would not load: the plugin is what failed, not the display.
+    const QRegularExpression pluginFault(QStringLiteral("^Could not (find|load) the Qt platform plugin \"([^\"]*)\""));
+    for (const HeldMessage &message : said) {
+        if (const QRegularExpressionMatch match = pluginFault.match(message.text); match.hasMatch())
+            return QStringLiteral("triagon: could not load the Qt platform plugin \"%1\" (%2%3)")
+                .arg(match.captured(2), oneLine(message.text), reason.isEmpty() ? QString() : QStringLiteral("; ") + reason);
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return noDisplayMessage();
+    return QStringLiteral("triagon: could not open the window system (%1)")
+        .arg(reason.isEmpty() ? QStringLiteral("Qt gave no reason") : reason);
+}
+
 void holdingHandler(QtMsgType type, const QMessageLogContext &context, const QString &text)
 {
+    GuardState &s = guardState();
     if (type == QtFatalMsg) {
         // Qt gives up opening the platform: nothing of it can be used any
         // more, so the process ends here, before Qt's abort.
-        const QByteArray line = DisplayGuard::noDisplayMessage().toLocal8Bit() + '\n';
+        QList<HeldMessage> said;
+        {
+            QMutexLocker lock(&s.mutex);
+            said = s.held;
+        }
+        const QByteArray line = failureMessage(said, text).toLocal8Bit() + '\n';
         std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
         std::fflush(stderr);
-        std::_Exit(DisplayGuard::noDisplayStatus);
+        std::_Exit(DisplayGuard::failureStatus);
     }
-    GuardState &s = guardState();
     QMutexLocker lock(&s.mutex);
     s.held.append(
         HeldMessage{type, QByteArray(context.category), QByteArray(context.file), context.line, QByteArray(context.function), text});
@@ -69,19 +136,4 @@ std::unique_ptr<QApplication> DisplayGuard::openApplication(int &argc, char **ar
         qt_message_output(message.type, context, message.text);
     }
     return application;
-}
-
-QString DisplayGuard::noDisplayMessage()
-{
-    QStringList tried;
-    for (const char *name : {"WAYLAND_DISPLAY", "DISPLAY"}) {
-        const QString value = qEnvironmentVariable(name);
-        if (!value.isEmpty())
-            tried.append(QString::fromLatin1(name) + QLatin1Char('=') + value);
-    }
-    const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
-    const QString reason = tried.isEmpty() ? QStringLiteral("DISPLAY is not set")
-                                           : QStringLiteral("could not open ") + tried.join(QStringLiteral(", "));
-    return QStringLiteral("triagon: no display (%1%2); Triagon needs a graphical session")
-        .arg(reason, platform.isEmpty() ? QString() : QStringLiteral(", QT_QPA_PLATFORM=") + platform);
 }

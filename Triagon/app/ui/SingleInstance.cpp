@@ -1,16 +1,13 @@
 #include "app/ui/SingleInstance.h"
 
 #include "app/Loggers.h"
+#include "app/ui/PeerCredentials.h"
+#include "app/ui/PrivateFolder.h"
 #include "library/ClipStore.h"
 
 #include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonValue>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -18,49 +15,42 @@
 #include <QThread>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
+#include <optional>
+
+#include <unistd.h>
 
 namespace {
 
-// A launch without anything to hand over only asks for the window (as every
-// earlier version did); one with paths or a token sends them as JSON, in
-// base64 so that the request stays one line whatever the paths hold.
-const QByteArray kActivate = QByteArrayLiteral("activate\n");
-const QByteArray kOpen = QByteArrayLiteral("open ");
-const QByteArray kAnswer = QByteArrayLiteral("ok\n");
-// How long one hand-over waits for the holder's answer.
-constexpr int kAnswerWaitMs = 3000;
-
-QByteArray encodeRequest(const QStringList &paths, const QByteArray &activationToken)
+int remainingMs(const QDeadlineTimer &deadline)
 {
-    if (paths.isEmpty() && activationToken.isEmpty())
-        return kActivate;
-    QJsonObject request;
-    request.insert(QStringLiteral("paths"), QJsonArray::fromStringList(paths));
-    if (!activationToken.isEmpty())
-        request.insert(QStringLiteral("activationToken"), QString::fromUtf8(activationToken));
-    return kOpen + QJsonDocument(request).toJson(QJsonDocument::Compact).toBase64() + '\n';
-}
-
-// Whether `bytes` can still become a request: only its start is checked
-// here, the rest once the line is whole.
-bool mayBeRequest(const QByteArray &bytes)
-{
-    return kActivate.startsWith(bytes.left(kActivate.size())) || kOpen.startsWith(bytes.left(kOpen.size()));
+    return static_cast<int>(std::clamp<qint64>(deadline.remainingTime(), 0, std::numeric_limits<int>::max()));
 }
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &folder, QObject *parent) : QObject(parent)
+// One connection of a later launch, until its request is acted on or dropped.
+struct SingleInstance::Incoming
+{
+    // What came so far and is not yet read as a line.
+    QByteArray received;
+    // A request answered "ready", waiting for the launch's "go".
+    std::optional<HandOverRequest> waiting;
+};
+
+SingleInstance::SingleInstance(const QString &folder, QObject *parent) : SingleInstance(folder, defaultSocketFolder(), parent)
+{
+}
+
+SingleInstance::SingleInstance(const QString &folder, const QString &socketFolder, QObject *parent) : QObject(parent)
 {
     m_lockPath = QDir(folder).absoluteFilePath(QStringLiteral("triagon.lock"));
     // Named after the lock, so that every session folder has its own; kept
     // short, since a socket path has a small limit.
     const QByteArray hash = QCryptographicHash::hash(QDir::cleanPath(m_lockPath).toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (runtime.isEmpty())
-        runtime = QDir::tempPath();
-    m_serverName = runtime + QStringLiteral("/triagon-") + QString::fromLatin1(hash) + QStringLiteral(".socket");
+    if (!socketFolder.isEmpty())
+        m_serverName = socketFolder + QStringLiteral("/triagon-") + QString::fromLatin1(hash) + QStringLiteral(".socket");
 }
 
 SingleInstance::~SingleInstance()
@@ -76,7 +66,23 @@ QString SingleInstance::sessionFolder()
     return QFileInfo(ClipStore::sessionFilePath()).absolutePath();
 }
 
-SingleInstance::Claim SingleInstance::claim(int patienceMs, const QStringList &paths, const QByteArray &activationToken)
+QString SingleInstance::defaultSocketFolder()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty())
+        return runtime;
+    // No runtime folder (XDG_RUNTIME_DIR unset, and the fallback Qt makes
+    // taken by another user): a name anyone can compute in the shared
+    // temporary folder would let another user listen there first.
+    const QString own = QDir::tempPath() + QStringLiteral("/triagon-") + QString::number(::geteuid());
+    if (const QString fault = PrivateFolder::ensure(own); !fault.isEmpty()) {
+        qCWarning(sessionLogger).noquote() << QStringLiteral("No private folder for the socket of later launches: %1").arg(fault);
+        return QString();
+    }
+    return own;
+}
+
+SingleInstance::Claim SingleInstance::claim(int patienceMs, const HandOverRequest &request)
 {
     if (m_primary)
         return Claim::primary;
@@ -85,11 +91,16 @@ SingleInstance::Claim SingleInstance::claim(int patienceMs, const QStringList &p
     // Held for the whole run, however long: only a dead holder makes it stale.
     m_lock->setStaleLockTime(0);
     const QDeadlineTimer deadline(std::max(0, patienceMs));
+    // An earlier version closes the connection on an "open" request without
+    // a word; it knows only the plain activation.
+    bool activateOnly = false;
+    const QByteArray line = request.line();
     for (;;) {
         if (m_lock->tryLock(0)) {
             m_primary = true;
             if (!listen())
-                qCWarning(sessionLogger, "Later launches cannot reach this one: %s", qUtf8Printable(m_server->errorString()));
+                qCWarning(sessionLogger, "Later launches cannot reach this one: %s",
+                          m_server ? qUtf8Printable(m_server->errorString()) : "no private folder for the socket");
             return Claim::primary;
         }
         if (m_lock->error() != QLockFile::LockFailedError) {
@@ -99,90 +110,158 @@ SingleInstance::Claim SingleInstance::claim(int patienceMs, const QStringList &p
             m_primary = true;
             return Claim::primary;
         }
-        if (handOver(std::clamp<qint64>(deadline.remainingTime(), 0, kAnswerWaitMs), encodeRequest(paths, activationToken)))
-            return Claim::handedOver;
+        if (m_serverName.isEmpty()) {
+            qCCritical(sessionLogger, "Without a private folder for the socket this launch cannot reach the running Triagon");
+            return Claim::noAnswer;
+        }
+        switch (deliver(deadline, activateOnly ? HandOverRequest::activateLine : line)) {
+        case Delivery::taken:
+            return activateOnly ? Claim::activatedOnly : Claim::handedOver;
+        case Delivery::foreign:
+            return Claim::refused;
+        case Delivery::unanswered:
+            return Claim::noAnswer;
+        case Delivery::closed:
+            if (!activateOnly) {
+                activateOnly = true;
+                continue;
+            }
+            break;
+        case Delivery::notConnected:
+            break;
+        }
         if (deadline.hasExpired())
             return Claim::noAnswer;
         // The holder may be starting (not listening yet) or quitting (about
-        // to free the lock).
+        // to free the lock). Connecting again cannot hand the request over
+        // twice: the holder acts only on a request the launch confirmed.
         QThread::msleep(100);
     }
 }
 
+SingleInstance::Delivery SingleInstance::deliver(const QDeadlineTimer &deadline, const QByteArray &line) const
+{
+    QLocalSocket socket;
+    socket.connectToServer(m_serverName);
+    if (!socket.waitForConnected(remainingMs(deadline)))
+        return Delivery::notConnected;
+    if (!PeerCredentials::isThisUser(socket.socketDescriptor())) {
+        qCCritical(sessionLogger, "The socket %s is another user's; nothing was sent to it", qUtf8Printable(m_serverName));
+        return Delivery::foreign;
+    }
+    // Sent once: whatever happens next, this connection carries the only
+    // copy of the request.
+    socket.write(line);
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(remainingMs(deadline)))
+            return socket.state() == QLocalSocket::ConnectedState ? Delivery::unanswered : Delivery::closed;
+    }
+    QByteArray answer;
+    while (!answer.endsWith('\n') && answer.size() <= HandOverRequest::answerReady.size()) {
+        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(remainingMs(deadline)))
+            break;
+        answer += socket.read(HandOverRequest::answerReady.size() + 1 - answer.size());
+    }
+    if (answer == HandOverRequest::answerOk)
+        return Delivery::taken;
+    if (answer == HandOverRequest::answerReady) {
+        // The launch's word decides: once "go" is on its way the holder acts
+        // on the request, whenever it reads it; without it, never. A holder
+        // that went in between took nothing.
+        socket.write(HandOverRequest::goLine);
+        socket.flush();
+        return socket.bytesToWrite() == 0 && socket.state() == QLocalSocket::ConnectedState ? Delivery::taken : Delivery::notConnected;
+    }
+    if (answer.isEmpty() && socket.state() != QLocalSocket::ConnectedState)
+        return Delivery::closed;
+    // Nothing in time (or nonsense): the socket closes here, and the holder
+    // finds it closed before it read a "go".
+    return Delivery::unanswered;
+}
+
 bool SingleInstance::listen()
 {
+    if (m_serverName.isEmpty())
+        return false;
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *socket = m_server->nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            // What came so far, until the line is whole.
-            auto received = std::make_shared<QByteArray>();
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket, received] { readRequest(socket, *received); });
-            readRequest(socket, *received);
-        }
+        while (QLocalSocket *socket = m_server->nextPendingConnection())
+            accept(socket);
     });
     // We hold the lock, so a socket file left there is from a process that died.
     QLocalServer::removeServer(m_serverName);
     return m_server->listen(m_serverName);
 }
 
-void SingleInstance::readRequest(QLocalSocket *socket, QByteArray &received)
+void SingleInstance::accept(QLocalSocket *socket)
 {
-    const qsizetype before = received.size();
-    received += socket->read(maxRequestBytes + 1 - before);
-    const qsizetype end = received.indexOf('\n', before);
-    if ((end < 0 && received.size() > maxRequestBytes) || !mayBeRequest(received)) {
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    if (!PeerCredentials::isThisUser(socket->socketDescriptor())) {
+        const auto peer = PeerCredentials::userId(socket->socketDescriptor());
+        qCWarning(sessionLogger, "Refused a hand-over from user id %s", peer ? qUtf8Printable(QString::number(*peer)) : "unknown");
         socket->abort();
         return;
     }
-    if (end < 0)
-        return;
-    const QByteArray request = received.left(end + 1);
-    QStringList paths;
-    QByteArray activationToken;
-    if (request != kActivate) {
-        const QByteArray::FromBase64Result json = QByteArray::fromBase64Encoding(request.mid(kOpen.size()).chopped(1),
-                                                                                 QByteArray::AbortOnBase64DecodingErrors);
-        const QJsonDocument document = json ? QJsonDocument::fromJson(*json) : QJsonDocument();
-        if (!request.startsWith(kOpen) || !document.isObject()) {
+    auto incoming = std::make_shared<Incoming>();
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket, incoming] { read(socket, *incoming); });
+    connect(socket, &QLocalSocket::disconnected, this, [incoming] {
+        if (incoming->waiting)
+            qCInfo(sessionLogger, "A later launch gave up before it confirmed its request; the request was dropped");
+        incoming->waiting.reset();
+    });
+    read(socket, *incoming);
+}
+
+void SingleInstance::read(QLocalSocket *socket, Incoming &incoming)
+{
+    incoming.received += socket->read(maxRequestBytes + 1 - incoming.received.size());
+    for (;;) {
+        const qsizetype end = incoming.received.indexOf('\n');
+        if (!incoming.waiting) {
+            if ((end < 0 && incoming.received.size() > maxRequestBytes) || !HandOverRequest::mayBeLine(incoming.received)) {
+                socket->abort();
+                return;
+            }
+            if (end < 0)
+                return;
+            std::optional<HandOverRequest> request = HandOverRequest::fromLine(incoming.received.left(end + 1));
+            incoming.received.remove(0, end + 1);
+            if (!request) {
+                socket->abort();
+                return;
+            }
+            if (!request->confirm) {
+                // A launch of an earlier version: answered and acted on at once.
+                socket->write(HandOverRequest::answerOk);
+                socket->flush();
+                socket->disconnectFromServer();
+                act(*request);
+                return;
+            }
+            incoming.waiting = std::move(request);
+            socket->write(HandOverRequest::answerReady);
+            socket->flush();
+            continue;
+        }
+        if (!HandOverRequest::goLine.startsWith(incoming.received.left(HandOverRequest::goLine.size()))) {
             socket->abort();
             return;
         }
-        for (const QJsonValue &value : document.object().value(QStringLiteral("paths")).toArray()) {
-            // The sender made them absolute against its own working folder.
-            const QString path = value.toString();
-            if (QDir::isAbsolutePath(path))
-                paths.append(QDir::cleanPath(path));
-        }
-        activationToken = document.object().value(QStringLiteral("activationToken")).toString().toUtf8();
+        if (end < 0)
+            return;
+        const HandOverRequest request = std::move(*incoming.waiting);
+        incoming.waiting.reset();
+        socket->disconnectFromServer();
+        act(request);
+        return;
     }
-    socket->write(kAnswer);
-    socket->flush();
-    socket->disconnectFromServer();
-    qCInfo(sessionLogger).noquote() << (paths.isEmpty()
-                                            ? QStringLiteral("A second launch handed over to this one")
-                                            : QStringLiteral("A second launch handed over to this one with %1 path(s)").arg(paths.size()));
-    Q_EMIT activationRequested(paths, activationToken);
 }
 
-bool SingleInstance::handOver(int waitMs, const QByteArray &request) const
+void SingleInstance::act(const HandOverRequest &request)
 {
-    QLocalSocket socket;
-    socket.connectToServer(m_serverName);
-    QDeadlineTimer deadline(waitMs);
-    if (!socket.waitForConnected(static_cast<int>(deadline.remainingTime())))
-        return false;
-    socket.write(request);
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(static_cast<int>(deadline.remainingTime())))
-            return false;
-    }
-    QByteArray answer;
-    while (!answer.endsWith('\n') && answer.size() <= kAnswer.size()) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(static_cast<int>(deadline.remainingTime())))
-            break;
-        answer += socket.readAll();
-    }
-    return answer == kAnswer;
+    qCInfo(sessionLogger).noquote()
+        << (request.paths.isEmpty() ? QStringLiteral("A second launch handed over to this one")
+                                    : QStringLiteral("A second launch handed over to this one with %1 path(s)").arg(request.paths.size()));
+    Q_EMIT activationRequested(request.paths, request.activationToken, request.notOpened);
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/ui/HandOverRequest.h"
+
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -16,37 +19,52 @@ class QLockFile;
 // launch holds a lock file beside the session file and listens on a local
 // socket; a later launch finds the lock held, hands what it was started with
 // (the paths to import, the desktop's activation token) to the running
-// process, waits until that one acknowledges it, and ends. The lock of a process that died
-// (a crash, kill -9) does not block the next start: QLockFile sees that the
-// process it names is gone and the lock is taken over.
+// process once, and ends. The lock of a process that died (a crash, kill -9)
+// does not block the next start: QLockFile sees that the process it names is
+// gone and the lock is taken over.
+//
+// The socket lives in the user's runtime folder, or else in a private folder
+// of this user's in the temporary folder; never loose in a shared one. Both
+// ends check that the other is a process of the same user.
 class SingleInstance : public QObject
 {
     Q_OBJECT
 public:
     enum class Claim {
-        primary,    // this process holds the session (or no lock could be made at all)
-        handedOver, // a running process took the launch over: end this one
-        noAnswer,   // a running process holds the session but never answered
+        primary,       // this process holds the session (or no lock could be made at all)
+        handedOver,    // a running process has the launch's request: end this one
+        activatedOnly, // a running Triagon of an earlier version came to the front but took no paths
+        noAnswer,      // a running process holds the session but did not take the request (and never will)
+        refused,       // the socket is another user's: nothing was sent
     };
 
-    // `folder` holds the lock file ("triagon.lock"): the session file's folder.
+    // `folder` holds the lock file ("triagon.lock"): the session file's
+    // folder. The socket goes into `socketFolder` (defaultSocketFolder()
+    // when not given; none when that is empty).
     explicit SingleInstance(const QString &folder, QObject *parent = nullptr);
+    SingleInstance(const QString &folder, const QString &socketFolder, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // Takes the lock and listens for later launches, or hands this launch
-    // over to the process holding the lock, with `paths` (absolute) and
-    // `activationToken`. A holder that is still starting or just quitting may
-    // not answer at once: tries again for up to `patienceMs` before giving up
-    // with noAnswer.
-    Claim claim(int patienceMs = defaultPatienceMs, const QStringList &paths = {}, const QByteArray &activationToken = {});
+    // Takes the lock and listens for later launches, or hands `request` over
+    // to the process holding the lock. A holder that is still starting or
+    // just quitting may not be listening: connecting is tried again for up
+    // to `patienceMs`. The request itself is sent once, and the holder acts
+    // on it only when this launch confirms it (handedOver); a holder that
+    // does not answer within the patience (a stopped process) finds the
+    // launch gone when it wakes and drops the request (noAnswer).
+    Claim claim(int patienceMs = defaultPatienceMs, const HandOverRequest &request = {});
 
     bool isPrimary() const { return m_primary; }
     QString lockFilePath() const { return m_lockPath; }
-    // The local socket's full path, in the user's runtime folder.
+    // The local socket's full path; empty when there is no private folder for it.
     QString serverName() const { return m_serverName; }
 
     // The folder of the session file.
     static QString sessionFolder();
+    // The user's runtime folder (Qt checks that it is the user's own, mode
+    // 0700), or else "triagon-UID" in the temporary folder when that is a
+    // private folder of this user's; empty when neither is.
+    static QString defaultSocketFolder();
 
     static constexpr int defaultPatienceMs = 15000;
     // A request larger than this is not taken (a file manager's "Open With"
@@ -55,14 +73,25 @@ public:
 
 Q_SIGNALS:
     // A later launch handed over to this process: its window comes to the
-    // front (with `activationToken`, when the desktop gave one) and `paths`
-    // are imported.
-    void activationRequested(const QStringList &paths, const QByteArray &activationToken);
+    // front (with `activationToken`, when the desktop gave one), `paths` are
+    // imported and `notOpened` named.
+    void activationRequested(const QStringList &paths, const QByteArray &activationToken, const QStringList &notOpened);
 
 private:
+    enum class Delivery {
+        notConnected, // no one listens (yet, or any more)
+        closed,       // the listener closed without answering: it took nothing
+        unanswered,   // no answer in time: the listener will drop the request
+        foreign,      // another user listens
+        taken,        // the listener has the request
+    };
+    struct Incoming;
+
     bool listen();
-    bool handOver(int waitMs, const QByteArray &request) const;
-    void readRequest(QLocalSocket *socket, QByteArray &received);
+    Delivery deliver(const QDeadlineTimer &deadline, const QByteArray &line) const;
+    void accept(QLocalSocket *socket);
+    void read(QLocalSocket *socket, Incoming &incoming);
+    void act(const HandOverRequest &request);
 
     QString m_lockPath;
     QString m_serverName;

@@ -19,6 +19,7 @@
 #include "settings/ui/SettingsView.h"
 #include "window/ContentView.h"
 #include "window/StoreIntake.h"
+#include "window/WindowSheets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -109,25 +110,32 @@ void TriagonApp::finishLaunch(bool restored)
     importPendingPaths();
 }
 
-void TriagonApp::importPaths(const QStringList &paths)
+void TriagonApp::importPaths(const QStringList &paths, const QStringList &notOpened)
 {
     m_pendingPaths += paths;
+    m_pendingNotOpened += notOpened;
     if (m_launchFinished)
         importPendingPaths();
 }
 
 void TriagonApp::importPendingPaths()
 {
-    if (!m_window || m_pendingPaths.isEmpty())
+    if (!m_window)
         return;
-    QList<QUrl> urls;
-    for (const QString &path : std::as_const(m_pendingPaths))
-        urls.append(QUrl::fromLocalFile(path));
-    m_pendingPaths.clear();
-    m_window->contentView()->importDroppedURLs(urls);
+    if (!m_pendingPaths.isEmpty()) {
+        QList<QUrl> urls;
+        for (const QString &path : std::as_const(m_pendingPaths))
+            urls.append(QUrl::fromLocalFile(path));
+        m_pendingPaths.clear();
+        m_window->contentView()->importDroppedURLs(urls);
+    }
+    if (!m_pendingNotOpened.isEmpty()) {
+        m_window->contentView()->sheets()->reportNotOpened(m_pendingNotOpened);
+        m_pendingNotOpened.clear();
+    }
 }
 
-void TriagonApp::takeOverLaunch(const QStringList &paths, const QByteArray &activationToken)
+void TriagonApp::takeOverLaunch(const QStringList &paths, const QByteArray &activationToken, const QStringList &notOpened)
 {
     if (m_window) {
         // Qt's Wayland platform asks the compositor for the focus with this
@@ -136,7 +144,7 @@ void TriagonApp::takeOverLaunch(const QStringList &paths, const QByteArray &acti
             qputenv("XDG_ACTIVATION_TOKEN", activationToken);
         m_window->bringToFront();
     }
-    importPaths(paths);
+    importPaths(paths, notOpened);
 }
 
 void TriagonApp::applyStartupDefaults()

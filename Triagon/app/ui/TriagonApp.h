@@ -55,12 +55,13 @@ public:
     // Imports folders and video files (absolute paths) as a drop of them on
     // the window does, once the launch restore has finished: paths given
     // before that wait for it, so that the restored session does not replace
-    // them.
-    void importPaths(const QStringList &paths);
+    // them. What the launch named but the import does not open
+    // (`notOpened`) is named in the window then.
+    void importPaths(const QStringList &paths, const QStringList &notOpened = {});
     // A later launch handed over to this one: the window comes to the front,
     // with the desktop's activation token when it gave one, and the paths
     // are imported.
-    void takeOverLaunch(const QStringList &paths, const QByteArray &activationToken);
+    void takeOverLaunch(const QStringList &paths, const QByteArray &activationToken, const QStringList &notOpened = {});
 
     // Runs the event loop until the application quits (the session is
     // saved then, see saveOnTerminate) and returns its status. What is left
@@ -109,6 +110,7 @@ private:
     QPointer<QWidget> m_settingsWindow;
 
     QStringList m_pendingPaths;
+    QStringList m_pendingNotOpened;
     QString m_desktopStyle;
     QPalette m_desktopPalette;
     bool m_started = false;

@@ -31,6 +31,13 @@ void print(std::FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+// Names the paths a launch could not hand over, and why.
+void printNotHandedOver(const QStringList &paths, const char *why)
+{
+    for (const QString &path : paths)
+        print(stderr, QStringLiteral("triagon: not handed over to the running Triagon (%1): %2\n").arg(QLatin1String(why), path));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -60,10 +67,16 @@ int main(int argc, char **argv)
     case CommandLine::Action::run:
         break;
     }
-    for (const QString &path : line.takeMissingPaths())
-        print(stderr, QStringLiteral("triagon: skipped %1: no such file or folder\n").arg(path));
+    // Named here, on a first launch and a hand-over alike, and in the window.
+    QStringList notOpened;
+    for (const CommandLine::Skipped &skipped : line.takeUnopenedPaths()) {
+        print(stderr, QStringLiteral("triagon: skipped %1: %2\n").arg(skipped.path, skipped.reason));
+        notOpened.append(skipped.path);
+    }
 
-    const std::unique_ptr<QApplication> application = DisplayGuard::openApplication(argc, argv);
+    // Qt takes its own options out of what it is given; after "--" they are paths.
+    int qtArgc = CommandLine::qtArgumentCount(argc, argv);
+    const std::unique_ptr<QApplication> application = DisplayGuard::openApplication(qtArgc, argv);
     setApplicationNames();
     LogFile::install();
 
@@ -71,7 +84,8 @@ int main(int argc, char **argv)
     // a later launch hands its paths to the running one, which brings its
     // window to the front, and ends.
     SingleInstance instance(SingleInstance::sessionFolder());
-    switch (instance.claim(SingleInstance::defaultPatienceMs, line.paths, activationToken)) {
+    const HandOverRequest request{.paths = line.paths, .notOpened = notOpened, .activationToken = activationToken};
+    switch (instance.claim(SingleInstance::defaultPatienceMs, request)) {
     case SingleInstance::Claim::primary:
         break;
     case SingleInstance::Claim::handedOver:
@@ -81,11 +95,22 @@ int main(int argc, char **argv)
         StartupFeedback::end(startupId);
         LogFile::uninstall();
         return 0;
+    case SingleInstance::Claim::activatedOnly:
+        qCWarning(sessionLogger, "An earlier version of Triagon is running with this session; it came to the front but takes no paths");
+        printNotHandedOver(line.paths, "it is an earlier version that takes no paths");
+        StartupFeedback::end(startupId);
+        LogFile::uninstall();
+        return line.paths.isEmpty() ? 0 : 1;
     case SingleInstance::Claim::noAnswer:
         qCCritical(sessionLogger, "Triagon is already running with this session but did not answer");
+        printNotHandedOver(line.paths, "it did not answer");
         QMessageBox::warning(nullptr, QStringLiteral("Triagon Is Already Running"),
                              QStringLiteral("Triagon is already open with this session but does not respond. "
                                             "Wait until it responds or quit it, then open Triagon again."));
+        LogFile::uninstall();
+        return 1;
+    case SingleInstance::Claim::refused:
+        printNotHandedOver(line.paths, "its socket is another user's");
         LogFile::uninstall();
         return 1;
     }
@@ -99,7 +124,7 @@ int main(int argc, char **argv)
         TriagonApp app;
         QObject::connect(&instance, &SingleInstance::activationRequested, &app, &TriagonApp::takeOverLaunch);
         // Imported once the saved session is back.
-        app.importPaths(line.paths);
+        app.importPaths(line.paths, notOpened);
         app.start();
         status = app.exec();
     }

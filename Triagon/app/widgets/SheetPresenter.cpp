@@ -122,7 +122,12 @@ QDialog *SheetPresenter::makeAlert(const Alert &alert, QWidget *parent)
 
 void SheetPresenter::updateAlert(QDialog *box, const Alert &alert)
 {
-    if (QMessageBox *shown = alertBox(box); shown && shown->informativeText() != alert.informativeText)
+    QMessageBox *shown = alertBox(box);
+    if (!shown)
+        return;
+    if (shown->text() != alert.text)
+        shown->setText(alert.text);
+    if (shown->informativeText() != alert.informativeText)
         shown->setInformativeText(alert.informativeText);
 }
 

@@ -100,7 +100,7 @@ public:
     // The alert's box over `parent`, not yet shown: what a factory returns
     // for an alert presented as a sheet.
     static QDialog *makeAlert(const Alert &alert, QWidget *parent);
-    // Shows what changed in an alert that is presented (its informative text).
+    // Shows what changed in an alert that is presented (its texts).
     static void updateAlert(QDialog *box, const Alert &alert);
     // The dialog as an alert's box, or null when it is none.
     static AlertBox *alertBox(QDialog *dialog);

@@ -39,17 +39,29 @@ TEST(CommandLine, ReadsHelpVersionErrorsAndPaths)
         {args({"-h"}), CommandLine::Action::help, {}, "[PATH...]"},
         {args({"--version"}), CommandLine::Action::version, {}, "Triagon"},
         {args({"-v"}), CommandLine::Action::version, {}, " "},
-        {args({"--bogus-option"}), CommandLine::Action::error, {}, "Unknown option 'bogus-option'"},
-        {args({"day1", "-x"}), CommandLine::Action::error, {}, "Usage: "},
+        // A fault is two lines, as GNU programs print it; a name after one
+        // dash is one unknown option, with the way to open such a file.
+        {args({"--bogus-option"}),
+         CommandLine::Action::error,
+         {},
+         "triagon: unknown option '--bogus-option'\nTry 'triagon --help' for more information.\n"},
+        {args({"day1", "-x"}), CommandLine::Action::error, {}, "triagon: unknown option '-x'\n"},
+        {args({"-weird-name.mp4"}),
+         CommandLine::Action::error,
+         {},
+         "option '-weird-name.mp4'\nTry 'triagon --help' for more information; '--' ends the options, so 'triagon -- -weird-name.mp4' "
+         "opens"},
+        {args({"--help=3"}), CommandLine::Action::error, {}, "triagon: unexpected value after '--help'\nTry"},
         {args({"day1", "../raw/A001.mov", "/abs/B.mkv", "./c/../d/"}),
          CommandLine::Action::run,
          {QStringLiteral("/home/u/shoots/day1"), QStringLiteral("/home/u/raw/A001.mov"), QStringLiteral("/abs/B.mkv"),
           QStringLiteral("/home/u/shoots/d")},
          ""},
         // After "--" everything is a path, even what looks like an option.
-        {args({"--", "-odd.mov", "--help"}),
+        {args({"--", "-odd.mov", "--help", "-platform", "x"}),
          CommandLine::Action::run,
-         {QStringLiteral("/home/u/shoots/-odd.mov"), QStringLiteral("/home/u/shoots/--help")},
+         {QStringLiteral("/home/u/shoots/-odd.mov"), QStringLiteral("/home/u/shoots/--help"), QStringLiteral("/home/u/shoots/-platform"),
+          QStringLiteral("/home/u/shoots/x")},
          ""},
         // Qt's own options reach QApplication; they are neither errors nor paths.
         {args({"-platform", "offscreen", "-style=Fusion", "--session", "1a2b", "-reverse", "day2"}),
@@ -64,19 +76,33 @@ TEST(CommandLine, ReadsHelpVersionErrorsAndPaths)
         EXPECT_EQ(line.action, c.action) << label;
         EXPECT_EQ(line.paths, c.paths) << label;
         EXPECT_TRUE(line.text.contains(QString::fromUtf8(c.text))) << label << "\n" << line.text.toStdString();
+        if (c.action == CommandLine::Action::error) {
+            EXPECT_EQ(line.text.count(QLatin1Char('\n')), 2) << label << "\n" << line.text.toStdString();
+        }
     }
 }
 
-TEST(CommandLine, PathsThatNameNothingAreTakenOut)
+TEST(CommandLine, PathsTheImportDoesNotOpenAreTakenOutWithTheReason)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(QDir(folder.path()).mkpath(QStringLiteral("day1")));
-    QFile clip(folder.filePath(QStringLiteral("A001.mov")));
-    ASSERT_TRUE(clip.open(QIODevice::WriteOnly));
-    CommandLine line = CommandLine::parse(args({"day1", "missing.mov", "A001.mov", "gone/"}), folder.path());
-    EXPECT_EQ(line.takeMissingPaths(),
-              QStringList({folder.filePath(QStringLiteral("missing.mov")), folder.filePath(QStringLiteral("gone"))}));
-    EXPECT_EQ(line.paths, QStringList({folder.filePath(QStringLiteral("day1")), folder.filePath(QStringLiteral("A001.mov"))}));
+    for (const char *name : {"A001.mov", "B002.MTS", "C003.ts", "D004.lrv"}) {
+        QFile file(folder.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    CommandLine line = CommandLine::parse(args({"day1", "missing.mov", "A001.mov", "C003.ts", "gone/", "B002.MTS", "D004.lrv"}),
+                                          folder.path());
+    const QString notVideo = QStringLiteral("not a folder or a video file Triagon opens (.avi, .m4v, .mkv, .mov, .mp4, .mts, .webm)");
+    const QString missing = QStringLiteral("no such file or folder");
+    QStringList taken;
+    for (const CommandLine::Skipped &skipped : line.takeUnopenedPaths())
+        taken.append(skipped.path + QStringLiteral(": ") + skipped.reason);
+    EXPECT_EQ(taken, QStringList({folder.filePath(QStringLiteral("missing.mov")) + QStringLiteral(": ") + missing,
+                                  folder.filePath(QStringLiteral("C003.ts")) + QStringLiteral(": ") + notVideo,
+                                  folder.filePath(QStringLiteral("gone")) + QStringLiteral(": ") + missing,
+                                  folder.filePath(QStringLiteral("D004.lrv")) + QStringLiteral(": ") + notVideo}));
+    EXPECT_EQ(line.paths, QStringList({folder.filePath(QStringLiteral("day1")), folder.filePath(QStringLiteral("A001.mov")),
+                                       folder.filePath(QStringLiteral("B002.MTS"))}));
 }
 
 TEST(StartupFeedback, TheRemoveMessageIsCutIntoNulPaddedPiecesOfTwenty)
@@ -121,24 +147,37 @@ TEST(CommandLineProgram, AnswersWithoutADisplayAndNeverAborts)
     const struct
     {
         QStringList arguments;
-        QString display; // empty: unset
+        QString display;  // empty: unset
+        QString platform; // QT_QPA_PLATFORM; empty: unset
         int status;
         const char *out; // contained in standard output
         const char *err; // contained in standard error
     } cases[] = {
-        {{QStringLiteral("--version")}, QString(), 0, "Triagon " TRIAGON_TEST_VERSION "\n", ""},
-        {{QStringLiteral("--help")}, QString(), 0, "Usage: ", ""},
-        {{QStringLiteral("--bogus-option")}, QString(), 2, "", "Unknown option 'bogus-option'"},
-        {{}, QString(), 1, "", "no display (DISPLAY is not set)"},
-        {{home.path()}, QString(), 1, "", "no display"},
+        {{QStringLiteral("--version")}, QString(), QString(), 0, "Triagon " TRIAGON_TEST_VERSION "\n", ""},
+        {{QStringLiteral("--help")}, QString(), QString(), 0, "Usage: ", ""},
+        {{QStringLiteral("--bogus-option")}, QString(), QString(), 2, "", "triagon: unknown option '--bogus-option'\nTry 'triagon --help'"},
+        {{}, QString(), QString(), 1, "", "no display (DISPLAY is not set)"},
+        {{home.path()}, QString(), QString(), 1, "", "no display"},
         // A display that is not there.
-        {{}, QStringLiteral(":9731"), 1, "", "could not open DISPLAY=:9731"},
+        {{}, QStringLiteral(":9731"), QString(), 1, "", "could not open DISPLAY=:9731"},
+        // A platform plugin that is not there is named, not taken for a display.
+        {{}, QStringLiteral(":9731"), QStringLiteral("doesnotexist"), 1, "", "could not load the Qt platform plugin \"doesnotexist\""},
+        {{QStringLiteral("-platform"), QStringLiteral("nosuch")}, QStringLiteral(":9731"), QString(), 1, "", "plugin \"nosuch\""},
+        // After "--" Qt's options are paths: Qt does not get them.
+        {{QStringLiteral("--"), QStringLiteral("-platform"), QStringLiteral("nosuch")},
+         QString(),
+         QString(),
+         1,
+         "",
+         "no display (DISPLAY is not set)"},
     };
     for (const auto &c : cases) {
         const std::string label = c.arguments.join(QLatin1Char(' ')).toStdString() + " DISPLAY=" + c.display.toStdString();
         QProcessEnvironment env = environment;
         if (!c.display.isEmpty())
             env.insert(QStringLiteral("DISPLAY"), c.display);
+        if (!c.platform.isEmpty())
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), c.platform);
         QProcess process;
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(TRIAGON_APP_BINARY), c.arguments);
@@ -153,7 +192,9 @@ TEST(CommandLineProgram, AnswersWithoutADisplayAndNeverAborts)
             EXPECT_TRUE(err.isEmpty()) << label << err.constData();
         }
         if (c.status == 1) {
-            EXPECT_EQ(err.count('\n'), 1) << label << "not one line:\n" << err.constData();
+            // The paths after "--" name nothing: a line each before the fault.
+            EXPECT_EQ(err.count('\n'), 1 + (c.arguments.startsWith(QStringLiteral("--")) ? 2 : 0)) << label << "not one line:\n"
+                                                                                                   << err.constData();
         }
     }
 }

@@ -215,10 +215,15 @@ TEST_F(SecondLaunch, PathsOfAFirstLaunchAreImportedAfterTheSessionAndALaterLaunc
                                    {QStringLiteral("loose.mkv"), 0}};
     // The session is saved shortly after the import.
     EXPECT_TRUE(QTest::qWaitFor([&] { return savedRatings() == expected; }, waitMs)) << QJsonDocument(savedClips()).toJson().constData();
+    // The file named that is no video is named by the launch.
+    const QByteArray notVideo = ": not a folder or a video file Triagon opens (";
+    QByteArray firstLog;
+    EXPECT_TRUE(saidSoFar(first, firstLog, "triagon: skipped " + day1.toUtf8() + "/notes.txt" + notVideo)) << firstLog.toStdString();
 
-    // A path relative to the later launch's own working folder, and one that
-    // names nothing: that launch says so, and hands over only the folder.
-    QProcess *second = launch({QStringLiteral("day2"), QStringLiteral("missing.mov")}, home.path());
+    // A path relative to the later launch's own working folder, one that
+    // names nothing and a file that is no video: that launch names both, and
+    // hands over only the folder.
+    QProcess *second = launch({QStringLiteral("day2"), QStringLiteral("missing.mov"), QStringLiteral("day2/notes.txt")}, home.path());
     ASSERT_TRUE(second->waitForFinished(waitMs)) << "a second program ran on the same session";
     EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
     const QByteArray secondLog = second->readAllStandardError();
@@ -226,7 +231,8 @@ TEST_F(SecondLaunch, PathsOfAFirstLaunchAreImportedAfterTheSessionAndALaterLaunc
     EXPECT_TRUE(
         secondLog.contains("triagon: skipped " + home.filePath(QStringLiteral("missing.mov")).toUtf8() + ": no such file or folder\n"))
         << secondLog.toStdString();
-    QByteArray firstLog;
+    EXPECT_TRUE(secondLog.contains("triagon: skipped " + home.filePath(QStringLiteral("day2/notes.txt")).toUtf8() + notVideo))
+        << secondLog.toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return saidSoFar(first, firstLog, "handed over to this one with 1 path(s)"); }, waitMs))
         << firstLog.toStdString();
     expected.insert(QStringLiteral("day2-1.mkv"), 0);

@@ -1,3 +1,5 @@
+#include "app/LogCapture.h"
+#include "app/Loggers.h"
 #include "app/ui/SingleInstance.h"
 #include "library/ClipStore.h"
 
@@ -7,7 +9,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -22,14 +26,13 @@ namespace {
 
 // Claims in a thread of its own, as a second process would, while this
 // thread's event loop lets the first one answer.
-std::optional<SingleInstance::Claim> claimElsewhere(const QString &folder, int patienceMs, const QStringList &paths = {},
-                                                    const QByteArray &activationToken = {})
+std::optional<SingleInstance::Claim> claimElsewhere(const QString &folder, int patienceMs, const HandOverRequest &request = {})
 {
     std::atomic_bool done = false;
     std::optional<SingleInstance::Claim> result;
     std::thread later([&] {
         SingleInstance instance(folder);
-        result = instance.claim(patienceMs, paths, activationToken);
+        result = instance.claim(patienceMs, request);
         done = true;
     });
     const bool ended = QTest::qWaitFor([&] { return done.load(); }, patienceMs + 30000);
@@ -37,6 +40,15 @@ std::optional<SingleInstance::Claim> claimElsewhere(const QString &folder, int p
     if (!ended)
         return std::nullopt;
     return result;
+}
+
+// The holder acts on a confirmed request when it reads the launch's "go",
+// which may be just after the launch ended: waits until it has acted
+// `count` times in all.
+int activationsOnceTaken(QSignalSpy &asked, int count)
+{
+    static_cast<void>(QTest::qWaitFor([&] { return asked.count() >= count; }, 10000));
+    return static_cast<int>(asked.count());
 }
 
 qint64 lockHolder(const QString &lockPath)
@@ -60,13 +72,13 @@ TEST(SingleInstance, ALaterClaimHandsOverAndTheFirstKeepsTheSession)
     EXPECT_EQ(QFileInfo(first.lockFilePath()).absolutePath(), QDir(folder.path()).absolutePath());
 
     EXPECT_EQ(claimElsewhere(folder.path(), 10000), SingleInstance::Claim::handedOver);
-    EXPECT_EQ(asked.count(), 1);
+    EXPECT_EQ(activationsOnceTaken(asked, 1), 1);
     EXPECT_TRUE(first.isPrimary());
     EXPECT_EQ(lockHolder(first.lockFilePath()), QCoreApplication::applicationPid());
 
     // Again: every later launch is handed over.
     EXPECT_EQ(claimElsewhere(folder.path(), 10000), SingleInstance::Claim::handedOver);
-    EXPECT_EQ(asked.count(), 2);
+    EXPECT_EQ(activationsOnceTaken(asked, 2), 2);
 }
 
 TEST(SingleInstance, EachSessionFolderHasItsOwnLockAndSocket)
@@ -81,16 +93,43 @@ TEST(SingleInstance, EachSessionFolderHasItsOwnLockAndSocket)
     EXPECT_LT(other.serverName().toUtf8().size(), 100) << "a socket path has a small limit";
 }
 
-TEST(SingleInstance, AHolderThatNeverAnswersEndsTheLaterClaimWithNoAnswer)
+TEST(SingleInstance, AHolderThatWakesAfterTheLaunchGaveUpDropsItsRequest)
 {
     QTemporaryDir folder;
     SingleInstance first(folder.path());
+    QSignalSpy asked(&first, &SingleInstance::activationRequested);
+    LogCapture log(sessionLogger().categoryName());
     ASSERT_EQ(first.claim(), SingleInstance::Claim::primary);
-    // This thread never runs its event loop while the later claim waits.
-    SingleInstance later(folder.path());
-    EXPECT_EQ(later.claim(300), SingleInstance::Claim::noAnswer);
-    EXPECT_FALSE(later.isPrimary());
-    EXPECT_EQ(lockHolder(first.lockFilePath()), QCoreApplication::applicationPid());
+    // This thread runs no event loop while the later claim waits: the holder
+    // is as good as stopped (kill -STOP).
+    EXPECT_EQ(SingleInstance(folder.path()).claim(300, {.paths = {QStringLiteral("/day1")}}), SingleInstance::Claim::noAnswer);
+    // Woken, it reads the request, finds the launch gone and acts on nothing.
+    const QString dropped = QStringLiteral("A later launch gave up before it confirmed its request; the request was dropped");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.count(QtInfoMsg, dropped) == 1; }, 10000));
+    EXPECT_EQ(asked.count(), 0);
+}
+
+TEST(SingleInstance, AnEarlierVersionIsActivatedWithoutThePaths)
+{
+    QTemporaryDir folder;
+    const SingleInstance probe(folder.path());
+    QLockFile holder(probe.lockFilePath());
+    ASSERT_TRUE(holder.tryLock(0));
+    // What the first versions did: "activate" is answered, anything else dropped.
+    QLocalServer earlier;
+    ASSERT_TRUE(earlier.listen(probe.serverName()));
+    QList<QByteArray> seen;
+    QObject::connect(&earlier, &QLocalServer::newConnection, [&] {
+        QLocalSocket *socket = earlier.nextPendingConnection();
+        QObject::connect(socket, &QLocalSocket::readyRead, socket, [&seen, socket] {
+            seen.append(socket->readAll());
+            seen.constLast() == HandOverRequest::activateLine ? void(socket->write(HandOverRequest::answerOk)) : socket->abort();
+        });
+    });
+    EXPECT_EQ(claimElsewhere(folder.path(), 10000, {.paths = {QStringLiteral("/day1")}}), SingleInstance::Claim::activatedOnly);
+    ASSERT_EQ(seen.size(), 2);
+    EXPECT_TRUE(seen[0].startsWith("open "));
+    EXPECT_EQ(seen[1], HandOverRequest::activateLine);
 }
 
 TEST(SingleInstance, AStrangerOnTheSocketIsDroppedWithoutAnActivation)
@@ -105,6 +144,8 @@ TEST(SingleInstance, AStrangerOnTheSocketIsDroppedWithoutAnActivation)
         QByteArrayLiteral("open ") + QByteArrayLiteral("[1,2]").toBase64() + '\n',
         QByteArrayLiteral("open \n"),
         QByteArrayLiteral("activatex\n"),
+        // A request answered "ready" and then anything but "go".
+        HandOverRequest{.paths = {QStringLiteral("/footage/day1")}}.line() + "gone\n",
     };
     for (const QByteArray &request : requests) {
         QLocalSocket stranger;
@@ -144,21 +185,22 @@ TEST(SingleInstance, ALaterClaimHandsItsPathsAndTokenOver)
     QStringList many;
     for (int i = 0; i < 3000; ++i)
         many.append(QStringLiteral("/footage/day %1/clip\nwith newline ✓ %2.mov").arg(i / 100).arg(i));
-    const struct
-    {
-        QStringList paths;
-        QByteArray token;
-    } cases[] = {
-        {{QStringLiteral("/footage/day1")}, QByteArray()},
-        {{QStringLiteral("/footage/a b.mov"), QStringLiteral("/footage/Ä\"q\".mkv")}, QByteArrayLiteral("token-1234_TIME99")},
-        {{}, QByteArrayLiteral("only-a-token")},
-        {many, QByteArray()},
+    const QStringList skipped{QStringLiteral("/footage/A001.ts"), QStringLiteral("/footage/gone.mov")};
+    const HandOverRequest cases[] = {
+        {.paths = {QStringLiteral("/footage/day1")}},
+        {.paths = {QStringLiteral("/footage/a b.mov"), QStringLiteral("/footage/Ä\"q\".mkv")},
+         .activationToken = QByteArrayLiteral("token-1234_TIME99")},
+        {.activationToken = QByteArrayLiteral("only-a-token")},
+        {.notOpened = skipped},
+        {},
+        {.paths = many},
     };
-    for (const auto &c : cases) {
+    for (const HandOverRequest &c : cases) {
         asked.clear();
-        EXPECT_EQ(claimElsewhere(folder.path(), 10000, c.paths, c.token), SingleInstance::Claim::handedOver);
-        ASSERT_EQ(asked.count(), 1);
+        EXPECT_EQ(claimElsewhere(folder.path(), 10000, c), SingleInstance::Claim::handedOver);
+        ASSERT_EQ(activationsOnceTaken(asked, 1), 1);
         EXPECT_EQ(asked.at(0).at(0).toStringList(), c.paths);
-        EXPECT_EQ(asked.at(0).at(1).toByteArray(), c.token);
+        EXPECT_EQ(asked.at(0).at(1).toByteArray(), c.activationToken);
+        EXPECT_EQ(asked.at(0).at(2).toStringList(), c.notOpened);
     }
 }

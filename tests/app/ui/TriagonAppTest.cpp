@@ -7,6 +7,7 @@
 #include "library/ClipStore.h"
 #include "settings/TourManager.h"
 #include "window/ContentView.h"
+#include "window/WindowSheets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -16,6 +17,8 @@
 #include <QJsonObject>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
@@ -270,4 +273,25 @@ TEST(TriagonApp, AStoredPlaceThatFitsNoScreenGivesTheDefaultSize)
     TriagonApp app;
     ASSERT_TRUE(startAndWait(app));
     EXPECT_EQ(app.mainWindow()->size(), QSize(1200, 800));
+}
+
+TEST(TriagonApp, WhatALaunchNamedButDidNotOpenIsNamedInOneAlertOnceTheSessionIsBack)
+{
+    QStringList paths;
+    for (const char *name : {"A.ts", "B.lrv", "C.f4v", "D.m2ts", "E.ts", "F.ts", "G.ts"})
+        paths.append(QStringLiteral("/gone/") + QString::fromLatin1(name));
+    TriagonApp app;
+    // Given with the first launch, before the window is up.
+    app.importPaths({}, {paths[0]});
+    ASSERT_TRUE(startAndWait(app));
+    WindowSheets *sheets = app.mainWindow()->contentView()->sheets();
+    QPointer<QMessageBox> alert = sheets->notOpenedAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->text(), QStringLiteral("1 item was not opened: A.ts"));
+    EXPECT_EQ(alert->informativeText(), QStringLiteral("Triagon opens folders and video files ending in .avi, .m4v, .mkv, .mov, .mp4, "
+                                                       ".mts or .webm. Not found: A.ts."));
+    // A later launch's items join it; a name given twice counts once.
+    app.takeOverLaunch({}, {}, paths);
+    EXPECT_EQ(sheets->notOpenedAlert(), alert.data());
+    EXPECT_EQ(alert->text(), QStringLiteral("7 items were not opened: A.ts, B.lrv, C.f4v, D.m2ts, E.ts and 2 more"));
 }
