@@ -14,6 +14,9 @@ packages=(
   clang-format-14
   # The icons rendered at their sizes, the Debian package and its checks.
   librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
+  # hardening-check on the packaged program; the shared MIME database the
+  # desktop entry's types are checked against; a private session bus for tests.
+  devscripts shared-mime-info dbus-daemon
 )
 
 # `deps.sh fuzz`: also what the fuzz targets are built with (clang and its
