@@ -80,9 +80,11 @@ hardening)
   root=$(mktemp -d)
   trap 'rm -rf "$root"' EXIT
   dpkg -x "$deb" "$root"
-  # Every protection it knows: PIE, stack protector, fortified libc calls,
-  # read-only relocations, immediate binding, control-flow protection.
-  hardening-check --verbose "$root/usr/bin/triagon"
+  # PIE, stack protector, fortified libc calls, read-only relocations and
+  # immediate binding. Not control-flow protection: the program is compiled
+  # for it, but the linker marks it only when every object is, and Debian 12's
+  # C library start files (crt1.o, crti.o) are not.
+  hardening-check --verbose --nocfprotection "$root/usr/bin/triagon"
   ;;
 relations)
   deb=$(the_package "$2")
