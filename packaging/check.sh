@@ -5,6 +5,8 @@
 #   check.sh build DIR CPACK_CONFIG VERSION   (the package, once, into DIR)
 #   check.sh lintian DIR
 #   check.sh installed DIR VERSION            (unpacked into a scratch root, started)
+#   check.sh hardening DIR                    (hardening-check on the packaged program)
+#   check.sh relations DIR                    (what the package pulls in beside its libraries)
 # A check whose tool is missing is skipped: status 77, with the package that
 # has it (scripts/deps.sh installs them all).
 set -euo pipefail
@@ -64,7 +66,39 @@ lintian)
   deb=$(the_package "$2")
   # Errors and warnings fail the check (a warning kept on purpose would need
   # an override, with its reason, in the package); the notes are listed.
-  lintian --fail-on error,warning --tag-display-limit 0 --display-info "$deb"
+  out=$(lintian --fail-on error,warning --tag-display-limit 0 --display-info "$deb") || { echo "$out"; exit 1; }
+  echo "$out"
+  # The hardening tags are notes only, but each is a protection missing.
+  if grep -q ' hardening-' <<<"$out"; then
+    echo "lintian finds hardening missing (see the hardening check)" >&2
+    exit 1
+  fi
+  ;;
+hardening)
+  skip_without hardening-check devscripts
+  deb=$(the_package "$2")
+  root=$(mktemp -d)
+  trap 'rm -rf "$root"' EXIT
+  dpkg -x "$deb" "$root"
+  # PIE, stack protector, fortified libc calls, read-only relocations and
+  # immediate binding. Not control-flow protection: the program is compiled
+  # for it, but the linker marks it only when every object is, and Debian 12's
+  # C library start files (crt1.o, crti.o) are not.
+  hardening-check --verbose --nocfprotection "$root/usr/bin/triagon"
+  ;;
+relations)
+  deb=$(the_package "$2")
+  recommends=$(dpkg-deb --field "$deb" Recommends)
+  echo "Recommends: $recommends"
+  echo "Suggests: $(dpkg-deb --field "$deb" Suggests)"
+  # A file manager comes with a desktop; recommending one makes a default
+  # install pull a desktop onto a machine that has none.
+  for manager in nautilus dolphin nemo caja thunar pcmanfm pcmanfm-qt konqueror spacefm xfe doublecmd-gtk doublecmd-qt; do
+    if grep -Eq "(^|[ ,|])$manager([ ,|(]|$)" <<<"$recommends"; then
+      echo "Recommends names the file manager $manager: it belongs in Suggests" >&2
+      exit 1
+    fi
+  done
   ;;
 installed)
   dir=$2 version=$3

@@ -16,6 +16,9 @@ packages=(
   librsvg2-bin dpkg-dev desktop-file-utils appstream lintian
   # An exFAT card image mounted through FUSE, for the organize tests.
   exfat-fuse exfatprogs
+  # hardening-check on the packaged program; the shared MIME database the
+  # desktop entry's types are checked against; a private session bus for tests.
+  devscripts shared-mime-info dbus-daemon
 )
 
 # `deps.sh fuzz`: also what the fuzz targets are built with (clang and its

@@ -1,5 +1,6 @@
 #include "app/widgets/Reveal.h"
 
+#include "app/widgets/RevealFolderHandler.h"
 #include "app/widgets/SheetPresenter.h"
 
 #include <QDBusConnection>
@@ -21,13 +22,31 @@ FileManagerRequest &replacedRequest()
     return request;
 }
 
-// The desktop's own way: the file manager over D-Bus for an item, a launcher
-// (xdg-open) for a folder or when no file manager answers.
+UrlOpener &replacedOpener()
+{
+    static UrlOpener opener;
+    return opener;
+}
+
+// The folder to the desktop's launcher (xdg-open), only when the application
+// the desktop opens folders with is another one: Triagon would import the
+// folder (after an organize, the clips just moved out of the session), and
+// with none the launcher has nothing to open it with.
+bool openFolderWithLauncher(const QUrl &folder)
+{
+    const RevealFolderHandler::Handler handler = RevealFolderHandler::lookup();
+    if (!handler.found() || handler.ours)
+        return false;
+    return replacedOpener() ? replacedOpener()(folder) : QDesktopServices::openUrl(folder);
+}
+
+// The desktop's own way: the file manager over D-Bus for an item, the
+// launcher for a folder or when no file manager answers.
 void askDesktop(const QUrl &item, const QUrl &folder, std::function<void(bool)> done)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (item.isEmpty() || !bus.isConnected()) {
-        done(QDesktopServices::openUrl(folder));
+        done(openFolderWithLauncher(folder));
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.FileManager1"),
@@ -39,7 +58,7 @@ void askDesktop(const QUrl &item, const QUrl &folder, std::function<void(bool)> 
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, folder, done = std::move(done)] {
         QDBusPendingReply<> reply = *watcher;
-        done(!reply.isError() || QDesktopServices::openUrl(folder));
+        done(!reply.isError() || openFolderWithLauncher(folder));
         watcher->deleteLater();
     });
 }
@@ -100,6 +119,11 @@ void openFolderInFileManager(const QUrl &folder, QWidget *parent)
 void setFileManagerRequest(FileManagerRequest request)
 {
     replacedRequest() = std::move(request);
+}
+
+void setUrlOpener(UrlOpener opener)
+{
+    replacedOpener() = std::move(opener);
 }
 
 QString revealFailureTitle()

@@ -11,9 +11,11 @@ class QWidget;
 //
 // A file is shown selected in its folder: the file manager is asked over
 // D-Bus (org.freedesktop.FileManager1 ShowItems); when none answers, the
-// containing folder is opened instead. When nothing can show it either (no
-// file manager and no launcher on the desktop), the user is told so, with the
-// path of the folder the file is in, in an alert over `parent`'s window.
+// containing folder is opened with the desktop's launcher instead, but only
+// when the application the desktop opens folders with is neither missing nor
+// Triagon itself (which would import the folder). When nothing can show it,
+// the user is told so, with the path of the folder the file is in, in an
+// alert over `parent`'s window.
 // Both return at once; the answer comes later.
 void revealInFileManager(const QUrl &url, QWidget *parent);
 // Opens a folder itself (the folder of an organize run), with the same alert
@@ -29,6 +31,12 @@ using FileManagerRequest = std::function<void(const QUrl &item, const QUrl &fold
 // Replaces how the desktop is asked (tests); an empty function restores the
 // desktop's own file manager.
 void setFileManagerRequest(FileManagerRequest request);
+
+// How a folder is handed to the desktop's launcher (QDesktopServices::openUrl);
+// `open` returns whether the launcher took it. Replaced by tests; an empty
+// function restores the launcher.
+using UrlOpener = std::function<bool(const QUrl &folder)>;
+void setUrlOpener(UrlOpener open);
 
 // The alert's texts.
 QString revealFailureTitle();
