@@ -1,7 +1,5 @@
 #include "media/FFmpegFormat.h"
 
-#include <algorithm>
-
 // Matroska's keyframe index, checked against the packets.
 //
 // The demuxer's index holds the cues and, as it reads, the cluster of every

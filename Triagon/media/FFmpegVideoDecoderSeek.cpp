@@ -165,8 +165,10 @@ bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, Q
     // that no other refers to is decoded only when it is shown in the span,
     // judged packet by packet from the keyframe on (a margin for the frames
     // in flight would cover a whole short stretch, and decode every frame
-    // of it).
-    setWantedFrames([low](qint64 shown) { return shown >= low; });
+    // of it). Within a second of the end every frame is decoded: past the
+    // last frame the last one is taken, whatever it is.
+    const qint64 wantedFrom = std::min(low, toTimestamp(durationSeconds() - 1.0));
+    setWantedFrames([wantedFrom](qint64 shown) { return shown >= wantedFrom; });
     const auto endSkipping = qScopeGuard([this] { setWantedFrames({}); });
     if (!seekToKeyframeBefore(target, error))
         return false;
