@@ -114,15 +114,21 @@ double bareDecodeFps(const QString &path)
         constexpr int frames = 90;
         int decoded = 0;
         QElapsedTimer timer;
-        while (decoded <= frames && av_read_frame(format, packet) >= 0) {
-            if (packet->stream_index == index && avcodec_send_packet(codec, packet) >= 0) {
-                while (avcodec_receive_frame(codec, frame) >= 0) {
-                    if (decoded++ == 0)
-                        timer.start();
-                }
+        const auto receive = [&] {
+            while (avcodec_receive_frame(codec, frame) >= 0) {
+                if (decoded++ == 0)
+                    timer.start();
             }
+        };
+        bool more = true;
+        while (decoded <= frames && (more = av_read_frame(format, packet) >= 0)) {
+            if (packet->stream_index == index && avcodec_send_packet(codec, packet) >= 0)
+                receive();
             av_packet_unref(packet);
         }
+        // A clip shorter than the decoder's threads gives its frames only when drained.
+        if (!more && avcodec_send_packet(codec, nullptr) >= 0)
+            receive();
         if (decoded > 1)
             fps = (decoded - 1) / (timer.nsecsElapsed() / 1e9);
     } while (false);

@@ -96,22 +96,29 @@ bool bareDecode(const Target &target, int threads)
             avcodec_flush_buffers(codec);
             bool first = true;
             bool late = false;
-            while (!found && !late && av_read_frame(format, packet) >= 0) {
-                if (packet->stream_index == index && avcodec_send_packet(codec, packet) >= 0) {
-                    while (avcodec_receive_frame(codec, frame) >= 0) {
-                        const qint64 shown = frame->best_effort_timestamp;
-                        late = first && shown > target.frame && seekTo > start;
-                        first = false;
-                        if (late)
-                            break;
-                        if (shown >= target.frame) {
-                            found = true;
-                            break;
-                        }
+            const auto receive = [&] {
+                while (avcodec_receive_frame(codec, frame) >= 0) {
+                    const qint64 shown = frame->best_effort_timestamp;
+                    late = first && shown > target.frame && seekTo > start;
+                    first = false;
+                    if (late)
+                        break;
+                    if (shown >= target.frame) {
+                        found = true;
+                        break;
                     }
                 }
+            };
+            bool more = true;
+            while (!found && !late && (more = av_read_frame(format, packet) >= 0)) {
+                if (packet->stream_index == index && avcodec_send_packet(codec, packet) >= 0)
+                    receive();
                 av_packet_unref(packet);
             }
+            // At the end of the file the decoder still holds the frames its
+            // threads work on (all of a clip shorter than their number).
+            if (!more && !found && !late && avcodec_send_packet(codec, nullptr) >= 0)
+                receive();
             if (!late)
                 break; // found, or the end of the file
         }

@@ -244,6 +244,9 @@ void FFmpegFormat::close()
     m_runFromFileStart = true;
     m_keyframeOffset = 0;
     m_intraOnly.reset();
+    m_checksIndex = false;
+    m_indexedKeyframes.clear();
+    m_indexedNonKeyframes.clear();
 }
 
 FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error)

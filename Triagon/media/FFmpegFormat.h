@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <set>
 
 // An opened media file: the demuxer with its stream information read, the
 // first real video stream (cover art is skipped) and the first audio stream.
@@ -163,6 +164,18 @@ private:
     void setUpKeyframes(bool readCues);
     // Notes a packet read in order, for the keyframes learnt from the packets.
     void observePacket(const AVPacket &packet);
+    // Matroska's index (FFmpegFormatMatroskaIndex.cpp): besides its cues it
+    // lists every block the demuxer took for a keyframe while reading, and a
+    // BlockGroup without a reference passes for one (older muxers wrote every
+    // frame so). The packets read tell which entries are keyframes.
+    bool listsKeyframe(const AVIndexEntry *entry) const;
+    void noteIndexedPacket(const AVPacket &packet);
+    // Seeks to the last entry at or before `timestamp` that a packet showed
+    // to be a keyframe, reading the packets of its cluster where none did yet.
+    bool seekToCheckedKeyframe(qint64 timestamp, QString *error);
+    // Reads the packets from the start of the cluster that holds the index
+    // entry at `entryTime` up to it; false when they could not be read.
+    bool checkClusterOf(qint64 entryTime);
     void observeEndOfFile();
     // After a seek: the next packet starts a new run (from the start of the file or not).
     void restartRun(bool fromFileStart);
@@ -183,6 +196,10 @@ private:
     std::shared_ptr<KeyframeIndex> m_keyframes;
     std::optional<qint64> m_runStart; // decoding time at which the packets read in order began
     bool m_runFromFileStart = true;
+    // Matroska: index entries whose packets were found to be keyframes, and not to be.
+    bool m_checksIndex = false;
+    std::set<qint64> m_indexedKeyframes;
+    std::set<qint64> m_indexedNonKeyframes;
     // A keyframe's presentation time less its decoding time, where the
     // container's index holds decoding times (B-frames shift them).
     qint64 m_keyframeOffset = 0;

@@ -37,18 +37,6 @@ bool isMatroska(const AVFormatContext *context)
     return context->iformat && context->iformat->name && std::strstr(context->iformat->name, "matroska");
 }
 
-// The first index entry after `index` that is a keyframe (-1 when none).
-int nextKeyframeEntry(AVStream *stream, int index)
-{
-    const int count = avformat_index_get_entries_count(stream);
-    for (int i = std::max(0, index + 1); i < count; ++i) {
-        const AVIndexEntry *entry = avformat_index_get_entry(stream, i);
-        if (entry && (entry->flags & AVINDEX_KEYFRAME))
-            return i;
-    }
-    return -1;
-}
-
 } // namespace
 
 void FFmpegFormat::setUpKeyframes(bool readCues)
@@ -56,8 +44,11 @@ void FFmpegFormat::setUpKeyframes(bool readCues)
     m_keyframes.reset();
     m_keyframeOffset = 0;
     m_intraOnly.reset();
+    m_indexedKeyframes.clear();
+    m_indexedNonKeyframes.clear();
     restartRun(true);
     AVStream *video = videoStream();
+    m_checksIndex = video && isMatroska(m_context.get());
     if (!video)
         return;
     if (isMpegTs(m_context.get()) && avformat_index_get_entries_count(video) == 0) {
@@ -92,7 +83,11 @@ void FFmpegFormat::restartRun(bool fromFileStart)
 
 void FFmpegFormat::observePacket(const AVPacket &packet)
 {
-    if (!m_keyframes || packet.stream_index != m_videoStream)
+    if (packet.stream_index != m_videoStream)
+        return;
+    if (m_checksIndex)
+        noteIndexedPacket(packet);
+    if (!m_keyframes)
         return;
     const qint64 decoded = packet.dts != AV_NOPTS_VALUE ? packet.dts : packet.pts;
     if (decoded == AV_NOPTS_VALUE)
@@ -123,11 +118,12 @@ std::optional<qint64> FFmpegFormat::keyframeAtOrBefore(qint64 timestamp) const
     }
     if (avformat_index_get_entries_count(video) <= 0)
         return std::nullopt;
-    const int index = av_index_search_timestamp(video, timestamp - m_keyframeOffset, AVSEEK_FLAG_BACKWARD);
-    const AVIndexEntry *entry = index >= 0 ? avformat_index_get_entry(video, index) : nullptr;
-    if (!entry)
-        return std::nullopt;
-    return entry->timestamp + m_keyframeOffset;
+    for (int index = av_index_search_timestamp(video, timestamp - m_keyframeOffset, AVSEEK_FLAG_BACKWARD); index >= 0; --index) {
+        const AVIndexEntry *entry = avformat_index_get_entry(video, index);
+        if (listsKeyframe(entry))
+            return entry->timestamp + m_keyframeOffset;
+    }
+    return std::nullopt;
 }
 
 std::optional<qint64> FFmpegFormat::keyframeAfter(qint64 timestamp) const
@@ -135,12 +131,14 @@ std::optional<qint64> FFmpegFormat::keyframeAfter(qint64 timestamp) const
     AVStream *video = videoStream();
     if (!video || timestamp == AV_NOPTS_VALUE || m_keyframes || avformat_index_get_entries_count(video) <= 0)
         return std::nullopt;
+    const int count = avformat_index_get_entries_count(video);
     const int index = av_index_search_timestamp(video, timestamp - m_keyframeOffset, AVSEEK_FLAG_BACKWARD);
-    const int next = nextKeyframeEntry(video, index);
-    const AVIndexEntry *entry = next >= 0 ? avformat_index_get_entry(video, next) : nullptr;
-    if (!entry)
-        return std::nullopt;
-    return entry->timestamp + m_keyframeOffset;
+    for (int next = std::max(0, index + 1); next < count; ++next) {
+        const AVIndexEntry *entry = avformat_index_get_entry(video, next);
+        if (listsKeyframe(entry))
+            return entry->timestamp + m_keyframeOffset;
+    }
+    return std::nullopt;
 }
 
 bool FFmpegFormat::learnKeyframeFor(qint64 timestamp)
@@ -262,6 +260,8 @@ bool FFmpegFormat::seekToKeyframeFor(qint64 timestamp, QString *error)
         return false;
     }
     m_read = true;
+    if (m_checksIndex)
+        return seekToCheckedKeyframe(timestamp, error);
     if (m_keyframes) {
         KeyframeIndex::Keyframe keyframe;
         KeyframeIndex::Lookup found = m_keyframes->keyframeAtOrBefore(timestamp, &keyframe);
@@ -332,10 +332,12 @@ bool FFmpegFormat::isIntraOnly() const
         const AVCodecDescriptor *descriptor = avcodec_descriptor_get(video->codecpar->codec_id);
         intra = descriptor && (descriptor->props & AV_CODEC_PROP_INTRA_ONLY);
         // A sample index that lists every frame as a keyframe (QuickTime and
-        // MP4 list every frame; Matroska's cues list only keyframes).
+        // MP4 list every frame). Not Matroska's: its cues list only
+        // keyframes, but the blocks read are listed too, each BlockGroup
+        // without a reference as a keyframe whatever it holds.
         const int count = avformat_index_get_entries_count(video);
         const double frames = durationSeconds() * frameRate(video);
-        if (!intra && !m_keyframes && count > 1 && count >= 0.9 * frames) {
+        if (!intra && !m_keyframes && !m_checksIndex && count > 1 && count >= 0.9 * frames) {
             intra = true;
             for (int i = 0; i < count && intra; ++i) {
                 const AVIndexEntry *entry = avformat_index_get_entry(video, i);

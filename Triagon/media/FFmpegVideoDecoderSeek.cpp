@@ -2,6 +2,8 @@
 
 #include "media/FFmpegError.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
 #include <cmath>
 
@@ -159,23 +161,24 @@ bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, Q
         if (seekTime && seekTo(*seekTime, error) && decodeOnlyNextPacket(error) && within())
             return true;
     }
+    // Decode on to the span, skipping what nobody sees on the way: a frame
+    // that no other refers to is decoded only when it is shown in the span,
+    // judged packet by packet from the keyframe on (a margin for the frames
+    // in flight would cover a whole short stretch, and decode every frame
+    // of it). Within a second of the end every frame is decoded: past the
+    // last frame the last one is taken, whatever it is.
+    const qint64 wantedFrom = std::min(low, toTimestamp(durationSeconds() - 1.0));
+    setWantedFrames([wantedFrom](qint64 shown) { return shown >= wantedFrom; });
+    const auto endSkipping = qScopeGuard([this] { setWantedFrames({}); });
     if (!seekToKeyframeBefore(target, error))
         return false;
     if (within() || m_frameTimestamp > high)
         return true;
-    // Decode on to the span, skipping what nobody sees on the way.
-    const qint64 skipUntil = low - (uncertainOutputsAfterSkipping + 2LL * pipelineDelayFrames()) * frameDurationTicks();
     QString decodeError;
-    while (true) {
-        setSkipNonReference(m_frameTimestamp < skipUntil);
-        if (!decodeNextFrame(&decodeError))
-            break;
-        if (m_frameTimestamp >= low) {
-            setSkipNonReference(false);
+    while (decodeNextFrame(&decodeError)) {
+        if (m_frameTimestamp >= low)
             return true;
-        }
     }
-    setSkipNonReference(false);
     if (m_hasFrame && !interrupted())
         return true; // past the last frame: the last one
     if (error)

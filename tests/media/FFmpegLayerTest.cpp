@@ -184,6 +184,23 @@ TEST(FFmpegVideoDecoder, SeekNearTakesAKeyframeWithinTheTolerance)
     EXPECT_GT(FFmpegVideoDecoder::estimatedFramesNear(decoder.format(), 5.0, 0.5, 0.5), 10);
 }
 
+TEST(FFmpegVideoDecoder, SeekNearDecodesNoFrameNobodySeesOnTheWayToTheSpan)
+{
+    // bframes.mp4: keyframes every 2 s, B-frames that no frame refers to
+    // among the 15 frames from the keyframe at 2.0 s to the span at 2.5 s.
+    // Decoder threads hold as many frames in flight: none of them is
+    // decoded all the same.
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("bframes.mp4")), 8));
+    ASSERT_TRUE(decoder.seekNear(3.0, 0.5, 0.5));
+    EXPECT_EQ(std::lround(decoder.frameTime() * 30), 75);
+    EXPECT_LT(decoder.codecContext()->frame_number, 16);
+    // Frames decoded after it follow each other again.
+    ASSERT_TRUE(decoder.seekExact(4.0));
+    ASSERT_TRUE(decoder.decodeNextFrame());
+    EXPECT_EQ(decoder.previousTimestamp(), decoder.toTimestamp(4.0));
+}
+
 TEST(FFmpegVideoDecoder, BacksUpToTheFrameBeforeAndKeepsTheFileWhenTheDecoderCloses)
 {
     FFmpegVideoDecoder decoder;

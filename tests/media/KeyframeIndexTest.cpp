@@ -125,3 +125,32 @@ TEST(KeyframeIndex, MatroskaKnowsItsKeyframesRightAfterOpening)
                   format.toStreamTimestamp(2.0, format.videoStream()));
     }
 }
+
+// WebM as GStreamer 0.10 wrote it (keyframes at frames 0, 30 and 98 of 30
+// fps, every other frame in a BlockGroup without a reference): the demuxer
+// lists each such BlockGroup it reads as a keyframe. Once the whole file was
+// read, the keyframes are still those three, and a seek to the keyframe of
+// any frame meets that keyframe. Nor is a clip taken for an all-intra one
+// because the blocks read list its every frame.
+TEST(KeyframeIndex, MatroskaBlockGroupsWithoutAReferenceAreNotKeyframes)
+{
+    FFmpegVideoDecoder decoder;
+    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("fmt_vp8keys.webm")), 1));
+    while (decoder.decodeNextFrame()) {
+    }
+    for (const auto &[frame, keyframe] : {std::pair{119, 98}, {98, 98}, {97, 30}, {45, 30}, {30, 30}, {29, 0}, {5, 0}}) {
+        SCOPED_TRACE(frame);
+        // Just after the frame's start: WebM keeps milliseconds.
+        const qint64 target = decoder.toTimestamp(frame / 30.0 + 0.001);
+        const std::optional<qint64> listed = decoder.format().keyframeAtOrBefore(target);
+        ASSERT_TRUE(listed.has_value());
+        EXPECT_NEAR(decoder.toSeconds(*listed), keyframe / 30.0, 1e-3);
+        ASSERT_TRUE(decoder.decodeKeyframeAlone(target));
+        EXPECT_TRUE(decoder.frame()->key_frame);
+        EXPECT_NEAR(decoder.frameTime(), keyframe / 30.0, 1e-3);
+    }
+
+    FFmpegVideoDecoder twoFrames;
+    ASSERT_TRUE(twoFrames.open(TestMedia::path(QStringLiteral("fmt_vp8two.webm")), 1));
+    EXPECT_FALSE(twoFrames.isIntraOnly());
+}

@@ -417,6 +417,20 @@ TEST(ThumbnailGeneratorDecode, RealPostersAreAFrameNearTheTimeFittedAndUpright)
     EXPECT_LE(generator.peakDecodeThreads(), QThread::idealThreadCount());
 }
 
+TEST(ThumbnailGeneratorDecode, SmallPicturesDecodeOnOneThreadBetweenKeyframes)
+{
+    // Half a second on from a keyframe (both clips have one every 2 s): of
+    // 320 x 240 pictures on one thread, of 1080p ones on frame threads.
+    for (const auto &[name, seconds, oneThread] : {std::tuple{"counter.mp4", 5.0, true}, {"pattern_1080p30.mp4", 1.0, false}}) {
+        SCOPED_TRACE(name);
+        ThumbnailGenerator generator;
+        QFuture<QImage> poster = generator.thumbnail(TestMedia::path(QString::fromLatin1(name)), seconds, QSize(320, 180));
+        poster.waitForFinished();
+        ASSERT_FALSE(poster.result().isNull());
+        EXPECT_EQ(generator.peakDecodeThreads(), oneThread ? 1 : FFmpegVideoDecoder::oneOffThreadCount());
+    }
+}
+
 TEST(ThumbnailGeneratorDecode, OpenedFilesAreKeptFiftyAtATimeWithTheirGenerators)
 {
     QTemporaryDir folder;

@@ -18,20 +18,22 @@ QStringList lavfi(const QString &graph)
     return {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), graph};
 }
 
-// A quiet 1 kHz tone with a loud burst, the same on both channels.
-QStringList sound(double seconds)
-{
-    const QString channel =
-        QStringLiteral("(0.05+0.45*between(t,%1,%2))*sin(2*PI*1000*t)").arg(FormatMatrix::burstStart).arg(FormatMatrix::burstEnd - 1e-6);
-    return lavfi(QStringLiteral("aevalsrc='%1|%1':s=48000:d=%2").arg(channel).arg(seconds));
-}
-
 struct Shape
 {
     QSize coded;
     double seconds = 4;
     bool grain = false;
+    double burstStart = FormatMatrix::burstStart;
+    double burstEnd = FormatMatrix::burstEnd;
 };
+
+// A quiet 1 kHz tone with a loud burst, the same on both channels.
+QStringList sound(const Shape &shape)
+{
+    const QString channel =
+        QStringLiteral("(0.05+0.45*between(t,%1,%2))*sin(2*PI*1000*t)").arg(shape.burstStart).arg(shape.burstEnd - 1e-6);
+    return lavfi(QStringLiteral("aevalsrc='%1|%1':s=48000:d=%2").arg(channel).arg(shape.seconds));
+}
 
 // The picture: the frame counter, grain when asked (drawn before the strip,
 // which stays clean), the strip.
@@ -42,7 +44,7 @@ QStringList picture(const Shape &shape, const QString &rate)
                                       .arg(shape.coded.height())
                                       .arg(rate)
                                       .arg(shape.seconds));
-    arguments += sound(shape.seconds);
+    arguments += sound(shape);
     QString filters = shape.grain ? QStringLiteral("noise=alls=14:allf=t+u,") : QString();
     filters += FrameNumberStrip::filter();
     arguments += {QStringLiteral("-vf"), filters, QStringLiteral("-t"), QString::number(shape.seconds)};
@@ -73,6 +75,20 @@ QStringList x264(int gop, int bFrames, bool bench)
     return arguments;
 }
 
+// VP8 with an alpha channel (which makes libavformat write every frame in a
+// BlockGroup), keyframes only where forced.
+QStringList vp8(const QString &keyframeTimes, bool bench)
+{
+    QStringList arguments{
+        QStringLiteral("-c:v"),      QStringLiteral("libvpx"),  QStringLiteral("-deadline"),         QStringLiteral("realtime"),
+        QStringLiteral("-cpu-used"), QStringLiteral("8"),       QStringLiteral("-auto-alt-ref"),     QStringLiteral("0"),
+        QStringLiteral("-g"),        QStringLiteral("1000"),    QStringLiteral("-force_key_frames"), keyframeTimes,
+        QStringLiteral("-pix_fmt"),  QStringLiteral("yuva420p")};
+    if (bench)
+        arguments += {QStringLiteral("-b:v"), QStringLiteral("12M")};
+    return arguments;
+}
+
 QStringList audio(const QString &codec, const QString &bitrate = QString())
 {
     QStringList arguments{QStringLiteral("-c:a"), codec};
@@ -99,6 +115,8 @@ MatrixFormat entry(const QString &name, const QString &codec, QSize displaySize,
     // Whole frames: the last one starts before the length asked for and lasts its full time.
     format.duration = std::ceil(duration * rateNumerator / rateDenominator - 1e-9) * rateDenominator / rateNumerator;
     format.intraOnly = intraOnly;
+    format.burstStart = FormatMatrix::burstStart;
+    format.burstEnd = FormatMatrix::burstEnd;
     return format;
 }
 
@@ -192,6 +210,29 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
     ntsc.arguments = picture(shape, QStringLiteral("30000/1001")) + x264(30, 3, bench)
                      + audio(QStringLiteral("aac"), QStringLiteral("128k"));
     all << ntsc;
+
+    // A screen recording in WebM as GStreamer 0.10 wrote it: VP8, frames
+    // that refer to others in BlockGroups without a reference, keyframes at
+    // 0, 1 and 3.27 s and then every 4 s.
+    MatrixFormat screen = entry(QStringLiteral("vp8keys.webm"), QStringLiteral("vp08"), landscape, 0, 30, 1, seconds);
+    QStringList keyframeTimes{QStringLiteral("0"), QStringLiteral("1")};
+    for (double t = 3.27; t < seconds; t += 4)
+        keyframeTimes << QString::number(t);
+    screen.arguments = picture(shape, QStringLiteral("30")) + vp8(keyframeTimes.join(QLatin1Char(',')), bench)
+                       + audio(QStringLiteral("libopus"), QStringLiteral("96k"));
+    screen.blockReferencesDropped = true;
+    all << screen;
+
+    // Two frames at one a second, written the same way: the second frame
+    // refers to the first.
+    const Shape twoFrames{landscape, 2, bench, 1.0, 1.5};
+    MatrixFormat two = entry(QStringLiteral("vp8two.webm"), QStringLiteral("vp08"), landscape, 0, 1, 1, twoFrames.seconds);
+    two.burstStart = twoFrames.burstStart;
+    two.burstEnd = twoFrames.burstEnd;
+    two.arguments = picture(twoFrames, QStringLiteral("1")) + vp8(QStringLiteral("0"), bench)
+                    + audio(QStringLiteral("libopus"), QStringLiteral("96k"));
+    two.blockReferencesDropped = true;
+    all << two;
     return all;
 }
 
@@ -203,8 +244,11 @@ bool FormatMatrix::make(const MatrixFormat &format, const QString &folder, QStri
     const QString partial = folder + QStringLiteral("/partial-") + format.name;
     QFile::remove(partial);
     bool ok = runFfmpeg(format.arguments + QStringList{partial}, error);
-    if (ok && format.rotation == 90)
-        ok = setQuarterTurn(partial);
+    if (ok && !finish(format, partial)) {
+        ok = false;
+        if (error)
+            *error = QStringLiteral("cannot finish ") + format.name;
+    }
     if (!ok) {
         QFile::remove(partial);
         return false;
@@ -230,6 +274,13 @@ bool FormatMatrix::makeAll(Scale scale, const QString &folder, QString *error)
             stamp.write(stampOf(format).toLatin1());
     }
     return true;
+}
+
+bool FormatMatrix::finish(const MatrixFormat &format, const QString &path)
+{
+    if (format.rotation == 90 && !setQuarterTurn(path))
+        return false;
+    return !format.blockReferencesDropped || dropBlockReferences(path);
 }
 
 bool FormatMatrix::runFfmpeg(const QStringList &arguments, QString *errorText)

@@ -7,8 +7,8 @@
 
 // The formats that cameras and phones write, made with the ffmpeg tool: each
 // shows the frame-counter picture (FrameNumberStrip) and carries a sound
-// track that is quiet but for a loud burst from 2.0 s to 2.5 s after the
-// first picture. Small and short for the tests, full size and longer (with
+// track that is quiet but for a loud burst (from 2.0 s to 2.5 s after the
+// first picture, earlier in a shorter clip). Small and short for the tests, full size and longer (with
 // grain, so that they decode like footage) for the benchmarks.
 struct MatrixFormat
 {
@@ -20,6 +20,11 @@ struct MatrixFormat
     int rateDenominator = 1;
     double duration = 0; // seconds from the first picture to the end of the last
     bool intraOnly = false;
+    double burstStart = 0; // the loud burst of the sound, in seconds from the first picture
+    double burstEnd = 0;
+    // Matroska written as older muxers did: frames that refer to others in
+    // BlockGroups without a reference (dropBlockReferences).
+    bool blockReferencesDropped = false;
     QStringList arguments; // ffmpeg arguments before the output path
 
     double frameRate() const { return double(rateNumerator) / rateDenominator; }
@@ -36,7 +41,8 @@ public:
         Test,  // 320 x 180 (portrait 180 x 320), 4 s
         Bench, // 1920 x 1080, 4K for HEVC, 20 s (12 s for HEVC), with grain
     };
-    // When the loud burst of every file's sound starts and ends.
+    // When the loud burst of a file's sound starts and ends, but for the
+    // shorter clips (MatrixFormat::burstStart).
     static constexpr double burstStart = 2.0;
     static constexpr double burstEnd = 2.5;
 
@@ -46,6 +52,9 @@ public:
     // Makes the files missing from folder (or made from other arguments);
     // false with *error at the first failure.
     static bool makeAll(Scale scale, const QString &folder, QString *error = nullptr);
+    // What a file made by ffmpeg from the format's arguments still needs
+    // (the turn of a phone clip, the references dropped); false on failure.
+    static bool finish(const MatrixFormat &format, const QString &path);
 
     // Runs the ffmpeg tool quietly with the given arguments; true on success.
     static bool runFfmpeg(const QStringList &arguments, QString *errorText = nullptr);
@@ -53,4 +62,9 @@ public:
     // track header of an MP4, the way a phone records portrait video
     // (ffmpeg 5.1 has no option for it).
     static bool setQuarterTurn(const QString &path);
+    // Turns the ReferenceBlock of every BlockGroup of a Matroska file into
+    // a Void element of the same size (FormatMatrixMatroska.cpp), as
+    // GStreamer 0.10 and libavformat of 2015 wrote frames that refer to
+    // others; false when the file has none.
+    static bool dropBlockReferences(const QString &path);
 };

@@ -163,11 +163,8 @@ const std::vector<Recipe> &recipes()
                      {},
                      truncateTo30Percent});
         // The formats cameras write, small and short.
-        for (const MatrixFormat &format : FormatMatrix::formats(FormatMatrix::Scale::Test)) {
-            const auto turn = format.rotation == 90 ? std::function<bool(const QString &)>(FormatMatrix::setQuarterTurn)
-                                                    : std::function<bool(const QString &)>();
-            r.push_back({format.name, format.arguments, {}, turn});
-        }
+        for (const MatrixFormat &format : FormatMatrix::formats(FormatMatrix::Scale::Test))
+            r.push_back({format.name, format.arguments, {}, [format](const QString &path) { return FormatMatrix::finish(format, path); }});
         return r;
     }();
     return all;
