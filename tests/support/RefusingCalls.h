@@ -44,15 +44,15 @@ public:
         note(QStringLiteral("link"), from, to);
         return linkError ? linkError : System::link(from, to);
     }
-    int createNew(const QByteArray &path) override
+    int createNew(const QByteArray &path, struct stat &made) override
     {
         note(QStringLiteral("createNew"), path, {});
         if (createNewError)
-            return -createNewError;
-        const int fd = System::createNew(path);
-        if (fd >= 0 && afterCreateNew)
+            return createNewError;
+        const int error = System::createNew(path, made);
+        if (!error && afterCreateNew)
             afterCreateNew(path);
-        return fd;
+        return error;
     }
     int rename(const QByteArray &from, const QByteArray &to) override
     {
