@@ -1,5 +1,6 @@
 // A run stopped between the reservation of a name and the rename over it
-// leaves an empty file; the record of the run finds it, and only it.
+// leaves an empty file; the next run finds it through the stopped run's
+// record and removes it, and only it, before it plans its names.
 #include "organize/CommitRecordRecovery.h"
 #include "organize/OrganizeCommit.h"
 
@@ -10,7 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace OrganizeTest;
-using Op = HookedFileOperations::Op;
+using Call = RefusingCalls::Call;
 
 namespace {
 
@@ -18,127 +19,73 @@ struct Stopped
 {
 };
 
-struct Stoppable
-{
-    QTemporaryDir dir;
-    QString records = dir.filePath("records");
-
-    OrganizeRequest request(const QList<Clip> &clips) const { return byRating(clips, dir.filePath("dest"), records); }
-    Clip clip(const QString &name, qint64 size) const { return clipFor(makeFile(dir.filePath("DCIM/") + name, size), 5); }
-
-    QStringList files() const { return filesUnder(dir.path(), records); }
-};
-
 } // namespace
 
-TEST(CommitRecordRecovery, OnlyTheReservationOfTheFileInFlightIsRemoved)
+// A run of A.MP4 and B.MP4 is stopped right after a call of B's move; the
+// next run takes what is still at its old place and a new C.MP4. An empty
+// clip is never taken for a reservation; a reservation that cannot be
+// removed is reported, and the run numbers around it.
+TEST(CommitRecordRecovery, TheNextRunClearsOnlyTheReservationOfTheFileInFlight)
 {
-    enum class Stop { never, beforeRename, afterMove, beforeMoveBack };
-    struct Case
+    const struct
     {
         const char *what;
-        qint64 size;
-        Stop stop;
+        qint64 size; // of B.MP4
+        Call stopAfter;
+        bool removable;
         QStringList left; // after the stop
-        QString removed;  // by the recovery; empty for none
-    };
-    const QList<Case> cases{
-        {"stopped before the rename",
-         100,
-         Stop::beforeRename,
-         {"DCIM/B.MP4=100", "dest/5-star/A.MP4=100", "dest/5-star/B.MP4=0"},
-         "dest/5-star/B.MP4"},
-        {"stopped after the rename", 100, Stop::afterMove, {"dest/5-star/A.MP4=100", "dest/5-star/B.MP4=100"}, ""},
-        {"an empty clip stopped before the rename",
+        QStringList next; // after the next run
+    } cases[] = {
+        {"an empty clip stopped after its reservation",
          0,
-         Stop::beforeRename,
+         Call::createNew,
+         true,
          {"DCIM/B.MP4=0", "dest/5-star/A.MP4=100", "dest/5-star/B.MP4=0"},
-         "dest/5-star/B.MP4"},
-        {"an empty clip stopped after the rename", 0, Stop::afterMove, {"dest/5-star/A.MP4=100", "dest/5-star/B.MP4=0"}, ""},
-        {"a clip that grew, stopped before its move back",
+         {"dest/5-star/A.MP4=100", "dest/5-star/B.MP4=0", "dest/5-star/C.MP4=50"}},
+        {"an empty clip stopped after its rename",
+         0,
+         Call::rename,
+         true,
+         {"dest/5-star/A.MP4=100", "dest/5-star/B.MP4=0"},
+         {"dest/5-star/A.MP4=100", "dest/5-star/B.MP4=0", "dest/5-star/C.MP4=50"}},
+        {"a reservation that cannot be removed",
          100,
-         Stop::beforeMoveBack,
-         {"DCIM/B.MP4=0", "dest/5-star/A.MP4=100", "dest/5-star/B.MP4=101"},
-         "DCIM/B.MP4"},
-        {"an empty clip of a finished run", 0, Stop::never, {"dest/5-star/A.MP4=100", "dest/5-star/B.MP4=0"}, ""},
+         Call::createNew,
+         false,
+         {"DCIM/B.MP4=100", "dest/5-star/A.MP4=100", "dest/5-star/B.MP4=0"},
+         {"dest/5-star/A.MP4=100", "dest/5-star/B.MP4=0", "dest/5-star/B_1.MP4=100", "dest/5-star/C.MP4=50"}},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        Stoppable run;
-        const QList<Clip> clips{run.clip("A.MP4", 100), run.clip("B.MP4", c.size)};
-        RefusingCalls calls = RefusingCalls::likeFuseExfat();
-        calls.before = [&c](const QString &call, const QByteArray &, const QByteArray &to) {
-            if (call != QStringLiteral("rename"))
-                return;
-            if ((c.stop == Stop::beforeRename && to.endsWith("/5-star/B.MP4"))
-                || (c.stop == Stop::beforeMoveBack && to.endsWith("/DCIM/B.MP4")))
-                throw Stopped{};
-        };
-        HookedFileOperations files(calls);
-        files.after = [&c](Op op, const QString &, const QString &to) {
-            if (op != Op::move || !to.endsWith(QStringLiteral("/5-star/B.MP4")))
-                return;
-            if (c.stop == Stop::afterMove)
-                throw Stopped{};
-            if (c.stop == Stop::beforeMoveBack)
-                appendBytes(to, "x");
-        };
-        if (c.stop == Stop::never)
-            EXPECT_TRUE(OrganizeCommit::commit(run.request(clips), files).result.errors.isEmpty());
-        else
-            EXPECT_THROW(OrganizeCommit::commit(run.request(clips), files), Stopped);
-        EXPECT_EQ(run.files(), c.left);
-
-        FileOperations real;
-        const QList<CommitRecordRecovery::Leftover> leftovers = CommitRecordRecovery::clearLeftovers(real, run.records);
-        if (c.removed.isEmpty()) {
-            EXPECT_TRUE(leftovers.isEmpty());
-            EXPECT_EQ(run.files(), c.left);
-            continue;
-        }
-        ASSERT_EQ(leftovers.size(), 1);
-        EXPECT_EQ(leftovers.first().path, run.dir.filePath(c.removed));
-        EXPECT_FALSE(leftovers.first().failure);
-        QStringList expected = c.left;
-        expected.removeAll(c.removed + QStringLiteral("=0"));
-        EXPECT_EQ(run.files(), expected);
-        // A second look finds nothing more.
-        EXPECT_TRUE(CommitRecordRecovery::clearLeftovers(real, run.records).isEmpty());
-    }
-}
-
-// The next run clears the reservation before it plans its names, so the clip
-// gets the name it was going to have; one that cannot be removed is reported,
-// and the run numbers around it.
-TEST(CommitRecordRecovery, TheNextRunClearsTheReservationOrReportsIt)
-{
-    for (const bool removable : {true, false}) {
-        SCOPED_TRACE(removable);
-        Stoppable run;
-        const QList<Clip> clips{run.clip("A.MP4", 100)};
-        RefusingCalls calls = RefusingCalls::likeFuseExfat();
-        calls.before = [](const QString &call, const QByteArray &, const QByteArray &) {
-            if (call == QStringLiteral("rename"))
+        Footage run;
+        RefusingCalls calls(RefusingCalls::likeFuseExfat);
+        calls.after = [&c](Call call, const QByteArray &to) {
+            if (call == c.stopAfter && to.endsWith("/5-star/B.MP4"))
                 throw Stopped{};
         };
         FileOperations stopping(calls);
-        EXPECT_THROW(OrganizeCommit::commit(run.request(clips), stopping), Stopped);
+        EXPECT_THROW(OrganizeCommit::commit(run.request({run.clip("DCIM/A.MP4", 5, 100), run.clip("DCIM/B.MP4", 5, c.size)}), stopping),
+                     Stopped);
+        EXPECT_EQ(run.files(), c.left);
 
+        QList<Clip> next{run.clip("DCIM/C.MP4", 5, 50)};
+        if (QFile::exists(run.at("DCIM/B.MP4")))
+            next.prepend(clipFor(run.at("DCIM/B.MP4"), 5));
         HookedFileOperations files;
-        files.before = [removable](Op op, const QString &, const QString &) -> std::optional<OrganizeError> {
-            if (op == Op::remove && !removable)
+        files.before = [&c](HookedFileOperations::Op op, const QString &, const QString &) -> std::optional<OrganizeError> {
+            if (op == HookedFileOperations::Op::remove && !c.removable)
                 return OrganizeError::fromErrno(EACCES);
             return std::nullopt;
         };
-        const OrganizeOutcome outcome = OrganizeCommit::commit(run.request(clips), files);
-        EXPECT_EQ(outcome.result.movedCount, 1);
-        if (removable) {
-            EXPECT_TRUE(outcome.result.errors.isEmpty()) << outcome.result.errors.join('\n').toStdString();
-            EXPECT_EQ(run.files(), QStringList{"dest/5-star/A.MP4=100"});
-        } else {
-            EXPECT_EQ(outcome.result.errors,
-                      QStringList{OrganizeCommit::leftoverText(run.dir.filePath("dest/5-star/A.MP4"), qt_error_string(EACCES))});
-            EXPECT_EQ(run.files(), (QStringList{"dest/5-star/A.MP4=0", "dest/5-star/A_1.MP4=100"}));
+        const OrganizeOutcome outcome = OrganizeCommit::commit(run.request(next), files);
+        EXPECT_EQ(outcome.result.movedCount, next.size());
+        EXPECT_EQ(outcome.result.errors,
+                  c.removable ? QStringList()
+                              : QStringList{OrganizeCommit::leftoverText(run.at("dest/5-star/B.MP4"), qt_error_string(EACCES))});
+        EXPECT_EQ(run.files(), c.next);
+        // A later look finds nothing more.
+        if (c.removable) {
+            EXPECT_TRUE(CommitRecordRecovery::clearLeftovers(files, run.records).isEmpty());
         }
     }
 }

@@ -1,16 +1,16 @@
-// The organize run on a real exFAT card mounted through FUSE, which has
-// neither RENAME_NOREPLACE nor hard links and ignores letter case.
+// The organize run where folders ignore letter case and the file system has
+// neither RENAME_NOREPLACE nor hard links, as on an exFAT card mounted
+// through FUSE.
 #include "organize/OrganizeCommit.h"
-#include "organize/OrganizeService.h"
 
 #include "OrganizeTestSupport.h"
 #include "Printers.h"
 #include "support/ExfatCard.h"
-#include "support/PlainClipEditor.h"
 #include "support/RefusingCalls.h"
 
-#include <QTest>
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using namespace OrganizeTest;
 
@@ -20,94 +20,77 @@ struct Stopped
 {
 };
 
-class OrganizeOnExfat : public testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        card = std::make_unique<ExfatCard>(dir.path());
-        if (!card->isMounted())
-            GTEST_SKIP() << "needs an exFAT image mounted through FUSE: " << card->whyNot().toStdString();
-    }
-    // Unmounted whatever the test's outcome, before the folder goes.
-    void TearDown() override { card.reset(); }
-
-    QString onCard(const QString &relative) const { return card->root() + QLatin1Char('/') + relative; }
-    Clip clip(const QString &relative, qint64 rating, qint64 size)
-    {
-        const Clip c = clipFor(makeFile(onCard(relative), size), rating);
-        contents.insert(c.filename, contentOf(c.path()));
-        return c;
-    }
-    // Every file on the card, relative, with its size; a clip's file also
-    // says whose content it holds.
-    QStringList cardFiles() const
-    {
-        return filesUnder(card->root(), QString(), [this](const QString &path) {
-            const QByteArray bytes = contentOf(path);
-            const QString clip = bytes.isEmpty() ? QString() : contents.key(bytes);
-            return clip.isEmpty() ? QString() : QStringLiteral(" of ") + clip;
-        });
-    }
-
-    QTemporaryDir dir;
-    std::unique_ptr<ExfatCard> card;
-    QString records = dir.filePath("records");
-    QHash<QString, QByteArray> contents;
-};
-
 } // namespace
 
-TEST_F(OrganizeOnExfat, EveryClipArrivesOnceVerifiedAndACaseOnlyClashIsNumbered)
+// Names that differ only in letter case are one name in a folder that
+// ignores case: the later clip is numbered. Where case counts (the test's own
+// file system, as asked by the real probe) both keep their names. The folder
+// is probed only when such a pair comes up, and the probe leaves nothing.
+TEST(OrganizeOnExfat, ACaseOnlyClashIsNumberedWhereTheFolderIgnoresCase)
 {
-    FileOperations files;
-    EXPECT_TRUE(files.ignoresLetterCase(card->root()));
-
-    PlainClipEditor editor;
-    editor.setClips({clip("DCIM/100/C0001.MP4", 5, 1001), clip("DCIM/100/Take.MP4", 5, 1002), clip("DCIM/101/take.mp4", 5, 1003),
-                     clip("DCIM/101/C0002.MP4", 4, 1004), clip("DCIM/101/C0003.MP4", 5, 1005)});
-    // There before the run: one of the same name, one differing only in case.
-    makeFile(onCard("Organized/5-star/C0003.MP4"), 7);
-    makeFile(onCard("Organized/5-star/c0001.mp4"), 8);
-    OrganizeService service(editor, [this] { return records; });
-    std::optional<ExportResult> result;
-    service.organizeClips(ExportScope::all, QUrl::fromLocalFile(onCard("Organized")), std::nullopt, true,
-                          [&result](const ExportResult &r) { result = r; });
-    ASSERT_TRUE(QTest::qWaitFor([&result] { return result.has_value(); }, 60000));
-
-    EXPECT_TRUE(result->errors.isEmpty()) << result->errors.join('\n').toStdString();
-    EXPECT_EQ(result->movedCount, 5);
-    ASSERT_TRUE(result->manifestURL);
-    const qint64 manifestSize = QFileInfo(result->manifestURL->toLocalFile()).size();
-    EXPECT_EQ(cardFiles(), (QStringList{"Organized/4-star/C0002.MP4=1004 of C0002.MP4", "Organized/5-star/C0001_1.MP4=1001 of C0001.MP4",
-                                        "Organized/5-star/C0003.MP4=7", "Organized/5-star/C0003_1.MP4=1005 of C0003.MP4",
-                                        "Organized/5-star/Take.MP4=1002 of Take.MP4", "Organized/5-star/c0001.mp4=8",
-                                        "Organized/5-star/take_1.mp4=1003 of take.mp4",
-                                        "Organized/triagon-manifest.json=" + QString::number(manifestSize)}));
-    EXPECT_EQ(statusesIn(service.lastCommitRecordPath()), QStringList(5, QStringLiteral("verified")));
+    for (const bool ignoresCase : {true, false}) {
+        SCOPED_TRACE(ignoresCase);
+        Footage card;
+        HookedFileOperations files;
+        if (ignoresCase)
+            files.ignoresCase = [](const QString &) { return true; };
+        const QList<Clip> clips{card.clip("DCIM/A/Take.MP4", 5, 101), card.clip("DCIM/B/take.mp4", 5, 102),
+                                card.clip("DCIM/Other.MP4", 3, 103), card.clip("DCIM/Take_1.mp4", 5, 104)};
+        const OrganizeOutcome outcome = OrganizeCommit::commit(card.request(clips), files);
+        EXPECT_TRUE(outcome.result.errors.isEmpty()) << outcome.result.errors.join('\n').toStdString();
+        EXPECT_EQ(files.caseProbes, QStringList{card.at("dest/5-star")});
+        const QStringList numbered{"dest/3-star/Other.MP4=103", "dest/5-star/Take.MP4=101", "dest/5-star/Take_1_1.mp4=104",
+                                   "dest/5-star/take_1.mp4=102"};
+        const QStringList kept{"dest/3-star/Other.MP4=103", "dest/5-star/Take.MP4=101", "dest/5-star/Take_1.mp4=104",
+                               "dest/5-star/take.mp4=102"};
+        EXPECT_EQ(card.files(), ignoresCase ? numbered : kept);
+    }
 }
 
-// The card itself refuses the first two ways; a run stopped between the
-// reservation and the rename leaves an empty file there, and the next run
-// clears it and gives the clip its name.
-TEST_F(OrganizeOnExfat, AStoppedMoveLeavesAnEmptyReservationThatTheNextRunClears)
+// On a real card, which refuses the first two ways itself: a run stopped
+// right after its first reservation leaves an empty file there; the next run
+// clears it, numbers the case-only clashes and moves every clip once, whole.
+TEST(OrganizeOnExfat, OnARealCardAStoppedRunIsClearedAndEveryClipArrivesOnce)
 {
-    const QList<Clip> clips{clip("DCIM/D.MP4", 3, 900)};
-    const OrganizeRequest request = byRating(clips, onCard("Organized"), records);
+    Footage card;
+    const ExfatCard mount(card.dir.path());
+    if (!mount.isMounted())
+        GTEST_SKIP() << "needs an exFAT image mounted through FUSE: " << mount.whyNot().toStdString();
+    QList<Clip> clips;
+    QHash<QString, QByteArray> contents;
+    for (const auto &[path, rating, size] :
+         {std::tuple{"DCIM/100/C0001.MP4", 5, 1001}, std::tuple{"DCIM/100/Take.MP4", 5, 1002}, std::tuple{"DCIM/101/take.mp4", 5, 1003},
+          std::tuple{"DCIM/101/C0002.MP4", 4, 1004}, std::tuple{"DCIM/101/C0003.MP4", 5, 1005}}) {
+        clips.append(card.clip(QString::fromLatin1(path), rating, size));
+        contents.insert(clips.constLast().path(), contentOf(clips.constLast().path()));
+    }
+    // There before the run: one of the same name, one differing only in case.
+    makeFile(card.at("dest/5-star/C0003.MP4"), 7);
+    makeFile(card.at("dest/5-star/c0001.mp4"), 8);
+    OrganizeRequest request = card.request(clips);
+    request.generateManifest = true;
 
-    RefusingCalls calls; // the real calls: the card's own refusals
-    calls.before = [](const QString &call, const QByteArray &, const QByteArray &) {
-        if (call == QStringLiteral("rename"))
+    RefusingCalls calls;
+    calls.after = [](RefusingCalls::Call call, const QByteArray &) {
+        if (call == RefusingCalls::Call::createNew)
             throw Stopped{};
     };
     FileOperations stopping(calls);
     EXPECT_THROW(OrganizeCommit::commit(request, stopping), Stopped);
-    EXPECT_EQ(calls.calls, (QStringList{"renameNoReplace", "link", "createNew", "rename"}));
-    EXPECT_EQ(cardFiles(), (QStringList{"DCIM/D.MP4=900 of D.MP4", "Organized/3-star/D.MP4=0"}));
+    EXPECT_EQ(filesUnder(card.at("dest")), (QStringList{"5-star/C0001_1.MP4=0", "5-star/C0003.MP4=7", "5-star/c0001.mp4=8"}));
 
     FileOperations files;
     const OrganizeOutcome outcome = OrganizeCommit::commit(request, files);
     EXPECT_TRUE(outcome.result.errors.isEmpty()) << outcome.result.errors.join('\n').toStdString();
-    EXPECT_EQ(outcome.result.movedCount, 1);
-    EXPECT_EQ(cardFiles(), QStringList{"Organized/3-star/D.MP4=900 of D.MP4"});
+    EXPECT_EQ(outcome.result.movedCount, 5);
+    ASSERT_TRUE(outcome.result.manifestURL);
+    EXPECT_EQ(
+        card.files(),
+        (QStringList{"dest/4-star/C0002.MP4=1004", "dest/5-star/C0001_1.MP4=1001", "dest/5-star/C0003.MP4=7",
+                     "dest/5-star/C0003_1.MP4=1005", "dest/5-star/Take.MP4=1002", "dest/5-star/c0001.mp4=8", "dest/5-star/take_1.mp4=1003",
+                     "dest/triagon-manifest.json=" + QString::number(QFileInfo(outcome.result.manifestURL->toLocalFile()).size())}));
+    for (const ManifestEntry &entry : outcome.entries) {
+        EXPECT_EQ(entry.status, ManifestEntry::verified) << entry.filename.toStdString();
+        EXPECT_EQ(contentOf(entry.destinationPath), contents.value(entry.originalPath)) << entry.filename.toStdString();
+    }
 }

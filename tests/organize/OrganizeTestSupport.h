@@ -101,24 +101,33 @@ inline QStringList statusesIn(const QString &recordPath)
     return result;
 }
 
-// Every regular file under the folder but those under `skipped`, as its
-// path relative to the folder, "=" and its size, sorted; `describe` may add
-// to each line.
-inline QStringList filesUnder(const QString &folder, const QString &skipped = QString(),
-                              const std::function<QString(const QString &path)> &describe = {})
+// Every regular file under the folder, as its path relative to the folder,
+// "=" and its size, sorted.
+inline QStringList filesUnder(const QString &folder)
 {
     QStringList list;
     QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        if (!skipped.isEmpty() && path.startsWith(skipped))
-            continue;
-        list.append(QDir(folder).relativeFilePath(path) + QLatin1Char('=') + QString::number(QFileInfo(path).size())
-                    + (describe ? describe(path) : QString()));
+        list.append(QDir(folder).relativeFilePath(path) + QLatin1Char('=') + QString::number(QFileInfo(path).size()));
     }
     list.sort();
     return list;
 }
+
+// Clips under a folder of a temporary folder, organized by rating into its
+// "dest" folder; the records are kept outside it.
+struct Footage
+{
+    QTemporaryDir dir;
+    QString root = dir.filePath("card");
+    QString records = dir.filePath("records");
+
+    QString at(const QString &relative) const { return root + QLatin1Char('/') + relative; }
+    Clip clip(const QString &relative, qint64 rating, qint64 size) const { return clipFor(makeFile(at(relative), size), rating); }
+    OrganizeRequest request(const QList<Clip> &clips) const { return byRating(clips, at(QStringLiteral("dest")), records); }
+    QStringList files() const { return filesUnder(root); }
+};
 
 // The real file layer, with a hook before each operation (the hook may act on
 // the disk, or answer in place of the real operation by returning a value)

@@ -2,69 +2,53 @@
 
 #include "app/NoReplaceRename.h"
 
-#include <QByteArray>
-#include <QStringList>
+#include <array>
 #include <cerrno>
 #include <functional>
 
-// The system's calls of a move without replacing, with the refusals of a file
-// system put in their way: a call given an errno fails with it and does
-// nothing; the others are the real calls on the real files. A FUSE exFAT
-// card refuses RENAME_NOREPLACE with EINVAL and links with EPERM.
+// The system's calls of a move without replacing, with a file system's
+// refusals in their way: a call given an errno fails with it and does
+// nothing; the others are the real calls on the real files.
 class RefusingCalls : public NoReplaceRename::System
 {
 public:
-    int renameNoReplaceError = 0;
-    int linkError = 0;
-    int createNewError = 0;
-    int renameError = 0;
-    // Called before every call with its name and paths; it may act on the
-    // disk first, or throw to stop the caller there.
-    std::function<void(const QString &call, const QByteArray &a, const QByteArray &b)> before;
-    // Called after a real exclusive create that succeeded.
-    std::function<void(const QByteArray &path)> afterCreateNew;
-    // The calls made, in order.
-    QStringList calls;
+    enum class Call { renameNoReplace, link, createNew, rename };
+    // An errno, or 0, for each call in the order of Call.
+    using Refusals = std::array<int, 4>;
+    // A FUSE exFAT card refuses RENAME_NOREPLACE with EINVAL and links with EPERM.
+    static constexpr Refusals likeFuseExfat{EINVAL, EPERM, 0, 0};
 
-    static RefusingCalls likeFuseExfat()
-    {
-        RefusingCalls c;
-        c.renameNoReplaceError = EINVAL;
-        c.linkError = EPERM;
-        return c;
-    }
+    explicit RefusingCalls(const Refusals &refusals = {}) : refusals(refusals) {}
+
+    Refusals refusals;
+    // Called after every call with the path it gives a name; it may act on
+    // the disk, or throw to stop the caller there.
+    std::function<void(Call call, const QByteArray &to)> after;
 
     int renameNoReplace(const QByteArray &from, const QByteArray &to) override
     {
-        note(QStringLiteral("renameNoReplace"), from, to);
-        return renameNoReplaceError ? renameNoReplaceError : System::renameNoReplace(from, to);
+        return answer(Call::renameNoReplace, to, [&] { return System::renameNoReplace(from, to); });
     }
     int link(const QByteArray &from, const QByteArray &to) override
     {
-        note(QStringLiteral("link"), from, to);
-        return linkError ? linkError : System::link(from, to);
+        return answer(Call::link, to, [&] { return System::link(from, to); });
     }
     int createNew(const QByteArray &path, struct stat &made) override
     {
-        note(QStringLiteral("createNew"), path, {});
-        if (createNewError)
-            return createNewError;
-        const int error = System::createNew(path, made);
-        if (!error && afterCreateNew)
-            afterCreateNew(path);
-        return error;
+        return answer(Call::createNew, path, [&] { return System::createNew(path, made); });
     }
     int rename(const QByteArray &from, const QByteArray &to) override
     {
-        note(QStringLiteral("rename"), from, to);
-        return renameError ? renameError : System::rename(from, to);
+        return answer(Call::rename, to, [&] { return System::rename(from, to); });
     }
 
 private:
-    void note(const QString &call, const QByteArray &a, const QByteArray &b)
+    int answer(Call call, const QByteArray &to, const std::function<int()> &real)
     {
-        calls.append(call);
-        if (before)
-            before(call, a, b);
+        const int refusal = refusals[static_cast<size_t>(call)];
+        const int result = refusal ? refusal : real();
+        if (after)
+            after(call, to);
+        return result;
     }
 };
