@@ -53,7 +53,7 @@ TEST(OrganizeOnExfat, ACaseOnlyClashIsNumberedWhereTheFolderIgnoresCase)
 TEST(OrganizeOnExfat, OnARealCardAStoppedRunIsClearedAndEveryClipArrivesOnce)
 {
     Footage card;
-    const ExfatCard mount(card.dir.path());
+    const ExfatCard mount(card.root);
     if (!mount.isMounted())
         GTEST_SKIP() << "needs an exFAT image mounted through FUSE: " << mount.whyNot().toStdString();
     QList<Clip> clips;
