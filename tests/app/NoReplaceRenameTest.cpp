@@ -34,8 +34,8 @@ QStringList contents(const QString &folder)
 } // namespace
 
 // Every way moves the file or leaves it where it was, never replaces a taken
-// name (also one taken in place of the reservation, right after it was made)
-// and leaves no reservation behind.
+// name (also one an empty file takes, or one taken in place of the
+// reservation right after it was made) and leaves no reservation behind.
 TEST(NoReplaceRename, EachWayMovesTheFileAndNeverReplacesATakenName)
 {
     enum class Theirs { none, before, inPlaceOfTheReservation };
@@ -60,13 +60,14 @@ TEST(NoReplaceRename, EachWayMovesTheFileAndNeverReplacesATakenName)
         QTemporaryDir dir;
         const QString to = dir.filePath("b.mov");
         write(dir.filePath("a.mov"), "clip");
+        const QByteArray theirs = c.theirs == Theirs::before ? "" : "theirs";
         if (c.theirs == Theirs::before)
-            write(to, "theirs");
+            write(to, theirs);
         RefusingCalls calls(c.refusals);
         calls.after = [&](RefusingCalls::Call call, const QByteArray &) {
             if (c.theirs == Theirs::inPlaceOfTheReservation && call == RefusingCalls::Call::createNew) {
                 QFile::remove(to);
-                write(to, "theirs");
+                write(to, theirs);
             }
         };
         EXPECT_EQ(NoReplaceRename::rename(dir.filePath("a.mov"), to, calls), c.expected);
@@ -74,6 +75,6 @@ TEST(NoReplaceRename, EachWayMovesTheFileAndNeverReplacesATakenName)
             EXPECT_EQ(contents(dir.path()), QStringList{"b.mov=clip"});
         else
             EXPECT_EQ(contents(dir.path()),
-                      (c.theirs == Theirs::none ? QStringList{"a.mov=clip"} : QStringList{"a.mov=clip", "b.mov=theirs"}));
+                      (c.theirs == Theirs::none ? QStringList{"a.mov=clip"} : QStringList{"a.mov=clip", "b.mov=" + theirs}));
     }
 }
