@@ -126,7 +126,8 @@ struct Footage
     QString at(const QString &relative) const { return root + QLatin1Char('/') + relative; }
     Clip clip(const QString &relative, qint64 rating, qint64 size) const { return clipFor(makeFile(at(relative), size), rating); }
     OrganizeRequest request(const QList<Clip> &clips) const { return byRating(clips, at(QStringLiteral("dest")), records); }
-    QStringList files() const { return filesUnder(root); }
+    // filesUnder() the folder, on one line.
+    QString files() const { return filesUnder(root).join(QLatin1Char(' ')); }
 };
 
 // The real file layer, with a hook before each operation (the hook may act on
