@@ -62,7 +62,7 @@ TEST(NoReplaceRename, EachWayMovesTheFileAndNeverReplacesATakenName)
         if (c.theirs == Theirs::emptyBefore)
             write(to, "");
         RefusingCalls calls(c.refusals);
-        calls.after = [&](RefusingCalls::Call call, const QByteArray &) {
+        calls.after = [&](RefusingCalls::Call call) {
             if (c.theirs == Theirs::inPlaceOfTheReservation && call == RefusingCalls::Call::createNew) {
                 QFile::remove(to);
                 write(to, "theirs");

@@ -16,10 +16,6 @@ using Op = HookedFileOperations::Op;
 
 namespace {
 
-struct Stopped
-{
-};
-
 struct Scenario
 {
     QTemporaryDir dir;
@@ -67,20 +63,19 @@ public:
     StoppingFileOperations(int stopAt, RefusingCalls &calls, bool reserving) : HookedFileOperations(calls)
     {
         before = [this, stopAt](Op, const QString &, const QString &) -> std::optional<OrganizeError> {
-            step(stopAt);
+            if (++steps == stopAt)
+                throw Stopped{};
             return std::nullopt;
         };
         if (reserving)
-            calls.after = [this, stopAt](RefusingCalls::Call, const QByteArray &) { step(stopAt); };
+            calls.after = [this, stopAt](RefusingCalls::Call) {
+                if (++steps == stopAt)
+                    throw Stopped{};
+            };
         after = [](Op op, const QString &, const QString &to) {
             if (op == Op::move && to.endsWith(QStringLiteral("/4-star/c4.mov")))
                 appendBytes(to, "x");
         };
-    }
-    void step(int stopAt)
-    {
-        if (++steps == stopAt)
-            throw Stopped{};
     }
     int steps = 0;
 };

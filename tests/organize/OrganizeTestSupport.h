@@ -12,7 +12,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
@@ -92,28 +91,10 @@ inline OrganizeRequest byRating(const QList<Clip> &clips, const QString &destina
     return r;
 }
 
-// The status of every entry of a commit record, in plan order.
-inline QStringList statusesIn(const QString &recordPath)
+// Thrown by a hook where a killed process would stop the run.
+struct Stopped
 {
-    QStringList result;
-    for (const QJsonValue &v : readJson(recordPath)["files"].toArray())
-        result.append(v.toObject()["status"].toString());
-    return result;
-}
-
-// Every regular file under the folder, as its path relative to the folder,
-// "=" and its size, sorted.
-inline QStringList filesUnder(const QString &folder)
-{
-    QStringList list;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        list.append(QDir(folder).relativeFilePath(path) + QLatin1Char('=') + QString::number(QFileInfo(path).size()));
-    }
-    list.sort();
-    return list;
-}
+};
 
 // Clips under a folder of a temporary folder, organized by rating into its
 // "dest" folder; the records are kept outside it.
@@ -126,8 +107,20 @@ struct Footage
     QString at(const QString &relative) const { return root + QLatin1Char('/') + relative; }
     Clip clip(const QString &relative, qint64 rating, qint64 size) const { return clipFor(makeFile(at(relative), size), rating); }
     OrganizeRequest request(const QList<Clip> &clips) const { return byRating(clips, at(QStringLiteral("dest")), records); }
-    // filesUnder() the folder, on one line.
-    QString files() const { return filesUnder(root).join(QLatin1Char(' ')); }
+    // Every regular file under the folder (or one of its folders) as its
+    // relative path, "=" and its size, sorted, on one line.
+    QString files(const QString &under = QString()) const
+    {
+        const QDir folder(at(under));
+        QStringList list;
+        QDirIterator it(folder.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            list.append(folder.relativeFilePath(path) + QLatin1Char('=') + QString::number(QFileInfo(path).size()));
+        }
+        list.sort();
+        return list.join(QLatin1Char(' '));
+    }
 };
 
 // The real file layer, with a hook before each operation (the hook may act on

@@ -2,14 +2,12 @@
 
 #include <QString>
 #include <QStringList>
-#include <optional>
 
-// A small exFAT file system as a camera card has it, mounted for one test
-// through FUSE (exfat-fuse rather than the kernel's driver: the one without
-// RENAME_NOREPLACE and links), from an image beside the mount point on a loop
-// device. Needs root, /dev/fuse and the exfat-fuse and exfatprogs packages;
-// without one, whyNot() says what failed. Unmounted, and the loop device let
-// go, when it goes.
+// A small exFAT file system as a camera card has it, made in an image beside
+// the mount point and mounted for one test through FUSE (exfat-fuse rather
+// than the kernel's driver: the one without RENAME_NOREPLACE and links).
+// Needs root, /dev/fuse, a loop device and the exfat-fuse and exfatprogs
+// packages; without one, whyNot() says what failed. Unmounted when it goes.
 class ExfatCard
 {
 public:
@@ -22,11 +20,9 @@ public:
     const QString &whyNot() const { return m_whyNot; }
 
 private:
-    // The tool's standard output, or none when it failed (saying so in whyNot).
-    std::optional<QString> run(const QString &program, const QStringList &arguments);
+    bool run(const QString &program, const QStringList &arguments);
 
     QString m_mountPoint;
-    QString m_device;
     bool m_mounted = false;
     QString m_whyNot;
 };

@@ -21,34 +21,34 @@ public:
     explicit RefusingCalls(const Refusals &refusals = {}) : refusals(refusals) {}
 
     Refusals refusals;
-    // Called after every call with the path it gives a name; it may act on
-    // the disk, or throw to stop the caller there.
-    std::function<void(Call call, const QByteArray &to)> after;
+    // Called after every call; it may act on the disk, or throw to stop the
+    // caller there.
+    std::function<void(Call call)> after;
 
     int renameNoReplace(const QByteArray &from, const QByteArray &to) override
     {
-        return answer(Call::renameNoReplace, to, [&] { return System::renameNoReplace(from, to); });
+        return answer(Call::renameNoReplace, [&] { return System::renameNoReplace(from, to); });
     }
     int link(const QByteArray &from, const QByteArray &to) override
     {
-        return answer(Call::link, to, [&] { return System::link(from, to); });
+        return answer(Call::link, [&] { return System::link(from, to); });
     }
     int createNew(const QByteArray &path, struct stat &made) override
     {
-        return answer(Call::createNew, path, [&] { return System::createNew(path, made); });
+        return answer(Call::createNew, [&] { return System::createNew(path, made); });
     }
     int rename(const QByteArray &from, const QByteArray &to) override
     {
-        return answer(Call::rename, to, [&] { return System::rename(from, to); });
+        return answer(Call::rename, [&] { return System::rename(from, to); });
     }
 
 private:
-    int answer(Call call, const QByteArray &to, const std::function<int()> &real)
+    int answer(Call call, const std::function<int()> &real)
     {
         const int refusal = refusals[static_cast<size_t>(call)];
         const int result = refusal ? refusal : real();
         if (after)
-            after(call, to);
+            after(call);
         return result;
     }
 };
