@@ -4,7 +4,6 @@
 #include "organize/OrganizeCommit.h"
 
 #include "OrganizeTestSupport.h"
-#include "support/RefusingCalls.h"
 
 #include <QDirIterator>
 #include <QJsonArray>

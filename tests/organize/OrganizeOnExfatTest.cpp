@@ -7,7 +7,6 @@
 #include "OrganizeTestSupport.h"
 #include "Printers.h"
 #include "support/ExfatCard.h"
-#include "support/RefusingCalls.h"
 
 #include <gtest/gtest.h>
 
