@@ -57,10 +57,16 @@ int NoReplaceRename::System::link(const QByteArray &from, const QByteArray &to)
     return result(::link(from.constData(), to.constData()));
 }
 
-int NoReplaceRename::System::createNew(const QByteArray &path)
+int NoReplaceRename::System::createNew(const QByteArray &path, struct stat &made)
 {
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    return fd >= 0 ? fd : -errno;
+    if (fd < 0)
+        return errno;
+    const int error = result(::fstat(fd, &made));
+    // Closed before the rename: a FUSE file system hides a file that is
+    // still open when it loses its name, and would keep it as a hidden file.
+    ::close(fd);
+    return error;
 }
 
 int NoReplaceRename::System::rename(const QByteArray &from, const QByteArray &to)
@@ -101,18 +107,11 @@ int NoReplaceRename::reserveAndRename(const QString &from, const QString &to, Sy
 {
     const QByteArray source = QFile::encodeName(from);
     const QByteArray target = QFile::encodeName(to);
-    const int fd = calls.createNew(target);
-    if (fd < 0)
-        return -fd;
     struct stat mine
     {
     };
-    const int statError = result(::fstat(fd, &mine));
-    // Closed before the rename: a FUSE file system hides a file that is
-    // still open when it loses its name, and would keep it as a hidden file.
-    ::close(fd);
-    if (statError)
-        return statError;
+    if (const int error = calls.createNew(target, mine))
+        return error;
     if (!isStillReservation(target, mine))
         return EEXIST;
     if (const int error = calls.rename(source, target)) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+struct stat;
+
 // Gives a file a new name without ever replacing an entry that has that name
 // (rename(2) would replace it silently). Within one file system only: a target
 // on another one fails with EXDEV, nothing is copied. Safe on any thread.
@@ -15,18 +17,18 @@
 class NoReplaceRename
 {
 public:
-    // The calls the three ways rest on. Each returns 0 (createNew: a file
-    // descriptor) or the errno of its failure (createNew: its negation). The
-    // real ones are the system's; tests put a file system's refusals in the
-    // way by overriding single calls.
+    // The calls the three ways rest on. Each returns 0 or the errno of its
+    // failure. The real ones are the system's; tests put a file system's
+    // refusals in the way by overriding single calls.
     class System
     {
     public:
         virtual ~System() = default;
         virtual int renameNoReplace(const QByteArray &from, const QByteArray &to);
         virtual int link(const QByteArray &from, const QByteArray &to);
-        // An empty file that must be new (O_CREAT | O_EXCL), open for writing.
-        virtual int createNew(const QByteArray &path);
+        // An empty file that must be new (O_CREAT | O_EXCL), closed again;
+        // `made` tells which file it is.
+        virtual int createNew(const QByteArray &path, struct stat &made);
         // rename(2), which replaces whatever is at `to`.
         virtual int rename(const QByteArray &from, const QByteArray &to);
     };

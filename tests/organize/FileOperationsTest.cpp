@@ -178,8 +178,7 @@ TEST(FileOperations, OnlyAnEmptyRegularFileIsRemoved)
     QTemporaryDir dir;
     makeFile(dir.filePath("empty.mov"), 0);
     makeFile(dir.filePath("clip.mov"), 10);
-    ASSERT_EQ(::symlink(QFile::encodeName(dir.filePath("empty.mov")).constData(), QFile::encodeName(dir.filePath("link.mov")).constData()),
-              0);
+    ASSERT_TRUE(QFile::link(dir.filePath("empty.mov"), dir.filePath("link.mov")));
     QDir().mkpath(dir.filePath("folder"));
     FileOperations files;
     for (const auto &[name, code] : {std::tuple{"clip.mov", EEXIST}, std::tuple{"link.mov", EEXIST}, std::tuple{"folder", EEXIST},
@@ -188,5 +187,47 @@ TEST(FileOperations, OnlyAnEmptyRegularFileIsRemoved)
         const auto error = files.removeEmptyFile(dir.filePath(name));
         EXPECT_EQ(error ? error->code : 0, code);
         EXPECT_EQ(files.exists(dir.filePath(name)), code == EEXIST);
+    }
+}
+
+// Each way of a move without replacing, through the calls a file system
+// refuses: the file moves or stays where it was, a taken name (also one an
+// empty file takes, or one taken in place of the reservation right after it
+// was made) is never replaced, and no reservation is left behind.
+TEST(FileOperations, EachWayOfAMoveNeverReplacesATakenName)
+{
+    enum class Theirs { none, emptyBefore, inPlaceOfTheReservation };
+    const struct
+    {
+        const char *what;
+        RefusingCalls::Refusals refusals;
+        Theirs theirs;
+        int expected;
+    } cases[] = {
+        {"link where the flag is unknown", {EINVAL}, Theirs::none, 0},
+        {"reservation where links are refused", RefusingCalls::likeFuseExfat, Theirs::none, 0},
+        {"reservation, taken", RefusingCalls::likeFuseExfat, Theirs::emptyBefore, EEXIST},
+        {"another failure of link is the move's", {EINVAL, EACCES}, Theirs::none, EACCES},
+        {"the name taken by another program just then", {EINVAL, EPERM, EEXIST}, Theirs::none, EEXIST},
+        {"the rename over the reservation refused", {EINVAL, EPERM, 0, EIO}, Theirs::none, EIO},
+        {"the reservation replaced by another file", RefusingCalls::likeFuseExfat, Theirs::inPlaceOfTheReservation, EEXIST},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        Footage dir;
+        makeFile(dir.at("a.mov"), 4);
+        if (c.theirs == Theirs::emptyBefore)
+            makeFile(dir.at("b.mov"), 0);
+        RefusingCalls calls(c.refusals);
+        calls.after = [&](RefusingCalls::Call call) {
+            if (c.theirs == Theirs::inPlaceOfTheReservation && call == RefusingCalls::Call::createNew) {
+                QFile::remove(dir.at("b.mov"));
+                makeFile(dir.at("b.mov"), 6);
+            }
+        };
+        const auto error = FileOperations(calls).moveWithoutReplacing(dir.at("a.mov"), dir.at("b.mov"));
+        EXPECT_EQ(error ? error->code : 0, c.expected);
+        const char *left[] = {"a.mov=4", "a.mov=4 b.mov=0", "a.mov=4 b.mov=6"};
+        EXPECT_EQ(dir.files(), c.expected == 0 ? "b.mov=4" : left[static_cast<int>(c.theirs)]);
     }
 }

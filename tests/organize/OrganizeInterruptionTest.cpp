@@ -4,7 +4,6 @@
 #include "organize/OrganizeCommit.h"
 
 #include "OrganizeTestSupport.h"
-#include "support/RefusingCalls.h"
 
 #include <QDirIterator>
 #include <QJsonArray>
@@ -15,10 +14,6 @@ using namespace OrganizeTest;
 using Op = HookedFileOperations::Op;
 
 namespace {
-
-struct Stopped
-{
-};
 
 struct Scenario
 {
@@ -57,32 +52,25 @@ struct Scenario
     }
 };
 
-struct Calls
-{
-    RefusingCalls calls;
-};
-
 // The run's operations, with c4.mov growing by a byte while it moves (so
 // that its move back is among the steps) and a stop before operation
 // `stopAt`. Reserving, the moves go as on a file system without
 // RENAME_NOREPLACE and links, and each of their calls is a step too.
-class StoppingFileOperations : private Calls, public HookedFileOperations
+class StoppingFileOperations : public HookedFileOperations
 {
 public:
-    StoppingFileOperations(int stopAt, bool reserving) : HookedFileOperations(Calls::calls)
+    StoppingFileOperations(int stopAt, RefusingCalls &calls, bool reserving) : HookedFileOperations(calls)
     {
         before = [this, stopAt](Op, const QString &, const QString &) -> std::optional<OrganizeError> {
             if (++steps == stopAt)
                 throw Stopped{};
             return std::nullopt;
         };
-        if (reserving) {
-            calls = RefusingCalls::likeFuseExfat();
-            calls.before = [this, stopAt](const QString &, const QByteArray &, const QByteArray &) {
+        if (reserving)
+            calls.after = [this, stopAt](RefusingCalls::Call) {
                 if (++steps == stopAt)
                     throw Stopped{};
             };
-        }
         after = [](Op op, const QString &, const QString &to) {
             if (op == Op::move && to.endsWith(QStringLiteral("/4-star/c4.mov")))
                 appendBytes(to, "x");
@@ -99,7 +87,8 @@ void stopAtEveryStep(bool reserving)
     int total = 0;
     {
         Scenario scenario;
-        StoppingFileOperations files(-1, reserving);
+        RefusingCalls calls(reserving ? RefusingCalls::likeFuseExfat : RefusingCalls::Refusals{});
+        StoppingFileOperations files(-1, calls, reserving);
         OrganizeCommit::commit(scenario.request(), files);
         total = files.steps;
     }
@@ -108,7 +97,8 @@ void stopAtEveryStep(bool reserving)
     for (int stopAt = 1; stopAt <= total; ++stopAt) {
         SCOPED_TRACE(stopAt);
         Scenario scenario;
-        StoppingFileOperations files(stopAt, reserving);
+        RefusingCalls calls(reserving ? RefusingCalls::likeFuseExfat : RefusingCalls::Refusals{});
+        StoppingFileOperations files(stopAt, calls, reserving);
         bool stopped = false;
         try {
             OrganizeCommit::commit(scenario.request(), files);

@@ -43,6 +43,14 @@ struct Folders
     }
 };
 
+QStringList statusesIn(const QString &recordPath)
+{
+    QStringList result;
+    for (const QJsonValue &v : readJson(recordPath)["files"].toArray())
+        result.append(v.toObject()["status"].toString());
+    return result;
+}
+
 QByteArray fileBytes(const QString &path)
 {
     QFile f(path);

@@ -12,7 +12,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
@@ -20,6 +19,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QUuid>
+#include <array>
 #include <cerrno>
 #include <functional>
 #include <gtest/gtest.h>
@@ -92,33 +92,84 @@ inline OrganizeRequest byRating(const QList<Clip> &clips, const QString &destina
     return r;
 }
 
-// The status of every entry of a commit record, in plan order.
-inline QStringList statusesIn(const QString &recordPath)
+// Thrown by a hook where a killed process would stop the run.
+struct Stopped
 {
-    QStringList result;
-    for (const QJsonValue &v : readJson(recordPath)["files"].toArray())
-        result.append(v.toObject()["status"].toString());
-    return result;
-}
+};
 
-// Every regular file under the folder but those under `skipped`, as its
-// path relative to the folder, "=" and its size, sorted; `describe` may add
-// to each line.
-inline QStringList filesUnder(const QString &folder, const QString &skipped = QString(),
-                              const std::function<QString(const QString &path)> &describe = {})
+// Clips under a folder of a temporary folder, organized by rating into its
+// "dest" folder; the records are kept outside it.
+struct Footage
 {
-    QStringList list;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (!skipped.isEmpty() && path.startsWith(skipped))
-            continue;
-        list.append(QDir(folder).relativeFilePath(path) + QLatin1Char('=') + QString::number(QFileInfo(path).size())
-                    + (describe ? describe(path) : QString()));
+    QTemporaryDir dir;
+    QString root = dir.filePath("card");
+    QString records = dir.filePath("records");
+
+    QString at(const QString &relative) const { return root + QLatin1Char('/') + relative; }
+    Clip clip(const QString &relative, qint64 rating, qint64 size) const { return clipFor(makeFile(at(relative), size), rating); }
+    OrganizeRequest request(const QList<Clip> &clips) const { return byRating(clips, at(QStringLiteral("dest")), records); }
+    // Every regular file under the folder (or one of its folders) as its
+    // relative path, "=" and its size, sorted, on one line.
+    QString files(const QString &under = QString()) const
+    {
+        const QDir folder(at(under));
+        QStringList list;
+        QDirIterator it(folder.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            list.append(folder.relativeFilePath(path) + QLatin1Char('=') + QString::number(QFileInfo(path).size()));
+        }
+        list.sort();
+        return list.join(QLatin1Char(' '));
     }
-    list.sort();
-    return list;
-}
+};
+
+// The system's calls of a move without replacing, with a file system's
+// refusals in their way: a call given an errno fails with it and does
+// nothing; the others are the real calls on the real files.
+class RefusingCalls : public NoReplaceRename::System
+{
+public:
+    enum class Call { renameNoReplace, link, createNew, rename };
+    // An errno, or 0, for each call in the order of Call.
+    using Refusals = std::array<int, 4>;
+    // A FUSE exFAT card refuses RENAME_NOREPLACE with EINVAL and links with EPERM.
+    static constexpr Refusals likeFuseExfat{EINVAL, EPERM, 0, 0};
+
+    explicit RefusingCalls(const Refusals &refusals = {}) : refusals(refusals) {}
+
+    Refusals refusals;
+    // Called after every call; it may act on the disk, or throw to stop the
+    // caller there.
+    std::function<void(Call call)> after;
+
+    int renameNoReplace(const QByteArray &from, const QByteArray &to) override
+    {
+        return answer(Call::renameNoReplace, [&] { return System::renameNoReplace(from, to); });
+    }
+    int link(const QByteArray &from, const QByteArray &to) override
+    {
+        return answer(Call::link, [&] { return System::link(from, to); });
+    }
+    int createNew(const QByteArray &path, struct stat &made) override
+    {
+        return answer(Call::createNew, [&] { return System::createNew(path, made); });
+    }
+    int rename(const QByteArray &from, const QByteArray &to) override
+    {
+        return answer(Call::rename, [&] { return System::rename(from, to); });
+    }
+
+private:
+    int answer(Call call, const std::function<int()> &real)
+    {
+        const int refusal = refusals[static_cast<size_t>(call)];
+        const int result = refusal ? refusal : real();
+        if (after)
+            after(call);
+        return result;
+    }
+};
 
 // The real file layer, with a hook before each operation (the hook may act on
 // the disk, or answer in place of the real operation by returning a value)

@@ -76,11 +76,10 @@ TEST(PrivateFolder, OnlyARealFolderOfThisUsersThatNoOneElseMayEnterIsUsed)
         GTEST_SKIP() << "another user's folder needs root to make";
     QTemporaryDir base;
     const QDir dir(base.path());
-    for (const char *name : {"mine", "open", "theirs"})
+    for (const auto &[name, mode] : {std::pair{"mine", 0700}, std::pair{"open", 0755}, std::pair{"theirs", 0700}}) {
         ASSERT_TRUE(dir.mkdir(QString::fromLatin1(name)));
-    chmodPath(dir.filePath(QStringLiteral("mine")), 0700);
-    chmodPath(dir.filePath(QStringLiteral("open")), 0755);
-    chmodPath(dir.filePath(QStringLiteral("theirs")), 0700);
+        chmodPath(dir.filePath(QString::fromLatin1(name)), static_cast<mode_t>(mode));
+    }
     giveToNobody(dir.filePath(QStringLiteral("theirs")));
     ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("mine")), dir.filePath(QStringLiteral("link"))));
     const struct
