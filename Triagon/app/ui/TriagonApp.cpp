@@ -130,6 +130,7 @@ void TriagonApp::importPendingPaths()
         m_window->contentView()->importDroppedURLs(urls);
     }
     if (!m_pendingNotOpened.isEmpty()) {
+        qCInfo(sessionLogger).noquote() << QStringLiteral("Not opened: %1").arg(m_pendingNotOpened.join(QStringLiteral(", ")));
         m_window->contentView()->sheets()->reportNotOpened(m_pendingNotOpened);
         m_pendingNotOpened.clear();
     }

@@ -178,6 +178,33 @@ TEST_F(SecondLaunch, HandsOverToTheRunningProgramAndEnds)
     EXPECT_EQ(clips[0].toObject().value(QStringLiteral("rating")).toInt(), 4);
 }
 
+// What a launch does not open is named on its standard error and in the
+// running window, on the first launch and on a hand-over alike.
+TEST_F(SecondLaunch, EveryLaunchNamesWhatItDoesNotOpen)
+{
+    const QString transport = home.filePath(QStringLiteral("B002.m2ts"));
+    const QString proxy = home.filePath(QStringLiteral("C003.LRV"));
+    for (const QString &path : {transport, proxy}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    QProcess *first = launch({transport});
+    ASSERT_TRUE(waitUntilUp(first)) << first->readAllStandardError().toStdString();
+    QByteArray firstLog;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saidSoFar(first, firstLog, "Not opened: " + transport.toUtf8()); }, waitMs))
+        << firstLog.toStdString();
+    EXPECT_TRUE(firstLog.contains("triagon: skipped " + transport.toUtf8())) << firstLog.toStdString();
+
+    QProcess *second = launch({proxy});
+    ASSERT_TRUE(second->waitForFinished(waitMs));
+    EXPECT_EQ(second->exitCode(), 0);
+    EXPECT_TRUE(second->readAllStandardError().contains("triagon: skipped " + proxy.toUtf8()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saidSoFar(first, firstLog, "Not opened: " + proxy.toUtf8()); }, waitMs))
+        << firstLog.toStdString();
+    first->terminate();
+    ASSERT_TRUE(first->waitForFinished(waitMs));
+}
+
 TEST_F(SecondLaunch, ALockLeftByAKilledProgramDoesNotBlockTheNextStart)
 {
     QProcess *first = launch();
