@@ -13,6 +13,7 @@ extern "C" {
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 void FFmpegFormat::initialize()
 {
@@ -78,7 +79,6 @@ struct FFmpegFormat::MemoryInput
 bool FFmpegFormat::openFile(const QString &path, QString *error)
 {
     initialize();
-    close();
     m_path = path;
     if (path.isEmpty()) {
         if (error)
@@ -94,15 +94,74 @@ bool FFmpegFormat::openFile(const QString &path, QString *error)
 
 bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo)
 {
-    if (!openFile(path, error))
-        return false;
-    return finishOpening(readStreamInfo, error);
+    close();
+    return openAs(readStreamInfo ? Opening::Streams : Opening::Header, path, {}, error);
+}
+
+bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
+{
+    close();
+    return openAs(Opening::Decoding, path, {}, error);
 }
 
 bool FFmpegFormat::openMemory(const QByteArray &bytes, QString *error)
 {
-    initialize();
     close();
+    return openAs(Opening::Memory, {}, bytes, error);
+}
+
+bool FFmpegFormat::openAs(Opening opening, const QString &path, const QByteArray &bytes, QString *error)
+{
+    m_opening = opening;
+    switch (opening) {
+    case Opening::Memory:
+        return openBytes(bytes, error) && finishOpening(true, error);
+    case Opening::Streams:
+    case Opening::Header:
+        return openFile(path, error) && finishOpening(opening == Opening::Streams, error);
+    case Opening::Decoding:
+        return openFile(path, error) && finishOpeningForDecoding(error);
+    }
+    return false;
+}
+
+bool FFmpegFormat::reopen(QString *error)
+{
+    // Opened again as it was, with what was learnt of it: which streams are
+    // read, the keyframes, that its seeks fail.
+    const Opening opening = m_opening;
+    const QString path = m_path;
+    const QByteArray bytes = m_memory ? m_memory->bytes : QByteArray();
+    std::vector<AVDiscard> discards;
+    for (unsigned i = 0; m_context && i < m_context->nb_streams; ++i)
+        discards.push_back(m_context->streams[i]->discard);
+    const std::shared_ptr<KeyframeIndex> keyframes = m_keyframes;
+    const qint64 keyframeOffset = m_keyframeOffset;
+    const std::optional<bool> intraOnly = m_intraOnly;
+    close();
+    m_seeksRefused = true;
+    if (!openAs(opening, path, bytes, error))
+        return false;
+    if (m_context->nb_streams != discards.size()) {
+        close();
+        if (error)
+            *error = QStringLiteral("The file changed while it was read");
+        return false;
+    }
+    for (unsigned i = 0; i < m_context->nb_streams; ++i)
+        m_context->streams[i]->discard = discards[i];
+    if (keyframes)
+        m_keyframes = keyframes;
+    m_keyframeOffset = std::max(m_keyframeOffset, keyframeOffset);
+    m_intraOnly = intraOnly;
+    m_read = true;
+    m_atStart = true;
+    return true;
+}
+
+bool FFmpegFormat::openBytes(const QByteArray &bytes, QString *error)
+{
+    initialize();
     m_path.clear();
     constexpr int bufferSize = 64 * 1024;
     auto memory = std::make_shared<MemoryInput>();
@@ -121,7 +180,7 @@ bool FFmpegFormat::openMemory(const QByteArray &bytes, QString *error)
         m_memory.reset();
         return false;
     }
-    return finishOpening(true, error);
+    return true;
 }
 
 bool FFmpegFormat::openInput(const QByteArray &url, AVIOContext *pb, QString *error)
@@ -161,8 +220,7 @@ bool FFmpegFormat::finishOpening(bool readStreamInfo, QString *error)
         return false;
     }
     findStreams();
-    setUpKeyframes(false);
-    return true;
+    return setUpKeyframes(false) || reopen(error);
 }
 
 void FFmpegFormat::findStreams()
@@ -195,10 +253,8 @@ bool FFmpegFormat::headerIsComplete() const
     return true;
 }
 
-bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
+bool FFmpegFormat::finishOpeningForDecoding(QString *error)
 {
-    if (!openFile(path, error))
-        return false;
     findStreams();
     if (headerIsComplete()) {
         // The container's start that reading the stream information would
@@ -213,8 +269,7 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
             start = start == AV_NOPTS_VALUE ? streamStart : std::min(start, streamStart);
         }
         m_headerStartTime = start == AV_NOPTS_VALUE ? 0 : start;
-        setUpKeyframes(true);
-        return true;
+        return setUpKeyframes(true) || reopen(error);
     }
     m_videoStream = -1;
     m_audioStream = -1;
@@ -226,8 +281,7 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
         return false;
     }
     findStreams();
-    setUpKeyframes(true);
-    return true;
+    return setUpKeyframes(true) || reopen(error);
 }
 
 void FFmpegFormat::close()
@@ -244,6 +298,9 @@ void FFmpegFormat::close()
     m_runFromFileStart = true;
     m_keyframeOffset = 0;
     m_intraOnly.reset();
+    m_seeksRefused = false;
+    m_atStart = false;
+    m_runFirstPacket.reset();
 }
 
 FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error)
@@ -286,6 +343,7 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
                                                 const std::function<bool(const AVPacket &)> &beforeSend)
 {
     m_read = true;
+    m_atStart = false;
     const int result = av_read_frame(m_context.get(), packet);
     if (result == AVERROR(EAGAIN))
         return std::nullopt;
@@ -299,6 +357,8 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
         return std::nullopt;
     }
     observePacket(*packet);
+    if (packet->stream_index == m_videoStream && !m_runFirstPacket && (packet->dts != AV_NOPTS_VALUE || packet->pts != AV_NOPTS_VALUE))
+        m_runFirstPacket = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
     std::optional<int> sent;
     if (packet->stream_index == streamIndex) {
         if (beforeSend && !beforeSend(*packet)) {

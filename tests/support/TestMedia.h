@@ -33,7 +33,9 @@
 //   fmt_*                    the formats cameras write, 4 s each, showing their frame numbers
 //                            (FormatMatrix: fmt_avchd.mts, fmt_m2ts.mts, fmt_offset.mp4,
 //                            fmt_prores.mov, fmt_hevc10.mp4, fmt_mkv.mkv, fmt_vp9.webm,
-//                            fmt_phone.mp4, fmt_ntsc.mp4)
+//                            fmt_phone.mp4, fmt_ntsc.mp4;
+//                            files whose seeks need care: fmt_opengop.mp4,
+//                            fmt_falsekey.mp4, fmt_nocues.mkv)
 class TestMedia
 {
 public:
