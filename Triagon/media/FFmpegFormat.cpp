@@ -1,6 +1,7 @@
 #include "media/FFmpegFormat.h"
 
 #include "media/FFmpegError.h"
+#include "media/FFmpegErrorLog.h"
 #include "media/MediaFileGate.h"
 
 #include <QByteArrayList>
@@ -18,7 +19,10 @@ extern "C" {
 void FFmpegFormat::initialize()
 {
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(qEnvironmentVariableIntValue("TRIAGON_FFMPEG_LOG") > 0 ? AV_LOG_WARNING : AV_LOG_FATAL); });
+    std::call_once(once, [] {
+        av_log_set_level(qEnvironmentVariableIntValue("TRIAGON_FFMPEG_LOG") > 0 ? AV_LOG_WARNING : AV_LOG_FATAL);
+        FFmpegErrorLog::install();
+    });
 }
 
 // Media bytes read through FFmpeg's custom I/O: the bytes, the read
@@ -303,7 +307,7 @@ void FFmpegFormat::close()
     m_runFirstPacket.reset();
 }
 
-FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error)
+FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *loggedErrors)
 {
     const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) {
@@ -315,6 +319,7 @@ FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCoun
     int result = context ? avcodec_parameters_to_context(context.get(), stream->codecpar) : AVERROR(ENOMEM);
     if (result >= 0) {
         context->pkt_timebase = stream->time_base;
+        context->opaque = loggedErrors;
         context->thread_count = std::max(0, threadCount);
         context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
         // Frames that stand alone decode fastest one at a time across
@@ -357,8 +362,9 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
         return std::nullopt;
     }
     observePacket(*packet);
-    if (packet->stream_index == m_videoStream && !m_runFirstPacket && (packet->dts != AV_NOPTS_VALUE || packet->pts != AV_NOPTS_VALUE))
+    if (packet->stream_index == m_videoStream && !m_runFirstPacket && (packet->dts != AV_NOPTS_VALUE || packet->pts != AV_NOPTS_VALUE)) {
         m_runFirstPacket = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+    }
     std::optional<int> sent;
     if (packet->stream_index == streamIndex) {
         if (beforeSend && !beforeSend(*packet)) {

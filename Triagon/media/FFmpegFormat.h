@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/FFmpegErrorLog.h"
 #include "media/FFmpegPointers.h"
 #include "media/KeyframeIndex.h"
 
@@ -81,7 +82,8 @@ public:
 
     // Opens a decoder for one of the file's streams and makes the demuxer
     // skip the packets of every other stream. Null with *error on failure.
-    FFmpegCodecContextPtr openDecoder(AVStream *stream, int threadCount, QString *error);
+    // The errors it logs are counted in `loggedErrors` when given.
+    FFmpegCodecContextPtr openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *loggedErrors = nullptr);
 
     // Reads the next packet and sends it to the decoder when it belongs to
     // the stream. At the end of the file, or on a read error in a truncated

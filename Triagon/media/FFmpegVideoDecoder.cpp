@@ -56,6 +56,8 @@ void FFmpegVideoDecoder::resetPosition()
     m_frameDamaged = false;
     m_runSound = false;
     m_runFromStart = false;
+    m_loggedAtLastFrame = m_loggedErrors.count(); // what was logged before belongs to frames gone
+    m_doubtedOutputs = 0;
     m_uncertainOutputs = 0;
     m_position = AV_NOPTS_VALUE;
 }
@@ -130,7 +132,7 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
 
 bool FFmpegVideoDecoder::openCodec(int threadCount, QString *error)
 {
-    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error);
+    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error, &m_loggedErrors);
     if (!context)
         return false;
     m_codec = std::move(context);
@@ -362,7 +364,9 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
     const bool freshStart = !m_hasFrame && m_position != AV_NOPTS_VALUE;
     if (!m_hasFrame)
         m_runFromStart = freshStart || m_format.runsFromFileStart() || isFirstFrameOfStream(m_received.get());
-    const bool damaged = judgeReceived(errorsSeen);
+    const int logged = m_loggedErrors.count();
+    const bool damaged = judgeReceived(errorsSeen, logged - m_loggedAtLastFrame);
+    m_loggedAtLastFrame = logged;
     const bool follows = m_hasFrame && !m_skipping && !m_wanted && m_uncertainOutputs == 0;
     if (m_uncertainOutputs > 0)
         --m_uncertainOutputs;
@@ -388,7 +392,7 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
     return true;
 }
 
-bool FFmpegVideoDecoder::judgeReceived(int errorsSeen)
+bool FFmpegVideoDecoder::judgeReceived(int errorsSeen, int errorsLogged)
 {
     const AVFrame *frame = m_received.get();
     // The first frame after a seek: H.264's decoder hands out no frame of a
@@ -397,7 +401,16 @@ bool FFmpegVideoDecoder::judgeReceived(int errorsSeen)
     // container wrongly lists as a keyframe).
     if (!m_hasFrame)
         m_runSound = stream()->codecpar->codec_id == AV_CODEC_ID_H264;
-    const bool flagged = (frame->flags & AV_FRAME_FLAG_CORRUPT) || frame->decode_error_flags != 0;
+    // Errors logged since the frame before are of this frame or of one that
+    // frame threads and reordering decode ahead of it: this frame and as
+    // many after it count as flagged (the doubt costs a decode from further
+    // back, never a damaged frame on show).
+    if (errorsLogged > 0)
+        m_doubtedOutputs = pipelineDelayFrames();
+    const bool doubted = m_doubtedOutputs > 0;
+    if (doubted)
+        --m_doubtedOutputs;
+    const bool flagged = (frame->flags & AV_FRAME_FLAG_CORRUPT) || frame->decode_error_flags != 0 || doubted;
     const bool standsAlone = frame->key_frame || frame->pict_type == AV_PICTURE_TYPE_I;
     if (standsAlone && !flagged)
         m_runSound = true; // errors before it were those of other frames

@@ -91,7 +91,9 @@ public:
     // before it, and then for the start of the file.
     bool seekToKeyframeBefore(qint64 timestamp, QString *error = nullptr);
     // Whether the current frame is damaged: flagged by the decoder
-    // (AV_FRAME_FLAG_CORRUPT, decode_error_flags, errors while decoding it),
+    // (AV_FRAME_FLAG_CORRUPT, decode_error_flags, errors returned or logged
+    // while decoding it; with frame threads, errors logged for the frames
+    // decoded ahead of it count too),
     // decoded after such a frame with no clean keyframe since, or decoded
     // after a seek before any keyframe came out (a frame the container
     // calls a keyframe that does not decode alone). Decoding from earlier may
@@ -207,7 +209,7 @@ private:
     bool decodeOnToSpan(qint64 low, qint64 high, QString *error);
     // Tells whether the frame received is damaged (frameIsDamaged()) and
     // keeps what it tells of the frames after it.
-    bool judgeReceived(int errorsSeen);
+    bool judgeReceived(int errorsSeen, int errorsLogged);
     // Decodes the next packet alone and drains the decoder: the frame of a
     // keyframe just sought to, without decoding the frames after it. The
     // decoder then needs a seek before it decodes further.
@@ -216,6 +218,10 @@ private:
     bool isFirstFrameOfStream(const AVFrame *frame) const;
 
     FFmpegFormat m_format;
+    // Declared before the decoder, whose threads count into it.
+    FFmpegErrorLog::Counter m_loggedErrors;
+    int m_loggedAtLastFrame = 0; // its count when the last frame came out (or decoding moved)
+    int m_doubtedOutputs = 0;    // frames still to come out that errors logged may be of
     FFmpegCodecContextPtr m_codec;
     FFmpegPacketPtr m_packet;
     FFmpegFramePtr m_frame;

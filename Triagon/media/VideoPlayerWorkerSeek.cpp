@@ -175,6 +175,9 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
         return false;
     // A damaged frame: the same from further back, where it may come out clean.
     while (m_decoder.frameIsDamaged() && m_decoder.canStartEarlier()) {
+        // Frames kept on the way may be damaged too (frame threads tell of
+        // errors a few frames late).
+        m_cache.clear();
         if (m_abort.load() || !m_decoder.startEarlier())
             return false;
         cacheOnTheWay(approach.kept);
