@@ -349,7 +349,8 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
 {
     m_read = true;
     m_atStart = false;
-    const int result = av_read_frame(m_context.get(), packet);
+    // A file that could not be opened again (gone meanwhile) ends there.
+    const int result = m_context ? av_read_frame(m_context.get(), packet) : AVERROR(EIO);
     if (result == AVERROR(EAGAIN))
         return std::nullopt;
     if (result < 0) {

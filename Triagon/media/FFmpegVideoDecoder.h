@@ -206,7 +206,7 @@ private:
     // Decodes on to the frame on show at `target` (seekExact()), and to
     // the first frame from `low` on (seekNear()).
     bool decodeOnTo(qint64 target, double seconds, QString *error);
-    bool decodeOnToSpan(qint64 low, qint64 high, QString *error);
+    bool decodeOnToSpan(qint64 low, QString *error);
     // Tells whether the frame received is damaged (frameIsDamaged()) and
     // keeps what it tells of the frames after it.
     bool judgeReceived(int errorsSeen, int errorsLogged);

@@ -226,20 +226,20 @@ bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, Q
         if (seekTime && seekTo(*seekTime, error) && decodeOnlyNextPacket(error) && within() && !frameIsDamaged())
             return true;
     }
-    if (!seekToKeyframeBefore(target, error) || !decodeOnToSpan(low, high, error))
+    if (!seekToKeyframeBefore(target, error) || !decodeOnToSpan(low, error))
         return false;
     // A damaged frame: the same from further back, where it may come out clean.
     while (frameIsDamaged() && canStartEarlier()) {
-        if (!startEarlier(error) || !decodeOnToSpan(low, high, error))
+        if (!startEarlier(error) || !decodeOnToSpan(low, error))
             return false;
     }
     return true;
 }
 
-bool FFmpegVideoDecoder::decodeOnToSpan(qint64 low, qint64 high, QString *error)
+bool FFmpegVideoDecoder::decodeOnToSpan(qint64 low, QString *error)
 {
-    if ((m_frameTimestamp >= low && m_frameTimestamp <= high) || m_frameTimestamp > high)
-        return true;
+    if (m_frameTimestamp >= low)
+        return true; // in the span, or past it (the first frame of the stream, or a keyframe)
     // Decode on to the span, skipping what nobody sees on the way.
     const qint64 skipUntil = low - (uncertainOutputsAfterSkipping + 2LL * pipelineDelayFrames()) * frameDurationTicks();
     QString decodeError;
