@@ -5,10 +5,14 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <cstring>
 #include <mutex>
 #include <unordered_set>
 
 namespace {
+
+// How error concealment begins its report of a mended picture (libavcodec/error_resilience.c).
+constexpr char concealing[] = "concealing ";
 
 // The counters alive: `opaque` is the caller's, so only a pointer found here is written to.
 struct Counters
@@ -44,7 +48,8 @@ void FFmpegErrorLog::install()
     static std::once_flag once;
     std::call_once(once, [] {
         av_log_set_callback([](void *context, int level, const char *format, va_list arguments) {
-            if (level <= AV_LOG_ERROR && context && *static_cast<const AVClass **>(context) == avcodec_get_class()) {
+            if (context && format && std::strncmp(format, concealing, sizeof concealing - 1) == 0
+                && *static_cast<const AVClass **>(context) == avcodec_get_class()) {
                 if (void *opaque = static_cast<AVCodecContext *>(context)->opaque) {
                     Counters &all = counters();
                     std::lock_guard lock(all.mutex);

@@ -307,7 +307,7 @@ void FFmpegFormat::close()
     m_runFirstPacket.reset();
 }
 
-FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *loggedErrors)
+FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *concealments)
 {
     const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) {
@@ -319,7 +319,7 @@ FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCoun
     int result = context ? avcodec_parameters_to_context(context.get(), stream->codecpar) : AVERROR(ENOMEM);
     if (result >= 0) {
         context->pkt_timebase = stream->time_base;
-        context->opaque = loggedErrors;
+        context->opaque = concealments;
         context->thread_count = std::max(0, threadCount);
         context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
         // Frames that stand alone decode fastest one at a time across

@@ -82,8 +82,8 @@ public:
 
     // Opens a decoder for one of the file's streams and makes the demuxer
     // skip the packets of every other stream. Null with *error on failure.
-    // The errors it logs are counted in `loggedErrors` when given.
-    FFmpegCodecContextPtr openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *loggedErrors = nullptr);
+    // The concealment it logs is counted in `concealments` when given.
+    FFmpegCodecContextPtr openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *concealments = nullptr);
 
     // Reads the next packet and sends it to the decoder when it belongs to
     // the stream. At the end of the file, or on a read error in a truncated

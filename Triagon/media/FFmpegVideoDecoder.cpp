@@ -56,7 +56,7 @@ void FFmpegVideoDecoder::resetPosition()
     m_frameDamaged = false;
     m_runSound = false;
     m_runFromStart = false;
-    m_loggedAtLastFrame = m_loggedErrors.count(); // what was logged before belongs to frames gone
+    m_concealedAtLastFrame = m_concealments.count(); // what was logged before belongs to frames gone
     m_doubtedOutputs = 0;
     m_uncertainOutputs = 0;
     m_position = AV_NOPTS_VALUE;
@@ -132,7 +132,7 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
 
 bool FFmpegVideoDecoder::openCodec(int threadCount, QString *error)
 {
-    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error, &m_loggedErrors);
+    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error, &m_concealments);
     if (!context)
         return false;
     m_codec = std::move(context);
@@ -364,9 +364,9 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
     const bool freshStart = !m_hasFrame && m_position != AV_NOPTS_VALUE;
     if (!m_hasFrame)
         m_runFromStart = freshStart || m_format.runsFromFileStart() || isFirstFrameOfStream(m_received.get());
-    const int logged = m_loggedErrors.count();
-    const bool damaged = judgeReceived(errorsSeen, logged - m_loggedAtLastFrame);
-    m_loggedAtLastFrame = logged;
+    const int concealments = m_concealments.count();
+    const bool damaged = judgeReceived(errorsSeen, concealments - m_concealedAtLastFrame);
+    m_concealedAtLastFrame = concealments;
     const bool follows = m_hasFrame && !m_skipping && !m_wanted && m_uncertainOutputs == 0;
     if (m_uncertainOutputs > 0)
         --m_uncertainOutputs;
@@ -392,7 +392,7 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
     return true;
 }
 
-bool FFmpegVideoDecoder::judgeReceived(int errorsSeen, int errorsLogged)
+bool FFmpegVideoDecoder::judgeReceived(int errorsSeen, int concealed)
 {
     const AVFrame *frame = m_received.get();
     // The first frame after a seek: H.264's decoder hands out no frame of a
@@ -401,11 +401,11 @@ bool FFmpegVideoDecoder::judgeReceived(int errorsSeen, int errorsLogged)
     // container wrongly lists as a keyframe).
     if (!m_hasFrame)
         m_runSound = stream()->codecpar->codec_id == AV_CODEC_ID_H264;
-    // Errors logged since the frame before are of this frame or of one that
-    // frame threads and reordering decode ahead of it: this frame and as
-    // many after it count as flagged (the doubt costs a decode from further
+    // Concealment logged since the frame before is of this frame or of one
+    // that frame threads and reordering decode ahead of it: this frame and
+    // as many after it count as flagged (the doubt costs a decode from further
     // back, never a damaged frame on show).
-    if (errorsLogged > 0)
+    if (concealed > 0)
         m_doubtedOutputs = pipelineDelayFrames();
     const bool doubted = m_doubtedOutputs > 0;
     if (doubted)

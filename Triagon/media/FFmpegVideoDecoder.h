@@ -91,9 +91,9 @@ public:
     // before it, and then for the start of the file.
     bool seekToKeyframeBefore(qint64 timestamp, QString *error = nullptr);
     // Whether the current frame is damaged: flagged by the decoder
-    // (AV_FRAME_FLAG_CORRUPT, decode_error_flags, errors returned or logged
-    // while decoding it; with frame threads, errors logged for the frames
-    // decoded ahead of it count too),
+    // (AV_FRAME_FLAG_CORRUPT, decode_error_flags, errors returned while
+    // decoding it, concealment logged for it; with frame threads, the
+    // concealment logged for the frames decoded ahead of it counts too),
     // decoded after such a frame with no clean keyframe since, or decoded
     // after a seek before any keyframe came out (a frame the container
     // calls a keyframe that does not decode alone). Decoding from earlier may
@@ -209,7 +209,7 @@ private:
     bool decodeOnToSpan(qint64 low, QString *error);
     // Tells whether the frame received is damaged (frameIsDamaged()) and
     // keeps what it tells of the frames after it.
-    bool judgeReceived(int errorsSeen, int errorsLogged);
+    bool judgeReceived(int errorsSeen, int concealed);
     // Decodes the next packet alone and drains the decoder: the frame of a
     // keyframe just sought to, without decoding the frames after it. The
     // decoder then needs a seek before it decodes further.
@@ -219,9 +219,9 @@ private:
 
     FFmpegFormat m_format;
     // Declared before the decoder, whose threads count into it.
-    FFmpegErrorLog::Counter m_loggedErrors;
-    int m_loggedAtLastFrame = 0; // its count when the last frame came out (or decoding moved)
-    int m_doubtedOutputs = 0;    // frames still to come out that errors logged may be of
+    FFmpegErrorLog::Counter m_concealments;
+    int m_concealedAtLastFrame = 0; // its count when the last frame came out (or decoding moved)
+    int m_doubtedOutputs = 0;       // frames still to come out that concealment logged may be of
     FFmpegCodecContextPtr m_codec;
     FFmpegPacketPtr m_packet;
     FFmpegFramePtr m_frame;
