@@ -172,7 +172,8 @@ int player(const QStringList &arguments)
         timer.start();
         auto p = openPlayer(path);
         if (!waitFor([&] { return p->isReadyForDisplay() || !p->errorText().isEmpty(); }) || !p->isReadyForDisplay()) {
-            std::fprintf(stderr, "cannot play %s: %s\n", qUtf8Printable(path), qUtf8Printable(p->errorText()));
+            const QString why = p->errorText().isEmpty() ? QStringLiteral("no picture within a minute") : p->errorText();
+            std::fprintf(stderr, "cannot play %s: %s\n", qUtf8Printable(path), qUtf8Printable(why));
             return 1;
         }
         opens << timer.nsecsElapsed() / 1e6;

@@ -438,8 +438,9 @@ bool BackwardReader::readPiece(Reader &reader, const Course &sweep, quint64 seri
         if (timestamp > piece.to)
             break;
         // Frames shown before the piece's keyframe belong to the piece
-        // before (and lack the pictures they refer to).
-        if (!decoder.isSkipping() && keeps(timestamp)) {
+        // before (and lack the pictures they refer to); a damaged frame is
+        // left for the player's own decoder, which decodes it from further back.
+        if (!decoder.isSkipping() && keeps(timestamp) && !decoder.frameIsDamaged()) {
             Frame made;
             made.timestamp = timestamp;
             const std::optional<qint64> previous = decoder.previousTimestamp();
@@ -461,7 +462,7 @@ bool BackwardReader::readFrameAlone(Reader &reader, const Course &sweep, quint64
     FFmpegVideoDecoder &decoder = reader.decoder;
     if (!current(serial))
         return false;
-    if (!decoder.decodeKeyframeAlone(piece.to))
+    if (!decoder.decodeKeyframeAlone(piece.to) || decoder.frameIsDamaged())
         return true; // a frame that cannot be read
     const qint64 timestamp = decoder.frameTimestamp();
     if (!nearStride(sweep.anchor, gridStride(sweep), timestamp, decoder.frameDurationTicks()))

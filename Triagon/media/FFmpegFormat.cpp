@@ -1,6 +1,7 @@
 #include "media/FFmpegFormat.h"
 
 #include "media/FFmpegError.h"
+#include "media/FFmpegErrorLog.h"
 #include "media/MediaFileGate.h"
 
 #include <QByteArrayList>
@@ -13,11 +14,15 @@ extern "C" {
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <vector>
 
 void FFmpegFormat::initialize()
 {
     static std::once_flag once;
-    std::call_once(once, [] { av_log_set_level(qEnvironmentVariableIntValue("TRIAGON_FFMPEG_LOG") > 0 ? AV_LOG_WARNING : AV_LOG_FATAL); });
+    std::call_once(once, [] {
+        av_log_set_level(qEnvironmentVariableIntValue("TRIAGON_FFMPEG_LOG") > 0 ? AV_LOG_WARNING : AV_LOG_FATAL);
+        FFmpegErrorLog::install();
+    });
 }
 
 // Media bytes read through FFmpeg's custom I/O: the bytes, the read
@@ -78,7 +83,6 @@ struct FFmpegFormat::MemoryInput
 bool FFmpegFormat::openFile(const QString &path, QString *error)
 {
     initialize();
-    close();
     m_path = path;
     if (path.isEmpty()) {
         if (error)
@@ -94,15 +98,74 @@ bool FFmpegFormat::openFile(const QString &path, QString *error)
 
 bool FFmpegFormat::open(const QString &path, QString *error, bool readStreamInfo)
 {
-    if (!openFile(path, error))
-        return false;
-    return finishOpening(readStreamInfo, error);
+    close();
+    return openAs(readStreamInfo ? Opening::Streams : Opening::Header, path, {}, error);
+}
+
+bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
+{
+    close();
+    return openAs(Opening::Decoding, path, {}, error);
 }
 
 bool FFmpegFormat::openMemory(const QByteArray &bytes, QString *error)
 {
-    initialize();
     close();
+    return openAs(Opening::Memory, {}, bytes, error);
+}
+
+bool FFmpegFormat::openAs(Opening opening, const QString &path, const QByteArray &bytes, QString *error)
+{
+    m_opening = opening;
+    switch (opening) {
+    case Opening::Memory:
+        return openBytes(bytes, error) && finishOpening(true, error);
+    case Opening::Streams:
+    case Opening::Header:
+        return openFile(path, error) && finishOpening(opening == Opening::Streams, error);
+    case Opening::Decoding:
+        return openFile(path, error) && finishOpeningForDecoding(error);
+    }
+    return false;
+}
+
+bool FFmpegFormat::reopen(QString *error)
+{
+    // Opened again as it was, with what was learnt of it: which streams are
+    // read, the keyframes, that its seeks fail.
+    const Opening opening = m_opening;
+    const QString path = m_path;
+    const QByteArray bytes = m_memory ? m_memory->bytes : QByteArray();
+    std::vector<AVDiscard> discards;
+    for (unsigned i = 0; m_context && i < m_context->nb_streams; ++i)
+        discards.push_back(m_context->streams[i]->discard);
+    const std::shared_ptr<KeyframeIndex> keyframes = m_keyframes;
+    const qint64 keyframeOffset = m_keyframeOffset;
+    const std::optional<bool> intraOnly = m_intraOnly;
+    close();
+    m_seeksRefused = true;
+    if (!openAs(opening, path, bytes, error))
+        return false;
+    if (m_context->nb_streams != discards.size()) {
+        close();
+        if (error)
+            *error = QStringLiteral("The file changed while it was read");
+        return false;
+    }
+    for (unsigned i = 0; i < m_context->nb_streams; ++i)
+        m_context->streams[i]->discard = discards[i];
+    if (keyframes)
+        m_keyframes = keyframes;
+    m_keyframeOffset = std::max(m_keyframeOffset, keyframeOffset);
+    m_intraOnly = intraOnly;
+    m_read = true;
+    m_atStart = true;
+    return true;
+}
+
+bool FFmpegFormat::openBytes(const QByteArray &bytes, QString *error)
+{
+    initialize();
     m_path.clear();
     constexpr int bufferSize = 64 * 1024;
     auto memory = std::make_shared<MemoryInput>();
@@ -121,7 +184,7 @@ bool FFmpegFormat::openMemory(const QByteArray &bytes, QString *error)
         m_memory.reset();
         return false;
     }
-    return finishOpening(true, error);
+    return true;
 }
 
 bool FFmpegFormat::openInput(const QByteArray &url, AVIOContext *pb, QString *error)
@@ -161,8 +224,7 @@ bool FFmpegFormat::finishOpening(bool readStreamInfo, QString *error)
         return false;
     }
     findStreams();
-    setUpKeyframes(false);
-    return true;
+    return setUpKeyframes(false) || reopen(error);
 }
 
 void FFmpegFormat::findStreams()
@@ -195,10 +257,8 @@ bool FFmpegFormat::headerIsComplete() const
     return true;
 }
 
-bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
+bool FFmpegFormat::finishOpeningForDecoding(QString *error)
 {
-    if (!openFile(path, error))
-        return false;
     findStreams();
     if (headerIsComplete()) {
         // The container's start that reading the stream information would
@@ -213,8 +273,7 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
             start = start == AV_NOPTS_VALUE ? streamStart : std::min(start, streamStart);
         }
         m_headerStartTime = start == AV_NOPTS_VALUE ? 0 : start;
-        setUpKeyframes(true);
-        return true;
+        return setUpKeyframes(true) || reopen(error);
     }
     m_videoStream = -1;
     m_audioStream = -1;
@@ -226,8 +285,7 @@ bool FFmpegFormat::openForDecoding(const QString &path, QString *error)
         return false;
     }
     findStreams();
-    setUpKeyframes(true);
-    return true;
+    return setUpKeyframes(true) || reopen(error);
 }
 
 void FFmpegFormat::close()
@@ -247,9 +305,12 @@ void FFmpegFormat::close()
     m_checksIndex = false;
     m_indexedKeyframes.clear();
     m_indexedNonKeyframes.clear();
+    m_seeksRefused = false;
+    m_atStart = false;
+    m_runFirstPacket.reset();
 }
 
-FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error)
+FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *concealments)
 {
     const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) {
@@ -261,6 +322,7 @@ FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCoun
     int result = context ? avcodec_parameters_to_context(context.get(), stream->codecpar) : AVERROR(ENOMEM);
     if (result >= 0) {
         context->pkt_timebase = stream->time_base;
+        context->opaque = concealments;
         context->thread_count = std::max(0, threadCount);
         context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
         // Frames that stand alone decode fastest one at a time across
@@ -289,7 +351,9 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
                                                 const std::function<bool(const AVPacket &)> &beforeSend)
 {
     m_read = true;
-    const int result = av_read_frame(m_context.get(), packet);
+    m_atStart = false;
+    // A file that could not be opened again (gone meanwhile) ends there.
+    const int result = m_context ? av_read_frame(m_context.get(), packet) : AVERROR(EIO);
     if (result == AVERROR(EAGAIN))
         return std::nullopt;
     if (result < 0) {
@@ -302,6 +366,9 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
         return std::nullopt;
     }
     observePacket(*packet);
+    if (packet->stream_index == m_videoStream && !m_runFirstPacket && (packet->dts != AV_NOPTS_VALUE || packet->pts != AV_NOPTS_VALUE)) {
+        m_runFirstPacket = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
+    }
     std::optional<int> sent;
     if (packet->stream_index == streamIndex) {
         if (beforeSend && !beforeSend(*packet)) {

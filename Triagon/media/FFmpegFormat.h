@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/FFmpegErrorLog.h"
 #include "media/FFmpegPointers.h"
 #include "media/KeyframeIndex.h"
 
@@ -82,7 +83,8 @@ public:
 
     // Opens a decoder for one of the file's streams and makes the demuxer
     // skip the packets of every other stream. Null with *error on failure.
-    FFmpegCodecContextPtr openDecoder(AVStream *stream, int threadCount, QString *error);
+    // The concealment it logs is counted in `concealments` when given.
+    FFmpegCodecContextPtr openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *concealments = nullptr);
 
     // Reads the next packet and sends it to the decoder when it belongs to
     // the stream. At the end of the file, or on a read error in a truncated
@@ -103,6 +105,18 @@ public:
     // Whether packets were read or the file was sought since it was opened
     // (else reading starts at the beginning of the file).
     bool hasBeenRead() const { return m_read; }
+    // Whether the container failed to seek even to its start (Matroska
+    // without cues whose blocks carry no times the demuxer can use: a failed
+    // seek leaves it at the end). The file is then opened again for every
+    // seek and read from its start.
+    bool refusesSeeks() const { return m_seeksRefused; }
+    // The decoding time (else the presentation time) of the first packet of
+    // the video stream read since the read position last moved: where a
+    // seek landed. None before one is read.
+    std::optional<qint64> firstPacketOfRun() const { return m_runFirstPacket; }
+    // Whether the packets read since the read position last moved began at
+    // the start of the file.
+    bool runsFromFileStart() const { return m_runFromFileStart; }
 
     // Keyframes of the video stream (FFmpegFormatKeyframes.cpp), as
     // presentation times in its ticks. Containers with an index of their own
@@ -126,7 +140,8 @@ public:
     // Moves the read position to the keyframe from which the frame on show
     // at `timestamp` is decoded (to the start before the first keyframe).
     bool seekToKeyframeFor(qint64 timestamp, QString *error = nullptr);
-    // Moves the read position to the start of the file.
+    // Moves the read position to the start of the file (opening it again
+    // where the container cannot seek there).
     bool seekToStart(QString *error = nullptr);
     // Moves the read position of one stream to a packet at or before `timestamp`.
     bool seekStream(int streamIndex, qint64 timestamp, QString *error = nullptr);
@@ -150,18 +165,28 @@ public:
 
 private:
     struct MemoryInput;
+    // How the file was opened, so that it can be opened again alike.
+    enum class Opening { Streams, Header, Decoding, Memory };
+    bool openAs(Opening opening, const QString &path, const QByteArray &bytes, QString *error);
+    // Opens the file again as it was opened, keeping what was learnt of it
+    // (the streams read, the keyframes) and that its seeks fail: reading
+    // starts at its beginning.
+    bool reopen(QString *error);
     // Opens the file's container without reading its streams.
     bool openFile(const QString &path, QString *error);
+    bool openBytes(const QByteArray &bytes, QString *error);
     // Opens from a URL or, when pb is set, from a custom reader.
     bool openInput(const QByteArray &url, AVIOContext *pb, QString *error);
     // Reads the stream information when asked and finds the streams.
     bool finishOpening(bool readStreamInfo, QString *error);
+    // The same for decoding (openForDecoding()).
+    bool finishOpeningForDecoding(QString *error);
     bool headerIsComplete() const;
     void findStreams();
     // `readCues`: opened for the pictures, the keyframe index may be read
     // ahead of them (Matroska's cues) at the cost of the packets before the
-    // first keyframe.
-    void setUpKeyframes(bool readCues);
+    // first keyframe. False when that seek failed and lost the read position.
+    bool setUpKeyframes(bool readCues);
     // Notes a packet read in order, for the keyframes learnt from the packets.
     void observePacket(const AVPacket &packet);
     // Matroska's index (FFmpegFormatMatroskaIndex.cpp): besides its cues it
@@ -190,8 +215,12 @@ private:
     // The zero point worked out from the header when stream information was
     // not read (the demuxer leaves its own unset then).
     std::optional<qint64> m_headerStartTime;
+    Opening m_opening = Opening::Streams;
     bool m_read = false;
     int m_readError = 0;
+    bool m_seeksRefused = false;
+    bool m_atStart = false; // opened again and nothing read since
+    std::optional<qint64> m_runFirstPacket;
     // Keyframes learnt from the packets (containers without an index).
     std::shared_ptr<KeyframeIndex> m_keyframes;
     std::optional<qint64> m_runStart; // decoding time at which the packets read in order began

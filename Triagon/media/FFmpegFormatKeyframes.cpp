@@ -39,7 +39,7 @@ bool isMatroska(const AVFormatContext *context)
 
 } // namespace
 
-void FFmpegFormat::setUpKeyframes(bool readCues)
+bool FFmpegFormat::setUpKeyframes(bool readCues)
 {
     m_keyframes.reset();
     m_keyframeOffset = 0;
@@ -50,10 +50,10 @@ void FFmpegFormat::setUpKeyframes(bool readCues)
     AVStream *video = videoStream();
     m_checksIndex = video && isMatroska(m_context.get());
     if (!video)
-        return;
+        return true;
     if (isMpegTs(m_context.get()) && avformat_index_get_entries_count(video) == 0) {
         m_keyframes = m_path.isEmpty() ? std::make_shared<KeyframeIndex>() : KeyframeIndex::forFile(m_path);
-        return;
+        return true;
     }
     // Matroska reads its cues (its keyframe index, written after the
     // clusters) only when it first seeks; until then the index holds the
@@ -61,10 +61,13 @@ void FFmpegFormat::setUpKeyframes(bool readCues)
     // any time. A seek to the start reads them; reading the pictures starts
     // there anyway. Not for reading the sound: Matroska drops every packet
     // before the keyframe a seek goes to, and with it the sound that starts
-    // before the first picture.
-    if (readCues && isMatroska(m_context.get()) && avformat_index_get_entries_count(video) < 2 && !m_read) {
+    // before the first picture. Where that seek fails (no cues, and blocks
+    // without times the demuxer can use) the read position is lost: the
+    // file is to be opened again.
+    if (readCues && isMatroska(m_context.get()) && avformat_index_get_entries_count(video) < 2 && !m_read && !m_seeksRefused) {
         const qint64 start = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
-        av_seek_frame(m_context.get(), m_videoStream, start, AVSEEK_FLAG_BACKWARD);
+        if (av_seek_frame(m_context.get(), m_videoStream, start, AVSEEK_FLAG_BACKWARD) < 0)
+            return false;
     }
     // The index holds decoding times; with B-frames a keyframe is shown a
     // little after it is decoded (the first one at the stream's start).
@@ -73,12 +76,14 @@ void FFmpegFormat::setUpKeyframes(bool readCues)
         if (offset > 0 && double(offset) * av_q2d(video->time_base) < 1.0)
             m_keyframeOffset = offset;
     }
+    return true;
 }
 
 void FFmpegFormat::restartRun(bool fromFileStart)
 {
     m_runStart.reset();
     m_runFromFileStart = fromFileStart;
+    m_runFirstPacket.reset();
 }
 
 void FFmpegFormat::observePacket(const AVPacket &packet)
@@ -168,6 +173,7 @@ bool FFmpegFormat::learnKeyframeFor(qint64 timestamp)
         // Packets only, up to the first one decoded after the time: every
         // keyframe shown at or before it lies among them.
         while (true) {
+            m_atStart = false;
             const int result = av_read_frame(m_context.get(), packet.get());
             if (result == AVERROR(EAGAIN))
                 continue;
@@ -213,6 +219,7 @@ std::optional<qint64> FFmpegFormat::readKeyframeFor(qint64 timestamp)
         std::optional<qint64> shown;
         qint64 decoded = AV_NOPTS_VALUE;
         while (!shown) {
+            m_atStart = false;
             const int result = av_read_frame(m_context.get(), packet.get());
             if (result == AVERROR(EAGAIN))
                 continue;
@@ -226,7 +233,9 @@ std::optional<qint64> FFmpegFormat::readKeyframeFor(qint64 timestamp)
         }
         if (*shown == AV_NOPTS_VALUE)
             return std::nullopt;
-        if (*shown <= timestamp || (video->start_time != AV_NOPTS_VALUE && *shown <= video->start_time))
+        // (The file may have been opened again meanwhile: its stream anew.)
+        const qint64 start = videoStream()->start_time;
+        if (*shown <= timestamp || (start != AV_NOPTS_VALUE && *shown <= start))
             return shown;
         seekTime = std::min(seekTime, decoded) - 1;
     }
@@ -235,18 +244,26 @@ std::optional<qint64> FFmpegFormat::readKeyframeFor(qint64 timestamp)
 
 bool FFmpegFormat::seekToStart(QString *error)
 {
+    if (!m_context) {
+        if (error)
+            *error = QStringLiteral("The file is not open");
+        return false;
+    }
     m_read = true;
+    if (m_seeksRefused && m_atStart) {
+        restartRun(true);
+        return true; // opened again and not read since
+    }
     int result = -1;
     if (m_keyframes)
         result = av_seek_frame(m_context.get(), -1, 0, AVSEEK_FLAG_BYTE);
-    if (result < 0)
+    if (result < 0 && !m_seeksRefused)
         result = avformat_seek_file(m_context.get(), -1, INT64_MIN, m_context->start_time == AV_NOPTS_VALUE ? 0 : m_context->start_time,
                                     INT64_MAX, 0);
-    if (result < 0) {
-        if (error)
-            *error = ffmpegErrorText(QStringLiteral("Cannot seek"), result);
+    // A container that cannot even go back to its start (the demuxer may
+    // stand at the end after trying): the file opened again reads from there.
+    if (result < 0 && !reopen(error))
         return false;
-    }
     restartRun(true);
     return true;
 }
@@ -260,7 +277,8 @@ bool FFmpegFormat::seekToKeyframeFor(qint64 timestamp, QString *error)
         return false;
     }
     m_read = true;
-    if (m_checksIndex)
+    // A file whose seeks fail has no index worth checking: it is read from its start.
+    if (m_checksIndex && !m_seeksRefused)
         return seekToCheckedKeyframe(timestamp, error);
     if (m_keyframes) {
         KeyframeIndex::Keyframe keyframe;
@@ -280,6 +298,8 @@ bool FFmpegFormat::seekToKeyframeFor(qint64 timestamp, QString *error)
     // presentation offset (and which keyframes open a group whose first
     // frames need the group before); where it lands one keyframe late, the
     // decoder goes back further (FFmpegVideoDecoder::seekToKeyframeBefore).
+    if (m_seeksRefused)
+        return seekToStart(error);
     int result = avformat_seek_file(m_context.get(), m_videoStream, INT64_MIN, timestamp, timestamp, 0);
     if (result < 0)
         result = av_seek_frame(m_context.get(), m_videoStream, timestamp, AVSEEK_FLAG_BACKWARD);
@@ -297,6 +317,8 @@ bool FFmpegFormat::seekStream(int streamIndex, qint64 timestamp, QString *error)
         return false;
     }
     m_read = true;
+    if (m_seeksRefused)
+        return seekToStart(error);
     int result = avformat_seek_file(m_context.get(), streamIndex, INT64_MIN, timestamp, timestamp, 0);
     if (result < 0)
         result = av_seek_frame(m_context.get(), streamIndex, timestamp, AVSEEK_FLAG_BACKWARD);

@@ -70,10 +70,12 @@ FFmpegFrameConverter::~FFmpegFrameConverter()
     sws_freeContext(m_scaler);
 }
 
-SwsContext *FFmpegFrameConverter::threadedScaler(int width, int height, AVPixelFormat source, QSize scaled, int flags)
+SwsContext *FFmpegFrameConverter::scalerFor(int width, int height, AVPixelFormat source, QSize scaled, int flags)
 {
-    // sws_getCachedContext cannot set a thread count: the scaler is made
-    // anew when what it was made for changes.
+    // Made anew only when what it was made for changes. (sws_getCachedContext
+    // cannot set a thread count, and it replaces the scaler of some sources,
+    // 4:4:4 among them, at every call, often at the same address: the colour
+    // details set on the first one were lost from the second picture on.)
     if (m_scaler && m_sourceSize == QSize(width, height) && m_sourceFormat == int(source) && m_scaledSize == scaled && m_flags == flags)
         return m_scaler;
     sws_freeContext(m_scaler);
@@ -169,9 +171,7 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
     const QSize scaledEven(scaled.width() + scaled.width() % 2, scaled.height());
     const bool downscale = scaledEven.width() < frame->width || scaledEven.height() < frame->height;
     const int flags = downscale ? SWS_AREA : SWS_BICUBIC;
-    SwsContext *scaler = m_threads > 1 ? threadedScaler(frame->width, frame->height, source, scaledEven, flags)
-                                       : sws_getCachedContext(m_scaler, frame->width, frame->height, source, scaledEven.width(),
-                                                              scaledEven.height(), AV_PIX_FMT_BGRA, flags, nullptr, nullptr, nullptr);
+    SwsContext *scaler = scalerFor(frame->width, frame->height, source, scaledEven, flags);
     if (!scaler) {
         m_scaler = nullptr;
         return fail("Cannot convert this pixel format");

@@ -42,13 +42,11 @@ public:
     QImage convert(const AVFrame *frame, QSize maxSize = {}, int rotationDegrees = 0, QString *error = nullptr);
 
 private:
-    SwsContext *threadedScaler(int width, int height, AVPixelFormat source, QSize scaled, int flags);
+    SwsContext *scalerFor(int width, int height, AVPixelFormat source, QSize scaled, int flags);
 
     const int m_threads = 1;
-    SwsContext *m_scaler = nullptr; // owned; sws_getCachedContext (or threadedScaler) reuses or replaces it
-    // What the colour details were set up for. A replaced scaler may come
-    // back at the address of the one it replaced, so the geometry is kept too
-    // (and the scaling, which threadedScaler compares).
+    SwsContext *m_scaler = nullptr; // owned; scalerFor() reuses or replaces it
+    // What the scaler and its colour details were made for.
     int m_flags = 0;
     int m_colorspace = -1;
     int m_sourceRange = -1;

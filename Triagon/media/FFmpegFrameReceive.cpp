@@ -22,6 +22,8 @@ FFmpegReceiveResult receiveFrame(FFmpegFormat &file, AVCodecContext *codec, AVPa
             return FFmpegReceiveResult::End;
         if (result != AVERROR(EAGAIN)) {
             // A damaged frame: keep going until the decoder gives up for good.
+            if (options.errorsSeen)
+                ++*options.errorsSeen;
             if (++*decodeErrors > ffmpegMaxConsecutiveDecodeErrors) {
                 *ffmpegError = result;
                 return FFmpegReceiveResult::Failed;
@@ -38,9 +40,13 @@ FFmpegReceiveResult receiveFrame(FFmpegFormat &file, AVCodecContext *codec, AVPa
         if (*sent >= 0) {
             if (options.goodPacketForgives)
                 *decodeErrors = 0;
-        } else if (*sent != AVERROR(EAGAIN) && ++*decodeErrors > ffmpegMaxConsecutiveDecodeErrors) {
-            *ffmpegError = *sent;
-            return FFmpegReceiveResult::Failed;
+        } else if (*sent != AVERROR(EAGAIN)) {
+            if (options.errorsSeen)
+                ++*options.errorsSeen;
+            if (++*decodeErrors > ffmpegMaxConsecutiveDecodeErrors) {
+                *ffmpegError = *sent;
+                return FFmpegReceiveResult::Failed;
+            }
         }
     }
 }

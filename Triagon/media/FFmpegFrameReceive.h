@@ -25,6 +25,8 @@ struct FFmpegReceiveOptions
     // Sees each packet of the stream just before the decoder does; false
     // ends the stream there (FFmpegFormat::sendNextPacket).
     std::function<bool(const AVPacket &)> beforeSend;
+    // When set, counts every error the decoder returned, forgiven or not.
+    int *errorsSeen = nullptr;
 };
 
 // The decoders' one receive loop: the decoder's next frame into `frame`,

@@ -53,6 +53,11 @@ void FFmpegVideoDecoder::resetPosition()
     m_previousEnd = AV_NOPTS_VALUE;
     m_hasPending = false;
     m_isFirst = false;
+    m_frameDamaged = false;
+    m_runSound = false;
+    m_runFromStart = false;
+    m_concealedAtLastFrame = m_concealments.count(); // what was logged before belongs to frames gone
+    m_doubtedOutputs = 0;
     m_uncertainOutputs = 0;
     m_position = AV_NOPTS_VALUE;
 }
@@ -127,7 +132,7 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
 
 bool FFmpegVideoDecoder::openCodec(int threadCount, QString *error)
 {
-    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error);
+    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error, &m_concealments);
     if (!context)
         return false;
     m_codec = std::move(context);
@@ -288,9 +293,11 @@ bool FFmpegVideoDecoder::backUp()
     m_pendingTimestamp = m_frameTimestamp;
     m_pendingEnd = m_frameEnd;
     m_pendingIsFirst = m_isFirst;
+    m_pendingDamaged = m_frameDamaged;
     m_frameTimestamp = m_previousTimestamp;
     m_frameEnd = m_previousEnd;
     m_isFirst = m_previousIsFirst;
+    m_frameDamaged = m_previousDamaged;
     m_position = m_frameTimestamp;
     m_hasPrevious = false;
     m_hasPending = true;
@@ -309,19 +316,23 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
         m_previousTimestamp = m_frameTimestamp;
         m_previousEnd = m_frameEnd;
         m_previousIsFirst = m_isFirst;
+        m_previousDamaged = m_frameDamaged;
         m_hasPrevious = true;
         m_frameTimestamp = m_pendingTimestamp;
         m_frameEnd = m_pendingEnd;
         m_isFirst = m_pendingIsFirst;
+        m_frameDamaged = m_pendingDamaged;
         m_position = m_frameTimestamp;
         m_hasPending = false;
         return true;
     }
     int decodeErrors = 0;
+    int errorsSeen = 0;
     FFmpegReceiveOptions options;
     options.stop = [this] { return m_interrupt && m_interrupt->load(); };
     options.stopBeforeEachReceive = true;
     options.beforeSend = m_packetFilter;
+    options.errorsSeen = &errorsSeen;
     int ffmpegError = 0;
     const FFmpegReceiveResult received = m_atEnd ? FFmpegReceiveResult::End
                                                  : receiveFrame(m_format, m_codec.get(), m_packet.get(), m_format.videoStreamIndex(),
@@ -351,6 +362,11 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
         timestamp = previous == AV_NOPTS_VALUE ? 0 : previous;
     }
     const bool freshStart = !m_hasFrame && m_position != AV_NOPTS_VALUE;
+    if (!m_hasFrame)
+        m_runFromStart = freshStart || m_format.runsFromFileStart() || isFirstFrameOfStream(m_received.get());
+    const int concealments = m_concealments.count();
+    const bool damaged = judgeReceived(errorsSeen, concealments - m_concealedAtLastFrame);
+    m_concealedAtLastFrame = concealments;
     const bool follows = m_hasFrame && !m_skipping && !m_wanted && m_uncertainOutputs == 0;
     if (m_uncertainOutputs > 0)
         --m_uncertainOutputs;
@@ -360,6 +376,7 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
         m_previousTimestamp = m_frameTimestamp;
         m_previousEnd = m_frameEnd;
         m_previousIsFirst = m_isFirst;
+        m_previousDamaged = m_frameDamaged;
     }
     m_hasPrevious = follows;
     av_frame_unref(m_frame.get());
@@ -367,11 +384,39 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
     m_frameTimestamp = timestamp;
     m_frameEnd = timestamp + durationOf(m_frame.get());
     m_isFirst = freshStart || isFirstFrameOfStream(m_frame.get());
+    m_frameDamaged = damaged;
     m_position = timestamp;
     m_hasFrame = true;
     if (m_frame->key_frame)
         m_format.noteKeyframe(timestamp);
     return true;
+}
+
+bool FFmpegVideoDecoder::judgeReceived(int errorsSeen, int concealed)
+{
+    const AVFrame *frame = m_received.get();
+    // The first frame after a seek: H.264's decoder hands out no frame of a
+    // run before the run recovers (from an IDR or a recovery point), others
+    // hand out what they decode from nothing (the predicted frame a
+    // container wrongly lists as a keyframe).
+    if (!m_hasFrame)
+        m_runSound = stream()->codecpar->codec_id == AV_CODEC_ID_H264;
+    // Concealment logged since the frame before is of this frame or of one
+    // that frame threads and reordering decode ahead of it: this frame and
+    // as many after it count as flagged (the doubt costs a decode from further
+    // back, never a damaged frame on show).
+    if (concealed > 0)
+        m_doubtedOutputs = pipelineDelayFrames();
+    const bool doubted = m_doubtedOutputs > 0;
+    if (doubted)
+        --m_doubtedOutputs;
+    const bool flagged = (frame->flags & AV_FRAME_FLAG_CORRUPT) || frame->decode_error_flags != 0 || doubted;
+    const bool standsAlone = frame->key_frame || frame->pict_type == AV_PICTURE_TYPE_I;
+    if (standsAlone && !flagged)
+        m_runSound = true; // errors before it were those of other frames
+    else if (flagged || errorsSeen > 0)
+        m_runSound = false; // and the frames that refer to it, up to the next keyframe
+    return !m_runSound;
 }
 
 QImage FFmpegVideoDecoder::frameImage(QSize maxSize, QString *error)

@@ -86,8 +86,27 @@ public:
     bool seekKeyframe(double seconds, QString *error = nullptr);
     // Seeks to the keyframe from which the frame on show at `timestamp` is
     // reached and decodes the first frame there, which is then shown at or
-    // before timestamp (or is the first frame of the stream).
+    // before timestamp (or is the first frame of the stream). A keyframe of
+    // the container whose frame comes out damaged is passed for the one
+    // before it, and then for the start of the file.
     bool seekToKeyframeBefore(qint64 timestamp, QString *error = nullptr);
+    // Whether the current frame is damaged: flagged by the decoder
+    // (AV_FRAME_FLAG_CORRUPT, decode_error_flags, errors returned while
+    // decoding it, concealment logged for it; with frame threads, the
+    // concealment logged for the frames decoded ahead of it counts too),
+    // decoded after such a frame with no clean keyframe since, or decoded
+    // after a seek before any keyframe came out (a frame the container
+    // calls a keyframe that does not decode alone). Decoding from earlier may
+    // give the same frame clean (startEarlier()).
+    bool frameIsDamaged() const { return m_hasFrame && m_frameDamaged; }
+    // Whether the frames decoded since the last seek began after the start of
+    // the stream, so that there is an earlier place to decode them from.
+    bool canStartEarlier() const { return m_hasFrame && !m_runFromStart; }
+    // The frame reached is damaged: seeks to the keyframe before the one
+    // this run of frames began at (to the start of the file when that run
+    // was such a second try already) and decodes its first frame there, as
+    // seekToKeyframeBefore() does. The caller then decodes on to its target.
+    bool startEarlier(QString *error = nullptr);
     // Seeks to that keyframe and decodes it alone: of an all-intra stream,
     // the frame on show at `timestamp` for the cost of one frame. The
     // decoder needs a seek again before it decodes further.
@@ -179,6 +198,18 @@ private:
     void resetPosition();
     void updatePacketFilter();
     bool seekTo(qint64 timestamp, QString *error);
+    // seekToKeyframeBefore() from `seekTarget` on, `damagedRuns` runs of
+    // frames found damaged so far.
+    bool landOnKeyframe(qint64 target, qint64 seekTarget, int damagedRuns, QString *error);
+    // Where to seek so that the keyframe before this run's is reached.
+    qint64 beforeRun(qint64 fallback) const;
+    // Decodes on to the frame on show at `target` (seekExact()), and to
+    // the first frame from `low` on (seekNear()).
+    bool decodeOnTo(qint64 target, double seconds, QString *error);
+    bool decodeOnToSpan(qint64 low, QString *error);
+    // Tells whether the frame received is damaged (frameIsDamaged()) and
+    // keeps what it tells of the frames after it.
+    bool judgeReceived(int errorsSeen, int concealed);
     // Decodes the next packet alone and drains the decoder: the frame of a
     // keyframe just sought to, without decoding the frames after it. The
     // decoder then needs a seek before it decodes further.
@@ -187,6 +218,10 @@ private:
     bool isFirstFrameOfStream(const AVFrame *frame) const;
 
     FFmpegFormat m_format;
+    // Declared before the decoder, whose threads count into it.
+    FFmpegErrorLog::Counter m_concealments;
+    int m_concealedAtLastFrame = 0; // its count when the last frame came out (or decoding moved)
+    int m_doubtedOutputs = 0;       // frames still to come out that concealment logged may be of
     FFmpegCodecContextPtr m_codec;
     FFmpegPacketPtr m_packet;
     FFmpegFramePtr m_frame;
@@ -219,6 +254,16 @@ private:
     bool m_isFirst = false; // the current frame is the stream's first
     bool m_previousIsFirst = false;
     bool m_pendingIsFirst = false;
+    bool m_frameDamaged = false; // see frameIsDamaged()
+    bool m_previousDamaged = false;
+    bool m_pendingDamaged = false;
+    // The frames decoded since the last seek: whether a keyframe came out
+    // clean and nothing damaged since (the frames after it are sound);
+    // whether they began at the start of the stream; how many runs before
+    // this one (of the same landing) came out damaged.
+    bool m_runSound = false;
+    bool m_runFromStart = false;
+    int m_damagedRuns = 0;
     // After backUp(): the frame that decodeNextFrame() gives next, in m_pending.
     bool m_hasPending = false;
     qint64 m_pendingTimestamp = AV_NOPTS_VALUE;

@@ -19,10 +19,14 @@ constexpr double decodeOnLimitSeconds = 1.0;
 // keyframe further, at most this often (B-frames are shown after the
 // keyframe they follow in the file, so the seek can land one keyframe late).
 constexpr int maxSeekRetries = 4;
+// A run of frames that comes out damaged is decoded again from the keyframe
+// before its own; a second one from the start of the file.
+constexpr int damagedRunsBeforeStart = 1;
 } // namespace
 
 bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
 {
+    m_damagedRuns = 0;
     if (!m_format.seekToKeyframeFor(timestamp, error))
         return false;
     avcodec_flush_buffers(m_codec.get());
@@ -56,17 +60,68 @@ bool FFmpegVideoDecoder::seekToKeyframeBefore(qint64 target, QString *error)
 {
     if (!checkOpen(error))
         return false;
-    qint64 seekTarget = target;
+    return landOnKeyframe(target, target, 0, error);
+}
+
+qint64 FFmpegVideoDecoder::beforeRun(qint64 fallback) const
+{
+    // The packet the seek landed on (the frame that came out may be a later
+    // one: decoders drop frames that cannot be made, and frame threads hand
+    // out other packets' decoding times).
+    if (const std::optional<qint64> first = m_format.firstPacketOfRun())
+        return *first - 1;
+    return (m_hasFrame && m_frame->pkt_dts != AV_NOPTS_VALUE ? m_frame->pkt_dts : fallback) - 1;
+}
+
+bool FFmpegVideoDecoder::landOnKeyframe(qint64 target, qint64 seekTarget, int damagedRuns, QString *error)
+{
+    bool fromStart = damagedRuns > damagedRunsBeforeStart;
     for (int attempt = 0;; ++attempt) {
-        if (!seekTo(seekTarget, error) || !decodeNextFrame(error))
+        bool sought = false;
+        if (fromStart) {
+            sought = m_format.seekToStart(error);
+            avcodec_flush_buffers(m_codec.get());
+            resetPosition();
+        } else {
+            sought = seekTo(seekTarget, error);
+        }
+        m_damagedRuns = damagedRuns;
+        if (!sought)
             return false;
-        if (m_frameTimestamp <= target || m_isFirst || attempt >= maxSeekRetries)
+        if (!decodeNextFrame(error)) {
+            // A seek that left nothing to decode (a container that lands
+            // nowhere): from the start, where decoding always begins.
+            if (m_runFromStart || fromStart || m_format.runsFromFileStart() || interrupted())
+                return false;
+            fromStart = true;
+            continue;
+        }
+        const bool late = m_frameTimestamp > target && !m_isFirst;
+        if ((!late && !m_frameDamaged) || m_runFromStart || attempt >= maxSeekRetries)
             return true;
+        if (m_frameDamaged) {
+            // The keyframe does not decode alone: from the one before it.
+            fromStart = ++damagedRuns > damagedRunsBeforeStart;
+            seekTarget = std::min(seekTarget, beforeRun(target));
+            continue;
+        }
         // Shown after the target: the keyframe before this one holds it.
-        const qint64 decoded = m_frame->pkt_dts != AV_NOPTS_VALUE ? m_frame->pkt_dts : target;
-        const qint64 earlier = std::min(seekTarget, decoded) - 1;
+        const qint64 earlier = std::min(seekTarget, beforeRun(target));
         seekTarget = earlier < seekTarget - frameDurationTicks() ? earlier : seekTarget - frameDurationTicks();
     }
+}
+
+bool FFmpegVideoDecoder::startEarlier(QString *error)
+{
+    if (!checkOpen(error))
+        return false;
+    if (!canStartEarlier()) {
+        if (error)
+            *error = QStringLiteral("Decoding began at the start of the video already");
+        return false;
+    }
+    const qint64 target = m_frameTimestamp;
+    return landOnKeyframe(target, beforeRun(target), m_damagedRuns + 1, error);
 }
 
 bool FFmpegVideoDecoder::decodeKeyframeAlone(qint64 timestamp, QString *error)
@@ -83,18 +138,30 @@ bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
     if (!std::isfinite(seconds))
         seconds = 0;
     const qint64 target = toTimestamp(seconds);
-    if (covers(target))
-        return true; // already there
-
-    const qint64 from = m_hasFrame ? m_frameTimestamp : m_position;
-    const double ahead = from == AV_NOPTS_VALUE ? -1 : double(target - from) * av_q2d(stream()->time_base);
-    const bool decodeOn = !atEnd() && from != AV_NOPTS_VALUE && ahead >= 0 && ahead <= decodeOnLimitSeconds;
-    if (!decodeOn) {
-        if (!seekToKeyframeBefore(target, error))
+    if (!covers(target)) {
+        const qint64 from = m_hasFrame ? m_frameTimestamp : m_position;
+        const double ahead = from == AV_NOPTS_VALUE ? -1 : double(target - from) * av_q2d(stream()->time_base);
+        // A file whose container cannot seek is read from its start for
+        // every seek: on from where decoding stands costs less.
+        const bool decodeOn = !atEnd() && from != AV_NOPTS_VALUE && ahead >= 0
+                              && (ahead <= decodeOnLimitSeconds || m_format.refusesSeeks());
+        if (!decodeOn && !seekToKeyframeBefore(target, error))
             return false;
-        if (covers(target) || m_frameTimestamp > target)
-            return true;
+        if (!decodeOnTo(target, seconds, error))
+            return false;
     }
+    // A damaged frame: the same from further back, where it may come out clean.
+    while (frameIsDamaged() && canStartEarlier()) {
+        if (!startEarlier(error) || !decodeOnTo(target, seconds, error))
+            return false;
+    }
+    return true;
+}
+
+bool FFmpegVideoDecoder::decodeOnTo(qint64 target, double seconds, QString *error)
+{
+    if (covers(target) || (m_hasFrame && m_frameTimestamp > target))
+        return true; // there, or the first frame of the stream is
     QString decodeError;
     while (decodeNextFrame(&decodeError)) {
         if (m_frameEnd > target) {
@@ -158,7 +225,7 @@ bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, Q
             seekTime = target;
         else if (latest && *latest > target)
             seekTime = high;
-        if (seekTime && seekTo(*seekTime, error) && decodeOnlyNextPacket(error) && within())
+        if (seekTime && seekTo(*seekTime, error) && decodeOnlyNextPacket(error) && within() && !frameIsDamaged())
             return true;
     }
     // Decode on to the span, skipping what nobody sees on the way: a frame
@@ -170,10 +237,20 @@ bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, Q
     const qint64 wantedFrom = std::min(low, toTimestamp(durationSeconds() - 1.0));
     setWantedFrames([wantedFrom](qint64 shown) { return shown >= wantedFrom; });
     const auto endSkipping = qScopeGuard([this] { setWantedFrames({}); });
-    if (!seekToKeyframeBefore(target, error))
+    if (!seekToKeyframeBefore(target, error) || !decodeOnToSpan(low, error))
         return false;
-    if (within() || m_frameTimestamp > high)
-        return true;
+    // A damaged frame: the same from further back, where it may come out clean.
+    while (frameIsDamaged() && canStartEarlier()) {
+        if (!startEarlier(error) || !decodeOnToSpan(low, error))
+            return false;
+    }
+    return true;
+}
+
+bool FFmpegVideoDecoder::decodeOnToSpan(qint64 low, QString *error)
+{
+    if (m_frameTimestamp >= low)
+        return true; // in the span, or past it (the first frame of the stream, or a keyframe)
     QString decodeError;
     while (decodeNextFrame(&decodeError)) {
         if (m_frameTimestamp >= low)
@@ -192,7 +269,5 @@ bool FFmpegVideoDecoder::seekKeyframe(double seconds, QString *error)
         return false;
     if (!std::isfinite(seconds))
         seconds = 0;
-    if (!seekTo(toTimestamp(seconds), error))
-        return false;
-    return decodeNextFrame(error);
+    return seekToKeyframeBefore(toTimestamp(seconds), error);
 }

@@ -80,8 +80,13 @@ void VideoPlayerWorker::run()
     }
     // Ready for display: the first frame, unless a seek is already waiting
     // (which opens the decoder for itself).
-    if (ensureOpen(positioned ? OpenFor::Seek : OpenFor::FirstFrame) && !positioned && decodeNext())
-        showDecoderFrame();
+    if (ensureOpen(positioned ? OpenFor::Seek : OpenFor::FirstFrame) && !positioned) {
+        QString error;
+        if (decodeNext(&error))
+            showDecoderFrame();
+        else if (!m_abort.load())
+            report([error](VideoPlayer *player) { player->onFailed(QStringLiteral("No picture can be decoded: ") + error); });
+    }
 
     std::unique_lock lock(m_mutex);
     while (!m_abort.load()) {
@@ -249,6 +254,8 @@ bool VideoPlayerWorker::ensureOpen(OpenFor purpose)
     if (!(reopened ? m_decoder.reopenCodec(threads, &error) : m_decoder.open(m_path, threads, &error))) {
         m_failed = true;
         m_decoder.close();
+        if (error.isEmpty())
+            error = QStringLiteral("Cannot open the video");
         report([error](VideoPlayer *player) { player->onFailed(error); });
         return false;
     }

@@ -85,7 +85,7 @@ private:
     QSize effectiveTarget() const;
 
     // Decodes the next frame.
-    bool decodeNext();
+    bool decodeNext(QString *error = nullptr);
     QImage imageOfCurrent();
     void cacheCurrent(const QImage &image);
     // The cache's link from the decoder's current frame to the one before it.

@@ -46,13 +46,15 @@ qint64 VideoPlayerWorker::previousOfCurrent() const
 
 void VideoPlayerWorker::cacheCurrent(const QImage &image)
 {
-    if (m_decoder.hasFrame())
+    // A damaged frame is shown only where nothing better can be decoded,
+    // and never kept: the next landing on it tries again.
+    if (m_decoder.hasFrame() && !m_decoder.frameIsDamaged())
         m_cache.insert(m_decoder.frameTimestamp(), previousOfCurrent(), m_decoder.frameEndTimestamp(), image);
 }
 
-bool VideoPlayerWorker::decodeNext()
+bool VideoPlayerWorker::decodeNext(QString *error)
 {
-    if (!m_decoder.decodeNextFrame()) {
+    if (!m_decoder.decodeNextFrame(error)) {
         if (m_decoder.atEnd() && m_decoder.hasFrame())
             m_cache.markLast(m_decoder.frameTimestamp());
         return false;
@@ -169,10 +171,19 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
     } else {
         setSkipping(m_decoder.hasFrame() && m_decoder.frameTimestamp() < approach.skipBefore);
     }
-    if (!decodeUntilArrived(approach))
+    if (!decodeUntilArrived(approach) || !backToFrameOnShow(landing))
         return false;
-    if (!backToFrameOnShow(landing))
-        return false;
+    // A damaged frame: the same from further back, where it may come out clean.
+    while (m_decoder.frameIsDamaged() && m_decoder.canStartEarlier()) {
+        // Frames kept on the way may be damaged too (frame threads tell of
+        // errors a few frames late).
+        m_cache.clear();
+        if (m_abort.load() || !m_decoder.startEarlier())
+            return false;
+        cacheOnTheWay(approach.kept);
+        if (!decodeUntilArrived(approach) || !backToFrameOnShow(landing))
+            return false;
+    }
     if (landing.useCache)
         showDecoderFrame();
     return true;
@@ -212,6 +223,8 @@ bool VideoPlayerWorker::presentCached(const FrameCache::Entry &entry)
 bool VideoPlayerWorker::decoderThereAlready(const Landing &landing)
 {
     const qint64 target = landing.target;
+    if (m_decoder.frameIsDamaged() && m_decoder.canStartEarlier())
+        return false; // decoded from further back, the frame may come out clean
     if (m_decoder.hasFrame()
         && (landing.tolerant ? m_decoder.frameTimestamp() >= landing.low && m_decoder.frameTimestamp() <= landing.high
                              : m_decoder.covers(target)))
@@ -238,7 +251,9 @@ bool VideoPlayerWorker::decodesOn(const Landing &landing, qint64 frame) const
         // a seek the frame threads have to fill up again. Where every frame
         // is a keyframe a seek costs one frame.
         const int decodeOnFrames = m_decoder.isIntraOnly() ? 1 : decodeOnAcrossKeyframeFrames;
-        if (target - from <= decodeOnFrames * frame)
+        // A file whose container cannot seek is read from its start for
+        // every seek: on from where the decoder stands costs less.
+        if (target - from <= decodeOnFrames * frame || m_decoder.format().refusesSeeks())
             decodeOn = true;
         else if (const std::optional<qint64> keyframe = keyframeAtOrBefore(target))
             decodeOn = *keyframe <= from;

@@ -367,21 +367,30 @@ TEST(FFmpegFrameConverter, OddWidthsArePictureToTheLastColumn)
 
 TEST(FFmpegFrameConverter, ColoursStayRightWhenTheSizeChanges)
 {
-    // A converter that made another size before (a player whose card was
-    // resized) gives the same picture as a new one.
-    FFmpegVideoDecoder decoder;
-    ASSERT_TRUE(decoder.open(TestMedia::path(QStringLiteral("pattern_1080p30.mp4")), 2));
-    ASSERT_TRUE(decoder.seekExact(1.0));
-    const std::vector<QSize> sizes{QSize(640, 360), QSize(480, 270), QSize(320, 180), QSize(480, 270)};
-    FFmpegFrameConverter used;
-    std::vector<QImage> images;
-    for (const QSize size : sizes)
-        images.push_back(decoder.frameImage(used, size));
-    for (size_t i = 0; i < sizes.size(); ++i) {
-        FFmpegFrameConverter fresh;
-        const QImage expected = decoder.frameImage(fresh, sizes[i]);
-        ASSERT_EQ(images[i].size(), expected.size());
-        EXPECT_EQ(imageHash(images[i]), imageHash(expected)) << sizes[i].width();
+    // A converter that made pictures before (another size: a player whose
+    // card was resized; the same size again: the next frame) gives the same
+    // picture as a new one, 4:2:0 and 4:4:4 alike.
+    QTemporaryDir dir;
+    const QString fullChroma = dir.filePath(QStringLiteral("444.mp4"));
+    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                      QStringLiteral("testsrc2=size=1280x720:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
+                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
+                                      QStringLiteral("yuv444p"), fullChroma}));
+    for (const QString &path : {TestMedia::path(QStringLiteral("pattern_1080p30.mp4")), fullChroma}) {
+        FFmpegVideoDecoder decoder;
+        ASSERT_TRUE(decoder.open(path, 2));
+        ASSERT_TRUE(decoder.seekExact(0.1));
+        const std::vector<QSize> sizes{QSize(640, 360), QSize(480, 270), QSize(480, 270), QSize(320, 180), QSize(480, 270)};
+        FFmpegFrameConverter used;
+        std::vector<QImage> images;
+        for (const QSize size : sizes)
+            images.push_back(decoder.frameImage(used, size));
+        for (size_t i = 0; i < sizes.size(); ++i) {
+            FFmpegFrameConverter fresh;
+            const QImage expected = decoder.frameImage(fresh, sizes[i]);
+            ASSERT_EQ(images[i].size(), expected.size());
+            EXPECT_EQ(imageHash(images[i]), imageHash(expected)) << path.toStdString() << " " << i;
+        }
     }
 }
 

@@ -3,9 +3,12 @@
 #include "support/TestMedia.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -298,16 +301,34 @@ TEST(VideoPlayer, PlaysWithSoundOrSilentlyWithoutADevice)
 
 TEST(VideoPlayer, AFileThatCannotBeOpenedNeverGetsAFrame)
 {
-    VideoPlayer player(TestMedia::path(QStringLiteral("notavideo.mov")));
-    QSignalSpy failed(&player, &VideoPlayer::failed);
-    ASSERT_TRUE(failed.count() > 0 || failed.wait(waitMs));
-    EXPECT_FALSE(player.errorText().isEmpty());
-    EXPECT_FALSE(seekAndWait(player, 1.0));
-    player.play();
-    player.stepByFrames(1);
-    QTest::qWait(50);
-    EXPECT_FALSE(player.isReadyForDisplay());
-    EXPECT_TRUE(player.currentFrame().isNull());
+    // Not a video at all, and a video whose pictures are all lost (the
+    // header intact, the media data zeroed): both fail with a text.
+    QTemporaryDir dir;
+    const QString zeroed = TestMedia::copyTo(QStringLiteral("noaudio.mp4"), dir.path());
+    QFile file(zeroed);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const qsizetype media = bytes.indexOf("mdat");
+    ASSERT_GE(media, 4);
+    const qsizetype boxSize = qFromBigEndian<quint32>(bytes.constData() + media - 4);
+    ASSERT_LE(media - 4 + boxSize, bytes.size());
+    bytes.replace(media + 4, boxSize - 8, QByteArray(boxSize - 8, '\0'));
+    ASSERT_TRUE(file.seek(0));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    for (const QString &path : {TestMedia::path(QStringLiteral("notavideo.mov")), zeroed}) {
+        SCOPED_TRACE(path.toStdString());
+        VideoPlayer player(path);
+        QSignalSpy failed(&player, &VideoPlayer::failed);
+        ASSERT_TRUE(failed.count() > 0 || failed.wait(waitMs));
+        EXPECT_FALSE(player.errorText().isEmpty());
+        EXPECT_FALSE(seekAndWait(player, 1.0));
+        player.play();
+        player.stepByFrames(1);
+        QTest::qWait(50);
+        EXPECT_FALSE(player.isReadyForDisplay());
+        EXPECT_TRUE(player.currentFrame().isNull());
+    }
 }
 
 TEST(VideoPlayer, ClosedPlayersShowNothingAndIgnoreRequests)

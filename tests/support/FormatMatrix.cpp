@@ -10,6 +10,7 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -99,7 +100,7 @@ QStringList audio(const QString &codec, const QString &bitrate = QString())
 
 QString stampOf(const MatrixFormat &format)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(format.arguments.join(QChar(0x1F)).toUtf8(), QCryptographicHash::Sha1).toHex());
+    return QString::fromLatin1(QCryptographicHash::hash(FormatMatrix::recipe(format).toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
 MatrixFormat entry(const QString &name, const QString &codec, QSize displaySize, int rotation, int rateNumerator, int rateDenominator,
@@ -233,7 +234,93 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
                     + audio(QStringLiteral("libopus"), QStringLiteral("96k"));
     two.blockReferencesDropped = true;
     all << two;
+
+    // Open groups of pictures (x264's open-gop): the B-frames that follow a
+    // keyframe in the file are shown before it and refer to the group before.
+    MatrixFormat openGop = entry(QStringLiteral("opengop.mp4"), QStringLiteral("H.264"), landscape, 0, 30, 1, seconds);
+    openGop.arguments = picture(shape, QStringLiteral("30")) + x264(30, 3, bench)
+                        + QStringList{QStringLiteral("-x264-params"), QStringLiteral("open-gop=1")}
+                        + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    all << openGop;
+
+    // Keyframes of the container that do not decode alone: the P-frames at
+    // 1 s and 3 s listed as sync samples, between the real keyframes.
+    MatrixFormat falseKey = entry(QStringLiteral("falsekey.mp4"), QStringLiteral("H.264"), landscape, 0, 30, 1, seconds);
+    falseKey.arguments = picture(shape, QStringLiteral("30")) + x264(60, 0, bench) + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    falseKey.falseKeyframes = {30, 90};
+    all << falseKey;
+
+    // Matroska whose blocks lie before their cluster's time (a muxer that let
+    // the streams start before 0, and counted the length from the first
+    // picture): the demuxer gets no times from them (it numbers the packets
+    // on from 0), keeps no index and has no cues, and every seek fails.
+    // MPEG-4 Part 2 with one keyframe and AAC at PAL rate, as an old
+    // camera's file remuxed.
+    MatrixFormat noCues = entry(QStringLiteral("nocues.mkv"), QStringLiteral("MPEG-4"), landscape, 0, 25, 1, seconds);
+    noCues.matroskaDuration = noCues.duration;
+    noCues.arguments = picture(shape, QStringLiteral("25"))
+                       + QStringList{QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-g"),
+                                     QStringLiteral("600"),  QStringLiteral("-q:v"),  QStringLiteral("3")}
+                       + audio(QStringLiteral("aac"), QStringLiteral("128k"))
+                       + QStringList{QStringLiteral("-output_ts_offset"), QString::number(-(seconds + 1)),
+                                     QStringLiteral("-avoid_negative_ts"), QStringLiteral("disabled")};
+    all << noCues;
     return all;
+}
+
+QString FormatMatrix::recipe(const MatrixFormat &format)
+{
+    QStringList parts = format.arguments;
+    if (!format.falseKeyframes.isEmpty()) {
+        QStringList frames;
+        for (const int frame : format.falseKeyframes)
+            frames << QString::number(frame);
+        parts << QStringLiteral("false keyframes ") + frames.join(QLatin1Char(','));
+    }
+    if (format.matroskaDuration > 0)
+        parts << QStringLiteral("duration %1").arg(format.matroskaDuration);
+    if (format.blockReferencesDropped)
+        parts << QStringLiteral("block references dropped");
+    return parts.join(QChar(0x1F));
+}
+
+bool FormatMatrix::finish(const MatrixFormat &format, const QString &path, QString *error)
+{
+    if (format.rotation == 90 && !setQuarterTurn(path)) {
+        if (error)
+            *error = QStringLiteral("cannot turn ") + path;
+        return false;
+    }
+    if (format.blockReferencesDropped && !dropBlockReferences(path)) {
+        if (error)
+            *error = QStringLiteral("cannot drop the block references of ") + path;
+        return false;
+    }
+    if (format.matroskaDuration > 0 && !setMatroskaDuration(path, format.matroskaDuration)) {
+        if (error)
+            *error = QStringLiteral("cannot set the duration of ") + path;
+        return false;
+    }
+    return format.falseKeyframes.isEmpty() || markKeyframes(path, format.falseKeyframes, error);
+}
+
+bool FormatMatrix::setMatroskaDuration(const QString &path, double seconds)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    const QByteArray head = file.read(4096);
+    // The Duration element (0x4489) with its size (eight bytes) in the segment information.
+    const qsizetype at = head.indexOf(QByteArray::fromHex("448988"));
+    if (at < 0)
+        return false;
+    const double milliseconds = seconds * 1000.0;
+    quint64 bits = 0;
+    static_assert(sizeof bits == sizeof milliseconds);
+    std::memcpy(&bits, &milliseconds, sizeof bits);
+    char value[8];
+    qToBigEndian<quint64>(bits, value);
+    return file.seek(at + 3) && file.write(value, 8) == 8;
 }
 
 bool FormatMatrix::make(const MatrixFormat &format, const QString &folder, QString *error)
@@ -243,12 +330,7 @@ bool FormatMatrix::make(const MatrixFormat &format, const QString &folder, QStri
     // Built under a temporary name with the real extension (ffmpeg picks the container by it).
     const QString partial = folder + QStringLiteral("/partial-") + format.name;
     QFile::remove(partial);
-    bool ok = runFfmpeg(format.arguments + QStringList{partial}, error);
-    if (ok && !finish(format, partial)) {
-        ok = false;
-        if (error)
-            *error = QStringLiteral("cannot finish ") + format.name;
-    }
+    const bool ok = runFfmpeg(format.arguments + QStringList{partial}, error) && finish(format, partial, error);
     if (!ok) {
         QFile::remove(partial);
         return false;
@@ -274,13 +356,6 @@ bool FormatMatrix::makeAll(Scale scale, const QString &folder, QString *error)
             stamp.write(stampOf(format).toLatin1());
     }
     return true;
-}
-
-bool FormatMatrix::finish(const MatrixFormat &format, const QString &path)
-{
-    if (format.rotation == 90 && !setQuarterTurn(path))
-        return false;
-    return !format.blockReferencesDropped || dropBlockReferences(path);
 }
 
 bool FormatMatrix::runFfmpeg(const QStringList &arguments, QString *errorText)

@@ -26,6 +26,13 @@ struct MatrixFormat
     // BlockGroups without a reference (dropBlockReferences).
     bool blockReferencesDropped = false;
     QStringList arguments; // ffmpeg arguments before the output path
+    // Frames (numbered from the first picture) that the container lists as
+    // keyframes although they are predicted from the frames before them: a
+    // sync sample that does not decode alone.
+    QList<int> falseKeyframes;
+    // Written into a Matroska file's segment information after muxing, when
+    // set: the length from the first picture, as some muxers write it.
+    double matroskaDuration = 0;
 
     double frameRate() const { return double(rateNumerator) / rateDenominator; }
     // The number of the frame on show at `seconds` from the first picture.
@@ -52,9 +59,12 @@ public:
     // Makes the files missing from folder (or made from other arguments);
     // false with *error at the first failure.
     static bool makeAll(Scale scale, const QString &folder, QString *error = nullptr);
-    // What a file made by ffmpeg from the format's arguments still needs
-    // (the turn of a phone clip, the references dropped); false on failure.
-    static bool finish(const MatrixFormat &format, const QString &path);
+    // The steps after the ffmpeg tool: the quarter turn, the references
+    // dropped, the length written, the false keyframes.
+    static bool finish(const MatrixFormat &format, const QString &path, QString *error = nullptr);
+    // What a file is made of: the ffmpeg arguments and the steps after them
+    // (a file made from another recipe is made again).
+    static QString recipe(const MatrixFormat &format);
 
     // Runs the ffmpeg tool quietly with the given arguments; true on success.
     static bool runFfmpeg(const QStringList &arguments, QString *errorText = nullptr);
@@ -67,4 +77,12 @@ public:
     // GStreamer 0.10 and libavformat of 2015 wrote frames that refer to
     // others; false when the file has none.
     static bool dropBlockReferences(const QString &path);
+    // Copies the packets of a file into a new file of the same container
+    // (libavformat: the ffmpeg tool has no option for it), marking the video
+    // packets of the given frames (numbered in presentation order) as
+    // keyframes, and puts it in the file's place.
+    static bool markKeyframes(const QString &path, const QList<int> &frames, QString *error = nullptr);
+    // Sets the duration in a Matroska file's segment information (a float of
+    // eight bytes in the default timestamp scale of a millisecond).
+    static bool setMatroskaDuration(const QString &path, double seconds);
 };

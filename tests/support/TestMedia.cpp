@@ -20,6 +20,7 @@ struct Recipe
     QStringList arguments;                         // ffmpeg arguments before the output path; empty for special files
     std::function<bool(const QString &path)> make; // used instead of ffmpeg when set
     std::function<bool(const QString &path)> post; // applied to the ffmpeg output
+    QString recipe = {};                           // what the file is made of, when more than the arguments
 };
 
 QStringList lavfi(const QString &graph)
@@ -163,8 +164,10 @@ const std::vector<Recipe> &recipes()
                      {},
                      truncateTo30Percent});
         // The formats cameras write, small and short.
-        for (const MatrixFormat &format : FormatMatrix::formats(FormatMatrix::Scale::Test))
-            r.push_back({format.name, format.arguments, {}, [format](const QString &path) { return FormatMatrix::finish(format, path); }});
+        for (const MatrixFormat &format : FormatMatrix::formats(FormatMatrix::Scale::Test)) {
+            const auto finish = [format](const QString &path) { return FormatMatrix::finish(format, path); };
+            r.push_back({format.name, format.arguments, {}, finish, FormatMatrix::recipe(format)});
+        }
         return r;
     }();
     return all;
@@ -172,7 +175,8 @@ const std::vector<Recipe> &recipes()
 
 QString stampFor(const Recipe &recipe)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(recipe.arguments.join(QChar(0x1F)).toUtf8(), QCryptographicHash::Sha1).toHex());
+    const QString made = recipe.recipe.isEmpty() ? recipe.arguments.join(QChar(0x1F)) : recipe.recipe;
+    return QString::fromLatin1(QCryptographicHash::hash(made.toUtf8(), QCryptographicHash::Sha1).toHex());
 }
 
 bool generate(const Recipe &recipe, const QString &folder, QString *error)

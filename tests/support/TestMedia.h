@@ -30,10 +30,12 @@
 //   burst_mono16k.mov        silence with a 0.9-amplitude 1 kHz burst from 2.0 s to 2.5 s, 16 kHz mono PCM, 4 s
 //   silence_mono16k.mov      digital silence, 16 kHz mono PCM, 3 s
 //   truncated_tone.mov       the first 30 % of a fast-start 4 s PCM tone (0.5, 16 kHz mono; header intact)
-//   fmt_*                    the formats cameras write, 4 s each, showing their frame numbers
+//   fmt_*                    the formats cameras write, 2 to 4 s each, showing their frame numbers
 //                            (FormatMatrix: fmt_avchd.mts, fmt_m2ts.mts, fmt_offset.mp4,
 //                            fmt_prores.mov, fmt_hevc10.mp4, fmt_mkv.mkv, fmt_vp9.webm,
-//                            fmt_phone.mp4, fmt_ntsc.mp4, fmt_vp8keys.webm, fmt_vp8two.webm)
+//                            fmt_phone.mp4, fmt_ntsc.mp4, fmt_vp8keys.webm, fmt_vp8two.webm;
+//                            files whose seeks need care: fmt_opengop.mp4,
+//                            fmt_falsekey.mp4, fmt_nocues.mkv)
 class TestMedia
 {
 public:
