@@ -6,7 +6,7 @@
 
 // Matroska as older muxers wrote it (GStreamer 0.10, libavformat of 2015):
 // frames that refer to others stored in BlockGroups without a
-// ReferenceBlock, which the Matroska specification reads as keyframes.
+// ReferenceBlock, which a Matroska reader must take for keyframes.
 // libavformat now writes the ReferenceBlock and has no option to leave it
 // out, so each one is turned into a Void element of the same size: the file
 // keeps its layout, cues and cluster sizes.
