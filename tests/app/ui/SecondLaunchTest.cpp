@@ -21,6 +21,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <memory>
 
 namespace {
@@ -203,6 +204,51 @@ TEST_F(SecondLaunch, EveryLaunchNamesWhatItDoesNotOpen)
         << firstLog.toStdString();
     first->terminate();
     ASSERT_TRUE(first->waitForFinished(waitMs));
+}
+
+// A running program that is stopped (kill -STOP) while a launch waits for
+// it: when it wakes within the launch's patience it takes the request once
+// and the launch says so; when it wakes later, the launch has said it
+// failed and the program never acts on it.
+TEST_F(SecondLaunch, AStoppedProgramActsOnceOnWhatALaunchSaidItHandedOverAndNeverOnWhatItSaidFailed)
+{
+    const QString day1 = makeFootage(QStringLiteral("day1"));
+    const QString day2 = makeFootage(QStringLiteral("day2"));
+    QProcess *first = launch();
+    ASSERT_TRUE(waitUntilUp(first)) << first->readAllStandardError().toStdString();
+    const auto handOvers = [](const QByteArray &log) { return log.count("A second launch handed over to this one with 1 path(s)"); };
+
+    // Stopped past the launch's patience: the launch fails, the request is dropped on waking.
+    ASSERT_EQ(::kill(pid_t(first->processId()), SIGSTOP), 0);
+    QProcess *failed = launch({day1});
+    QByteArray failedLog;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return saidSoFar(failed, failedLog, "triagon: not handed over to the running Triagon (it did not answer): " + day1.toUtf8());
+        },
+        waitMs))
+        << failedLog.toStdString();
+    // Its alert, which nobody here closes, would end it with status 1.
+    failed->kill();
+    ASSERT_EQ(::kill(pid_t(first->processId()), SIGCONT), 0);
+    QByteArray firstLog;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saidSoFar(first, firstLog, "the request was dropped"); }, waitMs)) << firstLog.toStdString();
+
+    // Stopped for a moment only: the launch waits, then reports the hand-over.
+    ASSERT_EQ(::kill(pid_t(first->processId()), SIGSTOP), 0);
+    QProcess *handed = launch({day2});
+    QTest::qWait(3000);
+    ASSERT_EQ(::kill(pid_t(first->processId()), SIGCONT), 0);
+    ASSERT_TRUE(handed->waitForFinished(waitMs));
+    EXPECT_EQ(handed->exitCode(), 0) << handed->readAllStandardError().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return saidSoFar(first, firstLog, "with 1 path(s)"); }, waitMs)) << firstLog.toStdString();
+    const QMap<QString, int> expected = {{QStringLiteral("day2-1.mkv"), 0}, {QStringLiteral("day2-2.webm"), 0}};
+    EXPECT_TRUE(QTest::qWaitFor([&] { return savedRatings() == expected; }, waitMs)) << QJsonDocument(savedClips()).toJson().constData();
+    first->terminate();
+    ASSERT_TRUE(first->waitForFinished(waitMs));
+    firstLog += first->readAllStandardError();
+    EXPECT_EQ(handOvers(firstLog), 1) << firstLog.toStdString();
+    EXPECT_EQ(savedRatings(), expected);
 }
 
 TEST_F(SecondLaunch, ALockLeftByAKilledProgramDoesNotBlockTheNextStart)
