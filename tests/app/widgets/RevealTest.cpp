@@ -19,6 +19,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -36,18 +37,14 @@ public:
                                                       {"XDG_DATA_DIRS", systemData()},
                                                       {"XDG_CURRENT_DESKTOP", QString()}};
         for (const auto &[name, value] : folders) {
-            m_saved.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+            m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
             qputenv(name, value.toUtf8());
         }
     }
     ~TestDesktop()
     {
-        for (const Saved &saved : m_saved) {
-            if (saved.wasSet)
-                qputenv(saved.name, saved.value);
-            else
-                qunsetenv(saved.name);
-        }
+        for (const auto &[name, value] : m_saved)
+            value ? qputenv(name, *value) : qunsetenv(name);
     }
 
     QString config() const { return m_root.filePath(QStringLiteral("config")); }
@@ -75,14 +72,8 @@ public:
     }
 
 private:
-    struct Saved
-    {
-        const char *name;
-        QByteArray value;
-        bool wasSet;
-    };
     QTemporaryDir m_root;
-    QList<Saved> m_saved;
+    QList<std::pair<const char *, std::optional<QByteArray>>> m_saved;
 };
 
 } // namespace
@@ -182,32 +173,24 @@ TEST(Reveal, AFolderWhoseHandlerIsTriagonOrNoneIsNotOpenedButSaidSo)
     TestDesktop desktop;
     // A session bus of the test's own, with nothing on it and nothing it
     // could start: no FileManager1 answers. Without dbus-daemon, no bus at all.
-    QString address = QStringLiteral("unix:path=") + desktop.path(QStringLiteral("no-bus"));
+    desktop.write(desktop.path("bus.conf"), "<busconfig><type>session</type><listen>unix:path=" + desktop.path("bus").toUtf8()
+                                                + "</listen><policy context=\"default\"><allow send_destination=\"*\"/><allow "
+                                                  "receive_sender=\"*\"/><allow own=\"*\"/></policy></busconfig>\n");
     QProcess daemon;
-    desktop.write(desktop.path(QStringLiteral("bus.conf")),
-                  "<busconfig><type>session</type><listen>unix:path=" + desktop.path(QStringLiteral("bus")).toUtf8()
-                      + "</listen><policy context=\"default\"><allow send_destination=\"*\"/><allow receive_sender=\"*\"/><allow "
-                        "own=\"*\"/></policy></busconfig>\n");
-    daemon.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--nofork"), QStringLiteral("--print-address"),
-                                                 QStringLiteral("--config-file=") + desktop.path("bus.conf")});
+    daemon.start("dbus-daemon", {"--nofork", "--print-address", "--config-file=" + desktop.path("bus.conf")});
     const bool ownBus = daemon.waitForStarted() && daemon.waitForReadyRead(30000);
-    if (ownBus)
-        address = QString::fromUtf8(daemon.readLine().trimmed());
+    const QString address = ownBus ? QString::fromUtf8(daemon.readLine().trimmed()) : "unix:path=" + desktop.path("no-bus");
     qputenv("DBUS_SESSION_BUS_ADDRESS", address.toUtf8());
-    QDBusConnection bus = QDBusConnection::sessionBus();
+    const QDBusConnection bus = QDBusConnection::sessionBus();
     ASSERT_EQ(bus.isConnected(), ownBus);
     if (ownBus) {
         // Not a bus of another desktop, connected before this test chose one:
         // its file manager would really open.
         const auto busId = [](const QDBusConnection &connection) {
-            return QDBusReply<QString>(connection.call(QDBusMessage::createMethodCall(
-                                           QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                                           QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetId"))))
-                .value();
+            return QDBusReply<QString>(connection.interface()->call("GetId")).value();
         };
-        const QDBusConnection own = QDBusConnection::connectToBus(address, QStringLiteral("revealTestBus"));
-        ASSERT_EQ(busId(bus), busId(own)) << "the session bus is not the test's own";
-        QDBusConnection::disconnectFromBus(QStringLiteral("revealTestBus"));
+        ASSERT_EQ(busId(bus), busId(QDBusConnection::connectToBus(address, "revealTestBus"))) << "the session bus is not the test's own";
+        QDBusConnection::disconnectFromBus("revealTestBus");
     }
 
     QList<QUrl> opened;
