@@ -200,10 +200,8 @@ public:
 
     std::variant<Entry, OrganizeError> entry(const QString &path) override
     {
-        if (before) {
-            if (auto error = before(Op::entry, path, QString()))
-                return *error;
-        }
+        if (auto error = hook(Op::entry, path))
+            return *error;
         return FileOperations::entry(path);
     }
     std::optional<quint64> volume(const QString &path) override
@@ -214,10 +212,8 @@ public:
     std::optional<OrganizeError> moveWithoutReplacing(const QString &from, const QString &to) override
     {
         ++moves;
-        if (before) {
-            if (auto error = before(Op::move, from, to))
-                return error;
-        }
+        if (auto error = hook(Op::move, from, to))
+            return error;
         auto result = FileOperations::moveWithoutReplacing(from, to);
         if (after)
             after(Op::move, from, to);
@@ -230,27 +226,21 @@ public:
     }
     std::optional<OrganizeError> removeEmptyFile(const QString &path) override
     {
-        if (before) {
-            if (auto error = before(Op::remove, path, QString()))
-                return error;
-        }
+        if (auto error = hook(Op::remove, path))
+            return error;
         return FileOperations::removeEmptyFile(path);
     }
     std::optional<OrganizeError> makeFolder(const QString &path) override
     {
-        if (before) {
-            if (auto error = before(Op::makeFolder, path, QString()))
-                return error;
-        }
+        if (auto error = hook(Op::makeFolder, path))
+            return error;
         return FileOperations::makeFolder(path);
     }
     std::optional<OrganizeError> writeFileAtomically(const QString &path, const AtomicFile::Pieces &pieces,
                                                      AtomicFile::Durability durability) override
     {
-        if (before) {
-            if (auto error = before(Op::write, path, QString()))
-                return error;
-        }
+        if (auto error = hook(Op::write, path))
+            return error;
         auto result = FileOperations::writeFileAtomically(path, pieces, durability);
         if (!result) {
             QByteArray bytes;
@@ -265,11 +255,15 @@ public:
     }
     std::optional<OrganizeError> copyToNewFile(const QString &from, const QString &to) override
     {
-        if (before) {
-            if (auto error = before(Op::copy, from, to))
-                return error;
-        }
+        if (auto error = hook(Op::copy, from, to))
+            return error;
         return FileOperations::copyToNewFile(from, to);
+    }
+
+private:
+    std::optional<OrganizeError> hook(Op op, const QString &a, const QString &b = QString()) const
+    {
+        return before ? before(op, a, b) : std::nullopt;
     }
 };
 
