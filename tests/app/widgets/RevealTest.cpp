@@ -84,31 +84,27 @@ TEST(RevealFolderHandler, FindsTheApplicationTheDesktopOpensFoldersWith)
     struct Case
     {
         const char *name;
-        std::function<void(TestDesktop &)> setUp;
         QString expectedId;
         bool expectedOurs;
+        std::function<void(TestDesktop &)> setUp;
     };
     const QList<Case> cases = {
-        {"nothing claims folders",
-         [](TestDesktop &d) { d.entry(d.systemData(), "player.desktop", "player %U", "MimeType=video/mp4;\n"); },
-         {},
-         false},
-        {"a file manager claims them", [](TestDesktop &d) { d.entry(d.systemData(), "files.desktop", "files %U"); }, "files.desktop",
-         false},
-        {"Triagon's entry is the default over a claiming file manager",
+        {"nothing claims folders", "", false,
+         [](TestDesktop &d) { d.entry(d.systemData(), "player.desktop", "player %U", "MimeType=video/mp4;\n"); }},
+        {"a file manager claims them", "files.desktop", false,
+         [](TestDesktop &d) { d.entry(d.systemData(), "files.desktop", "files %U"); }},
+        {"Triagon's entry is the default over a claiming file manager", ownId, true,
          [&](TestDesktop &d) {
              d.entry(d.systemData(), "files.desktop", "files %U");
              d.entry(d.data(), ownId, "triagon %F", "");
              d.defaultFolderHandler(d.config(), ownId.toUtf8());
-         },
-         ownId, true},
-        {"a default that is not installed is passed over",
+         }},
+        {"a default that is not installed is passed over", "files.desktop", false,
          [](TestDesktop &d) {
              d.entry(d.systemData(), "files.desktop", "files %U", "");
              d.defaultFolderHandler(d.config(), "gone.desktop;files.desktop;");
-         },
-         "files.desktop", false},
-        {"the user's defaults before the system's, the desktop's own list first",
+         }},
+        {"the user's defaults before the system's, the desktop's own list first", "thunar.desktop", false,
          [&](TestDesktop &d) {
              d.entry(d.systemData(), "files.desktop", "files %U");
              d.entry(d.systemData(), "thunar.desktop", "thunar %U");
@@ -117,46 +113,38 @@ TEST(RevealFolderHandler, FindsTheApplicationTheDesktopOpensFoldersWith)
              d.defaultFolderHandler(d.config(), ownId.toUtf8());
              d.defaultFolderHandler(d.config(), "thunar.desktop", "openbox-mimeapps.list");
              qputenv("XDG_CURRENT_DESKTOP", "X-Test:OpenBox");
-         },
-         "thunar.desktop", false},
-        {"an entry running our program under another name",
+         }},
+        {"an entry running our program under another name", "footage.desktop", true,
          [](TestDesktop &d) {
              const QString link = d.path("bin/footage");
              QDir().mkpath(d.path("bin"));
              QFile::link(QCoreApplication::applicationFilePath(), link);
              d.entry(d.systemData(), "footage.desktop", "env LANG=C \"" + link.toUtf8() + "\" %F");
-         },
-         "footage.desktop", true},
-        {"an entry running a program named triagon", [](TestDesktop &d) { d.entry(d.systemData(), "old.desktop", "/opt/old/triagon %F"); },
-         "old.desktop", true},
-        {"Triagon's among the claiming entries of one folder, in no set order",
+         }},
+        {"an entry running a program named triagon", "old.desktop", true,
+         [](TestDesktop &d) { d.entry(d.systemData(), "old.desktop", "/opt/old/triagon %F"); }},
+        {"Triagon's among the claiming entries of one folder, in no set order", ownId, true,
          [&](TestDesktop &d) {
              d.entry(d.systemData(), "a-files.desktop", "files %U");
              d.entry(d.systemData(), ownId, "triagon %F");
-         },
-         ownId, true},
-        {"a deleted entry of the user's hides the system's",
+         }},
+        {"a deleted entry of the user's hides the system's", "", false,
          [](TestDesktop &d) {
              d.entry(d.systemData(), "files.desktop", "files %U");
              d.entry(d.data(), "files.desktop", "files %U", "MimeType=inode/directory;\nHidden=true\n");
-         },
-         {},
-         false},
-        {"a removed association, and one whose TryExec is missing",
+         }},
+        {"a removed association, and one whose TryExec is missing", "", false,
          [](TestDesktop &d) {
              d.entry(d.systemData(), "files.desktop", "files %U");
              d.entry(d.systemData(), "nemo.desktop", "nemo %U", "MimeType=inode/directory;\nTryExec=/nonexistent/nemo\n");
              d.write(d.config() + "/mimeapps.list", "[Removed Associations]\ninode/directory=files.desktop;\n");
-         },
-         {},
-         false},
-        {"an added association before the folders' claims, in a subfolder",
+         }},
+        {"an added association before the folders' claims, in a subfolder", "kde-viewer.desktop", false,
          [&](TestDesktop &d) {
              d.entry(d.systemData(), ownId, "triagon %F");
              d.entry(d.data(), "kde/viewer.desktop", "viewer %U", "");
              d.write(d.config() + "/mimeapps.list", "[Added Associations]\ninode/directory=kde-viewer.desktop;\n");
-         },
-         "kde-viewer.desktop", false},
+         }},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
