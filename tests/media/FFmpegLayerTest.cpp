@@ -29,10 +29,10 @@ QByteArray imageHash(const QImage &image)
 QString fullRangeClip(const QTemporaryDir &dir, const QString &source)
 {
     const QString path = dir.filePath(QStringLiteral("full-range.mp4"));
-    EXPECT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), source, QStringLiteral("-t"),
-                                      QStringLiteral("0.2"), QStringLiteral("-vf"), QStringLiteral("scale=out_range=full"),
-                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
-                                      QStringLiteral("yuvj420p"), QStringLiteral("-color_range"), QStringLiteral("pc"), path}));
+    EXPECT_TRUE(TestMedia::lavfiClip(path, source, 0.2,
+                                     {QStringLiteral("-vf"), QStringLiteral("scale=out_range=full"), QStringLiteral("-c:v"),
+                                      QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuvj420p"),
+                                      QStringLiteral("-color_range"), QStringLiteral("pc")}));
     return path;
 }
 
@@ -156,11 +156,10 @@ TEST(FFmpegVideoDecoder, ExactSeekWithReorderedFrames)
     // B-frames: decode order differs from presentation order.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("bframes.mp4"));
-    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                      QStringLiteral("testsrc=size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("4"),
-                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
+    ASSERT_TRUE(TestMedia::lavfiClip(path, QStringLiteral("testsrc=size=320x240:rate=30"), 4,
+                                     {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
                                       QStringLiteral("medium"), QStringLiteral("-bf"), QStringLiteral("3"), QStringLiteral("-g"),
-                                      QStringLiteral("45"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), path}));
+                                      QStringLiteral("45"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")}));
     expectExactSeeks(path, 120, {100, 46, 45, 44, 0, 119, 90, 91, 1, 62});
 }
 
@@ -304,12 +303,7 @@ TEST(FFmpegFormat, OpeningForDecodingAgreesWithReadingTheStreams)
 
 TEST(FFmpegFrameConverter, LimitedRangeBlackAndWhiteBecomeFullRange)
 {
-    QTemporaryDir dir;
-    const QString white = dir.filePath(QStringLiteral("white.mp4"));
-    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                      QStringLiteral("color=c=white:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
-                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
-                                      QStringLiteral("yuv420p"), white}));
+    const QString white = TestMedia::solidClip(QStringLiteral("white"), 0.2);
     for (const auto &[path, expected] : {std::pair{TestMedia::path(QStringLiteral("black.mp4")), 0}, std::pair{white, 255}}) {
         FFmpegVideoDecoder decoder;
         ASSERT_TRUE(decoder.open(path, 1));
@@ -342,12 +336,7 @@ TEST(FFmpegFrameConverter, FullRangeVideoKeepsItsLevels)
 
 TEST(FFmpegFrameConverter, OddWidthsArePictureToTheLastColumn)
 {
-    QTemporaryDir dir;
-    const QString red = dir.filePath(QStringLiteral("red.mp4"));
-    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                      QStringLiteral("color=c=red:size=320x240:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
-                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
-                                      QStringLiteral("yuv420p"), red}));
+    const QString red = TestMedia::solidClip(QStringLiteral("red"), 0.2);
     FFmpegVideoDecoder decoder;
     ASSERT_TRUE(decoder.open(red, 1));
     ASSERT_TRUE(decoder.seekExact(0.1));
@@ -372,10 +361,9 @@ TEST(FFmpegFrameConverter, ColoursStayRightWhenTheSizeChanges)
     // picture as a new one, 4:2:0 and 4:4:4 alike.
     QTemporaryDir dir;
     const QString fullChroma = dir.filePath(QStringLiteral("444.mp4"));
-    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                      QStringLiteral("testsrc2=size=1280x720:rate=30"), QStringLiteral("-t"), QStringLiteral("0.2"),
-                                      QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"),
-                                      QStringLiteral("yuv444p"), fullChroma}));
+    ASSERT_TRUE(
+        TestMedia::lavfiClip(fullChroma, QStringLiteral("testsrc2=size=1280x720:rate=30"), 0.2,
+                             {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv444p")}));
     for (const QString &path : {TestMedia::path(QStringLiteral("pattern_1080p30.mp4")), fullChroma}) {
         FFmpegVideoDecoder decoder;
         ASSERT_TRUE(decoder.open(path, 2));

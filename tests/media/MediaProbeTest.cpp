@@ -111,10 +111,9 @@ TEST(MediaProbe, CodecOfContainersWithoutCodecTags)
     // ProRes in Matroska: the profile decides the code.
     QTemporaryDir dir;
     const QString prores = dir.filePath(QStringLiteral("hq.mkv"));
-    ASSERT_TRUE(TestMedia::runFfmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                      QStringLiteral("testsrc2=size=320x240:rate=25"), QStringLiteral("-t"), QStringLiteral("0.2"),
-                                      QStringLiteral("-c:v"), QStringLiteral("prores_ks"), QStringLiteral("-profile:v"),
-                                      QStringLiteral("3"), prores}));
+    ASSERT_TRUE(
+        TestMedia::lavfiClip(prores, QStringLiteral("testsrc2=size=320x240:rate=25"), 0.2,
+                             {QStringLiteral("-c:v"), QStringLiteral("prores_ks"), QStringLiteral("-profile:v"), QStringLiteral("3")}));
     const ProbeResult hq = MediaProbe::probeClip(prores);
     EXPECT_EQ(hq.fourCC, fourCC('a', 'p', 'c', 'h'));
     EXPECT_EQ(hq.codec, QStringLiteral("ProRes 422 HQ"));

@@ -140,6 +140,8 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
     const QSize landscape = bench ? QSize(1920, 1080) : QSize(320, 180);
     const double seconds = bench ? 20 : 4;
     const Shape shape{landscape, seconds, bench};
+    const QStringList aac = audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    const QStringList opus = audio(QStringLiteral("libopus"), QStringLiteral("96k"));
     QList<MatrixFormat> all;
 
     // AVCHD as camcorders write it: MPEG-TS (from about 1.4 s), H.264 with
@@ -159,7 +161,7 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
 
     // An MP4 whose first picture is shown at 3.5 s (an edit list with an empty edit).
     MatrixFormat offset = entry(QStringLiteral("offset.mp4"), QStringLiteral("H.264"), landscape, 0, 30, 1, seconds);
-    offset.arguments = picture(shape, QStringLiteral("30")) + x264(30, 3, bench) + audio(QStringLiteral("aac"), QStringLiteral("128k"))
+    offset.arguments = picture(shape, QStringLiteral("30")) + x264(30, 3, bench) + aac
                        + QStringList{QStringLiteral("-output_ts_offset"), QStringLiteral("3.5")};
     all << offset;
 
@@ -181,13 +183,12 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
                                    QStringLiteral("-x265-params"), QStringLiteral("log-level=error:keyint=30:min-keyint=30:scenecut=0"),
                                    QStringLiteral("-pix_fmt"),     QStringLiteral("yuv420p10le"),
                                    QStringLiteral("-tag:v"),       QStringLiteral("hvc1")}
-                     + (bench ? QStringList{QStringLiteral("-b:v"), QStringLiteral("40M")} : QStringList())
-                     + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+                     + (bench ? QStringList{QStringLiteral("-b:v"), QStringLiteral("40M")} : QStringList()) + aac;
     all << hevc;
 
     // Matroska (no codec tag; the first picture after the sound's first sample).
     MatrixFormat mkv = entry(QStringLiteral("mkv.mkv"), QStringLiteral("H.264"), landscape, 0, 30, 1, seconds);
-    mkv.arguments = picture(shape, QStringLiteral("30")) + x264(30, 3, bench) + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    mkv.arguments = picture(shape, QStringLiteral("30")) + x264(30, 3, bench) + aac;
     all << mkv;
 
     // WebM: VP9 with Opus.
@@ -197,19 +198,17 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
                                    QStringLiteral("realtime"), QStringLiteral("-cpu-used"),  QStringLiteral("8"),
                                    QStringLiteral("-row-mt"),  QStringLiteral("1"),          QStringLiteral("-g"),
                                    QStringLiteral("30"),       QStringLiteral("-pix_fmt"),   QStringLiteral("yuv420p")}
-                     + (bench ? QStringList{QStringLiteral("-b:v"), QStringLiteral("12M")} : QStringList())
-                     + audio(QStringLiteral("libopus"), QStringLiteral("96k"));
+                     + (bench ? QStringList{QStringLiteral("-b:v"), QStringLiteral("12M")} : QStringList()) + opus;
     all << webm;
 
     // A phone held upright: a landscape picture with a quarter turn in its track header.
     MatrixFormat phone = entry(QStringLiteral("phone.mp4"), QStringLiteral("H.264"), landscape.transposed(), 90, 30, 1, seconds);
-    phone.arguments = picture(shape, QStringLiteral("30")) + x264(30, 0, bench) + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    phone.arguments = picture(shape, QStringLiteral("30")) + x264(30, 0, bench) + aac;
     all << phone;
 
     // NTSC's 29.97 frames per second.
     MatrixFormat ntsc = entry(QStringLiteral("ntsc.mp4"), QStringLiteral("H.264"), landscape, 0, 30000, 1001, seconds);
-    ntsc.arguments = picture(shape, QStringLiteral("30000/1001")) + x264(30, 3, bench)
-                     + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    ntsc.arguments = picture(shape, QStringLiteral("30000/1001")) + x264(30, 3, bench) + aac;
     all << ntsc;
 
     // A screen recording in WebM as GStreamer 0.10 wrote it: VP8, frames
@@ -219,8 +218,7 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
     QStringList keyframeTimes{QStringLiteral("0"), QStringLiteral("1")};
     for (double t = 3.27; t < seconds; t += 4)
         keyframeTimes << QString::number(t);
-    screen.arguments = picture(shape, QStringLiteral("30")) + vp8(keyframeTimes.join(QLatin1Char(',')), bench)
-                       + audio(QStringLiteral("libopus"), QStringLiteral("96k"));
+    screen.arguments = picture(shape, QStringLiteral("30")) + vp8(keyframeTimes.join(QLatin1Char(',')), bench) + opus;
     screen.blockReferencesDropped = true;
     all << screen;
 
@@ -230,8 +228,7 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
     MatrixFormat two = entry(QStringLiteral("vp8two.webm"), QStringLiteral("vp08"), landscape, 0, 1, 1, twoFrames.seconds);
     two.burstStart = twoFrames.burstStart;
     two.burstEnd = twoFrames.burstEnd;
-    two.arguments = picture(twoFrames, QStringLiteral("1")) + vp8(QStringLiteral("0"), bench)
-                    + audio(QStringLiteral("libopus"), QStringLiteral("96k"));
+    two.arguments = picture(twoFrames, QStringLiteral("1")) + vp8(QStringLiteral("0"), bench) + opus;
     two.blockReferencesDropped = true;
     all << two;
 
@@ -239,14 +236,13 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
     // keyframe in the file are shown before it and refer to the group before.
     MatrixFormat openGop = entry(QStringLiteral("opengop.mp4"), QStringLiteral("H.264"), landscape, 0, 30, 1, seconds);
     openGop.arguments = picture(shape, QStringLiteral("30")) + x264(30, 3, bench)
-                        + QStringList{QStringLiteral("-x264-params"), QStringLiteral("open-gop=1")}
-                        + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+                        + QStringList{QStringLiteral("-x264-params"), QStringLiteral("open-gop=1")} + aac;
     all << openGop;
 
     // Keyframes of the container that do not decode alone: the P-frames at
     // 1 s and 3 s listed as sync samples, between the real keyframes.
     MatrixFormat falseKey = entry(QStringLiteral("falsekey.mp4"), QStringLiteral("H.264"), landscape, 0, 30, 1, seconds);
-    falseKey.arguments = picture(shape, QStringLiteral("30")) + x264(60, 0, bench) + audio(QStringLiteral("aac"), QStringLiteral("128k"));
+    falseKey.arguments = picture(shape, QStringLiteral("30")) + x264(60, 0, bench) + aac;
     falseKey.falseKeyframes = {30, 90};
     all << falseKey;
 
@@ -261,7 +257,7 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
     noCues.arguments = picture(shape, QStringLiteral("25"))
                        + QStringList{QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-g"),
                                      QStringLiteral("600"),  QStringLiteral("-q:v"),  QStringLiteral("3")}
-                       + audio(QStringLiteral("aac"), QStringLiteral("128k"))
+                       + aac
                        + QStringList{QStringLiteral("-output_ts_offset"), QString::number(-(seconds + 1)),
                                      QStringLiteral("-avoid_negative_ts"), QStringLiteral("disabled")};
     all << noCues;
@@ -286,21 +282,17 @@ QString FormatMatrix::recipe(const MatrixFormat &format)
 
 bool FormatMatrix::finish(const MatrixFormat &format, const QString &path, QString *error)
 {
-    if (format.rotation == 90 && !setQuarterTurn(path)) {
+    const auto cannot = [&](const char *what) {
         if (error)
-            *error = QStringLiteral("cannot turn ") + path;
+            *error = QStringLiteral("cannot %1 %2").arg(QLatin1String(what), path);
         return false;
-    }
-    if (format.blockReferencesDropped && !dropBlockReferences(path)) {
-        if (error)
-            *error = QStringLiteral("cannot drop the block references of ") + path;
-        return false;
-    }
-    if (format.matroskaDuration > 0 && !setMatroskaDuration(path, format.matroskaDuration)) {
-        if (error)
-            *error = QStringLiteral("cannot set the duration of ") + path;
-        return false;
-    }
+    };
+    if (format.rotation == 90 && !setQuarterTurn(path))
+        return cannot("turn");
+    if (format.blockReferencesDropped && !dropBlockReferences(path))
+        return cannot("drop the block references of");
+    if (format.matroskaDuration > 0 && !setMatroskaDuration(path, format.matroskaDuration))
+        return cannot("set the duration of");
     return format.falseKeyframes.isEmpty() || markKeyframes(path, format.falseKeyframes, error);
 }
 

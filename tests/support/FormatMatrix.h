@@ -8,8 +8,9 @@
 // The formats that cameras and phones write, made with the ffmpeg tool: each
 // shows the frame-counter picture (FrameNumberStrip) and carries a sound
 // track that is quiet but for a loud burst (from 2.0 s to 2.5 s after the
-// first picture, earlier in a shorter clip). Small and short for the tests, full size and longer (with
-// grain, so that they decode like footage) for the benchmarks.
+// first picture, earlier in a shorter clip). Small and short for the tests,
+// full size and longer (with grain, so that they decode like footage) for
+// the benchmarks.
 struct MatrixFormat
 {
     QString name;           // file name, its extension one the import takes
@@ -45,7 +46,7 @@ class FormatMatrix
 {
 public:
     enum class Scale {
-        Test,  // 320 x 180 (portrait 180 x 320), 4 s
+        Test,  // 320 x 180 (portrait 180 x 320), 2 to 4 s
         Bench, // 1920 x 1080, 4K for HEVC, 20 s (12 s for HEVC), with grain
     };
     // When the loud burst of a file's sound starts and ends, but for the

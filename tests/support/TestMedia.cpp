@@ -227,6 +227,11 @@ bool TestMedia::runFfmpeg(const QStringList &arguments, QString *errorText)
     return FormatMatrix::runFfmpeg(arguments, errorText);
 }
 
+bool TestMedia::lavfiClip(const QString &path, const QString &source, double seconds, const QStringList &coding)
+{
+    return runFfmpeg(lavfi(source) + QStringList{QStringLiteral("-t"), QString::number(seconds)} + coding + QStringList{path});
+}
+
 QString TestMedia::path(const QString &name)
 {
     static bool generated = false;

@@ -48,6 +48,9 @@ public:
     static QString copyTo(const QString &name, const QString &folder, const QString &newName = QString());
     // Makes a file with ffmpeg from the given arguments (output path last); true on success.
     static bool runFfmpeg(const QStringList &arguments, QString *errorText = nullptr);
+    // Makes a file at path with ffmpeg from a lavfi source ("testsrc2=size=320x240:rate=30"),
+    // `seconds` long, coded with the given arguments; true on success.
+    static bool lavfiClip(const QString &path, const QString &source, double seconds, const QStringList &coding);
     // A clip of one flat colour (an ffmpeg colour: "black", "0xE0A080"),
     // 320x240 30 fps H.264 without sound, `seconds` long; made once per build
     // folder like the files above, under a name made of the colour and length.
