@@ -9,9 +9,9 @@
 #include "organize/OrganizeCommit.h"
 
 #include "organize/CommitRecord.h"
-#include "organize/CommitRecordRecovery.h"
 #include "organize/CommitRecordDocument.h"
 #include "organize/CommitRecordFile.h"
+#include "organize/CommitRecordRecovery.h"
 #include "organize/FolderPlan.h"
 #include "organize/NumberedName.h"
 #include "organize/VerifiedMove.h"
