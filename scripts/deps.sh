@@ -21,6 +21,9 @@ packages=(
   # hardening-check on the packaged program; the shared MIME database the
   # desktop entry's types are checked against; a private session bus for tests.
   devscripts shared-mime-info dbus-daemon
+  # The Wayland platform plugin, for the test of a Wayland session without a
+  # compositor.
+  qt6-wayland
 )
 
 # `deps.sh fuzz`: also what the fuzz targets are built with (clang and its
