@@ -38,7 +38,7 @@ TEST(CommandLine, ReadsHelpVersionErrorsAndPaths)
     } cases[] = {
         {args({}), CommandLine::Action::run, {}, ""},
         {args({"--help"}), CommandLine::Action::help, {}, "Usage: "},
-        {args({"-h"}), CommandLine::Action::help, {}, "[PATH...]"},
+        {args({"-h"}), CommandLine::Action::help, {}, "[--] [PATH...]"},
         {args({"--version"}), CommandLine::Action::version, {}, "Triagon"},
         {args({"-v"}), CommandLine::Action::version, {}, " "},
         // A fault is two lines, as GNU programs print it; a name after one
