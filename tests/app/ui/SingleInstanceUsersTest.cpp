@@ -196,11 +196,9 @@ TEST_F(SingleInstanceUsers, ALaunchWithoutAPrivateFolderSaysWhyItCannotReachTheR
     QLockFile holder(SingleInstance(session.filePath(QStringLiteral("data/Triagon"))).lockFilePath());
     ASSERT_TRUE(QDir().mkpath(session.filePath(QStringLiteral("data/Triagon"))) && holder.tryLock(0));
 
+    // The rest of the environment is this test's private home, and offscreen.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("HOME"), session.path());
     environment.insert(QStringLiteral("XDG_DATA_HOME"), session.filePath(QStringLiteral("data")));
-    environment.insert(QStringLiteral("XDG_STATE_HOME"), session.filePath(QStringLiteral("state")));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("runtime")));
     environment.insert(QStringLiteral("TMPDIR"), shared.path());
     QProcess launch;
