@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev libxcb1-dev
+  # GIO: which application the desktop opens folders with.
+  libglib2.0-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev libswresample-dev
   ffmpeg
   libgtest-dev googletest
@@ -19,6 +21,9 @@ packages=(
   # hardening-check on the packaged program; the shared MIME database the
   # desktop entry's types are checked against; a private session bus for tests.
   devscripts shared-mime-info dbus-daemon
+  # The Wayland platform plugin, for the test of a Wayland session without a
+  # compositor.
+  qt6-wayland
 )
 
 # `deps.sh fuzz`: also what the fuzz targets are built with (clang and its

@@ -120,12 +120,17 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &work
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Triagon: the first pass over a shoot's video footage. Rate, tag and organize\n"
                                                     "clips before editing. The folders and video files named are imported\n"
-                                                    "as if dropped on the window; a Triagon already running takes them over."));
+                                                    "as if dropped on the window; a Triagon already running takes them over.\n"
+                                                    "A path that names nothing, or a file that is not a video file Triagon opens,\n"
+                                                    "is named on standard error and in the window's \"Items Not Opened\" alert."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help and end."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version and end."));
     parser.addOption(help);
     parser.addOption(version);
-    parser.addPositionalArgument(QStringLiteral("paths"), QStringLiteral("Folders or video files to import."), QStringLiteral("[PATH...]"));
+    parser.addPositionalArgument(QStringLiteral("paths"),
+                                 QStringLiteral("Folders or video files to import. After \"--\" every argument is a path, also one "
+                                                "that begins with a dash."),
+                                 QStringLiteral("[--] [PATH...]"));
 
     // "-weird-name.mp4" is one unknown option, not the letters w, e, i, … .
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);

@@ -51,11 +51,38 @@ QString noDisplayMessage()
         .arg(reason, platform.isEmpty() ? QString() : QStringLiteral(", QT_QPA_PLATFORM=") + platform);
 }
 
-// Whether Qt's platform said it could not reach its display server.
-bool isDisplayFailure(const HeldMessage &message)
+// The Wayland plugin was found and loaded but no compositor answered: Qt
+// then says the plugin "could not be loaded", as if it were missing.
+QString noWaylandDisplayMessage()
 {
-    return (message.category == "qt.qpa.xcb" && message.text.startsWith(QStringLiteral("could not connect to display")))
-           || (message.category.startsWith("qt.qpa.wayland") && message.text.contains(QStringLiteral("wl_display")));
+    const QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QStringList said{display.isEmpty() ? QStringLiteral("WAYLAND_DISPLAY is not set") : QStringLiteral("WAYLAND_DISPLAY=") + display};
+    // What libwayland connects to: the path WAYLAND_DISPLAY names, or that
+    // name (by default wayland-0) in the runtime folder.
+    const QString socket = display.startsWith(QLatin1Char('/'))
+                               ? display
+                               : (runtime.isEmpty()
+                                      ? QString()
+                                      : runtime + QLatin1Char('/') + (display.isEmpty() ? QStringLiteral("wayland-0") : display));
+    said.append(runtime.isEmpty() ? QStringLiteral("XDG_RUNTIME_DIR is not set") : QStringLiteral("XDG_RUNTIME_DIR=") + runtime);
+    if (!socket.isEmpty())
+        said.last() += QStringLiteral(": no compositor at ") + socket;
+    if (const QString platform = qEnvironmentVariable("QT_QPA_PLATFORM"); !platform.isEmpty())
+        said.append(QStringLiteral("QT_QPA_PLATFORM=") + platform);
+    return QStringLiteral("triagon: no Wayland display (%1); Triagon needs a graphical session").arg(said.join(QStringLiteral(", ")));
+}
+
+// Whether Qt's platform said it could not reach its display server: the
+// X11 plugin in its category, the Wayland plugin of Qt 6.4 without one.
+bool isX11Failure(const HeldMessage &message)
+{
+    return message.category == "qt.qpa.xcb" && message.text.startsWith(QStringLiteral("could not connect to display"));
+}
+
+bool isWaylandFailure(const HeldMessage &message)
+{
+    return message.text.contains(QStringLiteral("wl_display"));
 }
 
 // Qt's messages as one line: its paragraphs joined, the advice to reinstall
@@ -78,8 +105,10 @@ QString oneLine(const QString &text)
 // plugin that could not be loaded, in Qt's own words.
 QString failureMessage(const QList<HeldMessage> &said, const QString &fatal)
 {
-    if (std::any_of(said.begin(), said.end(), isDisplayFailure))
+    if (std::any_of(said.begin(), said.end(), isX11Failure))
         return noDisplayMessage();
+    if (std::any_of(said.begin(), said.end(), isWaylandFailure))
+        return noWaylandDisplayMessage();
     const QString reason = oneLine(fatal);
     // "Could not find the Qt platform plugin "x" in """, or one that was
     // found but would not load: the plugin is what failed, not the display.

@@ -18,6 +18,7 @@
 #include <limits>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include <unistd.h>
 
@@ -43,14 +44,20 @@ SingleInstance::SingleInstance(const QString &folder, QObject *parent) : SingleI
 {
 }
 
-SingleInstance::SingleInstance(const QString &folder, const QString &socketFolder, QObject *parent) : QObject(parent)
+SingleInstance::SingleInstance(const QString &folder, const QString &socketFolder, QObject *parent)
+    : SingleInstance(folder, SocketFolder{socketFolder}, parent)
+{
+}
+
+SingleInstance::SingleInstance(const QString &folder, SocketFolder socketFolder, QObject *parent)
+    : QObject(parent), m_socketFolder(std::move(socketFolder))
 {
     m_lockPath = QDir(folder).absoluteFilePath(QStringLiteral("triagon.lock"));
     // Named after the lock, so that every session folder has its own; kept
     // short, since a socket path has a small limit.
     const QByteArray hash = QCryptographicHash::hash(QDir::cleanPath(m_lockPath).toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    if (!socketFolder.isEmpty())
-        m_serverName = socketFolder + QStringLiteral("/triagon-") + QString::fromLatin1(hash) + QStringLiteral(".socket");
+    if (!m_socketFolder.path.isEmpty())
+        m_serverName = m_socketFolder.path + QStringLiteral("/triagon-") + QString::fromLatin1(hash) + QStringLiteral(".socket");
 }
 
 SingleInstance::~SingleInstance()
@@ -66,20 +73,20 @@ QString SingleInstance::sessionFolder()
     return QFileInfo(ClipStore::sessionFilePath()).absolutePath();
 }
 
-QString SingleInstance::defaultSocketFolder()
+SingleInstance::SocketFolder SingleInstance::defaultSocketFolder()
 {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty())
-        return runtime;
-    // No runtime folder (XDG_RUNTIME_DIR unset, and the fallback Qt makes
-    // taken by another user): a name anyone can compute in the shared
-    // temporary folder would let another user listen there first.
+        return {runtime};
+    // No runtime folder (XDG_RUNTIME_DIR unset or another user's, and the
+    // fallback Qt makes taken by another user): a name anyone can compute in
+    // the shared temporary folder would let another user listen there first.
     const QString own = QDir::tempPath() + QStringLiteral("/triagon-") + QString::number(::geteuid());
     if (const QString fault = PrivateFolder::ensure(own); !fault.isEmpty()) {
         qCWarning(sessionLogger).noquote() << QStringLiteral("No private folder for the socket of later launches: %1").arg(fault);
-        return QString();
+        return {QString(), own, fault};
     }
-    return own;
+    return {own};
 }
 
 SingleInstance::Claim SingleInstance::claim(int patienceMs, const HandOverRequest &request)
@@ -110,10 +117,9 @@ SingleInstance::Claim SingleInstance::claim(int patienceMs, const HandOverReques
             m_primary = true;
             return Claim::primary;
         }
-        if (m_serverName.isEmpty()) {
-            qCCritical(sessionLogger, "Without a private folder for the socket this launch cannot reach the running Triagon");
-            return Claim::noAnswer;
-        }
+        // Nowhere to look for the holder's socket: waiting would not help.
+        if (m_serverName.isEmpty())
+            return Claim::unreachable;
         switch (deliver(deadline, activateOnly ? HandOverRequest::activateLine : line)) {
         case Delivery::taken:
             return activateOnly ? Claim::activatedOnly : Claim::handedOver;

@@ -35,7 +35,17 @@ public:
         handedOver,    // a running process has the launch's request: end this one
         activatedOnly, // a running Triagon of an earlier version came to the front but took no paths
         noAnswer,      // a running process holds the session but did not take the request (and never will)
+        unreachable,   // a running process holds the session, but there is no private folder for the socket
         refused,       // the socket is another user's: nothing was sent
+    };
+
+    // Where the socket goes: `path`, or when it is empty, the folder of the
+    // temporary folder that was `tried` and why it cannot be used (`fault`).
+    struct SocketFolder
+    {
+        QString path;
+        QString tried{};
+        QString fault{};
     };
 
     // `folder` holds the lock file ("triagon.lock"): the session file's
@@ -58,13 +68,15 @@ public:
     QString lockFilePath() const { return m_lockPath; }
     // The local socket's full path; empty when there is no private folder for it.
     QString serverName() const { return m_serverName; }
+    // The folder the socket was looked for in.
+    const SocketFolder &socketFolder() const { return m_socketFolder; }
 
     // The folder of the session file.
     static QString sessionFolder();
     // The user's runtime folder (Qt checks that it is the user's own, mode
     // 0700), or else "triagon-UID" in the temporary folder when that is a
-    // private folder of this user's; empty when neither is.
-    static QString defaultSocketFolder();
+    // private folder of this user's; no path when neither is.
+    static SocketFolder defaultSocketFolder();
 
     static constexpr int defaultPatienceMs = 15000;
     // A request larger than this is not taken (a file manager's "Open With"
@@ -87,6 +99,8 @@ private:
     };
     struct Incoming;
 
+    SingleInstance(const QString &folder, SocketFolder socketFolder, QObject *parent);
+
     bool listen();
     Delivery deliver(const QDeadlineTimer &deadline, const QByteArray &line) const;
     void accept(QLocalSocket *socket);
@@ -95,6 +109,7 @@ private:
 
     QString m_lockPath;
     QString m_serverName;
+    SocketFolder m_socketFolder;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer *m_server = nullptr;
     bool m_primary = false;

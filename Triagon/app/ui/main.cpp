@@ -109,6 +109,21 @@ int main(int argc, char **argv)
                                             "Wait until it responds or quit it, then open Triagon again."));
         LogFile::uninstall();
         return 1;
+    case SingleInstance::Claim::unreachable: {
+        const SingleInstance::SocketFolder &folder = instance.socketFolder();
+        const QString cause = QStringLiteral(
+                                  "Later launches cannot reach the running Triagon: there is no private folder for the hand-over: %1.")
+                                  .arg(folder.fault);
+        const QString remedy = QStringLiteral("Set XDG_RUNTIME_DIR to a folder of your own with mode 700, or remove %1; "
+                                              "then quit Triagon and open it again.")
+                                   .arg(folder.tried);
+        qCCritical(sessionLogger).noquote() << cause << remedy;
+        printNotHandedOver(line.paths, "there is no private folder for the hand-over");
+        QMessageBox::warning(nullptr, QStringLiteral("Triagon Is Already Running"),
+                             QStringLiteral("Triagon is already open with this session. ") + cause + QStringLiteral("\n\n") + remedy);
+        LogFile::uninstall();
+        return 1;
+    }
     case SingleInstance::Claim::refused:
         printNotHandedOver(line.paths, "its socket is another user's");
         LogFile::uninstall();

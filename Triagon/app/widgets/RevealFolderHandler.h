@@ -2,17 +2,12 @@
 
 #include <QString>
 
-// Which application the desktop would open a folder with, worked out as the
-// XDG MIME-applications rules say: the first installed entry of
-// [Default Applications] in the mimeapps.list files (the user's
-// configuration first, then the system's, then those beside the desktop
-// entries, each with its desktop-specific list first); without a default, the
-// first [Added Associations] entry or desktop entry claiming the type, folder
-// by folder, less the [Removed Associations].
-//
-// Only files are read, nothing is started, so the answer takes a bounded
-// time however the desktop is set up. The folders come from XDG_CONFIG_HOME,
-// XDG_CONFIG_DIRS, XDG_DATA_HOME, XDG_DATA_DIRS and XDG_CURRENT_DESKTOP.
+// Which application the desktop would open a folder with, as the desktop's
+// own launcher decides it: GIO's default application for the type (the
+// mimeapps.list defaults and the desktop entries that claim the type, with
+// XDG_CONFIG_HOME, XDG_CONFIG_DIRS, XDG_DATA_HOME, XDG_DATA_DIRS and
+// XDG_CURRENT_DESKTOP read when first asked). Only files are read, nothing
+// is started. GIO stays inside this class: its headers are nobody else's.
 class RevealFolderHandler
 {
 public:

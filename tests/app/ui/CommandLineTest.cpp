@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -36,7 +38,7 @@ TEST(CommandLine, ReadsHelpVersionErrorsAndPaths)
     } cases[] = {
         {args({}), CommandLine::Action::run, {}, ""},
         {args({"--help"}), CommandLine::Action::help, {}, "Usage: "},
-        {args({"-h"}), CommandLine::Action::help, {}, "[PATH...]"},
+        {args({"-h"}), CommandLine::Action::help, {}, "[--] [PATH...]"},
         {args({"--version"}), CommandLine::Action::version, {}, "Triagon"},
         {args({"-v"}), CommandLine::Action::version, {}, " "},
         // A fault is two lines, as GNU programs print it; a name after one
@@ -129,11 +131,11 @@ TEST(StartupFeedback, TheRemoveMessageIsCutIntoNulPaddedPiecesOfTwenty)
     }
 }
 
-// The real program in a terminal without a display.
-TEST(CommandLineProgram, AnswersWithoutADisplayAndNeverAborts)
+namespace {
+
+// A terminal without a display, its home in `home`.
+QProcessEnvironment terminalEnvironment(const QTemporaryDir &home)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE", "DESKTOP_STARTUP_ID"})
         environment.remove(QString::fromLatin1(name));
@@ -141,6 +143,17 @@ TEST(CommandLineProgram, AnswersWithoutADisplayAndNeverAborts)
     for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_STATE_HOME"})
         environment.insert(QString::fromLatin1(name), home.path() + QLatin1Char('/') + QString::fromLatin1(name));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), qEnvironmentVariable("XDG_RUNTIME_DIR"));
+    return environment;
+}
+
+} // namespace
+
+// The real program in a terminal without a display.
+TEST(CommandLineProgram, AnswersWithoutADisplayAndNeverAborts)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QProcessEnvironment environment = terminalEnvironment(home);
 
     const struct
     {
@@ -194,5 +207,33 @@ TEST(CommandLineProgram, AnswersWithoutADisplayAndNeverAborts)
             EXPECT_EQ(err.count('\n'), 1 + (c.arguments.startsWith(QStringLiteral("--")) ? 2 : 0)) << label << "not one line:\n"
                                                                                                    << err.constData();
         }
+    }
+}
+
+// Asked for Wayland where no compositor listens: the plugin was found and is
+// not to blame, the display is.
+TEST(CommandLineProgram, WaylandWithoutACompositorIsNamedInOneLine)
+{
+    if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms/libqwayland-generic.so")))
+        GTEST_SKIP() << "the Qt Wayland plugin is not installed (Debian package qt6-wayland; scripts/deps.sh installs it)";
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    for (const QString &display : {QString(), QStringLiteral("wayland-none")}) {
+        QProcessEnvironment environment = terminalEnvironment(home);
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+        if (!display.isEmpty())
+            environment.insert(QStringLiteral("WAYLAND_DISPLAY"), display);
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(TRIAGON_APP_BINARY));
+        ASSERT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 1);
+        EXPECT_EQ(process.readAllStandardError().toStdString(),
+                  QStringLiteral("triagon: no Wayland display (%1, XDG_RUNTIME_DIR=%2: no compositor at %2/%3, QT_QPA_PLATFORM=wayland); "
+                                 "Triagon needs a graphical session\n")
+                      .arg(display.isEmpty() ? QStringLiteral("WAYLAND_DISPLAY is not set") : QStringLiteral("WAYLAND_DISPLAY=") + display,
+                           runtime, display.isEmpty() ? QStringLiteral("wayland-0") : display)
+                      .toStdString());
     }
 }

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -86,7 +88,11 @@ TEST(PrivateFolder, OnlyARealFolderOfThisUsersThatNoOneElseMayEnterIsUsed)
     {
         const char *name;
         const char *fault; // contained in the answer; empty: usable
-    } cases[] = {{"new", ""}, {"mine", ""}, {"open", "has mode 755"}, {"link", "is not a folder"}, {"theirs", "belongs to user id 65534"}};
+    } cases[] = {{"new", ""},
+                 {"mine", ""},
+                 {"open", "has mode 755"},
+                 {"link", "is not a folder"},
+                 {"theirs", "belongs to user nobody (user id 65534)"}};
     for (const auto &c : cases) {
         const QString answer = PrivateFolder::ensure(dir.filePath(QString::fromLatin1(c.name)));
         EXPECT_TRUE(*c.fault ? answer.contains(QString::fromLatin1(c.fault)) : answer.isEmpty()) << c.name << ": " << answer.toStdString();
@@ -103,10 +109,10 @@ TEST(PrivateFolder, OnlyARealFolderOfThisUsersThatNoOneElseMayEnterIsUsed)
     ASSERT_TRUE(dir.mkdir(QStringLiteral("runtime-root")));
     giveToNobody(dir.filePath(QStringLiteral("runtime-root")));
     const QString own = dir.filePath(QStringLiteral("triagon-0"));
-    EXPECT_EQ(SingleInstance::defaultSocketFolder(), own);
+    EXPECT_EQ(SingleInstance::defaultSocketFolder().path, own);
     ASSERT_TRUE(QDir(own).removeRecursively() && dir.mkdir(QStringLiteral("triagon-0")));
     giveToNobody(own);
-    EXPECT_EQ(SingleInstance::defaultSocketFolder(), QString());
+    EXPECT_EQ(SingleInstance::defaultSocketFolder().path, QString());
     EXPECT_EQ(SingleInstance(base.path()).serverName(), QString());
     kept[0].isEmpty() ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", kept[0]);
     kept[1].isEmpty() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", kept[1]);
@@ -169,4 +175,49 @@ TEST_F(SingleInstanceUsers, ARunningTriagonRefusesARequestFromAnotherUser)
               0);
     EXPECT_EQ(asked.count(), 0);
     EXPECT_EQ(log.count(QtWarningMsg, QStringLiteral("Refused a hand-over from user id 65534")), 1);
+}
+
+// A later launch of the real program where the runtime folder and both
+// fallbacks in the temporary folder are another user's, made by that user
+// before the running Triagon (here: this process, holding the session's
+// lock) started: the launch names the cause and the way out, not a Triagon
+// that does not answer.
+TEST_F(SingleInstanceUsers, ALaunchWithoutAPrivateFolderSaysWhyItCannotReachTheRunningTriagon)
+{
+    const QDir dir(shared.path());
+    const QString own = dir.filePath(QStringLiteral("triagon-0"));
+    ASSERT_EQ(statusAsNobody([&] {
+                  bool made = true;
+                  for (const char *name : {"runtime", "runtime-root", "triagon-0"})
+                      made = made && ::mkdir(QFile::encodeName(dir.filePath(QString::fromLatin1(name))).constData(), 0700) == 0;
+                  return made;
+              }),
+              0);
+    QLockFile holder(SingleInstance(session.filePath(QStringLiteral("data/Triagon"))).lockFilePath());
+    ASSERT_TRUE(QDir().mkpath(session.filePath(QStringLiteral("data/Triagon"))) && holder.tryLock(0));
+
+    // The rest of the environment is this test's private home, and offscreen.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), session.filePath(QStringLiteral("data")));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.filePath(QStringLiteral("runtime")));
+    environment.insert(QStringLiteral("TMPDIR"), shared.path());
+    QProcess launch;
+    launch.setProcessEnvironment(environment);
+    launch.start(QStringLiteral(TRIAGON_APP_BINARY), {session.path()});
+    // Its alert, which nobody here closes, would end it with status 1.
+    QByteArray said;
+    const QByteArray cause =
+        "Later launches cannot reach the running Triagon: there is no private folder for the hand-over: " + own.toUtf8()
+        + " belongs to user nobody (user id 65534). Set XDG_RUNTIME_DIR to a folder of your own with mode 700, or remove " + own.toUtf8()
+        + "; then quit Triagon and open it again.\n";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            said += launch.readAllStandardError();
+            return said.contains(cause) && said.contains("(there is no private folder for the hand-over): " + session.path().toUtf8());
+        },
+        60000))
+        << said.toStdString();
+    EXPECT_FALSE(said.contains("did not answer")) << said.toStdString();
+    launch.kill();
+    launch.waitForFinished();
 }
