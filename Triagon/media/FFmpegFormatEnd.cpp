@@ -40,7 +40,9 @@ std::optional<double> FFmpegFormat::scannedDurationSeconds() const
     // Measured on the video stream, else on the sound.
     const AVStream *stream = videoStream() ? videoStream() : audioStream();
     const double rate = stream ? frameRate(stream) : 0;
-    const std::optional<qint64> end = StreamEndScan::find([this] { return headerCopy(); }, stream, rate > 0 ? 1.0 / rate : 0.0);
+    std::optional<qint64> end;
+    if (stream && StreamEndScan::reads(m_context.get()))
+        end = StreamEndScan::find([this] { return headerCopy(); }, stream, rate > 0 ? 1.0 / rate : 0.0);
     const double seconds = end ? toSeconds(*end, stream) : 0;
     m_scannedDuration = std::isfinite(seconds) && seconds > 0 ? std::optional<double>(seconds) : std::nullopt;
     return *m_scannedDuration;

@@ -22,11 +22,6 @@ constexpr int searchOverlap = 32;
 // A bound on the packets of one stretch, against a demuxer that loops.
 constexpr int maxPackets = 1 << 20;
 
-bool isMatroska(const AVFormatContext *context)
-{
-    return context->iformat && context->iformat->name && std::strstr(context->iformat->name, "matroska");
-}
-
 // The length of an EBML number from its first byte; 0 when invalid.
 int numberLength(uint8_t first)
 {
@@ -116,6 +111,11 @@ std::optional<qint64> lastPacketEnd(AVFormatContext *context, int streamIndex, i
 
 } // namespace
 
+bool StreamEndScan::reads(const AVFormatContext *context)
+{
+    return context && context->iformat && context->iformat->name && std::strstr(context->iformat->name, "matroska");
+}
+
 std::optional<qint64> StreamEndScan::find(const Opener &open, const AVStream *stream, double frameSeconds)
 {
     if (!stream)
@@ -124,7 +124,7 @@ std::optional<qint64> StreamEndScan::find(const Opener &open, const AVStream *st
         // The demuxer is left somewhere in the file by each read: a fresh copy for each stretch.
         FFmpegFormat copy = open();
         AVFormatContext *context = copy.context();
-        if (!context || !isMatroska(context) || !context->pb || stream->index >= int(context->nb_streams))
+        if (!reads(context) || !context->pb || stream->index >= int(context->nb_streams))
             return std::nullopt;
         AVStream *own = context->streams[stream->index];
         if (own->id != stream->id || own->codecpar->codec_type != stream->codecpar->codec_type || !(av_q2d(own->time_base) > 0))

@@ -23,6 +23,9 @@ public:
     // Opens a fresh copy of the file: its header read, nothing else.
     using Opener = std::function<FFmpegFormat()>;
 
+    // Whether the scan reads the end of files of this container.
+    static bool reads(const AVFormatContext *context);
+
     // The end of the last packet of `stream` (its time plus its duration,
     // one frame of `frameSeconds` where it has none), in the stream's
     // ticks; none when it cannot be found. `stream` belongs to another
