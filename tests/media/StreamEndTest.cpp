@@ -6,10 +6,13 @@
 #include "support/TestMedia.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -127,7 +130,8 @@ TEST_F(StreamEndTest, ATruncatedFileAnswersPastItsLastFrameFromTheLastKeyframeIt
         FFmpegVideoDecoder poster;
         ASSERT_TRUE(poster.open(path, 1));
         ASSERT_TRUE(poster.seekNear(seconds, 0.5, 0.5));
-        EXPECT_NEAR(poster.frameTime(), std::min(last, seconds - 0.5), 1e-6);
+        EXPECT_GE(poster.frameTime(), std::min(last, seconds - 0.5) - 1e-6);
+        EXPECT_LE(poster.frameTime(), last + 1e-6);
     }
 }
 
