@@ -9,7 +9,11 @@
 //   - re-entry: the pointer going along a row of 12 cards (links to the
 //     file), resting on a spot of each until its frame shows, four times:
 //     each card is entered where the pointer was on it the time before;
-//   - 24 pooled players, each sought once, for the pool's memory.
+//   - 24 pooled players, each sought once, for the pool's memory;
+//   - past the end: a fresh decoder's exact seek at 20 places past the last
+//     frame, up to where the header says the file ends (a truncated file
+//     promises more than it holds), a second past the end of others: each
+//     is to cost about what a seek inside does.
 // Every frame shown at rest is checked against a direct decode of the file:
 // the frame on show at the requested time is the last one that starts at or
 // before it (exact_misses counts those that are not).
@@ -65,11 +69,15 @@ public:
         FFmpegVideoDecoder decoder;
         if (!decoder.open(path, FFmpegVideoDecoder::oneOffThreadCount()))
             return false;
-        while (decoder.decodeNextFrame())
+        while (decoder.decodeNextFrame()) {
             m_frames[decoder.frameTimestamp()] = imageHash(decoder.frameImage(size));
+            m_end = std::max(m_end, decoder.toSeconds(decoder.frameEndTimestamp()));
+        }
         m_decoder.open(path, 1);
         return !m_frames.empty();
     }
+    // Where the last frame ends, in seconds.
+    double framesEnd() const { return m_end; }
     // Whether the player shows the frame on show at its own time.
     bool matches(const VideoPlayer &player) const
     {
@@ -89,6 +97,7 @@ public:
 
 private:
     std::map<qint64, QByteArray> m_frames;
+    double m_end = 0;
     FFmpegVideoDecoder m_decoder; // only for its time conversions
 };
 
@@ -165,7 +174,8 @@ int scrub(const QStringList &arguments)
     Reference reference;
     if (!reference.build(path, size))
         return 1;
-    const double end = std::max(0.1, duration - 0.05);
+    // Places where the file holds frames (a truncated file's header promises more).
+    const double end = std::max(0.1, std::min(duration, reference.framesEnd()) - 0.05);
     // The same random places for the baseline and for the pooled player.
     QList<double> randomTargets;
     for (int i = 0; i < 60; ++i)
@@ -181,6 +191,21 @@ int scrub(const QStringList &arguments)
         decoder.seekExact(t);
         decoder.frameImage(size);
         fresh << timer.nsecsElapsed() / 1e6;
+    }
+    // Past the last frame, up to where the header says the file ends (a
+    // second past the frames of a file that holds what it states).
+    QList<double> pastEnd;
+    QRandomGenerator pastRandom(20240502);
+    const double pastSpan = std::max(1.0, duration - reference.framesEnd());
+    for (int i = 0; i < 20; ++i) {
+        const double t = reference.framesEnd() + 0.05 + pastRandom.bounded(pastSpan);
+        FFmpegVideoDecoder decoder;
+        QElapsedTimer timer;
+        timer.start();
+        decoder.open(path, FFmpegVideoDecoder::oneOffThreadCount());
+        decoder.seekExact(t);
+        decoder.frameImage(size);
+        pastEnd << timer.nsecsElapsed() / 1e6;
     }
 
     ScrubPlayerPool pool;
@@ -270,6 +295,11 @@ int scrub(const QStringList &arguments)
     bench::print("exact_misses", pointer.misses, 0);
     bench::print("fresh_seek_ms", bench::median(fresh));
     bench::print("fresh_seek_p95_ms", freshP95);
+    bench::print("frames_end_s", reference.framesEnd(), 3);
+    bench::print("stated_duration_s", duration, 3);
+    bench::print("past_end_fresh_seek_ms", bench::median(pastEnd));
+    bench::print("past_end_fresh_seek_p95_ms", bench::percentile(pastEnd, 95));
+    bench::print("past_end_ratio_to_fresh", bench::median(fresh) > 0 ? bench::median(pastEnd) / bench::median(fresh) : 0, 3);
     bench::print("sweep_p50_ms", bench::median(sweep));
     bench::print("sweep_p95_ms", bench::percentile(sweep, 95));
     bench::print("coalesced_sweep_p50_ms", bench::median(coalesced));

@@ -119,7 +119,8 @@ bool FFmpegFormat::openAs(Opening opening, const QString &path, const QByteArray
     m_opening = opening;
     switch (opening) {
     case Opening::Memory:
-        return openBytes(bytes, error) && finishOpening(true, error);
+    case Opening::MemoryHeader:
+        return openBytes(bytes, error) && finishOpening(opening == Opening::Memory, error);
     case Opening::Streams:
     case Opening::Header:
         return openFile(path, error) && finishOpening(opening == Opening::Streams, error);
@@ -142,6 +143,7 @@ bool FFmpegFormat::reopen(QString *error)
     const std::shared_ptr<KeyframeIndex> keyframes = m_keyframes;
     const qint64 keyframeOffset = m_keyframeOffset;
     const std::optional<bool> intraOnly = m_intraOnly;
+    const std::optional<std::optional<double>> scannedDuration = m_scannedDuration;
     close();
     m_seeksRefused = true;
     if (!openAs(opening, path, bytes, error))
@@ -158,9 +160,20 @@ bool FFmpegFormat::reopen(QString *error)
         m_keyframes = keyframes;
     m_keyframeOffset = std::max(m_keyframeOffset, keyframeOffset);
     m_intraOnly = intraOnly;
+    m_scannedDuration = scannedDuration;
     m_read = true;
     m_atStart = true;
     return true;
+}
+
+FFmpegFormat FFmpegFormat::headerCopy() const
+{
+    FFmpegFormat copy;
+    if (m_memory)
+        copy.openAs(Opening::MemoryHeader, {}, m_memory->bytes, nullptr);
+    else
+        copy.openAs(Opening::Header, m_path, {}, nullptr);
+    return copy;
 }
 
 bool FFmpegFormat::openBytes(const QByteArray &bytes, QString *error)
@@ -302,6 +315,7 @@ void FFmpegFormat::close()
     m_runFromFileStart = true;
     m_keyframeOffset = 0;
     m_intraOnly.reset();
+    m_scannedDuration.reset();
     m_checksIndex = false;
     m_indexedKeyframes.clear();
     m_indexedNonKeyframes.clear();
@@ -406,6 +420,15 @@ double FFmpegFormat::durationSeconds() const
 {
     if (!m_context)
         return 0;
+    const bool guessed = m_context->duration_estimation_method == AVFMT_DURATION_FROM_BITRATE;
+    const double stated = statedDurationSeconds();
+    if (stated > 0 && !guessed)
+        return stated;
+    return scannedDurationSeconds().value_or(stated);
+}
+
+double FFmpegFormat::statedDurationSeconds() const
+{
     double seconds = 0;
     const AVStream *video = videoStream();
     const bool containerKnown = m_context->duration != AV_NOPTS_VALUE && m_context->duration > 0;

@@ -60,7 +60,10 @@ public:
     AVStream *audioStream() const;
 
     // Duration in seconds from the zero point: the video stream's, else the
-    // container's; 0 when unknown or not finite.
+    // container's; 0 when unknown or not finite. A file that states none
+    // (FFmpeg's guess from the bit rate is none either) lasts to where its
+    // last frame ends, read from its last packets on first use
+    // (FFmpegFormatEnd.cpp).
     double durationSeconds() const;
     // The zero point of media times, in AV_TIME_BASE units of the
     // container's clock (0 when unknown).
@@ -148,6 +151,12 @@ public:
     // A decoded keyframe shown at `shown`: corrects where the container's
     // index says keyframes show.
     void noteKeyframe(qint64 shown);
+    // Of a truncated file whose index lists keyframes past its end (its
+    // header promises more than it holds): the last keyframe shown before
+    // `timestamp` whose data the file still holds (FFmpegFormatEnd.cpp).
+    // None for a file that holds every keyframe its index lists, and for
+    // files without an index.
+    std::optional<qint64> keyframeHeldBefore(qint64 timestamp) const;
     // Whether every frame of the video stream is a keyframe (ProRes, DNxHR,
     // Motion JPEG, and files of other codecs written without prediction).
     bool isIntraOnly() const;
@@ -166,12 +175,14 @@ public:
 private:
     struct MemoryInput;
     // How the file was opened, so that it can be opened again alike.
-    enum class Opening { Streams, Header, Decoding, Memory };
+    enum class Opening { Streams, Header, Decoding, Memory, MemoryHeader };
     bool openAs(Opening opening, const QString &path, const QByteArray &bytes, QString *error);
     // Opens the file again as it was opened, keeping what was learnt of it
     // (the streams read, the keyframes) and that its seeks fail: reading
     // starts at its beginning.
     bool reopen(QString *error);
+    // The same file (or bytes) opened again, its header only.
+    FFmpegFormat headerCopy() const;
     // Opens the file's container without reading its streams.
     bool openFile(const QString &path, QString *error);
     bool openBytes(const QByteArray &bytes, QString *error);
@@ -205,6 +216,11 @@ private:
     // After a seek: the next packet starts a new run (from the start of the file or not).
     void restartRun(bool fromFileStart);
     double videoStartSeconds() const;
+    // The duration the file states (or FFmpeg guessed); 0 when none.
+    double statedDurationSeconds() const;
+    // Where the last frame ends when the file states no duration, in
+    // seconds from the zero point (StreamEndScan); none when it cannot be read.
+    std::optional<double> scannedDurationSeconds() const;
 
     // Declared before the context so that the reader outlives it.
     std::shared_ptr<MemoryInput> m_memory;
@@ -233,4 +249,6 @@ private:
     // container's index holds decoding times (B-frames shift them).
     qint64 m_keyframeOffset = 0;
     mutable std::optional<bool> m_intraOnly;
+    // What the scan of the file's end found, once it ran.
+    mutable std::optional<std::optional<double>> m_scannedDuration;
 };

@@ -93,6 +93,13 @@ bool FFmpegVideoDecoder::landOnKeyframe(qint64 target, qint64 seekTarget, int da
             // nowhere): from the start, where decoding always begins.
             if (m_runFromStart || fromStart || m_format.runsFromFileStart() || interrupted())
                 return false;
+            // A truncated file whose index lists keyframes past its end: the
+            // last keyframe it holds, whose frames run to its end, instead
+            // of every frame from the start.
+            if (const std::optional<qint64> held = m_format.keyframeHeldBefore(seekTarget); held && attempt < maxSeekRetries) {
+                seekTarget = *held;
+                continue;
+            }
             fromStart = true;
             continue;
         }
