@@ -6,7 +6,7 @@
 #include <QThread>
 
 extern "C" {
-#include <libavutil/opt.h>
+#include <libavutil/dict.h>
 }
 
 #include <algorithm>
@@ -151,13 +151,13 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
     bool atStart = !format.hasBeenRead();
     m_format = std::move(format);
     m_notes = m_format.path().isEmpty() ? std::make_shared<FileDecodingNotes>() : FileDecodingNotes::forFile(m_format.path());
+    if (stream()->codecpar->codec_id == AV_CODEC_ID_H264 && !m_notes->encoderBuild())
+        atStart = learnEncoderBuild();
     if (!openCodec(threadCount, error)) {
         m_format.close();
         return false;
     }
     m_rotation = m_format.rotationDegrees();
-    if (stream()->codecpar->codec_id == AV_CODEC_ID_H264 && !m_notes->encoderBuild())
-        atStart = learnEncoderBuild();
     if (atStart) {
         AVStream *video = stream();
         m_position = video->start_time != AV_NOPTS_VALUE ? video->start_time : m_format.toStreamTimestamp(0, video);
@@ -167,13 +167,19 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
 
 bool FFmpegVideoDecoder::openCodec(int threadCount, QString *error)
 {
-    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error, &m_concealments);
+    // The decoder learns the x264 build itself only when it decodes the
+    // first frame; a landing on a later keyframe needs it all the same. Set
+    // as it opens, so that its frame threads have it too.
+    AVDictionary *options = nullptr;
+    if (const std::optional<int> build = m_notes->encoderBuild(); build && *build >= 0)
+        av_dict_set_int(&options, "x264_build", *build, 0);
+    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error, &m_concealments, &options);
+    av_dict_free(&options);
     if (!context)
         return false;
     m_codec = std::move(context);
     m_threadCount = threadCount;
     m_skipping = false;
-    applyEncoderBuild();
     return true;
 }
 
@@ -194,18 +200,8 @@ bool FFmpegVideoDecoder::learnEncoderBuild()
         }
     }
     m_notes->setEncoderBuild(build);
-    applyEncoderBuild();
     // Decoding starts at the start of the file, as it would have.
-    return seekToFileStart(nullptr);
-}
-
-void FFmpegVideoDecoder::applyEncoderBuild()
-{
-    // The decoder learns the build itself only when it decodes the first
-    // frame; a landing on a later keyframe needs it all the same.
-    const std::optional<int> build = m_notes->encoderBuild();
-    if (m_codec && build && *build >= 0 && m_codec->codec_id == AV_CODEC_ID_H264)
-        av_opt_set_int(m_codec->priv_data, "x264_build", *build, 0);
+    return m_format.seekToStart();
 }
 
 quint64 FFmpegVideoDecoder::framesDecodedInProcess()

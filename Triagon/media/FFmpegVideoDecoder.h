@@ -223,10 +223,9 @@ private:
     bool seekToFileStart(QString *error);
     // Reads the x264 build of an H.264 stream from the file's first frame
     // once (FileDecodingNotes), reading its first packets without decoding
-    // them, and tells the decoder (applyEncoderBuild()). True when the file
-    // then stands at its start.
+    // them, before the decoder opens with it. True when the file then
+    // stands at its start.
     bool learnEncoderBuild();
-    void applyEncoderBuild();
     // The container's keyframe that begins the group of the frame shown at `timestamp`.
     std::optional<qint64> groupOf(qint64 timestamp) const;
     // A damaged frame decoded from before its group's keyframe: the group is

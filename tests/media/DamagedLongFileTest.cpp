@@ -195,12 +195,21 @@ TEST(DamagedLongFile, ALaterKeyframeDecodesWithTheEncoderBuildTheFirstFrameNames
     bytes.replace(at, 3, "150");
     ASSERT_TRUE(file.seek(0) && file.write(bytes) == bytes.size());
     file.close();
-    for (const double seconds : {2.2, 0.4}) {
+    // This stream, written by a newer x264, does not need the workaround:
+    // from the start, with it, its frames come out damaged. So they do from
+    // a later keyframe, on one thread and on frame threads alike.
+    FFmpegVideoDecoder start;
+    ASSERT_TRUE(start.open(path, 1));
+    while (start.decodeNextFrame() && start.frameTime() < 2.2 - 1e-6) {
+    }
+    ASSERT_TRUE(start.frameIsDamaged());
+    for (const int threads : {1, 4}) {
         FFmpegVideoDecoder decoder;
-        ASSERT_TRUE(decoder.open(path, 1));
-        ASSERT_TRUE(decoder.seekExact(seconds));
+        ASSERT_TRUE(decoder.open(path, threads));
+        ASSERT_TRUE(decoder.seekExact(2.2));
+        EXPECT_TRUE(decoder.frameIsDamaged()) << threads;
         int64_t build = -1;
         ASSERT_GE(av_opt_get_int(decoder.codecContext()->priv_data, "x264_build", 0, &build), 0);
-        EXPECT_EQ(build, 150) << seconds;
+        EXPECT_EQ(build, 150) << threads;
     }
 }
