@@ -225,8 +225,12 @@ int player(const QStringList &arguments)
     double reverseStepsPerSecond[4] = {0, 0, 0, 0};
     double reverseCpuMsPerStep[4] = {0, 0, 0, 0};
     for (int speed = 0; speed < 4; ++speed) {
-        const double reverseFrom = speed == 0 ? std::min(duration - 0.2, std::max(3.5, duration * 0.6))
-                                              : std::min(duration - 0.2, 3.0 * (1 << speed) + 0.5);
+        double reverseFrom = speed == 0 ? std::min(duration - 0.2, std::max(3.5, duration * 0.6))
+                                        : std::min(duration - 0.2, 3.0 * (1 << speed) + 0.5);
+        // TRIAGON_BENCH_REVERSE_FROM=SECONDS: the 1x reverse from there
+        // (through a stretch of damaged keyframes, say).
+        if (const double from = qEnvironmentVariable("TRIAGON_BENCH_REVERSE_FROM").toDouble(); speed == 0 && from > 0)
+            reverseFrom = std::min(duration - 0.2, from);
         // Three seconds, or as long as the clip lasts at that speed.
         const int ms = static_cast<int>(std::min(3000.0, (reverseFrom - 0.5) / (1 << speed) * 1000));
         if (ms < 1000)

@@ -439,8 +439,9 @@ bool BackwardReader::readPiece(Reader &reader, const Course &sweep, quint64 seri
             break;
         // Frames shown before the piece's keyframe belong to the piece
         // before (and lack the pictures they refer to); a damaged frame is
-        // left for the player's own decoder, which decodes it from further back.
-        if (!decoder.isSkipping() && keeps(timestamp) && !decoder.frameIsDamaged()) {
+        // left for the player's own decoder, which decodes it from further
+        // back, unless it is the best there is.
+        if (!decoder.isSkipping() && keeps(timestamp) && decoder.frameIsFinal()) {
             Frame made;
             made.timestamp = timestamp;
             const std::optional<qint64> previous = decoder.previousTimestamp();
@@ -462,7 +463,7 @@ bool BackwardReader::readFrameAlone(Reader &reader, const Course &sweep, quint64
     FFmpegVideoDecoder &decoder = reader.decoder;
     if (!current(serial))
         return false;
-    if (!decoder.decodeKeyframeAlone(piece.to) || decoder.frameIsDamaged())
+    if (!decoder.decodeKeyframeAlone(piece.to) || !decoder.frameIsFinal())
         return true; // a frame that cannot be read
     const qint64 timestamp = decoder.frameTimestamp();
     if (!nearStride(sweep.anchor, gridStride(sweep), timestamp, decoder.frameDurationTicks()))

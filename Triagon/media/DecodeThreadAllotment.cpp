@@ -16,8 +16,19 @@ int DecodeThreadAllotment::take(int wanted, int contenders, const std::atomic_bo
     }
     if (stopped())
         return 0;
+    return takeLocked(wanted, contenders);
+}
+
+int DecodeThreadAllotment::takeAtOnce(int wanted, int contenders)
+{
+    std::lock_guard lock(m_mutex);
+    return takeLocked(wanted, contenders);
+}
+
+int DecodeThreadAllotment::takeLocked(int wanted, int contenders)
+{
     const int fairShare = std::max(1, m_total / std::max(1, contenders));
-    const int threads = std::clamp(wanted, 1, std::min(fairShare, m_total - m_inUse));
+    const int threads = std::clamp(wanted, 1, std::max(1, std::min(fairShare, m_total - m_inUse)));
     m_inUse += threads;
     m_peak = std::max(m_peak, m_inUse);
     return threads;

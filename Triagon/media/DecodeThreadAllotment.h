@@ -18,6 +18,9 @@ public:
     // decodes running or waiting (this one included). Waits while none is
     // free; 0 once cancel() was called or `stop` is set.
     int take(int wanted, int contenders, const std::atomic_bool *stop = nullptr);
+    // The same without waiting: while every thread is taken, one beyond
+    // `total` (a decode that must not wait for others to end).
+    int takeAtOnce(int wanted, int contenders);
     void give(int threads);
     // Wakes every waiting take() with 0, now and from now on.
     void cancel();
@@ -26,6 +29,9 @@ public:
     int peak() const; // the most threads ever in use at once
 
 private:
+    // Takes the threads once the lock is held.
+    int takeLocked(int wanted, int contenders);
+
     const int m_total;
     mutable std::mutex m_mutex;
     std::condition_variable m_freed;

@@ -324,7 +324,8 @@ void FFmpegFormat::close()
     m_runFirstPacket.reset();
 }
 
-FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *concealments)
+FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *concealments,
+                                                AVDictionary **options)
 {
     const AVCodec *codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec) {
@@ -344,7 +345,7 @@ FFmpegCodecContextPtr FFmpegFormat::openDecoder(AVStream *stream, int threadCoun
         // were sent, which a seek to a single frame pays in full.
         if (stream == videoStream() && isIntraOnly() && (codec->capabilities & AV_CODEC_CAP_SLICE_THREADS))
             context->thread_type = FF_THREAD_SLICE;
-        result = avcodec_open2(context.get(), codec, nullptr);
+        result = avcodec_open2(context.get(), codec, options);
     }
     if (result < 0) {
         if (error) {

@@ -86,8 +86,10 @@ public:
 
     // Opens a decoder for one of the file's streams and makes the demuxer
     // skip the packets of every other stream. Null with *error on failure.
-    // The concealment it logs is counted in `concealments` when given.
-    FFmpegCodecContextPtr openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *concealments = nullptr);
+    // The concealment it logs is counted in `concealments` when given;
+    // `options` go to the decoder (and its frame threads) as it opens.
+    FFmpegCodecContextPtr openDecoder(AVStream *stream, int threadCount, QString *error, FFmpegErrorLog::Counter *concealments = nullptr,
+                                      AVDictionary **options = nullptr);
 
     // Reads the next packet and sends it to the decoder when it belongs to
     // the stream. At the end of the file, or on a read error in a truncated

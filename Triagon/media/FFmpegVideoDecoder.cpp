@@ -5,10 +5,41 @@
 
 #include <QThread>
 
+extern "C" {
+#include <libavutil/dict.h>
+}
+
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <cstring>
 
 namespace {
+
+std::atomic<quint64> framesDecoded{0};
+
+// The packets read at most to find the video stream's first one.
+constexpr int packetsBeforeFirstFrame = 64;
+// How x264 names itself in the text it writes into the first frame.
+constexpr char x264Text[] = "x264 - core ";
+
+// The x264 build that a packet's text names; -1 when it names none.
+int x264BuildIn(const AVPacket &packet)
+{
+    const char *bytes = reinterpret_cast<const char *>(packet.data);
+    const int length = sizeof x264Text - 1;
+    for (int i = 0; packet.data && i + length < packet.size; ++i) {
+        if (std::memcmp(bytes + i, x264Text, length) != 0)
+            continue;
+        int build = 0;
+        int digits = 0;
+        for (int j = i + length; j < packet.size && digits < 6 && bytes[j] >= '0' && bytes[j] <= '9'; ++j, ++digits)
+            build = build * 10 + (bytes[j] - '0');
+        return digits > 0 ? build : -1;
+    }
+    return -1;
+}
+
 qint64 packetDuration(const AVFrame *frame)
 {
 #if LIBAVUTIL_VERSION_MAJOR >= 58
@@ -56,6 +87,7 @@ void FFmpegVideoDecoder::resetPosition()
     m_frameDamaged = false;
     m_runSound = false;
     m_runFromStart = false;
+    m_runFirstFrame = AV_NOPTS_VALUE;
     m_concealedAtLastFrame = m_concealments.count(); // what was logged before belongs to frames gone
     m_doubtedOutputs = 0;
     m_uncertainOutputs = 0;
@@ -116,14 +148,17 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
         return false;
     }
     // A file that was read before stands somewhere unknown.
-    const bool fresh = !format.hasBeenRead();
+    bool atStart = !format.hasBeenRead();
     m_format = std::move(format);
+    m_notes = m_format.path().isEmpty() ? std::make_shared<FileDecodingNotes>() : FileDecodingNotes::forFile(m_format.path());
+    if (stream()->codecpar->codec_id == AV_CODEC_ID_H264 && !m_notes->encoderBuild())
+        atStart = learnEncoderBuild();
     if (!openCodec(threadCount, error)) {
         m_format.close();
         return false;
     }
     m_rotation = m_format.rotationDegrees();
-    if (fresh) {
+    if (atStart) {
         AVStream *video = stream();
         m_position = video->start_time != AV_NOPTS_VALUE ? video->start_time : m_format.toStreamTimestamp(0, video);
     }
@@ -132,13 +167,76 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
 
 bool FFmpegVideoDecoder::openCodec(int threadCount, QString *error)
 {
-    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error, &m_concealments);
+    // The decoder learns the x264 build itself only when it decodes the
+    // first frame; a landing on a later keyframe needs it all the same. Set
+    // as it opens, so that its frame threads have it too.
+    AVDictionary *options = nullptr;
+    if (const std::optional<int> build = m_notes->encoderBuild(); build && *build >= 0)
+        av_dict_set_int(&options, "x264_build", *build, 0);
+    FFmpegCodecContextPtr context = m_format.openDecoder(stream(), threadCount, error, &m_concealments, &options);
+    av_dict_free(&options);
     if (!context)
         return false;
     m_codec = std::move(context);
     m_threadCount = threadCount;
     m_skipping = false;
     return true;
+}
+
+bool FFmpegVideoDecoder::learnEncoderBuild()
+{
+    // Where the first frame is, without decoding it: the first packet of
+    // the video stream.
+    int build = -1;
+    FFmpegPacketPtr packet = makeFFmpegPacket();
+    if (packet && (!m_format.hasBeenRead() || m_format.seekToStart())) {
+        for (int read = 0; read < packetsBeforeFirstFrame && av_read_frame(m_format.context(), packet.get()) >= 0; ++read) {
+            const bool video = packet->stream_index == m_format.videoStreamIndex();
+            if (video)
+                build = x264BuildIn(*packet);
+            av_packet_unref(packet.get());
+            if (video)
+                break;
+        }
+    }
+    m_notes->setEncoderBuild(build);
+    // Decoding starts at the start of the file, as it would have.
+    return m_format.seekToStart();
+}
+
+quint64 FFmpegVideoDecoder::framesDecodedInProcess()
+{
+    return framesDecoded.load(std::memory_order_relaxed);
+}
+
+std::optional<qint64> FFmpegVideoDecoder::groupOf(qint64 timestamp) const
+{
+    return m_format.keyframeAtOrBefore(timestamp);
+}
+
+bool FFmpegVideoDecoder::canStartEarlier() const
+{
+    if (!m_hasFrame || m_runFromStart || m_damagedRuns >= maxEarlierStarts)
+        return false;
+    const std::optional<qint64> group = groupOf(m_frameTimestamp);
+    return !(group && m_notes->isDamagedGroup(*group));
+}
+
+bool FFmpegVideoDecoder::frameIsFinal() const
+{
+    if (!frameIsDamaged() || m_runFromStart)
+        return m_hasFrame;
+    const std::optional<qint64> group = groupOf(m_frameTimestamp);
+    return group && m_notes->isDamagedGroup(*group);
+}
+
+void FFmpegVideoDecoder::noteLastingDamage()
+{
+    // Decoded from a keyframe before its group's own (or from the start of
+    // the stream), and damaged all the same: the damage is in the file.
+    const std::optional<qint64> group = groupOf(m_frameTimestamp);
+    if (group && (m_runFromStart || (m_runFirstFrame != AV_NOPTS_VALUE && m_runFirstFrame < *group)))
+        m_notes->noteDamagedGroup(*group);
 }
 
 bool FFmpegVideoDecoder::reopenCodec(int threadCount, QString *error)
@@ -361,9 +459,12 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
         const qint64 previous = m_hasFrame ? m_frameEnd : m_position;
         timestamp = previous == AV_NOPTS_VALUE ? 0 : previous;
     }
+    framesDecoded.fetch_add(1, std::memory_order_relaxed);
     const bool freshStart = !m_hasFrame && m_position != AV_NOPTS_VALUE;
-    if (!m_hasFrame)
+    if (!m_hasFrame) {
         m_runFromStart = freshStart || m_format.runsFromFileStart() || isFirstFrameOfStream(m_received.get());
+        m_runFirstFrame = timestamp;
+    }
     const int concealments = m_concealments.count();
     const bool damaged = judgeReceived(errorsSeen, concealments - m_concealedAtLastFrame);
     m_concealedAtLastFrame = concealments;
@@ -389,6 +490,8 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
     m_hasFrame = true;
     if (m_frame->key_frame)
         m_format.noteKeyframe(timestamp);
+    if (damaged)
+        noteLastingDamage();
     return true;
 }
 

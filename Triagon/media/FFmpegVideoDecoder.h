@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/FFmpegFormat.h"
+#include "media/FileDecodingNotes.h"
 #include "media/FFmpegFrameConverter.h"
 #include "media/FFmpegFrameReceive.h"
 
@@ -10,6 +11,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // Decodes the video stream of one file: frames in presentation order, exact
@@ -88,7 +90,8 @@ public:
     // reached and decodes the first frame there, which is then shown at or
     // before timestamp (or is the first frame of the stream). A keyframe of
     // the container whose frame comes out damaged is passed for the one
-    // before it, and then for the start of the file.
+    // before it, once: a landing goes back one keyframe at most, so that its
+    // cost stays bounded whatever the file's length.
     bool seekToKeyframeBefore(qint64 timestamp, QString *error = nullptr);
     // Whether the current frame is damaged: flagged by the decoder
     // (AV_FRAME_FLAG_CORRUPT, decode_error_flags, errors returned while
@@ -99,13 +102,22 @@ public:
     // calls a keyframe that does not decode alone). Decoding from earlier may
     // give the same frame clean (startEarlier()).
     bool frameIsDamaged() const { return m_hasFrame && m_frameDamaged; }
-    // Whether the frames decoded since the last seek began after the start of
-    // the stream, so that there is an earlier place to decode them from.
-    bool canStartEarlier() const { return m_hasFrame && !m_runFromStart; }
+    // Whether decoding from further back may still give the current frame
+    // cleaner: the frames decoded since the last seek began after the start
+    // of the stream, this landing has not gone back a keyframe yet, and the
+    // frame's group is not known to come out damaged from further back
+    // (FileDecodingNotes).
+    bool canStartEarlier() const;
+    // Whether the current frame is the best there is: clean, or damaged
+    // where no decode from further back gives it cleaner (decoded from the
+    // start of the stream, or its group is known to be damaged). Such a frame
+    // may be kept and shown; another damaged one is worth a decode from
+    // further back when a landing can afford it.
+    bool frameIsFinal() const;
     // The frame reached is damaged: seeks to the keyframe before the one
-    // this run of frames began at (to the start of the file when that run
-    // was such a second try already) and decodes its first frame there, as
-    // seekToKeyframeBefore() does. The caller then decodes on to its target.
+    // this run of frames began at and decodes its first frame there, as
+    // seekToKeyframeBefore() does (once a landing: see canStartEarlier()).
+    // The caller then decodes on to its target.
     bool startEarlier(QString *error = nullptr);
     // Seeks to that keyframe and decodes it alone: of an all-intra stream,
     // the frame on show at `timestamp` for the cost of one frame. The
@@ -185,12 +197,21 @@ public:
     void setInterruptFlag(const std::atomic_bool *flag) { m_interrupt = flag; }
     bool interrupted() const { return m_interrupt && m_interrupt->load(); }
 
+    // What decoding this file taught its readers so far.
+    const FileDecodingNotes &notes() const { return *m_notes; }
+    // Frames that decoders of this process received from FFmpeg so far (the
+    // work of landings, counted by the benchmarks and the tests).
+    static quint64 framesDecodedInProcess();
+
 private:
     // Consecutive packets the decoder may reject before a file counts as unreadable.
     static constexpr int maxConsecutiveDecodeErrors = ffmpegMaxConsecutiveDecodeErrors;
     // Frames in flight when skipping stops are the frame threads' and the
     // reordering delay's, and a few more for safety.
     static constexpr int uncertainOutputsAfterSkipping = 3;
+    // A landing whose frame comes out damaged decodes it again from this
+    // many keyframes further back at most.
+    static constexpr int maxEarlierStarts = 1;
 
     // False with *error when no file is open.
     bool checkOpen(QString *error) const;
@@ -198,6 +219,18 @@ private:
     void resetPosition();
     void updatePacketFilter();
     bool seekTo(qint64 timestamp, QString *error);
+    // Moves to the start of the file, where decoding always begins.
+    bool seekToFileStart(QString *error);
+    // Reads the x264 build of an H.264 stream from the file's first frame
+    // once (FileDecodingNotes), reading its first packets without decoding
+    // them, before the decoder opens with it. True when the file then
+    // stands at its start.
+    bool learnEncoderBuild();
+    // The container's keyframe that begins the group of the frame shown at `timestamp`.
+    std::optional<qint64> groupOf(qint64 timestamp) const;
+    // A damaged frame decoded from before its group's keyframe: the group is
+    // noted as damaged for every reader of the file.
+    void noteLastingDamage();
     // seekToKeyframeBefore() from `seekTarget` on, `damagedRuns` runs of
     // frames found damaged so far.
     bool landOnKeyframe(qint64 target, qint64 seekTarget, int damagedRuns, QString *error);
@@ -264,6 +297,8 @@ private:
     bool m_runSound = false;
     bool m_runFromStart = false;
     int m_damagedRuns = 0;
+    qint64 m_runFirstFrame = AV_NOPTS_VALUE; // the timestamp of the run's first frame
+    std::shared_ptr<FileDecodingNotes> m_notes = std::make_shared<FileDecodingNotes>();
     // After backUp(): the frame that decodeNextFrame() gives next, in m_pending.
     bool m_hasPending = false;
     qint64 m_pendingTimestamp = AV_NOPTS_VALUE;

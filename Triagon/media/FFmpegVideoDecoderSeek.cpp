@@ -19,9 +19,6 @@ constexpr double decodeOnLimitSeconds = 1.0;
 // keyframe further, at most this often (B-frames are shown after the
 // keyframe they follow in the file, so the seek can land one keyframe late).
 constexpr int maxSeekRetries = 4;
-// A run of frames that comes out damaged is decoded again from the keyframe
-// before its own; a second one from the start of the file.
-constexpr int damagedRunsBeforeStart = 1;
 } // namespace
 
 bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
@@ -32,6 +29,14 @@ bool FFmpegVideoDecoder::seekTo(qint64 timestamp, QString *error)
     avcodec_flush_buffers(m_codec.get());
     resetPosition();
     return true;
+}
+
+bool FFmpegVideoDecoder::seekToFileStart(QString *error)
+{
+    const bool sought = m_format.seekToStart(error);
+    avcodec_flush_buffers(m_codec.get());
+    resetPosition();
+    return sought;
 }
 
 bool FFmpegVideoDecoder::decodeOnlyNextPacket(QString *error)
@@ -75,16 +80,9 @@ qint64 FFmpegVideoDecoder::beforeRun(qint64 fallback) const
 
 bool FFmpegVideoDecoder::landOnKeyframe(qint64 target, qint64 seekTarget, int damagedRuns, QString *error)
 {
-    bool fromStart = damagedRuns > damagedRunsBeforeStart;
+    bool fromStart = false;
     for (int attempt = 0;; ++attempt) {
-        bool sought = false;
-        if (fromStart) {
-            sought = m_format.seekToStart(error);
-            avcodec_flush_buffers(m_codec.get());
-            resetPosition();
-        } else {
-            sought = seekTo(seekTarget, error);
-        }
+        const bool sought = fromStart ? seekToFileStart(error) : seekTo(seekTarget, error);
         m_damagedRuns = damagedRuns;
         if (!sought)
             return false;
@@ -107,8 +105,13 @@ bool FFmpegVideoDecoder::landOnKeyframe(qint64 target, qint64 seekTarget, int da
         if ((!late && !m_frameDamaged) || m_runFromStart || attempt >= maxSeekRetries)
             return true;
         if (m_frameDamaged) {
-            // The keyframe does not decode alone: from the one before it.
-            fromStart = ++damagedRuns > damagedRunsBeforeStart;
+            // The keyframe does not decode alone: from the one before it, once
+            // (a damaged keyframe comes out no cleaner from further back, and
+            // the start of a long file lies far back); a group known to be
+            // damaged not even that.
+            if (!canStartEarlier())
+                return true; // the best frame there is
+            ++damagedRuns;
             seekTarget = std::min(seekTarget, beforeRun(target));
             continue;
         }
@@ -232,7 +235,7 @@ bool FFmpegVideoDecoder::seekNear(double seconds, double before, double after, Q
             seekTime = target;
         else if (latest && *latest > target)
             seekTime = high;
-        if (seekTime && seekTo(*seekTime, error) && decodeOnlyNextPacket(error) && within() && !frameIsDamaged())
+        if (seekTime && seekTo(*seekTime, error) && decodeOnlyNextPacket(error) && within() && frameIsFinal())
             return true;
     }
     // Decode on to the span, skipping what nobody sees on the way: a frame

@@ -1,8 +1,6 @@
 #include "media/KeyframeIndex.h"
 
-#include "media/FileIdentity.h"
-
-#include <QHash>
+#include "media/PerFileRegistry.h"
 
 #include <algorithm>
 #include <vector>
@@ -15,48 +13,12 @@ constexpr int keptFiles = 64;
 // those decoded before it (reordered frames put a few there).
 constexpr int keyframesWalkedBack = 16;
 
-struct Registry
-{
-    struct Entry
-    {
-        FileIdentity identity;
-        std::shared_ptr<KeyframeIndex> index;
-        quint64 used = 0;
-    };
-    std::mutex mutex;
-    QHash<QString, Entry> entries;
-    quint64 clock = 0;
-};
-
-Registry &registry()
-{
-    static Registry *const instance = new Registry; // never destroyed: used until the very end
-    return *instance;
-}
-
 } // namespace
 
 std::shared_ptr<KeyframeIndex> KeyframeIndex::forFile(const QString &path)
 {
-    const FileIdentity identity = FileIdentity::of(path);
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    auto it = r.entries.find(path);
-    if (it == r.entries.end() || !(it->identity == identity) || !identity.isValid()) {
-        Registry::Entry entry{identity, std::make_shared<KeyframeIndex>(), 0};
-        it = r.entries.insert(path, entry);
-    }
-    it->used = ++r.clock;
-    std::shared_ptr<KeyframeIndex> index = it->index;
-    while (r.entries.size() > keptFiles) {
-        auto oldest = r.entries.begin();
-        for (auto e = r.entries.begin(); e != r.entries.end(); ++e) {
-            if (e->used < oldest->used)
-                oldest = e;
-        }
-        r.entries.erase(oldest);
-    }
-    return index;
+    static auto *const registry = new PerFileRegistry<KeyframeIndex>(keptFiles); // never destroyed: used until the very end
+    return registry->forFile(path);
 }
 
 void KeyframeIndex::record(qint64 runStart, qint64 decoded, qint64 shown, qint64 position, bool keyframe)

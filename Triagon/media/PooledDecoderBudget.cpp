@@ -19,13 +19,10 @@ PooledDecoderBudget::PooledDecoderBudget()
 {
 }
 
-int PooledDecoderBudget::beginSeek(int wanted, const std::atomic_bool *stop)
+int PooledDecoderBudget::beginSeek(int wanted)
 {
     const int contenders = m_seeking.fetch_add(1) + 1;
-    const int threads = m_seekThreads.take(wanted, contenders, stop);
-    if (threads <= 0)
-        m_seeking.fetch_sub(1);
-    return threads;
+    return m_seekThreads.takeAtOnce(wanted, contenders);
 }
 
 void PooledDecoderBudget::endSeek(int threads)

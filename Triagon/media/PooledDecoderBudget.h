@@ -15,10 +15,11 @@ class VideoPlayerWorker;
 // (its frame threads hold full-size frames); the others are asked to close
 // theirs, keeping their file and their scaled frames, and reopen when used
 // again. Bounded both by the number of open decoders and by their frame
-// threads together. Seeks of several cards at once share the processors:
-// their frame threads together are at most the processor count, so a card
-// alone seeks with all of them and several at once with a share each.
-// Thread-safe.
+// threads together. Seeks of several cards at once share the processors: a
+// card alone seeks with all of them and several at once with a share each.
+// A seek never waits for the others: while they use every processor it
+// runs on one thread beyond them, so that a card whose landing takes long
+// (a damaged file) never holds up the other cards' scrubbing. Thread-safe.
 class PooledDecoderBudget
 {
 public:
@@ -37,10 +38,10 @@ public:
     void remove(VideoPlayerWorker *worker);
     int openCount() const;
 
-    // Frame threads for one seek that would like `wanted`: waits while other
-    // seeks use every processor; 0 when `stop` is set meanwhile. Give them
-    // back with endSeek() when the seek is done.
-    int beginSeek(int wanted, const std::atomic_bool *stop);
+    // Frame threads for one seek that would like `wanted`: its fair share of
+    // those free, at least one, at once. Give them back with endSeek() when
+    // the seek is done.
+    int beginSeek(int wanted);
     void endSeek(int threads);
 
 private:

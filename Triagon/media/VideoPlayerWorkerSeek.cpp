@@ -30,6 +30,10 @@ constexpr int decodeOnAcrossKeyframeFrames = 15;
 // Without a keyframe index, decode on instead of seeking when the target is
 // at most this far ahead.
 constexpr double decodeOnWithoutIndexSeconds = 1.0;
+// A landing whose frame comes out damaged decodes it again from further
+// back at most this often, whatever brought the decoder back to the
+// keyframe meanwhile (the frame before the target being unknown).
+constexpr int maxEarlierStarts = 2;
 } // namespace
 
 QImage VideoPlayerWorker::imageOfCurrent()
@@ -46,9 +50,9 @@ qint64 VideoPlayerWorker::previousOfCurrent() const
 
 void VideoPlayerWorker::cacheCurrent(const QImage &image)
 {
-    // A damaged frame is shown only where nothing better can be decoded,
-    // and never kept: the next landing on it tries again.
-    if (m_decoder.hasFrame() && !m_decoder.frameIsDamaged())
+    // A damaged frame is kept only where it is the best there is (else the
+    // next landing on it tries again, from further back).
+    if (m_decoder.hasFrame() && m_decoder.frameIsFinal())
         m_cache.insert(m_decoder.frameTimestamp(), previousOfCurrent(), m_decoder.frameEndTimestamp(), image);
 }
 
@@ -174,7 +178,7 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
     if (!decodeUntilArrived(approach) || !backToFrameOnShow(landing))
         return false;
     // A damaged frame: the same from further back, where it may come out clean.
-    while (m_decoder.frameIsDamaged() && m_decoder.canStartEarlier()) {
+    for (int starts = 0; starts < maxEarlierStarts && m_decoder.frameIsDamaged() && m_decoder.canStartEarlier(); ++starts) {
         // Frames kept on the way may be damaged too (frame threads tell of
         // errors a few frames late).
         m_cache.clear();
@@ -307,9 +311,7 @@ bool VideoPlayerWorker::seekFromKeyframe(const Approach &approach, int *sharedTh
     // anyway, so this is when to change its thread count.
     int threads = threadsFor(OpenFor::Seek);
     if (m_options.pooled) {
-        *sharedThreads = PooledDecoderBudget::instance().beginSeek(threads, &m_abort);
-        if (*sharedThreads <= 0)
-            return false;
+        *sharedThreads = PooledDecoderBudget::instance().beginSeek(threads);
         threads = *sharedThreads;
     }
     if (m_decoder.threadCount() != threads) {

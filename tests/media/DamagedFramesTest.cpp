@@ -131,7 +131,8 @@ TEST(DamagedFrames, AFrameTheDecoderFlagsAndTheFramesAfterItCountAsDamagedUpToTh
     }
     // A damaged keyframe (the first of the second group) landed on with
     // frame threads and B-frames, where the flag comes late or not at all:
-    // damaged, and so decoded again from the start, where it stays so.
+    // damaged, and so decoded again from the keyframe before (the file's
+    // first), where it stays so.
     const QString keyframe = withDamagedPacket(dir, QStringLiteral("bframes.mp4"), 60);
     for (int attempt = 0; attempt < 4; ++attempt) {
         FFmpegVideoDecoder decoder;

@@ -1,0 +1,44 @@
+#include "media/FileDecodingNotes.h"
+
+#include "media/PerFileRegistry.h"
+
+namespace {
+// Files whose notes are kept: those a session scrubs and plays lately.
+constexpr int keptFiles = 64;
+} // namespace
+
+std::shared_ptr<FileDecodingNotes> FileDecodingNotes::forFile(const QString &path)
+{
+    static auto *const registry = new PerFileRegistry<FileDecodingNotes>(keptFiles); // never destroyed: used until the very end
+    return registry->forFile(path);
+}
+
+void FileDecodingNotes::noteDamagedGroup(qint64 keyframe)
+{
+    std::lock_guard lock(m_mutex);
+    m_damagedGroups.insert(keyframe);
+}
+
+bool FileDecodingNotes::isDamagedGroup(qint64 keyframe) const
+{
+    std::lock_guard lock(m_mutex);
+    return m_damagedGroups.count(keyframe) > 0;
+}
+
+int FileDecodingNotes::damagedGroupCount() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_damagedGroups.size());
+}
+
+std::optional<int> FileDecodingNotes::encoderBuild() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_encoderBuild;
+}
+
+void FileDecodingNotes::setEncoderBuild(int build)
+{
+    std::lock_guard lock(m_mutex);
+    m_encoderBuild = build;
+}
