@@ -127,9 +127,10 @@ bool bareDecode(const Target &target, int threads)
         const QSize fitted = FFmpegFrameConverter::fitSize(QSize(frame->width, frame->height), posterSize);
         scaler = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), fitted.width(), fitted.height(), AV_PIX_FMT_BGRA,
                                 SWS_AREA, nullptr, nullptr, nullptr);
-        std::vector<uint8_t> pixels(size_t(fitted.width()) * fitted.height() * 4);
+        // Rows padded as swscale needs them: it writes whole blocks of pixels.
+        std::vector<uint8_t> pixels(size_t(FFmpegFrameConverter::imageBytes(fitted)));
         uint8_t *planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
-        int strides[4] = {fitted.width() * 4, 0, 0, 0};
+        int strides[4] = {FFmpegFrameConverter::paddedStride(fitted.width()), 0, 0, 0};
         ok = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides) > 0;
     } while (false);
     sws_freeContext(scaler);
