@@ -92,7 +92,11 @@ bool bareDecode(const Target &target, int threads)
         bool found = false;
         for (qint64 back = 0; !found; back = back == 0 ? second : back * 2) {
             const qint64 seekTo = std::max(start, target.frame - back);
-            av_seek_frame(format, index, seekTo, AVSEEK_FLAG_BACKWARD);
+            // The timestamp search of MPEG-TS and -PS (no index) can land
+            // past their start: that is their first byte.
+            const bool searched = format->iformat->flags & AVFMT_TS_DISCONT;
+            if (seekTo > start || !searched || av_seek_frame(format, -1, 0, AVSEEK_FLAG_BYTE) < 0)
+                av_seek_frame(format, index, seekTo, AVSEEK_FLAG_BACKWARD);
             avcodec_flush_buffers(codec);
             bool first = true;
             bool late = false;
