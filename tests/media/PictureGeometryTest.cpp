@@ -22,15 +22,23 @@ namespace {
 
 constexpr int waitMs = 30000;
 
-const QStringList h264{QStringLiteral("-c:v"),      QStringLiteral("libx264"),  QStringLiteral("-preset"),
-                       QStringLiteral("ultrafast"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")};
+// The ffmpeg tool's arguments, written as on its command line.
+QStringList words(const char *line)
+{
+    return QString::fromLatin1(line).split(QLatin1Char(' '));
+}
+
+const QStringList h264 = words("-c:v libx264 -preset ultrafast -pix_fmt yuv420p");
 
 // A player of the file (as the scrub pool and the full player make them)
-// once its first frame is on show.
-std::unique_ptr<VideoPlayer> readyPlayer(const QString &path, const VideoPlayer::Options &options, QSize target = QSize(640, 640))
+// once its first frame is on show, fitted into 640x360 (the size before
+// any is set: the first frame may come before the size reaches the player's
+// thread).
+const QSize playerSize(640, 360);
+std::unique_ptr<VideoPlayer> readyPlayer(const QString &path, const VideoPlayer::Options &options)
 {
     auto player = std::make_unique<VideoPlayer>(path, options);
-    player->setTargetSize(target);
+    player->setTargetSize(playerSize);
     EXPECT_TRUE(QTest::qWaitFor([&] { return player->isReadyForDisplay() || !player->errorText().isEmpty(); }, waitMs));
     return player;
 }
@@ -69,16 +77,10 @@ TEST(PictureGeometry, PixelsThatAreNotSquareAreShownAtTheirDisplaySize)
         {QStringLiteral("hdv.mp4"), hdv, h264, QSize(1920, 1080), QStringLiteral("1080p")},
         {QStringLiteral("hdv.mts"), hdv, h264, QSize(1920, 1080), QStringLiteral("1080p")},
         // DVD: 16:9 on 720x480 (32:27 pixels); DV: PAL 4:3 (16:15 pixels).
-        {QStringLiteral("dvd.mpg"),
-         QStringLiteral("testsrc2=size=720x480:rate=30000/1001"),
-         {QStringLiteral("-c:v"), QStringLiteral("mpeg2video"), QStringLiteral("-aspect"), QStringLiteral("16:9")},
-         QSize(853, 480),
-         QStringLiteral("853×480")},
-        {QStringLiteral("dv.mov"),
-         QStringLiteral("testsrc2=size=720x576:rate=25,setsar=16/15"),
-         {QStringLiteral("-c:v"), QStringLiteral("dvvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")},
-         QSize(768, 576),
-         QStringLiteral("768×576")},
+        {QStringLiteral("dvd.mpg"), QStringLiteral("testsrc2=size=720x480:rate=30000/1001"), words("-c:v mpeg2video -aspect 16:9"),
+         QSize(853, 480), QStringLiteral("853×480")},
+        {QStringLiteral("dv.mov"), QStringLiteral("testsrc2=size=720x576:rate=25,setsar=16/15"), words("-c:v dvvideo -pix_fmt yuv420p"),
+         QSize(768, 576), QStringLiteral("768×576")},
     };
     for (const Case &clip : cases) {
         SCOPED_TRACE(clip.name.toStdString());
@@ -95,7 +97,7 @@ TEST(PictureGeometry, PixelsThatAreNotSquareAreShownAtTheirDisplaySize)
         // The scrub player: its size, and pictures of its proportions.
         const auto player = readyPlayer(path, VideoPlayer::Options::pooledScrub());
         EXPECT_EQ(player->displaySize(), clip.shown);
-        const QSize fitted = FFmpegFrameConverter::fitSize(clip.shown, QSize(640, 640));
+        const QSize fitted = FFmpegFrameConverter::fitSize(clip.shown, playerSize);
         EXPECT_EQ(player->currentFrame().size(), fitted);
     }
 
@@ -183,11 +185,9 @@ TEST(PictureGeometry, AFrameAskedForWhereItStartsIsShownThere)
     // frame that follows a short gap.
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("variable.mkv"));
-    ASSERT_TRUE(TestMedia::lavfiClip(
-        path, QStringLiteral("testsrc=size=96x64:rate=25,settb=1/1000,setpts='(floor(N/2)*70+mod(N,2)*40)/1000/TB'"), 1.0,
-        h264
-            + QStringList{QStringLiteral("-fps_mode"), QStringLiteral("passthrough"), QStringLiteral("-enc_time_base"),
-                          QStringLiteral("1/1000")}));
+    ASSERT_TRUE(TestMedia::lavfiClip(path,
+                                     QStringLiteral("testsrc=size=96x64:rate=25,settb=1/1000,setpts='(floor(N/2)*70+mod(N,2)*40)/1000/TB'"),
+                                     1.0, h264 + words("-fps_mode passthrough -enc_time_base 1/1000")));
     QList<double> starts;
     {
         FFmpegVideoDecoder decoder;
@@ -220,7 +220,7 @@ TEST(PictureGeometry, TinyAndOddSizedPicturesConvert)
     // (valgrind tells when they are not).
     QTemporaryDir dir;
     // H.264 as a browser's test file, odd sizes in FFV1 (x264 takes none).
-    const QStringList ffv1{QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")};
+    const QStringList ffv1 = words("-c:v ffv1 -pix_fmt yuv420p");
     for (const QSize size : {QSize(2, 2), QSize(33, 17), QSize(361, 241)}) {
         SCOPED_TRACE(size.width());
         const bool even = size.width() % 2 == 0;
@@ -244,11 +244,9 @@ TEST(PictureGeometry, AnEncryptedFileSaysSo)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("encrypted.mp4"));
-    const QString key = QStringLiteral("00112233445566778899aabbccddeeff");
     ASSERT_TRUE(TestMedia::lavfiClip(path, QStringLiteral("testsrc2=size=64x48:rate=25"), 0.2,
-                                     h264
-                                         + QStringList{QStringLiteral("-encryption_scheme"), QStringLiteral("cenc-aes-ctr"),
-                                                       QStringLiteral("-encryption_key"), key, QStringLiteral("-encryption_kid"), key}));
+                                     h264 + words("-encryption_scheme cenc-aes-ctr -encryption_key 00112233445566778899aabbccddeeff")
+                                         + words("-encryption_kid 00112233445566778899aabbccddeeff")));
     QString error;
     EXPECT_TRUE(firstFrame(path, &error).isNull());
     EXPECT_EQ(error, QStringLiteral("The video is encrypted and cannot be decoded"));
