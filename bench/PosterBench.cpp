@@ -92,7 +92,11 @@ bool bareDecode(const Target &target, int threads)
         bool found = false;
         for (qint64 back = 0; !found; back = back == 0 ? second : back * 2) {
             const qint64 seekTo = std::max(start, target.frame - back);
-            av_seek_frame(format, index, seekTo, AVSEEK_FLAG_BACKWARD);
+            // The timestamp search of MPEG-TS and -PS (no index) can land
+            // past their start: that is their first byte.
+            const bool searched = format->iformat->flags & AVFMT_TS_DISCONT;
+            if (seekTo > start || !searched || av_seek_frame(format, -1, 0, AVSEEK_FLAG_BYTE) < 0)
+                av_seek_frame(format, index, seekTo, AVSEEK_FLAG_BACKWARD);
             avcodec_flush_buffers(codec);
             bool first = true;
             bool late = false;
@@ -127,9 +131,10 @@ bool bareDecode(const Target &target, int threads)
         const QSize fitted = FFmpegFrameConverter::fitSize(QSize(frame->width, frame->height), posterSize);
         scaler = sws_getContext(frame->width, frame->height, AVPixelFormat(frame->format), fitted.width(), fitted.height(), AV_PIX_FMT_BGRA,
                                 SWS_AREA, nullptr, nullptr, nullptr);
-        std::vector<uint8_t> pixels(size_t(fitted.width()) * fitted.height() * 4);
+        // Rows padded as swscale needs them: it writes whole blocks of pixels.
+        std::vector<uint8_t> pixels(size_t(FFmpegFrameConverter::imageBytes(fitted)));
         uint8_t *planes[4] = {pixels.data(), nullptr, nullptr, nullptr};
-        int strides[4] = {fitted.width() * 4, 0, 0, 0};
+        int strides[4] = {FFmpegFrameConverter::paddedStride(fitted.width()), 0, 0, 0};
         ok = sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, planes, strides) > 0;
     } while (false);
     sws_freeContext(scaler);

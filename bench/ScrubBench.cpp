@@ -64,12 +64,13 @@ QByteArray imageHash(const QImage &image)
 class Reference
 {
 public:
-    bool build(const QString &path, QSize size)
+    // False with *error when no frame can be decoded.
+    bool build(const QString &path, QSize size, QString *error)
     {
         FFmpegVideoDecoder decoder;
-        if (!decoder.open(path, FFmpegVideoDecoder::oneOffThreadCount()))
+        if (!decoder.open(path, FFmpegVideoDecoder::oneOffThreadCount(), error))
             return false;
-        while (decoder.decodeNextFrame()) {
+        while (decoder.decodeNextFrame(error)) {
             m_frames[decoder.frameTimestamp()] = imageHash(decoder.frameImage(size));
             m_end = std::max(m_end, decoder.toSeconds(decoder.frameEndTimestamp()));
         }
@@ -172,8 +173,10 @@ int scrub(const QStringList &arguments)
         duration = probe.durationSeconds();
     }
     Reference reference;
-    if (!reference.build(path, size))
+    if (QString error; !reference.build(path, size, &error)) {
+        std::fprintf(stderr, "no frame of %s can be decoded: %s\n", qUtf8Printable(path), qUtf8Printable(error));
         return 1;
+    }
     // Places where the file holds frames (a truncated file's header promises more).
     const double end = std::max(0.1, std::min(duration, reference.framesEnd()) - 0.05);
     // The same random places for the baseline and for the pooled player.
@@ -213,8 +216,11 @@ int scrub(const QStringList &arguments)
     pointer.clock.start();
     const auto player = pool.player(path);
     player->setTargetSize(size);
-    if (!waitFor([&] { return player->isReadyForDisplay(); }))
+    if (!waitFor([&] { return player->isReadyForDisplay() || !player->errorText().isEmpty(); }) || !player->isReadyForDisplay()) {
+        std::fprintf(stderr, "the scrub player shows no frame of %s: %s\n", qUtf8Printable(path),
+                     qUtf8Printable(player->errorText().isEmpty() ? QStringLiteral("none came in time") : player->errorText()));
         return 1;
+    }
 
     // The sweep: 120 requests at 60 per second from start to end.
     QList<double> sweep;

@@ -2,13 +2,10 @@
 
 #include "media/FFmpegError.h"
 #include "media/FFmpegErrorLog.h"
+#include "media/FFmpegFrameConverter.h"
 #include "media/MediaFileGate.h"
 
 #include <QByteArrayList>
-
-extern "C" {
-#include <libavutil/display.h>
-}
 
 #include <algorithm>
 #include <cmath>
@@ -144,6 +141,7 @@ bool FFmpegFormat::reopen(QString *error)
     const qint64 keyframeOffset = m_keyframeOffset;
     const std::optional<bool> intraOnly = m_intraOnly;
     const std::optional<std::optional<double>> scannedDuration = m_scannedDuration;
+    const bool encryptedPackets = m_encryptedPackets;
     close();
     m_seeksRefused = true;
     if (!openAs(opening, path, bytes, error))
@@ -161,6 +159,7 @@ bool FFmpegFormat::reopen(QString *error)
     m_keyframeOffset = std::max(m_keyframeOffset, keyframeOffset);
     m_intraOnly = intraOnly;
     m_scannedDuration = scannedDuration;
+    m_encryptedPackets = encryptedPackets;
     m_read = true;
     m_atStart = true;
     return true;
@@ -320,6 +319,7 @@ void FFmpegFormat::close()
     m_indexedKeyframes.clear();
     m_indexedNonKeyframes.clear();
     m_seeksRefused = false;
+    m_encryptedPackets = false;
     m_atStart = false;
     m_runFirstPacket.reset();
 }
@@ -384,6 +384,8 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
     if (packet->stream_index == m_videoStream && !m_runFirstPacket && (packet->dts != AV_NOPTS_VALUE || packet->pts != AV_NOPTS_VALUE)) {
         m_runFirstPacket = packet->dts != AV_NOPTS_VALUE ? packet->dts : packet->pts;
     }
+    if (packet->stream_index == m_videoStream && av_packet_get_side_data(packet, AV_PKT_DATA_ENCRYPTION_INFO, nullptr))
+        m_encryptedPackets = true;
     std::optional<int> sent;
     if (packet->stream_index == streamIndex) {
         if (beforeSend && !beforeSend(*packet)) {
@@ -396,6 +398,16 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
     }
     av_packet_unref(packet);
     return sent;
+}
+
+bool FFmpegFormat::isEncrypted() const
+{
+    const AVStream *video = videoStream();
+    if (!video)
+        return false;
+    // Matroska names the key of an encrypted track in its metadata.
+    return m_encryptedPackets || av_stream_get_side_data(video, AV_PKT_DATA_ENCRYPTION_INIT_INFO, nullptr)
+           || av_dict_get(video->metadata, "enc_key_id", nullptr, 0);
 }
 
 AVStream *FFmpegFormat::videoStream() const
@@ -515,14 +527,18 @@ QSize FFmpegFormat::codedSize() const
 
 QSize FFmpegFormat::displaySize() const
 {
-    const QSize coded = codedSize();
-    const int rotation = rotationDegrees();
-    return rotation == 90 || rotation == 270 ? coded.transposed() : coded;
+    return orientation().shownSize(FFmpegFrameConverter::withPixelAspect(codedSize(), sampleAspectRatio()));
 }
 
-int FFmpegFormat::rotationDegrees() const
+AVRational FFmpegFormat::sampleAspectRatio() const
 {
-    return rotationDegrees(videoStream());
+    AVStream *stream = videoStream();
+    return stream ? av_guess_sample_aspect_ratio(m_context.get(), stream, nullptr) : AVRational{0, 1};
+}
+
+VideoOrientation FFmpegFormat::orientation() const
+{
+    return orientation(videoStream());
 }
 
 double FFmpegFormat::frameRate() const
@@ -530,21 +546,17 @@ double FFmpegFormat::frameRate() const
     return frameRate(videoStream());
 }
 
-int FFmpegFormat::rotationDegrees(const AVStream *stream)
+VideoOrientation FFmpegFormat::orientation(const AVStream *stream)
 {
     if (!stream)
-        return 0;
+        return {};
     size_t size = 0;
     const uint8_t *matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
     if (!matrix || size < 9 * sizeof(int32_t))
-        return 0;
-    // av_display_rotation_get gives the counter-clockwise angle of the
-    // matrix; showing the picture upright takes the opposite turn.
-    const double counterClockwise = av_display_rotation_get(reinterpret_cast<const int32_t *>(matrix));
-    if (!std::isfinite(counterClockwise))
-        return 0;
-    const long quarterTurns = std::lround(-counterClockwise / 90.0);
-    return int(((quarterTurns % 4) + 4) % 4) * 90;
+        return {};
+    int32_t values[9];
+    std::memcpy(values, matrix, sizeof values);
+    return VideoOrientation::fromDisplayMatrix(values);
 }
 
 double FFmpegFormat::frameRate(const AVStream *stream)

@@ -3,6 +3,7 @@
 #include "media/FFmpegErrorLog.h"
 #include "media/FFmpegPointers.h"
 #include "media/KeyframeIndex.h"
+#include "media/VideoOrientation.h"
 
 #include <QByteArray>
 #include <QSize>
@@ -77,10 +78,15 @@ public:
 
     // Of the video stream; 0 / empty when there is none.
     QSize codedSize() const;
-    // Coded size with the display rotation applied (a quarter turn swaps the sides).
+    // The size the picture is shown at: the coded size with the pixel
+    // aspect ratio applied to the width (sampleAspectRatio()), then placed
+    // upright (orientation(): a quarter turn swaps the sides).
     QSize displaySize() const;
-    // Clockwise rotation that shows the picture upright: 0, 90, 180 or 270.
-    int rotationDegrees() const;
+    // The pixel aspect ratio: the container's, else the codec's (as
+    // av_guess_sample_aspect_ratio picks); 0/1 when neither says.
+    AVRational sampleAspectRatio() const;
+    // How the stored picture is shown upright (the display matrix).
+    VideoOrientation orientation() const;
     // Nominal frame rate (average rate, else the stream's base rate); 0 when unknown.
     double frameRate() const;
 
@@ -106,6 +112,12 @@ public:
     // file (a truncated or damaged file); 0 while reads succeed and when they
     // reached the end.
     int readError() const { return m_readError; }
+
+    // Whether the video stream is encrypted (Common Encryption and the
+    // like): its decoder cannot make pictures of it without the key. The
+    // demuxer says so in the stream's encryption side data, else in that of
+    // each packet: known once a packet of it was read.
+    bool isEncrypted() const;
 
     // Whether packets were read or the file was sought since it was opened
     // (else reading starts at the beginning of the file).
@@ -167,7 +179,7 @@ public:
     QString metadata(const char *key) const;
 
     // The same rules for any stream.
-    static int rotationDegrees(const AVStream *stream);
+    static VideoOrientation orientation(const AVStream *stream);
     static double frameRate(const AVStream *stream);
 
     // Quietens FFmpeg's own logging (damaged files make it talk a lot);
@@ -237,7 +249,8 @@ private:
     bool m_read = false;
     int m_readError = 0;
     bool m_seeksRefused = false;
-    bool m_atStart = false; // opened again and nothing read since
+    bool m_encryptedPackets = false; // a packet of the video stream carried encryption details
+    bool m_atStart = false;          // opened again and nothing read since
     std::optional<qint64> m_runFirstPacket;
     // Keyframes learnt from the packets (containers without an index).
     std::shared_ptr<KeyframeIndex> m_keyframes;

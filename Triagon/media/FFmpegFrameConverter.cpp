@@ -9,8 +9,6 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-#include <QTransform>
-
 #include <algorithm>
 #include <cmath>
 
@@ -110,35 +108,38 @@ QSize FFmpegFrameConverter::fitSize(QSize source, QSize maxSize)
     return {width, height};
 }
 
-namespace {
-// QImage rows are only 4-byte aligned; swscale's fast paths want more.
-int paddedStride(int width)
+int FFmpegFrameConverter::paddedStride(int width)
 {
-    return FFALIGN(width * 4, 64);
+    // QImage rows are only 4-byte aligned; 64 bytes holds the 16 pixels of
+    // swscale's widest block, and a width of whole blocks ends a row exactly.
+    return FFALIGN(std::max(1, width) * 4, 64);
 }
-} // namespace
 
 qint64 FFmpegFrameConverter::imageBytes(QSize size)
 {
     return size.isEmpty() ? 0 : qint64(paddedStride(size.width())) * size.height();
 }
 
-QSize FFmpegFrameConverter::displaySize(const AVFrame *frame, int rotationDegrees)
+QSize FFmpegFrameConverter::withPixelAspect(QSize coded, AVRational sampleAspectRatio)
 {
-    if (!frame || frame->width <= 0 || frame->height <= 0)
+    if (coded.width() <= 0 || coded.height() <= 0)
         return {};
-    int width = frame->width;
-    const AVRational aspect = frame->sample_aspect_ratio;
-    if (aspect.num > 0 && aspect.den > 0 && aspect.num != aspect.den) {
-        const double scaled = std::round(width * av_q2d(aspect));
-        if (std::isfinite(scaled) && scaled >= 1 && scaled <= 16 * double(width))
-            width = int(scaled);
-    }
-    const QSize size(width, frame->height);
-    return rotationDegrees == 90 || rotationDegrees == 270 ? size.transposed() : size;
+    if (sampleAspectRatio.num <= 0 || sampleAspectRatio.den <= 0 || sampleAspectRatio.num == sampleAspectRatio.den)
+        return coded;
+    const double scaled = std::round(coded.width() * av_q2d(sampleAspectRatio));
+    if (!std::isfinite(scaled) || scaled < 1 || scaled > 16 * double(coded.width()))
+        return coded;
+    return {int(scaled), coded.height()};
 }
 
-QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int rotationDegrees, QString *error)
+QSize FFmpegFrameConverter::displaySize(const AVFrame *frame, VideoOrientation orientation)
+{
+    if (!frame)
+        return {};
+    return orientation.shownSize(withPixelAspect(QSize(frame->width, frame->height), frame->sample_aspect_ratio));
+}
+
+QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, VideoOrientation orientation, QString *error)
 {
     auto fail = [error](const char *why) {
         if (error)
@@ -147,16 +148,12 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
     };
     if (!frame || frame->width <= 0 || frame->height <= 0 || !frame->data[0])
         return fail("No frame to convert");
-    rotationDegrees = ((rotationDegrees % 360) + 360) % 360;
-    if (rotationDegrees % 90 != 0)
-        rotationDegrees = 0;
-    const bool quarterTurn = rotationDegrees == 90 || rotationDegrees == 270;
 
-    // Fit in display orientation, then scale to the unrotated counterpart.
-    const QSize fitted = fitSize(displaySize(frame, rotationDegrees), maxSize);
+    // Fit in display orientation, then scale to the stored counterpart.
+    const QSize fitted = fitSize(displaySize(frame, orientation), maxSize);
     if (fitted.isEmpty())
         return fail("The frame has no size");
-    const QSize scaled = quarterTurn ? fitted.transposed() : fitted;
+    const QSize scaled = orientation.storedSize(fitted);
 
     bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
     const AVPixelFormat source = withoutFullRangeAlias(AVPixelFormat(frame->format), &fullRange);
@@ -225,7 +222,5 @@ QImage FFmpegFrameConverter::convert(const AVFrame *frame, QSize maxSize, int ro
         if (rows <= 0)
             return fail("The scaler failed");
     }
-    if (rotationDegrees != 0)
-        image = image.transformed(QTransform().rotate(rotationDegrees));
-    return image;
+    return orientation.apply(image);
 }

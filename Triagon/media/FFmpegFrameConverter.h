@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/FFmpegPointers.h"
+#include "media/VideoOrientation.h"
 
 #include <QImage>
 #include <QSize>
@@ -30,16 +31,24 @@ public:
 
     // The bytes of an image of that size made by convert() (rows are padded).
     static qint64 imageBytes(QSize size);
+    // The bytes of one row of pixels that swscale may be given to write a
+    // picture `width` pixels wide in four bytes a pixel: its vector code
+    // writes whole blocks of pixels, past the end of a row of any other
+    // width. Aligned for its fast paths.
+    static int paddedStride(int width);
 
-    // The displayed size of a frame: its pixel aspect ratio applied to the
-    // width, and the sides swapped for a quarter turn.
-    static QSize displaySize(const AVFrame *frame, int rotationDegrees);
+    // A coded size with a pixel aspect ratio applied: the width scaled, the
+    // height kept (1440x1080 at 4:3 is 1920x1080). An unknown or absurd
+    // ratio keeps the size.
+    static QSize withPixelAspect(QSize coded, AVRational sampleAspectRatio);
+    // The displayed size of a frame: its pixel aspect ratio applied, then
+    // placed upright.
+    static QSize displaySize(const AVFrame *frame, VideoOrientation orientation);
 
     // Format_RGB32 (Format_ARGB32 for sources with alpha), displaySize fitted
-    // into maxSize. rotationDegrees is the clockwise turn (0, 90, 180, 270)
-    // that shows the picture upright. A null image when the frame cannot be
-    // converted; *error then tells why.
-    QImage convert(const AVFrame *frame, QSize maxSize = {}, int rotationDegrees = 0, QString *error = nullptr);
+    // into maxSize and placed upright as `orientation` says. A null image
+    // when the frame cannot be converted; *error then tells why.
+    QImage convert(const AVFrame *frame, QSize maxSize = {}, VideoOrientation orientation = {}, QString *error = nullptr);
 
 private:
     SwsContext *scalerFor(int width, int height, AVPixelFormat source, QSize scaled, int flags);

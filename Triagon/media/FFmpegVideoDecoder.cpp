@@ -99,9 +99,11 @@ void FFmpegVideoDecoder::close()
     m_codec.reset();
     m_format.close();
     resetPosition();
-    m_rotation = 0;
+    m_orientation = {};
     m_threadCount = 0;
     m_skipping = false;
+    m_durationsHeld = false;
+    m_durationOverran = false;
 }
 
 void FFmpegVideoDecoder::releaseCodec()
@@ -116,7 +118,7 @@ FFmpegFormat FFmpegVideoDecoder::takeFormat()
     releaseCodec();
     FFmpegFormat format = std::move(m_format);
     m_format = FFmpegFormat();
-    m_rotation = 0;
+    m_orientation = {};
     return format;
 }
 
@@ -157,7 +159,7 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
         m_format.close();
         return false;
     }
-    m_rotation = m_format.rotationDegrees();
+    m_orientation = m_format.orientation();
     if (atStart) {
         AVStream *video = stream();
         m_position = video->start_time != AV_NOPTS_VALUE ? video->start_time : m_format.toStreamTimestamp(0, video);
@@ -251,6 +253,11 @@ bool FFmpegVideoDecoder::reopenCodec(int threadCount, QString *error)
     return openCodec(threadCount, error);
 }
 
+QSize FFmpegVideoDecoder::displaySize() const
+{
+    return m_hasFrame ? FFmpegFrameConverter::displaySize(m_frame.get(), m_orientation) : m_format.displaySize();
+}
+
 double FFmpegVideoDecoder::frameDuration() const
 {
     const double rate = frameRate();
@@ -303,13 +310,28 @@ std::optional<qint64> FFmpegVideoDecoder::previousTimestamp() const
     return m_previousTimestamp;
 }
 
+qint64 FFmpegVideoDecoder::frameEndTimestamp() const
+{
+    if (!m_hasFrame)
+        return AV_NOPTS_VALUE;
+    if (m_hasPending)
+        return m_pendingTimestamp > m_frameTimestamp ? m_pendingTimestamp : AV_NOPTS_VALUE;
+    // At the end of the stream (unless the end is only where decoding was
+    // told to stop) the last frame lasts its duration.
+    const bool last = atEnd() && !m_lastDecoded;
+    return last || (m_durationsHeld && !m_durationOverran) ? m_frameEnd : AV_NOPTS_VALUE;
+}
+
 bool FFmpegVideoDecoder::covers(qint64 timestamp) const
 {
     if (!m_hasFrame || timestamp == AV_NOPTS_VALUE)
         return false;
-    if (timestamp < m_frameTimestamp)
-        return m_isFirst;
-    return timestamp < m_frameEnd;
+    if (timestamp <= m_frameTimestamp)
+        return timestamp == m_frameTimestamp || m_isFirst;
+    if (!m_hasPending && atEnd() && !m_lastDecoded)
+        return true; // past the last frame the last one is on show
+    const qint64 end = frameEndTimestamp();
+    return end != AV_NOPTS_VALUE && timestamp < end;
 }
 
 void FFmpegVideoDecoder::setSkipNonReference(bool skip)
@@ -440,6 +462,12 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
             *error = QStringLiteral("Interrupted");
         return false;
     }
+    // What comes out of encrypted packets is noise, or nothing at all.
+    if (m_format.isEncrypted()) {
+        if (error)
+            *error = QStringLiteral("The video is encrypted and cannot be decoded");
+        return false;
+    }
     if (received == FFmpegReceiveResult::Failed) {
         if (error)
             *error = ffmpegErrorText(QStringLiteral("Cannot decode the video"), ffmpegError);
@@ -451,6 +479,9 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
             *error = QStringLiteral("End of the video");
         return false;
     }
+    // The container's pixel aspect ratio wins over the codec's, as the
+    // probe and the ffmpeg tool take it.
+    m_received->sample_aspect_ratio = av_guess_sample_aspect_ratio(m_format.context(), stream(), m_received.get());
     qint64 timestamp = m_received->best_effort_timestamp;
     if (timestamp == AV_NOPTS_VALUE)
         timestamp = m_received->pts;
@@ -471,6 +502,12 @@ bool FFmpegVideoDecoder::decodeNextFrame(QString *error)
     const bool follows = m_hasFrame && !m_skipping && !m_wanted && m_uncertainOutputs == 0;
     if (m_uncertainOutputs > 0)
         --m_uncertainOutputs;
+    if (follows) {
+        if (timestamp < m_frameEnd)
+            m_durationOverran = true;
+        else
+            m_durationsHeld = true;
+    }
     if (m_hasFrame) {
         av_frame_unref(m_previous.get());
         av_frame_move_ref(m_previous.get(), m_frame.get());
@@ -529,7 +566,7 @@ QImage FFmpegVideoDecoder::frameImage(QSize maxSize, QString *error)
             *error = QStringLiteral("No frame decoded");
         return {};
     }
-    return m_converter.convert(m_frame.get(), maxSize, m_rotation, error);
+    return m_converter.convert(m_frame.get(), maxSize, m_orientation, error);
 }
 
 QImage FFmpegVideoDecoder::frameImage(FFmpegFrameConverter &converter, QSize maxSize, QString *error)
@@ -539,5 +576,5 @@ QImage FFmpegVideoDecoder::frameImage(FFmpegFrameConverter &converter, QSize max
             *error = QStringLiteral("No frame decoded");
         return {};
     }
-    return converter.convert(m_frame.get(), maxSize, m_rotation, error);
+    return converter.convert(m_frame.get(), maxSize, m_orientation, error);
 }

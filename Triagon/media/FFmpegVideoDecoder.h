@@ -65,8 +65,13 @@ public:
     double frameDuration() const;
     // The same in stream ticks (at least 1).
     qint64 frameDurationTicks() const;
-    int rotationDegrees() const { return m_rotation; }
-    QSize displaySize() const { return m_format.displaySize(); }
+    // How the stored picture is shown upright (the file's display matrix).
+    VideoOrientation orientation() const { return m_orientation; }
+    // The size the picture is shown at (FFmpegFormat::displaySize); once a
+    // frame is decoded, that frame's, whose pixel aspect ratio is the
+    // codec's where the container states none (a file opened for decoding
+    // without its stream information knows only the container's before).
+    QSize displaySize() const;
 
     // Decodes the next frame in presentation order into frame(). False at
     // the end of the stream (atEnd()) or on a failure (*error says which).
@@ -162,8 +167,14 @@ public:
     double frameTime() const;
     // Its timestamp in the stream's time base.
     qint64 frameTimestamp() const { return m_frameTimestamp; }
-    // Where the current frame ends (its timestamp plus its duration).
-    qint64 frameEndTimestamp() const { return m_frameEnd; }
+    // Where the current frame stops being on show, once that is known: the
+    // next frame's start when the next frame was decoded (backUp()), else
+    // the end of its duration for the last frame of the stream and for a
+    // stream whose durations were seen to hold; AV_NOPTS_VALUE otherwise.
+    // Durations do not always hold: a container's (fragmented MP4) and one
+    // at the nominal rate (variable-rate WebM) may run past the start of
+    // the next frame.
+    qint64 frameEndTimestamp() const;
     // The timestamp of the frame decoded right before the current one when
     // the two follow each other in the stream (decoded in one run, nothing
     // skipped); none otherwise.
@@ -172,8 +183,10 @@ public:
     // next one decodeNextFrame() gives. False when it is not known.
     bool backUp();
 
-    // Whether the current frame is the one on show at `timestamp`, as far
-    // as the current frame's own duration tells.
+    // Whether the current frame is known to be the one on show at
+    // `timestamp`: it starts there, or before it while the next frame starts
+    // after it (frameEndTimestamp()), or it is the last frame (the first
+    // frame before the stream's start).
     bool covers(qint64 timestamp) const;
     // Whether the current frame is the first frame of the stream.
     bool isFirstFrame() const { return m_hasFrame && m_isFirst; }
@@ -268,7 +281,7 @@ private:
     // Applies m_wanted and m_lastDecoded before each packet.
     std::function<bool(const AVPacket &)> m_packetFilter;
     int m_threadCount = 0;
-    int m_rotation = 0;
+    VideoOrientation m_orientation;
     bool m_hasFrame = false;
     bool m_atEnd = false;
     bool m_draining = false;
@@ -284,6 +297,12 @@ private:
     // skipped frames before them: this many more outputs are not known to
     // follow their predecessors.
     int m_uncertainOutputs = 0;
+    // Whether frames decoded one after the other were seen to start where
+    // the one before ended by its duration, or later (durations hold), and
+    // whether one started before (they do not: ends are known only from
+    // the next frame's start).
+    bool m_durationsHeld = false;
+    bool m_durationOverran = false;
     bool m_isFirst = false; // the current frame is the stream's first
     bool m_previousIsFirst = false;
     bool m_pendingIsFirst = false;

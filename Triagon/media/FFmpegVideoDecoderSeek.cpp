@@ -172,12 +172,15 @@ bool FFmpegVideoDecoder::decodeOnTo(qint64 target, double seconds, QString *erro
 {
     if (covers(target) || (m_hasFrame && m_frameTimestamp > target))
         return true; // there, or the first frame of the stream is
+    // On to the frame known to be on show (covers()), else to the first
+    // frame that starts at or after the target: when it starts after it,
+    // the frame before it is on show.
     QString decodeError;
     while (decodeNextFrame(&decodeError)) {
-        if (m_frameEnd > target) {
-            // A frame that starts after the target (its predecessor ended
-            // early): the predecessor is the one on show.
-            if (m_frameTimestamp > target && m_hasPrevious && m_previousTimestamp <= target)
+        if (covers(target))
+            return true;
+        if (m_frameTimestamp > target) {
+            if (m_hasPrevious && m_previousTimestamp <= target)
                 backUp();
             return true;
         }

@@ -19,6 +19,8 @@ void FrameCache::insert(qint64 timestamp, qint64 previous, qint64 end, const QIm
 {
     if (image.isNull() || m_budget <= 0)
         return;
+    if (end <= timestamp)
+        end = unknown; // AV_NOPTS_VALUE included
     auto it = m_entries.find(timestamp);
     if (it != m_entries.end()) {
         m_bytes -= it->second.image.sizeInBytes();
@@ -34,6 +36,11 @@ void FrameCache::insert(qint64 timestamp, qint64 previous, qint64 end, const QIm
     }
     m_bytes += image.sizeInBytes();
     it->second.used = ++m_clock;
+    // The frame before ends where this one starts: kept for when this one is gone.
+    if (previous != unknown && previous != streamStart && previous < timestamp) {
+        if (auto before = m_entries.find(previous); before != m_entries.end())
+            before->second.end = timestamp;
+    }
     trim();
 }
 
@@ -60,7 +67,7 @@ const FrameCache::Entry *FrameCache::findShownAt(qint64 target)
     }
     Entry &entry = std::prev(after)->second;
     const bool successorKnown = after != m_entries.end() && after->second.previous == entry.timestamp;
-    if (entry.last || successorKnown || (entry.end != unknown && target < entry.end))
+    if (entry.timestamp == target || entry.last || successorKnown || (entry.end != unknown && target < entry.end))
         return touch(entry);
     return nullptr;
 }

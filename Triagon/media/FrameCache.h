@@ -38,15 +38,16 @@ public:
 
     // Adds a frame (replacing one of the same timestamp); `previous` is the
     // timestamp of the frame decoded right before it, or one of the markers,
-    // and `end` the timestamp at which it stops being on show (or unknown).
+    // and `end` the timestamp at which it stops being on show (unknown, or
+    // one not after the frame's own, when that is not known).
     void insert(qint64 timestamp, qint64 previous, qint64 end, const QImage &image);
     // Marks the cached frame as the stream's last one.
     void markLast(qint64 timestamp);
 
     // The frame on show at `target` (the last frame whose timestamp is not
-    // after it), when the cache can tell: its successor is cached, its end
-    // lies after target, or it is the last frame; before the first frame of
-    // the stream, the first frame.
+    // after it), when the cache can tell: it starts at target, its successor
+    // is cached, its end lies after target, or it is the last frame; before
+    // the first frame of the stream, the first frame.
     const Entry *findShownAt(qint64 target);
     // Any cached frame between `from` and `to` (inclusive), the one nearest `preferred`.
     const Entry *findWithin(qint64 from, qint64 to, qint64 preferred);

@@ -86,6 +86,8 @@ public:
     // Known once the file is open (`opened` signal); 0 before.
     double duration() const { return m_duration; }
     double frameRate() const { return m_frameRate; }
+    // The size the picture is shown at: its pixel aspect ratio and display
+    // matrix applied (the frames shown have its proportions).
     QSize displaySize() const { return m_displaySize; }
     bool hasAudio() const { return m_hasAudio; }
     QString errorText() const { return m_errorText; }
@@ -185,6 +187,7 @@ private:
 
     // Called (queued) from the worker.
     void onOpened(double duration, double frameRate, QSize displaySize, bool hasAudio);
+    void onDisplaySize(QSize displaySize) { m_displaySize = displaySize; }
     void onFailed(const QString &message);
     void onFrame(const QImage &image, double time);
     void onSeekDone(double time, bool finished, bool fromCache);

@@ -268,7 +268,7 @@ bool VideoPlayerWorker::ensureOpen(OpenFor purpose)
         m_frameDuration = m_decoder.frameDuration();
         const double duration = m_duration;
         const double frameRate = m_decoder.frameRate();
-        const QSize size = m_decoder.displaySize();
+        const QSize size = m_displaySize = m_decoder.displaySize();
         const bool hasAudio = m_decoder.format().audioStreamIndex() >= 0;
         report([duration, frameRate, size, hasAudio](VideoPlayer *player) { player->onOpened(duration, frameRate, size, hasAudio); });
     }

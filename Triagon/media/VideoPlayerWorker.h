@@ -149,6 +149,10 @@ private:
     void setSkipping(bool skipping);
     std::optional<qint64> keyframeAtOrBefore(qint64 timestamp) const;
     void showDecoderFrame();
+    // Tells the player the display size once a decoded frame shows it to
+    // differ from the one the file's header gave (a pixel aspect ratio
+    // that only the codec states).
+    void reportDisplaySize();
     bool positionDecoderAtShown();
     // Returns how many of the frames came from the cache.
     int step(int count);
@@ -222,6 +226,7 @@ private:
     bool m_muted = false;
     bool m_failed = false;
     bool m_openedOnce = false;
+    QSize m_displaySize; // as the player was told
     double m_duration = 0;
     double m_frameDuration = 1.0 / 30.0;
     bool m_hasShown = false;

@@ -88,13 +88,26 @@ void VideoPlayerWorker::present(qint64 timestamp, const QImage &image)
     report([image, seconds](VideoPlayer *player) { player->onFrame(image, seconds); });
 }
 
+void VideoPlayerWorker::reportDisplaySize()
+{
+    const QSize size = m_decoder.displaySize();
+    if (size.isEmpty() || size == m_displaySize)
+        return;
+    m_displaySize = size;
+    report([size](VideoPlayer *player) { player->onDisplaySize(size); });
+}
+
 void VideoPlayerWorker::showDecoderFrame()
 {
     if (!m_decoder.hasFrame())
         return;
+    reportDisplaySize();
     const qint64 timestamp = m_decoder.frameTimestamp();
     if (const FrameCache::Entry *entry = m_cache.find(timestamp)) {
-        present(timestamp, entry->image);
+        // Kept on the way before the frame after it told where it ends.
+        const QImage image = entry->image;
+        cacheCurrent(image);
+        present(timestamp, image);
         return;
     }
     const QImage image = imageOfCurrent();
@@ -292,7 +305,9 @@ bool VideoPlayerWorker::arrivedAt(const Landing &landing) const
     if (!m_decoder.hasFrame())
         return false;
     const qint64 current = m_decoder.frameTimestamp();
-    return landing.tolerant ? current >= landing.low : m_decoder.frameEndTimestamp() > landing.target || m_decoder.covers(landing.target);
+    // An exact landing goes on to the first frame at or after its target
+    // (backToFrameOnShow() then steps back to the frame on show).
+    return landing.tolerant ? current >= landing.low : current >= landing.target || m_decoder.covers(landing.target);
 }
 
 void VideoPlayerWorker::cacheOnTheWay(const Landing &kept)

@@ -61,7 +61,7 @@ TEST(FFmpegFormat, FindsStreamsAndDisplaySize)
     FFmpegFormat rotated;
     ASSERT_TRUE(rotated.open(TestMedia::path(QStringLiteral("rotated.mp4"))));
     EXPECT_EQ(rotated.codedSize(), QSize(1920, 1080));
-    EXPECT_EQ(rotated.rotationDegrees(), 90);
+    EXPECT_EQ(rotated.orientation(), VideoOrientation::turned(90));
     EXPECT_EQ(rotated.displaySize(), QSize(1080, 1920));
 
     FFmpegFormat audioOnly;
@@ -290,7 +290,7 @@ TEST(FFmpegFormat, OpeningForDecodingAgreesWithReadingTheStreams)
         EXPECT_DOUBLE_EQ(quick.durationSeconds(), full.durationSeconds());
         EXPECT_DOUBLE_EQ(quick.frameRate(), full.frameRate());
         EXPECT_EQ(quick.displaySize(), full.displaySize());
-        EXPECT_EQ(quick.rotationDegrees(), full.rotationDegrees());
+        EXPECT_EQ(quick.orientation(), full.orientation());
         EXPECT_EQ(quick.videoStreamIndex(), full.videoStreamIndex());
         EXPECT_EQ(quick.audioStreamIndex(), full.audioStreamIndex());
         EXPECT_EQ(quick.toStreamTimestamp(1.5, quick.videoStream()), full.toStreamTimestamp(1.5, full.videoStream()));

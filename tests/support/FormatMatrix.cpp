@@ -371,19 +371,22 @@ bool FormatMatrix::runFfmpeg(const QStringList &arguments, QString *errorText)
 
 bool FormatMatrix::setQuarterTurn(const QString &path)
 {
+    return setDisplayMatrix(path, {0, 0x10000, 0, -0x10000, 0, 0, 0, 0, 0x40000000});
+}
+
+bool FormatMatrix::setDisplayMatrix(const QString &path, const std::array<qint32, 9> &matrix)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         return false;
     QByteArray data = file.readAll();
-    const qsizetype at = data.indexOf("tkhd");
-    if (at < 4)
+    const qsizetype header = data.indexOf("tkhd");
+    if (header < 4)
         return false;
-    const qsizetype boxStart = at - 4;
-    const int version = static_cast<unsigned char>(data[at + 4]);
-    const qsizetype matrix = boxStart + (version == 0 ? 48 : 60);
-    const quint32 values[9] = {0, 0x10000, 0, 0xFFFF0000u, 0, 0, 0, 0, 0x40000000};
-    for (int i = 0; i < 9; ++i)
-        qToBigEndian<quint32>(values[i], data.data() + matrix + 4 * i);
+    const int version = static_cast<unsigned char>(data[header + 4]);
+    const qsizetype at = header - 4 + (version == 0 ? 48 : 60);
+    for (size_t i = 0; i < matrix.size(); ++i)
+        qToBigEndian<qint32>(matrix[i], data.data() + at + 4 * qsizetype(i));
     file.seek(0);
     return file.write(data) == data.size();
 }

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+
 // The formats that cameras and phones write, made with the ffmpeg tool: each
 // shows the frame-counter picture (FrameNumberStrip) and carries a sound
 // track that is quiet but for a loud burst (from 2.0 s to 2.5 s after the
@@ -73,6 +75,9 @@ public:
     // track header of an MP4, the way a phone records portrait video
     // (ffmpeg 5.1 has no option for it).
     static bool setQuarterTurn(const QString &path);
+    // Writes a display matrix (libavutil/display.h's layout, which is the
+    // track header's) into the first track header of an MP4.
+    static bool setDisplayMatrix(const QString &path, const std::array<qint32, 9> &matrix);
     // Turns the ReferenceBlock of every BlockGroup of a Matroska file into
     // a Void element of the same size (FormatMatrixMatroska.cpp), as
     // GStreamer 0.10 and libavformat of 2015 wrote frames that refer to
