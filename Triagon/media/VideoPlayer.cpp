@@ -1,7 +1,9 @@
 #include "media/VideoPlayer.h"
 
+#include "app/Loggers.h"
 #include "media/VideoPlayerWorker.h"
 
+#include <QFileInfo>
 #include <QMetaObject>
 #include <QThread>
 
@@ -266,6 +268,9 @@ void VideoPlayer::onOpened(double duration, double frameRate, QSize displaySize,
 void VideoPlayer::onFailed(const QString &message)
 {
     m_errorText = message;
+    // The views leave the picture empty and say nothing; the log is where a
+    // user or a report finds why (an encrypted file, a codec we lack).
+    qCWarning(sessionLogger).noquote() << QStringLiteral("Cannot show %1: %2").arg(QFileInfo(m_path).fileName(), message);
     Q_EMIT failed(message);
 }
 
