@@ -83,7 +83,9 @@ FFmpegFormat FFmpegVideoDecoder::takeFormat()
 {
     releaseCodec();
     FFmpegFormat format = std::move(m_format);
+    format.setInterruptFlag(nullptr); // the flag is the decoder's user's, the file may outlive it
     m_format = FFmpegFormat();
+    m_format.setInterruptFlag(m_interrupt);
     m_rotation = 0;
     return format;
 }
@@ -118,6 +120,7 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
     // A file that was read before stands somewhere unknown.
     const bool fresh = !format.hasBeenRead();
     m_format = std::move(format);
+    m_format.setInterruptFlag(m_interrupt);
     if (!openCodec(threadCount, error)) {
         m_format.close();
         return false;

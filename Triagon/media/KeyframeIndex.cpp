@@ -1,62 +1,23 @@
 #include "media/KeyframeIndex.h"
 
-#include "media/FileIdentity.h"
-
-#include <QHash>
+#include "media/FileRegistry.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
 
-// Files whose keyframes are kept: those a session scrubs and plays lately.
-constexpr int keptFiles = 64;
 // How far back from a time the keyframe that shows it is looked for among
 // those decoded before it (reordered frames put a few there).
 constexpr int keyframesWalkedBack = 16;
-
-struct Registry
-{
-    struct Entry
-    {
-        FileIdentity identity;
-        std::shared_ptr<KeyframeIndex> index;
-        quint64 used = 0;
-    };
-    std::mutex mutex;
-    QHash<QString, Entry> entries;
-    quint64 clock = 0;
-};
-
-Registry &registry()
-{
-    static Registry *const instance = new Registry; // never destroyed: used until the very end
-    return *instance;
-}
 
 } // namespace
 
 std::shared_ptr<KeyframeIndex> KeyframeIndex::forFile(const QString &path)
 {
-    const FileIdentity identity = FileIdentity::of(path);
-    Registry &r = registry();
-    std::lock_guard lock(r.mutex);
-    auto it = r.entries.find(path);
-    if (it == r.entries.end() || !(it->identity == identity) || !identity.isValid()) {
-        Registry::Entry entry{identity, std::make_shared<KeyframeIndex>(), 0};
-        it = r.entries.insert(path, entry);
-    }
-    it->used = ++r.clock;
-    std::shared_ptr<KeyframeIndex> index = it->index;
-    while (r.entries.size() > keptFiles) {
-        auto oldest = r.entries.begin();
-        for (auto e = r.entries.begin(); e != r.entries.end(); ++e) {
-            if (e->used < oldest->used)
-                oldest = e;
-        }
-        r.entries.erase(oldest);
-    }
-    return index;
+    // Files whose keyframes are kept: those a session scrubs and plays lately.
+    static auto *const registry = new FileRegistry<KeyframeIndex>(64); // never destroyed: used until the very end
+    return registry->forFile(path);
 }
 
 void KeyframeIndex::record(qint64 runStart, qint64 decoded, qint64 shown, qint64 position, bool keyframe)
