@@ -207,7 +207,7 @@ private:
     bool refusalKnown();
     // A file that refuses seeks (FFmpegFormatSeekless.cpp): the seek to the
     // keyframe of `streamIndex` at or before `timestamp` by its byte position
-    // (to the start before the first, and where seeks by position fail).
+    // (to the start before the first).
     bool seekByPosition(int streamIndex, qint64 timestamp, QString *error);
     // Makes the file's index unless it is made; false when interrupted.
     bool makeSeeklessIndex();
