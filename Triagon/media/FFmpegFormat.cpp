@@ -142,10 +142,12 @@ bool FFmpegFormat::reopen(QString *error)
     const std::optional<bool> intraOnly = m_intraOnly;
     const std::optional<std::optional<double>> scannedDuration = m_scannedDuration;
     const bool encryptedPackets = m_encryptedPackets;
+    std::shared_ptr<SeeklessIndex> seekless = m_seekless ? m_seekless->index() : nullptr;
     close();
     m_seeksRefused = true;
     if (!openAs(opening, path, bytes, error))
         return false;
+    readWithoutSeeks(std::move(seekless));
     if (m_context->nb_streams != discards.size()) {
         close();
         if (error)
@@ -320,6 +322,8 @@ void FFmpegFormat::close()
     m_indexedNonKeyframes.clear();
     m_seeksRefused = false;
     m_encryptedPackets = false;
+    m_seeksChecked = false;
+    m_seekless.reset();
     m_atStart = false;
     m_runFirstPacket.reset();
 }
@@ -367,8 +371,7 @@ std::optional<int> FFmpegFormat::sendNextPacket(AVCodecContext *decoder, AVPacke
 {
     m_read = true;
     m_atStart = false;
-    // A file that could not be opened again (gone meanwhile) ends there.
-    const int result = m_context ? av_read_frame(m_context.get(), packet) : AVERROR(EIO);
+    const int result = readPacket(packet);
     if (result == AVERROR(EAGAIN))
         return std::nullopt;
     if (result < 0) {

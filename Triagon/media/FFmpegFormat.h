@@ -3,13 +3,16 @@
 #include "media/FFmpegErrorLog.h"
 #include "media/FFmpegPointers.h"
 #include "media/KeyframeIndex.h"
+#include "media/SeeklessReader.h"
 #include "media/VideoOrientation.h"
 
 #include <QByteArray>
 #include <QSize>
 #include <QString>
 
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -124,9 +127,14 @@ public:
     bool hasBeenRead() const { return m_read; }
     // Whether the container failed to seek even to its start (Matroska
     // without cues whose blocks carry no times the demuxer can use: a failed
-    // seek leaves it at the end). The file is then opened again for every
-    // seek and read from its start.
+    // seek leaves it at the end). Its seeks then go by byte position, by an
+    // index of its packets made once for the file's readers (SeeklessIndex,
+    // FFmpegFormatSeekless.cpp), and every packet read gets its time from
+    // that index: the container's own are no help.
     bool refusesSeeks() const { return m_seeksRefused; }
+    // While the flag is set, the index of a file that refuses seeks is not
+    // made (its pass through the file ends; the seek that needed it fails).
+    void setInterruptFlag(const std::atomic_bool *flag) { m_interrupt = flag; }
     // The decoding time (else the presentation time) of the first packet of
     // the video stream read since the read position last moved: where a
     // seek landed. None before one is read.
@@ -214,6 +222,26 @@ private:
     bool setUpKeyframes(bool readCues);
     // Notes a packet read in order, for the keyframes learnt from the packets.
     void observePacket(const AVPacket &packet);
+    // Reads the next packet; of a file that refuses seeks, with its time
+    // on the file's timeline.
+    int readPacket(AVPacket *packet);
+    // The file refuses seeks: they go by byte position, by `index` (else
+    // the file's shared one), and the packets read are placed by it.
+    void readWithoutSeeks(std::shared_ptr<SeeklessIndex> index);
+    // Whether the file is known to refuse seeks (and now read so).
+    bool refusalKnown();
+    // A file that refuses seeks (FFmpegFormatSeekless.cpp): the seek to the
+    // keyframe of `streamIndex` at or before `timestamp` by its byte position
+    // (to the start before the first).
+    bool seekByPosition(int streamIndex, qint64 timestamp, QString *error);
+    // Makes the file's index unless it is made; false when interrupted.
+    bool makeSeeklessIndex();
+    // Moves the read position to the packet, by its byte position when
+    // `seek` (a Matroska packet's cluster), else on from where reading
+    // stands; false when reading takes up past it.
+    bool landAt(const SeeklessIndex::Packet &packet, bool seek);
+    bool interrupted() const { return m_interrupt && m_interrupt->load(); }
+    static bool isMatroska(const AVFormatContext *context);
     // Matroska's index (FFmpegFormatMatroskaIndex.cpp): besides its cues it
     // lists every block the demuxer took for a keyframe while reading, and a
     // BlockGroup without a reference passes for one (older muxers wrote every
@@ -250,7 +278,11 @@ private:
     int m_readError = 0;
     bool m_seeksRefused = false;
     bool m_encryptedPackets = false; // a packet of the video stream carried encryption details
-    bool m_atStart = false;          // opened again and nothing read since
+    bool m_seeksChecked = false;     // the video's seek to its start worked (Matroska)
+    // Of a file that refuses seeks: its packets placed on its timeline.
+    std::unique_ptr<SeeklessReader> m_seekless;
+    const std::atomic_bool *m_interrupt = nullptr;
+    bool m_atStart = false; // opened again and nothing read since
     std::optional<qint64> m_runFirstPacket;
     // Keyframes learnt from the packets (containers without an index).
     std::shared_ptr<KeyframeIndex> m_keyframes;

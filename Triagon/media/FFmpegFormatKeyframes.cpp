@@ -32,12 +32,12 @@ bool isMpegTs(const AVFormatContext *context)
     return context->iformat && context->iformat->name && std::strcmp(context->iformat->name, "mpegts") == 0;
 }
 
-bool isMatroska(const AVFormatContext *context)
+} // namespace
+
+bool FFmpegFormat::isMatroska(const AVFormatContext *context)
 {
     return context->iformat && context->iformat->name && std::strstr(context->iformat->name, "matroska");
 }
-
-} // namespace
 
 bool FFmpegFormat::setUpKeyframes(bool readCues)
 {
@@ -49,7 +49,7 @@ bool FFmpegFormat::setUpKeyframes(bool readCues)
     restartRun(true);
     AVStream *video = videoStream();
     m_checksIndex = video && isMatroska(m_context.get());
-    if (!video)
+    if (!video || (m_checksIndex && refusalKnown()))
         return true;
     if (isMpegTs(m_context.get()) && avformat_index_get_entries_count(video) == 0) {
         m_keyframes = m_path.isEmpty() ? std::make_shared<KeyframeIndex>() : KeyframeIndex::forFile(m_path);
@@ -68,6 +68,7 @@ bool FFmpegFormat::setUpKeyframes(bool readCues)
         const qint64 start = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
         if (av_seek_frame(m_context.get(), m_videoStream, start, AVSEEK_FLAG_BACKWARD) < 0)
             return false;
+        m_seeksChecked = true;
     }
     // The index holds decoding times; with B-frames a keyframe is shown a
     // little after it is decoded (the first one at the stream's start).
@@ -90,7 +91,7 @@ void FFmpegFormat::observePacket(const AVPacket &packet)
 {
     if (packet.stream_index != m_videoStream)
         return;
-    if (m_checksIndex)
+    if (m_checksIndex && !m_seekless)
         noteIndexedPacket(packet);
     if (!m_keyframes)
         return;
@@ -115,6 +116,12 @@ std::optional<qint64> FFmpegFormat::keyframeAtOrBefore(qint64 timestamp) const
     AVStream *video = videoStream();
     if (!video || timestamp == AV_NOPTS_VALUE)
         return std::nullopt;
+    if (m_seekless) {
+        SeeklessIndex::Packet keyframe;
+        if (m_seekless->index()->keyframeAtOrBefore(m_videoStream, timestamp, &keyframe) == SeeklessIndex::Lookup::Found)
+            return keyframe.times.shown;
+        return std::nullopt;
+    }
     if (m_keyframes) {
         KeyframeIndex::Keyframe keyframe;
         if (m_keyframes->keyframeAtOrBefore(timestamp, &keyframe) == KeyframeIndex::Lookup::Found)
@@ -134,6 +141,10 @@ std::optional<qint64> FFmpegFormat::keyframeAtOrBefore(qint64 timestamp) const
 std::optional<qint64> FFmpegFormat::keyframeAfter(qint64 timestamp) const
 {
     AVStream *video = videoStream();
+    if (video && timestamp != AV_NOPTS_VALUE && m_seekless) {
+        const std::optional<SeeklessIndex::Packet> keyframe = m_seekless->index()->keyframeAfter(m_videoStream, timestamp);
+        return keyframe ? std::optional<qint64>(keyframe->times.shown) : std::nullopt;
+    }
     if (!video || timestamp == AV_NOPTS_VALUE || m_keyframes || avformat_index_get_entries_count(video) <= 0)
         return std::nullopt;
     const int count = avformat_index_get_entries_count(video);
@@ -207,6 +218,8 @@ std::optional<qint64> FFmpegFormat::readKeyframeFor(qint64 timestamp)
             learnKeyframeFor(timestamp);
         return keyframeAtOrBefore(timestamp);
     }
+    if (m_seekless && makeSeeklessIndex())
+        return keyframeAtOrBefore(timestamp);
     // The keyframe a seek lands on, by its own packet; where it is shown
     // after the time (its B-frames come before it), the one before.
     FFmpegPacketPtr packet = makeFFmpegPacket();
@@ -220,7 +233,7 @@ std::optional<qint64> FFmpegFormat::readKeyframeFor(qint64 timestamp)
         qint64 decoded = AV_NOPTS_VALUE;
         while (!shown) {
             m_atStart = false;
-            const int result = av_read_frame(m_context.get(), packet.get());
+            const int result = readPacket(packet.get());
             if (result == AVERROR(EAGAIN))
                 continue;
             if (result < 0)
@@ -277,9 +290,14 @@ bool FFmpegFormat::seekToKeyframeFor(qint64 timestamp, QString *error)
         return false;
     }
     m_read = true;
-    // A file whose seeks fail has no index worth checking: it is read from its start.
-    if (m_checksIndex && !m_seeksRefused)
-        return seekToCheckedKeyframe(timestamp, error);
+    // A file whose seeks fail has no index worth checking: it seeks by position.
+    if (m_checksIndex && !m_seeksRefused) {
+        if (!seekToCheckedKeyframe(timestamp, error))
+            return false;
+        if (!m_seeksRefused)
+            return true;
+        return seekByPosition(m_videoStream, timestamp, error); // its seeks failed, from the first on
+    }
     if (m_keyframes) {
         KeyframeIndex::Keyframe keyframe;
         KeyframeIndex::Lookup found = m_keyframes->keyframeAtOrBefore(timestamp, &keyframe);
@@ -298,15 +316,22 @@ bool FFmpegFormat::seekToKeyframeFor(qint64 timestamp, QString *error)
     // presentation offset (and which keyframes open a group whose first
     // frames need the group before); where it lands one keyframe late, the
     // decoder goes back further (FFmpegVideoDecoder::seekToKeyframeBefore).
-    if (m_seeksRefused)
-        return seekToStart(error);
-    int result = avformat_seek_file(m_context.get(), m_videoStream, INT64_MIN, timestamp, timestamp, 0);
-    if (result < 0)
-        result = av_seek_frame(m_context.get(), m_videoStream, timestamp, AVSEEK_FLAG_BACKWARD);
-    if (result < 0)
-        return seekToStart(error); // before the first keyframe, or a file without an index
-    restartRun(false);
-    return true;
+    if (!m_seeksRefused) {
+        int result = avformat_seek_file(m_context.get(), m_videoStream, INT64_MIN, timestamp, timestamp, 0);
+        if (result < 0)
+            result = av_seek_frame(m_context.get(), m_videoStream, timestamp, AVSEEK_FLAG_BACKWARD);
+        if (result >= 0) {
+            restartRun(false);
+            return true;
+        }
+        // Before the first keyframe, or a file without an index; or one
+        // whose seeks fail, which that tells.
+        if (!seekToStart(error))
+            return false;
+        if (!m_seeksRefused)
+            return true;
+    }
+    return seekByPosition(m_videoStream, timestamp, error);
 }
 
 bool FFmpegFormat::seekStream(int streamIndex, qint64 timestamp, QString *error)
@@ -317,21 +342,37 @@ bool FFmpegFormat::seekStream(int streamIndex, qint64 timestamp, QString *error)
         return false;
     }
     m_read = true;
-    if (m_seeksRefused)
-        return seekToStart(error);
-    int result = avformat_seek_file(m_context.get(), streamIndex, INT64_MIN, timestamp, timestamp, 0);
-    if (result < 0)
-        result = av_seek_frame(m_context.get(), streamIndex, timestamp, AVSEEK_FLAG_BACKWARD);
-    if (result < 0)
-        return seekToStart(error);
-    restartRun(false);
-    return true;
+    // Matroska seeks a sound stream by its blocks even in a file that
+    // refuses seeks, landing anywhere: the seek of the video to its start
+    // tells (opening the file again where it fails).
+    if (!m_seeksChecked && m_checksIndex && streamIndex != m_videoStream && !refusalKnown()) {
+        m_seeksChecked = true;
+        const qint64 start = videoStream()->start_time != AV_NOPTS_VALUE ? videoStream()->start_time : 0;
+        if (av_seek_frame(m_context.get(), m_videoStream, start, AVSEEK_FLAG_BACKWARD) < 0 && !reopen(error))
+            return false;
+    }
+    if (!m_seeksRefused) {
+        int result = avformat_seek_file(m_context.get(), streamIndex, INT64_MIN, timestamp, timestamp, 0);
+        if (result < 0)
+            result = av_seek_frame(m_context.get(), streamIndex, timestamp, AVSEEK_FLAG_BACKWARD);
+        if (result >= 0) {
+            restartRun(false);
+            return true;
+        }
+        // Before the first packet, or a file without an index; or one whose
+        // seeks fail, which that tells.
+        if (!seekToStart(error))
+            return false;
+        if (!m_seeksRefused)
+            return true;
+    }
+    return seekByPosition(streamIndex, timestamp, error);
 }
 
 void FFmpegFormat::noteKeyframe(qint64 shown)
 {
     AVStream *video = videoStream();
-    if (m_keyframes || !video || shown == AV_NOPTS_VALUE || avformat_index_get_entries_count(video) <= 0)
+    if (m_keyframes || m_seekless || !video || shown == AV_NOPTS_VALUE || avformat_index_get_entries_count(video) <= 0)
         return;
     // Only the keyframe's own index entry tells the offset, and it lies
     // within a second before the keyframe is shown (the packet's decoding

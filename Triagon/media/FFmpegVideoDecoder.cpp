@@ -117,7 +117,9 @@ FFmpegFormat FFmpegVideoDecoder::takeFormat()
 {
     releaseCodec();
     FFmpegFormat format = std::move(m_format);
+    format.setInterruptFlag(nullptr); // the flag is the decoder's user's, the file may outlive it
     m_format = FFmpegFormat();
+    m_format.setInterruptFlag(m_interrupt);
     m_orientation = {};
     return format;
 }
@@ -152,6 +154,7 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
     // A file that was read before stands somewhere unknown.
     bool atStart = !format.hasBeenRead();
     m_format = std::move(format);
+    m_format.setInterruptFlag(m_interrupt);
     m_notes = m_format.path().isEmpty() ? std::make_shared<FileDecodingNotes>() : FileDecodingNotes::forFile(m_format.path());
     if (stream()->codecpar->codec_id == AV_CODEC_ID_H264 && !m_notes->encoderBuild())
         atStart = learnEncoderBuild();

@@ -207,7 +207,12 @@ public:
 
     // While the flag is set, decoding stops at the next frame (as at a
     // failure): long decodes end at once when their result is not wanted.
-    void setInterruptFlag(const std::atomic_bool *flag) { m_interrupt = flag; }
+    // So does the pass through a file that refuses seeks (FFmpegFormat::setInterruptFlag).
+    void setInterruptFlag(const std::atomic_bool *flag)
+    {
+        m_interrupt = flag;
+        m_format.setInterruptFlag(flag);
+    }
     bool interrupted() const { return m_interrupt && m_interrupt->load(); }
 
     // What decoding this file taught its readers so far.

@@ -151,10 +151,7 @@ bool FFmpegVideoDecoder::seekExact(double seconds, QString *error)
     if (!covers(target)) {
         const qint64 from = m_hasFrame ? m_frameTimestamp : m_position;
         const double ahead = from == AV_NOPTS_VALUE ? -1 : double(target - from) * av_q2d(stream()->time_base);
-        // A file whose container cannot seek is read from its start for
-        // every seek: on from where decoding stands costs less.
-        const bool decodeOn = !atEnd() && from != AV_NOPTS_VALUE && ahead >= 0
-                              && (ahead <= decodeOnLimitSeconds || m_format.refusesSeeks());
+        const bool decodeOn = !atEnd() && from != AV_NOPTS_VALUE && ahead >= 0 && ahead <= decodeOnLimitSeconds;
         if (!decodeOn && !seekToKeyframeBefore(target, error))
             return false;
         if (!decodeOnTo(target, seconds, error))

@@ -1,6 +1,6 @@
 #include "media/FileDecodingNotes.h"
 
-#include "media/PerFileRegistry.h"
+#include "media/FileRegistry.h"
 
 namespace {
 // Files whose notes are kept: those a session scrubs and plays lately.
@@ -9,7 +9,7 @@ constexpr int keptFiles = 64;
 
 std::shared_ptr<FileDecodingNotes> FileDecodingNotes::forFile(const QString &path)
 {
-    static auto *const registry = new PerFileRegistry<FileDecodingNotes>(keptFiles); // never destroyed: used until the very end
+    static auto *const registry = new FileRegistry<FileDecodingNotes>(keptFiles); // never destroyed: used until the very end
     return registry->forFile(path);
 }
 

@@ -1,6 +1,6 @@
 #include "media/KeyframeIndex.h"
 
-#include "media/PerFileRegistry.h"
+#include "media/FileRegistry.h"
 
 #include <algorithm>
 #include <vector>
@@ -17,7 +17,7 @@ constexpr int keyframesWalkedBack = 16;
 
 std::shared_ptr<KeyframeIndex> KeyframeIndex::forFile(const QString &path)
 {
-    static auto *const registry = new PerFileRegistry<KeyframeIndex>(keptFiles); // never destroyed: used until the very end
+    static auto *const registry = new FileRegistry<KeyframeIndex>(keptFiles); // never destroyed: used until the very end
     return registry->forFile(path);
 }
 

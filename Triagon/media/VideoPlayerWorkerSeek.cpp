@@ -268,9 +268,7 @@ bool VideoPlayerWorker::decodesOn(const Landing &landing, qint64 frame) const
         // a seek the frame threads have to fill up again. Where every frame
         // is a keyframe a seek costs one frame.
         const int decodeOnFrames = m_decoder.isIntraOnly() ? 1 : decodeOnAcrossKeyframeFrames;
-        // A file whose container cannot seek is read from its start for
-        // every seek: on from where the decoder stands costs less.
-        if (target - from <= decodeOnFrames * frame || m_decoder.format().refusesSeeks())
+        if (target - from <= decodeOnFrames * frame)
             decodeOn = true;
         else if (const std::optional<qint64> keyframe = keyframeAtOrBefore(target))
             decodeOn = *keyframe <= from;

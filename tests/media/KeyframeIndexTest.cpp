@@ -62,6 +62,10 @@ TEST(KeyframeIndex, IsSharedByTheReadersOfAFileUntilTheFileChanges)
     const QString path = TestMedia::copyTo(QStringLiteral("fmt_avchd.mts"), dir.path());
     const std::shared_ptr<KeyframeIndex> first = KeyframeIndex::forFile(path);
     EXPECT_EQ(KeyframeIndex::forFile(path), first);
+    // Under another name too (the links of a card per take).
+    const QString link = dir.filePath(QStringLiteral("link.mts"));
+    ASSERT_TRUE(QFile::link(path, link));
+    EXPECT_EQ(KeyframeIndex::forFile(link), first);
     {
         QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::Append));

@@ -246,22 +246,33 @@ QList<MatrixFormat> FormatMatrix::formats(Scale scale)
     falseKey.falseKeyframes = {30, 90};
     all << falseKey;
 
+    all << noCues(landscape, seconds, -(seconds + 1), bench);
+    return all;
+}
+
+MatrixFormat FormatMatrix::noCues(QSize size, double seconds, double firstPictureAt, bool bench, double burstAt)
+{
     // Matroska whose blocks lie before their cluster's time (a muxer that let
     // the streams start before 0, and counted the length from the first
     // picture): the demuxer gets no times from them (it numbers the packets
     // on from 0), keeps no index and has no cues, and every seek fails.
     // MPEG-4 Part 2 with one keyframe and AAC at PAL rate, as an old
-    // camera's file remuxed.
-    MatrixFormat noCues = entry(QStringLiteral("nocues.mkv"), QStringLiteral("MPEG-4"), landscape, 0, 25, 1, seconds);
-    noCues.matroskaDuration = noCues.duration;
-    noCues.arguments = picture(shape, QStringLiteral("25"))
+    // camera's file remuxed. The blocks hold their time as a 16-bit offset
+    // from a cluster time of 0: those from 65.536 s before 0 to 32.767 s
+    // before it, and from 0 on, have a time of their own (the offset), the
+    // others none.
+    const Shape shape{size, seconds, bench, burstAt, burstAt + (burstEnd - burstStart)};
+    MatrixFormat format = entry(QStringLiteral("nocues.mkv"), QStringLiteral("MPEG-4"), size, 0, 25, 1, seconds);
+    format.burstStart = shape.burstStart;
+    format.burstEnd = shape.burstEnd;
+    format.matroskaDuration = format.duration;
+    format.arguments = picture(shape, QStringLiteral("25"))
                        + QStringList{QStringLiteral("-c:v"), QStringLiteral("mpeg4"), QStringLiteral("-g"),
                                      QStringLiteral("600"),  QStringLiteral("-q:v"),  QStringLiteral("3")}
-                       + aac
-                       + QStringList{QStringLiteral("-output_ts_offset"), QString::number(-(seconds + 1)),
+                       + audio(QStringLiteral("aac"), QStringLiteral("128k"))
+                       + QStringList{QStringLiteral("-output_ts_offset"), QString::number(firstPictureAt),
                                      QStringLiteral("-avoid_negative_ts"), QStringLiteral("disabled")};
-    all << noCues;
-    return all;
+    return format;
 }
 
 QString FormatMatrix::recipe(const MatrixFormat &format)

@@ -57,6 +57,10 @@ public:
     static constexpr double burstEnd = 2.5;
 
     static QList<MatrixFormat> formats(Scale scale);
+    // Matroska whose seeks fail (fmt_nocues.mkv), `seconds` long, its first
+    // picture at `firstPictureAt` (negative) on the container's clock, the
+    // loud burst of its sound at `burstAt`.
+    static MatrixFormat noCues(QSize size, double seconds, double firstPictureAt, bool bench = false, double burstAt = burstStart);
     // Makes one file; false with *error when ffmpeg failed.
     static bool make(const MatrixFormat &format, const QString &folder, QString *error = nullptr);
     // Makes the files missing from folder (or made from other arguments);

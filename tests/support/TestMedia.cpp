@@ -164,6 +164,13 @@ const std::vector<Recipe> &recipes()
                      {},
                      truncateTo30Percent});
         // The formats cameras write, small and short.
+        // The same longer, its times falling back twice: at 4.464 s and 70 s.
+        const MatrixFormat wrapping = FormatMatrix::noCues(QSize(160, 90), 80, -70, false, 74);
+        r.push_back({QStringLiteral("nocues_wrap.mkv"),
+                     wrapping.arguments,
+                     {},
+                     [wrapping](const QString &path) { return FormatMatrix::finish(wrapping, path); },
+                     FormatMatrix::recipe(wrapping)});
         for (const MatrixFormat &format : FormatMatrix::formats(FormatMatrix::Scale::Test)) {
             const auto finish = [format](const QString &path) { return FormatMatrix::finish(format, path); };
             r.push_back({format.name, format.arguments, {}, finish, FormatMatrix::recipe(format)});

@@ -36,6 +36,8 @@
 //                            fmt_phone.mp4, fmt_ntsc.mp4, fmt_vp8keys.webm, fmt_vp8two.webm;
 //                            files whose seeks need care: fmt_opengop.mp4,
 //                            fmt_falsekey.mp4, fmt_nocues.mkv)
+//   nocues_wrap.mkv          fmt_nocues.mkv at 160x90, 80 s, its times falling back at 4.464 s and
+//                            70 s, the loud burst of its sound from 74 s to 74.5 s
 class TestMedia
 {
 public:
