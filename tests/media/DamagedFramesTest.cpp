@@ -143,7 +143,7 @@ TEST(DamagedFrames, AFrameTheDecoderFlagsAndTheFramesAfterItCountAsDamagedUpToTh
     }
 }
 
-TEST(DamagedFrames, AFileWhoseSeeksFailIsReadFromItsStartForPicturesAndSound)
+TEST(DamagedFrames, AFileWhoseSeeksFailGivesThePictureAndTheSoundOfTheTimeAsked)
 {
     const QString path = TestMedia::path(QStringLiteral("fmt_nocues.mkv"));
     FFmpegVideoDecoder decoder;
