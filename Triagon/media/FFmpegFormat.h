@@ -230,6 +230,9 @@ private:
     void readWithoutSeeks(std::shared_ptr<SeeklessIndex> index);
     // Whether the file is known to refuse seeks (and now read so).
     bool refusalKnown();
+    // The search by time of a stream's packet at or before `timestamp`;
+    // a file found to refuse seeks then goes by position.
+    bool seekByTime(int streamIndex, qint64 timestamp, QString *error);
     // A file that refuses seeks (FFmpegFormatSeekless.cpp): the seek to the
     // keyframe of `streamIndex` at or before `timestamp` by its byte position
     // (to the start before the first).

@@ -316,22 +316,7 @@ bool FFmpegFormat::seekToKeyframeFor(qint64 timestamp, QString *error)
     // presentation offset (and which keyframes open a group whose first
     // frames need the group before); where it lands one keyframe late, the
     // decoder goes back further (FFmpegVideoDecoder::seekToKeyframeBefore).
-    if (!m_seeksRefused) {
-        int result = avformat_seek_file(m_context.get(), m_videoStream, INT64_MIN, timestamp, timestamp, 0);
-        if (result < 0)
-            result = av_seek_frame(m_context.get(), m_videoStream, timestamp, AVSEEK_FLAG_BACKWARD);
-        if (result >= 0) {
-            restartRun(false);
-            return true;
-        }
-        // Before the first keyframe, or a file without an index; or one
-        // whose seeks fail, which that tells.
-        if (!seekToStart(error))
-            return false;
-        if (!m_seeksRefused)
-            return true;
-    }
-    return seekByPosition(m_videoStream, timestamp, error);
+    return seekByTime(m_videoStream, timestamp, error);
 }
 
 bool FFmpegFormat::seekStream(int streamIndex, qint64 timestamp, QString *error)
@@ -351,6 +336,11 @@ bool FFmpegFormat::seekStream(int streamIndex, qint64 timestamp, QString *error)
         if (av_seek_frame(m_context.get(), m_videoStream, start, AVSEEK_FLAG_BACKWARD) < 0 && !reopen(error))
             return false;
     }
+    return seekByTime(streamIndex, timestamp, error);
+}
+
+bool FFmpegFormat::seekByTime(int streamIndex, qint64 timestamp, QString *error)
+{
     if (!m_seeksRefused) {
         int result = avformat_seek_file(m_context.get(), streamIndex, INT64_MIN, timestamp, timestamp, 0);
         if (result < 0)
@@ -366,6 +356,7 @@ bool FFmpegFormat::seekStream(int streamIndex, qint64 timestamp, QString *error)
         if (!m_seeksRefused)
             return true;
     }
+    // A file that refuses seeks: by the position its index gives.
     return seekByPosition(streamIndex, timestamp, error);
 }
 

@@ -16,6 +16,7 @@
 #include "support/FormatMatrix.h"
 #include "support/FrameNumberStrip.h"
 #include "support/TestMedia.h"
+#include "support/PlayerWaits.h"
 
 #include <QProcess>
 #include <QTest>
@@ -26,7 +27,8 @@
 
 namespace {
 
-constexpr int waitMs = 30000;
+using PlayerWaits::seekAndWait;
+using PlayerWaits::waitMs;
 const QSize shownSize(320, 320); // fits the landscape and the portrait pictures whole
 
 class FormatMatrixTest : public ::testing::TestWithParam<MatrixFormat>
@@ -76,13 +78,6 @@ std::shared_ptr<VideoPlayer> openFullPlayer(const QString &path)
     auto player = std::make_shared<VideoPlayer>(path, VideoPlayer::Options::fullPlayer());
     player->setTargetSize(shownSize);
     return player;
-}
-
-bool seekAndWait(VideoPlayer &player, double seconds)
-{
-    bool done = false;
-    player.seek(seconds, [&](bool) { done = true; });
-    return QTest::qWaitFor([&] { return done; }, waitMs);
 }
 
 QByteArray decodedSoundOf(const QString &path)

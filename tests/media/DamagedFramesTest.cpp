@@ -10,6 +10,7 @@
 #include "support/FormatMatrix.h"
 #include "support/FrameNumberStrip.h"
 #include "support/TestMedia.h"
+#include "support/PlayerWaits.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -157,17 +158,7 @@ TEST(DamagedFrames, AFileWhoseSeeksFailGivesThePictureAndTheSoundOfTheTimeAsked)
     // The sound, quiet but for a loud burst from 2.0 s to 2.5 s.
     AudioStreamDecoder sound;
     ASSERT_EQ(sound.open(path, 16000, 1), AudioStreamDecoder::OpenResult::Opened);
-    const auto levelAt = [&](double seconds) {
-        EXPECT_TRUE(sound.seek(seconds));
-        QByteArray pcm;
-        sound.read(pcm, 1600);
-        const auto *samples = reinterpret_cast<const float *>(pcm.constData());
-        double sum = 0;
-        const qsizetype count = pcm.size() / qsizetype(sizeof(float));
-        for (qsizetype i = 0; i < count; ++i)
-            sum += double(samples[i]) * samples[i];
-        return count > 0 ? std::sqrt(sum / double(count)) : 0.0;
-    };
+    const auto levelAt = [&](double seconds) { return PlayerWaits::soundLevelAt(sound, seconds); };
     EXPECT_GT(levelAt(2.2), 0.2);
     EXPECT_LT(levelAt(1.0), 0.1);
     EXPECT_GT(levelAt(2.3), 0.2);

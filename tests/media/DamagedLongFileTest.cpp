@@ -11,6 +11,7 @@
 #include "media/VideoPlayer.h"
 #include "support/DamagedKeyframes.h"
 #include "support/TestMedia.h"
+#include "support/PlayerWaits.h"
 
 extern "C" {
 #include <libavutil/opt.h>
@@ -28,7 +29,8 @@ extern "C" {
 namespace {
 
 constexpr int rate = 25;
-constexpr int waitMs = 30000;
+using PlayerWaits::seekAndWait;
+using PlayerWaits::waitMs;
 const QSize cardSize(160, 90);
 // A keyframe every second: a group is 25 frames; the file 40 s.
 constexpr int group = rate;
@@ -63,28 +65,6 @@ quint64 framesDecoded()
     return FFmpegVideoDecoder::framesDecodedInProcess();
 }
 
-std::unique_ptr<VideoPlayer> openPlayer(const QString &path, const VideoPlayer::Options &options)
-{
-    auto player = std::make_unique<VideoPlayer>(path, options);
-    player->setTargetSize(cardSize);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return player->isReadyForDisplay(); }, waitMs));
-    return player;
-}
-
-bool seekAndWait(VideoPlayer &player, double seconds, double tolerance = 0)
-{
-    bool done = false;
-    bool finished = false;
-    player.seek(
-        seconds,
-        [&](bool ok) {
-            done = true;
-            finished = ok;
-        },
-        tolerance, tolerance);
-    return QTest::qWaitFor([&] { return done; }, waitMs) && finished;
-}
-
 } // namespace
 
 TEST(DamagedLongFile, EveryFirstLandingOfACardInADamagedStretchEnds)
@@ -96,7 +76,7 @@ TEST(DamagedLongFile, EveryFirstLandingOfACardInADamagedStretchEnds)
     const QString path = longClip(dir, true);
     for (int frame = 20 * rate; frame < 22 * rate; ++frame) {
         const double seconds = (frame + 0.5) / rate;
-        auto card = openPlayer(path, VideoPlayer::Options::pooledScrub());
+        auto card = PlayerWaits::readyPlayer(path, VideoPlayer::Options::pooledScrub(), cardSize);
         const quint64 before = framesDecoded();
         ASSERT_TRUE(seekAndWait(*card, seconds)) << seconds;
         EXPECT_LE(framesDecoded() - before, quint64(landingBound)) << seconds;
@@ -145,7 +125,7 @@ TEST(DamagedLongFile, ACardScrubsWhileAnotherCardsLandingHoldsEveryProcessor)
 {
     QTemporaryDir dir;
     const QString healthy = longClip(dir, false);
-    auto card = openPlayer(healthy, VideoPlayer::Options::pooledScrub());
+    auto card = PlayerWaits::readyPlayer(healthy, VideoPlayer::Options::pooledScrub(), cardSize);
     // Another card's long landing has taken every processor the cards share.
     PooledDecoderBudget &budget = PooledDecoderBudget::instance();
     const int held = budget.beginSeek(QThread::idealThreadCount());
@@ -164,13 +144,13 @@ TEST(DamagedLongFile, TheReverseShuttleShowsTheFramesOfDamagedGroups)
     // (the player's landings and the reader's pieces, each going back a
     // keyframe before its group is known to be damaged), never once a step.
     QTemporaryDir dir;
-    auto player = openPlayer(longClip(dir, true), VideoPlayer::Options::fullPlayer());
+    auto player = PlayerWaits::readyPlayer(longClip(dir, true), VideoPlayer::Options::fullPlayer(), cardSize);
     ASSERT_TRUE(seekAndWait(*player, 21.9));
     const quint64 before = framesDecoded();
     int frame = int(std::floor(21.9 * rate));
     for (int step = 0; step < 2 * group; ++step) {
         --frame;
-        ASSERT_TRUE(seekAndWait(*player, double(frame) / rate, 0.5 / rate)) << frame;
+        ASSERT_TRUE(seekAndWait(*player, double(frame) / rate, 0.5 / rate, 0.5 / rate)) << frame;
         EXPECT_NEAR(player->currentFrameTime(), double(frame) / rate, 1e-6) << frame;
     }
     EXPECT_LE(framesDecoded() - before, quint64(12 * group));

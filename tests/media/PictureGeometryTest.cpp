@@ -8,6 +8,7 @@
 #include "media/VideoPlayer.h"
 #include "support/FormatMatrix.h"
 #include "support/TestMedia.h"
+#include "support/PlayerWaits.h"
 
 #include <QFile>
 #include <QImage>
@@ -20,8 +21,6 @@
 
 namespace {
 
-constexpr int waitMs = 30000;
-
 // The ffmpeg tool's arguments, written as on its command line.
 QStringList words(const char *line)
 {
@@ -30,25 +29,9 @@ QStringList words(const char *line)
 
 const QStringList h264 = words("-c:v libx264 -preset ultrafast -pix_fmt yuv420p");
 
-// A player of the file (as the scrub pool and the full player make them)
-// once its first frame is on show, fitted into 640x360 (the size before
-// any is set: the first frame may come before the size reaches the player's
-// thread).
+// Players are fitted into 640x360 from the start, the size before any is
+// set: their first frame may come before a new size reaches their thread.
 const QSize playerSize(640, 360);
-std::unique_ptr<VideoPlayer> readyPlayer(const QString &path, const VideoPlayer::Options &options)
-{
-    auto player = std::make_unique<VideoPlayer>(path, options);
-    player->setTargetSize(playerSize);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return player->isReadyForDisplay() || !player->errorText().isEmpty(); }, waitMs));
-    return player;
-}
-
-bool seekAndWait(VideoPlayer &player, double seconds)
-{
-    bool done = false;
-    player.seek(seconds, [&](bool) { done = true; });
-    return QTest::qWaitFor([&] { return done; }, waitMs);
-}
 
 QImage firstFrame(const QString &path, QString *error)
 {
@@ -95,7 +78,7 @@ TEST(PictureGeometry, PixelsThatAreNotSquareAreShownAtTheirDisplaySize)
         QString error;
         EXPECT_EQ(firstFrame(path, &error).size(), clip.shown) << error.toStdString();
         // The scrub player: its size, and pictures of its proportions.
-        const auto player = readyPlayer(path, VideoPlayer::Options::pooledScrub());
+        const auto player = PlayerWaits::readyPlayer(path, VideoPlayer::Options::pooledScrub(), playerSize);
         EXPECT_EQ(player->displaySize(), clip.shown);
         const QSize fitted = FFmpegFrameConverter::fitSize(clip.shown, playerSize);
         EXPECT_EQ(player->currentFrame().size(), fitted);
@@ -124,7 +107,7 @@ TEST(PictureGeometry, PixelsThatAreNotSquareAreShownAtTheirDisplaySize)
     ASSERT_TRUE(header.openForDecoding(codecOnly));
     ASSERT_EQ(header.displaySize(), QSize(1440, 1080)); // else this file shows nothing new
     EXPECT_EQ(MediaProbe::probeClip(codecOnly).width, 1920);
-    const auto player = readyPlayer(codecOnly, VideoPlayer::Options::fullPlayer());
+    const auto player = PlayerWaits::readyPlayer(codecOnly, VideoPlayer::Options::fullPlayer(), playerSize);
     EXPECT_EQ(player->displaySize(), QSize(1920, 1080));
     EXPECT_EQ(player->currentFrame().size(), QSize(640, 360));
 }
@@ -196,7 +179,7 @@ TEST(PictureGeometry, AFrameAskedForWhereItStartsIsShownThere)
             starts << decoder.frameTime();
     }
     ASSERT_GE(starts.size(), 20);
-    const auto player = readyPlayer(path, VideoPlayer::Options::pooledScrub());
+    const auto player = PlayerWaits::readyPlayer(path, VideoPlayer::Options::pooledScrub(), playerSize);
     FFmpegVideoDecoder fresh;
     ASSERT_TRUE(fresh.open(path, 1));
     // Backwards, so that neither decodes on from the frame before.
@@ -204,7 +187,7 @@ TEST(PictureGeometry, AFrameAskedForWhereItStartsIsShownThere)
         SCOPED_TRACE(i);
         ASSERT_TRUE(fresh.seekExact(starts[i]));
         EXPECT_DOUBLE_EQ(fresh.frameTime(), starts[i]);
-        ASSERT_TRUE(seekAndWait(*player, starts[i]));
+        ASSERT_TRUE(PlayerWaits::seekAndWait(*player, starts[i]));
         EXPECT_DOUBLE_EQ(player->currentFrameTime(), starts[i]);
     }
     // Forwards from each frame to the next, decoding on.
@@ -250,7 +233,7 @@ TEST(PictureGeometry, AnEncryptedFileSaysSo)
     QString error;
     EXPECT_TRUE(firstFrame(path, &error).isNull());
     EXPECT_EQ(error, QStringLiteral("The video is encrypted and cannot be decoded"));
-    const auto player = readyPlayer(path, VideoPlayer::Options::fullPlayer());
+    const auto player = PlayerWaits::readyPlayer(path, VideoPlayer::Options::fullPlayer(), playerSize);
     EXPECT_FALSE(player->isReadyForDisplay());
     EXPECT_EQ(player->errorText(), QStringLiteral("No picture can be decoded: The video is encrypted and cannot be decoded"));
 }

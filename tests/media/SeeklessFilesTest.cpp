@@ -11,6 +11,7 @@
 #include "media/VideoPlayer.h"
 #include "support/FrameNumberStrip.h"
 #include "support/TestMedia.h"
+#include "support/PlayerWaits.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -77,17 +78,7 @@ TEST(SeeklessFiles, TheSoundOfATimePastWhereTheTimesFallBackIsThatTimes)
     // Quiet but for a loud burst from 74.0 s to 74.5 s.
     AudioStreamDecoder sound;
     ASSERT_EQ(sound.open(wrappingFile(), 16000, 1), AudioStreamDecoder::OpenResult::Opened);
-    const auto levelAt = [&](double seconds) {
-        EXPECT_TRUE(sound.seek(seconds));
-        QByteArray pcm;
-        sound.read(pcm, 1600);
-        const auto *samples = reinterpret_cast<const float *>(pcm.constData());
-        double sum = 0;
-        const qsizetype count = pcm.size() / qsizetype(sizeof(float));
-        for (qsizetype i = 0; i < count; ++i)
-            sum += double(samples[i]) * samples[i];
-        return count > 0 ? std::sqrt(sum / double(count)) : 0.0;
-    };
+    const auto levelAt = [&](double seconds) { return PlayerWaits::soundLevelAt(sound, seconds); };
     EXPECT_GT(levelAt(74.2), 0.2);
     EXPECT_LT(levelAt(73.5), 0.1);
     EXPECT_GT(levelAt(74.3), 0.2);

@@ -1,6 +1,7 @@
 #include "media/FFmpegVideoDecoder.h"
 #include "media/VideoPlayer.h"
 #include "support/TestMedia.h"
+#include "support/PlayerWaits.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -17,7 +18,8 @@
 
 namespace {
 
-constexpr int waitMs = 30000;
+using PlayerWaits::seekAndWait;
+using PlayerWaits::waitMs;
 const QSize cardSize(320, 240);
 
 // The frame an independent, freshly opened decoder lands on.
@@ -34,21 +36,6 @@ Reference referenceFrame(const QString &path, double seconds, QSize size = cardS
     EXPECT_TRUE(decoder.open(path, 1, &error)) << error.toStdString();
     EXPECT_TRUE(decoder.seekExact(seconds, &error)) << error.toStdString();
     return {decoder.frameImage(size), decoder.frameTime()};
-}
-
-bool seekAndWait(VideoPlayer &player, double seconds, double toleranceBefore = 0, double toleranceAfter = 0)
-{
-    bool done = false;
-    bool finished = false;
-    player.seek(
-        seconds,
-        [&](bool ok) {
-            done = true;
-            finished = ok;
-        },
-        toleranceBefore, toleranceAfter);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return done; }, waitMs));
-    return finished;
 }
 
 QByteArray imageHash(const QImage &image)
