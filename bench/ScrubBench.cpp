@@ -185,31 +185,25 @@ int scrub(const QStringList &arguments)
         randomTargets << random.bounded(end);
 
     // Baseline: a fresh decoder per seek, at the player's places and size.
-    QList<double> fresh;
-    for (double t : randomTargets) {
+    const auto freshSeekMs = [&](double t) {
         FFmpegVideoDecoder decoder;
         QElapsedTimer timer;
         timer.start();
         decoder.open(path, FFmpegVideoDecoder::oneOffThreadCount());
         decoder.seekExact(t);
         decoder.frameImage(size);
-        fresh << timer.nsecsElapsed() / 1e6;
-    }
+        return timer.nsecsElapsed() / 1e6;
+    };
+    QList<double> fresh;
+    for (double t : randomTargets)
+        fresh << freshSeekMs(t);
     // Past the last frame, up to where the header says the file ends (a
     // second past the frames of a file that holds what it states).
     QList<double> pastEnd;
     QRandomGenerator pastRandom(20240502);
     const double pastSpan = std::max(1.0, duration - reference.framesEnd());
-    for (int i = 0; i < 20; ++i) {
-        const double t = reference.framesEnd() + 0.05 + pastRandom.bounded(pastSpan);
-        FFmpegVideoDecoder decoder;
-        QElapsedTimer timer;
-        timer.start();
-        decoder.open(path, FFmpegVideoDecoder::oneOffThreadCount());
-        decoder.seekExact(t);
-        decoder.frameImage(size);
-        pastEnd << timer.nsecsElapsed() / 1e6;
-    }
+    for (int i = 0; i < 20; ++i)
+        pastEnd << freshSeekMs(reference.framesEnd() + 0.05 + pastRandom.bounded(pastSpan));
 
     ScrubPlayerPool pool;
     Pointer pointer{pool, reference, {}};
