@@ -5,7 +5,6 @@
 // fall back too, from a keyframe near the target rather than the start.
 #include "media/AudioStreamDecoder.h"
 #include "media/FFmpegVideoDecoder.h"
-#include "media/PacketTimeUnwrapper.h"
 #include "media/SeeklessIndex.h"
 #include "media/ThumbnailGenerator.h"
 #include "media/VideoPlayer.h"
@@ -14,7 +13,6 @@
 #include "support/PlayerWaits.h"
 
 #include <QTemporaryDir>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -25,11 +23,6 @@ namespace {
 constexpr double frameRate = 25;
 const QSize pictureSize(160, 90);
 
-QString wrappingFile()
-{
-    return TestMedia::path(QStringLiteral("nocues_wrap.mkv"));
-}
-
 int frameAt(double seconds)
 {
     return int(std::floor(seconds * frameRate + 1e-6));
@@ -37,9 +30,9 @@ int frameAt(double seconds)
 
 } // namespace
 
-TEST(SeeklessFiles, SeeksLandOnTheFrameOfTheirTimeFromTheKeyframeBeforeIt)
+TEST(SeeklessFiles, PicturesAndSoundLandOnTheirTimeFromTheKeyframeBeforeIt)
 {
-    const QString path = wrappingFile();
+    const QString path = TestMedia::path(QStringLiteral("nocues_wrap.mkv"));
     FFmpegVideoDecoder decoder;
     ASSERT_TRUE(decoder.open(path, 1));
     ASSERT_TRUE(decoder.format().refusesSeeks());
@@ -61,27 +54,19 @@ TEST(SeeklessFiles, SeeksLandOnTheFrameOfTheirTimeFromTheKeyframeBeforeIt)
     EXPECT_NEAR(FrameNumberStrip::read(poster.result()), frameAt(77.0), ThumbnailGenerator::timeTolerance * frameRate);
 
     // The player, on and back across it.
-    VideoPlayer player(path);
-    player.setTargetSize(pictureSize);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player.isReadyForDisplay(); }, 30000));
+    const auto player = PlayerWaits::readyPlayer(path, {}, pictureSize);
     for (const double seconds : {68.0, 76.5, 69.5, 5.0}) {
-        bool done = false;
-        player.seek(seconds, [&](bool) { done = true; });
-        ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 30000)) << seconds;
-        EXPECT_EQ(FrameNumberStrip::read(player.currentFrame()), frameAt(seconds)) << seconds;
-        EXPECT_NEAR(player.currentFrameTime(), frameAt(seconds) / frameRate, 1e-3) << seconds;
+        ASSERT_TRUE(PlayerWaits::seekAndWait(*player, seconds)) << seconds;
+        EXPECT_EQ(FrameNumberStrip::read(player->currentFrame()), frameAt(seconds)) << seconds;
+        EXPECT_NEAR(player->currentFrameTime(), frameAt(seconds) / frameRate, 1e-3) << seconds;
     }
-}
 
-TEST(SeeklessFiles, TheSoundOfATimePastWhereTheTimesFallBackIsThatTimes)
-{
-    // Quiet but for a loud burst from 74.0 s to 74.5 s.
+    // The sound, quiet but for a loud burst from 74.0 s to 74.5 s.
     AudioStreamDecoder sound;
-    ASSERT_EQ(sound.open(wrappingFile(), 16000, 1), AudioStreamDecoder::OpenResult::Opened);
-    const auto levelAt = [&](double seconds) { return PlayerWaits::soundLevelAt(sound, seconds); };
-    EXPECT_GT(levelAt(74.2), 0.2);
-    EXPECT_LT(levelAt(73.5), 0.1);
-    EXPECT_GT(levelAt(74.3), 0.2);
+    ASSERT_EQ(sound.open(path, 16000, 1), AudioStreamDecoder::OpenResult::Opened);
+    EXPECT_GT(PlayerWaits::soundLevelAt(sound, 74.2), 0.2);
+    EXPECT_LT(PlayerWaits::soundLevelAt(sound, 73.5), 0.1);
+    EXPECT_GT(PlayerWaits::soundLevelAt(sound, 74.3), 0.2);
 }
 
 TEST(SeeklessFiles, ThePassThroughTheFileEndsWhenItsReaderIsStopped)
@@ -97,31 +82,4 @@ TEST(SeeklessFiles, ThePassThroughTheFileEndsWhenItsReaderIsStopped)
     stopping = false;
     ASSERT_TRUE(decoder.seekExact(75.0));
     EXPECT_EQ(FrameNumberStrip::read(decoder.frameImage(pictureSize)), frameAt(75.0));
-}
-
-// Times as read in order: on by the distance the container's moved, by a
-// packet's duration where they fall back or are missing.
-TEST(SeeklessFiles, PacketTimesRunOnWhereTheContainersFallBack)
-{
-    constexpr qint64 none = PacketTimeUnwrapper::none;
-    PacketTimeUnwrapper unwrapper;
-    struct Step
-    {
-        qint64 pts, dts, duration, shown, decoded;
-    };
-    const Step steps[] = {
-        {0, 0, 40, 0, 0},                 // the first as it is
-        {40, 40, 40, 40, 40},             // on by the distance
-        {16, 16, 40, 80, 80},             // fallen back: one duration on
-        {56, 56, 40, 120, 120},           // on again
-        {65496, 65496, 40, 65560, 65560}, // a gap
-        {0, 0, 40, 65600, 65600},         // wrapped
-        {none, none, 40, 65640, 65640},   // no time
-        {200, 120, 0, 65760, 65680},      // shown after it is decoded; no duration: the shortest step seen
-    };
-    for (const Step &step : steps) {
-        const PacketTimeUnwrapper::Times times = unwrapper.next(step.pts, step.dts, step.duration);
-        EXPECT_EQ(times.shown, step.shown) << step.pts;
-        EXPECT_EQ(times.decoded, step.decoded) << step.pts;
-    }
 }

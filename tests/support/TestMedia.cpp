@@ -163,14 +163,15 @@ const std::vector<Recipe> &recipes()
                          + QStringList{QStringLiteral("-movflags"), QStringLiteral("+faststart")},
                      {},
                      truncateTo30Percent});
-        // The formats cameras write, small and short.
-        // The same longer, its times falling back twice: at 4.464 s and 70 s.
+        // The format matrix's Matroska whose seeks fail, made longer: its
+        // times fall back twice, at 4.464 s and 70 s.
         const MatrixFormat wrapping = FormatMatrix::noCues(QSize(160, 90), 80, -70, false, 74);
         r.push_back({QStringLiteral("nocues_wrap.mkv"),
                      wrapping.arguments,
                      {},
                      [wrapping](const QString &path) { return FormatMatrix::finish(wrapping, path); },
                      FormatMatrix::recipe(wrapping)});
+        // The formats cameras write, small and short.
         for (const MatrixFormat &format : FormatMatrix::formats(FormatMatrix::Scale::Test)) {
             const auto finish = [format](const QString &path) { return FormatMatrix::finish(format, path); };
             r.push_back({format.name, format.arguments, {}, finish, FormatMatrix::recipe(format)});
