@@ -1,9 +1,9 @@
 #pragma once
 
 #include "media/FFmpegFormat.h"
-#include "media/FileDecodingNotes.h"
 #include "media/FFmpegFrameConverter.h"
 #include "media/FFmpegFrameReceive.h"
+#include "media/FileDecodingNotes.h"
 
 #include <QImage>
 #include <QSize>
@@ -215,8 +215,6 @@ public:
     }
     bool interrupted() const { return m_interrupt && m_interrupt->load(); }
 
-    // What decoding this file taught its readers so far.
-    const FileDecodingNotes &notes() const { return *m_notes; }
     // Frames that decoders of this process received from FFmpeg so far (the
     // work of landings, counted by the benchmarks and the tests).
     static quint64 framesDecodedInProcess();

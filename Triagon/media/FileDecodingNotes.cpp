@@ -25,12 +25,6 @@ bool FileDecodingNotes::isDamagedGroup(qint64 keyframe) const
     return m_damagedGroups.count(keyframe) > 0;
 }
 
-int FileDecodingNotes::damagedGroupCount() const
-{
-    std::lock_guard lock(m_mutex);
-    return int(m_damagedGroups.size());
-}
-
 std::optional<int> FileDecodingNotes::encoderBuild() const
 {
     std::lock_guard lock(m_mutex);

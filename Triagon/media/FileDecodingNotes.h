@@ -28,7 +28,6 @@ public:
     // `keyframe` came out damaged from a keyframe before it too.
     void noteDamagedGroup(qint64 keyframe);
     bool isDamagedGroup(qint64 keyframe) const;
-    int damagedGroupCount() const;
 
     // The x264 build named in the file's first frame: none until it was
     // read, -1 when the frame names none.

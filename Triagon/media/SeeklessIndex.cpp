@@ -18,10 +18,6 @@ bool byPosition(const SeeklessIndex::Packet &a, const SeeklessIndex::Packet &b)
     return a.position < b.position;
 }
 
-} // namespace
-
-namespace {
-
 FileRegistry<SeeklessIndex> &registry()
 {
     // Few files refuse seeks, and each index holds every packet of one.

@@ -26,7 +26,6 @@ public:
 
     // The clockwise turn after the mirror: 0, 90, 180 or 270.
     int clockwiseDegrees() const { return m_quarterTurns * 90; }
-    bool isMirrored() const { return m_mirrored; }
     bool isUpright() const { return m_quarterTurns == 0 && !m_mirrored; }
     // Whether the shown picture is the stored one's width high.
     bool swapsSides() const { return m_quarterTurns % 2 == 1; }

@@ -33,7 +33,7 @@ constexpr double decodeOnWithoutIndexSeconds = 1.0;
 // A landing whose frame comes out damaged decodes it again from further
 // back at most this often, whatever brought the decoder back to the
 // keyframe meanwhile (the frame before the target being unknown).
-constexpr int maxEarlierStarts = 2;
+constexpr int maxRetriesOfDamagedFrame = 2;
 } // namespace
 
 QImage VideoPlayerWorker::imageOfCurrent()
@@ -191,7 +191,7 @@ bool VideoPlayerWorker::landAt(const Landing &landing)
     if (!decodeUntilArrived(approach) || !backToFrameOnShow(landing))
         return false;
     // A damaged frame: the same from further back, where it may come out clean.
-    for (int starts = 0; starts < maxEarlierStarts && m_decoder.frameIsDamaged() && m_decoder.canStartEarlier(); ++starts) {
+    for (int starts = 0; starts < maxRetriesOfDamagedFrame && m_decoder.frameIsDamaged() && m_decoder.canStartEarlier(); ++starts) {
         // Frames kept on the way may be damaged too (frame threads tell of
         // errors a few frames late).
         m_cache.clear();

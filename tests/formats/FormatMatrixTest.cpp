@@ -15,8 +15,8 @@
 #include "media/WaveformCache.h"
 #include "support/FormatMatrix.h"
 #include "support/FrameNumberStrip.h"
-#include "support/TestMedia.h"
 #include "support/PlayerWaits.h"
+#include "support/TestMedia.h"
 
 #include <QProcess>
 #include <QTest>

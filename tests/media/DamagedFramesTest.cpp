@@ -9,8 +9,8 @@
 #include "media/ThumbnailGenerator.h"
 #include "support/FormatMatrix.h"
 #include "support/FrameNumberStrip.h"
-#include "support/TestMedia.h"
 #include "support/PlayerWaits.h"
+#include "support/TestMedia.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -10,8 +10,8 @@
 #include "media/ThumbnailGenerator.h"
 #include "media/VideoPlayer.h"
 #include "support/DamagedKeyframes.h"
-#include "support/TestMedia.h"
 #include "support/PlayerWaits.h"
+#include "support/TestMedia.h"
 
 #include <QFile>
 #include <QTemporaryDir>

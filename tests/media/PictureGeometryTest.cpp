@@ -7,8 +7,8 @@
 #include "media/MediaProbe.h"
 #include "media/VideoPlayer.h"
 #include "support/FormatMatrix.h"
-#include "support/TestMedia.h"
 #include "support/PlayerWaits.h"
+#include "support/TestMedia.h"
 
 #include <QFile>
 #include <QImage>

@@ -9,8 +9,8 @@
 #include "media/ThumbnailGenerator.h"
 #include "media/VideoPlayer.h"
 #include "support/FrameNumberStrip.h"
-#include "support/TestMedia.h"
 #include "support/PlayerWaits.h"
+#include "support/TestMedia.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "media/FFmpegVideoDecoder.h"
 #include "media/VideoPlayer.h"
-#include "support/TestMedia.h"
 #include "support/PlayerWaits.h"
+#include "support/TestMedia.h"
 
 #include <QCryptographicHash>
 #include <QFile>
