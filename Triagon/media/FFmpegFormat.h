@@ -244,7 +244,6 @@ private:
     // stands; false when reading takes up past it.
     bool landAt(const SeeklessIndex::Packet &packet, bool seek);
     bool interrupted() const { return m_interrupt && m_interrupt->load(); }
-    static bool isMatroska(const AVFormatContext *context);
     // Matroska's index (FFmpegFormatMatroskaIndex.cpp): besides its cues it
     // lists every block the demuxer took for a keyframe while reading, and a
     // BlockGroup without a reference passes for one (older muxers wrote every

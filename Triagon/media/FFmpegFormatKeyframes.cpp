@@ -1,6 +1,7 @@
 #include "media/FFmpegFormat.h"
 
 #include "media/FFmpegError.h"
+#include "media/MatroskaClusters.h"
 
 extern "C" {
 #include <libavcodec/codec_desc.h>
@@ -34,11 +35,6 @@ bool isMpegTs(const AVFormatContext *context)
 
 } // namespace
 
-bool FFmpegFormat::isMatroska(const AVFormatContext *context)
-{
-    return context->iformat && context->iformat->name && std::strstr(context->iformat->name, "matroska");
-}
-
 bool FFmpegFormat::setUpKeyframes(bool readCues)
 {
     m_keyframes.reset();
@@ -48,7 +44,7 @@ bool FFmpegFormat::setUpKeyframes(bool readCues)
     m_indexedNonKeyframes.clear();
     restartRun(true);
     AVStream *video = videoStream();
-    m_checksIndex = video && isMatroska(m_context.get());
+    m_checksIndex = video && MatroskaClusters::isMatroska(m_context.get());
     if (!video || (m_checksIndex && refusalKnown()))
         return true;
     if (isMpegTs(m_context.get()) && avformat_index_get_entries_count(video) == 0) {
@@ -64,7 +60,8 @@ bool FFmpegFormat::setUpKeyframes(bool readCues)
     // before the first picture. Where that seek fails (no cues, and blocks
     // without times the demuxer can use) the read position is lost: the
     // file is to be opened again.
-    if (readCues && isMatroska(m_context.get()) && avformat_index_get_entries_count(video) < 2 && !m_read && !m_seeksRefused) {
+    if (readCues && MatroskaClusters::isMatroska(m_context.get()) && avformat_index_get_entries_count(video) < 2 && !m_read
+        && !m_seeksRefused) {
         const qint64 start = video->start_time != AV_NOPTS_VALUE ? video->start_time : 0;
         if (av_seek_frame(m_context.get(), m_videoStream, start, AVSEEK_FLAG_BACKWARD) < 0)
             return false;

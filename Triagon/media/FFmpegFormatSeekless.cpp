@@ -149,7 +149,8 @@ bool FFmpegFormat::landAt(const SeeklessIndex::Packet &packet, bool seek)
 {
     if (seek) {
         // A Matroska demuxer takes up reading at the start of a cluster only.
-        const qint64 from = isMatroska(m_context.get()) ? MatroskaClusters::startOf(m_context->pb, packet.position) : packet.position;
+        const qint64 from = MatroskaClusters::isMatroska(m_context.get()) ? MatroskaClusters::startOf(m_context->pb, packet.position)
+                                                                          : packet.position;
         if (from < 0 || av_seek_frame(m_context.get(), -1, from, AVSEEK_FLAG_BYTE) < 0)
             return false;
     }

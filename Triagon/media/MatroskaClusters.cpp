@@ -1,18 +1,21 @@
 #include "media/MatroskaClusters.h"
 
 extern "C" {
-#include <libavformat/avio.h>
+#include <libavformat/avformat.h>
 }
 
 #include <QByteArray>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <optional>
 
 namespace {
 
 constexpr quint32 clusterId = 0x1F43B675;
+constexpr quint32 timestampId = 0xE7;
+constexpr quint32 crcId = 0xBF;
 // The elements a cluster holds: Timecode, CRC-32, Void, Position, PrevSize,
 // SimpleBlock, BlockGroup, EncryptedBlock, SilentTracks.
 constexpr quint32 clusterChildren[] = {0xE7, 0xBF, 0xEC, 0xA7, 0xAB, 0xA3, 0xA0, 0xAF, 0x5854};
@@ -21,6 +24,10 @@ constexpr qint64 firstReach = 64 * 1024;
 constexpr qint64 maxReach = 32 * 1024 * 1024;
 // An element's ID and size take at most this many bytes.
 constexpr int maxHeaderBytes = 12;
+// Bytes searched forwards at a time; each read holds the start of the next
+// too, so that a cluster's header across the two is read whole.
+constexpr int searchChunk = 64 * 1024;
+constexpr int searchOverlap = 4 * maxHeaderBytes;
 
 struct Element
 {
@@ -97,7 +104,47 @@ bool holds(const QByteArray &bytes, qint64 base, qint64 at, qint64 position)
     return false;
 }
 
+// Whether a cluster starts at `at`: its header, then its timestamp (after
+// the CRC-32 some muxers write first), which every cluster begins with and
+// a cluster's ID found by chance in a block's data is not followed by.
+bool startsCluster(const QByteArray &bytes, qint64 base, qint64 at)
+{
+    const std::optional<Element> cluster = readHeader(bytes, base, at);
+    if (!cluster || cluster->id != clusterId)
+        return false;
+    std::optional<Element> child = readHeader(bytes, base, cluster->dataStart);
+    if (child && child->id == crcId && child->end)
+        child = readHeader(bytes, base, *child->end);
+    return child && child->id == timestampId;
+}
+
 } // namespace
+
+bool MatroskaClusters::isMatroska(const AVFormatContext *context)
+{
+    return context && context->iformat && context->iformat->name && std::strstr(context->iformat->name, "matroska");
+}
+
+qint64 MatroskaClusters::firstFrom(AVIOContext *io, qint64 from)
+{
+    const QByteArray id = QByteArray::fromHex("1F43B675");
+    for (qint64 at = std::max<qint64>(0, from); io; at += searchChunk) {
+        if (avio_seek(io, at, SEEK_SET) != at)
+            return -1;
+        QByteArray bytes(searchChunk + searchOverlap, Qt::Uninitialized);
+        const int read = avio_read(io, reinterpret_cast<unsigned char *>(bytes.data()), int(bytes.size()));
+        if (read <= 0)
+            return -1;
+        bytes.truncate(read);
+        for (qsizetype i = bytes.indexOf(id); i >= 0 && i < searchChunk; i = bytes.indexOf(id, i + 1)) {
+            if (startsCluster(bytes, at, at + i))
+                return at + i;
+        }
+        if (read <= searchChunk)
+            return -1; // the end of the file
+    }
+    return -1;
+}
 
 qint64 MatroskaClusters::startOf(AVIOContext *io, qint64 position)
 {
