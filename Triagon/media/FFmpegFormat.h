@@ -239,10 +239,10 @@ private:
     bool seekByPosition(int streamIndex, qint64 timestamp, QString *error);
     // Makes the file's index unless it is made; false when interrupted.
     bool makeSeeklessIndex();
-    // Moves the read position to the packet, by its byte position when
-    // `seek` (a Matroska packet's cluster), else on from where reading
-    // stands; false when reading takes up past it.
-    bool landAt(const SeeklessIndex::Packet &packet, bool seek);
+    // Moves the read position to the packet at byte `position`, by a seek
+    // when `seek` (to a Matroska packet's cluster), else on from where
+    // reading stands; false when reading takes up past it.
+    bool landAt(qint64 position, bool seek);
     bool interrupted() const { return m_interrupt && m_interrupt->load(); }
     // Matroska's index (FFmpegFormatMatroskaIndex.cpp): besides its cues it
     // lists every block the demuxer took for a keyframe while reading, and a

@@ -114,9 +114,10 @@ std::optional<qint64> FFmpegFormat::keyframeAtOrBefore(qint64 timestamp) const
     if (!video || timestamp == AV_NOPTS_VALUE)
         return std::nullopt;
     if (m_seekless) {
-        SeeklessIndex::Packet keyframe;
-        if (m_seekless->index()->keyframeAtOrBefore(m_videoStream, timestamp, &keyframe) == SeeklessIndex::Lookup::Found)
-            return keyframe.times.shown;
+        const KeyframeIndex *keyframes = m_seekless->index()->keyframes(m_videoStream);
+        KeyframeIndex::Keyframe keyframe;
+        if (keyframes && keyframes->keyframeAtOrBefore(timestamp, &keyframe) == KeyframeIndex::Lookup::Found)
+            return keyframe.shown;
         return std::nullopt;
     }
     if (m_keyframes) {
@@ -139,8 +140,9 @@ std::optional<qint64> FFmpegFormat::keyframeAfter(qint64 timestamp) const
 {
     AVStream *video = videoStream();
     if (video && timestamp != AV_NOPTS_VALUE && m_seekless) {
-        const std::optional<SeeklessIndex::Packet> keyframe = m_seekless->index()->keyframeAfter(m_videoStream, timestamp);
-        return keyframe ? std::optional<qint64>(keyframe->times.shown) : std::nullopt;
+        const KeyframeIndex *keyframes = m_seekless->index()->keyframes(m_videoStream);
+        const std::optional<KeyframeIndex::Keyframe> keyframe = keyframes ? keyframes->keyframeAfter(timestamp) : std::nullopt;
+        return keyframe ? std::optional<qint64>(keyframe->shown) : std::nullopt;
     }
     if (!video || timestamp == AV_NOPTS_VALUE || m_keyframes || avformat_index_get_entries_count(video) <= 0)
         return std::nullopt;

@@ -121,8 +121,9 @@ bool FFmpegFormat::seekByPosition(int streamIndex, qint64 timestamp, QString *er
             *error = QStringLiteral("Interrupted");
         return false;
     }
-    SeeklessIndex::Packet keyframe;
-    if (m_seekless->index()->keyframeAtOrBefore(streamIndex, timestamp, &keyframe) != SeeklessIndex::Lookup::Found)
+    const KeyframeIndex *keyframes = m_seekless->index()->keyframes(streamIndex);
+    KeyframeIndex::Keyframe keyframe;
+    if (!keyframes || keyframes->keyframeAtOrBefore(timestamp, &keyframe) != KeyframeIndex::Lookup::Found)
         return seekToStart(error);
     // Where a demuxer takes up reading after a seek by byte position
     // depends on where its parsing stood: Matroska's, inside a cluster, goes
@@ -130,40 +131,39 @@ bool FFmpegFormat::seekByPosition(int streamIndex, qint64 timestamp, QString *er
     // the end it stays there. Opened again it stands near the start: a
     // packet beyond what opening read is sought to; else, or where that
     // fails too, read from the start.
-    if (landAt(keyframe, true))
+    if (landAt(keyframe.position, true))
         return true;
     if (!reopen(error))
         return false;
-    if (keyframe.position > avio_tell(m_context->pb) && landAt(keyframe, true))
+    if (keyframe.position > avio_tell(m_context->pb) && landAt(keyframe.position, true))
         return true;
     if (!m_atStart && !reopen(error))
         return false;
-    if (landAt(keyframe, false))
+    if (landAt(keyframe.position, false))
         return true;
     if (error)
         *error = QStringLiteral("Cannot read the file at %1").arg(keyframe.position);
     return false;
 }
 
-bool FFmpegFormat::landAt(const SeeklessIndex::Packet &packet, bool seek)
+bool FFmpegFormat::landAt(qint64 position, bool seek)
 {
     if (seek) {
         // A Matroska demuxer takes up reading at the start of a cluster only.
-        const qint64 from = MatroskaClusters::isMatroska(m_context.get()) ? MatroskaClusters::startOf(m_context->pb, packet.position)
-                                                                          : packet.position;
+        const qint64 from = MatroskaClusters::isMatroska(m_context.get()) ? MatroskaClusters::startOf(m_context->pb, position) : position;
         if (from < 0 || av_seek_frame(m_context.get(), -1, from, AVSEEK_FLAG_BYTE) < 0)
             return false;
     }
     m_read = true;
     m_atStart = false;
     restartRun(false);
-    m_seekless->restartAt(packet.position);
+    m_seekless->restartAt(position);
     // Reading at or before the packet will do: those before it are passed over.
     FFmpegPacketPtr first = makeFFmpegPacket();
     int result = first ? AVERROR(EAGAIN) : AVERROR(ENOMEM);
     while (result == AVERROR(EAGAIN))
         result = av_read_frame(m_context.get(), first.get());
-    if (result < 0 || first->pos < 0 || first->pos > packet.position)
+    if (result < 0 || first->pos < 0 || first->pos > position)
         return false;
     if (!m_seekless->passesOver(*first)) {
         m_seekless->place(*first);

@@ -87,6 +87,26 @@ KeyframeIndex::Lookup KeyframeIndex::keyframeAtOrBefore(qint64 shown, Keyframe *
     return coversLocked(fileStart, shown) ? Lookup::BeforeFirst : Lookup::Unknown;
 }
 
+std::optional<KeyframeIndex::Keyframe> KeyframeIndex::keyframeAfter(qint64 shown) const
+{
+    std::lock_guard lock(m_mutex);
+    // Keyframes decoded a little before the time may be shown after it.
+    auto it = m_keyframes.upper_bound(shown);
+    for (int walked = 0; it != m_keyframes.begin() && walked < keyframesWalkedBack; ++walked)
+        --it;
+    std::optional<Keyframe> first;
+    for (; it != m_keyframes.end(); ++it) {
+        // Keyframes decoded past the earliest found are shown after it too.
+        if (first && it->second.decoded > first->shown)
+            break;
+        if (it->second.shown > shown && (!first || it->second.shown < first->shown))
+            first = it->second;
+    }
+    if (first && !coversLocked(std::min(shown, first->decoded), first->decoded))
+        return std::nullopt;
+    return first;
+}
+
 qint64 KeyframeIndex::typicalKeyframeDistance() const
 {
     std::lock_guard lock(m_mutex);

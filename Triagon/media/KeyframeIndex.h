@@ -50,6 +50,9 @@ public:
     // The last keyframe shown at or before `shown`, when the runs read tell
     // that no keyframe lies between it and that time.
     Lookup keyframeAtOrBefore(qint64 shown, Keyframe *keyframe) const;
+    // The first keyframe shown after `shown`, when the runs read tell that
+    // no keyframe lies between that time and it.
+    std::optional<Keyframe> keyframeAfter(qint64 shown) const;
     // Whether the runs read hold every packet decoded from `from` to `to`.
     bool covers(qint64 from, qint64 to) const;
     // The typical distance between two keyframes, from those known (0 when fewer than two).

@@ -7,9 +7,6 @@
 
 namespace {
 
-// How far back from a time the keyframe that shows it is looked for among
-// those decoded before it (reordered frames put a few there).
-constexpr int keyframesWalkedBack = 16;
 // How often a reader waiting for another's index looks whether it is to stop.
 constexpr std::chrono::milliseconds waitSlice(20);
 
@@ -70,10 +67,12 @@ bool SeeklessIndex::make(const std::vector<int> &streams, const std::function<bo
     std::map<int, Stream> made;
     for (auto &[index, recorded] : recorder.m_streams) {
         Stream &stream = made[index];
+        // Every packet was read, from the start of the file to its end.
         for (const Packet &packet : recorded.packets) {
             if (packet.keyframe && packet.position >= 0)
-                stream.keyframes.push_back(packet);
+                stream.keyframes->record(KeyframeIndex::fileStart, packet.times.decoded, packet.times.shown, packet.position, true);
         }
+        stream.keyframes->recordEndOfFile(KeyframeIndex::fileStart);
         stream.byPosition = std::move(recorded.packets);
         std::stable_sort(stream.byPosition.begin(), stream.byPosition.end(), byPosition);
     }
@@ -107,46 +106,9 @@ std::optional<SeeklessIndex::Times> SeeklessIndex::place(int stream, qint64 posi
     return (first + ordinal)->times;
 }
 
-SeeklessIndex::Lookup SeeklessIndex::keyframeAtOrBefore(int stream, qint64 shown, Packet *keyframe) const
+const KeyframeIndex *SeeklessIndex::keyframes(int stream) const
 {
     std::lock_guard lock(m_mutex);
     const Stream *packets = streamLocked(stream);
-    if (!packets)
-        return Lookup::Unknown;
-    const std::vector<Packet> &keyframes = packets->keyframes;
-    // A frame is decoded before it is shown: keyframes decoded after the
-    // time are shown after it too.
-    auto it = std::upper_bound(keyframes.begin(), keyframes.end(), shown,
-                               [](qint64 time, const Packet &packet) { return time < packet.times.decoded; });
-    for (int walked = 0; it != keyframes.begin() && walked < keyframesWalkedBack; ++walked) {
-        --it;
-        if (it->times.shown > shown)
-            continue;
-        if (keyframe)
-            *keyframe = *it;
-        return Lookup::Found;
-    }
-    return it == keyframes.begin() ? Lookup::BeforeFirst : Lookup::Unknown;
-}
-
-std::optional<SeeklessIndex::Packet> SeeklessIndex::keyframeAfter(int stream, qint64 shown) const
-{
-    std::lock_guard lock(m_mutex);
-    const Stream *packets = streamLocked(stream);
-    if (!packets)
-        return std::nullopt;
-    const std::vector<Packet> &keyframes = packets->keyframes;
-    // Keyframes decoded a little before the time may be shown after it.
-    auto it = std::upper_bound(keyframes.begin(), keyframes.end(), shown,
-                               [](qint64 time, const Packet &packet) { return time < packet.times.decoded; });
-    it -= std::min<std::ptrdiff_t>(it - keyframes.begin(), keyframesWalkedBack);
-    std::optional<Packet> first;
-    for (; it != keyframes.end(); ++it) {
-        // Keyframes decoded past the earliest found are shown after it too.
-        if (first && it->times.decoded > first->times.shown)
-            break;
-        if (it->times.shown > shown && (!first || it->times.shown < first->times.shown))
-            first = *it;
-    }
-    return first;
+    return packets ? packets->keyframes.get() : nullptr;
 }

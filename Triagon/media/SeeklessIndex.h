@@ -1,5 +1,6 @@
 #pragma once
 
+#include "media/KeyframeIndex.h"
 #include "media/PacketTimeUnwrapper.h"
 
 #include <QString>
@@ -33,12 +34,6 @@ public:
         qint64 position = -1; // of the packet in the file
         Times times;
         bool keyframe = false;
-    };
-
-    enum class Lookup {
-        Found,       // the keyframe from which the time is reached
-        BeforeFirst, // the time lies before the stream's first keyframe
-        Unknown,     // not indexed (not read yet, or a stream not kept)
     };
 
     // Hands the packets read in order to the index under way.
@@ -80,17 +75,16 @@ public:
     // of those that start there (the frames of a laced block share its
     // position). None when the index does not know it.
     std::optional<Times> place(int stream, qint64 position, int ordinal) const;
-    // The last keyframe of `stream` shown at or before `shown` (every packet
-    // of a sound stream is one).
-    Lookup keyframeAtOrBefore(int stream, qint64 shown, Packet *keyframe) const;
-    // The first keyframe shown after `shown`.
-    std::optional<Packet> keyframeAfter(int stream, qint64 shown) const;
+    // The keyframes of `stream` (every packet of a sound stream is one),
+    // with their byte positions; null before the index is made and for a
+    // stream it does not keep.
+    const KeyframeIndex *keyframes(int stream) const;
 
 private:
     struct Stream
     {
         std::vector<Packet> byPosition; // in the file's order
-        std::vector<Packet> keyframes;  // in the order read
+        std::shared_ptr<KeyframeIndex> keyframes = std::make_shared<KeyframeIndex>();
     };
     const Stream *streamLocked(int stream) const;
 
