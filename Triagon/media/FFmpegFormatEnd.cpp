@@ -1,5 +1,6 @@
 #include "media/FFmpegFormat.h"
 
+#include "media/FileDecodingNotes.h"
 #include "media/StreamEndScan.h"
 
 #include <cmath>
@@ -37,6 +38,14 @@ std::optional<double> FFmpegFormat::scannedDurationSeconds() const
 {
     if (m_scannedDuration)
         return *m_scannedDuration;
+    // Read once for every reader of the file.
+    const std::shared_ptr<FileDecodingNotes> notes = m_path.isEmpty() ? nullptr : FileDecodingNotes::forFile(m_path);
+    if (notes) {
+        if (const std::optional<std::optional<double>> known = notes->framesEnd()) {
+            m_scannedDuration = *known;
+            return *known;
+        }
+    }
     // Measured on the video stream, else on the sound.
     const AVStream *stream = videoStream() ? videoStream() : audioStream();
     const double rate = stream ? frameRate(stream) : 0;
@@ -45,5 +54,7 @@ std::optional<double> FFmpegFormat::scannedDurationSeconds() const
         end = StreamEndScan::find([this] { return headerCopy(); }, stream, rate > 0 ? 1.0 / rate : 0.0);
     const double seconds = end ? toSeconds(*end, stream) : 0;
     m_scannedDuration = std::isfinite(seconds) && seconds > 0 ? std::optional<double>(seconds) : std::nullopt;
+    if (notes)
+        notes->setFramesEnd(*m_scannedDuration);
     return *m_scannedDuration;
 }

@@ -40,6 +40,24 @@ int x264BuildIn(const AVPacket &packet)
     return -1;
 }
 
+// Whether H.264's decoder reads the stream differently by the x264 build
+// its first frame names: only streams of the profiles that carry 4:4:4
+// (High 4:4:4 Predictive, CAVLC 4:4:4 Intra), which older builds wrote
+// wrongly. The profile is in the header's decoder configuration (avcC, or
+// after reading the streams, the parameters); unknown counts as may.
+bool encoderBuildMayMatter(const AVCodecParameters *codec)
+{
+    if (codec->codec_id != AV_CODEC_ID_H264)
+        return false;
+    int profile = codec->profile;
+    if (profile == FF_PROFILE_UNKNOWN && codec->extradata_size >= 2 && codec->extradata[0] == 1)
+        profile = codec->extradata[1];
+    if (profile == FF_PROFILE_UNKNOWN)
+        return true;
+    profile &= ~(FF_PROFILE_H264_CONSTRAINED | FF_PROFILE_H264_INTRA);
+    return profile == FF_PROFILE_H264_HIGH_444_PREDICTIVE || profile == FF_PROFILE_H264_CAVLC_444;
+}
+
 qint64 packetDuration(const AVFrame *frame)
 {
 #if LIBAVUTIL_VERSION_MAJOR >= 58
@@ -156,7 +174,7 @@ bool FFmpegVideoDecoder::open(FFmpegFormat format, int threadCount, QString *err
     m_format = std::move(format);
     m_format.setInterruptFlag(m_interrupt);
     m_notes = m_format.path().isEmpty() ? std::make_shared<FileDecodingNotes>() : FileDecodingNotes::forFile(m_format.path());
-    if (stream()->codecpar->codec_id == AV_CODEC_ID_H264 && !m_notes->encoderBuild())
+    if (encoderBuildMayMatter(stream()->codecpar) && !m_notes->encoderBuild())
         atStart = learnEncoderBuild();
     if (!openCodec(threadCount, error)) {
         m_format.close();

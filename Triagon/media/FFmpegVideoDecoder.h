@@ -237,7 +237,7 @@ private:
     bool seekTo(qint64 timestamp, QString *error);
     // Moves to the start of the file, where decoding always begins.
     bool seekToFileStart(QString *error);
-    // Reads the x264 build of an H.264 stream from the file's first frame
+    // Reads the x264 build of a 4:4:4 H.264 stream from the file's first frame
     // once (FileDecodingNotes), reading its first packets without decoding
     // them, before the decoder opens with it. True when the file then
     // stands at its start.

@@ -36,3 +36,15 @@ void FileDecodingNotes::setEncoderBuild(int build)
     std::lock_guard lock(m_mutex);
     m_encoderBuild = build;
 }
+
+std::optional<std::optional<double>> FileDecodingNotes::framesEnd() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_framesEnd;
+}
+
+void FileDecodingNotes::setFramesEnd(std::optional<double> seconds)
+{
+    std::lock_guard lock(m_mutex);
+    m_framesEnd = seconds;
+}
